@@ -1,0 +1,124 @@
+#pragma once
+// The main window: it holds the whole state of the program while it runs. Its handlers are
+// spread over files by subject: form1.cpp (construction, close, destruction, sizing),
+// form1_handlers.cpp (small control handlers), form1_text.cpp (choosing the text),
+// form1_font.cpp (font strip), form1_preview.cpp (preview and paging), form1_book.cpp (Create),
+// form1_profiles.cpp (phone list).
+#include "platform/colors.h"
+#include "platform/controls.h"
+#include "platform/desktop.h"
+#include "platform/font_spec.h"
+#include "platform/line_list.h"
+#include "profiles/profile.h"
+
+#include <QImage>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    using t_profile = ::t_profile;
+
+    // Builds the window and runs the whole start-up sequence. `appDir` is the program folder
+    // (ending in a separator); empty means the executable's folder. Failures are thrown.
+    explicit TForm1(const QString& appDir = QString(), QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // ---- State (start values as after construction) ----
+    FontSpec BookFont;
+    std::array<std::uint8_t, 514> GlyphTable{};
+    std::array<std::uint8_t, 27> BookSettingsRecord{};
+    ColorValue BackgroundColor = 0;
+    LineList PreviewText;
+    QImage FontStrip;
+    bool ShowSysline = false;
+    std::int32_t PageStart = 0;
+    std::int32_t NextPageStart = 0;
+    std::int32_t LinesPerPage = 0;
+    QString OpenDir;
+    QString SaveDir;
+    std::vector<t_profile> Profiles;
+    QString AppDir;
+
+    // ---- Controls that carry state ----
+    QLineEdit* e_caption = nullptr;
+    QLineEdit* e_text = nullptr;
+    QToolButton* e_text_button = nullptr;  // the browse button of e_text
+    ListField* e_model = nullptr;
+    ListField* e_sysline = nullptr;
+    SpinField* e_upper_cut = nullptr;
+    SpinField* e_bott_cut = nullptr;
+    QLabel* i_scr = nullptr;
+    QImage i_scrBitmap;  // the preview's drawing surface, as large as i_scr
+    QPushButton* b_ok = nullptr;
+    QPushButton* b_close = nullptr;
+    QPushButton* b_font = nullptr;
+    QPushButton* b_back = nullptr;
+    QPushButton* b_profiles = nullptr;
+    QPushButton* b_info = nullptr;
+    QPushButton* b_p_up = nullptr;
+    QPushButton* b_p_down = nullptr;
+    QPushButton* b_p_fire = nullptr;
+    QLabel* version = nullptr;
+    QLabel* font_label = nullptr;
+
+    // ---- Dialog state ----
+    FileDialogOptions OpenDialog1;
+    FileDialogOptions SaveDialog1;
+    FontSpec font_dialog;                // the font the font chooser opens on
+    ColorValue ColorDialog1 = 0;         // the colour the colour chooser opens on (black at first)
+    QString zipBaseFolder;               // AppDir + "temp", without a trailing separator
+
+    // ---- Paths beside the program ----
+    QString TempDir() const;             // AppDir + "temp" + separator
+
+    // ---- Operations and handlers ----
+    void UpdateFontLabel();
+    void BuildFontStrip();
+    void RenderPreview();
+    void LoadProfiles();
+    void BuildBookPackage();
+    // The chosen profile, or nullptr when none is selected.
+    const t_profile* SelectedProfile() const;
+
+    void b_okClick();
+    void b_closeClick();
+    void b_fontClick();
+    void b_backClick();
+    void b_profilesClick();
+    void b_infoClick();
+    void b_p_upClick();
+    void b_p_downClick();
+    void b_p_fireClick();
+    void cxButtonEdit1PropertiesButtonClick();
+    void e_captionPropertiesChange();
+    void e_modelPropertiesChange();
+    void e_upper_cutPropertiesChange();
+    // Writes config.ini; throws "Unable to write to %s" (the close then does not take place).
+    void FormClose();
+
+    // The window's outer size (frame included) as last set by the sizing rule.
+    QSize OuterSize() const { return outerSize_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateControls();
+    void SetOuterSize(int width, int height);
+    QSize outerSize_;
+};
+
+// The beginning of a text file as the preview reads it (at most 2047 bytes, up to a zero byte).
+LineList ReadPreviewText(const std::filesystem::path& file);
+
+// The main window, set while it is being built and cleared again if that fails.
+extern TForm1* Form1;

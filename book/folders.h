@@ -1,0 +1,18 @@
+#pragma once
+// Folder helpers of the package builder, used at start-up and shutdown too.
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+// Deletes the contents of a folder, not the folder itself, depth first, in name order.
+// Subfolders whose names begin with "." stay; a subfolder that cannot be removed ends the
+// emptying of its parent at once. Symbolic links are deleted as links, never followed.
+// Nothing is reported.
+void ClearFolder(const std::filesystem::path& folder);
+
+// Size of a file in bytes as a 32-bit value; "Cannot open file %s" when it cannot be opened.
+std::uint32_t FileSizeOf(const std::filesystem::path& file);
+
+// Entries of a folder in the order the archive and ClearFolder use: names compared without
+// regard to case (ties broken by the exact name), as an NTFS folder lists them.
+std::vector<std::filesystem::directory_entry> ListFolder(const std::filesystem::path& folder);

@@ -1,0 +1,34 @@
+#include "platform/application.h"
+
+#include "platform/desktop.h"
+
+#include <exception>
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("Lumira generator"));
+    setApplicationDisplayName(QStringLiteral("Lumira generator"));
+}
+
+void ShowCurrentException()
+{
+    QString text;
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        text = QString::fromUtf8(e.what());
+    } catch (...) {
+        // A thrown value that is not an error object shows an empty message.
+    }
+    TheDesktop().ShowError(QApplication::activeWindow(), text);
+}
+
+bool Application::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        ShowCurrentException();
+    }
+    return false;
+}

@@ -1,0 +1,26 @@
+#pragma once
+// The cp1251 code page: book text, settings files and titles are cp1251 bytes held in
+// std::string; conversion to Unicode happens only at the edge to Qt and UTF-8.
+#include <QString>
+#include <string>
+#include <string_view>
+
+// Unicode code point of a cp1251 byte (the one unassigned byte 0x98 maps to U+0098).
+char32_t Cp1251ToUnicode(unsigned char c);
+// cp1251 byte of a code point, or -1 when the code page has no such character.
+int UnicodeToCp1251(char32_t u);
+
+// Lower case by the cp1251 rules: A..Z, А..Я and Ё; every other byte unchanged.
+unsigned char Cp1251Lower(unsigned char c);
+std::string Cp1251LowerText(std::string_view text);
+// Case-insensitive equality of two cp1251 texts.
+bool Cp1251EqualsNoCase(std::string_view a, std::string_view b);
+
+std::string Cp1251ToUtf8(std::string_view text);
+// Characters that cp1251 lacks become `replacement`.
+std::string Utf8ToCp1251(std::string_view utf8, char replacement = '?');
+
+QString Cp1251ToQString(std::string_view text);
+std::string QStringToCp1251(const QString& text, char replacement = '?');
+// True when every character of the text has a cp1251 byte.
+bool FitsCp1251(const QString& text);

@@ -1,0 +1,165 @@
+#include "platform/files.h"
+
+#include "platform/errors.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <system_error>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::FILE* OpenNative(const fs::path& path, const char* mode)
+{
+#ifdef _WIN32
+    std::wstring wmode(mode, mode + std::char_traits<char>::length(mode));
+    return _wfopen(path.c_str(), wmode.c_str());
+#else
+    return std::fopen(path.c_str(), mode);
+#endif
+}
+
+bool IsRegularOrMissing(const fs::path& path)
+{
+    std::error_code ec;
+    const auto st = fs::symlink_status(path, ec);
+    return ec || !fs::exists(st) || fs::is_regular_file(st);
+}
+
+} // namespace
+
+InFile::InFile(const fs::path& path) : path_(path)
+{
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) ThrowCannotOpen(path);
+    file_ = OpenNative(path, "rb");
+    if (!file_) ThrowCannotOpen(path);
+}
+
+InFile::~InFile()
+{
+    if (file_) std::fclose(file_);
+}
+
+std::uint64_t InFile::Size() const
+{
+    std::error_code ec;
+    const auto size = fs::file_size(path_, ec);
+    return ec ? 0 : size;
+}
+
+size_t InFile::Read(void* buffer, size_t count)
+{
+    const size_t n = std::fread(buffer, 1, count, file_);
+    if (n < count && std::ferror(file_)) ThrowStreamReadError();
+    return n;
+}
+
+void InFile::ReadExact(void* buffer, size_t count)
+{
+    if (Read(buffer, count) != count) ThrowStreamReadError();
+}
+
+OutFile::OutFile(const fs::path& path) : path_(path)
+{
+    if (IsReadOnlyFile(path) || !IsRegularOrMissing(path)) ThrowCannotCreate(path);
+    file_ = OpenNative(path, "wb");
+    if (!file_) ThrowCannotCreate(path);
+}
+
+OutFile::~OutFile()
+{
+    if (file_) std::fclose(file_);
+}
+
+void OutFile::Write(const void* data, size_t count)
+{
+    if (!file_) ThrowUnableToWrite(path_);
+    if (count && std::fwrite(data, 1, count, file_) != count) ThrowUnableToWrite(path_);
+}
+
+void OutFile::Close()
+{
+    if (!file_) return;
+    const bool ok = std::fflush(file_) == 0;
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    if (!ok || !closed) ThrowUnableToWrite(path_);
+}
+
+std::string ReadFileBytes(const fs::path& path)
+{
+    InFile in(path);
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        const size_t n = in.Read(buffer, sizeof buffer);
+        if (n == 0) break;
+        bytes.append(buffer, n);
+    }
+    return bytes;
+}
+
+void WriteFileBytes(const fs::path& path, std::string_view bytes)
+{
+    OutFile out(path);
+    out.Write(bytes);
+    out.Close();
+}
+
+void WriteFileAtomically(const fs::path& path, std::string_view bytes)
+{
+    if (IsReadOnlyFile(path)) ThrowUnableToWrite(path);
+    static std::atomic<unsigned> counter{0};
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    fs::path temp = path;
+    temp += ".tmp" + std::to_string(stamp % 1000000007) + "_" + std::to_string(counter++);
+    std::FILE* f = OpenNative(temp, "wb");
+    if (!f) ThrowUnableToWrite(path);
+    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    ok = std::fflush(f) == 0 && ok;
+#ifndef _WIN32
+    ok = ::fsync(fileno(f)) == 0 && ok;
+#endif
+    ok = std::fclose(f) == 0 && ok;
+    std::error_code ec;
+    if (ok) {
+        // Keep the permissions of the file being replaced.
+        const auto st = fs::status(path, ec);
+        if (!ec && fs::exists(st)) fs::permissions(temp, st.permissions(), ec);
+        ec.clear();
+        fs::rename(temp, path, ec);
+        ok = !ec;
+    }
+    if (!ok) {
+        fs::remove(temp, ec);
+        ThrowUnableToWrite(path);
+    }
+}
+
+std::uint64_t FileSizeOfPath(const fs::path& path)
+{
+    InFile in(path);
+    return in.Size();
+}
+
+bool CreateFolderChain(const fs::path& folder)
+{
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    return fs::is_directory(folder, ec);
+}
+
+bool IsReadOnlyFile(const fs::path& path)
+{
+    std::error_code ec;
+    const auto st = fs::status(path, ec);
+    if (ec || !fs::is_regular_file(st)) return false;
+    constexpr auto anyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    return (st.permissions() & anyWrite) == fs::perms::none;
+}

@@ -1,0 +1,67 @@
+#pragma once
+// The file layer: binary files that fail with the system's own texts
+// ("Cannot open file %s", "Cannot create file %s", "Unable to write to %s", "Stream read error").
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// A file opened for reading; closed by the destructor on every path.
+class InFile {
+public:
+    explicit InFile(const std::filesystem::path& path);  // "Cannot open file %s"
+    ~InFile();
+    InFile(const InFile&) = delete;
+    InFile& operator=(const InFile&) = delete;
+
+    std::uint64_t Size() const;
+    // Reads up to `count` bytes; returns how many were read (0 at the end).
+    size_t Read(void* buffer, size_t count);
+    // Reads exactly `count` bytes or fails with "Stream read error".
+    void ReadExact(void* buffer, size_t count);
+    const std::filesystem::path& Path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+    std::FILE* file_ = nullptr;
+};
+
+// A file created (or truncated) for writing; closed by the destructor on every path.
+// A file whose write permission bits are all clear counts as read-only and is not replaced.
+class OutFile {
+public:
+    explicit OutFile(const std::filesystem::path& path);  // "Cannot create file %s"
+    ~OutFile();
+    OutFile(const OutFile&) = delete;
+    OutFile& operator=(const OutFile&) = delete;
+
+    void Write(const void* data, size_t count);  // "Unable to write to %s"
+    void Write(std::string_view bytes) { Write(bytes.data(), bytes.size()); }
+    // Flushes and closes; a failure to complete the file is "Unable to write to %s".
+    void Close();
+    const std::filesystem::path& Path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+    std::FILE* file_ = nullptr;
+};
+
+// Whole-file helpers on top of the two classes.
+std::string ReadFileBytes(const std::filesystem::path& path);
+void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
+
+// Writes a file under a temporary name in the same folder and renames it over `path` only when
+// complete, so a failure never leaves a half-written file. Any failure is "Unable to write to %s"
+// naming `path`; an existing read-only `path` is refused the same way.
+void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+// Size of a file, opening it for reading ("Cannot open file %s").
+std::uint64_t FileSizeOfPath(const std::filesystem::path& path);
+
+// Creates a folder with its missing parents; false on failure (nothing is thrown).
+bool CreateFolderChain(const std::filesystem::path& folder);
+
+// The Windows read-only attribute on this platform: no write permission bit set.
+// (Permission checks alone are no guide when the program runs as root.)
+bool IsReadOnlyFile(const std::filesystem::path& path);

@@ -1,0 +1,222 @@
+#include "platform/ini_file.h"
+
+#include "platform/cp1251.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/line_list.h"
+
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+std::string Trim(std::string_view s)
+{
+    size_t b = 0, e = s.size();
+    while (b < e && IsBlank(s[b])) ++b;
+    while (e > b && IsBlank(s[e - 1])) --e;
+    return std::string(s.substr(b, e - b));
+}
+
+// The name of a section line ("[name]"), or nothing for any other line.
+std::optional<std::string> SectionName(const std::string& line)
+{
+    const std::string t = Trim(line);
+    if (t.empty() || t.front() != '[') return std::nullopt;
+    const size_t close = t.rfind(']');
+    const std::string inner = close == std::string::npos || close == 0 ? t.substr(1) : t.substr(1, close - 1);
+    return Trim(inner);
+}
+
+// The key of a "key=value" line, or nothing.
+std::optional<std::string> KeyName(const std::string& line)
+{
+    const size_t eq = line.find('=');
+    if (eq == std::string::npos) return std::nullopt;
+    return Trim(std::string_view(line).substr(0, eq));
+}
+
+LineList LoadLines(const fs::path& path)
+{
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) return {};
+    try {
+        return SplitLines(ReadFileBytes(path));
+    } catch (const AppError&) {
+        return {};
+    }
+}
+
+struct SectionSpan {
+    size_t header;  // index of the section line
+    size_t end;     // one past the section's last line
+};
+
+std::optional<SectionSpan> FindSection(const LineList& lines, const std::string& section)
+{
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const auto name = SectionName(lines[i]);
+        if (!name || !Cp1251EqualsNoCase(*name, section)) continue;
+        size_t end = i + 1;
+        while (end < lines.size() && !SectionName(lines[end])) ++end;
+        return SectionSpan{i, end};
+    }
+    return std::nullopt;
+}
+
+std::optional<size_t> FindKey(const LineList& lines, const SectionSpan& span, const std::string& key)
+{
+    for (size_t i = span.header + 1; i < span.end; ++i) {
+        const auto name = KeyName(lines[i]);
+        if (name && !SectionName(lines[i]) && Cp1251EqualsNoCase(*name, key)) return i;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> RawValue(const fs::path& path, const std::string& section, const std::string& key)
+{
+    const LineList lines = LoadLines(path);
+    const auto span = FindSection(lines, section);
+    if (!span) return std::nullopt;
+    const auto at = FindKey(lines, *span, key);
+    if (!at) return std::nullopt;
+    const std::string& line = lines[*at];
+    std::string value = Trim(std::string_view(line).substr(line.find('=') + 1));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    if (value.size() > IniFile::kMaxText) value.resize(IniFile::kMaxText);
+    return value;
+}
+
+} // namespace
+
+IniFile::IniFile(fs::path path) : path_(std::move(path)) {}
+
+std::string IniFile::ReadString(const std::string& section, const std::string& key, const std::string& def) const
+{
+    auto value = RawValue(path_, section, key);
+    return value ? *value : def;
+}
+
+std::optional<std::int32_t> IniFile::ParseInteger(const std::string& text)
+{
+    size_t i = 0;
+    while (i < text.size() && IsBlank(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    int base = 10;
+    if (i < text.size() && text[i] == '$') {
+        base = 16;
+        ++i;
+    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+        base = 16;
+        i += 2;
+    }
+    if (i >= text.size()) return std::nullopt;
+    std::uint64_t value = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        int digit;
+        if (c >= '0' && c <= '9') digit = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+        else return std::nullopt;
+        value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
+        if (value > 0xFFFFFFFFull) return std::nullopt;
+    }
+    if (base == 16) {
+        // Hexadecimal covers all 32 bits: $FFFFFFFF is -1.
+        const auto bits = static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+        return negative ? static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(bits)) : bits;
+    }
+    if (negative) {
+        if (value > 0x80000000ull) return std::nullopt;
+        return static_cast<std::int32_t>(-static_cast<std::int64_t>(value));
+    }
+    if (value > 0x7FFFFFFFull) return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
+std::int32_t IniFile::ReadInteger(const std::string& section, const std::string& key, std::int32_t def) const
+{
+    const auto value = RawValue(path_, section, key);
+    if (!value || value->empty()) return def;
+    return ParseInteger(*value).value_or(def);
+}
+
+bool IniFile::ReadBool(const std::string& section, const std::string& key, bool def) const
+{
+    return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+std::vector<std::string> IniFile::ReadSections() const
+{
+    std::vector<std::string> names;
+    size_t used = 0;
+    for (const auto& line : LoadLines(path_)) {
+        const auto name = SectionName(line);
+        if (!name) continue;
+        // Each name takes its length plus a zero; one more zero ends the list.
+        if (used + name->size() + 1 + 1 > kSectionBuffer) break;
+        used += name->size() + 1;
+        names.push_back(*name);
+    }
+    return names;
+}
+
+bool IniFile::SectionExists(const std::string& section) const
+{
+    return FindSection(LoadLines(path_), section).has_value();
+}
+
+void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value)
+{
+    LineList lines = LoadLines(path_);
+    const std::string entry = key + "=" + value;
+    if (const auto span = FindSection(lines, section)) {
+        if (const auto at = FindKey(lines, *span, key)) {
+            lines[*at] = Trim(std::string_view(lines[*at]).substr(0, lines[*at].find('='))) + "=" + value;
+        } else {
+            size_t insertAt = span->end;
+            while (insertAt > span->header + 1 && Trim(lines[insertAt - 1]).empty()) --insertAt;
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
+        }
+    } else {
+        if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
+        lines.push_back("[" + section + "]");
+        lines.push_back(entry);
+    }
+    WriteFileAtomically(path_, JoinLines(lines));
+}
+
+void IniFile::WriteInteger(const std::string& section, const std::string& key, std::int32_t value)
+{
+    WriteString(section, key, std::to_string(value));
+}
+
+void IniFile::WriteBool(const std::string& section, const std::string& key, bool value)
+{
+    WriteString(section, key, value ? "1" : "0");
+}
+
+void IniFile::EraseSection(const std::string& section)
+{
+    LineList lines = LoadLines(path_);
+    const auto span = FindSection(lines, section);
+    if (!span) {
+        if (IsReadOnlyFile(path_)) ThrowUnableToWrite(path_);
+        return;
+    }
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(span->header),
+                lines.begin() + static_cast<std::ptrdiff_t>(span->end));
+    WriteFileAtomically(path_, JoinLines(lines));
+}

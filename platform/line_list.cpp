@@ -1,0 +1,47 @@
+#include "platform/line_list.h"
+
+#include "platform/files.h"
+
+LineList SplitLines(std::string_view bytes)
+{
+    const size_t zero = bytes.find('\0');
+    if (zero != std::string_view::npos) bytes = bytes.substr(0, zero);
+    LineList lines;
+    size_t start = 0;
+    size_t i = 0;
+    while (i < bytes.size()) {
+        const char c = bytes[i];
+        if (c == '\r' || c == '\n') {
+            lines.emplace_back(bytes.substr(start, i - start));
+            i += (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ? 2 : 1;
+            start = i;
+        } else {
+            ++i;
+        }
+    }
+    if (start < bytes.size()) lines.emplace_back(bytes.substr(start));
+    return lines;
+}
+
+std::string JoinLines(const LineList& lines)
+{
+    size_t total = 0;
+    for (const auto& line : lines) total += line.size() + 2;
+    std::string out;
+    out.reserve(total);
+    for (const auto& line : lines) {
+        out += line;
+        out += "\r\n";
+    }
+    return out;
+}
+
+LineList ReadLineList(const std::filesystem::path& path)
+{
+    return SplitLines(ReadFileBytes(path));
+}
+
+void WriteLineList(const std::filesystem::path& path, const LineList& lines)
+{
+    WriteFileBytes(path, JoinLines(lines));
+}

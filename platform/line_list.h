@@ -1,0 +1,17 @@
+#pragma once
+// Line lists: text files read as lines and written back with CR LF after every line.
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+using LineList = std::vector<std::string>;
+
+// Splits at CR LF, a lone CR and a lone LF; a final line without a break is still a line; a break
+// at the very end adds no empty line; blank lines elsewhere stay; reading stops at a zero byte.
+LineList SplitLines(std::string_view bytes);
+// Every line, the last included, followed by CR LF; no byte-order mark.
+std::string JoinLines(const LineList& lines);
+
+LineList ReadLineList(const std::filesystem::path& path);  // "Cannot open file %s"
+void WriteLineList(const std::filesystem::path& path, const LineList& lines);

@@ -1,0 +1,67 @@
+#include "profiles/profile.h"
+
+#include "platform/cp1251.h"
+#include "platform/ini_file.h"
+
+const QStringList& KeyActionTexts()
+{
+    static const QStringList texts = {
+        QStringLiteral("Назад на одну строку"), QStringLiteral("Назад на полэкрана"),
+        QStringLiteral("Назад на экран"),       QStringLiteral("Вперед на одну строку"),
+        QStringLiteral("Вперед на полэкрана"),  QStringLiteral("Вперед на экран"),
+    };
+    return texts;
+}
+
+t_profile ReadProfile(const IniFile& ini, const std::string& section)
+{
+    const t_profile d;
+    t_profile p;
+    p.Name = section;
+    p.Width = ini.ReadInteger(section, "Width", d.Width);
+    p.Height = ini.ReadInteger(section, "Height", d.Height);
+    p.setFullScreen = ini.ReadBool(section, "setFullScreen", d.setFullScreen);
+    p.LSoft = ini.ReadInteger(section, "LSoft", d.LSoft);
+    p.RSoft = ini.ReadInteger(section, "RSoft", d.RSoft);
+    p.Menu = ini.ReadInteger(section, "Menu", d.Menu);
+    p.OnUp = ini.ReadInteger(section, "OnUp", d.OnUp);
+    p.OnDown = ini.ReadInteger(section, "OnDown", d.OnDown);
+    p.OnLeft = ini.ReadInteger(section, "OnLeft", d.OnLeft);
+    p.OnRight = ini.ReadInteger(section, "OnRight", d.OnRight);
+    return p;
+}
+
+std::vector<t_profile> ReadProfiles(const IniFile& ini)
+{
+    std::vector<t_profile> profiles;
+    for (const auto& name : ini.ReadSections()) profiles.push_back(ReadProfile(ini, name));
+    return profiles;
+}
+
+void WriteProfileKeys(IniFile& ini, const t_profile& p)
+{
+    const std::string& s = p.Name;
+    ini.WriteInteger(s, "Width", p.Width);
+    ini.WriteInteger(s, "Height", p.Height);
+    ini.WriteInteger(s, "LSoft", p.LSoft);
+    ini.WriteInteger(s, "RSoft", p.RSoft);
+    ini.WriteInteger(s, "Menu", p.Menu);
+    ini.WriteInteger(s, "OnUp", p.OnUp);
+    ini.WriteInteger(s, "OnDown", p.OnDown);
+    ini.WriteInteger(s, "OnLeft", p.OnLeft);
+    ini.WriteInteger(s, "OnRight", p.OnRight);
+}
+
+QStringList ProfileNames(const std::vector<t_profile>& profiles)
+{
+    QStringList names;
+    for (const auto& p : profiles) names << Cp1251ToQString(p.Name);
+    return names;
+}
+
+const t_profile* FindProfile(const std::vector<t_profile>& profiles, const std::string& name)
+{
+    for (const auto& p : profiles)
+        if (Cp1251EqualsNoCase(p.Name, name)) return &p;
+    return nullptr;
+}

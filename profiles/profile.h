@@ -1,0 +1,57 @@
+#pragma once
+// Device profiles: one phone model's screen, soft-key and menu key codes, the reading action of
+// each direction key and the full-screen flag; stored one section each in profiles.ini.
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class IniFile;
+
+// The reading actions the phone's direction keys can be bound to, by index.
+enum KeyAction : std::int32_t {
+    LineBack = 0,
+    HalfScreenBack = 1,
+    ScreenBack = 2,
+    LineForward = 3,
+    HalfScreenForward = 4,
+    ScreenForward = 5,
+};
+constexpr int kKeyActionCount = 6;
+// The texts under which the profile editor offers the actions, in index order.
+const QStringList& KeyActionTexts();
+
+struct t_profile {
+    std::string Name;  // section name, cp1251
+    std::int32_t Width = 176;
+    std::int32_t Height = 204;
+    std::int32_t LSoft = 0;
+    std::int32_t RSoft = 0;
+    std::int32_t Menu = 0;
+    std::int32_t OnUp = ScreenBack;
+    std::int32_t OnDown = ScreenForward;
+    std::int32_t OnLeft = LineBack;
+    std::int32_t OnRight = LineForward;
+    bool setFullScreen = true;
+
+    bool operator==(const t_profile&) const = default;
+};
+
+// Every profile of the file, in section order, each key read with its default. A missing file
+// gives none. Reading never fails and never changes the file.
+std::vector<t_profile> ReadProfiles(const IniFile& ini);
+// One section's profile.
+t_profile ReadProfile(const IniFile& ini, const std::string& section);
+
+// Writes the nine keys the editor owns (Width, Height, LSoft, RSoft, Menu, OnUp, OnDown, OnLeft,
+// OnRight), in that order, into the section named `profile.Name` (an existing section matched
+// without regard to case keeps its spelling); setFullScreen is never written.
+void WriteProfileKeys(IniFile& ini, const t_profile& profile);
+
+// The profile's names as the phone list shows them.
+QStringList ProfileNames(const std::vector<t_profile>& profiles);
+
+// The profile named `name` without regard to case, or nullptr.
+const t_profile* FindProfile(const std::vector<t_profile>& profiles, const std::string& name);

@@ -1,0 +1,47 @@
+#include "support/scripted_desktop.h"
+
+namespace {
+
+template <typename T>
+std::optional<T> Take(std::deque<std::optional<T>>& queue)
+{
+    if (queue.empty()) return std::nullopt;
+    auto answer = queue.front();
+    queue.pop_front();
+    return answer;
+}
+
+} // namespace
+
+ScriptedDesktop::ScriptedDesktop() { InstallDesktop(this); }
+ScriptedDesktop::~ScriptedDesktop() { InstallDesktop(nullptr); }
+
+std::optional<QString> ScriptedDesktop::OpenFile(QWidget*, const FileDialogOptions& options)
+{
+    openRequests.push_back(options);
+    return Take(openAnswers);
+}
+
+std::optional<QString> ScriptedDesktop::SaveFile(QWidget*, const FileDialogOptions& options)
+{
+    saveRequests.push_back(options);
+    return Take(saveAnswers);
+}
+
+std::optional<FontSpec> ScriptedDesktop::ChooseFont(QWidget*, const FontSpec& initial)
+{
+    fontRequests.push_back(initial);
+    return Take(fontAnswers);
+}
+
+std::optional<ColorValue> ScriptedDesktop::ChooseColor(QWidget*, ColorValue initial)
+{
+    colorRequests.push_back(initial);
+    return Take(colorAnswers);
+}
+
+void ScriptedDesktop::SetBusy(bool busy)
+{
+    busyDepth += busy ? 1 : -1;
+    ++busyCalls;
+}

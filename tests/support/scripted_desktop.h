@@ -1,0 +1,41 @@
+#pragma once
+// A stand-in for the desktop's dialogs: answers come from queues the test fills, and everything
+// shown or opened is recorded. Installed for its lifetime.
+#include "platform/desktop.h"
+
+#include <QStringList>
+#include <deque>
+#include <optional>
+#include <vector>
+
+class ScriptedDesktop : public Desktop {
+public:
+    ScriptedDesktop();
+    ~ScriptedDesktop() override;
+
+    // Answers, taken first in, first out; an empty queue answers "cancelled".
+    std::deque<std::optional<QString>> openAnswers;
+    std::deque<std::optional<QString>> saveAnswers;
+    std::deque<std::optional<FontSpec>> fontAnswers;
+    std::deque<std::optional<ColorValue>> colorAnswers;
+
+    // What the program asked and showed.
+    std::vector<FileDialogOptions> openRequests;
+    std::vector<FileDialogOptions> saveRequests;
+    std::vector<FontSpec> fontRequests;
+    std::vector<ColorValue> colorRequests;
+    QStringList messages;
+    QStringList errors;
+    QStringList openedUrls;
+    int busyDepth = 0;
+    int busyCalls = 0;
+
+    std::optional<QString> OpenFile(QWidget*, const FileDialogOptions& options) override;
+    std::optional<QString> SaveFile(QWidget*, const FileDialogOptions& options) override;
+    std::optional<FontSpec> ChooseFont(QWidget*, const FontSpec& initial) override;
+    std::optional<ColorValue> ChooseColor(QWidget*, ColorValue initial) override;
+    void ShowMessage(QWidget*, const QString& text) override { messages << text; }
+    void ShowError(QWidget*, const QString& text) override { errors << text; }
+    void OpenUrl(const QString& url) override { openedUrls << url; }
+    void SetBusy(bool busy) override;
+};

@@ -1,0 +1,38 @@
+#pragma once
+// Test fixtures on disk: a fresh folder removed at the end, and a program folder laid out like
+// build/bin (sample, iface.dat, profiles.ini copied from the built program unless replaced).
+#include <QString>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+    // The folder as a QString ending in the native separator (the form AppDir takes).
+    QString DirText() const;
+
+    void Write(const std::string& name, std::string_view bytes) const;
+    std::string Read(const std::string& name) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+// A program folder with the files that ship beside the program. `withProfiles` false leaves
+// profiles.ini out.
+class AppFolder : public TempDir {
+public:
+    explicit AppFolder(bool withProfiles = true);
+};
+
+// The built program folder (build/bin), from the test's environment.
+std::filesystem::path BuiltBinDir();
+// The repository's root, from the test's environment.
+std::filesystem::path SourceDir();
