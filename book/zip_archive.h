@@ -1,0 +1,23 @@
+#pragma once
+// The ZIP archive engine (on minizip): extracting the template and writing the .jar.
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+
+// Called while an archive is written: bytes of file content archived so far and in all.
+using ZipProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
+
+// Writes a new archive of every file and folder below `baseFolder`: files of a folder first, then
+// each subfolder (its folder entry, then its contents), in name order compared without regard to
+// case; names relative with "/", folder entries ending in "/"; Deflate level 9 for non-empty
+// files, stored for empty ones; made-by and needed version 2.0 (MS-DOS); no Zip64, no comment.
+// The archive itself is never added, should it lie below `baseFolder`. Symbolic links are skipped.
+// Throws AppError naming the archive on failure.
+void WriteFolderArchive(const std::filesystem::path& archive, const std::filesystem::path& baseFolder,
+                        const ZipProgress& progress = {});
+
+// Extracts every entry below `baseFolder`: folders created as needed, existing files replaced
+// even when read-only, modification times and attributes restored. An entry with an absolute
+// path or a ".." component is refused with a message naming it; nothing is written outside
+// `baseFolder` or through a symbolic link. A missing or damaged archive throws AppError naming it.
+void ExtractArchive(const std::filesystem::path& archive, const std::filesystem::path& baseFolder);
