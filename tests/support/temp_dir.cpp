@@ -52,13 +52,13 @@ std::string TempDir::Read(const std::string& name) const
 fs::path BuiltBinDir()
 {
     const char* dir = std::getenv("LUMIRA_BIN_DIR");
-    return dir ? fs::path(dir) : fs::current_path() / ".." / "bin";
+    return dir ? fs::path(dir) : fs::path(LUMIRA_BIN_DIR_DEFAULT);
 }
 
 fs::path SourceDir()
 {
     const char* dir = std::getenv("LUMIRA_SOURCE_DIR");
-    return dir ? fs::path(dir) : fs::current_path() / ".." / "..";
+    return dir ? fs::path(dir) : fs::path(LUMIRA_SOURCE_DIR_DEFAULT);
 }
 
 AppFolder::AppFolder(bool withProfiles)
