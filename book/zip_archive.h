@@ -11,13 +11,24 @@ using ZipProgress = std::function<void(std::uint64_t done, std::uint64_t total)>
 // each subfolder (its folder entry, then its contents), in name order compared without regard to
 // case; names relative with "/", folder entries ending in "/"; Deflate level 9 for non-empty
 // files, stored for empty ones; made-by and needed version 2.0 (MS-DOS); no Zip64, no comment.
-// The archive itself is never added, should it lie below `baseFolder`. Symbolic links are skipped.
-// Throws AppError naming the archive on failure.
+// Names go in the OEM code page (866); a name that code page cannot spell goes in UTF-8 with the
+// UTF-8 flag set. The archive itself is never added, should it lie below `baseFolder`. Symbolic
+// links are skipped. The archive is written under a temporary name beside it and replaces an
+// earlier file only when complete; a read-only earlier file is not replaced.
+// Throws AppError naming the archive on failure (a file below `baseFolder` that cannot be read
+// gives "Cannot open file %s" naming that file); more than 65534 entries or an archive that
+// could reach 4 GiB are refused before anything is written.
 void WriteFolderArchive(const std::filesystem::path& archive, const std::filesystem::path& baseFolder,
                         const ZipProgress& progress = {});
+
+// The same archive written straight into `file` (created or truncated), for callers that put
+// the file in place themselves. Failures name `shownAs`; neither `file` nor `shownAs` is added.
+void WriteFolderArchiveFile(const std::filesystem::path& file, const std::filesystem::path& baseFolder,
+                            const std::filesystem::path& shownAs, const ZipProgress& progress = {});
 
 // Extracts every entry below `baseFolder`: folders created as needed, existing files replaced
 // even when read-only, modification times and attributes restored. An entry with an absolute
 // path or a ".." component is refused with a message naming it; nothing is written outside
-// `baseFolder` or through a symbolic link. A missing or damaged archive throws AppError naming it.
+// `baseFolder` or through a symbolic link (every name is checked before anything is written).
+// A missing or damaged archive throws AppError naming it.
 void ExtractArchive(const std::filesystem::path& archive, const std::filesystem::path& baseFolder);

@@ -1,0 +1,523 @@
+#include "book/zip_archive.h"
+
+#include "book/folders.h"
+#include "book/pending_file.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+
+#include <QString>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <QStringList>
+#include <minizip/unzip.h>
+#include <minizip/zip.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::uint64_t kNoZip64Limit = 0xFFFFFFFFull;  // sizes and offsets of a plain archive
+constexpr std::size_t kMaxEntries = 0xFFFE;             // 0xFFFF already calls for Zip64 records
+constexpr std::size_t kCopyBuffer = 256 * 1024;
+constexpr unsigned long kMadeByMsDos20 = 20;            // host 0 (MS-DOS), version 2.0
+constexpr unsigned long kUtf8NameFlag = 0x800;
+
+constexpr unsigned long kDosReadOnly = 0x01;
+constexpr unsigned long kDosFolder = 0x10;
+constexpr unsigned long kDosArchive = 0x20;
+
+std::string Utf8(const QString& s)
+{
+    return s.toStdString();
+}
+
+QString PathQ(const fs::path& p)
+{
+    return QString::fromStdU16String(p.u16string());
+}
+
+// ---- stdio streams for minizip, opened from a std::filesystem::path --------------------------
+
+std::FILE* OpenStream(const fs::path& path, const char* mode)
+{
+#ifdef _WIN32
+    std::wstring wmode(mode, mode + std::char_traits<char>::length(mode));
+    return _wfopen(path.c_str(), wmode.c_str());
+#else
+    return std::fopen(path.c_str(), mode);
+#endif
+}
+
+voidpf ZCALLBACK OpenPath(voidpf, const void* filename, int mode)
+{
+    const auto& path = *static_cast<const fs::path*>(filename);
+    const char* how = nullptr;
+    if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) == ZLIB_FILEFUNC_MODE_READ)
+        how = "rb";
+    else if (mode & ZLIB_FILEFUNC_MODE_EXISTING)
+        how = "r+b";
+    else if (mode & ZLIB_FILEFUNC_MODE_CREATE)
+        how = "wb";
+    if (!how) return nullptr;
+    std::FILE* f = OpenStream(path, how);
+    if (f) std::setvbuf(f, nullptr, _IOFBF, 1 << 16);
+    return f;
+}
+
+uLong ZCALLBACK ReadStream(voidpf, voidpf stream, void* buf, uLong size)
+{
+    return static_cast<uLong>(std::fread(buf, 1, size, static_cast<std::FILE*>(stream)));
+}
+
+uLong ZCALLBACK WriteStream(voidpf, voidpf stream, const void* buf, uLong size)
+{
+    return static_cast<uLong>(std::fwrite(buf, 1, size, static_cast<std::FILE*>(stream)));
+}
+
+ZPOS64_T ZCALLBACK TellStream(voidpf, voidpf stream)
+{
+#ifdef _WIN32
+    const auto pos = _ftelli64(static_cast<std::FILE*>(stream));
+#else
+    const auto pos = ftello(static_cast<std::FILE*>(stream));
+#endif
+    return pos < 0 ? static_cast<ZPOS64_T>(-1) : static_cast<ZPOS64_T>(pos);
+}
+
+long ZCALLBACK SeekStream(voidpf, voidpf stream, ZPOS64_T offset, int origin)
+{
+    int whence = SEEK_SET;
+    if (origin == ZLIB_FILEFUNC_SEEK_CUR) whence = SEEK_CUR;
+    else if (origin == ZLIB_FILEFUNC_SEEK_END) whence = SEEK_END;
+    else if (origin != ZLIB_FILEFUNC_SEEK_SET) return -1;
+#ifdef _WIN32
+    return _fseeki64(static_cast<std::FILE*>(stream), static_cast<__int64>(offset), whence) == 0 ? 0 : -1;
+#else
+    return fseeko(static_cast<std::FILE*>(stream), static_cast<off_t>(offset), whence) == 0 ? 0 : -1;
+#endif
+}
+
+int ZCALLBACK CloseStream(voidpf, voidpf stream)
+{
+    return std::fclose(static_cast<std::FILE*>(stream)) == 0 ? 0 : EOF;
+}
+
+int ZCALLBACK StreamError(voidpf, voidpf stream)
+{
+    return std::ferror(static_cast<std::FILE*>(stream));
+}
+
+zlib_filefunc64_def PathStreams()
+{
+    zlib_filefunc64_def def{};
+    def.zopen64_file = OpenPath;
+    def.zread_file = ReadStream;
+    def.zwrite_file = WriteStream;
+    def.ztell64_file = TellStream;
+    def.zseek64_file = SeekStream;
+    def.zclose_file = CloseStream;
+    def.zerror_file = StreamError;
+    def.opaque = nullptr;
+    return def;
+}
+
+// ---- times -----------------------------------------------------------------------------------
+
+std::tm LocalTime(std::time_t t)
+{
+    std::tm tm{};
+#ifdef _WIN32
+    localtime_s(&tm, &t);
+#else
+    localtime_r(&t, &tm);
+#endif
+    return tm;
+}
+
+tm_zip DosStamp(const fs::path& path)
+{
+    std::error_code ec;
+    const auto ftime = fs::last_write_time(path, ec);
+    std::time_t t = ec ? std::time(nullptr)
+                       : std::chrono::system_clock::to_time_t(
+                             std::chrono::time_point_cast<std::chrono::system_clock::duration>(
+                                 std::chrono::file_clock::to_sys(ftime)));
+    std::tm tm = LocalTime(t);
+    tm_zip z{};
+    // An MS-DOS stamp covers 1980 to 2107.
+    if (tm.tm_year < 80) {
+        z.tm_year = 1980; z.tm_mon = 0; z.tm_mday = 1;
+    } else if (tm.tm_year > 207) {
+        z.tm_year = 2107; z.tm_mon = 11; z.tm_mday = 31; z.tm_hour = 23; z.tm_min = 59; z.tm_sec = 58;
+    } else {
+        z.tm_year = static_cast<uInt>(tm.tm_year + 1900);
+        z.tm_mon = static_cast<uInt>(tm.tm_mon);
+        z.tm_mday = static_cast<uInt>(tm.tm_mday);
+        z.tm_hour = static_cast<uInt>(tm.tm_hour);
+        z.tm_min = static_cast<uInt>(tm.tm_min);
+        z.tm_sec = static_cast<uInt>(tm.tm_sec);
+    }
+    return z;
+}
+
+void SetModificationTime(const fs::path& path, const tm_unz& stamp)
+{
+    std::tm tm{};
+    tm.tm_year = static_cast<int>(stamp.tm_year) - 1900;
+    tm.tm_mon = static_cast<int>(stamp.tm_mon);
+    tm.tm_mday = static_cast<int>(stamp.tm_mday);
+    tm.tm_hour = static_cast<int>(stamp.tm_hour);
+    tm.tm_min = static_cast<int>(stamp.tm_min);
+    tm.tm_sec = static_cast<int>(stamp.tm_sec);
+    tm.tm_isdst = -1;
+    const std::time_t t = std::mktime(&tm);
+    if (t == static_cast<std::time_t>(-1)) return;
+    std::error_code ec;
+    fs::last_write_time(path, std::chrono::file_clock::from_sys(std::chrono::system_clock::from_time_t(t)), ec);
+}
+
+// ---- names -----------------------------------------------------------------------------------
+
+// Bytes of an entry name and the flag telling how they are encoded.
+struct EncodedName {
+    std::string bytes;
+    unsigned long flag = 0;
+};
+
+EncodedName EncodeName(const QString& name)
+{
+    QStringEncoder oem("IBM866");
+    if (oem.isValid()) {
+        QByteArray bytes = oem.encode(name);
+        if (!oem.hasError()) return {bytes.toStdString(), 0};
+    } else {
+        bool ascii = true;
+        for (QChar c : name) ascii = ascii && c.unicode() < 0x80;
+        if (ascii) return {name.toStdString(), 0};
+    }
+    return {name.toStdString(), kUtf8NameFlag};
+}
+
+QString DecodeName(const std::string& bytes, unsigned long flag)
+{
+    if (flag & kUtf8NameFlag) return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QStringDecoder oem("IBM866");
+    if (oem.isValid()) return oem.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+// ---- writing ---------------------------------------------------------------------------------
+
+struct PlannedEntry {
+    fs::path source;
+    QString name;  // relative, "/" separated, folders ending in "/"
+    bool folder = false;
+    std::uint64_t size = 0;
+    bool readOnly = false;
+};
+
+bool SamePath(const fs::path& a, const fs::path& b)
+{
+    if (b.empty()) return false;
+    std::error_code ec;
+    if (fs::equivalent(a, b, ec) && !ec) return true;
+    return fs::absolute(a, ec).lexically_normal() == fs::absolute(b, ec).lexically_normal();
+}
+
+void PlanFolder(const fs::path& folder, const QString& prefix, const fs::path& skipA, const fs::path& skipB,
+                std::vector<PlannedEntry>& out)
+{
+    const auto entries = ListFolder(folder);
+    std::vector<const fs::directory_entry*> subfolders;
+    for (const auto& e : entries) {
+        std::error_code ec;
+        const auto st = e.symlink_status(ec);
+        if (ec || fs::is_symlink(st)) continue;
+        if (fs::is_directory(st)) {
+            subfolders.push_back(&e);
+        } else if (fs::is_regular_file(st)) {
+            if (SamePath(e.path(), skipA) || SamePath(e.path(), skipB)) continue;
+            PlannedEntry p;
+            p.source = e.path();
+            p.name = prefix + PathQ(e.path().filename());
+            p.size = e.file_size(ec);
+            p.readOnly = IsReadOnlyFile(e.path());
+            out.push_back(std::move(p));
+        }
+    }
+    for (const auto* e : subfolders) {
+        PlannedEntry p;
+        p.source = e->path();
+        p.name = prefix + PathQ(e->path().filename()) + "/";
+        p.folder = true;
+        out.push_back(p);
+        PlanFolder(e->path(), p.name, skipA, skipB, out);
+    }
+}
+
+// Closes an unfinished archive on every failure path.
+struct ZipCloser {
+    zipFile zip = nullptr;
+    ~ZipCloser()
+    {
+        if (zip) zipClose(zip, nullptr);
+    }
+};
+
+struct UnzCloser {
+    unzFile unz = nullptr;
+    ~UnzCloser()
+    {
+        if (unz) unzClose(unz);
+    }
+};
+
+} // namespace
+
+void WriteFolderArchiveFile(const fs::path& file, const fs::path& baseFolder, const fs::path& shownAs,
+                            const ZipProgress& progress)
+{
+    std::vector<PlannedEntry> plan;
+    PlanFolder(baseFolder, QString(), file, shownAs, plan);
+
+    const QString shown = PathQ(fs::path(shownAs).make_preferred());
+    if (plan.size() > kMaxEntries)
+        throw AppError(Utf8(QString::fromUtf8("Слишком много файлов для архива %1: не более %2.")
+                                .arg(shown).arg(kMaxEntries)));
+    std::uint64_t total = 0, bound = 22;
+    for (const auto& p : plan) {
+        const std::uint64_t nameBytes = static_cast<std::uint64_t>(EncodeName(p.name).bytes.size());
+        total += p.size;
+        // Local and central headers plus the worst case of Deflate on incompressible data.
+        bound += 30 + 46 + 2 * nameBytes + p.size + (p.size >> 11) + 64;
+        if (p.size >= kNoZip64Limit || bound >= kNoZip64Limit)
+            throw AppError(Utf8(QString::fromUtf8("Архив %1 получился бы больше 4 ГБ.").arg(shown)));
+    }
+
+    zlib_filefunc64_def streams = PathStreams();
+    ZipCloser out;
+    out.zip = zipOpen2_64(&file, APPEND_STATUS_CREATE, nullptr, &streams);
+    if (!out.zip) ThrowCannotCreate(shownAs);
+
+    std::vector<char> buffer(kCopyBuffer);
+    std::uint64_t done = 0;
+    if (progress) progress(0, total);
+    for (const auto& p : plan) {
+        const EncodedName name = EncodeName(p.name);
+        zip_fileinfo info{};
+        info.tmz_date = DosStamp(p.source);
+        info.dosDate = 0;
+        info.internal_fa = 0;
+        info.external_fa = (p.folder ? kDosFolder : kDosArchive) | (p.readOnly ? kDosReadOnly : 0);
+
+        std::unique_ptr<InFile> in;
+        if (!p.folder && p.size > 0) in = std::make_unique<InFile>(p.source);
+
+        const bool deflate = !p.folder && p.size > 0;
+        if (zipOpenNewFileInZip4_64(out.zip, name.bytes.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
+                                    deflate ? Z_DEFLATED : 0, deflate ? 9 : 0, 0, -MAX_WBITS, DEF_MEM_LEVEL,
+                                    Z_DEFAULT_STRATEGY, nullptr, 0, kMadeByMsDos20, name.flag, 0) != ZIP_OK)
+            ThrowUnableToWrite(shownAs);
+        if (in) {
+            std::uint64_t copied = 0;
+            for (;;) {
+                const size_t n = in->Read(buffer.data(), buffer.size());
+                if (n == 0) break;
+                copied += n;
+                // A file that grew since it was listed would break the size limits checked above.
+                if (copied > p.size && copied >= kNoZip64Limit) ThrowStreamReadError();
+                if (zipWriteInFileInZip(out.zip, buffer.data(), static_cast<unsigned>(n)) != ZIP_OK)
+                    ThrowUnableToWrite(shownAs);
+                done += n;
+                if (progress) progress(done, total);
+            }
+        }
+        if (zipCloseFileInZip(out.zip) != ZIP_OK) ThrowUnableToWrite(shownAs);
+    }
+    zipFile zip = out.zip;
+    out.zip = nullptr;
+    if (zipClose(zip, nullptr) != ZIP_OK) ThrowUnableToWrite(shownAs);
+}
+
+void WriteFolderArchive(const fs::path& archive, const fs::path& baseFolder, const ZipProgress& progress)
+{
+    std::error_code ec;
+    const auto st = fs::symlink_status(archive, ec);
+    if (IsReadOnlyFile(archive) || fs::is_directory(st)) ThrowCannotCreate(archive);
+    PendingFile pending(archive);
+    WriteFolderArchiveFile(pending.TempPath(), baseFolder, archive, progress);
+    pending.Commit();
+}
+
+namespace {
+
+struct ArchiveEntry {
+    QString name;                      // as stored, decoded
+    std::vector<fs::path> components;  // safe path components below the base folder
+    bool folder = false;
+};
+
+[[noreturn]] void ThrowBadEntry(const fs::path& archive, const QString& entry)
+{
+    throw AppError(Utf8(QString::fromUtf8("Архив %1 содержит недопустимое имя: %2")
+                            .arg(PathQ(fs::path(archive).make_preferred()), entry)));
+}
+
+[[noreturn]] void ThrowDamaged(const fs::path& archive)
+{
+    throw AppError(Utf8(QString::fromUtf8("Архив повреждён: %1").arg(PathQ(fs::path(archive).make_preferred()))));
+}
+
+// Splits a stored name into the path components it may create; absolute names, drive letters and
+// ".." are refused.
+ArchiveEntry CheckEntryName(const fs::path& archive, const QString& name)
+{
+    ArchiveEntry entry;
+    entry.name = name;
+    if (name.isEmpty() || name.startsWith('/') || name.startsWith('\\') || name.contains(QChar(0)))
+        ThrowBadEntry(archive, name);
+    entry.folder = name.endsWith('/') || name.endsWith('\\');
+    QString unified = name;
+    unified.replace('\\', '/');
+    for (const QString& part : unified.split('/', Qt::SkipEmptyParts)) {
+        if (part == ".") continue;
+        if (part == ".." || part.contains(':')) ThrowBadEntry(archive, name);
+        entry.components.push_back(fs::path(part.toStdU16String()));
+    }
+    if (entry.components.empty()) {
+        if (entry.folder) return entry;  // "./" names the base folder itself
+        ThrowBadEntry(archive, name);
+    }
+    return entry;
+}
+
+// Creates the folders of `parts` below `base`; a link on the way is refused.
+fs::path MakeFolders(const fs::path& archive, const fs::path& base, const std::vector<fs::path>& parts,
+                     size_t count, const QString& entryName)
+{
+    fs::path at = base;
+    for (size_t i = 0; i < count; ++i) {
+        at /= parts[i];
+        std::error_code ec;
+        const auto st = fs::symlink_status(at, ec);
+        if (fs::is_symlink(st))
+            throw AppError(Utf8(QString::fromUtf8("Архив %1: запись %2 ведёт через символическую ссылку.")
+                                    .arg(PathQ(fs::path(archive).make_preferred()), entryName)));
+        if (fs::is_directory(st)) continue;
+        if (fs::exists(st) || !fs::create_directory(at, ec) || ec) ThrowCannotCreate(at);
+    }
+    return at;
+}
+
+void RestoreAttributes(const fs::path& file, const unz_file_info64& info)
+{
+    const unsigned host = static_cast<unsigned>(info.version >> 8) & 0xFF;
+    std::error_code ec;
+    if (host == 3) {  // Unix: permission bits in the high word
+        const auto mode = static_cast<unsigned>(info.external_fa >> 16) & 0777;
+        if (mode != 0)
+            fs::permissions(file, static_cast<fs::perms>(mode) | fs::perms::owner_read, fs::perm_options::replace, ec);
+    }
+    if (info.external_fa & kDosReadOnly) {
+        constexpr auto anyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+        fs::permissions(file, anyWrite, fs::perm_options::remove, ec);
+    }
+}
+
+} // namespace
+
+void ExtractArchive(const fs::path& archive, const fs::path& baseFolder)
+{
+    std::error_code ec;
+    if (!fs::is_regular_file(archive, ec))
+        throw AppError(Utf8(QString::fromUtf8("Не найден файл %1").arg(PathQ(fs::path(archive).make_preferred()))));
+
+    zlib_filefunc64_def streams = PathStreams();
+    UnzCloser in;
+    in.unz = unzOpen2_64(&archive, &streams);
+    if (!in.unz) ThrowDamaged(archive);
+
+    // First every name is checked, so a bad archive writes nothing at all.
+    std::vector<ArchiveEntry> entries;
+    for (int rc = unzGoToFirstFile(in.unz); rc != UNZ_END_OF_LIST_OF_FILE; rc = unzGoToNextFile(in.unz)) {
+        if (rc != UNZ_OK) ThrowDamaged(archive);
+        unz_file_info64 info{};
+        if (unzGetCurrentFileInfo64(in.unz, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+            ThrowDamaged(archive);
+        std::string raw(info.size_filename, '\0');
+        if (unzGetCurrentFileInfo64(in.unz, &info, raw.data(), static_cast<uLong>(raw.size()), nullptr, 0,
+                                    nullptr, 0) != UNZ_OK)
+            ThrowDamaged(archive);
+        entries.push_back(CheckEntryName(archive, DecodeName(raw, info.flag)));
+    }
+
+    std::vector<char> buffer(kCopyBuffer);
+    size_t index = 0;
+    for (int rc = unzGoToFirstFile(in.unz); rc != UNZ_END_OF_LIST_OF_FILE; rc = unzGoToNextFile(in.unz), ++index) {
+        if (rc != UNZ_OK || index >= entries.size()) ThrowDamaged(archive);
+        const ArchiveEntry& entry = entries[index];
+        unz_file_info64 info{};
+        if (unzGetCurrentFileInfo64(in.unz, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+            ThrowDamaged(archive);
+
+        if (entry.folder) {
+            MakeFolders(archive, baseFolder, entry.components, entry.components.size(), entry.name);
+            continue;
+        }
+        const fs::path folder =
+            MakeFolders(archive, baseFolder, entry.components, entry.components.size() - 1, entry.name);
+        const fs::path target = folder / entry.components.back();
+        if (fs::is_directory(fs::symlink_status(target, ec))) ThrowCannotCreate(target);
+
+        // Written beside the target and renamed over it: a read-only file or a link in its place
+        // is replaced, never written through.
+        PendingFile pending(target);
+        {
+            if (unzOpenCurrentFile(in.unz) != UNZ_OK) ThrowDamaged(archive);
+            struct CurrentCloser {
+                unzFile unz;
+                bool open = true;
+                ~CurrentCloser()
+                {
+                    if (open) unzCloseCurrentFile(unz);
+                }
+            } current{in.unz};
+
+            std::unique_ptr<OutFile> made;
+            try {
+                made = std::make_unique<OutFile>(pending.TempPath());
+            } catch (const AppError&) {
+                ThrowCannotCreate(target);
+            }
+            OutFile& out = *made;
+            for (;;) {
+                const int n = unzReadCurrentFile(in.unz, buffer.data(), static_cast<unsigned>(buffer.size()));
+                if (n < 0) ThrowDamaged(archive);
+                if (n == 0) break;
+                try {
+                    out.Write(buffer.data(), static_cast<size_t>(n));
+                } catch (const AppError&) {
+                    ThrowUnableToWrite(target);
+                }
+            }
+            current.open = false;
+            if (unzCloseCurrentFile(in.unz) != UNZ_OK) ThrowDamaged(archive);  // CRC mismatch
+            try {
+                out.Close();
+            } catch (const AppError&) {
+                ThrowUnableToWrite(target);
+            }
+        }
+        SetModificationTime(pending.TempPath(), info.tmu_date);
+        RestoreAttributes(pending.TempPath(), info);
+        pending.Commit();
+    }
+}
