@@ -1,1 +1,244 @@
+// Start-up, close and shutdown of the main window: settings read and written, the working
+// folder, the phone list, and one running copy per program folder.
+#include "app/form1.h"
+#include "app/single_instance.h"
+#include "platform/errors.h"
+#include "platform/ini_file.h"
+#include "platform/line_list.h"
+#include "support/scripted_desktop.h"
+#include "support/temp_dir.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSysInfo>
+#include <QThread>
+#include <cstdio>
 #include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kThreeProfiles =
+    "[Small]\r\nWidth=128\r\nHeight=128\r\n[Medium]\r\nWidth=176\r\nHeight=208\r\n[Large]\r\nWidth=240\r\nHeight=320\r\n";
+
+struct StartupTest : ::testing::Test {
+    ScriptedDesktop desktop;
+    AppFolder app{false};
+    std::unique_ptr<TForm1> Start() { return std::make_unique<TForm1>(app.DirText()); }
+};
+
+} // namespace
+
+TEST_F(StartupTest, WithoutSettingsEverythingTakesItsDefault)
+{
+    app.Write("profiles.ini", kThreeProfiles);
+    auto form = Start();
+    EXPECT_EQ(Form1, form.get());
+    EXPECT_EQ(form->BookFont, FontSpec{});  // Tahoma, 8 points, colour 0, no style
+    EXPECT_EQ(form->BackgroundColor, 0xFFFFFF);
+    EXPECT_EQ(form->e_upper_cut->value(), 0);
+    EXPECT_EQ(form->e_bott_cut->value(), 0);
+    EXPECT_EQ(form->e_model->ItemIndex(), 1);  // the second phone
+    EXPECT_EQ(form->e_model->currentText(), QStringLiteral("Medium"));
+    EXPECT_EQ(form->e_sysline->ItemIndex(), 1);  // "Внизу"
+    EXPECT_EQ(form->OpenDir, app.DirText());
+    EXPECT_EQ(form->SaveDir, app.DirText());
+    EXPECT_EQ(form->OpenDialog1.initialDir, app.DirText());
+    EXPECT_EQ(form->SaveDialog1.initialDir, app.DirText());
+    EXPECT_EQ(form->PageStart, 1);
+    EXPECT_TRUE(form->ShowSysline);
+    EXPECT_FALSE(form->b_p_up->isEnabled());
+    EXPECT_FALSE(form->b_ok->isEnabled());
+    EXPECT_EQ(form->i_scr->size(), QSize(176, 208));
+    EXPECT_EQ(form->version->text(), QStringLiteral("1.0.4a"));
+    EXPECT_EQ(form->font_dialog, form->BookFont);
+    EXPECT_EQ(form->Profiles.size(), 3u);
+    EXPECT_EQ(form->PreviewText, ReadLineList(app / "sample"));
+    EXPECT_TRUE(std::all_of(form->BookSettingsRecord.begin(), form->BookSettingsRecord.end(), [](auto b) { return b == 0; }));
+    EXPECT_TRUE(desktop.errors.isEmpty());
+}
+
+TEST_F(StartupTest, PhoneListWithOneProfileSelectsNothing)
+{
+    app.Write("profiles.ini", "[Only]\r\nWidth=128\r\nHeight=160\r\n");
+    auto form = Start();
+    EXPECT_EQ(form->e_model->count(), 1);
+    EXPECT_EQ(form->e_model->ItemIndex(), -1);
+    EXPECT_EQ(form->SelectedProfile(), nullptr);
+    EXPECT_EQ(form->i_scr->size(), QSize(176, 220));
+}
+
+TEST_F(StartupTest, StoredPositionsOutOfRangeLeaveNoSelection)
+{
+    app.Write("profiles.ini", kThreeProfiles);
+    for (const char* model : {"-1", "7"}) {
+        app.Write("config.ini", std::string("[Global]\r\nModel=") + model + "\r\nSysline=0\r\n");
+        auto form = Start();
+        EXPECT_EQ(form->e_model->ItemIndex(), -1) << model;
+        EXPECT_EQ(form->e_sysline->ItemIndex(), 0);
+        EXPECT_EQ(form->i_scr->size(), QSize(176, 220));
+        form->FormClose();
+        const IniFile config(app / "config.ini");
+        EXPECT_EQ(config.ReadInteger("Global", "Model", 99), -1);
+    }
+}
+
+TEST_F(StartupTest, StoredSettingsAreAppliedUnchecked)
+{
+    app.Write("profiles.ini", kThreeProfiles);
+    app.Write("config.ini",
+              "[Font]\r\nName=DejaVu Serif\r\nSize=48\r\nColor=255\r\nBold=1\r\nItalic=yes\r\nUnderline=2\r\n"
+              "[Global]\r\nBackground= 12\r\nUpperCut=15\r\nBottCut=1\r\nModel=2\r\nOpenDir=\r\nSaveDir=/books/out/\r\n");
+    auto form = Start();
+    EXPECT_EQ(form->BookFont.name, QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(form->BookFont.size, 48);
+    EXPECT_EQ(form->BookFont.color, 255);
+    EXPECT_TRUE(form->BookFont.bold);
+    EXPECT_FALSE(form->BookFont.italic);
+    EXPECT_TRUE(form->BookFont.underline);
+    EXPECT_EQ(form->BackgroundColor, 12);
+    // A stored cut outside the user's 0..10 is shown and used as it is.
+    EXPECT_EQ(form->e_upper_cut->value(), 15);
+    EXPECT_EQ(form->e_bott_cut->value(), 1);
+    const QFontMetrics metrics(MakeQFont(form->BookFont));
+    EXPECT_EQ(form->FontStrip.height(), metrics.ascent() + metrics.descent() - 16);
+    EXPECT_EQ(form->e_model->ItemIndex(), 2);
+    EXPECT_EQ(form->i_scr->size(), QSize(240, 320));
+    EXPECT_EQ(form->OpenDir, QString());
+    EXPECT_EQ(form->SaveDir, QStringLiteral("/books/out/"));
+    EXPECT_EQ(form->font_label->text(), QStringLiteral(" DejaVu Serif, 48"));
+}
+
+TEST_F(StartupTest, WorkingFolderIsEmptiedAtStartAndRemovedAtTheEnd)
+{
+    app.Write("temp/text/chunk.0", "stale");
+    app.Write("temp/leftover.txt", "stale");
+    {
+        auto form = Start();
+        EXPECT_FALSE(fs::exists(app / "temp" / "leftover.txt"));
+        EXPECT_FALSE(fs::exists(app / "temp" / "text"));
+        EXPECT_TRUE(fs::is_directory(app / "temp"));
+    }
+    EXPECT_FALSE(fs::exists(app / "temp"));
+    EXPECT_EQ(Form1, nullptr);
+}
+
+TEST_F(StartupTest, MissingSampleEndsTheStart)
+{
+    fs::remove(app / "sample");
+    try {
+        Start();
+        FAIL() << "started without sample";
+    } catch (const AppError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot open file " + (app / "sample").string());
+    }
+    EXPECT_EQ(Form1, nullptr);
+}
+
+TEST_F(StartupTest, UnwritableProgramFolderFailsAtTheGlyphFiles)
+{
+    app.Write("temp", "a file where the working folder should be");
+    try {
+        Start();
+        FAIL() << "started without a working folder";
+    } catch (const AppError& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("Cannot create file " + (app / "temp").string(), 0), 0u) << e.what();
+    }
+    EXPECT_EQ(Form1, nullptr);
+}
+
+TEST_F(StartupTest, FirstCloseWritesAllThirteenKeysInOrder)
+{
+    auto form = Start();
+    form->FormClose();
+    const std::string dir = app.DirText().toStdString();
+    EXPECT_EQ(app.Read("config.ini"),
+              "[Global]\r\nUpperCut=0\r\nBottCut=0\r\nBackground=16777215\r\nModel=-1\r\nSysline=1\r\n"
+              "OpenDir=" + dir + "\r\nSaveDir=" + dir + "\r\n\r\n"
+              "[Font]\r\nName=Tahoma\r\nSize=8\r\nBold=0\r\nItalic=0\r\nUnderline=0\r\nColor=0\r\n");
+    // Every close writes every key again, and keeps what it does not own.
+    app.Write("config.ini", "[Mine]\r\nx=1\r\n[Global]\r\nModel=5\r\n");
+    form->BookFont.strikeOut = true;
+    form->FormClose();
+    const IniFile config(app / "config.ini");
+    EXPECT_EQ(config.ReadSections(), (std::vector<std::string>{"Mine", "Global", "Font"}));
+    EXPECT_EQ(config.ReadInteger("Mine", "x", 0), 1);
+    EXPECT_EQ(config.ReadInteger("Global", "Model", 5), -1);
+    EXPECT_EQ(config.ReadString("Font", "StrikeOut", "none"), "none");
+}
+
+TEST_F(StartupTest, ReadOnlySettingsKeepTheWindowOpen)
+{
+    auto form = Start();
+    app.Write("config.ini", "[Global]\r\nModel=0\r\n");
+    fs::permissions(app / "config.ini", fs::perms::owner_read);
+    form->show();
+    // Through the message loop: the error box shows the message and the close does not happen.
+    QCloseEvent event;
+    QCoreApplication::sendEvent(form.get(), &event);
+    EXPECT_FALSE(event.isAccepted());
+    ASSERT_EQ(desktop.errors.size(), 1);
+    EXPECT_EQ(desktop.errors[0], QString::fromStdString("Unable to write to " + (app / "config.ini").string()));
+    EXPECT_EQ(app.Read("config.ini"), "[Global]\r\nModel=0\r\n");
+    EXPECT_TRUE(form->isVisible());
+}
+
+// Run as a separate process by the test below: holds the folder named in the environment.
+TEST(SingleInstance, HoldsTheFolderForAnotherProcess)
+{
+    const QString folder = qEnvironmentVariable("LUMIRA_TEST_HOLD_FOLDER");
+    if (folder.isEmpty()) GTEST_SKIP() << "helper process only";
+    SingleInstance first(folder);
+    std::printf(first.Acquired() ? "holding\n" : "refused\n");
+    std::fflush(stdout);
+    QThread::sleep(30);
+}
+
+TEST(SingleInstance, SecondCopyFromTheSameFolderIsRefused)
+{
+    TempDir dir;
+    dir.Write("temp/keep.txt", "first copy's work");
+    QProcess first;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LUMIRA_TEST_HOLD_FOLDER"), dir.DirText());
+    first.setProcessEnvironment(env);
+    first.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_filter=SingleInstance.HoldsTheFolderForAnotherProcess")});
+    ASSERT_TRUE(first.waitForStarted());
+    QByteArray said;
+    while (!said.contains("holding") && !said.contains("refused") && first.waitForReadyRead(10000))
+        said += first.readAllStandardOutput();
+    ASSERT_TRUE(said.contains("holding")) << said.toStdString();
+
+    {
+        SingleInstance second(dir.DirText());
+        EXPECT_FALSE(second.Acquired());
+    }
+    EXPECT_EQ(SingleInstance::AlreadyRunningText(), QStringLiteral("Программа уже запущена из этой папки."));
+    EXPECT_EQ(dir.Read("temp/keep.txt"), "first copy's work");
+
+    // A copy that died leaves a stale lock, which the next start takes over.
+    first.kill();
+    first.waitForFinished();
+    SingleInstance third(dir.DirText());
+    EXPECT_TRUE(third.Acquired());
+}
+
+TEST(ErrorBox, ExceptionsEscapingHandlersAreShownAndTheLoopGoesOn)
+{
+    ScriptedDesktop desktop;
+    QPushButton button;
+    QObject::connect(&button, &QPushButton::clicked, [] { throw AppError("Cannot open file x"); });
+    button.show();
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&button, &press);
+    QCoreApplication::sendEvent(&button, &release);
+    EXPECT_EQ(desktop.errors, QStringList{QStringLiteral("Cannot open file x")});
+}
