@@ -1,0 +1,22 @@
+// Starts the program's main window in the program folder named on the command line and ends as
+// soon as its construction is complete.
+#include "app/form1.h"
+#include "platform/application.h"
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s PROGRAM_FOLDER/\n", argv[0]);
+        return 2;
+    }
+    Application app(argc, argv);
+    try {
+        TForm1 form(QString::fromLocal8Bit(argv[1]));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
