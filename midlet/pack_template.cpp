@@ -1,0 +1,87 @@
+// Packs the reader's template archive: lays out a staging folder with the manifest, the icon, the
+// compiled classes and the empty folder "text", and archives it with the program's own ZIP code.
+//
+//   lumira_pack_template <archive> <staging folder> <manifest> <icon> <class file>...
+//
+// The manifest is copied line by line with CR LF breaks. The staging folder is emptied first.
+#include "book/folders.h"
+#include "book/zip_archive.h"
+#include "platform/errors.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadWhole(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) ThrowCannotOpen(path);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void WriteWhole(const fs::path& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) ThrowCannotCreate(path);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush()) ThrowUnableToWrite(path);
+}
+
+// Every line followed by CR LF, whatever breaks the source used; no empty line is added at the end.
+std::string WithCrLf(const std::string& text)
+{
+    std::string out;
+    std::string line;
+    bool pending = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            out += line + "\r\n";
+            line.clear();
+            pending = false;
+        } else {
+            line += c;
+            pending = true;
+        }
+    }
+    if (pending) out += line + "\r\n";
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 6) {
+        std::cerr << "usage: lumira_pack_template <archive> <staging folder> <manifest> <icon> <class file>...\n";
+        return 2;
+    }
+    try {
+        const fs::path archive = fs::absolute(argv[1]);
+        const fs::path staging = fs::absolute(argv[2]);
+        fs::remove_all(staging);
+        fs::create_directories(staging / "META-INF");
+        fs::create_directories(staging / "text");
+        WriteWhole(staging / "META-INF" / "MANIFEST.MF", WithCrLf(ReadWhole(argv[3])));
+        WriteWhole(staging / "book.png", ReadWhole(argv[4]));
+        for (int i = 5; i < argc; ++i) {
+            const fs::path classFile = argv[i];
+            WriteWhole(staging / classFile.filename(), ReadWhole(classFile));
+        }
+        WriteFolderArchive(archive, staging);
+    } catch (const std::exception& e) {
+        std::cerr << "lumira_pack_template: " << e.what() << "\n";
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,6 @@
+package java.io;
+
+public class IOException extends Exception {
+    public IOException() {}
+    public IOException(String message) {}
+}

@@ -1,0 +1,5 @@
+package java.lang;
+
+public interface Runnable {
+    void run();
+}

@@ -1,0 +1,6 @@
+package javax.microedition.rms;
+
+public class InvalidRecordIDException extends RecordStoreException {
+    public InvalidRecordIDException() {}
+    public InvalidRecordIDException(String message) {}
+}

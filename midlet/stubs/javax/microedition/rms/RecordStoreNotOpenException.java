@@ -1,0 +1,6 @@
+package javax.microedition.rms;
+
+public class RecordStoreNotOpenException extends RecordStoreException {
+    public RecordStoreNotOpenException() {}
+    public RecordStoreNotOpenException(String message) {}
+}
