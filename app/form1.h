@@ -84,6 +84,8 @@ public:
     void UpdateFontLabel();
     void BuildFontStrip();
     void RenderPreview();
+    // Moves PageStart back by an estimated `n` screen lines (the previous page's start).
+    void StepBackLines(int n);
     void LoadProfiles();
     void BuildBookPackage();
     // The chosen profile, or nullptr when none is selected.

@@ -1,16 +1,141 @@
 // The preview: one page of the book as the phone shows it, and its paging.
 #include "app/form1.h"
 
+#include "font/font_strip.h"
+#include "platform/cp1251.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "preview/page_layout.h"
+#include "preview/page_painter.h"
+
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
 
-void TForm1::RenderPreview()
+namespace {
+
+// The band's picture beside the program.
+const char* const kSyslinePicture = "iface.dat";
+
+// Character widths of a font, measured once per font: the layout's CharWidth (the glyph strip's
+// cell widths, 0 for control characters) and the direct measure of the backward page estimate.
+struct FontWidths {
+    FontSpec font;
+    CharWidthTable layout;
+    CharWidthTable measured;
+};
+
+const FontWidths& WidthsOf(const FontSpec& font)
 {
-    i_scrBitmap.fill(ColorValueToQColor(BackgroundColor));
-    i_scr->setPixmap(QPixmap::fromImage(i_scrBitmap));
+    static std::unique_ptr<FontWidths> cached;
+    if (!cached || !(cached->font == font)) {
+        const QFontMetrics metrics(MakeQFont(font));
+        const std::array<int, 256> advances = GlyphAdvances(metrics);
+        auto measured = [&](unsigned char c) {
+            if (c >= kFirstStripCode) return advances[c];
+            if (c == 0) return 0;
+            return metrics.horizontalAdvance(QString(QChar(static_cast<char16_t>(c))));
+        };
+        cached = std::make_unique<FontWidths>(FontWidths{
+            font, CharWidthTable::ForLayout([&](unsigned char c) { return advances[c]; }),
+            CharWidthTable::Measured(measured)});
+    }
+    return *cached;
 }
 
-void TForm1::b_p_upClick() {}
-void TForm1::b_p_downClick() {}
-void TForm1::b_p_fireClick() {}
+GlyphCellCache& Cells()
+{
+    static GlyphCellCache cache;
+    return cache;
+}
+
+// The band's picture: a Windows bitmap file. A missing or unreadable file fails as the file layer
+// does; a file that is no bitmap fails naming it.
+QImage LoadSyslinePicture(const std::filesystem::path& path)
+{
+    const std::string bytes = ReadFileBytes(path);
+    QImage picture;
+    if (!picture.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size()), "BMP"))
+        throw AppError("Bitmap image is not valid: " + PathText(path));
+    return picture;
+}
+
+// Shows the drawing surface in the image control when the paint ends, however it ends.
+class ShowWhenDone {
+public:
+    explicit ShowWhenDone(TForm1& form) : form_(form) {}
+    ~ShowWhenDone() { form_.i_scr->setPixmap(QPixmap::fromImage(form_.i_scrBitmap)); }
+    ShowWhenDone(const ShowWhenDone&) = delete;
+    ShowWhenDone& operator=(const ShowWhenDone&) = delete;
+
+private:
+    TForm1& form_;
+};
+
+} // namespace
+
+void TForm1::RenderPreview()
+{
+    const ShowWhenDone show(*this);
+    const QColor background = ColorValueToQColor(BackgroundColor);
+    i_scrBitmap.fill(background);
+
+    const FontWidths& widths = WidthsOf(BookFont);
+    PageGeometry geometry;
+    geometry.width = i_scrBitmap.width();
+    geometry.height = i_scrBitmap.height();
+    geometry.lineHeight = FontStrip.isNull() ? 0 : FontStrip.height();
+    geometry.showSysline = ShowSysline;
+    geometry.syslineIndex = e_sysline->ItemIndex();
+    const PageLayout page = LayoutPage(PreviewString(PreviewText), widths.layout, geometry, PageStart);
+
+    // The band first: without its picture the page keeps only the background, and nothing of the
+    // new layout is taken over.
+    if (page.bandY) {
+        const QImage picture = LoadSyslinePicture(ToFsPath(AppDir + QString::fromLatin1(kSyslinePicture)));
+        PaintSysline(i_scrBitmap, *page.bandY, picture);
+    }
+
+    GlyphStyle style;
+    style.font = MakeQFont(BookFont);
+    style.ink = ColorValueToQColor(BookFont.color);
+    style.background = background;
+    style.upperCut = e_upper_cut->value();
+    style.lineHeight = geometry.lineHeight;
+    style.widths = widths.layout;
+    PaintLines(i_scrBitmap, page, Cells().For(style));
+
+    LinesPerPage = page.linesPerPage;
+    NextPageStart = page.nextPageStart;
+    if (page.downEnabled) b_p_down->setEnabled(*page.downEnabled);
+}
+
+void TForm1::StepBackLines(int n)
+{
+    const StepBackResult back = ::StepBackLines(PreviewString(PreviewText), WidthsOf(BookFont).measured,
+                                                i_scrBitmap.width(), PageStart, n);
+    PageStart = back.pageStart;
+    if (back.downEnabled) b_p_down->setEnabled(*back.downEnabled);
+}
+
+void TForm1::b_p_downClick()
+{
+    PageStart = NextPageStart;
+    RenderPreview();
+    b_p_up->setEnabled(PageStart > 1);
+}
+
+void TForm1::b_p_upClick()
+{
+    StepBackLines(LinesPerPage);
+    RenderPreview();
+    b_p_up->setEnabled(PageStart > 1);
+}
+
+void TForm1::b_p_fireClick()
+{
+    ShowSysline = !ShowSysline;
+    RenderPreview();
+}
