@@ -459,6 +459,7 @@ void ExtractArchive(const fs::path& archive, const fs::path& baseFolder)
         entries.push_back(CheckEntryName(archive, DecodeName(raw, info.flag)));
     }
 
+    if (!CreateFolderChain(baseFolder)) ThrowCannotCreate(baseFolder);
     std::vector<char> buffer(kCopyBuffer);
     size_t index = 0;
     for (int rc = unzGoToFirstFile(in.unz); rc != UNZ_END_OF_LIST_OF_FILE; rc = unzGoToNextFile(in.unz), ++index) {

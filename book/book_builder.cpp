@@ -1,0 +1,137 @@
+#include "book/book_builder.h"
+
+#include "book/folders.h"
+#include "book/pending_file.h"
+#include "book/zip_archive.h"
+#include "platform/cp1251.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/line_list.h"
+
+#include <QString>
+#include <optional>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kNoProfile = "Не выбран профиль телефона.";
+
+std::string TooLargeMessage()
+{
+    return "Текст слишком велик: не более " + std::to_string(kMaxTextSize) + " байт.";
+}
+
+// A target that can be neither created nor replaced: a folder, or a read-only file.
+void CheckReplaceable(const fs::path& target)
+{
+    std::error_code ec;
+    if (IsReadOnlyFile(target) || fs::is_directory(fs::symlink_status(target, ec))) ThrowCannotCreate(target);
+}
+
+// Writes the whole of `bytes` under the pending file's temporary name; failures name the target.
+void WritePending(const PendingFile& pending, std::string_view bytes)
+{
+    std::optional<OutFile> out;
+    try {
+        out.emplace(pending.TempPath());
+    } catch (const AppError&) {
+        ThrowCannotCreate(pending.Target());
+    }
+    try {
+        out->Write(bytes);
+        out->Close();
+    } catch (const AppError&) {
+        ThrowUnableToWrite(pending.Target());
+    }
+}
+
+// The file name as it is spelled on disk: the system's own bytes, not re-encoded.
+std::string BareFileName(const fs::path& path)
+{
+    return path.filename().string();
+}
+
+void CopyTextPieces(const BookRequest& request, std::uint64_t size, std::uint64_t chunkCount)
+{
+    const fs::path textFolder = request.workFolder / "text";
+    InFile text(request.textFile);
+    std::vector<char> buffer(kChunkSize);
+    std::uint64_t done = 0;
+    if (request.progress) request.progress(BookStage::Pieces, 0, size);
+    for (std::uint64_t i = 0; i < chunkCount; ++i) {
+        OutFile piece(textFolder / ("chunk." + std::to_string(i)));
+        const size_t n = text.Read(buffer.data(), buffer.size());
+        piece.Write(buffer.data(), n);
+        piece.Close();
+        done += n;
+        if (request.progress) request.progress(BookStage::Pieces, done, size);
+    }
+}
+
+} // namespace
+
+fs::path JadPathFor(const fs::path& jarPath)
+{
+    auto name = jarPath.filename().native();
+    const auto dot = name.rfind('.');
+    if (dot != decltype(name)::npos) name.erase(dot);
+    name += fs::path(".jad").native();
+    return jarPath.parent_path() / name;
+}
+
+void BuildBook(const BookRequest& request, SettingsRecord& record)
+{
+    if (!request.profile) throw AppError(kNoProfile);
+    const fs::path& work = request.workFolder;
+    const fs::path jadPath = JadPathFor(request.jarPath);
+    if (fs::absolute(jadPath).lexically_normal() == fs::absolute(request.jarPath).lexically_normal())
+        throw AppError("Пакет не может носить расширение .jad: описатель записался бы поверх него.");
+
+    // The text's size first, so that a text the record cannot describe changes nothing.
+    const std::uint64_t size = FileSizeOfPath(request.textFile);
+    if (size > kMaxTextSize) throw AppError(TooLargeMessage());
+    const std::uint64_t chunkCount = ChunkCountOf(size);
+
+    // The pieces of an earlier book go first.
+    ClearFolder(work / "text");
+
+    FillSettingsRecord(record, static_cast<std::uint32_t>(size), request.background, *request.profile,
+                       static_cast<std::uint16_t>(chunkCount), request.syslineIndex);
+    CreateFolderChain(work);
+    {
+        OutFile config(work / "config");
+        config.Write(record.data(), record.size());
+        config.Close();
+    }
+
+    ExtractArchive(request.templateArchive, work);
+
+    CopyTextPieces(request, size, chunkCount);
+
+    const fs::path manifestPath = work / "META-INF" / "MANIFEST.MF";
+    LineList lines = ReadLineList(manifestPath);
+    const std::string title = Cp1251ToUtf8(request.titleCp1251);
+    lines.push_back("MIDlet-Name: " + title);
+    lines.push_back("MIDlet-1: " + title + ", /book.png, BookReader");
+    WriteLineList(manifestPath, lines);
+
+    CheckReplaceable(request.jarPath);
+    CheckReplaceable(jadPath);
+    PendingFile jar(request.jarPath);
+    PendingFile jad(jadPath);
+    ZipProgress archived;
+    if (request.progress)
+        archived = [&](std::uint64_t done, std::uint64_t total) { request.progress(BookStage::Archive, done, total); };
+    WriteFolderArchiveFile(jar.TempPath(), work, request.jarPath, archived);
+
+    lines.push_back("MIDlet-Jar-URL: " + BareFileName(request.jarPath));
+    lines.push_back("MIDlet-Jar-Size: " + std::to_string(FileSizeOfPath(jar.TempPath())));
+    WritePending(jad, JoinLines(lines));
+
+    jar.Commit();
+    jad.Commit();
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The book package builder: assembles a book in a work folder from the reader template, the text
+// and the settings, and writes the .jar with its .jad descriptor.
+#include "book/settings_record.h"
+#include "platform/colors.h"
+#include "profiles/profile.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+// What a build is doing when it reports progress.
+enum class BookStage { Pieces, Archive };
+// Bytes handled so far and in all during one stage.
+using BookProgress = std::function<void(BookStage stage, std::uint64_t done, std::uint64_t total)>;
+
+struct BookRequest {
+    std::filesystem::path textFile;         // the book's text, cp1251 bytes, copied unchanged
+    std::string titleCp1251;                // the book's title
+    const t_profile* profile = nullptr;     // the phone; none is refused
+    ColorValue background = 0;              // 0x00BBGGRR
+    int syslineIndex = -1;                  // 0 top, 1 bottom, -1 none selected
+    std::filesystem::path workFolder;       // where the book is assembled (the glyph files are there)
+    std::filesystem::path templateArchive;  // the reader template
+    std::filesystem::path jarPath;          // the package; the descriptor goes beside it
+    BookProgress progress;                  // optional
+};
+
+// The descriptor's path: the package's extension replaced by ".jad", or ".jad" appended.
+std::filesystem::path JadPathFor(const std::filesystem::path& jarPath);
+
+// Builds the book. `record` receives the settings record (its byte 4 is never written).
+// Order: the text's size, the record written to <work>/config, the template extracted into the
+// work folder, the text copied into <work>/text/chunk.0, chunk.1, ... through one 32767-byte
+// buffer, the two name lines appended to <work>/META-INF/MANIFEST.MF, the archive of the whole
+// work folder, then the descriptor. The .jar and .jad are written under temporary names beside
+// their targets and put in place together only when both are complete, so a failure leaves an
+// earlier book at those paths as it was. Refused before anything is written: no profile, a text
+// of more than 65535 pieces, a package path whose descriptor would be the package itself.
+// Failures are AppError with the user's message; every file opened is closed on every path.
+void BuildBook(const BookRequest& request, SettingsRecord& record);

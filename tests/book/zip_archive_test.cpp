@@ -1,0 +1,259 @@
+// The ZIP engine on its own: what the written archive looks like byte for byte, and how the
+// template is extracted (replacing, times, attributes, unsafe names, links).
+#include "book/zip_archive.h"
+#include "book/zip_test_util.h"
+#include "platform/files.h"
+#include "support/temp_dir.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <chrono>
+#include <ctime>
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+std::string ErrorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return {};
+}
+
+std::vector<std::string> TreeOf(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& e : fs::recursive_directory_iterator(folder))
+        names.push_back(fs::relative(e.path(), folder).generic_string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+TEST(ZipWriter, EntriesGoFilesFirstThenFoldersInCaseInsensitiveOrder)
+{
+    TempDir dir;
+    dir.Write("base/zeta", "z");
+    dir.Write("base/Alpha", "a");
+    dir.Write("base/beta", "");
+    dir.Write("base/sub/Inner", "i");
+    dir.Write("base/sub/deeper/x", "x");
+    dir.Write("base/sub/after", "after");
+    fs::create_directories(dir / "base/Empty");
+    dir.Write("base/META-INF/MANIFEST.MF", "m");
+    fs::create_symlink(dir / "base/zeta", dir / "base/link");  // links are never archived
+    WriteFolderArchive(dir / "out.zip", dir / "base");
+
+    const RawArchive raw = ReadRawArchive(dir / "out.zip");
+    std::vector<std::string> names;
+    for (const auto& e : raw.entries) names.push_back(e.name);
+    const std::vector<std::string> expected = {"Alpha", "beta", "zeta", "Empty/", "META-INF/", "META-INF/MANIFEST.MF",
+                                               "sub/", "sub/after", "sub/Inner", "sub/deeper/", "sub/deeper/x"};
+    EXPECT_EQ(names, expected);
+    EXPECT_EQ(EntryNames(dir / "out.zip"), expected);  // minizip reads the same directory
+
+    EXPECT_EQ(raw.commentLength, 0);
+    EXPECT_FALSE(raw.hasZip64Records);
+    for (const auto& e : raw.entries) {
+        SCOPED_TRACE(e.name);
+        EXPECT_EQ(e.madeBy, 0x0014);  // version 2.0, host MS-DOS
+        EXPECT_EQ(e.versionNeeded, 20);
+        EXPECT_EQ(e.localVersionNeeded, 20);
+        EXPECT_EQ(e.extraLength, 0);
+        EXPECT_EQ(e.localExtraLength, 0);
+        EXPECT_EQ(e.commentLength, 0);
+        EXPECT_EQ(e.localName, e.name);
+        const bool folder = e.name.ends_with('/');
+        const bool empty = e.name == "beta" || folder;
+        EXPECT_EQ(e.method, empty ? 0 : 8);
+        EXPECT_EQ(e.localMethod, e.method);
+        EXPECT_EQ(e.externalAttr & 0x10, folder ? 0x10u : 0u);
+        if (empty) EXPECT_EQ(e.compressedSize, 0u);
+    }
+    EXPECT_EQ(EntryContent(dir / "out.zip", "sub/after"), "after");
+}
+
+TEST(ZipWriter, ArchiveInsideItsBaseFolderIsNotAddedAndReplacesTheOldOne)
+{
+    TempDir dir;
+    dir.Write("base/a", "aaa");
+    dir.Write("base/book.jar", "earlier package");
+    WriteFolderArchive(dir / "base/book.jar", dir / "base");
+    EXPECT_EQ(EntryNames(dir / "base/book.jar"), std::vector<std::string>{"a"});
+    // No temporary file is left beside it.
+    EXPECT_EQ(TreeOf(dir / "base"), (std::vector<std::string>{"a", "book.jar"}));
+}
+
+TEST(ZipWriter, FailuresLeaveTheEarlierArchiveAndNoTemporaryFile)
+{
+    TempDir dir;
+    dir.Write("base/a", "aaa");
+    dir.Write("out/old.zip", "earlier");
+    fs::permissions(dir / "out/old.zip", fs::perms::owner_read, fs::perm_options::replace);
+    EXPECT_TRUE(Contains(ErrorOf([&] { WriteFolderArchive(dir / "out/old.zip", dir / "base"); }), "Cannot create file"));
+    fs::permissions(dir / "out/old.zip", fs::perms::owner_all, fs::perm_options::replace);
+
+    // A regular file where the target's folder should be.
+    dir.Write("plain", "x");
+    const std::string msg = ErrorOf([&] { WriteFolderArchive(dir / "plain/sub/out.zip", dir / "base"); });
+    EXPECT_TRUE(Contains(msg, "Cannot create file")) << msg;
+    EXPECT_EQ(TreeOf(dir / "out"), std::vector<std::string>{"old.zip"});
+    EXPECT_EQ(dir.Read("out/old.zip"), "earlier");
+}
+
+TEST(ZipWriter, NamesTravelInTheOemCodePageAndComeBackIntact)
+{
+    TempDir dir;
+    dir.Write("base/Книга.txt", "k");
+    dir.Write("base/€uro", "e");  // not in code page 866: UTF-8 with the UTF-8 flag
+    WriteFolderArchive(dir / "out.zip", dir / "base");
+    const RawArchive raw = ReadRawArchive(dir / "out.zip");
+    ASSERT_EQ(raw.entries.size(), 2u);
+    EXPECT_EQ(raw.entries[0].name, "\x8A\xAD\xA8\xA3\xA0.txt");  // "Книга" in 866
+    EXPECT_EQ(raw.entries[0].flags & 0x800, 0);
+    EXPECT_EQ(raw.entries[1].name, "€uro");
+    EXPECT_EQ(raw.entries[1].flags & 0x800, 0x800);
+
+    ExtractArchive(dir / "out.zip", dir / "back");
+    EXPECT_EQ(dir.Read("back/Книга.txt"), "k");
+    EXPECT_EQ(dir.Read("back/€uro"), "e");
+}
+
+TEST(ZipExtract, CreatesFoldersReplacesReadOnlyFilesRestoresTimesAndAttributes)
+{
+    TempDir dir;
+    TemplateEntry stamped{"deep/er/stamped.txt", "new text"};
+    stamped.year = 2001, stamped.month = 2, stamped.day = 3, stamped.hour = 4, stamped.minute = 5, stamped.second = 6;
+    TemplateEntry readOnly{"ro.txt", "locked", 0x21};
+    TemplateEntry script{"run.sh", "#!", 0100755u << 16, 0x0314};
+    MakeZip(dir / "t.zip", {{"empty/", ""}, stamped, readOnly, script, {"zero", ""}});
+
+    dir.Write("base/deep/er/stamped.txt", "old text that is longer");
+    fs::permissions(dir / "base/deep/er/stamped.txt", fs::perms::owner_read, fs::perm_options::replace);
+    ExtractArchive(dir / "t.zip", dir / "base");
+
+    EXPECT_TRUE(fs::is_directory(dir / "base/empty"));
+    EXPECT_EQ(dir.Read("base/deep/er/stamped.txt"), "new text");
+    EXPECT_EQ(dir.Read("base/zero"), "");
+
+    const auto mtime = std::chrono::system_clock::to_time_t(
+        std::chrono::time_point_cast<std::chrono::system_clock::duration>(
+            std::chrono::file_clock::to_sys(fs::last_write_time(dir / "base/deep/er/stamped.txt"))));
+    std::tm tm{};
+    localtime_r(&mtime, &tm);
+    EXPECT_EQ(tm.tm_year + 1900, 2001);
+    EXPECT_EQ(tm.tm_mon + 1, 2);
+    EXPECT_EQ(tm.tm_mday, 3);
+    EXPECT_EQ(tm.tm_hour, 4);
+    EXPECT_EQ(tm.tm_min, 5);
+    EXPECT_EQ(tm.tm_sec, 6);
+
+    EXPECT_TRUE(IsReadOnlyFile(dir / "base/ro.txt"));
+    EXPECT_EQ(fs::status(dir / "base/run.sh").permissions() & fs::perms::all, static_cast<fs::perms>(0755));
+
+    // A second extraction replaces the read-only file it made itself.
+    ExtractArchive(dir / "t.zip", dir / "base");
+    EXPECT_EQ(dir.Read("base/ro.txt"), "locked");
+}
+
+TEST(ZipExtract, UnsafeNamesAreRefusedBeforeAnythingIsWritten)
+{
+    for (const std::string bad : {"../evil.txt", "/abs.txt", "a/../../evil.txt", "ok/..\\..\\evil.txt", "C:/evil.txt",
+                                  "\\abs.txt"}) {
+        SCOPED_TRACE(bad);
+        TempDir dir;
+        fs::create_directories(dir / "base");
+        MakeZip(dir / "t.zip", {{"first.txt", "harmless"}, {bad, "payload"}});
+        const std::string msg = ErrorOf([&] { ExtractArchive(dir / "t.zip", dir / "base"); });
+        EXPECT_TRUE(Contains(msg, bad)) << msg;
+        EXPECT_TRUE(Contains(msg, (dir / "t.zip").string())) << msg;
+        EXPECT_TRUE(fs::is_empty(dir / "base"));
+        EXPECT_FALSE(fs::exists(dir / "evil.txt"));
+        EXPECT_FALSE(fs::exists("/abs.txt"));
+    }
+}
+
+TEST(ZipExtract, NothingIsWrittenThroughALink)
+{
+    TempDir dir;
+    fs::create_directories(dir / "outside");
+    dir.Write("outside/target", "precious");
+    fs::create_directories(dir / "base");
+    fs::create_directory_symlink(dir / "outside", dir / "base/linked");
+    fs::create_symlink(dir / "outside/target", dir / "base/file");
+
+    // A file entry where a link to a file lies replaces the link, not what it points to.
+    MakeZip(dir / "file.zip", {{"file", "fresh"}});
+    ExtractArchive(dir / "file.zip", dir / "base");
+    EXPECT_FALSE(fs::is_symlink(dir / "base/file"));
+    EXPECT_EQ(dir.Read("base/file"), "fresh");
+    EXPECT_EQ(dir.Read("outside/target"), "precious");
+
+    // A path through a linked folder is refused.
+    MakeZip(dir / "folder.zip", {{"linked/target", "overwritten"}, {"linked/new", "new"}});
+    const std::string msg = ErrorOf([&] { ExtractArchive(dir / "folder.zip", dir / "base"); });
+    EXPECT_TRUE(Contains(msg, "linked/target")) << msg;
+    EXPECT_EQ(dir.Read("outside/target"), "precious");
+    EXPECT_FALSE(fs::exists(dir / "outside/new"));
+}
+
+TEST(ZipExtract, MissingAndDamagedArchivesAreNamed)
+{
+    TempDir dir;
+    fs::create_directories(dir / "base");
+    std::string msg = ErrorOf([&] { ExtractArchive(dir / "velmar.dat", dir / "base"); });
+    EXPECT_TRUE(Contains(msg, (dir / "velmar.dat").string())) << msg;
+    EXPECT_TRUE(Contains(msg, "Не найден")) << msg;
+
+    dir.Write("junk.dat", "this is not an archive at all, just some words");
+    msg = ErrorOf([&] { ExtractArchive(dir / "junk.dat", dir / "base"); });
+    EXPECT_TRUE(Contains(msg, (dir / "junk.dat").string())) << msg;
+
+    // A damaged entry (its content changed after the checksum was taken) is reported too.
+    MakeZip(dir / "t.zip", {{"stored.txt", std::string(1000, 'a')}});
+    std::string bytes = dir.Read("t.zip");
+    const auto at = bytes.find("stored.txt") + 10 + 3;  // inside the compressed data
+    bytes[at] = static_cast<char>(bytes[at] ^ 0x55);
+    dir.Write("t.zip", bytes);
+    msg = ErrorOf([&] { ExtractArchive(dir / "t.zip", dir / "base"); });
+    EXPECT_TRUE(Contains(msg, (dir / "t.zip").string())) << msg;
+    EXPECT_FALSE(fs::exists(dir / "base/stored.txt"));
+}
+
+TEST(ZipWriter, InfoZipAcceptsTheArchive)
+{
+    const QString unzip = QStandardPaths::findExecutable("unzip");
+    const QString zipinfo = QStandardPaths::findExecutable("zipinfo");
+    if (unzip.isEmpty() || zipinfo.isEmpty()) GTEST_SKIP() << "Info-ZIP tools not installed";
+    TempDir dir;
+    dir.Write("base/META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\n");
+    dir.Write("base/text/chunk.0", std::string(50000, 'x'));
+    dir.Write("base/empty", "");
+    WriteFolderArchive(dir / "out.zip", dir / "base");
+
+    QProcess test;
+    test.start(unzip, {"-t", QString::fromStdString((dir / "out.zip").string())});
+    ASSERT_TRUE(test.waitForFinished(30000));
+    EXPECT_EQ(test.exitCode(), 0) << test.readAllStandardOutput().toStdString();
+
+    QProcess info;
+    info.start(zipinfo, {"-v", QString::fromStdString((dir / "out.zip").string())});
+    ASSERT_TRUE(info.waitForFinished(30000));
+    EXPECT_EQ(info.exitCode(), 0);
+    const QString out = QString::fromLocal8Bit(info.readAllStandardOutput());
+    EXPECT_EQ(out.count("file system or operating system of origin:      MS-DOS"), 5);
+    EXPECT_EQ(out.count("minimum software version required to extract:   2.0"), 5);
+    EXPECT_FALSE(out.contains("Zip64", Qt::CaseInsensitive));
+    EXPECT_TRUE(out.contains("There is no zipfile comment."));
+}
