@@ -15,6 +15,7 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class QLabel;
@@ -116,7 +117,13 @@ protected:
 private:
     void CreateControls();
     void SetOuterSize(int width, int height);
+    // Puts back the font and cut values of the strip in use after a rebuild was refused.
+    void RestoreAppliedGlyphSettings();
     QSize outerSize_;
+    // What the current FontStrip was built with (none before the first build).
+    std::optional<FontSpec> appliedFont_;
+    int appliedUpperCut_ = 0;
+    int appliedBottCut_ = 0;
 };
 
 // The beginning of a text file as the preview reads it (at most 2047 bytes, up to a zero byte).

@@ -1,19 +1,60 @@
 // The font strip: rebuilding the book's glyphs whenever font, colour or cut values change.
 #include "app/form1.h"
 
+#include "font/font_strip.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 
-#include <QDir>
 #include <QFontMetrics>
+#include <QSignalBlocker>
 
 void TForm1::BuildFontStrip()
 {
-    CreateFolderChain(ToFsPath(TempDir() + QStringLiteral("fonts")));
-    const QFontMetrics metrics(MakeQFont(BookFont));
-    const int height = metrics.ascent() + metrics.descent() - e_upper_cut->value() - e_bott_cut->value();
-    FontStrip = QImage(1, std::max(1, height), QImage::Format_RGB32);
+    const QString fontsFolder = TempDir() + QStringLiteral("fonts");
+    // 1. A folder that cannot be made shows up as the failure to write the first file.
+    CreateFolderChain(ToFsPath(fontsFolder));
+
+    // Cut values whose sum reaches the text height would leave the strip without a row: such a
+    // font or such cuts are not applied, and the strip, the files and the preview stay as they are.
+    const int upperCut = e_upper_cut->value();
+    const int bottCut = e_bott_cut->value();
+    if (!CutsFit(TextCellHeight(QFontMetrics(MakeQFont(BookFont))), upperCut, bottCut)) {
+        RestoreAppliedGlyphSettings();
+        return;
+    }
+
+    // 2.-6. The table and the strip.
+    FontStripImage rendered = RenderFontStrip(BookFont, BackgroundColor, upperCut, bottCut);
+    FontStrip = std::move(rendered.strip);
+    GlyphTable = rendered.table;
+    appliedFont_ = BookFont;
+    appliedUpperCut_ = upperCut;
+    appliedBottCut_ = bottCut;
+
+    // 7.-8. default.props, then default.png; a failure stops here.
+    WriteFontFiles(ToFsPath(fontsFolder), GlyphTable, FontStrip);
+
+    // 9.
     RenderPreview();
+}
+
+void TForm1::RestoreAppliedGlyphSettings()
+{
+    // Nothing to go back to before the first strip: the start-up cannot go on without one.
+    if (!appliedFont_) throw AppError(kCutSumMessage);
+    {
+        // Quietly: putting the old values back is no change that needs a rebuild.
+        const QSignalBlocker upperBlocker(e_upper_cut);
+        const QSignalBlocker bottBlocker(e_bott_cut);
+        e_upper_cut->setValue(appliedUpperCut_);
+        e_bott_cut->setValue(appliedBottCut_);
+    }
+    if (!(BookFont == *appliedFont_)) {
+        BookFont = *appliedFont_;
+        UpdateFontLabel();
+    }
+    TheDesktop().ShowMessage(this, QString::fromUtf8(kCutSumMessage));
 }
 
 void TForm1::e_upper_cutPropertiesChange()

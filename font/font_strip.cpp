@@ -1,0 +1,119 @@
+#include "font/font_strip.h"
+
+#include "font/png_writer.h"
+#include "platform/cp1251.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+
+#include <QPainter>
+#include <new>
+
+QString GlyphString()
+{
+    QString text;
+    text.reserve(kLastStripCode - kFirstStripCode + 1);
+    for (int c = kFirstStripCode; c <= kLastStripCode; ++c) {
+        text += QChar(static_cast<char16_t>(Cp1251ToUnicode(static_cast<unsigned char>(c))));
+    }
+    return text;
+}
+
+int TextCellHeight(const QFontMetrics& metrics)
+{
+    return metrics.ascent() + metrics.descent();
+}
+
+int GlyphAdvance(const QFontMetrics& metrics, unsigned char cp1251Code)
+{
+    if (cp1251Code < kFirstStripCode) return 0;
+    // The string form: it is laid out like text, so a character the font shows with no width
+    // (the soft hyphen, for one) measures 0 here, as it does inside a line.
+    return metrics.horizontalAdvance(QString(QChar(static_cast<char16_t>(Cp1251ToUnicode(cp1251Code)))));
+}
+
+std::array<int, 256> GlyphAdvances(const QFontMetrics& metrics)
+{
+    std::array<int, 256> widths{};
+    for (int c = kFirstStripCode; c <= kLastStripCode; ++c) {
+        widths[static_cast<size_t>(c)] = GlyphAdvance(metrics, static_cast<unsigned char>(c));
+    }
+    return widths;
+}
+
+bool CutsFit(int textCellHeight, int upperCut, int lowerCut)
+{
+    return static_cast<long long>(upperCut) + lowerCut < textCellHeight;
+}
+
+FontStripImage RenderFontStrip(const FontSpec& font, ColorValue background, int upperCut, int lowerCut)
+{
+    const QFont qfont = MakeQFont(font);
+    const QFontMetrics metrics(qfont);
+    const int cellHeight = TextCellHeight(metrics);
+    if (!CutsFit(cellHeight, upperCut, lowerCut)) throw AppError(kCutSumMessage);
+
+    FontStripImage result;
+    result.table[0] = 0x00;
+    result.table[1] = 0x01;
+
+    const int height = cellHeight - upperCut - lowerCut;
+    const int width = metrics.horizontalAdvance(GlyphString());
+    const std::array<int, 256> advances = GlyphAdvances(metrics);
+
+    const QColor backColor = ColorValueToQColor(background);
+    if (width > 0) {
+        result.strip = QImage(width, height, QImage::Format_RGB32);
+        if (result.strip.isNull()) throw std::bad_alloc();
+        // Where the cells fall short of the measured width no character is drawn; that tail
+        // gets the cells' background rather than whatever the memory held.
+        result.strip.fill(backColor);
+    }
+
+    QPainter painter;
+    if (!result.strip.isNull()) {
+        painter.begin(&result.strip);
+        painter.setFont(qfont);
+        painter.setPen(ColorValueToQColor(font.color));
+        painter.setBackgroundMode(Qt::TransparentMode);
+    }
+    // The text cell's top lies at -upperCut, so its baseline at ascent - upperCut.
+    const int baseline = metrics.ascent() - upperCut;
+    int x = 0;
+    for (int c = kFirstStripCode; c <= kLastStripCode; ++c) {
+        const int gw = advances[static_cast<size_t>(c)];
+        result.table[2 + 2 * c] = static_cast<std::uint8_t>(x & 0xFF);
+        result.table[3 + 2 * c] = static_cast<std::uint8_t>((x >> 8) & 0xFF);
+        if (gw > 0 && x < width && painter.isActive()) {
+            // The cell: its own opaque background, and nothing of the character outside it.
+            const QRect cell(x, 0, gw, height);
+            painter.setClipRect(cell);
+            painter.fillRect(cell, backColor);
+            painter.drawText(QPoint(x, baseline), QString(QChar(static_cast<char16_t>(
+                                                      Cp1251ToUnicode(static_cast<unsigned char>(c))))));
+        }
+        x += gw;
+    }
+    if (painter.isActive()) painter.end();
+    return result;
+}
+
+std::string GlyphTableFileBytes(const GlyphTableBytes& table)
+{
+    return std::string(reinterpret_cast<const char*>(table.data()), table.size());
+}
+
+void WriteFontFiles(const std::filesystem::path& fontsFolder, const GlyphTableBytes& table, const QImage& strip)
+{
+    WriteFileBytes(fontsFolder / kGlyphTableFileName, GlyphTableFileBytes(table));
+    WriteFileBytes(fontsFolder / kGlyphStripFileName, EncodePng(strip));
+}
+
+FontStripImage BuildFontFiles(const std::filesystem::path& workFolder, const FontSpec& font, ColorValue background,
+                              int upperCut, int lowerCut)
+{
+    const std::filesystem::path fontsFolder = workFolder / "fonts";
+    CreateFolderChain(fontsFolder);
+    FontStripImage rendered = RenderFontStrip(font, background, upperCut, lowerCut);
+    WriteFontFiles(fontsFolder, rendered.table, rendered.strip);
+    return rendered;
+}

@@ -1,0 +1,69 @@
+#pragma once
+// The book's bitmap font: the characters 32..255 of a font drawn side by side into one strip
+// image, and the 514-byte table of where each character's cell starts. The reader on the phone
+// draws text from these two, so the desktop preview measures characters the same way
+// (GlyphAdvance) and uses the strip's height as its line height.
+#include "platform/colors.h"
+#include "platform/font_spec.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <filesystem>
+
+inline constexpr int kFirstStripCode = 32;
+inline constexpr int kLastStripCode = 255;
+inline constexpr int kGlyphTableSize = 514;
+
+// Header word 256 (little-endian 00 01), then one unsigned 16-bit little-endian entry per code
+// 0..255: 0 for 0..31, the x of the character's cell in the strip (low 16 bits) for 32..255.
+using GlyphTableBytes = std::array<std::uint8_t, kGlyphTableSize>;
+
+// The names of the two files in the working folder's "fonts" folder.
+inline constexpr const char* kGlyphTableFileName = "default.props";
+inline constexpr const char* kGlyphStripFileName = "default.png";
+
+// Shown when cut values would leave the strip without a row (UTF-8).
+inline constexpr const char* kCutSumMessage = "Сумма подрезок должна быть меньше высоты шрифта.";
+
+// The characters 32..255 as the font renders them: each cp1251 byte as its Unicode character.
+QString GlyphString();
+
+// The font's text-cell height: ascent plus descent.
+int TextCellHeight(const QFontMetrics& metrics);
+
+// The width of one character of the book's text: the advance of the one-character string, as
+// laid out alone. 0 for codes below 32. The strip's cells have exactly these widths.
+int GlyphAdvance(const QFontMetrics& metrics, unsigned char cp1251Code);
+// The same for every code at once (index = cp1251 code).
+std::array<int, 256> GlyphAdvances(const QFontMetrics& metrics);
+
+// True when a strip cut by these values keeps at least one row of a text cell this high.
+bool CutsFit(int textCellHeight, int upperCut, int lowerCut);
+
+struct FontStripImage {
+    QImage strip;          // RGB32; height = text-cell height - cuts, width = the glyph string's advance
+    GlyphTableBytes table{};
+};
+
+// Renders the strip and its table. Each character's cell is as wide as its GlyphAdvance and as
+// high as the strip, laid from x = 0 at the summed widths; in it the character is drawn in the
+// font's colour with its text cell's top at -upperCut on an opaque `background`, ink outside the
+// cell cut off. Cells past the strip's right edge (the whole string can measure narrower than the
+// sum of its characters) are cut off; their table entries still hold the summed positions.
+// Cuts that do not fit (CutsFit) are refused with kCutSumMessage as an AppError.
+FontStripImage RenderFontStrip(const FontSpec& font, ColorValue background, int upperCut, int lowerCut);
+
+// The table bytes and the PNG of the strip, as the two files hold them.
+std::string GlyphTableFileBytes(const GlyphTableBytes& table);
+
+// Writes `fontsFolder`/default.props, then `fontsFolder`/default.png, each created or truncated.
+// The file layer's error is raised on failure; after a failed default.props nothing more is written.
+void WriteFontFiles(const std::filesystem::path& fontsFolder, const GlyphTableBytes& table, const QImage& strip);
+
+// Everything for a working folder: creates `workFolder`/fonts with any missing parents (a failure
+// there shows as the first file's error), renders the strip and writes both files.
+FontStripImage BuildFontFiles(const std::filesystem::path& workFolder, const FontSpec& font, ColorValue background,
+                              int upperCut, int lowerCut);

@@ -1,0 +1,277 @@
+// The glyph strip and its table: layout, cuts, backgrounds, and the two files written from them.
+#include "font/font_strip.h"
+#include "font/png_writer.h"
+#include "png_decode.h"
+#include "support/temp_dir.h"
+
+#include "platform/cp1251.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+
+#include <QPainter>
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Tahoma is missing on Linux; it falls back through the font system like the program's default.
+FontSpec Font(int size, bool italic = false)
+{
+    FontSpec spec;
+    spec.name = QStringLiteral("Tahoma");
+    spec.size = size;
+    spec.italic = italic;
+    return spec;
+}
+
+int Entry(const GlyphTableBytes& table, int code)
+{
+    return table[size_t(2 + 2 * code)] | table[size_t(3 + 2 * code)] << 8;
+}
+
+QString CharText(int code)
+{
+    return QString(QChar(char16_t(Cp1251ToUnicode(static_cast<unsigned char>(code)))));
+}
+
+QImage Rows(const QImage& image, int first, int count)
+{
+    return image.copy(0, first, image.width(), count);
+}
+
+const ColorValue kWhite = 0xFFFFFF;
+
+} // namespace
+
+TEST(FontStrip, TableHoldsTheSummedCellPositions)
+{
+    const FontSpec font = Font(8);
+    const FontStripImage r = RenderFontStrip(font, kWhite, 0, 0);
+    const QFontMetrics m(MakeQFont(font));
+    const std::string bytes = GlyphTableFileBytes(r.table);
+
+    ASSERT_EQ(bytes.size(), 514u);
+    EXPECT_EQ(bytes[0], '\x00');
+    EXPECT_EQ(bytes[1], '\x01');
+    EXPECT_EQ(bytes.substr(2, 66), std::string(66, '\0'));  // codes 0..32
+    const int blank = GlyphAdvance(m, ' ');
+    EXPECT_GT(blank, 0);
+    EXPECT_EQ(std::uint8_t(bytes[68]) | std::uint8_t(bytes[69]) << 8, blank);
+    for (int c = 32; c < 255; ++c) EXPECT_EQ(Entry(r.table, c + 1) - Entry(r.table, c), GlyphAdvance(m, c)) << c;
+
+    // The soft hyphen takes no room: its cell is empty and the next code starts where it does.
+    EXPECT_EQ(GlyphAdvance(m, 0xAD), 0);
+    EXPECT_EQ(Entry(r.table, 0xAD), Entry(r.table, 0xAE));
+    // Control codes are no characters of the book's text.
+    EXPECT_EQ(GlyphAdvance(m, 0), 0);
+    EXPECT_EQ(GlyphAdvance(m, 9), 0);
+    EXPECT_EQ(GlyphAdvance(m, 31), 0);
+}
+
+TEST(FontStrip, SizeComesFromTheTextCellAndTheWholeStringAdvance)
+{
+    for (int size : {8, 16, 48}) {
+        const FontSpec font = Font(size);
+        const QFontMetrics m(MakeQFont(font));
+        const FontStripImage r = RenderFontStrip(font, kWhite, 2, 3);
+        EXPECT_EQ(r.strip.height(), m.ascent() + m.descent() - 5) << size;
+        EXPECT_EQ(r.strip.width(), m.horizontalAdvance(GlyphString())) << size;
+    }
+}
+
+TEST(FontStrip, CellsPastTheMeasuredWidthAreCutOff)
+{
+    // Laid out alone, characters round to whole pixels; the whole string is rounded once and
+    // kerned, so the sum of the cells can run past the strip.
+    bool seen = false;
+    for (int size : {8, 10, 16, 48}) {
+        const FontSpec font = Font(size);
+        const QFontMetrics m(MakeQFont(font));
+        const FontStripImage r = RenderFontStrip(font, kWhite, 0, 0);
+        const int sum = Entry(r.table, 255) + GlyphAdvance(m, 255);
+        if (sum <= r.strip.width()) continue;
+        seen = true;
+        // The table keeps the summed positions, beyond the strip's edge included.
+        int x = 0;
+        for (int c = 32; c <= 255; ++c) {
+            EXPECT_EQ(Entry(r.table, c), x & 0xFFFF);
+            x += GlyphAdvance(m, c);
+        }
+        EXPECT_GT(Entry(r.table, 255) + GlyphAdvance(m, 255), r.strip.width());
+    }
+    EXPECT_TRUE(seen) << "no font size here whose characters add up to more than the string";
+}
+
+TEST(FontStrip, EveryCellIsItsCharacterCutAtTheCellEdges)
+{
+    // Italic: strokes lean out of their advance box, and that overhang must not reach a neighbour.
+    const FontSpec font = [] {
+        FontSpec f = Font(16, true);
+        f.color = 0x2050A0;
+        return f;
+    }();
+    const ColorValue background = 0x80FFFF;
+    const int upper = 2, lower = 1;
+    const FontStripImage r = RenderFontStrip(font, background, upper, lower);
+    const QFont qfont = MakeQFont(font);
+    const QFontMetrics m(qfont);
+    int overhanging = 0;
+    for (int c = 32; c <= 255; ++c) {
+        const int x = Entry(r.table, c), gw = GlyphAdvance(m, c);
+        if (gw == 0 || x + gw > r.strip.width()) continue;
+        // The character alone, drawn in the middle of a canvas three cells wide.
+        QImage wide(3 * gw, r.strip.height(), QImage::Format_RGB32);
+        wide.fill(ColorValueToQColor(background));
+        {
+            QPainter p(&wide);
+            p.setFont(qfont);
+            p.setPen(ColorValueToQColor(font.color));
+            p.drawText(QPoint(gw, m.ascent() - upper), CharText(c));
+        }
+        const QImage cell = wide.copy(gw, 0, gw, r.strip.height());
+        EXPECT_TRUE(SameRgb(r.strip.copy(x, 0, gw, r.strip.height()), cell)) << "code " << c;
+        QImage blank(gw, r.strip.height(), QImage::Format_RGB32);
+        blank.fill(ColorValueToQColor(background));
+        if (!SameRgb(wide.copy(0, 0, gw, wide.height()), blank) || !SameRgb(wide.copy(2 * gw, 0, gw, wide.height()), blank))
+            ++overhanging;
+    }
+    EXPECT_GT(overhanging, 0) << "the italic font should have ink outside some cells";
+}
+
+TEST(FontStrip, CutsTakeRowsOffTheTopAndTheBottom)
+{
+    const FontSpec font = Font(16);
+    const FontStripImage full = RenderFontStrip(font, kWhite, 0, 0);
+    const int h = full.strip.height();
+
+    // Upper cut + 1: every glyph one row higher and one row less.
+    const FontStripImage up = RenderFontStrip(font, kWhite, 1, 0);
+    ASSERT_EQ(up.strip.height(), h - 1);
+    EXPECT_TRUE(SameRgb(up.strip, Rows(full.strip, 1, h - 1)));
+    // Lower cut + 1: glyphs stay, the bottom row goes.
+    const FontStripImage down = RenderFontStrip(font, kWhite, 0, 1);
+    ASSERT_EQ(down.strip.height(), h - 1);
+    EXPECT_TRUE(SameRgb(down.strip, Rows(full.strip, 0, h - 1)));
+    // Both at once, and the table does not change with the cuts.
+    const FontStripImage both = RenderFontStrip(font, kWhite, 3, 4);
+    EXPECT_TRUE(SameRgb(both.strip, Rows(full.strip, 3, h - 7)));
+    EXPECT_EQ(both.table, full.table);
+
+    // A stored negative cut adds a row of background above the text cell.
+    const FontStripImage taller = RenderFontStrip(font, kWhite, -1, 0);
+    ASSERT_EQ(taller.strip.height(), h + 1);
+    QImage blankRow(full.strip.width(), 1, QImage::Format_RGB32);
+    blankRow.fill(Qt::white);
+    EXPECT_TRUE(SameRgb(Rows(taller.strip, 0, 1), blankRow));
+    EXPECT_TRUE(SameRgb(Rows(taller.strip, 1, h), full.strip));
+}
+
+TEST(FontStrip, CutsThatLeaveNoRowAreRefused)
+{
+    const FontSpec font = Font(8);
+    const int h = TextCellHeight(QFontMetrics(MakeQFont(font)));
+    EXPECT_EQ(RenderFontStrip(font, kWhite, h - 1, 0).strip.height(), 1);
+    EXPECT_EQ(RenderFontStrip(font, kWhite, 3, h - 4).strip.height(), 1);
+    for (auto [u, b] : {std::pair{h, 0}, {0, h}, {5, h - 5}, {10, 10}}) {
+        try {
+            RenderFontStrip(font, kWhite, u, b);
+            ADD_FAILURE() << u << "+" << b << " accepted";
+        } catch (const AppError& e) {
+            EXPECT_EQ(std::string(e.what()), kCutSumMessage);
+        }
+    }
+    EXPECT_FALSE(CutsFit(h, -5, h + 5));
+    EXPECT_TRUE(CutsFit(h, -1, h));
+}
+
+TEST(FontStrip, GrayscaleAntialiasingOnly)
+{
+    const FontStripImage r = RenderFontStrip(Font(16), kWhite, 0, 0);
+    int shades = 0;
+    for (int y = 0; y < r.strip.height(); ++y) {
+        for (int x = 0; x < r.strip.width(); ++x) {
+            const QRgb p = r.strip.pixel(x, y);
+            ASSERT_TRUE(qRed(p) == qGreen(p) && qGreen(p) == qBlue(p)) << "coloured fringe at " << x << "," << y;
+            if (qRed(p) != 0 && qRed(p) != 255) ++shades;
+        }
+    }
+    EXPECT_GT(shades, 0) << "no antialiasing at all";
+}
+
+TEST(FontFiles, WrittenFilesAreTheTableAndTheStrip)
+{
+    TempDir work;
+    const FontStripImage r = BuildFontFiles(work.Path() / "temp", Font(8), 0x336699, 1, 1);
+    const std::string props = ReadFileBytes(work / "temp/fonts/default.props");
+    EXPECT_EQ(props, GlyphTableFileBytes(r.table));
+    DecodedPng png;
+    ASSERT_NO_FATAL_FAILURE(DecodePng(ReadFileBytes(work / "temp/fonts/default.png"), png));
+    EXPECT_TRUE(SameRgb(png.image, r.strip));
+    EXPECT_EQ(png.filters, std::vector<int>(size_t(r.strip.height()), 1));
+
+    const PngcheckResult check = RunPngcheck((work / "temp/fonts/default.png").string());
+    if (check.found) {
+        EXPECT_EQ(check.exitCode, 0) << check.output;
+    }
+}
+
+TEST(FontFiles, BackgroundChangeRewritesBothFilesWithTheSameGlyphs)
+{
+    TempDir work;
+    const FontSpec font = Font(16);
+    const FontStripImage white = BuildFontFiles(work.Path(), font, kWhite, 0, 0);
+    const std::string whitePng = ReadFileBytes(work / "fonts/default.png");
+    // Both files are written again: make the old ones recognisable first.
+    WriteFileBytes(work / "fonts/default.props", "old");
+    const FontStripImage yellow = BuildFontFiles(work.Path(), font, 0x00FFFF, 0, 0);
+    EXPECT_EQ(ReadFileBytes(work / "fonts/default.props"), GlyphTableFileBytes(white.table));
+    const std::string yellowPng = ReadFileBytes(work / "fonts/default.png");
+    EXPECT_NE(yellowPng, whitePng);
+    DecodedPng png;
+    ASSERT_NO_FATAL_FAILURE(DecodePng(yellowPng, png));
+    EXPECT_TRUE(SameRgb(png.image, yellow.strip));
+
+    // Black ink: a pixel is untouched background in one strip exactly where it is in the other,
+    // and fully inked pixels are the same.
+    ASSERT_EQ(white.strip.size(), yellow.strip.size());
+    int inked = 0;
+    for (int y = 0; y < white.strip.height(); ++y) {
+        for (int x = 0; x < white.strip.width(); ++x) {
+            const QRgb a = white.strip.pixel(x, y) & 0xFFFFFF, b = yellow.strip.pixel(x, y) & 0xFFFFFF;
+            ASSERT_EQ(a == 0xFFFFFF, b == 0xFFFF00) << x << "," << y;
+            ASSERT_EQ(a == 0, b == 0) << x << "," << y;
+            inked += a == 0;
+        }
+    }
+    EXPECT_GT(inked, 0);
+}
+
+TEST(FontFiles, UnwritableFontsFolderRaisesTheFileError)
+{
+    TempDir work;
+    // A file where the folder should be: the folder cannot be made, and the first file fails.
+    work.Write("temp/fonts", "not a folder");
+    try {
+        BuildFontFiles(work / "temp", Font(8), kWhite, 0, 0);
+        FAIL() << "no error";
+    } catch (const AppError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot create file " + (work / "temp/fonts/default.props").string());
+    }
+    EXPECT_EQ(work.Read("temp/fonts"), "not a folder");
+}
+
+TEST(FontFiles, FailedStripFileLeavesTheNewTableOnly)
+{
+    TempDir work;
+    work.Write("fonts/default.png", "old png");
+    fs::permissions(work / "fonts/default.png", fs::perms::owner_read);  // read-only
+    try {
+        BuildFontFiles(work.Path(), Font(8), kWhite, 0, 0);
+        FAIL() << "no error";
+    } catch (const AppError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot create file " + (work / "fonts/default.png").string());
+    }
+    EXPECT_EQ(ReadFileBytes(work / "fonts/default.props").size(), 514u);
+    EXPECT_EQ(work.Read("fonts/default.png"), "old png");
+}
