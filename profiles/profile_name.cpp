@@ -1,0 +1,28 @@
+#include "profiles/profile_name.h"
+
+#include "platform/cp1251.h"
+
+namespace {
+
+bool IsIniBlank(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+
+} // namespace
+
+QString ProfileNameProblem(const QString& name)
+{
+    if (name.isEmpty()) return QString();
+    if (name.contains(QLatin1Char('\r')) || name.contains(QLatin1Char('\n')))
+        return QStringLiteral("Название профиля не может содержать перевод строки.");
+    if (name.contains(QLatin1Char(']')))
+        return QStringLiteral("Название профиля не может содержать символ «]».");
+    if (IsIniBlank(name.front()) || IsIniBlank(name.back()))
+        return QStringLiteral("Название профиля не может начинаться или заканчиваться пробелом.");
+    if (name.contains(QChar(0)))
+        return QStringLiteral("Название профиля не может содержать нулевой символ.");
+    if (!FitsCp1251(name))
+        return QStringLiteral("Название профиля содержит символы, которых нет в кодировке Windows-1251.");
+    return QString();
+}

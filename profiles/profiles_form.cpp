@@ -1,0 +1,344 @@
+#include "profiles/profiles_form.h"
+
+#include "platform/application.h"
+#include "platform/cp1251.h"
+#include "platform/desktop.h"
+#include "platform/font_spec.h"
+#include "platform/paths.h"
+#include "profiles/profile.h"
+#include "profiles/profile_name.h"
+#include "profiles/profile_pictures.h"
+
+#include <QDir>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+Tprofiles_form* profiles_form = nullptr;
+
+namespace {
+
+constexpr int kBannerHeight = 41;
+constexpr int kPanelWidth = 225;
+constexpr int kButtonStripHeight = 41;
+const QColor kBannerColor(250, 196, 31);
+const QColor kRuleColor(0, 0, 255);
+
+// Runs a button's handler; a failure is shown in the error box and the window stays as the
+// handler left it.
+template <class Handler>
+void RunShowingErrors(Handler handler)
+{
+    try {
+        handler();
+    } catch (...) {
+        ShowCurrentException();
+    }
+}
+
+QFont BoldOf(const QFont& font)
+{
+    QFont bold = font;
+    bold.setBold(true);
+    return bold;
+}
+
+// The right-hand panel's pieces, placed at fixed positions as on the original form.
+class PanelBuilder {
+public:
+    explicit PanelBuilder(QWidget* panel) : panel_(panel) {}
+
+    // A bold heading with a 2-pixel blue rule under it; returns the first row's top.
+    int Heading(const QString& text, int top)
+    {
+        auto* heading = new QLabel(text, panel_);
+        heading->setFont(BoldOf(panel_->font()));
+        heading->setGeometry(kMargin, top, kWidth, 14);
+        auto* rule = new QFrame(panel_);
+        rule->setFrameShape(QFrame::NoFrame);
+        rule->setAutoFillBackground(true);
+        QPalette palette = rule->palette();
+        palette.setColor(QPalette::Window, kRuleColor);
+        rule->setPalette(palette);
+        rule->setGeometry(kMargin, top + 16, kWidth, 2);
+        return top + 22;
+    }
+
+    void Label(const QString& text, int x, int top, int width)
+    {
+        auto* label = new QLabel(text, panel_);
+        label->setGeometry(x, top, width, kRowHeight);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+
+    static constexpr int kMargin = 8;
+    static constexpr int kWidth = kPanelWidth - 2 * kMargin;
+    static constexpr int kRowHeight = 21;
+    static constexpr int kRowPitch = 25;
+
+private:
+    QWidget* panel_;
+};
+
+} // namespace
+
+Tprofiles_form::Tprofiles_form(const QString& appDir, QWidget* parent) : QDialog(parent)
+{
+    CreateControls();
+    QString dir = appDir;
+    if (!dir.isEmpty() && !dir.endsWith(QDir::separator()) && !dir.endsWith(QLatin1Char('/')))
+        dir += QDir::separator();
+    ProfileIni = std::make_unique<IniFile>(ToFsPath(dir + QStringLiteral("profiles.ini")));
+    ReloadProfileList();
+}
+
+Tprofiles_form::~Tprofiles_form()
+{
+    ProfileIni.reset();
+    if (profiles_form == this) profiles_form = nullptr;
+}
+
+std::string Tprofiles_form::SectionOf(const QTableWidgetItem* entry)
+{
+    return entry->data(Qt::UserRole).toByteArray().toStdString();
+}
+
+void Tprofiles_form::ReloadProfileList()
+{
+    // Taking the selection away first reports the selected entry as unselected.
+    prof_list->clearSelection();
+    prof_list->setRowCount(0);
+    const std::vector<std::string> names = ProfileIni->ReadSections();
+    prof_list->setRowCount(static_cast<int>(names.size()));
+    const QIcon icon = ProfileEntryIcon();
+    for (size_t i = 0; i < names.size(); ++i) {
+        auto* entry = new QTableWidgetItem(icon, Cp1251ToQString(names[i]));
+        entry->setData(Qt::UserRole, QByteArray::fromStdString(names[i]));
+        entry->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+        prof_list->setItem(static_cast<int>(i), 0, entry);
+    }
+    if (!names.empty()) prof_list->selectRow(0);
+}
+
+void Tprofiles_form::prof_listSelectItem(QTableWidgetItem* entry, bool selected)
+{
+    b_del->setEnabled(selected);
+    if (!selected || !entry) return;
+    e_name->setText(entry->text());
+    const t_profile p = ReadProfile(*ProfileIni, SectionOf(entry));
+    e_width->setValue(p.Width);
+    e_height->setValue(p.Height);
+    e_lsoft->setValue(p.LSoft);
+    e_rsoft->setValue(p.RSoft);
+    e_menu->setValue(p.Menu);
+    // A value that is no position of the list (below -1 or above 5) leaves the list's choice as it was.
+    e_up->SetItemIndex(p.OnUp);
+    e_down->SetItemIndex(p.OnDown);
+    e_left->SetItemIndex(p.OnLeft);
+    e_right->SetItemIndex(p.OnRight);
+}
+
+void Tprofiles_form::b_editClick()
+{
+    const QString name = e_name->text();
+    if (name.isEmpty()) return;
+    // A name the file would give back under another spelling would make a profile nobody can
+    // find again; refuse it before anything is written.
+    const QString problem = ProfileNameProblem(name);
+    if (!problem.isEmpty()) {
+        TheDesktop().ShowMessage(this, problem);
+        return;
+    }
+    for (NumberField* field : {e_width, e_height, e_lsoft, e_rsoft, e_menu}) field->Settle();
+    t_profile p;
+    p.Name = QStringToCp1251(name);
+    p.Width = e_width->value();
+    p.Height = e_height->value();
+    p.LSoft = e_lsoft->value();
+    p.RSoft = e_rsoft->value();
+    p.Menu = e_menu->value();
+    p.OnUp = e_up->ItemIndex();
+    p.OnDown = e_down->ItemIndex();
+    p.OnLeft = e_left->ItemIndex();
+    p.OnRight = e_right->ItemIndex();
+    WriteProfileKeys(*ProfileIni, p);
+    ReloadProfileList();
+}
+
+void Tprofiles_form::b_delClick()
+{
+    const QList<QTableWidgetItem*> selected = prof_list->selectedItems();
+    if (selected.isEmpty()) return;
+    ProfileIni->EraseSection(SectionOf(selected.first()));
+    ReloadProfileList();
+}
+
+void Tprofiles_form::keyPressEvent(QKeyEvent* event)
+{
+    // The window is closed through its title bar only; Escape does not close it.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void Tprofiles_form::CreateControls()
+{
+    setWindowTitle(QStringLiteral("Профили"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    QFont face(QStringLiteral("Tahoma"));
+    face.setPixelSize(FontPixelSize(8));
+    setFont(face);
+    setMinimumSize(459, 441);
+    resize(505, 469);
+    setSizeGripEnabled(false);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+
+    // Banner.
+    auto* banner = new QWidget(this);
+    banner->setFixedHeight(kBannerHeight);
+    banner->setAutoFillBackground(true);
+    QPalette bannerPalette = banner->palette();
+    bannerPalette.setColor(QPalette::Window, kBannerColor);
+    bannerPalette.setColor(QPalette::WindowText, Qt::black);
+    banner->setPalette(bannerPalette);
+    banner->setFont(BoldOf(face));
+    auto* bannerLayout = new QHBoxLayout(banner);
+    bannerLayout->setContentsMargins(4, 0, 8, 0);
+    bannerLayout->setSpacing(8);
+    auto* picture = new QLabel(banner);
+    picture->setFixedSize(32, 32);
+    picture->setPixmap(ProfilesBannerPicture());
+    bannerLayout->addWidget(picture, 0, Qt::AlignVCenter);
+    auto* bannerText = new QLabel(QStringLiteral("Настройка профилей телефонных аппаратов"), banner);
+    bannerText->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    bannerText->setWordWrap(true);
+    bannerLayout->addWidget(bannerText, 1);
+    outer->addWidget(banner);
+
+    // The list on the left, the panel on the right.
+    auto* middle = new QHBoxLayout();
+    middle->setContentsMargins(0, 0, 0, 0);
+    middle->setSpacing(0);
+    outer->addLayout(middle, 1);
+
+    prof_list = new QTableWidget(0, 1, this);
+    prof_list->setFrameShape(QFrame::NoFrame);
+    prof_list->horizontalHeader()->hide();
+    prof_list->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    prof_list->verticalHeader()->hide();
+    prof_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    prof_list->verticalHeader()->setDefaultSectionSize(18);
+    prof_list->setShowGrid(true);
+    prof_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    prof_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    prof_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    prof_list->setIconSize(QSize(16, 16));
+    prof_list->setWordWrap(false);
+    prof_list->setTabKeyNavigation(false);
+    prof_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The selection keeps its colours when the list loses the focus.
+    QPalette listPalette = prof_list->palette();
+    listPalette.setColor(QPalette::Inactive, QPalette::Highlight, listPalette.color(QPalette::Active, QPalette::Highlight));
+    listPalette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                         listPalette.color(QPalette::Active, QPalette::HighlightedText));
+    prof_list->setPalette(listPalette);
+    middle->addWidget(prof_list, 1);
+
+    auto* panel = new QWidget(this);
+    panel->setFixedWidth(kPanelWidth);
+    auto* panelLayout = new QVBoxLayout(panel);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+    panelLayout->setSpacing(0);
+    middle->addWidget(panel);
+
+    auto* fields = new QWidget(panel);
+    PanelBuilder b(fields);
+    constexpr int m = PanelBuilder::kMargin;
+    constexpr int w = PanelBuilder::kWidth;
+    constexpr int h = PanelBuilder::kRowHeight;
+    constexpr int pitch = PanelBuilder::kRowPitch;
+
+    int y = b.Heading(QStringLiteral("Название профиля"), 8);
+    e_name = new QLineEdit(fields);
+    e_name->setGeometry(m, y, w, h);
+
+    y = b.Heading(QStringLiteral("Экран"), y + h + 9);
+    b.Label(QStringLiteral("Ширина"), m, y, 46);
+    e_width = new NumberField(176, fields);
+    e_width->setGeometry(m + 48, y, 54, h);
+    b.Label(QStringLiteral("Высота"), m + 110, y, 44);
+    e_height = new NumberField(204, fields);
+    e_height->setGeometry(m + w - 54, y, 54, h);
+
+    y = b.Heading(QStringLiteral("Клавиши"), y + h + 9);
+    constexpr int keyFieldWidth = 54;
+    b.Label(QStringLiteral("Левая программная клавиша"), m, y, w - keyFieldWidth - 2);
+    e_lsoft = new NumberField(0, fields);
+    e_lsoft->setGeometry(m + w - keyFieldWidth, y, keyFieldWidth, h);
+    y += pitch;
+    b.Label(QStringLiteral("Правая программная клавиша"), m, y, w - keyFieldWidth - 2);
+    e_rsoft = new NumberField(0, fields);
+    e_rsoft->setGeometry(m + w - keyFieldWidth, y, keyFieldWidth, h);
+    y += pitch;
+    b.Label(QStringLiteral("Клавиша меню"), m, y, w - keyFieldWidth - 2);
+    e_menu = new NumberField(0, fields);
+    e_menu->setGeometry(m + w - keyFieldWidth, y, keyFieldWidth, h);
+
+    y = b.Heading(QStringLiteral("Раскладка"), y + h + 9);
+    constexpr int actionLabelWidth = 48;
+    const auto actionRow = [&](const QString& caption, int top) {
+        b.Label(caption, m, top, actionLabelWidth);
+        auto* list = new ListField(fields);
+        list->ReplaceItems(KeyActionTexts());
+        list->setGeometry(m + actionLabelWidth + 2, top, w - actionLabelWidth - 2, h);
+        return list;
+    };
+    e_up = actionRow(QStringLiteral("Вверх"), y);
+    e_down = actionRow(QStringLiteral("Вниз"), y + pitch);
+    e_left = actionRow(QStringLiteral("Влево"), y + 2 * pitch);
+    e_right = actionRow(QStringLiteral("Вправо"), y + 3 * pitch);
+    fields->setFixedHeight(y + 3 * pitch + h + 4);
+    panelLayout->addWidget(fields);
+    panelLayout->addStretch(1);
+
+    auto* strip = new QWidget(panel);
+    strip->setFixedHeight(kButtonStripHeight);
+    b_edit = new QPushButton(QStringLiteral("Сохранить"), strip);
+    b_del = new QPushButton(QStringLiteral("Удалить"), strip);
+    b_del->setGeometry(kPanelWidth - m - 75, (kButtonStripHeight - 25) / 2, 75, 25);
+    b_del->setEnabled(false);  // until an entry is selected
+    b_edit->setGeometry(b_del->x() - 6 - 75, b_del->y(), 75, 25);
+    // Enter in a field does not press a button.
+    b_edit->setAutoDefault(false);
+    b_del->setAutoDefault(false);
+    panelLayout->addWidget(strip);
+
+    status = new QStatusBar(this);
+    outer->addWidget(status);
+
+    QWidget* order[] = {e_name, e_width, e_height, e_lsoft, e_rsoft, e_menu, e_up, e_down, e_left, e_right,
+                        b_edit, b_del, prof_list};
+    for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+
+    connect(prof_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection& selectedNow, const QItemSelection& unselected) {
+                for (const QModelIndex& index : unselected.indexes())
+                    if (index.column() == 0) prof_listSelectItem(prof_list->item(index.row(), 0), false);
+                for (const QModelIndex& index : selectedNow.indexes())
+                    if (index.column() == 0) prof_listSelectItem(prof_list->item(index.row(), 0), true);
+            });
+    connect(b_edit, &QPushButton::clicked, this, [this] { RunShowingErrors([this] { b_editClick(); }); });
+    connect(b_del, &QPushButton::clicked, this, [this] { RunShowingErrors([this] { b_delClick(); }); });
+}
