@@ -3,9 +3,17 @@
 
 #include "platform/ini_file.h"
 #include "platform/paths.h"
+#include "profiles/profiles_form.h"
+
+#include <optional>
 
 void TForm1::LoadProfiles()
 {
+    // What the chosen position stood for before, to tell whether it now means another phone.
+    std::optional<t_profile> chosenBefore;
+    if (const t_profile* p = SelectedProfile()) chosenBefore = *p;
+    const int positionBefore = e_model->ItemIndex();
+
     Profiles.clear();
     {
         const IniFile ini(ToFsPath(AppDir + QStringLiteral("profiles.ini")));
@@ -13,10 +21,21 @@ void TForm1::LoadProfiles()
     }
     // Profiles is complete before the list changes, so a change notification reads the new list.
     e_model->ReplaceItems(ProfileNames(Profiles));
+
+    // The list notifies only when the position moves. When it stays but another profile (or the
+    // same one with other values) now stands there, the preview must still follow it.
+    if (e_model->ItemIndex() != positionBefore) return;
+    std::optional<t_profile> chosenNow;
+    if (const t_profile* p = SelectedProfile()) chosenNow = *p;
+    if (chosenNow != chosenBefore) e_modelPropertiesChange();
 }
 
 void TForm1::b_profilesClick()
 {
-    // The profile editor window arrives with its own module.
+    // A fresh editor each time, owned by this window and gone before the list is read again.
+    {
+        Tprofiles_form editor(AppDir, this);
+        editor.exec();
+    }
     LoadProfiles();
 }

@@ -5,6 +5,7 @@
 #include "platform/application.h"
 #include "platform/desktop.h"
 #include "platform/paths.h"
+#include "profiles/profiles_form.h"
 
 #include <memory>
 
@@ -18,6 +19,10 @@ int main(int argc, char** argv)
             return 0;
         }
         auto form = std::make_unique<TForm1>();
+        // The start-up profile editor: it reads the file like any other instance and is never
+        // shown; it goes before the main window does.
+        auto editor = std::make_unique<Tprofiles_form>(form->AppDir);
+        profiles_form = editor.get();
         form->show();
         app.exec();
     } catch (...) {
