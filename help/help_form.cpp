@@ -1,0 +1,119 @@
+// The help window and the update check.
+#include "help/help_form.h"
+
+#include "help/help_text.h"
+#include "help/html_label.h"
+#include "platform/cp1251.h"
+#include "platform/desktop.h"
+#include "platform/font_spec.h"
+
+#include <QEvent>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QShowEvent>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+Thelp_form* help_form = nullptr;
+
+namespace {
+
+constexpr int kWidth = 411;
+constexpr int kHeight = 306;
+
+// A scroll box whose content is as wide as the box and scrolls only vertically.
+class WidthFittingScrollArea : public QScrollArea {
+public:
+    using QScrollArea::QScrollArea;
+
+protected:
+    bool viewportEvent(QEvent* event) override
+    {
+        if (event->type() == QEvent::Resize && widget())
+            widget()->resize(viewport()->width(), widget()->heightForWidth(viewport()->width()));
+        return QScrollArea::viewportEvent(event);
+    }
+};
+
+} // namespace
+
+Thelp_form::Thelp_form(const QString& programVersion, QWidget* owner)
+    : QDialog(owner), programVersion_(programVersion)
+{
+    help_form = this;
+    setWindowTitle(QStringLiteral("Справка"));
+    setFont(MakeQFont(FontSpec{}));  // Tahoma, 8 points
+    setSizeGripEnabled(false);       // the status bar carries the grip
+    setMinimumSize(kWidth, kHeight);
+    resize(kWidth, kHeight);
+
+    http.accept = "text/html, */*";
+    http.userAgent = "Velmar";
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    scroll_box = new WidthFittingScrollArea(this);
+    scroll_box->setFrameShape(QFrame::NoFrame);
+    scroll_box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_box->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    scroll_box->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    scroll_box->setWidgetResizable(false);
+    QPalette white = scroll_box->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::Base, Qt::white);
+    white.setColor(QPalette::WindowText, Qt::black);
+    scroll_box->viewport()->setPalette(white);
+    scroll_box->viewport()->setBackgroundRole(QPalette::Base);
+    scroll_box->viewport()->setAutoFillBackground(true);
+    layout->addWidget(scroll_box, 1);
+
+    help_text = new HtmlLabel;
+    help_text->setPalette(white);
+    help_text->SetLines(StoredHelpText());
+    scroll_box->setWidget(help_text);
+    scroll_box->verticalScrollBar()->setSingleStep(help_text->fontMetrics().height());
+    connect(help_text, &HtmlLabel::AnchorClick, this,
+            [this](const QString& anchor) { help_textAnchorClick(help_text, anchor); });
+
+    status_bar = new QStatusBar(this);
+    status_bar->setSizeGripEnabled(true);
+    layout->addWidget(status_bar);
+}
+
+Thelp_form::~Thelp_form()
+{
+    if (help_form == this) help_form = nullptr;
+}
+
+void Thelp_form::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (placed_ || !parentWidget()) return;
+    placed_ = true;
+    QRect frame = frameGeometry();
+    frame.moveCenter(parentWidget()->window()->frameGeometry().center());
+    move(frame.topLeft());
+}
+
+void Thelp_form::help_textAnchorClick(QObject*, const QString& anchor)
+{
+    if (anchor != QLatin1String("get_updates")) return;
+    std::string received;
+    bool fetched = false;
+    {
+        BusyCursor hourglass;
+        try {
+            received = http.Get(VersionAddress(updateServer));
+            fetched = true;
+        } catch (...) {
+            // Whatever went wrong, the user learns only that the check failed.
+        }
+    }
+    if (!fetched) {
+        TheDesktop().ShowMessage(this, QStringLiteral("Не удалось выполнить проверку"));
+        return;
+    }
+    help_text->SetText(UpdateResultText(received, QStringToCp1251(programVersion_), updateServer));
+}

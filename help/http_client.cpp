@@ -1,0 +1,138 @@
+// The HTTP client on libcurl.
+#include "help/http_client.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+void InitCurlOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) throw HttpError("The HTTP library cannot start");
+    });
+}
+
+struct CurlFree {
+    void operator()(CURL* h) const { curl_easy_cleanup(h); }
+    void operator()(CURLU* u) const { curl_url_cleanup(u); }
+    void operator()(curl_slist* l) const { curl_slist_free_all(l); }
+    void operator()(char* s) const { curl_free(s); }
+};
+template <typename T>
+using CurlPtr = std::unique_ptr<T, CurlFree>;
+
+std::string UrlPart(CURLU* url, CURLUPart part)
+{
+    char* raw = nullptr;
+    if (curl_url_get(url, part, &raw, 0) != CURLUE_OK || !raw) return {};
+    CurlPtr<char> owned(raw);
+    return raw;
+}
+
+struct Receiver {
+    std::string body;
+    std::size_t limit = 0;
+    bool overflow = false;
+};
+
+size_t Receive(char* data, size_t size, size_t count, void* user)
+{
+    auto* r = static_cast<Receiver*>(user);
+    const size_t n = size * count;
+    if (r->body.size() + n > r->limit) {
+        r->overflow = true;
+        return 0;  // stops the transfer
+    }
+    r->body.append(data, n);
+    return n;
+}
+
+void Set(CURL* h, CURLoption option, long value) { curl_easy_setopt(h, option, value); }
+
+} // namespace
+
+bool IsReservedInvalidName(const std::string& host)
+{
+    std::string name = host;
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+    while (!name.empty() && name.back() == '.') name.pop_back();
+    return name == "invalid" || (name.size() > 8 && name.compare(name.size() - 8, 8, ".invalid") == 0);
+}
+
+std::string HttpClient::Get(const std::string& url) const
+{
+    InitCurlOnce();
+
+    CurlPtr<CURLU> address(curl_url());
+    if (!address || curl_url_set(address.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK)
+        throw HttpError("Invalid address: " + url);
+    std::string scheme = UrlPart(address.get(), CURLUPART_SCHEME);
+    std::transform(scheme.begin(), scheme.end(), scheme.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (scheme != "http") throw HttpError("Unsupported address: " + url);
+    const std::string host = UrlPart(address.get(), CURLUPART_HOST);
+    const std::string port = UrlPart(address.get(), CURLUPART_PORT);  // only when the address names one
+    if (host.empty()) throw HttpError("Invalid address: " + url);
+    if (IsReservedInvalidName(host)) throw HttpError("Could not resolve host: " + host);
+
+    // Our own lines replace curl's Host and Accept and come in the order given.
+    CurlPtr<curl_slist> lines;
+    auto addLine = [&lines](const std::string& line) {
+        curl_slist* head = curl_slist_append(lines.get(), line.c_str());
+        if (!head) throw HttpError("Out of memory");
+        lines.release();
+        lines.reset(head);
+    };
+    addLine("Host: " + host + (port.empty() ? std::string() : ":" + port));
+    addLine("Accept: " + accept);
+    if (!userAgent.empty()) addLine("User-Agent: " + userAgent);
+
+    CurlPtr<curl_slist> connectTo;
+    if (!connectHost.empty()) {
+        // "::host:port" sends a connection to any address to that host and port.
+        connectTo.reset(curl_slist_append(nullptr, ("::" + connectHost + ":" + std::to_string(connectPort)).c_str()));
+        if (!connectTo) throw HttpError("Out of memory");
+    }
+
+    CurlPtr<CURL> handle(curl_easy_init());
+    if (!handle) throw HttpError("The HTTP library cannot start");
+    CURL* h = handle.get();
+    Receiver receiver;
+    receiver.limit = maxBodyBytes;
+    char errorText[CURL_ERROR_SIZE] = {};
+
+    curl_easy_setopt(h, CURLOPT_CURLU, address.get());
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http");
+    Set(h, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
+    Set(h, CURLOPT_HTTPGET, 1L);
+    Set(h, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(h, CURLOPT_PROXY, "");
+    curl_easy_setopt(h, CURLOPT_NOPROXY, "*");
+    Set(h, CURLOPT_NOSIGNAL, 1L);
+    Set(h, CURLOPT_FORBID_REUSE, 1L);
+    Set(h, CURLOPT_HTTP_CONTENT_DECODING, 0L);
+    Set(h, CURLOPT_HTTP_TRANSFER_DECODING, 1L);
+    Set(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::max<long long>(1, connectTimeout.count())));
+    Set(h, CURLOPT_TIMEOUT_MS, static_cast<long>(std::max<long long>(1, totalTimeout.count())));
+    curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxBodyBytes));
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, lines.get());
+    if (connectTo) curl_easy_setopt(h, CURLOPT_CONNECT_TO, connectTo.get());
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Receive);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &receiver);
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
+
+    const CURLcode result = curl_easy_perform(h);
+    if (receiver.overflow || result == CURLE_FILESIZE_EXCEEDED)
+        throw HttpError("The answer is longer than " + std::to_string(maxBodyBytes) + " bytes");
+    if (result != CURLE_OK)
+        throw HttpError(errorText[0] ? std::string(errorText) : std::string(curl_easy_strerror(result)));
+    long status = 0;
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+    if (status < 200 || status > 299) throw HttpError("HTTP status " + std::to_string(status));
+    return std::move(receiver.body);
+}

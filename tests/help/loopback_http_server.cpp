@@ -1,0 +1,98 @@
+#include "loopback_http_server.h"
+
+#include <QDeadlineTimer>
+#include <QSemaphore>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+
+namespace {
+
+// No test exchange takes longer; a server left waiting gives up by itself.
+constexpr int kLifetimeMs = 15'000;
+constexpr int kPollMs = 20;
+
+} // namespace
+
+LoopbackHttpServer::LoopbackHttpServer(std::string answer, Mode mode) : answer_(std::move(answer)), mode_(mode)
+{
+    QSemaphore listening;
+    thread_.reset(QThread::create([this, &listening] {
+        QTcpServer server;
+        server.listen(QHostAddress::LocalHost, 0);
+        port_ = server.serverPort();
+        listening.release();
+        if (port_ != 0) Serve(server);
+    }));
+    thread_->start();
+    listening.acquire();
+}
+
+LoopbackHttpServer::~LoopbackHttpServer()
+{
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    thread_->wait();
+}
+
+std::vector<std::string> LoopbackHttpServer::Requests() const
+{
+    std::lock_guard lock(mutex_);
+    return requests_;
+}
+
+bool LoopbackHttpServer::Stopping() const
+{
+    std::lock_guard lock(mutex_);
+    return stop_;
+}
+
+void LoopbackHttpServer::Serve(QTcpServer& server)
+{
+    const QDeadlineTimer lifetime(kLifetimeMs);
+    while (!Stopping() && !lifetime.hasExpired()) {
+        if (!server.waitForNewConnection(kPollMs)) continue;
+        std::unique_ptr<QTcpSocket> socket(server.nextPendingConnection());
+        if (!socket) continue;
+        std::string head;
+        while (head.find("\r\n\r\n") == std::string::npos && socket->state() == QAbstractSocket::ConnectedState &&
+               !Stopping() && !lifetime.hasExpired()) {
+            socket->waitForReadyRead(kPollMs);
+            head += socket->readAll().toStdString();
+        }
+        {
+            std::lock_guard lock(mutex_);
+            requests_.push_back(head);
+        }
+        if (mode_ == Mode::Silent) {
+            while (socket->state() == QAbstractSocket::ConnectedState && !Stopping() && !lifetime.hasExpired()) {
+                socket->waitForReadyRead(kPollMs);
+                socket->readAll();
+            }
+            continue;
+        }
+        socket->write(answer_.data(), static_cast<qint64>(answer_.size()));
+        while (socket->bytesToWrite() > 0 && socket->state() == QAbstractSocket::ConnectedState &&
+               !lifetime.hasExpired())
+            socket->waitForBytesWritten(kPollMs);
+        socket->disconnectFromHost();
+        if (socket->state() != QAbstractSocket::UnconnectedState) socket->waitForDisconnected(1000);
+    }
+}
+
+quint16 UnusedLoopbackPort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = probe.serverPort();
+    probe.close();
+    return port;
+}
+
+std::string OkAnswer(const std::string& body)
+{
+    return "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) +
+           "\r\n\r\n" + body;
+}
