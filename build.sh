@@ -13,7 +13,7 @@ PACKAGES=(
   ecj default-jdk-headless
   fonts-dejavu-core
   xvfb xauth openbox imagemagick x11-utils
-  zip unzip pngcheck
+  zip unzip pngcheck time
 )
 
 install_packages() {

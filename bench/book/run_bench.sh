@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Times Create (the whole package build) against Info-ZIP "zip -9 -r" over the same work tree,
+# for generated texts of 1, 16 and 64 MiB, and reports the builder's peak memory.
+#   bench/book/run_bench.sh [build folder]     (default: build-book beside this repository)
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(cd "$here/../.." && pwd)"
+build="${1:-$root/build-book}"
+tool="$build/bin/bench_book_build"
+runs="${RUNS:-3}"
+[ -x "$tool" ] || { echo "build bench_book_build first: cmake --build $build --target bench_book_build" >&2; exit 1; }
+command -v zip >/dev/null || { echo "Info-ZIP zip is missing" >&2; exit 1; }
+[ -x /usr/bin/time ] || { echo "/usr/bin/time is missing (package time)" >&2; exit 1; }
+
+scratch="$(mktemp -d)"
+trap 'rm -rf "$scratch"' EXIT
+
+# The template: the program's own when it has been built, else a small stand-in.
+template="$build/bin/velmar.dat"
+if [ ! -f "$template" ]; then
+  mkdir -p "$scratch/tpl/META-INF" "$scratch/tpl/text"
+  printf 'Manifest-Version: 1.0\r\nMIDlet-Vendor: Bench\r\nMicroEdition-Profile: MIDP-2.0\r\nMicroEdition-Configuration: CLDC-1.0\r\n' \
+    > "$scratch/tpl/META-INF/MANIFEST.MF"
+  head -c 30000 /dev/urandom > "$scratch/tpl/BookReader.class"
+  head -c 2000 /dev/urandom > "$scratch/tpl/book.png"
+  (cd "$scratch/tpl" && zip -q -r "$scratch/velmar.dat" META-INF book.png BookReader.class text)
+  template="$scratch/velmar.dat"
+fi
+
+# Words of the shipped sample text, drawn at random: cp1251 prose that compresses like a book.
+gen_text() {  # size_mib file
+  python3 - "$1" "$2" "$root/data/sample" <<'PY'
+import random, sys
+size = int(sys.argv[1]) << 20
+words = open(sys.argv[3], 'rb').read().split()
+rnd = random.Random(1)
+out = bytearray()
+line = 0
+while len(out) < size:
+    w = rnd.choice(words)
+    out += w
+    line += len(w) + 1
+    if line > 70 and rnd.random() < 0.2:
+        out += b'\r\n'
+        line = 0
+    else:
+        out += b' '
+open(sys.argv[2], 'wb').write(out[:size])
+PY
+}
+
+best() { sort -n | head -1; }
+
+printf '%-8s %12s %12s %8s %14s\n' "text" "Create, s" "zip -9, s" "ratio" "peak RSS, KiB"
+for mib in 1 16 64; do
+  text="$scratch/text-$mib.txt"
+  gen_text "$mib" "$text"
+  work="$scratch/temp-$mib"
+  mkdir -p "$work/fonts"
+  head -c 514 /dev/urandom > "$work/fonts/default.props"
+  head -c 20000 /dev/urandom > "$work/fonts/default.png"
+
+  create_times=() zip_times=() rss=0
+  for ((i = 0; i < runs; i++)); do
+    rm -f "$scratch/book.jar" "$scratch/book.jad" "$scratch/zip.jar"
+    sync
+    out="$(/usr/bin/time -v "$tool" "$text" "$template" "$work" "$scratch/book.jar" 2> "$scratch/time.txt")"
+    create_times+=("$out")
+    r="$(awk -F': ' '/Maximum resident set size/ {print $2}' "$scratch/time.txt")"
+    [ "$r" -gt "$rss" ] && rss="$r"
+    sync
+    start="$(date +%s.%N)"
+    (cd "$work" && zip -q -9 -r "$scratch/zip.jar" .)
+    end="$(date +%s.%N)"
+    zip_times+=("$(awk -v a="$start" -v b="$end" 'BEGIN {printf "%.3f", b - a}')")
+  done
+  c="$(printf '%s\n' "${create_times[@]}" | best)"
+  z="$(printf '%s\n' "${zip_times[@]}" | best)"
+  printf '%-8s %12.3f %12.3f %8.2f %14s\n' "${mib} MiB" "$c" "$z" "$(awk -v c="$c" -v z="$z" 'BEGIN {print c / z}')" "$rss"
+  echo "         sizes: ours $(stat -c %s "$scratch/book.jar") bytes, zip -9 $(stat -c %s "$scratch/zip.jar") bytes"
+done

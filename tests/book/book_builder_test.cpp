@@ -1,0 +1,383 @@
+// The package builder on its own: record, text pieces, manifest, .jar and .jad, built from a
+// template made here and read back with minizip and from the raw header bytes.
+#include "book/book_builder.h"
+#include "book/zip_test_util.h"
+#include "platform/cp1251.h"
+#include "platform/files.h"
+#include "platform/line_list.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+#include <algorithm>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ErrorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return {};
+}
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+// A text whose every byte tells its position, so a shifted or repeated piece shows.
+std::string TextOfSize(size_t size)
+{
+    std::string text(size, '\0');
+    for (size_t i = 0; i < size; ++i) text[i] = static_cast<char>('A' + (i * 7 + i / 251) % 53);
+    return text;
+}
+
+std::vector<std::string> Listing(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+int OpenDescriptors()
+{
+    int n = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator("/proc/self/fd")) ++n;
+    return n;
+}
+
+struct BookBuilderTest : ::testing::Test {
+    TempDir dir;
+    t_profile phone;
+    SettingsRecord record{};
+
+    BookBuilderTest()
+    {
+        phone.Name = "Phone";
+        dir.Write("temp/fonts/default.props", std::string(514, '\x01'));
+        dir.Write("temp/fonts/default.png", "glyph strip");
+        fs::create_directories(dir / "out");
+        MakeZip(dir / "velmar.dat", StandardTemplate());
+    }
+
+    BookRequest Request(const std::string& text, const std::string& jarName = "book.jar")
+    {
+        dir.Write("book.txt", text);
+        BookRequest r;
+        r.textFile = dir / "book.txt";
+        r.titleCp1251 = "Book";
+        r.profile = &phone;
+        r.background = 0xFFFFFF;
+        r.syslineIndex = 1;
+        r.workFolder = dir / "temp";
+        r.templateArchive = dir / "velmar.dat";
+        r.jarPath = dir / "out" / jarName;
+        return r;
+    }
+
+    fs::path Jar() const { return dir / "out/book.jar"; }
+
+    std::vector<std::string> Pieces(const fs::path& jar) const
+    {
+        std::vector<std::string> pieces;
+        for (const auto& name : EntryNames(jar))
+            if (name.starts_with("text/") && name != "text/") pieces.push_back(name);
+        return pieces;
+    }
+};
+
+} // namespace
+
+TEST_F(BookBuilderTest, TextIsCutIntoPiecesAndCountedInTheRecord)
+{
+    struct Case {
+        size_t size;
+        std::vector<size_t> pieces;
+    };
+    const std::vector<Case> cases = {
+        {0, {}},
+        {1, {1}},
+        {32767, {32767}},
+        {32768, {32767, 1}},
+        {100000, {32767, 32767, 32767, 1699}},
+        {10 * 32767 + 5, {32767, 32767, 32767, 32767, 32767, 32767, 32767, 32767, 32767, 32767, 5}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size);
+        const std::string text = TextOfSize(c.size);
+        BuildBook(Request(text), record);
+
+        const std::string config = EntryContent(Jar(), "config");
+        ASSERT_EQ(config.size(), 27u);
+        EXPECT_EQ(config, std::string(record.begin(), record.end()));
+        EXPECT_EQ(dir.Read("temp/config"), config);
+        const auto byte = [&](size_t i) { return static_cast<unsigned char>(config[i]); };
+        EXPECT_EQ(byte(0) | byte(1) << 8 | byte(2) << 16 | static_cast<size_t>(byte(3)) << 24, c.size);
+        EXPECT_EQ(byte(20) | byte(21) << 8, c.pieces.size());
+
+        ASSERT_EQ(Pieces(Jar()).size(), c.pieces.size());
+        std::string joined;
+        for (size_t i = 0; i < c.pieces.size(); ++i) {
+            const std::string piece = EntryContent(Jar(), "text/chunk." + std::to_string(i));
+            EXPECT_EQ(piece.size(), c.pieces[i]);
+            joined += piece;
+        }
+        EXPECT_EQ(joined, text);
+        const auto names = EntryNames(Jar());
+        EXPECT_NE(std::find(names.begin(), names.end(), "text/"), names.end());
+        if (c.pieces.size() == 11) {  // listed as the folder lists them: by name
+            const std::vector<std::string> order = {"text/chunk.0", "text/chunk.1", "text/chunk.10", "text/chunk.2"};
+            const auto listed = Pieces(Jar());
+            EXPECT_EQ(std::vector<std::string>(listed.begin(), listed.begin() + 4), order);
+        }
+    }
+    // 100000 bytes in the record's own words.
+    BuildBook(Request(TextOfSize(100000)), record);
+    EXPECT_EQ(std::vector<int>(record.begin(), record.begin() + 4), (std::vector<int>{0xA0, 0x86, 0x01, 0x00}));
+    EXPECT_EQ(std::vector<int>(record.begin() + 20, record.begin() + 22), (std::vector<int>{0x04, 0x00}));
+}
+
+TEST(SettingsRecordTest, FieldsAsTheReaderExpectsThem)
+{
+    t_profile p;
+    p.Width = 176, p.Height = 204, p.setFullScreen = true, p.LSoft = -6, p.RSoft = -7, p.Menu = 0;
+    p.OnUp = 2, p.OnDown = 5, p.OnLeft = 0, p.OnRight = 3;
+    SettingsRecord r{};
+    r[4] = 0xAB;  // not the builder's byte: stays as it is
+    FillSettingsRecord(r, 100000, MakeColorValue(0x33, 0x22, 0x11), p, 4, 1);
+    const std::vector<int> expected = {0xA0, 0x86, 0x01, 0x00, 0xAB, 0x11, 0x22, 0x33, 0xB0, 0x00, 0xCC, 0x00, 0x01, 0xFA,
+                                       0xF9, 0x00, 0x02, 0x05, 0x00, 0x03, 0x04, 0x00, 0xFF, 0x7F, 0x00, 0x00, 0x02};
+    EXPECT_EQ(std::vector<int>(r.begin(), r.end()), expected);
+
+    p.OnUp = p.OnDown = p.OnLeft = p.OnRight = -1;
+    p.setFullScreen = false;
+    p.Width = 0x12345;  // only the low 16 bits fit
+    FillSettingsRecord(r, 0, 0, p, 0, -1);
+    EXPECT_EQ(std::vector<int>(r.begin() + 16, r.begin() + 20), (std::vector<int>{0xFF, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(r[8], 0x45);
+    EXPECT_EQ(r[9], 0x23);
+    EXPECT_EQ(r[12], 0);
+    EXPECT_EQ(r[26], 0);  // no system-line position selected
+    FillSettingsRecord(r, 0, 0, p, 0, 0);
+    EXPECT_EQ(r[26], 1);
+    EXPECT_EQ(r[4], 0xAB);
+
+    EXPECT_EQ(ChunkCountOf(0), 0u);
+    EXPECT_EQ(ChunkCountOf(32767), 1u);
+    EXPECT_EQ(ChunkCountOf(32768), 2u);
+    EXPECT_EQ(ChunkCountOf(kMaxTextSize), 65535u);
+}
+
+TEST_F(BookBuilderTest, ArchiveHoldsTemplateBookAndGlyphsInListingOrder)
+{
+    BuildBook(Request(TextOfSize(40000)), record);
+    const RawArchive raw = ReadRawArchive(Jar());
+    std::vector<std::string> names;
+    for (const auto& e : raw.entries) names.push_back(e.name);
+    const std::vector<std::string> expected = {"book.png",     "BookReader.class",     "config",
+                                               "fonts/",       "fonts/default.png",    "fonts/default.props",
+                                               "META-INF/",    "META-INF/MANIFEST.MF", "text/",
+                                               "text/chunk.0", "text/chunk.1"};
+    EXPECT_EQ(names, expected);
+    EXPECT_EQ(raw.commentLength, 0);
+    EXPECT_FALSE(raw.hasZip64Records);
+    for (const auto& e : raw.entries) {
+        SCOPED_TRACE(e.name);
+        EXPECT_EQ(e.madeBy, 0x0014);
+        EXPECT_EQ(e.versionNeeded, 20);
+        EXPECT_EQ(e.localVersionNeeded, 20);
+        EXPECT_EQ(e.extraLength + e.localExtraLength, 0);
+        EXPECT_EQ(e.method, e.name.ends_with('/') ? 0 : 8);
+    }
+    EXPECT_EQ(EntryContent(Jar(), "fonts/default.png"), "glyph strip");
+}
+
+TEST_F(BookBuilderTest, ManifestAndDescriptorCarryTheTitleUnfolded)
+{
+    // Twenty Cyrillic letters: forty bytes of UTF-8, a 73-byte "MIDlet-1: " line.
+    const std::string title = Utf8ToCp1251("АБВГДЕЖЗИЙКЛМНОПРСТУ");
+    ASSERT_EQ(title.size(), 20u);
+    BookRequest r = Request("text");
+    r.titleCp1251 = title;
+    BuildBook(r, record);
+
+    const std::string utf8 = Cp1251ToUtf8(title);
+    ASSERT_EQ(utf8.size(), 40u);
+    const std::string manifest = EntryContent(Jar(), "META-INF/MANIFEST.MF");
+    const std::string lines = "Manifest-Version: 1.0\r\nMIDlet-Vendor: Test\r\nMicroEdition-Profile: MIDP-2.0\r\n"
+                              "MIDlet-Name: " + utf8 + "\r\nMIDlet-1: " + utf8 + ", /book.png, BookReader\r\n";
+    EXPECT_EQ(manifest, lines);
+    EXPECT_EQ(("MIDlet-1: " + utf8 + ", /book.png, BookReader").size(), 73u);
+
+    const std::string jad = dir.Read("out/book.jad");
+    EXPECT_EQ(jad, lines + "MIDlet-Jar-URL: book.jar\r\nMIDlet-Jar-Size: " + std::to_string(fs::file_size(Jar())) + "\r\n");
+}
+
+TEST_F(BookBuilderTest, TemplateManifestEndingInABlankLineKeepsIt)
+{
+    MakeZip(dir / "velmar.dat", StandardTemplate("Manifest-Version: 1.0\r\n\r\n"));
+    BuildBook(Request("text"), record);
+    EXPECT_EQ(EntryContent(Jar(), "META-INF/MANIFEST.MF"),
+              "Manifest-Version: 1.0\r\n\r\nMIDlet-Name: Book\r\nMIDlet-1: Book, /book.png, BookReader\r\n");
+}
+
+TEST_F(BookBuilderTest, SecondCreateWithAShorterTextLeavesNoStalePieces)
+{
+    BuildBook(Request(TextOfSize(5 * 32767)), record);
+    EXPECT_EQ(Pieces(Jar()).size(), 5u);
+    BuildBook(Request("short"), record);
+    EXPECT_EQ(Pieces(Jar()), std::vector<std::string>{"text/chunk.0"});
+    EXPECT_EQ(Listing(dir / "temp/text"), std::vector<std::string>{"chunk.0"});
+    const LineList manifest = SplitLines(EntryContent(Jar(), "META-INF/MANIFEST.MF"));
+    EXPECT_EQ(std::count_if(manifest.begin(), manifest.end(), [](auto& l) { return l.starts_with("MIDlet-Name: "); }), 1);
+    EXPECT_EQ(std::count_if(manifest.begin(), manifest.end(), [](auto& l) { return l.starts_with("MIDlet-1: "); }), 1);
+    // Replaced without asking; nothing else is left in the target folder.
+    EXPECT_EQ(Listing(dir / "out"), (std::vector<std::string>{"book.jad", "book.jar"}));
+    EXPECT_TRUE(Contains(dir.Read("out/book.jad"), "MIDlet-Jar-Size: " + std::to_string(fs::file_size(Jar())) + "\r\n"));
+}
+
+TEST_F(BookBuilderTest, DescriptorNamesThePackageAsOnDisk)
+{
+    const std::string name = "Моя книга 2.jar";
+    BuildBook(Request("text", name), record);
+    ASSERT_TRUE(fs::exists(dir / "out" / name));
+    const LineList jad = ReadLineList(dir / "out/Моя книга 2.jad");
+    ASSERT_GE(jad.size(), 2u);
+    EXPECT_EQ(jad[jad.size() - 2], "MIDlet-Jar-URL: " + name);  // the name's own bytes, no escaping
+    EXPECT_EQ(jad.back(), "MIDlet-Jar-Size: " + std::to_string(fs::file_size(dir / "out" / name)));
+
+    EXPECT_EQ(JadPathFor("/a/b.jar"), fs::path("/a/b.jad"));
+    EXPECT_EQ(JadPathFor("/a/book"), fs::path("/a/book.jad"));
+    EXPECT_EQ(JadPathFor("/a.b/book"), fs::path("/a.b/book.jad"));
+    EXPECT_EQ(JadPathFor("/a/x.tar.JAR"), fs::path("/a/x.tar.jad"));
+}
+
+TEST_F(BookBuilderTest, RefusalsBeforeAnythingIsWritten)
+{
+    dir.Write("temp/text/chunk.7", "earlier piece");
+    record.fill(0x5A);
+    const SettingsRecord before = record;
+
+    BookRequest noPhone = Request("text");
+    noPhone.profile = nullptr;
+    EXPECT_EQ(ErrorOf([&] { BuildBook(noPhone, record); }), "Не выбран профиль телефона.");
+
+    // One byte more than 65535 pieces can hold (a sparse file: nothing is really stored).
+    BookRequest huge = Request("");
+    fs::resize_file(huge.textFile, kMaxTextSize + 1);
+    EXPECT_EQ(ErrorOf([&] { BuildBook(huge, record); }), "Текст слишком велик: не более 2147385345 байт.");
+
+    BookRequest sameName = Request("text", "book.jad");
+    EXPECT_TRUE(Contains(ErrorOf([&] { BuildBook(sameName, record); }), ".jad"));
+
+    EXPECT_EQ(record, before);
+    EXPECT_FALSE(fs::exists(dir / "temp/config"));
+    EXPECT_TRUE(fs::exists(dir / "temp/text/chunk.7"));
+    EXPECT_TRUE(fs::is_empty(dir / "out"));
+}
+
+TEST_F(BookBuilderTest, FailuresGiveTheirMessageKeepTheEarlierBookAndCloseEveryFile)
+{
+    BuildBook(Request("first book"), record);
+    const std::string jar = dir.Read("out/book.jar");
+    const std::string jad = dir.Read("out/book.jad");
+    const int descriptors = OpenDescriptors();
+    const auto unchanged = [&] {
+        EXPECT_EQ(Listing(dir / "out"), (std::vector<std::string>{"book.jad", "book.jar"}));
+        EXPECT_EQ(dir.Read("out/book.jar"), jar);
+        EXPECT_EQ(dir.Read("out/book.jad"), jad);
+        EXPECT_EQ(OpenDescriptors(), descriptors);
+    };
+
+    {
+        SCOPED_TRACE("text gone");
+        BookRequest r = Request("x");
+        fs::remove(r.textFile);
+        EXPECT_EQ(ErrorOf([&] { BuildBook(r, record); }), "Cannot open file " + (dir / "book.txt").string());
+        unchanged();
+    }
+    {
+        SCOPED_TRACE("template missing");
+        fs::rename(dir / "velmar.dat", dir / "saved.dat");
+        const std::string msg = ErrorOf([&] { BuildBook(Request("second"), record); });
+        EXPECT_TRUE(Contains(msg, (dir / "velmar.dat").string())) << msg;
+        EXPECT_TRUE(fs::exists(dir / "temp/config"));  // written before the template is read
+        unchanged();
+        fs::rename(dir / "saved.dat", dir / "velmar.dat");
+    }
+    {
+        SCOPED_TRACE("template without text/");
+        fs::remove_all(dir / "temp/text");
+        auto entries = StandardTemplate();
+        entries.pop_back();
+        MakeZip(dir / "velmar.dat", entries);
+        EXPECT_EQ(ErrorOf([&] { BuildBook(Request("second"), record); }),
+                  "Cannot create file " + (dir / "temp/text/chunk.0").string());
+        unchanged();
+    }
+    {
+        SCOPED_TRACE("template without manifest");
+        fs::remove_all(dir / "temp/META-INF");
+        MakeZip(dir / "velmar.dat", {{"book.png", "png"}, {"text/", ""}});
+        EXPECT_EQ(ErrorOf([&] { BuildBook(Request("second"), record); }),
+                  "Cannot open file " + (dir / "temp/META-INF/MANIFEST.MF").string());
+        unchanged();
+        MakeZip(dir / "velmar.dat", StandardTemplate());
+    }
+    {
+        SCOPED_TRACE("read-only package or descriptor");
+        fs::permissions(dir / "out/book.jar", fs::perms::owner_read, fs::perm_options::replace);
+        EXPECT_EQ(ErrorOf([&] { BuildBook(Request("second"), record); }), "Cannot create file " + Jar().string());
+        fs::permissions(dir / "out/book.jar", fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace);
+        fs::permissions(dir / "out/book.jad", fs::perms::owner_read, fs::perm_options::replace);
+        EXPECT_EQ(ErrorOf([&] { BuildBook(Request("second"), record); }),
+                  "Cannot create file " + (dir / "out/book.jad").string());
+        fs::permissions(dir / "out/book.jad", fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace);
+        unchanged();
+    }
+    {
+        SCOPED_TRACE("target folder is a file");
+        dir.Write("plain", "not a folder");
+        BookRequest r = Request("second");
+        r.jarPath = dir / "plain/book.jar";
+        EXPECT_EQ(ErrorOf([&] { BuildBook(r, record); }), "Cannot create file " + (dir / "plain/book.jar").string());
+        EXPECT_EQ(dir.Read("plain"), "not a folder");
+        unchanged();
+    }
+    {
+        SCOPED_TRACE("template with unsafe entries");
+        auto entries = StandardTemplate();
+        entries.push_back({"../../escaped.txt", "payload"});
+        MakeZip(dir / "velmar.dat", entries);
+        const std::string msg = ErrorOf([&] { BuildBook(Request("second"), record); });
+        EXPECT_TRUE(Contains(msg, "../../escaped.txt")) << msg;
+        EXPECT_FALSE(fs::exists(dir.Path().parent_path() / "escaped.txt"));
+        EXPECT_FALSE(fs::exists(dir / "escaped.txt"));
+        unchanged();
+    }
+}
+
+TEST_F(BookBuilderTest, ProgressReportsBothStagesUpToTheirTotals)
+{
+    BookRequest r = Request(TextOfSize(70000));
+    std::uint64_t piecesDone = 0, archiveDone = 0, archiveTotal = 0;
+    r.progress = [&](BookStage stage, std::uint64_t done, std::uint64_t total) {
+        if (stage == BookStage::Pieces) {
+            EXPECT_EQ(total, 70000u);
+            piecesDone = done;
+        } else {
+            archiveDone = done;
+            archiveTotal = total;
+        }
+    };
+    BuildBook(r, record);
+    EXPECT_EQ(piecesDone, 70000u);
+    EXPECT_EQ(archiveDone, archiveTotal);
+    EXPECT_GT(archiveTotal, 70000u);
+}

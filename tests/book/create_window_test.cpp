@@ -1,0 +1,134 @@
+// Create from the main window: the save dialog, the folder it remembers, the record it keeps and
+// the package built from the window's own choices.
+#include "app/form1.h"
+#include "book/zip_test_util.h"
+#include "platform/cp1251.h"
+#include "platform/files.h"
+#include "platform/line_list.h"
+#include "platform/paths.h"
+#include "support/scripted_desktop.h"
+#include "support/temp_dir.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ErrorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return {};
+}
+
+// Every file below a folder with its bytes.
+std::map<std::string, std::string> Snapshot(const fs::path& folder)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(folder)) {
+        const std::string name = fs::relative(e.path(), folder).generic_string();
+        files[name] = e.is_regular_file() ? ReadFileBytes(e.path()) : std::string("<folder>");
+    }
+    return files;
+}
+
+struct CreateWindowTest : ::testing::Test {
+    ScriptedDesktop desktop;
+    AppFolder app;
+    std::unique_ptr<TForm1> form;
+
+    void Start()
+    {
+        MakeZip(app / "velmar.dat", StandardTemplate());
+        form = std::make_unique<TForm1>(app.DirText());
+        app.Write("Моя книга.txt", std::string(40000, 'x'));
+        form->e_text->setText(FromFsPath(app / "Моя книга.txt"));
+        form->e_caption->setText(QStringLiteral("Моя книга"));
+        fs::create_directories(app / "books");
+    }
+
+    QString Target(const std::string& name) const { return FromFsPath(app / "books" / name); }
+};
+
+} // namespace
+
+TEST_F(CreateWindowTest, BuildsTheBookFromTheWindowsChoicesAndRemembersTheFolder)
+{
+    Start();
+    form->BackgroundColor = MakeColorValue(0x33, 0x22, 0x11);
+    form->e_model->SetItemIndex(1);    // Sony Ericsson K750i, 176 x 220
+    form->e_sysline->SetItemIndex(0);  // "Вверху"
+    form->BookSettingsRecord[4] = 0x77;
+    desktop.saveAnswers.push_back(Target("kniga.jar"));
+    form->b_okClick();
+
+    ASSERT_EQ(desktop.saveRequests.size(), 1u);
+    EXPECT_EQ(desktop.saveRequests[0].filter, QStringLiteral("Jar-пакет|*.jar|Все файлы|*.*"));
+    EXPECT_EQ(desktop.saveRequests[0].defaultExt, QStringLiteral("jar"));
+    EXPECT_EQ(form->SaveDir, FromFsPath(app / "books") + QDir::separator());
+
+    const fs::path jar = app / "books/kniga.jar";
+    const std::string config = EntryContent(jar, "config");
+    EXPECT_EQ(config, std::string(form->BookSettingsRecord.begin(), form->BookSettingsRecord.end()));
+    EXPECT_EQ(std::vector<int>(form->BookSettingsRecord.begin(), form->BookSettingsRecord.begin() + 12),
+              (std::vector<int>{0x40, 0x9C, 0x00, 0x00, 0x77, 0x11, 0x22, 0x33, 0xB0, 0x00, 0xDC, 0x00}));
+    EXPECT_EQ(form->BookSettingsRecord[26], 1);
+
+    const auto names = EntryNames(jar);
+    for (const std::string wanted : {"fonts/default.props", "fonts/default.png", "text/chunk.1", "book.png"})
+        EXPECT_NE(std::find(names.begin(), names.end(), wanted), names.end()) << wanted;
+    EXPECT_EQ(EntryContent(jar, "fonts/default.png"), app.Read("temp/fonts/default.png"));
+
+    const LineList jad = ReadLineList(app / "books/kniga.jad");
+    const std::string title = Cp1251ToUtf8(Utf8ToCp1251("Моя книга"));
+    EXPECT_NE(std::find(jad.begin(), jad.end(), "MIDlet-Name: " + title), jad.end());
+    EXPECT_EQ(jad.back(), "MIDlet-Jar-Size: " + std::to_string(fs::file_size(jar)));
+}
+
+TEST_F(CreateWindowTest, CancellingTheSaveDialogChangesNothing)
+{
+    Start();
+    desktop.saveAnswers.push_back(Target("first.jar"));
+    form->b_okClick();
+    const auto temp = Snapshot(app / "temp");
+    const auto record = form->BookSettingsRecord;
+    form->SaveDir = QStringLiteral("/elsewhere/");
+
+    form->b_okClick();  // the dialog answers "cancelled"
+    EXPECT_EQ(desktop.saveRequests.size(), 2u);
+    EXPECT_EQ(form->SaveDir, QStringLiteral("/elsewhere/"));
+    EXPECT_EQ(form->BookSettingsRecord, record);
+    EXPECT_EQ(Snapshot(app / "temp"), temp);
+}
+
+TEST_F(CreateWindowTest, WithoutAPhoneCreateIsRefusedBeforeTheDialog)
+{
+    app.Write("profiles.ini", "");
+    Start();
+    ASSERT_EQ(form->e_model->ItemIndex(), -1);
+    const auto temp = Snapshot(app / "temp");
+    desktop.saveAnswers.push_back(Target("book.jar"));
+    EXPECT_EQ(ErrorOf([&] { form->b_okClick(); }), "Не выбран профиль телефона.");
+    EXPECT_TRUE(desktop.saveRequests.empty());
+    EXPECT_EQ(Snapshot(app / "temp"), temp);
+    EXPECT_TRUE(fs::is_empty(app / "books"));
+}
+
+TEST_F(CreateWindowTest, TheChosenFolderIsKeptEvenWhenTheBuildFails)
+{
+    Start();
+    fs::remove(app / "velmar.dat");
+    desktop.saveAnswers.push_back(Target("book.jar"));
+    const std::string msg = ErrorOf([&] { form->b_okClick(); });
+    EXPECT_NE(msg.find((app / "velmar.dat").string()), std::string::npos) << msg;
+    EXPECT_EQ(form->SaveDir, FromFsPath(app / "books") + QDir::separator());
+    EXPECT_TRUE(fs::is_empty(app / "books"));
+    EXPECT_EQ(desktop.busyDepth, 0);
+}
