@@ -9,13 +9,20 @@
 #include "platform/ini_file.h"
 #include "platform/paths.h"
 
+#include "app/pictures.h"
+#include "app/title_field.h"
+
 #include <QCloseEvent>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QToolButton>
+#include <QWindow>
+#include <functional>
+#include <memory>
 
 TForm1* Form1 = nullptr;
 
@@ -23,6 +30,66 @@ namespace {
 
 const char* const kFont = "Font";
 const char* const kGlobal = "Global";
+
+// The window as designed: its client area and the colours of the banner and the rules.
+constexpr int kDesignWidth = 535;
+constexpr int kDesignHeight = 344;
+constexpr ColorValue kBannerColor = 0x1FC4FA;
+constexpr int kBannerHeight = 41;
+// The banner's text box: 314 pixels wide, ending 21 pixels before the window's right edge.
+constexpr int kBannerTextWidth = 314;
+constexpr int kBannerTextRightGap = 21;
+// Right edges of the paging buttons, kept at these distances from the client area's right edge.
+constexpr int kFireRightGap = 54;
+constexpr int kDownRightGap = 10;
+constexpr int kTitleTypedLimit = 20;
+
+const char* const kBannerName = "banner";
+const char* const kBannerTextName = "bannerText";
+
+// Passes a window's events to a function before the window handles them.
+class EventHook : public QObject {
+public:
+    EventHook(QWidget* target, std::function<void(QEvent*)> onEvent) : QObject(target), onEvent_(std::move(onEvent))
+    {
+        target->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        onEvent_(event);
+        return false;
+    }
+
+private:
+    std::function<void(QEvent*)> onEvent_;
+};
+
+// Keeps the controls that follow the window's right edge in place for the current client width.
+void PlaceRightAnchored(TForm1& form)
+{
+    const int width = form.width();
+    if (auto* banner = form.findChild<QWidget*>(QString::fromLatin1(kBannerName)))
+        banner->setGeometry(0, 0, width, kBannerHeight);
+    if (auto* text = form.findChild<QLabel*>(QString::fromLatin1(kBannerTextName)))
+        text->setGeometry(width - kBannerTextRightGap - kBannerTextWidth, 0, kBannerTextWidth, kBannerHeight);
+    const QRect fire = form.b_p_fire->geometry();
+    form.b_p_fire->setGeometry(fire.x(), fire.y(), std::max(0, width - kFireRightGap - fire.x()), fire.height());
+    const QRect down = form.b_p_down->geometry();
+    form.b_p_down->move(width - kDownRightGap - down.width(), down.y());
+}
+
+QFont Bold(QFont font)
+{
+    font.setBold(true);
+    return font;
+}
+
+QPixmap Picture(const QImage& image)
+{
+    return QPixmap::fromImage(image);
+}
 
 } // namespace
 
@@ -133,99 +200,191 @@ const t_profile* TForm1::SelectedProfile() const
 void TForm1::SetOuterSize(int width, int height)
 {
     outerSize_ = QSize(width, height);
-    // The numbers include the window frame; take it off for the client area once it is known.
-    const QRect frame = frameGeometry();
-    const QRect client = geometry();
-    int dw = frame.width() - client.width();
-    int dh = frame.height() - client.height();
-    if (!isVisible() || dw < 0 || dh < 0) { dw = 0; dh = 0; }
-    setFixedSize(std::max(1, width - dw), std::max(1, height - dh));
+    // The numbers include the window frame. Until the window system has framed the window the
+    // frame counts as nothing; once it is known the size is applied again (see CreateControls).
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    setFixedSize(std::max(1, width - frame.left() - frame.right()), std::max(1, height - frame.top() - frame.bottom()));
+    PlaceRightAnchored(*this);
 }
 
 void TForm1::CreateControls()
 {
     setWindowTitle(QStringLiteral("Lumira generator"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    // A fixed dialog frame: a title and a close box, no minimise or maximise button.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    // Tahoma 8 points at 96 DPI; where it is missing, a face of like width.
     QFont face(QStringLiteral("Tahoma"));
+    face.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Verdana")});
     face.setPixelSize(FontPixelSize(8));
     setFont(face);
-    setFixedSize(535, 344);
+    setFixedSize(kDesignWidth, kDesignHeight);
 
-    auto label = [this](const QString& text, int x, int y, int w = 60, int h = 16) {
+    auto label = [this](const QString& text, int x, int y, int w, int h, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
         auto* l = new QLabel(text, this);
         l->setGeometry(x, y, w, h);
+        l->setAlignment(align);
+        return l;
+    };
+    const QColor blue = PictureBlue();
+    auto rule = [this, blue](int x, int y, int w, int h) {
+        auto* r = new QWidget(this);
+        r->setGeometry(x, y, w, h);
+        r->setAutoFillBackground(true);
+        QPalette palette = r->palette();
+        palette.setColor(QPalette::Window, blue);
+        r->setPalette(palette);
+        return r;
+    };
+    // A bold heading with a thin rule from its end to the column's right edge.
+    auto heading = [&](const QString& text, int x, int y, int right) {
+        QLabel* l = label(text, x, y, right - x, 16);
+        l->setFont(Bold(font()));
+        const int textEnd = x + l->fontMetrics().horizontalAdvance(text) + 6;
+        if (textEnd < right) rule(textEnd, y + 8, right - textEnd, 2);
         return l;
     };
 
-    version = label(QStringLiteral("1.0.4a"), 56, 24, 60, 14);
+    // ---- The banner ----
+    auto* banner = new QWidget(this);
+    banner->setObjectName(QString::fromLatin1(kBannerName));
+    banner->setGeometry(0, 0, kDesignWidth, kBannerHeight);
+    banner->setAutoFillBackground(true);
+    {
+        QPalette palette = banner->palette();
+        palette.setColor(QPalette::Window, ColorValueToQColor(kBannerColor));
+        palette.setColor(QPalette::WindowText, Qt::black);
+        banner->setPalette(palette);
+    }
+    banner->setFont(Bold(font()));
+    auto* pages = new QLabel(banner);
+    pages->setGeometry(8, 4, 32, 32);
+    pages->setPixmap(Picture(StackOfPagesPicture()));
+    version = new QLabel(QStringLiteral("1.0.4a"), banner);
+    version->setObjectName(QStringLiteral("version"));
+    {
+        QFont plain = font();
+        plain.setBold(false);
+        version->setFont(plain);
+    }
+    version->setGeometry(56, 24, 60, 14);
+    {
+        QPalette palette = version->palette();
+        palette.setColor(QPalette::WindowText, QColor(0x70, 0x70, 0x70));
+        version->setPalette(palette);
+    }
+    auto* bannerText = new QLabel(QStringLiteral("Генератор мидлетов Lumira для устройств с поддержкой MIDP-2.0"), banner);
+    bannerText->setObjectName(QString::fromLatin1(kBannerTextName));
+    bannerText->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    bannerText->setWordWrap(true);
+    bannerText->setGeometry(kDesignWidth - kBannerTextRightGap - kBannerTextWidth, 0, kBannerTextWidth, kBannerHeight);
 
-    label(QStringLiteral("Название"), 8, 70);
-    e_caption = new QLineEdit(this);
+    // ---- Left column: the three groups of settings ----
+    heading(QStringLiteral("Основные настройки"), 8, 48, 375);
+    label(QStringLiteral("Название"), 8, 68, 54, 21);
+    e_caption = new TitleField(kTitleTypedLimit, this);
+    e_caption->setObjectName(QStringLiteral("e_caption"));
     e_caption->setGeometry(64, 68, 309, 21);
 
-    label(QStringLiteral("Текст"), 8, 98);
+    label(QStringLiteral("Текст"), 8, 96, 54, 21);
     e_text = new QLineEdit(this);
+    e_text->setObjectName(QStringLiteral("e_text"));
     e_text->setGeometry(64, 96, 309, 21);
     e_text->setReadOnly(true);
     e_text_button = new QToolButton(e_text);
     e_text_button->setText(QStringLiteral("…"));
+    e_text_button->setToolTip(QStringLiteral("Ctrl+Enter"));
     e_text_button->setCursor(Qt::ArrowCursor);
+    e_text_button->setFocusPolicy(Qt::NoFocus);
     e_text_button->setGeometry(309 - 20, 1, 19, 19);
+    e_text->setTextMargins(0, 0, 20, 0);
 
-    label(QStringLiteral("Профиль"), 8, 126);
+    label(QStringLiteral("Профиль"), 8, 124, 54, 21);
     e_model = new ListField(this);
+    e_model->setObjectName(QStringLiteral("e_model"));
     e_model->setGeometry(64, 124, 233, 21);
     b_profiles = new QPushButton(QStringLiteral("Профили"), this);
     b_profiles->setGeometry(300, 123, 75, 25);
 
+    heading(QStringLiteral("Настройки шрифта"), 8, 156, 375);
     b_font = new QPushButton(QStringLiteral("Шрифт"), this);
     b_font->setGeometry(8, 176, 75, 25);
     b_back = new QPushButton(QStringLiteral("Фон"), this);
     b_back->setGeometry(8, 204, 75, 25);
-    font_label = label(QString(), 88, 180, 125, 45);
-    font_label->setAlignment(Qt::AlignCenter);
+    font_label = label(QString(), 88, 180, 125, 45, Qt::AlignCenter);
+    font_label->setObjectName(QStringLiteral("font_label"));
     font_label->setWordWrap(true);
     font_label->setAutoFillBackground(true);
 
-    label(QStringLiteral("Подрезка сверху"), 220, 178, 94);
+    label(QStringLiteral("Подрезка сверху"), 214, 176, 98, 21, Qt::AlignRight | Qt::AlignVCenter);
     e_upper_cut = new SpinField(0, 10, this);
+    e_upper_cut->setObjectName(QStringLiteral("e_upper_cut"));
     e_upper_cut->setGeometry(316, 176, 57, 21);
-    label(QStringLiteral("Подрезка снизу"), 220, 206, 94);
+    label(QStringLiteral("Подрезка снизу"), 214, 204, 98, 21, Qt::AlignRight | Qt::AlignVCenter);
     e_bott_cut = new SpinField(0, 10, this);
+    e_bott_cut->setObjectName(QStringLiteral("e_bott_cut"));
     e_bott_cut->setGeometry(316, 204, 57, 21);
 
-    label(QStringLiteral("Отображать системную полосу"), 8, 262, 216);
+    heading(QStringLiteral("Дополнительные настройки"), 8, 240, 375);
+    label(QStringLiteral("Отображать системную полосу"), 8, 260, 216, 21);
     e_sysline = new ListField(this);
+    e_sysline->setObjectName(QStringLiteral("e_sysline"));
     e_sysline->setGeometry(228, 260, 141, 21);
     e_sysline->ReplaceItems({QStringLiteral("Вверху"), QStringLiteral("Внизу")});
 
     b_info = new QPushButton(this);
     b_info->setGeometry(8, 304, 32, 32);
+    b_info->setIcon(Picture(QuestionPicture(24)));
+    b_info->setIconSize(QSize(24, 24));
     b_ok = new QPushButton(QStringLiteral("Создать"), this);
     b_ok->setGeometry(216, 308, 75, 25);
+    b_ok->setFont(Bold(font()));
     b_ok->setEnabled(false);
     b_close = new QPushButton(QStringLiteral("Закрыть"), this);
     b_close->setGeometry(296, 308, 75, 25);
+    b_close->setFont(Bold(font()));
 
+    // ---- The rule between the columns, and the preview ----
+    rule(384, 48, 2, 289);
+    label(QStringLiteral("Предпросмотр"), 396, 48, 128, 16)->setFont(Bold(font()));
     i_scr = new QLabel(this);
+    i_scr->setObjectName(QStringLiteral("i_scr"));
     i_scr->setGeometry(396, 68, 128, 204);
+    i_scr->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     i_scrBitmap = QImage(128, 204, QImage::Format_RGB32);
     b_p_up = new QPushButton(this);
     b_p_up->setGeometry(396, 296, 37, 29);
+    b_p_up->setIcon(Picture(ArrowPicture(18, true)));
+    b_p_up->setIconSize(QSize(18, 18));
     b_p_fire = new QPushButton(this);
     b_p_fire->setGeometry(440, 296, 41, 25);
+    b_p_fire->setIcon(Picture(SquareDotPicture(15)));
+    b_p_fire->setIconSize(QSize(15, 15));
     b_p_down = new QPushButton(this);
     b_p_down->setGeometry(488, 296, 37, 29);
+    b_p_down->setIcon(Picture(ArrowPicture(18, false)));
+    b_p_down->setIconSize(QSize(18, 18));
 
-    // Tab order as the user visits the controls.
+    // Only the fields and buttons take the focus; the Tab key visits them in this order.
+    for (QLabel* l : findChildren<QLabel*>()) l->setFocusPolicy(Qt::NoFocus);
     QWidget* order[] = {e_caption, e_text, e_model, b_font, b_back, e_upper_cut, e_bott_cut, e_sysline,
                         b_info, b_ok, b_close, b_p_up, b_p_fire, b_p_down, b_profiles};
     for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
+    // ---- The dialogs' fixed properties ----
+    OpenDialog1.filter = QStringLiteral("Текстовые фалы|*.txt|Все файлы|*.*");
+    OpenDialog1.defaultExt = QStringLiteral("txt");
+    SaveDialog1.filter = QStringLiteral("Jar-пакет|*.jar|Все файлы|*.*");
+    SaveDialog1.defaultExt = QStringLiteral("jar");
+
+    // ---- Wiring ----
     connect(e_caption, &QLineEdit::textChanged, this, [this] { e_captionPropertiesChange(); });
     connect(e_text, &QLineEdit::textChanged, this, [this] { e_captionPropertiesChange(); });
     connect(e_text_button, &QToolButton::clicked, this, [this] { cxButtonEdit1PropertiesButtonClick(); });
+    for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
+        auto* browse = new QShortcut(keys, e_text, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(browse, &QShortcut::activated, e_text_button, &QToolButton::click);
+    }
     connect(e_model, &ListField::itemIndexChanged, this, [this] { e_modelPropertiesChange(); });
     connect(e_sysline, &ListField::itemIndexChanged, this, [this] { e_modelPropertiesChange(); });
     connect(e_upper_cut, &QSpinBox::valueChanged, this, [this] { e_upper_cutPropertiesChange(); });
@@ -239,6 +398,44 @@ void TForm1::CreateControls()
     connect(b_p_up, &QPushButton::clicked, this, [this] { b_p_upClick(); });
     connect(b_p_down, &QPushButton::clicked, this, [this] { b_p_downClick(); });
     connect(b_p_fire, &QPushButton::clicked, this, [this] { b_p_fireClick(); });
+    // Esc presses "Закрыть", the window's cancel button.
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(esc, &QShortcut::activated, this, [this] { b_closeClick(); });
+    connect(esc, &QShortcut::activated, b_close, &QPushButton::click);
+
+    // Once shown: open centred on the screen; when the window system's frame becomes known, apply
+    // the outer size again so that it includes the frame, and centre once more with it.
+    struct Placement {
+        bool centred = false;
+        bool framed = false;
+        QMargins frame;
+    };
+    auto placement = std::make_shared<Placement>();
+    new EventHook(this, [this, placement](QEvent* event) {
+        const auto type = event->type();
+        // The frame is learnt late: check at every event that follows the window system's answer.
+        if (type != QEvent::Show && type != QEvent::Move && type != QEvent::Resize && type != QEvent::Paint &&
+            type != QEvent::WindowActivate)
+            return;
+        if (type == QEvent::Resize) PlaceRightAnchored(*this);
+        if (!isVisible()) return;
+        const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+        bool centre = !placement->centred;
+        if (frame != placement->frame) {
+            placement->frame = frame;
+            if (outerSize_.isValid()) SetOuterSize(outerSize_.width(), outerSize_.height());
+            if (!frame.isNull() && !placement->framed) {
+                placement->framed = true;
+                centre = true;
+            }
+        }
+        if (centre && screen()) {
+            // Placed by its client area, whose position Qt always knows; the frame surrounds it.
+            const QSize outer = size().grownBy(frame);
+            const QRect area = screen()->availableGeometry();
+            const QPoint corner(area.x() + (area.width() - outer.width()) / 2 + frame.left(),
+                                area.y() + (area.height() - outer.height()) / 2 + frame.top());
+            if (corner != geometry().topLeft()) setGeometry(QRect(corner, size()));
+            placement->centred = true;
+        }
+    });
 }

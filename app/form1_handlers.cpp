@@ -6,6 +6,20 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+namespace {
+
+// The screen shown when no profile is chosen or the profile leaves a dimension at 0.
+constexpr int kDefaultScreenWidth = 176;
+constexpr int kDefaultScreenHeight = 220;
+// The window's outer size around the preview: its right margin, bottom margin and least height.
+constexpr int kPreviewRightMargin = 18;
+constexpr int kPreviewBottomMargin = 100;
+constexpr int kLeastOuterHeight = 378;
+// The paging buttons stand this far above the window's outer bottom edge.
+constexpr int kPagingButtonsLift = 82;
+
+} // namespace
+
 void TForm1::UpdateFontLabel()
 {
     font_label->setText(QStringLiteral(" ") + BookFont.name + QStringLiteral(", ") + QString::number(BookFont.size));
@@ -28,6 +42,7 @@ void TForm1::b_fontClick()
 
 void TForm1::b_backClick()
 {
+    // The chooser opens on the colour last confirmed in it, not on the current background.
     const auto chosen = TheDesktop().ChooseColor(this, ColorDialog1);
     if (!chosen) return;
     ColorDialog1 = *chosen;
@@ -43,23 +58,25 @@ void TForm1::e_captionPropertiesChange()
 
 void TForm1::e_modelPropertiesChange()
 {
-    int w = 176, h = 220;
+    int w = kDefaultScreenWidth;
+    int h = kDefaultScreenHeight;
     if (const t_profile* p = SelectedProfile()) {
-        w = p->Width != 0 ? p->Width : 176;
-        h = p->Height != 0 ? p->Height : 220;
+        w = p->Width != 0 ? p->Width : kDefaultScreenWidth;
+        h = p->Height != 0 ? p->Height : kDefaultScreenHeight;
     }
-    const QRect r = i_scr->geometry();
-    i_scr->setGeometry(r.x(), r.y(), w, r.height());
-    i_scr->setGeometry(r.x(), r.y(), w, h);
-    i_scrBitmap = QImage(std::max(1, w), std::max(1, h), QImage::Format_RGB32);
-    const int outerW = i_scr->x() + i_scr->width() + 18;
-    const int outerH = std::max(i_scr->y() + i_scr->height() + 100, 378);
-    SetOuterSize(outerW, outerH);
-    const int top = outerH - 82;
-    const int clientW = width();
-    b_p_up->move(b_p_up->x(), top);
-    b_p_fire->setGeometry(440, top, std::max(0, clientW - 54 - 440), b_p_fire->height());
-    b_p_down->move(clientW - 10 - b_p_down->width(), top);
+    // A negative dimension leaves the image control empty in that direction; the drawing surface
+    // keeps at least one pixel.
+    i_scr->resize(w, i_scr->height());
+    i_scrBitmap = QImage(std::max(1, i_scr->width()), i_scrBitmap.height(), QImage::Format_RGB32);
+    i_scr->resize(i_scr->width(), h);
+    i_scrBitmap = QImage(i_scrBitmap.width(), std::max(1, i_scr->height()), QImage::Format_RGB32);
+
+    const int outerWidth = i_scr->x() + i_scr->width() + kPreviewRightMargin;
+    const int outerHeight = std::max(i_scr->y() + i_scr->height() + kPreviewBottomMargin, kLeastOuterHeight);
+    SetOuterSize(outerWidth, outerHeight);  // also keeps b_p_fire and b_p_down on the right edge
+
+    const int top = outerHeight - kPagingButtonsLift;
+    for (QPushButton* button : {b_p_up, b_p_fire, b_p_down}) button->move(button->x(), top);
     RenderPreview();
 }
 

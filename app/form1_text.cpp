@@ -10,7 +10,7 @@
 
 namespace {
 
-// The beginning of a text as the preview shows it: at most 2047 bytes, ending early at a zero byte.
+// The preview reads at most this many bytes of a text and shows all of them but the last.
 constexpr std::uint64_t kPreviewReadLimit = 2048;
 
 } // namespace
@@ -23,14 +23,13 @@ LineList ReadPreviewText(const std::filesystem::path& file)
     std::string buffer(length, '\0');
     in.ReadExact(buffer.data(), length);
     if (length <= 1) return {};
+    // Line splitting ends at the first zero byte.
     return SplitLines(std::string_view(buffer).substr(0, length - 1));
 }
 
 void TForm1::cxButtonEdit1PropertiesButtonClick()
 {
     OpenDialog1.initialDir = OpenDir;
-    OpenDialog1.filter = QStringLiteral("Текстовые фалы|*.txt|Все файлы|*.*");
-    OpenDialog1.defaultExt = QStringLiteral("txt");
     const auto chosen = TheDesktop().OpenFile(this, OpenDialog1);
     if (!chosen) return;
     OpenDir = FolderPart(*chosen);
@@ -38,6 +37,7 @@ void TForm1::cxButtonEdit1PropertiesButtonClick()
     const QString name = FileNamePart(e_text->text());
     SaveDialog1.fileName = SaveDir + TransliterateName(WithJarExtension(name));
     e_caption->setText(SanitizeCaption(WithoutExtension(name)));
+    // A file that cannot be opened or read leaves the preview text as it was.
     PreviewText = ReadPreviewText(ToFsPath(e_text->text()));
     RenderPreview();
 }

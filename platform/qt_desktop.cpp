@@ -3,14 +3,109 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
 #include <QUrl>
+#include <QVBoxLayout>
 
 namespace {
+
+// The text colours the font chooser offers, as the classic sixteen-colour list.
+struct NamedColor {
+    const char* name;  // UTF-8
+    ColorValue value;
+};
+constexpr NamedColor kFontColors[] = {
+    {"Чёрный", 0x000000},      {"Бордовый", 0x000080},   {"Зелёный", 0x008000},     {"Оливковый", 0x008080},
+    {"Тёмно-синий", 0x800000}, {"Фиолетовый", 0x800080}, {"Сине-зелёный", 0x808000}, {"Серый", 0x808080},
+    {"Серебристый", 0xC0C0C0}, {"Красный", 0x0000FF},    {"Лайм", 0x00FF00},        {"Жёлтый", 0x00FFFF},
+    {"Синий", 0xFF0000},       {"Фуксия", 0xFF00FF},     {"Голубой", 0xFFFF00},     {"Белый", 0xFFFFFF},
+};
+
+QIcon Swatch(ColorValue value)
+{
+    QPixmap pixmap(16, 12);
+    pixmap.fill(ColorValueToQColor(value));
+    QPainter painter(&pixmap);
+    painter.setPen(Qt::darkGray);
+    painter.drawRect(0, 0, 15, 11);
+    return QIcon(pixmap);
+}
+
+// The font chooser: Qt's font panel (family, style, size, underline and strike-out) with a colour
+// list below it. "Другой…" at the end of the list picks any colour.
+class FontChooser : public QDialog {
+public:
+    FontChooser(QWidget* parent, const FontSpec& initial) : QDialog(parent), color_(initial.color)
+    {
+        setWindowTitle(QStringLiteral("Шрифт"));
+        QFont start = MakeQFont(initial);
+        start.setPointSize(std::max(1, initial.size));
+        panel_ = new QFontDialog(start, this);
+        panel_->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+        panel_->setWindowFlags(Qt::Widget);
+
+        colors_ = new QComboBox(this);
+        for (const NamedColor& c : kFontColors) colors_->addItem(Swatch(c.value), QString::fromUtf8(c.name), c.value);
+        colors_->addItem(QStringLiteral("Другой…"));
+        SelectColor(color_);
+        connect(colors_, &QComboBox::activated, this, [this](int index) {
+            const QVariant value = colors_->itemData(index);
+            if (value.isValid()) {
+                color_ = value.toInt();
+                return;
+            }
+            const QColor picked = QColorDialog::getColor(ColorValueToQColor(color_), this);
+            if (picked.isValid()) color_ = QColorToColorValue(picked);
+            SelectColor(color_);
+        });
+
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+        buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
+        connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+        auto* colorRow = new QHBoxLayout;
+        colorRow->addWidget(new QLabel(QStringLiteral("Цвет:"), this));
+        colorRow->addWidget(colors_, 1);
+        colorRow->addStretch(1);
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(panel_);
+        layout->addLayout(colorRow);
+        layout->addWidget(buttons);
+    }
+
+    FontSpec Chosen() const { return FontSpecFromQFont(panel_->currentFont(), color_); }
+
+private:
+    // Shows `value` in the list; a colour outside the list gets an entry of its own before "Другой…".
+    void SelectColor(ColorValue value)
+    {
+        int at = colors_->findData(value);
+        if (at < 0) {
+            const int custom = static_cast<int>(std::size(kFontColors));
+            if (hasCustom_) colors_->removeItem(custom);
+            colors_->insertItem(custom, Swatch(value), QStringLiteral("Особый"), value);
+            hasCustom_ = true;
+            at = custom;
+        }
+        colors_->setCurrentIndex(at);
+    }
+
+    QFontDialog* panel_;
+    QComboBox* colors_;
+    ColorValue color_;
+    bool hasCustom_ = false;
+};
 
 QString DialogStartPath(const FileDialogOptions& options)
 {
@@ -21,9 +116,11 @@ QString DialogStartPath(const FileDialogOptions& options)
 
 std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogOptions& options, QFileDialog::AcceptMode mode)
 {
-    QFileDialog dialog(parent, QString(), DialogStartPath(options), QtFilterFromPairs(options.filter));
+    const QString title = mode == QFileDialog::AcceptOpen ? QStringLiteral("Открыть") : QStringLiteral("Сохранить как");
+    QFileDialog dialog(parent, title, DialogStartPath(options), QtFilterFromPairs(options.filter));
     dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::AnyFile : QFileDialog::AnyFile);
+    // One file; a typed name of a file that does not exist is accepted too.
+    dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(options.defaultExt);
     // Output files are replaced without asking.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
@@ -46,17 +143,14 @@ public:
 
     std::optional<FontSpec> ChooseFont(QWidget* parent, const FontSpec& initial) override
     {
-        QFont start = MakeQFont(initial);
-        start.setPointSize(initial.size);
-        bool ok = false;
-        const QFont font = QFontDialog::getFont(&ok, start, parent);
-        if (!ok) return std::nullopt;
-        return FontSpecFromQFont(font, initial.color);
+        FontChooser chooser(parent, initial);
+        if (chooser.exec() != QDialog::Accepted) return std::nullopt;
+        return chooser.Chosen();
     }
 
     std::optional<ColorValue> ChooseColor(QWidget* parent, ColorValue initial) override
     {
-        const QColor color = QColorDialog::getColor(ColorValueToQColor(initial), parent);
+        const QColor color = QColorDialog::getColor(ColorValueToQColor(initial), parent, QStringLiteral("Цвет"));
         if (!color.isValid()) return std::nullopt;
         return QColorToColorValue(color);
     }

@@ -1,0 +1,48 @@
+#!/bin/sh
+# Screenshots of the main window under a real window manager (Xvfb + openbox): with no profile,
+# with a 240x320 profile and with a 128x128 profile.
+#   tests/app/screenshots.sh [build folder] [output folder]
+# Writes main-none.png, main-240x320.png, main-128x128.png into the output folder.
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+source_dir=$(cd "$here/../.." && pwd)
+build=${1:-$source_dir/build}
+out=${2:-$PWD/screenshots}
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+
+if [ -z "${LUMIRA_SHOT_INNER:-}" ]; then
+    export LUMIRA_SHOT_INNER=1
+    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$build" "$out"
+fi
+
+openbox >/dev/null 2>&1 &
+wm=$!
+sleep 1
+
+work=$(mktemp -d)
+trap 'kill $wm 2>/dev/null || true; rm -rf "$work"' EXIT
+
+# shot NAME PROFILES_INI: runs the program from a folder of its own and photographs the screen.
+shot() {
+    name=$1
+    dir="$work/$name"
+    mkdir -p "$dir"
+    cp "$build/bin/lumira" "$dir/"
+    cp "$source_dir/data/sample" "$source_dir/data/iface.dat" "$dir/"
+    if [ -n "$2" ]; then
+        printf '%b' "$2" > "$dir/profiles.ini"
+        printf '[Global]\r\nModel=0\r\n' > "$dir/config.ini"
+    fi
+    "$dir/lumira" &
+    app=$!
+    sleep 3
+    import -window root "$out/main-$name.png"
+    kill $app 2>/dev/null || true
+    wait $app 2>/dev/null || true
+}
+
+shot none ""
+shot 240x320 "[Phone 240x320]\r\nWidth=240\r\nHeight=320\r\n"
+shot 128x128 "[Phone 128x128]\r\nWidth=128\r\nHeight=128\r\n"
+echo "screenshots in $out"
