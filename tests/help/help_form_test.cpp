@@ -264,6 +264,8 @@ TEST_F(HelpFormTest, FailedCheckLeavesTheTextAndCanBeRepeated)
     }
     // The redirect was not followed: its server saw one request and nobody else was asked.
     EXPECT_EQ(servers[1]->Requests().size(), 1u);
+    // The silent server was left by the client's time limit.
+    EXPECT_TRUE(servers.back()->ClientGaveUp());
 }
 
 TEST_F(HelpFormTest, CheckCanBeRepeatedAfterAFailure)

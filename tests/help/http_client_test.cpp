@@ -121,14 +121,5 @@ TEST(HttpClientFailure, UnreachableServersAndTimeLimits)
     client.totalTimeout = std::chrono::milliseconds(200);
     EXPECT_THROW(client.Get(Local(silent.Port())), HttpError);
     EXPECT_EQ(silent.Requests().size(), 1u);
-}
-
-TEST(HttpClientNames, ReservedInvalidDomain)
-{
-    EXPECT_TRUE(IsReservedInvalidName("invalid"));
-    EXPECT_TRUE(IsReservedInvalidName("x.invalid"));
-    EXPECT_TRUE(IsReservedInvalidName("X.Y.Invalid."));
-    EXPECT_FALSE(IsReservedInvalidName("invalid.example.org"));
-    EXPECT_FALSE(IsReservedInvalidName("notinvalid"));
-    EXPECT_FALSE(IsReservedInvalidName("127.0.0.1"));
+    EXPECT_TRUE(silent.ClientGaveUp());  // the client's limit ended the wait, not the server
 }

@@ -43,6 +43,19 @@ std::vector<std::string> LoopbackHttpServer::Requests() const
     return requests_;
 }
 
+bool LoopbackHttpServer::ClientGaveUp() const
+{
+    const QDeadlineTimer wait(2000);
+    for (;;) {
+        {
+            std::lock_guard lock(mutex_);
+            if (clientGaveUp_) return true;
+        }
+        if (wait.hasExpired()) return false;
+        QThread::msleep(kPollMs);
+    }
+}
+
 bool LoopbackHttpServer::Stopping() const
 {
     std::lock_guard lock(mutex_);
@@ -70,6 +83,10 @@ void LoopbackHttpServer::Serve(QTcpServer& server)
             while (socket->state() == QAbstractSocket::ConnectedState && !Stopping() && !lifetime.hasExpired()) {
                 socket->waitForReadyRead(kPollMs);
                 socket->readAll();
+            }
+            if (socket->state() != QAbstractSocket::ConnectedState) {
+                std::lock_guard lock(mutex_);
+                clientGaveUp_ = true;
             }
             continue;
         }

@@ -26,6 +26,9 @@ public:
     quint16 Port() const { return port_; }
     // The request heads received so far (up to and including the blank line), oldest first.
     std::vector<std::string> Requests() const;
+    // Silent mode: whether a client closed its connection while the server still held it (a
+    // client that gives up by itself). Waits up to two seconds for the close to arrive.
+    bool ClientGaveUp() const;
 
 private:
     void Serve(QTcpServer& server);
@@ -37,6 +40,7 @@ private:
     mutable std::mutex mutex_;
     std::vector<std::string> requests_;
     bool stop_ = false;
+    bool clientGaveUp_ = false;
     std::unique_ptr<QThread> thread_;
 };
 
