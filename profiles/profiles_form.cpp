@@ -10,6 +10,7 @@
 #include "profiles/profile_pictures.h"
 
 #include <QDir>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -194,7 +195,11 @@ void Tprofiles_form::CreateControls()
 {
     setWindowTitle(QStringLiteral("Профили"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    // Tahoma, 8 points; where the machine lacks it, a face of like width before the font system's
+    // own choice, so the captions keep to the rows they were laid out for.
     QFont face(QStringLiteral("Tahoma"));
+    face.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Nimbus Sans")});
     face.setPixelSize(FontPixelSize(8));
     setFont(face);
     setMinimumSize(459, 441);
@@ -274,35 +279,51 @@ void Tprofiles_form::CreateControls()
     e_name = new QLineEdit(fields);
     e_name->setGeometry(m, y, w, h);
 
+    // Captions take the room their font needs (the face may fall back to a wider one); the
+    // fields get the rest of the row.
+    const QFontMetrics metrics(fields->font());
+    const auto captionWidth = [&metrics](std::initializer_list<QString> captions) {
+        int widest = 0;
+        for (const QString& caption : captions) widest = std::max(widest, metrics.horizontalAdvance(caption));
+        return widest + 4;
+    };
+
     y = b.Heading(QStringLiteral("Экран"), y + h + 9);
-    b.Label(QStringLiteral("Ширина"), m, y, 46);
-    e_width = new NumberField(176, fields);
-    e_width->setGeometry(m + 48, y, 54, h);
-    b.Label(QStringLiteral("Высота"), m + 110, y, 44);
-    e_height = new NumberField(204, fields);
-    e_height->setGeometry(m + w - 54, y, 54, h);
+    {
+        const QString widthCaption = QStringLiteral("Ширина"), heightCaption = QStringLiteral("Высота");
+        const int widthLabel = captionWidth({widthCaption});
+        const int heightLabel = captionWidth({heightCaption});
+        const int field = (w - widthLabel - heightLabel - 8) / 2;
+        b.Label(widthCaption, m, y, widthLabel);
+        e_width = new NumberField(176, fields);
+        e_width->setGeometry(m + widthLabel, y, field, h);
+        b.Label(heightCaption, m + w - field - heightLabel, y, heightLabel);
+        e_height = new NumberField(204, fields);
+        e_height->setGeometry(m + w - field, y, field, h);
+    }
 
     y = b.Heading(QStringLiteral("Клавиши"), y + h + 9);
-    constexpr int keyFieldWidth = 54;
-    b.Label(QStringLiteral("Левая программная клавиша"), m, y, w - keyFieldWidth - 2);
-    e_lsoft = new NumberField(0, fields);
-    e_lsoft->setGeometry(m + w - keyFieldWidth, y, keyFieldWidth, h);
-    y += pitch;
-    b.Label(QStringLiteral("Правая программная клавиша"), m, y, w - keyFieldWidth - 2);
-    e_rsoft = new NumberField(0, fields);
-    e_rsoft->setGeometry(m + w - keyFieldWidth, y, keyFieldWidth, h);
-    y += pitch;
-    b.Label(QStringLiteral("Клавиша меню"), m, y, w - keyFieldWidth - 2);
-    e_menu = new NumberField(0, fields);
-    e_menu->setGeometry(m + w - keyFieldWidth, y, keyFieldWidth, h);
+    {
+        const QString captions[] = {QStringLiteral("Левая программная клавиша"),
+                                    QStringLiteral("Правая программная клавиша"), QStringLiteral("Клавиша меню")};
+        const int field = std::max(44, w - captionWidth({captions[0], captions[1], captions[2]}));
+        NumberField** targets[] = {&e_lsoft, &e_rsoft, &e_menu};
+        for (int row = 0; row < 3; ++row) {
+            b.Label(captions[row], m, y, w - field);
+            *targets[row] = new NumberField(0, fields);
+            (*targets[row])->setGeometry(m + w - field, y, field, h);
+            if (row < 2) y += pitch;
+        }
+    }
 
     y = b.Heading(QStringLiteral("Раскладка"), y + h + 9);
-    constexpr int actionLabelWidth = 48;
+    const int actionLabelWidth = captionWidth({QStringLiteral("Вверх"), QStringLiteral("Вниз"),
+                                               QStringLiteral("Влево"), QStringLiteral("Вправо")});
     const auto actionRow = [&](const QString& caption, int top) {
         b.Label(caption, m, top, actionLabelWidth);
         auto* list = new ListField(fields);
         list->ReplaceItems(KeyActionTexts());
-        list->setGeometry(m + actionLabelWidth + 2, top, w - actionLabelWidth - 2, h);
+        list->setGeometry(m + actionLabelWidth, top, w - actionLabelWidth, h);
         return list;
     };
     e_up = actionRow(QStringLiteral("Вверх"), y);

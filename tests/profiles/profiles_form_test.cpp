@@ -71,14 +71,29 @@ TEST_F(EditorTest, ListsTheFileInOrderAndShowsEachSelectedProfile)
     // Another entry: the old one is reported unselected, the new one selected, so "Удалить" stays
     // usable. OnLeft = 9 is no position of the list: it keeps the previous profile's choice (3);
     // OnRight = -1 clears the choice.
-    form->prof_list->selectRow(1);
+    form->show();
+    const auto clickRow = [&form](int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        const QRect rect = form->prof_list->visualItemRect(form->prof_list->item(row, 0));
+        QTest::mouseClick(form->prof_list->viewport(), Qt::LeftButton, modifiers, rect.center());
+    };
+    clickRow(1);
+    EXPECT_EQ(SelectedRow(*form), 1);
     EXPECT_TRUE(form->b_del->isEnabled());
     EXPECT_EQ(form->e_name->text(), QStringLiteral("Siemens C65"));
     EXPECT_EQ(Fields(*form), (std::vector<int>{132, 176, -1, -4, -26, 2, 5, 3, -1}));
 
     // A section without keys shows the defaults for every key it lacks.
-    form->prof_list->selectRow(2);
+    clickRow(2);
     EXPECT_EQ(Fields(*form), (std::vector<int>{176, 220, 0, 0, 0, 2, 5, 0, 3}));
+
+    // Taking the selection away disables "Удалить"; the fields keep what they show.
+    clickRow(2, Qt::ControlModifier);
+    EXPECT_EQ(SelectedRow(*form), -1);
+    EXPECT_FALSE(form->b_del->isEnabled());
+    EXPECT_EQ(form->e_name->text(), QStringLiteral("Motorola"));
+    const std::string before = File();
+    form->b_delClick();
+    EXPECT_EQ(File(), before);
 }
 
 TEST_F(EditorTest, OutOfRangeActionIsSavedAsTheChoiceTheListKept)
