@@ -51,7 +51,7 @@ QFont BoldOf(const QFont& font)
     return bold;
 }
 
-// The right-hand panel's pieces, placed at fixed positions as on the original form.
+// The right-hand panel's pieces, placed at fixed positions.
 class PanelBuilder {
 public:
     explicit PanelBuilder(QWidget* panel) : panel_(panel) {}
