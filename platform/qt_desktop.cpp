@@ -45,7 +45,7 @@ QIcon Swatch(ColorValue value)
 // list below it. "Другой…" at the end of the list picks any colour.
 class FontChooser : public QDialog {
 public:
-    FontChooser(QWidget* parent, const FontSpec& initial) : QDialog(parent), color_(initial.color)
+    FontChooser(QWidget* parent, const FontSpec& initial) : QDialog(parent), initialName_(initial.name), color_(initial.color)
     {
         setWindowTitle(QStringLiteral("Шрифт"));
         QFont start = MakeQFont(initial);
@@ -53,6 +53,8 @@ public:
         panel_ = new QFontDialog(start, this);
         panel_->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
         panel_->setWindowFlags(Qt::Widget);
+        // A face this machine lacks is shown as the face standing in for it.
+        shownFamily_ = panel_->currentFont().family();
 
         colors_ = new QComboBox(this);
         for (const NamedColor& c : kFontColors) colors_->addItem(Swatch(c.value), QString::fromUtf8(c.name), c.value);
@@ -84,7 +86,14 @@ public:
         layout->addWidget(buttons);
     }
 
-    FontSpec Chosen() const { return FontSpecFromQFont(panel_->currentFont(), color_); }
+    // The font as confirmed. When the face was left as shown, the name stays the one the chooser
+    // opened on, even if the machine lacks that face.
+    FontSpec Chosen() const
+    {
+        FontSpec spec = FontSpecFromQFont(panel_->currentFont(), color_);
+        if (spec.name == shownFamily_) spec.name = initialName_;
+        return spec;
+    }
 
 private:
     // Shows `value` in the list; a colour outside the list gets an entry of its own before "Другой…".
@@ -101,6 +110,8 @@ private:
         colors_->setCurrentIndex(at);
     }
 
+    QString initialName_;
+    QString shownFamily_;
     QFontDialog* panel_;
     QComboBox* colors_;
     ColorValue color_;

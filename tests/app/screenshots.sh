@@ -2,7 +2,8 @@
 # Screenshots of the main window under a real window manager (Xvfb + openbox): with no profile,
 # with a 240x320 profile and with a 128x128 profile.
 #   tests/app/screenshots.sh [build folder] [output folder]
-# Writes main-none.png, main-240x320.png, main-128x128.png into the output folder.
+# Writes main-none.png, main-240x320.png, main-128x128.png into the output folder, and
+# chooser-font.png, chooser-color.png, chooser-open.png when the build has app_dialogs_show.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 source_dir=$(cd "$here/../.." && pwd)
@@ -45,4 +46,20 @@ shot() {
 shot none ""
 shot 240x320 "[Phone 240x320]\r\nWidth=240\r\nHeight=320\r\n"
 shot 128x128 "[Phone 128x128]\r\nWidth=128\r\nHeight=128\r\n"
+# chooser KIND: the main window with one of its choosers open over it.
+chooser() {
+    dir="$work/chooser-$1"
+    mkdir -p "$dir"
+    cp "$source_dir/data/sample" "$source_dir/data/iface.dat" "$source_dir/data/profiles.ini" "$dir/"
+    "$build/tests/app_dialogs_show" "$dir/" "$1" &
+    app=$!
+    sleep 4
+    import -window root "$out/chooser-$1.png"
+    kill $app 2>/dev/null || true
+    wait $app 2>/dev/null || true
+}
+
+if [ -x "$build/tests/app_dialogs_show" ]; then
+    for kind in font color open; do chooser $kind; done
+fi
 echo "screenshots in $out"

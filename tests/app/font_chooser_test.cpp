@@ -1,0 +1,81 @@
+// The real font chooser, driven offscreen: the colour list, the face the machine lacks, cancel.
+#include "platform/desktop.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QFontDialog>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Runs `act` on the chooser once it is open, then confirms (or cancels) it.
+std::optional<FontSpec> RunChooser(const FontSpec& initial, std::function<void(QDialog&)> act, bool confirm = true)
+{
+    QTimer::singleShot(0, [act, confirm] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        act(*dialog);
+        if (confirm) dialog->accept();
+        else dialog->reject();
+    });
+    return TheDesktop().ChooseFont(nullptr, initial);
+}
+
+QComboBox* ColourList(QDialog& dialog)
+{
+    for (auto* box : dialog.findChildren<QComboBox*>())
+        if (box->findText(QStringLiteral("Чёрный")) >= 0) return box;
+    return nullptr;
+}
+
+} // namespace
+
+TEST(WindowFontChooser, OffersTheColourAndKeepsTheNameOfAMissingFace)
+{
+    FontSpec initial;
+    initial.name = QStringLiteral("No Such Face Anywhere");
+    initial.size = 9;
+    initial.color = 0x0000FF;
+    initial.underline = true;
+
+    const auto unchanged = RunChooser(initial, [](QDialog&) {});
+    ASSERT_TRUE(unchanged);
+    EXPECT_EQ(*unchanged, initial);
+
+    const auto recoloured = RunChooser(initial, [](QDialog& dialog) {
+        QComboBox* colours = ColourList(dialog);
+        ASSERT_NE(colours, nullptr);
+        EXPECT_EQ(colours->currentText(), QStringLiteral("Красный"));
+        const int blue = colours->findText(QStringLiteral("Синий"));
+        colours->setCurrentIndex(blue);
+        emit colours->activated(blue);
+        auto* panel = dialog.findChild<QFontDialog*>();
+        ASSERT_NE(panel, nullptr);
+        QFont font = panel->currentFont();
+        font.setStrikeOut(true);
+        panel->setCurrentFont(font);
+    });
+    ASSERT_TRUE(recoloured);
+    EXPECT_EQ(recoloured->color, 0xFF0000);
+    EXPECT_TRUE(recoloured->strikeOut);
+    EXPECT_TRUE(recoloured->underline);
+    EXPECT_EQ(recoloured->name, initial.name);
+
+    EXPECT_FALSE(RunChooser(initial, [](QDialog&) {}, false));
+}
+
+TEST(WindowFontChooser, AColourOutsideTheListIsShownAndKept)
+{
+    FontSpec initial;
+    initial.color = 0x123456;
+    const auto chosen = RunChooser(initial, [](QDialog& dialog) {
+        QComboBox* colours = ColourList(dialog);
+        ASSERT_NE(colours, nullptr);
+        EXPECT_EQ(colours->currentData().toInt(), 0x123456);
+    });
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->color, 0x123456);
+}
