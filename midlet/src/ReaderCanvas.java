@@ -21,6 +21,14 @@ final class ReaderCanvas extends Canvas implements Runnable {
 
     // The settings record.
     private static final int RECORD_SIZE = 27;
+    /**
+     * Stands in for a missing or cut record: no text, a white page in full screen, the common soft
+     * keys -6 and -7, and the usual reading actions of the direction keys.
+     */
+    private static final byte[] DEFAULT_RECORD = {
+        0, 0, 0, 0, 0, (byte) 0xFF, (byte) 0xFF, (byte) 0xFF, 0, 0, 0, 0, 1, -6, -7, 0, 2, 5, 0, 3, 0, 0,
+        (byte) 0xFF, 0x7F, 0, 0, 0,
+    };
 
     // Reading actions of the direction keys.
     private static final int LINE_BACK = 0;
@@ -77,9 +85,8 @@ final class ReaderCanvas extends Canvas implements Runnable {
 
     ReaderCanvas(BookReader midlet) {
         this.midlet = midlet;
-        byte[] record = new byte[RECORD_SIZE];
-        byte[] read = BookText.readResource(this, "/config", RECORD_SIZE);
-        System.arraycopy(read, 0, record, 0, read.length);
+        byte[] record = BookText.readResource(this, "/config", RECORD_SIZE);
+        if (record.length < RECORD_SIZE) record = DEFAULT_RECORD;
 
         background = ((record[7] & 0xFF) << 16) | ((record[6] & 0xFF) << 8) | (record[5] & 0xFF);
         setFullScreenMode(record[12] == 1);
@@ -408,15 +415,24 @@ final class ReaderCanvas extends Canvas implements Runnable {
             if (back) {
                 if (repeated) return;
                 mode = MODE_PAGE;
-            } else if (choose || action == FIRE) {
+            } else if (choose) {
                 if (repeated) return;
                 mode = MODE_PAGE;
                 layout.jumpToPercent(percent);
             } else if (keyCode >= KEY_NUM0 && keyCode <= KEY_NUM9) {
+                // Digits first: on many phones the keypad's 2, 4, 5, 6 and 8 double as game keys.
                 int digit = keyCode - KEY_NUM0;
-                percent = percentTyped && percent < 10 ? percent * 10 + digit : digit;
-                if (percent > 100) percent = 100;
+                if (!percentTyped || percent >= 100) {
+                    percent = digit;
+                } else {
+                    percent = percent * 10 + digit;
+                    if (percent > 100) percent = 100;
+                }
                 percentTyped = true;
+            } else if (action == FIRE) {
+                if (repeated) return;
+                mode = MODE_PAGE;
+                layout.jumpToPercent(percent);
             } else if (action == LEFT || action == RIGHT || action == UP || action == DOWN) {
                 int step = action == LEFT ? -1 : action == RIGHT ? 1 : action == UP ? 10 : -10;
                 percent += step;

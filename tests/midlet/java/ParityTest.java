@@ -1,0 +1,152 @@
+import java.nio.file.Files;
+import java.nio.file.Path;
+import java.util.ArrayList;
+import java.util.Arrays;
+import java.util.List;
+
+/**
+ * The reader lays out every page exactly as the desktop preview does: for each text, font,
+ * screen size and system line, page after page from the start to the end, the lines (as bytes),
+ * the page starts, the lines per page and the end of the text agree, and the glyphs the reader
+ * draws are those lines.
+ */
+final class ParityTest {
+    private ParityTest() {}
+
+    private static final class Case {
+        final String name;
+        final Path jar;
+        final Path pages;
+        final int width;
+        final int height;
+        final boolean bandTop;
+
+        Case(String name, Path jar, Path pages, int width, int height, boolean bandTop) {
+            this.name = name;
+            this.jar = jar;
+            this.pages = pages;
+            this.width = width;
+            this.height = height;
+            this.bandTop = bandTop;
+        }
+    }
+
+    static void run(Books books, byte[] sample) throws Exception {
+        Check.group("parity with the desktop preview");
+        Books.FontFace sans = books.font("sans8", "DejaVu Sans", 8, false, 0xE0F0FF);
+        Books.FontFace serif = books.font("serif12b", "DejaVu Serif", 12, true, 0x203040);
+        books.run();
+
+        List<Path> texts = new ArrayList<>();
+        texts.add(books.writeText("sample", sample));
+        texts.add(books.writeText("words", Texts.words()));
+        texts.add(books.writeText("breaks", Texts.breaks()));
+        texts.add(books.writeText("runs", Texts.runs()));
+        for (int seed = 1; seed <= 6; seed++) texts.add(books.writeText("random" + seed, Texts.random(seed, 2500 + 300 * seed)));
+
+        List<Case> cases = new ArrayList<>();
+        int[][] screens = { { 128, 160, 0 }, { 240, 320, 1 }, { 176, 220, -1 } };
+        for (Path text : texts) {
+            for (Books.FontFace font : new Books.FontFace[] { sans, serif }) {
+                for (int s = 0; s < 2; s++) {
+                    int[] screen = screens[(s + texts.indexOf(text)) % 3];
+                    cases.add(add(books, text, font, screen[0], screen[1], screen[2]));
+                }
+            }
+            // A screen narrower than some characters: the guards against lines that cannot be broken.
+            cases.add(add(books, text, serif, 12, 60, -1));
+        }
+        Path across = books.writeText("across", Texts.acrossPieces(sample));
+        cases.add(add(books, across, sans, 176, 220, 0));
+        cases.add(add(books, across, serif, 128, 160, 1));
+        Path eleven = books.writeText("eleven", Texts.long_(sample, 10 * 32767 + 4321));
+        cases.add(add(books, eleven, sans, 240, 320, 1));
+        books.run();
+
+        int pages = 0;
+        for (Case c : cases) pages += compare(c);
+        Check.that(pages > 1500, "pages compared: " + pages);
+        System.out.println("   " + cases.size() + " books, " + pages + " pages compared");
+    }
+
+    private static Case add(Books books, Path text, Books.FontFace font, int w, int h, int syslineIndex) throws Exception {
+        Books.Profile p = new Books.Profile().size(w, h).sysline(syslineIndex);
+        Path jar = books.book(text, font, p);
+        int sysline = syslineIndex < 0 ? 0 : syslineIndex + 1;
+        Path dump = books.pages(text, font, w, h, sysline);
+        String name = text.getFileName() + " " + font.name + " " + w + "x" + h + " sysline " + sysline;
+        return new Case(name, jar, dump, w, h, syslineIndex == 0);
+    }
+
+    /** Pages through one book; stops at its first difference. Returns the pages compared. */
+    private static int compare(Case c) throws Exception {
+        List<Books.Page> expected = Books.readPages(c.pages);
+        int compared = 0;
+        try (Suite s = new Suite(c.jar, c.width, c.height)) {
+            for (int i = 0; i < expected.size(); i++) {
+                Books.Page e = expected.get(i);
+                Suite.Page got = s.page();
+                String where = c.name + ", page " + (i + 1);
+                boolean ok = Check.equal(e.start, got.top + 1, where + ": page start")
+                        && Check.equal(e.linesPerPage, got.linesPerPage, where + ": lines per page")
+                        && sameLines(e.lines, got.lines, where)
+                        && Check.equal(e.down.equals("1"), got.hasNext, where + ": a next page")
+                        && Check.that(!got.hasNext || e.next == got.next + 1, where + ": next page start")
+                        && drawn(s, got, c, where);
+                if (!ok) return compared;
+                compared++;
+                s.press(Suite.DOWN);
+            }
+            Suite.Page last = s.page();
+            Check.equal(expected.get(expected.size() - 1).start, last.top + 1, c.name + ": stays on the last page");
+        }
+        return compared;
+    }
+
+    private static boolean sameLines(List<byte[]> expected, List<byte[]> got, String where) {
+        if (expected.size() != got.size()) {
+            return Check.equal(expected.size(), got.size(), where + ": number of lines");
+        }
+        for (int i = 0; i < expected.size(); i++) {
+            if (!Arrays.equals(expected.get(i), got.get(i))) {
+                return Check.equal(expected.get(i), got.get(i), where + ", line " + (i + 1));
+            }
+        }
+        return Check.that(true, where);
+    }
+
+    /** The glyphs painted are the page's lines: one drawRegion per visible character, in place. */
+    static boolean drawn(Suite s, Suite.Page page, Case c, String where) {
+        List<int[]> log = new ArrayList<>();
+        s.capture(log);
+        List<int[]> want = expectedGlyphs(s, page, c.width, c.bandTop ? ReaderTest.BAND : 0);
+        if (log.size() != want.size()) return Check.equal(want.size(), log.size(), where + ": glyphs drawn");
+        for (int i = 0; i < want.size(); i++) {
+            if (!Arrays.equals(want.get(i), log.get(i))) return Check.equal(want.get(i), log.get(i), where + ": glyph " + i);
+        }
+        return true;
+    }
+
+    static List<int[]> expectedGlyphs(Suite s, Suite.Page page, int width, int top) {
+        List<int[]> want = new ArrayList<>();
+        int stripWidth = s.stripWidth;
+        for (int n = 0; n < page.lines.size(); n++) {
+            int x = 0;
+            for (byte b : page.lines.get(n)) {
+                int ch = b & 0xFF;
+                if (x >= width) break;
+                if (ch < 32 || s.widths[ch] == 0) continue;
+                if (s.offsets[ch] < stripWidth) {
+                    want.add(new int[] { s.offsets[ch], Math.min(s.widths[ch], stripWidth - s.offsets[ch]), x,
+                            top + n * s.lineHeight });
+                }
+                x += s.widths[ch];
+            }
+        }
+        return want;
+    }
+
+    static byte[] read(Path p) throws Exception {
+        return Files.readAllBytes(p);
+    }
+}

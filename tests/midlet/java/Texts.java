@@ -1,0 +1,124 @@
+import java.io.ByteArrayOutputStream;
+import java.nio.charset.Charset;
+import java.util.Random;
+
+/** The texts the tests read: cp1251 bytes, crafted for the layout rules or drawn at random. */
+final class Texts {
+    static final Charset CP1251 = Charset.forName("windows-1251");
+
+    private Texts() {}
+
+    static byte[] cp1251(String s) {
+        return s.getBytes(CP1251);
+    }
+
+    /** A line's bytes for a failure message: letters as they are, other bytes as <n>. */
+    static String printable(byte[] b) {
+        StringBuilder s = new StringBuilder("\"");
+        for (byte x : b) {
+            int c = x & 0xFF;
+            if (c >= 32 && c != '<') s.append(new String(new byte[] { x }, CP1251));
+            else s.append('<').append(c).append('>');
+        }
+        return s.append('"').toString();
+    }
+
+    /** Hyphenation, break characters, digits and punctuation. */
+    static byte[] words() {
+        String s = "   \u041c\u043e\u043b\u043e\u043a\u043e \u043c\u043e\u043b\u043e\u043a\u043e, "
+                + "\u0441\u0435\u0441\u0442\u0440\u0430 \u041c\u041e\u041b\u041e\u041a\u041e "
+                + "\u043e\u0434\u0438\u043d,\u0434\u0432\u0430;\u0442\u0440\u0438:\u0447\u0435\u0442\u044b\u0440\u0435 "
+                + "\u0434\u043e\u0441\u0442\u043e\u043f\u0440\u0438\u043c\u0435\u0447\u0430\u0442\u0435\u043b\u044c"
+                + "\u043d\u043e\u0441\u0442\u044c \u043f\u0435\u0440\u0435\u043e\u0441\u0432\u0438\u0434\u0435"
+                + "\u0442\u0435\u043b\u044c\u0441\u0442\u0432\u043e\u0432\u0430\u043d\u0438\u0435 "
+                + "1234567890123456789012345678901234567890 (\u0441\u043a\u043e\u0431\u043a\u0438) "
+                + "[\u043a\u0432\u0430\u0434\u0440\u0430\u0442] {\u0444\u0438\u0433\u0443\u0440\u043d\u044b\u0435} "
+                + "\u00ab\u0451\u043b\u043a\u0430\u00bb \u2014 \u0442\u0438\u0440\u0435\u2026 a/b\\c=d+e>f "
+                + "supercalifragilisticexpialidocious strength rhythm QUEUEING 'quoted' \"double\" "
+                + "\u042d\u0442\u043e \u044b\u0439 \u044d\u044e\u044f \u0439\u043e\u0433\u0443\u0440\u0442!"
+                + "\u0412\u043e\u043f\u0440\u043e\u0441? \u0434\u0430. \u0434\u0430.\u043d\u0435\u0442 "
+                + "\u0440\u0430\u0437-\u0434\u0432\u0430-\u0442\u0440\u0438 e-mail x@y.z\r\n";
+        StringBuilder b = new StringBuilder();
+        for (int i = 0; i < 6; i++) b.append(s);
+        return cp1251(b.toString());
+    }
+
+    /** Line breaks, indentation, blank runs and control characters in every combination. */
+    static byte[] breaks() {
+        ByteArrayOutputStream o = new ByteArrayOutputStream();
+        String[] parts = {
+            "A\r\nB\r\n", "A\r\n\r\nB\r\n", "A\r\n\r\n\r\nB\r\n", "     \u043f\u044f\u0442\u044c \u043f\u0440\u043e\u0431\u0435\u043b\u043e\u0432\r\n",
+            "\u043e\u0434\u0438\u043d\u043e\u0447\u043d\u044b\u0439 LF\n\u0434\u0430\u043b\u044c\u0448\u0435\n\n", "\u043e\u0434\u0438\u043d\u043e\u0447\u043d\u044b\u0439 CR\r\u0434\u0430\u043b\u044c\u0448\u0435\r\r",
+            "CR CR LF\r\r\n\u0441\u043b\u043e\u0432\u043e\r\n", "tab\t\u0432\u043d\u0443\u0442\u0440\u0438\t\t\u0441\u0442\u0440\u043e\u043a\u0438\r\n",
+            "\u0443\u043f\u0440\u0430\u0432\u043b\u044f\u044e\u0449\u0438\u0435\u0001\u0002\u001f\u0441\u0438\u043c\u0432\u043e\u043b\u044b\r\n",
+            "\u043c\u043d\u043e\u0433\u043e      \u043f\u0440\u043e\u0431\u0435\u043b\u043e\u0432     \u043f\u043e\u0434\u0440\u044f\u0434   \r\n",
+            "\r\n\r\n\r\n\r\n", "  \u0434\u0432\u0430\r\n", " \u043e\u0434\u0438\u043d\r\n", "\t\u0442\u0430\u0431\r\n",
+            "\u043a\u043e\u043d\u0435\u0446 \u0431\u0435\u0437 \u043f\u0435\u0440\u0435\u0432\u043e\u0434\u0430 \u0441\u0442\u0440\u043e\u043a\u0438",
+        };
+        for (int round = 0; round < 8; round++) {
+            for (String p : parts) o.writeBytes(cp1251(p));
+            o.writeBytes(cp1251(" \u0441\u043b\u043e\u0432\u0430 \u0434\u043b\u044f \u0440\u0430\u0437\u0431\u0438\u0432\u043a\u0438 \u0441\u0442\u0440\u043e\u043a".repeat(round + 1)));
+        }
+        return o.toByteArray();
+    }
+
+    /** Runs with no break or hyphenation point, wider than any screen. */
+    static byte[] runs() {
+        StringBuilder b = new StringBuilder();
+        b.append("1".repeat(300)).append(' ').append("*".repeat(200)).append("\r\n");
+        b.append("_".repeat(200)).append(" WWWWWWWWWWWWWWWWWWWWWWWWWWWWWW\u0428\u0428\u0428\u0428\u0428\u0428\u0428\u0428\u0428\u0428 @@@@@@@@@@@@@@@@\r\n");
+        b.append("   ").append("\u0416".repeat(80)).append("\r\n").append("a ".repeat(50)).append("\u0429\u0429\u0429 w\r\n");
+        return cp1251(b.toString());
+    }
+
+    /** Text of the given length drawn from letters, blanks, punctuation and line breaks. */
+    static byte[] random(long seed, int length) {
+        Random r = new Random(seed);
+        byte[] out = new byte[length];
+        for (int i = 0; i < length; i++) {
+            int k = r.nextInt(100);
+            int c;
+            if (k < 40) c = 224 + r.nextInt(32);            // lower-case Cyrillic
+            else if (k < 46) c = 192 + r.nextInt(32);       // capitals
+            else if (k < 54) c = 'a' + r.nextInt(26);
+            else if (k < 70) c = ' ';
+            else if (k < 78) c = ",.;:!?-()+=/\\>}]'\"*".charAt(r.nextInt(19));
+            else if (k < 82) c = '0' + r.nextInt(10);
+            else if (k < 86) c = 13;
+            else if (k < 90) c = 10;
+            else if (k < 92) c = 1 + r.nextInt(31);
+            else if (k < 94) c = 128 + r.nextInt(64);
+            else c = 184;                                    // ё
+            out[i] = (byte) c;
+        }
+        return out;
+    }
+
+    /** The sample repeated with numbered paragraphs until it holds `length` bytes. */
+    static byte[] long_(byte[] sample, int length) {
+        ByteArrayOutputStream o = new ByteArrayOutputStream();
+        int n = 0;
+        while (o.size() < length) {
+            o.writeBytes(cp1251("   " + (++n) + ". "));
+            o.writeBytes(sample);
+        }
+        byte[] b = o.toByteArray();
+        return java.util.Arrays.copyOf(b, length);
+    }
+
+    /** A text of a little more than one piece with a long word across the piece boundary. */
+    static byte[] acrossPieces(byte[] sample) {
+        byte[] word = cp1251("\u043f\u0435\u0440\u0435\u043e\u0441\u0432\u0438\u0434\u0435\u0442\u0435\u043b\u044c\u0441\u0442\u0432\u043e\u0432\u0430\u043d\u0438\u0435");
+        byte[] b = long_(sample, 40000);
+        int at = 32767 - word.length / 2;
+        b[at - 1] = ' ';
+        System.arraycopy(word, 0, b, at, word.length);
+        b[at + word.length] = ' ';
+        return b;
+    }
+
+    /** The word placed across the boundary by acrossPieces. */
+    static byte[] boundaryWord() {
+        return cp1251("\u043f\u0435\u0440\u0435\u043e\u0441\u0432\u0438\u0434\u0435\u0442\u0435\u043b\u044c\u0441\u0442\u0432\u043e\u0432\u0430\u043d\u0438\u0435");
+    }
+}

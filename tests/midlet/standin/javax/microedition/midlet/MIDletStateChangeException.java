@@ -1,0 +1,9 @@
+package javax.microedition.midlet;
+
+public class MIDletStateChangeException extends Exception {
+    public MIDletStateChangeException() {}
+
+    public MIDletStateChangeException(String s) {
+        super(s);
+    }
+}

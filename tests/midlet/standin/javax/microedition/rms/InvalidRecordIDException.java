@@ -1,0 +1,9 @@
+package javax.microedition.rms;
+
+public class InvalidRecordIDException extends RecordStoreException {
+    public InvalidRecordIDException() {}
+
+    public InvalidRecordIDException(String message) {
+        super(message);
+    }
+}
