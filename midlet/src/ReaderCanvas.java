@@ -513,10 +513,9 @@ final class ReaderCanvas extends Canvas implements Runnable {
         Thread self = Thread.currentThread();
         long minute = System.currentTimeMillis() / 60000;
         while (clock == self) {
-            long now = System.currentTimeMillis();
-            long wait = 60000 - now % 60000 + 20;
+            // Wake just after the next full minute; a stopped clock ends then.
             try {
-                Thread.sleep(wait < 2000 ? wait : 2000);
+                Thread.sleep(60000 - System.currentTimeMillis() % 60000 + 20);
             } catch (InterruptedException e) {
                 // look at the time again
             }
