@@ -39,6 +39,11 @@ shot() {
     app=$!
     sleep 3
     import -window root "$out/main-$name.png"
+    # The window's outer size: its client area and the frame the window manager put around it.
+    size=$(xwininfo -name "Lumira generator" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w, h}')
+    frame=$(xprop -name "Lumira generator" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+    echo "$size $frame" | awk -v n="$name" '{print n ": client " $1 "x" $2 ", outer " $1 + $3 + $4 "x" $2 + $5 + $6}'
+
     kill $app 2>/dev/null || true
     wait $app 2>/dev/null || true
 }

@@ -408,6 +408,11 @@ TEST_F(WindowTest, BrowseButtonAndEscape)
     EXPECT_EQ(desktop.openRequests.size(), 1u);
 
     ShowActive(form.get());
+    // The keyboard reaches the browse button from the path field.
+    form->e_text->setFocus();
+    QTest::keyClick(form->e_text, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(desktop.openRequests.size(), 2u);
+
     QTest::keyClick(form->e_caption, Qt::Key_Escape);
     EXPECT_FALSE(form->isVisible());
     EXPECT_TRUE(fs::exists(app / "config.ini"));  // the close handler ran
