@@ -13,42 +13,60 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <optional>
 
 namespace {
 
 // The band's picture beside the program.
 const char* const kSyslinePicture = "iface.dat";
 
-// Character widths of a font, measured once per font: the layout's CharWidth (the glyph strip's
-// cell widths, 0 for control characters) and the direct measure of the backward page estimate.
+// Character widths of a font: the layout's CharWidth (the glyph strip's cell widths, 0 for
+// control characters) and the direct measure of the backward page estimate.
 struct FontWidths {
     FontSpec font;
     CharWidthTable layout;
     CharWidthTable measured;
 };
 
-const FontWidths& WidthsOf(const FontSpec& font)
+FontWidths MeasureWidths(const FontSpec& font)
 {
-    static std::unique_ptr<FontWidths> cached;
-    if (!cached || !(cached->font == font)) {
-        const QFontMetrics metrics(MakeQFont(font));
-        const std::array<int, 256> advances = GlyphAdvances(metrics);
-        auto measured = [&](unsigned char c) {
-            if (c >= kFirstStripCode) return advances[c];
-            if (c == 0) return 0;
-            return metrics.horizontalAdvance(QString(QChar(static_cast<char16_t>(c))));
-        };
-        cached = std::make_unique<FontWidths>(FontWidths{
-            font, CharWidthTable::ForLayout([&](unsigned char c) { return advances[c]; }),
-            CharWidthTable::Measured(measured)});
-    }
-    return *cached;
+    const QFontMetrics metrics(MakeQFont(font));
+    const std::array<int, 256> advances = GlyphAdvances(metrics);
+    auto measured = [&](unsigned char c) {
+        if (c >= kFirstStripCode) return advances[c];
+        if (c == 0) return 0;
+        return metrics.horizontalAdvance(QString(QChar(static_cast<char16_t>(c))));
+    };
+    return FontWidths{font, CharWidthTable::ForLayout([&](unsigned char c) { return advances[c]; }),
+                      CharWidthTable::Measured(measured)};
 }
 
-GlyphCellCache& Cells()
+// What the preview keeps between paints so that paging does not measure and draw the font's
+// characters again: the widths of the last font and the glyph cells of the last style. It lives
+// as a child of the window and goes with it.
+class PreviewCaches : public QObject {
+public:
+    using QObject::QObject;
+
+    const FontWidths& WidthsOf(const FontSpec& font)
+    {
+        if (!widths_ || !(widths_->font == font)) widths_ = MeasureWidths(font);
+        return *widths_;
+    }
+    GlyphCellCache cells;
+
+private:
+    std::optional<FontWidths> widths_;
+};
+
+PreviewCaches& CachesOf(TForm1& form)
 {
-    static GlyphCellCache cache;
-    return cache;
+    const QString name = QStringLiteral("previewCaches");
+    if (QObject* found = form.findChild<QObject*>(name, Qt::FindDirectChildrenOnly))
+        return *static_cast<PreviewCaches*>(found);
+    auto* caches = new PreviewCaches(&form);
+    caches->setObjectName(name);
+    return *caches;
 }
 
 // The band's picture: a Windows bitmap file. A missing or unreadable file fails as the file layer
@@ -82,7 +100,8 @@ void TForm1::RenderPreview()
     const QColor background = ColorValueToQColor(BackgroundColor);
     i_scrBitmap.fill(background);
 
-    const FontWidths& widths = WidthsOf(BookFont);
+    PreviewCaches& caches = CachesOf(*this);
+    const FontWidths& widths = caches.WidthsOf(BookFont);
     PageGeometry geometry;
     geometry.width = i_scrBitmap.width();
     geometry.height = i_scrBitmap.height();
@@ -105,7 +124,7 @@ void TForm1::RenderPreview()
     style.upperCut = e_upper_cut->value();
     style.lineHeight = geometry.lineHeight;
     style.widths = widths.layout;
-    PaintLines(i_scrBitmap, page, Cells().For(style));
+    PaintLines(i_scrBitmap, page, caches.cells.For(style));
 
     LinesPerPage = page.linesPerPage;
     NextPageStart = page.nextPageStart;
@@ -114,7 +133,7 @@ void TForm1::RenderPreview()
 
 void TForm1::StepBackLines(int n)
 {
-    const StepBackResult back = ::StepBackLines(PreviewString(PreviewText), WidthsOf(BookFont).measured,
+    const StepBackResult back = ::StepBackLines(PreviewString(PreviewText), CachesOf(*this).WidthsOf(BookFont).measured,
                                                 i_scrBitmap.width(), PageStart, n);
     PageStart = back.pageStart;
     if (back.downEnabled) b_p_down->setEnabled(*back.downEnabled);
