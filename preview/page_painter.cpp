@@ -66,8 +66,9 @@ void PaintSysline(QImage& surface, int bandY, const QImage& picture)
 {
     QPainter painter(&surface);
     painter.fillRect(QRect(0, bandY, surface.width(), kSyslineHeight), ColorValueToQColor(kSyslineColor));
+    // Copied as it is, opaque: a picture with an alpha channel does not blend with the band.
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(QPoint(0, bandY), picture);
+    painter.drawImage(QPoint(0, bandY), picture.convertToFormat(QImage::Format_RGB32));
 }
 
 void PaintLines(QImage& surface, const PageLayout& page, const GlyphCells& cells)
