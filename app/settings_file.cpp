@@ -1,0 +1,43 @@
+#include "app/settings_file.h"
+
+#include "platform/cp1251.h"
+#include "platform/ini_file.h"
+#include "profiles/profile.h"
+
+#include <algorithm>
+
+StoredSettings ReadStoredSettings(const IniFile& config, const QString& appDir)
+{
+    StoredSettings s;
+    s.font.name = Cp1251ToQString(config.ReadString(kFontSection, "Name", "Tahoma"));
+    s.font.size = config.ReadInteger(kFontSection, "Size", 8);
+    s.font.color = config.ReadInteger(kFontSection, "Color", 0);
+    s.font.bold = config.ReadBool(kFontSection, "Bold", false);
+    s.font.italic = config.ReadBool(kFontSection, "Italic", false);
+    s.font.underline = config.ReadBool(kFontSection, "Underline", false);
+    s.font.strikeOut = false;
+    s.background = config.ReadInteger(kGlobalSection, "Background", 16777215);
+    s.bottCut = config.ReadInteger(kGlobalSection, "BottCut", 0);
+    s.upperCut = config.ReadInteger(kGlobalSection, "UpperCut", 0);
+    s.model = config.ReadInteger(kGlobalSection, "Model", 1);
+    s.sysline = config.ReadInteger(kGlobalSection, "Sysline", 1);
+    const std::string appDirCp1251 = QStringToCp1251(appDir);
+    s.saveDir = Cp1251ToQString(config.ReadString(kGlobalSection, "SaveDir", appDirCp1251));
+    s.openDir = Cp1251ToQString(config.ReadString(kGlobalSection, "OpenDir", appDirCp1251));
+    return s;
+}
+
+int StoredListPosition(std::int32_t stored, int count)
+{
+    return stored >= -1 && stored < count ? stored : -1;
+}
+
+QSize PreviewScreenSize(const t_profile* profile)
+{
+    int w = 176, h = 220;
+    if (profile) {
+        w = profile->Width != 0 ? profile->Width : 176;
+        h = profile->Height != 0 ? profile->Height : 220;
+    }
+    return QSize(std::max(1, w), std::max(1, h));
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The user's settings in config.ini beside the program, as the main window reads them at start:
+// the book's font, the background colour, the two cut values, the remembered positions of the
+// phone and system-line lists, and the last folders of the file dialogs.
+#include "platform/colors.h"
+#include "platform/font_spec.h"
+
+#include <QSize>
+#include <QString>
+#include <cstdint>
+
+class IniFile;
+struct t_profile;
+
+// Section names of config.ini.
+inline constexpr const char* kFontSection = "Font";
+inline constexpr const char* kGlobalSection = "Global";
+
+// What config.ini holds, each key read with its default. Nothing is checked: a stored value
+// outside a control's range is kept as stored.
+struct StoredSettings {
+    FontSpec font;                         // Name, Size, Color, Bold, Italic, Underline; never strike-out
+    ColorValue background = 16777215;      // white
+    std::int32_t bottCut = 0;
+    std::int32_t upperCut = 0;
+    std::int32_t model = 1;                // position in the phone list
+    std::int32_t sysline = 1;              // 0 top, 1 bottom
+    QString saveDir;                       // the program folder when absent
+    QString openDir;
+};
+
+// Reads every key of config.ini. `appDir` (ending in a separator) is the default of the two
+// folders. A missing file reads as all defaults.
+StoredSettings ReadStoredSettings(const IniFile& config, const QString& appDir);
+
+// The position a freshly filled drop-down list of `count` entries takes from a stored one: the
+// stored position when it lies in -1 .. count - 1, else none (-1).
+int StoredListPosition(std::int32_t stored, int count);
+
+// The preview's screen for a phone: the profile's width and height, 176 and 220 in place of a
+// value of 0 and without a profile; never below 1 × 1.
+QSize PreviewScreenSize(const t_profile* profile);

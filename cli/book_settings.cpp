@@ -1,0 +1,94 @@
+#include "cli/book_settings.h"
+
+#include "font/font_strip.h"
+#include "platform/cp1251.h"
+#include "platform/paths.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFontMetrics>
+
+std::filesystem::path ProgramFolder::File(const char* name) const
+{
+    return ToFsPath(dir + QString::fromUtf8(name));
+}
+
+ProgramFolder ChooseProgramFolder(const CliOptions& options)
+{
+    ProgramFolder folder;
+    if (options.appDir) {
+        const QFileInfo info(*options.appDir);
+        if (!info.isDir()) throw UsageError("Папка программы не найдена: " + options.appDir->toStdString());
+        folder.dir = QDir::toNativeSeparators(info.absoluteFilePath());
+    } else {
+        folder.dir = ExecutableDir();
+    }
+    if (!folder.dir.endsWith(QDir::separator())) folder.dir += QDir::separator();
+    return folder;
+}
+
+QSize BookSettings::Screen() const
+{
+    return PreviewScreenSize(profile ? &*profile : nullptr);
+}
+
+namespace {
+
+ColorValue ToColorValue(const RgbColor& c)
+{
+    return MakeColorValue(c.red, c.green, c.blue);
+}
+
+} // namespace
+
+BookSettings ResolveSettings(const StoredSettings& stored, const std::vector<t_profile>& profiles,
+                             const CliOptions& options)
+{
+    BookSettings s;
+    s.font = stored.font;
+    s.background = stored.background;
+
+    // The window applies the stored cuts one after the other, each only when the strip keeps a
+    // row with it, and puts a refused one back to what it had.
+    {
+        const int cell = TextCellHeight(QFontMetrics(MakeQFont(s.font)));
+        if (stored.bottCut != 0) {
+            if (CutsFit(cell, 0, stored.bottCut)) s.bottCut = stored.bottCut;
+            else s.notices.push_back(std::string(kCutSumMessage) + " (config.ini: BottCut=" + std::to_string(stored.bottCut) + ")");
+        }
+        if (stored.upperCut != 0) {
+            if (CutsFit(cell, stored.upperCut, s.bottCut)) s.upperCut = stored.upperCut;
+            else s.notices.push_back(std::string(kCutSumMessage) + " (config.ini: UpperCut=" + std::to_string(stored.upperCut) + ")");
+        }
+    }
+
+    if (options.fontName) s.font.name = *options.fontName;
+    if (options.fontSize) s.font.size = *options.fontSize;
+    if (options.bold) s.font.bold = *options.bold;
+    if (options.italic) s.font.italic = *options.italic;
+    if (options.underline) s.font.underline = *options.underline;
+    if (options.color) s.font.color = ToColorValue(*options.color);
+    if (options.background) s.background = ToColorValue(*options.background);
+    if (options.upperCut) s.upperCut = *options.upperCut;
+    if (options.bottomCut) s.bottCut = *options.bottomCut;
+    if (!CutsFit(TextCellHeight(QFontMetrics(MakeQFont(s.font))), s.upperCut, s.bottCut))
+        throw UsageError(std::string(kCutSumMessage) + " (подрезка сверху " + std::to_string(s.upperCut) +
+                         ", снизу " + std::to_string(s.bottCut) + ")");
+
+    if (options.profile) {
+        const t_profile* p = FindProfile(profiles, QStringToCp1251(*options.profile));
+        if (!p) {
+            std::string known;
+            for (const auto& q : profiles) known += "\n  " + Cp1251ToUtf8(q.Name);
+            throw UsageError("Профиль «" + options.profile->toStdString() + "» не найден в profiles.ini." +
+                             (known.empty() ? std::string(" Профилей нет.") : " Есть профили:" + known));
+        }
+        s.profile = *p;
+    } else {
+        const int at = StoredListPosition(stored.model, static_cast<int>(profiles.size()));
+        if (at >= 0) s.profile = profiles[static_cast<size_t>(at)];
+    }
+
+    s.syslineIndex = options.sysline ? *options.sysline : StoredListPosition(stored.sysline, 2);
+    return s;
+}

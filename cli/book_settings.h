@@ -1,0 +1,45 @@
+#pragma once
+// The settings a book is made with: the window's stored settings from the program folder, with
+// what the command line overrides.
+#include "app/settings_file.h"
+#include "cli/options.h"
+#include "platform/colors.h"
+#include "platform/font_spec.h"
+#include "profiles/profile.h"
+
+#include <QSize>
+#include <QString>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The files beside the program that a run reads.
+struct ProgramFolder {
+    QString dir;  // ends in the native separator
+    std::filesystem::path File(const char* name) const;
+};
+
+// The program folder: --app-dir, else the executable's folder. A folder given that does not
+// exist is a UsageError.
+ProgramFolder ChooseProgramFolder(const CliOptions& options);
+
+struct BookSettings {
+    FontSpec font;
+    ColorValue background = 16777215;
+    int upperCut = 0;
+    int bottCut = 0;
+    std::optional<t_profile> profile;  // none when profiles.ini has none to select
+    int syslineIndex = 1;              // 0 top, 1 bottom, -1 none
+    // Stored values the window would not apply either, as the window tells about them (UTF-8).
+    std::vector<std::string> notices;
+
+    // The preview's screen: the phone's, or the window's stand-in without one.
+    QSize Screen() const;
+};
+
+// Resolves the settings as the window would start with them, then applies the options.
+// A profile named but not found, or cut values from the options that leave the strip without a
+// row, are UsageErrors.
+BookSettings ResolveSettings(const StoredSettings& stored, const std::vector<t_profile>& profiles,
+                             const CliOptions& options);

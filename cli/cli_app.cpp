@@ -1,0 +1,139 @@
+#include "cli/cli_app.h"
+
+#include "app/settings_file.h"
+#include "cli/book_batch.h"
+#include "cli/book_settings.h"
+#include "cli/interrupt.h"
+#include "cli/options.h"
+#include "cli/page_dump.h"
+#include "cli/text_source.h"
+#include "font/font_strip.h"
+#include "platform/cp1251.h"
+#include "platform/errors.h"
+#include "platform/ini_file.h"
+#include "platform/paths.h"
+
+#include <QImage>
+#include <cstdio>
+#include <string>
+
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+void Say(std::FILE* stream, const std::string& text)
+{
+    std::fputs(text.c_str(), stream);
+    std::fflush(stream);
+}
+
+void SayError(const std::string& text)
+{
+    Say(stderr, std::string(kProgramName) + ": " + text + "\n");
+}
+
+void ListProfiles(const std::vector<t_profile>& profiles)
+{
+    std::string out;
+    for (const auto& p : profiles)
+        out += Cp1251ToUtf8(p.Name) + "\t" + std::to_string(p.Width) + "x" + std::to_string(p.Height) + "\n";
+    Say(stdout, out);
+}
+
+std::string DescribeSettings(const BookSettings& s)
+{
+    const QSize screen = s.Screen();
+    std::string text = "Профиль: " + (s.profile ? Cp1251ToUtf8(s.profile->Name) : std::string("нет")) + "; экран " +
+                       std::to_string(screen.width()) + "x" + std::to_string(screen.height()) + "; шрифт: " +
+                       s.font.name.toStdString() + ", " + std::to_string(s.font.size);
+    if (s.font.bold) text += ", жирный";
+    if (s.font.italic) text += ", курсив";
+    if (s.font.underline) text += ", подчёркнутый";
+    text += "; подрезка " + std::to_string(s.upperCut) + "/" + std::to_string(s.bottCut) + "; системная полоса " +
+            (s.syslineIndex == 0 ? "вверху" : s.syslineIndex == 1 ? "внизу" : "не выбрана") + "\n";
+    return text;
+}
+
+// --dump-pages and --preview for the one text.
+int RunPages(const CliOptions& options, const BookSettings& settings, const ProgramFolder& program)
+{
+    const TextSource text(options.texts.front());
+    try {
+        const int lineHeight = RenderFontStrip(settings.font, settings.background, settings.upperCut, settings.bottCut).strip.height();
+        const PageSetup setup = MakePageSetup(text.LayoutString(), settings, lineHeight);
+        if (options.dumpPages) DumpPages(setup, stdout);
+        if (options.previewPage) {
+            std::optional<PageLayout> wanted;
+            const int pages = WalkPages(setup, [&](int number, const PageLayout& page) {
+                if (number != *options.previewPage) return true;
+                wanted = page;
+                return false;
+            });
+            if (!wanted)
+                throw AppError("Страницы " + std::to_string(*options.previewPage) + " нет: текст занимает " +
+                               std::to_string(pages) + " стр.");
+            const QImage image = DrawPage(setup, *wanted, settings, lineHeight, program.File("iface.dat"));
+            if (!image.save(*options.png, "PNG")) ThrowCannotCreate(ToFsPath(*options.png));
+        }
+    } catch (const Interrupted&) {
+        return kExitInterrupted;
+    } catch (const std::exception& e) {
+        SayError(text.Given().toStdString() + ": " + e.what());
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+} // namespace
+
+int RunCli(const QStringList& arguments)
+{
+    InstallInterruptHandlers();
+    try {
+        const CliOptions options = ParseOptions(arguments);
+        if (options.help) {
+            Say(stdout, HelpText());
+            return kExitOk;
+        }
+        if (options.version) {
+            Say(stdout, std::string(kProgramName) + " " + kProgramVersion + "\n");
+            return kExitOk;
+        }
+
+        const ProgramFolder program = ChooseProgramFolder(options);
+        const std::vector<t_profile> profiles = ReadProfiles(IniFile(program.File("profiles.ini")));
+        if (options.listProfiles) {
+            ListProfiles(profiles);
+            return kExitOk;
+        }
+
+        const StoredSettings stored = ReadStoredSettings(IniFile(program.File("config.ini")), program.dir);
+        const BookSettings settings = ResolveSettings(stored, profiles, options);
+        for (const std::string& notice : settings.notices) SayError(notice);
+        if (options.verbose) Say(stderr, DescribeSettings(settings));
+
+        if (options.PageMode()) return RunPages(options, settings, program);
+
+        const OutputPlan plan = PlanOutput(options);
+        std::vector<TextSource> texts;
+        for (const QString& given : options.texts) texts.emplace_back(given);
+        const BatchReport report = BuildBooks(texts, settings, program, options, plan, stderr, isatty(fileno(stderr)) != 0);
+        if (report.interrupted) return kExitInterrupted;
+        return report.failed > 0 ? kExitFailed : kExitOk;
+    } catch (const UsageError& e) {
+        SayError(e.what());
+        SayError("Справка: lumira-cli --help");
+        return kExitUsage;
+    } catch (const Interrupted&) {
+        return kExitInterrupted;
+    } catch (const std::exception& e) {
+        SayError(e.what());
+        return kExitFailed;
+    }
+}

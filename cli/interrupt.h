@@ -1,0 +1,15 @@
+#pragma once
+// Ctrl+C and termination requests: the run stops at the next safe point and still removes its
+// private folder and any half-written package. A second request ends the program at once.
+#include <stdexcept>
+
+// Raised at a safe point once a stop was requested.
+class Interrupted : public std::runtime_error {
+public:
+    Interrupted() : std::runtime_error("interrupted") {}
+};
+
+void InstallInterruptHandlers();
+bool InterruptRequested();
+// Throws Interrupted when a stop was requested.
+void CheckInterrupt();

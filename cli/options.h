@@ -1,0 +1,68 @@
+#pragma once
+// The command line of lumira-cli: what the user asked for, checked for form only (files,
+// profiles and settings are looked at later).
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+inline constexpr const char* kProgramName = "lumira-cli";
+inline constexpr const char* kProgramVersion = "1.0.4a";
+
+// Exit statuses.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;       // a text (or the page output) failed
+inline constexpr int kExitUsage = 2;        // the command line or the settings it names are wrong
+inline constexpr int kExitInterrupted = 130;
+
+// A mistake in the command line; the message is for the user (UTF-8).
+class UsageError : public std::runtime_error {
+public:
+    explicit UsageError(const std::string& messageUtf8) : std::runtime_error(messageUtf8) {}
+};
+
+// A colour of the command line, #RRGGBB (the "#" may be left out).
+struct RgbColor {
+    int red = 0;
+    int green = 0;
+    int blue = 0;
+};
+
+struct CliOptions {
+    bool help = false;
+    bool version = false;
+    bool listProfiles = false;
+    bool verbose = false;
+
+    QStringList texts;               // as given
+    std::optional<QString> appDir;   // where config.ini, profiles.ini, iface.dat, velmar.dat lie
+    std::optional<QString> title;
+    std::optional<QString> profile;
+    std::optional<QString> fontName;
+    std::optional<int> fontSize;     // points
+    std::optional<bool> bold;
+    std::optional<bool> italic;
+    std::optional<bool> underline;
+    std::optional<RgbColor> color;
+    std::optional<RgbColor> background;
+    std::optional<int> upperCut;
+    std::optional<int> bottomCut;
+    std::optional<int> sysline;      // 0 top, 1 bottom
+    std::optional<QString> out;      // the package of the one text
+    std::optional<QString> outDir;   // the folder of every package
+
+    bool dumpPages = false;
+    std::optional<int> previewPage;  // 1-based
+    std::optional<QString> png;
+
+    // Checking the page layout instead of building books.
+    bool PageMode() const { return dumpPages || png.has_value(); }
+};
+
+// Reads the arguments that follow the program name. Options take their value as the next
+// argument or after "=" ("--size 9", "--size=9"); "--" ends the options. Throws UsageError.
+CliOptions ParseOptions(const QStringList& arguments);
+
+// The text of --help (UTF-8).
+std::string HelpText();

@@ -1,0 +1,149 @@
+// lumira-cli's command line: mistakes refused before anything is written, failures of single
+// texts in a batch, runs without a display, and what it tells the user.
+#include "cli_fixture.h"
+
+#include "font/font_strip.h"
+#include "platform/paths.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+} // namespace
+
+TEST(CliOptions, MistakesAreRefusedBeforeAnythingIsWritten)
+{
+    CliFolder f;
+    f.work.Write("a.txt", "Text.\r\n");
+    f.work.Write("b.txt", "Text.\r\n");
+    const QString a = f.Arg("a.txt");
+    struct Case {
+        QStringList args;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{a, "--bogus"}, "lumira-cli: Неизвестный ключ --bogus.\n"},
+        {{a, "--profile", "Nokia"}, "lumira-cli: Профиль «Nokia» не найден в profiles.ini. Есть профили:\n  Small\n  Большой\n"},
+        {{a, "--color", "red"}, "lumira-cli: Неверный цвет --color «red»: нужен вид #RRGGBB.\n"},
+        {{a, "--background=#12345"}, "lumira-cli: Неверный цвет --background «#12345»: нужен вид #RRGGBB.\n"},
+        {{a, "--sysline", "middle"}, "lumira-cli: Неверное значение --sysline «middle»: нужно top или bottom.\n"},
+        {{a, "--size", "0"}, "lumira-cli: Неверное значение --size «0»: нужно целое число от 1 до 200.\n"},
+        {{a, "--size"}, "lumira-cli: Ключу --size нужно значение.\n"},
+        {{a, "--bold=1"}, "lumira-cli: Ключ --bold не принимает значения.\n"},
+        {{}, "lumira-cli: Не указан ни один текст.\n"},
+        {{a, f.Arg("b.txt"), "--out", f.Arg("x.jar")},
+         "lumira-cli: Ключ --out задаёт пакет одного текста; для нескольких текстов служит --out-dir.\n"},
+        {{a, "--out-dir", f.Arg("missing")}, "lumira-cli: Папка для пакетов не найдена: " + f.Arg("missing").toStdString() + "\n"},
+        {{a, "--out", f.Arg("missing/x.jar")}, "lumira-cli: Папка для пакета не найдена: " + f.Arg("missing").toStdString() + "\n"},
+        {{a, "--upper-cut", "500"}, std::string("lumira-cli: ") + kCutSumMessage + " (подрезка сверху 500, снизу 0)\n"},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = f.Run(c.args);
+        EXPECT_EQ(run.exitCode, 2) << c.args.join(' ').toStdString();
+        EXPECT_EQ(run.err, c.message + "lumira-cli: Справка: lumira-cli --help\n");
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_FALSE(fs::exists(f.work / "a.jar"));
+    EXPECT_TRUE(f.ScratchEmpty());
+}
+
+TEST(CliOptions, OneFailingTextDoesNotStopTheOthers)
+{
+    CliFolder f;
+    f.work.Write("one.txt", "First.\r\n");
+    f.work.Write("three.txt", "Third.\r\n");
+    f.work.Write("x/same.txt", "Same name, first.\r\n");
+    f.work.Write("y/same.txt", "Same name, second.\r\n");
+    f.work.Write("book.jar", "A text that happens to end in .jar\r\n");
+    fs::create_directory(f.work / "out");
+    fs::create_directory(f.work / "dir.txt");
+
+    const CliRun run = f.Run({f.Arg("one.txt"), QStringLiteral("missing.txt"), f.Arg("x/same.txt"), f.Arg("y/same.txt"),
+                              f.Arg("dir.txt"), f.Arg("three.txt"), QStringLiteral("--out-dir"), f.Arg("out")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "lumira-cli: missing.txt: Cannot open file " + f.Arg("missing.txt").toStdString() + "\n" +
+                           "lumira-cli: " + f.Arg("y/same.txt").toStdString() + ": Пакет " + f.Arg("out/same.jar").toStdString() +
+                           " уже создан в этом запуске из другого текста с тем же именем.\n" +
+                           "lumira-cli: " + f.Arg("dir.txt").toStdString() + ": Cannot open file " +
+                           f.Arg("dir.txt").toStdString() + "\n");
+    for (const char* jar : {"out/one.jar", "out/same.jar", "out/three.jar"}) EXPECT_TRUE(fs::exists(f.work / jar)) << jar;
+    EXPECT_FALSE(fs::exists(f.work / "out/dir.jar"));
+    EXPECT_TRUE(f.ScratchEmpty());
+
+    // A package never replaces the text it is made from.
+    const CliRun self = f.Run({f.Arg("book.jar"), QStringLiteral("--out-dir"), FromFsPath(f.work.Path())});
+    EXPECT_EQ(self.exitCode, 1);
+    EXPECT_TRUE(Contains(self.err, "записался бы поверх самого текста")) << self.err;
+    EXPECT_EQ(f.work.Read("book.jar"), "A text that happens to end in .jar\r\n");
+}
+
+TEST(CliOptions, WithoutAProfileNothingIsBuilt)
+{
+    for (const char* profiles : {static_cast<const char*>(nullptr), kTestProfiles}) {
+        CliFolder f(profiles);
+        f.app.Write("config.ini", "[Global]\r\nModel=7\r\n");  // beyond the list: nothing selected
+        f.work.Write("a.txt", "Text.\r\n");
+        const CliRun run = f.Run({f.Arg("a.txt")});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err, "lumira-cli: " + f.Arg("a.txt").toStdString() + ": Не выбран профиль телефона.\n");
+        EXPECT_FALSE(fs::exists(f.work / "a.jar"));
+    }
+}
+
+TEST(CliOptions, RunsWithoutAnyDisplay)
+{
+    CliFolder f;
+    f.work.Write("a.txt", "Text.\r\n");
+    QProcessEnvironment env = f.Environment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(QString::fromLatin1(name));
+    const CliRun run = f.RunWith({f.Arg("a.txt"), QStringLiteral("--verbose")}, env);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(fs::exists(f.work / "a.jar"));
+    // Not a terminal: only with --verbose, one line for the book after what it was made with.
+    EXPECT_TRUE(Contains(run.err, "Профиль: Большой; экран 240x320; шрифт: Tahoma, 8;")) << run.err;
+    EXPECT_TRUE(Contains(run.err, f.Arg("a.txt").toStdString() + " → " + f.Arg("a.jar").toStdString() + " — готово\n"));
+}
+
+TEST(CliOptions, ProgressOnATerminalShowsTheShareArchived)
+{
+    if (!fs::exists("/usr/bin/script")) GTEST_SKIP() << "no script program to give the run a terminal";
+    CliFolder f;
+    std::string text;
+    for (unsigned i = 0; text.size() < 1500000; ++i) text += std::to_string(i * 2654435761u) + " ";
+    f.work.Write("big.txt", text);
+    const QString command = FromFsPath(BuiltBinDir() / "lumira-cli") + " --app-dir '" + FromFsPath(f.app.Path()) + "' '" +
+                            f.Arg("big.txt") + "'";
+    QProcess process;
+    process.setProcessEnvironment(f.Environment());
+    process.setWorkingDirectory(FromFsPath(f.work.Path()));
+    process.start(QStringLiteral("/usr/bin/script"), {QStringLiteral("-qec"), command, QStringLiteral("/dev/null")});
+    ASSERT_TRUE(process.waitForFinished(120000));
+    EXPECT_EQ(process.exitCode(), 0);
+    const std::string shown = process.readAllStandardOutput().toStdString();
+    EXPECT_TRUE(Contains(shown, "big.jar 0%")) << shown;
+    EXPECT_TRUE(Contains(shown, "big.jar 100%")) << shown;
+    EXPECT_TRUE(Contains(shown, "big.jar — готово")) << shown;
+}
+
+TEST(CliOptions, HelpVersionAndProfileList)
+{
+    CliFolder f;
+    const CliRun version = f.Run({QStringLiteral("--version")});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "lumira-cli 1.0.4a\n");
+    const CliRun help = f.Run({QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* option : {"--title", "--profile", "--out-dir", "--dump-pages", "--preview", "--app-dir", "--list-profiles"})
+        EXPECT_TRUE(Contains(help.out, option)) << option;
+    const CliRun list = f.Run({QStringLiteral("--list-profiles")});
+    EXPECT_EQ(list.exitCode, 0);
+    EXPECT_EQ(list.out, "Small\t128x160\nБольшой\t240x320\n");
+}

@@ -1,0 +1,97 @@
+// --dump-pages: the preview's pages of a whole text, line by line, on the chosen phone's screen.
+#include "cli_fixture.h"
+
+#include "font/font_strip.h"
+#include "platform/cp1251.h"
+#include "platform/line_list.h"
+#include "preview/page_layout.h"
+
+#include <QFontMetrics>
+#include <gtest/gtest.h>
+
+namespace {
+
+CliRun Dump(const CliFolder& f, const std::string& text, QStringList extra = {})
+{
+    f.work.Write("t.txt", text);
+    return f.Run(QStringList{f.Arg("t.txt"), QStringLiteral("--dump-pages")} + extra);
+}
+
+} // namespace
+
+TEST(CliPages, LinesComeOutExactlyAsLaidOut)
+{
+    CliFolder f;
+    const QStringList wide{QStringLiteral("--profile"), QStringLiteral("большой")};
+    struct Case {
+        std::string text;
+        std::string dump;
+    };
+    const Case cases[] = {
+        {"A\r\nB\r\n", "A  B  \n"},                    // a single break inside a paragraph: two blanks
+        {"A\r\n\r\nB\r\n", "A \n  B  \n"},              // an empty line ends the paragraph and indents the next
+        {"A\r\n\r\n\r\nB\r\n", "A \n \n  B  \n"},       // two empty lines: a line of one blank
+        {"     five\r\n", "   five  \n"},              // indentation kept up to three blanks
+        {"a  \t b\r\n", "a \t b  \n"},                 // blanks collapse, a tab stays in the line
+        {"AB\nCD", "AB  CD  \n"},                      // a lone LF and a last line without a break
+        {std::string("AB\0CD\r\n", 7), "AB  \n"},      // reading stops at a zero byte
+        {"", "\n"},                                    // an empty text is one empty line
+    };
+    for (const Case& c : cases) {
+        const CliRun run = Dump(f, c.text, wide);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.out, c.dump) << "text: " << c.text;
+    }
+}
+
+TEST(CliPages, WholeTextIsPagedAsThePreviewLaysItOut)
+{
+    CliFolder f;
+    f.app.Write("config.ini", "[Global]\r\nModel=0\r\nSysline=0\r\n");  // the small phone, band at the top
+    // Every rule on a narrow screen: indentation, breaks after punctuation, hyphenation, a word
+    // wider than the screen, control characters, paragraph ends; long past the window's limit.
+    std::string utf8;
+    for (int i = 0; i < 40; ++i) {
+        utf8 += "     Абзац " + std::to_string(i) + ": слова,слова;перенос\tнеобыкновенный, (скобки) и/или a+b=c.\r\n";
+        utf8 += "продолжение строки без отступа\r\n";
+        if (i % 7 == 0) utf8 += "ШШШШШШШШШШШШШШШШШШШШШШШШШШШШШШШШШШШШШШШ 1234567890123456789012345678901234567890\r\n";
+        utf8 += i % 3 == 0 ? "\r\n" : "  \r\n";
+    }
+    utf8 += "Последнее слово.";
+    const std::string text = Cp(utf8.c_str());
+    ASSERT_GT(text.size(), 4096u);
+
+    const CliRun run = Dump(f, text);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+
+    // The same pages from the layout itself, with the book font's widths and the phone's screen.
+    const FontSpec font;
+    const std::array<int, 256> advances = GlyphAdvances(QFontMetrics(MakeQFont(font)));
+    const CharWidthTable widths = CharWidthTable::ForLayout([&](unsigned char c) { return advances[c]; });
+    const PageGeometry geometry{128, 160, RenderFontStrip(font, 0xFFFFFF, 0, 0).strip.height(), true, 0};
+    const std::string laidOut = PreviewString(SplitLines(text));
+    std::string expected;
+    int pages = 0;
+    for (std::int32_t start = 1;;) {
+        const PageLayout page = LayoutPage(laidOut, widths, geometry, start);
+        if (pages++ > 0) expected += "\f\n";
+        EXPECT_LE(page.lines.size(), static_cast<size_t>((160 - 6) / geometry.lineHeight));
+        for (const auto& line : page.lines) expected += Cp1251ToUtf8(line) + "\n";
+        if (!page.downEnabled.value_or(true)) break;
+        start = page.nextPageStart;
+    }
+    EXPECT_GT(pages, 5);
+    EXPECT_EQ(run.out, expected);
+    EXPECT_NE(run.out.find("Последнее слово."), std::string::npos);  // not cut at the window's 2047 bytes
+    EXPECT_NE(run.out.find('\t'), std::string::npos);
+}
+
+TEST(CliPages, PreviewOfAPageThatDoesNotExistFails)
+{
+    CliFolder f;
+    f.work.Write("t.txt", "Short.\r\n");
+    const CliRun run = f.Run({f.Arg("t.txt"), QStringLiteral("--preview"), QStringLiteral("3"), QStringLiteral("--png"), f.Arg("p.png")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("Страницы 3 нет: текст занимает 1 стр."), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(f.work / "p.png"));
+}
