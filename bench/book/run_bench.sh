@@ -50,8 +50,14 @@ PY
 }
 
 best() { sort -n | head -1; }
+# "elapsed cpu" of one command from GNU time's report (cpu = user + system).
+measure() {  # report-file command...
+  local report="$1"; shift
+  /usr/bin/time -f '@@ %e %U %S %M' -o "$report" "$@" > /dev/null
+  awk '/^@@/ {printf "%s %.2f %s\n", $2, $3 + $4, $5}' "$report"
+}
 
-printf '%-8s %12s %12s %8s %14s\n' "text" "Create, s" "zip -9, s" "ratio" "peak RSS, KiB"
+printf '%-8s %20s %20s %14s %14s\n' "text" "Create: wall / cpu" "zip -9: wall / cpu" "ratio w / cpu" "peak RSS, KiB"
 for mib in 1 16 64; do
   text="$scratch/text-$mib.txt"
   gen_text "$mib" "$text"
@@ -60,22 +66,20 @@ for mib in 1 16 64; do
   head -c 514 /dev/urandom > "$work/fonts/default.props"
   head -c 20000 /dev/urandom > "$work/fonts/default.png"
 
-  create_times=() zip_times=() rss=0
+  cw=() cc=() zw=() zc=() rss=0
   for ((i = 0; i < runs; i++)); do
     rm -f "$scratch/book.jar" "$scratch/book.jad" "$scratch/zip.jar"
     sync
-    out="$(/usr/bin/time -v "$tool" "$text" "$template" "$work" "$scratch/book.jar" 2> "$scratch/time.txt")"
-    create_times+=("$out")
-    r="$(awk -F': ' '/Maximum resident set size/ {print $2}' "$scratch/time.txt")"
+    read -r w c r < <(measure "$scratch/time.txt" "$tool" "$text" "$template" "$work" "$scratch/book.jar")
+    cw+=("$w") cc+=("$c")
     [ "$r" -gt "$rss" ] && rss="$r"
     sync
-    start="$(date +%s.%N)"
-    (cd "$work" && zip -q -9 -r "$scratch/zip.jar" .)
-    end="$(date +%s.%N)"
-    zip_times+=("$(awk -v a="$start" -v b="$end" 'BEGIN {printf "%.3f", b - a}')")
+    read -r w c r < <(cd "$work" && measure "$scratch/time.txt" zip -q -9 -r "$scratch/zip.jar" .)
+    zw+=("$w") zc+=("$c")
   done
-  c="$(printf '%s\n' "${create_times[@]}" | best)"
-  z="$(printf '%s\n' "${zip_times[@]}" | best)"
-  printf '%-8s %12.3f %12.3f %8.2f %14s\n' "${mib} MiB" "$c" "$z" "$(awk -v c="$c" -v z="$z" 'BEGIN {print c / z}')" "$rss"
-  echo "         sizes: ours $(stat -c %s "$scratch/book.jar") bytes, zip -9 $(stat -c %s "$scratch/zip.jar") bytes"
+  c_w="$(printf '%s\n' "${cw[@]}" | best)" c_c="$(printf '%s\n' "${cc[@]}" | best)"
+  z_w="$(printf '%s\n' "${zw[@]}" | best)" z_c="$(printf '%s\n' "${zc[@]}" | best)"
+  printf '%-8s %9.2f / %6.2f s %9.2f / %6.2f s %6.2f / %5.2f %14s\n' "${mib} MiB" "$c_w" "$c_c" "$z_w" "$z_c" \
+    "$(awk -v a="$c_w" -v b="$z_w" 'BEGIN {print a / b}')" "$(awk -v a="$c_c" -v b="$z_c" 'BEGIN {print a / b}')" "$rss"
+  echo "         package sizes: ours $(stat -c %s "$scratch/book.jar") bytes, zip -9 $(stat -c %s "$scratch/zip.jar") bytes"
 done
