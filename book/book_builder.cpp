@@ -96,8 +96,10 @@ void BuildBook(const BookRequest& request, SettingsRecord& record)
     if (size > kMaxTextSize) throw AppError(TooLargeMessage());
     const std::uint64_t chunkCount = ChunkCountOf(size);
 
-    // The pieces of an earlier book go first.
-    ClearFolder(work / "text");
+    // The pieces of an earlier book go first (a link in the folder's place is left for the
+    // template's extraction to refuse, never emptied through).
+    std::error_code ec;
+    if (!fs::is_symlink(fs::symlink_status(work / "text", ec))) ClearFolder(work / "text");
 
     FillSettingsRecord(record, static_cast<std::uint32_t>(size), request.background, *request.profile,
                        static_cast<std::uint16_t>(chunkCount), request.syslineIndex);

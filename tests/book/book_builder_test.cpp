@@ -344,6 +344,17 @@ TEST_F(BookBuilderTest, FailuresGiveTheirMessageKeepTheEarlierBookAndCloseEveryF
         unchanged();
     }
     {
+        SCOPED_TRACE("text folder replaced by a link");
+        dir.Write("elsewhere/keep.txt", "keep");
+        fs::remove_all(dir / "temp/text");
+        fs::create_directory_symlink(dir / "elsewhere", dir / "temp/text");
+        const std::string msg = ErrorOf([&] { BuildBook(Request("second"), record); });
+        EXPECT_TRUE(Contains(msg, "text/")) << msg;
+        EXPECT_EQ(Listing(dir / "elsewhere"), std::vector<std::string>{"keep.txt"});
+        fs::remove(dir / "temp/text");
+        unchanged();
+    }
+    {
         SCOPED_TRACE("template with unsafe entries");
         auto entries = StandardTemplate();
         entries.push_back({"../../escaped.txt", "payload"});
