@@ -82,6 +82,7 @@ int RunPages(const CliOptions& options, const BookSettings& settings, const Prog
             if (!image.save(*options.png, "PNG")) ThrowCannotCreate(ToFsPath(*options.png));
         }
     } catch (const Interrupted&) {
+        SayError("Прервано.");
         return kExitInterrupted;
     } catch (const std::exception& e) {
         SayError(text.Given().toStdString() + ": " + e.what());
@@ -124,7 +125,10 @@ int RunCli(const QStringList& arguments)
         std::vector<TextSource> texts;
         for (const QString& given : options.texts) texts.emplace_back(given);
         const BatchReport report = BuildBooks(texts, settings, program, options, plan, stderr, isatty(fileno(stderr)) != 0);
-        if (report.interrupted) return kExitInterrupted;
+        if (report.interrupted) {
+            SayError("Прервано.");
+            return kExitInterrupted;
+        }
         return report.failed > 0 ? kExitFailed : kExitOk;
     } catch (const UsageError& e) {
         SayError(e.what());

@@ -85,13 +85,3 @@ TEST(CliPages, WholeTextIsPagedAsThePreviewLaysItOut)
     EXPECT_NE(run.out.find("Последнее слово."), std::string::npos);  // not cut at the window's 2047 bytes
     EXPECT_NE(run.out.find('\t'), std::string::npos);
 }
-
-TEST(CliPages, PreviewOfAPageThatDoesNotExistFails)
-{
-    CliFolder f;
-    f.work.Write("t.txt", "Short.\r\n");
-    const CliRun run = f.Run({f.Arg("t.txt"), QStringLiteral("--preview"), QStringLiteral("3"), QStringLiteral("--png"), f.Arg("p.png")});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.err.find("Страницы 3 нет: текст занимает 1 стр."), std::string::npos) << run.err;
-    EXPECT_FALSE(std::filesystem::exists(f.work / "p.png"));
-}

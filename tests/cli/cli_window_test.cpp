@@ -125,6 +125,10 @@ TEST_F(CliWindowTest, PreviewPageIsThePageTheWindowShows)
     }
     EXPECT_GE(page, 2);
     // Past the window's last page there is none.
-    EXPECT_EQ(f.Run({f.Arg("page.txt"), QStringLiteral("--preview"), QString::number(page + 1), QStringLiteral("--png"),
-                     f.Arg("past.png")}).exitCode, 1);
+    const CliRun past = f.Run({f.Arg("page.txt"), QStringLiteral("--preview"), QString::number(page + 1),
+                               QStringLiteral("--png"), f.Arg("past.png")});
+    EXPECT_EQ(past.exitCode, 1);
+    EXPECT_EQ(past.err, "lumira-cli: " + f.Arg("page.txt").toStdString() + ": Страницы " + std::to_string(page + 1) +
+                            " нет: текст занимает " + std::to_string(page) + " стр.\n");
+    EXPECT_FALSE(fs::exists(f.work / "past.png"));
 }
