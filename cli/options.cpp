@@ -57,7 +57,7 @@ CliOptions ParseOptions(const QStringList& arguments)
     // Options with a value.
     const std::map<QString, Setter> valued = {
         {QStringLiteral("--app-dir"), [&](auto& k, auto& v) { o.appDir = NonEmpty(k, v); }},
-        {QStringLiteral("--title"), [&](auto&, auto& v) { o.title = v; }},
+        {QStringLiteral("--title"), [&](auto& k, auto& v) { o.title = NonEmpty(k, v); }},
         {QStringLiteral("--profile"), [&](auto& k, auto& v) { o.profile = NonEmpty(k, v); }},
         {QStringLiteral("--font"), [&](auto& k, auto& v) { o.fontName = NonEmpty(k, v); }},
         {QStringLiteral("--size"), [&](auto& k, auto& v) { o.fontSize = ParseNumber(k, v, 1, kMaxFontSize); }},
