@@ -6,8 +6,8 @@
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv)
 {
+    // No display name: the window manager would append it to every window's caption.
     setApplicationName(QStringLiteral("Lumira generator"));
-    setApplicationDisplayName(QStringLiteral("Lumira generator"));
 }
 
 void ShowCurrentException()
