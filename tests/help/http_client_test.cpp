@@ -111,8 +111,6 @@ TEST(HttpClientFailure, AnythingButACompleteSuccessfulAnswerThrows)
 TEST(HttpClientFailure, UnreachableServersAndTimeLimits)
 {
     HttpClient client;
-    EXPECT_THROW(client.Get(Local(UnusedLoopbackPort())), HttpError);
-    EXPECT_THROW(client.Get("http://update.invalid/x"), HttpError);
     EXPECT_THROW(client.Get("http://a.b.INVALID./x"), HttpError);
     EXPECT_THROW(client.Get("ftp://127.0.0.1/x"), HttpError);
     EXPECT_THROW(client.Get("not an address"), HttpError);
