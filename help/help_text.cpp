@@ -8,11 +8,11 @@ const QStringList& StoredHelpText()
         QStringLiteral("<P align=\"center\"><FONT color=\"#0000FF\" size=\"12\" face=\"Tahoma\">"),
         QStringLiteral("<SHADOW>Lumira generator</SHADOW></FONT></P><BR>"),
         QStringLiteral("<P align=\"left\"><FONT size=\"10\" face=\"Tahoma\">"),
-        QStringLiteral("Автором программы-генератора и мидлета является Lumira generator<BR>"),
+        QStringLiteral("Автором программы-генератора и мидлета является команда Lumira<BR>"),
         QStringLiteral("С вопросами, пожеланиями и баг-репортами обращаться на e-mail: "),
         QStringLiteral("<A href=\"mailto:lumira@example.org\">lumira@example.org</A><BR>"),
         QStringLiteral("В качестве основы мидлета были использованы исходные тексты Lumira "),
-        QStringLiteral("<A href=\"http://www.example.org/lumira/\">Lumira generator</A><BR>"),
+        QStringLiteral("<A href=\"http://www.example.org/lumira/\">www.example.org/lumira</A><BR>"),
         QStringLiteral("<B><A href=\"get_updates\">Проверить наличие обновлений на сайте</A></B>"),
         QStringLiteral(" (требуется подключение к Интернет)</FONT></P><BR>"),
 

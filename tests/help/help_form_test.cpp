@@ -101,7 +101,7 @@ TEST_F(HelpFormTest, StoredTextShowsEveryNoteAsWritten)
     const QStringList lines = shown.split(QLatin1Char('\n'));
     EXPECT_EQ(lines.value(0), QStringLiteral("Lumira generator"));
     for (const QString& text : {
-             QStringLiteral("Автором программы-генератора и мидлета является Lumira generator"),
+             QStringLiteral("Автором программы-генератора и мидлета является команда Lumira"),
              QStringLiteral("С вопросами, пожеланиями и баг-репортами обращаться на e-mail: lumira@example.org"),
              QStringLiteral("В качестве основы мидлета были использованы исходные тексты Lumira Lumira generator"),
              QStringLiteral("Проверить наличие обновлений на сайте (требуется подключение к Интернет)"),
