@@ -56,14 +56,11 @@ TEST(NamingTransliterate, EverythingElseStaysAsItIs)
         if (c == ' ' || c == 0xA8 || c == 0xB8 || c >= 0xC0) continue;
         EXPECT_EQ(TransliterateChar(ch), std::string(1, static_cast<char>(ch))) << "code " << c;
     }
-    EXPECT_EQ(TransliterateName(Cp("Book-1 (2005).jar")), "Book-1_(2005).jar");
-    EXPECT_EQ(TransliterateName(Cp("Война и мир.jar")), "vojna_i_mir.jar");
+    EXPECT_EQ(TransliterateName(Cp("Война и мир-1 (2005).jar")), "vojna_i_mir-1_(2005).jar");
 }
 
 TEST(NamingSanitize, KeepsLettersBlanksDigitsAndColon)
 {
-    EXPECT_EQ(SanitizeCaption(Cp("Война и мир")), Cp("Война и мир"));
-    EXPECT_EQ(SanitizeCaption(std::string("Book-1 (2005)")), "Book_1 _2005_");
     EXPECT_EQ(SanitizeCaption(std::string("a:b;c.d,e\"f'g_h9")), "a:b_c_d_e_f_g_h9");
     EXPECT_EQ(SanitizeCaption(Cp("Ёлка №5 — «ёж»")), Cp("Ёлка _5 _ _ёж_"));
     EXPECT_EQ(SanitizeCaption(std::string("\x01\x7F")), "__");
@@ -73,24 +70,14 @@ TEST(NamingUnicode, CharactersOutsideTheCodePage)
 {
     // A character cp1251 has follows the rules; any other one is kept by the transliteration
     // and becomes "_" in the title.
-    EXPECT_EQ(TransliterateName(U("Ёжик.jar")), U("yozhik.jar"));
-    EXPECT_EQ(TransliterateName(U("Объём.jar")), U("ob yom.jar"));
-    EXPECT_EQ(TransliterateName(U("Мышь.jar")), U("mish'.jar"));
-    EXPECT_EQ(TransliterateName(U("Щука.jar")), U("shuka.jar"));
     EXPECT_EQ(TransliterateName(U("Çay 日本 Ж.jar")), U("Çay_日本_zh.jar"));
     EXPECT_EQ(TransliterateName(U("𝄞x")), U("𝄞x"));
     EXPECT_EQ(SanitizeCaption(U("Çay 日本 Ж")), U("_ay __ Ж"));
     EXPECT_EQ(SanitizeCaption(U("𝄞x")), U("_x"));
-    EXPECT_EQ(SanitizeCaption(U("Война и мир")), U("Война и мир"));
 }
 
 TEST(NamingUnicode, ExtensionIsFromTheLastFullStop)
 {
-    EXPECT_EQ(WithJarExtension(U("Ёжик.TXT")), U("Ёжик.jar"));
-    EXPECT_EQ(WithJarExtension(U("README")), U("README.jar"));
     EXPECT_EQ(WithJarExtension(U("a.b.c")), U("a.b.jar"));
-    EXPECT_EQ(WithJarExtension(U(".txt")), U(".jar"));
     EXPECT_EQ(WithoutExtension(U("a.b.c")), U("a.b"));
-    EXPECT_EQ(WithoutExtension(U("README")), U("README"));
-    EXPECT_EQ(WithoutExtension(U(".txt")), QString());
 }
