@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -216,51 +217,58 @@ QString DecodeName(const std::string& bytes, unsigned long flag)
 
 // ---- writing ---------------------------------------------------------------------------------
 
-struct PlannedEntry {
-    fs::path source;
-    QString name;  // relative, "/" separated, folders ending in "/"
-    bool folder = false;
-    std::uint64_t size = 0;
-    bool readOnly = false;
+// One entry of the archive as the folder walk meets it.
+struct FolderEntry {
+    const fs::path& source;
+    const QString& name;  // relative, "/" separated, folders ending in "/"
+    bool folder;
+    std::uint64_t size;
 };
 
 bool SamePath(const fs::path& a, const fs::path& b)
 {
-    if (b.empty()) return false;
+    if (b.empty() || a.filename() != b.filename()) return false;
     std::error_code ec;
     if (fs::equivalent(a, b, ec) && !ec) return true;
     return fs::absolute(a, ec).lexically_normal() == fs::absolute(b, ec).lexically_normal();
 }
 
-void PlanFolder(const fs::path& folder, const QString& prefix, const fs::path& skipA, const fs::path& skipB,
-                std::vector<PlannedEntry>& out)
+// Visits every file and folder below `folder` in archive order: the files of a folder first,
+// then each subfolder's entry followed by its contents. Links and the two skipped paths are left
+// out. Only one folder's listing is held at a time, whatever the size of the tree.
+template <typename Visit>
+void WalkFolder(const fs::path& folder, const QString& prefix, const fs::path& skipA, const fs::path& skipB,
+                Visit&& visit)
 {
-    const auto entries = ListFolder(folder);
-    std::vector<const fs::directory_entry*> subfolders;
-    for (const auto& e : entries) {
-        std::error_code ec;
-        const auto st = e.symlink_status(ec);
-        if (ec || fs::is_symlink(st)) continue;
-        if (fs::is_directory(st)) {
-            subfolders.push_back(&e);
-        } else if (fs::is_regular_file(st)) {
-            if (SamePath(e.path(), skipA) || SamePath(e.path(), skipB)) continue;
-            PlannedEntry p;
-            p.source = e.path();
-            p.name = prefix + PathQ(e.path().filename());
-            p.size = e.file_size(ec);
-            p.readOnly = IsReadOnlyFile(e.path());
-            out.push_back(std::move(p));
+    std::vector<fs::path> subfolders;
+    {
+        const auto entries = ListFolder(folder);
+        for (const auto& e : entries) {
+            std::error_code ec;
+            const auto st = e.symlink_status(ec);
+            if (ec || fs::is_symlink(st)) continue;
+            if (fs::is_directory(st)) {
+                subfolders.push_back(e.path());
+            } else if (fs::is_regular_file(st)) {
+                if (SamePath(e.path(), skipA) || SamePath(e.path(), skipB)) continue;
+                const QString name = prefix + PathQ(e.path().filename());
+                const std::uint64_t size = e.file_size(ec);
+                visit(FolderEntry{e.path(), name, false, ec ? 0 : size});
+            }
         }
     }
-    for (const auto* e : subfolders) {
-        PlannedEntry p;
-        p.source = e->path();
-        p.name = prefix + PathQ(e->path().filename()) + "/";
-        p.folder = true;
-        out.push_back(p);
-        PlanFolder(e->path(), p.name, skipA, skipB, out);
+    for (const auto& sub : subfolders) {
+        const QString name = prefix + PathQ(sub.filename()) + "/";
+        visit(FolderEntry{sub, name, true, 0});
+        WalkFolder(sub, name, skipA, skipB, visit);
     }
+}
+
+// What an entry can add to the archive at most: local and central headers, and the worst case
+// of Deflate on data that does not compress.
+std::uint64_t EntryBound(std::uint64_t nameBytes, std::uint64_t size)
+{
+    return 30 + 46 + 2 * nameBytes + size + (size >> 11) + 64;
 }
 
 // Closes an unfinished archive on every failure path.
@@ -285,22 +293,25 @@ struct UnzCloser {
 void WriteFolderArchiveFile(const fs::path& file, const fs::path& baseFolder, const fs::path& shownAs,
                             const ZipProgress& progress)
 {
-    std::vector<PlannedEntry> plan;
-    PlanFolder(baseFolder, QString(), file, shownAs, plan);
-
     const QString shown = PathQ(fs::path(shownAs).make_preferred());
-    if (plan.size() > kMaxEntries)
+    const auto tooMany = [&] {
         throw AppError(Utf8(QString::fromUtf8("Слишком много файлов для архива %1: не более %2.")
                                 .arg(shown).arg(kMaxEntries)));
+    };
+    const auto tooLarge = [&] {
+        throw AppError(Utf8(QString::fromUtf8("Архив %1 получился бы больше 4 ГБ.").arg(shown)));
+    };
+
+    // A first walk measures the tree, so that what a plain archive cannot hold is refused before
+    // the file is created.
+    std::size_t count = 0;
     std::uint64_t total = 0, bound = 22;
-    for (const auto& p : plan) {
-        const std::uint64_t nameBytes = static_cast<std::uint64_t>(EncodeName(p.name).bytes.size());
-        total += p.size;
-        // Local and central headers plus the worst case of Deflate on incompressible data.
-        bound += 30 + 46 + 2 * nameBytes + p.size + (p.size >> 11) + 64;
-        if (p.size >= kNoZip64Limit || bound >= kNoZip64Limit)
-            throw AppError(Utf8(QString::fromUtf8("Архив %1 получился бы больше 4 ГБ.").arg(shown)));
-    }
+    WalkFolder(baseFolder, QString(), file, shownAs, [&](const FolderEntry& e) {
+        if (++count > kMaxEntries) tooMany();
+        total += e.size;
+        bound += EntryBound(EncodeName(e.name).bytes.size(), e.size);
+        if (bound >= kNoZip64Limit) tooLarge();
+    });
 
     zlib_filefunc64_def streams = PathStreams();
     ZipCloser out;
@@ -309,39 +320,41 @@ void WriteFolderArchiveFile(const fs::path& file, const fs::path& baseFolder, co
 
     std::vector<char> buffer(kCopyBuffer);
     std::uint64_t done = 0;
+    count = 0;
+    bound = 22;
     if (progress) progress(0, total);
-    for (const auto& p : plan) {
-        const EncodedName name = EncodeName(p.name);
+    WalkFolder(baseFolder, QString(), file, shownAs, [&](const FolderEntry& e) {
+        // The tree may have changed since it was measured: the limits hold for what is written.
+        if (++count > kMaxEntries) tooMany();
+        const EncodedName name = EncodeName(e.name);
         zip_fileinfo info{};
-        info.tmz_date = DosStamp(p.source);
+        info.tmz_date = DosStamp(e.source);
         info.dosDate = 0;
         info.internal_fa = 0;
-        info.external_fa = (p.folder ? kDosFolder : kDosArchive) | (p.readOnly ? kDosReadOnly : 0);
+        info.external_fa = (e.folder ? kDosFolder : kDosArchive) | (IsReadOnlyFile(e.source) ? kDosReadOnly : 0);
 
-        std::unique_ptr<InFile> in;
-        if (!p.folder && p.size > 0) in = std::make_unique<InFile>(p.source);
+        std::optional<InFile> in;
+        if (!e.folder && e.size > 0) in.emplace(e.source);
 
-        const bool deflate = !p.folder && p.size > 0;
+        const bool deflate = in.has_value();
         if (zipOpenNewFileInZip4_64(out.zip, name.bytes.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
                                     deflate ? Z_DEFLATED : 0, deflate ? 9 : 0, 0, -MAX_WBITS, DEF_MEM_LEVEL,
                                     Z_DEFAULT_STRATEGY, nullptr, 0, kMadeByMsDos20, name.flag, 0) != ZIP_OK)
             ThrowUnableToWrite(shownAs);
-        if (in) {
-            std::uint64_t copied = 0;
-            for (;;) {
-                const size_t n = in->Read(buffer.data(), buffer.size());
-                if (n == 0) break;
-                copied += n;
-                // A file that grew since it was listed would break the size limits checked above.
-                if (copied > p.size && copied >= kNoZip64Limit) ThrowStreamReadError();
-                if (zipWriteInFileInZip(out.zip, buffer.data(), static_cast<unsigned>(n)) != ZIP_OK)
-                    ThrowUnableToWrite(shownAs);
-                done += n;
-                if (progress) progress(done, total);
-            }
+        std::uint64_t copied = 0;
+        while (in) {
+            const size_t n = in->Read(buffer.data(), buffer.size());
+            if (n == 0) break;
+            copied += n;
+            if (bound + EntryBound(name.bytes.size(), copied) >= kNoZip64Limit) tooLarge();
+            if (zipWriteInFileInZip(out.zip, buffer.data(), static_cast<unsigned>(n)) != ZIP_OK)
+                ThrowUnableToWrite(shownAs);
+            done += n;
+            if (progress) progress(done, total);
         }
+        bound += EntryBound(name.bytes.size(), copied);
         if (zipCloseFileInZip(out.zip) != ZIP_OK) ThrowUnableToWrite(shownAs);
-    }
+    });
     zipFile zip = out.zip;
     out.zip = nullptr;
     if (zipClose(zip, nullptr) != ZIP_OK) ThrowUnableToWrite(shownAs);
