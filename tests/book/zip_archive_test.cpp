@@ -76,9 +76,9 @@ TEST(ZipWriter, EntriesGoFilesFirstThenFoldersInCaseInsensitiveOrder)
         const bool empty = e.name == "beta" || folder;
         EXPECT_EQ(e.method, empty ? 0 : 8);
         EXPECT_EQ(e.localMethod, e.method);
-        if (!empty) EXPECT_EQ(e.flags & 6, 2);  // Deflate at its highest level
+        EXPECT_EQ(e.flags & 6, empty ? 0 : 2);  // 2: Deflate at its highest level
         EXPECT_EQ(e.externalAttr & 0x10, folder ? 0x10u : 0u);
-        if (empty) EXPECT_EQ(e.compressedSize, 0u);
+        EXPECT_EQ(e.compressedSize == 0, empty);
     }
     EXPECT_EQ(EntryContent(dir / "out.zip", "sub/after"), "after");
 }
