@@ -93,6 +93,25 @@ QPixmap Picture(const QImage& image)
 
 } // namespace
 
+QString TForm1::ReadFolder(const IniFile& config, const char* key) const
+{
+    // A missing key means the program folder itself, whatever characters its path holds.
+    if (!config.KeyExists(kGlobal, key)) return AppDir;
+    return Cp1251ToQString(config.ReadString(kGlobal, key, std::string()));
+}
+
+QString TForm1::StorableFolder(const QString& folder) const
+{
+    // config.ini is cp1251: a folder it cannot hold is remembered as its nearest parent it can,
+    // rather than as a path of question marks that names no folder at all.
+    QString f = folder;
+    while (!f.isEmpty() && !FitsCp1251(f)) {
+        f.chop(1);
+        f = FolderPart(f);
+    }
+    return f;
+}
+
 QString TForm1::TempDir() const
 {
     return AppDir + QStringLiteral("temp") + QDir::separator();
@@ -138,9 +157,9 @@ TForm1::TForm1(const QString& appDir, QWidget* parent) : QWidget(parent)
         e_model->SetItemIndex(config.ReadInteger(kGlobal, "Model", 1));
         e_sysline->SetItemIndex(config.ReadInteger(kGlobal, "Sysline", 1));
         // 28.-29. The folders of the file dialogs.
-        SaveDir = Cp1251ToQString(config.ReadString(kGlobal, "SaveDir", QStringToCp1251(AppDir)));
+        SaveDir = ReadFolder(config, "SaveDir");
         SaveDialog1.initialDir = SaveDir;
-        OpenDir = Cp1251ToQString(config.ReadString(kGlobal, "OpenDir", QStringToCp1251(AppDir)));
+        OpenDir = ReadFolder(config, "OpenDir");
         OpenDialog1.initialDir = OpenDir;
         // 31.-32.
         UpdateFontLabel();
@@ -177,8 +196,8 @@ void TForm1::FormClose()
     config.WriteInteger(kGlobal, "Background", BackgroundColor);
     config.WriteInteger(kGlobal, "Model", e_model->ItemIndex());
     config.WriteInteger(kGlobal, "Sysline", e_sysline->ItemIndex());
-    config.WriteString(kGlobal, "OpenDir", QStringToCp1251(OpenDir));
-    config.WriteString(kGlobal, "SaveDir", QStringToCp1251(SaveDir));
+    config.WriteString(kGlobal, "OpenDir", QStringToCp1251(StorableFolder(OpenDir)));
+    config.WriteString(kGlobal, "SaveDir", QStringToCp1251(StorableFolder(SaveDir)));
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

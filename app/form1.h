@@ -18,6 +18,7 @@
 #include <optional>
 #include <vector>
 
+class IniFile;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -116,6 +117,9 @@ protected:
 
 private:
     void CreateControls();
+    // The remembered folders in config.ini.
+    QString ReadFolder(const IniFile& config, const char* key) const;
+    QString StorableFolder(const QString& folder) const;
     void SetOuterSize(int width, int height);
     // Puts back the font and cut values of the strip in use after a rebuild was refused.
     void RestoreAppliedGlyphSettings();

@@ -173,6 +173,11 @@ std::vector<std::string> IniFile::ReadSections() const
     return names;
 }
 
+bool IniFile::KeyExists(const std::string& section, const std::string& key) const
+{
+    return RawValue(path_, section, key).has_value();
+}
+
 bool IniFile::SectionExists(const std::string& section) const
 {
     return FindSection(LoadLines(path_), section).has_value();

@@ -31,6 +31,8 @@ public:
 
     // Section names in file order, as many as fit a 16,384-byte buffer of zero-terminated names.
     std::vector<std::string> ReadSections() const;
+    // True when the section holds the key, whatever its value.
+    bool KeyExists(const std::string& section, const std::string& key) const;
     bool SectionExists(const std::string& section) const;
 
     // Replaces the value where the key stands, or adds the key at the end of its section, or adds

@@ -2,7 +2,9 @@
 // folder, the phone list, and one running copy per program folder.
 #include "app/form1.h"
 #include "app/single_instance.h"
+#include "platform/cp1251.h"
 #include "platform/errors.h"
+#include "platform/paths.h"
 #include "platform/ini_file.h"
 #include "platform/line_list.h"
 #include "support/scripted_desktop.h"
@@ -10,6 +12,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -241,4 +244,24 @@ TEST(ErrorBox, ExceptionsEscapingHandlersAreShownAndTheLoopGoesOn)
     QCoreApplication::sendEvent(&button, &press);
     QCoreApplication::sendEvent(&button, &release);
     EXPECT_EQ(desktop.errors, QStringList{QStringLiteral("Cannot open file x")});
+}
+
+TEST(StartupFolders, ProgramFolderBeyondCp1251IsUsedAsItIsAndStoredAsItsParent)
+{
+    ScriptedDesktop desktop;
+    AppFolder base{false};
+    const fs::path folder = base / "книги 書";
+    fs::create_directory(folder);
+    for (const char* name : {"sample", "iface.dat"}) fs::copy_file(base / name, folder / name);
+    const QString appDir = FromFsPath(folder) + QDir::separator();
+    {
+        TForm1 form(appDir);
+        EXPECT_EQ(form.SaveDir, appDir);
+        EXPECT_EQ(form.OpenDir, appDir);
+        form.FormClose();
+    }
+    const IniFile config(folder / "config.ini");
+    // "книги 書/" cannot be written in cp1251; its parent, which can, is remembered instead.
+    EXPECT_EQ(Cp1251ToQString(config.ReadString("Global", "SaveDir", "")), base.DirText());
+    EXPECT_EQ(Cp1251ToQString(config.ReadString("Global", "OpenDir", "")), base.DirText());
 }
