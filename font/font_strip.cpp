@@ -57,15 +57,19 @@ FontStripImage RenderFontStrip(const FontSpec& font, ColorValue background, int 
     result.table[1] = 0x01;
 
     const int height = cellHeight - upperCut - lowerCut;
-    const int width = metrics.horizontalAdvance(GlyphString());
+    // The glyph string's width as text is measured without shaping: the sum of its characters'
+    // advances. (Measured as one shaped run, kerning and fractional positions make it narrower,
+    // which would cut the last letters off every book; the reader takes the width of the last
+    // code from the strip's width, so the two must agree.)
     const std::array<int, 256> advances = GlyphAdvances(metrics);
+    long long summed = 0;
+    for (int c = kFirstStripCode; c <= kLastStripCode; ++c) summed += advances[static_cast<size_t>(c)];
+    const int width = static_cast<int>(summed);
 
     const QColor backColor = ColorValueToQColor(background);
     if (width > 0) {
         result.strip = QImage(width, height, QImage::Format_RGB32);
         if (result.strip.isNull()) throw std::bad_alloc();
-        // Where the cells fall short of the measured width no character is drawn; that tail
-        // gets the cells' background rather than whatever the memory held.
         result.strip.fill(backColor);
     }
 

@@ -51,8 +51,8 @@ struct FontStripImage {
 // Renders the strip and its table. Each character's cell is as wide as its GlyphAdvance and as
 // high as the strip, laid from x = 0 at the summed widths; in it the character is drawn in the
 // font's colour with its text cell's top at -upperCut on an opaque `background`, ink outside the
-// cell cut off. Cells past the strip's right edge (the whole string can measure narrower than the
-// sum of its characters) are cut off; their table entries still hold the summed positions.
+// cell cut off. The strip is as wide as all cells together: the glyph string measured without
+// shaping, so every cell is whole and the width of code 255 is the strip's width minus its entry.
 // Cuts that do not fit (CutsFit) are refused with kCutSumMessage as an AppError.
 FontStripImage RenderFontStrip(const FontSpec& font, ColorValue background, int upperCut, int lowerCut);
 
