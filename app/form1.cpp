@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
+#include "app/settings_file.h"
 
 #include "app/pictures.h"
 #include "app/title_field.h"
@@ -27,9 +28,6 @@
 TForm1* Form1 = nullptr;
 
 namespace {
-
-const char* const kFont = "Font";
-const char* const kGlobal = "Global";
 
 // The window as designed: its client area and the colours of the banner and the rules.
 constexpr int kDesignWidth = 535;
@@ -93,13 +91,6 @@ QPixmap Picture(const QImage& image)
 
 } // namespace
 
-QString TForm1::ReadFolder(const IniFile& config, const char* key) const
-{
-    // A missing key means the program folder itself, whatever characters its path holds.
-    if (!config.KeyExists(kGlobal, key)) return AppDir;
-    return Cp1251ToQString(config.ReadString(kGlobal, key, std::string()));
-}
-
 QString TForm1::StorableFolder(const QString& folder) const
 {
     // config.ini is cp1251: a folder it cannot hold is remembered as its nearest parent it can,
@@ -121,47 +112,40 @@ TForm1::TForm1(const QString& appDir, QWidget* parent) : QWidget(parent)
 {
     Form1 = this;
     try {
-        // 1. The window and its controls, wired to their handlers.
+        // The window and its controls, wired to their handlers: from here on a value set in a
+        // control runs its change handler when it differs from the one the control holds.
         CreateControls();
-        // 2.-5.
         FontStrip = QImage();
         PageStart = 1;
         b_p_up->setEnabled(false);
         ShowSysline = true;
-        // 6.-8. The program folder and the sample text.
+        // The program folder and the sample text.
         AppDir = appDir.isEmpty() ? ExecutableDir() : appDir;
         if (!AppDir.endsWith(QDir::separator())) AppDir += QDir::separator();
         PreviewText.clear();
         PreviewText = ReadLineList(ToFsPath(AppDir + QStringLiteral("sample")));
-        // 9.-11. The working folder, emptied of whatever an earlier run left.
+        // The working folder, emptied of whatever an earlier run left.
         zipBaseFolder = AppDir + QStringLiteral("temp");
         CreateFolderChain(ToFsPath(TempDir()));
         ClearFolder(ToFsPath(TempDir()));
-        // 12.-21. Font and background from the settings file.
+        // Font and background from the settings file, then the glyph strip and the phone list.
         BookFont = FontSpec();
-        IniFile config(ToFsPath(AppDir + QStringLiteral("config.ini")));
-        BookFont.name = Cp1251ToQString(config.ReadString(kFont, "Name", "Tahoma"));
-        BookFont.size = config.ReadInteger(kFont, "Size", 8);
-        BookFont.color = config.ReadInteger(kFont, "Color", 0);
-        BookFont.bold = BookFont.italic = BookFont.underline = BookFont.strikeOut = false;
-        if (config.ReadBool(kFont, "Bold", false)) BookFont.bold = true;
-        if (config.ReadBool(kFont, "Italic", false)) BookFont.italic = true;
-        if (config.ReadBool(kFont, "Underline", false)) BookFont.underline = true;
-        BackgroundColor = config.ReadInteger(kGlobal, "Background", 16777215);
-        // 22.-23.
+        const StoredSettings stored =
+            ReadStoredSettings(IniFile(ToFsPath(AppDir + QStringLiteral("config.ini"))), AppDir);
+        BookFont = stored.font;
+        BackgroundColor = stored.background;
         BuildFontStrip();
         LoadProfiles();
-        // 24.-27. Setting a control runs its change handler when the value differs.
-        e_bott_cut->setValue(config.ReadInteger(kGlobal, "BottCut", 0));
-        e_upper_cut->setValue(config.ReadInteger(kGlobal, "UpperCut", 0));
-        e_model->SetItemIndex(config.ReadInteger(kGlobal, "Model", 1));
-        e_sysline->SetItemIndex(config.ReadInteger(kGlobal, "Sysline", 1));
-        // 28.-29. The folders of the file dialogs.
-        SaveDir = ReadFolder(config, "SaveDir");
+        // The remaining controls; each runs its handler only when the stored value differs.
+        e_bott_cut->setValue(stored.bottCut);
+        e_upper_cut->setValue(stored.upperCut);
+        e_model->SetItemIndex(stored.model);
+        e_sysline->SetItemIndex(stored.sysline);
+        // The folders of the file dialogs.
+        SaveDir = stored.saveDir;
         SaveDialog1.initialDir = SaveDir;
-        OpenDir = ReadFolder(config, "OpenDir");
+        OpenDir = stored.openDir;
         OpenDialog1.initialDir = OpenDir;
-        // 31.-32.
         UpdateFontLabel();
         font_dialog = BookFont;
     } catch (...) {
@@ -185,19 +169,19 @@ TForm1::~TForm1()
 void TForm1::FormClose()
 {
     IniFile config(ToFsPath(AppDir + QStringLiteral("config.ini")));
-    config.WriteInteger(kGlobal, "UpperCut", e_upper_cut->value());
-    config.WriteInteger(kGlobal, "BottCut", e_bott_cut->value());
-    config.WriteString(kFont, "Name", QStringToCp1251(BookFont.name));
-    config.WriteInteger(kFont, "Size", BookFont.size);
-    config.WriteBool(kFont, "Bold", BookFont.bold);
-    config.WriteBool(kFont, "Italic", BookFont.italic);
-    config.WriteBool(kFont, "Underline", BookFont.underline);
-    config.WriteInteger(kFont, "Color", BookFont.color);
-    config.WriteInteger(kGlobal, "Background", BackgroundColor);
-    config.WriteInteger(kGlobal, "Model", e_model->ItemIndex());
-    config.WriteInteger(kGlobal, "Sysline", e_sysline->ItemIndex());
-    config.WriteString(kGlobal, "OpenDir", QStringToCp1251(StorableFolder(OpenDir)));
-    config.WriteString(kGlobal, "SaveDir", QStringToCp1251(StorableFolder(SaveDir)));
+    config.WriteInteger(kGlobalSection, "UpperCut", e_upper_cut->value());
+    config.WriteInteger(kGlobalSection, "BottCut", e_bott_cut->value());
+    config.WriteString(kFontSection, "Name", QStringToCp1251(BookFont.name));
+    config.WriteInteger(kFontSection, "Size", BookFont.size);
+    config.WriteBool(kFontSection, "Bold", BookFont.bold);
+    config.WriteBool(kFontSection, "Italic", BookFont.italic);
+    config.WriteBool(kFontSection, "Underline", BookFont.underline);
+    config.WriteInteger(kFontSection, "Color", BookFont.color);
+    config.WriteInteger(kGlobalSection, "Background", BackgroundColor);
+    config.WriteInteger(kGlobalSection, "Model", e_model->ItemIndex());
+    config.WriteInteger(kGlobalSection, "Sysline", e_sysline->ItemIndex());
+    config.WriteString(kGlobalSection, "OpenDir", QStringToCp1251(StorableFolder(OpenDir)));
+    config.WriteString(kGlobalSection, "SaveDir", QStringToCp1251(StorableFolder(SaveDir)));
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

@@ -18,7 +18,6 @@
 #include <optional>
 #include <vector>
 
-class IniFile;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -117,8 +116,7 @@ protected:
 
 private:
     void CreateControls();
-    // The remembered folders in config.ini.
-    QString ReadFolder(const IniFile& config, const char* key) const;
+    // A remembered folder as config.ini can hold it.
     QString StorableFolder(const QString& folder) const;
     void SetOuterSize(int width, int height);
     // Puts back the font and cut values of the strip in use after a rebuild was refused.

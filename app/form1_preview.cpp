@@ -69,17 +69,6 @@ PreviewCaches& CachesOf(TForm1& form)
     return *caches;
 }
 
-// The band's picture: a Windows bitmap file. A missing or unreadable file fails as the file layer
-// does; a file that is no bitmap fails naming it.
-QImage LoadSyslinePicture(const std::filesystem::path& path)
-{
-    const std::string bytes = ReadFileBytes(path);
-    QImage picture;
-    if (!picture.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size()), "BMP"))
-        throw AppError("Bitmap image is not valid: " + PathText(path));
-    return picture;
-}
-
 // Shows the drawing surface in the image control when the paint ends, however it ends.
 class ShowWhenDone {
 public:

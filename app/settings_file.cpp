@@ -21,9 +21,13 @@ StoredSettings ReadStoredSettings(const IniFile& config, const QString& appDir)
     s.upperCut = config.ReadInteger(kGlobalSection, "UpperCut", 0);
     s.model = config.ReadInteger(kGlobalSection, "Model", 1);
     s.sysline = config.ReadInteger(kGlobalSection, "Sysline", 1);
-    const std::string appDirCp1251 = QStringToCp1251(appDir);
-    s.saveDir = Cp1251ToQString(config.ReadString(kGlobalSection, "SaveDir", appDirCp1251));
-    s.openDir = Cp1251ToQString(config.ReadString(kGlobalSection, "OpenDir", appDirCp1251));
+    // A missing folder key means the program folder itself, whatever characters its path holds.
+    auto folder = [&](const char* key) {
+        return config.KeyExists(kGlobalSection, key) ? Cp1251ToQString(config.ReadString(kGlobalSection, key, {}))
+                                                     : appDir;
+    };
+    s.saveDir = folder("SaveDir");
+    s.openDir = folder("OpenDir");
     return s;
 }
 

@@ -25,6 +25,10 @@ std::vector<fs::directory_entry> ListFolder(const fs::path& folder)
 
 void ClearFolder(const fs::path& folder)
 {
+    // A link in place of the folder is not followed either.
+    std::error_code linkCheck;
+    const fs::path self = folder.has_filename() ? folder : folder.parent_path();
+    if (fs::is_symlink(fs::symlink_status(self, linkCheck))) return;
     for (const auto& entry : ListFolder(folder)) {
         std::error_code ec;
         const bool isLink = entry.is_symlink(ec);

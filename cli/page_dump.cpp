@@ -64,20 +64,6 @@ void DumpPages(const PageSetup& setup, std::FILE* out)
         throw AppError("Unable to write to standard output");
 }
 
-namespace {
-
-// The band's picture: a Windows bitmap file.
-QImage LoadSyslinePicture(const std::filesystem::path& path)
-{
-    const std::string bytes = ReadFileBytes(path);
-    QImage picture;
-    if (!picture.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size()), "BMP"))
-        throw AppError("Bitmap image is not valid: " + PathText(path));
-    return picture;
-}
-
-} // namespace
-
 QImage DrawPage(const PageSetup& setup, const PageLayout& page, const BookSettings& settings, int lineHeight,
                 const std::filesystem::path& iface)
 {

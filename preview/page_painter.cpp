@@ -3,6 +3,8 @@
 
 #include "platform/colors.h"
 #include "platform/cp1251.h"
+#include "platform/errors.h"
+#include "platform/files.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -83,4 +85,13 @@ void PaintLines(QImage& surface, const PageLayout& page, const GlyphCells& cells
         painter.fillRect(strip, cells.Style().background);
         cells.DrawLine(painter, 0, y, page.lines[n]);
     }
+}
+
+QImage LoadSyslinePicture(const std::filesystem::path& path)
+{
+    const std::string bytes = ReadFileBytes(path);
+    QImage picture;
+    if (!picture.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size()), "BMP"))
+        throw AppError("Bitmap image is not valid: " + PathText(path));
+    return picture;
 }

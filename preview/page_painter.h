@@ -8,6 +8,7 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <filesystem>
 #include <memory>
 
 class QPainter;
@@ -52,6 +53,10 @@ private:
 // Fills the band of a page (0, bandY)..(width, bandY + 6) with the band's colour and copies
 // `picture` over it at (0, bandY), at its own size.
 void PaintSysline(QImage& surface, int bandY, const QImage& picture);
+
+// The band's picture: a Windows bitmap file. A missing or unreadable file fails as the file layer
+// does; a file that is no bitmap fails naming it.
+QImage LoadSyslinePicture(const std::filesystem::path& path);
 
 // Draws the page's lines: line n on a strip as wide as the surface and one line high, filled
 // with the background colour, at (0, page.LineY(n)).

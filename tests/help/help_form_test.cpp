@@ -103,7 +103,7 @@ TEST_F(HelpFormTest, StoredTextShowsEveryNoteAsWritten)
     for (const QString& text : {
              QStringLiteral("Автором программы-генератора и мидлета является команда Lumira"),
              QStringLiteral("С вопросами, пожеланиями и баг-репортами обращаться на e-mail: lumira@example.org"),
-             QStringLiteral("В качестве основы мидлета были использованы исходные тексты Lumira Lumira generator"),
+             QStringLiteral("В качестве основы мидлета были использованы исходные тексты Lumira www.example.org/lumira"),
              QStringLiteral("Проверить наличие обновлений на сайте (требуется подключение к Интернет)"),
              QStringLiteral("Новости данной версии программы:"),
              QStringLiteral("Исправлена ошибка генератора: не удалялся текст, оставшийся от формирования предыдущей книги."),

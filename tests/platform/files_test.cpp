@@ -91,6 +91,12 @@ TEST(ClearFolder, EmptiesNestedFoldersButKeepsDotFoldersAndNeverFollowsLinks)
     EXPECT_EQ(outside.Read("precious.txt"), "keep");
 
     ClearFolder(dir / "does-not-exist");
+
+    // A link given as the folder itself is not followed, with or without a trailing separator.
+    fs::create_directory_symlink(outside.Path(), dir / "temp-link");
+    ClearFolder(dir / "temp-link");
+    ClearFolder(fs::path((dir / "temp-link").string() + "/"));
+    EXPECT_EQ(outside.Read("precious.txt"), "keep");
 }
 
 TEST(ClearFolder, ListsNamesWithoutRegardToCase)
