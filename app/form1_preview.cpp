@@ -30,8 +30,9 @@ struct FontWidths {
 
 FontWidths MeasureWidths(const FontSpec& font)
 {
-    const QFontMetrics metrics(MakeQFont(font));
-    const std::array<int, 256> advances = GlyphAdvances(metrics);
+    const QFont qfont = MakeQFont(font);
+    const QFontMetrics metrics(qfont);
+    const std::array<int, 256> advances = GlyphAdvances(qfont);
     auto measured = [&](unsigned char c) {
         if (c >= kFirstStripCode) return advances[c];
         if (c == 0) return 0;

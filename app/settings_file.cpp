@@ -6,8 +6,9 @@
 
 #include <algorithm>
 
-StoredSettings ReadStoredSettings(const IniFile& config, const QString& appDir)
+StoredSettings ReadStoredSettings(const IniFile& file, const QString& appDir)
 {
+    const IniView config = file.Snapshot();  // one reading for every key
     StoredSettings s;
     s.font.name = Cp1251ToQString(config.ReadString(kFontSection, "Name", "Tahoma"));
     s.font.size = config.ReadInteger(kFontSection, "Size", 8);

@@ -13,7 +13,7 @@ PageSetup MakePageSetup(std::string text, const BookSettings& settings, int line
 {
     PageSetup setup;
     setup.text = std::move(text);
-    const std::array<int, 256> advances = GlyphAdvances(QFontMetrics(MakeQFont(settings.font)));
+    const std::array<int, 256> advances = GlyphAdvances(MakeQFont(settings.font));
     setup.widths = CharWidthTable::ForLayout([&](unsigned char c) { return advances[c]; });
     const QSize screen = settings.Screen();
     setup.geometry.width = screen.width();

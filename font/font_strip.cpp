@@ -7,6 +7,7 @@
 
 #include <QPainter>
 #include <new>
+#include <vector>
 
 QString GlyphString()
 {
@@ -40,6 +41,21 @@ std::array<int, 256> GlyphAdvances(const QFontMetrics& metrics)
     return widths;
 }
 
+std::array<int, 256> GlyphAdvances(const QFont& font)
+{
+    struct Remembered {
+        QString key;
+        std::array<int, 256> widths;
+    };
+    static std::vector<Remembered> remembered;
+    const QString key = font.key();
+    for (const auto& r : remembered)
+        if (r.key == key) return r.widths;
+    if (remembered.size() >= 8) remembered.erase(remembered.begin());
+    remembered.push_back({key, GlyphAdvances(QFontMetrics(font))});
+    return remembered.back().widths;
+}
+
 bool CutsFit(int textCellHeight, int upperCut, int lowerCut)
 {
     return static_cast<long long>(upperCut) + lowerCut < textCellHeight;
@@ -61,7 +77,7 @@ FontStripImage RenderFontStrip(const FontSpec& font, ColorValue background, int 
     // advances. (Measured as one shaped run, kerning and fractional positions make it narrower,
     // which would cut the last letters off every book; the reader takes the width of the last
     // code from the strip's width, so the two must agree.)
-    const std::array<int, 256> advances = GlyphAdvances(metrics);
+    const std::array<int, 256> advances = GlyphAdvances(qfont);
     long long summed = 0;
     for (int c = kFirstStripCode; c <= kLastStripCode; ++c) summed += advances[static_cast<size_t>(c)];
     const int width = static_cast<int>(summed);

@@ -39,6 +39,9 @@ int TextCellHeight(const QFontMetrics& metrics);
 int GlyphAdvance(const QFontMetrics& metrics, unsigned char cp1251Code);
 // The same for every code at once (index = cp1251 code).
 std::array<int, 256> GlyphAdvances(const QFontMetrics& metrics);
+// The same for a font, remembered for the last few fonts asked: the strip, the preview and the
+// page dump ask for the same font's widths again and again, and each width is a text layout.
+std::array<int, 256> GlyphAdvances(const QFont& font);
 
 // True when a strip cut by these values keeps at least one row of a text cell this high.
 bool CutsFit(int textCellHeight, int upperCut, int lowerCut);

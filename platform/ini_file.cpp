@@ -42,15 +42,20 @@ std::optional<std::string> KeyName(const std::string& line)
     return Trim(std::string_view(line).substr(0, eq));
 }
 
-LineList LoadLines(const fs::path& path)
+std::string LoadText(const fs::path& path)
 {
     std::error_code ec;
     if (!fs::is_regular_file(path, ec)) return {};
     try {
-        return SplitLines(ReadFileBytes(path));
+        return ReadFileBytes(path);
     } catch (const AppError&) {
         return {};
     }
+}
+
+LineList LoadLines(const fs::path& path)
+{
+    return SplitLines(LoadText(path));
 }
 
 struct SectionSpan {
@@ -79,14 +84,17 @@ std::optional<size_t> FindKey(const LineList& lines, const SectionSpan& span, co
     return std::nullopt;
 }
 
-std::optional<std::string> RawValue(const fs::path& path, const std::string& section, const std::string& key)
+} // namespace
+
+IniView::IniView(std::string_view text) : lines_(SplitLines(text)) {}
+
+std::optional<std::string> IniView::RawValue(const std::string& section, const std::string& key) const
 {
-    const LineList lines = LoadLines(path);
-    const auto span = FindSection(lines, section);
+    const auto span = FindSection(lines_, section);
     if (!span) return std::nullopt;
-    const auto at = FindKey(lines, *span, key);
+    const auto at = FindKey(lines_, *span, key);
     if (!at) return std::nullopt;
-    const std::string& line = lines[*at];
+    const std::string& line = lines_[*at];
     std::string value = Trim(std::string_view(line).substr(line.find('=') + 1));
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         value = value.substr(1, value.size() - 2);
@@ -94,14 +102,59 @@ std::optional<std::string> RawValue(const fs::path& path, const std::string& sec
     return value;
 }
 
-} // namespace
+std::string IniView::ReadString(const std::string& section, const std::string& key, const std::string& def) const
+{
+    auto value = RawValue(section, key);
+    return value ? *value : def;
+}
+
+std::int32_t IniView::ReadInteger(const std::string& section, const std::string& key, std::int32_t def) const
+{
+    const auto value = RawValue(section, key);
+    if (!value || value->empty()) return def;
+    return IniFile::ParseInteger(*value).value_or(def);
+}
+
+bool IniView::ReadBool(const std::string& section, const std::string& key, bool def) const
+{
+    return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+std::vector<std::string> IniView::ReadSections() const
+{
+    std::vector<std::string> names;
+    size_t used = 0;
+    for (const auto& line : lines_) {
+        const auto name = SectionName(line);
+        if (!name) continue;
+        // Each name takes its length plus a zero; one more zero ends the list.
+        if (used + name->size() + 1 + 1 > IniFile::kSectionBuffer) break;
+        used += name->size() + 1;
+        names.push_back(*name);
+    }
+    return names;
+}
+
+bool IniView::SectionExists(const std::string& section) const
+{
+    return FindSection(lines_, section).has_value();
+}
+
+bool IniView::KeyExists(const std::string& section, const std::string& key) const
+{
+    return RawValue(section, key).has_value();
+}
 
 IniFile::IniFile(fs::path path) : path_(std::move(path)) {}
 
+IniView IniFile::Snapshot() const
+{
+    return IniView(LoadText(path_));
+}
+
 std::string IniFile::ReadString(const std::string& section, const std::string& key, const std::string& def) const
 {
-    auto value = RawValue(path_, section, key);
-    return value ? *value : def;
+    return Snapshot().ReadString(section, key, def);
 }
 
 std::optional<std::int32_t> IniFile::ParseInteger(const std::string& text)
@@ -148,39 +201,27 @@ std::optional<std::int32_t> IniFile::ParseInteger(const std::string& text)
 
 std::int32_t IniFile::ReadInteger(const std::string& section, const std::string& key, std::int32_t def) const
 {
-    const auto value = RawValue(path_, section, key);
-    if (!value || value->empty()) return def;
-    return ParseInteger(*value).value_or(def);
+    return Snapshot().ReadInteger(section, key, def);
 }
 
 bool IniFile::ReadBool(const std::string& section, const std::string& key, bool def) const
 {
-    return ReadInteger(section, key, def ? 1 : 0) != 0;
+    return Snapshot().ReadBool(section, key, def);
 }
 
 std::vector<std::string> IniFile::ReadSections() const
 {
-    std::vector<std::string> names;
-    size_t used = 0;
-    for (const auto& line : LoadLines(path_)) {
-        const auto name = SectionName(line);
-        if (!name) continue;
-        // Each name takes its length plus a zero; one more zero ends the list.
-        if (used + name->size() + 1 + 1 > kSectionBuffer) break;
-        used += name->size() + 1;
-        names.push_back(*name);
-    }
-    return names;
+    return Snapshot().ReadSections();
 }
 
 bool IniFile::KeyExists(const std::string& section, const std::string& key) const
 {
-    return RawValue(path_, section, key).has_value();
+    return Snapshot().KeyExists(section, key);
 }
 
 bool IniFile::SectionExists(const std::string& section) const
 {
-    return FindSection(LoadLines(path_), section).has_value();
+    return Snapshot().SectionExists(section);
 }
 
 void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value)

@@ -8,7 +8,26 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+// A parsed copy of an INI file's text, read by the same rules as IniFile. For reading many keys of
+// a file that nothing writes meanwhile (a whole profile list) without reading the file each time.
+class IniView {
+public:
+    explicit IniView(std::string_view text);
+
+    std::string ReadString(const std::string& section, const std::string& key, const std::string& def) const;
+    std::int32_t ReadInteger(const std::string& section, const std::string& key, std::int32_t def) const;
+    bool ReadBool(const std::string& section, const std::string& key, bool def) const;
+    std::vector<std::string> ReadSections() const;
+    bool SectionExists(const std::string& section) const;
+    bool KeyExists(const std::string& section, const std::string& key) const;
+
+private:
+    std::optional<std::string> RawValue(const std::string& section, const std::string& key) const;
+    std::vector<std::string> lines_;
+};
 
 class IniFile {
 public:
@@ -42,6 +61,9 @@ public:
     void WriteBool(const std::string& section, const std::string& key, bool value);
     // Removes the section line and every line of the section. Failure: "Unable to write to %s".
     void EraseSection(const std::string& section);
+
+    // The file as it is now, for many reads at once.
+    IniView Snapshot() const;
 
     // The integer rule on its own (used for values read by other means, too).
     static std::optional<std::int32_t> ParseInteger(const std::string& text);

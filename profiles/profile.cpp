@@ -13,7 +13,7 @@ const QStringList& KeyActionTexts()
     return texts;
 }
 
-t_profile ReadProfile(const IniFile& ini, const std::string& section)
+t_profile ReadProfile(const IniView& ini, const std::string& section)
 {
     const t_profile d;
     t_profile p;
@@ -33,9 +33,16 @@ t_profile ReadProfile(const IniFile& ini, const std::string& section)
 
 std::vector<t_profile> ReadProfiles(const IniFile& ini)
 {
+    // One reading of the file for the whole list.
+    const IniView view = ini.Snapshot();
     std::vector<t_profile> profiles;
-    for (const auto& name : ini.ReadSections()) profiles.push_back(ReadProfile(ini, name));
+    for (const auto& name : view.ReadSections()) profiles.push_back(ReadProfile(view, name));
     return profiles;
+}
+
+t_profile ReadProfile(const IniFile& ini, const std::string& section)
+{
+    return ReadProfile(ini.Snapshot(), section);
 }
 
 void WriteProfileKeys(IniFile& ini, const t_profile& p)

@@ -9,6 +9,7 @@
 #include <vector>
 
 class IniFile;
+class IniView;
 
 // The reading actions the phone's direction keys can be bound to, by index.
 enum KeyAction : std::int32_t {
@@ -44,6 +45,7 @@ struct t_profile {
 std::vector<t_profile> ReadProfiles(const IniFile& ini);
 // One section's profile.
 t_profile ReadProfile(const IniFile& ini, const std::string& section);
+t_profile ReadProfile(const IniView& ini, const std::string& section);
 
 // Writes the nine keys the editor owns (Width, Height, LSoft, RSoft, Menu, OnUp, OnDown, OnLeft,
 // OnRight), in that order, into the section named `profile.Name` (an existing section matched

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Start-up benchmark: time from process start to the end of the main window's construction
-# (empty temp, 20 phone profiles, a config.ini), against a bare Qt widget program, both run
-# offscreen the same number of times. Prints the medians and their ratio.
+# Start-up benchmark: time from process start until the main window is built, shown and painted
+# once (empty temp, 20 phone profiles, a config.ini), against a bare Qt widget program that shows
+# a window with a few controls; both run offscreen the same number of times. Prints the medians
+# and their ratio.
 #   bench/app/startup.sh [BUILD_DIR] [RUNS]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"

@@ -1,5 +1,5 @@
 // A bare Qt widget program of the same size class: an application, one window with a few
-// controls, ended as soon as it is built.
+// controls, shown and painted once, then ended.
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -16,5 +16,7 @@ int main(int argc, char** argv)
     new QPushButton(QStringLiteral("OK"), &window);
     new QLabel(QStringLiteral("Label"), &window);
     window.resize(590, 388);
+    window.show();
+    QCoreApplication::processEvents();
     return 0;
 }

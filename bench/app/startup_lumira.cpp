@@ -1,5 +1,5 @@
-// Starts the program's main window in the program folder named on the command line and ends as
-// soon as its construction is complete.
+// Starts the program's main window in the program folder named on the command line, shows and
+// paints it once, then ends: the same as the bare program it is compared with.
 #include "app/form1.h"
 #include "platform/application.h"
 
@@ -14,6 +14,8 @@ int main(int argc, char** argv)
     Application app(argc, argv);
     try {
         TForm1 form(QString::fromLocal8Bit(argv[1]));
+        form.show();
+        QCoreApplication::processEvents();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
