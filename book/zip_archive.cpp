@@ -47,16 +47,6 @@ QString PathQ(const fs::path& p)
 
 // ---- stdio streams for minizip, opened from a std::filesystem::path --------------------------
 
-std::FILE* OpenStream(const fs::path& path, const char* mode)
-{
-#ifdef _WIN32
-    std::wstring wmode(mode, mode + std::char_traits<char>::length(mode));
-    return _wfopen(path.c_str(), wmode.c_str());
-#else
-    return std::fopen(path.c_str(), mode);
-#endif
-}
-
 voidpf ZCALLBACK OpenPath(voidpf, const void* filename, int mode)
 {
     const auto& path = *static_cast<const fs::path*>(filename);
@@ -68,7 +58,7 @@ voidpf ZCALLBACK OpenPath(voidpf, const void* filename, int mode)
     else if (mode & ZLIB_FILEFUNC_MODE_CREATE)
         how = "wb";
     if (!how) return nullptr;
-    std::FILE* f = OpenStream(path, how);
+    std::FILE* f = OpenFileStream(path, how);
     if (f) std::setvbuf(f, nullptr, _IOFBF, 1 << 16);
     return f;
 }

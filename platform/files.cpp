@@ -14,16 +14,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::FILE* OpenNative(const fs::path& path, const char* mode)
-{
-#ifdef _WIN32
-    std::wstring wmode(mode, mode + std::char_traits<char>::length(mode));
-    return _wfopen(path.c_str(), wmode.c_str());
-#else
-    return std::fopen(path.c_str(), mode);
-#endif
-}
-
 bool IsRegularOrMissing(const fs::path& path)
 {
     std::error_code ec;
@@ -33,11 +23,21 @@ bool IsRegularOrMissing(const fs::path& path)
 
 } // namespace
 
+std::FILE* OpenFileStream(const fs::path& path, const char* mode)
+{
+#ifdef _WIN32
+    std::wstring wmode(mode, mode + std::char_traits<char>::length(mode));
+    return _wfopen(path.c_str(), wmode.c_str());
+#else
+    return std::fopen(path.c_str(), mode);
+#endif
+}
+
 InFile::InFile(const fs::path& path) : path_(path)
 {
     std::error_code ec;
     if (fs::is_directory(path, ec)) ThrowCannotOpen(path);
-    file_ = OpenNative(path, "rb");
+    file_ = OpenFileStream(path, "rb");
     if (!file_) ThrowCannotOpen(path);
 }
 
@@ -68,7 +68,7 @@ void InFile::ReadExact(void* buffer, size_t count)
 OutFile::OutFile(const fs::path& path) : path_(path)
 {
     if (IsReadOnlyFile(path) || !IsRegularOrMissing(path)) ThrowCannotCreate(path);
-    file_ = OpenNative(path, "wb");
+    file_ = OpenFileStream(path, "wb");
     if (!file_) ThrowCannotCreate(path);
 }
 
@@ -119,7 +119,7 @@ void WriteFileAtomically(const fs::path& path, std::string_view bytes)
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
     fs::path temp = path;
     temp += ".tmp" + std::to_string(stamp % 1000000007) + "_" + std::to_string(counter++);
-    std::FILE* f = OpenNative(temp, "wb");
+    std::FILE* f = OpenFileStream(temp, "wb");
     if (!f) ThrowUnableToWrite(path);
     bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     ok = std::fflush(f) == 0 && ok;

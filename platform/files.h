@@ -7,6 +7,9 @@
 #include <string>
 #include <string_view>
 
+// fopen for a std::filesystem::path, whatever the platform's native path type.
+std::FILE* OpenFileStream(const std::filesystem::path& path, const char* mode);
+
 // A file opened for reading; closed by the destructor on every path.
 class InFile {
 public:
