@@ -25,7 +25,7 @@ constexpr int kFontDpi = 96;
 int FontPixelSize(int points);
 
 // The QFont of a spec: pixel-sized at 96 DPI, grayscale antialiasing, no subpixel rendering.
-// A face the machine lacks falls back through the font system; the spec keeps its name.
+// A face the machine lacks falls back through the font system; the description keeps its name.
 QFont MakeQFont(const FontSpec& spec);
-// The spec of a QFont, keeping `color` (a QFont carries no colour).
+// The description of a QFont, keeping `color` (a QFont carries no colour).
 FontSpec FontSpecFromQFont(const QFont& font, ColorValue color);
