@@ -12,7 +12,7 @@
 void TForm1::BuildFontStrip()
 {
     const QString fontsFolder = TempDir() + QStringLiteral("fonts");
-    // 1. A folder that cannot be made shows up as the failure to write the first file.
+    // A folder that cannot be made shows up as the failure to write the first file.
     CreateFolderChain(ToFsPath(fontsFolder));
 
     // Cut values whose sum reaches the text height would leave the strip without a row: such a
@@ -24,7 +24,7 @@ void TForm1::BuildFontStrip()
         return;
     }
 
-    // 2.-6. The table and the strip.
+    // The table and the strip.
     FontStripImage rendered = RenderFontStrip(BookFont, BackgroundColor, upperCut, bottCut);
     FontStrip = std::move(rendered.strip);
     GlyphTable = rendered.table;
@@ -32,10 +32,10 @@ void TForm1::BuildFontStrip()
     appliedUpperCut_ = upperCut;
     appliedBottCut_ = bottCut;
 
-    // 7.-8. default.props, then default.png; a failure stops here.
+    // default.props, then default.png; a failure stops here.
     WriteFontFiles(ToFsPath(fontsFolder), GlyphTable, FontStrip);
 
-    // 9.
+    // The preview follows the new glyphs.
     RenderPreview();
 }
 
