@@ -146,6 +146,9 @@ TForm1::TForm1(const QString& appDir, QWidget* parent) : QWidget(parent)
         SaveDialog1.initialDir = SaveDir;
         OpenDir = stored.openDir;
         OpenDialog1.initialDir = OpenDir;
+        // How texts are read.
+        Encoding = stored.encoding;
+        UpdateEncodingButton();
         UpdateFontLabel();
         font_dialog = BookFont;
     } catch (...) {
@@ -182,6 +185,7 @@ void TForm1::FormClose()
     config.WriteInteger(kGlobalSection, "Sysline", e_sysline->ItemIndex());
     config.WriteString(kGlobalSection, "OpenDir", QStringToCp1251(StorableFolder(OpenDir)));
     config.WriteString(kGlobalSection, "SaveDir", QStringToCp1251(StorableFolder(SaveDir)));
+    config.WriteString(kGlobalSection, "Encoding", EncodingKey(Encoding));
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
@@ -301,6 +305,7 @@ void TForm1::CreateControls()
     e_text_button->setFocusPolicy(Qt::NoFocus);
     e_text_button->setGeometry(309 - 20, 1, 19, 19);
     e_text->setTextMargins(0, 0, 20, 0);
+    CreateEncodingButton();
 
     label(QStringLiteral("Профиль"), 8, 124, 54, 21);
     e_model = new ListField(this);

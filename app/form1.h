@@ -1,14 +1,15 @@
 #pragma once
 // The main window: it holds the whole state of the program while it runs. Its handlers are
 // spread over files by subject: form1.cpp (construction, close, destruction, sizing),
-// form1_handlers.cpp (small control handlers), form1_text.cpp (choosing the text),
-// form1_font.cpp (font strip), form1_preview.cpp (preview and paging), form1_book.cpp (Create),
-// form1_profiles.cpp (phone list).
+// form1_handlers.cpp (small control handlers), form1_text.cpp (choosing the text and its
+// encoding), form1_font.cpp (font strip), form1_preview.cpp (preview and paging),
+// form1_book.cpp (Create), form1_profiles.cpp (phone list).
 #include "platform/colors.h"
 #include "platform/controls.h"
 #include "platform/desktop.h"
 #include "platform/font_spec.h"
 #include "platform/line_list.h"
+#include "platform/text_encoding.h"
 #include "profiles/profile.h"
 
 #include <QImage>
@@ -48,11 +49,14 @@ public:
     QString SaveDir;
     std::vector<t_profile> Profiles;
     QString AppDir;
+    TextEncoding Encoding = TextEncoding::Auto;    // how texts are read, as chosen on the text row
+    std::optional<TextEncoding> ResolvedEncoding;  // what the chosen text was read in, once read
 
     // ---- Controls that carry state ----
     QLineEdit* e_caption = nullptr;
     QLineEdit* e_text = nullptr;
     QToolButton* e_text_button = nullptr;  // the browse button of e_text
+    QToolButton* e_text_encoding = nullptr;  // the encoding menu of e_text, left of its browse button
     ListField* e_model = nullptr;
     ListField* e_sysline = nullptr;
     SpinField* e_upper_cut = nullptr;
@@ -102,6 +106,10 @@ public:
     void b_p_downClick();
     void b_p_fireClick();
     void cxButtonEdit1PropertiesButtonClick();
+    // Another encoding chosen on the text row: remembered, and the chosen text's preview re-read.
+    void e_text_encodingChoose(TextEncoding chosen);
+    // Shows the chosen encoding (and, for "Авто", the one found) on the text row.
+    void UpdateEncodingButton();
     void e_captionPropertiesChange();
     void e_modelPropertiesChange();
     void e_upper_cutPropertiesChange();
@@ -116,6 +124,7 @@ protected:
 
 private:
     void CreateControls();
+    void CreateEncodingButton();
     // A remembered folder as config.ini can hold it.
     QString StorableFolder(const QString& folder) const;
     void SetOuterSize(int width, int height);
@@ -128,8 +137,11 @@ private:
     int appliedBottCut_ = 0;
 };
 
-// The beginning of a text file as the preview reads it (at most 2047 bytes, up to a zero byte).
-LineList ReadPreviewText(const std::filesystem::path& file);
+// The beginning of a text file as the preview reads it: the first 2048 bytes, read in `encoding`
+// (Auto detects on the file) and converted to cp1251, all of it but the last byte, up to a zero
+// byte. A cp1251 text is taken as it is. `resolved` receives the encoding read in.
+LineList ReadPreviewText(const std::filesystem::path& file, TextEncoding encoding = TextEncoding::Cp1251,
+                         TextEncoding* resolved = nullptr);
 
 // The main window, set while it is being built and cleared again if that fails.
 extern TForm1* Form1;

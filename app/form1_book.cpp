@@ -2,10 +2,12 @@
 #include "app/form1.h"
 
 #include "book/book_builder.h"
+#include "book/book_text.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "platform/paths.h"
 
+#include <QDir>
 #include <QLineEdit>
 
 void TForm1::b_okClick()
@@ -26,7 +28,6 @@ void TForm1::BuildBookPackage()
     SaveDir = FolderPart(*chosen);
 
     BookRequest request;
-    request.textFile = ToFsPath(e_text->text());
     request.titleCp1251 = QStringToCp1251(e_caption->text());
     request.profile = profile;
     request.background = BackgroundColor;
@@ -35,6 +36,15 @@ void TForm1::BuildBookPackage()
     request.templateArchive = ToFsPath(AppDir + QStringLiteral("velmar.dat"));
     request.jarPath = ToFsPath(*chosen);
 
-    BusyCursor busy;
-    BuildBook(request, BookSettingsRecord);
+    QString notice;
+    {
+        BusyCursor busy;
+        // A text in another encoding is converted into a copy in the system's temporary folder,
+        // outside the working folder whose whole content goes into the package.
+        const BookText text(ToFsPath(e_text->text()), Encoding, ToFsPath(QDir::tempPath()));
+        request.textFile = text.File();
+        BuildBook(request, BookSettingsRecord);
+        notice = text.Notice();
+    }
+    if (!notice.isEmpty()) TheDesktop().ShowMessage(this, notice);
 }

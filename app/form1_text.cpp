@@ -1,11 +1,16 @@
-// Choosing the book's text: path, title, default package name and the preview text.
+// Choosing the book's text: path, title, default package name, the encoding it is read in and
+// the preview text.
 #include "app/form1.h"
 
 #include "app/naming.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 
+#include <QActionGroup>
 #include <QLineEdit>
+#include <QMenu>
+#include <QShortcut>
+#include <QToolButton>
 #include <string>
 
 namespace {
@@ -13,18 +18,118 @@ namespace {
 // The preview reads at most this many bytes of a text and shows all of them but the last.
 constexpr std::uint64_t kPreviewReadLimit = 2048;
 
+// The browse button's share of e_text's right end, and the gap before the encoding button.
+constexpr int kBrowseButtonSpace = 20;
+constexpr int kEncodingButtonGap = 1;
+
+// An encoding as the text row names it: short, as the field has little room.
+QString ShortName(TextEncoding e)
+{
+    return e == TextEncoding::Cp1251 ? QStringLiteral("1251") : EncodingDisplayName(e);
+}
+
+// What the encoding button says: the choice, and for "Авто" what was found in the text.
+QString ButtonText(TextEncoding chosen, std::optional<TextEncoding> resolved)
+{
+    if (chosen != TextEncoding::Auto) return ShortName(chosen);
+    if (!resolved) return EncodingDisplayName(TextEncoding::Auto);
+    return QStringLiteral("%1 (%2)").arg(EncodingDisplayName(TextEncoding::Auto), ShortName(*resolved));
+}
+
+// Reads the chosen text's beginning in the chosen encoding into the preview. A text that cannot
+// be read or converted leaves the preview as it was.
+void ReadChosenText(TForm1& form)
+{
+    form.ResolvedEncoding.reset();
+    TextEncoding resolved = TextEncoding::Auto;
+    try {
+        form.PreviewText = ReadPreviewText(ToFsPath(form.e_text->text()), form.Encoding, &resolved);
+    } catch (...) {
+        if (resolved != TextEncoding::Auto) form.ResolvedEncoding = resolved;
+        form.UpdateEncodingButton();
+        throw;
+    }
+    form.ResolvedEncoding = resolved;
+    form.UpdateEncodingButton();
+    form.RenderPreview();
+}
+
 } // namespace
 
-LineList ReadPreviewText(const std::filesystem::path& file)
+LineList ReadPreviewText(const std::filesystem::path& file, TextEncoding encoding, TextEncoding* resolved)
 {
     InFile in(file);
     const std::uint64_t size = in.Size();
     const size_t length = static_cast<size_t>(std::min(size, kPreviewReadLimit));
     std::string buffer(length, '\0');
     in.ReadExact(buffer.data(), length);
-    if (length <= 1) return {};
+    const TextEncoding e = ResolveEncoding(file, encoding);
+    if (resolved) *resolved = e;
+    // A zero byte is part of a UTF-16 text: the text ends at a zero character of the converted
+    // text, and the last byte dropped is the converted text's.
+    if (e != TextEncoding::Cp1251) buffer = ConvertBytesToCp1251(buffer, e, size > length);
+    if (buffer.size() <= 1) return {};
     // Line splitting ends at the first zero byte.
-    return SplitLines(std::string_view(buffer).substr(0, length - 1));
+    return SplitLines(std::string_view(buffer).substr(0, buffer.size() - 1));
+}
+
+void TForm1::CreateEncodingButton()
+{
+    e_text_encoding = new QToolButton(e_text);
+    e_text_encoding->setObjectName(QStringLiteral("e_text_encoding"));
+    e_text_encoding->setCursor(Qt::ArrowCursor);
+    e_text_encoding->setFocusPolicy(Qt::NoFocus);
+    e_text_encoding->setPopupMode(QToolButton::InstantPopup);
+    e_text_encoding->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    auto* menu = new QMenu(e_text_encoding);
+    auto* group = new QActionGroup(menu);
+    group->setExclusive(true);
+    for (TextEncoding e : AllEncodings()) {
+        QAction* action = menu->addAction(EncodingDisplayName(e));
+        action->setCheckable(true);
+        action->setData(static_cast<int>(e));
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, [this, e] { e_text_encodingChoose(e); });
+    }
+    e_text_encoding->setMenu(menu);
+
+    // As wide as its longest text, so that it never changes size; the path keeps the rest.
+    int width = 0;
+    for (TextEncoding e : AllEncodings()) {
+        e_text_encoding->setText(ButtonText(TextEncoding::Auto, e));
+        width = std::max(width, e_text_encoding->sizeHint().width());
+    }
+    const int height = e_text->height() - 2;
+    e_text_encoding->setGeometry(e_text->width() - kBrowseButtonSpace - kEncodingButtonGap - width, 1, width, height);
+    e_text->setTextMargins(0, 0, kBrowseButtonSpace + kEncodingButtonGap + width, 0);
+
+    // The menu from the keyboard, as a drop-down list opens.
+    auto* open = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Down), e_text, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(open, &QShortcut::activated, e_text_encoding, &QToolButton::showMenu);
+    UpdateEncodingButton();
+}
+
+void TForm1::UpdateEncodingButton()
+{
+    e_text_encoding->setText(ButtonText(Encoding, ResolvedEncoding));
+    QString tip = QStringLiteral("Кодировка текста: %1").arg(EncodingDisplayName(Encoding));
+    if (Encoding == TextEncoding::Auto && ResolvedEncoding)
+        tip += QStringLiteral(", определена %1").arg(EncodingDisplayName(*ResolvedEncoding));
+    tip += QStringLiteral(" (Alt+↓)");
+    e_text_encoding->setToolTip(tip);
+    for (QAction* action : e_text_encoding->menu()->actions())
+        action->setChecked(action->data().toInt() == static_cast<int>(Encoding));
+}
+
+void TForm1::e_text_encodingChoose(TextEncoding chosen)
+{
+    if (chosen == Encoding) return;
+    Encoding = chosen;
+    ResolvedEncoding.reset();
+    UpdateEncodingButton();
+    // Without a text of the user's the sample is shown, which is always cp1251.
+    if (e_text->text().isEmpty()) return;
+    ReadChosenText(*this);
 }
 
 void TForm1::cxButtonEdit1PropertiesButtonClick()
@@ -38,6 +143,5 @@ void TForm1::cxButtonEdit1PropertiesButtonClick()
     SaveDialog1.fileName = SaveDir + TransliterateName(WithJarExtension(name));
     e_caption->setText(SanitizeCaption(WithoutExtension(name)));
     // A file that cannot be opened or read leaves the preview text as it was.
-    PreviewText = ReadPreviewText(ToFsPath(e_text->text()));
-    RenderPreview();
+    ReadChosenText(*this);
 }

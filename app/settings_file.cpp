@@ -29,6 +29,7 @@ StoredSettings ReadStoredSettings(const IniFile& file, const QString& appDir)
     };
     s.saveDir = folder("SaveDir");
     s.openDir = folder("OpenDir");
+    s.encoding = EncodingFromKey(config.ReadString(kGlobalSection, "Encoding", "auto")).value_or(TextEncoding::Auto);
     return s;
 }
 

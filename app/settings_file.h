@@ -1,9 +1,10 @@
 #pragma once
 // The user's settings in config.ini beside the program, as the main window reads them at start:
 // the book's font, the background colour, the two cut values, the remembered positions of the
-// phone and system-line lists, and the last folders of the file dialogs.
+// phone and system-line lists, the last folders of the file dialogs and the texts' encoding.
 #include "platform/colors.h"
 #include "platform/font_spec.h"
+#include "platform/text_encoding.h"
 
 #include <QSize>
 #include <QString>
@@ -27,6 +28,7 @@ struct StoredSettings {
     std::int32_t sysline = 1;              // 0 top, 1 bottom
     QString saveDir;                       // the program folder when absent
     QString openDir;
+    TextEncoding encoding = TextEncoding::Auto;  // "Авто" when absent or not a known name
 };
 
 // Reads every key of config.ini. `appDir` (ending in a separator) is the default of the two

@@ -38,6 +38,15 @@ void ReportFailure(std::FILE* err, const TextSource& text, const std::string& me
     std::fflush(err);
 }
 
+// What the conversion of a text did that the user should know, a line each, naming the text.
+void ReportNotice(std::FILE* err, const TextSource& text, const QString& notice)
+{
+    if (notice.isEmpty()) return;
+    for (const QString& line : notice.split(QLatin1Char('\n')))
+        std::fputs((std::string(kProgramName) + ": " + U8(text.Given()) + ": " + U8(line) + "\n").c_str(), err);
+    std::fflush(err);
+}
+
 // The same file, whether or not the names are spelled alike.
 bool SameFile(const fs::path& a, const fs::path& b)
 {
@@ -126,8 +135,10 @@ BatchReport BuildBooks(const std::vector<TextSource>& texts, const BookSettings&
             CreateFolderChain(work / "fonts");
             WriteFontFiles(work / "fonts", glyphs.table, glyphs.strip);
 
+            // A text in another encoding is converted into a copy beside the working folder.
+            const BookText book = text.BookFile(scratch, settings.encoding);
             BookRequest request;
-            request.textFile = text.BookFile(scratch);
+            request.textFile = book.File();
             request.titleCp1251 = QStringToCp1251(title);
             request.profile = settings.profile ? &*settings.profile : nullptr;
             request.background = settings.background;
@@ -144,6 +155,7 @@ BatchReport BuildBooks(const std::vector<TextSource>& texts, const BookSettings&
             written.insert(fs::absolute(jar).lexically_normal());
             RemoveFolder(work);
             progress.Done();
+            ReportNotice(err, text, book.Notice());
             ++report.built;
         } catch (const Interrupted&) {
             RemoveFolder(work);

@@ -90,5 +90,6 @@ BookSettings ResolveSettings(const StoredSettings& stored, const std::vector<t_p
     }
 
     s.syslineIndex = options.sysline ? *options.sysline : StoredListPosition(stored.sysline, 2);
+    s.encoding = options.encoding ? *options.encoding : stored.encoding;
     return s;
 }

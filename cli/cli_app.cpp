@@ -56,7 +56,8 @@ std::string DescribeSettings(const BookSettings& s)
     if (s.font.italic) text += ", курсив";
     if (s.font.underline) text += ", подчёркнутый";
     text += "; подрезка " + std::to_string(s.upperCut) + "/" + std::to_string(s.bottCut) + "; системная полоса " +
-            (s.syslineIndex == 0 ? "вверху" : s.syslineIndex == 1 ? "внизу" : "не выбрана") + "\n";
+            (s.syslineIndex == 0 ? "вверху" : s.syslineIndex == 1 ? "внизу" : "не выбрана") + "; кодировка " +
+            EncodingDisplayName(s.encoding).toStdString() + "\n";
     return text;
 }
 
@@ -66,7 +67,10 @@ int RunPages(const CliOptions& options, const BookSettings& settings, const Prog
     const TextSource text(options.texts.front());
     try {
         const int lineHeight = RenderFontStrip(settings.font, settings.background, settings.upperCut, settings.bottCut).strip.height();
-        const PageSetup setup = MakePageSetup(text.LayoutString(), settings, lineHeight);
+        QString notice;
+        const PageSetup setup = MakePageSetup(text.LayoutString(settings.encoding, &notice), settings, lineHeight);
+        if (!notice.isEmpty())
+            for (const QString& line : notice.split(QLatin1Char('\n'))) SayError(text.Given().toStdString() + ": " + line.toStdString());
         if (options.dumpPages) DumpPages(setup, stdout);
         if (options.previewPage) {
             std::optional<PageLayout> wanted;

@@ -42,6 +42,14 @@ int ParseSysline(const QString& option, const QString& value)
     throw UsageError("Неверное значение " + Text(option) + " «" + Text(value) + "»: нужно top или bottom.");
 }
 
+TextEncoding ParseEncoding(const QString& option, const QString& value)
+{
+    if (const auto e = EncodingFromKey(value.toStdString())) return *e;
+    std::string known;
+    for (TextEncoding e : AllEncodings()) known += std::string(known.empty() ? "" : ", ") + EncodingKey(e);
+    throw UsageError("Неизвестная кодировка " + Text(option) + " «" + Text(value) + "»: нужна одна из " + known + ".");
+}
+
 QString NonEmpty(const QString& option, const QString& value)
 {
     if (value.isEmpty()) throw UsageError("Пустое значение " + Text(option) + ".");
@@ -66,6 +74,7 @@ CliOptions ParseOptions(const QStringList& arguments)
         {QStringLiteral("--upper-cut"), [&](auto& k, auto& v) { o.upperCut = ParseNumber(k, v, 0, 1000); }},
         {QStringLiteral("--bottom-cut"), [&](auto& k, auto& v) { o.bottomCut = ParseNumber(k, v, 0, 1000); }},
         {QStringLiteral("--sysline"), [&](auto& k, auto& v) { o.sysline = ParseSysline(k, v); }},
+        {QStringLiteral("--encoding"), [&](auto& k, auto& v) { o.encoding = ParseEncoding(k, v); }},
         {QStringLiteral("--out"), [&](auto& k, auto& v) { o.out = NonEmpty(k, v); }},
         {QStringLiteral("--out-dir"), [&](auto& k, auto& v) { o.outDir = NonEmpty(k, v); }},
         {QStringLiteral("--preview"), [&](auto& k, auto& v) { o.previewPage = ParseNumber(k, v, 1, 2147483647); }},
@@ -137,9 +146,15 @@ CliOptions ParseOptions(const QStringList& arguments)
 std::string HelpText()
 {
     return R"(Использование: lumira-cli [ключи] ТЕКСТ...
-Создаёт из текстов в кодировке cp1251 книги для телефонов с Java ME (MIDP 2.0): для каждого
-текста пакет .jar и описатель .jad рядом с ним. Настройки по умолчанию — те же, что у окна
-программы: config.ini и profiles.ini в папке программы.
+Создаёт из текстов книги для телефонов с Java ME (MIDP 2.0): для каждого текста пакет .jar и
+описатель .jad рядом с ним. Настройки по умолчанию — те же, что у окна программы: config.ini и
+profiles.ini в папке программы.
+
+Текст:
+  --encoding КОДИРОВКА    кодировка текстов: auto (определить по началу текста), cp1251,
+                          utf-8, utf-16, koi8-r или cp866; по умолчанию — выбранная в окне,
+                          иначе auto. Книга всегда в cp1251: символ, которого в ней нет,
+                          становится «?», и их число сообщается для каждого текста
 
 Книга:
   --title НАЗВАНИЕ        название книги (по умолчанию — имя файла без расширения; только

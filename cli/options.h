@@ -1,6 +1,8 @@
 #pragma once
 // The command line of lumira-cli: what the user asked for, checked for form only (files,
 // profiles and settings are looked at later).
+#include "platform/text_encoding.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -49,6 +51,7 @@ struct CliOptions {
     std::optional<int> upperCut;
     std::optional<int> bottomCut;
     std::optional<int> sysline;      // 0 top, 1 bottom
+    std::optional<TextEncoding> encoding;  // how the texts are read
     std::optional<QString> out;      // the package of the one text
     std::optional<QString> outDir;   // the folder of every package
 

@@ -18,12 +18,24 @@ QString TextSource::FileName() const
     return FileNamePart(path_);
 }
 
-std::filesystem::path TextSource::BookFile(const std::filesystem::path&) const
+BookText TextSource::BookFile(const std::filesystem::path& scratch, TextEncoding encoding) const
 {
-    return ToFsPath(path_);
+    return BookText(ToFsPath(path_), encoding, scratch);
 }
 
-std::string TextSource::LayoutString() const
+std::string TextSource::LayoutString(TextEncoding encoding, QString* notice) const
 {
-    return PreviewString(SplitLines(ReadFileBytes(ToFsPath(path_))));
+    std::string bytes = ReadFileBytes(ToFsPath(path_));
+    const TextEncoding resolved = encoding == TextEncoding::Auto
+                                      ? DetectEncoding(std::string_view(bytes).substr(0, kDetectionLimit),
+                                                       bytes.size() > kDetectionLimit)
+                                      : encoding;
+    if (notice) notice->clear();
+    if (resolved != TextEncoding::Cp1251) {
+        // "Авто" goes on as such, so that a text broken past its beginning falls back as a book's does.
+        ConversionReport report;
+        bytes = ConvertBytesToCp1251(bytes, encoding, false, &report);
+        if (notice) *notice = ConversionNotice(resolved, report);
+    }
+    return PreviewString(SplitLines(bytes));
 }

@@ -1,7 +1,10 @@
 #pragma once
-// A text named on the command line, and the two ways it is read: whole and unchanged by the
-// book builder, and as a list of lines by the page layout. Every reading of a text goes
-// through here.
+// A text named on the command line, and the two ways it is read: whole by the book builder, and
+// as a list of lines by the page layout, both in cp1251 converted from the text's encoding.
+// Every reading of a text goes through here.
+#include "book/book_text.h"
+#include "platform/text_encoding.h"
+
 #include <QString>
 #include <filesystem>
 #include <string>
@@ -18,13 +21,15 @@ public:
     // The file name without its folder.
     QString FileName() const;
 
-    // The cp1251 file the book is made from, copied into the package byte for byte. `scratch` is
-    // a private folder the caller removes afterwards.
-    std::filesystem::path BookFile(const std::filesystem::path& scratch) const;
+    // The cp1251 text the book is made from, read in `encoding`: the file itself when it is
+    // cp1251, else a converted copy in `scratch`, a private folder outside the book's working
+    // folder, removed when the result goes.
+    BookText BookFile(const std::filesystem::path& scratch, TextEncoding encoding) const;
 
-    // The whole text as the page layout reads it: split into lines, every line followed by
-    // CR LF, ending early at a zero byte; never shortened.
-    std::string LayoutString() const;
+    // The whole text as the page layout reads it: converted to cp1251 from `encoding`, split
+    // into lines, every line followed by CR LF, ending early at a zero byte; never shortened.
+    // `notice` receives what the user should be told of the conversion (see ConversionNotice).
+    std::string LayoutString(TextEncoding encoding, QString* notice = nullptr) const;
 
 private:
     QString given_;

@@ -374,13 +374,23 @@ std::string ConvertBytesToCp1251(std::string_view bytes, TextEncoding encoding, 
 {
     ConversionReport local;
     ConversionReport& r = report ? *report : local;
-    r = ConversionReport{};
-    if (encoding == TextEncoding::Auto) encoding = DetectEncoding(bytes.substr(0, kDetectionLimit), truncated || bytes.size() > kDetectionLimit);
-    Converter converter(encoding, r);
-    std::string out = converter.Feed(bytes);
-    converter.Finish(truncated);
-    r.bytesWritten = out.size();
-    return out;
+    const bool automatic = encoding == TextEncoding::Auto;
+    if (automatic) encoding = DetectEncoding(bytes.substr(0, kDetectionLimit), truncated || bytes.size() > kDetectionLimit);
+    auto convert = [&](TextEncoding e) {
+        r = ConversionReport{};
+        Converter converter(e, r);
+        std::string out = converter.Feed(bytes);
+        converter.Finish(truncated);
+        r.bytesWritten = out.size();
+        return out;
+    };
+    if (!automatic || encoding != TextEncoding::Utf8) return convert(encoding);
+    try {
+        return convert(encoding);
+    } catch (const AppError&) {
+        // As for a file: taken for UTF-8 by its beginning but broken further on.
+        return convert(BestSingleByte(bytes.substr(0, kDetectionLimit)));
+    }
 }
 
 ConversionReport ConvertFileToCp1251(const fs::path& source, TextEncoding encoding, const fs::path& target)

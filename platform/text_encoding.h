@@ -57,7 +57,8 @@ struct ConversionReport {
 ConversionReport ConvertFileToCp1251(const std::filesystem::path& source, TextEncoding encoding,
                                      const std::filesystem::path& target);
 
-// The same for bytes already in memory (the preview's beginning of a text). An incomplete
-// sequence at the very end is dropped when `truncated`, as a cut-off beginning may end inside one.
+// The same for bytes already in memory (the preview's beginning of a text, or a whole text laid
+// out in pages), Auto falling back in the same way. An incomplete sequence at the very end is
+// dropped when `truncated`, as a cut-off beginning may end inside one.
 std::string ConvertBytesToCp1251(std::string_view bytes, TextEncoding encoding, bool truncated = false,
                                  ConversionReport* report = nullptr);

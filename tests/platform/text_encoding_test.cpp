@@ -142,6 +142,9 @@ TEST(EncodingConversion, BrokenUtf8IsRefusedWithItsPositionUnlessAutoFallsBack)
     const auto report = ConvertFileToCp1251(dir / "late", TextEncoding::Auto, dir / "late.out");
     EXPECT_NE(report.encoding, TextEncoding::Utf8);
     EXPECT_EQ(dir.Read("late.out").size(), late.size());
+    // A text in memory falls back alike, to the same bytes.
+    EXPECT_EQ(ConvertBytesToCp1251(late, TextEncoding::Auto), dir.Read("late.out"));
+    EXPECT_THROW(ConvertBytesToCp1251(late, TextEncoding::Utf8), AppError);
 }
 
 TEST(EncodingConversion, BeginningsCutInsideACharacterAreAccepted)

@@ -1,0 +1,67 @@
+#include "book/book_text.h"
+
+#include "platform/errors.h"
+#include "platform/paths.h"
+
+#include <QTemporaryFile>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Reserves a file name of its own in `folder` (created empty, left in place).
+fs::path ReserveCopyName(const fs::path& folder)
+{
+    QTemporaryFile file(FromFsPath(folder / "lumira-text-XXXXXX.txt"));
+    file.setAutoRemove(false);
+    if (!file.open()) ThrowCannotCreate(folder / "lumira-text.txt");
+    const fs::path name = ToFsPath(file.fileName());
+    file.close();
+    return name;
+}
+
+} // namespace
+
+BookText::BookText(const fs::path& source, TextEncoding chosen, const fs::path& copyFolder)
+{
+    const TextEncoding resolved = ResolveEncoding(source, chosen);
+    if (resolved == TextEncoding::Cp1251) {
+        file_ = source;
+        report_.encoding = TextEncoding::Cp1251;
+        return;
+    }
+    copy_ = ReserveCopyName(copyFolder);
+    try {
+        // "Авто" is passed on as such, so that a text broken past its beginning falls back.
+        report_ = ConvertFileToCp1251(source, chosen == TextEncoding::Auto ? chosen : resolved, copy_);
+    } catch (...) {
+        std::error_code ec;
+        fs::remove(copy_, ec);
+        throw;
+    }
+    fellBack_ = report_.encoding != resolved;
+    file_ = copy_;
+}
+
+BookText::~BookText()
+{
+    if (copy_.empty()) return;
+    std::error_code ec;
+    fs::remove(copy_, ec);
+}
+
+QString BookText::Notice() const
+{
+    return ConversionNotice(fellBack_ ? TextEncoding::Utf8 : report_.encoding, report_);
+}
+
+QString ConversionNotice(TextEncoding resolved, const ConversionReport& report)
+{
+    QStringList parts;
+    if (report.encoding != resolved)
+        parts << QStringLiteral("Текст не целиком в кодировке %1 и прочитан как %2.")
+                     .arg(EncodingDisplayName(resolved), EncodingDisplayName(report.encoding));
+    if (report.replaced > 0) parts << report.Summary();
+    return parts.join(QLatin1Char('\n'));
+}

@@ -1,0 +1,44 @@
+#pragma once
+// The text a book is made from. A cp1251 text is used where it lies, byte for byte; a text in
+// another encoding is converted into a working copy of cp1251 that lasts as long as this object,
+// so that the record's size and the pieces come from the converted text.
+#include "platform/text_encoding.h"
+
+#include <QString>
+#include <filesystem>
+
+class BookText {
+public:
+    // Reads `source` in `chosen` (Auto detects). A converted copy is made in `copyFolder` under a
+    // name of its own; that folder must not be the one the book is assembled in, whose whole
+    // content goes into the package. A text not valid in the chosen encoding is refused with a
+    // message naming the byte position, and nothing of the copy is left.
+    BookText(const std::filesystem::path& source, TextEncoding chosen, const std::filesystem::path& copyFolder);
+    ~BookText();
+    BookText(const BookText&) = delete;
+    BookText& operator=(const BookText&) = delete;
+
+    // The cp1251 file to build the book from: the source itself or the copy.
+    const std::filesystem::path& File() const { return file_; }
+    // True when a converted copy was made.
+    bool Converted() const { return !copy_.empty(); }
+    // The encoding the text was read in.
+    TextEncoding Encoding() const { return report_.encoding; }
+    const ConversionReport& Report() const { return report_; }
+    // True when "Авто" took the text for UTF-8 by its beginning, found it broken further on and
+    // read it as a single-byte text instead.
+    bool FellBack() const { return fellBack_; }
+    // What the user should be told once the book is made; see ConversionNotice.
+    QString Notice() const;
+
+private:
+    std::filesystem::path file_;
+    std::filesystem::path copy_;
+    ConversionReport report_;
+    bool fellBack_ = false;
+};
+
+// What the user should be told after a text taken for `resolved` was converted: that "Авто" fell
+// back from UTF-8 to a single-byte encoding, and how many characters became "?"; empty when
+// there is nothing to tell.
+QString ConversionNotice(TextEncoding resolved, const ConversionReport& report);
