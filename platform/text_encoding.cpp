@@ -7,6 +7,7 @@
 #include <QStringDecoder>
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -143,20 +144,58 @@ Bom BomOf(std::string_view head)
                        .toStdString());
 }
 
-// Turns decoded text into cp1251, counting what cp1251 cannot hold, and keeping line and column.
+// cp1251 bytes of the code points below U+2200 (every one cp1251 has lies there), -1 where it
+// has none; looked up once per character, so kept at hand rather than asked of the code page.
+constexpr char32_t kCp1251TableSize = 0x2200;
+
+const std::array<std::int16_t, kCp1251TableSize>& Cp1251Table()
+{
+    static const auto table = [] {
+        std::array<std::int16_t, kCp1251TableSize> t{};
+        for (char32_t u = 0; u < kCp1251TableSize; ++u) t[u] = static_cast<std::int16_t>(UnicodeToCp1251(u));
+        return t;
+    }();
+    return table;
+}
+
+// Writes code points as cp1251, one byte each, "?" for what cp1251 cannot hold, and keeps the
+// count and the first of those with its line and column. Lines are counted over the bytes
+// written only until the first replacement, and only when it comes or a piece ends: as every
+// character is one byte, the bytes tell the position. The output pointer goes in and out by
+// value, so that callers keep it in a register.
 class Cp1251Sink {
 public:
     explicit Cp1251Sink(ConversionReport& report) : report_(report) {}
 
-    void Append(const QString& text, std::string& out)
+    // A new piece of output starts at `start`.
+    void Begin(const char* start) { scanned_ = start; }
+
+    static char* Put(const std::int16_t* table, char32_t u, char* dst, Cp1251Sink& sink)
     {
-        out.reserve(out.size() + static_cast<size_t>(text.size()));
+        const int b = u < kCp1251TableSize ? table[u] : -1;
+        if (b < 0) return sink.Replace(u, dst);
+        *dst = static_cast<char>(b);
+        return dst + 1;
+    }
+
+    // The piece ends at `end`.
+    void End(const char* end)
+    {
+        if (report_.replaced == 0) Scan(end);
+    }
+
+    // Writes a decoded text (UTF-16 code units, pairs joined; a high surrogate at the end waits
+    // for the next piece). `dst` must have room for one byte per code unit, and one more.
+    char* Append(const QString& text, char* dst)
+    {
+        const std::int16_t* const table = Cp1251Table().data();
         const char16_t* p = reinterpret_cast<const char16_t*>(text.utf16());
         const qsizetype n = text.size();
         for (qsizetype i = 0; i < n; ++i) {
             char32_t u = p[i];
             if (pendingHigh_) {
                 if (u >= 0xDC00 && u <= 0xDFFF) u = 0x10000 + ((pendingHigh_ - 0xD800) << 10) + (u - 0xDC00);
+                else dst = Put(table, pendingHigh_, dst, *this);  // a lone high surrogate, then this unit
                 pendingHigh_ = 0;
             } else if (u >= 0xD800 && u <= 0xDBFF) {
                 if (i + 1 < n) {
@@ -170,44 +209,148 @@ public:
                     continue;
                 }
             }
-            Put(u, out);
+            dst = Put(table, u, dst, *this);
         }
+        return dst;
     }
 
 private:
-    void Put(char32_t u, std::string& out)
+    char* Replace(char32_t u, char* dst)
     {
-        ++column_;
-        const int b = UnicodeToCp1251(u);
-        if (b >= 0) {
-            out += static_cast<char>(b);
-        } else {
-            out += '?';
-            if (report_.replaced++ == 0) {
-                report_.firstReplaced = u;
-                report_.firstLine = line_;
-                report_.firstColumn = column_;
-            }
+        if (report_.replaced++ == 0) {
+            Scan(dst);
+            report_.firstReplaced = u;
+            report_.firstLine = line_;
+            report_.firstColumn = column_ + 1;
         }
-        if (u == '\n' || (u == '\r')) {
-            if (!(u == '\n' && lastWasCr_)) ++line_;
-            column_ = 0;
+        *dst = '?';
+        return dst + 1;
+    }
+
+    // Counts the lines and the column over the bytes written since the last count, up to `end`.
+    // CR LF, a lone CR and a lone LF each end a line.
+    void Scan(const char* end)
+    {
+        const char* begin = scanned_;
+        if (begin >= end) return;
+        const char* lineStart = nullptr;  // just after the last break seen in this stretch
+        std::uint64_t lines = 0;
+        for (const char* p = begin; p < end; ++p) {
+            const char c = *p;
+            if (static_cast<unsigned char>(c) > '\r') continue;
+            if (c != '\n' && c != '\r') continue;
+            const bool afterCr = p > begin ? p[-1] == '\r' : lastWasCr_;
+            if (!(c == '\n' && afterCr)) ++lines;
+            lineStart = p + 1;
         }
-        lastWasCr_ = u == '\r';
+        line_ += lines;
+        column_ = lineStart ? static_cast<std::uint64_t>(end - lineStart) : column_ + static_cast<std::uint64_t>(end - begin);
+        lastWasCr_ = end[-1] == '\r';
+        scanned_ = end;
     }
 
     ConversionReport& report_;
+    const char* scanned_ = nullptr;
     std::uint64_t line_ = 1;
     std::uint64_t column_ = 0;
     bool lastWasCr_ = false;
     char32_t pendingHigh_ = 0;
 };
 
+// UTF-8 checked and decoded straight into cp1251, strictly as Utf8Checker checks it; a sequence
+// cut at a piece's end is finished by the next piece.
+class Utf8Decoder {
+public:
+    explicit Utf8Decoder(Cp1251Sink& sink) : sink_(sink) {}
+
+    // Converts a piece into `dst`, which must have room for one byte per byte of `bytes`, and one
+    // more; returns the end of what was written. `bad` receives the 1-based position (counted
+    // from the first piece on) of the first byte of a broken sequence, or 0.
+    char* Feed(std::string_view bytes, char* dst, std::uint64_t& bad)
+    {
+        // The state in locals: the bytes written could otherwise be taken to change it.
+        const std::int16_t* const table = Cp1251Table().data();
+        const auto* const begin = reinterpret_cast<const unsigned char*>(bytes.data());
+        const auto* const end = begin + bytes.size();
+        const auto* p = begin;
+        int need = need_;
+        char32_t cp = cp_;
+        char32_t min = min_;
+        bad = 0;
+        while (p < end) {
+            if (need == 0) {
+                // Plain ASCII eight bytes at a time.
+                while (end - p >= 8) {
+                    std::uint64_t word;
+                    std::memcpy(&word, p, 8);
+                    if (word & 0x8080808080808080ull) break;
+                    std::memcpy(dst, p, 8);
+                    p += 8;
+                    dst += 8;
+                }
+                // ASCII and whole two-byte sequences (Cyrillic among them, always valid with
+                // such a lead) that cp1251 has, mixed as words and blanks are; anything else is
+                // left to the steps below.
+                while (end - p >= 2) {
+                    const unsigned c = p[0];
+                    const unsigned t = p[1];
+                    const bool ascii = c < 0x80;
+                    const bool pair = c - 0xC2u <= 0xDFu - 0xC2u && (t & 0xC0u) == 0x80u;
+                    const int mapped = table[(c & 0x1Fu) << 6 | (t & 0x3Fu)];
+                    const int b = ascii ? static_cast<int>(c) : mapped;
+                    if (!(ascii || pair) || b < 0) break;
+                    *dst++ = static_cast<char>(b);
+                    p += 1 + static_cast<int>(pair);
+                }
+                if (p == end) break;
+                const unsigned char c = *p++;
+                if (c < 0x80) {
+                    *dst++ = static_cast<char>(c);
+                    continue;
+                }
+                if (c >= 0xC2 && c <= 0xDF && p < end && (*p & 0xC0) == 0x80) {
+                    dst = Cp1251Sink::Put(table, static_cast<char32_t>((c & 0x1F) << 6 | (*p++ & 0x3F)), dst, sink_);
+                    continue;
+                }
+                start_ = position_ + static_cast<std::uint64_t>(p - begin);
+                if (c >= 0xC2 && c <= 0xDF) { need = 1; min = 0x80; cp = c & 0x1F; }
+                else if (c >= 0xE0 && c <= 0xEF) { need = 2; min = 0x800; cp = c & 0x0F; }
+                else if (c >= 0xF0 && c <= 0xF4) { need = 3; min = 0x10000; cp = c & 0x07; }
+                else { bad = start_; break; }
+            } else {
+                const unsigned char c = *p++;
+                if ((c & 0xC0) != 0x80) { bad = start_; break; }
+                cp = cp << 6 | (c & 0x3F);
+                if (--need == 0) {
+                    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) { bad = start_; break; }
+                    dst = Cp1251Sink::Put(table, cp, dst, sink_);
+                }
+            }
+        }
+        need_ = need;
+        cp_ = cp;
+        min_ = min;
+        position_ += bytes.size();
+        return dst;
+    }
+
+    // At the end of the text: an unfinished sequence is broken unless the text was cut off.
+    std::uint64_t Finish(bool truncated) const { return need_ != 0 && !truncated ? start_ : 0; }
+
+private:
+    Cp1251Sink& sink_;
+    std::uint64_t position_ = 0;
+    std::uint64_t start_ = 0;
+    int need_ = 0;
+    char32_t cp_ = 0;
+    char32_t min_ = 0;
+};
+
 // One streaming conversion in a known encoding (never Auto).
 class Converter {
 public:
     Converter(TextEncoding e, ConversionReport& report)
-        : encoding_(e), sink_(report),
+        : encoding_(e), sink_(report), utf8_(sink_),
           decoder_(NameOf(e).qtName)
     {
         report.encoding = e;
@@ -216,7 +359,6 @@ public:
     // Converts the next piece of the text; the first piece may start with a byte-order mark.
     std::string Feed(std::string_view bytes)
     {
-        std::string out;
         if (first_) {
             first_ = false;
             const Bom bom = BomOf(bytes);
@@ -234,63 +376,43 @@ public:
                 }
             }
         }
+        if (encoding_ == TextEncoding::Cp1251) return std::string(bytes);
+        std::string out;
         if (encoding_ == TextEncoding::Utf8) {
-            if (const auto bad = checker_.Feed(bytes)) ThrowInvalid(encoding_, bad + offset_);
-            sink_.Append(DecodeUtf8Whole(bytes), out);
-            return out;
-        }
-        if (encoding_ == TextEncoding::Cp1251) {
-            out.append(bytes);
+            out.resize(bytes.size() + 1);
+            sink_.Begin(out.data());
+            std::uint64_t bad = 0;
+            char* const dst = utf8_.Feed(bytes, out.data(), bad);
+            if (bad) ThrowInvalid(encoding_, bad + offset_);
+            sink_.End(dst);
+            out.resize(static_cast<size_t>(dst - out.data()));
             return out;
         }
         const QString text = decoder_.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
         if (encoding_ == TextEncoding::Utf16 && decoder_.hasError()) ThrowInvalid(encoding_, consumed_ + 1 + offset_);
         consumed_ += bytes.size();
-        sink_.Append(text, out);
+        out.resize(static_cast<size_t>(text.size()) + 1);
+        sink_.Begin(out.data());
+        char* const dst = sink_.Append(text, out.data());
+        sink_.End(dst);
+        out.resize(static_cast<size_t>(dst - out.data()));
         return out;
     }
 
-    // The end of the text: whatever is still pending.
     // The end of the text: a sequence left unfinished is an error unless the text was cut off.
     void Finish(bool truncated)
     {
         if (encoding_ == TextEncoding::Utf8) {
-            if (const auto bad = checker_.Finish(truncated)) ThrowInvalid(encoding_, bad + offset_);
+            if (const auto bad = utf8_.Finish(truncated)) ThrowInvalid(encoding_, bad + offset_);
         }
         if (encoding_ == TextEncoding::Utf16 && !truncated && consumed_ % 2 != 0) ThrowInvalid(encoding_, consumed_ + offset_);
     }
 
 private:
-    // Decodes the complete sequences of a piece; a sequence cut at the piece's end waits for the
-    // next piece.
-    QString DecodeUtf8Whole(std::string_view bytes)
-    {
-        std::string joined;
-        if (!carry_.empty()) {
-            joined = carry_ + std::string(bytes);
-            carry_.clear();
-            bytes = joined;
-        }
-        size_t keep = 0;
-        for (size_t i = bytes.size(); i > 0 && i + 4 > bytes.size(); --i) {
-            const auto c = static_cast<unsigned char>(bytes[i - 1]);
-            if ((c & 0xC0) == 0x80) continue;
-            if (c >= 0xC0) {
-                const size_t len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
-                if (bytes.size() - (i - 1) < len) keep = bytes.size() - (i - 1);
-            }
-            break;
-        }
-        carry_ = std::string(bytes.substr(bytes.size() - keep));
-        const std::string_view now = bytes.substr(0, bytes.size() - keep);
-        return QString::fromUtf8(now.data(), static_cast<qsizetype>(now.size()));
-    }
-
     TextEncoding encoding_;
     Cp1251Sink sink_;
+    Utf8Decoder utf8_;
     QStringDecoder decoder_;
-    Utf8Checker checker_;
-    std::string carry_;
     std::uint64_t consumed_ = 0;
     std::uint64_t offset_ = 0;
     bool first_ = true;

@@ -116,6 +116,17 @@ TEST(EncodingConversion, CharactersOutsideCp1251BecomeQuestionMarksAndAreCounted
     EXPECT_EQ(report.firstColumn, 5u);
     EXPECT_TRUE(report.Summary().contains(QStringLiteral("4")));
     EXPECT_TRUE(report.Summary().contains(QStringLiteral("漢")));
+
+    // Lines are counted across the 64 KiB reads, a CR LF split by them counting once.
+    for (const char* name : {"UTF-8", "UTF-16LE"}) {
+        const bool utf8 = name == std::string("UTF-8");
+        const QString text = QString(65535, QLatin1Char('a')) + QStringLiteral("\r\n\nb\rx漢\n");
+        dir.Write("far", std::string(utf8 ? "" : "\xFF\xFE") + Encode(text, name));
+        const auto far = ConvertFileToCp1251(dir / "far", utf8 ? TextEncoding::Utf8 : TextEncoding::Utf16, dir / "far.out");
+        EXPECT_EQ(far.replaced, 1u) << name;
+        EXPECT_EQ(far.firstLine, 4u) << name;
+        EXPECT_EQ(far.firstColumn, 2u) << name;
+    }
 }
 
 TEST(EncodingConversion, BrokenUtf8IsRefusedWithItsPositionUnlessAutoFallsBack)
