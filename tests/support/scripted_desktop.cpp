@@ -6,9 +6,10 @@ template <typename T>
 std::optional<T> Take(std::deque<std::optional<T>>& queue)
 {
     if (queue.empty()) return std::nullopt;
-    auto answer = queue.front();
+    const std::optional<T> answer = queue.front();
     queue.pop_front();
-    return answer;
+    if (!answer) return std::nullopt;
+    return T(*answer);
 }
 
 } // namespace
