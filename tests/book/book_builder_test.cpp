@@ -6,6 +6,7 @@
 #include "platform/files.h"
 #include "platform/line_list.h"
 #include "support/temp_dir.h"
+#include "support/text_checks.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -15,21 +16,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return {};
-}
-
-bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
 
 // A text whose every byte tells its position, so a shifted or repeated piece shows.
 std::string TextOfSize(size_t size)

@@ -8,6 +8,7 @@
 #include "platform/paths.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_dir.h"
+#include "support/text_checks.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -17,16 +18,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return {};
-}
 
 // Every file below a folder with its bytes.
 std::map<std::string, std::string> Snapshot(const fs::path& folder)

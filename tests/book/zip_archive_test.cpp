@@ -4,6 +4,7 @@
 #include "book/zip_test_util.h"
 #include "platform/files.h"
 #include "support/temp_dir.h"
+#include "support/text_checks.h"
 
 #include <chrono>
 #include <ctime>
@@ -12,21 +13,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
-
-std::string ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return {};
-}
 
 std::vector<std::string> TreeOf(const fs::path& folder)
 {

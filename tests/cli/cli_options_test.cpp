@@ -4,6 +4,7 @@
 
 #include "font/font_strip.h"
 #include "platform/paths.h"
+#include "support/text_checks.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -11,11 +12,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
 
 } // namespace
 
