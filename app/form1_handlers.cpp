@@ -8,9 +8,6 @@
 
 namespace {
 
-// The screen shown when no profile is chosen or the profile leaves a dimension at 0.
-constexpr int kDefaultScreenWidth = 176;
-constexpr int kDefaultScreenHeight = 220;
 // The window's outer size around the preview: its right margin, bottom margin and least height.
 constexpr int kPreviewRightMargin = 18;
 constexpr int kPreviewBottomMargin = 100;
@@ -58,12 +55,9 @@ void TForm1::e_captionPropertiesChange()
 
 void TForm1::e_modelPropertiesChange()
 {
-    int w = kDefaultScreenWidth;
-    int h = kDefaultScreenHeight;
-    if (const t_profile* p = SelectedProfile()) {
-        w = p->Width != 0 ? p->Width : kDefaultScreenWidth;
-        h = p->Height != 0 ? p->Height : kDefaultScreenHeight;
-    }
+    const ScreenSize screen = ProfileScreenSize(SelectedProfile());
+    const int w = screen.width;
+    const int h = screen.height;
     // A negative dimension leaves the image control empty in that direction; the drawing surface
     // keeps at least one pixel.
     i_scr->resize(w, i_scr->height());

@@ -40,10 +40,6 @@ int StoredListPosition(std::int32_t stored, int count)
 
 QSize PreviewScreenSize(const t_profile* profile)
 {
-    int w = 176, h = 220;
-    if (profile) {
-        w = profile->Width != 0 ? profile->Width : 176;
-        h = profile->Height != 0 ? profile->Height : 220;
-    }
-    return QSize(std::max(1, w), std::max(1, h));
+    const ScreenSize size = ProfileScreenSize(profile);
+    return QSize(std::max(1, size.width), std::max(1, size.height));
 }

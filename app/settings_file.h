@@ -39,6 +39,5 @@ StoredSettings ReadStoredSettings(const IniFile& config, const QString& appDir);
 // stored position when it lies in -1 .. count - 1, else none (-1).
 int StoredListPosition(std::int32_t stored, int count);
 
-// The preview's screen for a phone: the profile's width and height, 176 and 220 in place of a
-// value of 0 and without a profile; never below 1 × 1.
+// The preview's screen for a phone (ProfileScreenSize), never below 1 × 1.
 QSize PreviewScreenSize(const t_profile* profile);

@@ -59,6 +59,16 @@ void WriteProfileKeys(IniFile& ini, const t_profile& p)
     ini.WriteInteger(s, "OnRight", p.OnRight);
 }
 
+ScreenSize ProfileScreenSize(const t_profile* profile)
+{
+    ScreenSize size;
+    if (profile) {
+        if (profile->Width != 0) size.width = profile->Width;
+        if (profile->Height != 0) size.height = profile->Height;
+    }
+    return size;
+}
+
 QStringList ProfileNames(const std::vector<t_profile>& profiles)
 {
     QStringList names;

@@ -52,6 +52,14 @@ t_profile ReadProfile(const IniView& ini, const std::string& section);
 // without regard to case keeps its spelling); setFullScreen is never written.
 void WriteProfileKeys(IniFile& ini, const t_profile& profile);
 
+// The screen a phone's preview shows: the profile's width and height, 176 and 220 in place of a
+// value of 0 and without a profile. Negative values are passed on as they are.
+struct ScreenSize {
+    int width = 176;
+    int height = 220;
+};
+ScreenSize ProfileScreenSize(const t_profile* profile);
+
 // The profile's names as the phone list shows them.
 QStringList ProfileNames(const std::vector<t_profile>& profiles);
 
