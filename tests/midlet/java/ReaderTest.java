@@ -118,11 +118,11 @@ final class ReaderTest {
         return o.toByteArray();
     }
 
-    private static int textSize(Suite s) throws Exception {
+    static int textSize(Suite s) throws Exception {
         return (Integer) Suite.call(s.canvas(), "textSize");
     }
 
-    private static int mode(Suite s) throws Exception {
+    static int mode(Suite s) throws Exception {
         return (Integer) Suite.field(s.canvas(), "mode");
     }
 
@@ -208,7 +208,7 @@ final class ReaderTest {
         }
     }
 
-    private static void goToPercent(Suite s, int percent) throws Exception {
+    static void goToPercent(Suite s, int percent) throws Exception {
         s.press(Suite.LEFT_SOFT);
         Check.equal(1, mode(s), "the left soft key opens the menu");
         s.press(Suite.FIRE);
@@ -257,11 +257,13 @@ final class ReaderTest {
                 Check.that(s.page().sameAs(last), "no step forward from the last page");
             }
             goToPercent(s, 100);
+            Check.that(s.page().sameAs(last), "100% on the last page, the figure its system line shows, keeps it");
+            goToPercent(s, 0);
+            Check.that(s.page().sameAs(first), "0% opens the first page");
+            goToPercent(s, 100);
             Suite.Page end = s.page();
             Check.that(!end.hasNext && end.lines.size() == end.linesPerPage,
                     "100% shows a full page that ends with the text: " + end);
-            goToPercent(s, 0);
-            Check.that(s.page().sameAs(first), "0% opens the first page");
         }
     }
 
@@ -291,9 +293,8 @@ final class ReaderTest {
             Check.equal(220 / s.lineHeight, s.page().linesPerPage, "without the system line the page holds more lines");
             kept = s.page();
             s.press(Suite.LEFT_SOFT);
-            s.press(Suite.DOWN);
-            s.press(Suite.DOWN);
-            s.press(Suite.FIRE);  // "Выход"
+            s.press(Suite.UP);
+            s.press(Suite.FIRE);  // up from the first item wraps to the last, "Выход"
             Check.that(s.ended(), "the menu's exit ends the reader");
         }
         try (Suite s = new Suite(jar, 176, 220, install)) {
@@ -315,9 +316,8 @@ final class ReaderTest {
             Check.that(!s.ended() && mode(s) == 0, "the right soft key closes the menu without ending the reader");
             s.press(Suite.FIRE);
             Check.equal(1, mode(s), "the menu key (here the select key) opens the menu");
-            s.press(Suite.UP);
-            s.press(Suite.UP);
-            s.press(Suite.FIRE);  // up twice from the first item wraps to the second: the system line
+            for (int i = 0; i < 4; i++) s.press(Suite.UP);
+            s.press(Suite.FIRE);  // up four times from the first of five items wraps to the second: the system line
             Check.equal(220 / s.lineHeight, s.page().linesPerPage, "the system line is off");
             Check.that(s.capture(null).getRGB(0, 0) != (0xFF000000 | BAND_COLOR), "the band is gone");
             goToPercent(s, 250);  // typed digits stop at 100
@@ -464,13 +464,22 @@ final class ReaderTest {
             Suite s = new Suite(jar, 128, 160);
             try {
                 for (int code = -30; code <= 200; code++) {
-                    for (int state = 0; state < 3; state++) {
+                    // The page, the menu, "go to", the bookmark list, and what to do with a bookmark.
+                    for (int state = 0; state < 5; state++) {
                         if (s.ended()) {
                             s.close();
                             s = new Suite(jar, 128, 160);
                         }
                         if (state >= 1) s.press(Suite.LEFT_SOFT);
-                        if (state == 2) s.press(Suite.FIRE);
+                        if (state >= 3) {
+                            s.press(Suite.DOWN);
+                            s.press(Suite.DOWN);
+                        }
+                        if (state >= 2) s.press(Suite.FIRE);
+                        if (state == 4) {
+                            s.press(Suite.FIRE);  // adds a bookmark (or says there is no room for more)
+                            s.press(Suite.FIRE);
+                        }
                         final Suite current = s;
                         final int key = code;
                         Check.run("key " + code + " in state " + state, () -> {
@@ -481,7 +490,7 @@ final class ReaderTest {
                                 current.capture(null);
                             }
                         });
-                        if (!s.ended() && mode(s) != 0) s.press(Suite.RIGHT_SOFT);
+                        for (int i = 0; i < 3 && !s.ended() && mode(s) != 0; i++) s.press(Suite.RIGHT_SOFT);
                     }
                 }
             } finally {
