@@ -15,7 +15,11 @@ QFont MakeQFont(const FontSpec& spec)
     font.setItalic(spec.italic);
     font.setUnderline(spec.underline);
     font.setStrikeOut(spec.strikeOut);
-    font.setHintingPreference(QFont::PreferDefaultHinting);
+    // Hinting chosen here, not by the desktop: left to the default it follows the user's font
+    // settings and is switched off altogether under a scaled display, so the same book would get
+    // other glyphs on another machine. Vertical hinting keeps small sizes crisp without changing
+    // advances.
+    font.setHintingPreference(QFont::PreferVerticalHinting);
     font.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
     return font;
 }
