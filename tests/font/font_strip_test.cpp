@@ -227,12 +227,21 @@ TEST(FontStrip, DesktopSettingsChangeNothing)
   </match>
 </fontconfig>
 )");
+    // And one that switches antialiasing off.
+    dir.Write("aliased.conf", R"(<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "fonts.dtd">
+<fontconfig>
+  <include ignore_missing="yes">/etc/fonts/fonts.conf</include>
+  <match target="font"><edit name="antialias" mode="assign"><bool>false</bool></edit></match>
+</fontconfig>
+)");
     const std::vector<std::pair<QString, QString>> settings = {
         {{}, {}},
         {QStringLiteral("QT_FONT_DPI"), QStringLiteral("192")},
         {QStringLiteral("QT_FONT_DPI"), QStringLiteral("120")},
         {QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2")},
         {QStringLiteral("FONTCONFIG_FILE"), QString::fromStdString((dir / "subpixel.conf").string())},
+        {QStringLiteral("FONTCONFIG_FILE"), QString::fromStdString((dir / "aliased.conf").string())},
     };
     std::vector<std::string> baseline;
     for (size_t i = 0; i < settings.size(); ++i) {
