@@ -2,6 +2,7 @@
 
 #include "book/folders.h"
 #include "book/pending_file.h"
+#include "book/text_normaliser.h"
 #include "book/zip_archive.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
@@ -58,7 +59,7 @@ std::string BareFileName(const fs::path& path)
 void CopyTextPieces(const BookRequest& request, std::uint64_t size, std::uint64_t chunkCount)
 {
     const fs::path textFolder = request.workFolder / "text";
-    InFile text(request.textFile);
+    NormalisedText text(request.textFile);
     std::vector<char> buffer(kChunkSize);
     std::uint64_t done = 0;
     if (request.progress) request.progress(BookStage::Pieces, 0, size);
@@ -91,8 +92,9 @@ void BuildBook(const BookRequest& request, SettingsRecord& record)
     if (fs::absolute(jadPath).lexically_normal() == fs::absolute(request.jarPath).lexically_normal())
         throw AppError("Пакет не может носить расширение .jad: описатель записался бы поверх него.");
 
-    // The text's size first, so that a text the record cannot describe changes nothing.
-    const std::uint64_t size = FileSizeOfPath(request.textFile);
+    // The text's size first, so that a text the record cannot describe changes nothing. The book
+    // holds the text as the preview reads it (text_normaliser.h), so that is what is measured.
+    const std::uint64_t size = NormalisedTextSize(request.textFile, kMaxTextSize);
     if (size > kMaxTextSize) throw AppError(TooLargeMessage());
     const std::uint64_t chunkCount = ChunkCountOf(size);
 

@@ -16,7 +16,7 @@ enum class BookStage { Pieces, Archive };
 using BookProgress = std::function<void(BookStage stage, std::uint64_t done, std::uint64_t total)>;
 
 struct BookRequest {
-    std::filesystem::path textFile;         // the book's text, cp1251 bytes, copied unchanged
+    std::filesystem::path textFile;         // the book's text, cp1251 bytes, line breaks made CR LF
     std::string titleCp1251;                // the book's title
     const t_profile* profile = nullptr;     // the phone; none is refused
     ColorValue background = 0;              // 0x00BBGGRR
@@ -32,8 +32,8 @@ std::filesystem::path JadPathFor(const std::filesystem::path& jarPath);
 
 // Builds the book. `record` receives the settings record (its byte 4 is never written).
 // Order: the text's size, the record written to <work>/config, the template extracted into the
-// work folder, the text copied into <work>/text/chunk.0, chunk.1, ... through one 32767-byte
-// buffer, the two name lines appended to <work>/META-INF/MANIFEST.MF, the archive of the whole
+// work folder, the text (as NormalisedText reads it: the preview's text) copied into
+// <work>/text/chunk.0, chunk.1, ... through one 32767-byte buffer, the two name lines appended to <work>/META-INF/MANIFEST.MF, the archive of the whole
 // work folder, then the descriptor. The .jar and .jad are written under temporary names beside
 // their targets and put in place together only when both are complete, so a failure leaves an
 // earlier book at those paths as it was. Refused before anything is written: no profile, a text

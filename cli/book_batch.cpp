@@ -155,6 +155,7 @@ BatchReport BuildBooks(const std::vector<TextSource>& texts, const BookSettings&
             written.insert(fs::absolute(jar).lexically_normal());
             RemoveFolder(work);
             progress.Done();
+            ReportNotice(err, text, AutoChoiceNotice(settings.encoding, book.Encoding()));
             ReportNotice(err, text, book.Notice());
             ++report.built;
         } catch (const Interrupted&) {

@@ -35,7 +35,18 @@ std::string TextSource::LayoutString(TextEncoding encoding, QString* notice) con
         // "Авто" goes on as such, so that a text broken past its beginning falls back as a book's does.
         ConversionReport report;
         bytes = ConvertBytesToCp1251(bytes, encoding, false, &report);
-        if (notice) *notice = ConversionNotice(resolved, report);
+        if (notice) {
+            QStringList lines;
+            for (const QString& line : {AutoChoiceNotice(encoding, report.encoding), ConversionNotice(resolved, report)})
+                if (!line.isEmpty()) lines << line;
+            *notice = lines.join(QLatin1Char('\n'));
+        }
     }
     return PreviewString(SplitLines(bytes));
+}
+
+QString AutoChoiceNotice(TextEncoding chosen, TextEncoding read)
+{
+    if (chosen != TextEncoding::Auto || read == TextEncoding::Cp1251) return {};
+    return QStringLiteral("Кодировка определена автоматически: %1.").arg(EncodingDisplayName(read));
 }

@@ -28,10 +28,15 @@ public:
 
     // The whole text as the page layout reads it: converted to cp1251 from `encoding`, split
     // into lines, every line followed by CR LF, ending early at a zero byte; never shortened.
-    // `notice` receives what the user should be told of the conversion (see ConversionNotice).
+    // `notice` receives what the user should be told of the conversion: the encoding "Авто" chose
+    // (AutoChoiceNotice) and what ConversionNotice tells, a line each.
     std::string LayoutString(TextEncoding encoding, QString* notice = nullptr) const;
 
 private:
     QString given_;
     QString path_;
 };
+
+// One line telling which encoding "Авто" read a text in, when that was not cp1251, so that a wrong
+// guess shows; empty when the encoding was chosen by hand or the text was read as cp1251.
+QString AutoChoiceNotice(TextEncoding chosen, TextEncoding read);

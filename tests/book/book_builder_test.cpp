@@ -17,11 +17,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A text whose every byte tells its position, so a shifted or repeated piece shows.
+// A text whose every byte tells its position, so a shifted or repeated piece shows; it ends in
+// CR LF, so the book holds it byte for byte.
 std::string TextOfSize(size_t size)
 {
     std::string text(size, '\0');
     for (size_t i = 0; i < size; ++i) text[i] = static_cast<char>('A' + (i * 7 + i / 251) % 53);
+    if (size >= 2) text.replace(size - 2, 2, "\r\n");
     return text;
 }
 
@@ -90,7 +92,7 @@ TEST_F(BookBuilderTest, TextIsCutIntoPiecesAndCountedInTheRecord)
     };
     const std::vector<Case> cases = {
         {0, {}},
-        {1, {1}},
+        {2, {2}},
         {32767, {32767}},
         {32768, {32767, 1}},
         {100000, {32767, 32767, 32767, 1699}},
@@ -247,11 +249,6 @@ TEST_F(BookBuilderTest, RefusalsBeforeAnythingIsWritten)
     noPhone.profile = nullptr;
     EXPECT_EQ(ErrorOf([&] { BuildBook(noPhone, record); }), "Не выбран профиль телефона.");
 
-    // One byte more than 65535 pieces can hold (a sparse file: nothing is really stored).
-    BookRequest huge = Request("");
-    fs::resize_file(huge.textFile, kMaxTextSize + 1);
-    EXPECT_EQ(ErrorOf([&] { BuildBook(huge, record); }), "Текст слишком велик: не более 2147385345 байт.");
-
     BookRequest sameName = Request("text", "book.jad");
     EXPECT_TRUE(Contains(ErrorOf([&] { BuildBook(sameName, record); }), ".jad"));
 
@@ -259,6 +256,35 @@ TEST_F(BookBuilderTest, RefusalsBeforeAnythingIsWritten)
     EXPECT_FALSE(fs::exists(dir / "temp/config"));
     EXPECT_TRUE(fs::exists(dir / "temp/text/chunk.7"));
     EXPECT_TRUE(fs::is_empty(dir / "out"));
+}
+
+TEST_F(BookBuilderTest, TextEndsAtItsFirstZeroByteHoweverLongTheFile)
+{
+    // One byte more than 65535 pieces could hold, all zero bytes (a sparse file): the text is
+    // empty, as the preview reads it, and only its first bytes are read.
+    BookRequest huge = Request("");
+    fs::resize_file(huge.textFile, kMaxTextSize + 1);
+    BuildBook(huge, record);
+    EXPECT_TRUE(Pieces(Jar()).empty());
+    EXPECT_EQ(std::vector<int>(record.begin(), record.begin() + 4), (std::vector<int>{0, 0, 0, 0}));
+}
+
+TEST_F(BookBuilderTest, AnyPackageNameTheFileSystemTakesWorks)
+{
+    const std::string stem(246, 'k');
+    BuildBook(Request("text\r\n", stem + ".jar"), record);
+    EXPECT_EQ(Listing(dir / "out"), (std::vector<std::string>{stem + ".jad", stem + ".jar"}));
+    EXPECT_EQ(EntryContent(dir / "out" / (stem + ".jar"), "text/chunk.0"), "text\r\n");
+
+    // A name without an extension that fits gets a descriptor name that does not: refused
+    // before anything is written, naming the descriptor.
+    const std::string bare(253, 'b');
+    const std::string msg = ErrorOf([&] { BuildBook(Request("text", bare), record); });
+    EXPECT_EQ(msg, "Cannot create file " + (dir / "out" / (bare + ".jad")).string());
+    const std::string tooLong(256, 'x');
+    EXPECT_EQ(ErrorOf([&] { BuildBook(Request("text", tooLong + ".jar"), record); }),
+              "Cannot create file " + (dir / "out" / (tooLong + ".jar")).string());
+    EXPECT_EQ(Listing(dir / "out"), (std::vector<std::string>{stem + ".jad", stem + ".jar"}));
 }
 
 TEST_F(BookBuilderTest, FailuresGiveTheirMessageKeepTheEarlierBookAndCloseEveryFile)
