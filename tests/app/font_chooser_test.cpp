@@ -4,9 +4,13 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QListView>
+#include <QTest>
 #include <QTimer>
 #include <functional>
+#include <vector>
 #include <gtest/gtest.h>
 
 namespace {
@@ -78,4 +82,71 @@ TEST(WindowFontChooser, AColourOutsideTheListIsShownAndKept)
     });
     ASSERT_TRUE(chosen);
     EXPECT_EQ(chosen->color, 0x123456);
+}
+
+TEST(WindowFontChooser, OpensOnExactlyTheConfirmedFontSoThatOkChangesNothing)
+{
+    // The default face (missing here, standing in by another), installed faces, every style the
+    // stored font can carry, and the effects.
+    std::vector<FontSpec> fonts;
+    for (const char* name : {"Tahoma", "DejaVu Sans", "DejaVu Serif"}) {
+        for (int style = 0; style < 4; ++style) {
+            FontSpec spec;
+            spec.name = QString::fromLatin1(name);
+            spec.size = 8 + style * 3;
+            spec.bold = style & 1;
+            spec.italic = style & 2;
+            spec.underline = style == 3;
+            spec.strikeOut = style == 2;
+            spec.color = 0x0000FF * style;
+            fonts.push_back(spec);
+        }
+    }
+    for (const FontSpec& spec : fonts) {
+        const auto confirmed = RunChooser(spec, [](QDialog&) {});
+        ASSERT_TRUE(confirmed);
+        EXPECT_EQ(*confirmed, spec) << spec.name.toStdString() << " " << spec.size;
+    }
+}
+
+TEST(WindowFontChooser, TheDefaultFaceOffersBold)
+{
+    RunChooser(FontSpec{}, [](QDialog& dialog) {
+        auto* panel = dialog.findChild<QFontDialog*>();
+        ASSERT_NE(panel, nullptr);
+        const QString family = panel->currentFont().family();
+        bool bold = false;
+        for (const QString& style : QFontDatabase::styles(family)) bold |= QFontDatabase::weight(family, style) >= 700;
+        EXPECT_TRUE(bold) << family.toStdString();
+    });
+}
+
+TEST(WindowFontChooser, EnterAndEscInTheFontPartAnswerTheWholeChooser)
+{
+    for (const bool enter : {true, false}) {
+        bool panelStayed = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            auto* panel = dialog->findChild<QFontDialog*>();
+            // The style list: Enter there is the font panel's own "confirm".
+            const QStringList installed = QFontDatabase::styles(panel->currentFont().family());
+            QListView* styles = nullptr;
+            for (QListView* list : panel->findChildren<QListView*>())
+                if (list->model() && list->model()->rowCount() == installed.size() &&
+                    list->model()->index(0, 0).data().toString() == installed.value(0))
+                    styles = list;
+            ASSERT_NE(styles, nullptr);
+            QTest::keyClick(styles, enter ? Qt::Key_Return : Qt::Key_Escape);
+            panelStayed = !panel->isHidden();
+            // Whatever the keys left open is cancelled, so that the test ends either way.
+            if (dialog->isVisible()) dialog->reject();
+        });
+        FontSpec initial;
+        initial.bold = true;
+        const auto answer = TheDesktop().ChooseFont(nullptr, initial);
+        EXPECT_EQ(answer.has_value(), enter);
+        if (answer) EXPECT_EQ(*answer, initial);
+        EXPECT_TRUE(panelStayed);
+    }
 }
