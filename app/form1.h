@@ -3,7 +3,8 @@
 // spread over files by subject: form1.cpp (construction, close, destruction, sizing),
 // form1_handlers.cpp (small control handlers), form1_text.cpp (choosing the text and its
 // encoding), form1_font.cpp (font strip), form1_preview.cpp (preview and paging),
-// form1_book.cpp (Create), form1_profiles.cpp (phone list).
+// form1_book.cpp (Create), form1_profiles.cpp (phone list), form1_input.cpp (tooltips, paging
+// keys, a dropped file).
 #include "platform/colors.h"
 #include "platform/controls.h"
 #include "platform/desktop.h"

@@ -153,6 +153,7 @@ if [ -z "$box" ]; then
     fail "no error box for a missing sample: $(cat "$dir.out")"
 else
     sleep 0.3
+    shot startup-failure
     kill -0 "$app" 2>/dev/null || fail "the program did not wait for the error box to be closed"
     key "$box" Return
     if ! ended "$app"; then
@@ -204,8 +205,8 @@ else
         gone "Шрифт" || fail "Esc in the font chooser did not close it"
         click "$main" 45 188
         chooser=$(window "Шрифт")
-        # Enter in the font part (its lists take Enter for themselves): the whole chooser
-        # answers OK.
+        # Tab into the style list, whose Enter is the font part's own; it answers OK for the whole
+        # chooser.
         key "$chooser" Tab
         shot font-chooser
         key "$chooser" Return
@@ -265,6 +266,7 @@ fits() {
         return
     fi
     sleep 0.5
+    shot "fits-$name"
     client "$main"
     local frame
     frame=$(xprop -id "$main" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ',')
