@@ -114,7 +114,11 @@ void TForm1::CreateConveniences()
     previewFrame_->setFocusPolicy(Qt::ClickFocus);
     previewFrame_->installEventFilter(new PagingKeys(this, b_p_up, b_p_down));
 
+    // The window and every field in it that takes drops of its own (text into the title, the
+    // path field, the cut fields' editors): a file is chosen wherever it lands.
     setAcceptDrops(true);
     auto* drop = new FileDrop(*this);
-    for (QWidget* target : std::initializer_list<QWidget*>{this, e_caption, e_text}) target->installEventFilter(drop);
+    installEventFilter(drop);
+    for (QWidget* target : findChildren<QWidget*>())
+        if (target->acceptDrops()) target->installEventFilter(drop);
 }

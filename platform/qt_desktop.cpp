@@ -101,7 +101,7 @@ QFont PanelStartFont(const FontSpec& spec)
 // list below it. "Другой…" at the end of the list picks any colour.
 class FontChooser : public QDialog {
 public:
-    FontChooser(QWidget* parent, const FontSpec& initial) : QDialog(parent), initialName_(initial.name), color_(initial.color)
+    FontChooser(QWidget* parent, const FontSpec& initial) : QDialog(parent), initial_(initial), color_(initial.color)
     {
         setWindowTitle(QStringLiteral("Шрифт"));
         panel_ = new FontPanel(PanelStartFont(initial), this);
@@ -109,6 +109,7 @@ public:
         panel_->setWindowFlags(Qt::Widget);
         // A face this machine lacks is shown as the face standing in for it.
         shownFamily_ = panel_->currentFont().family();
+        shownStyle_ = panel_->currentFont().styleName();
 
         colors_ = new QComboBox(this);
         for (const NamedColor& c : kFontColors) colors_->addItem(Swatch(c.value), QString::fromUtf8(c.name), c.value);
@@ -140,12 +141,19 @@ public:
         layout->addWidget(buttons);
     }
 
-    // The font as confirmed. When the face was left as shown, the name stays the one the chooser
-    // opened on, even if the machine lacks that face.
+    // The font as confirmed. What was left as shown stays as it was given: the name, even if the
+    // machine lacks that face, and the style, even if the face has none like it (an italic
+    // stored for a face without one cannot be shown, but is not lost by OK either).
     FontSpec Chosen() const
     {
-        FontSpec spec = FontSpecFromQFont(panel_->currentFont(), color_);
-        if (spec.name == shownFamily_) spec.name = initialName_;
+        const QFont font = panel_->currentFont();
+        FontSpec spec = FontSpecFromQFont(font, color_);
+        if (font.family() != shownFamily_) return spec;
+        spec.name = initial_.name;
+        if (font.styleName() == shownStyle_) {
+            spec.bold = initial_.bold;
+            spec.italic = initial_.italic;
+        }
         return spec;
     }
 
@@ -164,8 +172,9 @@ private:
         colors_->setCurrentIndex(at);
     }
 
-    QString initialName_;
+    FontSpec initial_;
     QString shownFamily_;
+    QString shownStyle_;
     QFontDialog* panel_;
     QComboBox* colors_;
     ColorValue color_;

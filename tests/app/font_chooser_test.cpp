@@ -103,7 +103,20 @@ TEST(WindowFontChooser, OpensOnExactlyTheConfirmedFontSoThatOkChangesNothing)
         }
     }
     for (const FontSpec& spec : fonts) {
-        const auto confirmed = RunChooser(spec, [](QDialog&) {});
+        const auto confirmed = RunChooser(spec, [&spec](QDialog& dialog) {
+            // It shows the stored style wherever the face has one like it.
+            const QFont shown = dialog.findChild<QFontDialog*>()->currentFont();
+            bool offered = false;
+            for (const QString& style : QFontDatabase::styles(shown.family())) {
+                const QFont f = QFontDatabase::font(shown.family(), style, 12);
+                offered |= f.bold() == spec.bold && f.italic() == spec.italic;
+            }
+            if (offered) {
+                EXPECT_EQ(shown.bold(), spec.bold) << spec.name.toStdString() << " " << spec.size;
+                EXPECT_EQ(shown.italic(), spec.italic) << spec.name.toStdString() << " " << spec.size;
+            }
+            EXPECT_EQ(shown.pointSize(), spec.size);
+        });
         ASSERT_TRUE(confirmed);
         EXPECT_EQ(*confirmed, spec) << spec.name.toStdString() << " " << spec.size;
     }
@@ -146,7 +159,9 @@ TEST(WindowFontChooser, EnterAndEscInTheFontPartAnswerTheWholeChooser)
         initial.bold = true;
         const auto answer = TheDesktop().ChooseFont(nullptr, initial);
         EXPECT_EQ(answer.has_value(), enter);
-        if (answer) EXPECT_EQ(*answer, initial);
+        if (answer) {
+            EXPECT_EQ(*answer, initial);
+        }
         EXPECT_TRUE(panelStayed);
     }
 }

@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QTest>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -123,8 +124,10 @@ TEST_F(InHandTest, ADroppedTextFileIsChosenAsThroughTheBrowseButton)
     EXPECT_FALSE(Drop(form.get(), {QUrl::fromLocalFile(path), QUrl::fromLocalFile(path)}));
     EXPECT_TRUE(form->e_text->text().isEmpty());
 
-    // Onto the title field as well as onto the window: the file, not its address as text.
-    ASSERT_TRUE(Drop(form->e_caption, {QUrl::fromLocalFile(path)}));
+    // Onto a field that takes text drops of its own as well as onto the window: the file, not its
+    // address as text.
+    ASSERT_TRUE(Drop(form->e_upper_cut->findChild<QLineEdit*>(), {QUrl::fromLocalFile(path)}));
+    EXPECT_EQ(form->e_upper_cut->value(), 0);
     EXPECT_EQ(form->e_text->text(), path);
     EXPECT_EQ(form->e_caption->text(), QStringLiteral("Моя книга"));
     EXPECT_EQ(form->SaveDialog1.fileName, form->SaveDir + TransliterateName(QStringLiteral("Моя книга.jar")));
