@@ -6,8 +6,6 @@
 #include <QDialog>
 #include <QFontDatabase>
 #include <QFontDialog>
-#include <QListView>
-#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <vector>
@@ -107,10 +105,14 @@ TEST(WindowFontChooser, OpensOnExactlyTheConfirmedFontSoThatOkChangesNothing)
             // It shows the stored style wherever the face has one like it.
             const QFont shown = dialog.findChild<QFontDialog*>()->currentFont();
             bool offered = false;
+            bool boldOffered = false;
             for (const QString& style : QFontDatabase::styles(shown.family())) {
                 const QFont f = QFontDatabase::font(shown.family(), style, 12);
                 offered |= f.bold() == spec.bold && f.italic() == spec.italic;
+                boldOffered |= f.bold();
             }
+            // Every face here has a bold, the default one too, whatever it falls back to.
+            EXPECT_TRUE(boldOffered) << shown.family().toStdString();
             if (offered) {
                 EXPECT_EQ(shown.bold(), spec.bold) << spec.name.toStdString() << " " << spec.size;
                 EXPECT_EQ(shown.italic(), spec.italic) << spec.name.toStdString() << " " << spec.size;
@@ -119,49 +121,5 @@ TEST(WindowFontChooser, OpensOnExactlyTheConfirmedFontSoThatOkChangesNothing)
         });
         ASSERT_TRUE(confirmed);
         EXPECT_EQ(*confirmed, spec) << spec.name.toStdString() << " " << spec.size;
-    }
-}
-
-TEST(WindowFontChooser, TheDefaultFaceOffersBold)
-{
-    RunChooser(FontSpec{}, [](QDialog& dialog) {
-        auto* panel = dialog.findChild<QFontDialog*>();
-        ASSERT_NE(panel, nullptr);
-        const QString family = panel->currentFont().family();
-        bool bold = false;
-        for (const QString& style : QFontDatabase::styles(family)) bold |= QFontDatabase::weight(family, style) >= 700;
-        EXPECT_TRUE(bold) << family.toStdString();
-    });
-}
-
-TEST(WindowFontChooser, EnterAndEscInTheFontPartAnswerTheWholeChooser)
-{
-    for (const bool enter : {true, false}) {
-        bool panelStayed = false;
-        QTimer::singleShot(0, [&] {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            ASSERT_NE(dialog, nullptr);
-            auto* panel = dialog->findChild<QFontDialog*>();
-            // The style list: Enter there is the font panel's own "confirm".
-            const QStringList installed = QFontDatabase::styles(panel->currentFont().family());
-            QListView* styles = nullptr;
-            for (QListView* list : panel->findChildren<QListView*>())
-                if (list->model() && list->model()->rowCount() == installed.size() &&
-                    list->model()->index(0, 0).data().toString() == installed.value(0))
-                    styles = list;
-            ASSERT_NE(styles, nullptr);
-            QTest::keyClick(styles, enter ? Qt::Key_Return : Qt::Key_Escape);
-            panelStayed = !panel->isHidden();
-            // Whatever the keys left open is cancelled, so that the test ends either way.
-            if (dialog->isVisible()) dialog->reject();
-        });
-        FontSpec initial;
-        initial.bold = true;
-        const auto answer = TheDesktop().ChooseFont(nullptr, initial);
-        EXPECT_EQ(answer.has_value(), enter);
-        if (answer) {
-            EXPECT_EQ(*answer, initial);
-        }
-        EXPECT_TRUE(panelStayed);
     }
 }
