@@ -113,6 +113,15 @@ ended() {
     return 1
 }
 
+# popup PID: waits up to 5 s until the program shows one window more than its main window.
+popup() {
+    for _ in $(seq 50); do
+        [ "$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | wc -l)" -ge 2 ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
 # client ID: sets cx, cy, cw, ch to the window's client area on the screen.
 client() {
     eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {print "cx=" $4} /Absolute upper-left Y/ {print "cy=" $4}
@@ -171,7 +180,7 @@ if [ -z "$main" ]; then
     fail "the main window did not open: $(cat "$dir.out")"
 else
     click "$main" 180 134   # the phone list
-    sleep 0.5
+    popup "$app" || fail "the phone list did not open"
     shot esc-list-open
     key "$main" Escape
     sleep 0.7
@@ -229,6 +238,7 @@ main=$(window "Lumira generator")
 source_pid=$!
 pids+=("$source_pid")
 source=$(window "drag source")
+sleep 0.3
 if [ -z "$main" ] || [ -z "$source" ]; then
     fail "the main window or the drag source did not open"
 else
