@@ -14,8 +14,8 @@
 #include "app/title_field.h"
 
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
