@@ -52,8 +52,10 @@ constexpr int kPreviewRightMargin = 18;
 constexpr int kPreviewBottomMargin = 100;
 constexpr int kLeastOuterHeight = 378;
 constexpr int kPagingButtonsLift = 82;
-// On a screen too small for the window the preview's frame shrinks, but not below this.
+// On a screen too small for the window the preview's frame shrinks, but not below this, nor so far
+// that b_p_fire, which narrows with the window, gets narrower than its picture needs.
 constexpr int kLeastPreviewSide = 64;
+constexpr int kLeastFireWidth = 18;
 
 const char* const kBannerName = "banner";
 const char* const kBannerTextName = "bannerText";
@@ -251,15 +253,18 @@ void TForm1::FitToScreen()
     // The preview's frame first: as much of the preview as the room leaves, at least a corner of
     // it; the preview itself keeps its size and scrolls inside.
     const QSize image = i_scr->size();
-    auto shown = [](int whole, int roomLeft) {
+    auto shown = [](int whole, int roomLeft, int least) {
         if (whole <= roomLeft) return whole;
-        return std::max(roomLeft, std::min(whole, kLeastPreviewSide));
+        return std::max(roomLeft, std::min(whole, least));
     };
     QSize frameSize = image;
     if (outerSize_.isValid()) {
         const QSize roomLeft(room.width() - kPreviewLeft - kPreviewRightMargin,
                              room.height() - kPreviewTop - kPreviewBottomMargin);
-        frameSize = QSize(shown(image.width(), roomLeft.width()), shown(image.height(), roomLeft.height()));
+        const int leastWidth = std::max(kLeastPreviewSide, b_p_fire->x() + kLeastFireWidth + kFireRightGap -
+                                                               kPreviewLeft - kPreviewRightMargin);
+        frameSize = QSize(shown(image.width(), roomLeft.width(), leastWidth),
+                          shown(image.height(), roomLeft.height(), kLeastPreviewSide));
         // A scroll bar in one direction takes room from the other: the frame grows by it where
         // the screen has that room, so that one bar does not bring the other.
         const int bar = previewFrame_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, previewFrame_);
