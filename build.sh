@@ -12,7 +12,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   ecj default-jdk-headless
   fonts-dejavu-core
-  xvfb xauth openbox imagemagick x11-utils
+  xvfb xauth openbox imagemagick x11-utils xdotool
   zip unzip pngcheck time
 )
 

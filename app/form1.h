@@ -3,7 +3,8 @@
 // spread over files by subject: form1.cpp (construction, close, destruction, sizing),
 // form1_handlers.cpp (small control handlers), form1_text.cpp (choosing the text and its
 // encoding), form1_font.cpp (font strip), form1_preview.cpp (preview and paging),
-// form1_book.cpp (Create), form1_profiles.cpp (phone list).
+// form1_book.cpp (Create), form1_profiles.cpp (phone list), form1_input.cpp (tooltips, paging
+// keys, a dropped file).
 #include "platform/colors.h"
 #include "platform/controls.h"
 #include "platform/desktop.h"
@@ -22,6 +23,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class QToolButton;
 
 class TForm1 : public QWidget {
@@ -106,6 +108,9 @@ public:
     void b_p_downClick();
     void b_p_fireClick();
     void cxButtonEdit1PropertiesButtonClick();
+    // Chooses `path` as the book's text: everything the browse button does once the open dialog
+    // has answered (also for a file dropped onto the window).
+    void ChooseTextFile(const QString& path);
     // Another encoding chosen on the text row: remembered, and the chosen text's preview re-read.
     void e_text_encodingChoose(TextEncoding chosen);
     // Shows the chosen encoding (and, for "Авто", the one found) on the text row.
@@ -116,18 +121,33 @@ public:
     // Writes config.ini; throws "Unable to write to %s" (the close then does not take place).
     void FormClose();
 
-    // The window's outer size (frame included) as last set by the sizing rule.
+    // The window's outer size (frame included) as last set by the sizing rule. On a screen whose
+    // available area is smaller the window is smaller than that (see FitToScreen).
     QSize OuterSize() const { return outerSize_; }
+    // The outer size the sizing rule gives for a preview of `preview` pixels.
+    static QSize OuterSizeFor(const QSize& preview);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Esc presses "Закрыть" when no control of the window took the key for itself; an open list,
+    // menu or popup takes its keys and closes itself, nothing more.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void CreateControls();
     void CreateEncodingButton();
+    // Tooltips, paging keys on the preview and dropping a text file onto the window.
+    void CreateConveniences();
     // A remembered folder as config.ini can hold it.
     QString StorableFolder(const QString& folder) const;
     void SetOuterSize(int width, int height);
+    // Applies the outer size within the screen's available area: where the window does not fit,
+    // the preview's frame gives up room first (the preview keeps its pixels and scrolls inside
+    // it), and what still does not fit scrolls inside the window. Places the paging buttons.
+    void FitToScreen();
+    QScrollArea* clientScroll_ = nullptr;  // fills the window; scrolls only on a screen too small
+    QWidget* client_ = nullptr;            // the controls at their designed positions
+    QScrollArea* previewFrame_ = nullptr;  // holds i_scr; smaller than it only on a small screen
     // Puts back the font and cut values of the strip in use after a rebuild was refused.
     void RestoreAppliedGlyphSettings();
     QSize outerSize_;

@@ -5,6 +5,7 @@
 #include "book/book_text.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 
 #include <QDir>
@@ -12,6 +13,9 @@
 
 void TForm1::b_okClick()
 {
+    // A text that has gone or cannot be read since it was chosen is reported before the save
+    // dialog asks where to put a book that cannot be made.
+    { const InFile text(ToFsPath(e_text->text())); }
     BuildBookPackage();
 }
 

@@ -78,7 +78,7 @@ void TForm1::CreateEncodingButton()
     e_text_encoding = new QToolButton(e_text);
     e_text_encoding->setObjectName(QStringLiteral("e_text_encoding"));
     e_text_encoding->setCursor(Qt::ArrowCursor);
-    e_text_encoding->setFocusPolicy(Qt::NoFocus);
+    e_text_encoding->setFocusPolicy(Qt::TabFocus);
     e_text_encoding->setPopupMode(QToolButton::InstantPopup);
     e_text_encoding->setToolButtonStyle(Qt::ToolButtonTextOnly);
     auto* menu = new QMenu(e_text_encoding);
@@ -137,8 +137,13 @@ void TForm1::cxButtonEdit1PropertiesButtonClick()
     OpenDialog1.initialDir = OpenDir;
     const auto chosen = TheDesktop().OpenFile(this, OpenDialog1);
     if (!chosen) return;
-    OpenDir = FolderPart(*chosen);
-    e_text->setText(*chosen);
+    ChooseTextFile(*chosen);
+}
+
+void TForm1::ChooseTextFile(const QString& path)
+{
+    OpenDir = FolderPart(path);
+    e_text->setText(path);
     const QString name = FileNamePart(e_text->text());
     SaveDialog1.fileName = SaveDir + TransliterateName(WithJarExtension(name));
     e_caption->setText(SanitizeCaption(WithoutExtension(name)));
