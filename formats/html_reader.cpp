@@ -31,10 +31,11 @@ std::string_view Name(const xmlNode* n)
     return reinterpret_cast<const char*>(n->name);
 }
 
-std::string Attribute(const xmlNode* n, const char* name)
+// The HTML parser gives element and attribute names in lower case.
+std::string Attribute(const xmlNode* n, std::string_view name)
 {
     for (const xmlAttr* a = n->properties; a; a = a->next) {
-        if (Lower(reinterpret_cast<const char*>(a->name)) != name) continue;
+        if (name != reinterpret_cast<const char*>(a->name)) continue;
         xmlChar* v = xmlNodeGetContent(reinterpret_cast<const xmlNode*>(a));
         std::string out = v ? reinterpret_cast<const char*>(v) : "";
         xmlFree(v);
@@ -148,7 +149,7 @@ private:
             return false;
         }
         if (n->type != XML_ELEMENT_NODE) return false;
-        const std::string name = Lower(Name(n));
+        const std::string_view name = Name(n);
         if (IsSkipped(name)) return false;
         if (!inNotes_ && MarkedAsNotes(n)) {
             frames_.push_back({n, out_, inNotes_});
@@ -187,7 +188,7 @@ private:
     void Leave(xmlNode* n)
     {
         if (n->type != XML_ELEMENT_NODE) return;
-        const std::string name = Lower(Name(n));
+        const std::string_view name = Name(n);
         if (IsHeading(name)) {
             out_->EndTitleLine();
             out_->BlankLine();
@@ -228,7 +229,7 @@ const xmlNode* FindElement(const xmlNode* n, std::string_view name, int depth = 
 {
     for (; n && depth < 4; n = n->next) {
         if (n->type != XML_ELEMENT_NODE) continue;
-        if (Lower(Name(n)) == name) return n;
+        if (Name(n) == name) return n;
         if (const xmlNode* found = FindElement(n->children, name, depth + 1)) return found;
     }
     return nullptr;

@@ -3,6 +3,8 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 
+#include <array>
+
 namespace {
 
 constexpr size_t kFileBuffer = 64 * 1024;
@@ -31,6 +33,18 @@ size_t DroppedLength(std::string_view s)
         static_cast<unsigned char>(s[2]) == 0xBF)
         return 3;
     return 0;
+}
+
+// Bytes that are neither white space nor the start of one, nor of a dropped character.
+constexpr std::array<bool, 256> kOrdinary = [] {
+    std::array<bool, 256> t{};
+    for (int c = 0x21; c < 256; ++c) t[static_cast<size_t>(c)] = c != 0xC2 && c != 0xE2 && c != 0xEF;
+    return t;
+}();
+
+inline bool Ordinary(char b)
+{
+    return kOrdinary[static_cast<unsigned char>(b)];
 }
 
 } // namespace
@@ -81,6 +95,28 @@ void LayoutWriter::Text(std::string_view s)
 {
     size_t i = 0;
     while (i < s.size()) {
+        // A run of ordinary bytes goes in at once: a byte that may start white space or a
+        // dropped character (ASCII controls and blanks, 0xC2, 0xE2, 0xEF) ends the run.
+        size_t j = i;
+        while (j < s.size()) {
+            if (Ordinary(s[j])) {
+                ++j;
+                continue;
+            }
+            // A single blank between two ordinary bytes is already what collapsing makes of it.
+            if (s[j] == ' ' && j > i && j + 1 < s.size() && Ordinary(s[j + 1])) {
+                j += 2;
+                continue;
+            }
+            break;
+        }
+        if (j > i) {
+            if (space_) line_ += ' ';
+            space_ = false;
+            line_.append(s.data() + i, j - i);
+            i = j;
+            continue;
+        }
         if (preformatted_ && s[i] == '\n') {
             EndParagraph();
             ++i;

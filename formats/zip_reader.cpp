@@ -108,6 +108,10 @@ ZipReader::ZipReader(const fs::path& archive) : path_(archive)
         e.size = info.uncompressed_size;
         e.packed = info.compressed_size;
         e.encrypted = (info.flag & 1) != 0;
+        unz64_file_pos at{};
+        unzGetFilePos64(Handle(unz_), &at);
+        e.directoryAt = at.pos_in_zip_directory;
+        e.entryNumber = at.num_of_file;
         entries_.push_back(std::move(e));
     }
 }
@@ -143,7 +147,8 @@ void ZipReader::Open(const ZipEntry& entry)
     if (entry.size > kZipRatioFloor && entry.size / std::max<std::uint64_t>(entry.packed, 1) > kZipRatioLimit)
         throw AppError(where + " сжат в " + std::to_string(entry.size / std::max<std::uint64_t>(entry.packed, 1)) +
                        " раз — так сжимаются только архивы-бомбы, не книги; он не читается.");
-    if (unzLocateFile(Handle(unz_), entry.name.c_str(), 1) != UNZ_OK || unzOpenCurrentFile(Handle(unz_)) != UNZ_OK)
+    const unz64_file_pos at{entry.directoryAt, entry.entryNumber};
+    if (unzGoToFilePos64(Handle(unz_), &at) != UNZ_OK || unzOpenCurrentFile(Handle(unz_)) != UNZ_OK)
         Damaged(entry.name);
     open_ = &entry;
     readSoFar_ = 0;

@@ -13,6 +13,8 @@ struct ZipEntry {
     std::uint64_t size = 0;       // uncompressed
     std::uint64_t packed = 0;     // compressed
     bool encrypted = false;
+    std::uint64_t directoryAt = 0;  // where minizip finds it again without a search
+    std::uint64_t entryNumber = 0;
 };
 
 // True when the file starts like a ZIP archive.
