@@ -65,10 +65,20 @@ std::optional<BookFormat> RecogniseBook(const fs::path& file)
         head.resize(in.Read(head.data(), head.size()));
     }
     if (LooksLikeZip(head)) {
-        const ZipReader zip(file);
-        if (zip.Find("META-INF/container.xml") || zip.Find("mimetype")) return BookFormat::Epub;
+        ZipReader zip(file);
+        if (zip.Find("META-INF/container.xml")) return BookFormat::Epub;
+        // Office documents carry a "mimetype" entry too: only EPUB's own counts.
+        if (const ZipEntry* type = zip.Find("mimetype"); type && type->size < 256 &&
+                                                          zip.ReadWhole(*type, 256).starts_with("application/epub+zip"))
+            return BookFormat::Epub;
         Fb2Entry(zip);
         return BookFormat::Fb2Zip;
+    }
+    // A UTF-16 book is recognised by the ASCII of its markup.
+    if (head.starts_with("\xFF\xFE") || head.starts_with("\xFE\xFF")) {
+        std::string narrow;
+        for (size_t i = head[0] == '\xFF' ? 2 : 3; i < head.size(); i += 2) narrow += head[i];
+        head = std::move(narrow);
     }
     std::string_view text = head;
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);

@@ -127,7 +127,7 @@ std::string Lower(std::string s)
 void RefuseProtected(ZipReader& zip, const std::string& shownAs)
 {
     const std::string message = "Книга " + shownAs + " защищена от копирования (DRM): её текст зашифрован, прочитать его нельзя.";
-    if (zip.Find("META-INF/rights.xml")) throw AppError(message);
+    if (zip.Find("META-INF/rights.xml") || zip.Find("META-INF/sinf.xml")) throw AppError(message);
     const ZipEntry* encryption = zip.Find("META-INF/encryption.xml");
     if (!encryption) return;
     const Doc doc = ParseXml(zip.ReadWhole(*encryption, kPackageFileLimit));
@@ -188,17 +188,21 @@ BookInfo ReadEpub(const std::filesystem::path& file, TextSink& sink)
     struct Item {
         std::string href;
         std::string type;
+        bool navigation = false;  // EPUB 3's table of contents, not part of the text
     };
     std::map<std::string, Item> manifest;
-    for (xmlNode* item : Elements(package.get(), "item"))
-        manifest[Prop(item, "id")] = {Prop(item, "href"), Prop(item, "media-type")};
+    for (xmlNode* item : Elements(package.get(), "item")) {
+        const std::string properties = " " + Prop(item, "properties") + " ";
+        manifest[Prop(item, "id")] = {Prop(item, "href"), Prop(item, "media-type"),
+                                      properties.find(" nav ") != std::string::npos};
+    }
 
     // Linear chapters in spine order, then the ones outside the reading flow.
     std::vector<Chapter> linear;
     std::vector<Chapter> aside;
     for (xmlNode* ref : Elements(package.get(), "itemref")) {
         const auto item = manifest.find(Prop(ref, "idref"));
-        if (item == manifest.end()) continue;
+        if (item == manifest.end() || item->second.navigation) continue;
         const std::string type = Lower(item->second.type);
         const std::string href = Lower(item->second.href);
         const bool html = type == "application/xhtml+xml" || type == "text/html" ||

@@ -8,6 +8,8 @@
 #include "support/temp_dir.h"
 #include "support/text_checks.h"
 
+#include <QString>
+#include <QStringEncoder>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -56,6 +58,10 @@ TEST(BookFormats, Fb2InAnyDeclaredEncodingAndInZipGivesTheSameLaidOutText)
     TempDir dir;
     dir.Write("utf8.fb2", SampleFb2());
     dir.Write("cp1251.fb2", SampleFb2Cp1251());
+    {
+        const QString xml = QString::fromStdString(SampleFb2("UTF-16"));
+        dir.Write("utf16.fb2", "\xFF\xFE" + std::string(reinterpret_cast<const char*>(xml.utf16()), size_t(xml.size()) * 2));
+    }
     // Content decides, not the name.
     dir.Write("book.txt", SampleFb2Cp1251());
     WriteFb2Zip(dir / "book.fb2.zip");
@@ -64,6 +70,7 @@ TEST(BookFormats, Fb2InAnyDeclaredEncodingAndInZipGivesTheSameLaidOutText)
     const std::tuple<const char*, BookFormat, const char*> cases[] = {
         {"utf8.fb2", BookFormat::Fb2, "UTF-8"},
         {"cp1251.fb2", BookFormat::Fb2, "windows-1251"},
+        {"utf16.fb2", BookFormat::Fb2, "UTF-16"},
         {"book.txt", BookFormat::Fb2, "windows-1251"},
         {"book.fb2.zip", BookFormat::Fb2Zip, "UTF-8"},
         {"other.zip", BookFormat::Fb2Zip, "UTF-8"},
@@ -108,6 +115,15 @@ TEST(BookFormats, HtmlIsReadInTheCharsetItDeclaresOrInTheChosenOne)
     EXPECT_EQ(book.info.declaredEncoding, "windows-1251");
     EXPECT_EQ(book.info.title, "Повесть о ветре");
     EXPECT_EQ(book.text, text);
+
+    // The older form of the declaration.
+    std::string older = page;
+    older.replace(older.find("<meta charset=\"windows-1251\">"), std::string("<meta charset=\"windows-1251\">").size(),
+                  "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=KOI8-R\">");
+    QStringEncoder koi8("KOI8-R");
+    dir.Write("older.html", QByteArray(koi8.encode(QString::fromStdString(older))).toStdString());
+    EXPECT_EQ(Convert(dir / "older.html").info.declaredEncoding, "KOI8-R");
+    EXPECT_EQ(Convert(dir / "older.html").text, text);
 
     // Without a charset: the text row's choice, "Авто" detecting as for a text.
     std::string bare = page;
@@ -181,6 +197,8 @@ TEST(BookFormats, BadBooksAreRefusedWithAMessageThatSaysWhy)
     WriteArchive(dir / "nobook.zip", {{"readme.txt", "Нет тут книги"}, {"pic.png", "x"}});
     error = ErrorOf([&] { RecogniseBook(dir / "nobook.zip"); });
     EXPECT_TRUE(Contains(error, "нет книги")) << error;
+    WriteArchive(dir / "letter.odt", {{"mimetype", "application/vnd.oasis.opendocument.text"}, {"content.xml", "<x/>"}});
+    EXPECT_TRUE(Contains(ErrorOf([&] { RecogniseBook(dir / "letter.odt"); }), "нет книги"));
 
     WriteArchive(dir / "two.zip", {{"a.fb2", SampleFb2()}, {"b.fb2", SampleFb2()}});
     EXPECT_TRUE(Contains(ErrorOf([&] { RecogniseBook(dir / "two.zip"); }), "несколько книг FB2"));

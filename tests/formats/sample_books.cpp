@@ -154,8 +154,9 @@ void WriteSampleEpub(const std::filesystem::path& archive, bool epub3)
  <item id="c1" href="Text/chapter%201.xhtml" media-type="application/xhtml+xml"/>
  <item id="css" href="style.css" media-type="text/css"/>
  <item id="pic" href="Images/x.png" media-type="image/png"/>
+ <item id="toc" href="Text/nav.xhtml" media-type="application/xhtml+xml" properties="nav"/>
 </manifest>
-<spine><itemref idref="c1"/><itemref idref="c2"/><itemref idref="notes"/></spine>
+<spine><itemref idref="toc"/><itemref idref="c1"/><itemref idref="c2"/><itemref idref="notes"/></spine>
 </package>)";
     std::vector<NamedEntry> entries = EpubFrame(opf);
     // Stored against the reading order: notes, chapter 2, chapter 1.
@@ -169,6 +170,8 @@ void WriteSampleEpub(const std::filesystem::path& archive, bool epub3)
                              "рыжий<a epub:type=\"noteref\" href=\"notes.xhtml#n1\">1</a>.</p></div>"
                              "<div>Строка один<br/>Строка два</div></div><img src=\"../Images/x.png\" alt=\"рисунок\"/>")});
     entries.push_back({"OEBPS/style.css", "p { margin: 0 }"});
+    // The table of contents, even when listed in the spine, is no part of the text.
+    entries.push_back({"OEBPS/Text/nav.xhtml", Xhtml("<nav epub:type=\"toc\"><ol><li>Глава первая</li></ol></nav>")});
     WriteArchive(archive, entries);
 }
 
