@@ -324,7 +324,7 @@ BookInfo ReadFb2(const ByteSource& source, const std::string& shownAs, TextSink&
         xmlFree(entity->orig);
     }
     if (reader.failure) std::rethrow_exception(reader.failure);
-    if (!wellFormed || reader.fault.set) reader.fault.Throw(shownAs);
+    if (!wellFormed) reader.fault.Throw(shownAs);
     reader.writer.EndParagraph();
     info.title = reader.title;
     return info;

@@ -26,7 +26,9 @@ std::string XmlDeclaredEncoding(std::string_view head)
 
 void XmlFault::Take(const xmlError* error)
 {
-    if (set || !error || error->level < XML_ERR_ERROR) return;
+    // Only what breaks the document counts: an undeclared namespace prefix, common in books
+    // made by hand, does not.
+    if (set || !error || error->level < XML_ERR_FATAL) return;
     set = true;
     line = error->line;
     column = error->int2;

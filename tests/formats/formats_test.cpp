@@ -62,6 +62,10 @@ TEST(BookFormats, Fb2InAnyDeclaredEncodingAndInZipGivesTheSameLaidOutText)
         const QString xml = QString::fromStdString(SampleFb2("UTF-16"));
         dir.Write("utf16.fb2", "\xFF\xFE" + std::string(reinterpret_cast<const char*>(xml.utf16()), size_t(xml.size()) * 2));
     }
+    // Books made by hand often use the link prefix without declaring it.
+    std::string sloppy = SampleFb2();
+    sloppy.erase(sloppy.find(" xmlns:l="), std::string(" xmlns:l=\"http://www.w3.org/1999/xlink\"").size());
+    dir.Write("sloppy.fb2", sloppy);
     // Content decides, not the name.
     dir.Write("book.txt", SampleFb2Cp1251());
     WriteFb2Zip(dir / "book.fb2.zip");
@@ -71,6 +75,7 @@ TEST(BookFormats, Fb2InAnyDeclaredEncodingAndInZipGivesTheSameLaidOutText)
         {"utf8.fb2", BookFormat::Fb2, "UTF-8"},
         {"cp1251.fb2", BookFormat::Fb2, "windows-1251"},
         {"utf16.fb2", BookFormat::Fb2, "UTF-16"},
+        {"sloppy.fb2", BookFormat::Fb2, "UTF-8"},
         {"book.txt", BookFormat::Fb2, "windows-1251"},
         {"book.fb2.zip", BookFormat::Fb2Zip, "UTF-8"},
         {"other.zip", BookFormat::Fb2Zip, "UTF-8"},
