@@ -204,8 +204,10 @@ void TForm1::cxButtonEdit1PropertiesButtonClick()
     std::optional<BookInfo> book;
     LineList bookText;
     // (A file that cannot be opened fails later, as a text does, once its name is taken.)
-    if (Openable(ToFsPath(*chosen)) && RecogniseBook(ToFsPath(*chosen)))
+    if (Openable(ToFsPath(*chosen)) && RecogniseBook(ToFsPath(*chosen))) {
+        BusyCursor busy;  // a large book takes a moment
         bookText = ReadPreviewText(ToFsPath(*chosen), Encoding, nullptr, &book);
+    }
     OpenDir = FolderPart(*chosen);
     e_text->setText(*chosen);
     const QString name = FileNamePart(e_text->text());
