@@ -74,8 +74,8 @@ void Fb2Reader::Start(std::string_view name, const xmlChar** attributes, int cou
     }
     if (name == "description") {
         inDescription = true;
-    } else if (name == "binary") {
-        skipFrom = depth;
+    } else if (name == "binary" || (depth == 2 && name != "body")) {
+        skipFrom = depth;  // pictures, style sheets and the like are no text
     } else if (name == "body") {
         writer.EndParagraph();
         const std::string kind = SaxAttribute(attributes, count, "name");

@@ -16,6 +16,7 @@ std::string Replace(std::string text, const std::string& what, const std::string
 
 const char* const kFb2 = R"(<?xml version="1.0" encoding="@ENC@"?>
 <FictionBook xmlns="http://www.gribuser.ru/xml/fictionbook/2.0" xmlns:l="http://www.w3.org/1999/xlink">
+<stylesheet type="text/css">p { text-indent: 2em }</stylesheet>
 <description>
  <title-info><genre>adventure</genre><author><first-name>Андрей</first-name><last-name>Некрасов</last-name></author>
   <book-title>Приключения   капитана Врунгеля</book-title><lang>ru</lang>
