@@ -56,6 +56,7 @@ QString BookButtonText(const BookInfo& book, TextEncoding chosen)
     return QStringLiteral("%1, %2").arg(FormatDisplayName(book.format), encoding);
 }
 
+// True when the file can be opened for reading now.
 bool Openable(const std::filesystem::path& file)
 {
     std::FILE* f = OpenFileStream(file, "rb");
