@@ -477,7 +477,8 @@ void TForm1::CreateControls()
     for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
     // ---- The dialogs' fixed properties ----
-    OpenDialog1.filter = QStringLiteral("Текстовые фалы|*.txt|Все файлы|*.*");
+    OpenDialog1.filter = QStringLiteral("Книги и тексты|*.txt;*.fb2;*.zip;*.epub;*.html;*.htm;*.xhtml|"
+                                        "Текстовые фалы|*.txt|Все файлы|*.*");
     OpenDialog1.defaultExt = QStringLiteral("txt");
     SaveDialog1.filter = QStringLiteral("Jar-пакет|*.jar|Все файлы|*.*");
     SaveDialog1.defaultExt = QStringLiteral("jar");

@@ -5,6 +5,7 @@
 // encoding), form1_font.cpp (font strip), form1_preview.cpp (preview and paging),
 // form1_book.cpp (Create), form1_profiles.cpp (phone list), form1_input.cpp (tooltips, paging
 // keys, a dropped file).
+#include "formats/book_format.h"
 #include "platform/colors.h"
 #include "platform/controls.h"
 #include "platform/desktop.h"
@@ -53,6 +54,7 @@ public:
     QString AppDir;
     TextEncoding Encoding = TextEncoding::Auto;    // how texts are read, as chosen on the text row
     std::optional<TextEncoding> ResolvedEncoding;  // what the chosen text was read in, once read
+    std::optional<BookInfo> ChosenBook;            // the chosen file's format, when it is a book
 
     // ---- Controls that carry state ----
     QLineEdit* e_caption = nullptr;
@@ -159,9 +161,11 @@ private:
 
 // The beginning of a text file as the preview reads it: the first 2048 bytes, read in `encoding`
 // (Auto detects on the file) and converted to cp1251, all of it but the last byte, up to a zero
-// byte. A cp1251 text is taken as it is. `resolved` receives the encoding read in.
+// byte. A cp1251 text is taken as it is. `resolved` receives the encoding read in. A book is read
+// whole (a damaged one is refused) and the beginning of its laid-out text taken as a UTF-8
+// text's; `book` then receives its format and title.
 LineList ReadPreviewText(const std::filesystem::path& file, TextEncoding encoding = TextEncoding::Cp1251,
-                         TextEncoding* resolved = nullptr);
+                         TextEncoding* resolved = nullptr, std::optional<BookInfo>* book = nullptr);
 
 // The main window, set while it is being built and cleared again if that fails.
 extern TForm1* Form1;

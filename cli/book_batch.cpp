@@ -121,7 +121,7 @@ BatchReport BuildBooks(const std::vector<TextSource>& texts, const BookSettings&
         const fs::path work = scratch / "book";
         progress.Begin(U8(text.Given()) + " → " + PathText(jar));
         try {
-            const QString title = options.title ? *options.title : SanitizeCaption(WithoutExtension(name));
+            const QString title = options.title ? *options.title : text.DefaultTitle(settings.encoding);
             if (title.isEmpty())
                 throw AppError("Название книги пусто (имя файла не даёт его): задайте название ключом --title.");
             const fs::path textFile = ToFsPath(text.Path());

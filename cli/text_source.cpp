@@ -1,5 +1,8 @@
 #include "cli/text_source.h"
 
+#include "app/naming.h"
+#include "formats/book_format.h"
+#include "formats/text_layout.h"
 #include "platform/files.h"
 #include "platform/line_list.h"
 #include "platform/paths.h"
@@ -25,7 +28,16 @@ BookText TextSource::BookFile(const std::filesystem::path& scratch, TextEncoding
 
 std::string TextSource::LayoutString(TextEncoding encoding, QString* notice) const
 {
-    std::string bytes = ReadFileBytes(ToFsPath(path_));
+    std::string bytes;
+    if (const auto format = RecogniseBook(ToFsPath(path_))) {
+        // A book is laid out as a UTF-8 text first, read from there on as any UTF-8 text.
+        StringSink text;
+        ConvertBook(ToFsPath(path_), *format, text, encoding);
+        bytes = std::move(text.text);
+        encoding = TextEncoding::Utf8;
+    } else {
+        bytes = ReadFileBytes(ToFsPath(path_));
+    }
     const TextEncoding resolved = encoding == TextEncoding::Auto
                                       ? DetectEncoding(std::string_view(bytes).substr(0, kDetectionLimit),
                                                        bytes.size() > kDetectionLimit)
@@ -49,4 +61,14 @@ QString AutoChoiceNotice(TextEncoding chosen, TextEncoding read)
 {
     if (chosen != TextEncoding::Auto || read == TextEncoding::Cp1251) return {};
     return QStringLiteral("Кодировка определена автоматически: %1.").arg(EncodingDisplayName(read));
+}
+
+QString TextSource::DefaultTitle(TextEncoding encoding) const
+{
+    if (const auto format = RecogniseBook(ToFsPath(path_))) {
+        HeadSink nothing(0);
+        const QString title = ShortBookTitle(ConvertBook(ToFsPath(path_), *format, nothing, encoding).title);
+        if (!title.isEmpty()) return title;
+    }
+    return SanitizeCaption(WithoutExtension(FileName()));
 }

@@ -20,6 +20,8 @@ public:
     const QString& Path() const { return path_; }
     // The file name without its folder.
     QString FileName() const;
+    // The book's title: a book's own (FB2, EPUB, HTML), else the one its file name gives.
+    QString DefaultTitle(TextEncoding encoding) const;
 
     // The cp1251 text the book is made from, read in `encoding`: the file itself when it is
     // cp1251, else a converted copy in `scratch`, a private folder outside the book's working
