@@ -142,6 +142,11 @@ private:
     int appliedUpperCut_ = 0;
     int appliedBottCut_ = 0;
     bool creating_ = false;
+    // During construction the strip and the preview are only marked as due, and made once at its end.
+    bool startingUp_ = true;
+    bool stripDue_ = false;
+    // Makes what construction left due.
+    void FinishStartUp();
 };
 
 // The beginning of a text file as the preview reads it: the first 2048 bytes, read in `encoding`
