@@ -3,6 +3,7 @@
 #include <libdeflate.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <new>
 #include <stdexcept>
 
@@ -47,6 +48,49 @@ void RawDeflater::Compress(const void* data, std::size_t size, std::vector<char>
     deflateEnd(&z);
     if (rc != Z_STREAM_END) throw std::runtime_error("deflate failed");
     out.resize(n);
+}
+
+namespace {
+
+constexpr std::uint32_t kBlackBytes = 0xF3FFC07F;  // bit n: byte n < 32 makes a block binary
+
+bool TextByte(unsigned char c)
+{
+    return c == 9 || c == 10 || c == 13 || c >= 32;
+}
+
+} // namespace
+
+bool DeflateSeesText(const void* data, std::size_t size, int level, std::size_t feed)
+{
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    if (size > 0 && TextByte(bytes[0])) {
+        bool black = false;
+        for (std::size_t i = 0; i < size && !black; ++i) black = bytes[i] < 32 && ((kBlackBytes >> bytes[i]) & 1);
+        if (!black) return true;
+    }
+    z_stream z{};
+    if (deflateInit2(&z, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) throw std::bad_alloc();
+    std::vector<unsigned char> sink(64 * 1024);
+    std::size_t at = 0;
+    bool finished = false;
+    while (z.data_type == Z_UNKNOWN && !finished) {
+        const std::size_t n = std::min(feed, size - at);
+        z.next_in = const_cast<Bytef*>(bytes + at);
+        z.avail_in = static_cast<uInt>(n);
+        at += n;
+        const int flush = at == size ? Z_FINISH : Z_NO_FLUSH;
+        int rc;
+        do {
+            z.next_out = sink.data();
+            z.avail_out = static_cast<uInt>(sink.size());
+            rc = deflate(&z, flush);
+        } while (z.data_type == Z_UNKNOWN && (z.avail_in > 0 || (flush == Z_FINISH && rc == Z_OK)));
+        finished = flush == Z_FINISH;
+    }
+    const bool text = z.data_type == Z_TEXT;
+    deflateEnd(&z);
+    return text;
 }
 
 std::uint32_t Crc32Of(const void* data, std::size_t size, std::uint32_t crc)

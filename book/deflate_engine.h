@@ -31,4 +31,12 @@ private:
     void* state_ = nullptr;  // the libdeflate compressor
 };
 
+// What zlib's deflate at `level` (window 2^15, memory level 8) reports as the data type of
+// `data` fed to it in pieces of `feed` bytes: true for text. Archives record it as the entry's
+// "text" attribute. zlib judges by the literals of its first block: no byte 0-6, 14-25 or 28-31
+// among them and at least one of 9, 10, 13 or 32-255. When the whole buffer has none of the
+// former and begins with one of the latter (the first byte is always a literal) the answer is
+// known without compressing; otherwise zlib is run until it has decided.
+bool DeflateSeesText(const void* data, std::size_t size, int level, std::size_t feed);
+
 std::uint32_t Crc32Of(const void* data, std::size_t size, std::uint32_t crc = 0);

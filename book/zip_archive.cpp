@@ -326,6 +326,8 @@ PackedEntry PackEntry(const ListedEntry& e, RawDeflater& deflater)
     packed.size = have;
     packed.crc = Crc32Of(bytes.data(), bytes.size());
     deflater.Compress(bytes.data(), bytes.size(), packed.data);
+    // The "text" attribute zlib's judgement gives an entry written as it is read.
+    packed.info.internal_fa = DeflateSeesText(bytes.data(), bytes.size(), kArchiveLevel, kCopyBuffer) ? 1 : 0;
     return packed;
 }
 

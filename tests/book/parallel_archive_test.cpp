@@ -170,3 +170,38 @@ TEST(ParallelArchive, AFileFailingOnAnotherThreadEndsTheArchiveWithItsMessage)
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, (std::vector<std::string>{"base", "earlier.zip"}));
 }
+
+TEST(ParallelArchive, TextAttributeIsZlibsJudgementOfTheWholeFile)
+{
+    // zlib fed as a streaming writer feeds it: its data type after the whole file.
+    const auto zlibSaysText = [](const std::string& bytes) {
+        z_stream z{};
+        deflateInit2(&z, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+        std::vector<unsigned char> sink(bytes.size() + 1024);
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+        z.avail_in = static_cast<uInt>(bytes.size());
+        z.next_out = sink.data();
+        z.avail_out = static_cast<uInt>(sink.size());
+        deflate(&z, Z_FINISH);
+        const bool text = z.data_type == Z_TEXT;
+        deflateEnd(&z);
+        return text;
+    };
+    const std::string prose = Prose(200000, 11);
+    std::string lateControl = prose;
+    lateControl[150000] = '\x01';  // past zlib's first block
+    std::string binaryStart = prose;
+    binaryStart[0] = '\x02';
+    const std::vector<std::string> cases = {
+        prose, lateControl, binaryStart, std::string("\x07\x08\x0b\x0c\x1a\x1b", 6), std::string(1, '\0'),
+        "x", std::string("\x1b[1m bold", 10) + prose.substr(0, 40000), prose.substr(0, 30000) + std::string(1, '\0')};
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(i);
+        TempDir dir;
+        dir.Write("base/f", cases[i]);
+        WriteFolderArchive(dir / "a.zip", dir / "base", {}, 2);
+        const RawArchive raw = ReadRawArchive(dir / "a.zip");
+        ASSERT_EQ(raw.entries.size(), 1u);
+        EXPECT_EQ(raw.entries[0].internalAttr, zlibSaysText(cases[i]) ? 1 : 0);
+    }
+}
