@@ -12,20 +12,35 @@ std::string_view DeflateEngineName(DeflateEngine engine)
     return engine == DeflateEngine::Zlib ? "zlib" : "libdeflate";
 }
 
-RawDeflater::RawDeflater(DeflateEngine engine, int level) : engine_(engine), level_(level)
+RawDeflater::RawDeflater(DeflateEngine engine, int level, std::size_t feed)
+    : engine_(engine), level_(level), feed_(feed)
 {
     if (engine_ == DeflateEngine::Libdeflate) {
         state_ = libdeflate_alloc_compressor(level);
         if (!state_) throw std::bad_alloc();
+    } else {
+        // Window 2^15, memory level 8: what a streaming zip writer sets up.
+        auto* z = new z_stream{};
+        if (deflateInit2(z, level_, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+            delete z;
+            throw std::bad_alloc();
+        }
+        state_ = z;
     }
 }
 
 RawDeflater::~RawDeflater()
 {
-    if (state_) libdeflate_free_compressor(static_cast<libdeflate_compressor*>(state_));
+    if (engine_ == DeflateEngine::Libdeflate) {
+        libdeflate_free_compressor(static_cast<libdeflate_compressor*>(state_));
+    } else {
+        auto* z = static_cast<z_stream*>(state_);
+        deflateEnd(z);
+        delete z;
+    }
 }
 
-void RawDeflater::Compress(const void* data, std::size_t size, std::vector<char>& out)
+bool RawDeflater::Compress(const void* data, std::size_t size, std::vector<char>& out)
 {
     if (engine_ == DeflateEngine::Libdeflate) {
         auto* c = static_cast<libdeflate_compressor*>(state_);
@@ -33,21 +48,25 @@ void RawDeflater::Compress(const void* data, std::size_t size, std::vector<char>
         const std::size_t n = libdeflate_deflate_compress(c, data, size, out.data(), out.size());
         if (n == 0) throw std::runtime_error("deflate failed");
         out.resize(n);
-        return;
+        return DeflateSeesText(data, size, level_, feed_);
     }
-    // The same stream as a zlib deflate of the whole buffer: window 2^15, memory level 8.
-    z_stream z{};
-    if (deflateInit2(&z, level_, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) throw std::bad_alloc();
-    out.resize(deflateBound(&z, static_cast<uLong>(size)));
-    z.next_in = static_cast<Bytef*>(const_cast<void*>(data));
-    z.avail_in = static_cast<uInt>(size);
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    const int rc = deflate(&z, Z_FINISH);
-    const std::size_t n = z.total_out;
-    deflateEnd(&z);
-    if (rc != Z_STREAM_END) throw std::runtime_error("deflate failed");
-    out.resize(n);
+    // The input goes in as a streaming writer gives it, `feed_` bytes at a time, and the stream
+    // is finished without more input: the same calls, so the same stream and the same judgement.
+    auto* z = static_cast<z_stream*>(state_);
+    if (deflateReset(z) != Z_OK) throw std::runtime_error("deflate failed");
+    out.resize(deflateBound(z, static_cast<uLong>(size)) + 64);
+    z->next_out = reinterpret_cast<Bytef*>(out.data());
+    z->avail_out = static_cast<uInt>(out.size());
+    const auto* bytes = static_cast<const Bytef*>(data);
+    for (std::size_t at = 0; at < size; at += feed_) {
+        z->next_in = const_cast<Bytef*>(bytes + at);
+        z->avail_in = static_cast<uInt>(std::min(feed_, size - at));
+        if (deflate(z, Z_NO_FLUSH) != Z_OK || z->avail_in != 0) throw std::runtime_error("deflate failed");
+    }
+    z->avail_in = 0;
+    if (deflate(z, Z_FINISH) != Z_STREAM_END) throw std::runtime_error("deflate failed");
+    out.resize(z->total_out);
+    return z->data_type == Z_TEXT;
 }
 
 namespace {

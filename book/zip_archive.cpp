@@ -325,9 +325,8 @@ PackedEntry PackEntry(const ListedEntry& e, RawDeflater& deflater)
     bytes.resize(have);
     packed.size = have;
     packed.crc = Crc32Of(bytes.data(), bytes.size());
-    deflater.Compress(bytes.data(), bytes.size(), packed.data);
-    // The "text" attribute zlib's judgement gives an entry written as it is read.
-    packed.info.internal_fa = DeflateSeesText(bytes.data(), bytes.size(), kArchiveLevel, kCopyBuffer) ? 1 : 0;
+    // The "text" attribute: zlib's judgement, as an entry streamed through it gets it.
+    packed.info.internal_fa = deflater.Compress(bytes.data(), bytes.size(), packed.data) ? 1 : 0;
     return packed;
 }
 
@@ -378,7 +377,7 @@ void WriteFolderArchiveFile(const fs::path& file, const fs::path& baseFolder, co
     // the walk's order; a file too large to hold whole is compressed here as it is read.
     const auto pack = [&](std::size_t i) {
         thread_local std::optional<RawDeflater> deflater;
-        if (!deflater) deflater.emplace(kArchiveEngine, kArchiveLevel);
+        if (!deflater) deflater.emplace(kArchiveEngine, kArchiveLevel, kCopyBuffer);
         return PackEntry(entries[i], *deflater);
     };
     const auto write = [&](std::size_t i, PackedEntry& packed) {

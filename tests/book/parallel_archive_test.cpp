@@ -99,23 +99,31 @@ TEST(OrderedWork, ResultsComeBackInOrderAndAFailureStopsAtItsTurn)
     }
 }
 
-TEST(DeflateEngines, BothGiveStreamsThatInflateBackExactly)
+TEST(DeflateEngines, BothGiveStreamsThatInflateBackExactlyAndJudgeTextAlike)
 {
     std::string noise(32767, '\0');
     std::mt19937 rnd(3);
     for (char& c : noise) c = static_cast<char>(rnd());
+    std::string lateControl = Prose(300000, 4);
+    lateControl[250000] = '\x01';  // a control byte far on: only zlib's first block counts
+    const std::vector<std::string> inputs = {std::string(), std::string("a"), std::string(32767, ' '), noise,
+                                             Prose(32767, 5), lateControl, "\x07\x0c gray only\x01"};
+    std::vector<bool> judged[2];
     for (const DeflateEngine engine : {DeflateEngine::Zlib, DeflateEngine::Libdeflate}) {
-        RawDeflater deflater(engine, 9);
-        for (const std::string& input : {std::string(), std::string("a"), std::string(32767, ' '), noise,
-                                         Prose(32767, 5)}) {
+        RawDeflater deflater(engine, 9, 100000);
+        for (const std::string& input : inputs) {
             SCOPED_TRACE(std::string(DeflateEngineName(engine)) + " " + std::to_string(input.size()));
             std::vector<char> packed;
-            deflater.Compress(input.data(), input.size(), packed);
+            judged[engine == DeflateEngine::Zlib].push_back(deflater.Compress(input.data(), input.size(), packed));
             EXPECT_EQ(Inflated(packed, input.size()), input);
             EXPECT_EQ(Crc32Of(input.data(), input.size()),
                       crc32(0, reinterpret_cast<const Bytef*>(input.data()), static_cast<uInt>(input.size())));
         }
     }
+    EXPECT_EQ(judged[0], judged[1]);
+    // Empty, noise and a control byte up front are binary; plain text is text.
+    EXPECT_EQ(std::vector<bool>(judged[1].begin(), judged[1].begin() + 5), (std::vector<bool>{false, true, true, false, true}));
+    EXPECT_FALSE(judged[1][6]);
 }
 
 TEST(ParallelArchive, OneTwoAndEightThreadsWriteTheSameBytes)
