@@ -9,7 +9,7 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
-build="${1:-$root/build-book}"
+build="$(cd "${1:-$root/build-book}" && pwd)"
 tool="$build/bin/bench_book_build"
 runs="${RUNS:-3}"
 [ -x "$tool" ] || { echo "build bench_book_build first: cmake --build $build --target bench_book_build" >&2; exit 1; }
