@@ -13,6 +13,7 @@ PACKAGES=(
   ecj default-jdk-headless
   fonts-dejavu-core
   xvfb xauth openbox imagemagick x11-utils xdotool
+  libdeflate-dev
   zip unzip pngcheck time
 )
 

@@ -165,6 +165,8 @@ TForm1::TForm1(const QString& appDir, QWidget* parent) : QWidget(parent)
         UpdateEncodingButton();
         UpdateFontLabel();
         font_dialog = BookFont;
+        // The glyph strip and the preview, once, for the settings as they now stand.
+        FinishStartUp();
     } catch (...) {
         Form1 = nullptr;
         throw;

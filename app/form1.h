@@ -21,6 +21,7 @@
 #include <optional>
 #include <vector>
 
+class CreatePanel;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -78,6 +79,7 @@ public:
     QPushButton* b_p_fire = nullptr;
     QLabel* version = nullptr;
     QLabel* font_label = nullptr;
+    CreatePanel* createPanel = nullptr;  // progress, Cancel and status line of Create; made by the first
 
     // ---- Dialog state ----
     FileDialogOptions OpenDialog1;
@@ -96,7 +98,11 @@ public:
     // Moves PageStart back by an estimated `n` screen lines (the previous page's start).
     void StepBackLines(int n);
     void LoadProfiles();
+    // Asks for the package's path and builds the book off the window thread; returns once the
+    // build has ended, the window living meanwhile. Failures are thrown as before.
     void BuildBookPackage();
+    // True while a book is being built.
+    bool Creating() const { return creating_; }
     // The chosen profile, or nullptr when none is selected.
     const t_profile* SelectedProfile() const;
 
@@ -157,6 +163,12 @@ private:
     std::optional<FontSpec> appliedFont_;
     int appliedUpperCut_ = 0;
     int appliedBottCut_ = 0;
+    bool creating_ = false;
+    // During construction the strip and the preview are only marked as due, and made once at its end.
+    bool startingUp_ = true;
+    bool stripDue_ = false;
+    // Makes what construction left due.
+    void FinishStartUp();
 };
 
 // The beginning of a text file as the preview reads it: the first 2048 bytes, read in `encoding`

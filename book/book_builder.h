@@ -5,9 +5,11 @@
 #include "platform/colors.h"
 #include "profiles/profile.h"
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 // What a build is doing when it reports progress.
@@ -24,7 +26,16 @@ struct BookRequest {
     std::filesystem::path workFolder;       // where the book is assembled (the glyph files are there)
     std::filesystem::path templateArchive;  // the reader template
     std::filesystem::path jarPath;          // the package; the descriptor goes beside it
-    BookProgress progress;                  // optional
+    BookProgress progress;                  // optional; may throw to stop the build
+    unsigned threads = 0;                   // threads compressing the archive; 0: one per core
+    const std::atomic<bool>* cancel = nullptr;  // optional; when set, the build stops at the next piece
+};
+
+// Thrown when a build stops because `BookRequest::cancel` was set. Nothing of the package is
+// left, an earlier book stays as it was, and the work folder holds no pieces.
+class BookCancelled : public std::runtime_error {
+public:
+    BookCancelled() : std::runtime_error("Создание книги отменено.") {}
 };
 
 // The descriptor's path: the package's extension replaced by ".jad", or ".jad" appended.

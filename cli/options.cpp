@@ -13,6 +13,8 @@ std::string Text(const QString& s)
 
 // Largest point size accepted: the glyph strip of a larger font grows past what phones load.
 constexpr int kMaxFontSize = 200;
+// Most books built at once.
+constexpr int kMaxJobs = 256;
 
 int ParseNumber(const QString& option, const QString& value, int min, int max)
 {
@@ -77,6 +79,7 @@ CliOptions ParseOptions(const QStringList& arguments)
         {QStringLiteral("--encoding"), [&](auto& k, auto& v) { o.encoding = ParseEncoding(k, v); }},
         {QStringLiteral("--out"), [&](auto& k, auto& v) { o.out = NonEmpty(k, v); }},
         {QStringLiteral("--out-dir"), [&](auto& k, auto& v) { o.outDir = NonEmpty(k, v); }},
+        {QStringLiteral("--jobs"), [&](auto& k, auto& v) { o.jobs = ParseNumber(k, v, 1, kMaxJobs); }},
         {QStringLiteral("--preview"), [&](auto& k, auto& v) { o.previewPage = ParseNumber(k, v, 1, 2147483647); }},
         {QStringLiteral("--png"), [&](auto& k, auto& v) { o.png = NonEmpty(k, v); }},
     };
@@ -176,6 +179,8 @@ profiles.ini в папке программы.
   --out ПУТЬ.jar          пакет единственного текста
   --out-dir ПАПКА         папка пакетов (по умолчанию — текущая); имя пакета — имя текста
                           латиницей с расширением .jar
+  --jobs N                сколько книг создавать одновременно (1..256; по умолчанию — по
+                          числу ядер); сообщения о текстах идут в порядке их перечисления
   Папка должна существовать. Пакет и описатель заменяются без вопросов.
 
 Проверка страниц (книга не создаётся, один текст):

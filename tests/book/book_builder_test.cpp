@@ -11,6 +11,9 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
@@ -398,4 +401,62 @@ TEST_F(BookBuilderTest, InfoZipAcceptsABuiltBook)
     EXPECT_EQ(info.count("minimum software version required to extract:   2.0"), 11);
     EXPECT_FALSE(info.contains("Zip64", Qt::CaseInsensitive));
     EXPECT_TRUE(info.contains("There is no zipfile comment."));
+}
+
+TEST_F(BookBuilderTest, CancelledBuildKeepsTheEarlierBookAndLeavesNoPieceOrTemporaryFile)
+{
+    BookRequest first = Request(TextOfSize(40000));
+    BuildBook(first, record);
+    const std::string jar = ReadFileBytes(Jar());
+    const std::string jad = ReadFileBytes(dir / "out/book.jad");
+
+    // Stopped while the text is cut, halfway through the archive, and once its last entry is in.
+    struct Moment {
+        const char* name;
+        std::function<bool(BookStage, std::uint64_t, std::uint64_t)> reached;
+    };
+    const std::vector<Moment> moments = {
+        {"early", [](BookStage s, std::uint64_t done, std::uint64_t) { return s == BookStage::Pieces && done > 0; }},
+        {"middle", [](BookStage s, std::uint64_t done, std::uint64_t total) {
+             return s == BookStage::Archive && done > total / 2;
+         }},
+        {"last piece", [](BookStage s, std::uint64_t done, std::uint64_t total) {
+             return s == BookStage::Archive && done == total && total > 0;
+         }},
+    };
+    for (const Moment& moment : moments) {
+        SCOPED_TRACE(moment.name);
+        std::atomic<bool> cancel{false};
+        BookRequest r = Request(TextOfSize(300000));
+        r.cancel = &cancel;
+        r.progress = [&](BookStage s, std::uint64_t done, std::uint64_t total) {
+            if (moment.reached(s, done, total)) cancel = true;
+        };
+        EXPECT_THROW(BuildBook(r, record), BookCancelled);
+        EXPECT_TRUE(ReadFileBytes(Jar()) == jar);
+        EXPECT_TRUE(ReadFileBytes(dir / "out/book.jad") == jad);
+        EXPECT_EQ(Listing(dir / "out"), (std::vector<std::string>{"book.jad", "book.jar"}));
+        EXPECT_TRUE(Listing(dir / "temp/text").empty());
+    }
+}
+
+TEST_F(BookBuilderTest, PackageIsTheSameForAnyNumberOfThreads)
+{
+    std::string packages[3];
+    const unsigned counts[3] = {1, 2, 8};
+    const auto stamp = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    for (int i = 0; i < 3; ++i) {
+        BookRequest r = Request(TextOfSize(700000));
+        r.threads = counts[i];
+        // Every file of the work folder gets one time, as the archive records it to the second.
+        r.progress = [&](BookStage s, std::uint64_t done, std::uint64_t) {
+            if (s == BookStage::Archive && done == 0)
+                for (const auto& e : fs::recursive_directory_iterator(dir / "temp")) fs::last_write_time(e.path(), stamp);
+        };
+        BuildBook(r, record);
+        packages[i] = ReadFileBytes(Jar());
+    }
+    EXPECT_EQ(Pieces(Jar()).size(), 22u);
+    EXPECT_TRUE(packages[0] == packages[1]);
+    EXPECT_TRUE(packages[0] == packages[2]);
 }
