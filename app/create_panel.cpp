@@ -90,6 +90,23 @@ void CreatePanel::ShowSaved(const QString& jarPath)
     status->show();
 }
 
+void CreatePanel::ShowSavedVolumes(const QStringList& jarPaths)
+{
+    if (jarPaths.size() == 1) return ShowSaved(jarPaths.front());
+    const QFileInfo first(jarPaths.front()), last(jarPaths.back());
+    folder_ = first.absolutePath();
+    const auto shown = [this](const QString& name) {
+        return status->fontMetrics().elidedText(name, Qt::ElideMiddle, kStatusWidth / 4).toHtmlEscaped();
+    };
+    status->setText(QStringLiteral("Книга сохранена, томов: %1 (%2 … %3) &nbsp;<a href=\"folder\">Открыть папку</a>")
+                        .arg(jarPaths.size())
+                        .arg(shown(first.fileName()), shown(last.fileName())));
+    QStringList full;
+    for (const QString& path : jarPaths) full << QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    status->setToolTip(full.join(QLatin1Char('\n')));
+    status->show();
+}
+
 void CreatePanel::ShowStatus(const QString& text)
 {
     folder_.clear();
