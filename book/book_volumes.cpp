@@ -102,6 +102,7 @@ private:
         r.titleCp1251 = titleCp1251;
         r.jarPath = jar;
         r.progress = progress;
+        r.openEnd = true;
         BuildBook(r, record_);
     }
 
