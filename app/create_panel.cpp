@@ -93,14 +93,10 @@ void CreatePanel::ShowSaved(const QString& jarPath)
 void CreatePanel::ShowSavedVolumes(const QStringList& jarPaths)
 {
     if (jarPaths.size() == 1) return ShowSaved(jarPaths.front());
-    const QFileInfo first(jarPaths.front()), last(jarPaths.back());
-    folder_ = first.absolutePath();
-    const auto shown = [this](const QString& name) {
-        return status->fontMetrics().elidedText(name, Qt::ElideMiddle, kStatusWidth / 4).toHtmlEscaped();
-    };
-    status->setText(QStringLiteral("Книга сохранена, томов: %1 (%2 … %3) &nbsp;<a href=\"folder\">Открыть папку</a>")
-                        .arg(jarPaths.size())
-                        .arg(shown(first.fileName()), shown(last.fileName())));
+    // The names are many and long: the tooltip lists them, the line gives their number.
+    folder_ = QFileInfo(jarPaths.front()).absolutePath();
+    status->setText(QStringLiteral("Книга сохранена, томов: %1 &nbsp;<a href=\"folder\">Открыть папку</a>")
+                        .arg(jarPaths.size()));
     QStringList full;
     for (const QString& path : jarPaths) full << QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     status->setToolTip(full.join(QLatin1Char('\n')));

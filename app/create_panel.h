@@ -27,7 +27,8 @@ public:
     void Finish();
     // "Книга сохранена: <name>" with a link to the package's folder.
     void ShowSaved(const QString& jarPath);
-    // "Книга сохранена, томов: N (<first> … <last>)" with the same link, for a book split into volumes.
+    // "Книга сохранена, томов: N" with the same link and every package in its tooltip, for a book
+    // split into volumes.
     void ShowSavedVolumes(const QStringList& jarPaths);
     // A plain status line.
     void ShowStatus(const QString& text);
