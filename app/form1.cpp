@@ -105,10 +105,24 @@ QString TForm1::StorableFolder(const QString& folder) const
 
 QString TForm1::TempDir() const
 {
-    return AppDir + QStringLiteral("temp") + QDir::separator();
+    return FolderText(Folders.TempDir());
 }
 
-TForm1::TForm1(const QString& appDir, QWidget* parent) : QWidget(parent)
+namespace {
+
+AppFolders FoldersFor(const QString& appDir)
+{
+    if (!appDir.isEmpty()) return PortableFolders(ToFsPath(appDir));
+    AppFolders folders = ChooseAppFolders(ToFsPath(ExecutableDir()));
+    PrepareAppFolders(folders);
+    return folders;
+}
+
+} // namespace
+
+TForm1::TForm1(const QString& appDir, QWidget* parent) : TForm1(FoldersFor(appDir), parent) {}
+
+TForm1::TForm1(const AppFolders& folders, QWidget* parent) : QWidget(parent), Folders(folders)
 {
     Form1 = this;
     try {
@@ -120,18 +134,17 @@ TForm1::TForm1(const QString& appDir, QWidget* parent) : QWidget(parent)
         b_p_up->setEnabled(false);
         ShowSysline = true;
         // The program folder and the sample text.
-        AppDir = appDir.isEmpty() ? ExecutableDir() : appDir;
-        if (!AppDir.endsWith(QDir::separator())) AppDir += QDir::separator();
+        AppDir = FolderText(Folders.programDir);
         PreviewText.clear();
-        PreviewText = ReadLineList(ToFsPath(AppDir + QStringLiteral("sample")));
+        PreviewText = ReadLineList(Folders.DataFile("sample"));
         // The working folder, emptied of whatever an earlier run left.
-        zipBaseFolder = AppDir + QStringLiteral("temp");
+        zipBaseFolder = FromFsPath(Folders.TempDir());
         CreateFolderChain(ToFsPath(TempDir()));
         ClearFolder(ToFsPath(TempDir()));
         // Font and background from the settings file, then the glyph strip and the phone list.
         BookFont = FontSpec();
         const StoredSettings stored =
-            ReadStoredSettings(IniFile(ToFsPath(AppDir + QStringLiteral("config.ini"))), AppDir);
+            ReadStoredSettings(IniFile(Folders.ConfigFile("config.ini")), FolderText(Folders.documentDir));
         BookFont = stored.font;
         BackgroundColor = stored.background;
         BuildFontStrip();
@@ -171,7 +184,7 @@ TForm1::~TForm1()
 
 void TForm1::FormClose()
 {
-    IniFile config(ToFsPath(AppDir + QStringLiteral("config.ini")));
+    IniFile config(Folders.ConfigFile("config.ini"));
     config.WriteInteger(kGlobalSection, "UpperCut", e_upper_cut->value());
     config.WriteInteger(kGlobalSection, "BottCut", e_bott_cut->value());
     config.WriteString(kFontSection, "Name", QStringToCp1251(BookFont.name));

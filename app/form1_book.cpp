@@ -33,7 +33,7 @@ void TForm1::BuildBookPackage()
     request.background = BackgroundColor;
     request.syslineIndex = e_sysline->ItemIndex();
     request.workFolder = ToFsPath(zipBaseFolder);
-    request.templateArchive = ToFsPath(AppDir + QStringLiteral("velmar.dat"));
+    request.templateArchive = Folders.DataFile("velmar.dat");
     request.jarPath = ToFsPath(*chosen);
 
     QString notice;

@@ -1,5 +1,6 @@
 // Program entry: one copy per program folder, the main window, the hidden profile editor, the
 // message loop. Returns 0 in every case.
+#include "app/app_folders.h"
 #include "app/form1.h"
 #include "app/single_instance.h"
 #include "platform/application.h"
@@ -13,15 +14,18 @@ int main(int argc, char** argv)
 {
     try {
         Application app(argc, argv);
-        SingleInstance instance(ExecutableDir());
+        // Portable or installed: the lock guards the working folder, wherever that lies.
+        const AppFolders folders = ChooseAppFolders(ToFsPath(ExecutableDir()));
+        PrepareAppFolders(folders);
+        SingleInstance instance(FolderText(folders.workDir));
         if (!instance.Acquired()) {
             TheDesktop().ShowError(nullptr, SingleInstance::AlreadyRunningText());
             return 0;
         }
-        auto form = std::make_unique<TForm1>();
+        auto form = std::make_unique<TForm1>(folders);
         // The start-up profile editor: it reads the file like any other instance and is never
         // shown; it goes before the main window does.
-        auto editor = std::make_unique<Tprofiles_form>(form->AppDir);
+        auto editor = std::make_unique<Tprofiles_form>(FolderText(folders.configDir));
         profiles_form = editor.get();
         form->show();
         app.exec();

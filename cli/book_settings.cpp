@@ -10,7 +10,12 @@
 
 std::filesystem::path ProgramFolder::File(const char* name) const
 {
-    return ToFsPath(dir + QString::fromUtf8(name));
+    return folders.DataFile(name);
+}
+
+std::filesystem::path ProgramFolder::Setting(const char* name) const
+{
+    return folders.ConfigFile(name);
 }
 
 ProgramFolder ChooseProgramFolder(const CliOptions& options)
@@ -19,11 +24,12 @@ ProgramFolder ChooseProgramFolder(const CliOptions& options)
     if (options.appDir) {
         const QFileInfo info(*options.appDir);
         if (!info.isDir()) throw UsageError("Папка программы не найдена: " + options.appDir->toStdString());
-        folder.dir = QDir::toNativeSeparators(info.absoluteFilePath());
+        folder.folders = PortableFolders(ToFsPath(info.absoluteFilePath()));
     } else {
-        folder.dir = ExecutableDir();
+        folder.folders = ChooseAppFolders(ToFsPath(ExecutableDir()));
+        PrepareAppFolders(folder.folders);
     }
-    if (!folder.dir.endsWith(QDir::separator())) folder.dir += QDir::separator();
+    folder.dir = FolderText(folder.folders.documentDir);
     return folder;
 }
 

@@ -112,13 +112,13 @@ int RunCli(const QStringList& arguments)
         }
 
         const ProgramFolder program = ChooseProgramFolder(options);
-        const std::vector<t_profile> profiles = ReadProfiles(IniFile(program.File("profiles.ini")));
+        const std::vector<t_profile> profiles = ReadProfiles(IniFile(program.Setting("profiles.ini")));
         if (options.listProfiles) {
             ListProfiles(profiles);
             return kExitOk;
         }
 
-        const StoredSettings stored = ReadStoredSettings(IniFile(program.File("config.ini")), program.dir);
+        const StoredSettings stored = ReadStoredSettings(IniFile(program.Setting("config.ini")), program.dir);
         const BookSettings settings = ResolveSettings(stored, profiles, options);
         for (const std::string& notice : settings.notices) SayError(notice);
         if (options.verbose) Say(stderr, DescribeSettings(settings));
