@@ -3,6 +3,7 @@
 #   ./build.sh run    install what is missing, build, start the program
 #   ./build.sh test   install what is missing, build, run every test through CTest
 #   ./build.sh build  build only
+#   ./build.sh package  build, then a Debian package (build/package/lumira_*.deb)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -14,6 +15,7 @@ PACKAGES=(
   fonts-dejavu-core
   xvfb xauth openbox imagemagick x11-utils
   zip unzip pngcheck time
+  dpkg-dev desktop-file-utils appstream
 )
 
 install_packages() {
@@ -50,13 +52,18 @@ case "${1:-build}" in
     cd build
     ctest --output-on-failure -j "$(nproc)" --timeout 300
     ;;
+  package)
+    install_packages
+    build
+    (cd build && cpack -G DEB)
+    ;;
   run)
     install_packages
     build
     exec build/bin/lumira
     ;;
   *)
-    echo "usage: $0 run|test|build" >&2
+    echo "usage: $0 run|test|build|package" >&2
     exit 2
     ;;
 esac
