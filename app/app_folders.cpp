@@ -1,6 +1,7 @@
 #include "app/app_folders.h"
 
 #include "platform/errors.h"
+#include "platform/language.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -46,8 +47,8 @@ fs::path UserFolder(const EnvironmentLookup& environment, const char* name, cons
     if (auto p = AbsoluteFromEnvironment(environment, "LOCALAPPDATA")) return *p;
 #endif
     if (auto home = AbsoluteFromEnvironment(environment, "HOME")) return *home / homeFallback;
-    throw AppError(std::string("Не найдена папка пользователя для настроек программы: не заданы ни ") + name +
-                   ", ни HOME.");
+    throw AppError(FormatText(
+        Translate("AppFolders", "Не найдена папка пользователя для настроек программы: не заданы ни %1, ни HOME."), {name}));
 }
 
 void MakeFolder(const fs::path& dir)
@@ -55,7 +56,8 @@ void MakeFolder(const fs::path& dir)
     std::error_code ec;
     fs::create_directories(dir, ec);
     if (!fs::is_directory(dir))
-        throw AppError("Не удаётся создать папку " + PathText(dir) + (ec ? ": " + ec.message() : std::string()));
+        throw AppError(FormatText(Translate("AppFolders", "Не удаётся создать папку %1"), {PathText(dir)}) +
+                       (ec ? ": " + ec.message() : std::string()));
 }
 
 } // namespace
@@ -117,6 +119,6 @@ void PrepareAppFolders(const AppFolders& folders)
     if (!ec) fs::rename(part, mine, ec);
     if (ec) {
         fs::remove(part, ec);
-        throw AppError("Не удаётся скопировать " + PathText(shipped) + " в " + PathText(mine));
+        throw AppError(FormatText(Translate("AppFolders", "Не удаётся скопировать %1 в %2"), {PathText(shipped), PathText(mine)}));
     }
 }

@@ -293,20 +293,20 @@ void TForm1::CreateControls()
         palette.setColor(QPalette::WindowText, QColor(0x70, 0x70, 0x70));
         version->setPalette(palette);
     }
-    auto* bannerText = new QLabel(QStringLiteral("Генератор мидлетов Lumira для устройств с поддержкой MIDP-2.0"), banner);
+    auto* bannerText = new QLabel(tr("Генератор мидлетов Lumira для устройств с поддержкой MIDP-2.0"), banner);
     bannerText->setObjectName(QString::fromLatin1(kBannerTextName));
     bannerText->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     bannerText->setWordWrap(true);
     bannerText->setGeometry(kDesignWidth - kBannerTextRightGap - kBannerTextWidth, 0, kBannerTextWidth, kBannerHeight);
 
     // ---- Left column: the three groups of settings ----
-    heading(QStringLiteral("Основные настройки"), 8, 48, 375);
-    label(QStringLiteral("Название"), 8, 68, 54, 21);
+    heading(tr("Основные настройки"), 8, 48, 375);
+    label(tr("Название"), 8, 68, 54, 21);
     e_caption = new TitleField(kTitleTypedLimit, this);
     e_caption->setObjectName(QStringLiteral("e_caption"));
     e_caption->setGeometry(64, 68, 309, 21);
 
-    label(QStringLiteral("Текст"), 8, 96, 54, 21);
+    label(tr("Текст"), 8, 96, 54, 21);
     e_text = new QLineEdit(this);
     e_text->setObjectName(QStringLiteral("e_text"));
     e_text->setGeometry(64, 96, 309, 21);
@@ -320,54 +320,54 @@ void TForm1::CreateControls()
     e_text->setTextMargins(0, 0, 20, 0);
     CreateEncodingButton();
 
-    label(QStringLiteral("Профиль"), 8, 124, 54, 21);
+    label(tr("Профиль"), 8, 124, 54, 21);
     e_model = new ListField(this);
     e_model->setObjectName(QStringLiteral("e_model"));
     e_model->setGeometry(64, 124, 233, 21);
-    b_profiles = new QPushButton(QStringLiteral("Профили"), this);
+    b_profiles = new QPushButton(tr("Профили"), this);
     b_profiles->setGeometry(300, 123, 75, 25);
 
-    heading(QStringLiteral("Настройки шрифта"), 8, 156, 375);
-    b_font = new QPushButton(QStringLiteral("Шрифт"), this);
+    heading(tr("Настройки шрифта"), 8, 156, 375);
+    b_font = new QPushButton(tr("Шрифт"), this);
     b_font->setGeometry(8, 176, 75, 25);
-    b_back = new QPushButton(QStringLiteral("Фон"), this);
+    b_back = new QPushButton(tr("Фон"), this);
     b_back->setGeometry(8, 204, 75, 25);
     font_label = label(QString(), 88, 180, 125, 45, Qt::AlignCenter);
     font_label->setObjectName(QStringLiteral("font_label"));
     font_label->setWordWrap(true);
     font_label->setAutoFillBackground(true);
 
-    label(QStringLiteral("Подрезка сверху"), 214, 176, 98, 21, Qt::AlignRight | Qt::AlignVCenter);
+    label(tr("Подрезка сверху"), 214, 176, 98, 21, Qt::AlignRight | Qt::AlignVCenter);
     e_upper_cut = new SpinField(0, 10, this);
     e_upper_cut->setObjectName(QStringLiteral("e_upper_cut"));
     e_upper_cut->setGeometry(316, 176, 57, 21);
-    label(QStringLiteral("Подрезка снизу"), 214, 204, 98, 21, Qt::AlignRight | Qt::AlignVCenter);
+    label(tr("Подрезка снизу"), 214, 204, 98, 21, Qt::AlignRight | Qt::AlignVCenter);
     e_bott_cut = new SpinField(0, 10, this);
     e_bott_cut->setObjectName(QStringLiteral("e_bott_cut"));
     e_bott_cut->setGeometry(316, 204, 57, 21);
 
-    heading(QStringLiteral("Дополнительные настройки"), 8, 240, 375);
-    label(QStringLiteral("Отображать системную полосу"), 8, 260, 216, 21);
+    heading(tr("Дополнительные настройки"), 8, 240, 375);
+    label(tr("Отображать системную полосу"), 8, 260, 216, 21);
     e_sysline = new ListField(this);
     e_sysline->setObjectName(QStringLiteral("e_sysline"));
     e_sysline->setGeometry(228, 260, 141, 21);
-    e_sysline->ReplaceItems({QStringLiteral("Вверху"), QStringLiteral("Внизу")});
+    e_sysline->ReplaceItems({tr("Вверху"), tr("Внизу")});
 
     b_info = new QPushButton(this);
     b_info->setGeometry(8, 304, 32, 32);
     b_info->setIcon(Picture(QuestionPicture(24)));
     b_info->setIconSize(QSize(24, 24));
-    b_ok = new QPushButton(QStringLiteral("Создать"), this);
+    b_ok = new QPushButton(tr("Создать"), this);
     b_ok->setGeometry(216, 308, 75, 25);
     b_ok->setFont(Bold(font()));
     b_ok->setEnabled(false);
-    b_close = new QPushButton(QStringLiteral("Закрыть"), this);
+    b_close = new QPushButton(tr("Закрыть"), this);
     b_close->setGeometry(296, 308, 75, 25);
     b_close->setFont(Bold(font()));
 
     // ---- The rule between the columns, and the preview ----
     rule(384, 48, 2, 289);
-    label(QStringLiteral("Предпросмотр"), 396, 48, 128, 16)->setFont(Bold(font()));
+    label(tr("Предпросмотр"), 396, 48, 128, 16)->setFont(Bold(font()));
     i_scr = new QLabel(this);
     i_scr->setObjectName(QStringLiteral("i_scr"));
     i_scr->setGeometry(396, 68, 128, 204);
@@ -393,9 +393,9 @@ void TForm1::CreateControls()
     for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
     // ---- The dialogs' fixed properties ----
-    OpenDialog1.filter = QStringLiteral("Текстовые фалы|*.txt|Все файлы|*.*");
+    OpenDialog1.filter = tr("Текстовые фалы|*.txt|Все файлы|*.*");
     OpenDialog1.defaultExt = QStringLiteral("txt");
-    SaveDialog1.filter = QStringLiteral("Jar-пакет|*.jar|Все файлы|*.*");
+    SaveDialog1.filter = tr("Jar-пакет|*.jar|Все файлы|*.*");
     SaveDialog1.defaultExt = QStringLiteral("jar");
 
     // ---- Wiring ----

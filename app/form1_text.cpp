@@ -112,9 +112,9 @@ void TForm1::CreateEncodingButton()
 void TForm1::UpdateEncodingButton()
 {
     e_text_encoding->setText(ButtonText(Encoding, ResolvedEncoding));
-    QString tip = QStringLiteral("Кодировка текста: %1").arg(EncodingDisplayName(Encoding));
+    QString tip = tr("Кодировка текста: %1").arg(EncodingDisplayName(Encoding));
     if (Encoding == TextEncoding::Auto && ResolvedEncoding)
-        tip += QStringLiteral(", определена %1").arg(EncodingDisplayName(*ResolvedEncoding));
+        tip += tr(", определена %1").arg(EncodingDisplayName(*ResolvedEncoding));
     tip += QStringLiteral(" (Alt+↓)");
     e_text_encoding->setToolTip(tip);
     for (QAction* action : e_text_encoding->menu()->actions())

@@ -2,9 +2,12 @@
 // message loop. Returns 0 in every case.
 #include "app/app_folders.h"
 #include "app/form1.h"
+#include "app/settings_file.h"
 #include "app/single_instance.h"
 #include "platform/application.h"
 #include "platform/desktop.h"
+#include "platform/ini_file.h"
+#include "platform/language.h"
 #include "platform/paths.h"
 #include "profiles/profiles_form.h"
 
@@ -14,9 +17,11 @@ int main(int argc, char** argv)
 {
     try {
         Application app(argc, argv);
+        ApplyLanguage(ChooseLanguage(std::nullopt, std::nullopt));
         // Portable or installed: the lock guards the working folder, wherever that lies.
         const AppFolders folders = ChooseAppFolders(ToFsPath(ExecutableDir()));
         PrepareAppFolders(folders);
+        ApplyLanguage(ChooseLanguage(std::nullopt, ReadStoredLanguage(IniFile(folders.ConfigFile("config.ini")))));
         SingleInstance instance(FolderText(folders.workDir));
         if (!instance.Acquired()) {
             TheDesktop().ShowError(nullptr, SingleInstance::AlreadyRunningText());

@@ -1,5 +1,7 @@
 #include "app/single_instance.h"
 
+#include <QCoreApplication>
+
 SingleInstance::SingleInstance(const QString& appDir)
     : lock_(std::make_unique<QLockFile>(appDir + QStringLiteral("lumira.lock")))
 {
@@ -17,5 +19,5 @@ SingleInstance::SingleInstance(const QString& appDir)
 
 QString SingleInstance::AlreadyRunningText()
 {
-    return QStringLiteral("Программа уже запущена из этой папки.");
+    return QCoreApplication::translate("SingleInstance", "Программа уже запущена из этой папки.");
 }
