@@ -7,6 +7,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
+#include "platform/language.h"
 #include "platform/paths.h"
 #include "app/settings_file.h"
 
@@ -136,7 +137,12 @@ TForm1::TForm1(const AppFolders& folders, QWidget* parent) : QWidget(parent), Fo
         // The program folder and the sample text.
         AppDir = FolderText(Folders.programDir);
         PreviewText.clear();
-        PreviewText = ReadLineList(Folders.DataFile("sample"));
+        // In English the preview starts with the English sample where one ships.
+        const std::filesystem::path englishSample = Folders.DataFile("sample.en");
+        std::error_code noSample;
+        PreviewText = ReadLineList(CurrentLanguage() == Language::English && std::filesystem::exists(englishSample, noSample)
+                                       ? englishSample
+                                       : Folders.DataFile("sample"));
         // The working folder, emptied of whatever an earlier run left.
         zipBaseFolder = FromFsPath(Folders.TempDir());
         CreateFolderChain(ToFsPath(TempDir()));

@@ -8,6 +8,7 @@
 #include "help/html_label.h"
 #include "platform/ini_file.h"
 #include "platform/language.h"
+#include "platform/line_list.h"
 #include "profiles/profiles_form.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_dir.h"
@@ -141,6 +142,7 @@ TEST_F(LanguageTest, EnglishLeavesNoRussianAndCutsOffNoCaption)
     // The help text as a whole, the update check's answers and the file dialogs' filters too.
     EXPECT_FALSE(HasCyrillic(StoredHelpText().join(QString())));
     auto* form = static_cast<TForm1*>(windows.front().get());
+    EXPECT_EQ(form->PreviewText, ReadLineList(app / "sample.en"));  // the preview's sample in English too
     EXPECT_FALSE(HasCyrillic(form->OpenDialog1.filter));
     EXPECT_FALSE(HasCyrillic(form->SaveDialog1.filter));
 }
