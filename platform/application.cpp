@@ -9,6 +9,8 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv)
 {
     // No display name: the window manager would append it to every window's caption.
     setApplicationName(QStringLiteral("Lumira generator"));
+    // The desktop entry an installed program is listed under, so the desktop shows its icon.
+    setDesktopFileName(QStringLiteral("org.lumira.generator"));
     // Russian until the program applies the language it is set to: the standard dialogs speak it
     // too, where Qt's translation exists.
     ApplyLanguage(Language::Russian);
