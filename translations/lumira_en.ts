@@ -4,17 +4,14 @@
 <context>
     <name>AppFolders</name>
     <message>
-        <location filename="../app/app_folders.cpp" line="+51"/>
         <source>Не найдена папка пользователя для настроек программы: не заданы ни %1, ни HOME.</source>
         <translation>No user folder for the program&apos;s settings: neither %1 nor HOME is set.</translation>
     </message>
     <message>
-        <location line="+8"/>
         <source>Не удаётся создать папку %1</source>
         <translation>Cannot create the folder %1</translation>
     </message>
     <message>
-        <location line="+63"/>
         <source>Не удаётся скопировать %1 в %2</source>
         <translation>Cannot copy %1 to %2</translation>
     </message>
@@ -22,17 +19,14 @@
 <context>
     <name>BookBuilder</name>
     <message>
-        <location filename="../book/book_builder.cpp" line="+22"/>
         <source>Не выбран профиль телефона.</source>
         <translation>No phone profile is chosen.</translation>
     </message>
     <message>
-        <location line="+4"/>
         <source>Текст слишком велик: не более %1 байт.</source>
         <translation>The text is too large: at most %1 bytes.</translation>
     </message>
     <message>
-        <location line="+67"/>
         <source>Пакет не может носить расширение .jad: описатель записался бы поверх него.</source>
         <translation>The package cannot have the extension .jad: its descriptor would be written over it.</translation>
     </message>
@@ -40,7 +34,6 @@
 <context>
     <name>BookText</name>
     <message>
-        <location filename="../book/book_text.cpp" line="+64"/>
         <source>Текст не целиком в кодировке %1 и прочитан как %2.</source>
         <translation>The text is not wholly in %1 and was read as %2.</translation>
     </message>
@@ -48,122 +41,98 @@
 <context>
     <name>Dialogs</name>
     <message>
-        <location filename="../platform/qt_desktop.cpp" line="+28"/>
         <source>Чёрный</source>
         <translation>Black</translation>
     </message>
     <message>
-        <location line="+0"/>
         <source>Бордовый</source>
         <translation>Maroon</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>Зелёный</source>
         <translation>Green</translation>
     </message>
     <message>
-        <location line="+0"/>
         <source>Оливковый</source>
         <translation>Olive</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>Тёмно-синий</source>
         <translation>Navy</translation>
     </message>
     <message>
-        <location line="+0"/>
         <source>Фиолетовый</source>
         <translation>Purple</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>Сине-зелёный</source>
         <translation>Teal</translation>
     </message>
     <message>
-        <location line="+0"/>
         <source>Серый</source>
         <translation>Gray</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>Серебристый</source>
         <translation>Silver</translation>
     </message>
     <message>
-        <location line="+0"/>
         <source>Красный</source>
         <translation>Red</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>Лайм</source>
         <translation>Lime</translation>
     </message>
     <message>
-        <location line="+0"/>
         <source>Жёлтый</source>
         <translation>Yellow</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>Синий</source>
         <translation>Blue</translation>
     </message>
     <message>
-        <location line="+0"/>
         <source>Фуксия</source>
         <translation>Fuchsia</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>Голубой</source>
         <translation>Aqua</translation>
     </message>
     <message>
-        <location line="+0"/>
         <source>Белый</source>
         <translation>White</translation>
     </message>
     <message>
-        <location line="+19"/>
         <source>Шрифт</source>
         <translation>Font</translation>
     </message>
     <message>
-        <location line="+11"/>
         <source>Другой…</source>
         <translation>Other…</translation>
     </message>
     <message>
-        <location line="+14"/>
         <source>Отмена</source>
         <translation>Cancel</translation>
     </message>
     <message>
-        <location line="+5"/>
         <source>Цвет:</source>
         <translation>Colour:</translation>
     </message>
     <message>
-        <location line="+26"/>
         <source>Особый</source>
         <translation>Custom</translation>
     </message>
     <message>
-        <location line="+24"/>
         <source>Открыть</source>
         <translation>Open</translation>
     </message>
     <message>
-        <location line="+0"/>
         <source>Сохранить как</source>
         <translation>Save as</translation>
     </message>
     <message>
-        <location line="+34"/>
         <source>Цвет</source>
         <translation>Colour</translation>
     </message>
@@ -171,7 +140,6 @@
 <context>
     <name>FontStrip</name>
     <message>
-        <location filename="../font/font_strip.h" line="+29"/>
         <source>Сумма подрезок должна быть меньше высоты шрифта.</source>
         <translation>The two cuts together must be less than the height of the font.</translation>
     </message>
@@ -179,102 +147,82 @@
 <context>
     <name>HelpText</name>
     <message>
-        <location filename="../help/help_text.cpp" line="+14"/>
         <source>Автором программы-генератора и мидлета является команда Lumira&lt;BR&gt;</source>
         <translation>The generator and the midlet are made by the Lumira team&lt;BR&gt;</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>С вопросами, пожеланиями и баг-репортами обращаться на e-mail: </source>
         <translation>Questions, wishes and bug reports are welcome by e-mail: </translation>
     </message>
     <message>
-        <location line="+2"/>
         <source>В качестве основы мидлета были использованы исходные тексты Lumira </source>
         <translation>The midlet is based on the source code of Lumira </translation>
     </message>
     <message>
-        <location line="+2"/>
         <source>&lt;B&gt;&lt;A href=&quot;get_updates&quot;&gt;Проверить наличие обновлений на сайте&lt;/A&gt;&lt;/B&gt;</source>
         <translation>&lt;B&gt;&lt;A href=&quot;get_updates&quot;&gt;Check the web site for updates&lt;/A&gt;&lt;/B&gt;</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source> (требуется подключение к Интернет)&lt;/FONT&gt;&lt;/P&gt;&lt;BR&gt;</source>
         <translation> (needs an Internet connection)&lt;/FONT&gt;&lt;/P&gt;&lt;BR&gt;</translation>
     </message>
     <message>
-        <location line="+2"/>
         <source>&lt;P align=&quot;center&quot;&gt;&lt;FONT size=&quot;12&quot; face=&quot;Tahoma&quot;&gt;Новости данной версии программы:&lt;/FONT&gt;&lt;/P&gt;</source>
         <translation>&lt;P align=&quot;center&quot;&gt;&lt;FONT size=&quot;12&quot; face=&quot;Tahoma&quot;&gt;New in this version:&lt;/FONT&gt;&lt;/P&gt;</translation>
     </message>
     <message>
-        <location line="+2"/>
         <source>&lt;LI&gt;Исправлена ошибка генератора: не удалялся текст, оставшийся от формирования предыдущей книги.&lt;/LI&gt;</source>
         <translation>&lt;LI&gt;Fixed in the generator: the text left from the previous book was not removed.&lt;/LI&gt;</translation>
     </message>
     <message>
-        <location line="+3"/>
         <source>&lt;P align=&quot;center&quot;&gt;&lt;FONT size=&quot;12&quot; face=&quot;Tahoma&quot;&gt;Новости версии 1.0.3a&lt;/FONT&gt;&lt;/P&gt;</source>
         <translation>&lt;P align=&quot;center&quot;&gt;&lt;FONT size=&quot;12&quot; face=&quot;Tahoma&quot;&gt;New in version 1.0.3a&lt;/FONT&gt;&lt;/P&gt;</translation>
     </message>
     <message>
-        <location line="+2"/>
         <source>&lt;LI&gt;Исправлена ошибка нечеткой реакции мидлета на нажатие клавиш&lt;/LI&gt;</source>
         <translation>&lt;LI&gt;Fixed: the midlet did not always respond to key presses&lt;/LI&gt;</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>&lt;LI&gt;Исправлена ошибка в форматировании текста&lt;/LI&gt;</source>
         <translation>&lt;LI&gt;Fixed an error in text formatting&lt;/LI&gt;</translation>
     </message>
     <message>
-        <location line="+3"/>
         <source>&lt;P align=&quot;center&quot;&gt;&lt;FONT size=&quot;12&quot; face=&quot;Tahoma&quot;&gt;Новости версии 1.0.0a:&lt;/FONT&gt;&lt;/P&gt;</source>
         <translation>&lt;P align=&quot;center&quot;&gt;&lt;FONT size=&quot;12&quot; face=&quot;Tahoma&quot;&gt;New in version 1.0.0a:&lt;/FONT&gt;&lt;/P&gt;</translation>
     </message>
     <message>
-        <location line="+2"/>
         <source>&lt;LI&gt;В мидлете слегка увеличена скорость отрисовки текста&lt;/LI&gt;</source>
         <translation>&lt;LI&gt;The midlet draws text a little faster&lt;/LI&gt;</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>&lt;LI&gt;В генератор добавлена функция создания/редактирования профилей под любое устройство, </source>
         <translation>&lt;LI&gt;The generator can create and edit profiles for any device </translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>поддерживающее MIDP-2.0&lt;/LI&gt;</source>
         <translation>that supports MIDP-2.0&lt;/LI&gt;</translation>
     </message>
     <message>
-        <location line="+3"/>
         <source>&lt;P align=&quot;center&quot;&gt;&lt;FONT size=&quot;12&quot; face=&quot;Tahoma&quot;&gt;Новости версии 0.9.6:&lt;/FONT&gt;&lt;/P&gt;</source>
         <translation>&lt;P align=&quot;center&quot;&gt;&lt;FONT size=&quot;12&quot; face=&quot;Tahoma&quot;&gt;New in version 0.9.6:&lt;/FONT&gt;&lt;/P&gt;</translation>
     </message>
     <message>
-        <location line="+2"/>
         <source>&lt;LI&gt;Улучшен алгоритм генерации шрифта, что дает несколько меньший объем файла на выходе&lt;/LI&gt;</source>
         <translation>&lt;LI&gt;A better font generation, which makes the output file somewhat smaller&lt;/LI&gt;</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>&lt;LI&gt;Исправлены ошибки алгоритма генерации шрифта.&lt;/LI&gt;</source>
         <translation>&lt;LI&gt;Fixed errors in font generation.&lt;/LI&gt;</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>&lt;LI&gt;Исправлены ошибки с неверным запоминанием путей в окнах открытия файла текста и </source>
         <translation>&lt;LI&gt;Fixed errors in remembering the folders of the windows for opening the text and </translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>сохранения мидлета.&lt;/LI&gt;</source>
         <translation>saving the midlet.&lt;/LI&gt;</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>&lt;LI&gt;Исправлены ошибки в расстановке переносов.&lt;/LI&gt;</source>
         <translation>&lt;LI&gt;Fixed errors in hyphenation.&lt;/LI&gt;</translation>
     </message>
@@ -282,32 +230,26 @@
 <context>
     <name>KeyAction</name>
     <message>
-        <location filename="../profiles/profile.cpp" line="+11"/>
         <source>Назад на одну строку</source>
         <translation>Back one line</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>Назад на полэкрана</source>
         <translation>Back half a screen</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>Назад на экран</source>
         <translation>Back one screen</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>Вперед на одну строку</source>
         <translation>Forward one line</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>Вперед на полэкрана</source>
         <translation>Forward half a screen</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>Вперед на экран</source>
         <translation>Forward one screen</translation>
     </message>
@@ -315,27 +257,22 @@
 <context>
     <name>ProfileName</name>
     <message>
-        <location filename="../profiles/profile_name.cpp" line="+20"/>
         <source>Название профиля не может содержать перевод строки.</source>
         <translation>A profile name cannot contain a line break.</translation>
     </message>
     <message>
-        <location line="+2"/>
         <source>Название профиля не может содержать символ «]».</source>
         <translation>A profile name cannot contain the character &quot;]&quot;.</translation>
     </message>
     <message>
-        <location line="+2"/>
         <source>Название профиля не может начинаться или заканчиваться пробелом.</source>
         <translation>A profile name cannot begin or end with a blank.</translation>
     </message>
     <message>
-        <location line="+2"/>
         <source>Название профиля не может содержать нулевой символ.</source>
         <translation>A profile name cannot contain a null character.</translation>
     </message>
     <message>
-        <location line="+2"/>
         <source>Название профиля содержит символы, которых нет в кодировке Windows-1251.</source>
         <translation>The profile name has characters that Windows-1251 lacks.</translation>
     </message>
@@ -343,7 +280,6 @@
 <context>
     <name>SingleInstance</name>
     <message>
-        <location filename="../app/single_instance.cpp" line="+22"/>
         <source>Программа уже запущена из этой папки.</source>
         <translation>The program is already running from this folder.</translation>
     </message>
@@ -351,118 +287,94 @@
 <context>
     <name>TForm1</name>
     <message>
-        <location filename="../app/form1.cpp" line="+296"/>
         <source>Генератор мидлетов Lumira для устройств с поддержкой MIDP-2.0</source>
         <translation>Lumira midlet generator for devices with MIDP-2.0</translation>
     </message>
     <message>
-        <location line="+7"/>
         <source>Основные настройки</source>
         <translation>Main settings</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>Название</source>
         <translation>Title</translation>
     </message>
     <message>
-        <location line="+5"/>
         <source>Текст</source>
         <translation>Text</translation>
     </message>
     <message>
-        <location line="+14"/>
         <source>Профиль</source>
         <translation>Phone</translation>
     </message>
     <message>
-        <location line="+4"/>
         <source>Профили</source>
         <translation>Profiles</translation>
     </message>
     <message>
-        <location line="+3"/>
         <source>Настройки шрифта</source>
         <translation>Font settings</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>Шрифт</source>
         <translation>Font</translation>
     </message>
     <message>
-        <location line="+2"/>
         <source>Фон</source>
         <translation>Background</translation>
     </message>
     <message>
-        <location line="+7"/>
         <source>Подрезка сверху</source>
         <translation>Cut at top</translation>
     </message>
     <message>
-        <location line="+4"/>
         <source>Подрезка снизу</source>
         <translation>Cut at bottom</translation>
     </message>
     <message>
-        <location line="+5"/>
         <source>Дополнительные настройки</source>
         <translation>More settings</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>Отображать системную полосу</source>
         <translation>Show the system line</translation>
     </message>
     <message>
-        <location line="+4"/>
         <source>Вверху</source>
         <translation>At the top</translation>
     </message>
     <message>
-        <location line="+0"/>
         <source>Внизу</source>
         <translation>At the bottom</translation>
     </message>
     <message>
-        <location line="+6"/>
         <source>Создать</source>
         <translation>Create</translation>
     </message>
     <message>
-        <location line="+4"/>
         <source>Закрыть</source>
         <translation>Close</translation>
     </message>
     <message>
-        <location line="+6"/>
         <source>Предпросмотр</source>
         <translation>Preview</translation>
     </message>
     <message>
-        <location line="+26"/>
         <source>Текстовые фалы|*.txt|Все файлы|*.*</source>
         <translation>Text files|*.txt|All files|*.*</translation>
     </message>
     <message>
-        <location line="+2"/>
-        <location filename="../app/form1_book.cpp" line="+24"/>
         <source>Jar-пакет|*.jar|Все файлы|*.*</source>
         <translation>Jar package|*.jar|All files|*.*</translation>
     </message>
     <message>
-        <location filename="../app/form1_book.cpp" line="-2"/>
         <source>Не выбран профиль телефона.</source>
         <translation>No phone profile is chosen.</translation>
     </message>
     <message>
-        <location filename="../app/form1_text.cpp" line="+115"/>
         <source>Кодировка текста: %1</source>
         <translation>Text encoding: %1</translation>
     </message>
     <message>
-        <location line="+2"/>
         <source>, определена %1</source>
         <translation>, found %1</translation>
     </message>
@@ -470,17 +382,14 @@
 <context>
     <name>TextEncoding</name>
     <message>
-        <location filename="../platform/text_encoding.cpp" line="+26"/>
         <source>Авто</source>
         <translation>Auto</translation>
     </message>
     <message>
-        <location line="+116"/>
         <source>Текст не читается как %1: неверная последовательность байтов в позиции %2.</source>
         <translation>The text cannot be read as %1: invalid byte sequence at position %2.</translation>
     </message>
     <message>
-        <location line="+347"/>
         <source>Символов, которых нет в кодировке Windows-1251, заменено на «?»: %1 (первый — «%2», строка %3, позиция %4).</source>
         <translation>Characters that Windows-1251 lacks replaced by &quot;?&quot;: %1 (the first &quot;%2&quot;, line %3, position %4).</translation>
     </message>
@@ -488,12 +397,10 @@
 <context>
     <name>Thelp_form</name>
     <message>
-        <location filename="../help/help_form.cpp" line="+44"/>
         <source>Справка</source>
         <translation>Help</translation>
     </message>
     <message>
-        <location line="+71"/>
         <source>Не удалось выполнить проверку</source>
         <translation>The check failed</translation>
     </message>
@@ -501,91 +408,70 @@
 <context>
     <name>Tprofiles_form</name>
     <message>
-        <location filename="../profiles/profiles_form.cpp" line="+196"/>
         <source>Профили</source>
         <translation>Profiles</translation>
     </message>
     <message>
-        <location line="+33"/>
         <source>Настройка профилей телефонных аппаратов</source>
         <translation>Phone profile settings</translation>
     </message>
     <message>
-        <location line="+49"/>
         <source>Название профиля</source>
         <translation>Profile name</translation>
     </message>
     <message>
-        <location line="+13"/>
         <source>Экран</source>
         <translation>Screen</translation>
     </message>
     <message>
-        <location line="+2"/>
         <source>Ширина</source>
         <translation>Width</translation>
     </message>
     <message>
-        <location line="+0"/>
         <source>Высота</source>
         <translation>Height</translation>
     </message>
     <message>
-        <location line="+12"/>
         <source>Клавиши</source>
         <translation>Keys</translation>
     </message>
     <message>
-        <location line="+2"/>
         <source>Левая программная клавиша</source>
         <translation>Left soft key</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>Правая программная клавиша</source>
         <translation>Right soft key</translation>
     </message>
     <message>
-        <location line="+0"/>
         <source>Клавиша меню</source>
         <translation>Menu key</translation>
     </message>
     <message>
-        <location line="+11"/>
         <source>Раскладка</source>
         <translation>Key actions</translation>
     </message>
     <message>
-        <location line="+1"/>
-        <location line="+9"/>
         <source>Вверх</source>
         <translation>Up</translation>
     </message>
     <message>
-        <location line="-9"/>
-        <location line="+10"/>
         <source>Вниз</source>
         <translation>Down</translation>
     </message>
     <message>
-        <location line="-9"/>
-        <location line="+10"/>
         <source>Влево</source>
         <translation>Left</translation>
     </message>
     <message>
-        <location line="-10"/>
-        <location line="+11"/>
         <source>Вправо</source>
         <translation>Right</translation>
     </message>
     <message>
-        <location line="+7"/>
         <source>Сохранить</source>
         <translation>Save</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>Удалить</source>
         <translation>Delete</translation>
     </message>
@@ -593,12 +479,10 @@
 <context>
     <name>UpdateCheck</name>
     <message>
-        <location filename="../help/update_check.cpp" line="+59"/>
         <source>&lt;FONT size=&quot;12&quot; face=&quot;Tahoma&quot;&gt;Обновлений не обнаружено&lt;/a&gt;&lt;/font&gt;</source>
         <translation>&lt;FONT size=&quot;12&quot; face=&quot;Tahoma&quot;&gt;No updates found&lt;/a&gt;&lt;/font&gt;</translation>
     </message>
     <message>
-        <location line="+6"/>
         <source>&quot;&gt;Новая версия: </source>
         <translation>&quot;&gt;New version: </translation>
     </message>
@@ -606,32 +490,26 @@
 <context>
     <name>ZipArchive</name>
     <message>
-        <location filename="../book/zip_archive.cpp" line="+289"/>
         <source>Слишком много файлов для архива %1: не более %2.</source>
         <translation>Too many files for the archive %1: at most %2.</translation>
     </message>
     <message>
-        <location line="+4"/>
         <source>Архив %1 получился бы больше 4 ГБ.</source>
         <translation>The archive %1 would be larger than 4 GB.</translation>
     </message>
     <message>
-        <location line="+81"/>
         <source>Архив %1 содержит недопустимое имя: %2</source>
         <translation>The archive %1 holds a name that is not allowed: %2</translation>
     </message>
     <message>
-        <location line="+6"/>
         <source>Архив повреждён: %1</source>
         <translation>The archive is damaged: %1</translation>
     </message>
     <message>
-        <location line="+36"/>
         <source>Архив %1: запись %2 ведёт через символическую ссылку.</source>
         <translation>The archive %1: the entry %2 leads through a symbolic link.</translation>
     </message>
     <message>
-        <location line="+29"/>
         <source>Не найден файл %1</source>
         <translation>File not found: %1</translation>
     </message>
@@ -639,203 +517,162 @@
 <context>
     <name>lumira-cli</name>
     <message>
-        <location filename="../cli/book_batch.cpp" line="+74"/>
         <source>Папка для пакета не найдена: %1</source>
         <translation>The folder for the package was not found: %1</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>Ключ --out называет папку, а не файл пакета: %1</source>
         <translation>The option --out names a folder, not a package file: %1</translation>
     </message>
     <message>
-        <location line="+5"/>
         <source>Папка для пакетов не найдена: %1</source>
         <translation>The folder for the packages was not found: %1</translation>
     </message>
     <message>
-        <location line="+47"/>
         <source>Название книги пусто (имя файла не даёт его): задайте название ключом --title.</source>
         <translation>The book&apos;s title is empty (the file name gives none): give a title with --title.</translation>
     </message>
     <message>
-        <location line="+3"/>
         <source>Пакет %1 записался бы поверх самого текста.</source>
         <translation>The package %1 would be written over the text itself.</translation>
     </message>
     <message>
-        <location line="+2"/>
         <source>Пакет %1 уже создан в этом запуске из другого текста с тем же именем.</source>
         <translation>The package %1 was already made in this run from another text of the same name.</translation>
     </message>
     <message>
-        <location filename="../cli/book_settings.cpp" line="+27"/>
         <source>Папка программы не найдена: %1</source>
         <translation>The program folder was not found: %1</translation>
     </message>
     <message>
-        <location line="+56"/>
         <source> (подрезка сверху %1, снизу %2)</source>
         <translation> (cut at top %1, at bottom %2)</translation>
     </message>
     <message>
-        <location line="+8"/>
         <source>Профиль «%1» не найден в profiles.ini.</source>
         <translation>The profile &quot;%1&quot; is not in profiles.ini.</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source> Профилей нет.</source>
         <translation> There are no profiles.</translation>
     </message>
     <message>
-        <location line="+0"/>
         <source> Есть профили:</source>
         <translation> The profiles are:</translation>
     </message>
     <message>
-        <location filename="../cli/cli_app.cpp" line="+55"/>
         <source>Профиль: %1; экран %2x%3; шрифт: %4, %5</source>
         <translation>Profile: %1; screen %2x%3; font: %4, %5</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>нет</source>
         <translation>none</translation>
     </message>
     <message>
-        <location line="+3"/>
         <source>, жирный</source>
         <translation>, bold</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>, курсив</source>
         <translation>, italic</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>, подчёркнутый</source>
         <translation>, underlined</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>; подрезка %1/%2; системная полоса %3; кодировка </source>
         <translation>; cuts %1/%2; system line %3; encoding </translation>
     </message>
     <message>
-        <location line="+2"/>
         <source>вверху</source>
         <translation>at the top</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>внизу</source>
         <translation>at the bottom</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>не выбрана</source>
         <translation>not chosen</translation>
     </message>
     <message>
-        <location line="+24"/>
         <source>Страницы %1 нет: текст занимает %2 стр.</source>
         <translation>There is no page %1: the text takes %2 pages.</translation>
     </message>
     <message>
-        <location line="+6"/>
-        <location line="+60"/>
         <source>Прервано.</source>
         <translation>Interrupted.</translation>
     </message>
     <message>
-        <location line="+6"/>
         <source>Справка: lumira-cli --help</source>
         <translation>Help: lumira-cli --help</translation>
     </message>
     <message>
-        <location filename="../cli/options.cpp" line="+24"/>
         <source>Неверное значение %1 «%2»: нужно целое число от %3 до %4.</source>
         <translation>Wrong value of %1 &quot;%2&quot;: a whole number from %3 to %4 is needed.</translation>
     </message>
     <message>
-        <location line="+10"/>
         <source>Неверный цвет %1 «%2»: нужен вид #RRGGBB.</source>
         <translation>Wrong colour %1 &quot;%2&quot;: the form #RRGGBB is needed.</translation>
     </message>
     <message>
-        <location line="+10"/>
         <source>Неверное значение %1 «%2»: нужно top или bottom.</source>
         <translation>Wrong value of %1 &quot;%2&quot;: top or bottom is needed.</translation>
     </message>
     <message>
-        <location line="+8"/>
         <source>Неизвестная кодировка %1 «%2»: нужна одна из %3.</source>
         <translation>Unknown encoding %1 &quot;%2&quot;: one of %3 is needed.</translation>
     </message>
     <message>
-        <location line="+6"/>
         <source>Неизвестный язык %1 «%2»: нужен ru или en.</source>
         <translation>Unknown language %1 &quot;%2&quot;: ru or en is needed.</translation>
     </message>
     <message>
-        <location line="+18"/>
         <source>Пустое значение %1.</source>
         <translation>Empty value of %1.</translation>
     </message>
     <message>
-        <location line="+59"/>
         <source>Ключ %1 не принимает значения.</source>
         <translation>The option %1 takes no value.</translation>
     </message>
     <message>
-        <location line="+5"/>
         <source>Неизвестный ключ %1.</source>
         <translation>Unknown option %1.</translation>
     </message>
     <message>
-        <location line="+5"/>
         <source>Ключу %1 нужно значение.</source>
         <translation>The option %1 needs a value.</translation>
     </message>
     <message>
-        <location line="+8"/>
         <source>Ключу --preview нужен ключ --png ФАЙЛ.</source>
         <translation>The option --preview needs the option --png FILE.</translation>
     </message>
     <message>
-        <location line="+2"/>
         <source>Не указан ни один текст.</source>
         <translation>No text is given.</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>Ключи --out и --out-dir не совместимы.</source>
         <translation>The options --out and --out-dir cannot be used together.</translation>
     </message>
     <message>
-        <location line="+2"/>
         <source>Страницы показываются для одного текста за раз.</source>
         <translation>Pages are shown for one text at a time.</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>Ключи --dump-pages и --preview не создают книгу: --out и --out-dir с ними не совместимы.</source>
         <translation>The options --dump-pages and --preview make no book: --out and --out-dir cannot be used with them.</translation>
     </message>
     <message>
-        <location line="+3"/>
         <source>Ключ --out задаёт пакет одного текста; для нескольких текстов служит --out-dir.</source>
         <translation>The option --out names the package of one text; for several texts use --out-dir.</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>Ключ --title задаёт название одной книги; у нескольких текстов названия берутся из имён файлов.</source>
         <translation>The option --title names one book; several texts take their titles from their file names.</translation>
     </message>
     <message>
-        <location line="+18"/>
         <source>Использование: lumira-cli [ключи] ТЕКСТ...
 Создаёт из текстов книги для телефонов с Java ME (MIDP 2.0): для каждого текста пакет .jar и
 описатель .jad рядом с ним. Настройки по умолчанию — те же, что у окна программы: config.ini и
@@ -938,13 +775,10 @@ Exit status: 0 - everything was made; 1 - at least one text failed (the others a
 </translation>
     </message>
     <message>
-        <location filename="../cli/page_dump.cpp" line="+32"/>
         <source>Текст слишком велик для просмотра страниц.</source>
         <translation>The text is too large to show its pages.</translation>
     </message>
     <message>
-        <location filename="../cli/progress_line.cpp" line="+53"/>
-        <location line="+3"/>
         <source> — готово</source>
         <translation> - done</translation>
     </message>
