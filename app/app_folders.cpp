@@ -34,7 +34,7 @@ std::optional<fs::path> AbsoluteFromEnvironment(const EnvironmentLookup& environ
     const auto value = environment(name);
     if (!value || value->empty()) return std::nullopt;
     fs::path p(*value);
-    // The base directory specification ignores relative values.
+    // XDG base directories must be absolute: a relative value is ignored.
     if (!p.is_absolute()) return std::nullopt;
     return p;
 }
