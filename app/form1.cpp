@@ -16,11 +16,14 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QShortcut>
+#include <QStyle>
 #include <QToolButton>
 #include <QWindow>
 #include <functional>
@@ -42,6 +45,18 @@ constexpr int kBannerTextRightGap = 21;
 constexpr int kFireRightGap = 54;
 constexpr int kDownRightGap = 10;
 constexpr int kTitleTypedLimit = 20;
+// The preview's place, and the window's outer size around it: its right margin, bottom margin and
+// least height. The paging buttons stand this far above the window's outer bottom edge.
+constexpr int kPreviewLeft = 396;
+constexpr int kPreviewTop = 68;
+constexpr int kPreviewRightMargin = 18;
+constexpr int kPreviewBottomMargin = 100;
+constexpr int kLeastOuterHeight = 378;
+constexpr int kPagingButtonsLift = 82;
+// On a screen too small for the window the preview's frame shrinks, but not below this, nor so far
+// that b_p_fire, which narrows with the window, gets narrower than its picture needs.
+constexpr int kLeastPreviewSide = 64;
+constexpr int kLeastFireWidth = 18;
 
 const char* const kBannerName = "banner";
 const char* const kBannerTextName = "bannerText";
@@ -65,10 +80,9 @@ private:
     std::function<void(QEvent*)> onEvent_;
 };
 
-// Keeps the controls that follow the window's right edge in place for the current client width.
-void PlaceRightAnchored(TForm1& form)
+// Keeps the controls that follow the client area's right edge in place for its width.
+void PlaceRightAnchored(TForm1& form, int width)
 {
-    const int width = form.width();
     if (auto* banner = form.findChild<QWidget*>(QString::fromLatin1(kBannerName)))
         banner->setGeometry(0, 0, width, kBannerHeight);
     if (auto* text = form.findChild<QLabel*>(QString::fromLatin1(kBannerTextName)))
@@ -170,6 +184,8 @@ TForm1::TForm1(const AppFolders& folders, QWidget* parent) : QWidget(parent), Fo
         UpdateEncodingButton();
         UpdateFontLabel();
         font_dialog = BookFont;
+        // The glyph strip and the preview, once, for the settings as they now stand.
+        FinishStartUp();
     } catch (...) {
         Form1 = nullptr;
         throw;
@@ -207,6 +223,17 @@ void TForm1::FormClose()
     config.WriteString(kGlobalSection, "Encoding", EncodingKey(Encoding));
 }
 
+void TForm1::keyPressEvent(QKeyEvent* event)
+{
+    // Esc reaches the window only when the control with the focus left it alone: "Закрыть" is
+    // the window's cancel button.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        b_close->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void TForm1::closeEvent(QCloseEvent* event)
 {
     // The close goes ahead only when the settings were written; a failure propagates to the
@@ -223,14 +250,68 @@ const t_profile* TForm1::SelectedProfile() const
     return &Profiles[static_cast<size_t>(p)];
 }
 
+QSize TForm1::OuterSizeFor(const QSize& preview)
+{
+    return QSize(kPreviewLeft + preview.width() + kPreviewRightMargin,
+                 std::max(kPreviewTop + preview.height() + kPreviewBottomMargin, kLeastOuterHeight));
+}
+
 void TForm1::SetOuterSize(int width, int height)
 {
     outerSize_ = QSize(width, height);
+    FitToScreen();
+}
+
+void TForm1::FitToScreen()
+{
     // The numbers include the window frame. Until the window system has framed the window the
     // frame counts as nothing; once it is known the size is applied again (see CreateControls).
     const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    setFixedSize(std::max(1, width - frame.left() - frame.right()), std::max(1, height - frame.top() - frame.bottom()));
-    PlaceRightAnchored(*this);
+    const QSize asked = outerSize_.isValid() ? outerSize_ : size().grownBy(frame);
+    const QScreen* where = screen();
+    const QSize room = where ? where->availableGeometry().size() : asked;
+
+    // The preview's frame first: as much of the preview as the room leaves, at least a corner of
+    // it; the preview itself keeps its size and scrolls inside.
+    const QSize image = i_scr->size();
+    auto shown = [](int whole, int roomLeft, int least) {
+        if (whole <= roomLeft) return whole;
+        return std::max(roomLeft, std::min(whole, least));
+    };
+    QSize frameSize = image;
+    if (outerSize_.isValid()) {
+        const QSize roomLeft(room.width() - kPreviewLeft - kPreviewRightMargin,
+                             room.height() - kPreviewTop - kPreviewBottomMargin);
+        const int leastWidth = std::max(kLeastPreviewSide, b_p_fire->x() + kLeastFireWidth + kFireRightGap -
+                                                               kPreviewLeft - kPreviewRightMargin);
+        frameSize = QSize(shown(image.width(), roomLeft.width(), leastWidth),
+                          shown(image.height(), roomLeft.height(), kLeastPreviewSide));
+        // A scroll bar in one direction takes room from the other: the frame grows by it where
+        // the screen has that room, so that one bar does not bring the other.
+        const int bar = previewFrame_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, previewFrame_);
+        const QSize needed = frameSize;
+        if (needed.height() < image.height() && needed.width() == image.width())
+            frameSize.setWidth(std::max(needed.width(), std::min(image.width() + bar, roomLeft.width())));
+        if (needed.width() < image.width() && needed.height() == image.height())
+            frameSize.setHeight(std::max(needed.height(), std::min(image.height() + bar, roomLeft.height())));
+    }
+    previewFrame_->setGeometry(kPreviewLeft, kPreviewTop, frameSize.width(), frameSize.height());
+
+    // The client area the controls need around that frame, and the part of it the window shows.
+    const QSize outer = frameSize == image ? asked : OuterSizeFor(frameSize);
+    const QSize content(std::max(1, outer.width() - frame.left() - frame.right()),
+                        std::max(1, outer.height() - frame.top() - frame.bottom()));
+    const QSize window = content.boundedTo(QSize(std::max(1, room.width() - frame.left() - frame.right()),
+                                                 std::max(1, room.height() - frame.top() - frame.bottom())));
+    client_->resize(content);
+    setFixedSize(window);
+    clientScroll_->setGeometry(rect());
+    PlaceRightAnchored(*this, content.width());
+    // The paging buttons stand under the preview; they move only once the sizing rule has run.
+    if (outerSize_.isValid()) {
+        const int top = outer.height() - kPagingButtonsLift;
+        for (QPushButton* button : {b_p_up, b_p_fire, b_p_down}) button->move(button->x(), top);
+    }
 }
 
 void TForm1::CreateControls()
@@ -246,15 +327,27 @@ void TForm1::CreateControls()
     setFont(face);
     setFixedSize(kDesignWidth, kDesignHeight);
 
+    // Every control lies on one client surface. It fills the window and scrolls only when the
+    // screen is too small for the window's size (see FitToScreen).
+    clientScroll_ = new QScrollArea(this);
+    clientScroll_->setObjectName(QStringLiteral("clientScroll"));
+    clientScroll_->setFrameShape(QFrame::NoFrame);
+    clientScroll_->setFocusPolicy(Qt::NoFocus);
+    clientScroll_->setGeometry(0, 0, kDesignWidth, kDesignHeight);
+    client_ = new QWidget;
+    client_->setObjectName(QStringLiteral("client"));
+    client_->resize(kDesignWidth, kDesignHeight);
+    clientScroll_->setWidget(client_);
+
     auto label = [this](const QString& text, int x, int y, int w, int h, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
-        auto* l = new QLabel(text, this);
+        auto* l = new QLabel(text, client_);
         l->setGeometry(x, y, w, h);
         l->setAlignment(align);
         return l;
     };
     const QColor blue = PictureBlue();
     auto rule = [this, blue](int x, int y, int w, int h) {
-        auto* r = new QWidget(this);
+        auto* r = new QWidget(client_);
         r->setGeometry(x, y, w, h);
         r->setAutoFillBackground(true);
         QPalette palette = r->palette();
@@ -272,7 +365,7 @@ void TForm1::CreateControls()
     };
 
     // ---- The banner ----
-    auto* banner = new QWidget(this);
+    auto* banner = new QWidget(client_);
     banner->setObjectName(QString::fromLatin1(kBannerName));
     banner->setGeometry(0, 0, kDesignWidth, kBannerHeight);
     banner->setAutoFillBackground(true);
@@ -308,12 +401,12 @@ void TForm1::CreateControls()
     // ---- Left column: the three groups of settings ----
     heading(tr("Основные настройки"), 8, 48, 375);
     label(tr("Название"), 8, 68, 54, 21);
-    e_caption = new TitleField(kTitleTypedLimit, this);
+    e_caption = new TitleField(kTitleTypedLimit, client_);
     e_caption->setObjectName(QStringLiteral("e_caption"));
     e_caption->setGeometry(64, 68, 309, 21);
 
     label(tr("Текст"), 8, 96, 54, 21);
-    e_text = new QLineEdit(this);
+    e_text = new QLineEdit(client_);
     e_text->setObjectName(QStringLiteral("e_text"));
     e_text->setGeometry(64, 96, 309, 21);
     e_text->setReadOnly(true);
@@ -321,22 +414,22 @@ void TForm1::CreateControls()
     e_text_button->setText(QStringLiteral("…"));
     e_text_button->setToolTip(QStringLiteral("Ctrl+Enter"));
     e_text_button->setCursor(Qt::ArrowCursor);
-    e_text_button->setFocusPolicy(Qt::NoFocus);
+    e_text_button->setFocusPolicy(Qt::TabFocus);
     e_text_button->setGeometry(309 - 20, 1, 19, 19);
     e_text->setTextMargins(0, 0, 20, 0);
     CreateEncodingButton();
 
     label(tr("Профиль"), 8, 124, 54, 21);
-    e_model = new ListField(this);
+    e_model = new ListField(client_);
     e_model->setObjectName(QStringLiteral("e_model"));
     e_model->setGeometry(64, 124, 233, 21);
-    b_profiles = new QPushButton(tr("Профили"), this);
+    b_profiles = new QPushButton(tr("Профили"), client_);
     b_profiles->setGeometry(300, 123, 75, 25);
 
     heading(tr("Настройки шрифта"), 8, 156, 375);
-    b_font = new QPushButton(tr("Шрифт"), this);
+    b_font = new QPushButton(tr("Шрифт"), client_);
     b_font->setGeometry(8, 176, 75, 25);
-    b_back = new QPushButton(tr("Фон"), this);
+    b_back = new QPushButton(tr("Фон"), client_);
     b_back->setGeometry(8, 204, 75, 25);
     font_label = label(QString(), 88, 180, 125, 45, Qt::AlignCenter);
     font_label->setObjectName(QStringLiteral("font_label"));
@@ -344,62 +437,69 @@ void TForm1::CreateControls()
     font_label->setAutoFillBackground(true);
 
     label(tr("Подрезка сверху"), 214, 176, 98, 21, Qt::AlignRight | Qt::AlignVCenter);
-    e_upper_cut = new SpinField(0, 10, this);
+    e_upper_cut = new SpinField(0, 10, client_);
     e_upper_cut->setObjectName(QStringLiteral("e_upper_cut"));
     e_upper_cut->setGeometry(316, 176, 57, 21);
     label(tr("Подрезка снизу"), 214, 204, 98, 21, Qt::AlignRight | Qt::AlignVCenter);
-    e_bott_cut = new SpinField(0, 10, this);
+    e_bott_cut = new SpinField(0, 10, client_);
     e_bott_cut->setObjectName(QStringLiteral("e_bott_cut"));
     e_bott_cut->setGeometry(316, 204, 57, 21);
 
     heading(tr("Дополнительные настройки"), 8, 240, 375);
     label(tr("Отображать системную полосу"), 8, 260, 216, 21);
-    e_sysline = new ListField(this);
+    e_sysline = new ListField(client_);
     e_sysline->setObjectName(QStringLiteral("e_sysline"));
     e_sysline->setGeometry(228, 260, 141, 21);
     e_sysline->ReplaceItems({tr("Вверху"), tr("Внизу")});
 
-    b_info = new QPushButton(this);
+    b_info = new QPushButton(client_);
     b_info->setGeometry(8, 304, 32, 32);
     b_info->setIcon(Picture(QuestionPicture(24)));
     b_info->setIconSize(QSize(24, 24));
-    b_ok = new QPushButton(tr("Создать"), this);
+    b_ok = new QPushButton(tr("Создать"), client_);
     b_ok->setGeometry(216, 308, 75, 25);
     b_ok->setFont(Bold(font()));
     b_ok->setEnabled(false);
-    b_close = new QPushButton(tr("Закрыть"), this);
+    b_close = new QPushButton(tr("Закрыть"), client_);
     b_close->setGeometry(296, 308, 75, 25);
     b_close->setFont(Bold(font()));
 
     // ---- The rule between the columns, and the preview ----
     rule(384, 48, 2, 289);
     label(tr("Предпросмотр"), 396, 48, 128, 16)->setFont(Bold(font()));
-    i_scr = new QLabel(this);
+    // The preview's frame: as large as the preview, unless the screen lacks the room.
+    previewFrame_ = new QScrollArea(client_);
+    previewFrame_->setObjectName(QStringLiteral("previewFrame"));
+    previewFrame_->setFrameShape(QFrame::NoFrame);
+    previewFrame_->setGeometry(kPreviewLeft, kPreviewTop, 128, 204);
+    i_scr = new QLabel;
     i_scr->setObjectName(QStringLiteral("i_scr"));
-    i_scr->setGeometry(396, 68, 128, 204);
+    i_scr->resize(128, 204);
     i_scr->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    previewFrame_->setWidget(i_scr);
     i_scrBitmap = QImage(128, 204, QImage::Format_RGB32);
-    b_p_up = new QPushButton(this);
+    b_p_up = new QPushButton(client_);
     b_p_up->setGeometry(396, 296, 37, 29);
     b_p_up->setIcon(Picture(ArrowPicture(18, true)));
     b_p_up->setIconSize(QSize(18, 18));
-    b_p_fire = new QPushButton(this);
+    b_p_fire = new QPushButton(client_);
     b_p_fire->setGeometry(440, 296, 41, 25);
     b_p_fire->setIcon(Picture(SquareDotPicture(15)));
     b_p_fire->setIconSize(QSize(15, 15));
-    b_p_down = new QPushButton(this);
+    b_p_down = new QPushButton(client_);
     b_p_down->setGeometry(488, 296, 37, 29);
     b_p_down->setIcon(Picture(ArrowPicture(18, false)));
     b_p_down->setIconSize(QSize(18, 18));
 
     // Only the fields and buttons take the focus; the Tab key visits them in this order.
     for (QLabel* l : findChildren<QLabel*>()) l->setFocusPolicy(Qt::NoFocus);
-    QWidget* order[] = {e_caption, e_text, e_model, b_font, b_back, e_upper_cut, e_bott_cut, e_sysline,
+    QWidget* order[] = {e_caption, e_text, e_text_encoding, e_text_button, e_model, b_font, b_back, e_upper_cut, e_bott_cut, e_sysline,
                         b_info, b_ok, b_close, b_p_up, b_p_fire, b_p_down, b_profiles};
     for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
     // ---- The dialogs' fixed properties ----
-    OpenDialog1.filter = tr("Текстовые фалы|*.txt|Все файлы|*.*");
+    OpenDialog1.filter = tr("Книги и тексты|*.txt;*.fb2;*.zip;*.epub;*.html;*.htm;*.xhtml|"
+                            "Текстовые фалы|*.txt|Все файлы|*.*");
     OpenDialog1.defaultExt = QStringLiteral("txt");
     SaveDialog1.filter = tr("Jar-пакет|*.jar|Все файлы|*.*");
     SaveDialog1.defaultExt = QStringLiteral("jar");
@@ -425,9 +525,7 @@ void TForm1::CreateControls()
     connect(b_p_up, &QPushButton::clicked, this, [this] { b_p_upClick(); });
     connect(b_p_down, &QPushButton::clicked, this, [this] { b_p_downClick(); });
     connect(b_p_fire, &QPushButton::clicked, this, [this] { b_p_fireClick(); });
-    // Esc presses "Закрыть", the window's cancel button.
-    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(esc, &QShortcut::activated, b_close, &QPushButton::click);
+    CreateConveniences();
 
     // Once shown: open centred on the screen; when the window system's frame becomes known, apply
     // the outer size again so that it includes the frame, and centre once more with it.
@@ -439,11 +537,18 @@ void TForm1::CreateControls()
     auto placement = std::make_shared<Placement>();
     new EventHook(this, [this, placement](QEvent* event) {
         const auto type = event->type();
+        if (type == QEvent::ScreenChangeInternal && outerSize_.isValid()) FitToScreen();
         // The frame is learnt late: check at every event that follows the window system's answer.
         if (type != QEvent::Show && type != QEvent::Move && type != QEvent::Resize && type != QEvent::Paint &&
             type != QEvent::WindowActivate)
             return;
-        if (type == QEvent::Resize) PlaceRightAnchored(*this);
+        if (type == QEvent::Resize) {
+            clientScroll_->setGeometry(rect());
+            if (!outerSize_.isValid()) {
+                client_->resize(size());
+                PlaceRightAnchored(*this, width());
+            }
+        }
         if (!isVisible()) return;
         const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
         bool centre = !placement->centred;

@@ -3,8 +3,10 @@
 // spread over files by subject: form1.cpp (construction, close, destruction, sizing),
 // form1_handlers.cpp (small control handlers), form1_text.cpp (choosing the text and its
 // encoding), form1_font.cpp (font strip), form1_preview.cpp (preview and paging),
-// form1_book.cpp (Create), form1_profiles.cpp (phone list).
+// form1_book.cpp (Create), form1_profiles.cpp (phone list), form1_input.cpp (tooltips, paging
+// keys, a dropped file).
 #include "app/app_folders.h"
+#include "formats/book_format.h"
 #include "platform/colors.h"
 #include "platform/controls.h"
 #include "platform/desktop.h"
@@ -20,9 +22,11 @@
 #include <optional>
 #include <vector>
 
+class CreatePanel;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class QToolButton;
 
 class TForm1 : public QWidget {
@@ -56,6 +60,7 @@ public:
     AppFolders Folders;  // where the data, the settings and the working folder lie
     TextEncoding Encoding = TextEncoding::Auto;    // how texts are read, as chosen on the text row
     std::optional<TextEncoding> ResolvedEncoding;  // what the chosen text was read in, once read
+    std::optional<BookInfo> ChosenBook;            // the chosen file's format, when it is a book
 
     // ---- Controls that carry state ----
     QLineEdit* e_caption = nullptr;
@@ -79,6 +84,7 @@ public:
     QPushButton* b_p_fire = nullptr;
     QLabel* version = nullptr;
     QLabel* font_label = nullptr;
+    CreatePanel* createPanel = nullptr;  // progress, Cancel and status line of Create; made by the first
 
     // ---- Dialog state ----
     FileDialogOptions OpenDialog1;
@@ -97,7 +103,11 @@ public:
     // Moves PageStart back by an estimated `n` screen lines (the previous page's start).
     void StepBackLines(int n);
     void LoadProfiles();
+    // Asks for the package's path and builds the book off the window thread; returns once the
+    // build has ended, the window living meanwhile. Failures are thrown as before.
     void BuildBookPackage();
+    // True while a book is being built.
+    bool Creating() const { return creating_; }
     // The chosen profile, or nullptr when none is selected.
     const t_profile* SelectedProfile() const;
 
@@ -111,6 +121,9 @@ public:
     void b_p_downClick();
     void b_p_fireClick();
     void cxButtonEdit1PropertiesButtonClick();
+    // Chooses `path` as the book's text: everything the browse button does once the open dialog
+    // has answered (also for a file dropped onto the window).
+    void ChooseTextFile(const QString& path);
     // Another encoding chosen on the text row: remembered, and the chosen text's preview re-read.
     void e_text_encodingChoose(TextEncoding chosen);
     // Shows the chosen encoding (and, for "Авто", the one found) on the text row.
@@ -121,18 +134,33 @@ public:
     // Writes config.ini; throws "Unable to write to %s" (the close then does not take place).
     void FormClose();
 
-    // The window's outer size (frame included) as last set by the sizing rule.
+    // The window's outer size (frame included) as last set by the sizing rule. On a screen whose
+    // available area is smaller the window is smaller than that (see FitToScreen).
     QSize OuterSize() const { return outerSize_; }
+    // The outer size the sizing rule gives for a preview of `preview` pixels.
+    static QSize OuterSizeFor(const QSize& preview);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Esc presses "Закрыть" when no control of the window took the key for itself; an open list,
+    // menu or popup takes its keys and closes itself, nothing more.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void CreateControls();
     void CreateEncodingButton();
+    // Tooltips, paging keys on the preview and dropping a text file onto the window.
+    void CreateConveniences();
     // A remembered folder as config.ini can hold it.
     QString StorableFolder(const QString& folder) const;
     void SetOuterSize(int width, int height);
+    // Applies the outer size within the screen's available area: where the window does not fit,
+    // the preview's frame gives up room first (the preview keeps its pixels and scrolls inside
+    // it), and what still does not fit scrolls inside the window. Places the paging buttons.
+    void FitToScreen();
+    QScrollArea* clientScroll_ = nullptr;  // fills the window; scrolls only on a screen too small
+    QWidget* client_ = nullptr;            // the controls at their designed positions
+    QScrollArea* previewFrame_ = nullptr;  // holds i_scr; smaller than it only on a small screen
     // Puts back the font and cut values of the strip in use after a rebuild was refused.
     void RestoreAppliedGlyphSettings();
     QSize outerSize_;
@@ -140,13 +168,21 @@ private:
     std::optional<FontSpec> appliedFont_;
     int appliedUpperCut_ = 0;
     int appliedBottCut_ = 0;
+    bool creating_ = false;
+    // During construction the strip and the preview are only marked as due, and made once at its end.
+    bool startingUp_ = true;
+    bool stripDue_ = false;
+    // Makes what construction left due.
+    void FinishStartUp();
 };
 
 // The beginning of a text file as the preview reads it: the first 2048 bytes, read in `encoding`
 // (Auto detects on the file) and converted to cp1251, all of it but the last byte, up to a zero
-// byte. A cp1251 text is taken as it is. `resolved` receives the encoding read in.
+// byte. A cp1251 text is taken as it is. `resolved` receives the encoding read in. A book is read
+// whole (a damaged one is refused) and the beginning of its laid-out text taken as a UTF-8
+// text's; `book` then receives its format and title.
 LineList ReadPreviewText(const std::filesystem::path& file, TextEncoding encoding = TextEncoding::Cp1251,
-                         TextEncoding* resolved = nullptr);
+                         TextEncoding* resolved = nullptr, std::optional<BookInfo>* book = nullptr);
 
 // The main window, set while it is being built and cleared again if that fails.
 extern TForm1* Form1;

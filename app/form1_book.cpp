@@ -1,22 +1,113 @@
-// Create: the .jar and the .jad of the book.
+// Create: the .jar and the .jad of the book, built on a thread of their own while the window
+// goes on living.
 #include "app/form1.h"
 
+#include "app/create_panel.h"
 #include "book/book_builder.h"
 #include "book/book_text.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 
+#include <QCloseEvent>
 #include <QDir>
+#include <QEventLoop>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+
+#include <atomic>
+#include <exception>
+#include <thread>
+
+namespace {
+
+// How often the progress bar follows the build.
+constexpr int kProgressIntervalMs = 40;
+// Per mille of the bar given to cutting the text into pieces; the archive has the rest.
+constexpr int kPiecesShare = 100;
+
+// What the build thread shares with the window.
+struct CreateJob {
+    std::atomic<int> stage{static_cast<int>(BookStage::Pieces)};
+    std::atomic<std::uint64_t> done{0};
+    std::atomic<std::uint64_t> total{0};
+    SettingsRecord record{};
+    QString notice;
+    std::exception_ptr error;
+
+    int PerMille() const
+    {
+        const std::uint64_t t = total.load(), d = std::min(done.load(), t);
+        const int share = t == 0 ? 0 : static_cast<int>(d * 1000 / t);
+        if (stage.load() == static_cast<int>(BookStage::Pieces)) return share * kPiecesShare / 1000;
+        return kPiecesShare + share * (1000 - kPiecesShare) / 1000;
+    }
+};
+
+// While a build runs: a close of the window stops it and takes place once it has ended.
+class CloseDuringCreate : public QObject {
+public:
+    CloseDuringCreate(QWidget* window, CreatePanel& panel) : window_(window), panel_(panel)
+    {
+        window_->installEventFilter(this);
+    }
+    ~CloseDuringCreate() override { window_->removeEventFilter(this); }
+    bool Asked() const { return asked_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != window_ || event->type() != QEvent::Close) return false;
+        asked_ = true;
+        panel_.RequestCancel();
+        event->ignore();
+        return true;
+    }
+
+private:
+    QWidget* window_;
+    CreatePanel& panel_;
+    bool asked_ = false;
+};
+
+// Turns the controls off whose use would change what is being built or start another build.
+class ControlsHeld {
+public:
+    explicit ControlsHeld(std::initializer_list<QWidget*> controls)
+    {
+        for (QWidget* c : controls)
+            if (c && c->isEnabled()) {
+                c->setEnabled(false);
+                held_.push_back(c);
+            }
+    }
+    ~ControlsHeld()
+    {
+        for (QWidget* c : held_) c->setEnabled(true);
+    }
+
+private:
+    std::vector<QWidget*> held_;
+};
+
+} // namespace
 
 void TForm1::b_okClick()
 {
+    // A text that has gone or cannot be read since it was chosen is reported before the save
+    // dialog asks where to put a book that cannot be made.
+    { const InFile text(ToFsPath(e_text->text())); }
     BuildBookPackage();
 }
 
 void TForm1::BuildBookPackage()
 {
+    if (creating_) return;  // one build at a time
+
     // Without a phone there is nothing to fill the record with: say so before asking for a path.
     const t_profile* profile = SelectedProfile();
     if (!profile) throw AppError(tr("Не выбран профиль телефона.").toStdString());
@@ -27,24 +118,73 @@ void TForm1::BuildBookPackage()
     if (!chosen) return;
     SaveDir = FolderPart(*chosen);
 
+    // The build works on copies: the window may change its own state meanwhile.
+    const t_profile phone = *profile;
     BookRequest request;
     request.titleCp1251 = QStringToCp1251(e_caption->text());
-    request.profile = profile;
+    request.profile = &phone;
     request.background = BackgroundColor;
     request.syslineIndex = e_sysline->ItemIndex();
     request.workFolder = ToFsPath(zipBaseFolder);
     request.templateArchive = Folders.DataFile("velmar.dat");
     request.jarPath = ToFsPath(*chosen);
+    const std::filesystem::path textPath = ToFsPath(e_text->text());
+    const TextEncoding encoding = Encoding;
 
-    QString notice;
+    if (!createPanel) createPanel = new CreatePanel(this);
+    CreatePanel& panel = *createPanel;
+    CreateJob job;
+    job.record = BookSettingsRecord;
+    request.cancel = &panel.CancelFlag();
+    request.progress = [&job](BookStage stage, std::uint64_t done, std::uint64_t total) {
+        job.stage = static_cast<int>(stage);
+        job.total = total;
+        job.done = done;
+    };
+
+    creating_ = true;
+    panel.Start();
+    QEventLoop loop;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, &loop, [&] { panel.SetShare(job.PerMille()); });
+    ticker.start(kProgressIntervalMs);
     {
-        BusyCursor busy;
-        // A text in another encoding is converted into a copy in the system's temporary folder,
-        // outside the working folder whose whole content goes into the package.
-        const BookText text(ToFsPath(e_text->text()), Encoding, ToFsPath(QDir::tempPath()));
-        request.textFile = text.File();
-        BuildBook(request, BookSettingsRecord);
-        notice = text.Notice();
+        // The glyph files and the record are the build's input: what changes them waits.
+        const ControlsHeld held{b_ok, b_font, b_back, e_upper_cut, e_bott_cut, b_profiles};
+        CloseDuringCreate closing(this, panel);
+        std::thread worker([&] {
+            try {
+                // A text in another encoding is converted into a copy in the system's temporary
+                // folder, outside the working folder whose whole content goes into the package.
+                const BookText text(textPath, encoding, ToFsPath(QDir::tempPath()));
+                request.textFile = text.File();
+                BuildBook(request, job.record);
+                job.notice = text.Notice();
+            } catch (...) {
+                job.error = std::current_exception();
+            }
+            QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+        });
+        loop.exec();
+        worker.join();
+        ticker.stop();
+        panel.Finish();
+        creating_ = false;
+        if (closing.Asked()) QTimer::singleShot(0, this, [this] { close(); });
     }
-    if (!notice.isEmpty()) TheDesktop().ShowMessage(this, notice);
+
+    if (job.error) {
+        try {
+            std::rethrow_exception(job.error);
+        } catch (const BookCancelled& e) {
+            panel.ShowStatus(QString::fromUtf8(e.what()));
+            return;
+        } catch (...) {
+            panel.status->hide();
+            throw;
+        }
+    }
+    BookSettingsRecord = job.record;
+    panel.ShowSaved(*chosen);
+    if (!job.notice.isEmpty()) TheDesktop().ShowMessage(this, job.notice);
 }

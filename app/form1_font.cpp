@@ -26,6 +26,15 @@ void TForm1::BuildFontStrip()
         return;
     }
 
+    // While the window is being built only the last settings count: the strip is made at its end.
+    if (startingUp_) {
+        appliedFont_ = BookFont;
+        appliedUpperCut_ = upperCut;
+        appliedBottCut_ = bottCut;
+        stripDue_ = true;
+        return;
+    }
+
     // The table and the strip.
     FontStripImage rendered = RenderFontStrip(BookFont, BackgroundColor, upperCut, bottCut);
     FontStrip = std::move(rendered.strip);
@@ -62,4 +71,15 @@ void TForm1::RestoreAppliedGlyphSettings()
 void TForm1::e_upper_cutPropertiesChange()
 {
     BuildFontStrip();
+}
+
+void TForm1::FinishStartUp()
+{
+    startingUp_ = false;
+    if (stripDue_) {
+        stripDue_ = false;
+        BuildFontStrip();  // draws the preview too
+    } else {
+        RenderPreview();
+    }
 }

@@ -6,17 +6,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-
-// The window's outer size around the preview: its right margin, bottom margin and least height.
-constexpr int kPreviewRightMargin = 18;
-constexpr int kPreviewBottomMargin = 100;
-constexpr int kLeastOuterHeight = 378;
-// The paging buttons stand this far above the window's outer bottom edge.
-constexpr int kPagingButtonsLift = 82;
-
-} // namespace
-
 void TForm1::UpdateFontLabel()
 {
     font_label->setText(QStringLiteral(" ") + BookFont.name + QStringLiteral(", ") + QString::number(BookFont.size));
@@ -65,12 +54,10 @@ void TForm1::e_modelPropertiesChange()
     i_scr->resize(i_scr->width(), h);
     i_scrBitmap = QImage(i_scrBitmap.width(), std::max(1, i_scr->height()), QImage::Format_RGB32);
 
-    const int outerWidth = i_scr->x() + i_scr->width() + kPreviewRightMargin;
-    const int outerHeight = std::max(i_scr->y() + i_scr->height() + kPreviewBottomMargin, kLeastOuterHeight);
-    SetOuterSize(outerWidth, outerHeight);  // also keeps b_p_fire and b_p_down on the right edge
-
-    const int top = outerHeight - kPagingButtonsLift;
-    for (QPushButton* button : {b_p_up, b_p_fire, b_p_down}) button->move(button->x(), top);
+    // The outer size around the preview; the paging buttons stand under it and b_p_fire and
+    // b_p_down keep to the right edge.
+    const QSize outer = OuterSizeFor(i_scr->size());
+    SetOuterSize(outer.width(), outer.height());
     RenderPreview();
 }
 

@@ -86,6 +86,7 @@ private:
 
 void TForm1::RenderPreview()
 {
+    if (startingUp_) return;  // drawn once construction ends
     const ShowWhenDone show(*this);
     const QColor background = ColorValueToQColor(BackgroundColor);
     i_scrBitmap.fill(background);

@@ -3,6 +3,7 @@
 #include "app/form1.h"
 
 #include "app/naming.h"
+#include "formats/text_layout.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 
@@ -36,6 +37,39 @@ QString ButtonText(TextEncoding chosen, std::optional<TextEncoding> resolved)
     return QStringLiteral("%1 (%2)").arg(EncodingDisplayName(TextEncoding::Auto), ShortName(*resolved));
 }
 
+// An encoding a book declares, as short as the text row's names.
+QString DeclaredName(const std::string& declared)
+{
+    const QString name = QString::fromStdString(declared);
+    if (name.compare(QStringLiteral("windows-1251"), Qt::CaseInsensitive) == 0 ||
+        name.compare(QStringLiteral("cp1251"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("1251");
+    return name.toUpper();
+}
+
+// For a book: its format, and the encoding it declares or, when it declares none, the text
+// row's choice.
+QString BookButtonText(const BookInfo& book, TextEncoding chosen)
+{
+    const QString encoding = !book.declaredEncoding.empty() ? DeclaredName(book.declaredEncoding)
+                                                            : ButtonText(chosen, book.readAs);
+    return QStringLiteral("%1, %2").arg(FormatDisplayName(book.format), encoding);
+}
+
+// True when the file can be opened for reading now.
+bool Openable(const std::filesystem::path& file)
+{
+    std::FILE* f = OpenFileStream(file, "rb");
+    if (f) std::fclose(f);
+    return f != nullptr;
+}
+
+// The title a book names for itself, or nothing when it names none.
+QString BookTitle(const std::optional<BookInfo>& book)
+{
+    return book ? ShortBookTitle(book->title) : QString();
+}
+
 // Reads the chosen text's beginning in the chosen encoding into the preview. A text that cannot
 // be read or converted leaves the preview as it was.
 void ReadChosenText(TForm1& form)
@@ -43,7 +77,7 @@ void ReadChosenText(TForm1& form)
     form.ResolvedEncoding.reset();
     TextEncoding resolved = TextEncoding::Auto;
     try {
-        form.PreviewText = ReadPreviewText(ToFsPath(form.e_text->text()), form.Encoding, &resolved);
+        form.PreviewText = ReadPreviewText(ToFsPath(form.e_text->text()), form.Encoding, &resolved, &form.ChosenBook);
     } catch (...) {
         if (resolved != TextEncoding::Auto) form.ResolvedEncoding = resolved;
         form.UpdateEncodingButton();
@@ -56,8 +90,19 @@ void ReadChosenText(TForm1& form)
 
 } // namespace
 
-LineList ReadPreviewText(const std::filesystem::path& file, TextEncoding encoding, TextEncoding* resolved)
+LineList ReadPreviewText(const std::filesystem::path& file, TextEncoding encoding, TextEncoding* resolved,
+                         std::optional<BookInfo>* book)
 {
+    if (book) book->reset();
+    if (const std::optional<BookFormat> format = RecogniseBook(file)) {
+        HeadSink head(kPreviewReadLimit);
+        const BookInfo info = ConvertBook(file, *format, head, encoding);
+        if (book) *book = info;
+        if (resolved) *resolved = TextEncoding::Utf8;
+        const std::string buffer = ConvertBytesToCp1251(head.Head(), TextEncoding::Utf8, head.Total() > head.Head().size());
+        if (buffer.size() <= 1) return {};
+        return SplitLines(std::string_view(buffer).substr(0, buffer.size() - 1));
+    }
     InFile in(file);
     const std::uint64_t size = in.Size();
     const size_t length = static_cast<size_t>(std::min(size, kPreviewReadLimit));
@@ -78,7 +123,7 @@ void TForm1::CreateEncodingButton()
     e_text_encoding = new QToolButton(e_text);
     e_text_encoding->setObjectName(QStringLiteral("e_text_encoding"));
     e_text_encoding->setCursor(Qt::ArrowCursor);
-    e_text_encoding->setFocusPolicy(Qt::NoFocus);
+    e_text_encoding->setFocusPolicy(Qt::TabFocus);
     e_text_encoding->setPopupMode(QToolButton::InstantPopup);
     e_text_encoding->setToolButtonStyle(Qt::ToolButtonTextOnly);
     auto* menu = new QMenu(e_text_encoding);
@@ -99,6 +144,10 @@ void TForm1::CreateEncodingButton()
         e_text_encoding->setText(ButtonText(TextEncoding::Auto, e));
         width = std::max(width, e_text_encoding->sizeHint().width());
     }
+    for (BookFormat f : {BookFormat::Fb2Zip, BookFormat::Epub}) {
+        e_text_encoding->setText(BookButtonText(BookInfo{f, "UTF-8", {}, {}}, TextEncoding::Auto));
+        width = std::max(width, e_text_encoding->sizeHint().width());
+    }
     const int height = e_text->height() - 2;
     e_text_encoding->setGeometry(e_text->width() - kBrowseButtonSpace - kEncodingButtonGap - width, 1, width, height);
     e_text->setTextMargins(0, 0, kBrowseButtonSpace + kEncodingButtonGap + width, 0);
@@ -111,14 +160,29 @@ void TForm1::CreateEncodingButton()
 
 void TForm1::UpdateEncodingButton()
 {
-    e_text_encoding->setText(ButtonText(Encoding, ResolvedEncoding));
-    QString tip = tr("Кодировка текста: %1").arg(EncodingDisplayName(Encoding));
-    if (Encoding == TextEncoding::Auto && ResolvedEncoding)
-        tip += tr(", определена %1").arg(EncodingDisplayName(*ResolvedEncoding));
-    tip += QStringLiteral(" (Alt+↓)");
+    // A book that declares its encoding is read in it: the menu cannot choose another.
+    const bool declared = ChosenBook && !ChosenBook->declaredEncoding.empty();
+    QString tip;
+    if (ChosenBook) {
+        e_text_encoding->setText(BookButtonText(*ChosenBook, Encoding));
+        tip = tr("Книга в формате %1").arg(FormatDisplayName(ChosenBook->format));
+        if (declared)
+            tip += tr(", кодировку %1 задаёт сама книга").arg(QString::fromStdString(ChosenBook->declaredEncoding));
+        else
+            tip += tr(" без указанной кодировки: читается как %1 (Alt+↓)")
+                       .arg(EncodingDisplayName(ChosenBook->readAs ? *ChosenBook->readAs : Encoding));
+    } else {
+        e_text_encoding->setText(ButtonText(Encoding, ResolvedEncoding));
+        tip = tr("Кодировка текста: %1").arg(EncodingDisplayName(Encoding));
+        if (Encoding == TextEncoding::Auto && ResolvedEncoding)
+            tip += tr(", определена %1").arg(EncodingDisplayName(*ResolvedEncoding));
+        tip += QStringLiteral(" (Alt+↓)");
+    }
     e_text_encoding->setToolTip(tip);
-    for (QAction* action : e_text_encoding->menu()->actions())
+    for (QAction* action : e_text_encoding->menu()->actions()) {
         action->setChecked(action->data().toInt() == static_cast<int>(Encoding));
+        action->setEnabled(!declared);
+    }
 }
 
 void TForm1::e_text_encodingChoose(TextEncoding chosen)
@@ -137,11 +201,35 @@ void TForm1::cxButtonEdit1PropertiesButtonClick()
     OpenDialog1.initialDir = OpenDir;
     const auto chosen = TheDesktop().OpenFile(this, OpenDialog1);
     if (!chosen) return;
-    OpenDir = FolderPart(*chosen);
-    e_text->setText(*chosen);
+    ChooseTextFile(*chosen);
+}
+
+void TForm1::ChooseTextFile(const QString& path)
+{
+    // A book is read whole before anything changes: a damaged one is refused and all stays as it was.
+    std::optional<BookInfo> book;
+    LineList bookText;
+    // (A file that cannot be opened fails later, as a text does, once its name is taken.)
+    if (Openable(ToFsPath(path)) && RecogniseBook(ToFsPath(path))) {
+        BusyCursor busy;  // a large book takes a moment
+        bookText = ReadPreviewText(ToFsPath(path), Encoding, nullptr, &book);
+    }
+    OpenDir = FolderPart(path);
+    e_text->setText(path);
     const QString name = FileNamePart(e_text->text());
-    SaveDialog1.fileName = SaveDir + TransliterateName(WithJarExtension(name));
-    e_caption->setText(SanitizeCaption(WithoutExtension(name)));
+    const QString title = BookTitle(book);
+    // A book's own title names the book and, by the same rules as a file name, its package.
+    SaveDialog1.fileName = SaveDir + TransliterateName(title.isEmpty() ? WithJarExtension(name)
+                                                                       : SanitizeCaption(title) + QStringLiteral(".jar"));
+    e_caption->setText(title.isEmpty() ? SanitizeCaption(WithoutExtension(name)) : title);
+    if (book) {
+        PreviewText = std::move(bookText);
+        ChosenBook = std::move(book);
+        ResolvedEncoding = TextEncoding::Utf8;
+        UpdateEncodingButton();
+        RenderPreview();
+        return;
+    }
     // A file that cannot be opened or read leaves the preview text as it was.
     ReadChosenText(*this);
 }

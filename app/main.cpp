@@ -13,28 +13,48 @@
 
 #include <memory>
 
+namespace {
+
+// Everything after the application object: a failure escapes to the caller, which shows it while
+// the application object still lives (a message box needs it).
+void Run()
+{
+    // The system's language until the settings say otherwise, so that a failure to find the
+    // user's folders is told in it.
+    ApplyLanguage(ChooseLanguage(std::nullopt, std::nullopt));
+    // Portable or installed: the lock guards the working folder, wherever that lies.
+    const AppFolders folders = ChooseAppFolders(ToFsPath(ExecutableDir()));
+    PrepareAppFolders(folders);
+    ApplyLanguage(ChooseLanguage(std::nullopt, ReadStoredLanguage(IniFile(folders.ConfigFile("config.ini")))));
+    SingleInstance instance(FolderText(folders.workDir));
+    if (!instance.Acquired()) {
+        TheDesktop().ShowError(nullptr, instance.FailureText());
+        return;
+    }
+    auto form = std::make_unique<TForm1>(folders);
+    // The start-up profile editor: it reads the file like any other instance and is never
+    // shown; it goes before the main window does.
+    auto editor = std::make_unique<Tprofiles_form>(FolderText(folders.configDir));
+    profiles_form = editor.get();
+    form->show();
+    Application::exec();
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    std::unique_ptr<Application> app;
     try {
-        Application app(argc, argv);
-        ApplyLanguage(ChooseLanguage(std::nullopt, std::nullopt));
-        // Portable or installed: the lock guards the working folder, wherever that lies.
-        const AppFolders folders = ChooseAppFolders(ToFsPath(ExecutableDir()));
-        PrepareAppFolders(folders);
-        ApplyLanguage(ChooseLanguage(std::nullopt, ReadStoredLanguage(IniFile(folders.ConfigFile("config.ini")))));
-        SingleInstance instance(FolderText(folders.workDir));
-        if (!instance.Acquired()) {
-            TheDesktop().ShowError(nullptr, SingleInstance::AlreadyRunningText());
-            return 0;
-        }
-        auto form = std::make_unique<TForm1>(folders);
-        // The start-up profile editor: it reads the file like any other instance and is never
-        // shown; it goes before the main window does.
-        auto editor = std::make_unique<Tprofiles_form>(FolderText(folders.configDir));
-        profiles_form = editor.get();
-        form->show();
-        app.exec();
+        app = std::make_unique<Application>(argc, argv);
     } catch (...) {
+        // Without the application object there is nothing to show a message with.
+        return 0;
+    }
+    try {
+        Run();
+    } catch (...) {
+        // The windows built so far are gone by now; the message box is the only one open.
         ShowCurrentException();
     }
     return 0;

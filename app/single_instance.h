@@ -9,9 +9,15 @@ class SingleInstance {
 public:
     explicit SingleInstance(const QString& appDir);
     bool Acquired() const { return acquired_; }
+    // Why the folder was not taken: another copy holds it, or the lock file cannot be made.
+    QString FailureText() const;
     static QString AlreadyRunningText();
+    // The lock file `path` cannot be created.
+    static QString CannotLockText(const QString& path);
 
 private:
     std::unique_ptr<QLockFile> lock_;
+    QString path_;
     bool acquired_ = false;
+    bool heldByAnother_ = false;
 };

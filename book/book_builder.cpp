@@ -2,6 +2,7 @@
 
 #include "book/folders.h"
 #include "book/pending_file.h"
+#include "book/text_normaliser.h"
 #include "book/zip_archive.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
@@ -56,14 +57,22 @@ std::string BareFileName(const fs::path& path)
     return path.filename().string();
 }
 
-void CopyTextPieces(const BookRequest& request, std::uint64_t size, std::uint64_t chunkCount)
+void CheckCancel(const BookRequest& request)
+{
+    if (request.cancel && request.cancel->load(std::memory_order_relaxed)) throw BookCancelled();
+}
+
+// Cuts the text into its pieces. `text` is anything with Read(buffer, n) -> count; `size` and
+// `chunkCount` are what the record says of the text as read through it.
+template <typename Reader>
+void CopyTextPieces(const BookRequest& request, Reader& text, std::uint64_t size, std::uint64_t chunkCount)
 {
     const fs::path textFolder = request.workFolder / "text";
-    InFile text(request.textFile);
     std::vector<char> buffer(kChunkSize);
     std::uint64_t done = 0;
     if (request.progress) request.progress(BookStage::Pieces, 0, size);
     for (std::uint64_t i = 0; i < chunkCount; ++i) {
+        CheckCancel(request);
         OutFile piece(textFolder / ("chunk." + std::to_string(i)));
         const size_t n = text.Read(buffer.data(), buffer.size());
         piece.Write(buffer.data(), n);
@@ -84,7 +93,9 @@ fs::path JadPathFor(const fs::path& jarPath)
     return jarPath.parent_path() / name;
 }
 
-void BuildBook(const BookRequest& request, SettingsRecord& record)
+namespace {
+
+void BuildBookIn(const BookRequest& request, SettingsRecord& record)
 {
     if (!request.profile) throw AppError(Translate("BookBuilder", kNoProfile));
     const fs::path& work = request.workFolder;
@@ -92,8 +103,9 @@ void BuildBook(const BookRequest& request, SettingsRecord& record)
     if (fs::absolute(jadPath).lexically_normal() == fs::absolute(request.jarPath).lexically_normal())
         throw AppError(Translate("BookBuilder", "Пакет не может носить расширение .jad: описатель записался бы поверх него."));
 
-    // The text's size first, so that a text the record cannot describe changes nothing.
-    const std::uint64_t size = FileSizeOfPath(request.textFile);
+    // The text's size first, so that a text the record cannot describe changes nothing. The book
+    // holds the text as the preview reads it (text_normaliser.h), so that is what is measured.
+    const std::uint64_t size = NormalisedTextSize(request.textFile, kMaxTextSize);
     if (size > kMaxTextSize) throw AppError(TooLargeMessage());
     const std::uint64_t chunkCount = ChunkCountOf(size);
 
@@ -113,7 +125,10 @@ void BuildBook(const BookRequest& request, SettingsRecord& record)
 
     ExtractArchive(request.templateArchive, work);
 
-    CopyTextPieces(request, size, chunkCount);
+    {
+        NormalisedText text(request.textFile);
+        CopyTextPieces(request, text, size, chunkCount);
+    }
 
     const fs::path manifestPath = work / "META-INF" / "MANIFEST.MF";
     LineList lines = ReadLineList(manifestPath);
@@ -126,15 +141,32 @@ void BuildBook(const BookRequest& request, SettingsRecord& record)
     CheckReplaceable(jadPath);
     PendingFile jar(request.jarPath);
     PendingFile jad(jadPath);
-    ZipProgress archived;
-    if (request.progress)
-        archived = [&](std::uint64_t done, std::uint64_t total) { request.progress(BookStage::Archive, done, total); };
-    WriteFolderArchiveFile(jar.TempPath(), work, request.jarPath, archived);
+    const ZipProgress archived = [&](std::uint64_t done, std::uint64_t total) {
+        CheckCancel(request);
+        if (request.progress) request.progress(BookStage::Archive, done, total);
+    };
+    WriteFolderArchiveFile(jar.TempPath(), work, request.jarPath, archived, request.threads);
 
     lines.push_back("MIDlet-Jar-URL: " + BareFileName(request.jarPath));
     lines.push_back("MIDlet-Jar-Size: " + std::to_string(FileSizeOfPath(jar.TempPath())));
     WritePending(jad, JoinLines(lines));
 
+    CheckCancel(request);
     jar.Commit();
     jad.Commit();
+}
+
+} // namespace
+
+void BuildBook(const BookRequest& request, SettingsRecord& record)
+{
+    try {
+        BuildBookIn(request, record);
+    } catch (const BookCancelled&) {
+        // The pieces cut so far are of no use to anyone.
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(request.workFolder / "text", ec)))
+            ClearFolder(request.workFolder / "text");
+        throw;
+    }
 }

@@ -3,11 +3,14 @@
 // and the settings, and writes the .jar with its .jad descriptor.
 #include "book/settings_record.h"
 #include "platform/colors.h"
+#include "platform/language.h"
 #include "profiles/profile.h"
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 // What a build is doing when it reports progress.
@@ -16,7 +19,7 @@ enum class BookStage { Pieces, Archive };
 using BookProgress = std::function<void(BookStage stage, std::uint64_t done, std::uint64_t total)>;
 
 struct BookRequest {
-    std::filesystem::path textFile;         // the book's text, cp1251 bytes, copied unchanged
+    std::filesystem::path textFile;         // the book's text, cp1251 bytes, line breaks made CR LF
     std::string titleCp1251;                // the book's title
     const t_profile* profile = nullptr;     // the phone; none is refused
     ColorValue background = 0;              // 0x00BBGGRR
@@ -24,7 +27,16 @@ struct BookRequest {
     std::filesystem::path workFolder;       // where the book is assembled (the glyph files are there)
     std::filesystem::path templateArchive;  // the reader template
     std::filesystem::path jarPath;          // the package; the descriptor goes beside it
-    BookProgress progress;                  // optional
+    BookProgress progress;                  // optional; may throw to stop the build
+    unsigned threads = 0;                   // threads compressing the archive; 0: one per core
+    const std::atomic<bool>* cancel = nullptr;  // optional; when set, the build stops at the next piece
+};
+
+// Thrown when a build stops because `BookRequest::cancel` was set. Nothing of the package is
+// left, an earlier book stays as it was, and the work folder holds no pieces.
+class BookCancelled : public std::runtime_error {
+public:
+    BookCancelled() : std::runtime_error(Translate("BookBuilder", "Создание книги отменено.")) {}
 };
 
 // The descriptor's path: the package's extension replaced by ".jad", or ".jad" appended.
@@ -32,8 +44,8 @@ std::filesystem::path JadPathFor(const std::filesystem::path& jarPath);
 
 // Builds the book. `record` receives the settings record (its byte 4 is never written).
 // Order: the text's size, the record written to <work>/config, the template extracted into the
-// work folder, the text copied into <work>/text/chunk.0, chunk.1, ... through one 32767-byte
-// buffer, the two name lines appended to <work>/META-INF/MANIFEST.MF, the archive of the whole
+// work folder, the text (as NormalisedText reads it: the preview's text) copied into
+// <work>/text/chunk.0, chunk.1, ... through one 32767-byte buffer, the two name lines appended to <work>/META-INF/MANIFEST.MF, the archive of the whole
 // work folder, then the descriptor. The .jar and .jad are written under temporary names beside
 // their targets and put in place together only when both are complete, so a failure leaves an
 // earlier book at those paths as it was. Refused before anything is written: no profile, a text

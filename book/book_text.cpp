@@ -1,5 +1,6 @@
 #include "book/book_text.h"
 
+#include "formats/book_source.h"
 #include "platform/errors.h"
 #include "platform/paths.h"
 
@@ -24,8 +25,12 @@ fs::path ReserveCopyName(const fs::path& folder)
 
 } // namespace
 
-BookText::BookText(const fs::path& source, TextEncoding chosen, const fs::path& copyFolder)
+BookText::BookText(const fs::path& chosenFile, TextEncoding chosenEncoding, const fs::path& copyFolder)
 {
+    // A book (FB2, EPUB, HTML) is first laid out as a UTF-8 text, which is then read as any text is.
+    const BookTextFile book(chosenFile, chosenEncoding, copyFolder);
+    const fs::path& source = book.File();
+    const TextEncoding chosen = book.Encoding();
     const TextEncoding resolved = ResolveEncoding(source, chosen);
     if (resolved == TextEncoding::Cp1251) {
         file_ = source;

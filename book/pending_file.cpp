@@ -2,19 +2,56 @@
 
 #include "platform/errors.h"
 
-#include <atomic>
-#include <chrono>
+#include <random>
 #include <string>
 #include <system_error>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kRandomLetters = 8;
+
+// A short name of fixed length, whatever the target's name: a dot, the program's mark and
+// random letters, so that any target name the file system takes leaves room for it.
+fs::path FreshTempName(const fs::path& folder)
+{
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937 random{std::random_device{}()};
+    std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof letters) - 2);
+    fs::path name;
+    std::error_code ec;
+    do {
+        std::string text = ".lumira-";
+        for (int i = 0; i < kRandomLetters; ++i) text += letters[pick(random)];
+        name = folder / text;
+    } while (fs::exists(fs::symlink_status(name, ec)));
+    return name;
+}
+
+// True when the folder's file system cannot take a name as long as `target`'s.
+bool NameTooLong(const fs::path& target)
+{
+#ifdef _WIN32
+    (void)target;
+    return false;
+#else
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const long max = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    return max > 0 && target.filename().native().size() > static_cast<size_t>(max);
+#endif
+}
+
+} // namespace
 
 PendingFile::PendingFile(const fs::path& target) : target_(target)
 {
-    static std::atomic<unsigned> counter{0};
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    temp_ = target_;
-    temp_ += ".part" + std::to_string(stamp % 1000000007) + "_" + std::to_string(counter++);
+    if (NameTooLong(target_)) ThrowCannotCreate(target_);
+    temp_ = FreshTempName(target_.parent_path());
 }
 
 PendingFile::~PendingFile()

@@ -4,7 +4,9 @@
 
 class PendingFile {
 public:
-    // Picks a fresh temporary name in the target's folder; nothing is created yet.
+    // Picks a fresh temporary name in the target's folder, short and of fixed length whatever the
+    // target's name; nothing is created yet. A target name longer than the folder's file system
+    // takes is refused at once with "Cannot create file %s" naming the target.
     explicit PendingFile(const std::filesystem::path& target);
     // Removes the temporary file unless it was committed.
     ~PendingFile();

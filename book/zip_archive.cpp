@@ -1,6 +1,8 @@
 #include "book/zip_archive.h"
 
+#include "book/deflate_engine.h"
 #include "book/folders.h"
+#include "book/ordered_work.h"
 #include "book/pending_file.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -13,6 +15,7 @@
 #include <minizip/unzip.h>
 #include <minizip/zip.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -20,6 +23,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -29,6 +33,8 @@ namespace {
 constexpr std::uint64_t kNoZip64Limit = 0xFFFFFFFFull;  // sizes and offsets of a plain archive
 constexpr std::size_t kMaxEntries = 0xFFFE;             // 0xFFFF already calls for Zip64 records
 constexpr std::size_t kCopyBuffer = 256 * 1024;
+constexpr std::uint64_t kWholeFileLimit = 1 << 20;  // larger files are compressed as they are read
+constexpr int kArchiveLevel = 9;
 constexpr unsigned long kMadeByMsDos20 = 20;            // host 0 (MS-DOS), version 2.0
 constexpr unsigned long kUtf8NameFlag = 0x800;
 
@@ -279,10 +285,62 @@ struct UnzCloser {
     }
 };
 
+
+// An entry as listed before writing.
+struct ListedEntry {
+    fs::path source;
+    EncodedName name;
+    bool folder;
+    std::uint64_t size;
+};
+
+// An entry ready to be written: its stamp and attributes, and for a file held whole its
+// compressed bytes, CRC and size.
+struct PackedEntry {
+    zip_fileinfo info{};
+    bool streamed = false;  // too large to hold: compressed while written
+    std::uint64_t size = 0;
+    std::uint32_t crc = 0;
+    std::vector<char> data;
+};
+
+PackedEntry PackEntry(const ListedEntry& e, RawDeflater& deflater)
+{
+    PackedEntry packed;
+    packed.info.tmz_date = DosStamp(e.source);
+    packed.info.external_fa = (e.folder ? kDosFolder : kDosArchive) | (IsReadOnlyFile(e.source) ? kDosReadOnly : 0);
+    if (e.folder || e.size == 0) return packed;
+    if (e.size > kWholeFileLimit) {
+        packed.streamed = true;
+        return packed;
+    }
+    InFile in(e.source);
+    std::vector<char> bytes(static_cast<std::size_t>(e.size));
+    std::size_t have = 0;
+    for (;;) {
+        if (have == bytes.size()) bytes.resize(bytes.size() + kCopyBuffer);  // the file grew
+        const std::size_t n = in.Read(bytes.data() + have, bytes.size() - have);
+        if (n == 0) break;
+        have += n;
+    }
+    bytes.resize(have);
+    packed.size = have;
+    packed.crc = Crc32Of(bytes.data(), bytes.size());
+    // The "text" attribute: zlib's judgement, as an entry streamed through it gets it.
+    packed.info.internal_fa = deflater.Compress(bytes.data(), bytes.size(), packed.data) ? 1 : 0;
+    return packed;
+}
+
+unsigned ThreadsToUse(unsigned threads)
+{
+    if (threads > 0) return threads;
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
 } // namespace
 
 void WriteFolderArchiveFile(const fs::path& file, const fs::path& baseFolder, const fs::path& shownAs,
-                            const ZipProgress& progress)
+                            const ZipProgress& progress, unsigned threads)
 {
     const QString shown = PathQ(fs::path(shownAs).make_preferred());
     const auto tooMany = [&] {
@@ -293,15 +351,17 @@ void WriteFolderArchiveFile(const fs::path& file, const fs::path& baseFolder, co
         throw AppError(Utf8(QCoreApplication::translate("ZipArchive", "Архив %1 получился бы больше 4 ГБ.").arg(shown)));
     };
 
-    // A first walk measures the tree, so that what a plain archive cannot hold is refused before
-    // the file is created.
-    std::size_t count = 0;
+    // A first walk lists and measures the tree, so that what a plain archive cannot hold is
+    // refused before the file is created.
+    std::vector<ListedEntry> entries;
     std::uint64_t total = 0, bound = 22;
     WalkFolder(baseFolder, QString(), file, shownAs, [&](const FolderEntry& e) {
-        if (++count > kMaxEntries) tooMany();
+        if (entries.size() + 1 > kMaxEntries) tooMany();
+        EncodedName name = EncodeName(e.name);
         total += e.size;
-        bound += EntryBound(EncodeName(e.name).bytes.size(), e.size);
+        bound += EntryBound(name.bytes.size(), e.size);
         if (bound >= kNoZip64Limit) tooLarge();
+        entries.push_back(ListedEntry{e.source, std::move(name), e.folder, e.size});
     });
 
     zlib_filefunc64_def streams = PathStreams();
@@ -309,55 +369,71 @@ void WriteFolderArchiveFile(const fs::path& file, const fs::path& baseFolder, co
     out.zip = zipOpen2_64(&file, APPEND_STATUS_CREATE, nullptr, &streams);
     if (!out.zip) ThrowCannotCreate(shownAs);
 
-    std::vector<char> buffer(kCopyBuffer);
+    std::vector<char> buffer;
     std::uint64_t done = 0;
-    count = 0;
     bound = 22;
     if (progress) progress(0, total);
-    WalkFolder(baseFolder, QString(), file, shownAs, [&](const FolderEntry& e) {
-        // The tree may have changed since it was measured: the limits hold for what is written.
-        if (++count > kMaxEntries) tooMany();
-        const EncodedName name = EncodeName(e.name);
-        zip_fileinfo info{};
-        info.tmz_date = DosStamp(e.source);
-        info.dosDate = 0;
-        info.internal_fa = 0;
-        info.external_fa = (e.folder ? kDosFolder : kDosArchive) | (IsReadOnlyFile(e.source) ? kDosReadOnly : 0);
 
-        std::optional<InFile> in;
-        if (!e.folder && e.size > 0) in.emplace(e.source);
-
-        const bool deflate = in.has_value();
-        if (zipOpenNewFileInZip4_64(out.zip, name.bytes.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
-                                    deflate ? Z_DEFLATED : 0, deflate ? 9 : 0, 0, -MAX_WBITS, DEF_MEM_LEVEL,
-                                    Z_DEFAULT_STRATEGY, nullptr, 0, kMadeByMsDos20, name.flag, 0) != ZIP_OK)
+    // Files are read and compressed ahead on every thread, a few at a time, and written here in
+    // the walk's order; a file too large to hold whole is compressed here as it is read.
+    const auto pack = [&](std::size_t i) {
+        thread_local std::optional<RawDeflater> deflater;
+        if (!deflater) deflater.emplace(kArchiveEngine, kArchiveLevel, kCopyBuffer);
+        return PackEntry(entries[i], *deflater);
+    };
+    const auto write = [&](std::size_t i, PackedEntry& packed) {
+        const ListedEntry& e = entries[i];
+        const bool deflate = !e.folder && e.size > 0;
+        const bool raw = deflate && !packed.streamed;
+        if (zipOpenNewFileInZip4_64(out.zip, e.name.bytes.c_str(), &packed.info, nullptr, 0, nullptr, 0, nullptr,
+                                    deflate ? Z_DEFLATED : 0, deflate ? kArchiveLevel : 0, raw ? 1 : 0, -MAX_WBITS,
+                                    DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0, kMadeByMsDos20, e.name.flag,
+                                    0) != ZIP_OK)
             ThrowUnableToWrite(shownAs);
         std::uint64_t copied = 0;
-        while (in) {
-            const size_t n = in->Read(buffer.data(), buffer.size());
-            if (n == 0) break;
-            copied += n;
-            if (bound + EntryBound(name.bytes.size(), copied) >= kNoZip64Limit) tooLarge();
-            if (zipWriteInFileInZip(out.zip, buffer.data(), static_cast<unsigned>(n)) != ZIP_OK)
+        if (raw) {
+            copied = packed.size;
+            if (bound + EntryBound(e.name.bytes.size(), copied) >= kNoZip64Limit) tooLarge();
+            if (!packed.data.empty() &&
+                zipWriteInFileInZip(out.zip, packed.data.data(), static_cast<unsigned>(packed.data.size())) != ZIP_OK)
                 ThrowUnableToWrite(shownAs);
-            done += n;
-            if (progress) progress(done, total);
+            done += copied;
+            if (zipCloseFileInZipRaw64(out.zip, packed.size, packed.crc) != ZIP_OK) ThrowUnableToWrite(shownAs);
+        } else {
+            std::optional<InFile> in;
+            if (deflate) in.emplace(e.source);
+            buffer.resize(kCopyBuffer);
+            while (in) {
+                const size_t n = in->Read(buffer.data(), buffer.size());
+                if (n == 0) break;
+                copied += n;
+                if (bound + EntryBound(e.name.bytes.size(), copied) >= kNoZip64Limit) tooLarge();
+                if (zipWriteInFileInZip(out.zip, buffer.data(), static_cast<unsigned>(n)) != ZIP_OK)
+                    ThrowUnableToWrite(shownAs);
+                done += n;
+                if (progress) progress(done, total);
+            }
+            if (zipCloseFileInZip(out.zip) != ZIP_OK) ThrowUnableToWrite(shownAs);
         }
-        bound += EntryBound(name.bytes.size(), copied);
-        if (zipCloseFileInZip(out.zip) != ZIP_OK) ThrowUnableToWrite(shownAs);
-    });
+        bound += EntryBound(e.name.bytes.size(), copied);
+        if (progress) progress(done, total);
+    };
+    RunInOrder<PackedEntry>(entries.size(), ThreadsToUse(threads), 4 * std::size_t{ThreadsToUse(threads)}, pack,
+                            write);
+
     zipFile zip = out.zip;
     out.zip = nullptr;
     if (zipClose(zip, nullptr) != ZIP_OK) ThrowUnableToWrite(shownAs);
 }
 
-void WriteFolderArchive(const fs::path& archive, const fs::path& baseFolder, const ZipProgress& progress)
+void WriteFolderArchive(const fs::path& archive, const fs::path& baseFolder, const ZipProgress& progress,
+                        unsigned threads)
 {
     std::error_code ec;
     const auto st = fs::symlink_status(archive, ec);
     if (IsReadOnlyFile(archive) || fs::is_directory(st)) ThrowCannotCreate(archive);
     PendingFile pending(archive);
-    WriteFolderArchiveFile(pending.TempPath(), baseFolder, archive, progress);
+    WriteFolderArchiveFile(pending.TempPath(), baseFolder, archive, progress, threads);
     pending.Commit();
 }
 

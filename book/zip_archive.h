@@ -18,13 +18,17 @@ using ZipProgress = std::function<void(std::uint64_t done, std::uint64_t total)>
 // Throws AppError naming the archive on failure (a file below `baseFolder` that cannot be read
 // gives "Cannot open file %s" naming that file); more than 65534 entries or an archive that
 // could reach 4 GiB are refused before anything is written.
+// Files are read and compressed on `threads` threads (0: one per core), at most a few per thread
+// ahead of the one being written; the archive's bytes do not depend on the number of threads.
+// `progress` is called on the calling thread between entries and may throw to stop the writing.
 void WriteFolderArchive(const std::filesystem::path& archive, const std::filesystem::path& baseFolder,
-                        const ZipProgress& progress = {});
+                        const ZipProgress& progress = {}, unsigned threads = 0);
 
 // The same archive written straight into `file` (created or truncated), for callers that put
 // the file in place themselves. Failures name `shownAs`; neither `file` nor `shownAs` is added.
 void WriteFolderArchiveFile(const std::filesystem::path& file, const std::filesystem::path& baseFolder,
-                            const std::filesystem::path& shownAs, const ZipProgress& progress = {});
+                            const std::filesystem::path& shownAs, const ZipProgress& progress = {},
+                            unsigned threads = 0);
 
 // Extracts every entry below `baseFolder`: folders created as needed, existing files replaced
 // even when read-only, modification times and attributes restored. An entry with an absolute

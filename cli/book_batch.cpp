@@ -2,6 +2,7 @@
 
 #include "app/naming.h"
 #include "book/book_builder.h"
+#include "book/ordered_work.h"
 #include "cli/interrupt.h"
 #include "cli/progress_line.h"
 #include "font/font_strip.h"
@@ -14,7 +15,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <functional>
 #include <set>
+#include <thread>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -85,44 +89,43 @@ OutputPlan PlanOutput(const CliOptions& options)
     return plan;
 }
 
-BatchReport BuildBooks(const std::vector<TextSource>& texts, const BookSettings& settings, const ProgramFolder& program,
-                       const CliOptions& options, const OutputPlan& plan, std::FILE* err, bool errIsTerminal)
-{
-    BatchReport report;
+namespace {
 
-    // The private folder replaces the window's "temp": nothing of the window's is touched.
-    QTemporaryDir scratchDir(QDir::tempPath() + QStringLiteral("/lumira-cli-XXXXXX"));
-    if (!scratchDir.isValid()) {
-        for (const auto& text : texts) ReportFailure(err, text, "Cannot create file " + U8(QDir::toNativeSeparators(QDir::tempPath())));
-        report.failed = static_cast<int>(texts.size());
-        return report;
+// How one text ended, with what is to be said about it.
+struct BookOutcome {
+    enum { Built, Failed, Interrupted, Deferred } result = Built;
+    std::string failure;  // the message of a failure
+    QString notice;       // what the conversion did
+};
+
+// Everything one batch shares between the texts it builds.
+struct Batch {
+    const std::vector<TextSource>& texts;
+    const BookSettings& settings;
+    const ProgramFolder& program;
+    const CliOptions& options;
+    const OutputPlan& plan;
+    const fs::path scratch;
+    const FontStripImage& glyphs;
+    unsigned threadsPerBook;
+
+    fs::path JarOf(const TextSource& text) const
+    {
+        const QString jarText = plan.jar ? *plan.jar : plan.folder + TransliterateName(WithJarExtension(text.FileName()));
+        return ToFsPath(jarText);
     }
-    const fs::path scratch = ToFsPath(scratchDir.path());
 
-    // The glyphs are the same for every book: drawn once, written into each working folder.
-    FontStripImage glyphs;
-    try {
-        glyphs = RenderFontStrip(settings.font, settings.background, settings.upperCut, settings.bottCut);
-    } catch (const AppError& e) {
-        for (const auto& text : texts) ReportFailure(err, text, e.what());
-        report.failed = static_cast<int>(texts.size());
-        return report;
-    }
-
-    ProgressLine progress(err, errIsTerminal, options.verbose);
-    std::set<fs::path> written;  // packages made by this run
-    for (const TextSource& text : texts) {
-        if (InterruptRequested()) {
-            report.interrupted = true;
-            break;
-        }
-        const QString name = text.FileName();
-        const QString jarText = plan.jar ? *plan.jar : plan.folder + TransliterateName(WithJarExtension(name));
-        const fs::path jar = ToFsPath(jarText);
-        const fs::path work = scratch / "book";
-        progress.Begin(U8(text.Given()) + " → " + PathText(jar));
+    // Builds text `index` in a working folder of its own. `archived` follows the archive.
+    BookOutcome Build(std::size_t index, const std::set<fs::path>& written,
+                      const std::function<void(std::uint64_t, std::uint64_t)>& archived) const
+    {
+        BookOutcome outcome;
+        const TextSource& text = texts[index];
+        const fs::path jar = JarOf(text);
+        const fs::path work = scratch / ("book" + std::to_string(index));
         try {
-            const QString title = options.title ? *options.title : SanitizeCaption(WithoutExtension(name));
+            CheckInterrupt();
+            const QString title = options.title ? *options.title : text.DefaultTitle(settings.encoding);
             if (title.isEmpty())
                 throw AppError(Translate("lumira-cli", "Название книги пусто (имя файла не даёт его): задайте название ключом --title."));
             const fs::path textFile = ToFsPath(text.Path());
@@ -147,28 +150,116 @@ BatchReport BuildBooks(const std::vector<TextSource>& texts, const BookSettings&
             request.workFolder = work;
             request.templateArchive = program.File("velmar.dat");
             request.jarPath = jar;
+            request.threads = threadsPerBook;
             request.progress = [&](BookStage stage, std::uint64_t done, std::uint64_t total) {
                 CheckInterrupt();
-                if (stage == BookStage::Archive) progress.Archived(done, total);
+                if (stage == BookStage::Archive && archived) archived(done, total);
             };
             SettingsRecord record{};
             BuildBook(request, record);
-            written.insert(fs::absolute(jar).lexically_normal());
-            RemoveFolder(work);
-            progress.Done();
-            ReportNotice(err, text, book.Notice());
-            ++report.built;
+            QStringList notices;
+            for (const QString& line : {AutoChoiceNotice(settings.encoding, book.Encoding()), book.Notice()})
+                if (!line.isEmpty()) notices << line;
+            outcome.notice = notices.join(QLatin1Char('\n'));
         } catch (const Interrupted&) {
-            RemoveFolder(work);
+            outcome.result = BookOutcome::Interrupted;
+        } catch (const std::exception& e) {
+            outcome.result = BookOutcome::Failed;
+            outcome.failure = e.what();
+        }
+        RemoveFolder(work);
+        return outcome;
+    }
+};
+
+unsigned CoreCount()
+{
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+} // namespace
+
+BatchReport BuildBooks(const std::vector<TextSource>& texts, const BookSettings& settings, const ProgramFolder& program,
+                       const CliOptions& options, const OutputPlan& plan, std::FILE* err, bool errIsTerminal)
+{
+    BatchReport report;
+
+    // The private folder replaces the window's "temp": nothing of the window's is touched.
+    QTemporaryDir scratchDir(QDir::tempPath() + QStringLiteral("/lumira-cli-XXXXXX"));
+    if (!scratchDir.isValid()) {
+        for (const auto& text : texts) ReportFailure(err, text, "Cannot create file " + U8(QDir::toNativeSeparators(QDir::tempPath())));
+        report.failed = static_cast<int>(texts.size());
+        return report;
+    }
+
+    // The glyphs are the same for every book: drawn once, written into each working folder.
+    FontStripImage glyphs;
+    try {
+        glyphs = RenderFontStrip(settings.font, settings.background, settings.upperCut, settings.bottCut);
+    } catch (const AppError& e) {
+        for (const auto& text : texts) ReportFailure(err, text, e.what());
+        report.failed = static_cast<int>(texts.size());
+        return report;
+    }
+
+    // Several books at once share the cores; a single one compresses on all of them.
+    const unsigned jobs = std::min<std::size_t>(options.jobs ? static_cast<unsigned>(*options.jobs) : CoreCount(),
+                                                std::max<std::size_t>(1, texts.size()));
+    const Batch batch{texts, settings, program, options, plan, ToFsPath(scratchDir.path()), glyphs,
+                      std::max(1u, CoreCount() / jobs)};
+
+    ProgressLine progress(err, errIsTerminal, options.verbose);
+    std::set<fs::path> written;  // packages made by this run, as far as they were reported
+    // The packages of the texts that go ahead of each, to tell which must wait for their turn.
+    std::set<fs::path> planned;
+    std::vector<bool> sharesPackage(texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        sharesPackage[i] = !planned.insert(fs::absolute(batch.JarOf(texts[i])).lexically_normal()).second;
+
+    const auto label = [&](std::size_t i) { return U8(texts[i].Given()) + " → " + PathText(batch.JarOf(texts[i])); };
+    const auto archived = [&](std::uint64_t done, std::uint64_t total) { progress.Archived(done, total); };
+    struct Stop {};
+
+    // Each text is built on any thread, and told about in the order given. One that names the
+    // package of a text before it waits for that one's result, as a run of one at a time would.
+    const auto build = [&](std::size_t i) -> BookOutcome {
+        if (jobs == 1) {
+            progress.Begin(label(i));
+            return batch.Build(i, written, archived);
+        }
+        if (sharesPackage[i] || InterruptRequested()) return BookOutcome{BookOutcome::Deferred, {}, {}};
+        return batch.Build(i, {}, {});
+    };
+    const auto tell = [&](std::size_t i, BookOutcome& outcome) {
+        if (jobs > 1) {
+            progress.Begin(label(i));
+            if (outcome.result == BookOutcome::Deferred) {
+                if (InterruptRequested()) outcome.result = BookOutcome::Interrupted;
+                else outcome = batch.Build(i, written, archived);
+            }
+        }
+        const TextSource& text = texts[i];
+        switch (outcome.result) {
+        case BookOutcome::Built:
+            written.insert(fs::absolute(batch.JarOf(text)).lexically_normal());
+            progress.Done();
+            ReportNotice(err, text, outcome.notice);
+            ++report.built;
+            break;
+        case BookOutcome::Failed:
+            progress.Abandon();
+            ReportFailure(err, text, outcome.failure);
+            ++report.failed;
+            break;
+        default:
             progress.Abandon();
             report.interrupted = true;
-            break;
-        } catch (const std::exception& e) {
-            RemoveFolder(work);
-            progress.Abandon();
-            ReportFailure(err, text, e.what());
-            ++report.failed;
+            throw Stop{};
         }
+    };
+    try {
+        RunInOrder<BookOutcome>(texts.size(), jobs, jobs, build, tell);
+    } catch (const Stop&) {
     }
     return report;
 }

@@ -15,6 +15,8 @@ std::string Text(const QString& s)
 
 // Largest point size accepted: the glyph strip of a larger font grows past what phones load.
 constexpr int kMaxFontSize = 200;
+// Most books built at once.
+constexpr int kMaxJobs = 256;
 
 int ParseNumber(const QString& option, const QString& value, int min, int max)
 {
@@ -99,6 +101,7 @@ CliOptions ParseOptions(const QStringList& arguments)
         {QStringLiteral("--encoding"), [&](auto& k, auto& v) { o.encoding = ParseEncoding(k, v); }},
         {QStringLiteral("--out"), [&](auto& k, auto& v) { o.out = NonEmpty(k, v); }},
         {QStringLiteral("--out-dir"), [&](auto& k, auto& v) { o.outDir = NonEmpty(k, v); }},
+        {QStringLiteral("--jobs"), [&](auto& k, auto& v) { o.jobs = ParseNumber(k, v, 1, kMaxJobs); }},
         {QStringLiteral("--preview"), [&](auto& k, auto& v) { o.previewPage = ParseNumber(k, v, 1, 2147483647); }},
         {QStringLiteral("--png"), [&](auto& k, auto& v) { o.png = NonEmpty(k, v); }},
     };
@@ -187,11 +190,13 @@ profiles.ini в папке программы, а у установленной 
   --encoding КОДИРОВКА    кодировка текстов: auto (определить по началу текста), cp1251,
                           utf-8, utf-16, koi8-r или cp866; по умолчанию — выбранная в окне,
                           иначе auto. Книга всегда в cp1251: символ, которого в ней нет,
-                          становится «?», и их число сообщается для каждого текста
+                          становится «?», и их число сообщается для каждого текста.
+                          Книги FB2 (и FB2 в ZIP), EPUB и HTML узнаются по содержимому и
+                          читаются в объявленной ими кодировке
 
 Книга:
-  --title НАЗВАНИЕ        название книги (по умолчанию — имя файла без расширения; только
-                          для одного текста)
+  --title НАЗВАНИЕ        название книги (по умолчанию — название из самой книги FB2, EPUB,
+                          HTML, иначе имя файла без расширения; только для одного текста)
   --profile ИМЯ           профиль телефона из profiles.ini, без учёта регистра
   --font ИМЯ              шрифт
   --size ПУНКТЫ           размер шрифта в пунктах (1..200)
@@ -207,6 +212,8 @@ profiles.ini в папке программы, а у установленной 
   --out ПУТЬ.jar          пакет единственного текста
   --out-dir ПАПКА         папка пакетов (по умолчанию — текущая); имя пакета — имя текста
                           латиницей с расширением .jar
+  --jobs N                сколько книг создавать одновременно (1..256; по умолчанию — по
+                          числу ядер); сообщения о текстах идут в порядке их перечисления
   Папка должна существовать. Пакет и описатель заменяются без вопросов.
 
 Проверка страниц (книга не создаётся, один текст):

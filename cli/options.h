@@ -56,6 +56,7 @@ struct CliOptions {
     std::optional<TextEncoding> encoding;  // how the texts are read
     std::optional<QString> out;      // the package of the one text
     std::optional<QString> outDir;   // the folder of every package
+    std::optional<int> jobs;         // books built at once; none: one per core
 
     bool dumpPages = false;
     std::optional<int> previewPage;  // 1-based

@@ -1,10 +1,14 @@
 #include "cli/text_source.h"
 
+#include "app/naming.h"
+#include "formats/book_format.h"
+#include "formats/text_layout.h"
 #include "platform/files.h"
 #include "platform/line_list.h"
 #include "platform/paths.h"
 #include "preview/page_layout.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -25,7 +29,16 @@ BookText TextSource::BookFile(const std::filesystem::path& scratch, TextEncoding
 
 std::string TextSource::LayoutString(TextEncoding encoding, QString* notice) const
 {
-    std::string bytes = ReadFileBytes(ToFsPath(path_));
+    std::string bytes;
+    if (const auto format = RecogniseBook(ToFsPath(path_))) {
+        // A book is laid out as a UTF-8 text first, read from there on as any UTF-8 text.
+        StringSink text;
+        ConvertBook(ToFsPath(path_), *format, text, encoding);
+        bytes = std::move(text.text);
+        encoding = TextEncoding::Utf8;
+    } else {
+        bytes = ReadFileBytes(ToFsPath(path_));
+    }
     const TextEncoding resolved = encoding == TextEncoding::Auto
                                       ? DetectEncoding(std::string_view(bytes).substr(0, kDetectionLimit),
                                                        bytes.size() > kDetectionLimit)
@@ -35,7 +48,28 @@ std::string TextSource::LayoutString(TextEncoding encoding, QString* notice) con
         // "Авто" goes on as such, so that a text broken past its beginning falls back as a book's does.
         ConversionReport report;
         bytes = ConvertBytesToCp1251(bytes, encoding, false, &report);
-        if (notice) *notice = ConversionNotice(resolved, report);
+        if (notice) {
+            QStringList lines;
+            for (const QString& line : {AutoChoiceNotice(encoding, report.encoding), ConversionNotice(resolved, report)})
+                if (!line.isEmpty()) lines << line;
+            *notice = lines.join(QLatin1Char('\n'));
+        }
     }
     return PreviewString(SplitLines(bytes));
+}
+
+QString AutoChoiceNotice(TextEncoding chosen, TextEncoding read)
+{
+    if (chosen != TextEncoding::Auto || read == TextEncoding::Cp1251) return {};
+    return QCoreApplication::translate("TextSource", "Кодировка определена автоматически: %1.").arg(EncodingDisplayName(read));
+}
+
+QString TextSource::DefaultTitle(TextEncoding encoding) const
+{
+    if (const auto format = RecogniseBook(ToFsPath(path_))) {
+        HeadSink nothing(0);
+        const QString title = ShortBookTitle(ConvertBook(ToFsPath(path_), *format, nothing, encoding).title);
+        if (!title.isEmpty()) return title;
+    }
+    return SanitizeCaption(WithoutExtension(FileName()));
 }

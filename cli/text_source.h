@@ -20,6 +20,8 @@ public:
     const QString& Path() const { return path_; }
     // The file name without its folder.
     QString FileName() const;
+    // The book's title: a book's own (FB2, EPUB, HTML), else the one its file name gives.
+    QString DefaultTitle(TextEncoding encoding) const;
 
     // The cp1251 text the book is made from, read in `encoding`: the file itself when it is
     // cp1251, else a converted copy in `scratch`, a private folder outside the book's working
@@ -28,10 +30,15 @@ public:
 
     // The whole text as the page layout reads it: converted to cp1251 from `encoding`, split
     // into lines, every line followed by CR LF, ending early at a zero byte; never shortened.
-    // `notice` receives what the user should be told of the conversion (see ConversionNotice).
+    // `notice` receives what the user should be told of the conversion: the encoding "Авто" chose
+    // (AutoChoiceNotice) and what ConversionNotice tells, a line each.
     std::string LayoutString(TextEncoding encoding, QString* notice = nullptr) const;
 
 private:
     QString given_;
     QString path_;
 };
+
+// One line telling which encoding "Авто" read a text in, when that was not cp1251, so that a wrong
+// guess shows; empty when the encoding was chosen by hand or the text was read as cp1251.
+QString AutoChoiceNotice(TextEncoding chosen, TextEncoding read);

@@ -8,11 +8,13 @@
 #include "platform/font_spec.h"
 
 #include <QEvent>
+#include <QEventLoop>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <thread>
 
 Thelp_form* help_form = nullptr;
 
@@ -99,17 +101,26 @@ void Thelp_form::showEvent(QShowEvent* event)
 
 void Thelp_form::help_textAnchorClick(QObject*, const QString& anchor)
 {
-    if (anchor != QLatin1String("get_updates")) return;
+    if (anchor != QLatin1String("get_updates") || checking_) return;
     std::string received;
     bool fetched = false;
     {
+        // The request goes on a thread of its own; the windows meanwhile repaint and take input.
         BusyCursor hourglass;
-        try {
-            received = http.Get(VersionAddress(updateServer));
-            fetched = true;
-        } catch (...) {
-            // Whatever went wrong, the user learns only that the check failed.
-        }
+        checking_ = true;
+        QEventLoop loop;
+        std::thread asking([&] {
+            try {
+                received = http.Get(VersionAddress(updateServer));
+                fetched = true;
+            } catch (...) {
+                // Whatever went wrong, the user learns only that the check failed.
+            }
+            QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+        });
+        loop.exec();
+        asking.join();
+        checking_ = false;
     }
     if (!fetched) {
         TheDesktop().ShowMessage(this, tr("Не удалось выполнить проверку"));

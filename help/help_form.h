@@ -35,6 +35,7 @@ protected:
 private:
     QString programVersion_;
     bool placed_ = false;
+    bool checking_ = false;  // an update check is under way
 };
 
 // The help window while it is open.

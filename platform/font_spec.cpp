@@ -2,6 +2,33 @@
 
 #include <cmath>
 
+#ifdef LUMIRA_HAVE_FONTCONFIG
+#include <fontconfig/fontconfig.h>
+#endif
+
+namespace {
+
+// The user's font configuration may switch antialiasing off for every font, and Qt follows it
+// whatever the QFont asks for. The book's glyphs are always drawn with grayscale antialiasing,
+// so a rule of the program's own, read after the user's, keeps it on for the fonts made from
+// then on. (Only the first book font adds it; fonts the window already uses stay as they were.)
+void KeepAntialiasing()
+{
+#ifdef LUMIRA_HAVE_FONTCONFIG
+    static const bool added = [] {
+        static const char rules[] =
+            "<?xml version=\"1.0\"?><!DOCTYPE fontconfig SYSTEM \"fonts.dtd\"><fontconfig>"
+            "<match target=\"font\"><edit name=\"antialias\" mode=\"assign\"><bool>true</bool></edit></match>"
+            "</fontconfig>";
+        FcConfig* config = FcConfigGetCurrent();
+        return config && FcConfigParseAndLoadFromMemory(config, reinterpret_cast<const FcChar8*>(rules), FcFalse);
+    }();
+    (void)added;
+#endif
+}
+
+} // namespace
+
 int FontPixelSize(int points)
 {
     return static_cast<int>(std::lround(points * static_cast<double>(kFontDpi) / 72.0));
@@ -9,13 +36,18 @@ int FontPixelSize(int points)
 
 QFont MakeQFont(const FontSpec& spec)
 {
+    KeepAntialiasing();
     QFont font(spec.name);
     font.setPixelSize(std::max(1, FontPixelSize(spec.size)));
     font.setBold(spec.bold);
     font.setItalic(spec.italic);
     font.setUnderline(spec.underline);
     font.setStrikeOut(spec.strikeOut);
-    font.setHintingPreference(QFont::PreferDefaultHinting);
+    // Hinting chosen here, not by the desktop: left to the default it follows the user's font
+    // settings and is switched off altogether under a scaled display, so the same book would get
+    // other glyphs on another machine. Vertical hinting keeps small sizes crisp without changing
+    // advances.
+    font.setHintingPreference(QFont::PreferVerticalHinting);
     font.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
     return font;
 }

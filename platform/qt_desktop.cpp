@@ -8,7 +8,9 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -16,6 +18,7 @@
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <cstdlib>
 
 namespace {
 
@@ -45,20 +48,72 @@ QIcon Swatch(ColorValue value)
     return QIcon(pixmap);
 }
 
+// Qt's font panel as a part of a larger dialog: Enter in its lists and Esc anywhere in it answer
+// the whole dialog instead of hiding the panel alone.
+class FontPanel : public QFontDialog {
+public:
+    FontPanel(const QFont& start, QDialog* owner) : QFontDialog(start, owner), owner_(owner) {}
+    void done(int result) override { owner_->done(result); }
+
+private:
+    QDialog* owner_;
+};
+
+// The face a font's name stands for on this machine: the family the font system draws it with.
+// For a face the machine lacks (Tahoma) or a generic alias ("Sans Serif") that is the real face
+// standing in, say "DejaVu Sans", whose styles include bold; the aliases offer no bold.
+QString InstalledFamily(const QFont& font)
+{
+    return QFontInfo(font).family();
+}
+
+// The installed style of `family` that stands for the stored style: the same slant, the weight
+// nearest to plain or bold, and among equals the shortest name ("Bold" before "Condensed Bold").
+QString InstalledStyle(const QString& family, bool bold, bool italic)
+{
+    const int target = bold ? 700 : 400;
+    QString best;
+    int bestDistance = 0;
+    for (const QString& style : QFontDatabase::styles(family)) {
+        // Oblique counts as italic, as QFont::italic() has it.
+        if ((QFontDatabase::font(family, style, 12).style() != QFont::StyleNormal) != italic) continue;
+        const int weight = QFontDatabase::weight(family, style);
+        if ((weight >= 600) != bold) continue;
+        const int distance = std::abs(weight - target);
+        if (best.isEmpty() || distance < bestDistance || (distance == bestDistance && style.size() < best.size())) {
+            best = style;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+// The font the panel opens on: the face as installed, its size in points, and the style by its
+// installed name, so that the style list shows exactly the style confirmed last time.
+QFont PanelStartFont(const FontSpec& spec)
+{
+    QFont font = MakeQFont(spec);
+    const QString family = InstalledFamily(font);
+    font.setFamily(family);
+    font.setPointSize(std::max(1, spec.size));
+    const QString style = InstalledStyle(family, spec.bold, spec.italic);
+    if (!style.isEmpty()) font.setStyleName(style);
+    return font;
+}
+
 // The font chooser: Qt's font panel (family, style, size, underline and strike-out) with a colour
 // list below it. "Другой…" at the end of the list picks any colour.
 class FontChooser : public QDialog {
 public:
-    FontChooser(QWidget* parent, const FontSpec& initial) : QDialog(parent), initialName_(initial.name), color_(initial.color)
+    FontChooser(QWidget* parent, const FontSpec& initial) : QDialog(parent), initial_(initial), color_(initial.color)
     {
         setWindowTitle(QCoreApplication::translate("Dialogs", "Шрифт"));
-        QFont start = MakeQFont(initial);
-        start.setPointSize(std::max(1, initial.size));
-        panel_ = new QFontDialog(start, this);
+        panel_ = new FontPanel(PanelStartFont(initial), this);
         panel_->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
         panel_->setWindowFlags(Qt::Widget);
         // A face this machine lacks is shown as the face standing in for it.
         shownFamily_ = panel_->currentFont().family();
+        shownStyle_ = panel_->currentFont().styleName();
 
         colors_ = new QComboBox(this);
         for (const NamedColor& c : kFontColors) colors_->addItem(Swatch(c.value), QCoreApplication::translate("Dialogs", c.name), c.value);
@@ -90,12 +145,19 @@ public:
         layout->addWidget(buttons);
     }
 
-    // The font as confirmed. When the face was left as shown, the name stays the one the chooser
-    // opened on, even if the machine lacks that face.
+    // The font as confirmed. What was left as shown stays as it was given: the name, even if the
+    // machine lacks that face, and the style, even if the face has none like it (an italic
+    // stored for a face without one cannot be shown, but is not lost by OK either).
     FontSpec Chosen() const
     {
-        FontSpec spec = FontSpecFromQFont(panel_->currentFont(), color_);
-        if (spec.name == shownFamily_) spec.name = initialName_;
+        const QFont font = panel_->currentFont();
+        FontSpec spec = FontSpecFromQFont(font, color_);
+        if (font.family() != shownFamily_) return spec;
+        spec.name = initial_.name;
+        if (font.styleName() == shownStyle_) {
+            spec.bold = initial_.bold;
+            spec.italic = initial_.italic;
+        }
         return spec;
     }
 
@@ -114,8 +176,9 @@ private:
         colors_->setCurrentIndex(at);
     }
 
-    QString initialName_;
+    FontSpec initial_;
     QString shownFamily_;
+    QString shownStyle_;
     QFontDialog* panel_;
     QComboBox* colors_;
     ColorValue color_;

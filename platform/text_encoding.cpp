@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QStringDecoder>
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -38,28 +39,105 @@ const EncodingName& NameOf(TextEncoding e)
     return kNames[0];
 }
 
-// Relative frequency of the Russian lower-case letters а..я (per ten thousand letters), and ё.
-constexpr int kLetterFrequency[32] = {
-    801, 159, 454, 170, 298, 845, 94, 165, 735, 121, 349, 440, 321, 670, 1097, 281,
-    473, 547, 626, 262, 26, 97, 48, 144, 73, 36, 4, 190, 174, 32, 64, 201,
+// How unlikely one letter is to follow another in Russian text, in bits (0 = always, 15 = next to
+// never), from letter-pair counts over a large body of Russian prose and interface text. Rows and
+// columns: а..я, ё, then "no letter" (a blank, punctuation, digits, Latin letters). Capitals are
+// folded to small letters first, so that a text in capitals scores as the same text in small
+// letters would.
+constexpr int kLetterSymbols = 34;
+constexpr int kNoLetter = 33;
+constexpr const char* kPairCost[kLetterSymbols] = {
+    "b6565564945453c54538976588fffe7592",
+    "3abc84da4f43b53b37b4c66cd553bcd8a6",
+    "2f7c93fb4f5475385675f7ff99f3aee8a3",
+    "498664ee3ea5642c38a4dadaeeebebcdc4",
+    "2d6952794f63853656a5d9a99ff6bdb985",
+    "9856576776544376343aa97787fffdbab2",
+    "47cc32ee2e6c928ac8c6eeeebeeebcee87",
+    "284c46bb5f78343d68d4ff9bffe5bfd5d4",
+    "7556649555554486544c67667affff64c3",
+    "cbab58fbaf72877b944dcda89ffcffcaf1",
+    "2b8dd59b3fa4b72c5545eb5ebffdd9cee4",
+    "37c9b36e3f78b53cf8b6bdf7fff63d5384",
+    "375cc2ff4f995636e8e6dddecff4dcd493",
+    "3da852e92f7cd43ee6567a99bff38f9695",
+    "b435455575434575444ba9866afffbe8f3",
+    "3fdff3fe4f86d8272884ec8ecff7aeb8f6",
+    "2a66925b4f7a65397664a7bb7df5add7b4",
+    "577a948f4f4477447525b7a88fd64ec4b4",
+    "3a5ea3fb3f58953934b6bcf8fff63dcac3",
+    "76763456a64545a4534c79b585fff94af3",
+    "1eeae5ee3cc59a3d59746ceeeeeb9dede8",
+    "5a6dc5dd4dca962c4797aaddcddcb9dcd1",
+    "4b6bc2db1d6cdc67d9c6dbbdddd4ddcdd4",
+    "3eded2ae2e58b37cba48eceb9eee8eee55",
+    "3c8dd2dd1d46a46c6777dddcdddc8ddb65",
+    "3dddd1dd2dddd9ddddd6dddddddd5ddd58",
+    "aaaaa0aaaaaaaaaaaaaaaaaaaaaaaaa45a",
+    "f64963a7f2654af5574ff3d77cfffdfbf2",
+    "fabab9f3bf5f93acd56fbf8b6dffff68b1",
+    "cb878cc9a73265c7661969ac5cccccccc7",
+    "c7db8d7abb9a98ca783dcdc2d2dddb8dd1",
+    "eb6b75b6fab966ea784ce78ae8fffc67f0",
+    "bb897b88b98651bb462bb7bbbbbbbbbbb3",
+    "654747954c476343535558868dfcf7b8f3",
 };
 
-// How much the non-ASCII characters of a decoded text look like Russian: common lower-case
-// letters score most, capitals a little, anything else (box drawing, symbols) counts against.
+int PairCost(int previous, int next)
+{
+    const char c = kPairCost[previous][next];
+    return c <= '9' ? c - '0' : c - 'a' + 10;
+}
+
+// The symbol of a Russian letter (either case), or kNoLetter.
+int LetterSymbol(char16_t u)
+{
+    if (u >= 0x0430 && u <= 0x044F) return u - 0x0430;
+    if (u >= 0x0410 && u <= 0x042F) return u - 0x0410;
+    if (u == 0x0451 || u == 0x0401) return 32;
+    return kNoLetter;
+}
+
+// Punctuation that Russian texts use beyond ASCII: quotes, dashes, the ellipsis, the number
+// sign, the no-break space, the bullet.
+bool TypographicMark(char16_t u)
+{
+    switch (u) {
+    case 0x00AB: case 0x00BB: case 0x2014: case 0x2013: case 0x2026: case 0x2116: case 0x201E:
+    case 0x201C: case 0x201D: case 0x2018: case 0x2019: case 0x00A0: case 0x2022:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// How much a decoded text looks like Russian, in bits (higher is likelier): the cost of each
+// letter after the one before it, whatever their case; typographic marks cost a little, any
+// other character beyond ASCII (box drawing, symbols, letters of other alphabets) a lot.
 long long RussianScore(const QString& text)
 {
-    long long score = 0;
+    long long cost = 0;
+    int previous = kNoLetter;
     for (QChar ch : text) {
         const char16_t u = ch.unicode();
-        if (u < 0x80) continue;
-        if (u >= 0x0430 && u <= 0x044F) score += kLetterFrequency[u - 0x0430];
-        else if (u == 0x0451) score += 4;
-        else if (u >= 0x0410 && u <= 0x042F) score += kLetterFrequency[u - 0x0410] / 4;
-        else if (u == 0x0401) score += 1;
-        else score -= 300;
+        const int symbol = LetterSymbol(u);
+        if (symbol != kNoLetter) {
+            cost += PairCost(previous, symbol);
+            previous = symbol;
+            continue;
+        }
+        if (u >= 0x80) cost += TypographicMark(u) ? 4 : 12;
+        if (previous != kNoLetter) cost += PairCost(previous, kNoLetter);
+        previous = kNoLetter;
     }
-    return score;
+    if (previous != kNoLetter) cost += PairCost(previous, kNoLetter);
+    return -cost;
 }
+
+// Below this many bytes beyond ASCII a text tells too little to be taken for anything but cp1251.
+constexpr size_t kFewestTellingBytes = 4;
+// How much likelier (in bits) another reading must be than cp1251's to be chosen instead.
+constexpr long long kWinningMargin = 6;
 
 QString Decode(std::string_view bytes, TextEncoding e)
 {
@@ -67,11 +145,15 @@ QString Decode(std::string_view bytes, TextEncoding e)
     return decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
-// The single-byte encoding whose reading of `head` looks most like Russian; cp1251 on a tie.
+// The single-byte encoding whose reading of `head` looks most like Russian by its letter pairs,
+// capitals counting as small letters. cp1251 unless another reading is clearly likelier: fewer
+// than four bytes beyond ASCII, a tie or a narrow lead keep cp1251.
 TextEncoding BestSingleByte(std::string_view head)
 {
+    const auto telling = std::count_if(head.begin(), head.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    if (static_cast<size_t>(telling) < kFewestTellingBytes) return TextEncoding::Cp1251;
     TextEncoding best = TextEncoding::Cp1251;
-    long long bestScore = RussianScore(Decode(head, TextEncoding::Cp1251));
+    long long bestScore = RussianScore(Decode(head, TextEncoding::Cp1251)) + kWinningMargin;
     for (TextEncoding e : {TextEncoding::Koi8r, TextEncoding::Cp866}) {
         const long long score = RussianScore(Decode(head, e));
         if (score > bestScore) {

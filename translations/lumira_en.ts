@@ -30,12 +30,138 @@
         <source>Пакет не может носить расширение .jad: описатель записался бы поверх него.</source>
         <translation>The package cannot have the extension .jad: its descriptor would be written over it.</translation>
     </message>
+    <message>
+        <source>Создание книги отменено.</source>
+        <translation>Book creation cancelled.</translation>
+    </message>
 </context>
 <context>
     <name>BookText</name>
     <message>
         <source>Текст не целиком в кодировке %1 и прочитан как %2.</source>
         <translation>The text is not wholly in %1 and was read as %2.</translation>
+    </message>
+</context>
+<context>
+    <name>Books</name>
+    <message>
+        <source>В архиве %1 несколько книг FB2 («%2», «%3»…); выберите архив с одной книгой или распакуйте его.</source>
+        <translation>The archive %1 holds several FB2 books (“%2”, “%3”…); choose an archive with one book or unpack it.</translation>
+    </message>
+    <message>
+        <source>В архиве %1 нет книги: ни файла FB2, ни книги EPUB.</source>
+        <translation>The archive %1 holds no book: neither an FB2 file nor an EPUB book.</translation>
+    </message>
+    <message>
+        <source>FB2 в ZIP</source>
+        <translation>FB2 in ZIP</translation>
+    </message>
+    <message>
+        <source>Книга %1 защищена от копирования (DRM): её текст зашифрован, прочитать его нельзя.</source>
+        <translation>The book %1 is copy-protected (DRM): its text is encrypted and cannot be read.</translation>
+    </message>
+    <message>
+        <source>В книге EPUB %1 нет читаемого порядка глав (spine): %2.</source>
+        <translation>The EPUB book %1 has no readable chapter order (spine): %2.</translation>
+    </message>
+    <message>
+        <source>нет файла META-INF/container.xml</source>
+        <translation>there is no file META-INF/container.xml</translation>
+    </message>
+    <message>
+        <source>файл META-INF/container.xml повреждён</source>
+        <translation>the file META-INF/container.xml is damaged</translation>
+    </message>
+    <message>
+        <source>описание книги (OPF) не найдено</source>
+        <translation>the book&apos;s description (OPF) is not found</translation>
+    </message>
+    <message>
+        <source>описание книги %1 повреждено (строка %2, позиция %3)</source>
+        <translation>the book&apos;s description %1 is damaged (line %2, column %3)</translation>
+    </message>
+    <message>
+        <source>описание книги %1 повреждено</source>
+        <translation>the book&apos;s description %1 is damaged</translation>
+    </message>
+    <message>
+        <source>в нём нет ни одной главы</source>
+        <translation>it names no chapter</translation>
+    </message>
+    <message>
+        <source>В книге EPUB %1 нет главы «%2», названной в порядке глав.</source>
+        <translation>The EPUB book %1 lacks the chapter “%2” named in its chapter order.</translation>
+    </message>
+    <message>
+        <source>Недостаточно памяти для чтения книги %1.</source>
+        <translation>Not enough memory to read the book %1.</translation>
+    </message>
+    <message>
+        <source>Книга %1 записана в кодировке «%2», которую программа не знает.</source>
+        <translation>The book %1 is written in the encoding “%2”, which the program does not know.</translation>
+    </message>
+    <message>
+        <source>Книга %1 слишком велика для HTML.</source>
+        <translation>The book %1 is too large for HTML.</translation>
+    </message>
+    <message>
+        <source>Книгу %1 не удалось разобрать как HTML.</source>
+        <translation>The book %1 could not be read as HTML.</translation>
+    </message>
+    <message>
+        <source>Книга %1 повреждена: ошибка XML в строке %2, позиции %3</source>
+        <translation>The book %1 is damaged: an XML error at line %2, column %3</translation>
+    </message>
+    <message>
+        <source>Книга %1 повреждена: ошибка XML</source>
+        <translation>The book %1 is damaged: an XML error</translation>
+    </message>
+    <message>
+        <source>Архив %1 повреждён или не является архивом ZIP.</source>
+        <translation>The archive %1 is damaged or is not a ZIP archive.</translation>
+    </message>
+    <message>
+        <source>Архив %1 повреждён: его оглавление не читается.</source>
+        <translation>The archive %1 is damaged: its table of contents cannot be read.</translation>
+    </message>
+    <message>
+        <source>Архив %1 повреждён: файл «%2» в нём не читается.</source>
+        <translation>The archive %1 is damaged: the file “%2” in it cannot be read.</translation>
+    </message>
+    <message>
+        <source>Файл «%1» в архиве %2 зашифрован паролем; его нельзя прочитать.</source>
+        <translation>The file “%1” in the archive %2 is protected by a password; it cannot be read.</translation>
+    </message>
+    <message>
+        <source>Файл «%1» в архиве %2 больше 2 ГБ после распаковки; такие файлы не читаются.</source>
+        <translation>The file “%1” in the archive %2 is larger than 2 GB unpacked; such files are not read.</translation>
+    </message>
+    <message>
+        <source>Файл «%1» в архиве %2 сжат в %3 раз — так сжимаются только архивы-бомбы, не книги; он не читается.</source>
+        <translation>The file “%1” in the archive %2 is compressed %3 times: only archive bombs are compressed like that, not books; it is not read.</translation>
+    </message>
+    <message>
+        <source>Файл «%1» в архиве %2 слишком велик (%3 МБ) для одной главы книги.</source>
+        <translation>The file “%1” in the archive %2 is too large (%3 MB) for one chapter of a book.</translation>
+    </message>
+</context>
+<context>
+    <name>CreatePanel</name>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Остановить создание книги</source>
+        <translation>Stop making the book</translation>
+    </message>
+    <message>
+        <source>Книга сохранена: %1 &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%2&lt;/a&gt;</source>
+        <translation>Book saved: %1 &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%2&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>Открыть папку</source>
+        <translation>Open folder</translation>
     </message>
 </context>
 <context>
@@ -283,6 +409,10 @@
         <source>Программа уже запущена из этой папки.</source>
         <translation>The program is already running from this folder.</translation>
     </message>
+    <message>
+        <source>Не удаётся создать файл %1, который не даёт запустить вторую копию программы из этой папки. Проверьте, что в папку программы можно записывать.</source>
+        <translation>Cannot create the file %1, which keeps a second copy of the program from starting from this folder. Check that the program folder can be written.</translation>
+    </message>
 </context>
 <context>
     <name>TForm1</name>
@@ -359,10 +489,6 @@
         <translation>Preview</translation>
     </message>
     <message>
-        <source>Текстовые фалы|*.txt|Все файлы|*.*</source>
-        <translation>Text files|*.txt|All files|*.*</translation>
-    </message>
-    <message>
         <source>Jar-пакет|*.jar|Все файлы|*.*</source>
         <translation>Jar package|*.jar|All files|*.*</translation>
     </message>
@@ -378,6 +504,50 @@
         <source>, определена %1</source>
         <translation>, found %1</translation>
     </message>
+    <message>
+        <source>Книги и тексты|*.txt;*.fb2;*.zip;*.epub;*.html;*.htm;*.xhtml|Текстовые фалы|*.txt|Все файлы|*.*</source>
+        <translation>Books and texts|*.txt;*.fb2;*.zip;*.epub;*.html;*.htm;*.xhtml|Text files|*.txt|All files|*.*</translation>
+    </message>
+    <message>
+        <source>Справка</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>Предыдущая страница (PageUp)</source>
+        <translation>Previous page (PageUp)</translation>
+    </message>
+    <message>
+        <source>Показать или скрыть системную полосу</source>
+        <translation>Show or hide the system line</translation>
+    </message>
+    <message>
+        <source>Следующая страница (PageDown)</source>
+        <translation>Next page (PageDown)</translation>
+    </message>
+    <message>
+        <source>Сколько рядов пикселей убрать сверху у строки шрифта, чтобы строки шли плотнее (0–10)</source>
+        <translation>How many rows of pixels to cut from the top of each font line, so that the lines lie closer (0–10)</translation>
+    </message>
+    <message>
+        <source>Сколько рядов пикселей убрать снизу у строки шрифта, чтобы строки шли плотнее (0–10)</source>
+        <translation>How many rows of pixels to cut from the bottom of each font line, so that the lines lie closer (0–10)</translation>
+    </message>
+    <message>
+        <source>Щёлкните по странице, чтобы листать её клавишами PageUp, PageDown и стрелками</source>
+        <translation>Click the page to turn its pages with PageUp, PageDown and the arrow keys</translation>
+    </message>
+    <message>
+        <source>Книга в формате %1</source>
+        <translation>A book in %1 format</translation>
+    </message>
+    <message>
+        <source>, кодировку %1 задаёт сама книга</source>
+        <translation>, its encoding %1 is set by the book itself</translation>
+    </message>
+    <message>
+        <source> без указанной кодировки: читается как %1 (Alt+↓)</source>
+        <translation> without a stated encoding: read as %1 (Alt+↓)</translation>
+    </message>
 </context>
 <context>
     <name>TextEncoding</name>
@@ -392,6 +562,13 @@
     <message>
         <source>Символов, которых нет в кодировке Windows-1251, заменено на «?»: %1 (первый — «%2», строка %3, позиция %4).</source>
         <translation>Characters that Windows-1251 lacks replaced by &quot;?&quot;: %1 (the first &quot;%2&quot;, line %3, position %4).</translation>
+    </message>
+</context>
+<context>
+    <name>TextSource</name>
+    <message>
+        <source>Кодировка определена автоматически: %1.</source>
+        <translation>Encoding detected automatically: %1.</translation>
     </message>
 </context>
 <context>
@@ -673,6 +850,14 @@
         <translation>The option --title names one book; several texts take their titles from their file names.</translation>
     </message>
     <message>
+        <source>Текст слишком велик для просмотра страниц.</source>
+        <translation>The text is too large to show its pages.</translation>
+    </message>
+    <message>
+        <source> — готово</source>
+        <translation> - done</translation>
+    </message>
+    <message>
         <source>Использование: lumira-cli [ключи] ТЕКСТ...
 Создаёт из текстов книги для телефонов с Java ME (MIDP 2.0): для каждого текста пакет .jar и
 описатель .jad рядом с ним. Настройки по умолчанию — те же, что у окна программы: config.ini и
@@ -682,11 +867,13 @@ profiles.ini в папке программы, а у установленной 
   --encoding КОДИРОВКА    кодировка текстов: auto (определить по началу текста), cp1251,
                           utf-8, utf-16, koi8-r или cp866; по умолчанию — выбранная в окне,
                           иначе auto. Книга всегда в cp1251: символ, которого в ней нет,
-                          становится «?», и их число сообщается для каждого текста
+                          становится «?», и их число сообщается для каждого текста.
+                          Книги FB2 (и FB2 в ZIP), EPUB и HTML узнаются по содержимому и
+                          читаются в объявленной ими кодировке
 
 Книга:
-  --title НАЗВАНИЕ        название книги (по умолчанию — имя файла без расширения; только
-                          для одного текста)
+  --title НАЗВАНИЕ        название книги (по умолчанию — название из самой книги FB2, EPUB,
+                          HTML, иначе имя файла без расширения; только для одного текста)
   --profile ИМЯ           профиль телефона из profiles.ini, без учёта регистра
   --font ИМЯ              шрифт
   --size ПУНКТЫ           размер шрифта в пунктах (1..200)
@@ -702,6 +889,8 @@ profiles.ini в папке программы, а у установленной 
   --out ПУТЬ.jar          пакет единственного текста
   --out-dir ПАПКА         папка пакетов (по умолчанию — текущая); имя пакета — имя текста
                           латиницей с расширением .jar
+  --jobs N                сколько книг создавать одновременно (1..256; по умолчанию — по
+                          числу ядер); сообщения о текстах идут в порядке их перечисления
   Папка должна существовать. Пакет и описатель заменяются без вопросов.
 
 Проверка страниц (книга не создаётся, один текст):
@@ -732,11 +921,13 @@ Text:
   --encoding ENCODING     how the texts are read: auto (told from the text&apos;s beginning), cp1251,
                           utf-8, utf-16, koi8-r or cp866; default: the one chosen in the window,
                           else auto. The book is always cp1251: a character it lacks becomes
-                          &quot;?&quot;, and their number is reported for each text
+                          &quot;?&quot;, and their number is reported for each text.
+                          FB2 (also FB2 in ZIP), EPUB and HTML books are told by their content
+                          and read in the encoding they declare
 
 Book:
-  --title TITLE           the book&apos;s title (default: the file name without its extension; one
-                          text only)
+  --title TITLE           the book&apos;s title (default: the title of the FB2, EPUB or HTML book
+                          itself, else the file name without its extension; one text only)
   --profile NAME          the phone profile from profiles.ini, matched without regard to case
   --font NAME             the font
   --size POINTS           the font size in points (1..200)
@@ -752,6 +943,8 @@ Where:
   --out PATH.jar          the package of the one text
   --out-dir FOLDER        the folder of the packages (default: the current one); each package is
                           named after its text in Latin letters, with the extension .jar
+  --jobs N                how many books are made at once (1..256; default: one per core);
+                          the messages about the texts come in the order they are listed
   The folder must exist. A package and its descriptor are replaced without asking.
 
 Checking pages (no book is made; one text):
@@ -773,14 +966,6 @@ Other:
 Exit status: 0 - everything was made; 1 - at least one text failed (the others are still made);
 2 - a mistake in the options or the settings, nothing was made.
 </translation>
-    </message>
-    <message>
-        <source>Текст слишком велик для просмотра страниц.</source>
-        <translation>The text is too large to show its pages.</translation>
-    </message>
-    <message>
-        <source> — готово</source>
-        <translation> - done</translation>
     </message>
 </context>
 </TS>

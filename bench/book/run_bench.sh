@@ -1,21 +1,23 @@
 #!/usr/bin/env bash
-# Times Create (the whole package build) against Info-ZIP "zip -9 -r" over the same work tree,
-# for generated texts of 1, 16 and 64 MiB, and reports the builder's peak memory.
+# Times Create (the whole package build) on all cores and on one against Info-ZIP "zip -9 -r"
+# over the same work tree, for generated texts of 1, 16 and 64 MiB, on a RAM disk (/dev/shm) and
+# on the ordinary disk (the build folder), and reports the builder's peak memory. First it
+# compares the two Deflate engines at level 9 on the 64 MiB text's pieces.
 #   bench/book/run_bench.sh [build folder]     (default: build-book beside this repository)
-# RUNS=n sets the runs per size (best one counts); the work trees go under $TMPDIR, so
-# TMPDIR=/dev/shm leaves out the disk's cost of creating the 2048 piece files of a 64 MiB text.
+# RUNS=n sets the runs per size (best one counts); DISKS="/dev/shm /some/folder" overrides where
+# the work trees go.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
-build="${1:-$root/build-book}"
+build="$(cd "${1:-$root/build-book}" && pwd)"
 tool="$build/bin/bench_book_build"
 runs="${RUNS:-3}"
 [ -x "$tool" ] || { echo "build bench_book_build first: cmake --build $build --target bench_book_build" >&2; exit 1; }
 command -v zip >/dev/null || { echo "Info-ZIP zip is missing" >&2; exit 1; }
 [ -x /usr/bin/time ] || { echo "/usr/bin/time is missing (package time)" >&2; exit 1; }
 
-scratch="$(mktemp -d)"
-trap 'rm -rf "$scratch"' EXIT
+scratch="$(mktemp -d -p /dev/shm)"
+trap 'rm -rf "$scratch" ${disk_scratch:-}' EXIT
 
 # The template: the program's own when it has been built, else a small stand-in.
 template="$build/bin/velmar.dat"
@@ -59,29 +61,47 @@ measure() {  # report-file command...
   awk '/^@@/ {printf "%s %.2f %s\n", $2, $3 + $4, $5}' "$report"
 }
 
-printf '%-8s %20s %20s %14s %14s\n' "text" "Create: wall / cpu" "zip -9: wall / cpu" "ratio w / cpu" "peak RSS, KiB"
-for mib in 1 16 64; do
-  text="$scratch/text-$mib.txt"
-  gen_text "$mib" "$text"
-  work="$scratch/temp-$mib"
-  mkdir -p "$work/fonts"
-  head -c 514 /dev/urandom > "$work/fonts/default.props"
-  head -c 20000 /dev/urandom > "$work/fonts/default.png"
+texts="$scratch/texts"
+mkdir -p "$texts"
+for mib in 1 16 64; do gen_text "$mib" "$texts/text-$mib.txt"; done
+echo "Deflate engines on the 64 MiB text's pieces, one thread:"
+"$tool" --engines "$texts/text-64.txt"
+echo
 
-  cw=() cc=() zw=() zc=() rss=0
-  for ((i = 0; i < runs; i++)); do
-    rm -f "$scratch/book.jar" "$scratch/book.jad" "$scratch/zip.jar"
-    sync
-    read -r w c r < <(measure "$scratch/time.txt" "$tool" "$text" "$template" "$work" "$scratch/book.jar")
-    cw+=("$w") cc+=("$c")
-    [ "$r" -gt "$rss" ] && rss="$r"
-    sync
-    read -r w c r < <(cd "$work" && measure "$scratch/time.txt" zip -q -9 -r "$scratch/zip.jar" .)
-    zw+=("$w") zc+=("$c")
+for disk in ${DISKS:-/dev/shm $build}; do
+  where="$(mktemp -d -p "$disk" bench-book-XXXXXX)"
+  disk_scratch="$where"
+  echo "work trees and packages in $disk ($(df --output=fstype "$disk" | tail -1)), $(nproc) cores:"
+  printf '%-8s %17s %17s %17s %12s %12s %10s\n' "text" "Create: wall/cpu" "1 thread: wall" "zip -9: wall/cpu" \
+    "ratio wall" "1 thr / zip" "peak RSS"
+  for mib in 1 16 64; do
+    text="$texts/text-$mib.txt"
+    work="$where/temp-$mib"
+    mkdir -p "$work/fonts"
+    head -c 514 /dev/urandom > "$work/fonts/default.props"
+    head -c 20000 /dev/urandom > "$work/fonts/default.png"
+
+    cw=() cc=() ow=() zw=() zc=() rss=0
+    for ((i = 0; i < runs; i++)); do
+      rm -f "$where/book.jar" "$where/book.jad" "$where/zip.jar"
+      sync
+      read -r w c r < <(measure "$where/time.txt" "$tool" "$text" "$template" "$work" "$where/book.jar")
+      cw+=("$w") cc+=("$c")
+      [ "$r" -gt "$rss" ] && rss="$r"
+      sync
+      read -r w c r < <(measure "$where/time.txt" "$tool" --threads 1 "$text" "$template" "$work" "$where/book.jar")
+      ow+=("$w")
+      sync
+      read -r w c r < <(cd "$work" && measure "$where/time.txt" zip -q -9 -r "$where/zip.jar" .)
+      zw+=("$w") zc+=("$c")
+    done
+    c_w="$(printf '%s\n' "${cw[@]}" | best)" c_c="$(printf '%s\n' "${cc[@]}" | best)"
+    o_w="$(printf '%s\n' "${ow[@]}" | best)"
+    z_w="$(printf '%s\n' "${zw[@]}" | best)" z_c="$(printf '%s\n' "${zc[@]}" | best)"
+    printf '%-8s %8.2f/%6.2f s %14.2f s %8.2f/%6.2f s %12.2f %12.2f %7s KiB\n' "${mib} MiB" "$c_w" "$c_c" "$o_w" "$z_w" "$z_c" \
+      "$(awk -v a="$c_w" -v b="$z_w" 'BEGIN {print a / b}')" "$(awk -v a="$o_w" -v b="$z_w" 'BEGIN {print a / b}')" "$rss"
+    echo "         package sizes: ours $(stat -c %s "$where/book.jar") bytes, zip -9 $(stat -c %s "$where/zip.jar") bytes"
   done
-  c_w="$(printf '%s\n' "${cw[@]}" | best)" c_c="$(printf '%s\n' "${cc[@]}" | best)"
-  z_w="$(printf '%s\n' "${zw[@]}" | best)" z_c="$(printf '%s\n' "${zc[@]}" | best)"
-  printf '%-8s %9.2f / %6.2f s %9.2f / %6.2f s %6.2f / %5.2f %14s\n' "${mib} MiB" "$c_w" "$c_c" "$z_w" "$z_c" \
-    "$(awk -v a="$c_w" -v b="$z_w" 'BEGIN {print a / b}')" "$(awk -v a="$c_c" -v b="$z_c" 'BEGIN {print a / b}')" "$rss"
-  echo "         package sizes: ours $(stat -c %s "$scratch/book.jar") bytes, zip -9 $(stat -c %s "$scratch/zip.jar") bytes"
+  rm -rf "$where"
+  echo
 done

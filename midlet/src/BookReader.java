@@ -1,6 +1,7 @@
 import javax.microedition.lcdui.Display;
 import javax.microedition.midlet.MIDlet;
 import javax.microedition.rms.RecordStore;
+import javax.microedition.rms.RecordStoreFullException;
 
 /**
  * The book reader: shows the text packed with it page by page and remembers where the reader
@@ -41,31 +42,52 @@ public class BookReader extends MIDlet {
     }
 
     /**
-     * Saves the reading place: the text's size (a place saved for another text is not taken),
-     * the top line's position and last taken character, and whether the system line is shown.
+     * Saves the reading place in one record: the text's size (a place or bookmark saved for another
+     * text is not taken), the top line's position and last taken character, whether the system line
+     * is shown, night reading, and the bookmarks. Returns false only when the store is full; the
+     * record kept before then stays as it was.
      */
-    void savePosition() {
-        if (canvas == null) return;
-        PageLayout layout = canvas.layout();
-        byte[] data = new byte[SAVED_LENGTH];
-        data[0] = (byte) SAVED_VERSION;
-        putInt(data, 1, canvas.textSize());
-        putInt(data, 5, layout.topPos());
-        data[9] = (byte) layout.topP();
-        data[10] = (byte) (canvas.bandShown() ? 1 : 0);
+    boolean savePosition() {
+        if (canvas == null) return true;
         RecordStore store = null;
-        try {
-            store = RecordStore.openRecordStore(STORE, true);
-            if (store.getNumRecords() == 0) {
-                store.addRecord(data, 0, data.length);
-            } else {
-                store.setRecord(PLACE_RECORD, data, 0, data.length);
+        synchronized (canvas) {
+            PageLayout layout = canvas.layout();
+            int length = SAVED_LENGTH + 1;
+            int marks = canvas.markCount;
+            for (int i = 0; i < marks; i++) length += 6 + canvas.markName[i].length;
+            byte[] data = new byte[length];
+            data[0] = (byte) SAVED_VERSION;
+            putInt(data, 1, canvas.textSize());
+            putInt(data, 5, layout.topPos());
+            data[9] = (byte) layout.topP();
+            data[10] = (byte) (canvas.bandShown ? 1 : 0);
+            data[11] = (byte) (canvas.night ? 1 : 0);
+            data[SAVED_LENGTH] = (byte) marks;
+            int at = SAVED_LENGTH + 1;
+            for (int i = 0; i < marks; i++) {
+                byte[] name = canvas.markName[i];
+                putInt(data, at, canvas.markPos[i]);
+                data[at + 4] = (byte) canvas.markP[i];
+                data[at + 5] = (byte) name.length;
+                System.arraycopy(name, 0, data, at + 6, name.length);
+                at += 6 + name.length;
             }
-        } catch (Exception e) {
-            // the place is not kept this time
-        } finally {
-            close(store);
+            try {
+                store = RecordStore.openRecordStore(STORE, true);
+                if (store.getNumRecords() == 0) {
+                    store.addRecord(data, 0, data.length);
+                } else {
+                    store.setRecord(PLACE_RECORD, data, 0, data.length);
+                }
+            } catch (RecordStoreFullException e) {
+                return false;
+            } catch (Exception e) {
+                // the place is not kept this time
+            } finally {
+                close(store);
+            }
         }
+        return true;
     }
 
     private void restorePosition() {
@@ -76,7 +98,17 @@ public class BookReader extends MIDlet {
                 byte[] data = store.getRecord(PLACE_RECORD);
                 if (data != null && data.length >= SAVED_LENGTH && data[0] == SAVED_VERSION
                         && getInt(data, 1) == canvas.textSize()) {
-                    canvas.restore(getInt(data, 5), data[9] & 0xFF, data[10] != 0);
+                    canvas.restore(getInt(data, 5), data[9] & 0xFF, data[10] != 0, data[11] != 0);
+                    int marks = data.length > SAVED_LENGTH ? data[SAVED_LENGTH] & 0xFF : 0;
+                    int at = SAVED_LENGTH + 1;
+                    for (int i = 0; i < marks && at + 6 <= data.length; i++) {
+                        int length = data[at + 5] & 0xFF;
+                        if (at + 6 + length > data.length) break;
+                        byte[] name = new byte[length];
+                        System.arraycopy(data, at + 6, name, 0, length);
+                        canvas.addMark(getInt(data, at), data[at + 4] & 0xFF, name);
+                        at += 6 + length;
+                    }
                 }
             }
         } catch (Exception e) {

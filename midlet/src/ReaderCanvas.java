@@ -43,14 +43,44 @@ final class ReaderCanvas extends Canvas implements Runnable {
     private static final int MODE_MENU = 1;
     private static final int MODE_PERCENT = 2;
 
+    private static final int MODE_MARKS = 3;
+    private static final int MODE_MARK = 4;
+    private static final int MODE_MESSAGE = 5;
+
     private static final String[] MENU = {
         "\u041f\u0435\u0440\u0435\u0439\u0442\u0438 \u043a\u2026",
         "\u0421\u0438\u0441\u0442\u0435\u043c\u043d\u0430\u044f \u043f\u043e\u043b\u043e\u0441\u0430",
+        "\u0417\u0430\u043a\u043b\u0430\u0434\u043a\u0438",
+        "\u041d\u043e\u0447\u043d\u043e\u0439 \u0440\u0435\u0436\u0438\u043c",
         "\u0412\u044b\u0445\u043e\u0434",
     };
     private static final int ITEM_GO_TO = 0;
     private static final int ITEM_SYSLINE = 1;
-    private static final int ITEM_EXIT = 2;
+    private static final int ITEM_MARKS = 2;
+    private static final int ITEM_NIGHT = 3;
+    private static final int ITEM_EXIT = 4;
+    /** What can be done with a bookmark chosen in the list. */
+    private static final String[] MARK_MENU = {
+        "\u041f\u0435\u0440\u0435\u0439\u0442\u0438",
+        "\u0423\u0434\u0430\u043b\u0438\u0442\u044c",
+    };
+    /** The first row of the bookmark list. */
+    private static final String ADD_MARK = "\u0414\u043e\u0431\u0430\u0432\u0438\u0442\u044c \u0437\u0430\u043a\u043b\u0430\u0434\u043a\u0443";
+    static final String[] STORE_FULL = {
+        "\u041f\u0430\u043c\u044f\u0442\u044c \u0442\u0435\u043b\u0435\u0444\u043e\u043d\u0430 \u0437\u0430\u043f\u043e\u043b\u043d\u0435\u043d\u0430,",
+        "\u0437\u0430\u043a\u043b\u0430\u0434\u043a\u0438 \u043d\u0435 \u0441\u043e\u0445\u0440\u0430\u043d\u0435\u043d\u044b",
+    };
+    private static final String[] TOO_MANY_MARKS = {
+        "\u041d\u0435 \u0431\u043e\u043b\u0435\u0435 32 \u0437\u0430\u043a\u043b\u0430\u0434\u043e\u043a",
+    };
+    private static final String[] NO_MEMORY = {
+        "\u041d\u0435 \u0445\u0432\u0430\u0442\u0430\u0435\u0442 \u043f\u0430\u043c\u044f\u0442\u0438",
+    };
+    static final int MAX_MARKS = 32;
+    /** Characters of the page's beginning in a bookmark's name. */
+    private static final int LABEL_CHARS = 22;
+    /** The place is written this long after reading last moved. */
+    static final int SAVE_DELAY = 3000;
 
     // Digits, colon and percent sign of the band, 3 x 5 pixels, rows from the top, 3 bits a row.
     private static final int[] DIGITS = {
@@ -65,11 +95,14 @@ final class ReaderCanvas extends Canvas implements Runnable {
     private final int menuKey;
     private final int[] actions = new int[4];
     private final boolean bandAtTop;
-    private boolean bandShown;
+    boolean bandShown;
+    /** Light glyphs on a dark page: every colour inverted, the glyphs from an inverted strip. */
+    boolean night;
 
     private final BookText text;
     private final PageLayout layout;
     private final Image strip;
+    private Image nightStrip;
     private final int stripWidth;
     private final int lineHeight;
     private final int[] offsets = new int[256];
@@ -79,10 +112,22 @@ final class ReaderCanvas extends Canvas implements Runnable {
     private int mode = MODE_PAGE;
     private int menuItem;
     private int percent;
+    /** The figure the go-to box opened with: choosing it again leaves the page where it is. */
+    private int percentShown;
     private boolean percentTyped;
+    private String[] message;
 
-    private volatile Thread clock;
+    // Bookmarks in reading order: the page's top line and last taken character, and the name.
+    int markCount;
+    final int[] markPos = new int[MAX_MARKS];
+    final int[] markP = new int[MAX_MARKS];
+    final byte[][] markName = new byte[MAX_MARKS][];
+    /** The row chosen in the bookmark list; row 0 adds a bookmark, row i + 1 is bookmark i. */
+    private int markRow;
 
+    private Thread clock;
+    /** When the place is to be written; 0 while nothing is waiting. */
+    private long saveAt;
     ReaderCanvas(BookReader midlet) {
         this.midlet = midlet;
         byte[] record = BookText.readResource(this, "/config", RECORD_SIZE);
@@ -169,14 +214,74 @@ final class ReaderCanvas extends Canvas implements Runnable {
         return text.size();
     }
 
-    boolean bandShown() {
-        return bandShown;
-    }
-
     /** Reopens the book at a saved place. */
-    void restore(int pos, int p, boolean band) {
+    void restore(int pos, int p, boolean band, boolean dark) {
         if (pos >= 0 && (pos < text.size() || pos == 0)) layout.setTop(pos, p);
         bandShown = band;
+        if (dark) setNight(true);
+    }
+
+    /**
+     * Puts a bookmark into the list in reading order and returns its index; a place already marked
+     * keeps its one bookmark. -1 when the list is full or the place lies outside the text.
+     */
+    int addMark(int pos, int p, byte[] name) {
+        if (pos < 0 || (pos >= text.size() && pos != 0)) return -1;
+        int at = 0;
+        while (at < markCount && (markPos[at] < pos || (markPos[at] == pos && markP[at] < p))) at++;
+        if (at < markCount && markPos[at] == pos && markP[at] == p) return at;
+        if (markCount == MAX_MARKS) return -1;
+        for (int i = markCount; i > at; i--) {
+            markPos[i] = markPos[i - 1];
+            markP[i] = markP[i - 1];
+            markName[i] = markName[i - 1];
+        }
+        markPos[at] = pos;
+        markP[at] = p;
+        markName[at] = name;
+        markCount++;
+        return at;
+    }
+
+    private void removeMark(int at) {
+        markCount--;
+        for (int i = at; i < markCount; i++) {
+            markPos[i] = markPos[i + 1];
+            markP[i] = markP[i + 1];
+            markName[i] = markName[i + 1];
+        }
+        markName[markCount] = null;
+    }
+
+    /** A bookmark's name: the page's figure as the system line shows it and the page's first words. */
+    private byte[] markLabel() {
+        String figure = progress() + "% ";
+        byte[] name = new byte[figure.length() + LABEL_CHARS + 1];
+        int n = 0;
+        for (; n < figure.length(); n++) name[n] = (byte) figure.charAt(n);
+        int start = n;
+        int wordEnd = n;
+        int pos = layout.topPos();
+        int c = 0;
+        while (n < name.length - 1) {
+            c = text.at(pos++);
+            if (c == BookText.END) break;
+            if (c <= ' ') {
+                if (name[n - 1] == ' ') continue;
+                c = ' ';
+                wordEnd = n;
+            }
+            name[n++] = (byte) c;
+        }
+        if (n == name.length - 1 && c != BookText.END) {
+            // Cut at the last whole word and show that the page goes on.
+            if (wordEnd > start) n = wordEnd;
+            name[n++] = (byte) 0x85;
+        }
+        while (n > 0 && name[n - 1] == ' ') n--;
+        byte[] label = new byte[n];
+        System.arraycopy(name, 0, label, 0, n);
+        return label;
     }
 
     // ---- Screen ----
@@ -190,37 +295,79 @@ final class ReaderCanvas extends Canvas implements Runnable {
         layout.setScreen(getWidth(), lines);
     }
 
+    /** A colour as the current mode shows it. */
+    private int shade(int rgb) {
+        return night ? rgb ^ 0xFFFFFF : rgb;
+    }
+
+    /** Turns night reading on or off; without the memory for the inverted strip it stays off. */
+    private void setNight(boolean on) {
+        if (on && nightStrip == null && strip != null) {
+            try {
+                Image inverted = Image.createImage(stripWidth, lineHeight);
+                Graphics g = inverted.getGraphics();
+                int[] row = new int[stripWidth];
+                for (int y = 0; y < lineHeight; y++) {
+                    strip.getRGB(row, 0, stripWidth, 0, y, stripWidth, 1);
+                    for (int x = 0; x < stripWidth; x++) row[x] ^= 0xFFFFFF;
+                    g.drawRGB(row, 0, stripWidth, 0, y, stripWidth, 1, false);
+                }
+                nightStrip = inverted;
+            } catch (OutOfMemoryError e) {
+                show(NO_MEMORY);
+                return;
+            }
+        }
+        night = on;
+    }
+
     protected void paint(Graphics g) {
         int w = getWidth();
         int h = getHeight();
         fitScreen();
         g.setClip(0, 0, w, h);
-        g.setColor(background);
+        g.setColor(shade(background));
         g.fillRect(0, 0, w, h);
         int top = bandShown && bandAtTop ? BAND_HEIGHT : 0;
         int n = layout.pageLines();
         for (int i = 0; i < n; i++) {
             byte[] line = layout.pageLine(i);
-            drawText(g, line, line.length, 0, i * lineHeight + top, w);
+            drawText(g, line, 0, i * lineHeight + top, w);
         }
         if (bandShown) drawBand(g, w, bandAtTop ? 0 : h - BAND_HEIGHT);
         if (mode == MODE_MENU) {
-            drawBox(g, w, h, MENU, menuItem, true);
+            drawBox(g, w, h, encode(MENU), menuItem, true);
         } else if (mode == MODE_PERCENT) {
-            drawBox(g, w, h, new String[] { MENU[ITEM_GO_TO], percent + "%" }, 1, false);
+            drawBox(g, w, h, encode(new String[] { MENU[ITEM_GO_TO], percent + "%" }), 1, false);
+        } else if (mode == MODE_MARKS) {
+            byte[][] rows = new byte[markCount + 1][];
+            rows[0] = toCp1251(ADD_MARK);
+            for (int i = 0; i < markCount; i++) rows[i + 1] = markName[i];
+            drawBox(g, w, h, rows, markRow, false);
+        } else if (mode == MODE_MARK) {
+            drawBox(g, w, h, encode(MARK_MENU), menuItem, false);
+        } else if (mode == MODE_MESSAGE) {
+            drawBox(g, w, h, encode(message), -1, false);
         }
     }
 
-    /** Draws `count` cp1251 characters in the glyph font from (x, y); control characters are skipped. */
-    private void drawText(Graphics g, byte[] chars, int count, int x, int y, int right) {
-        for (int i = 0; i < count && x < right; i++) {
+    private static byte[][] encode(String[] rows) {
+        byte[][] out = new byte[rows.length][];
+        for (int i = 0; i < rows.length; i++) out[i] = toCp1251(rows[i]);
+        return out;
+    }
+
+    /** Draws cp1251 characters in the glyph font from (x, y) up to `right`; control characters are skipped. */
+    private void drawText(Graphics g, byte[] chars, int x, int y, int right) {
+        Image source = night ? nightStrip : strip;
+        for (int i = 0; i < chars.length && x < right; i++) {
             int c = chars[i] & 0xFF;
             int w = widths[c];
             if (c < 32 || w <= 0) continue;
-            int source = offsets[c];
-            if (source < stripWidth) {
-                int visible = source + w > stripWidth ? stripWidth - source : w;
-                g.drawRegion(strip, source, 0, visible, lineHeight, TRANS_NONE, x, y, ANCHOR);
+            int from = offsets[c];
+            if (from < stripWidth) {
+                int visible = from + w > stripWidth ? stripWidth - from : w;
+                g.drawRegion(source, from, 0, visible, lineHeight, TRANS_NONE, x, y, ANCHOR);
             }
             x += w;
         }
@@ -232,11 +379,16 @@ final class ReaderCanvas extends Canvas implements Runnable {
         return w;
     }
 
+    /** The reading progress the system line shows: how much of the text lies before the next page. */
+    int progress() {
+        return layout.hasNextPage() ? layout.percentAt(layout.nextPageStart()) : 100;
+    }
+
     /** The system line: the time on the left, then the reading progress as a bar and in percent. */
     private void drawBand(Graphics g, int w, int y) {
-        g.setColor(BAND_COLOR);
+        g.setColor(shade(BAND_COLOR));
         g.fillRect(0, y, w, BAND_HEIGHT);
-        g.setColor(BAND_INK);
+        g.setColor(shade(BAND_INK));
         Calendar now = Calendar.getInstance();
         now.setTime(new Date());
         int hours = now.get(Calendar.HOUR_OF_DAY);
@@ -250,7 +402,7 @@ final class ReaderCanvas extends Canvas implements Runnable {
         x = drawSymbol(g, DIGITS[minutes / 10 % 10], x, y + 1);
         x = drawSymbol(g, DIGITS[minutes % 10], x, y + 1);
 
-        int progress = layout.hasNextPage() ? layout.percentAt(layout.nextPageStart()) : 100;
+        int progress = progress();
         String number = progress + "%";
         int numberWidth = number.length() * 4;
         int barLeft = x + 3;
@@ -258,9 +410,9 @@ final class ReaderCanvas extends Canvas implements Runnable {
         if (barRight - barLeft >= 4) {
             g.drawRect(barLeft, y, barRight - barLeft, BAND_HEIGHT - 1);
             int inner = barRight - barLeft - 1;
-            g.setColor(BAND_FILL);
+            g.setColor(shade(BAND_FILL));
             g.fillRect(barLeft + 1, y + 1, inner * progress / 100, BAND_HEIGHT - 2);
-            g.setColor(BAND_INK);
+            g.setColor(shade(BAND_INK));
             x = barRight + 2;
             for (int i = 0; i < number.length(); i++) {
                 char c = number.charAt(i);
@@ -280,10 +432,11 @@ final class ReaderCanvas extends Canvas implements Runnable {
     }
 
     /**
-     * A framed box in the middle of the screen with one row per text; the row `selected` is framed.
-     * With `check`, the system-line row carries a box that is filled while the band is shown.
+     * A framed box in the middle of the screen with one row per text (cp1251); the row `selected`
+     * is framed, and when the rows do not fit, the ones around it are shown. With `check`, the
+     * rows of the system line and of night reading carry a box that is filled while they are on.
      */
-    private void drawBox(Graphics g, int w, int h, String[] rows, int selected, boolean check) {
+    private void drawBox(Graphics g, int w, int h, byte[][] rows, int selected, boolean check) {
         Font font = null;
         int rowHeight = lineHeight;
         if (rowHeight <= 0) {
@@ -291,39 +444,47 @@ final class ReaderCanvas extends Canvas implements Runnable {
             rowHeight = font.getHeight();
         }
         int mark = check ? rowHeight / 2 + 4 : 0;
+        int fit = (h - 6) / (rowHeight + 2);
+        if (fit < 1) fit = 1;
+        int first = 0;
+        int count = rows.length;
+        if (count > fit) {
+            first = selected - fit + 1;
+            if (first < 0) first = 0;
+            count = fit;
+        }
         int inner = 0;
-        byte[][] encoded = new byte[rows.length][];
-        for (int i = 0; i < rows.length; i++) {
-            encoded[i] = toCp1251(rows[i]);
-            int rw = font == null ? textWidth(encoded[i]) : font.stringWidth(rows[i]);
-            if (i == ITEM_SYSLINE && check) rw += mark;
+        for (int i = first; i < first + count; i++) {
+            int rw = font == null ? textWidth(rows[i]) : font.stringWidth(fromCp1251(rows[i]));
+            if (check && (i == ITEM_SYSLINE || i == ITEM_NIGHT)) rw += mark;
             if (rw > inner) inner = rw;
         }
         int boxWidth = inner + 8;
-        int boxHeight = rows.length * (rowHeight + 2) + 6;
+        int boxHeight = count * (rowHeight + 2) + 6;
         if (boxWidth > w) boxWidth = w;
         int left = (w - boxWidth) / 2;
         int top = (h - boxHeight) / 2;
         if (top < 0) top = 0;
-        g.setColor(background);
+        g.setColor(shade(background));
         g.fillRect(left, top, boxWidth, boxHeight);
-        g.setColor(ink);
+        g.setColor(shade(ink));
         g.drawRect(left, top, boxWidth - 1, boxHeight - 1);
-        for (int i = 0; i < rows.length; i++) {
-            int y = top + 3 + i * (rowHeight + 2);
+        g.setClip(left + 1, top + 1, boxWidth - 2, boxHeight - 2);  // a name wider than the screen is cut
+        for (int i = first; i < first + count; i++) {
+            int y = top + 3 + (i - first) * (rowHeight + 2);
             if (font == null) {
-                drawText(g, encoded[i], encoded[i].length, left + 4, y + 1, left + boxWidth);
+                drawText(g, rows[i], left + 4, y + 1, left + boxWidth);
             } else {
                 g.setFont(font);
-                g.drawString(rows[i], left + 4, y + 1, ANCHOR);
+                g.drawString(fromCp1251(rows[i]), left + 4, y + 1, ANCHOR);
             }
             if (i == selected) g.drawRect(left + 2, y, boxWidth - 5, rowHeight + 1);
-            if (check && i == ITEM_SYSLINE) {
+            if (check && (i == ITEM_SYSLINE || i == ITEM_NIGHT)) {
                 int size = rowHeight / 2;
                 int bx = left + boxWidth - 4 - size - 1;
                 int by = y + 1 + (rowHeight - size) / 2;
                 g.drawRect(bx, by, size, size);
-                if (bandShown) g.fillRect(bx + 2, by + 2, size - 3, size - 3);
+                if (i == ITEM_SYSLINE ? bandShown : night) g.fillRect(bx + 2, by + 2, size - 3, size - 3);
             }
         }
     }
@@ -349,6 +510,21 @@ final class ReaderCanvas extends Canvas implements Runnable {
         return out;
     }
 
+    /** cp1251 for the phone's own font, used only when the book has no glyph font. */
+    private static String fromCp1251(byte[] b) {
+        StringBuffer s = new StringBuffer();
+        for (int i = 0; i < b.length; i++) {
+            int c = b[i] & 0xFF;
+            s.append((char) (c >= 0xC0 ? c + 0x350 : c == 0xA8 ? 0x401 : c == 0xB8 ? 0x451 : c == 0x85 ? 0x2026 : c));
+        }
+        return s.toString();
+    }
+
+    private void show(String[] text) {
+        message = text;
+        mode = MODE_MESSAGE;
+    }
+
     // ---- Keys ----
 
     protected void keyPressed(int keyCode) {
@@ -359,9 +535,13 @@ final class ReaderCanvas extends Canvas implements Runnable {
         handleKey(keyCode, true);
     }
 
-    /** True when a key code matches a code of the settings record, kept there as its low 8 bits. */
-    private static boolean matches(int keyCode, int stored) {
-        return stored != 0 && (keyCode == stored || keyCode == (stored & 0xFF));
+    /**
+     * True when a key code matches a soft or menu key of the settings record, kept there as its low
+     * 8 bits. Those keys have negative codes on MIDP phones; digits, * and # are positive and never
+     * match, so a code like -202 (kept as 0x36) does not take over the key 6. A stored 0 matches nothing.
+     */
+    static boolean matches(int keyCode, int stored) {
+        return stored != 0 && keyCode < 0 && (keyCode & 0xFF) == (stored & 0xFF);
     }
 
     private int gameActionOf(int keyCode) {
@@ -372,16 +552,30 @@ final class ReaderCanvas extends Canvas implements Runnable {
         }
     }
 
-    private void handleKey(int keyCode, boolean repeated) {
+    private synchronized void handleKey(int keyCode, boolean repeated) {
+        int pos = layout.topPos();
+        int p = layout.topP();
+        boolean band = bandShown;
+        boolean dark = night;
+        if (react(keyCode, repeated)) repaint();
+        if (pos != layout.topPos() || p != layout.topP() || band != bandShown || dark != night) {
+            // Written a little after reading settles, so that paging on does not write every page.
+            saveAt = System.currentTimeMillis() + SAVE_DELAY;
+            notify();
+        }
+    }
+
+    /** Carries out a key; false when the key means nothing where the reader is. */
+    private boolean react(int keyCode, boolean repeated) {
         fitScreen();
         boolean choose = matches(keyCode, leftSoft) || matches(keyCode, menuKey);
         boolean back = matches(keyCode, rightSoft);
         int action = gameActionOf(keyCode);
         if (mode == MODE_PAGE) {
-            if (repeated && (choose || back)) return;
+            if (repeated && (choose || back)) return false;
             if (back) {
                 midlet.exit();
-                return;
+                return false;
             }
             if (choose) {
                 mode = MODE_MENU;
@@ -395,30 +589,19 @@ final class ReaderCanvas extends Canvas implements Runnable {
             } else if (action == RIGHT) {
                 perform(actions[3]);
             } else {
-                return;
+                return false;
             }
-        } else if (mode == MODE_MENU) {
+            return true;
+        }
+        if (mode == MODE_MESSAGE) {
+            if (repeated) return false;
+            mode = MODE_PAGE;
+            return true;
+        }
+        if (mode == MODE_PERCENT) {
             if (back) {
-                if (repeated) return;
+                if (repeated) return false;
                 mode = MODE_PAGE;
-            } else if (choose || action == FIRE) {
-                if (repeated) return;
-                chooseMenuItem();
-            } else if (action == UP) {
-                menuItem = (menuItem + MENU.length - 1) % MENU.length;
-            } else if (action == DOWN) {
-                menuItem = (menuItem + 1) % MENU.length;
-            } else {
-                return;
-            }
-        } else {
-            if (back) {
-                if (repeated) return;
-                mode = MODE_PAGE;
-            } else if (choose) {
-                if (repeated) return;
-                mode = MODE_PAGE;
-                layout.jumpToPercent(percent);
             } else if (keyCode >= KEY_NUM0 && keyCode <= KEY_NUM9) {
                 // Digits first: on many phones the keypad's 2, 4, 5, 6 and 8 double as game keys.
                 int digit = keyCode - KEY_NUM0;
@@ -429,10 +612,11 @@ final class ReaderCanvas extends Canvas implements Runnable {
                     if (percent > 100) percent = 100;
                 }
                 percentTyped = true;
-            } else if (action == FIRE) {
-                if (repeated) return;
+            } else if (choose || action == FIRE) {
+                if (repeated) return false;
                 mode = MODE_PAGE;
-                layout.jumpToPercent(percent);
+                // The box opens at the page's own figure: choosing that figure keeps the page.
+                if (percent != percentShown) layout.jumpToPercent(percent);
             } else if (action == LEFT || action == RIGHT || action == UP || action == DOWN) {
                 int step = action == LEFT ? -1 : action == RIGHT ? 1 : action == UP ? 10 : -10;
                 percent += step;
@@ -440,22 +624,88 @@ final class ReaderCanvas extends Canvas implements Runnable {
                 if (percent > 100) percent = 100;
                 percentTyped = false;
             } else {
-                return;
+                return false;
             }
+            return true;
         }
-        repaint();
+        // A list: the menu, the bookmarks or what to do with one bookmark.
+        int rows = mode == MODE_MENU ? MENU.length : mode == MODE_MARKS ? markCount + 1 : MARK_MENU.length;
+        int row = mode == MODE_MARKS ? markRow : menuItem;
+        if (back) {
+            if (repeated) return false;
+            mode = mode == MODE_MARK ? MODE_MARKS : MODE_PAGE;
+        } else if (choose || action == FIRE) {
+            if (repeated) return false;
+            if (mode == MODE_MENU) {
+                chooseMenuItem();
+            } else if (mode == MODE_MARKS) {
+                chooseMark();
+            } else {
+                chooseMarkAction();
+            }
+        } else if (action == UP || action == DOWN) {
+            row = (row + (action == UP ? rows - 1 : 1)) % rows;
+            if (mode == MODE_MARKS) markRow = row;
+            else menuItem = row;
+        } else {
+            return false;
+        }
+        return true;
     }
 
     private void chooseMenuItem() {
+        mode = MODE_PAGE;
         if (menuItem == ITEM_GO_TO) {
             mode = MODE_PERCENT;
-            percent = layout.percentAt(layout.topPos());
+            percent = progress();
+            percentShown = percent;
             percentTyped = false;
         } else if (menuItem == ITEM_SYSLINE) {
             bandShown = !bandShown;
-            mode = MODE_PAGE;
+        } else if (menuItem == ITEM_MARKS) {
+            mode = MODE_MARKS;
+            markRow = 0;
+        } else if (menuItem == ITEM_NIGHT) {
+            setNight(!night);
         } else if (menuItem == ITEM_EXIT) {
             midlet.exit();
+        }
+    }
+
+    /** The bookmark list's first row adds one at the page shown; any other row offers its bookmark. */
+    private void chooseMark() {
+        if (markRow > 0) {
+            mode = MODE_MARK;
+            menuItem = 0;
+            return;
+        }
+        int at = addMark(layout.topPos(), layout.topP(), markLabel());
+        if (at < 0) {
+            show(TOO_MANY_MARKS);
+        } else if (!midlet.savePosition()) {
+            removeMark(at);
+            show(STORE_FULL);
+        } else {
+            markRow = at + 1;
+        }
+    }
+
+    private void chooseMarkAction() {
+        int at = markRow - 1;
+        if (menuItem == 0) {
+            layout.setTop(markPos[at], markP[at]);
+            mode = MODE_PAGE;
+            return;
+        }
+        int pos = markPos[at];
+        int p = markP[at];
+        byte[] name = markName[at];
+        removeMark(at);
+        mode = MODE_MARKS;
+        if (markRow > markCount) markRow = markCount;
+        if (!midlet.savePosition()) {
+            addMark(pos, p, name);
+            show(STORE_FULL);
         }
     }
 
@@ -495,34 +745,45 @@ final class ReaderCanvas extends Canvas implements Runnable {
         midlet.savePosition();
     }
 
-    // ---- Clock ----
+    // ---- Clock and the place's timed save ----
 
-    /** Starts the clock that repaints the system line when the minute changes. */
-    void startClock() {
+    /** Starts the clock that repaints the system line when the minute changes and writes the place. */
+    synchronized void startClock() {
         if (clock == null) {
             clock = new Thread(this);
             clock.start();
         }
     }
 
-    void stopClock() {
+    synchronized void stopClock() {
         clock = null;
+        saveAt = 0;
+        notify();
     }
 
     public void run() {
         Thread self = Thread.currentThread();
         long minute = System.currentTimeMillis() / 60000;
-        while (clock == self) {
-            // Wake just after the next full minute; a stopped clock ends then.
-            try {
-                Thread.sleep(60000 - System.currentTimeMillis() % 60000 + 20);
-            } catch (InterruptedException e) {
-                // look at the time again
-            }
-            long current = System.currentTimeMillis() / 60000;
-            if (current != minute) {
-                minute = current;
-                if (bandShown && clock == self) repaint();
+        synchronized (this) {
+            while (clock == self) {
+                long now = System.currentTimeMillis();
+                if (saveAt != 0 && saveAt <= now) {
+                    saveAt = 0;
+                    midlet.savePosition();
+                }
+                // Wake just after the next full minute, or when the place is due.
+                long delay = 60000 - now % 60000 + 20;
+                if (saveAt != 0 && saveAt - now < delay) delay = saveAt - now;
+                try {
+                    wait(delay);
+                } catch (InterruptedException e) {
+                    // look at the time again
+                }
+                long current = System.currentTimeMillis() / 60000;
+                if (current != minute) {
+                    minute = current;
+                    if (bandShown && clock == self) repaint();
+                }
             }
         }
     }

@@ -4,9 +4,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QTimer>
 #include <functional>
+#include <vector>
 #include <gtest/gtest.h>
 
 namespace {
@@ -78,4 +80,46 @@ TEST(WindowFontChooser, AColourOutsideTheListIsShownAndKept)
     });
     ASSERT_TRUE(chosen);
     EXPECT_EQ(chosen->color, 0x123456);
+}
+
+TEST(WindowFontChooser, OpensOnExactlyTheConfirmedFontSoThatOkChangesNothing)
+{
+    // The default face (missing here, standing in by another), installed faces, every style the
+    // stored font can carry, and the effects.
+    std::vector<FontSpec> fonts;
+    for (const char* name : {"Tahoma", "DejaVu Sans", "DejaVu Serif"}) {
+        for (int style = 0; style < 4; ++style) {
+            FontSpec spec;
+            spec.name = QString::fromLatin1(name);
+            spec.size = 8 + style * 3;
+            spec.bold = style & 1;
+            spec.italic = style & 2;
+            spec.underline = style == 3;
+            spec.strikeOut = style == 2;
+            spec.color = 0x0000FF * style;
+            fonts.push_back(spec);
+        }
+    }
+    for (const FontSpec& spec : fonts) {
+        const auto confirmed = RunChooser(spec, [&spec](QDialog& dialog) {
+            // It shows the stored style wherever the face has one like it.
+            const QFont shown = dialog.findChild<QFontDialog*>()->currentFont();
+            bool offered = false;
+            bool boldOffered = false;
+            for (const QString& style : QFontDatabase::styles(shown.family())) {
+                const QFont f = QFontDatabase::font(shown.family(), style, 12);
+                offered |= f.bold() == spec.bold && f.italic() == spec.italic;
+                boldOffered |= f.bold();
+            }
+            // Every face here has a bold, the default one too, whatever it falls back to.
+            EXPECT_TRUE(boldOffered) << shown.family().toStdString();
+            if (offered) {
+                EXPECT_EQ(shown.bold(), spec.bold) << spec.name.toStdString() << " " << spec.size;
+                EXPECT_EQ(shown.italic(), spec.italic) << spec.name.toStdString() << " " << spec.size;
+            }
+            EXPECT_EQ(shown.pointSize(), spec.size);
+        });
+        ASSERT_TRUE(confirmed);
+        EXPECT_EQ(*confirmed, spec) << spec.name.toStdString() << " " << spec.size;
+    }
 }

@@ -1,7 +1,9 @@
 // The interface in English and in Russian: every text the main window, the profile editor and
 // the help window show is translated in English, none is cut off by its control, and the Russian
 // texts stay exactly as they are; the language comes from config.ini or the system.
+#include "app/create_panel.h"
 #include "app/form1.h"
+#include "book/book_builder.h"
 #include "app/settings_file.h"
 #include "help/help_form.h"
 #include "help/help_text.h"
@@ -10,6 +12,7 @@
 #include "platform/language.h"
 #include "platform/line_list.h"
 #include "profiles/profiles_form.h"
+#include "sample_books.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_dir.h"
 
@@ -105,11 +108,17 @@ struct LanguageTest : ::testing::Test {
     AppFolder app;
     void TearDown() override { ApplyLanguage(Language::Russian); }
 
-    // The texts of the three windows, each built fresh in the language in use; the encoding menu
-    // and a selected profile included.
+    // The texts of the three windows, each built fresh in the language in use; the encoding menu,
+    // a chosen book in ZIP, Create's progress, Cancel and saved-book line, and a selected profile
+    // included.
     std::vector<Shown> AllShown(std::vector<std::unique_ptr<QWidget>>& keep)
     {
         auto form = std::make_unique<TForm1>(app.DirText());
+        WriteFb2Zip(app / "book.fb2.zip");
+        form->ChooseTextFile(QString::fromStdString((app / "book.fb2.zip").string()));
+        auto* panel = new CreatePanel(form.get());
+        panel->Start();
+        panel->ShowSaved(QString::fromStdString((app / "book.jar").string()));
         auto editor = std::make_unique<Tprofiles_form>(app.DirText());
         if (editor->findChild<QTableWidget*>()->rowCount() > 0) editor->findChild<QTableWidget*>()->selectRow(0);
         auto help = std::make_unique<Thelp_form>(form->version->text(), nullptr);
@@ -142,9 +151,14 @@ TEST_F(LanguageTest, EnglishLeavesNoRussianAndCutsOffNoCaption)
     // The help text as a whole, the update check's answers and the file dialogs' filters too.
     EXPECT_FALSE(HasCyrillic(StoredHelpText().join(QString())));
     auto* form = static_cast<TForm1*>(windows.front().get());
-    EXPECT_EQ(form->PreviewText, ReadLineList(app / "sample.en"));  // the preview's sample in English too
+    EXPECT_EQ(TForm1(app.DirText()).PreviewText, ReadLineList(app / "sample.en"));  // the preview's sample in English too
     EXPECT_FALSE(HasCyrillic(form->OpenDialog1.filter));
     EXPECT_FALSE(HasCyrillic(form->SaveDialog1.filter));
+    // The saved-book line is markup: its whole width, link included, fits the line.
+    const auto* status = form->findChild<QLabel*>(QStringLiteral("createStatus"));
+    ASSERT_NE(status, nullptr);
+    EXPECT_LE(status->sizeHint().width(), status->width()) << status->text().toStdString();
+    EXPECT_FALSE(HasCyrillic(QString::fromUtf8(BookCancelled().what())));
 }
 
 TEST_F(LanguageTest, RussianStaysAsItWasAfterEnglish)
@@ -154,7 +168,8 @@ TEST_F(LanguageTest, RussianStaysAsItWasAfterEnglish)
     for (const char* caption : {"Создать", "Закрыть", "Профили", "Шрифт", "Фон", "Подрезка сверху", "Подрезка снизу",
                                 "Вверху", "Внизу", "Генератор мидлетов Lumira для устройств с поддержкой MIDP-2.0",
                                 "Отображать системную полосу", "Предпросмотр", "Сохранить", "Удалить", "Справка",
-                                "Настройка профилей телефонных аппаратов", "Назад на одну строку", "Авто"})
+                                "Настройка профилей телефонных аппаратов", "Назад на одну строку", "Авто", "Отмена",
+                                "Остановить создание книги", "Предыдущая страница (PageUp)"})
         EXPECT_TRUE(russian.contains(QString::fromUtf8(caption))) << caption;
     const QStringList help = StoredHelpText();
 

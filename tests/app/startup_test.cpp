@@ -2,6 +2,7 @@
 // folder, the phone list, and one running copy per program folder.
 #include "app/form1.h"
 #include "app/single_instance.h"
+#include "font/font_strip.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "platform/paths.h"
@@ -116,6 +117,35 @@ TEST_F(StartupTest, StoredSettingsAreAppliedUnchecked)
     EXPECT_EQ(form->OpenDir, QString());
     EXPECT_EQ(form->SaveDir, QStringLiteral("/books/out/"));
     EXPECT_EQ(form->font_label->text(), QStringLiteral(" DejaVu Serif, 48"));
+}
+
+TEST_F(StartupTest, GlyphFilesAndPreviewAreThoseOfTheFinalSettingsAndCutsAreCheckedInTurn)
+{
+    app.Write("profiles.ini", kThreeProfiles);
+    // The lower cut fits; the upper one, applied after it, does not and is put back.
+    for (const int upper : {2, 200}) {
+        SCOPED_TRACE(upper);
+        desktop.messages.clear();
+        app.Write("config.ini", "[Font]\r\nName=DejaVu Sans\r\nSize=12\r\n[Global]\r\nBackground=65280\r\nUpperCut=" +
+                                    std::to_string(upper) + "\r\nBottCut=1\r\nModel=1\r\nSysline=0\r\n");
+        auto form = Start();
+        const int applied = upper == 200 ? 0 : upper;
+        EXPECT_EQ(form->e_upper_cut->value(), applied);
+        EXPECT_EQ(desktop.messages, upper == 200 ? QStringList{QString::fromUtf8(kCutSumMessage)} : QStringList{});
+
+        const FontStripImage expected = RenderFontStrip(form->BookFont, form->BackgroundColor, applied, 1);
+        EXPECT_EQ(app.Read("temp/fonts/default.props"), GlyphTableFileBytes(expected.table));
+        EXPECT_EQ(form->FontStrip, expected.strip);
+        const TempDir written;
+        WriteFontFiles(written.Path(), expected.table, expected.strip);
+        EXPECT_TRUE(app.Read("temp/fonts/default.png") == written.Read("default.png"));
+
+        // The preview on screen is the one the settings draw.
+        const QImage shown = form->i_scrBitmap;
+        EXPECT_EQ(shown.size(), QSize(176, 208));
+        form->RenderPreview();
+        EXPECT_EQ(form->i_scrBitmap, shown);
+    }
 }
 
 TEST_F(StartupTest, WorkingFolderIsEmptiedAtStartAndRemovedAtTheEnd)

@@ -82,7 +82,8 @@ TEST_F(WindowTest, ChoosingATextNamesTheBookAndFillsThePreview)
 
     ASSERT_EQ(desktop.openRequests.size(), 1u);
     EXPECT_EQ(desktop.openRequests[0].initialDir, openDirBefore);
-    EXPECT_EQ(desktop.openRequests[0].filter, QStringLiteral("Текстовые фалы|*.txt|Все файлы|*.*"));
+    // Every supported kind first (tests/formats), then the text filters as they always were.
+    EXPECT_TRUE(desktop.openRequests[0].filter.endsWith(QStringLiteral("|Текстовые фалы|*.txt|Все файлы|*.*")));
     EXPECT_EQ(desktop.openRequests[0].defaultExt, QStringLiteral("txt"));
     EXPECT_EQ(form->OpenDir, texts.DirText());
     EXPECT_EQ(form->e_text->text(), path);
@@ -195,6 +196,7 @@ TEST_F(WindowTest, WindowFollowsThePhoneScreen)
 {
     Start("[Small]\r\nWidth=128\r\nHeight=128\r\n[Large]\r\nWidth=240\r\nHeight=320\r\n"
           "[NoWidth]\r\nWidth=0\r\nHeight=300\r\n[Narrow]\r\nWidth=-5\r\nHeight=100\r\n");
+    form->show();  // the preview's place in the window is laid out once it is shown
     struct Case {
         int index;
         QSize screen;
@@ -211,7 +213,10 @@ TEST_F(WindowTest, WindowFollowsThePhoneScreen)
     for (const Case& c : cases) {
         form->e_model->SetItemIndex(c.index);
         ASSERT_EQ(form->e_model->ItemIndex(), c.index);
-        EXPECT_EQ(form->i_scr->geometry(), QRect(QPoint(396, 68), c.screen)) << c.index;
+        // The preview at its place, in a frame of its own size (the screen has room for it).
+        EXPECT_EQ(QRect(form->i_scr->mapTo(form.get(), QPoint(0, 0)), form->i_scr->size()), QRect(QPoint(396, 68), c.screen))
+            << c.index;
+        EXPECT_EQ(form->findChild<QWidget*>(QStringLiteral("previewFrame"))->size(), c.screen) << c.index;
         EXPECT_EQ(form->i_scrBitmap.size(), c.screen.expandedTo(QSize(1, 1))) << c.index;
         EXPECT_EQ(form->OuterSize(), c.outer) << c.index;
         const int width = form->width();
@@ -386,7 +391,7 @@ TEST_F(WindowTest, ControlsTabOrderAndCaptions)
         EXPECT_FALSE(picture->icon().isNull());
     EXPECT_EQ(form->SaveDialog1.filter, QStringLiteral("Jar-пакет|*.jar|Все файлы|*.*"));
 
-    QWidget* order[] = {form->e_caption, form->e_text, form->e_model, form->b_font, form->b_back,
+    QWidget* order[] = {form->e_caption, form->e_text, form->e_text_encoding, form->e_text_button, form->e_model, form->b_font, form->b_back,
                         form->e_upper_cut, form->e_bott_cut, form->e_sysline, form->b_info, form->b_ok,
                         form->b_close, form->b_p_up, form->b_p_fire, form->b_p_down, form->b_profiles};
     form->b_ok->setEnabled(true);

@@ -11,17 +11,22 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// A text whose every byte tells its position, so a shifted or repeated piece shows.
+// A text whose every byte tells its position, so a shifted or repeated piece shows; it ends in
+// CR LF, so the book holds it byte for byte.
 std::string TextOfSize(size_t size)
 {
     std::string text(size, '\0');
     for (size_t i = 0; i < size; ++i) text[i] = static_cast<char>('A' + (i * 7 + i / 251) % 53);
+    if (size >= 2) text.replace(size - 2, 2, "\r\n");
     return text;
 }
 
@@ -90,7 +95,7 @@ TEST_F(BookBuilderTest, TextIsCutIntoPiecesAndCountedInTheRecord)
     };
     const std::vector<Case> cases = {
         {0, {}},
-        {1, {1}},
+        {2, {2}},
         {32767, {32767}},
         {32768, {32767, 1}},
         {100000, {32767, 32767, 32767, 1699}},
@@ -247,11 +252,6 @@ TEST_F(BookBuilderTest, RefusalsBeforeAnythingIsWritten)
     noPhone.profile = nullptr;
     EXPECT_EQ(ErrorOf([&] { BuildBook(noPhone, record); }), "Не выбран профиль телефона.");
 
-    // One byte more than 65535 pieces can hold (a sparse file: nothing is really stored).
-    BookRequest huge = Request("");
-    fs::resize_file(huge.textFile, kMaxTextSize + 1);
-    EXPECT_EQ(ErrorOf([&] { BuildBook(huge, record); }), "Текст слишком велик: не более 2147385345 байт.");
-
     BookRequest sameName = Request("text", "book.jad");
     EXPECT_TRUE(Contains(ErrorOf([&] { BuildBook(sameName, record); }), ".jad"));
 
@@ -259,6 +259,35 @@ TEST_F(BookBuilderTest, RefusalsBeforeAnythingIsWritten)
     EXPECT_FALSE(fs::exists(dir / "temp/config"));
     EXPECT_TRUE(fs::exists(dir / "temp/text/chunk.7"));
     EXPECT_TRUE(fs::is_empty(dir / "out"));
+}
+
+TEST_F(BookBuilderTest, TextEndsAtItsFirstZeroByteHoweverLongTheFile)
+{
+    // One byte more than 65535 pieces could hold, all zero bytes (a sparse file): the text is
+    // empty, as the preview reads it, and only its first bytes are read.
+    BookRequest huge = Request("");
+    fs::resize_file(huge.textFile, kMaxTextSize + 1);
+    BuildBook(huge, record);
+    EXPECT_TRUE(Pieces(Jar()).empty());
+    EXPECT_EQ(std::vector<int>(record.begin(), record.begin() + 4), (std::vector<int>{0, 0, 0, 0}));
+}
+
+TEST_F(BookBuilderTest, AnyPackageNameTheFileSystemTakesWorks)
+{
+    const std::string stem(246, 'k');
+    BuildBook(Request("text\r\n", stem + ".jar"), record);
+    EXPECT_EQ(Listing(dir / "out"), (std::vector<std::string>{stem + ".jad", stem + ".jar"}));
+    EXPECT_EQ(EntryContent(dir / "out" / (stem + ".jar"), "text/chunk.0"), "text\r\n");
+
+    // A name without an extension that fits gets a descriptor name that does not: refused
+    // before anything is written, naming the descriptor.
+    const std::string bare(253, 'b');
+    const std::string msg = ErrorOf([&] { BuildBook(Request("text", bare), record); });
+    EXPECT_EQ(msg, "Cannot create file " + (dir / "out" / (bare + ".jad")).string());
+    const std::string tooLong(256, 'x');
+    EXPECT_EQ(ErrorOf([&] { BuildBook(Request("text", tooLong + ".jar"), record); }),
+              "Cannot create file " + (dir / "out" / (tooLong + ".jar")).string());
+    EXPECT_EQ(Listing(dir / "out"), (std::vector<std::string>{stem + ".jad", stem + ".jar"}));
 }
 
 TEST_F(BookBuilderTest, FailuresGiveTheirMessageKeepTheEarlierBookAndCloseEveryFile)
@@ -372,4 +401,62 @@ TEST_F(BookBuilderTest, InfoZipAcceptsABuiltBook)
     EXPECT_EQ(info.count("minimum software version required to extract:   2.0"), 11);
     EXPECT_FALSE(info.contains("Zip64", Qt::CaseInsensitive));
     EXPECT_TRUE(info.contains("There is no zipfile comment."));
+}
+
+TEST_F(BookBuilderTest, CancelledBuildKeepsTheEarlierBookAndLeavesNoPieceOrTemporaryFile)
+{
+    BookRequest first = Request(TextOfSize(40000));
+    BuildBook(first, record);
+    const std::string jar = ReadFileBytes(Jar());
+    const std::string jad = ReadFileBytes(dir / "out/book.jad");
+
+    // Stopped while the text is cut, halfway through the archive, and once its last entry is in.
+    struct Moment {
+        const char* name;
+        std::function<bool(BookStage, std::uint64_t, std::uint64_t)> reached;
+    };
+    const std::vector<Moment> moments = {
+        {"early", [](BookStage s, std::uint64_t done, std::uint64_t) { return s == BookStage::Pieces && done > 0; }},
+        {"middle", [](BookStage s, std::uint64_t done, std::uint64_t total) {
+             return s == BookStage::Archive && done > total / 2;
+         }},
+        {"last piece", [](BookStage s, std::uint64_t done, std::uint64_t total) {
+             return s == BookStage::Archive && done == total && total > 0;
+         }},
+    };
+    for (const Moment& moment : moments) {
+        SCOPED_TRACE(moment.name);
+        std::atomic<bool> cancel{false};
+        BookRequest r = Request(TextOfSize(300000));
+        r.cancel = &cancel;
+        r.progress = [&](BookStage s, std::uint64_t done, std::uint64_t total) {
+            if (moment.reached(s, done, total)) cancel = true;
+        };
+        EXPECT_THROW(BuildBook(r, record), BookCancelled);
+        EXPECT_TRUE(ReadFileBytes(Jar()) == jar);
+        EXPECT_TRUE(ReadFileBytes(dir / "out/book.jad") == jad);
+        EXPECT_EQ(Listing(dir / "out"), (std::vector<std::string>{"book.jad", "book.jar"}));
+        EXPECT_TRUE(Listing(dir / "temp/text").empty());
+    }
+}
+
+TEST_F(BookBuilderTest, PackageIsTheSameForAnyNumberOfThreads)
+{
+    std::string packages[3];
+    const unsigned counts[3] = {1, 2, 8};
+    const auto stamp = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    for (int i = 0; i < 3; ++i) {
+        BookRequest r = Request(TextOfSize(700000));
+        r.threads = counts[i];
+        // Every file of the work folder gets one time, as the archive records it to the second.
+        r.progress = [&](BookStage s, std::uint64_t done, std::uint64_t) {
+            if (s == BookStage::Archive && done == 0)
+                for (const auto& e : fs::recursive_directory_iterator(dir / "temp")) fs::last_write_time(e.path(), stamp);
+        };
+        BuildBook(r, record);
+        packages[i] = ReadFileBytes(Jar());
+    }
+    EXPECT_EQ(Pieces(Jar()).size(), 22u);
+    EXPECT_TRUE(packages[0] == packages[1]);
+    EXPECT_TRUE(packages[0] == packages[2]);
 }

@@ -54,21 +54,27 @@ TEST(BookText, FallBackFromUtf8IsToldBeforeTheReplacements)
 {
     TempDir texts;
     TempDir copies;
-    // UTF-8 for the whole of what detection reads, broken after it: read as single-byte text.
+    // UTF-8 for the whole of what detection reads, broken after it: read as single-byte text,
+    // which for what looked like UTF-8 is cp1251 itself, so nothing is replaced.
     std::string late = Encode(QStringLiteral("тест ").repeated(8000), "UTF-8");
     ASSERT_GT(late.size(), kDetectionLimit);
     late += Encode(QStringLiteral("конец"), "windows-1251");
     texts.Write("late.txt", late);
     const BookText text(texts / "late.txt", TextEncoding::Auto, copies.Path());
     EXPECT_TRUE(text.FellBack());
-    EXPECT_NE(text.Encoding(), TextEncoding::Utf8);
-    EXPECT_EQ(fs::file_size(text.File()), late.size());
-    // Read so, the UTF-8 part has characters cp1251 lacks: both are told, the fall-back first.
-    const QStringList notice = text.Notice().split(QLatin1Char('\n'));
+    EXPECT_EQ(text.Encoding(), TextEncoding::Cp1251);
+    EXPECT_EQ(ReadFileBytes(text.File()), late);
+    EXPECT_EQ(text.Notice(), QStringLiteral("Текст не целиком в кодировке UTF-8 и прочитан как Windows-1251."));
+    // A fall-back that also lost characters tells both, the fall-back first.
+    ConversionReport report;
+    report.encoding = TextEncoding::Koi8r;
+    report.replaced = 2;
+    report.firstReplaced = U'─';
+    report.firstLine = report.firstColumn = 1;
+    const QStringList notice = ConversionNotice(TextEncoding::Utf8, report).split(QLatin1Char('\n'));
     ASSERT_EQ(notice.size(), 2);
-    EXPECT_EQ(notice[0], QStringLiteral("Текст не целиком в кодировке UTF-8 и прочитан как %1.")
-                             .arg(EncodingDisplayName(text.Encoding())));
-    EXPECT_EQ(notice[1], text.Report().Summary());
+    EXPECT_EQ(notice[0], QStringLiteral("Текст не целиком в кодировке UTF-8 и прочитан как KOI8-R."));
+    EXPECT_EQ(notice[1], report.Summary());
     // Chosen explicitly, the same text is refused rather than read otherwise, and leaves no copy.
     EXPECT_THROW(BookText(texts / "late.txt", TextEncoding::Utf8, copies.Path()), AppError);
     EXPECT_EQ(std::distance(fs::directory_iterator(copies.Path()), fs::directory_iterator()), 1);

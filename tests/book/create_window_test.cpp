@@ -1,6 +1,7 @@
 // Create from the main window: the save dialog, the folder it remembers, the record it keeps and
 // the package built from the window's own choices.
 #include "app/form1.h"
+#include "app/create_panel.h"
 #include "book/zip_test_util.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
@@ -11,7 +12,12 @@
 #include "support/text_checks.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QUrl>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -39,7 +45,7 @@ struct CreateWindowTest : ::testing::Test {
     {
         MakeZip(app / "velmar.dat", StandardTemplate());
         form = std::make_unique<TForm1>(app.DirText());
-        app.Write("Моя книга.txt", std::string(40000, 'x'));
+        app.Write("Моя книга.txt", std::string(39998, 'x') + "\r\n");
         form->e_text->setText(FromFsPath(app / "Моя книга.txt"));
         form->e_caption->setText(QStringLiteral("Моя книга"));
         fs::create_directories(app / "books");
@@ -122,4 +128,59 @@ TEST_F(CreateWindowTest, TheChosenFolderIsKeptEvenWhenTheBuildFails)
     EXPECT_EQ(form->SaveDir, FromFsPath(app / "books") + QDir::separator());
     EXPECT_TRUE(fs::is_empty(app / "books"));
     EXPECT_EQ(desktop.busyDepth, 0);
+}
+
+TEST_F(CreateWindowTest, SuccessIsToldOnTheStatusLineWhoseLinkOpensTheFolder)
+{
+    Start();
+    desktop.saveAnswers.push_back(Target("kniga.jar"));
+    form->b_okClick();
+    ASSERT_NE(form->createPanel, nullptr);
+    const QLabel* status = form->createPanel->status;
+    EXPECT_FALSE(status->isHidden());
+    EXPECT_TRUE(status->text().contains(QStringLiteral("Книга сохранена: kniga.jar"))) << status->text().toStdString();
+    EXPECT_TRUE(form->createPanel->bar->isHidden());
+    EXPECT_TRUE(form->createPanel->cancel->isHidden());
+    EXPECT_TRUE(desktop.messages.isEmpty());
+    EXPECT_TRUE(desktop.errors.isEmpty());
+    EXPECT_TRUE(form->b_ok->isEnabled());
+
+    emit form->createPanel->status->linkActivated(QStringLiteral("folder"));
+    ASSERT_EQ(desktop.openedUrls.size(), 1);
+    EXPECT_EQ(QUrl(desktop.openedUrls[0]).toLocalFile(), FromFsPath(app / "books"));
+}
+
+TEST_F(CreateWindowTest, WindowLivesDuringTheBuildAndCancelKeepsTheEarlierBook)
+{
+    Start();
+    desktop.saveAnswers.push_back(Target("kniga.jar"));
+    form->b_okClick();
+    const std::string earlier = ReadFileBytes(app / "books/kniga.jar");
+
+    app.Write("Моя книга.txt", std::string(12 << 20, 'y'));
+    desktop.saveAnswers.push_back(Target("kniga.jar"));
+    bool sawBuild = false;
+    QTimer::singleShot(0, form.get(), [&] {
+        // Events reach the window while the book is built; another Create is not started.
+        sawBuild = form->Creating();
+        EXPECT_FALSE(form->b_ok->isEnabled());
+        EXPECT_FALSE(form->b_font->isEnabled());
+        EXPECT_FALSE(form->createPanel->bar->isHidden());
+        desktop.saveAnswers.push_back(Target("other.jar"));
+        form->b_okClick();
+        form->createPanel->cancel->click();
+    });
+    form->b_okClick();
+    EXPECT_TRUE(sawBuild);
+    EXPECT_EQ(desktop.saveRequests.size(), 2u);
+    EXPECT_TRUE(desktop.errors.isEmpty());
+    EXPECT_TRUE(form->createPanel->status->text().contains(QStringLiteral("отменено")));
+    EXPECT_TRUE(ReadFileBytes(app / "books/kniga.jar") == earlier);
+    std::vector<std::string> books;
+    for (const auto& e : fs::directory_iterator(app / "books")) books.push_back(e.path().filename().string());
+    std::sort(books.begin(), books.end());
+    EXPECT_EQ(books, (std::vector<std::string>{"kniga.jad", "kniga.jar"}));
+    EXPECT_TRUE(form->b_ok->isEnabled());
+    EXPECT_TRUE(form->b_font->isEnabled());
+    EXPECT_FALSE(form->Creating());
 }

@@ -119,6 +119,7 @@ RawArchive ReadRawArchive(const fs::path& archive)
         const size_t nameLength = U16(b, at + 28);
         e.extraLength = static_cast<std::uint16_t>(U16(b, at + 30));
         e.commentLength = static_cast<std::uint16_t>(U16(b, at + 32));
+        e.internalAttr = static_cast<std::uint16_t>(U16(b, at + 36));
         e.externalAttr = U32(b, at + 38);
         e.localOffset = U32(b, at + 42);
         e.name = b.substr(at + 46, nameLength);

@@ -42,9 +42,12 @@ TEST(CliBook, StoredSettingsMakeTheBookAndTheNameComesFromTheFile)
     CliFolder f;
     f.app.Write("config.ini", "[Font]\r\nSize=10\r\nBold=1\r\nColor=255\r\n[Global]\r\nBackground=16777215\r\nModel=0\r\n"
                               "Sysline=0\r\nBottCut=1\r\n");
-    std::string text(32768, '\xE0');
+    // "война и мир " in cp1251 over and over, between "A" and "Z", closed by CR LF.
+    const std::string phrase = "\xe2\xee\xe9\xed\xe0 \xe8 \xec\xe8\xf0 ";
+    std::string text(32768, ' ');
+    for (size_t i = 0; i < text.size(); ++i) text[i] = phrase[i % phrase.size()];
     text[0] = 'A';
-    text.back() = 'Z';
+    text.replace(text.size() - 3, 3, "Z\r\n");
     f.work.Write("Война и мир.txt", text);
 
     const CliRun run = f.Run({f.Arg("Война и мир.txt"), QStringLiteral("--background"), QStringLiteral("#332211")});
@@ -61,7 +64,7 @@ TEST(CliBook, StoredSettingsMakeTheBookAndTheNameComesFromTheFile)
               Bytes({0x00, 0x80, 0x00, 0x00, 0x00, 0x11, 0x22, 0x33, 0x80, 0x00, 0xA0, 0x00, 0x01, 0xFA, 0xF9, 0x00,
                      0x02, 0x05, 0x00, 0x03, 0x02, 0x00, 0xFF, 0x7F, 0x00, 0x00, 0x01}));
     EXPECT_EQ(EntryContent(jar, "text/chunk.0"), text.substr(0, 32767));
-    EXPECT_EQ(EntryContent(jar, "text/chunk.1"), "Z");
+    EXPECT_EQ(EntryContent(jar, "text/chunk.1"), "\n");
 
     FontSpec font;
     font.size = 10;

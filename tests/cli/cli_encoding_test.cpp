@@ -80,11 +80,27 @@ TEST(CliEncoding, BooksHoldTheCp1251TextAndReplacementsAreToldPerText)
     EXPECT_EQ(RecordedSize(f.work / "out" / "utf8.jar"), cp1251.size());
     EXPECT_EQ(EntryContent(f.work / "out" / "utf8.jar", "text/chunk.0"), cp1251.substr(0, 32767));
     EXPECT_EQ(Pieces(f.work / "out" / "emoji.jar"), Encode(QStringLiteral("Улыбка ?, ещё ? и ?.\r\n"), "windows-1251"));
-    // Quiet but for the one text that lost characters.
-    EXPECT_EQ(run.err, "lumira-cli: " + f.Arg("emoji.txt").toStdString() +
+    // Quiet but for the encoding "Авто" chose where it was not cp1251 and the text that lost characters.
+    EXPECT_EQ(run.err, "lumira-cli: " + f.Arg("utf8.txt").toStdString() + ": Кодировка определена автоматически: UTF-8.\n"
+                       "lumira-cli: " + f.Arg("emoji.txt").toStdString() + ": Кодировка определена автоматически: UTF-8.\n"
+                       "lumira-cli: " + f.Arg("emoji.txt").toStdString() +
                            ": Символов, которых нет в кодировке Windows-1251, заменено на «?»: 3 "
                            "(первый — «😀», строка 1, позиция 8).\n");
     EXPECT_TRUE(f.ScratchEmpty());
+}
+
+TEST(CliEncoding, CapitalsStayCp1251AndAnotherGuessIsToldPerText)
+{
+    CliFolder f;
+    const QString text = QStringLiteral("ГЛАВА ПЕРВАЯ\r\n\r\nВОЙНА И МИР. ТОМ ПЕРВЫЙ\r\n");
+    f.work.Write("caps.txt", Encode(text, "windows-1251"));
+    f.work.Write("koi.txt", Encode(text, "KOI8-R"));
+    fs::create_directory(f.work / "out");
+    const CliRun run = f.Run({f.Arg("caps.txt"), f.Arg("koi.txt"), QStringLiteral("--out-dir"), f.Arg("out")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Pieces(f.work / "out" / "caps.jar"), Encode(text, "windows-1251"));
+    EXPECT_EQ(Pieces(f.work / "out" / "koi.jar"), Encode(text, "windows-1251"));
+    EXPECT_EQ(run.err, "lumira-cli: " + f.Arg("koi.txt").toStdString() + ": Кодировка определена автоматически: KOI8-R.\n");
 }
 
 TEST(CliEncoding, StoredChoiceIsTheDefaultAndTheOptionOverridesIt)
@@ -129,7 +145,8 @@ TEST(CliEncoding, PagesAreLaidOutFromTheConvertedText)
     const CliRun run = f.Run({f.Arg("utf16.txt"), QStringLiteral("--dump-pages")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, expected.out);
-    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(expected.err, "");
+    EXPECT_EQ(run.err, "lumira-cli: " + f.Arg("utf16.txt").toStdString() + ": Кодировка определена автоматически: UTF-16.\n");
 
     f.work.Write("emoji.txt", Encode(QStringLiteral("Смайлик 😀\r\n"), "UTF-8"));
     const CliRun emoji = f.Run({f.Arg("emoji.txt"), QStringLiteral("--dump-pages")});

@@ -48,6 +48,18 @@ TEST(CliLanguage, EnglishHelpAndMessagesHoldNoRussian)
         for (size_t at; (at = described.find(name)) != std::string::npos;) described.erase(at, std::string(name).size());
     }
     EXPECT_FALSE(HasCyrillic(described)) << pages.err;
+
+    // A text whose encoding was found, and a damaged book.
+    f.work.Write("u.txt", "Текст в UTF-8.\r\n");
+    const CliRun found = f.Run({"--lang", "en", "--verbose", "--profile", "Small", f.Arg("u.txt")});
+    EXPECT_EQ(found.exitCode, 0) << found.err;
+    EXPECT_NE((found.out + found.err).find("Encoding detected automatically"), std::string::npos) << found.out << found.err;
+    EXPECT_FALSE(HasCyrillic(found.out + found.err)) << found.out << found.err;
+    f.work.Write("b.fb2", "<?xml version=\"1.0\"?>\n<FictionBook xmlns=\"http://www.gribuser.ru/xml/fictionbook/2.0\"><body>");
+    const CliRun damaged = f.Run({"--lang", "en", "--profile", "Small", f.Arg("b.fb2")});
+    EXPECT_EQ(damaged.exitCode, 1);
+    EXPECT_NE(damaged.err.find("is damaged: an XML error"), std::string::npos) << damaged.err;
+    EXPECT_FALSE(HasCyrillic(damaged.err)) << damaged.err;
 }
 
 TEST(CliLanguage, LanguageComesFromTheOptionThenConfigThenTheSystem)

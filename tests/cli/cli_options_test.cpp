@@ -1,6 +1,7 @@
 // lumira-cli's command line: mistakes refused before anything is written, failures of single
 // texts in a batch, runs without a display, and what it tells the user.
 #include "cli_fixture.h"
+#include "book/zip_test_util.h"
 
 #include "font/font_strip.h"
 #include "platform/paths.h"
@@ -8,6 +9,7 @@
 
 #include <QProcess>
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -146,4 +148,54 @@ TEST(CliOptions, VersionAndProfileList)
     const CliRun list = f.Run({QStringLiteral("--list-profiles")});
     EXPECT_EQ(list.exitCode, 0);
     EXPECT_EQ(list.out, "Small\t128x160\nБольшой\t240x320\n");
+}
+
+TEST(CliOptions, JobsKeepTheOrderOfTheTextsTheirMessagesAndTheExitStatus)
+{
+    CliFolder f;
+    std::vector<QString> args;
+    for (int i = 0; i < 7; ++i) {
+        // Large and small texts alternate so that later ones would finish first.
+        const std::string name = "t" + std::to_string(i) + ".txt";
+        f.work.Write(name, std::string(i % 2 ? 2000 : 400000, static_cast<char>('a' + i)));
+        args.push_back(f.Arg(name));
+        if (i == 3) args.push_back(QStringLiteral("missing.txt"));
+    }
+    fs::create_directory(f.work / "out");
+    std::string first;
+    for (const char* jobs : {"1", "3", "8"}) {
+        SCOPED_TRACE(jobs);
+        QStringList arguments(args.begin(), args.end());
+        arguments << QStringLiteral("--out-dir") << f.Arg("out") << QStringLiteral("--verbose") << QStringLiteral("--jobs")
+                  << QString::fromLatin1(jobs);
+        const CliRun run = f.Run(arguments);
+        EXPECT_EQ(run.exitCode, 1);
+        if (first.empty()) first = run.err;
+        EXPECT_EQ(run.err, first);
+        for (int i = 0; i < 7; ++i) {
+            const std::string jar = "out/t" + std::to_string(i) + ".jar";
+            EXPECT_EQ(EntryContent(f.work / jar, "text/chunk.0")[0], 'a' + i) << jar;
+        }
+        EXPECT_TRUE(f.ScratchEmpty());
+    }
+    // One line per text, in the order given, the failure in its place.
+    std::vector<std::string> lines;
+    std::string line;
+    for (const char c : first) {
+        if (c != '\n') line += c;
+        else lines.push_back(std::exchange(line, std::string()));
+    }
+    std::vector<std::string> told;
+    for (const std::string& line : lines)
+        if (Contains(line, "готово") || Contains(line, "missing.txt")) told.push_back(line.substr(0, line.find(' ')));
+    ASSERT_EQ(told.size(), 8u) << first;
+    for (int i = 0; i < 8; ++i) {
+        const int text = i < 4 ? i : i - 1;
+        if (i == 4) EXPECT_EQ(told[i], "lumira-cli:");
+        else EXPECT_EQ(told[i], f.Arg("t" + std::to_string(text) + ".txt").toStdString());
+    }
+
+    const CliRun wrong = f.Run({args[0], QStringLiteral("--jobs"), QStringLiteral("0")});
+    EXPECT_EQ(wrong.exitCode, 2);
+    EXPECT_TRUE(Contains(wrong.err, "--jobs")) << wrong.err;
 }

@@ -8,7 +8,9 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 
+#include <QCoreApplication>
 #include <QPainter>
+#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
@@ -192,6 +194,78 @@ TEST(FontStrip, GrayscaleAntialiasingOnly)
         }
     }
     EXPECT_GT(shades, 0) << "no antialiasing at all";
+}
+
+// Run by DesktopSettingsChangeNothing in a child process under a changed environment: writes the
+// files of two strips into the folder it is given.
+TEST(FontStripChild, WritesTheStripFiles)
+{
+    const QString out = qEnvironmentVariable("LUMIRA_STRIP_OUT");
+    if (out.isEmpty()) GTEST_SKIP() << "only run as a child of FontStrip.DesktopSettingsChangeNothing";
+    BuildFontFiles(out.toStdString() + "/default", Font(8), kWhite, 0, 0);
+    FontSpec serif;
+    serif.name = QStringLiteral("DejaVu Serif");
+    serif.size = 11;
+    serif.bold = true;
+    serif.color = 0x203040;
+    BuildFontFiles(out.toStdString() + "/serif", serif, 0xE0F0FF, 1, 0);
+}
+
+TEST(FontStrip, DesktopSettingsChangeNothing)
+{
+    TempDir dir;
+    // The user's font configuration asking for subpixel rendering and no hinting at all.
+    dir.Write("subpixel.conf", R"(<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "fonts.dtd">
+<fontconfig>
+  <include ignore_missing="yes">/etc/fonts/fonts.conf</include>
+  <match target="font">
+    <edit name="rgba" mode="assign"><const>rgb</const></edit>
+    <edit name="lcdfilter" mode="assign"><const>lcddefault</const></edit>
+    <edit name="hinting" mode="assign"><bool>false</bool></edit>
+    <edit name="hintstyle" mode="assign"><const>hintnone</const></edit>
+  </match>
+</fontconfig>
+)");
+    // And one that switches antialiasing off.
+    dir.Write("aliased.conf", R"(<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "fonts.dtd">
+<fontconfig>
+  <include ignore_missing="yes">/etc/fonts/fonts.conf</include>
+  <match target="font"><edit name="antialias" mode="assign"><bool>false</bool></edit></match>
+</fontconfig>
+)");
+    const std::vector<std::pair<QString, QString>> settings = {
+        {{}, {}},
+        {QStringLiteral("QT_FONT_DPI"), QStringLiteral("192")},
+        {QStringLiteral("QT_FONT_DPI"), QStringLiteral("120")},
+        {QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2")},
+        {QStringLiteral("FONTCONFIG_FILE"), QString::fromStdString((dir / "subpixel.conf").string())},
+        {QStringLiteral("FONTCONFIG_FILE"), QString::fromStdString((dir / "aliased.conf").string())},
+    };
+    std::vector<std::string> baseline;
+    for (size_t i = 0; i < settings.size(); ++i) {
+        const auto& [name, value] = settings[i];
+        SCOPED_TRACE((name + QLatin1Char('=') + value).toStdString());
+        const fs::path out = dir / ("run" + std::to_string(i));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* variable : {"QT_FONT_DPI", "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_ENABLE_HIGHDPI_SCALING",
+                                     "QT_AUTO_SCREEN_SCALE_FACTOR", "FONTCONFIG_FILE"})
+            env.remove(QString::fromLatin1(variable));
+        if (!name.isEmpty()) env.insert(name, value);
+        env.insert(QStringLiteral("LUMIRA_STRIP_OUT"), QString::fromStdString(out.string()));
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=FontStripChild.*")});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        ASSERT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
+        std::vector<std::string> files;
+        for (const char* name : {"default/fonts/default.props", "default/fonts/default.png", "serif/fonts/default.props",
+                                 "serif/fonts/default.png"})
+            files.push_back(ReadFileBytes(out / name));
+        if (baseline.empty()) baseline = files;
+        for (size_t f = 0; f < files.size(); ++f) EXPECT_TRUE(files[f] == baseline[f]) << "file " << f << " differs";
+    }
 }
 
 TEST(FontFiles, WrittenFilesAreTheTableAndTheStrip)

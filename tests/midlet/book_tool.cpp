@@ -11,7 +11,7 @@
 //         <right soft> <menu> <up> <down> <left> <right> <system line index> <background>
 //         builds the book (the title is "Test")
 //   pages <text> <font folder> - - <width> <height> <system line 0|1|2> <out file>
-//         the preview's pages from the start to the last, laid out with the glyph widths and line
+//         the preview's pages of the text read as its line list, from the start to the last, laid out with the glyph widths and line
 //         height of the font files in <font folder>/fonts: system line 0 hidden, 1 top, 2 bottom
 // The page file holds, for every page, "page <start> <next start> <down> <lines per page> <lines>"
 // and then one "L <hex bytes>" line for each laid-out line.
@@ -19,6 +19,7 @@
 #include "font/font_strip.h"
 #include "platform/errors.h"
 #include "platform/font_spec.h"
+#include "platform/line_list.h"
 #include "preview/page_layout.h"
 
 #include <QGuiApplication>
@@ -130,7 +131,8 @@ CharWidthTable BookWidths(const fs::path& fontsFolder, int& lineHeight)
 
 void DumpPages(const std::vector<std::string>& w)
 {
-    const std::string text = ReadBytes(w.at(1));
+    // The text as the preview reads it: its line list, every line followed by CR LF.
+    const std::string text = PreviewString(SplitLines(ReadBytes(w.at(1))));
     PageGeometry geometry;
     const CharWidthTable widths = BookWidths(fs::path(w.at(2)) / "fonts", geometry.lineHeight);
     geometry.width = Number(w.at(5));

@@ -44,6 +44,38 @@ TEST(EncodingDetection, RecognisesEachEncodingLongAndShort)
     EXPECT_EQ(DetectEncoding(""), TextEncoding::Cp1251);
 }
 
+TEST(EncodingDetection, CapitalsCountAsSmallLettersAndWeakEvidenceKeepsCp1251)
+{
+    // Headings and whole texts in capitals, each encoding read as itself.
+    const QString capitals = kRussian.toUpper().repeated(60);  // about 18 KB
+    for (const QString& text : {QStringLiteral("ГЛАВА ПЕРВАЯ"), QStringLiteral("ВОЙНА И МИР. ТОМ ПЕРВЫЙ"),
+                                QStringLiteral("ГЛАВА 1\r\n"), capitals}) {
+        SCOPED_TRACE(text.left(30).toStdString());
+        EXPECT_EQ(DetectEncoding(Encode(text, "windows-1251")), TextEncoding::Cp1251);
+        EXPECT_EQ(DetectEncoding(Encode(text, "KOI8-R")), TextEncoding::Koi8r);
+        EXPECT_EQ(DetectEncoding(Encode(text, "IBM866")), TextEncoding::Cp866);
+    }
+    // A few Russian words among Latin text, in capitals too.
+    for (const QString& text : {QStringLiteral("See the word Москва here, and Правда in English.\n"),
+                                QStringLiteral("CHAPTER ONE: ГЛАВА ПЕРВАЯ, THE END\n")}) {
+        SCOPED_TRACE(text.toStdString());
+        EXPECT_EQ(DetectEncoding(Encode(text, "windows-1251")), TextEncoding::Cp1251);
+        EXPECT_EQ(DetectEncoding(Encode(text, "KOI8-R")), TextEncoding::Koi8r);
+        EXPECT_EQ(DetectEncoding(Encode(text, "IBM866")), TextEncoding::Cp866);
+    }
+    // One, two and three bytes tell too little: cp1251 whatever they are, unless UTF-8 or marked.
+    for (const QString& text : {QStringLiteral("П"), QStringLiteral("Да"), QStringLiteral("Ура"), QStringLiteral("Щи")}) {
+        SCOPED_TRACE(text.toStdString());
+        for (const char* encoding : {"windows-1251", "KOI8-R", "IBM866"})
+            EXPECT_EQ(DetectEncoding(Encode(text, encoding)), TextEncoding::Cp1251) << encoding;
+        EXPECT_EQ(DetectEncoding(Encode(text, "UTF-8")), TextEncoding::Utf8);
+        EXPECT_EQ(DetectEncoding("\xFF\xFE" + Encode(text, "UTF-16LE")), TextEncoding::Utf16);
+    }
+    // The whole text in capitals converts back to itself, not to another alphabet's nonsense.
+    EXPECT_EQ(ConvertBytesToCp1251(Encode(capitals, "windows-1251"), TextEncoding::Auto),
+              Encode(capitals, "windows-1251"));
+}
+
 TEST(EncodingDetection, Cp1251BytesThatLookLikeUtf8AreNotTakenForIt)
 {
     // "Г©" is C3 A9 in cp1251, which alone is valid UTF-8 ("é"); the rest of the text is not.
@@ -163,7 +195,8 @@ TEST(EncodingConversion, BeginningsCutInsideACharacterAreAccepted)
     const std::string utf8 = Encode(QStringLiteral("Юла"), "UTF-8");
     EXPECT_EQ(ConvertBytesToCp1251(utf8.substr(0, 5), TextEncoding::Utf8, true), "\xDE\xEB");
     EXPECT_THROW(ConvertBytesToCp1251(utf8.substr(0, 5), TextEncoding::Utf8, false), AppError);
-    EXPECT_EQ(ConvertBytesToCp1251(Encode(QStringLiteral("Юла"), "KOI8-R"), TextEncoding::Auto), "\xDE\xEB\xE0");
+    EXPECT_EQ(ConvertBytesToCp1251(Encode(QStringLiteral("Юла и лыжи"), "KOI8-R"), TextEncoding::Auto),
+              Encode(QStringLiteral("Юла и лыжи"), "windows-1251"));
 }
 
 TEST(EncodingNames, KeysRoundTrip)

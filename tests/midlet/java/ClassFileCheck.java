@@ -248,7 +248,7 @@ final class ClassFileCheck {
         Check.that(stubs.size() > 10, "the stubs were found: " + stubs.size());
         for (String stub : stubs.keySet()) Check.that(PLATFORM.contains(stub), "stub " + stub + " is a CLDC 1.0 / MIDP 2.0 class");
 
-        Check.that(Files.size(template) <= 24 * 1024, "velmar.dat within 24 KiB: " + Files.size(template));
+        Check.that(Files.size(template) <= 16 * 1024, "velmar.dat within 16 KiB: " + Files.size(template));
         List<String> names = new ArrayList<>();
         Map<String, byte[]> contents = new HashMap<>();
         try (ZipFile zip = new ZipFile(template.toFile())) {

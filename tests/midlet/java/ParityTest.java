@@ -61,6 +61,15 @@ final class ParityTest {
         cases.add(add(books, across, serif, 128, 160, 1));
         Path eleven = books.writeText("eleven", Texts.long_(sample, 10 * 32767 + 4321));
         cases.add(add(books, eleven, sans, 240, 320, 1));
+        // Texts saved elsewhere than on Windows: the book holds them as the preview reads them.
+        byte[] longText = Texts.long_(sample, 40000);
+        Path lf = books.writeText("lf", Texts.withBreaks(longText, "\n"));
+        cases.add(add(books, lf, sans, 176, 220, 0));
+        cases.add(add(books, lf, serif, 128, 160, -1));
+        Path cr = books.writeText("cr", Texts.withBreaks(sample, "\r"));
+        cases.add(add(books, cr, sans, 240, 320, 1));
+        Path zero = books.writeText("zero", Texts.withZero(Texts.withBreaks(longText, "\n"), 20000));
+        cases.add(add(books, zero, sans, 128, 160, 1));
         books.run();
 
         int pages = 0;

@@ -8,6 +8,7 @@ import java.util.Map;
  *   java ReaderTests classfiles --template T --stubs S
  *   java ReaderTests parity     --template T --tool B --sample F --work W
  *   java ReaderTests reader     --template T --tool B --sample F --work W
+ *   java ReaderTests phones     --template T --tool B --sample F --work W
  * Prints each failure and a summary; exits with 1 when anything failed.
  */
 public final class ReaderTests {
@@ -24,12 +25,14 @@ public final class ReaderTests {
                 ClassFileCheck.run(template, Path.of(options.get("--stubs")));
                 break;
             case "parity":
-            case "reader": {
+            case "reader":
+            case "phones": {
                 Path work = Path.of(options.get("--work"));
                 Books books = new Books(Path.of(options.get("--tool")), template, work);
                 byte[] sample = Files.readAllBytes(Path.of(options.get("--sample")));
                 if (group.equals("parity")) ParityTest.run(books, sample);
-                else ReaderTest.run(books, sample, work.resolve("screens"));
+                else if (group.equals("reader")) ReaderTest.run(books, sample, work.resolve("screens"));
+                else PhoneTest.run(books, sample, work.resolve("screens"));
                 break;
             }
             default:

@@ -121,4 +121,17 @@ final class Texts {
     static byte[] boundaryWord() {
         return cp1251("\u043f\u0435\u0440\u0435\u043e\u0441\u0432\u0438\u0434\u0435\u0442\u0435\u043b\u044c\u0441\u0442\u0432\u043e\u0432\u0430\u043d\u0438\u0435");
     }
+
+    /** The text with every CR LF written as `lineBreak` instead (a lone LF, a lone CR). */
+    static byte[] withBreaks(byte[] text, String lineBreak) {
+        java.nio.charset.Charset bytes = java.nio.charset.StandardCharsets.ISO_8859_1;
+        return new String(text, bytes).replace("\r\n", lineBreak).getBytes(bytes);
+    }
+
+    /** The text cut short by a zero byte at `at`, the rest still in the file. */
+    static byte[] withZero(byte[] text, int at) {
+        byte[] b = text.clone();
+        b[at] = 0;
+        return b;
+    }
 }

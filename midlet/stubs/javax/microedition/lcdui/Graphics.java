@@ -12,4 +12,6 @@ public class Graphics {
     public void drawString(String str, int x, int y, int anchor) {}
     public void drawRegion(Image src, int x_src, int y_src, int width, int height, int transform,
                            int x_dest, int y_dest, int anchor) {}
+    public void drawRGB(int[] rgbData, int offset, int scanlength, int x, int y, int width, int height,
+                        boolean processAlpha) {}
 }

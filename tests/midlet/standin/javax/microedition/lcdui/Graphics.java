@@ -3,6 +3,7 @@ package javax.microedition.lcdui;
 import java.awt.Color;
 import java.awt.Graphics2D;
 import java.awt.RenderingHints;
+import java.awt.image.BufferedImage;
 
 /**
  * Desktop stand-in of Graphics on an AWT image. drawRegion checks its arguments as the API
@@ -87,6 +88,23 @@ public class Graphics {
         if (width == 0 || height == 0) return;
         g.drawImage(src.image, xDest, yDest, xDest + width, yDest + height, xSrc, ySrc, xSrc + width,
                 ySrc + height, null);
+    }
+
+    public void drawRGB(int[] rgbData, int offset, int scanlength, int x, int y, int width, int height,
+                        boolean processAlpha) {
+        if (rgbData == null) throw new NullPointerException();
+        if (width <= 0 || height <= 0) return;
+        if (offset < 0 || offset + (height - 1) * scanlength + width > rgbData.length) {
+            throw new ArrayIndexOutOfBoundsException("drawRGB outside the array");
+        }
+        BufferedImage row = new BufferedImage(width, height, BufferedImage.TYPE_INT_ARGB);
+        for (int r = 0; r < height; r++) {
+            for (int c = 0; c < width; c++) {
+                int argb = rgbData[offset + r * scanlength + c];
+                row.setRGB(c, r, processAlpha ? argb : 0xFF000000 | argb);
+            }
+        }
+        g.drawImage(row, x, y, null);
     }
 
     private static void checkAnchor(int anchor, boolean text) {

@@ -8,9 +8,32 @@ import javax.imageio.ImageIO;
 /** Desktop stand-in of Image: PNG resources of the running suite, decoded by ImageIO. */
 public class Image {
     final BufferedImage image;
+    private final boolean mutable;
 
     Image(BufferedImage image) {
+        this(image, false);
+    }
+
+    private Image(BufferedImage image, boolean mutable) {
         this.image = image;
+        this.mutable = mutable;
+    }
+
+    /** A mutable image, white as the API gives it. */
+    public static Image createImage(int width, int height) {
+        if (width <= 0 || height <= 0) throw new IllegalArgumentException("image size " + width + "x" + height);
+        BufferedImage b = new BufferedImage(width, height, BufferedImage.TYPE_INT_RGB);
+        java.awt.Graphics g = b.getGraphics();
+        g.setColor(java.awt.Color.WHITE);
+        g.fillRect(0, 0, width, height);
+        g.dispose();
+        return new Image(b, true);
+    }
+
+    /** Only a mutable image can be drawn on. */
+    public Graphics getGraphics() {
+        if (!mutable) throw new IllegalStateException("an immutable image");
+        return new Graphics(image.createGraphics(), this);
     }
 
     public static Image createImage(String name) throws IOException {

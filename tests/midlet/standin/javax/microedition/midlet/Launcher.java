@@ -25,6 +25,11 @@ public final class Launcher {
         m.destroyed = true;
     }
 
+    /** Ends a MIDlet as a pulled battery would: it is told nothing. */
+    public static void kill(MIDlet m) {
+        m.destroyed = true;
+    }
+
     /** True once the MIDlet asked to end (notifyDestroyed) or was destroyed. */
     public static boolean isDestroyed(MIDlet m) {
         return m.destroyed;

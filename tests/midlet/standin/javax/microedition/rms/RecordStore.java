@@ -14,12 +14,20 @@ public class RecordStore {
     private static final Map<String, List<byte[]>> stores = new HashMap<>();
     /** The installed suite whose stores are opened. */
     public static String suiteName = "";
+    /** Bytes the phone keeps for all records of the suite; a write past it is refused. */
+    public static int capacity = Integer.MAX_VALUE;
+    private static int writes;
 
     private final List<byte[]> records;
     private boolean open = true;
 
     private RecordStore(List<byte[]> records) {
         this.records = records;
+    }
+
+    /** Records added or replaced since the run began. */
+    public static synchronized int writes() {
+        return writes;
     }
 
     /** Forgets every store (a fresh phone). */
@@ -40,6 +48,17 @@ public class RecordStore {
             stores.put(key, records);
         }
         return new RecordStore(records);
+    }
+
+    /** Refuses a write that would take the suite's records past the capacity. */
+    private static void checkRoom(int adding, byte[] replacing) throws RecordStoreFullException {
+        long used = adding - (replacing == null ? 0 : replacing.length);
+        String prefix = suiteName + "\n";
+        for (Map.Entry<String, List<byte[]>> e : stores.entrySet()) {
+            if (!e.getKey().startsWith(prefix)) continue;
+            for (byte[] r : e.getValue()) if (r != null) used += r.length;
+        }
+        if (used > capacity) throw new RecordStoreFullException("no room for " + adding + " bytes");
     }
 
     private void checkOpen() throws RecordStoreNotOpenException {
@@ -66,6 +85,8 @@ public class RecordStore {
         byte[] copy = new byte[numBytes];
         if (numBytes > 0) System.arraycopy(data, offset, copy, 0, numBytes);
         synchronized (RecordStore.class) {
+            checkRoom(numBytes, null);
+            writes++;
             records.add(copy);
             return records.size();
         }
@@ -93,6 +114,8 @@ public class RecordStore {
             if (recordId < 1 || recordId > records.size() || records.get(recordId - 1) == null) {
                 throw new InvalidRecordIDException();
             }
+            checkRoom(numBytes, records.get(recordId - 1));
+            writes++;
             records.set(recordId - 1, copy);
         }
     }

@@ -1,0 +1,99 @@
+#include "app/create_panel.h"
+
+#include "platform/desktop.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QUrl>
+
+namespace {
+
+// Left of the Create button, on its row, and the free row above the buttons.
+constexpr int kRowLeft = 48;
+constexpr int kBarTop = 311;
+constexpr int kBarWidth = 100;
+constexpr int kBarHeight = 19;
+constexpr int kCancelLeft = 152;
+constexpr int kCancelWidth = 60;
+constexpr int kButtonTop = 308;
+constexpr int kButtonHeight = 25;
+constexpr int kStatusTop = 287;
+constexpr int kStatusWidth = 327;
+constexpr int kStatusHeight = 18;
+
+} // namespace
+
+CreatePanel::CreatePanel(QWidget* window) : QObject(window)
+{
+    bar = new QProgressBar(window);
+    bar->setObjectName(QStringLiteral("createProgress"));
+    bar->setRange(0, 1000);
+    bar->setTextVisible(true);
+    bar->setFormat(QStringLiteral("%p%"));
+    bar->setGeometry(kRowLeft, kBarTop, kBarWidth, kBarHeight);
+    bar->hide();
+
+    cancel = new QPushButton(tr("Отмена"), window);
+    cancel->setObjectName(QStringLiteral("createCancel"));
+    cancel->setGeometry(kCancelLeft, kButtonTop, kCancelWidth, kButtonHeight);
+    cancel->setToolTip(tr("Остановить создание книги"));
+    cancel->hide();
+    connect(cancel, &QPushButton::clicked, this, [this] {
+        RequestCancel();
+        cancel->setEnabled(false);
+    });
+
+    status = new QLabel(window);
+    status->setObjectName(QStringLiteral("createStatus"));
+    status->setGeometry(kRowLeft, kStatusTop, kStatusWidth, kStatusHeight);
+    status->setTextFormat(Qt::RichText);
+    status->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    status->hide();
+    connect(status, &QLabel::linkActivated, this, [this] {
+        if (!folder_.isEmpty()) TheDesktop().OpenUrl(QUrl::fromLocalFile(folder_).toString());
+    });
+}
+
+void CreatePanel::Start()
+{
+    cancel_ = false;
+    status->hide();
+    bar->setValue(0);
+    bar->show();
+    cancel->setEnabled(true);
+    cancel->show();
+}
+
+void CreatePanel::SetShare(int perMille)
+{
+    bar->setValue(perMille);
+}
+
+void CreatePanel::Finish()
+{
+    bar->hide();
+    cancel->hide();
+}
+
+void CreatePanel::ShowSaved(const QString& jarPath)
+{
+    const QFileInfo jar(jarPath);
+    folder_ = jar.absolutePath();
+    const QString name = jar.fileName();
+    const QString shown = status->fontMetrics().elidedText(name, Qt::ElideMiddle, kStatusWidth / 2);
+    status->setText(tr("Книга сохранена: %1 &nbsp;<a href=\"folder\">%2</a>")
+                        .arg(shown.toHtmlEscaped(), tr("Открыть папку").toHtmlEscaped()));
+    status->setToolTip(QDir::toNativeSeparators(jar.absoluteFilePath()));
+    status->show();
+}
+
+void CreatePanel::ShowStatus(const QString& text)
+{
+    folder_.clear();
+    status->setText(text.toHtmlEscaped());
+    status->setToolTip(QString());
+    status->show();
+}

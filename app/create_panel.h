@@ -1,0 +1,43 @@
+#pragma once
+// The main window's Create row: while a book is built, a progress bar with the share done and a
+// Cancel button beside the Create button; afterwards a status line saying how it ended, with a
+// link that opens the package's folder.
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <functional>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QWidget;
+
+class CreatePanel : public QObject {
+    Q_OBJECT
+public:
+    // The widgets are made hidden, as children of `window`.
+    explicit CreatePanel(QWidget* window);
+
+    // A build begins: the bar at nothing, Cancel offered, the last status line gone.
+    void Start();
+    // Per mille of the build done.
+    void SetShare(int perMille);
+    // The build ended: the bar and Cancel go away.
+    void Finish();
+    // "Книга сохранена: <name>" with a link to the package's folder.
+    void ShowSaved(const QString& jarPath);
+    // A plain status line.
+    void ShowStatus(const QString& text);
+
+    // Set by Cancel until the next Start.
+    const std::atomic<bool>& CancelFlag() const { return cancel_; }
+    void RequestCancel() { cancel_ = true; }
+
+    QProgressBar* bar = nullptr;
+    QPushButton* cancel = nullptr;
+    QLabel* status = nullptr;
+
+private:
+    QString folder_;  // of the package last saved
+    std::atomic<bool> cancel_{false};
+};

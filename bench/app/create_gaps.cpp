@@ -1,0 +1,106 @@
+// How the main window lives through a Create: builds a book of a text from the window, asking
+// for a repaint of the window every 10 ms, and reports the longest gap between two repaints of
+// the window and between two turns of its event loop while the book is built.
+//   bench_create_gaps PROGRAM_FOLDER/ TEXT PACKAGE.jar
+// PROGRAM_FOLDER holds what ships beside the program (sample, iface.dat, profiles.ini, velmar.dat).
+#include "app/form1.h"
+#include "platform/application.h"
+#include "platform/desktop.h"
+
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QLineEdit>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+// Answers the save dialog with the package's path; everything else as if cancelled.
+class AnsweringDesktop : public Desktop {
+public:
+    explicit AnsweringDesktop(QString jar) : jar_(std::move(jar)) {}
+    std::optional<QString> OpenFile(QWidget*, const FileDialogOptions&) override { return {}; }
+    std::optional<QString> SaveFile(QWidget*, const FileDialogOptions&) override { return jar_; }
+    std::optional<FontSpec> ChooseFont(QWidget*, const FontSpec&) override { return {}; }
+    std::optional<ColorValue> ChooseColor(QWidget*, ColorValue) override { return {}; }
+    void ShowMessage(QWidget*, const QString& text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
+    void ShowError(QWidget*, const QString& text) override { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }
+    void OpenUrl(const QString&) override {}
+    void SetBusy(bool) override {}
+
+private:
+    QString jar_;
+};
+
+// The longest time between two events of one kind, counted while `active` is set.
+class GapMeter : public QObject {
+public:
+    explicit GapMeter(const bool& active) : active_(active) { clock_.start(); }
+    qint64 longest = 0;
+    int count = 0;
+    void Mark()
+    {
+        if (!active_) return;
+        const qint64 now = clock_.elapsed();
+        if (count > 0) longest = std::max(longest, now - last_);
+        last_ = now;
+        ++count;
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) Mark();
+        return false;
+    }
+
+private:
+    const bool& active_;
+    QElapsedTimer clock_;
+    qint64 last_ = 0;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: %s PROGRAM_FOLDER/ TEXT PACKAGE.jar\n", argv[0]);
+        return 2;
+    }
+    Application app(argc, argv);
+    AnsweringDesktop desktop(QString::fromLocal8Bit(argv[3]));
+    InstallDesktop(&desktop);
+    TForm1 form(QString::fromLocal8Bit(argv[1]));
+    form.show();
+    QCoreApplication::processEvents();
+    form.e_text->setText(QString::fromLocal8Bit(argv[2]));
+    form.e_caption->setText(QStringLiteral("Gaps"));
+
+    bool building = false;
+    GapMeter paints(building), turns(building);
+    form.installEventFilter(&paints);
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { turns.Mark(); });
+    tick.start(5);
+    QTimer ask;
+    QObject::connect(&ask, &QTimer::timeout, [&] { form.update(); });
+    ask.start(10);
+    QElapsedTimer took;
+    QTimer::singleShot(0, [&] { building = true; });
+    took.start();
+    try {
+        form.BuildBookPackage();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    building = false;
+    std::printf("Create took %lld ms; repaints: %d, longest gap %lld ms; event loop turns (5 ms timer): %d, "
+                "longest gap %lld ms\n",
+                static_cast<long long>(took.elapsed()), paints.count, static_cast<long long>(paints.longest), turns.count,
+                static_cast<long long>(turns.longest));
+    InstallDesktop(nullptr);
+    return 0;
+}

@@ -1,0 +1,118 @@
+#include "book/deflate_engine.h"
+
+#include <libdeflate.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <new>
+#include <stdexcept>
+
+std::string_view DeflateEngineName(DeflateEngine engine)
+{
+    return engine == DeflateEngine::Zlib ? "zlib" : "libdeflate";
+}
+
+RawDeflater::RawDeflater(DeflateEngine engine, int level, std::size_t feed)
+    : engine_(engine), level_(level), feed_(feed)
+{
+    if (engine_ == DeflateEngine::Libdeflate) {
+        state_ = libdeflate_alloc_compressor(level);
+        if (!state_) throw std::bad_alloc();
+    } else {
+        // Window 2^15, memory level 8: what a streaming zip writer sets up.
+        auto* z = new z_stream{};
+        if (deflateInit2(z, level_, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+            delete z;
+            throw std::bad_alloc();
+        }
+        state_ = z;
+    }
+}
+
+RawDeflater::~RawDeflater()
+{
+    if (engine_ == DeflateEngine::Libdeflate) {
+        libdeflate_free_compressor(static_cast<libdeflate_compressor*>(state_));
+    } else {
+        auto* z = static_cast<z_stream*>(state_);
+        deflateEnd(z);
+        delete z;
+    }
+}
+
+bool RawDeflater::Compress(const void* data, std::size_t size, std::vector<char>& out)
+{
+    if (engine_ == DeflateEngine::Libdeflate) {
+        auto* c = static_cast<libdeflate_compressor*>(state_);
+        out.resize(libdeflate_deflate_compress_bound(c, size));
+        const std::size_t n = libdeflate_deflate_compress(c, data, size, out.data(), out.size());
+        if (n == 0) throw std::runtime_error("deflate failed");
+        out.resize(n);
+        return DeflateSeesText(data, size, level_, feed_);
+    }
+    // The input goes in as a streaming writer gives it, `feed_` bytes at a time, and the stream
+    // is finished without more input: the same calls, so the same stream and the same judgement.
+    auto* z = static_cast<z_stream*>(state_);
+    if (deflateReset(z) != Z_OK) throw std::runtime_error("deflate failed");
+    out.resize(deflateBound(z, static_cast<uLong>(size)) + 64);
+    z->next_out = reinterpret_cast<Bytef*>(out.data());
+    z->avail_out = static_cast<uInt>(out.size());
+    const auto* bytes = static_cast<const Bytef*>(data);
+    for (std::size_t at = 0; at < size; at += feed_) {
+        z->next_in = const_cast<Bytef*>(bytes + at);
+        z->avail_in = static_cast<uInt>(std::min(feed_, size - at));
+        if (deflate(z, Z_NO_FLUSH) != Z_OK || z->avail_in != 0) throw std::runtime_error("deflate failed");
+    }
+    z->avail_in = 0;
+    if (deflate(z, Z_FINISH) != Z_STREAM_END) throw std::runtime_error("deflate failed");
+    out.resize(z->total_out);
+    return z->data_type == Z_TEXT;
+}
+
+namespace {
+
+constexpr std::uint32_t kBlackBytes = 0xF3FFC07F;  // bit n: byte n < 32 makes a block binary
+
+bool TextByte(unsigned char c)
+{
+    return c == 9 || c == 10 || c == 13 || c >= 32;
+}
+
+} // namespace
+
+bool DeflateSeesText(const void* data, std::size_t size, int level, std::size_t feed)
+{
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    if (size > 0 && TextByte(bytes[0])) {
+        bool black = false;
+        for (std::size_t i = 0; i < size && !black; ++i) black = bytes[i] < 32 && ((kBlackBytes >> bytes[i]) & 1);
+        if (!black) return true;
+    }
+    z_stream z{};
+    if (deflateInit2(&z, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) throw std::bad_alloc();
+    std::vector<unsigned char> sink(64 * 1024);
+    std::size_t at = 0;
+    bool finished = false;
+    while (z.data_type == Z_UNKNOWN && !finished) {
+        const std::size_t n = std::min(feed, size - at);
+        z.next_in = const_cast<Bytef*>(bytes + at);
+        z.avail_in = static_cast<uInt>(n);
+        at += n;
+        const int flush = at == size ? Z_FINISH : Z_NO_FLUSH;
+        int rc;
+        do {
+            z.next_out = sink.data();
+            z.avail_out = static_cast<uInt>(sink.size());
+            rc = deflate(&z, flush);
+        } while (z.data_type == Z_UNKNOWN && (z.avail_in > 0 || (flush == Z_FINISH && rc == Z_OK)));
+        finished = flush == Z_FINISH;
+    }
+    const bool text = z.data_type == Z_TEXT;
+    deflateEnd(&z);
+    return text;
+}
+
+std::uint32_t Crc32Of(const void* data, std::size_t size, std::uint32_t crc)
+{
+    return libdeflate_crc32(crc, data, size);
+}

@@ -1,0 +1,37 @@
+#pragma once
+// A book's text as the preview reads it: the cp1251 bytes of a text file with every line break
+// (CR LF, a lone CR, a lone LF) written as CR LF, a last line without a break closed by CR LF,
+// and nothing from the first zero byte on. This is exactly what joining the file's line list
+// (SplitLines, JoinLines) gives, streamed, so that a text of any size is read in constant memory.
+// A text whose lines all end in CR LF and that holds no zero byte comes out byte for byte.
+#include "platform/files.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+class NormalisedText {
+public:
+    explicit NormalisedText(const std::filesystem::path& file);  // "Cannot open file %s"
+
+    // Fills `buffer` with up to `count` bytes of the normalised text; fewer only at its end,
+    // 0 once it is over. Read failures are the file layer's.
+    size_t Read(void* buffer, size_t count);
+    const std::filesystem::path& Path() const { return in_.Path(); }
+
+private:
+    bool Refill();
+
+    InFile in_;
+    std::vector<char> input_;
+    size_t pos_ = 0;
+    size_t avail_ = 0;
+    bool ended_ = false;      // the file's end or a zero byte was reached
+    bool afterCr_ = false;    // the last byte taken was a CR: an LF right after it is part of its break
+    bool lineOpen_ = false;   // bytes were taken since the last break
+    bool pendingLf_ = false;  // the LF of a break written is still to go out
+};
+
+// The size of the normalised text of `file`, read through once. Counting stops as soon as the
+// size passes `limit`, so a huge text is not read to its end only to be refused.
+std::uint64_t NormalisedTextSize(const std::filesystem::path& file, std::uint64_t limit = UINT64_MAX);

@@ -1,0 +1,249 @@
+#include "formats/epub_reader.h"
+
+#include "formats/html_reader.h"
+#include "formats/text_layout.h"
+#include "formats/xml_support.h"
+#include "formats/zip_reader.h"
+#include "platform/errors.h"
+#include "platform/language.h"
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// The package's small XML files, and one chapter, are read whole; beyond these sizes they are
+// no real book's.
+constexpr std::uint64_t kPackageFileLimit = 16u << 20;
+constexpr std::uint64_t kChapterLimit = 256u << 20;
+
+struct DocFree {
+    void operator()(xmlDoc* d) const { xmlFreeDoc(d); }
+};
+using Doc = std::unique_ptr<xmlDoc, DocFree>;
+
+std::string_view Local(const xmlNode* n)
+{
+    return reinterpret_cast<const char*>(n->name);
+}
+
+std::string Prop(const xmlNode* n, const char* name)
+{
+    xmlChar* v = xmlGetProp(n, reinterpret_cast<const xmlChar*>(name));
+    std::string out = v ? reinterpret_cast<const char*>(v) : "";
+    xmlFree(v);
+    return out;
+}
+
+std::string Content(const xmlNode* n)
+{
+    xmlChar* v = xmlNodeGetContent(n);
+    std::string out = v ? reinterpret_cast<const char*>(v) : "";
+    xmlFree(v);
+    return out;
+}
+
+// Every element below `n` (itself included) of that local name, in document order.
+void Collect(xmlNode* n, std::string_view name, std::vector<xmlNode*>& out)
+{
+    for (; n; n = n->next) {
+        if (n->type != XML_ELEMENT_NODE) continue;
+        if (Local(n) == name) out.push_back(n);
+        Collect(n->children, name, out);
+    }
+}
+
+std::vector<xmlNode*> Elements(xmlDoc* doc, std::string_view name)
+{
+    std::vector<xmlNode*> out;
+    Collect(xmlDocGetRootElement(doc), name, out);
+    return out;
+}
+
+Doc ParseXml(const std::string& bytes, XmlFault* fault = nullptr)
+{
+    xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
+    if (!ctxt) return nullptr;
+    Doc doc(xmlCtxtReadMemory(ctxt, bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr,
+                              XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
+    if (fault && (!doc || !ctxt->wellFormed)) fault->Take(xmlCtxtGetLastError(ctxt));
+    xmlFreeParserCtxt(ctxt);
+    return doc;
+}
+
+int Hex(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// The archive name of `href` (percent-encoded, relative to `folder`, which ends in "/" or is
+// empty), without its fragment; empty when it leaves the archive.
+std::string ResolveHref(const std::string& folder, std::string_view href)
+{
+    href = href.substr(0, href.find_first_of("#?"));
+    std::string decoded;
+    for (size_t i = 0; i < href.size(); ++i) {
+        if (href[i] == '%' && i + 2 < href.size() && Hex(href[i + 1]) >= 0 && Hex(href[i + 2]) >= 0) {
+            decoded += static_cast<char>(Hex(href[i + 1]) * 16 + Hex(href[i + 2]));
+            i += 2;
+        } else {
+            decoded += href[i];
+        }
+    }
+    const std::string joined = !decoded.empty() && decoded[0] == '/' ? decoded.substr(1) : folder + decoded;
+    std::vector<std::string> parts;
+    size_t i = 0;
+    while (i <= joined.size()) {
+        const size_t j = std::min(joined.find('/', i), joined.size());
+        const std::string part = joined.substr(i, j - i);
+        if (part == "..") {
+            if (parts.empty()) return {};
+            parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        i = j + 1;
+    }
+    std::string out;
+    for (const std::string& p : parts) out += (out.empty() ? "" : "/") + p;
+    return out;
+}
+
+std::string Lower(std::string s)
+{
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// Font obfuscation hides only fonts; any other encryption hides the text.
+void RefuseProtected(ZipReader& zip, const std::string& shownAs)
+{
+    const std::string message =
+        FormatText(Translate("Books", "Книга %1 защищена от копирования (DRM): её текст зашифрован, прочитать его нельзя."), {shownAs});
+    if (zip.Find("META-INF/rights.xml") || zip.Find("META-INF/sinf.xml")) throw AppError(message);
+    const ZipEntry* encryption = zip.Find("META-INF/encryption.xml");
+    if (!encryption) return;
+    const Doc doc = ParseXml(zip.ReadWhole(*encryption, kPackageFileLimit));
+    if (!doc) throw AppError(message);
+    for (xmlNode* method : Elements(doc.get(), "EncryptionMethod")) {
+        const std::string algorithm = Prop(method, "Algorithm");
+        if (algorithm != "http://www.idpf.org/2008/embedding" && algorithm != "http://ns.adobe.com/pdf/enc#RC")
+            throw AppError(message);
+    }
+}
+
+struct Chapter {
+    std::string path;
+    bool notes = false;
+};
+
+} // namespace
+
+BookInfo ReadEpub(const std::filesystem::path& file, TextSink& sink)
+{
+    const std::string shownAs = PathText(file);
+    // The reason why the book has no readable spine completes the one message.
+    const auto noSpine = [&shownAs](const std::string& reason) {
+        return FormatText(Translate("Books", "В книге EPUB %1 нет читаемого порядка глав (spine): %2."), {shownAs, reason});
+    };
+    ZipReader zip(file);
+    RefuseProtected(zip, shownAs);
+
+    const ZipEntry* container = zip.Find("META-INF/container.xml");
+    if (!container) throw AppError(noSpine(Translate("Books", "нет файла META-INF/container.xml")));
+    XmlFault fault;
+    const Doc containerDoc = ParseXml(zip.ReadWhole(*container, kPackageFileLimit), &fault);
+    if (!containerDoc) throw AppError(noSpine(Translate("Books", "файл META-INF/container.xml повреждён")));
+    std::string opfPath;
+    for (xmlNode* root : Elements(containerDoc.get(), "rootfile")) {
+        const std::string type = Prop(root, "media-type");
+        if (type.empty() || type == "application/oebps-package+xml") {
+            opfPath = ResolveHref("", Prop(root, "full-path"));
+            break;
+        }
+    }
+    const ZipEntry* opf = opfPath.empty() ? nullptr : zip.Find(opfPath);
+    if (!opf) throw AppError(noSpine(Translate("Books", "описание книги (OPF) не найдено")));
+    const Doc package = ParseXml(zip.ReadWhole(*opf, kPackageFileLimit), &fault);
+    if (!package) {
+        const std::string detail =
+            fault.set ? FormatText(Translate("Books", "описание книги %1 повреждено (строка %2, позиция %3)"),
+                                   {opfPath, std::to_string(fault.line), std::to_string(fault.column)})
+                      : FormatText(Translate("Books", "описание книги %1 повреждено"), {opfPath});
+        throw AppError(noSpine(detail));
+    }
+    const std::string folder = opfPath.substr(0, opfPath.rfind('/') + 1);
+
+    BookInfo info;
+    info.format = BookFormat::Epub;
+    for (xmlNode* t : Elements(package.get(), "title")) {
+        if (!t->ns || std::string_view(reinterpret_cast<const char*>(t->ns->href)) != "http://purl.org/dc/elements/1.1/")
+            continue;
+        info.title = CollapseSpaces(Content(t));
+        if (!info.title.empty()) break;
+    }
+
+    struct Item {
+        std::string href;
+        std::string type;
+        bool navigation = false;  // EPUB 3's table of contents, not part of the text
+    };
+    std::map<std::string, Item> manifest;
+    for (xmlNode* item : Elements(package.get(), "item")) {
+        const std::string properties = " " + Prop(item, "properties") + " ";
+        manifest[Prop(item, "id")] = {Prop(item, "href"), Prop(item, "media-type"),
+                                      properties.find(" nav ") != std::string::npos};
+    }
+
+    // Linear chapters in spine order, then the ones outside the reading flow.
+    std::vector<Chapter> linear;
+    std::vector<Chapter> aside;
+    for (xmlNode* ref : Elements(package.get(), "itemref")) {
+        const auto item = manifest.find(Prop(ref, "idref"));
+        if (item == manifest.end() || item->second.navigation) continue;
+        const std::string type = Lower(item->second.type);
+        const std::string href = Lower(item->second.href);
+        const bool html = type == "application/xhtml+xml" || type == "text/html" ||
+                          (type.empty() && (href.ends_with(".xhtml") || href.ends_with(".html") || href.ends_with(".htm")));
+        if (!html) continue;
+        Chapter chapter{ResolveHref(folder, item->second.href), false};
+        // Notes files of books made from FB2 carry the word in their names.
+        const std::string name = href.substr(href.rfind('/') + 1);
+        chapter.notes = name.find("note") != std::string::npos || Lower(item->first).find("note") != std::string::npos;
+        (Lower(Prop(ref, "linear")) == "no" ? aside : linear).push_back(chapter);
+    }
+    linear.insert(linear.end(), aside.begin(), aside.end());
+    if (linear.empty()) throw AppError(noSpine(Translate("Books", "в нём нет ни одной главы")));
+
+    StringSink notesText;
+    LayoutWriter main(sink);
+    LayoutWriter notes(notesText);
+    bool first = true;
+    for (const Chapter& chapter : linear) {
+        const ZipEntry* entry = chapter.path.empty() ? nullptr : zip.Find(chapter.path);
+        if (!entry)
+            throw AppError(FormatText(Translate("Books", "В книге EPUB %1 нет главы «%2», названной в порядке глав."),
+                                      {shownAs, chapter.path}));
+        const std::string bytes = zip.ReadWhole(*entry, kChapterLimit);
+        std::string encoding = HtmlDeclaredEncoding(bytes);
+        if (encoding.empty()) encoding = "UTF-8";
+        if (first) info.declaredEncoding = encoding;
+        first = false;
+        CheckEncodingKnown(encoding, shownAs);
+        LayoutHtml(bytes, encoding, shownAs + " (" + chapter.path + ")", main, notes, chapter.notes);
+    }
+    if (!notesText.text.empty()) {
+        main.Title(kNotesTitle);
+        main.AppendLaidOut(notesText.text);
+    }
+    return info;
+}

@@ -1,0 +1,5 @@
+#pragma once
+// EPUB 2 and 3: the chapters in the order of the package's spine, notes last.
+#include "formats/book_format.h"
+
+BookInfo ReadEpub(const std::filesystem::path& file, TextSink& sink);

@@ -1,0 +1,201 @@
+#include "formats/text_layout.h"
+
+#include "platform/errors.h"
+#include "platform/files.h"
+
+#include <array>
+
+namespace {
+
+constexpr size_t kFileBuffer = 64 * 1024;
+
+// The length of a UTF-8 sequence that counts as white space at `s` (0 when none): ASCII blanks
+// and line breaks, and the no-break space.
+size_t SpaceLength(std::string_view s)
+{
+    const unsigned char c = static_cast<unsigned char>(s[0]);
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v') return 1;
+    if (c == 0xC2 && s.size() > 1 && static_cast<unsigned char>(s[1]) == 0xA0) return 2;
+    return 0;
+}
+
+// The length of a character to drop at `s` (0 when none): the soft hyphen, zero-width spaces
+// and joiners, the byte-order mark.
+size_t DroppedLength(std::string_view s)
+{
+    const unsigned char c = static_cast<unsigned char>(s[0]);
+    if (c == 0xC2 && s.size() > 1 && static_cast<unsigned char>(s[1]) == 0xAD) return 2;
+    if (c == 0xE2 && s.size() > 2 && static_cast<unsigned char>(s[1]) == 0x80) {
+        const unsigned char d = static_cast<unsigned char>(s[2]);
+        if (d >= 0x8B && d <= 0x8D) return 3;  // zero-width space, non-joiner, joiner
+    }
+    if (c == 0xEF && s.size() > 2 && static_cast<unsigned char>(s[1]) == 0xBB &&
+        static_cast<unsigned char>(s[2]) == 0xBF)
+        return 3;
+    return 0;
+}
+
+// Bytes that are neither white space nor the start of one, nor of a dropped character.
+constexpr std::array<bool, 256> kOrdinary = [] {
+    std::array<bool, 256> t{};
+    for (int c = 0x21; c < 256; ++c) t[static_cast<size_t>(c)] = c != 0xC2 && c != 0xE2 && c != 0xEF;
+    return t;
+}();
+
+inline bool Ordinary(char b)
+{
+    return kOrdinary[static_cast<unsigned char>(b)];
+}
+
+} // namespace
+
+void HeadSink::Write(std::string_view bytes)
+{
+    if (head_.size() < keep_) head_.append(bytes.substr(0, keep_ - head_.size()));
+    total_ += bytes.size();
+}
+
+FileSink::FileSink(const std::filesystem::path& path) : path_(path)
+{
+    file_ = OpenFileStream(path, "wb");
+    if (!file_) ThrowCannotCreate(path);
+    buffer_.reserve(kFileBuffer);
+}
+
+FileSink::~FileSink()
+{
+    if (file_) std::fclose(file_);
+}
+
+void FileSink::Write(std::string_view bytes)
+{
+    if (buffer_.size() + bytes.size() > kFileBuffer) {
+        if (!buffer_.empty() && std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
+            ThrowUnableToWrite(path_);
+        buffer_.clear();
+        if (bytes.size() > kFileBuffer) {
+            if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) ThrowUnableToWrite(path_);
+            return;
+        }
+    }
+    buffer_.append(bytes);
+}
+
+void FileSink::Close()
+{
+    if (!file_) return;
+    const bool written = buffer_.empty() || std::fwrite(buffer_.data(), 1, buffer_.size(), file_) == buffer_.size();
+    buffer_.clear();
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    if (!written || !closed) ThrowUnableToWrite(path_);
+}
+
+void LayoutWriter::Text(std::string_view s)
+{
+    size_t i = 0;
+    while (i < s.size()) {
+        // A run of ordinary bytes goes in at once: a byte that may start white space or a
+        // dropped character (ASCII controls and blanks, 0xC2, 0xE2, 0xEF) ends the run.
+        size_t j = i;
+        while (j < s.size()) {
+            if (Ordinary(s[j])) {
+                ++j;
+                continue;
+            }
+            // A single blank between two ordinary bytes is already what collapsing makes of it.
+            if (s[j] == ' ' && j > i && j + 1 < s.size() && Ordinary(s[j + 1])) {
+                j += 2;
+                continue;
+            }
+            break;
+        }
+        if (j > i) {
+            if (space_) line_ += ' ';
+            space_ = false;
+            line_.append(s.data() + i, j - i);
+            i = j;
+            continue;
+        }
+        if (preformatted_ && s[i] == '\n') {
+            EndParagraph();
+            ++i;
+            continue;
+        }
+        if (const size_t n = SpaceLength(s.substr(i))) {
+            space_ = !line_.empty();
+            i += n;
+            continue;
+        }
+        if (const size_t n = DroppedLength(s.substr(i))) {
+            i += n;
+            continue;
+        }
+        if (space_) line_ += ' ';
+        space_ = false;
+        line_ += s[i++];
+    }
+}
+
+void LayoutWriter::EndLine(bool indent)
+{
+    space_ = false;
+    if (line_.empty()) return;
+    if (blank_ && started_) sink_.Write("\r\n");
+    blank_ = false;
+    started_ = true;
+    if (indent) sink_.Write("   ");
+    if (!mark_.empty()) {
+        sink_.Write(mark_);
+        sink_.Write(" ");
+        mark_.clear();
+    }
+    line_ += "\r\n";
+    sink_.Write(line_);
+    line_.clear();
+}
+
+void LayoutWriter::EndParagraph()
+{
+    EndLine(true);
+}
+
+void LayoutWriter::EndTitleLine()
+{
+    EndLine(false);
+}
+
+void LayoutWriter::BlankLine()
+{
+    EndParagraph();
+    blank_ = true;
+}
+
+void LayoutWriter::Title(std::string_view utf8)
+{
+    BlankLine();
+    Text(utf8);
+    EndTitleLine();
+    BlankLine();
+}
+
+void LayoutWriter::AppendLaidOut(std::string_view lines)
+{
+    EndParagraph();
+    if (lines.empty()) return;
+    if (blank_ && started_) sink_.Write("\r\n");
+    blank_ = false;
+    started_ = true;
+    sink_.Write(lines);
+}
+
+std::string CollapseSpaces(std::string_view utf8)
+{
+    StringSink sink;
+    LayoutWriter writer(sink);
+    writer.Text(utf8);
+    writer.EndTitleLine();
+    std::string& s = sink.text;
+    if (s.size() >= 2) s.resize(s.size() - 2);
+    return s;
+}

@@ -1,0 +1,94 @@
+#pragma once
+// The one text layout every book format is turned into: UTF-8 lines ending in CR LF, each
+// paragraph one line starting with three blanks, titles without the indent and with one empty
+// line before and after, never two empty lines in a row, none at the start or the end.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// Where the laid-out text goes.
+class TextSink {
+public:
+    virtual ~TextSink() = default;
+    virtual void Write(std::string_view bytes) = 0;
+};
+
+// Into a string.
+class StringSink : public TextSink {
+public:
+    void Write(std::string_view bytes) override { text.append(bytes); }
+    std::string text;
+};
+
+// Keeps the first `keep` bytes and counts the rest: the beginning of a book read whole.
+class HeadSink : public TextSink {
+public:
+    explicit HeadSink(size_t keep) : keep_(keep) {}
+    void Write(std::string_view bytes) override;
+    const std::string& Head() const { return head_; }
+    std::uint64_t Total() const { return total_; }
+
+private:
+    size_t keep_;
+    std::string head_;
+    std::uint64_t total_ = 0;
+};
+
+// Into a file, 64 KiB at a time ("Cannot create file %s", "Unable to write to %s").
+class FileSink : public TextSink {
+public:
+    explicit FileSink(const std::filesystem::path& path);
+    ~FileSink() override;
+    FileSink(const FileSink&) = delete;
+    FileSink& operator=(const FileSink&) = delete;
+    void Write(std::string_view bytes) override;
+    // Writes what is buffered and closes; failures are thrown.
+    void Close();
+
+private:
+    std::filesystem::path path_;
+    std::FILE* file_ = nullptr;
+    std::string buffer_;
+};
+
+class LayoutWriter {
+public:
+    explicit LayoutWriter(TextSink& sink) : sink_(sink) {}
+
+    // Running text: white space (blanks, tabs, line breaks, no-break spaces) becomes one blank,
+    // none at a line's ends; soft hyphens and zero-width characters are dropped. In
+    // preformatted mode a line break ends the line instead.
+    void Text(std::string_view utf8);
+    void SetPreformatted(bool on) { preformatted_ = on; }
+    // Ends the current line as a paragraph (indented); nothing when it holds no text.
+    void EndParagraph();
+    // Ends the current line as a title line (not indented); nothing when it holds no text.
+    void EndTitleLine();
+    // Places an empty line here: before the next line, only if something came before it.
+    void BlankLine();
+    // A whole title: an empty line, its lines, an empty line.
+    void Title(std::string_view utf8);
+    // Puts text before the next paragraph's own, separated by a blank (a note's mark).
+    void SetMark(std::string mark) { mark_ = std::move(mark); }
+    // Lines already laid out by another writer, placed as they are.
+    void AppendLaidOut(std::string_view lines);
+    // True while the current line holds no text.
+    bool LineEmpty() const { return line_.empty(); }
+    // True once any line was written.
+    bool Started() const { return started_; }
+
+private:
+    void EndLine(bool indent);
+
+    TextSink& sink_;
+    std::string line_;
+    std::string mark_;
+    bool space_ = false;
+    bool blank_ = false;
+    bool started_ = false;
+    bool preformatted_ = false;
+};
+
+// A book's title as one line: white space collapsed, trimmed.
+std::string CollapseSpaces(std::string_view utf8);

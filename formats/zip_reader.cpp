@@ -1,0 +1,202 @@
+#include "formats/zip_reader.h"
+
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/language.h"
+
+#include <minizip/unzip.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+voidpf ZCALLBACK OpenPath(voidpf, const void* name, int mode)
+{
+    if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) return nullptr;
+    std::FILE* f = OpenFileStream(*static_cast<const fs::path*>(name), "rb");
+    if (f) std::setvbuf(f, nullptr, _IOFBF, 1 << 16);
+    return f;
+}
+
+uLong ZCALLBACK ReadStream(voidpf, voidpf stream, void* buf, uLong size)
+{
+    return static_cast<uLong>(std::fread(buf, 1, size, static_cast<std::FILE*>(stream)));
+}
+
+uLong ZCALLBACK WriteStream(voidpf, voidpf, const void*, uLong)
+{
+    return 0;
+}
+
+ZPOS64_T ZCALLBACK TellStream(voidpf, voidpf stream)
+{
+#ifdef _WIN32
+    const auto pos = _ftelli64(static_cast<std::FILE*>(stream));
+#else
+    const auto pos = ftello(static_cast<std::FILE*>(stream));
+#endif
+    return pos < 0 ? static_cast<ZPOS64_T>(-1) : static_cast<ZPOS64_T>(pos);
+}
+
+long ZCALLBACK SeekStream(voidpf, voidpf stream, ZPOS64_T offset, int origin)
+{
+    int whence = SEEK_SET;
+    if (origin == ZLIB_FILEFUNC_SEEK_CUR) whence = SEEK_CUR;
+    else if (origin == ZLIB_FILEFUNC_SEEK_END) whence = SEEK_END;
+#ifdef _WIN32
+    return _fseeki64(static_cast<std::FILE*>(stream), static_cast<__int64>(offset), whence) == 0 ? 0 : -1;
+#else
+    return fseeko(static_cast<std::FILE*>(stream), static_cast<off_t>(offset), whence) == 0 ? 0 : -1;
+#endif
+}
+
+int ZCALLBACK CloseStream(voidpf, voidpf stream)
+{
+    return std::fclose(static_cast<std::FILE*>(stream)) == 0 ? 0 : EOF;
+}
+
+int ZCALLBACK StreamError(voidpf, voidpf stream)
+{
+    return std::ferror(static_cast<std::FILE*>(stream));
+}
+
+unzFile Handle(void* p)
+{
+    return static_cast<unzFile>(p);
+}
+
+bool SameIgnoringCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+} // namespace
+
+bool LooksLikeZip(std::string_view head)
+{
+    return head.size() >= 4 && head[0] == 'P' && head[1] == 'K' &&
+           ((head[2] == 3 && head[3] == 4) || (head[2] == 5 && head[3] == 6));
+}
+
+ZipReader::ZipReader(const fs::path& archive) : path_(archive)
+{
+    { InFile probe(archive); }  // "Cannot open file %s" for a file that is not there
+    zlib_filefunc64_def def{};
+    def.zopen64_file = OpenPath;
+    def.zread_file = ReadStream;
+    def.zwrite_file = WriteStream;
+    def.ztell64_file = TellStream;
+    def.zseek64_file = SeekStream;
+    def.zclose_file = CloseStream;
+    def.zerror_file = StreamError;
+    unz_ = unzOpen2_64(&path_, &def);
+    if (!unz_) throw AppError(FormatText(Translate("Books", "Архив %1 повреждён или не является архивом ZIP."), {PathText(archive)}));
+    for (int rc = unzGoToFirstFile(Handle(unz_)); rc == UNZ_OK; rc = unzGoToNextFile(Handle(unz_))) {
+        unz_file_info64 info{};
+        char name[1024];
+        if (unzGetCurrentFileInfo64(Handle(unz_), &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK) {
+            unzClose(Handle(unz_));
+            unz_ = nullptr;
+            throw AppError(FormatText(Translate("Books", "Архив %1 повреждён: его оглавление не читается."), {PathText(archive)}));
+        }
+        ZipEntry e;
+        e.name.assign(name, std::min<size_t>(info.size_filename, sizeof name - 1));
+        e.size = info.uncompressed_size;
+        e.packed = info.compressed_size;
+        e.encrypted = (info.flag & 1) != 0;
+        unz64_file_pos at{};
+        unzGetFilePos64(Handle(unz_), &at);
+        e.directoryAt = at.pos_in_zip_directory;
+        e.entryNumber = at.num_of_file;
+        entries_.push_back(std::move(e));
+    }
+}
+
+ZipReader::~ZipReader()
+{
+    if (!unz_) return;
+    if (open_) unzCloseCurrentFile(Handle(unz_));
+    unzClose(Handle(unz_));
+}
+
+const ZipEntry* ZipReader::Find(std::string_view name) const
+{
+    for (const ZipEntry& e : entries_)
+        if (e.name == name) return &e;
+    for (const ZipEntry& e : entries_)
+        if (SameIgnoringCase(e.name, name)) return &e;
+    return nullptr;
+}
+
+void ZipReader::Damaged(const std::string& entry) const
+{
+    throw AppError(FormatText(Translate("Books", "Архив %1 повреждён: файл «%2» в нём не читается."), {PathText(path_), entry}));
+}
+
+void ZipReader::Open(const ZipEntry& entry)
+{
+    Close();
+    const std::string archive = PathText(path_);
+    if (entry.encrypted)
+        throw AppError(FormatText(Translate("Books", "Файл «%1» в архиве %2 зашифрован паролем; его нельзя прочитать."),
+                                  {entry.name, archive}));
+    if (entry.size > kZipEntryLimit)
+        throw AppError(FormatText(Translate("Books", "Файл «%1» в архиве %2 больше 2 ГБ после распаковки; такие файлы не читаются."),
+                                  {entry.name, archive}));
+    if (entry.size > kZipRatioFloor && entry.size / std::max<std::uint64_t>(entry.packed, 1) > kZipRatioLimit)
+        throw AppError(FormatText(Translate("Books", "Файл «%1» в архиве %2 сжат в %3 раз — так сжимаются только архивы-бомбы, "
+                                                     "не книги; он не читается."),
+                                  {entry.name, archive, std::to_string(entry.size / std::max<std::uint64_t>(entry.packed, 1))}));
+    const unz64_file_pos at{entry.directoryAt, entry.entryNumber};
+    if (unzGoToFilePos64(Handle(unz_), &at) != UNZ_OK || unzOpenCurrentFile(Handle(unz_)) != UNZ_OK)
+        Damaged(entry.name);
+    open_ = &entry;
+    readSoFar_ = 0;
+    atEnd_ = false;
+}
+
+size_t ZipReader::Read(char* buffer, size_t count)
+{
+    if (!open_ || atEnd_) return 0;
+    const unsigned piece = static_cast<unsigned>(std::min<size_t>(count, 1u << 20));
+    const int n = unzReadCurrentFile(Handle(unz_), buffer, piece);
+    if (n < 0) Damaged(open_->name);
+    readSoFar_ += static_cast<std::uint64_t>(n);
+    // The directory's size is what the guards judged: an entry that yields more lies about itself.
+    if (readSoFar_ > open_->size) Damaged(open_->name);
+    if (n == 0) atEnd_ = true;
+    return static_cast<size_t>(n);
+}
+
+void ZipReader::Close()
+{
+    if (!open_) return;
+    const ZipEntry* entry = open_;
+    open_ = nullptr;
+    const int rc = unzCloseCurrentFile(Handle(unz_));
+    if (atEnd_ && (rc == UNZ_CRCERROR || readSoFar_ != entry->size)) Damaged(entry->name);
+}
+
+std::string ZipReader::ReadWhole(const ZipEntry& entry, std::uint64_t limit)
+{
+    if (entry.size > limit && entry.size <= kZipEntryLimit)
+        throw AppError(FormatText(Translate("Books", "Файл «%1» в архиве %2 слишком велик (%3 МБ) для одной главы книги."),
+                                  {entry.name, PathText(path_), std::to_string(entry.size >> 20)}));
+    Open(entry);
+    std::string out(static_cast<size_t>(entry.size), '\0');
+    size_t at = 0;
+    char tail[1];
+    while (at < out.size()) {
+        const size_t n = Read(out.data() + at, out.size() - at);
+        if (n == 0) Damaged(entry.name);
+        at += n;
+    }
+    if (Read(tail, 1) != 0) Damaged(entry.name);
+    Close();
+    return out;
+}

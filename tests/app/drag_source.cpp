@@ -1,0 +1,46 @@
+// A window that starts dragging a file as soon as the mouse is pressed on it, as a file manager
+// does: the other end of a real drag and drop for real_program_test.sh.
+//   app_drag_source FILE
+#include <QApplication>
+#include <QDrag>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QUrl>
+
+namespace {
+
+class DragSource : public QLabel {
+public:
+    explicit DragSource(const QString& file) : QLabel(file), file_(file)
+    {
+        setWindowTitle(QStringLiteral("drag source"));
+        setMargin(20);
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent*) override
+    {
+        auto* data = new QMimeData;
+        data->setUrls({QUrl::fromLocalFile(QFileInfo(file_).absoluteFilePath())});
+        auto* drag = new QDrag(this);
+        drag->setMimeData(data);
+        drag->exec(Qt::CopyAction);
+    }
+
+private:
+    QString file_;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc < 2) return 2;
+    DragSource source(QString::fromLocal8Bit(argv[1]));
+    source.setGeometry(0, 0, 240, 80);
+    source.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,162 @@
+// What a person does in the first minutes, at the level of the window: a screen too small for the
+// window, paging from the keyboard, a dropped file, a text gone before Create, a program folder
+// whose lock cannot be made. real_program_test.sh drives the same through the real program.
+#include "app/form1.h"
+#include "app/naming.h"
+#include "app/single_instance.h"
+#include "platform/paths.h"
+#include "support/scripted_desktop.h"
+#include "support/temp_dir.h"
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QTest>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct InHandTest : ::testing::Test {
+    ScriptedDesktop desktop;
+    AppFolder app{false};
+    TempDir texts;
+    std::unique_ptr<TForm1> form;
+
+    void Start(const std::string& profiles)
+    {
+        app.Write("profiles.ini", profiles);
+        app.Write("config.ini", "[Global]\r\nModel=0\r\n");
+        form = std::make_unique<TForm1>(app.DirText());
+        form->show();
+    }
+    QWidget* PreviewFrame() const { return form->findChild<QWidget*>(QStringLiteral("previewFrame")); }
+
+    // Drops `urls` onto `target` as the window system delivers a drop; true when it was taken.
+    bool Drop(QWidget* target, const QList<QUrl>& urls)
+    {
+        QMimeData data;
+        data.setUrls(urls);
+        const QPointF at(5, 5);
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        if (!enter.isAccepted()) return false;
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+        QApplication::processEvents();
+        return drop.isAccepted();
+    }
+};
+
+std::string Phone(int width, int height)
+{
+    return "[Phone]\r\nWidth=" + std::to_string(width) + "\r\nHeight=" + std::to_string(height) + "\r\n";
+}
+
+} // namespace
+
+TEST_F(InHandTest, AWindowTallerOrWiderThanTheScreenFitsWithThePreviewScrollingInItsFrame)
+{
+    Start(Phone(176, 220) + "[Huge]\r\nWidth=1600\r\nHeight=1400\r\n");
+    const QSize room = form->screen()->availableGeometry().size();
+    ASSERT_LT(room.height(), 1400 + 168) << "the test screen must be smaller than the huge phone";
+    const QRect before = form->geometry();
+
+    form->e_model->SetItemIndex(1);
+    // The rule's size is kept; the window takes what the screen has.
+    EXPECT_EQ(form->OuterSize(), QSize(2014, 1568));
+    EXPECT_LE(form->width(), room.width());
+    EXPECT_LE(form->height(), room.height());
+    // The preview keeps its pixels; its frame shows a part of it.
+    EXPECT_EQ(form->i_scr->size(), QSize(1600, 1400));
+    EXPECT_EQ(form->i_scrBitmap.size(), QSize(1600, 1400));
+    const QSize frame = PreviewFrame()->size();
+    EXPECT_EQ(frame, QSize(room.width() - 414, room.height() - 168));
+    // The paging buttons stand under the frame, inside the window.
+    for (QPushButton* button : {form->b_p_up, form->b_p_fire, form->b_p_down}) {
+        const QRect shown(button->mapTo(form.get(), QPoint(0, 0)), button->size());
+        EXPECT_TRUE(form->rect().contains(shown)) << shown.x() << "," << shown.y();
+        EXPECT_EQ(button->y(), frame.height() + 168 - 82);
+    }
+
+    // Back on a phone the screen has room for, nothing of the fitting is left.
+    form->e_model->SetItemIndex(0);
+    EXPECT_EQ(PreviewFrame()->size(), QSize(176, 220));
+    EXPECT_EQ(form->geometry().size(), before.size());
+    EXPECT_EQ(form->b_p_up->y(), 306);
+}
+
+TEST_F(InHandTest, PagingKeysOnThePreviewActAsThePagingButtons)
+{
+    Start(Phone(128, 128));
+    const int firstNext = form->NextPageStart;
+    ASSERT_GT(firstNext, 1);
+    QTest::keyClick(PreviewFrame(), Qt::Key_PageDown);
+    EXPECT_EQ(form->PageStart, firstNext);
+    EXPECT_TRUE(form->b_p_up->isEnabled());
+    QTest::keyClick(PreviewFrame(), Qt::Key_Down);
+    const int third = form->PageStart;
+    EXPECT_GT(third, firstNext);
+    QTest::keyClick(PreviewFrame(), Qt::Key_Up);
+    EXPECT_LT(form->PageStart, third);
+    for (int i = 0; i < 10 && form->b_p_up->isEnabled(); ++i) QTest::keyClick(PreviewFrame(), Qt::Key_PageUp);
+    EXPECT_EQ(form->PageStart, 1);
+    // At the first page the key does what the disabled button does: nothing.
+    QTest::keyClick(PreviewFrame(), Qt::Key_PageUp);
+    EXPECT_EQ(form->PageStart, 1);
+}
+
+TEST_F(InHandTest, ADroppedTextFileIsChosenAsThroughTheBrowseButton)
+{
+    Start(Phone(176, 220));
+    texts.Write("Моя книга.txt", "Dropped text\r\n");
+    const QString path = FromFsPath(texts / "Моя книга.txt");
+
+    // Neither a folder nor two files are a text to choose.
+    EXPECT_FALSE(Drop(form.get(), {QUrl::fromLocalFile(texts.DirText())}));
+    EXPECT_FALSE(Drop(form.get(), {QUrl::fromLocalFile(path), QUrl::fromLocalFile(path)}));
+    EXPECT_TRUE(form->e_text->text().isEmpty());
+
+    // Onto a field that takes text drops of its own as well as onto the window: the file, not its
+    // address as text.
+    ASSERT_TRUE(Drop(form->e_upper_cut->findChild<QLineEdit*>(), {QUrl::fromLocalFile(path)}));
+    EXPECT_EQ(form->e_upper_cut->value(), 0);
+    EXPECT_EQ(form->e_text->text(), path);
+    EXPECT_EQ(form->e_caption->text(), QStringLiteral("Моя книга"));
+    EXPECT_EQ(form->SaveDialog1.fileName, form->SaveDir + TransliterateName(QStringLiteral("Моя книга.jar")));
+    EXPECT_EQ(form->OpenDir, texts.DirText());
+    EXPECT_EQ(form->PreviewText, ReadPreviewText(texts / "Моя книга.txt", form->Encoding));
+    EXPECT_TRUE(form->b_ok->isEnabled());
+}
+
+TEST_F(InHandTest, ATextGoneSinceItWasChosenIsReportedBeforeTheSaveDialog)
+{
+    Start(Phone(176, 220));
+    texts.Write("book.txt", "text");
+    desktop.openAnswers.push_back(FromFsPath(texts / "book.txt"));
+    form->cxButtonEdit1PropertiesButtonClick();
+    fs::remove(texts / "book.txt");
+    desktop.saveAnswers.push_back(FromFsPath(texts / "book.jar"));
+    EXPECT_THROW(form->b_okClick(), std::exception);
+    EXPECT_TRUE(desktop.saveRequests.empty());
+    EXPECT_FALSE(fs::exists(texts / "book.jar"));
+}
+
+TEST(SingleInstanceLock, AFolderWhereTheLockCannotBeMadeSaysSoAndNotThatAnotherCopyRuns)
+{
+    TempDir dir;
+    dir.Write("file", "not a folder");
+    // A path under a plain file: the lock fails for another reason than a live owner.
+    const QString appDir = dir.DirText() + QStringLiteral("file/");
+    SingleInstance instance(appDir);
+    EXPECT_FALSE(instance.Acquired());
+    EXPECT_NE(instance.FailureText(), SingleInstance::AlreadyRunningText());
+    EXPECT_TRUE(instance.FailureText().contains(QStringLiteral("lumira.lock"))) << instance.FailureText().toStdString();
+}

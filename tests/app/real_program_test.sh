@@ -1,0 +1,298 @@
+#!/usr/bin/env bash
+# The real program in a person's hands: the built binary started from a program folder of its own
+# on a display of its own (Xvfb, with openbox as window manager) and driven with real key and mouse
+# events (xdotool). It guards the seams between the tested core and the program: start-up failures,
+# Esc, the font chooser, dropping a file, a screen too small for the window.
+#   real_program_test.sh LUMIRA DRAG_SOURCE DATA_FOLDER
+# Exits 77 (skipped) when Xvfb, openbox or xdotool are missing.
+set -u
+lumira=$1
+drag_source=$2
+data=$3
+
+for tool in Xvfb openbox xdotool xwininfo; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        echo "SKIP: $tool is not installed (build.sh installs it)"
+        exit 77
+    fi
+done
+
+unset QT_QPA_PLATFORM QT_SCALE_FACTOR
+work=$(mktemp -d)
+failures=0
+pids=()
+
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# ---- A display of our own ----
+display=""
+for n in $(seq 140 199); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    xvfb=$!
+    for _ in $(seq 50); do
+        DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1 && break
+        kill -0 "$xvfb" 2>/dev/null || break
+        sleep 0.1
+    done
+    if DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1; then
+        display=":$n"
+        pids+=("$xvfb")
+        break
+    fi
+    kill "$xvfb" 2>/dev/null
+done
+if [ -z "$display" ]; then
+    echo "FAIL: no display could be started"
+    exit 1
+fi
+export DISPLAY=$display
+openbox >/dev/null 2>&1 &
+pids+=($!)
+sleep 1
+
+# ---- Helpers ----
+
+# new_folder NAME: a program folder with the program and the files beside it.
+new_folder() {
+    local dir="$work/$1"
+    mkdir -p "$dir"
+    cp "$lumira" "$data/sample" "$data/iface.dat" "$data/profiles.ini" "$dir/"
+    echo "$dir"
+}
+
+# start DIR [VAR=value...]: starts the program of DIR; its pid in $app, its output in DIR.out.
+start() {
+    local dir=$1
+    shift
+    (cd "$dir" && exec env "$@" ./lumira >"$dir.out" 2>&1) &
+    app=$!
+    pids+=("$app")
+}
+
+# window NAME: the id of the visible window of that name, waiting up to 10 s for it.
+window() {
+    local id=""
+    for _ in $(seq 100); do
+        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -1)
+        [ -n "$id" ] && break
+        sleep 0.1
+    done
+    echo "$id"
+}
+
+# gone NAME: true once no visible window has that name (waits up to 5 s).
+gone() {
+    for _ in $(seq 50); do
+        [ -z "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null)" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# ended PID: waits up to 10 s for the process to end; its exit status in $status.
+ended() {
+    for _ in $(seq 100); do
+        if ! kill -0 "$1" 2>/dev/null; then
+            wait "$1"
+            status=$?
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# popup PID: waits up to 5 s until the program shows one window more than its main window.
+popup() {
+    for _ in $(seq 50); do
+        [ "$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | wc -l)" -ge 2 ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# client ID: sets cx, cy, cw, ch to the window's client area on the screen.
+client() {
+    eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {print "cx=" $4} /Absolute upper-left Y/ {print "cy=" $4}
+                                     /^  Width:/ {print "cw=" $2} /^  Height:/ {print "ch=" $2}')"
+}
+
+# click ID X Y: a click at a point of the window's client area.
+click() {
+    client "$1"
+    xdotool mousemove $((cx + $2)) $((cy + $3)) sleep 0.1 click 1
+}
+
+# key ID KEY...: keys pressed with window ID active.
+key() {
+    local id=$1
+    shift
+    xdotool windowactivate --sync "$id" >/dev/null 2>&1
+    xdotool key --clearmodifiers "$@"
+}
+
+# shot NAME: a screenshot into $LUMIRA_SHOTS when that is set (for a person to look at).
+shot() {
+    [ -n "${LUMIRA_SHOTS:-}" ] && command -v import >/dev/null && import -window root "$LUMIRA_SHOTS/$1.png"
+    return 0
+}
+
+# ini FILE KEY: a value of config.ini.
+ini() {
+    tr -d '\r' <"$1" | sed -n "s/^$2=//p" | head -1
+}
+
+# ---- A start-up failure shows its box; closing the box ends the program with 0 ----
+dir=$(new_folder nosample)
+rm "$dir/sample"
+start "$dir"
+box=$(window "Lumira generator")
+if [ -z "$box" ]; then
+    fail "no error box for a missing sample: $(cat "$dir.out")"
+else
+    sleep 0.3
+    shot startup-failure
+    kill -0 "$app" 2>/dev/null || fail "the program did not wait for the error box to be closed"
+    key "$box" Return
+    if ! ended "$app"; then
+        fail "the program did not end once its error box was closed"
+    else
+        [ "$status" -eq 0 ] || fail "start-up failure: exit status $status, expected 0: $(cat "$dir.out")"
+    fi
+fi
+
+# ---- Esc on an open list closes the list only; Esc on the window closes the program ----
+dir=$(new_folder esc)
+start "$dir"
+main=$(window "Lumira generator")
+if [ -z "$main" ]; then
+    fail "the main window did not open: $(cat "$dir.out")"
+else
+    click "$main" 180 134   # the phone list
+    popup "$app" || fail "the phone list did not open"
+    shot esc-list-open
+    key "$main" Escape
+    sleep 0.7
+    if ! kill -0 "$app" 2>/dev/null; then
+        fail "Esc on the open phone list ended the program"
+    else
+        key "$main" Escape
+        if ! ended "$app"; then
+            fail "Esc on the window did not close it"
+        else
+            [ "$status" -eq 0 ] || fail "closing with Esc: exit status $status"
+            [ -f "$dir/config.ini" ] || fail "closing with Esc did not write config.ini"
+        fi
+    fi
+fi
+
+# ---- The font chooser opens on the confirmed bold font; Enter keeps it, Esc cancels it all ----
+dir=$(new_folder font)
+printf '[Font]\r\nName=Tahoma\r\nSize=9\r\nBold=1\r\n' >"$dir/config.ini"
+start "$dir"
+main=$(window "Lumira generator")
+if [ -z "$main" ]; then
+    fail "the main window did not open: $(cat "$dir.out")"
+else
+    click "$main" 45 188   # "Шрифт"
+    chooser=$(window "Шрифт")
+    if [ -z "$chooser" ]; then
+        fail "the font chooser did not open"
+    else
+        key "$chooser" Escape
+        gone "Шрифт" || fail "Esc in the font chooser did not close it"
+        click "$main" 45 188
+        chooser=$(window "Шрифт")
+        # Tab into the style list, whose Enter is the font part's own; it answers OK for the whole
+        # chooser.
+        key "$chooser" Tab
+        shot font-chooser
+        key "$chooser" Return
+        gone "Шрифт" || fail "Enter in the font chooser did not confirm it"
+    fi
+    key "$main" Escape
+    ended "$app" || fail "the program did not close after the font chooser"
+    [ "$(ini "$dir/config.ini" Bold)" = 1 ] || fail "the font chooser confirmed unchanged lost bold"
+    [ "$(ini "$dir/config.ini" Name)" = Tahoma ] || fail "the font chooser confirmed unchanged changed the face"
+    [ "$(ini "$dir/config.ini" Size)" = 9 ] || fail "the font chooser confirmed unchanged changed the size"
+fi
+
+# ---- A text file dropped onto the window is chosen ----
+dir=$(new_folder drop)
+mkdir -p "$work/books"
+printf 'Text dropped onto the window.\r\n' >"$work/books/dropped.txt"
+start "$dir"
+main=$(window "Lumira generator")
+"$drag_source" "$work/books/dropped.txt" >/dev/null 2>&1 &
+source_pid=$!
+pids+=("$source_pid")
+source=$(window "drag source")
+sleep 0.3
+if [ -z "$main" ] || [ -z "$source" ]; then
+    fail "the main window or the drag source did not open"
+else
+    client "$source"
+    xdotool mousemove $((cx + 20)) $((cy + 20)) sleep 0.1 mousedown 1
+    client "$main"
+    for step in 1 2 3 4 5 6; do
+        xdotool mousemove $((cx + 100 + step * 10)) $((cy + 200 + step * 5))
+        sleep 0.1
+    done
+    xdotool mouseup 1
+    sleep 1
+    key "$main" Escape
+    ended "$app" || fail "the program did not close after the drop"
+    [ "$(ini "$dir/config.ini" OpenDir)" = "$work/books/" ] ||
+        fail "the dropped file was not chosen (OpenDir is '$(ini "$dir/config.ini" OpenDir)')"
+fi
+kill "$source_pid" 2>/dev/null
+
+# ---- A screen too small for the window: the window fits, paging buttons and all ----
+# fits NAME WIDTH HEIGHT [VAR=value...]: starts with one phone of that screen and checks that the
+# window, frame included, lies within the screen.
+fits() {
+    local name=$1 width=$2 height=$3
+    shift 3
+    local dir
+    dir=$(new_folder "$name")
+    printf '[Phone]\r\nWidth=%s\r\nHeight=%s\r\n' "$width" "$height" >"$dir/profiles.ini"
+    printf '[Global]\r\nModel=0\r\n' >"$dir/config.ini"
+    start "$dir" "$@"
+    local main
+    main=$(window "Lumira generator")
+    if [ -z "$main" ]; then
+        fail "$name: the main window did not open: $(cat "$dir.out")"
+        return
+    fi
+    sleep 0.5
+    shot "fits-$name"
+    client "$main"
+    local frame
+    frame=$(xprop -id "$main" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ',')
+    read -r left right top bottom <<<"${frame:-0 0 0 0}"
+    if [ $((cx - left)) -lt 0 ] || [ $((cy - top)) -lt 0 ] || [ $((cx + cw + right)) -gt 1024 ] ||
+        [ $((cy + ch + bottom)) -gt 768 ]; then
+        fail "$name: the window ($cw x $ch at $cx,$cy, frame $frame) leaves the 1024x768 screen"
+    fi
+    key "$main" Escape
+    ended "$app" || fail "$name: the program did not close"
+}
+fits tall 360 700
+fits scaled 240 320 QT_SCALE_FACTOR=2
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures check(s) failed"
+    exit 1
+fi
+echo "real program: all checks passed"

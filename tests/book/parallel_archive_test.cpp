@@ -1,0 +1,215 @@
+// The archive written on several threads: the same bytes whatever their number, work handed back
+// in order, and a failure on any thread ending the archive with nothing half-written.
+#include "book/deflate_engine.h"
+#include "book/ordered_work.h"
+#include "book/zip_archive.h"
+#include "book/zip_test_util.h"
+#include "platform/files.h"
+#include "support/temp_dir.h"
+#include "support/text_checks.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <chrono>
+#include <random>
+#include <stdexcept>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Text-like bytes that compress as a book does, from a seed.
+std::string Prose(std::size_t size, unsigned seed)
+{
+    static const char* const words[] = {"книга ", "глава ", "и ", "он ", "сказал ", "\r\n", "дом ", "ночь "};
+    std::mt19937 rnd(seed);
+    std::string s;
+    while (s.size() < size) s += words[rnd() % 8];
+    s.resize(size);
+    return s;
+}
+
+std::string Inflated(const std::vector<char>& packed, std::size_t size)
+{
+    std::string out(size, '\0');
+    z_stream z{};
+    inflateInit2(&z, -MAX_WBITS);
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
+    z.avail_in = static_cast<uInt>(packed.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    const int rc = inflate(&z, Z_FINISH);
+    inflateEnd(&z);
+    return rc == Z_STREAM_END && z.avail_out == 0 ? out : std::string("<broken>");
+}
+
+// A book-like tree: many pieces, an empty file, an incompressible one and one too large to be
+// held whole, all with the same modification time.
+void MakeTree(const TempDir& dir)
+{
+    for (int i = 0; i < 150; ++i) dir.Write("base/text/chunk." + std::to_string(i), Prose(32767 - i, i));
+    dir.Write("base/config", std::string(27, '\x01'));
+    dir.Write("base/empty", "");
+    std::string noise(50000, '\0');
+    std::mt19937 rnd(7);
+    for (char& c : noise) c = static_cast<char>(rnd());
+    dir.Write("base/noise.bin", noise);
+    dir.Write("base/fonts/large", Prose((1 << 20) + 5000, 99));
+    const auto stamp = fs::file_time_type::clock::now() - std::chrono::hours(24);
+    for (const auto& e : fs::recursive_directory_iterator(dir / "base")) fs::last_write_time(e.path(), stamp);
+}
+
+} // namespace
+
+TEST(OrderedWork, ResultsComeBackInOrderAndAFailureStopsAtItsTurn)
+{
+    for (unsigned threads : {1u, 2u, 8u}) {
+        SCOPED_TRACE(threads);
+        std::vector<std::size_t> seen;
+        std::mt19937 rnd(threads);
+        std::vector<int> delays(60);
+        for (int& d : delays) d = static_cast<int>(rnd() % 300);
+        const auto produce = [&](std::size_t i) {
+            std::this_thread::sleep_for(std::chrono::microseconds(delays[i]));
+            if (i == 41) throw std::runtime_error("item 41");
+            return i * i;
+        };
+        const std::string error = ErrorOf([&] {
+            RunInOrder<std::size_t>(60, threads, 3, produce, [&](std::size_t i, std::size_t& r) {
+                EXPECT_EQ(r, i * i);
+                seen.push_back(i);
+            });
+        });
+        EXPECT_EQ(error, "item 41");
+        ASSERT_EQ(seen.size(), 41u);
+        for (std::size_t i = 0; i < seen.size(); ++i) EXPECT_EQ(seen[i], i);
+
+        // A failure of the consumer stops the workers before it comes out.
+        std::atomic<std::size_t> produced{0};
+        EXPECT_EQ(ErrorOf([&] {
+                      RunInOrder<int>(1000, threads, 4, [&](std::size_t) { return static_cast<int>(++produced); },
+                                      [&](std::size_t i, int&) {
+                                          if (i == 5) throw std::runtime_error("consumer");
+                                      });
+                  }),
+                  "consumer");
+        EXPECT_LE(produced.load(), 5u + 4u + threads);
+    }
+}
+
+TEST(DeflateEngines, BothGiveStreamsThatInflateBackExactlyAndJudgeTextAlike)
+{
+    std::string noise(32767, '\0');
+    std::mt19937 rnd(3);
+    for (char& c : noise) c = static_cast<char>(rnd());
+    std::string lateControl = Prose(300000, 4);
+    lateControl[250000] = '\x01';  // a control byte far on: only zlib's first block counts
+    const std::vector<std::string> inputs = {std::string(), std::string("a"), std::string(32767, ' '), noise,
+                                             Prose(32767, 5), lateControl, "\x07\x0c gray only\x01"};
+    std::vector<bool> judged[2];
+    for (const DeflateEngine engine : {DeflateEngine::Zlib, DeflateEngine::Libdeflate}) {
+        RawDeflater deflater(engine, 9, 100000);
+        for (const std::string& input : inputs) {
+            SCOPED_TRACE(std::string(DeflateEngineName(engine)) + " " + std::to_string(input.size()));
+            std::vector<char> packed;
+            judged[engine == DeflateEngine::Zlib].push_back(deflater.Compress(input.data(), input.size(), packed));
+            EXPECT_EQ(Inflated(packed, input.size()), input);
+            EXPECT_EQ(Crc32Of(input.data(), input.size()),
+                      crc32(0, reinterpret_cast<const Bytef*>(input.data()), static_cast<uInt>(input.size())));
+        }
+    }
+    EXPECT_EQ(judged[0], judged[1]);
+    // Empty, noise and a control byte up front are binary; plain text is text.
+    EXPECT_EQ(std::vector<bool>(judged[1].begin(), judged[1].begin() + 5), (std::vector<bool>{false, true, true, false, true}));
+    EXPECT_FALSE(judged[1][6]);
+}
+
+TEST(ParallelArchive, OneTwoAndEightThreadsWriteTheSameBytes)
+{
+    TempDir dir;
+    MakeTree(dir);
+    WriteFolderArchive(dir / "one.zip", dir / "base", {}, 1);
+    const std::string one = ReadFileBytes(dir / "one.zip");
+    for (unsigned threads : {2u, 8u}) {
+        WriteFolderArchive(dir / "many.zip", dir / "base", {}, threads);
+        EXPECT_TRUE(ReadFileBytes(dir / "many.zip") == one) << threads << " threads";
+    }
+
+    // Every entry reads back through minizip, which checks its CRC, and the headers hold what
+    // the files held.
+    const RawArchive raw = ReadRawArchive(dir / "one.zip");
+    ASSERT_EQ(raw.entries.size(), 156u);
+    for (const auto& e : raw.entries) {
+        if (e.name.ends_with('/')) continue;
+        SCOPED_TRACE(e.name);
+        const std::string bytes = dir.Read("base/" + e.name);
+        EXPECT_EQ(e.size, bytes.size());
+        EXPECT_EQ(e.method, bytes.empty() ? 0 : 8);
+        EXPECT_EQ(EntryContent(dir / "one.zip", e.name), bytes);
+    }
+}
+
+TEST(ParallelArchive, AFileFailingOnAnotherThreadEndsTheArchiveWithItsMessage)
+{
+    TempDir dir;
+    MakeTree(dir);
+    dir.Write("earlier.zip", "earlier archive");
+    // The piece goes away after the tree was measured, while the first pieces are being written.
+    const std::string error = ErrorOf([&] {
+        WriteFolderArchive(dir / "earlier.zip", dir / "base", [&](std::uint64_t done, std::uint64_t) {
+            if (done > 0) fs::remove(dir / "base/text/chunk.7");
+        }, 2);
+    });
+    EXPECT_TRUE(Contains(error, "chunk.7")) << error;
+    EXPECT_EQ(dir.Read("earlier.zip"), "earlier archive");
+
+    // A failure while writing (here from the progress report) leaves nothing either.
+    EXPECT_EQ(ErrorOf([&] {
+                  WriteFolderArchive(dir / "earlier.zip", dir / "base", [&](std::uint64_t done, std::uint64_t) {
+                      if (done > 1000000) throw std::runtime_error("stop");
+                  }, 8);
+              }),
+              "stop");
+    EXPECT_EQ(dir.Read("earlier.zip"), "earlier archive");
+    std::vector<std::string> left;
+    for (const auto& e : fs::directory_iterator(dir.Path())) left.push_back(e.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"base", "earlier.zip"}));
+}
+
+TEST(ParallelArchive, TextAttributeIsZlibsJudgementOfTheWholeFile)
+{
+    // zlib fed as a streaming writer feeds it: its data type after the whole file.
+    const auto zlibSaysText = [](const std::string& bytes) {
+        z_stream z{};
+        deflateInit2(&z, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+        std::vector<unsigned char> sink(bytes.size() + 1024);
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+        z.avail_in = static_cast<uInt>(bytes.size());
+        z.next_out = sink.data();
+        z.avail_out = static_cast<uInt>(sink.size());
+        deflate(&z, Z_FINISH);
+        const bool text = z.data_type == Z_TEXT;
+        deflateEnd(&z);
+        return text;
+    };
+    const std::string prose = Prose(200000, 11);
+    std::string lateControl = prose;
+    lateControl[150000] = '\x01';  // past zlib's first block
+    std::string binaryStart = prose;
+    binaryStart[0] = '\x02';
+    const std::vector<std::string> cases = {
+        prose, lateControl, binaryStart, std::string("\x07\x08\x0b\x0c\x1a\x1b", 6), std::string(1, '\0'),
+        "x", std::string("\x1b[1m bold", 10) + prose.substr(0, 40000), prose.substr(0, 30000) + std::string(1, '\0')};
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(i);
+        TempDir dir;
+        dir.Write("base/f", cases[i]);
+        WriteFolderArchive(dir / "a.zip", dir / "base", {}, 2);
+        const RawArchive raw = ReadRawArchive(dir / "a.zip");
+        ASSERT_EQ(raw.entries.size(), 1u);
+        EXPECT_EQ(raw.entries[0].internalAttr, zlibSaysText(cases[i]) ? 1 : 0);
+    }
+}

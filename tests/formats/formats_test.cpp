@@ -1,0 +1,282 @@
+// Books as texts: every format gives the common layout, the book's title and its declared
+// encoding; bad books are refused with a message that says what is wrong.
+#include "formats/book_format.h"
+#include "formats/book_source.h"
+#include "formats/text_layout.h"
+#include "formats/zip_reader.h"
+#include "sample_books.h"
+#include "support/temp_dir.h"
+#include "support/text_checks.h"
+
+#include <QString>
+#include <QStringEncoder>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Converted {
+    BookInfo info;
+    std::string text;
+};
+
+Converted Convert(const fs::path& file, TextEncoding chosen = TextEncoding::Auto)
+{
+    const std::optional<BookFormat> format = RecogniseBook(file);
+    if (!format) throw std::runtime_error("not recognised as a book");
+    StringSink sink;
+    Converted out;
+    out.info = ConvertBook(file, *format, sink, chosen);
+    out.text = std::move(sink.text);
+    return out;
+}
+
+// The message a bad book is refused with; "" when it is not refused.
+std::string Refusal(const fs::path& file)
+{
+    return ErrorOf([&] { Convert(file); });
+}
+
+// Sets the uncompressed size of every central directory entry, as a crafted archive may claim.
+void ClaimSize(const fs::path& archive, std::uint32_t size)
+{
+    std::fstream f(archive, std::ios::in | std::ios::out | std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(f)), {});
+    for (size_t at = bytes.find("PK\x01\x02"); at != std::string::npos; at = bytes.find("PK\x01\x02", at + 4)) {
+        f.seekp(static_cast<std::streamoff>(at + 24));
+        const char le[4] = {char(size), char(size >> 8), char(size >> 16), char(size >> 24)};
+        f.write(le, 4);
+    }
+}
+
+} // namespace
+
+TEST(BookFormats, Fb2InAnyDeclaredEncodingAndInZipGivesTheSameLaidOutText)
+{
+    TempDir dir;
+    dir.Write("utf8.fb2", SampleFb2());
+    dir.Write("cp1251.fb2", SampleFb2Cp1251());
+    {
+        const QString xml = QString::fromStdString(SampleFb2("UTF-16"));
+        dir.Write("utf16.fb2", "\xFF\xFE" + std::string(reinterpret_cast<const char*>(xml.utf16()), size_t(xml.size()) * 2));
+    }
+    // Books made by hand often use the link prefix without declaring it.
+    std::string sloppy = SampleFb2();
+    sloppy.erase(sloppy.find(" xmlns:l="), std::string(" xmlns:l=\"http://www.w3.org/1999/xlink\"").size());
+    dir.Write("sloppy.fb2", sloppy);
+    // Content decides, not the name.
+    dir.Write("book.txt", SampleFb2Cp1251());
+    WriteFb2Zip(dir / "book.fb2.zip");
+    WriteFb2Zip(dir / "other.zip", "Некрасов/Врунгель.FB2");
+
+    const std::tuple<const char*, BookFormat, const char*> cases[] = {
+        {"utf8.fb2", BookFormat::Fb2, "UTF-8"},
+        {"cp1251.fb2", BookFormat::Fb2, "windows-1251"},
+        {"utf16.fb2", BookFormat::Fb2, "UTF-16"},
+        {"sloppy.fb2", BookFormat::Fb2, "UTF-8"},
+        {"book.txt", BookFormat::Fb2, "windows-1251"},
+        {"book.fb2.zip", BookFormat::Fb2Zip, "UTF-8"},
+        {"other.zip", BookFormat::Fb2Zip, "UTF-8"},
+    };
+    for (const auto& [name, format, encoding] : cases) {
+        SCOPED_TRACE(name);
+        const Converted book = Convert(dir / name);
+        EXPECT_EQ(book.info.format, format);
+        EXPECT_EQ(book.info.declaredEncoding, encoding);
+        EXPECT_EQ(book.info.title, kSampleFb2Title);
+        EXPECT_EQ(book.text, kSampleFb2Text);
+    }
+}
+
+TEST(BookFormats, EpubFollowsTheSpineAndPutsNotesLast)
+{
+    TempDir dir;
+    for (bool epub3 : {true, false}) {
+        SCOPED_TRACE(epub3 ? "EPUB 3" : "EPUB 2");
+        WriteSampleEpub(dir / "book.epub", epub3);
+        const Converted book = Convert(dir / "book.epub");
+        EXPECT_EQ(book.info.format, BookFormat::Epub);
+        EXPECT_EQ(book.info.declaredEncoding, "utf-8");
+        EXPECT_EQ(book.info.title, "Сказки народов мира и другие истории");
+        EXPECT_EQ(ShortBookTitle(book.info.title).toStdString(), kSampleEpubTitle);
+        EXPECT_EQ(book.text, SampleEpubText(epub3));
+    }
+}
+
+TEST(BookFormats, HtmlIsReadInTheCharsetItDeclaresOrInTheChosenOne)
+{
+    TempDir dir;
+    const std::string page =
+        "<!DOCTYPE html>\n<html><head><meta charset=\"windows-1251\"><title>Повесть о&nbsp;ветре</title></head>\n"
+        "<body><h1>Повесть</h1><p>Первый &laquo;абзац&raquo;<p>Второй<br>абзац<br><br>После пустой"
+        "<table><tr><td>ячейка</td></tr></table><script>var x = 1;</script></body></html>";
+    const std::string text = "Повесть\r\n\r\n   Первый «абзац»\r\n   Второй\r\n   абзац\r\n\r\n   После пустой\r\n"
+                             "   ячейка\r\n";
+    dir.Write("page.html", ToCp1251(page));
+    Converted book = Convert(dir / "page.html");
+    EXPECT_EQ(book.info.format, BookFormat::Html);
+    EXPECT_EQ(book.info.declaredEncoding, "windows-1251");
+    EXPECT_EQ(book.info.title, "Повесть о ветре");
+    EXPECT_EQ(book.text, text);
+
+    // The older form of the declaration.
+    std::string older = page;
+    older.replace(older.find("<meta charset=\"windows-1251\">"), std::string("<meta charset=\"windows-1251\">").size(),
+                  "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=KOI8-R\">");
+    QStringEncoder koi8("KOI8-R");
+    dir.Write("older.html", QByteArray(koi8.encode(QString::fromStdString(older))).toStdString());
+    EXPECT_EQ(Convert(dir / "older.html").info.declaredEncoding, "KOI8-R");
+    EXPECT_EQ(Convert(dir / "older.html").text, text);
+
+    // Without a charset: the text row's choice, "Авто" detecting as for a text.
+    std::string bare = page;
+    bare.erase(bare.find("<meta"), std::string("<meta charset=\"windows-1251\">").size());
+    dir.Write("bare.htm", ToCp1251(bare));
+    book = Convert(dir / "bare.htm");
+    EXPECT_EQ(book.info.declaredEncoding, "");
+    EXPECT_EQ(book.info.readAs, TextEncoding::Cp1251);
+    EXPECT_EQ(book.text, text);
+    dir.Write("bare-utf8.htm", bare);
+    EXPECT_EQ(Convert(dir / "bare-utf8.htm").text, text);
+    EXPECT_EQ(Convert(dir / "bare-utf8.htm", TextEncoding::Utf8).info.readAs, TextEncoding::Utf8);
+}
+
+TEST(BookFormats, PlainTextsAreNoBooks)
+{
+    TempDir dir;
+    const std::pair<const char*, std::string> texts[] = {
+        {"plain.txt", "Просто текст.\r\n"},
+        {"book.fb2", "Файл с чужим расширением, но без разметки.\r\n"},
+        {"angle.txt", "<не разметка> а текст в угловых скобках\r\n"},
+        {"empty.txt", ""},
+    };
+    for (const auto& [name, bytes] : texts) {
+        dir.Write(name, bytes);
+        EXPECT_FALSE(RecogniseBook(dir / name)) << name;
+        // The text path takes them where they lie.
+        const BookTextFile file(dir / name, TextEncoding::Auto, dir.Path());
+        EXPECT_EQ(file.File(), dir / name);
+        EXPECT_FALSE(file.Book());
+    }
+}
+
+TEST(BookFormats, BookTextFileHandsOnAUtf8TextAndRemovesItAfterwards)
+{
+    TempDir dir;
+    TempDir work;
+    dir.Write("book.fb2", SampleFb2Cp1251());
+    fs::path made;
+    {
+        const BookTextFile file(dir / "book.fb2", TextEncoding::Koi8r, work.Path());
+        made = file.File();
+        EXPECT_EQ(made.parent_path(), work.Path());
+        EXPECT_EQ(file.Encoding(), TextEncoding::Utf8);
+        ASSERT_TRUE(file.Book());
+        EXPECT_EQ(file.Book()->declaredEncoding, "windows-1251");
+        EXPECT_EQ(work.Read(made.filename().string()), kSampleFb2Text);
+    }
+    EXPECT_FALSE(fs::exists(made));
+    // A book refused leaves nothing behind either.
+    dir.Write("broken.fb2", "<?xml version=\"1.0\"?><FictionBook><body><p>нет конца</body></FictionBook>");
+    EXPECT_NE(ErrorOf([&] { BookTextFile(dir / "broken.fb2", TextEncoding::Auto, work.Path()); }), "");
+    EXPECT_TRUE(fs::is_empty(work.Path()));
+}
+
+TEST(BookFormats, BadBooksAreRefusedWithAMessageThatSaysWhy)
+{
+    TempDir dir;
+    dir.Write("broken.fb2", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<FictionBook>\n<body>\n<p>Строка</b>\n"
+                            "</body></FictionBook>");
+    std::string error = Refusal(dir / "broken.fb2");
+    EXPECT_TRUE(Contains(error, "повреждена: ошибка XML в строке 4, позиции ")) << error;
+    EXPECT_TRUE(Contains(error, "broken.fb2")) << error;
+
+    dir.Write("unknown.fb2", "<?xml version=\"1.0\" encoding=\"x-martian\"?><FictionBook/>");
+    EXPECT_TRUE(Contains(Refusal(dir / "unknown.fb2"), "x-martian")) << Refusal(dir / "unknown.fb2");
+
+    dir.Write("entity.fb2", "<?xml version=\"1.0\"?><FictionBook><body><p>&nosuchname;</p></body></FictionBook>");
+    EXPECT_TRUE(Contains(Refusal(dir / "entity.fb2"), "ошибка XML в строке 1")) << Refusal(dir / "entity.fb2");
+
+    WriteArchive(dir / "nobook.zip", {{"readme.txt", "Нет тут книги"}, {"pic.png", "x"}});
+    error = ErrorOf([&] { RecogniseBook(dir / "nobook.zip"); });
+    EXPECT_TRUE(Contains(error, "нет книги")) << error;
+    WriteArchive(dir / "letter.odt", {{"mimetype", "application/vnd.oasis.opendocument.text"}, {"content.xml", "<x/>"}});
+    EXPECT_TRUE(Contains(ErrorOf([&] { RecogniseBook(dir / "letter.odt"); }), "нет книги"));
+
+    WriteArchive(dir / "two.zip", {{"a.fb2", SampleFb2()}, {"b.fb2", SampleFb2()}});
+    EXPECT_TRUE(Contains(ErrorOf([&] { RecogniseBook(dir / "two.zip"); }), "несколько книг FB2"));
+
+    const std::string noSpine = "нет читаемого порядка глав (spine)";
+    WriteArchive(dir / "nocontainer.epub", {{"mimetype", "application/epub+zip"}});
+    EXPECT_TRUE(Contains(Refusal(dir / "nocontainer.epub"), noSpine));
+    auto frame = EpubFrame("<package xmlns=\"http://www.idpf.org/2007/opf\"><manifest/><spine/></package>");
+    WriteArchive(dir / "emptyspine.epub", frame);
+    EXPECT_TRUE(Contains(Refusal(dir / "emptyspine.epub"), noSpine));
+    frame = EpubFrame("<package><spine><itemref idref=\"a\"></spine>");
+    WriteArchive(dir / "brokenopf.epub", frame);
+    EXPECT_TRUE(Contains(Refusal(dir / "brokenopf.epub"), noSpine));
+
+    frame = EpubFrame("<package/>");
+    frame.push_back({"META-INF/encryption.xml",
+                     "<encryption xmlns=\"urn:oasis:names:tc:opendocument:xmlns:container\" "
+                     "xmlns:enc=\"http://www.w3.org/2001/04/xmlenc#\"><enc:EncryptedData><enc:EncryptionMethod "
+                     "Algorithm=\"http://www.w3.org/2001/04/xmlenc#aes128-cbc\"/></enc:EncryptedData></encryption>"});
+    WriteArchive(dir / "drm.epub", frame);
+    EXPECT_TRUE(Contains(Refusal(dir / "drm.epub"), "защищена от копирования")) << Refusal(dir / "drm.epub");
+    // Obfuscated fonts alone do not hide the text.
+    WriteSampleEpub(dir / "fonts.epub");
+    {
+        ZipReader zip(dir / "fonts.epub");
+        std::vector<NamedEntry> entries;
+        for (const ZipEntry& e : zip.Entries()) entries.push_back({e.name, zip.ReadWhole(e, 1 << 20)});
+        entries.push_back({"META-INF/encryption.xml",
+                           "<encryption xmlns:enc=\"http://www.w3.org/2001/04/xmlenc#\"><enc:EncryptedData>"
+                           "<enc:EncryptionMethod Algorithm=\"http://www.idpf.org/2008/embedding\"/>"
+                           "</enc:EncryptedData></encryption>"});
+        WriteArchive(dir / "fonts.epub", entries);
+    }
+    EXPECT_EQ(Refusal(dir / "fonts.epub"), "");
+
+    // An archive made to exhaust the machine: an entry that claims more than 2 GiB, and one whose
+    // compression no text reaches.
+    WriteFb2Zip(dir / "huge.fb2.zip");
+    ClaimSize(dir / "huge.fb2.zip", 0xC0000000u);
+    EXPECT_TRUE(Contains(Refusal(dir / "huge.fb2.zip"), "больше 2 ГБ")) << Refusal(dir / "huge.fb2.zip");
+    WriteArchive(dir / "bomb.zip", {{"bomb.fb2", SampleFb2() + std::string(30 << 20, ' ')}});
+    EXPECT_TRUE(Contains(Refusal(dir / "bomb.zip"), "архивы-бомбы")) << Refusal(dir / "bomb.zip");
+    // An entry that yields other bytes than its directory promised is damaged.
+    WriteFb2Zip(dir / "liar.fb2.zip");
+    ClaimSize(dir / "liar.fb2.zip", 100);
+    EXPECT_TRUE(Contains(Refusal(dir / "liar.fb2.zip"), "повреждён")) << Refusal(dir / "liar.fb2.zip");
+}
+
+TEST(BookFormats, EmbeddedImagesOfAnySizeAreSkippedWhileStreaming)
+{
+    TempDir dir;
+    // Beyond libxml2's 10 MB limit for one text node, which a tree or a reader would hit.
+    std::string book = SampleFb2();
+    const std::string picture = "<binary id=\"big\" content-type=\"image/jpeg\">" + std::string(48 << 20, 'A') + "</binary>";
+    book.insert(book.rfind("</FictionBook>"), picture);
+    dir.Write("big.fb2", book);
+    const Converted converted = Convert(dir / "big.fb2");
+    EXPECT_EQ(converted.text, kSampleFb2Text);
+}
+
+TEST(BookFormats, TitlesAreShortenedAtAWordBoundary)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"Война и мир", "Война и мир"},
+        {"  Мастер   и\nМаргарита ", "Мастер и Маргарита"},
+        {"Преступление и наказание", "Преступление и"},
+        {"Двадцать символов ок", "Двадцать символов ок"},      // exactly 20
+        {"Двадцать символов ок и ещё", "Двадцать символов ок"},  // the 21st is a blank
+        {"Двадцать символов ок, и ещё", "Двадцать символов"},
+        {"Сверхдлинноесловобезпробелов", "Сверхдлинноесловобез"},
+        {"Отцы, дети и внуки героев", "Отцы, дети и внуки"},
+        {"Тут, там — где-нибудь ещё", "Тут, там"},
+        {"", ""},
+    };
+    for (const auto& [title, expected] : cases) EXPECT_EQ(ShortBookTitle(title).toStdString(), expected) << title;
+}
