@@ -55,7 +55,9 @@ grep -q 'BookReader.class' <<<"$listing" || fail "the .jar holds no reader"
 grep -q 'text/chunk.0' <<<"$listing" || fail "the .jar holds no text"
 
 # The window: started offscreen, it builds its glyph strip in the user's cache folder.
-run QT_QPA_PLATFORM=offscreen "$prefix/bin/lumira" >"$work/window.log" 2>&1 &
+# Not through run(): a function sent to the background is a shell of its own, and killing that
+# would leave the window running.
+env -i PATH=/usr/bin:/bin HOME="$home" LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen "$prefix/bin/lumira" >"$work/window.log" 2>&1 &
 window=$!
 for _ in $(seq 1 100); do
   [ -s "$home/.cache/lumira/temp/fonts/default.png" ] && break
