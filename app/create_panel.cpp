@@ -36,10 +36,10 @@ CreatePanel::CreatePanel(QWidget* window) : QObject(window)
     bar->setGeometry(kRowLeft, kBarTop, kBarWidth, kBarHeight);
     bar->hide();
 
-    cancel = new QPushButton(QStringLiteral("Отмена"), window);
+    cancel = new QPushButton(tr("Отмена"), window);
     cancel->setObjectName(QStringLiteral("createCancel"));
     cancel->setGeometry(kCancelLeft, kButtonTop, kCancelWidth, kButtonHeight);
-    cancel->setToolTip(QStringLiteral("Остановить создание книги"));
+    cancel->setToolTip(tr("Остановить создание книги"));
     cancel->hide();
     connect(cancel, &QPushButton::clicked, this, [this] {
         RequestCancel();
@@ -84,8 +84,8 @@ void CreatePanel::ShowSaved(const QString& jarPath)
     folder_ = jar.absolutePath();
     const QString name = jar.fileName();
     const QString shown = status->fontMetrics().elidedText(name, Qt::ElideMiddle, kStatusWidth / 2);
-    status->setText(QStringLiteral("Книга сохранена: %1 &nbsp;<a href=\"folder\">Открыть папку</a>")
-                        .arg(shown.toHtmlEscaped()));
+    status->setText(tr("Книга сохранена: %1 &nbsp;<a href=\"folder\">%2</a>")
+                        .arg(shown.toHtmlEscaped(), tr("Открыть папку").toHtmlEscaped()));
     status->setToolTip(QDir::toNativeSeparators(jar.absoluteFilePath()));
     status->show();
 }
