@@ -3,18 +3,20 @@
 #   ./build.sh run    install what is missing, build, start the program
 #   ./build.sh test   install what is missing, build, run every test through CTest
 #   ./build.sh build  build only
+#   ./build.sh package  build, then a Debian package (build/package/lumira_*.deb)
 set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-translations-l10n libgl-dev zlib1g-dev libminizip-dev libcurl4-openssl-dev libfontconfig-dev libxml2-dev
+  qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n libgl-dev zlib1g-dev libminizip-dev libcurl4-openssl-dev libfontconfig-dev libxml2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   ecj default-jdk-headless
   fonts-dejavu-core
   xvfb xauth openbox imagemagick x11-utils xdotool
   libdeflate-dev
   zip unzip pngcheck time
+  dpkg-dev desktop-file-utils appstream
 )
 
 install_packages() {
@@ -51,13 +53,18 @@ case "${1:-build}" in
     cd build
     ctest --output-on-failure -j "$(nproc)" --timeout 300
     ;;
+  package)
+    install_packages
+    build
+    (cd build && cpack -G DEB)
+    ;;
   run)
     install_packages
     build
     exec build/bin/lumira
     ;;
   *)
-    echo "usage: $0 run|test|build" >&2
+    echo "usage: $0 run|test|build|package" >&2
     exit 2
     ;;
 esac

@@ -36,10 +36,10 @@ CreatePanel::CreatePanel(QWidget* window) : QObject(window)
     bar->setGeometry(kRowLeft, kBarTop, kBarWidth, kBarHeight);
     bar->hide();
 
-    cancel = new QPushButton(QStringLiteral("Отмена"), window);
+    cancel = new QPushButton(tr("Отмена"), window);
     cancel->setObjectName(QStringLiteral("createCancel"));
     cancel->setGeometry(kCancelLeft, kButtonTop, kCancelWidth, kButtonHeight);
-    cancel->setToolTip(QStringLiteral("Остановить создание книги"));
+    cancel->setToolTip(tr("Остановить создание книги"));
     cancel->hide();
     connect(cancel, &QPushButton::clicked, this, [this] {
         RequestCancel();
@@ -84,8 +84,8 @@ void CreatePanel::ShowSaved(const QString& jarPath)
     folder_ = jar.absolutePath();
     const QString name = jar.fileName();
     const QString shown = status->fontMetrics().elidedText(name, Qt::ElideMiddle, kStatusWidth / 2);
-    status->setText(QStringLiteral("Книга сохранена: %1 &nbsp;<a href=\"folder\">Открыть папку</a>")
-                        .arg(shown.toHtmlEscaped()));
+    status->setText(tr("Книга сохранена: %1 &nbsp;<a href=\"folder\">%2</a>")
+                        .arg(shown.toHtmlEscaped(), tr("Открыть папку").toHtmlEscaped()));
     status->setToolTip(QDir::toNativeSeparators(jar.absoluteFilePath()));
     status->show();
 }
@@ -95,8 +95,8 @@ void CreatePanel::ShowSavedVolumes(const QStringList& jarPaths)
     if (jarPaths.size() == 1) return ShowSaved(jarPaths.front());
     // The names are many and long: the tooltip lists them, the line gives their number.
     folder_ = QFileInfo(jarPaths.front()).absolutePath();
-    status->setText(QStringLiteral("Книга сохранена, томов: %1 &nbsp;<a href=\"folder\">Открыть папку</a>")
-                        .arg(jarPaths.size()));
+    status->setText(tr("Книга сохранена, томов: %1 &nbsp;<a href=\"folder\">%2</a>")
+                        .arg(QString::number(jarPaths.size()), tr("Открыть папку").toHtmlEscaped()));
     QStringList full;
     for (const QString& path : jarPaths) full << QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     status->setToolTip(full.join(QLatin1Char('\n')));

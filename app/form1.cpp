@@ -7,6 +7,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
+#include "platform/language.h"
 #include "platform/paths.h"
 #include "app/settings_file.h"
 
@@ -119,10 +120,24 @@ QString TForm1::StorableFolder(const QString& folder) const
 
 QString TForm1::TempDir() const
 {
-    return AppDir + QStringLiteral("temp") + QDir::separator();
+    return FolderText(Folders.TempDir());
 }
 
-TForm1::TForm1(const QString& appDir, QWidget* parent) : QWidget(parent)
+namespace {
+
+AppFolders FoldersFor(const QString& appDir)
+{
+    if (!appDir.isEmpty()) return PortableFolders(ToFsPath(appDir));
+    AppFolders folders = ChooseAppFolders(ToFsPath(ExecutableDir()));
+    PrepareAppFolders(folders);
+    return folders;
+}
+
+} // namespace
+
+TForm1::TForm1(const QString& appDir, QWidget* parent) : TForm1(FoldersFor(appDir), parent) {}
+
+TForm1::TForm1(const AppFolders& folders, QWidget* parent) : QWidget(parent), Folders(folders)
 {
     Form1 = this;
     try {
@@ -134,18 +149,22 @@ TForm1::TForm1(const QString& appDir, QWidget* parent) : QWidget(parent)
         b_p_up->setEnabled(false);
         ShowSysline = true;
         // The program folder and the sample text.
-        AppDir = appDir.isEmpty() ? ExecutableDir() : appDir;
-        if (!AppDir.endsWith(QDir::separator())) AppDir += QDir::separator();
+        AppDir = FolderText(Folders.programDir);
         PreviewText.clear();
-        PreviewText = ReadLineList(ToFsPath(AppDir + QStringLiteral("sample")));
+        // In English the preview starts with the English sample where one ships.
+        const std::filesystem::path englishSample = Folders.DataFile("sample.en");
+        std::error_code noSample;
+        PreviewText = ReadLineList(CurrentLanguage() == Language::English && std::filesystem::exists(englishSample, noSample)
+                                       ? englishSample
+                                       : Folders.DataFile("sample"));
         // The working folder, emptied of whatever an earlier run left.
-        zipBaseFolder = AppDir + QStringLiteral("temp");
+        zipBaseFolder = FromFsPath(Folders.TempDir());
         CreateFolderChain(ToFsPath(TempDir()));
         ClearFolder(ToFsPath(TempDir()));
         // Font and background from the settings file, then the glyph strip and the phone list.
         BookFont = FontSpec();
         const StoredSettings stored =
-            ReadStoredSettings(IniFile(ToFsPath(AppDir + QStringLiteral("config.ini"))), AppDir);
+            ReadStoredSettings(IniFile(Folders.ConfigFile("config.ini")), FolderText(Folders.documentDir));
         BookFont = stored.font;
         BackgroundColor = stored.background;
         BuildFontStrip();
@@ -187,7 +206,7 @@ TForm1::~TForm1()
 
 void TForm1::FormClose()
 {
-    IniFile config(ToFsPath(AppDir + QStringLiteral("config.ini")));
+    IniFile config(Folders.ConfigFile("config.ini"));
     config.WriteInteger(kGlobalSection, "UpperCut", e_upper_cut->value());
     config.WriteInteger(kGlobalSection, "BottCut", e_bott_cut->value());
     config.WriteString(kFontSection, "Name", QStringToCp1251(BookFont.name));
@@ -373,20 +392,20 @@ void TForm1::CreateControls()
         palette.setColor(QPalette::WindowText, QColor(0x70, 0x70, 0x70));
         version->setPalette(palette);
     }
-    auto* bannerText = new QLabel(QStringLiteral("Генератор мидлетов Lumira для устройств с поддержкой MIDP-2.0"), banner);
+    auto* bannerText = new QLabel(tr("Генератор мидлетов Lumira для устройств с поддержкой MIDP-2.0"), banner);
     bannerText->setObjectName(QString::fromLatin1(kBannerTextName));
     bannerText->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     bannerText->setWordWrap(true);
     bannerText->setGeometry(kDesignWidth - kBannerTextRightGap - kBannerTextWidth, 0, kBannerTextWidth, kBannerHeight);
 
     // ---- Left column: the three groups of settings ----
-    heading(QStringLiteral("Основные настройки"), 8, 48, 375);
-    label(QStringLiteral("Название"), 8, 68, 54, 21);
+    heading(tr("Основные настройки"), 8, 48, 375);
+    label(tr("Название"), 8, 68, 54, 21);
     e_caption = new TitleField(kTitleTypedLimit, client_);
     e_caption->setObjectName(QStringLiteral("e_caption"));
     e_caption->setGeometry(64, 68, 309, 21);
 
-    label(QStringLiteral("Текст"), 8, 96, 54, 21);
+    label(tr("Текст"), 8, 96, 54, 21);
     e_text = new QLineEdit(client_);
     e_text->setObjectName(QStringLiteral("e_text"));
     e_text->setGeometry(64, 96, 309, 21);
@@ -400,54 +419,54 @@ void TForm1::CreateControls()
     e_text->setTextMargins(0, 0, 20, 0);
     CreateEncodingButton();
 
-    label(QStringLiteral("Профиль"), 8, 124, 54, 21);
+    label(tr("Профиль"), 8, 124, 54, 21);
     e_model = new ListField(client_);
     e_model->setObjectName(QStringLiteral("e_model"));
     e_model->setGeometry(64, 124, 233, 21);
-    b_profiles = new QPushButton(QStringLiteral("Профили"), client_);
+    b_profiles = new QPushButton(tr("Профили"), client_);
     b_profiles->setGeometry(300, 123, 75, 25);
 
-    heading(QStringLiteral("Настройки шрифта"), 8, 156, 375);
-    b_font = new QPushButton(QStringLiteral("Шрифт"), client_);
+    heading(tr("Настройки шрифта"), 8, 156, 375);
+    b_font = new QPushButton(tr("Шрифт"), client_);
     b_font->setGeometry(8, 176, 75, 25);
-    b_back = new QPushButton(QStringLiteral("Фон"), client_);
+    b_back = new QPushButton(tr("Фон"), client_);
     b_back->setGeometry(8, 204, 75, 25);
     font_label = label(QString(), 88, 180, 125, 45, Qt::AlignCenter);
     font_label->setObjectName(QStringLiteral("font_label"));
     font_label->setWordWrap(true);
     font_label->setAutoFillBackground(true);
 
-    label(QStringLiteral("Подрезка сверху"), 214, 176, 98, 21, Qt::AlignRight | Qt::AlignVCenter);
+    label(tr("Подрезка сверху"), 214, 176, 98, 21, Qt::AlignRight | Qt::AlignVCenter);
     e_upper_cut = new SpinField(0, 10, client_);
     e_upper_cut->setObjectName(QStringLiteral("e_upper_cut"));
     e_upper_cut->setGeometry(316, 176, 57, 21);
-    label(QStringLiteral("Подрезка снизу"), 214, 204, 98, 21, Qt::AlignRight | Qt::AlignVCenter);
+    label(tr("Подрезка снизу"), 214, 204, 98, 21, Qt::AlignRight | Qt::AlignVCenter);
     e_bott_cut = new SpinField(0, 10, client_);
     e_bott_cut->setObjectName(QStringLiteral("e_bott_cut"));
     e_bott_cut->setGeometry(316, 204, 57, 21);
 
-    heading(QStringLiteral("Дополнительные настройки"), 8, 240, 375);
-    label(QStringLiteral("Отображать системную полосу"), 8, 260, 216, 21);
+    heading(tr("Дополнительные настройки"), 8, 240, 375);
+    label(tr("Отображать системную полосу"), 8, 260, 216, 21);
     e_sysline = new ListField(client_);
     e_sysline->setObjectName(QStringLiteral("e_sysline"));
     e_sysline->setGeometry(228, 260, 141, 21);
-    e_sysline->ReplaceItems({QStringLiteral("Вверху"), QStringLiteral("Внизу")});
+    e_sysline->ReplaceItems({tr("Вверху"), tr("Внизу")});
 
     b_info = new QPushButton(client_);
     b_info->setGeometry(8, 304, 32, 32);
     b_info->setIcon(Picture(QuestionPicture(24)));
     b_info->setIconSize(QSize(24, 24));
-    b_ok = new QPushButton(QStringLiteral("Создать"), client_);
+    b_ok = new QPushButton(tr("Создать"), client_);
     b_ok->setGeometry(216, 308, 75, 25);
     b_ok->setFont(Bold(font()));
     b_ok->setEnabled(false);
-    b_close = new QPushButton(QStringLiteral("Закрыть"), client_);
+    b_close = new QPushButton(tr("Закрыть"), client_);
     b_close->setGeometry(296, 308, 75, 25);
     b_close->setFont(Bold(font()));
 
     // ---- The rule between the columns, and the preview ----
     rule(384, 48, 2, 289);
-    label(QStringLiteral("Предпросмотр"), 396, 48, 128, 16)->setFont(Bold(font()));
+    label(tr("Предпросмотр"), 396, 48, 128, 16)->setFont(Bold(font()));
     // The preview's frame: as large as the preview, unless the screen lacks the room.
     previewFrame_ = new QScrollArea(client_);
     previewFrame_->setObjectName(QStringLiteral("previewFrame"));
@@ -479,10 +498,10 @@ void TForm1::CreateControls()
     for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
     // ---- The dialogs' fixed properties ----
-    OpenDialog1.filter = QStringLiteral("Книги и тексты|*.txt;*.fb2;*.zip;*.epub;*.html;*.htm;*.xhtml|"
-                                        "Текстовые фалы|*.txt|Все файлы|*.*");
+    OpenDialog1.filter = tr("Книги и тексты|*.txt;*.fb2;*.zip;*.epub;*.html;*.htm;*.xhtml|"
+                            "Текстовые фалы|*.txt|Все файлы|*.*");
     OpenDialog1.defaultExt = QStringLiteral("txt");
-    SaveDialog1.filter = QStringLiteral("Jar-пакет|*.jar|Все файлы|*.*");
+    SaveDialog1.filter = tr("Jar-пакет|*.jar|Все файлы|*.*");
     SaveDialog1.defaultExt = QStringLiteral("jar");
 
     // ---- Wiring ----

@@ -5,6 +5,7 @@
 // encoding), form1_font.cpp (font strip), form1_preview.cpp (preview and paging),
 // form1_book.cpp (Create), form1_profiles.cpp (phone list), form1_input.cpp (tooltips, paging
 // keys, a dropped file).
+#include "app/app_folders.h"
 #include "formats/book_format.h"
 #include "platform/colors.h"
 #include "platform/controls.h"
@@ -33,9 +34,12 @@ class TForm1 : public QWidget {
 public:
     using t_profile = ::t_profile;
 
-    // Builds the window and runs the whole start-up sequence. `appDir` is the program folder
-    // (ending in a separator); empty means the executable's folder. Failures are thrown.
+    // Builds the window and runs the whole start-up sequence. `appDir` is a portable program
+    // folder (ending in a separator); empty means the executable's folder, portable or installed.
+    // Failures are thrown.
     explicit TForm1(const QString& appDir = QString(), QWidget* parent = nullptr);
+    // The same with the folders already chosen (and prepared).
+    explicit TForm1(const AppFolders& folders, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // ---- State (start values as after construction) ----
@@ -53,6 +57,7 @@ public:
     QString SaveDir;
     std::vector<t_profile> Profiles;
     QString AppDir;
+    AppFolders Folders;  // where the data, the settings and the working folder lie
     TextEncoding Encoding = TextEncoding::Auto;    // how texts are read, as chosen on the text row
     std::optional<TextEncoding> ResolvedEncoding;  // what the chosen text was read in, once read
     std::optional<BookInfo> ChosenBook;            // the chosen file's format, when it is a book
@@ -86,10 +91,10 @@ public:
     FileDialogOptions SaveDialog1;
     FontSpec font_dialog;                // the font the font chooser opens on
     ColorValue ColorDialog1 = 0;         // the colour the colour chooser opens on (black at first)
-    QString zipBaseFolder;               // AppDir + "temp", without a trailing separator
+    QString zipBaseFolder;               // the working folder, without a trailing separator
 
     // ---- Paths beside the program ----
-    QString TempDir() const;             // AppDir + "temp" + separator
+    QString TempDir() const;             // the working folder "temp", ending in a separator
 
     // ---- Operations and handlers ----
     void UpdateFontLabel();

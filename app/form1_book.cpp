@@ -112,9 +112,9 @@ void TForm1::BuildBookPackage()
 
     // Without a phone there is nothing to fill the record with: say so before asking for a path.
     const t_profile* profile = SelectedProfile();
-    if (!profile) throw AppError("Не выбран профиль телефона.");
+    if (!profile) throw AppError(tr("Не выбран профиль телефона.").toStdString());
 
-    SaveDialog1.filter = QStringLiteral("Jar-пакет|*.jar|Все файлы|*.*");
+    SaveDialog1.filter = tr("Jar-пакет|*.jar|Все файлы|*.*");
     SaveDialog1.defaultExt = QStringLiteral("jar");
     const auto chosen = TheDesktop().SaveFile(this, SaveDialog1);
     if (!chosen) return;
@@ -128,7 +128,7 @@ void TForm1::BuildBookPackage()
     request.background = BackgroundColor;
     request.syslineIndex = e_sysline->ItemIndex();
     request.workFolder = ToFsPath(zipBaseFolder);
-    request.templateArchive = ToFsPath(AppDir + QStringLiteral("velmar.dat"));
+    request.templateArchive = Folders.DataFile("velmar.dat");
     request.jarPath = ToFsPath(*chosen);
     const std::filesystem::path textPath = ToFsPath(e_text->text());
     const TextEncoding encoding = Encoding;

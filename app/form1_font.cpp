@@ -4,8 +4,10 @@
 #include "font/font_strip.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/language.h"
 #include "platform/paths.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QSignalBlocker>
 
@@ -51,7 +53,7 @@ void TForm1::BuildFontStrip()
 void TForm1::RestoreAppliedGlyphSettings()
 {
     // Nothing to go back to before the first strip: the start-up cannot go on without one.
-    if (!appliedFont_) throw AppError(kCutSumMessage);
+    if (!appliedFont_) throw AppError(Translate("FontStrip", kCutSumMessage));
     {
         // Quietly: putting the old values back is no change that needs a rebuild.
         const QSignalBlocker upperBlocker(e_upper_cut);
@@ -63,7 +65,7 @@ void TForm1::RestoreAppliedGlyphSettings()
         BookFont = *appliedFont_;
         UpdateFontLabel();
     }
-    TheDesktop().ShowMessage(this, QString::fromUtf8(kCutSumMessage));
+    TheDesktop().ShowMessage(this, QCoreApplication::translate("FontStrip", kCutSumMessage));
 }
 
 void TForm1::e_upper_cutPropertiesChange()

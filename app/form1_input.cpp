@@ -103,13 +103,13 @@ private:
 
 void TForm1::CreateConveniences()
 {
-    b_info->setToolTip(QStringLiteral("Справка"));
-    b_p_up->setToolTip(QStringLiteral("Предыдущая страница (PageUp)"));
-    b_p_fire->setToolTip(QStringLiteral("Показать или скрыть системную полосу"));
-    b_p_down->setToolTip(QStringLiteral("Следующая страница (PageDown)"));
-    e_upper_cut->setToolTip(QStringLiteral("Сколько рядов пикселей убрать сверху у строки шрифта, чтобы строки шли плотнее (0–10)"));
-    e_bott_cut->setToolTip(QStringLiteral("Сколько рядов пикселей убрать снизу у строки шрифта, чтобы строки шли плотнее (0–10)"));
-    i_scr->setToolTip(QStringLiteral("Щёлкните по странице, чтобы листать её клавишами PageUp, PageDown и стрелками"));
+    b_info->setToolTip(tr("Справка"));
+    b_p_up->setToolTip(tr("Предыдущая страница (PageUp)"));
+    b_p_fire->setToolTip(tr("Показать или скрыть системную полосу"));
+    b_p_down->setToolTip(tr("Следующая страница (PageDown)"));
+    e_upper_cut->setToolTip(tr("Сколько рядов пикселей убрать сверху у строки шрифта, чтобы строки шли плотнее (0–10)"));
+    e_bott_cut->setToolTip(tr("Сколько рядов пикселей убрать снизу у строки шрифта, чтобы строки шли плотнее (0–10)"));
+    i_scr->setToolTip(tr("Щёлкните по странице, чтобы листать её клавишами PageUp, PageDown и стрелками"));
 
     previewFrame_->setFocusPolicy(Qt::ClickFocus);
     previewFrame_->installEventFilter(new PagingKeys(this, b_p_up, b_p_down));

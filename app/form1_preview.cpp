@@ -104,7 +104,7 @@ void TForm1::RenderPreview()
     // The band first: without its picture the page keeps only the background, and nothing of the
     // new layout is taken over.
     if (page.bandY) {
-        const QImage picture = LoadSyslinePicture(ToFsPath(AppDir + QString::fromLatin1(kSyslinePicture)));
+        const QImage picture = LoadSyslinePicture(Folders.DataFile(kSyslinePicture));
         PaintSysline(i_scrBitmap, *page.bandY, picture);
     }
 

@@ -16,7 +16,7 @@ void TForm1::LoadProfiles()
 
     Profiles.clear();
     {
-        const IniFile ini(ToFsPath(AppDir + QStringLiteral("profiles.ini")));
+        const IniFile ini(Folders.ConfigFile("profiles.ini"));
         Profiles = ReadProfiles(ini);
     }
     // Profiles is complete before the list changes, so a change notification reads the new list.
@@ -34,7 +34,7 @@ void TForm1::b_profilesClick()
 {
     // A fresh editor each time, owned by this window and gone before the list is read again.
     {
-        Tprofiles_form editor(AppDir, this);
+        Tprofiles_form editor(FolderText(Folders.configDir), this);
         editor.exec();
     }
     LoadProfiles();

@@ -165,17 +165,17 @@ void TForm1::UpdateEncodingButton()
     QString tip;
     if (ChosenBook) {
         e_text_encoding->setText(BookButtonText(*ChosenBook, Encoding));
-        tip = QStringLiteral("Книга в формате %1").arg(FormatDisplayName(ChosenBook->format));
+        tip = tr("Книга в формате %1").arg(FormatDisplayName(ChosenBook->format));
         if (declared)
-            tip += QStringLiteral(", кодировку %1 задаёт сама книга").arg(QString::fromStdString(ChosenBook->declaredEncoding));
+            tip += tr(", кодировку %1 задаёт сама книга").arg(QString::fromStdString(ChosenBook->declaredEncoding));
         else
-            tip += QStringLiteral(" без указанной кодировки: читается как %1 (Alt+↓)")
+            tip += tr(" без указанной кодировки: читается как %1 (Alt+↓)")
                        .arg(EncodingDisplayName(ChosenBook->readAs ? *ChosenBook->readAs : Encoding));
     } else {
         e_text_encoding->setText(ButtonText(Encoding, ResolvedEncoding));
-        tip = QStringLiteral("Кодировка текста: %1").arg(EncodingDisplayName(Encoding));
+        tip = tr("Кодировка текста: %1").arg(EncodingDisplayName(Encoding));
         if (Encoding == TextEncoding::Auto && ResolvedEncoding)
-            tip += QStringLiteral(", определена %1").arg(EncodingDisplayName(*ResolvedEncoding));
+            tip += tr(", определена %1").arg(EncodingDisplayName(*ResolvedEncoding));
         tip += QStringLiteral(" (Alt+↓)");
     }
     e_text_encoding->setToolTip(tip);

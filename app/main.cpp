@@ -1,9 +1,13 @@
 // Program entry: one copy per program folder, the main window, the hidden profile editor, the
 // message loop. Returns 0 in every case.
+#include "app/app_folders.h"
 #include "app/form1.h"
+#include "app/settings_file.h"
 #include "app/single_instance.h"
 #include "platform/application.h"
 #include "platform/desktop.h"
+#include "platform/ini_file.h"
+#include "platform/language.h"
 #include "platform/paths.h"
 #include "profiles/profiles_form.h"
 
@@ -15,15 +19,22 @@ namespace {
 // the application object still lives (a message box needs it).
 void Run()
 {
-    SingleInstance instance(ExecutableDir());
+    // The system's language until the settings say otherwise, so that a failure to find the
+    // user's folders is told in it.
+    ApplyLanguage(ChooseLanguage(std::nullopt, std::nullopt));
+    // Portable or installed: the lock guards the working folder, wherever that lies.
+    const AppFolders folders = ChooseAppFolders(ToFsPath(ExecutableDir()));
+    PrepareAppFolders(folders);
+    ApplyLanguage(ChooseLanguage(std::nullopt, ReadStoredLanguage(IniFile(folders.ConfigFile("config.ini")))));
+    SingleInstance instance(FolderText(folders.workDir));
     if (!instance.Acquired()) {
         TheDesktop().ShowError(nullptr, instance.FailureText());
         return;
     }
-    auto form = std::make_unique<TForm1>();
+    auto form = std::make_unique<TForm1>(folders);
     // The start-up profile editor: it reads the file like any other instance and is never
     // shown; it goes before the main window does.
-    auto editor = std::make_unique<Tprofiles_form>(form->AppDir);
+    auto editor = std::make_unique<Tprofiles_form>(FolderText(folders.configDir));
     profiles_form = editor.get();
     form->show();
     Application::exec();

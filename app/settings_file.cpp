@@ -43,3 +43,15 @@ QSize PreviewScreenSize(const t_profile* profile)
     const ScreenSize size = ProfileScreenSize(profile);
     return QSize(std::max(1, size.width), std::max(1, size.height));
 }
+
+std::optional<Language> ReadStoredLanguage(const IniFile& config)
+{
+    return LanguageFromKey(config.ReadString(kGlobalSection, "Language", ""));
+}
+
+Language ChooseLanguage(std::optional<Language> asked, std::optional<Language> stored)
+{
+    if (asked) return *asked;
+    if (stored) return *stored;
+    return DefaultLanguage(SystemLocaleName());
+}

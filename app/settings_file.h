@@ -4,11 +4,13 @@
 // phone and system-line lists, the last folders of the file dialogs and the texts' encoding.
 #include "platform/colors.h"
 #include "platform/font_spec.h"
+#include "platform/language.h"
 #include "platform/text_encoding.h"
 
 #include <QSize>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 class IniFile;
 struct t_profile;
@@ -34,6 +36,13 @@ struct StoredSettings {
 // Reads every key of config.ini. `appDir` (ending in a separator) is the default of the two
 // folders. A missing file reads as all defaults.
 StoredSettings ReadStoredSettings(const IniFile& config, const QString& appDir);
+
+// [Global] Language: "ru" or "en"; nullopt when absent or anything else. The window and the
+// command line read it before anything is shown; nothing writes it.
+std::optional<Language> ReadStoredLanguage(const IniFile& config);
+// The language of a run: the one asked for on the command line, else the stored one, else the
+// system's (DefaultLanguage).
+Language ChooseLanguage(std::optional<Language> asked, std::optional<Language> stored);
 
 // The position a freshly filled drop-down list of `count` entries takes from a stored one: the
 // stored position when it lies in -1 .. count - 1, else none (-1).

@@ -1,5 +1,6 @@
 #include "app/single_instance.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 SingleInstance::SingleInstance(const QString& appDir)
@@ -29,12 +30,13 @@ QString SingleInstance::FailureText() const
 
 QString SingleInstance::AlreadyRunningText()
 {
-    return QStringLiteral("Программа уже запущена из этой папки.");
+    return QCoreApplication::translate("SingleInstance", "Программа уже запущена из этой папки.");
 }
 
 QString SingleInstance::CannotLockText(const QString& path)
 {
-    return QStringLiteral("Не удаётся создать файл %1, который не даёт запустить вторую копию программы из этой папки. "
-                          "Проверьте, что в папку программы можно записывать.")
+    return QCoreApplication::translate("SingleInstance",
+                                       "Не удаётся создать файл %1, который не даёт запустить вторую копию программы из этой папки. "
+                                       "Проверьте, что в папку программы можно записывать.")
         .arg(path);
 }

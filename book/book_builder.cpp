@@ -7,6 +7,7 @@
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/language.h"
 #include "platform/line_list.h"
 
 #include <QString>
@@ -19,11 +20,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kNoProfile = "Не выбран профиль телефона.";
+const char* const kNoProfile = QT_TRANSLATE_NOOP("BookBuilder", "Не выбран профиль телефона.");
 
 std::string TooLargeMessage()
 {
-    return "Текст слишком велик: не более " + std::to_string(kMaxTextSize) + " байт.";
+    return FormatText(Translate("BookBuilder", "Текст слишком велик: не более %1 байт."), {std::to_string(kMaxTextSize)});
 }
 
 // A target that can be neither created nor replaced: a folder, or a read-only file.
@@ -96,11 +97,11 @@ namespace {
 
 void BuildBookIn(const BookRequest& request, SettingsRecord& record)
 {
-    if (!request.profile) throw AppError(kNoProfile);
+    if (!request.profile) throw AppError(Translate("BookBuilder", kNoProfile));
     const fs::path& work = request.workFolder;
     const fs::path jadPath = JadPathFor(request.jarPath);
     if (fs::absolute(jadPath).lexically_normal() == fs::absolute(request.jarPath).lexically_normal())
-        throw AppError("Пакет не может носить расширение .jad: описатель записался бы поверх него.");
+        throw AppError(Translate("BookBuilder", "Пакет не может носить расширение .jad: описатель записался бы поверх него."));
 
     // The text's size first, so that a text the record cannot describe changes nothing. The book
     // holds the text as the preview reads it (text_normaliser.h), so that is what is measured.

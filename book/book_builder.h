@@ -3,6 +3,7 @@
 // and the settings, and writes the .jar with its .jad descriptor.
 #include "book/settings_record.h"
 #include "platform/colors.h"
+#include "platform/language.h"
 #include "profiles/profile.h"
 
 #include <atomic>
@@ -36,7 +37,7 @@ struct BookRequest {
 // left, an earlier book stays as it was, and the work folder holds no pieces.
 class BookCancelled : public std::runtime_error {
 public:
-    BookCancelled() : std::runtime_error("Создание книги отменено.") {}
+    BookCancelled() : std::runtime_error(Translate("BookBuilder", "Создание книги отменено.")) {}
 };
 
 // The descriptor's path: the package's extension replaced by ".jad", or ".jad" appended.

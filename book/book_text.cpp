@@ -4,6 +4,7 @@
 #include "platform/errors.h"
 #include "platform/paths.h"
 
+#include <QCoreApplication>
 #include <QTemporaryFile>
 #include <system_error>
 
@@ -65,7 +66,7 @@ QString ConversionNotice(TextEncoding resolved, const ConversionReport& report)
 {
     QStringList parts;
     if (report.encoding != resolved)
-        parts << QStringLiteral("Текст не целиком в кодировке %1 и прочитан как %2.")
+        parts << QCoreApplication::translate("BookText", "Текст не целиком в кодировке %1 и прочитан как %2.")
                      .arg(EncodingDisplayName(resolved), EncodingDisplayName(report.encoding));
     if (report.replaced > 0) parts << report.Summary();
     return parts.join(QLatin1Char('\n'));

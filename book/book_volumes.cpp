@@ -4,6 +4,7 @@
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/language.h"
 #include "platform/paths.h"
 
 #include <QTemporaryDir>
@@ -153,16 +154,16 @@ VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBy
     const auto nameWarning = [&](const std::string& titleCp1251) {
         const std::string name = Cp1251ToUtf8(titleCp1251);
         if (maxJarBytes == 0 || name.size() <= kPhoneNameLimit) return;
-        result.warnings.push_back("Название «" + name + "» занимает " + std::to_string(name.size()) +
-                                  " байт в UTF-8: некоторые телефоны не принимают названия длиннее " +
-                                  std::to_string(kPhoneNameLimit) + " байт.");
+        result.warnings.push_back(FormatText(
+            Translate("BookVolumes", "Название «%1» занимает %2 байт в UTF-8: некоторые телефоны не принимают названия длиннее %3 байт."),
+            {name, std::to_string(name.size()), std::to_string(kPhoneNameLimit)}));
     };
     if (maxJarBytes == 0) {
         BuildBook(request, record);
         result.volumes.push_back({request.jarPath, FileSizeOfPath(request.jarPath), Cp1251ToUtf8(request.titleCp1251)});
         return result;
     }
-    if (!request.profile) throw AppError("Не выбран профиль телефона.");
+    if (!request.profile) throw AppError(Translate("BookBuilder", "Не выбран профиль телефона."));
 
     QTemporaryDir privateDir(FromFsPath(scratchFolder / "lumira-volumes-XXXXXX"));
     if (!privateDir.isValid()) ThrowCannotCreate(scratchFolder / "lumira-volumes");
@@ -174,9 +175,8 @@ VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBy
     // What every volume carries besides its text: the template, the glyphs, the record, the manifest.
     const std::uint64_t overhead = maker.TrialSize({}, VolumeTitle(request.titleCp1251, 1), jarName);
     if (overhead >= maxJarBytes)
-        throw AppError("Шаблон и шрифт книги занимают " + Kilobytes(overhead) + " КБ (" + std::to_string(overhead) +
-                       " байт), а пакет для этого телефона не больше " + Kilobytes(maxJarBytes) + " КБ (" +
-                       std::to_string(maxJarBytes) + " байт): книга не поместится. Уменьшите шрифт или снимите предел.");
+        throw AppError(FormatText(Translate("BookVolumes", "Шаблон и шрифт книги занимают %1 КБ (%2 байт), а пакет для этого телефона не больше %3 КБ (%4 байт): книга не поместится. Уменьшите шрифт или снимите предел."),
+                                  {Kilobytes(overhead), std::to_string(overhead), Kilobytes(maxJarBytes), std::to_string(maxJarBytes)}));
 
     const std::uint64_t whole = maker.TrialSize(text, request.titleCp1251, jarName);
     if (whole <= maxJarBytes) {
@@ -220,9 +220,8 @@ VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBy
             }
         }
         if (!best)
-            throw AppError("Пакет для этого телефона не больше " + Kilobytes(maxJarBytes) +
-                           " КБ, а шаблон и шрифт книги занимают " + Kilobytes(overhead) +
-                           " КБ: для текста места не остаётся. Уменьшите шрифт или снимите предел.");
+            throw AppError(FormatText(Translate("BookVolumes", "Пакет для этого телефона не больше %1 КБ, а шаблон и шрифт книги занимают %2 КБ: для текста места не остаётся. Уменьшите шрифт или снимите предел."),
+                                      {Kilobytes(maxJarBytes), Kilobytes(overhead)}));
         cuts.push_back(*best);
     }
 

@@ -7,6 +7,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -343,11 +344,11 @@ void WriteFolderArchiveFile(const fs::path& file, const fs::path& baseFolder, co
 {
     const QString shown = PathQ(fs::path(shownAs).make_preferred());
     const auto tooMany = [&] {
-        throw AppError(Utf8(QString::fromUtf8("Слишком много файлов для архива %1: не более %2.")
+        throw AppError(Utf8(QCoreApplication::translate("ZipArchive", "Слишком много файлов для архива %1: не более %2.")
                                 .arg(shown).arg(kMaxEntries)));
     };
     const auto tooLarge = [&] {
-        throw AppError(Utf8(QString::fromUtf8("Архив %1 получился бы больше 4 ГБ.").arg(shown)));
+        throw AppError(Utf8(QCoreApplication::translate("ZipArchive", "Архив %1 получился бы больше 4 ГБ.").arg(shown)));
     };
 
     // A first walk lists and measures the tree, so that what a plain archive cannot hold is
@@ -446,13 +447,13 @@ struct ArchiveEntry {
 
 [[noreturn]] void ThrowBadEntry(const fs::path& archive, const QString& entry)
 {
-    throw AppError(Utf8(QString::fromUtf8("Архив %1 содержит недопустимое имя: %2")
+    throw AppError(Utf8(QCoreApplication::translate("ZipArchive", "Архив %1 содержит недопустимое имя: %2")
                             .arg(PathQ(fs::path(archive).make_preferred()), entry)));
 }
 
 [[noreturn]] void ThrowDamaged(const fs::path& archive)
 {
-    throw AppError(Utf8(QString::fromUtf8("Архив повреждён: %1").arg(PathQ(fs::path(archive).make_preferred()))));
+    throw AppError(Utf8(QCoreApplication::translate("ZipArchive", "Архив повреждён: %1").arg(PathQ(fs::path(archive).make_preferred()))));
 }
 
 // Splits a stored name into the path components it may create; absolute names, drive letters and
@@ -488,7 +489,7 @@ fs::path MakeFolders(const fs::path& archive, const fs::path& base, const std::v
         std::error_code ec;
         const auto st = fs::symlink_status(at, ec);
         if (fs::is_symlink(st))
-            throw AppError(Utf8(QString::fromUtf8("Архив %1: запись %2 ведёт через символическую ссылку.")
+            throw AppError(Utf8(QCoreApplication::translate("ZipArchive", "Архив %1: запись %2 ведёт через символическую ссылку.")
                                     .arg(PathQ(fs::path(archive).make_preferred()), entryName)));
         if (fs::is_directory(st)) continue;
         if (fs::exists(st) || !fs::create_directory(at, ec) || ec) ThrowCannotCreate(at);
@@ -517,7 +518,7 @@ void ExtractArchive(const fs::path& archive, const fs::path& baseFolder)
 {
     std::error_code ec;
     if (!fs::is_regular_file(archive, ec))
-        throw AppError(Utf8(QString::fromUtf8("Не найден файл %1").arg(PathQ(fs::path(archive).make_preferred()))));
+        throw AppError(Utf8(QCoreApplication::translate("ZipArchive", "Не найден файл %1").arg(PathQ(fs::path(archive).make_preferred()))));
 
     zlib_filefunc64_def streams = PathStreams();
     UnzCloser in;

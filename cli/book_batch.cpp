@@ -11,6 +11,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/language.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -75,13 +76,13 @@ OutputPlan PlanOutput(const CliOptions& options)
     if (options.out) {
         const QFileInfo jar(*options.out);
         const QFileInfo folder(jar.absolutePath());
-        if (!folder.isDir()) throw UsageError("Папка для пакета не найдена: " + U8(QDir::toNativeSeparators(jar.absolutePath())));
-        if (jar.isDir()) throw UsageError("Ключ --out называет папку, а не файл пакета: " + U8(*options.out));
+        if (!folder.isDir()) throw UsageError(FormatText(Translate("lumira-cli", "Папка для пакета не найдена: %1"), {U8(QDir::toNativeSeparators(jar.absolutePath()))}));
+        if (jar.isDir()) throw UsageError(FormatText(Translate("lumira-cli", "Ключ --out называет папку, а не файл пакета: %1"), {U8(*options.out)}));
         plan.jar = QDir::toNativeSeparators(jar.absoluteFilePath());
         plan.folder = WithSeparator(jar.absolutePath());
     } else if (options.outDir) {
         const QFileInfo folder(*options.outDir);
-        if (!folder.isDir()) throw UsageError("Папка для пакетов не найдена: " + U8(*options.outDir));
+        if (!folder.isDir()) throw UsageError(FormatText(Translate("lumira-cli", "Папка для пакетов не найдена: %1"), {U8(*options.outDir)}));
         plan.folder = WithSeparator(folder.absoluteFilePath());
     } else {
         plan.folder = WithSeparator(QDir::currentPath());
@@ -127,12 +128,12 @@ struct Batch {
             CheckInterrupt();
             const QString title = options.title ? *options.title : text.DefaultTitle(settings.encoding);
             if (title.isEmpty())
-                throw AppError("Название книги пусто (имя файла не даёт его): задайте название ключом --title.");
+                throw AppError(Translate("lumira-cli", "Название книги пусто (имя файла не даёт его): задайте название ключом --title."));
             const fs::path textFile = ToFsPath(text.Path());
             if (SameFile(jar, textFile) || SameFile(JadPathFor(jar), textFile))
-                throw AppError("Пакет " + PathText(jar) + " записался бы поверх самого текста.");
+                throw AppError(FormatText(Translate("lumira-cli", "Пакет %1 записался бы поверх самого текста."), {PathText(jar)}));
             if (written.count(fs::absolute(jar).lexically_normal()))
-                throw AppError("Пакет " + PathText(jar) + " уже создан в этом запуске из другого текста с тем же именем.");
+                throw AppError(FormatText(Translate("lumira-cli", "Пакет %1 уже создан в этом запуске из другого текста с тем же именем."), {PathText(jar)}));
 
             RemoveFolder(work);
             // As the window's font strip does: the folder first, a failure there shows as the first file's.
@@ -164,7 +165,7 @@ struct Batch {
             const int count = static_cast<int>(made.volumes.size());
             if (count > 1)
                 for (int v = 0; v < count; ++v)
-                    notices << QStringLiteral("том %1 из %2: %3, %4 байт, «%5»")
+                    notices << QString::fromStdString(Translate("lumira-cli", "том %1 из %2: %3, %4 байт, «%5»"))
                                    .arg(v + 1)
                                    .arg(count)
                                    .arg(QString::fromStdString(PathText(made.volumes[v].jar)))

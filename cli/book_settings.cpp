@@ -3,6 +3,7 @@
 #include "font/font_strip.h"
 #include "platform/cp1251.h"
 #include "platform/paths.h"
+#include "platform/language.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -10,7 +11,12 @@
 
 std::filesystem::path ProgramFolder::File(const char* name) const
 {
-    return ToFsPath(dir + QString::fromUtf8(name));
+    return folders.DataFile(name);
+}
+
+std::filesystem::path ProgramFolder::Setting(const char* name) const
+{
+    return folders.ConfigFile(name);
 }
 
 ProgramFolder ChooseProgramFolder(const CliOptions& options)
@@ -18,12 +24,13 @@ ProgramFolder ChooseProgramFolder(const CliOptions& options)
     ProgramFolder folder;
     if (options.appDir) {
         const QFileInfo info(*options.appDir);
-        if (!info.isDir()) throw UsageError("Папка программы не найдена: " + options.appDir->toStdString());
-        folder.dir = QDir::toNativeSeparators(info.absoluteFilePath());
+        if (!info.isDir()) throw UsageError(FormatText(Translate("lumira-cli", "Папка программы не найдена: %1"), {options.appDir->toStdString()}));
+        folder.folders = PortableFolders(ToFsPath(info.absoluteFilePath()));
     } else {
-        folder.dir = ExecutableDir();
+        folder.folders = ChooseAppFolders(ToFsPath(ExecutableDir()));
+        PrepareAppFolders(folder.folders);
     }
-    if (!folder.dir.endsWith(QDir::separator())) folder.dir += QDir::separator();
+    folder.dir = FolderText(folder.folders.documentDir);
     return folder;
 }
 
@@ -54,11 +61,11 @@ BookSettings ResolveSettings(const StoredSettings& stored, const std::vector<t_p
         const int cell = TextCellHeight(QFontMetrics(MakeQFont(s.font)));
         if (stored.bottCut != 0) {
             if (CutsFit(cell, 0, stored.bottCut)) s.bottCut = stored.bottCut;
-            else s.notices.push_back(std::string(kCutSumMessage) + " (config.ini: BottCut=" + std::to_string(stored.bottCut) + ")");
+            else s.notices.push_back(Translate("FontStrip", kCutSumMessage) + " (config.ini: BottCut=" + std::to_string(stored.bottCut) + ")");
         }
         if (stored.upperCut != 0) {
             if (CutsFit(cell, stored.upperCut, s.bottCut)) s.upperCut = stored.upperCut;
-            else s.notices.push_back(std::string(kCutSumMessage) + " (config.ini: UpperCut=" + std::to_string(stored.upperCut) + ")");
+            else s.notices.push_back(Translate("FontStrip", kCutSumMessage) + " (config.ini: UpperCut=" + std::to_string(stored.upperCut) + ")");
         }
     }
 
@@ -72,16 +79,17 @@ BookSettings ResolveSettings(const StoredSettings& stored, const std::vector<t_p
     if (options.upperCut) s.upperCut = *options.upperCut;
     if (options.bottomCut) s.bottCut = *options.bottomCut;
     if (!CutsFit(TextCellHeight(QFontMetrics(MakeQFont(s.font))), s.upperCut, s.bottCut))
-        throw UsageError(std::string(kCutSumMessage) + " (подрезка сверху " + std::to_string(s.upperCut) +
-                         ", снизу " + std::to_string(s.bottCut) + ")");
+        throw UsageError(Translate("FontStrip", kCutSumMessage) +
+                         FormatText(Translate("lumira-cli", " (подрезка сверху %1, снизу %2)"),
+                                    {std::to_string(s.upperCut), std::to_string(s.bottCut)}));
 
     if (options.profile) {
         const t_profile* p = FindProfile(profiles, QStringToCp1251(*options.profile));
         if (!p) {
             std::string known;
             for (const auto& q : profiles) known += "\n  " + Cp1251ToUtf8(q.Name);
-            throw UsageError("Профиль «" + options.profile->toStdString() + "» не найден в profiles.ini." +
-                             (known.empty() ? std::string(" Профилей нет.") : " Есть профили:" + known));
+            throw UsageError(FormatText(Translate("lumira-cli", "Профиль «%1» не найден в profiles.ini."), {options.profile->toStdString()}) +
+                             (known.empty() ? Translate("lumira-cli", " Профилей нет.") : Translate("lumira-cli", " Есть профили:") + known));
         }
         s.profile = *p;
     } else {

@@ -1,6 +1,7 @@
 #pragma once
 // The settings a book is made with: the window's stored settings from the program folder, with
 // what the command line overrides.
+#include "app/app_folders.h"
 #include "app/settings_file.h"
 #include "cli/options.h"
 #include "platform/colors.h"
@@ -14,14 +15,19 @@
 #include <string>
 #include <vector>
 
-// The files beside the program that a run reads.
+// The files of the program that a run reads.
 struct ProgramFolder {
-    QString dir;  // ends in the native separator
+    AppFolders folders;
+    QString dir;  // the folder the file dialogs would start in, ending in the native separator
+    // A data file (iface.dat, velmar.dat).
     std::filesystem::path File(const char* name) const;
+    // A settings file (config.ini, profiles.ini).
+    std::filesystem::path Setting(const char* name) const;
 };
 
-// The program folder: --app-dir, else the executable's folder. A folder given that does not
-// exist is a UsageError.
+// The program's folders: everything in --app-dir when given, else the executable's folder,
+// portable or installed like the window's (the user's folders made when installed). A folder
+// given that does not exist is a UsageError.
 ProgramFolder ChooseProgramFolder(const CliOptions& options);
 
 struct BookSettings {

@@ -1,5 +1,6 @@
 #include "cli/cli_app.h"
 
+#include "app/app_folders.h"
 #include "app/settings_file.h"
 #include "cli/book_batch.h"
 #include "cli/book_settings.h"
@@ -11,6 +12,7 @@
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "platform/ini_file.h"
+#include "platform/language.h"
 #include "platform/paths.h"
 
 #include <QImage>
@@ -49,14 +51,18 @@ void ListProfiles(const std::vector<t_profile>& profiles)
 std::string DescribeSettings(const BookSettings& s)
 {
     const QSize screen = s.Screen();
-    std::string text = "Профиль: " + (s.profile ? Cp1251ToUtf8(s.profile->Name) : std::string("нет")) + "; экран " +
-                       std::to_string(screen.width()) + "x" + std::to_string(screen.height()) + "; шрифт: " +
-                       s.font.name.toStdString() + ", " + std::to_string(s.font.size);
-    if (s.font.bold) text += ", жирный";
-    if (s.font.italic) text += ", курсив";
-    if (s.font.underline) text += ", подчёркнутый";
-    text += "; подрезка " + std::to_string(s.upperCut) + "/" + std::to_string(s.bottCut) + "; системная полоса " +
-            (s.syslineIndex == 0 ? "вверху" : s.syslineIndex == 1 ? "внизу" : "не выбрана") + "; кодировка " +
+    std::string text = FormatText(Translate("lumira-cli", "Профиль: %1; экран %2x%3; шрифт: %4, %5"),
+                                  {s.profile ? Cp1251ToUtf8(s.profile->Name) : Translate("lumira-cli", "нет"),
+                                   std::to_string(screen.width()), std::to_string(screen.height()),
+                                   s.font.name.toStdString(), std::to_string(s.font.size)});
+    if (s.font.bold) text += Translate("lumira-cli", ", жирный");
+    if (s.font.italic) text += Translate("lumira-cli", ", курсив");
+    if (s.font.underline) text += Translate("lumira-cli", ", подчёркнутый");
+    text += FormatText(Translate("lumira-cli", "; подрезка %1/%2; системная полоса %3; кодировка "),
+                       {std::to_string(s.upperCut), std::to_string(s.bottCut),
+                        s.syslineIndex == 0   ? Translate("lumira-cli", "вверху")
+                        : s.syslineIndex == 1 ? Translate("lumira-cli", "внизу")
+                                              : Translate("lumira-cli", "не выбрана")}) +
             EncodingDisplayName(s.encoding).toStdString() + "\n";
     return text;
 }
@@ -80,13 +86,13 @@ int RunPages(const CliOptions& options, const BookSettings& settings, const Prog
                 return false;
             });
             if (!wanted)
-                throw AppError("Страницы " + std::to_string(*options.previewPage) + " нет: текст занимает " +
-                               std::to_string(pages) + " стр.");
+                throw AppError(FormatText(Translate("lumira-cli", "Страницы %1 нет: текст занимает %2 стр."),
+                                          {std::to_string(*options.previewPage), std::to_string(pages)}));
             const QImage image = DrawPage(setup, *wanted, settings, lineHeight, program.File("iface.dat"));
             if (!image.save(*options.png, "PNG")) ThrowCannotCreate(ToFsPath(*options.png));
         }
     } catch (const Interrupted&) {
-        SayError("Прервано.");
+        SayError(Translate("lumira-cli", "Прервано."));
         return kExitInterrupted;
     } catch (const std::exception& e) {
         SayError(text.Given().toStdString() + ": " + e.what());
@@ -95,11 +101,27 @@ int RunPages(const CliOptions& options, const BookSettings& settings, const Prog
     return kExitOk;
 }
 
+// The language of the run, before anything is said: --lang, else config.ini's Language, else
+// the system's. A config.ini that cannot be found leaves the system's.
+void ApplyCliLanguage(const QStringList& arguments)
+{
+    std::optional<Language> stored;
+    try {
+        const std::optional<QString> appDir = AppDirAsked(arguments);
+        const AppFolders folders = appDir ? PortableFolders(ToFsPath(*appDir)) : ChooseAppFolders(ToFsPath(ExecutableDir()));
+        stored = ReadStoredLanguage(IniFile(folders.ConfigFile("config.ini")));
+    } catch (const std::exception&) {
+        // The options and the folders are reported on in the language chosen without them.
+    }
+    ApplyLanguage(ChooseLanguage(LanguageAsked(arguments), stored));
+}
+
 } // namespace
 
 int RunCli(const QStringList& arguments)
 {
     InstallInterruptHandlers();
+    ApplyCliLanguage(arguments);
     try {
         const CliOptions options = ParseOptions(arguments);
         if (options.help) {
@@ -112,13 +134,13 @@ int RunCli(const QStringList& arguments)
         }
 
         const ProgramFolder program = ChooseProgramFolder(options);
-        const std::vector<t_profile> profiles = ReadProfiles(IniFile(program.File("profiles.ini")));
+        const std::vector<t_profile> profiles = ReadProfiles(IniFile(program.Setting("profiles.ini")));
         if (options.listProfiles) {
             ListProfiles(profiles);
             return kExitOk;
         }
 
-        const StoredSettings stored = ReadStoredSettings(IniFile(program.File("config.ini")), program.dir);
+        const StoredSettings stored = ReadStoredSettings(IniFile(program.Setting("config.ini")), program.dir);
         const BookSettings settings = ResolveSettings(stored, profiles, options);
         for (const std::string& notice : settings.notices) SayError(notice);
         if (options.verbose) Say(stderr, DescribeSettings(settings));
@@ -130,13 +152,13 @@ int RunCli(const QStringList& arguments)
         for (const QString& given : options.texts) texts.emplace_back(given);
         const BatchReport report = BuildBooks(texts, settings, program, options, plan, stderr, isatty(fileno(stderr)) != 0);
         if (report.interrupted) {
-            SayError("Прервано.");
+            SayError(Translate("lumira-cli", "Прервано."));
             return kExitInterrupted;
         }
         return report.failed > 0 ? kExitFailed : kExitOk;
     } catch (const UsageError& e) {
         SayError(e.what());
-        SayError("Справка: lumira-cli --help");
+        SayError(Translate("lumira-cli", "Справка: lumira-cli --help"));
         return kExitUsage;
     } catch (const Interrupted&) {
         return kExitInterrupted;

@@ -1,5 +1,7 @@
 #include "cli/options.h"
 
+#include "platform/language.h"
+
 #include <QRegularExpression>
 #include <functional>
 #include <map>
@@ -23,8 +25,8 @@ int ParseNumber(const QString& option, const QString& value, int min, int max)
     bool ok = false;
     const int n = value.trimmed().toInt(&ok, 10);
     if (!ok || n < min || n > max)
-        throw UsageError("Неверное значение " + Text(option) + " «" + Text(value) + "»: нужно целое число от " +
-                         std::to_string(min) + " до " + std::to_string(max) + ".");
+        throw UsageError(FormatText(Translate("lumira-cli", "Неверное значение %1 «%2»: нужно целое число от %3 до %4."),
+                                    {Text(option), Text(value), std::to_string(min), std::to_string(max)}));
     return n;
 }
 
@@ -33,7 +35,7 @@ RgbColor ParseColor(const QString& option, const QString& value)
     static const QRegularExpression form(QStringLiteral("^#?([0-9A-Fa-f]{2})([0-9A-Fa-f]{2})([0-9A-Fa-f]{2})$"));
     const auto m = form.match(value.trimmed());
     if (!m.hasMatch())
-        throw UsageError("Неверный цвет " + Text(option) + " «" + Text(value) + "»: нужен вид #RRGGBB.");
+        throw UsageError(FormatText(Translate("lumira-cli", "Неверный цвет %1 «%2»: нужен вид #RRGGBB."), {Text(option), Text(value)}));
     return RgbColor{m.captured(1).toInt(nullptr, 16), m.captured(2).toInt(nullptr, 16),
                     m.captured(3).toInt(nullptr, 16)};
 }
@@ -43,7 +45,7 @@ int ParseSysline(const QString& option, const QString& value)
     const QString v = value.trimmed().toLower();
     if (v == QLatin1String("top")) return 0;
     if (v == QLatin1String("bottom")) return 1;
-    throw UsageError("Неверное значение " + Text(option) + " «" + Text(value) + "»: нужно top или bottom.");
+    throw UsageError(FormatText(Translate("lumira-cli", "Неверное значение %1 «%2»: нужно top или bottom."), {Text(option), Text(value)}));
 }
 
 TextEncoding ParseEncoding(const QString& option, const QString& value)
@@ -51,12 +53,31 @@ TextEncoding ParseEncoding(const QString& option, const QString& value)
     if (const auto e = EncodingFromKey(value.toStdString())) return *e;
     std::string known;
     for (TextEncoding e : AllEncodings()) known += std::string(known.empty() ? "" : ", ") + EncodingKey(e);
-    throw UsageError("Неизвестная кодировка " + Text(option) + " «" + Text(value) + "»: нужна одна из " + known + ".");
+    throw UsageError(FormatText(Translate("lumira-cli", "Неизвестная кодировка %1 «%2»: нужна одна из %3."), {Text(option), Text(value), known}));
+}
+
+Language ParseLanguage(const QString& option, const QString& value)
+{
+    if (const auto l = LanguageFromKey(value.toStdString())) return *l;
+    throw UsageError(FormatText(Translate("lumira-cli", "Неизвестный язык %1 «%2»: нужен ru или en."), {Text(option), Text(value)}));
+}
+
+// The value of the last `option` before "--", as given ("--lang en" or "--lang=en").
+std::optional<QString> ValueAsked(const QStringList& arguments, const QString& option)
+{
+    std::optional<QString> value;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (arg == QLatin1String("--")) break;
+        if (arg == option && i + 1 < arguments.size()) value = arguments[++i];
+        else if (arg.startsWith(option + QLatin1Char('='))) value = arg.mid(option.size() + 1);
+    }
+    return value;
 }
 
 QString NonEmpty(const QString& option, const QString& value)
 {
-    if (value.isEmpty()) throw UsageError("Пустое значение " + Text(option) + ".");
+    if (value.isEmpty()) throw UsageError(FormatText(Translate("lumira-cli", "Пустое значение %1."), {Text(option)}));
     return value;
 }
 
@@ -69,6 +90,7 @@ CliOptions ParseOptions(const QStringList& arguments)
     // Options with a value.
     const std::map<QString, Setter> valued = {
         {QStringLiteral("--app-dir"), [&](auto& k, auto& v) { o.appDir = NonEmpty(k, v); }},
+        {QStringLiteral("--lang"), [&](auto& k, auto& v) { o.language = ParseLanguage(k, v); }},
         {QStringLiteral("--title"), [&](auto& k, auto& v) { o.title = NonEmpty(k, v); }},
         {QStringLiteral("--profile"), [&](auto& k, auto& v) { o.profile = NonEmpty(k, v); }},
         {QStringLiteral("--font"), [&](auto& k, auto& v) { o.fontName = NonEmpty(k, v); }},
@@ -116,17 +138,17 @@ CliOptions ParseOptions(const QStringList& arguments)
         const qsizetype eq = arg.indexOf(QLatin1Char('='));
         const QString name = eq < 0 ? arg : arg.left(eq);
         if (const auto f = flags.find(name); f != flags.end()) {
-            if (eq >= 0) throw UsageError("Ключ " + Text(name) + " не принимает значения.");
+            if (eq >= 0) throw UsageError(FormatText(Translate("lumira-cli", "Ключ %1 не принимает значения."), {Text(name)}));
             f->second();
             continue;
         }
         const auto v = valued.find(name);
-        if (v == valued.end()) throw UsageError("Неизвестный ключ " + Text(name) + ".");
+        if (v == valued.end()) throw UsageError(FormatText(Translate("lumira-cli", "Неизвестный ключ %1."), {Text(name)}));
         QString value;
         if (eq >= 0) {
             value = arg.mid(eq + 1);
         } else {
-            if (i + 1 >= arguments.size()) throw UsageError("Ключу " + Text(name) + " нужно значение.");
+            if (i + 1 >= arguments.size()) throw UsageError(FormatText(Translate("lumira-cli", "Ключу %1 нужно значение."), {Text(name)}));
             value = arguments[++i];
         }
         v->second(name, value);
@@ -134,28 +156,39 @@ CliOptions ParseOptions(const QStringList& arguments)
 
     if (o.help || o.version || o.listProfiles) return o;
 
-    if (o.previewPage && !o.png) throw UsageError("Ключу --preview нужен ключ --png ФАЙЛ.");
+    if (o.previewPage && !o.png) throw UsageError(Translate("lumira-cli", "Ключу --preview нужен ключ --png ФАЙЛ."));
     if (o.png && !o.previewPage) o.previewPage = 1;
-    if (o.texts.isEmpty()) throw UsageError("Не указан ни один текст.");
-    if (o.out && o.outDir) throw UsageError("Ключи --out и --out-dir не совместимы.");
+    if (o.texts.isEmpty()) throw UsageError(Translate("lumira-cli", "Не указан ни один текст."));
+    if (o.out && o.outDir) throw UsageError(Translate("lumira-cli", "Ключи --out и --out-dir не совместимы."));
     if (o.PageMode()) {
-        if (o.texts.size() > 1) throw UsageError("Страницы показываются для одного текста за раз.");
-        if (o.maxJarSize) throw UsageError("Ключ --max-jar-size относится к созданию книги, а не к проверке страниц.");
-        if (o.out || o.outDir) throw UsageError("Ключи --dump-pages и --preview не создают книгу: --out и --out-dir с ними не совместимы.");
+        if (o.texts.size() > 1) throw UsageError(Translate("lumira-cli", "Страницы показываются для одного текста за раз."));
+        if (o.maxJarSize) throw UsageError(Translate("lumira-cli", "Ключ --max-jar-size относится к созданию книги, а не к проверке страниц."));
+        if (o.out || o.outDir) throw UsageError(Translate("lumira-cli", "Ключи --dump-pages и --preview не создают книгу: --out и --out-dir с ними не совместимы."));
     }
     if (o.texts.size() > 1) {
-        if (o.out) throw UsageError("Ключ --out задаёт пакет одного текста; для нескольких текстов служит --out-dir.");
-        if (o.title) throw UsageError("Ключ --title задаёт название одной книги; у нескольких текстов названия берутся из имён файлов.");
+        if (o.out) throw UsageError(Translate("lumira-cli", "Ключ --out задаёт пакет одного текста; для нескольких текстов служит --out-dir."));
+        if (o.title) throw UsageError(Translate("lumira-cli", "Ключ --title задаёт название одной книги; у нескольких текстов названия берутся из имён файлов."));
     }
     return o;
 }
 
+std::optional<Language> LanguageAsked(const QStringList& arguments)
+{
+    const auto value = ValueAsked(arguments, QStringLiteral("--lang"));
+    return value ? LanguageFromKey(value->toStdString()) : std::nullopt;
+}
+
+std::optional<QString> AppDirAsked(const QStringList& arguments)
+{
+    return ValueAsked(arguments, QStringLiteral("--app-dir"));
+}
+
 std::string HelpText()
 {
-    return R"(Использование: lumira-cli [ключи] ТЕКСТ...
+    return Translate("lumira-cli", R"(Использование: lumira-cli [ключи] ТЕКСТ...
 Создаёт из текстов книги для телефонов с Java ME (MIDP 2.0): для каждого текста пакет .jar и
 описатель .jad рядом с ним. Настройки по умолчанию — те же, что у окна программы: config.ini и
-profiles.ini в папке программы.
+profiles.ini в папке программы, а у установленной программы — в ~/.config/lumira.
 
 Текст:
   --encoding КОДИРОВКА    кодировка текстов: auto (определить по началу текста), cp1251,
@@ -200,6 +233,8 @@ profiles.ini в папке программы.
 Прочее:
   --app-dir ПАПКА         папка с config.ini, profiles.ini, iface.dat и velmar.dat вместо
                           папки программы
+  --lang ru|en            язык сообщений; по умолчанию — Language в config.ini, иначе язык
+                          системы
   --list-profiles         перечислить профили телефонов
   --verbose               сообщать о каждой книге и тогда, когда вывод не на терминал
   --help                  эта справка
@@ -207,5 +242,5 @@ profiles.ini в папке программы.
 
 Коды завершения: 0 — всё создано; 1 — хотя бы один текст не удался (остальные создаются);
 2 — ошибка в ключах или настройках, ничего не создано.
-)";
+)");
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The command line of lumira-cli: what the user asked for, checked for form only (files,
 // profiles and settings are looked at later).
+#include "platform/language.h"
 #include "platform/text_encoding.h"
 
 #include <QString>
@@ -39,6 +40,7 @@ struct CliOptions {
 
     QStringList texts;               // as given
     std::optional<QString> appDir;   // where config.ini, profiles.ini, iface.dat, velmar.dat lie
+    std::optional<Language> language;  // of the messages
     std::optional<QString> title;
     std::optional<QString> profile;
     std::optional<QString> fontName;
@@ -68,6 +70,12 @@ struct CliOptions {
 // Reads the arguments that follow the program name. Options take their value as the next
 // argument or after "=" ("--size 9", "--size=9"); "--" ends the options. Throws UsageError.
 CliOptions ParseOptions(const QStringList& arguments);
+
+// The value of --lang among the arguments (the last one given, before "--"), and that of
+// --app-dir: read before the options are, so that their messages are in the language asked for.
+// Values that are not valid are left for ParseOptions to report.
+std::optional<Language> LanguageAsked(const QStringList& arguments);
+std::optional<QString> AppDirAsked(const QStringList& arguments);
 
 // The text of --help (UTF-8).
 std::string HelpText();

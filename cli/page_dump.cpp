@@ -6,6 +6,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "preview/page_painter.h"
+#include "platform/language.h"
 
 #include <QFontMetrics>
 
@@ -28,7 +29,7 @@ int WalkPages(const PageSetup& setup, const std::function<bool(int, const PageLa
 {
     // Positions are 32-bit: a longer text cannot be paged.
     if (setup.text.size() > static_cast<size_t>(INT32_MAX - 2))
-        throw AppError("Текст слишком велик для просмотра страниц.");
+        throw AppError(Translate("lumira-cli", "Текст слишком велик для просмотра страниц."));
     bool downEnabled = true;
     std::int32_t start = 1;
     int number = 0;

@@ -1,4 +1,5 @@
 #include "cli/progress_line.h"
+#include "platform/language.h"
 
 namespace {
 
@@ -49,10 +50,10 @@ void ProgressLine::Archived(std::uint64_t done, std::uint64_t total)
 void ProgressLine::Done()
 {
     if (terminal_) {
-        Show(label_ + " — готово");
+        Show(label_ + Translate("lumira-cli", " — готово"));
         std::fputs("\n", stream_);
     } else if (verbose_) {
-        std::fputs((label_ + " — готово\n").c_str(), stream_);
+        std::fputs((label_ + Translate("lumira-cli", " — готово") + "\n").c_str(), stream_);
     }
     std::fflush(stream_);
     shown_ = 0;

@@ -8,6 +8,7 @@
 #include "platform/paths.h"
 #include "preview/page_layout.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -60,7 +61,7 @@ std::string TextSource::LayoutString(TextEncoding encoding, QString* notice) con
 QString AutoChoiceNotice(TextEncoding chosen, TextEncoding read)
 {
     if (chosen != TextEncoding::Auto || read == TextEncoding::Cp1251) return {};
-    return QStringLiteral("Кодировка определена автоматически: %1.").arg(EncodingDisplayName(read));
+    return QCoreApplication::translate("TextSource", "Кодировка определена автоматически: %1.").arg(EncodingDisplayName(read));
 }
 
 QString TextSource::DefaultTitle(TextEncoding encoding) const

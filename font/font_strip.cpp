@@ -4,6 +4,7 @@
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/language.h"
 
 #include <QPainter>
 #include <new>
@@ -66,7 +67,7 @@ FontStripImage RenderFontStrip(const FontSpec& font, ColorValue background, int 
     const QFont qfont = MakeQFont(font);
     const QFontMetrics metrics(qfont);
     const int cellHeight = TextCellHeight(metrics);
-    if (!CutsFit(cellHeight, upperCut, lowerCut)) throw AppError(kCutSumMessage);
+    if (!CutsFit(cellHeight, upperCut, lowerCut)) throw AppError(Translate("FontStrip", kCutSumMessage));
 
     FontStripImage result;
     result.table[0] = 0x00;

@@ -25,8 +25,8 @@ using GlyphTableBytes = std::array<std::uint8_t, kGlyphTableSize>;
 inline constexpr const char* kGlyphTableFileName = "default.props";
 inline constexpr const char* kGlyphStripFileName = "default.png";
 
-// Shown when cut values would leave the strip without a row (UTF-8).
-inline constexpr const char* kCutSumMessage = "Сумма подрезок должна быть меньше высоты шрифта.";
+// Shown when cut values would leave the strip without a row (UTF-8; translated in "FontStrip").
+inline constexpr const char* kCutSumMessage = QT_TRANSLATE_NOOP("FontStrip", "Сумма подрезок должна быть меньше высоты шрифта.");
 
 // The characters 32..255 as the font renders them: each cp1251 byte as its Unicode character.
 QString GlyphString();

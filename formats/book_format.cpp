@@ -7,6 +7,9 @@
 #include "formats/zip_reader.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/language.h"
+
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <cctype>
@@ -36,11 +39,12 @@ const ZipEntry& Fb2Entry(const ZipReader& zip)
     for (const ZipEntry& e : zip.Entries()) {
         if (!IsFb2Name(e.name)) continue;
         if (found)
-            throw AppError("В архиве " + PathText(zip.Path()) + " несколько книг FB2 («" + found->name + "», «" +
-                           e.name + "»…); выберите архив с одной книгой или распакуйте его.");
+            throw AppError(FormatText(Translate("Books", "В архиве %1 несколько книг FB2 («%2», «%3»…); выберите архив с одной "
+                                                         "книгой или распакуйте его."),
+                                      {PathText(zip.Path()), found->name, e.name}));
         found = &e;
     }
-    if (!found) throw AppError("В архиве " + PathText(zip.Path()) + " нет книги: ни файла FB2, ни книги EPUB.");
+    if (!found) throw AppError(FormatText(Translate("Books", "В архиве %1 нет книги: ни файла FB2, ни книги EPUB."), {PathText(zip.Path())}));
     return *found;
 }
 
@@ -50,7 +54,7 @@ QString FormatDisplayName(BookFormat format)
 {
     switch (format) {
     case BookFormat::Fb2: return QStringLiteral("FB2");
-    case BookFormat::Fb2Zip: return QStringLiteral("FB2 в ZIP");
+    case BookFormat::Fb2Zip: return QCoreApplication::translate("Books", "FB2 в ZIP");
     case BookFormat::Epub: return QStringLiteral("EPUB");
     case BookFormat::Html: return QStringLiteral("HTML");
     }

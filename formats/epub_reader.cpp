@@ -5,6 +5,7 @@
 #include "formats/xml_support.h"
 #include "formats/zip_reader.h"
 #include "platform/errors.h"
+#include "platform/language.h"
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -126,7 +127,8 @@ std::string Lower(std::string s)
 // Font obfuscation hides only fonts; any other encryption hides the text.
 void RefuseProtected(ZipReader& zip, const std::string& shownAs)
 {
-    const std::string message = "Книга " + shownAs + " защищена от копирования (DRM): её текст зашифрован, прочитать его нельзя.";
+    const std::string message =
+        FormatText(Translate("Books", "Книга %1 защищена от копирования (DRM): её текст зашифрован, прочитать его нельзя."), {shownAs});
     if (zip.Find("META-INF/rights.xml") || zip.Find("META-INF/sinf.xml")) throw AppError(message);
     const ZipEntry* encryption = zip.Find("META-INF/encryption.xml");
     if (!encryption) return;
@@ -149,15 +151,18 @@ struct Chapter {
 BookInfo ReadEpub(const std::filesystem::path& file, TextSink& sink)
 {
     const std::string shownAs = PathText(file);
-    const std::string noSpine = "В книге EPUB " + shownAs + " нет читаемого порядка глав (spine): ";
+    // The reason why the book has no readable spine completes the one message.
+    const auto noSpine = [&shownAs](const std::string& reason) {
+        return FormatText(Translate("Books", "В книге EPUB %1 нет читаемого порядка глав (spine): %2."), {shownAs, reason});
+    };
     ZipReader zip(file);
     RefuseProtected(zip, shownAs);
 
     const ZipEntry* container = zip.Find("META-INF/container.xml");
-    if (!container) throw AppError(noSpine + "нет файла META-INF/container.xml.");
+    if (!container) throw AppError(noSpine(Translate("Books", "нет файла META-INF/container.xml")));
     XmlFault fault;
     const Doc containerDoc = ParseXml(zip.ReadWhole(*container, kPackageFileLimit), &fault);
-    if (!containerDoc) throw AppError(noSpine + "файл META-INF/container.xml повреждён.");
+    if (!containerDoc) throw AppError(noSpine(Translate("Books", "файл META-INF/container.xml повреждён")));
     std::string opfPath;
     for (xmlNode* root : Elements(containerDoc.get(), "rootfile")) {
         const std::string type = Prop(root, "media-type");
@@ -167,12 +172,14 @@ BookInfo ReadEpub(const std::filesystem::path& file, TextSink& sink)
         }
     }
     const ZipEntry* opf = opfPath.empty() ? nullptr : zip.Find(opfPath);
-    if (!opf) throw AppError(noSpine + "описание книги (OPF) не найдено.");
+    if (!opf) throw AppError(noSpine(Translate("Books", "описание книги (OPF) не найдено")));
     const Doc package = ParseXml(zip.ReadWhole(*opf, kPackageFileLimit), &fault);
     if (!package) {
-        std::string detail = "описание книги " + opfPath + " повреждено";
-        if (fault.set) detail += " (строка " + std::to_string(fault.line) + ", позиция " + std::to_string(fault.column) + ")";
-        throw AppError(noSpine + detail + ".");
+        const std::string detail =
+            fault.set ? FormatText(Translate("Books", "описание книги %1 повреждено (строка %2, позиция %3)"),
+                                   {opfPath, std::to_string(fault.line), std::to_string(fault.column)})
+                      : FormatText(Translate("Books", "описание книги %1 повреждено"), {opfPath});
+        throw AppError(noSpine(detail));
     }
     const std::string folder = opfPath.substr(0, opfPath.rfind('/') + 1);
 
@@ -215,7 +222,7 @@ BookInfo ReadEpub(const std::filesystem::path& file, TextSink& sink)
         (Lower(Prop(ref, "linear")) == "no" ? aside : linear).push_back(chapter);
     }
     linear.insert(linear.end(), aside.begin(), aside.end());
-    if (linear.empty()) throw AppError(noSpine + "в нём нет ни одной главы.");
+    if (linear.empty()) throw AppError(noSpine(Translate("Books", "в нём нет ни одной главы")));
 
     StringSink notesText;
     LayoutWriter main(sink);
@@ -224,7 +231,8 @@ BookInfo ReadEpub(const std::filesystem::path& file, TextSink& sink)
     for (const Chapter& chapter : linear) {
         const ZipEntry* entry = chapter.path.empty() ? nullptr : zip.Find(chapter.path);
         if (!entry)
-            throw AppError("В книге EPUB " + shownAs + " нет главы «" + chapter.path + "», названной в порядке глав.");
+            throw AppError(FormatText(Translate("Books", "В книге EPUB %1 нет главы «%2», названной в порядке глав."),
+                                      {shownAs, chapter.path}));
         const std::string bytes = zip.ReadWhole(*entry, kChapterLimit);
         std::string encoding = HtmlDeclaredEncoding(bytes);
         if (encoding.empty()) encoding = "UTF-8";

@@ -3,6 +3,7 @@
 #include "formats/text_layout.h"
 #include "formats/xml_support.h"
 #include "platform/errors.h"
+#include "platform/language.h"
 
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
@@ -312,7 +313,7 @@ BookInfo ReadFb2(const ByteSource& source, const std::string& shownAs, TextSink&
 
     xmlParserCtxtPtr ctxt =
         xmlCreateIOParserCtxt(&sax, &reader, OnRead, OnClose, &reader, XML_CHAR_ENCODING_NONE);
-    if (!ctxt) throw AppError("Недостаточно памяти для чтения книги " + shownAs + ".");
+    if (!ctxt) throw AppError(FormatText(Translate("Books", "Недостаточно памяти для чтения книги %1."), {shownAs}));
     reader.ctxt = ctxt;
     xmlCtxtUseOptions(ctxt, XML_PARSE_NONET | XML_PARSE_NOCDATA);
     xmlParseDocument(ctxt);

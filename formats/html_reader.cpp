@@ -4,6 +4,7 @@
 #include "formats/xml_support.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/language.h"
 
 #include <libxml/HTMLparser.h>
 #include <libxml/encoding.h>
@@ -281,7 +282,8 @@ void CheckEncodingKnown(const std::string& encoding, const std::string& shownAs)
 {
     xmlCharEncodingHandlerPtr handler = xmlFindCharEncodingHandler(encoding.c_str());
     if (!handler)
-        throw AppError("Книга " + shownAs + " записана в кодировке «" + encoding + "», которую программа не знает.");
+        throw AppError(FormatText(Translate("Books", "Книга %1 записана в кодировке «%2», которую программа не знает."),
+                                  {shownAs, encoding}));
     xmlCharEncCloseFunc(handler);
 }
 
@@ -289,11 +291,11 @@ void LayoutHtml(std::string_view bytes, const std::string& encoding, const std::
                 LayoutWriter& notes, bool allNotes, std::string* title)
 {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    if (bytes.size() > kHtmlFileLimit) throw AppError("Книга " + shownAs + " слишком велика для HTML.");
+    if (bytes.size() > kHtmlFileLimit) throw AppError(FormatText(Translate("Books", "Книга %1 слишком велика для HTML."), {shownAs}));
     std::unique_ptr<xmlDoc, DocFree> doc(htmlReadMemory(
         bytes.data(), static_cast<int>(bytes.size()), nullptr, encoding.c_str(),
         HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET | HTML_PARSE_COMPACT));
-    if (!doc) throw AppError("Книгу " + shownAs + " не удалось разобрать как HTML.");
+    if (!doc) throw AppError(FormatText(Translate("Books", "Книгу %1 не удалось разобрать как HTML."), {shownAs}));
     const xmlNode* root = xmlDocGetRootElement(doc.get());
     if (!root) return;
     if (title) {
@@ -313,7 +315,7 @@ BookInfo ReadHtmlFile(const std::filesystem::path& file, TextSink& sink, TextEnc
     const std::string shownAs = PathText(file);
     {
         InFile in(file);
-        if (in.Size() > kHtmlFileLimit) throw AppError("Книга " + shownAs + " слишком велика для HTML.");
+        if (in.Size() > kHtmlFileLimit) throw AppError(FormatText(Translate("Books", "Книга %1 слишком велика для HTML."), {shownAs}));
     }
     const std::string bytes = ReadFileBytes(file);
     BookInfo info;

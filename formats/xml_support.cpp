@@ -1,6 +1,7 @@
 #include "formats/xml_support.h"
 
 #include "platform/errors.h"
+#include "platform/language.h"
 
 #include <libxml/HTMLparser.h>
 
@@ -38,8 +39,10 @@ void XmlFault::Take(const xmlError* error)
 
 void XmlFault::Throw(const std::string& shownAs) const
 {
-    std::string text = "Книга " + shownAs + " повреждена: ошибка XML";
-    if (line > 0) text += " в строке " + std::to_string(line) + ", позиции " + std::to_string(std::max(column, 1));
+    std::string text =
+        line > 0 ? FormatText(Translate("Books", "Книга %1 повреждена: ошибка XML в строке %2, позиции %3"),
+                              {shownAs, std::to_string(line), std::to_string(std::max(column, 1))})
+                 : FormatText(Translate("Books", "Книга %1 повреждена: ошибка XML"), {shownAs});
     if (!message.empty()) text += " (" + message + ")";
     throw AppError(text + ".");
 }

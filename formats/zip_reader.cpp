@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/language.h"
 
 #include <minizip/unzip.h>
 
@@ -94,14 +95,14 @@ ZipReader::ZipReader(const fs::path& archive) : path_(archive)
     def.zclose_file = CloseStream;
     def.zerror_file = StreamError;
     unz_ = unzOpen2_64(&path_, &def);
-    if (!unz_) throw AppError("Архив " + PathText(archive) + " повреждён или не является архивом ZIP.");
+    if (!unz_) throw AppError(FormatText(Translate("Books", "Архив %1 повреждён или не является архивом ZIP."), {PathText(archive)}));
     for (int rc = unzGoToFirstFile(Handle(unz_)); rc == UNZ_OK; rc = unzGoToNextFile(Handle(unz_))) {
         unz_file_info64 info{};
         char name[1024];
         if (unzGetCurrentFileInfo64(Handle(unz_), &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK) {
             unzClose(Handle(unz_));
             unz_ = nullptr;
-            throw AppError("Архив " + PathText(archive) + " повреждён: его оглавление не читается.");
+            throw AppError(FormatText(Translate("Books", "Архив %1 повреждён: его оглавление не читается."), {PathText(archive)}));
         }
         ZipEntry e;
         e.name.assign(name, std::min<size_t>(info.size_filename, sizeof name - 1));
@@ -134,19 +135,23 @@ const ZipEntry* ZipReader::Find(std::string_view name) const
 
 void ZipReader::Damaged(const std::string& entry) const
 {
-    throw AppError("Архив " + PathText(path_) + " повреждён: файл «" + entry + "» в нём не читается.");
+    throw AppError(FormatText(Translate("Books", "Архив %1 повреждён: файл «%2» в нём не читается."), {PathText(path_), entry}));
 }
 
 void ZipReader::Open(const ZipEntry& entry)
 {
     Close();
-    const std::string where = "Файл «" + entry.name + "» в архиве " + PathText(path_);
-    if (entry.encrypted) throw AppError(where + " зашифрован паролем; его нельзя прочитать.");
+    const std::string archive = PathText(path_);
+    if (entry.encrypted)
+        throw AppError(FormatText(Translate("Books", "Файл «%1» в архиве %2 зашифрован паролем; его нельзя прочитать."),
+                                  {entry.name, archive}));
     if (entry.size > kZipEntryLimit)
-        throw AppError(where + " больше 2 ГБ после распаковки; такие файлы не читаются.");
+        throw AppError(FormatText(Translate("Books", "Файл «%1» в архиве %2 больше 2 ГБ после распаковки; такие файлы не читаются."),
+                                  {entry.name, archive}));
     if (entry.size > kZipRatioFloor && entry.size / std::max<std::uint64_t>(entry.packed, 1) > kZipRatioLimit)
-        throw AppError(where + " сжат в " + std::to_string(entry.size / std::max<std::uint64_t>(entry.packed, 1)) +
-                       " раз — так сжимаются только архивы-бомбы, не книги; он не читается.");
+        throw AppError(FormatText(Translate("Books", "Файл «%1» в архиве %2 сжат в %3 раз — так сжимаются только архивы-бомбы, "
+                                                     "не книги; он не читается."),
+                                  {entry.name, archive, std::to_string(entry.size / std::max<std::uint64_t>(entry.packed, 1))}));
     const unz64_file_pos at{entry.directoryAt, entry.entryNumber};
     if (unzGoToFilePos64(Handle(unz_), &at) != UNZ_OK || unzOpenCurrentFile(Handle(unz_)) != UNZ_OK)
         Damaged(entry.name);
@@ -180,8 +185,8 @@ void ZipReader::Close()
 std::string ZipReader::ReadWhole(const ZipEntry& entry, std::uint64_t limit)
 {
     if (entry.size > limit && entry.size <= kZipEntryLimit)
-        throw AppError("Файл «" + entry.name + "» в архиве " + PathText(path_) + " слишком велик (" +
-                       std::to_string(entry.size >> 20) + " МБ) для одной главы книги.");
+        throw AppError(FormatText(Translate("Books", "Файл «%1» в архиве %2 слишком велик (%3 МБ) для одной главы книги."),
+                                  {entry.name, PathText(path_), std::to_string(entry.size >> 20)}));
     Open(entry);
     std::string out(static_cast<size_t>(entry.size), '\0');
     size_t at = 0;

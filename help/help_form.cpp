@@ -43,7 +43,7 @@ Thelp_form::Thelp_form(const QString& programVersion, QWidget* owner)
     : QDialog(owner), programVersion_(programVersion)
 {
     help_form = this;
-    setWindowTitle(QStringLiteral("Справка"));
+    setWindowTitle(tr("Справка"));
     setFont(MakeQFont(FontSpec{}));  // Tahoma, 8 points
     setSizeGripEnabled(false);       // the status bar carries the grip
     setMinimumSize(kWidth, kHeight);
@@ -123,7 +123,7 @@ void Thelp_form::help_textAnchorClick(QObject*, const QString& anchor)
         checking_ = false;
     }
     if (!fetched) {
-        TheDesktop().ShowMessage(this, QStringLiteral("Не удалось выполнить проверку"));
+        TheDesktop().ShowMessage(this, tr("Не удалось выполнить проверку"));
         return;
     }
     help_text->SetText(UpdateResultText(received, QStringToCp1251(programVersion_), updateServer));

@@ -2,4 +2,5 @@
 // The text the help window opens with, as the lines of its markup.
 #include <QStringList>
 
-const QStringList& StoredHelpText();
+// The text the help window opens with, in the language in use.
+QStringList StoredHelpText();

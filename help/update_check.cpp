@@ -3,6 +3,7 @@
 
 #include "platform/cp1251.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace {
@@ -55,13 +56,13 @@ QString EscapeMarkup(const QString& text)
 
 QString NoUpdateText()
 {
-    return QStringLiteral("<FONT size=\"12\" face=\"Tahoma\">Обновлений не обнаружено</a></font>");
+    return QCoreApplication::translate("UpdateCheck", "<FONT size=\"12\" face=\"Tahoma\">Обновлений не обнаружено</a></font>");
 }
 
 QString NewVersionText(const QString& downloadAddress, const QString& versionText)
 {
     return QStringLiteral("<FONT size=\"12\" face=\"Tahoma\"><a href=\"") + downloadAddress +
-           QStringLiteral("\">Новая версия: ") + versionText + QStringLiteral("</a></font>");
+           QCoreApplication::translate("UpdateCheck", "\">Новая версия: ") + versionText + QStringLiteral("</a></font>");
 }
 
 QString UpdateResultText(std::string_view received, std::string_view programVersion, const UpdateServer& server)

@@ -1,19 +1,19 @@
 #include "platform/application.h"
 
 #include "platform/desktop.h"
+#include "platform/language.h"
 
-#include <QLibraryInfo>
-#include <QTranslator>
 #include <exception>
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv)
 {
     // No display name: the window manager would append it to every window's caption.
     setApplicationName(QStringLiteral("Lumira generator"));
-    // The interface is Russian: the standard dialogs speak it too, where Qt's translation exists.
-    auto* translator = new QTranslator(this);
-    if (translator->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        installTranslator(translator);
+    // The desktop entry an installed program is listed under, so the desktop shows its icon.
+    setDesktopFileName(QStringLiteral("org.lumira.generator"));
+    // Russian until the program applies the language it is set to: the standard dialogs speak it
+    // too, where Qt's translation exists.
+    ApplyLanguage(Language::Russian);
 }
 
 void ShowCurrentException()

@@ -21,6 +21,13 @@ QString FromFsPath(const std::filesystem::path& path)
 #endif
 }
 
+QString FolderText(const std::filesystem::path& folder)
+{
+    QString dir = QDir::toNativeSeparators(FromFsPath(folder));
+    if (!dir.isEmpty() && !dir.endsWith(QDir::separator())) dir += QDir::separator();
+    return dir;
+}
+
 QString ExecutableDir()
 {
     QString dir = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());

@@ -6,6 +6,9 @@
 std::filesystem::path ToFsPath(const QString& path);
 QString FromFsPath(const std::filesystem::path& path);
 
+// A folder as the windows hold it: native separators, ending in the separator.
+QString FolderText(const std::filesystem::path& folder);
+
 // The folder of the running executable, ending in the native separator.
 QString ExecutableDir();
 

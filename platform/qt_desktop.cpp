@@ -28,10 +28,14 @@ struct NamedColor {
     ColorValue value;
 };
 constexpr NamedColor kFontColors[] = {
-    {"Чёрный", 0x000000},      {"Бордовый", 0x000080},   {"Зелёный", 0x008000},     {"Оливковый", 0x008080},
-    {"Тёмно-синий", 0x800000}, {"Фиолетовый", 0x800080}, {"Сине-зелёный", 0x808000}, {"Серый", 0x808080},
-    {"Серебристый", 0xC0C0C0}, {"Красный", 0x0000FF},    {"Лайм", 0x00FF00},        {"Жёлтый", 0x00FFFF},
-    {"Синий", 0xFF0000},       {"Фуксия", 0xFF00FF},     {"Голубой", 0xFFFF00},     {"Белый", 0xFFFFFF},
+    {QT_TRANSLATE_NOOP("Dialogs", "Чёрный"), 0x000000},  {QT_TRANSLATE_NOOP("Dialogs", "Бордовый"), 0x000080},
+    {QT_TRANSLATE_NOOP("Dialogs", "Зелёный"), 0x008000},  {QT_TRANSLATE_NOOP("Dialogs", "Оливковый"), 0x008080},
+    {QT_TRANSLATE_NOOP("Dialogs", "Тёмно-синий"), 0x800000},  {QT_TRANSLATE_NOOP("Dialogs", "Фиолетовый"), 0x800080},
+    {QT_TRANSLATE_NOOP("Dialogs", "Сине-зелёный"), 0x808000},  {QT_TRANSLATE_NOOP("Dialogs", "Серый"), 0x808080},
+    {QT_TRANSLATE_NOOP("Dialogs", "Серебристый"), 0xC0C0C0},  {QT_TRANSLATE_NOOP("Dialogs", "Красный"), 0x0000FF},
+    {QT_TRANSLATE_NOOP("Dialogs", "Лайм"), 0x00FF00},  {QT_TRANSLATE_NOOP("Dialogs", "Жёлтый"), 0x00FFFF},
+    {QT_TRANSLATE_NOOP("Dialogs", "Синий"), 0xFF0000},  {QT_TRANSLATE_NOOP("Dialogs", "Фуксия"), 0xFF00FF},
+    {QT_TRANSLATE_NOOP("Dialogs", "Голубой"), 0xFFFF00},  {QT_TRANSLATE_NOOP("Dialogs", "Белый"), 0xFFFFFF},
 };
 
 QIcon Swatch(ColorValue value)
@@ -103,7 +107,7 @@ class FontChooser : public QDialog {
 public:
     FontChooser(QWidget* parent, const FontSpec& initial) : QDialog(parent), initial_(initial), color_(initial.color)
     {
-        setWindowTitle(QStringLiteral("Шрифт"));
+        setWindowTitle(QCoreApplication::translate("Dialogs", "Шрифт"));
         panel_ = new FontPanel(PanelStartFont(initial), this);
         panel_->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
         panel_->setWindowFlags(Qt::Widget);
@@ -112,8 +116,8 @@ public:
         shownStyle_ = panel_->currentFont().styleName();
 
         colors_ = new QComboBox(this);
-        for (const NamedColor& c : kFontColors) colors_->addItem(Swatch(c.value), QString::fromUtf8(c.name), c.value);
-        colors_->addItem(QStringLiteral("Другой…"));
+        for (const NamedColor& c : kFontColors) colors_->addItem(Swatch(c.value), QCoreApplication::translate("Dialogs", c.name), c.value);
+        colors_->addItem(QCoreApplication::translate("Dialogs", "Другой…"));
         SelectColor(color_);
         connect(colors_, &QComboBox::activated, this, [this](int index) {
             const QVariant value = colors_->itemData(index);
@@ -127,12 +131,12 @@ public:
         });
 
         auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-        buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
+        buttons->button(QDialogButtonBox::Cancel)->setText(QCoreApplication::translate("Dialogs", "Отмена"));
         connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
         connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
         auto* colorRow = new QHBoxLayout;
-        colorRow->addWidget(new QLabel(QStringLiteral("Цвет:"), this));
+        colorRow->addWidget(new QLabel(QCoreApplication::translate("Dialogs", "Цвет:"), this));
         colorRow->addWidget(colors_, 1);
         colorRow->addStretch(1);
         auto* layout = new QVBoxLayout(this);
@@ -165,7 +169,7 @@ private:
         if (at < 0) {
             const int custom = static_cast<int>(std::size(kFontColors));
             if (hasCustom_) colors_->removeItem(custom);
-            colors_->insertItem(custom, Swatch(value), QStringLiteral("Особый"), value);
+            colors_->insertItem(custom, Swatch(value), QCoreApplication::translate("Dialogs", "Особый"), value);
             hasCustom_ = true;
             at = custom;
         }
@@ -190,7 +194,7 @@ QString DialogStartPath(const FileDialogOptions& options)
 
 std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogOptions& options, QFileDialog::AcceptMode mode)
 {
-    const QString title = mode == QFileDialog::AcceptOpen ? QStringLiteral("Открыть") : QStringLiteral("Сохранить как");
+    const QString title = mode == QFileDialog::AcceptOpen ? QCoreApplication::translate("Dialogs", "Открыть") : QCoreApplication::translate("Dialogs", "Сохранить как");
     QFileDialog dialog(parent, title, DialogStartPath(options), QtFilterFromPairs(options.filter));
     dialog.setAcceptMode(mode);
     // One file; a typed name of a file that does not exist is accepted too.
@@ -224,7 +228,7 @@ public:
 
     std::optional<ColorValue> ChooseColor(QWidget* parent, ColorValue initial) override
     {
-        const QColor color = QColorDialog::getColor(ColorValueToQColor(initial), parent, QStringLiteral("Цвет"));
+        const QColor color = QColorDialog::getColor(ColorValueToQColor(initial), parent, QCoreApplication::translate("Dialogs", "Цвет"));
         if (!color.isValid()) return std::nullopt;
         return QColorToColorValue(color);
     }

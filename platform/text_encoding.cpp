@@ -4,6 +4,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 
+#include <QCoreApplication>
 #include <QStringDecoder>
 #include <algorithm>
 #include <array>
@@ -23,7 +24,7 @@ struct EncodingName {
 };
 
 constexpr EncodingName kNames[] = {
-    {TextEncoding::Auto, "Авто", "auto", nullptr},
+    {TextEncoding::Auto, QT_TRANSLATE_NOOP("TextEncoding", "Авто"), "auto", nullptr},
     {TextEncoding::Cp1251, "Windows-1251", "cp1251", "windows-1251"},
     {TextEncoding::Utf8, "UTF-8", "utf-8", "UTF-8"},
     {TextEncoding::Utf16, "UTF-16", "utf-16", "UTF-16"},
@@ -220,7 +221,7 @@ Bom BomOf(std::string_view head)
 
 [[noreturn]] void ThrowInvalid(TextEncoding e, std::uint64_t bytePosition)
 {
-    throw AppError(QStringLiteral("Текст не читается как %1: неверная последовательность байтов в позиции %2.")
+    throw AppError(QCoreApplication::translate("TextEncoding", "Текст не читается как %1: неверная последовательность байтов в позиции %2.")
                        .arg(EncodingDisplayName(e))
                        .arg(bytePosition)
                        .toStdString());
@@ -513,7 +514,7 @@ std::string ReadHead(const fs::path& file, bool& truncated)
 
 QString EncodingDisplayName(TextEncoding encoding)
 {
-    return QString::fromUtf8(NameOf(encoding).display);
+    return QCoreApplication::translate("TextEncoding", NameOf(encoding).display);
 }
 
 const char* EncodingKey(TextEncoding encoding)
@@ -567,7 +568,7 @@ TextEncoding ResolveEncoding(const fs::path& file, TextEncoding chosen)
 QString ConversionReport::Summary() const
 {
     if (replaced == 0) return {};
-    return QStringLiteral("Символов, которых нет в кодировке Windows-1251, заменено на «?»: %1 (первый — «%2», строка %3, позиция %4).")
+    return QCoreApplication::translate("TextEncoding", "Символов, которых нет в кодировке Windows-1251, заменено на «?»: %1 (первый — «%2», строка %3, позиция %4).")
         .arg(replaced)
         .arg(QString::fromUcs4(&firstReplaced, 1))
         .arg(firstLine)

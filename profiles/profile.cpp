@@ -3,16 +3,19 @@
 #include "platform/cp1251.h"
 #include "platform/ini_file.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
-const QStringList& KeyActionTexts()
+QStringList KeyActionTexts()
 {
-    static const QStringList texts = {
-        QStringLiteral("Назад на одну строку"), QStringLiteral("Назад на полэкрана"),
-        QStringLiteral("Назад на экран"),       QStringLiteral("Вперед на одну строку"),
-        QStringLiteral("Вперед на полэкрана"),  QStringLiteral("Вперед на экран"),
+    return {
+        QCoreApplication::translate("KeyAction", "Назад на одну строку"),
+        QCoreApplication::translate("KeyAction", "Назад на полэкрана"),
+        QCoreApplication::translate("KeyAction", "Назад на экран"),
+        QCoreApplication::translate("KeyAction", "Вперед на одну строку"),
+        QCoreApplication::translate("KeyAction", "Вперед на полэкрана"),
+        QCoreApplication::translate("KeyAction", "Вперед на экран"),
     };
-    return texts;
 }
 
 t_profile ReadProfile(const IniView& ini, const std::string& section)

@@ -21,8 +21,9 @@ enum KeyAction : std::int32_t {
     ScreenForward = 5,
 };
 constexpr int kKeyActionCount = 6;
-// The texts under which the profile editor offers the actions, in index order.
-const QStringList& KeyActionTexts();
+// The texts under which the profile editor offers the actions, in index order, in the language
+// in use.
+QStringList KeyActionTexts();
 
 struct t_profile {
     std::string Name;  // section name, cp1251

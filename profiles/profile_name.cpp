@@ -2,6 +2,8 @@
 
 #include "platform/cp1251.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 bool IsIniBlank(QChar c)
@@ -15,14 +17,14 @@ QString ProfileNameProblem(const QString& name)
 {
     if (name.isEmpty()) return QString();
     if (name.contains(QLatin1Char('\r')) || name.contains(QLatin1Char('\n')))
-        return QStringLiteral("Название профиля не может содержать перевод строки.");
+        return QCoreApplication::translate("ProfileName", "Название профиля не может содержать перевод строки.");
     if (name.contains(QLatin1Char(']')))
-        return QStringLiteral("Название профиля не может содержать символ «]».");
+        return QCoreApplication::translate("ProfileName", "Название профиля не может содержать символ «]».");
     if (IsIniBlank(name.front()) || IsIniBlank(name.back()))
-        return QStringLiteral("Название профиля не может начинаться или заканчиваться пробелом.");
+        return QCoreApplication::translate("ProfileName", "Название профиля не может начинаться или заканчиваться пробелом.");
     if (name.contains(QChar(0)))
-        return QStringLiteral("Название профиля не может содержать нулевой символ.");
+        return QCoreApplication::translate("ProfileName", "Название профиля не может содержать нулевой символ.");
     if (!FitsCp1251(name))
-        return QStringLiteral("Название профиля содержит символы, которых нет в кодировке Windows-1251.");
+        return QCoreApplication::translate("ProfileName", "Название профиля содержит символы, которых нет в кодировке Windows-1251.");
     return QString();
 }

@@ -195,7 +195,7 @@ void Tprofiles_form::keyPressEvent(QKeyEvent* event)
 
 void Tprofiles_form::CreateControls()
 {
-    setWindowTitle(QStringLiteral("Профили"));
+    setWindowTitle(tr("Профили"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     // Tahoma, 8 points; where the machine lacks it, a face of like width before the font system's
     // own choice, so the captions keep to the rows they were laid out for.
@@ -229,7 +229,7 @@ void Tprofiles_form::CreateControls()
     picture->setFixedSize(32, 32);
     picture->setPixmap(ProfilesBannerPicture());
     bannerLayout->addWidget(picture, 0, Qt::AlignVCenter);
-    auto* bannerText = new QLabel(QStringLiteral("Настройка профилей телефонных аппаратов"), banner);
+    auto* bannerText = new QLabel(tr("Настройка профилей телефонных аппаратов"), banner);
     bannerText->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     bannerText->setWordWrap(true);
     bannerLayout->addWidget(bannerText, 1);
@@ -278,7 +278,7 @@ void Tprofiles_form::CreateControls()
     constexpr int h = PanelBuilder::kRowHeight;
     constexpr int pitch = PanelBuilder::kRowPitch;
 
-    int y = b.Heading(QStringLiteral("Название профиля"), 8);
+    int y = b.Heading(tr("Название профиля"), 8);
     e_name = new QLineEdit(fields);
     e_name->setGeometry(m, y, w, h);
 
@@ -291,9 +291,9 @@ void Tprofiles_form::CreateControls()
         return widest + 4;
     };
 
-    y = b.Heading(QStringLiteral("Экран"), y + h + 9);
+    y = b.Heading(tr("Экран"), y + h + 9);
     {
-        const QString widthCaption = QStringLiteral("Ширина"), heightCaption = QStringLiteral("Высота");
+        const QString widthCaption = tr("Ширина"), heightCaption = tr("Высота");
         const int widthLabel = captionWidth({widthCaption});
         const int heightLabel = captionWidth({heightCaption});
         const int field = (w - widthLabel - heightLabel - 8) / 2;
@@ -305,10 +305,10 @@ void Tprofiles_form::CreateControls()
         e_height->setGeometry(m + w - field, y, field, h);
     }
 
-    y = b.Heading(QStringLiteral("Клавиши"), y + h + 9);
+    y = b.Heading(tr("Клавиши"), y + h + 9);
     {
-        const QString captions[] = {QStringLiteral("Левая программная клавиша"),
-                                    QStringLiteral("Правая программная клавиша"), QStringLiteral("Клавиша меню")};
+        const QString captions[] = {tr("Левая программная клавиша"),
+                                    tr("Правая программная клавиша"), tr("Клавиша меню")};
         const int field = std::max(44, w - captionWidth({captions[0], captions[1], captions[2]}));
         NumberField** targets[] = {&e_lsoft, &e_rsoft, &e_menu};
         for (int row = 0; row < 3; ++row) {
@@ -319,9 +319,9 @@ void Tprofiles_form::CreateControls()
         }
     }
 
-    y = b.Heading(QStringLiteral("Раскладка"), y + h + 9);
-    const int actionLabelWidth = captionWidth({QStringLiteral("Вверх"), QStringLiteral("Вниз"),
-                                               QStringLiteral("Влево"), QStringLiteral("Вправо")});
+    y = b.Heading(tr("Раскладка"), y + h + 9);
+    const int actionLabelWidth = captionWidth({tr("Вверх"), tr("Вниз"),
+                                               tr("Влево"), tr("Вправо")});
     const auto actionRow = [&](const QString& caption, int top) {
         b.Label(caption, m, top, actionLabelWidth);
         auto* list = new ListField(fields);
@@ -329,20 +329,20 @@ void Tprofiles_form::CreateControls()
         list->setGeometry(m + actionLabelWidth, top, w - actionLabelWidth, h);
         return list;
     };
-    e_up = actionRow(QStringLiteral("Вверх"), y);
-    e_down = actionRow(QStringLiteral("Вниз"), y + pitch);
-    e_left = actionRow(QStringLiteral("Влево"), y + 2 * pitch);
-    e_right = actionRow(QStringLiteral("Вправо"), y + 3 * pitch);
+    e_up = actionRow(tr("Вверх"), y);
+    e_down = actionRow(tr("Вниз"), y + pitch);
+    e_left = actionRow(tr("Влево"), y + 2 * pitch);
+    e_right = actionRow(tr("Вправо"), y + 3 * pitch);
     {
         // The largest package the phone installs, under the rows above so that none of them moves.
-        const QString caption = QStringLiteral("Предел пакета, КБ (0 — нет)");
+        const QString caption = tr("Предел пакета, КБ (0 — нет)");
         const int top = y + 4 * pitch;
         const int field = std::max(60, w - captionWidth({caption}));
         b.Label(caption, m, top, w - field);
         e_maxjar = new NumberField(0, fields);
         e_maxjar->setRange(0, 2097151);
-        e_maxjar->setToolTip(QStringLiteral("Телефон не установит книгу больше этого размера; "
-                                            "книга больше предела делится на тома"));
+        e_maxjar->setToolTip(tr("Телефон не установит книгу больше этого размера; "
+                                "книга больше предела делится на тома"));
         e_maxjar->setGeometry(m + w - field, top, field, h);
         y += pitch;
     }
@@ -352,8 +352,8 @@ void Tprofiles_form::CreateControls()
 
     auto* strip = new QWidget(panel);
     strip->setFixedHeight(kButtonStripHeight);
-    b_edit = new QPushButton(QStringLiteral("Сохранить"), strip);
-    b_del = new QPushButton(QStringLiteral("Удалить"), strip);
+    b_edit = new QPushButton(tr("Сохранить"), strip);
+    b_del = new QPushButton(tr("Удалить"), strip);
     b_del->setGeometry(kPanelWidth - m - 75, (kButtonStripHeight - 25) / 2, 75, 25);
     b_del->setEnabled(false);  // until an entry is selected
     b_edit->setGeometry(b_del->x() - 6 - 75, b_del->y(), 75, 25);

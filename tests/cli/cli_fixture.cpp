@@ -27,6 +27,10 @@ QProcessEnvironment CliFolder::Environment() const
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("TMPDIR"), FromFsPath(scratch.Path()));
+    // The messages in the program's own language, whatever the machine's is.
+    env.remove(QStringLiteral("LC_ALL"));
+    env.remove(QStringLiteral("LC_MESSAGES"));
+    env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
     return env;
 }
 

@@ -27,7 +27,7 @@ public:
     TempDir work;     // texts and packages
     TempDir scratch;  // TMPDIR of the runs
 
-    // The environment of a run: offscreen, TMPDIR = scratch.
+    // The environment of a run: offscreen, TMPDIR = scratch, the C locale (Russian messages).
     QProcessEnvironment Environment() const;
     // Runs lumira-cli with --app-dir and `arguments`.
     CliRun Run(const QStringList& arguments) const;

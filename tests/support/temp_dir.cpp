@@ -64,7 +64,7 @@ fs::path SourceDir()
 AppFolder::AppFolder(bool withProfiles)
 {
     const fs::path data = SourceDir() / "data";
-    for (const char* name : {"sample", "iface.dat", "profiles.ini"}) {
+    for (const char* name : {"sample", "sample.en", "iface.dat", "profiles.ini"}) {
         if (!withProfiles && std::string(name) == "profiles.ini") continue;
         std::error_code ec;
         fs::copy_file(data / name, Path() / name, ec);

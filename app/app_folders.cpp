@@ -1,0 +1,124 @@
+#include "app/app_folders.h"
+
+#include "platform/errors.h"
+#include "platform/language.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// True when a file can be made in `dir` (permissions, read-only mounts and the like all count).
+bool CanWriteIn(const fs::path& dir)
+{
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec)) return false;
+    std::mt19937_64 random(std::random_device{}() ^
+                           static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    const fs::path probe = dir / (".lumira-write-" + std::to_string(random()));
+    {
+        std::ofstream out(probe, std::ios::binary);
+        if (!out) return false;
+    }
+    fs::remove(probe, ec);
+    return true;
+}
+
+std::optional<fs::path> AbsoluteFromEnvironment(const EnvironmentLookup& environment, const char* name)
+{
+    const auto value = environment(name);
+    if (!value || value->empty()) return std::nullopt;
+    fs::path p(*value);
+    // XDG base directories must be absolute: a relative value is ignored.
+    if (!p.is_absolute()) return std::nullopt;
+    return p;
+}
+
+// $name, else $HOME/fallback (on Windows %name%, else %LOCALAPPDATA%).
+fs::path UserFolder(const EnvironmentLookup& environment, const char* name, const char* homeFallback)
+{
+    if (auto p = AbsoluteFromEnvironment(environment, name)) return *p;
+#ifdef _WIN32
+    if (auto p = AbsoluteFromEnvironment(environment, "LOCALAPPDATA")) return *p;
+#endif
+    if (auto home = AbsoluteFromEnvironment(environment, "HOME")) return *home / homeFallback;
+    throw AppError(FormatText(
+        Translate("AppFolders", "Не найдена папка пользователя для настроек программы: не заданы ни %1, ни HOME."), {name}));
+}
+
+void MakeFolder(const fs::path& dir)
+{
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    if (!fs::is_directory(dir))
+        throw AppError(FormatText(Translate("AppFolders", "Не удаётся создать папку %1"), {PathText(dir)}) +
+                       (ec ? ": " + ec.message() : std::string()));
+}
+
+} // namespace
+
+std::optional<std::string> ProcessEnvironment(const char* name)
+{
+    const char* value = std::getenv(name);
+    if (!value) return std::nullopt;
+    return std::string(value);
+}
+
+AppFolders PortableFolders(const fs::path& dir)
+{
+    AppFolders f;
+    f.installed = false;
+    f.programDir = f.dataDir = f.configDir = f.workDir = f.documentDir = dir;
+    return f;
+}
+
+AppFolders ChooseAppFolders(const fs::path& programDir, const EnvironmentLookup& environment)
+{
+    const fs::path installedData = (programDir / ".." / "share" / kInstalledDataName).lexically_normal();
+    std::error_code ec;
+    const bool dataBeside = fs::exists(programDir / "sample", ec);
+    const bool dataInstalled = fs::exists(installedData / "sample", ec);
+    // A folder with the data beside the program that can be written is a portable program folder,
+    // exactly as before. A "bin" folder whose data lies in ../share/lumira is an installed program
+    // even when it can be written (a program installed under /usr and started by root).
+    if (!(!dataBeside && dataInstalled) && CanWriteIn(programDir)) return PortableFolders(programDir);
+
+    AppFolders f;
+    f.installed = true;
+    f.programDir = programDir;
+    f.dataDir = dataBeside ? programDir : installedData;
+    f.configDir = UserFolder(environment, "XDG_CONFIG_HOME", ".config") / kInstalledDataName;
+    f.workDir = UserFolder(environment, "XDG_CACHE_HOME", ".cache") / kInstalledDataName;
+#ifdef _WIN32
+    const auto home = AbsoluteFromEnvironment(environment, "USERPROFILE");
+#else
+    const auto home = AbsoluteFromEnvironment(environment, "HOME");
+#endif
+    f.documentDir = home ? *home : f.configDir;
+    return f;
+}
+
+void PrepareAppFolders(const AppFolders& folders)
+{
+    if (!folders.installed) return;
+    MakeFolder(folders.configDir);
+    MakeFolder(folders.workDir);
+    const fs::path mine = folders.ConfigFile("profiles.ini");
+    const fs::path shipped = folders.DataFile("profiles.ini");
+    std::error_code ec;
+    if (fs::exists(mine, ec) || !fs::exists(shipped, ec)) return;
+    // Copied under a temporary name and renamed, so an interrupted copy never leaves half a list.
+    const fs::path part = folders.ConfigFile("profiles.ini.part");
+    fs::copy_file(shipped, part, fs::copy_options::overwrite_existing, ec);
+    if (!ec) fs::permissions(part, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);
+    if (!ec) fs::rename(part, mine, ec);
+    if (ec) {
+        fs::remove(part, ec);
+        throw AppError(FormatText(Translate("AppFolders", "Не удаётся скопировать %1 в %2"), {PathText(shipped), PathText(mine)}));
+    }
+}

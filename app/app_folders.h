@@ -1,0 +1,49 @@
+#pragma once
+// Where the program finds its files, for the window and the command line alike.
+//
+// Portable: everything lies in the program folder (the executable's), as it always has:
+// sample, iface.dat, velmar.dat, config.ini, profiles.ini, the working folder "temp" and the
+// one-copy lock.
+// Installed: the program folder cannot be written (or is a system "bin" folder with the data in
+// "../share/lumira"). The read-only data is read from the installed data folder; config.ini and
+// profiles.ini live in the user's configuration folder ($XDG_CONFIG_HOME/lumira), where the
+// shipped profiles.ini is copied on the first start; "temp" and the lock live in the user's
+// cache folder ($XDG_CACHE_HOME/lumira), one per user.
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+struct AppFolders {
+    bool installed = false;
+    std::filesystem::path programDir;  // the executable's folder
+    std::filesystem::path dataDir;     // sample, iface.dat, velmar.dat, the shipped profiles.ini
+    std::filesystem::path configDir;   // config.ini, profiles.ini
+    std::filesystem::path workDir;     // holds the working folder "temp" and the lock
+    std::filesystem::path documentDir; // where the file dialogs start before anything is remembered
+
+    std::filesystem::path DataFile(const std::string& name) const { return dataDir / name; }
+    std::filesystem::path ConfigFile(const std::string& name) const { return configDir / name; }
+    std::filesystem::path TempDir() const { return workDir / "temp"; }
+    std::filesystem::path LockFile() const { return workDir / "lumira.lock"; }
+};
+
+// Looks up an environment variable; nullopt when it is not set.
+using EnvironmentLookup = std::function<std::optional<std::string>(const char* name)>;
+std::optional<std::string> ProcessEnvironment(const char* name);
+
+// Every file in `dir`: the portable layout (also what --app-dir and the tests ask for).
+AppFolders PortableFolders(const std::filesystem::path& dir);
+
+// The layout for a program started from `programDir`. Throws AppError when the program is
+// installed and the user's folders cannot be named (neither XDG_* nor HOME set).
+AppFolders ChooseAppFolders(const std::filesystem::path& programDir,
+                            const EnvironmentLookup& environment = ProcessEnvironment);
+
+// Makes the user's folders of an installed layout and copies the shipped profiles.ini into the
+// configuration folder when the user has none yet. Does nothing for a portable layout. Throws
+// AppError with the folder or file that could not be made.
+void PrepareAppFolders(const AppFolders& folders);
+
+// The name of the folder below share/ that holds the installed data.
+inline constexpr const char* kInstalledDataName = "lumira";

@@ -1,0 +1,1014 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ru">
+<context>
+    <name>AppFolders</name>
+    <message>
+        <source>Не найдена папка пользователя для настроек программы: не заданы ни %1, ни HOME.</source>
+        <translation>No user folder for the program&apos;s settings: neither %1 nor HOME is set.</translation>
+    </message>
+    <message>
+        <source>Не удаётся создать папку %1</source>
+        <translation>Cannot create the folder %1</translation>
+    </message>
+    <message>
+        <source>Не удаётся скопировать %1 в %2</source>
+        <translation>Cannot copy %1 to %2</translation>
+    </message>
+</context>
+<context>
+    <name>BookBuilder</name>
+    <message>
+        <source>Не выбран профиль телефона.</source>
+        <translation>No phone profile is chosen.</translation>
+    </message>
+    <message>
+        <source>Текст слишком велик: не более %1 байт.</source>
+        <translation>The text is too large: at most %1 bytes.</translation>
+    </message>
+    <message>
+        <source>Пакет не может носить расширение .jad: описатель записался бы поверх него.</source>
+        <translation>The package cannot have the extension .jad: its descriptor would be written over it.</translation>
+    </message>
+    <message>
+        <source>Создание книги отменено.</source>
+        <translation>Book creation cancelled.</translation>
+    </message>
+</context>
+<context>
+    <name>BookText</name>
+    <message>
+        <source>Текст не целиком в кодировке %1 и прочитан как %2.</source>
+        <translation>The text is not wholly in %1 and was read as %2.</translation>
+    </message>
+</context>
+<context>
+    <name>Books</name>
+    <message>
+        <source>В архиве %1 несколько книг FB2 («%2», «%3»…); выберите архив с одной книгой или распакуйте его.</source>
+        <translation>The archive %1 holds several FB2 books (“%2”, “%3”…); choose an archive with one book or unpack it.</translation>
+    </message>
+    <message>
+        <source>В архиве %1 нет книги: ни файла FB2, ни книги EPUB.</source>
+        <translation>The archive %1 holds no book: neither an FB2 file nor an EPUB book.</translation>
+    </message>
+    <message>
+        <source>FB2 в ZIP</source>
+        <translation>FB2 in ZIP</translation>
+    </message>
+    <message>
+        <source>Книга %1 защищена от копирования (DRM): её текст зашифрован, прочитать его нельзя.</source>
+        <translation>The book %1 is copy-protected (DRM): its text is encrypted and cannot be read.</translation>
+    </message>
+    <message>
+        <source>В книге EPUB %1 нет читаемого порядка глав (spine): %2.</source>
+        <translation>The EPUB book %1 has no readable chapter order (spine): %2.</translation>
+    </message>
+    <message>
+        <source>нет файла META-INF/container.xml</source>
+        <translation>there is no file META-INF/container.xml</translation>
+    </message>
+    <message>
+        <source>файл META-INF/container.xml повреждён</source>
+        <translation>the file META-INF/container.xml is damaged</translation>
+    </message>
+    <message>
+        <source>описание книги (OPF) не найдено</source>
+        <translation>the book&apos;s description (OPF) is not found</translation>
+    </message>
+    <message>
+        <source>описание книги %1 повреждено (строка %2, позиция %3)</source>
+        <translation>the book&apos;s description %1 is damaged (line %2, column %3)</translation>
+    </message>
+    <message>
+        <source>описание книги %1 повреждено</source>
+        <translation>the book&apos;s description %1 is damaged</translation>
+    </message>
+    <message>
+        <source>в нём нет ни одной главы</source>
+        <translation>it names no chapter</translation>
+    </message>
+    <message>
+        <source>В книге EPUB %1 нет главы «%2», названной в порядке глав.</source>
+        <translation>The EPUB book %1 lacks the chapter “%2” named in its chapter order.</translation>
+    </message>
+    <message>
+        <source>Недостаточно памяти для чтения книги %1.</source>
+        <translation>Not enough memory to read the book %1.</translation>
+    </message>
+    <message>
+        <source>Книга %1 записана в кодировке «%2», которую программа не знает.</source>
+        <translation>The book %1 is written in the encoding “%2”, which the program does not know.</translation>
+    </message>
+    <message>
+        <source>Книга %1 слишком велика для HTML.</source>
+        <translation>The book %1 is too large for HTML.</translation>
+    </message>
+    <message>
+        <source>Книгу %1 не удалось разобрать как HTML.</source>
+        <translation>The book %1 could not be read as HTML.</translation>
+    </message>
+    <message>
+        <source>Книга %1 повреждена: ошибка XML в строке %2, позиции %3</source>
+        <translation>The book %1 is damaged: an XML error at line %2, column %3</translation>
+    </message>
+    <message>
+        <source>Книга %1 повреждена: ошибка XML</source>
+        <translation>The book %1 is damaged: an XML error</translation>
+    </message>
+    <message>
+        <source>Архив %1 повреждён или не является архивом ZIP.</source>
+        <translation>The archive %1 is damaged or is not a ZIP archive.</translation>
+    </message>
+    <message>
+        <source>Архив %1 повреждён: его оглавление не читается.</source>
+        <translation>The archive %1 is damaged: its table of contents cannot be read.</translation>
+    </message>
+    <message>
+        <source>Архив %1 повреждён: файл «%2» в нём не читается.</source>
+        <translation>The archive %1 is damaged: the file “%2” in it cannot be read.</translation>
+    </message>
+    <message>
+        <source>Файл «%1» в архиве %2 зашифрован паролем; его нельзя прочитать.</source>
+        <translation>The file “%1” in the archive %2 is protected by a password; it cannot be read.</translation>
+    </message>
+    <message>
+        <source>Файл «%1» в архиве %2 больше 2 ГБ после распаковки; такие файлы не читаются.</source>
+        <translation>The file “%1” in the archive %2 is larger than 2 GB unpacked; such files are not read.</translation>
+    </message>
+    <message>
+        <source>Файл «%1» в архиве %2 сжат в %3 раз — так сжимаются только архивы-бомбы, не книги; он не читается.</source>
+        <translation>The file “%1” in the archive %2 is compressed %3 times: only archive bombs are compressed like that, not books; it is not read.</translation>
+    </message>
+    <message>
+        <source>Файл «%1» в архиве %2 слишком велик (%3 МБ) для одной главы книги.</source>
+        <translation>The file “%1” in the archive %2 is too large (%3 MB) for one chapter of a book.</translation>
+    </message>
+</context>
+<context>
+    <name>CreatePanel</name>
+    <message>
+        <source>Книга сохранена, томов: %1 &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%2&lt;/a&gt;</source>
+        <translation>Book saved in %1 volumes &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%2&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Остановить создание книги</source>
+        <translation>Stop making the book</translation>
+    </message>
+    <message>
+        <source>Книга сохранена: %1 &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%2&lt;/a&gt;</source>
+        <translation>Book saved: %1 &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%2&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>Открыть папку</source>
+        <translation>Open folder</translation>
+    </message>
+</context>
+<context>
+    <name>Dialogs</name>
+    <message>
+        <source>Чёрный</source>
+        <translation>Black</translation>
+    </message>
+    <message>
+        <source>Бордовый</source>
+        <translation>Maroon</translation>
+    </message>
+    <message>
+        <source>Зелёный</source>
+        <translation>Green</translation>
+    </message>
+    <message>
+        <source>Оливковый</source>
+        <translation>Olive</translation>
+    </message>
+    <message>
+        <source>Тёмно-синий</source>
+        <translation>Navy</translation>
+    </message>
+    <message>
+        <source>Фиолетовый</source>
+        <translation>Purple</translation>
+    </message>
+    <message>
+        <source>Сине-зелёный</source>
+        <translation>Teal</translation>
+    </message>
+    <message>
+        <source>Серый</source>
+        <translation>Gray</translation>
+    </message>
+    <message>
+        <source>Серебристый</source>
+        <translation>Silver</translation>
+    </message>
+    <message>
+        <source>Красный</source>
+        <translation>Red</translation>
+    </message>
+    <message>
+        <source>Лайм</source>
+        <translation>Lime</translation>
+    </message>
+    <message>
+        <source>Жёлтый</source>
+        <translation>Yellow</translation>
+    </message>
+    <message>
+        <source>Синий</source>
+        <translation>Blue</translation>
+    </message>
+    <message>
+        <source>Фуксия</source>
+        <translation>Fuchsia</translation>
+    </message>
+    <message>
+        <source>Голубой</source>
+        <translation>Aqua</translation>
+    </message>
+    <message>
+        <source>Белый</source>
+        <translation>White</translation>
+    </message>
+    <message>
+        <source>Шрифт</source>
+        <translation>Font</translation>
+    </message>
+    <message>
+        <source>Другой…</source>
+        <translation>Other…</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Цвет:</source>
+        <translation>Colour:</translation>
+    </message>
+    <message>
+        <source>Особый</source>
+        <translation>Custom</translation>
+    </message>
+    <message>
+        <source>Открыть</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>Сохранить как</source>
+        <translation>Save as</translation>
+    </message>
+    <message>
+        <source>Цвет</source>
+        <translation>Colour</translation>
+    </message>
+</context>
+<context>
+    <name>FontStrip</name>
+    <message>
+        <source>Сумма подрезок должна быть меньше высоты шрифта.</source>
+        <translation>The two cuts together must be less than the height of the font.</translation>
+    </message>
+</context>
+<context>
+    <name>HelpText</name>
+    <message>
+        <source>Автором программы-генератора и мидлета является команда Lumira&lt;BR&gt;</source>
+        <translation>The generator and the midlet are made by the Lumira team&lt;BR&gt;</translation>
+    </message>
+    <message>
+        <source>С вопросами, пожеланиями и баг-репортами обращаться на e-mail: </source>
+        <translation>Questions, wishes and bug reports are welcome by e-mail: </translation>
+    </message>
+    <message>
+        <source>В качестве основы мидлета были использованы исходные тексты Lumira </source>
+        <translation>The midlet is based on the source code of Lumira </translation>
+    </message>
+    <message>
+        <source>&lt;B&gt;&lt;A href=&quot;get_updates&quot;&gt;Проверить наличие обновлений на сайте&lt;/A&gt;&lt;/B&gt;</source>
+        <translation>&lt;B&gt;&lt;A href=&quot;get_updates&quot;&gt;Check the web site for updates&lt;/A&gt;&lt;/B&gt;</translation>
+    </message>
+    <message>
+        <source> (требуется подключение к Интернет)&lt;/FONT&gt;&lt;/P&gt;&lt;BR&gt;</source>
+        <translation> (needs an Internet connection)&lt;/FONT&gt;&lt;/P&gt;&lt;BR&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;P align=&quot;center&quot;&gt;&lt;FONT size=&quot;12&quot; face=&quot;Tahoma&quot;&gt;Новости данной версии программы:&lt;/FONT&gt;&lt;/P&gt;</source>
+        <translation>&lt;P align=&quot;center&quot;&gt;&lt;FONT size=&quot;12&quot; face=&quot;Tahoma&quot;&gt;New in this version:&lt;/FONT&gt;&lt;/P&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;LI&gt;Исправлена ошибка генератора: не удалялся текст, оставшийся от формирования предыдущей книги.&lt;/LI&gt;</source>
+        <translation>&lt;LI&gt;Fixed in the generator: the text left from the previous book was not removed.&lt;/LI&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;P align=&quot;center&quot;&gt;&lt;FONT size=&quot;12&quot; face=&quot;Tahoma&quot;&gt;Новости версии 1.0.3a&lt;/FONT&gt;&lt;/P&gt;</source>
+        <translation>&lt;P align=&quot;center&quot;&gt;&lt;FONT size=&quot;12&quot; face=&quot;Tahoma&quot;&gt;New in version 1.0.3a&lt;/FONT&gt;&lt;/P&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;LI&gt;Исправлена ошибка нечеткой реакции мидлета на нажатие клавиш&lt;/LI&gt;</source>
+        <translation>&lt;LI&gt;Fixed: the midlet did not always respond to key presses&lt;/LI&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;LI&gt;Исправлена ошибка в форматировании текста&lt;/LI&gt;</source>
+        <translation>&lt;LI&gt;Fixed an error in text formatting&lt;/LI&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;P align=&quot;center&quot;&gt;&lt;FONT size=&quot;12&quot; face=&quot;Tahoma&quot;&gt;Новости версии 1.0.0a:&lt;/FONT&gt;&lt;/P&gt;</source>
+        <translation>&lt;P align=&quot;center&quot;&gt;&lt;FONT size=&quot;12&quot; face=&quot;Tahoma&quot;&gt;New in version 1.0.0a:&lt;/FONT&gt;&lt;/P&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;LI&gt;В мидлете слегка увеличена скорость отрисовки текста&lt;/LI&gt;</source>
+        <translation>&lt;LI&gt;The midlet draws text a little faster&lt;/LI&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;LI&gt;В генератор добавлена функция создания/редактирования профилей под любое устройство, </source>
+        <translation>&lt;LI&gt;The generator can create and edit profiles for any device </translation>
+    </message>
+    <message>
+        <source>поддерживающее MIDP-2.0&lt;/LI&gt;</source>
+        <translation>that supports MIDP-2.0&lt;/LI&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;P align=&quot;center&quot;&gt;&lt;FONT size=&quot;12&quot; face=&quot;Tahoma&quot;&gt;Новости версии 0.9.6:&lt;/FONT&gt;&lt;/P&gt;</source>
+        <translation>&lt;P align=&quot;center&quot;&gt;&lt;FONT size=&quot;12&quot; face=&quot;Tahoma&quot;&gt;New in version 0.9.6:&lt;/FONT&gt;&lt;/P&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;LI&gt;Улучшен алгоритм генерации шрифта, что дает несколько меньший объем файла на выходе&lt;/LI&gt;</source>
+        <translation>&lt;LI&gt;A better font generation, which makes the output file somewhat smaller&lt;/LI&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;LI&gt;Исправлены ошибки алгоритма генерации шрифта.&lt;/LI&gt;</source>
+        <translation>&lt;LI&gt;Fixed errors in font generation.&lt;/LI&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;LI&gt;Исправлены ошибки с неверным запоминанием путей в окнах открытия файла текста и </source>
+        <translation>&lt;LI&gt;Fixed errors in remembering the folders of the windows for opening the text and </translation>
+    </message>
+    <message>
+        <source>сохранения мидлета.&lt;/LI&gt;</source>
+        <translation>saving the midlet.&lt;/LI&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;LI&gt;Исправлены ошибки в расстановке переносов.&lt;/LI&gt;</source>
+        <translation>&lt;LI&gt;Fixed errors in hyphenation.&lt;/LI&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>KeyAction</name>
+    <message>
+        <source>Назад на одну строку</source>
+        <translation>Back one line</translation>
+    </message>
+    <message>
+        <source>Назад на полэкрана</source>
+        <translation>Back half a screen</translation>
+    </message>
+    <message>
+        <source>Назад на экран</source>
+        <translation>Back one screen</translation>
+    </message>
+    <message>
+        <source>Вперед на одну строку</source>
+        <translation>Forward one line</translation>
+    </message>
+    <message>
+        <source>Вперед на полэкрана</source>
+        <translation>Forward half a screen</translation>
+    </message>
+    <message>
+        <source>Вперед на экран</source>
+        <translation>Forward one screen</translation>
+    </message>
+</context>
+<context>
+    <name>ProfileName</name>
+    <message>
+        <source>Название профиля не может содержать перевод строки.</source>
+        <translation>A profile name cannot contain a line break.</translation>
+    </message>
+    <message>
+        <source>Название профиля не может содержать символ «]».</source>
+        <translation>A profile name cannot contain the character &quot;]&quot;.</translation>
+    </message>
+    <message>
+        <source>Название профиля не может начинаться или заканчиваться пробелом.</source>
+        <translation>A profile name cannot begin or end with a blank.</translation>
+    </message>
+    <message>
+        <source>Название профиля не может содержать нулевой символ.</source>
+        <translation>A profile name cannot contain a null character.</translation>
+    </message>
+    <message>
+        <source>Название профиля содержит символы, которых нет в кодировке Windows-1251.</source>
+        <translation>The profile name has characters that Windows-1251 lacks.</translation>
+    </message>
+</context>
+<context>
+    <name>SingleInstance</name>
+    <message>
+        <source>Программа уже запущена из этой папки.</source>
+        <translation>The program is already running from this folder.</translation>
+    </message>
+    <message>
+        <source>Не удаётся создать файл %1, который не даёт запустить вторую копию программы из этой папки. Проверьте, что в папку программы можно записывать.</source>
+        <translation>Cannot create the file %1, which keeps a second copy of the program from starting from this folder. Check that the program folder can be written.</translation>
+    </message>
+</context>
+<context>
+    <name>TForm1</name>
+    <message>
+        <source>Генератор мидлетов Lumira для устройств с поддержкой MIDP-2.0</source>
+        <translation>Lumira midlet generator for devices with MIDP-2.0</translation>
+    </message>
+    <message>
+        <source>Основные настройки</source>
+        <translation>Main settings</translation>
+    </message>
+    <message>
+        <source>Название</source>
+        <translation>Title</translation>
+    </message>
+    <message>
+        <source>Текст</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>Профиль</source>
+        <translation>Phone</translation>
+    </message>
+    <message>
+        <source>Профили</source>
+        <translation>Profiles</translation>
+    </message>
+    <message>
+        <source>Настройки шрифта</source>
+        <translation>Font settings</translation>
+    </message>
+    <message>
+        <source>Шрифт</source>
+        <translation>Font</translation>
+    </message>
+    <message>
+        <source>Фон</source>
+        <translation>Background</translation>
+    </message>
+    <message>
+        <source>Подрезка сверху</source>
+        <translation>Cut at top</translation>
+    </message>
+    <message>
+        <source>Подрезка снизу</source>
+        <translation>Cut at bottom</translation>
+    </message>
+    <message>
+        <source>Дополнительные настройки</source>
+        <translation>More settings</translation>
+    </message>
+    <message>
+        <source>Отображать системную полосу</source>
+        <translation>Show the system line</translation>
+    </message>
+    <message>
+        <source>Вверху</source>
+        <translation>At the top</translation>
+    </message>
+    <message>
+        <source>Внизу</source>
+        <translation>At the bottom</translation>
+    </message>
+    <message>
+        <source>Создать</source>
+        <translation>Create</translation>
+    </message>
+    <message>
+        <source>Закрыть</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Предпросмотр</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>Jar-пакет|*.jar|Все файлы|*.*</source>
+        <translation>Jar package|*.jar|All files|*.*</translation>
+    </message>
+    <message>
+        <source>Не выбран профиль телефона.</source>
+        <translation>No phone profile is chosen.</translation>
+    </message>
+    <message>
+        <source>Кодировка текста: %1</source>
+        <translation>Text encoding: %1</translation>
+    </message>
+    <message>
+        <source>, определена %1</source>
+        <translation>, found %1</translation>
+    </message>
+    <message>
+        <source>Книги и тексты|*.txt;*.fb2;*.zip;*.epub;*.html;*.htm;*.xhtml|Текстовые фалы|*.txt|Все файлы|*.*</source>
+        <translation>Books and texts|*.txt;*.fb2;*.zip;*.epub;*.html;*.htm;*.xhtml|Text files|*.txt|All files|*.*</translation>
+    </message>
+    <message>
+        <source>Справка</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>Предыдущая страница (PageUp)</source>
+        <translation>Previous page (PageUp)</translation>
+    </message>
+    <message>
+        <source>Показать или скрыть системную полосу</source>
+        <translation>Show or hide the system line</translation>
+    </message>
+    <message>
+        <source>Следующая страница (PageDown)</source>
+        <translation>Next page (PageDown)</translation>
+    </message>
+    <message>
+        <source>Сколько рядов пикселей убрать сверху у строки шрифта, чтобы строки шли плотнее (0–10)</source>
+        <translation>How many rows of pixels to cut from the top of each font line, so that the lines lie closer (0–10)</translation>
+    </message>
+    <message>
+        <source>Сколько рядов пикселей убрать снизу у строки шрифта, чтобы строки шли плотнее (0–10)</source>
+        <translation>How many rows of pixels to cut from the bottom of each font line, so that the lines lie closer (0–10)</translation>
+    </message>
+    <message>
+        <source>Щёлкните по странице, чтобы листать её клавишами PageUp, PageDown и стрелками</source>
+        <translation>Click the page to turn its pages with PageUp, PageDown and the arrow keys</translation>
+    </message>
+    <message>
+        <source>Книга в формате %1</source>
+        <translation>A book in %1 format</translation>
+    </message>
+    <message>
+        <source>, кодировку %1 задаёт сама книга</source>
+        <translation>, its encoding %1 is set by the book itself</translation>
+    </message>
+    <message>
+        <source> без указанной кодировки: читается как %1 (Alt+↓)</source>
+        <translation> without a stated encoding: read as %1 (Alt+↓)</translation>
+    </message>
+</context>
+<context>
+    <name>TextEncoding</name>
+    <message>
+        <source>Авто</source>
+        <translation>Auto</translation>
+    </message>
+    <message>
+        <source>Текст не читается как %1: неверная последовательность байтов в позиции %2.</source>
+        <translation>The text cannot be read as %1: invalid byte sequence at position %2.</translation>
+    </message>
+    <message>
+        <source>Символов, которых нет в кодировке Windows-1251, заменено на «?»: %1 (первый — «%2», строка %3, позиция %4).</source>
+        <translation>Characters that Windows-1251 lacks replaced by &quot;?&quot;: %1 (the first &quot;%2&quot;, line %3, position %4).</translation>
+    </message>
+</context>
+<context>
+    <name>TextSource</name>
+    <message>
+        <source>Кодировка определена автоматически: %1.</source>
+        <translation>Encoding detected automatically: %1.</translation>
+    </message>
+</context>
+<context>
+    <name>Thelp_form</name>
+    <message>
+        <source>Справка</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>Не удалось выполнить проверку</source>
+        <translation>The check failed</translation>
+    </message>
+</context>
+<context>
+    <name>Tprofiles_form</name>
+    <message>
+        <source>Предел пакета, КБ (0 — нет)</source>
+        <translation>Package limit, KB (0: none)</translation>
+    </message>
+    <message>
+        <source>Телефон не установит книгу больше этого размера; книга больше предела делится на тома</source>
+        <translation>The phone does not install a book larger than this; a larger book is split into volumes</translation>
+    </message>
+    <message>
+        <source>Профили</source>
+        <translation>Profiles</translation>
+    </message>
+    <message>
+        <source>Настройка профилей телефонных аппаратов</source>
+        <translation>Phone profile settings</translation>
+    </message>
+    <message>
+        <source>Название профиля</source>
+        <translation>Profile name</translation>
+    </message>
+    <message>
+        <source>Экран</source>
+        <translation>Screen</translation>
+    </message>
+    <message>
+        <source>Ширина</source>
+        <translation>Width</translation>
+    </message>
+    <message>
+        <source>Высота</source>
+        <translation>Height</translation>
+    </message>
+    <message>
+        <source>Клавиши</source>
+        <translation>Keys</translation>
+    </message>
+    <message>
+        <source>Левая программная клавиша</source>
+        <translation>Left soft key</translation>
+    </message>
+    <message>
+        <source>Правая программная клавиша</source>
+        <translation>Right soft key</translation>
+    </message>
+    <message>
+        <source>Клавиша меню</source>
+        <translation>Menu key</translation>
+    </message>
+    <message>
+        <source>Раскладка</source>
+        <translation>Key actions</translation>
+    </message>
+    <message>
+        <source>Вверх</source>
+        <translation>Up</translation>
+    </message>
+    <message>
+        <source>Вниз</source>
+        <translation>Down</translation>
+    </message>
+    <message>
+        <source>Влево</source>
+        <translation>Left</translation>
+    </message>
+    <message>
+        <source>Вправо</source>
+        <translation>Right</translation>
+    </message>
+    <message>
+        <source>Сохранить</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>Удалить</source>
+        <translation>Delete</translation>
+    </message>
+</context>
+<context>
+    <name>UpdateCheck</name>
+    <message>
+        <source>&lt;FONT size=&quot;12&quot; face=&quot;Tahoma&quot;&gt;Обновлений не обнаружено&lt;/a&gt;&lt;/font&gt;</source>
+        <translation>&lt;FONT size=&quot;12&quot; face=&quot;Tahoma&quot;&gt;No updates found&lt;/a&gt;&lt;/font&gt;</translation>
+    </message>
+    <message>
+        <source>&quot;&gt;Новая версия: </source>
+        <translation>&quot;&gt;New version: </translation>
+    </message>
+</context>
+<context>
+    <name>ZipArchive</name>
+    <message>
+        <source>Слишком много файлов для архива %1: не более %2.</source>
+        <translation>Too many files for the archive %1: at most %2.</translation>
+    </message>
+    <message>
+        <source>Архив %1 получился бы больше 4 ГБ.</source>
+        <translation>The archive %1 would be larger than 4 GB.</translation>
+    </message>
+    <message>
+        <source>Архив %1 содержит недопустимое имя: %2</source>
+        <translation>The archive %1 holds a name that is not allowed: %2</translation>
+    </message>
+    <message>
+        <source>Архив повреждён: %1</source>
+        <translation>The archive is damaged: %1</translation>
+    </message>
+    <message>
+        <source>Архив %1: запись %2 ведёт через символическую ссылку.</source>
+        <translation>The archive %1: the entry %2 leads through a symbolic link.</translation>
+    </message>
+    <message>
+        <source>Не найден файл %1</source>
+        <translation>File not found: %1</translation>
+    </message>
+</context>
+<context>
+    <name>lumira-cli</name>
+    <message>
+        <source>Ключ --max-jar-size относится к созданию книги, а не к проверке страниц.</source>
+        <translation>--max-jar-size is for making books, not for checking pages.</translation>
+    </message>
+    <message>
+        <source>том %1 из %2: %3, %4 байт, «%5»</source>
+        <translation>volume %1 of %2: %3, %4 bytes, “%5”</translation>
+    </message>
+    <message>
+        <source>Папка для пакета не найдена: %1</source>
+        <translation>The folder for the package was not found: %1</translation>
+    </message>
+    <message>
+        <source>Ключ --out называет папку, а не файл пакета: %1</source>
+        <translation>The option --out names a folder, not a package file: %1</translation>
+    </message>
+    <message>
+        <source>Папка для пакетов не найдена: %1</source>
+        <translation>The folder for the packages was not found: %1</translation>
+    </message>
+    <message>
+        <source>Название книги пусто (имя файла не даёт его): задайте название ключом --title.</source>
+        <translation>The book&apos;s title is empty (the file name gives none): give a title with --title.</translation>
+    </message>
+    <message>
+        <source>Пакет %1 записался бы поверх самого текста.</source>
+        <translation>The package %1 would be written over the text itself.</translation>
+    </message>
+    <message>
+        <source>Пакет %1 уже создан в этом запуске из другого текста с тем же именем.</source>
+        <translation>The package %1 was already made in this run from another text of the same name.</translation>
+    </message>
+    <message>
+        <source>Папка программы не найдена: %1</source>
+        <translation>The program folder was not found: %1</translation>
+    </message>
+    <message>
+        <source> (подрезка сверху %1, снизу %2)</source>
+        <translation> (cut at top %1, at bottom %2)</translation>
+    </message>
+    <message>
+        <source>Профиль «%1» не найден в profiles.ini.</source>
+        <translation>The profile &quot;%1&quot; is not in profiles.ini.</translation>
+    </message>
+    <message>
+        <source> Профилей нет.</source>
+        <translation> There are no profiles.</translation>
+    </message>
+    <message>
+        <source> Есть профили:</source>
+        <translation> The profiles are:</translation>
+    </message>
+    <message>
+        <source>Профиль: %1; экран %2x%3; шрифт: %4, %5</source>
+        <translation>Profile: %1; screen %2x%3; font: %4, %5</translation>
+    </message>
+    <message>
+        <source>нет</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>, жирный</source>
+        <translation>, bold</translation>
+    </message>
+    <message>
+        <source>, курсив</source>
+        <translation>, italic</translation>
+    </message>
+    <message>
+        <source>, подчёркнутый</source>
+        <translation>, underlined</translation>
+    </message>
+    <message>
+        <source>; подрезка %1/%2; системная полоса %3; кодировка </source>
+        <translation>; cuts %1/%2; system line %3; encoding </translation>
+    </message>
+    <message>
+        <source>вверху</source>
+        <translation>at the top</translation>
+    </message>
+    <message>
+        <source>внизу</source>
+        <translation>at the bottom</translation>
+    </message>
+    <message>
+        <source>не выбрана</source>
+        <translation>not chosen</translation>
+    </message>
+    <message>
+        <source>Страницы %1 нет: текст занимает %2 стр.</source>
+        <translation>There is no page %1: the text takes %2 pages.</translation>
+    </message>
+    <message>
+        <source>Прервано.</source>
+        <translation>Interrupted.</translation>
+    </message>
+    <message>
+        <source>Справка: lumira-cli --help</source>
+        <translation>Help: lumira-cli --help</translation>
+    </message>
+    <message>
+        <source>Неверное значение %1 «%2»: нужно целое число от %3 до %4.</source>
+        <translation>Wrong value of %1 &quot;%2&quot;: a whole number from %3 to %4 is needed.</translation>
+    </message>
+    <message>
+        <source>Неверный цвет %1 «%2»: нужен вид #RRGGBB.</source>
+        <translation>Wrong colour %1 &quot;%2&quot;: the form #RRGGBB is needed.</translation>
+    </message>
+    <message>
+        <source>Неверное значение %1 «%2»: нужно top или bottom.</source>
+        <translation>Wrong value of %1 &quot;%2&quot;: top or bottom is needed.</translation>
+    </message>
+    <message>
+        <source>Неизвестная кодировка %1 «%2»: нужна одна из %3.</source>
+        <translation>Unknown encoding %1 &quot;%2&quot;: one of %3 is needed.</translation>
+    </message>
+    <message>
+        <source>Неизвестный язык %1 «%2»: нужен ru или en.</source>
+        <translation>Unknown language %1 &quot;%2&quot;: ru or en is needed.</translation>
+    </message>
+    <message>
+        <source>Пустое значение %1.</source>
+        <translation>Empty value of %1.</translation>
+    </message>
+    <message>
+        <source>Ключ %1 не принимает значения.</source>
+        <translation>The option %1 takes no value.</translation>
+    </message>
+    <message>
+        <source>Неизвестный ключ %1.</source>
+        <translation>Unknown option %1.</translation>
+    </message>
+    <message>
+        <source>Ключу %1 нужно значение.</source>
+        <translation>The option %1 needs a value.</translation>
+    </message>
+    <message>
+        <source>Ключу --preview нужен ключ --png ФАЙЛ.</source>
+        <translation>The option --preview needs the option --png FILE.</translation>
+    </message>
+    <message>
+        <source>Не указан ни один текст.</source>
+        <translation>No text is given.</translation>
+    </message>
+    <message>
+        <source>Ключи --out и --out-dir не совместимы.</source>
+        <translation>The options --out and --out-dir cannot be used together.</translation>
+    </message>
+    <message>
+        <source>Страницы показываются для одного текста за раз.</source>
+        <translation>Pages are shown for one text at a time.</translation>
+    </message>
+    <message>
+        <source>Ключи --dump-pages и --preview не создают книгу: --out и --out-dir с ними не совместимы.</source>
+        <translation>The options --dump-pages and --preview make no book: --out and --out-dir cannot be used with them.</translation>
+    </message>
+    <message>
+        <source>Ключ --out задаёт пакет одного текста; для нескольких текстов служит --out-dir.</source>
+        <translation>The option --out names the package of one text; for several texts use --out-dir.</translation>
+    </message>
+    <message>
+        <source>Ключ --title задаёт название одной книги; у нескольких текстов названия берутся из имён файлов.</source>
+        <translation>The option --title names one book; several texts take their titles from their file names.</translation>
+    </message>
+    <message>
+        <source>Текст слишком велик для просмотра страниц.</source>
+        <translation>The text is too large to show its pages.</translation>
+    </message>
+    <message>
+        <source> — готово</source>
+        <translation> - done</translation>
+    </message>
+    <message>
+        <source>Использование: lumira-cli [ключи] ТЕКСТ...
+Создаёт из текстов книги для телефонов с Java ME (MIDP 2.0): для каждого текста пакет .jar и
+описатель .jad рядом с ним. Настройки по умолчанию — те же, что у окна программы: config.ini и
+profiles.ini в папке программы, а у установленной программы — в ~/.config/lumira.
+
+Текст:
+  --encoding КОДИРОВКА    кодировка текстов: auto (определить по началу текста), cp1251,
+                          utf-8, utf-16, koi8-r или cp866; по умолчанию — выбранная в окне,
+                          иначе auto. Книга всегда в cp1251: символ, которого в ней нет,
+                          становится «?», и их число сообщается для каждого текста.
+                          Книги FB2 (и FB2 в ZIP), EPUB и HTML узнаются по содержимому и
+                          читаются в объявленной ими кодировке
+
+Книга:
+  --title НАЗВАНИЕ        название книги (по умолчанию — название из самой книги FB2, EPUB,
+                          HTML, иначе имя файла без расширения; только для одного текста)
+  --profile ИМЯ           профиль телефона из profiles.ini, без учёта регистра
+  --font ИМЯ              шрифт
+  --size ПУНКТЫ           размер шрифта в пунктах (1..200)
+  --bold, --italic, --underline          начертание; --no-bold, --no-italic, --no-underline
+                          его снимают
+  --color #RRGGBB         цвет шрифта
+  --background #RRGGBB    цвет фона
+  --upper-cut N           подрезка сверху, строк пикселей
+  --bottom-cut N          подрезка снизу, строк пикселей
+  --sysline top|bottom    системная полоса вверху или внизу
+  --max-jar-size КБ       наибольший пакет, который ставит телефон (0 — без предела); по
+                          умолчанию — MaxJarSize профиля. Книга больше предела делится на тома
+                          ИМЯ_1.jar, ИМЯ_2.jar ... по концам абзацев; о каждом томе выводится
+                          строка
+
+Куда:
+  --out ПУТЬ.jar          пакет единственного текста
+  --out-dir ПАПКА         папка пакетов (по умолчанию — текущая); имя пакета — имя текста
+                          латиницей с расширением .jar
+  --jobs N                сколько книг создавать одновременно (1..256; по умолчанию — по
+                          числу ядер); сообщения о текстах идут в порядке их перечисления
+  Папка должна существовать. Пакет и описатель заменяются без вопросов.
+
+Проверка страниц (книга не создаётся, один текст):
+  --dump-pages            вывести страницы предпросмотра всего текста в UTF-8: каждая строка
+                          в точности как разложена, страницы разделены строкой из одного
+                          символа перевода страницы (\f)
+  --preview N --png ФАЙЛ  нарисовать страницу N (с 1) так, как её показывает окно, в PNG
+
+Прочее:
+  --app-dir ПАПКА         папка с config.ini, profiles.ini, iface.dat и velmar.dat вместо
+                          папки программы
+  --lang ru|en            язык сообщений; по умолчанию — Language в config.ini, иначе язык
+                          системы
+  --list-profiles         перечислить профили телефонов
+  --verbose               сообщать о каждой книге и тогда, когда вывод не на терминал
+  --help                  эта справка
+  --version               версия
+
+Коды завершения: 0 — всё создано; 1 — хотя бы один текст не удался (остальные создаются);
+2 — ошибка в ключах или настройках, ничего не создано.
+</source>
+        <translation>Usage: lumira-cli [options] TEXT...
+Makes books for phones with Java ME (MIDP 2.0) from texts: for each text a .jar package and
+its .jad descriptor beside it. The settings default to those of the program&apos;s window: config.ini
+and profiles.ini in the program folder, or in ~/.config/lumira for an installed program.
+
+Text:
+  --encoding ENCODING     how the texts are read: auto (told from the text&apos;s beginning), cp1251,
+                          utf-8, utf-16, koi8-r or cp866; default: the one chosen in the window,
+                          else auto. The book is always cp1251: a character it lacks becomes
+                          &quot;?&quot;, and their number is reported for each text.
+                          FB2 (also FB2 in ZIP), EPUB and HTML books are told by their content
+                          and read in the encoding they declare
+
+Book:
+  --title TITLE           the book&apos;s title (default: the title of the FB2, EPUB or HTML book
+                          itself, else the file name without its extension; one text only)
+  --profile NAME          the phone profile from profiles.ini, matched without regard to case
+  --font NAME             the font
+  --size POINTS           the font size in points (1..200)
+  --bold, --italic, --underline          font style; --no-bold, --no-italic, --no-underline
+                          take it away
+  --color #RRGGBB         the font colour
+  --background #RRGGBB    the background colour
+  --upper-cut N           rows of pixels cut from the top of each glyph
+  --bottom-cut N          rows of pixels cut from the bottom of each glyph
+  --sysline top|bottom    the system line at the top or at the bottom
+  --max-jar-size KB       the largest package the phone installs (0: no limit); by default
+                          the profile's MaxJarSize. A larger book is split into volumes
+                          NAME_1.jar, NAME_2.jar ... at paragraph ends; a line is written
+                          for each volume
+
+Where:
+  --out PATH.jar          the package of the one text
+  --out-dir FOLDER        the folder of the packages (default: the current one); each package is
+                          named after its text in Latin letters, with the extension .jar
+  --jobs N                how many books are made at once (1..256; default: one per core);
+                          the messages about the texts come in the order they are listed
+  The folder must exist. A package and its descriptor are replaced without asking.
+
+Checking pages (no book is made; one text):
+  --dump-pages            write every preview page of the whole text in UTF-8: each line
+                          exactly as laid out, pages separated by a line holding a single
+                          form feed character (\f)
+  --preview N --png FILE  draw page N (from 1) as the window shows it, into a PNG file
+
+Other:
+  --app-dir FOLDER        the folder with config.ini, profiles.ini, iface.dat and velmar.dat
+                          instead of the program&apos;s
+  --lang ru|en            the language of the messages; default: Language in config.ini, else
+                          the system&apos;s language
+  --list-profiles         list the phone profiles
+  --verbose               report on each book also when the output is not a terminal
+  --help                  this help
+  --version               the version
+
+Exit status: 0 - everything was made; 1 - at least one text failed (the others are still made);
+2 - a mistake in the options or the settings, nothing was made.
+</translation>
+    </message>
+</context>
+<context>
+    <name>BookVolumes</name>
+    <message>
+        <source>Название «%1» занимает %2 байт в UTF-8: некоторые телефоны не принимают названия длиннее %3 байт.</source>
+        <translation>The name “%1” takes %2 bytes of UTF-8: some phones refuse names longer than %3 bytes.</translation>
+    </message>
+    <message>
+        <source>Шаблон и шрифт книги занимают %1 КБ (%2 байт), а пакет для этого телефона не больше %3 КБ (%4 байт): книга не поместится. Уменьшите шрифт или снимите предел.</source>
+        <translation>The template and font of the book take %1 KB (%2 bytes), but a package for this phone is at most %3 KB (%4 bytes): the book will not fit. Make the font smaller or lift the limit.</translation>
+    </message>
+    <message>
+        <source>Пакет для этого телефона не больше %1 КБ, а шаблон и шрифт книги занимают %2 КБ: для текста места не остаётся. Уменьшите шрифт или снимите предел.</source>
+        <translation>A package for this phone is at most %1 KB, and the template and font of the book take %2 KB: no room is left for the text. Make the font smaller or lift the limit.</translation>
+    </message>
+</context>
+</TS>
