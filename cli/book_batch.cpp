@@ -158,7 +158,9 @@ struct Batch {
             SettingsRecord record{};
             BuildBook(request, record);
             QStringList notices;
-            for (const QString& line : {AutoChoiceNotice(settings.encoding, book.Encoding()), book.Notice()})
+            // A book's encoding is its own, not a guess of "Авто".
+            const QString guessed = book.FromBook() ? QString() : AutoChoiceNotice(settings.encoding, book.Encoding());
+            for (const QString& line : {guessed, book.Notice()})
                 if (!line.isEmpty()) notices << line;
             outcome.notice = notices.join(QLatin1Char('\n'));
         } catch (const Interrupted&) {
