@@ -133,7 +133,7 @@ void TForm1::BuildBookPackage()
     const std::filesystem::path textPath = ToFsPath(e_text->text());
     const TextEncoding encoding = Encoding;
 
-    if (!createPanel) createPanel = new CreatePanel(this);
+    if (!createPanel) createPanel = new CreatePanel(b_ok->parentWidget());
     CreatePanel& panel = *createPanel;
     CreateJob job;
     job.record = BookSettingsRecord;

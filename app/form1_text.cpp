@@ -22,6 +22,8 @@ constexpr std::uint64_t kPreviewReadLimit = 2048;
 // The browse button's share of e_text's right end, and the gap before the encoding button.
 constexpr int kBrowseButtonSpace = 20;
 constexpr int kEncodingButtonGap = 1;
+// Room between the longest text and the menu arrow, which the style draws over the text's end.
+constexpr int kEncodingArrowRoom = 6;
 
 // An encoding as the text row names it: short, as the field has little room.
 QString ShortName(TextEncoding e)
@@ -148,6 +150,7 @@ void TForm1::CreateEncodingButton()
         e_text_encoding->setText(BookButtonText(BookInfo{f, "UTF-8", {}, {}}, TextEncoding::Auto));
         width = std::max(width, e_text_encoding->sizeHint().width());
     }
+    width += kEncodingArrowRoom;
     const int height = e_text->height() - 2;
     e_text_encoding->setGeometry(e_text->width() - kBrowseButtonSpace - kEncodingButtonGap - width, 1, width, height);
     e_text->setTextMargins(0, 0, kBrowseButtonSpace + kEncodingButtonGap + width, 0);

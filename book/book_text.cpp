@@ -31,6 +31,7 @@ BookText::BookText(const fs::path& chosenFile, TextEncoding chosenEncoding, cons
     const BookTextFile book(chosenFile, chosenEncoding, copyFolder);
     const fs::path& source = book.File();
     const TextEncoding chosen = book.Encoding();
+    fromBook_ = book.Book().has_value();
     const TextEncoding resolved = ResolveEncoding(source, chosen);
     if (resolved == TextEncoding::Cp1251) {
         file_ = source;

@@ -28,6 +28,8 @@ public:
     // True when "Авто" took the text for UTF-8 by its beginning, found it broken further on and
     // read it as a single-byte text instead.
     bool FellBack() const { return fellBack_; }
+    // True when the source is a book (FB2, EPUB, HTML) that declares or implies its own encoding.
+    bool FromBook() const { return fromBook_; }
     // What the user should be told once the book is made; see ConversionNotice.
     QString Notice() const;
 
@@ -36,6 +38,7 @@ private:
     std::filesystem::path copy_;
     ConversionReport report_;
     bool fellBack_ = false;
+    bool fromBook_ = false;
 };
 
 // What the user should be told after a text taken for `resolved` was converted: that "Авто" fell

@@ -172,7 +172,9 @@ struct Batch {
                                    .arg(made.volumes[v].jarSize)
                                    .arg(QString::fromStdString(made.volumes[v].titleUtf8));
             for (const std::string& w : made.warnings) notices << QString::fromStdString(w);
-            for (const QString& line : {AutoChoiceNotice(settings.encoding, book.Encoding()), book.Notice()})
+            // A book's encoding is its own, not a guess of "Авто".
+            const QString guessed = book.FromBook() ? QString() : AutoChoiceNotice(settings.encoding, book.Encoding());
+            for (const QString& line : {guessed, book.Notice()})
                 if (!line.isEmpty()) notices << line;
             outcome.notice = notices.join(QLatin1Char('\n'));
         } catch (const Interrupted&) {
