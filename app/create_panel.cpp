@@ -90,6 +90,19 @@ void CreatePanel::ShowSaved(const QString& jarPath)
     status->show();
 }
 
+void CreatePanel::ShowSavedVolumes(const QStringList& jarPaths)
+{
+    if (jarPaths.size() == 1) return ShowSaved(jarPaths.front());
+    // The names are many and long: the tooltip lists them, the line gives their number.
+    folder_ = QFileInfo(jarPaths.front()).absolutePath();
+    status->setText(tr("Книга сохранена, томов: %1 &nbsp;<a href=\"folder\">%2</a>")
+                        .arg(QString::number(jarPaths.size()), tr("Открыть папку").toHtmlEscaped()));
+    QStringList full;
+    for (const QString& path : jarPaths) full << QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    status->setToolTip(full.join(QLatin1Char('\n')));
+    status->show();
+}
+
 void CreatePanel::ShowStatus(const QString& text)
 {
     folder_.clear();

@@ -4,6 +4,7 @@
 // link that opens the package's folder.
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <atomic>
 #include <functional>
 
@@ -26,6 +27,9 @@ public:
     void Finish();
     // "Книга сохранена: <name>" with a link to the package's folder.
     void ShowSaved(const QString& jarPath);
+    // "Книга сохранена, томов: N" with the same link and every package in its tooltip, for a book
+    // split into volumes.
+    void ShowSavedVolumes(const QStringList& jarPaths);
     // A plain status line.
     void ShowStatus(const QString& text);
 

@@ -5,6 +5,7 @@
 #include "app/create_panel.h"
 #include "book/book_builder.h"
 #include "book/book_text.h"
+#include "book/book_volumes.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -37,6 +38,7 @@ struct CreateJob {
     std::atomic<std::uint64_t> total{0};
     SettingsRecord record{};
     QString notice;
+    QStringList jars;  // the packages written
     std::exception_ptr error;
 
     int PerMille() const
@@ -158,8 +160,13 @@ void TForm1::BuildBookPackage()
                 // folder, outside the working folder whose whole content goes into the package.
                 const BookText text(textPath, encoding, ToFsPath(QDir::tempPath()));
                 request.textFile = text.File();
-                BuildBook(request, job.record);
-                job.notice = text.Notice();
+                const VolumesResult made =
+                    BuildBookWithin(request, phone.MaxJarBytes(), ToFsPath(QDir::tempPath()), job.record);
+                for (const BookVolume& v : made.volumes) job.jars << FromFsPath(v.jar);
+                QStringList notices;
+                for (const std::string& w : made.warnings) notices << QString::fromStdString(w);
+                if (!text.Notice().isEmpty()) notices << text.Notice();
+                job.notice = notices.join(QLatin1Char('\n'));
             } catch (...) {
                 job.error = std::current_exception();
             }
@@ -185,6 +192,7 @@ void TForm1::BuildBookPackage()
         }
     }
     BookSettingsRecord = job.record;
-    panel.ShowSaved(*chosen);
+    if (job.jars.size() > 1) panel.ShowSavedVolumes(job.jars);
+    else panel.ShowSaved(*chosen);
     if (!job.notice.isEmpty()) TheDesktop().ShowMessage(this, job.notice);
 }

@@ -105,7 +105,7 @@ void BuildBookIn(const BookRequest& request, SettingsRecord& record)
 
     // The text's size first, so that a text the record cannot describe changes nothing. The book
     // holds the text as the preview reads it (text_normaliser.h), so that is what is measured.
-    const std::uint64_t size = NormalisedTextSize(request.textFile, kMaxTextSize);
+    const std::uint64_t size = NormalisedTextSize(request.textFile, kMaxTextSize, !request.openEnd);
     if (size > kMaxTextSize) throw AppError(TooLargeMessage());
     const std::uint64_t chunkCount = ChunkCountOf(size);
 
@@ -126,7 +126,7 @@ void BuildBookIn(const BookRequest& request, SettingsRecord& record)
     ExtractArchive(request.templateArchive, work);
 
     {
-        NormalisedText text(request.textFile);
+        NormalisedText text(request.textFile, !request.openEnd);
         CopyTextPieces(request, text, size, chunkCount);
     }
 

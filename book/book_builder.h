@@ -30,6 +30,7 @@ struct BookRequest {
     BookProgress progress;                  // optional; may throw to stop the build
     unsigned threads = 0;                   // threads compressing the archive; 0: one per core
     const std::atomic<bool>* cancel = nullptr;  // optional; when set, the build stops at the next piece
+    bool openEnd = false;  // the text is a volume of a longer one: a last line without a break stays open
 };
 
 // Thrown when a build stops because `BookRequest::cancel` was set. Nothing of the package is

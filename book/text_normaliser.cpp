@@ -6,7 +6,10 @@ constexpr size_t kInputSize = 64 * 1024;
 
 } // namespace
 
-NormalisedText::NormalisedText(const std::filesystem::path& file) : in_(file), input_(kInputSize) {}
+NormalisedText::NormalisedText(const std::filesystem::path& file, bool closeLastLine)
+    : in_(file), input_(kInputSize), closeLastLine_(closeLastLine)
+{
+}
 
 bool NormalisedText::Refill()
 {
@@ -28,7 +31,7 @@ size_t NormalisedText::Read(void* buffer, size_t count)
             continue;
         }
         if (pos_ == avail_ && !Refill()) {
-            if (!lineOpen_) break;
+            if (!lineOpen_ || !closeLastLine_) break;
             // The last line had no break of its own.
             lineOpen_ = false;
             *out++ = '\r';
@@ -69,9 +72,9 @@ size_t NormalisedText::Read(void* buffer, size_t count)
     return static_cast<size_t>(out - static_cast<char*>(buffer));
 }
 
-std::uint64_t NormalisedTextSize(const std::filesystem::path& file, std::uint64_t limit)
+std::uint64_t NormalisedTextSize(const std::filesystem::path& file, std::uint64_t limit, bool closeLastLine)
 {
-    NormalisedText text(file);
+    NormalisedText text(file, closeLastLine);
     std::vector<char> buffer(kInputSize);
     std::uint64_t size = 0;
     while (size <= limit) {

@@ -12,7 +12,9 @@
 
 class NormalisedText {
 public:
-    explicit NormalisedText(const std::filesystem::path& file);  // "Cannot open file %s"
+    // `closeLastLine` false leaves a last line without a break as it is: the text is one part of a
+    // longer one whose line goes on in the next part.
+    explicit NormalisedText(const std::filesystem::path& file, bool closeLastLine = true);  // "Cannot open file %s"
 
     // Fills `buffer` with up to `count` bytes of the normalised text; fewer only at its end,
     // 0 once it is over. Read failures are the file layer's.
@@ -30,8 +32,10 @@ private:
     bool afterCr_ = false;    // the last byte taken was a CR: an LF right after it is part of its break
     bool lineOpen_ = false;   // bytes were taken since the last break
     bool pendingLf_ = false;  // the LF of a break written is still to go out
+    bool closeLastLine_ = true;
 };
 
 // The size of the normalised text of `file`, read through once. Counting stops as soon as the
 // size passes `limit`, so a huge text is not read to its end only to be refused.
-std::uint64_t NormalisedTextSize(const std::filesystem::path& file, std::uint64_t limit = UINT64_MAX);
+std::uint64_t NormalisedTextSize(const std::filesystem::path& file, std::uint64_t limit = UINT64_MAX,
+                                 bool closeLastLine = true);

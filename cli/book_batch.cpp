@@ -2,6 +2,7 @@
 
 #include "app/naming.h"
 #include "book/book_builder.h"
+#include "book/book_volumes.h"
 #include "book/ordered_work.h"
 #include "cli/interrupt.h"
 #include "cli/progress_line.h"
@@ -156,8 +157,21 @@ struct Batch {
                 if (stage == BookStage::Archive && archived) archived(done, total);
             };
             SettingsRecord record{};
-            BuildBook(request, record);
+            const std::uint64_t limit = options.maxJarSize ? std::uint64_t(*options.maxJarSize) * 1024
+                                        : request.profile             ? request.profile->MaxJarBytes()
+                                                                      : 0;
+            const VolumesResult made = BuildBookWithin(request, limit, scratch, record);
             QStringList notices;
+            const int count = static_cast<int>(made.volumes.size());
+            if (count > 1)
+                for (int v = 0; v < count; ++v)
+                    notices << QString::fromStdString(Translate("lumira-cli", "том %1 из %2: %3, %4 байт, «%5»"))
+                                   .arg(v + 1)
+                                   .arg(count)
+                                   .arg(QString::fromStdString(PathText(made.volumes[v].jar)))
+                                   .arg(made.volumes[v].jarSize)
+                                   .arg(QString::fromStdString(made.volumes[v].titleUtf8));
+            for (const std::string& w : made.warnings) notices << QString::fromStdString(w);
             // A book's encoding is its own, not a guess of "Авто".
             const QString guessed = book.FromBook() ? QString() : AutoChoiceNotice(settings.encoding, book.Encoding());
             for (const QString& line : {guessed, book.Notice()})

@@ -15,6 +15,8 @@ std::string Text(const QString& s)
 
 // Largest point size accepted: the glyph strip of a larger font grows past what phones load.
 constexpr int kMaxFontSize = 200;
+// Largest package limit, KB: what the profile editor takes.
+constexpr int kMaxJarSizeKb = 2097151;
 // Most books built at once.
 constexpr int kMaxJobs = 256;
 
@@ -101,6 +103,7 @@ CliOptions ParseOptions(const QStringList& arguments)
         {QStringLiteral("--encoding"), [&](auto& k, auto& v) { o.encoding = ParseEncoding(k, v); }},
         {QStringLiteral("--out"), [&](auto& k, auto& v) { o.out = NonEmpty(k, v); }},
         {QStringLiteral("--out-dir"), [&](auto& k, auto& v) { o.outDir = NonEmpty(k, v); }},
+        {QStringLiteral("--max-jar-size"), [&](auto& k, auto& v) { o.maxJarSize = ParseNumber(k, v, 0, kMaxJarSizeKb); }},
         {QStringLiteral("--jobs"), [&](auto& k, auto& v) { o.jobs = ParseNumber(k, v, 1, kMaxJobs); }},
         {QStringLiteral("--preview"), [&](auto& k, auto& v) { o.previewPage = ParseNumber(k, v, 1, 2147483647); }},
         {QStringLiteral("--png"), [&](auto& k, auto& v) { o.png = NonEmpty(k, v); }},
@@ -159,6 +162,7 @@ CliOptions ParseOptions(const QStringList& arguments)
     if (o.out && o.outDir) throw UsageError(Translate("lumira-cli", "Ключи --out и --out-dir не совместимы."));
     if (o.PageMode()) {
         if (o.texts.size() > 1) throw UsageError(Translate("lumira-cli", "Страницы показываются для одного текста за раз."));
+        if (o.maxJarSize) throw UsageError(Translate("lumira-cli", "Ключ --max-jar-size относится к созданию книги, а не к проверке страниц."));
         if (o.out || o.outDir) throw UsageError(Translate("lumira-cli", "Ключи --dump-pages и --preview не создают книгу: --out и --out-dir с ними не совместимы."));
     }
     if (o.texts.size() > 1) {
@@ -207,6 +211,10 @@ profiles.ini в папке программы, а у установленной 
   --upper-cut N           подрезка сверху, строк пикселей
   --bottom-cut N          подрезка снизу, строк пикселей
   --sysline top|bottom    системная полоса вверху или внизу
+  --max-jar-size КБ       наибольший пакет, который ставит телефон (0 — без предела); по
+                          умолчанию — MaxJarSize профиля. Книга больше предела делится на тома
+                          ИМЯ_1.jar, ИМЯ_2.jar ... по концам абзацев; о каждом томе выводится
+                          строка
 
 Куда:
   --out ПУТЬ.jar          пакет единственного текста

@@ -57,6 +57,7 @@ struct CliOptions {
     std::optional<QString> out;      // the package of the one text
     std::optional<QString> outDir;   // the folder of every package
     std::optional<int> jobs;         // books built at once; none: one per core
+    std::optional<int> maxJarSize;   // KB; 0: no limit; none: the profile's
 
     bool dumpPages = false;
     std::optional<int> previewPage;  // 1-based

@@ -4,6 +4,7 @@
 #include "platform/ini_file.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 
 QStringList KeyActionTexts()
 {
@@ -32,6 +33,7 @@ t_profile ReadProfile(const IniView& ini, const std::string& section)
     p.OnDown = ini.ReadInteger(section, "OnDown", d.OnDown);
     p.OnLeft = ini.ReadInteger(section, "OnLeft", d.OnLeft);
     p.OnRight = ini.ReadInteger(section, "OnRight", d.OnRight);
+    p.MaxJarSize = std::max(0, ini.ReadInteger(section, "MaxJarSize", d.MaxJarSize));
     return p;
 }
 
@@ -61,6 +63,7 @@ void WriteProfileKeys(IniFile& ini, const t_profile& p)
     ini.WriteInteger(s, "OnDown", p.OnDown);
     ini.WriteInteger(s, "OnLeft", p.OnLeft);
     ini.WriteInteger(s, "OnRight", p.OnRight);
+    if (p.MaxJarSize != 0 || ini.KeyExists(s, "MaxJarSize")) ini.WriteInteger(s, "MaxJarSize", p.MaxJarSize);
 }
 
 ScreenSize ProfileScreenSize(const t_profile* profile)

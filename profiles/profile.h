@@ -37,6 +37,10 @@ struct t_profile {
     std::int32_t OnLeft = LineBack;
     std::int32_t OnRight = LineForward;
     bool setFullScreen = true;
+    std::int32_t MaxJarSize = 0;  // the largest package the phone installs, KB of 1024 bytes; 0: no limit
+
+    // The limit in bytes; 0 when there is none (a negative value is none too).
+    std::uint64_t MaxJarBytes() const { return MaxJarSize > 0 ? std::uint64_t(MaxJarSize) * 1024 : 0; }
 
     bool operator==(const t_profile&) const = default;
 };
@@ -48,9 +52,11 @@ std::vector<t_profile> ReadProfiles(const IniFile& ini);
 t_profile ReadProfile(const IniFile& ini, const std::string& section);
 t_profile ReadProfile(const IniView& ini, const std::string& section);
 
-// Writes the nine keys the editor owns (Width, Height, LSoft, RSoft, Menu, OnUp, OnDown, OnLeft,
-// OnRight), in that order, into the section named `profile.Name` (an existing section matched
-// without regard to case keeps its spelling); setFullScreen is never written.
+// Writes the keys the editor owns (Width, Height, LSoft, RSoft, Menu, OnUp, OnDown, OnLeft,
+// OnRight, then MaxJarSize), in that order, into the section named `profile.Name` (an existing
+// section matched without regard to case keeps its spelling). MaxJarSize is written only when it
+// is set or the section already has it, so a profile without a limit keeps its nine keys;
+// setFullScreen is never written.
 void WriteProfileKeys(IniFile& ini, const t_profile& profile);
 
 // The screen a phone's preview shows: the profile's width and height, 176 and 220 in place of a

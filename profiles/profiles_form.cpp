@@ -144,6 +144,7 @@ void Tprofiles_form::prof_listSelectItem(QTableWidgetItem* entry, bool selected)
     e_down->SetItemIndex(p.OnDown);
     e_left->SetItemIndex(p.OnLeft);
     e_right->SetItemIndex(p.OnRight);
+    e_maxjar->setValue(p.MaxJarSize);
 }
 
 void Tprofiles_form::b_editClick()
@@ -157,7 +158,7 @@ void Tprofiles_form::b_editClick()
         TheDesktop().ShowMessage(this, problem);
         return;
     }
-    for (NumberField* field : {e_width, e_height, e_lsoft, e_rsoft, e_menu}) field->Settle();
+    for (NumberField* field : {e_width, e_height, e_lsoft, e_rsoft, e_menu, e_maxjar}) field->Settle();
     t_profile p;
     p.Name = QStringToCp1251(name);
     p.Width = e_width->value();
@@ -169,6 +170,7 @@ void Tprofiles_form::b_editClick()
     p.OnDown = e_down->ItemIndex();
     p.OnLeft = e_left->ItemIndex();
     p.OnRight = e_right->ItemIndex();
+    p.MaxJarSize = e_maxjar->value();
     WriteProfileKeys(*ProfileIni, p);
     ReloadProfileList();
 }
@@ -202,8 +204,9 @@ void Tprofiles_form::CreateControls()
                       QStringLiteral("Nimbus Sans")});
     face.setPixelSize(FontPixelSize(8));
     setFont(face);
-    setMinimumSize(459, 441);
-    resize(505, 469);
+    // The package-limit row under the key layout made the window one row taller than it was.
+    setMinimumSize(459, 441 + PanelBuilder::kRowPitch);
+    resize(505, 469 + PanelBuilder::kRowPitch);
     setSizeGripEnabled(false);
 
     auto* outer = new QVBoxLayout(this);
@@ -330,6 +333,19 @@ void Tprofiles_form::CreateControls()
     e_down = actionRow(tr("Вниз"), y + pitch);
     e_left = actionRow(tr("Влево"), y + 2 * pitch);
     e_right = actionRow(tr("Вправо"), y + 3 * pitch);
+    {
+        // The largest package the phone installs, under the rows above so that none of them moves.
+        const QString caption = tr("Предел пакета, КБ (0 — нет)");
+        const int top = y + 4 * pitch;
+        const int field = std::max(60, w - captionWidth({caption}));
+        b.Label(caption, m, top, w - field);
+        e_maxjar = new NumberField(0, fields);
+        e_maxjar->setRange(0, 2097151);
+        e_maxjar->setToolTip(tr("Телефон не установит книгу больше этого размера; "
+                                "книга больше предела делится на тома"));
+        e_maxjar->setGeometry(m + w - field, top, field, h);
+        y += pitch;
+    }
     fields->setFixedHeight(y + 3 * pitch + h + 4);
     panelLayout->addWidget(fields);
     panelLayout->addStretch(1);
@@ -350,7 +366,7 @@ void Tprofiles_form::CreateControls()
     outer->addWidget(status);
 
     QWidget* order[] = {e_name, e_width, e_height, e_lsoft, e_rsoft, e_menu, e_up, e_down, e_left, e_right,
-                        b_edit, b_del, prof_list};
+                        e_maxjar, b_edit, b_del, prof_list};
     for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
     connect(prof_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,

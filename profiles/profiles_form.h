@@ -35,6 +35,7 @@ public:
     ListField* e_down = nullptr;
     ListField* e_left = nullptr;
     ListField* e_right = nullptr;
+    NumberField* e_maxjar = nullptr;  // MaxJarSize, KB; 0: no limit
     QPushButton* b_edit = nullptr;
     QPushButton* b_del = nullptr;
     QStatusBar* status = nullptr;

@@ -148,6 +148,10 @@
 <context>
     <name>CreatePanel</name>
     <message>
+        <source>Книга сохранена, томов: %1 &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%2&lt;/a&gt;</source>
+        <translation>Book saved in %1 volumes &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%2&lt;/a&gt;</translation>
+    </message>
+    <message>
         <source>Отмена</source>
         <translation>Cancel</translation>
     </message>
@@ -585,6 +589,14 @@
 <context>
     <name>Tprofiles_form</name>
     <message>
+        <source>Предел пакета, КБ (0 — нет)</source>
+        <translation>Package limit, KB (0: none)</translation>
+    </message>
+    <message>
+        <source>Телефон не установит книгу больше этого размера; книга больше предела делится на тома</source>
+        <translation>The phone does not install a book larger than this; a larger book is split into volumes</translation>
+    </message>
+    <message>
         <source>Профили</source>
         <translation>Profiles</translation>
     </message>
@@ -693,6 +705,14 @@
 </context>
 <context>
     <name>lumira-cli</name>
+    <message>
+        <source>Ключ --max-jar-size относится к созданию книги, а не к проверке страниц.</source>
+        <translation>--max-jar-size is for making books, not for checking pages.</translation>
+    </message>
+    <message>
+        <source>том %1 из %2: %3, %4 байт, «%5»</source>
+        <translation>volume %1 of %2: %3, %4 bytes, “%5”</translation>
+    </message>
     <message>
         <source>Папка для пакета не найдена: %1</source>
         <translation>The folder for the package was not found: %1</translation>
@@ -884,6 +904,10 @@ profiles.ini в папке программы, а у установленной 
   --upper-cut N           подрезка сверху, строк пикселей
   --bottom-cut N          подрезка снизу, строк пикселей
   --sysline top|bottom    системная полоса вверху или внизу
+  --max-jar-size КБ       наибольший пакет, который ставит телефон (0 — без предела); по
+                          умолчанию — MaxJarSize профиля. Книга больше предела делится на тома
+                          ИМЯ_1.jar, ИМЯ_2.jar ... по концам абзацев; о каждом томе выводится
+                          строка
 
 Куда:
   --out ПУТЬ.jar          пакет единственного текста
@@ -938,6 +962,10 @@ Book:
   --upper-cut N           rows of pixels cut from the top of each glyph
   --bottom-cut N          rows of pixels cut from the bottom of each glyph
   --sysline top|bottom    the system line at the top or at the bottom
+  --max-jar-size KB       the largest package the phone installs (0: no limit); by default
+                          the profile's MaxJarSize. A larger book is split into volumes
+                          NAME_1.jar, NAME_2.jar ... at paragraph ends; a line is written
+                          for each volume
 
 Where:
   --out PATH.jar          the package of the one text
@@ -966,6 +994,21 @@ Other:
 Exit status: 0 - everything was made; 1 - at least one text failed (the others are still made);
 2 - a mistake in the options or the settings, nothing was made.
 </translation>
+    </message>
+</context>
+<context>
+    <name>BookVolumes</name>
+    <message>
+        <source>Название «%1» занимает %2 байт в UTF-8: некоторые телефоны не принимают названия длиннее %3 байт.</source>
+        <translation>The name “%1” takes %2 bytes of UTF-8: some phones refuse names longer than %3 bytes.</translation>
+    </message>
+    <message>
+        <source>Шаблон и шрифт книги занимают %1 КБ (%2 байт), а пакет для этого телефона не больше %3 КБ (%4 байт): книга не поместится. Уменьшите шрифт или снимите предел.</source>
+        <translation>The template and font of the book take %1 KB (%2 bytes), but a package for this phone is at most %3 KB (%4 bytes): the book will not fit. Make the font smaller or lift the limit.</translation>
+    </message>
+    <message>
+        <source>Пакет для этого телефона не больше %1 КБ, а шаблон и шрифт книги занимают %2 КБ: для текста места не остаётся. Уменьшите шрифт или снимите предел.</source>
+        <translation>A package for this phone is at most %1 KB, and the template and font of the book take %2 KB: no room is left for the text. Make the font smaller or lift the limit.</translation>
     </message>
 </context>
 </TS>

@@ -199,3 +199,58 @@ TEST(CliOptions, JobsKeepTheOrderOfTheTextsTheirMessagesAndTheExitStatus)
     EXPECT_EQ(wrong.exitCode, 2);
     EXPECT_TRUE(Contains(wrong.err, "--jobs")) << wrong.err;
 }
+
+TEST(CliOptions, PackageLimitMakesVolumesAndIsToldAVolumeALine)
+{
+    // The small phone installs nothing larger than 1 KB, which the glyphs alone exceed.
+    std::string profiles = kTestProfiles;
+    profiles.insert(profiles.find("[\xC1"), "MaxJarSize=1\r\n");
+    CliFolder f(profiles.c_str());
+    // Random Cyrillic words in lines, a blank line between paragraphs: it hardly compresses.
+    std::string text;
+    unsigned seed = 7;
+    for (int line = 0; text.size() < 200000; ++line) {
+        for (int word = 0; word < 10; ++word) {
+            for (int i = 0; i < 6; ++i) text += static_cast<char>(0xE0 + ((seed = seed * 1103515245 + 12345) >> 16) % 32);
+            text += ' ';
+        }
+        text += line % 5 == 4 ? "\r\n\r\n" : "\r\n";
+    }
+    f.work.Write("novel.txt", text);
+
+    const CliRun refused = f.Run({f.Arg("novel.txt"), "--profile", "Small"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("Шаблон и шрифт книги занимают"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("не больше 1 КБ (1024 байт)"), std::string::npos) << refused.err;
+    EXPECT_FALSE(fs::exists(f.work / "novel.jar"));
+
+    const CliRun split = f.Run({f.Arg("novel.txt"), "--profile", "Small", "--max-jar-size", "50"});
+    ASSERT_EQ(split.exitCode, 0) << split.err;
+    EXPECT_FALSE(fs::exists(f.work / "novel.jar"));
+    std::string joined;
+    int count = 0;
+    while (fs::exists(f.work / ("novel_" + std::to_string(count + 1) + ".jar"))) ++count;
+    ASSERT_GE(count, 2);
+    for (int i = 1; i <= count; ++i) {
+        const fs::path jar = f.work / ("novel_" + std::to_string(i) + ".jar");
+        EXPECT_LE(fs::file_size(jar), 50u * 1024);
+        const std::string line = "lumira-cli: " + f.Arg("novel.txt").toStdString() + ": том " + std::to_string(i) +
+                                 " из " + std::to_string(count) + ": " + jar.string() + ", " +
+                                 std::to_string(fs::file_size(jar)) + " байт, «novel " + std::to_string(i) + "»\n";
+        EXPECT_NE(split.err.find(line), std::string::npos) << split.err;
+        for (const auto& name : EntryNames(jar))
+            if (name.starts_with("text/chunk.")) joined += EntryContent(jar, name);
+    }
+    EXPECT_EQ(joined.size(), text.size());
+
+    // 0 lifts the profile's limit: one book as without any.
+    const CliRun whole = f.Run({f.Arg("novel.txt"), "--profile", "Small", "--max-jar-size=0"});
+    ASSERT_EQ(whole.exitCode, 0) << whole.err;
+    EXPECT_EQ(whole.err, "");
+    EXPECT_TRUE(fs::exists(f.work / "novel.jar"));
+
+    const CliRun wrong = f.Run({f.Arg("novel.txt"), "--max-jar-size", "-5"});
+    EXPECT_EQ(wrong.exitCode, 2);
+    EXPECT_NE(wrong.err.find("Неверное значение --max-jar-size «-5»"), std::string::npos) << wrong.err;
+    EXPECT_TRUE(f.ScratchEmpty());
+}

@@ -301,3 +301,31 @@ TEST_F(MainWindowTest, DeletingTheFirstOfFiveKeepsThePositionSoTheFormerFourthIs
     EXPECT_EQ(form.SelectedProfile()->Width, 104);
     EXPECT_EQ(form.i_scr->size(), QSize(104, 180));  // the preview took the new phone's screen
 }
+
+TEST_F(EditorTest, PackageLimitIsShownAndSavedAndAFileWithoutItMeansNone)
+{
+    dir.Write("profiles.ini", kThree);
+    auto form = Open();
+    // None of the shipped keys moves for the new row: it lies below the last of them.
+    EXPECT_GT(form->e_maxjar->y(), form->e_right->y());
+    EXPECT_EQ(form->e_maxjar->value(), 0);
+    EXPECT_EQ(ReadProfile(*form->ProfileIni, "Nokia 6300").MaxJarBytes(), 0u);
+    // Saving a profile without a limit leaves the file as it was.
+    form->b_editClick();
+    EXPECT_EQ(File(), kThree);
+
+    form->e_maxjar->setValue(100);
+    form->b_editClick();
+    EXPECT_NE(File().find("OnRight=0\r\nMaxJarSize=100\r\n[Siemens C65]"), std::string::npos) << File();
+    form->prof_list->selectRow(1);
+    EXPECT_EQ(form->e_maxjar->value(), 0);
+    form->prof_list->selectRow(0);
+    EXPECT_EQ(form->e_maxjar->value(), 100);
+    EXPECT_EQ(ReadProfile(*form->ProfileIni, "Nokia 6300").MaxJarBytes(), 102400u);
+
+    // Back to none: the key stays, at 0.
+    form->e_maxjar->setValue(0);
+    form->b_editClick();
+    EXPECT_NE(File().find("MaxJarSize=0\r\n"), std::string::npos);
+    EXPECT_EQ(ReadProfile(*form->ProfileIni, "Nokia 6300").MaxJarSize, 0);
+}

@@ -1,0 +1,245 @@
+#include "book/book_volumes.h"
+
+#include "book/text_normaliser.h"
+#include "platform/cp1251.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/language.h"
+#include "platform/paths.h"
+
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// How far before the limit a cut is looked for: a fiftieth of the volume, and never less than this.
+constexpr std::size_t kMinSearch = 256;
+// A volume this close under the limit is taken without trying to fill it further: a hundredth.
+constexpr std::uint64_t kFillSlackDivisor = 100;
+// Trial packages per volume before the best one that fits is taken.
+constexpr int kMaxTrials = 8;
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+bool BreakEndsAt(std::string_view text, std::size_t p)
+{
+    return p >= 2 && text[p - 2] == '\r' && text[p - 1] == '\n';
+}
+
+std::string Kilobytes(std::uint64_t bytes)
+{
+    return std::to_string((bytes + 1023) / 1024);
+}
+
+std::string ReadWholeText(const fs::path& file)
+{
+    NormalisedText in(file);
+    std::string text;
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+        const size_t n = in.Read(buffer.data(), buffer.size());
+        if (n == 0) break;
+        text.append(buffer.data(), n);
+        if (text.size() > kMaxTextSize) break;  // BuildBook refuses it with its own message
+    }
+    return text;
+}
+
+// Trial and final builds of volumes, sharing the caller's request.
+class VolumeMaker {
+public:
+    VolumeMaker(const BookRequest& request, const fs::path& folder, SettingsRecord& record)
+        : request_(request), folder_(folder), record_(record)
+    {
+    }
+
+    // The size of the package of `text` titled `titleCp1251`, built under `jarName` in the private folder.
+    std::uint64_t TrialSize(std::string_view text, const std::string& titleCp1251, const fs::path& jarName)
+    {
+        const fs::path jar = folder_ / jarName;
+        Build(text, titleCp1251, jar, [this](BookStage, std::uint64_t, std::uint64_t) { Tick(); });
+        const std::uint64_t size = FileSizeOfPath(jar);
+        std::error_code ec;
+        fs::remove(jar, ec);
+        fs::remove(JadPathFor(jar), ec);
+        return size;
+    }
+
+    void Final(std::string_view text, const std::string& titleCp1251, const fs::path& jar, const BookProgress& progress)
+    {
+        Build(text, titleCp1251, jar, progress);
+    }
+
+    // Progress of the planning: how much of the text has its volume.
+    void SetPlanned(std::uint64_t done, std::uint64_t total)
+    {
+        planned_ = done;
+        total_ = total;
+    }
+
+private:
+    void Tick()
+    {
+        if (request_.progress) request_.progress(BookStage::Pieces, planned_, total_);
+    }
+
+    void Build(std::string_view text, const std::string& titleCp1251, const fs::path& jar, const BookProgress& progress)
+    {
+        const fs::path textFile = folder_ / "volume.txt";
+        {
+            OutFile out(textFile);
+            out.Write(text);
+            out.Close();
+        }
+        BookRequest r = request_;
+        r.textFile = textFile;
+        r.titleCp1251 = titleCp1251;
+        r.jarPath = jar;
+        r.progress = progress;
+        r.openEnd = true;
+        BuildBook(r, record_);
+    }
+
+    const BookRequest& request_;
+    fs::path folder_;
+    SettingsRecord& record_;
+    std::uint64_t planned_ = 0;
+    std::uint64_t total_ = 0;
+};
+
+std::string VolumeTitle(const std::string& titleCp1251, int number)
+{
+    return titleCp1251 + " " + std::to_string(number);
+}
+
+} // namespace
+
+fs::path VolumeJarPath(const fs::path& jarPath, int number)
+{
+    auto name = jarPath.filename().native();
+    const auto dot = name.rfind('.');
+    auto ext = dot == decltype(name)::npos ? decltype(name)() : name.substr(dot);
+    if (dot != decltype(name)::npos) name.erase(dot);
+    name += fs::path("_" + std::to_string(number)).native() + ext;
+    return jarPath.parent_path() / name;
+}
+
+std::size_t VolumeSplitPoint(std::string_view text, std::size_t start, std::size_t end)
+{
+    if (end >= text.size()) return text.size();
+    if (end <= start) return std::min(text.size(), start + 1);
+    const std::size_t reach = std::max(kMinSearch, (end - start) / 50);
+    const std::size_t low = end - start > reach ? end - reach : start + 1;
+    // A paragraph's end: a line break with a blank after it, or a line break after another.
+    for (std::size_t p = end; p >= low; --p)
+        if (BreakEndsAt(text, p) && (IsBlank(text[p]) || (p - 2 > start && BreakEndsAt(text, p - 2)))) return p;
+    for (std::size_t p = end; p >= low; --p)
+        if (BreakEndsAt(text, p)) return p;
+    for (std::size_t p = end; p >= low; --p)
+        if (IsBlank(text[p - 1])) return p;
+    return end;
+}
+
+VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBytes, const fs::path& scratchFolder,
+                              SettingsRecord& record)
+{
+    VolumesResult result;
+    const auto nameWarning = [&](const std::string& titleCp1251) {
+        const std::string name = Cp1251ToUtf8(titleCp1251);
+        if (maxJarBytes == 0 || name.size() <= kPhoneNameLimit) return;
+        result.warnings.push_back(FormatText(
+            Translate("BookVolumes", "Название «%1» занимает %2 байт в UTF-8: некоторые телефоны не принимают названия длиннее %3 байт."),
+            {name, std::to_string(name.size()), std::to_string(kPhoneNameLimit)}));
+    };
+    if (maxJarBytes == 0) {
+        BuildBook(request, record);
+        result.volumes.push_back({request.jarPath, FileSizeOfPath(request.jarPath), Cp1251ToUtf8(request.titleCp1251)});
+        return result;
+    }
+    if (!request.profile) throw AppError(Translate("BookBuilder", "Не выбран профиль телефона."));
+
+    QTemporaryDir privateDir(FromFsPath(scratchFolder / "lumira-volumes-XXXXXX"));
+    if (!privateDir.isValid()) ThrowCannotCreate(scratchFolder / "lumira-volumes");
+    const fs::path folder = ToFsPath(privateDir.path());
+    VolumeMaker maker(request, folder, record);
+    const std::string text = ReadWholeText(request.textFile);
+    const fs::path jarName = request.jarPath.filename();
+
+    // What every volume carries besides its text: the template, the glyphs, the record, the manifest.
+    const std::uint64_t overhead = maker.TrialSize({}, VolumeTitle(request.titleCp1251, 1), jarName);
+    if (overhead >= maxJarBytes)
+        throw AppError(FormatText(Translate("BookVolumes", "Шаблон и шрифт книги занимают %1 КБ (%2 байт), а пакет для этого телефона не больше %3 КБ (%4 байт): книга не поместится. Уменьшите шрифт или снимите предел."),
+                                  {Kilobytes(overhead), std::to_string(overhead), Kilobytes(maxJarBytes), std::to_string(maxJarBytes)}));
+
+    const std::uint64_t whole = maker.TrialSize(text, request.titleCp1251, jarName);
+    if (whole <= maxJarBytes) {
+        BookRequest r = request;
+        BuildBook(r, record);
+        nameWarning(request.titleCp1251);
+        result.volumes.push_back({request.jarPath, FileSizeOfPath(request.jarPath), Cp1251ToUtf8(request.titleCp1251)});
+        return result;
+    }
+
+    // Packed bytes per byte of text, as last measured; each volume corrects it by its own trials.
+    double ratio = double(whole - std::min(whole, overhead)) / double(std::max<std::size_t>(1, text.size()));
+    std::vector<std::size_t> cuts{0};
+    while (cuts.back() < text.size()) {
+        const std::size_t start = cuts.back();
+        const int number = static_cast<int>(cuts.size());
+        const std::string title = VolumeTitle(request.titleCp1251, number);
+        maker.SetPlanned(start, text.size());
+        const std::uint64_t room = maxJarBytes - overhead;
+        std::optional<std::size_t> best;   // the longest cut that fitted
+        std::size_t smallestOver = SIZE_MAX;  // the shortest that did not
+        double goal = double(room) / std::max(ratio, 1e-6);
+        for (int trial = 0; trial < kMaxTrials; ++trial) {
+            std::size_t end = start + static_cast<std::size_t>(std::max(1.0, std::floor(goal)));
+            if (end >= smallestOver) end = start + (smallestOver - start) * 9 / 10;
+            std::size_t cut = VolumeSplitPoint(text, start, std::max(end, start + 1));
+            if (cut >= smallestOver) cut = std::max(start + 1, smallestOver - 1);
+            if (best && cut <= *best) break;  // nothing longer to try
+            const std::uint64_t size =
+                maker.TrialSize(std::string_view(text).substr(start, cut - start), title, jarName);
+            const double packed = double(size > overhead ? size - overhead : 1);
+            ratio = packed / double(cut - start);
+            if (size <= maxJarBytes) {
+                best = cut;
+                if (cut == text.size() || size + maxJarBytes / kFillSlackDivisor >= maxJarBytes) break;
+                goal = double(room) / ratio;
+            } else {
+                smallestOver = cut;
+                if (cut == start + 1) break;
+                goal = double(room) / ratio * 0.99;
+            }
+        }
+        if (!best)
+            throw AppError(FormatText(Translate("BookVolumes", "Пакет для этого телефона не больше %1 КБ, а шаблон и шрифт книги занимают %2 КБ: для текста места не остаётся. Уменьшите шрифт или снимите предел."),
+                                      {Kilobytes(maxJarBytes), Kilobytes(overhead)}));
+        cuts.push_back(*best);
+    }
+
+    // Every volume fits: now they are written where they belong.
+    const int count = static_cast<int>(cuts.size()) - 1;
+    for (int i = 0; i < count; ++i) {
+        const std::string title = VolumeTitle(request.titleCp1251, i + 1);
+        const fs::path jar = VolumeJarPath(request.jarPath, i + 1);
+        const std::string_view part = std::string_view(text).substr(cuts[i], cuts[i + 1] - cuts[i]);
+        maker.Final(part, title, jar, [&](BookStage, std::uint64_t done, std::uint64_t total) {
+            if (!request.progress) return;
+            const std::uint64_t share = total == 0 ? 0 : std::min<std::uint64_t>(1000, done * 1000 / total);
+            request.progress(BookStage::Archive, std::uint64_t(i) * 1000 + share, std::uint64_t(count) * 1000);
+        });
+        nameWarning(title);
+        result.volumes.push_back({jar, FileSizeOfPath(jar), Cp1251ToUtf8(title)});
+    }
+    // One warning is enough when every volume's name is too long alike.
+    if (result.warnings.size() > 1) result.warnings.erase(result.warnings.begin(), result.warnings.end() - 1);
+    return result;
+}

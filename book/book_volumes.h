@@ -1,0 +1,44 @@
+#pragma once
+// A book kept under a phone's package limit: built as one package when it fits, else split into
+// volumes at paragraph ends, each a complete book of its own with a name of its own.
+#include "book/book_builder.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Longest MIDlet-Name some phones take, in bytes of UTF-8.
+constexpr std::size_t kPhoneNameLimit = 32;
+
+// One package written.
+struct BookVolume {
+    std::filesystem::path jar;
+    std::uint64_t jarSize = 0;
+    std::string titleUtf8;  // its MIDlet-Name
+};
+
+struct VolumesResult {
+    std::vector<BookVolume> volumes;  // one: the book as asked for, at the chosen path
+    std::vector<std::string> warnings;  // UTF-8, a line each
+};
+
+// The package of volume `number` (from 1): "<name>_<number>" and the chosen extension.
+std::filesystem::path VolumeJarPath(const std::filesystem::path& jarPath, int number);
+
+// Where the text from `start` is cut so that the volume ends at or before `end`: after a line
+// break followed by a blank or by another line break, else after a line break, else after a
+// blank, each looked for only close before `end`; failing those, at `end` itself. A text
+// that ends at or before `end` is not cut. Always past `start`.
+std::size_t VolumeSplitPoint(std::string_view text, std::size_t start, std::size_t end);
+
+// Builds the book so that no package is larger than `maxJarBytes` (0: no limit, which is
+// BuildBook and nothing more). A book over the limit becomes as few volumes as the measured
+// packages allow, <name>_1.jar/.jad, <name>_2.jar/.jad ..., titled "<title> 1", "<title> 2" ...;
+// trial packages are made in a private folder under `scratchFolder` (not the work folder), and
+// nothing is written at the chosen paths until every volume is known to fit. A template and font
+// that alone exceed the limit are refused, giving both sizes. With a limit, a MIDlet-Name over
+// kPhoneNameLimit bytes is warned about. `record` is that of the last package written.
+VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBytes,
+                              const std::filesystem::path& scratchFolder, SettingsRecord& record);
