@@ -1,4 +1,5 @@
 #include "book/book_volumes.h"
+#include "book/pending_file.h"
 
 #include "book/text_normaliser.h"
 #include "platform/cp1251.h"
@@ -10,6 +11,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <optional>
 
 namespace fs = std::filesystem;
@@ -113,6 +115,31 @@ private:
     std::uint64_t planned_ = 0;
     std::uint64_t total_ = 0;
 };
+
+// Copies each staged file under a temporary name beside its target, and only when every copy is
+// complete renames them all over their targets: a failure leaves every earlier file as it was.
+void PlaceStagedFiles(const std::vector<std::pair<fs::path, fs::path>>& stagedToTarget)
+{
+    // A target that can be neither created nor replaced is found before anything is put in place.
+    for (const auto& [staged, target] : stagedToTarget) {
+        std::error_code ec;
+        if (IsReadOnlyFile(target) || fs::is_directory(fs::symlink_status(target, ec))) ThrowCannotCreate(target);
+    }
+    std::vector<std::unique_ptr<PendingFile>> pending;
+    std::vector<char> buffer(1 << 16);
+    for (const auto& [staged, target] : stagedToTarget) {
+        pending.push_back(std::make_unique<PendingFile>(target));
+        InFile in(staged);
+        try {
+            OutFile out(pending.back()->TempPath());
+            for (size_t n; (n = in.Read(buffer.data(), buffer.size())) > 0;) out.Write(buffer.data(), n);
+            out.Close();
+        } catch (const AppError&) {
+            ThrowUnableToWrite(target);
+        }
+    }
+    for (auto& file : pending) file->Commit();
+}
 
 std::string VolumeTitle(const std::string& titleCp1251, int number)
 {
@@ -225,20 +252,26 @@ VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBy
         cuts.push_back(*best);
     }
 
-    // Every volume fits: now they are written where they belong.
+    // Every volume fits: each is built in the private folder under its own name, and they are put
+    // where they belong together once all are made.
     const int count = static_cast<int>(cuts.size()) - 1;
+    std::vector<std::pair<fs::path, fs::path>> staged;
     for (int i = 0; i < count; ++i) {
         const std::string title = VolumeTitle(request.titleCp1251, i + 1);
         const fs::path jar = VolumeJarPath(request.jarPath, i + 1);
+        const fs::path stagedJar = folder / jar.filename();
         const std::string_view part = std::string_view(text).substr(cuts[i], cuts[i + 1] - cuts[i]);
-        maker.Final(part, title, jar, [&](BookStage, std::uint64_t done, std::uint64_t total) {
+        maker.Final(part, title, stagedJar, [&](BookStage, std::uint64_t done, std::uint64_t total) {
             if (!request.progress) return;
             const std::uint64_t share = total == 0 ? 0 : std::min<std::uint64_t>(1000, done * 1000 / total);
             request.progress(BookStage::Archive, std::uint64_t(i) * 1000 + share, std::uint64_t(count) * 1000);
         });
         nameWarning(title);
-        result.volumes.push_back({jar, FileSizeOfPath(jar), Cp1251ToUtf8(title)});
+        result.volumes.push_back({jar, FileSizeOfPath(stagedJar), Cp1251ToUtf8(title)});
+        staged.emplace_back(stagedJar, jar);
+        staged.emplace_back(JadPathFor(stagedJar), JadPathFor(jar));
     }
+    PlaceStagedFiles(staged);
     // One warning is enough when every volume's name is too long alike.
     if (result.warnings.size() > 1) result.warnings.erase(result.warnings.begin(), result.warnings.end() - 1);
     return result;

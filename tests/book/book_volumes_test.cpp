@@ -157,6 +157,28 @@ TEST_F(VolumesTest, OneTwoAndFiveVolumesFitAndAreCutAtParagraphEnds)
     }
 }
 
+TEST_F(VolumesTest, AVolumeThatCannotBePutInPlaceLeavesEveryEarlierFileAsItWas)
+{
+    const std::string text = Novel(200000, true);
+    const std::uint64_t overhead = Whole({});
+    const std::uint64_t limit = overhead + (Whole(text) - overhead) / 2;
+    dir.Write("out/book_1.jar", "earlier volume");
+    dir.Write("out/book_1.jad", "earlier descriptor");
+    fs::create_directories(dir / "out/book_2.jad");  // a folder where a descriptor would go
+    try {
+        Build(text, limit);
+        FAIL() << "built";
+    } catch (const AppError& e) {
+        EXPECT_NE(std::string(e.what()).find("book_2.jad"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(dir.Read("out/book_1.jar"), "earlier volume");
+    EXPECT_EQ(dir.Read("out/book_1.jad"), "earlier descriptor");
+    std::set<std::string> left;
+    for (const auto& entry : fs::directory_iterator(dir / "out")) left.insert(entry.path().filename().string());
+    EXPECT_EQ(left, (std::set<std::string>{"book_1.jar", "book_1.jad", "book_2.jad"}));
+    EXPECT_TRUE(fs::is_empty(dir / "scratch"));
+}
+
 TEST_F(VolumesTest, WithoutParagraphsTheCutIsAtALineBreakElseAtABlank)
 {
     for (bool lines : {true, false}) {
