@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFile>
 #include <QTemporaryDir>
 #include <set>
 #include <system_error>
@@ -97,6 +98,7 @@ BatchReport BuildBooks(const std::vector<TextSource>& texts, const BookSettings&
         return report;
     }
     const fs::path scratch = ToFsPath(scratchDir.path());
+    const ScratchRemovedOnStop removedOnStop(QFile::encodeName(scratchDir.path()).toStdString());
 
     // The glyphs are the same for every book: drawn once, written into each working folder.
     FontStripImage glyphs;

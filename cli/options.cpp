@@ -1,5 +1,7 @@
 #include "cli/options.h"
 
+#include "app/settings_file.h"
+
 #include <QRegularExpression>
 #include <functional>
 #include <map>
@@ -10,9 +12,6 @@ std::string Text(const QString& s)
 {
     return s.toStdString();
 }
-
-// Largest point size accepted: the glyph strip of a larger font grows past what phones load.
-constexpr int kMaxFontSize = 200;
 
 int ParseNumber(const QString& option, const QString& value, int min, int max)
 {
