@@ -4,6 +4,7 @@
 
 #include "app/naming.h"
 #include "formats/text_layout.h"
+#include "platform/application.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 
@@ -134,7 +135,7 @@ void TForm1::CreateEncodingButton()
         action->setCheckable(true);
         action->setData(static_cast<int>(e));
         group->addAction(action);
-        connect(action, &QAction::triggered, this, [this, e] { e_text_encodingChoose(e); });
+        connect(action, &QAction::triggered, this, Guarded([this, e] { e_text_encodingChoose(e); }));
     }
     e_text_encoding->setMenu(menu);
 
