@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # One entry for setting up, building, testing and running Lumira generator on Debian 12.
 #   ./build.sh run    install what is missing, build, start the program
-#   ./build.sh test   install what is missing, build, run every test through CTest
+#   ./build.sh test   install what is missing, build, run every test through CTest; then the same
+#                     suite built with AddressSanitizer + UBSan (build-asan), and every fuzz
+#                     harness for FUZZ_SECONDS (default 20) each (build-fuzz, clang)
 #   ./build.sh build  build only
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -14,6 +16,7 @@ PACKAGES=(
   fonts-dejavu-core
   xvfb xauth openbox imagemagick x11-utils xdotool
   zip unzip pngcheck time
+  clang libclang-rt-14-dev
 )
 
 install_packages() {
@@ -40,6 +43,27 @@ build() {
   cmake --build build -j "$(nproc)"
 }
 
+# The whole suite again with AddressSanitizer and UBSan: memory errors, leaks and undefined
+# behaviour fail the test that meets them. No benchmarks: their timings mean nothing there.
+sanitized_tests() {
+  if [ ! -f build-asan/build.ninja ]; then
+    cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIRA_SANITIZE=ON -DLUMIRA_BUILD_BENCH=OFF
+  fi
+  cmake --build build-asan -j "$(nproc)"
+  (cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
+     ctest --output-on-failure -j "$(nproc)" --timeout 600)
+}
+
+# The fuzz harnesses, built with clang, each run for a short fixed time on its seed corpus.
+fuzz_run() {
+  if [ ! -f build-fuzz/build.ninja ]; then
+    CXX=clang++ CC=clang cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIRA_FUZZ=ON \
+      -DLUMIRA_BUILD_TESTS=OFF -DLUMIRA_BUILD_BENCH=OFF
+  fi
+  cmake --build build-fuzz -j "$(nproc)" --target lumira_fuzzers
+  fuzz/run.sh build-fuzz "${FUZZ_SECONDS:-20}"
+}
+
 case "${1:-build}" in
   build)
     build
@@ -47,8 +71,9 @@ case "${1:-build}" in
   test)
     install_packages
     build
-    cd build
-    ctest --output-on-failure -j "$(nproc)" --timeout 300
+    (cd build && ctest --output-on-failure -j "$(nproc)" --timeout 300)
+    sanitized_tests
+    fuzz_run
     ;;
   run)
     install_packages
