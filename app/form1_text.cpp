@@ -5,6 +5,7 @@
 #include "app/naming.h"
 #include "formats/text_layout.h"
 #include "platform/application.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 
@@ -57,12 +58,16 @@ QString BookButtonText(const BookInfo& book, TextEncoding chosen)
     return QStringLiteral("%1, %2").arg(FormatDisplayName(book.format), encoding);
 }
 
-// True when the file can be opened for reading now.
+// True when the file can be opened for reading now (a pipe or device is not waited on: it is
+// refused later, as a text, with its own message).
 bool Openable(const std::filesystem::path& file)
 {
-    std::FILE* f = OpenFileStream(file, "rb");
-    if (f) std::fclose(f);
-    return f != nullptr;
+    try {
+        InFile probe(file);
+        return true;
+    } catch (const AppError&) {
+        return false;
+    }
 }
 
 // The title a book names for itself, or nothing when it names none.
