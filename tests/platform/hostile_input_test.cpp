@@ -28,6 +28,23 @@ fs::path MakeFifo(const TempDir& dir, const std::string& name)
     return path;
 }
 
+// Files may not grow past `bytes` while it lives: a write past that fails (EFBIG).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        rlimit small = old_;
+        small.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &old_); }
+
+private:
+    rlimit old_{};
+};
+
 } // namespace
 
 TEST(HostileFiles, APipeOrDeviceIsRefusedAtOnceAsNoRegularFile)
@@ -70,22 +87,17 @@ TEST(HostileFiles, AWriteFailureWhileConvertingUtf8IsReportedAsAWriteFailure)
     for (int i = 0; i < 20000; ++i) text += "Строка текста номер " + std::to_string(i) + "\n";
     text += "\xC0\x80";
     dir.Write("t.txt", text);
-    // The copy may not grow past 64 KiB: the write fails half-way through the conversion.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    rlimit small = old;
-    small.rlim_cur = 64 * 1024;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     std::string failure;
-    try {
-        ConvertFileToCp1251(dir / "t.txt", TextEncoding::Auto, dir / "copy.txt");
-    } catch (const InvalidTextError& e) {
-        failure = "decoding: " + std::string(e.what());
-    } catch (const AppError& e) {
-        failure = e.what();
+    {
+        const FileSizeLimit limit(64 * 1024);  // the copy fails half-way through the conversion
+        try {
+            ConvertFileToCp1251(dir / "t.txt", TextEncoding::Auto, dir / "copy.txt");
+        } catch (const InvalidTextError& e) {
+            failure = "decoding: " + std::string(e.what());
+        } catch (const AppError& e) {
+            failure = e.what();
+        }
     }
-    ::setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_EQ(failure, "Unable to write to " + PathText(dir / "copy.txt"));
     EXPECT_FALSE(fs::exists(dir / "copy.txt"));
 }
@@ -107,4 +119,16 @@ TEST(HostileFiles, FileNamesAreReadAsTheBytesTheyAre)
     const std::string name = "\xC2\xEE\xE9\xED\xE0.txt";  // cp1251, not UTF-8
     WriteFileBytes(dir.Path() / name, "text");
     EXPECT_EQ(ReadFileBytes(ToFsPath(FromFsPath(dir.Path() / name))), "text");
+}
+
+TEST(HostileFiles, AFailedAtomicWriteKeepsTheOldFileAndLeavesNoTemporary)
+{
+    const TempDir dir;
+    dir.Write("config.ini", "[Global]\r\nModel=1\r\n");
+    {
+        const FileSizeLimit limit(4096);
+        EXPECT_THROW(WriteFileAtomically(dir / "config.ini", std::string(100000, 'x')), AppError);
+    }
+    EXPECT_EQ(dir.Read("config.ini"), "[Global]\r\nModel=1\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
 }
