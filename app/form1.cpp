@@ -3,7 +3,9 @@
 #include "app/form1.h"
 
 #include "book/folders.h"
+#include "platform/application.h"
 #include "platform/cp1251.h"
+#include "platform/desktop.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
@@ -165,6 +167,7 @@ TForm1::TForm1(const AppFolders& folders, QWidget* parent) : QWidget(parent), Fo
         BookFont = FontSpec();
         const StoredSettings stored =
             ReadStoredSettings(IniFile(Folders.ConfigFile("config.ini")), FolderText(Folders.documentDir));
+        for (const std::string& notice : stored.notices) TheDesktop().ShowError(this, QString::fromStdString(notice));
         BookFont = stored.font;
         BackgroundColor = stored.background;
         BuildFontStrip();
@@ -236,10 +239,15 @@ void TForm1::keyPressEvent(QKeyEvent* event)
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
-    // The close goes ahead only when the settings were written; a failure propagates to the
-    // message loop, which shows it, and the window stays open.
+    // The close goes ahead only when the settings were written; a failure is shown in the error
+    // box and the window stays open.
     event->ignore();
-    FormClose();
+    try {
+        FormClose();
+    } catch (...) {
+        ShowCurrentException();
+        return;
+    }
     event->accept();
 }
 
@@ -505,26 +513,26 @@ void TForm1::CreateControls()
     SaveDialog1.defaultExt = QStringLiteral("jar");
 
     // ---- Wiring ----
-    connect(e_caption, &QLineEdit::textChanged, this, [this] { e_captionPropertiesChange(); });
-    connect(e_text, &QLineEdit::textChanged, this, [this] { e_captionPropertiesChange(); });
-    connect(e_text_button, &QToolButton::clicked, this, [this] { cxButtonEdit1PropertiesButtonClick(); });
+    connect(e_caption, &QLineEdit::textChanged, this, Guarded([this] { e_captionPropertiesChange(); }));
+    connect(e_text, &QLineEdit::textChanged, this, Guarded([this] { e_captionPropertiesChange(); }));
+    connect(e_text_button, &QToolButton::clicked, this, Guarded([this] { cxButtonEdit1PropertiesButtonClick(); }));
     for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
         auto* browse = new QShortcut(keys, e_text, nullptr, nullptr, Qt::WidgetShortcut);
         connect(browse, &QShortcut::activated, e_text_button, &QToolButton::click);
     }
-    connect(e_model, &ListField::itemIndexChanged, this, [this] { e_modelPropertiesChange(); });
-    connect(e_sysline, &ListField::itemIndexChanged, this, [this] { e_modelPropertiesChange(); });
-    connect(e_upper_cut, &QSpinBox::valueChanged, this, [this] { e_upper_cutPropertiesChange(); });
-    connect(e_bott_cut, &QSpinBox::valueChanged, this, [this] { e_upper_cutPropertiesChange(); });
-    connect(b_ok, &QPushButton::clicked, this, [this] { b_okClick(); });
-    connect(b_close, &QPushButton::clicked, this, [this] { b_closeClick(); });
-    connect(b_font, &QPushButton::clicked, this, [this] { b_fontClick(); });
-    connect(b_back, &QPushButton::clicked, this, [this] { b_backClick(); });
-    connect(b_profiles, &QPushButton::clicked, this, [this] { b_profilesClick(); });
-    connect(b_info, &QPushButton::clicked, this, [this] { b_infoClick(); });
-    connect(b_p_up, &QPushButton::clicked, this, [this] { b_p_upClick(); });
-    connect(b_p_down, &QPushButton::clicked, this, [this] { b_p_downClick(); });
-    connect(b_p_fire, &QPushButton::clicked, this, [this] { b_p_fireClick(); });
+    connect(e_model, &ListField::itemIndexChanged, this, Guarded([this] { e_modelPropertiesChange(); }));
+    connect(e_sysline, &ListField::itemIndexChanged, this, Guarded([this] { e_modelPropertiesChange(); }));
+    connect(e_upper_cut, &QSpinBox::valueChanged, this, Guarded([this] { e_upper_cutPropertiesChange(); }));
+    connect(e_bott_cut, &QSpinBox::valueChanged, this, Guarded([this] { e_upper_cutPropertiesChange(); }));
+    connect(b_ok, &QPushButton::clicked, this, Guarded([this] { b_okClick(); }));
+    connect(b_close, &QPushButton::clicked, this, Guarded([this] { b_closeClick(); }));
+    connect(b_font, &QPushButton::clicked, this, Guarded([this] { b_fontClick(); }));
+    connect(b_back, &QPushButton::clicked, this, Guarded([this] { b_backClick(); }));
+    connect(b_profiles, &QPushButton::clicked, this, Guarded([this] { b_profilesClick(); }));
+    connect(b_info, &QPushButton::clicked, this, Guarded([this] { b_infoClick(); }));
+    connect(b_p_up, &QPushButton::clicked, this, Guarded([this] { b_p_upClick(); }));
+    connect(b_p_down, &QPushButton::clicked, this, Guarded([this] { b_p_downClick(); }));
+    connect(b_p_fire, &QPushButton::clicked, this, Guarded([this] { b_p_fireClick(); }));
     CreateConveniences();
 
     // Once shown: open centred on the screen; when the window system's frame becomes known, apply

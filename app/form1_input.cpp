@@ -1,6 +1,7 @@
 // What a person expects of the window beyond its handlers: tooltips, paging the preview from the
 // keyboard, and a text file dropped onto the window taken as if chosen with the browse button.
 #include "app/form1.h"
+#include "platform/application.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
@@ -53,7 +54,7 @@ protected:
             drop->acceptProposedAction();
             // Chosen once the drop is over, so that a message about the file does not hold up
             // the program the file was dragged from.
-            QTimer::singleShot(0, &form_, [form = &form_, path = *file] { form->ChooseTextFile(path); });
+            QTimer::singleShot(0, &form_, Guarded([form = &form_, path = *file] { form->ChooseTextFile(path); }));
             return true;
         }
         default:

@@ -4,6 +4,8 @@
 
 #include "app/naming.h"
 #include "formats/text_layout.h"
+#include "platform/application.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 
@@ -58,12 +60,16 @@ QString BookButtonText(const BookInfo& book, TextEncoding chosen)
     return QStringLiteral("%1, %2").arg(FormatDisplayName(book.format), encoding);
 }
 
-// True when the file can be opened for reading now.
+// True when the file can be opened for reading now (a pipe or device is not waited on: it is
+// refused later, as a text, with its own message).
 bool Openable(const std::filesystem::path& file)
 {
-    std::FILE* f = OpenFileStream(file, "rb");
-    if (f) std::fclose(f);
-    return f != nullptr;
+    try {
+        InFile probe(file);
+        return true;
+    } catch (const AppError&) {
+        return false;
+    }
 }
 
 // The title a book names for itself, or nothing when it names none.
@@ -136,7 +142,7 @@ void TForm1::CreateEncodingButton()
         action->setCheckable(true);
         action->setData(static_cast<int>(e));
         group->addAction(action);
-        connect(action, &QAction::triggered, this, [this, e] { e_text_encodingChoose(e); });
+        connect(action, &QAction::triggered, this, Guarded([this, e] { e_text_encodingChoose(e); }));
     }
     e_text_encoding->setMenu(menu);
 

@@ -35,6 +35,8 @@ std::string SanitizeCaption(std::string_view text)
 
 std::string TransliterateChar(unsigned char c)
 {
+    // A control character would break the descriptor's line that names the package.
+    if (c < 0x20 || c == 0x7F) return "_";
     const char key[2] = {static_cast<char>(Cp1251Lower(c)), ' '};
     const size_t at = kTranslitKeys.find(std::string_view(key, 2));
     if (at == std::string_view::npos) return std::string(1, static_cast<char>(c));

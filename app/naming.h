@@ -16,7 +16,7 @@ bool IsLetter(unsigned char c);
 // becomes "_". The result has the same length.
 std::string SanitizeCaption(std::string_view text);
 // A Cyrillic letter of either case becomes its lower-case Latin form, a blank "_", "ъ"/"Ъ" a
-// blank; every other character stays as it is.
+// blank, a control character (codes 0..31 and 127) "_"; every other character stays as it is.
 std::string TransliterateChar(unsigned char c);
 std::string TransliterateName(std::string_view text);
 

@@ -6,20 +6,35 @@
 
 #include <algorithm>
 
+namespace {
+
+// A stored number outside `min`..`max` becomes `def`, and the notice says so.
+std::int32_t Bounded(StoredSettings& s, const IniView& config, const char* section, const char* key, std::int32_t def,
+                     std::int32_t min, std::int32_t max)
+{
+    const std::int32_t value = config.ReadInteger(section, key, def);
+    if (value >= min && value <= max) return value;
+    s.notices.push_back("config.ini: " + std::string(key) + "=" + std::to_string(value) + " вне пределов " +
+                        std::to_string(min) + ".." + std::to_string(max) + ", взято " + std::to_string(def) + ".");
+    return def;
+}
+
+} // namespace
+
 StoredSettings ReadStoredSettings(const IniFile& file, const QString& appDir)
 {
     const IniView config = file.Snapshot();  // one reading for every key
     StoredSettings s;
     s.font.name = Cp1251ToQString(config.ReadString(kFontSection, "Name", "Tahoma"));
-    s.font.size = config.ReadInteger(kFontSection, "Size", 8);
+    s.font.size = Bounded(s, config, kFontSection, "Size", 8, 1, kMaxFontSize);
     s.font.color = config.ReadInteger(kFontSection, "Color", 0);
     s.font.bold = config.ReadBool(kFontSection, "Bold", false);
     s.font.italic = config.ReadBool(kFontSection, "Italic", false);
     s.font.underline = config.ReadBool(kFontSection, "Underline", false);
     s.font.strikeOut = false;
     s.background = config.ReadInteger(kGlobalSection, "Background", 16777215);
-    s.bottCut = config.ReadInteger(kGlobalSection, "BottCut", 0);
-    s.upperCut = config.ReadInteger(kGlobalSection, "UpperCut", 0);
+    s.bottCut = Bounded(s, config, kGlobalSection, "BottCut", 0, -kMaxStoredCut, kMaxStoredCut);
+    s.upperCut = Bounded(s, config, kGlobalSection, "UpperCut", 0, -kMaxStoredCut, kMaxStoredCut);
     s.model = config.ReadInteger(kGlobalSection, "Model", 1);
     s.sysline = config.ReadInteger(kGlobalSection, "Sysline", 1);
     // A missing folder key means the program folder itself, whatever characters its path holds.

@@ -11,6 +11,8 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <vector>
 
 class IniFile;
 struct t_profile;
@@ -19,8 +21,15 @@ struct t_profile;
 inline constexpr const char* kFontSection = "Font";
 inline constexpr const char* kGlobalSection = "Global";
 
-// What config.ini holds, each key read with its default. Nothing is checked: a stored value
-// outside a control's range is kept as stored.
+// Bounds that keep the glyph strip's memory and arithmetic sound. A stored cut outside a spin
+// field's 0..10 is still used as stored, but only within these bounds.
+// The largest point size: the glyph strip of a larger font grows past what phones load.
+inline constexpr int kMaxFontSize = 200;
+inline constexpr int kMaxStoredCut = 1000;
+
+// What config.ini holds, each key read with its default. A stored value outside a control's range
+// is kept as stored; only a font size or cut outside the sound bounds above is replaced by its
+// default, with a notice saying so.
 struct StoredSettings {
     FontSpec font;                         // Name, Size, Color, Bold, Italic, Underline; never strike-out
     ColorValue background = 16777215;      // white
@@ -31,6 +40,7 @@ struct StoredSettings {
     QString saveDir;                       // the program folder when absent
     QString openDir;
     TextEncoding encoding = TextEncoding::Auto;  // "Авто" when absent or not a known name
+    std::vector<std::string> notices;      // one line per value replaced by its default (UTF-8)
 };
 
 // Reads every key of config.ini. `appDir` (ending in a separator) is the default of the two

@@ -52,9 +52,17 @@ void WritePending(const PendingFile& pending, std::string_view bytes)
 }
 
 // The file name as it is spelled on disk: the system's own bytes, not re-encoded.
+// The package's name as the descriptor's line gives it. A control character in it would split
+// or corrupt that line, so such a name is refused before anything is written.
 std::string BareFileName(const fs::path& path)
 {
-    return path.filename().string();
+    const std::string name = path.filename().string();
+    for (const unsigned char c : name)
+        if (c < 0x20 || c == 0x7F)
+            throw AppError(FormatText(
+                Translate("BookBuilder", "Имя файла книги содержит управляющие символы (перевод строки и т. п.): %1"),
+                {PathText(path)}));
+    return name;
 }
 
 void CheckCancel(const BookRequest& request)
@@ -98,6 +106,7 @@ namespace {
 void BuildBookIn(const BookRequest& request, SettingsRecord& record)
 {
     if (!request.profile) throw AppError(Translate("BookBuilder", kNoProfile));
+    const std::string jarUrl = BareFileName(request.jarPath);
     const fs::path& work = request.workFolder;
     const fs::path jadPath = JadPathFor(request.jarPath);
     if (fs::absolute(jadPath).lexically_normal() == fs::absolute(request.jarPath).lexically_normal())
@@ -147,7 +156,7 @@ void BuildBookIn(const BookRequest& request, SettingsRecord& record)
     };
     WriteFolderArchiveFile(jar.TempPath(), work, request.jarPath, archived, request.threads);
 
-    lines.push_back("MIDlet-Jar-URL: " + BareFileName(request.jarPath));
+    lines.push_back("MIDlet-Jar-URL: " + jarUrl);
     lines.push_back("MIDlet-Jar-Size: " + std::to_string(FileSizeOfPath(jar.TempPath())));
     WritePending(jad, JoinLines(lines));
 

@@ -512,9 +512,16 @@ void RestoreAttributes(const fs::path& file, const unz_file_info64& info)
     }
 }
 
+[[noreturn]] void ThrowTooLarge(const fs::path& archive, std::uint64_t limit)
+{
+    throw AppError(Utf8(QString::fromUtf8("Архив %1 распаковывается больше чем в %2 байт: он повреждён.")
+                            .arg(PathQ(fs::path(archive).make_preferred()))
+                            .arg(static_cast<qulonglong>(limit))));
+}
+
 } // namespace
 
-void ExtractArchive(const fs::path& archive, const fs::path& baseFolder)
+void ExtractArchive(const fs::path& archive, const fs::path& baseFolder, std::uint64_t limit)
 {
     std::error_code ec;
     if (!fs::is_regular_file(archive, ec))
@@ -527,6 +534,7 @@ void ExtractArchive(const fs::path& archive, const fs::path& baseFolder)
 
     // First every name is checked, so a bad archive writes nothing at all.
     std::vector<ArchiveEntry> entries;
+    std::uint64_t declared = 0;
     for (int rc = unzGoToFirstFile(in.unz); rc != UNZ_END_OF_LIST_OF_FILE; rc = unzGoToNextFile(in.unz)) {
         if (rc != UNZ_OK) ThrowDamaged(archive);
         unz_file_info64 info{};
@@ -537,10 +545,13 @@ void ExtractArchive(const fs::path& archive, const fs::path& baseFolder)
                                     nullptr, 0) != UNZ_OK)
             ThrowDamaged(archive);
         entries.push_back(CheckEntryName(archive, DecodeName(raw, info.flag)));
+        declared += info.uncompressed_size;
+        if (info.uncompressed_size > limit || declared > limit) ThrowTooLarge(archive, limit);
     }
 
     if (!CreateFolderChain(baseFolder)) ThrowCannotCreate(baseFolder);
     std::vector<char> buffer(kCopyBuffer);
+    std::uint64_t written = 0;
     size_t index = 0;
     for (int rc = unzGoToFirstFile(in.unz); rc != UNZ_END_OF_LIST_OF_FILE; rc = unzGoToNextFile(in.unz), ++index) {
         if (rc != UNZ_OK || index >= entries.size()) ThrowDamaged(archive);
@@ -583,6 +594,9 @@ void ExtractArchive(const fs::path& archive, const fs::path& baseFolder)
                 const int n = unzReadCurrentFile(in.unz, buffer.data(), static_cast<unsigned>(buffer.size()));
                 if (n < 0) ThrowDamaged(archive);
                 if (n == 0) break;
+                // The stored sizes are only a claim: what is read is counted too.
+                written += static_cast<std::uint64_t>(n);
+                if (written > limit) ThrowTooLarge(archive, limit);
                 try {
                     out.Write(buffer.data(), static_cast<size_t>(n));
                 } catch (const AppError&) {

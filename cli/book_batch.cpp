@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <functional>
@@ -207,6 +208,7 @@ BatchReport BuildBooks(const std::vector<TextSource>& texts, const BookSettings&
         report.failed = static_cast<int>(texts.size());
         return report;
     }
+    const ScratchRemovedOnStop removedOnStop(QFile::encodeName(scratchDir.path()).toStdString());
 
     // The glyphs are the same for every book: drawn once, written into each working folder.
     FontStripImage glyphs;

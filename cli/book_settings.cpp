@@ -52,6 +52,7 @@ BookSettings ResolveSettings(const StoredSettings& stored, const std::vector<t_p
                              const CliOptions& options)
 {
     BookSettings s;
+    s.notices = stored.notices;
     s.font = stored.font;
     s.background = stored.background;
 
@@ -96,6 +97,11 @@ BookSettings ResolveSettings(const StoredSettings& stored, const std::vector<t_p
         const int at = StoredListPosition(stored.model, static_cast<int>(profiles.size()));
         if (at >= 0) s.profile = profiles[static_cast<size_t>(at)];
     }
+
+    if (s.profile && (s.profile->Width > kMaxScreenSide || s.profile->Height > kMaxScreenSide))
+        s.notices.push_back("profiles.ini: экран " + std::to_string(s.profile->Width) + "x" +
+                            std::to_string(s.profile->Height) + " больше " + std::to_string(kMaxScreenSide) +
+                            " точек по стороне; просмотр ограничен этим размером.");
 
     s.syslineIndex = options.sysline ? *options.sysline : StoredListPosition(stored.sysline, 2);
     s.encoding = options.encoding ? *options.encoding : stored.encoding;

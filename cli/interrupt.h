@@ -1,7 +1,9 @@
 #pragma once
 // Ctrl+C and termination requests: the run stops at the next safe point and still removes its
-// private folder and any half-written package. A second request ends the program at once.
+// private folder and any half-written package. A second request ends the program at once, after
+// removing the private folder registered with ScratchRemovedOnStop.
 #include <stdexcept>
+#include <string>
 
 // Raised at a safe point once a stop was requested.
 class Interrupted : public std::runtime_error {
@@ -13,3 +15,12 @@ void InstallInterruptHandlers();
 bool InterruptRequested();
 // Throws Interrupted when a stop was requested.
 void CheckInterrupt();
+
+// While it lives, a second stop request removes `folder` (and all in it) before the program ends.
+class ScratchRemovedOnStop {
+public:
+    explicit ScratchRemovedOnStop(const std::string& folder);
+    ~ScratchRemovedOnStop();
+    ScratchRemovedOnStop(const ScratchRemovedOnStop&) = delete;
+    ScratchRemovedOnStop& operator=(const ScratchRemovedOnStop&) = delete;
+};

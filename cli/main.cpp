@@ -1,5 +1,6 @@
 // lumira-cli: books from the command line, with no window and no display.
 #include "cli/cli_app.h"
+#include "platform/paths.h"
 
 #include <QGuiApplication>
 #include <cstdio>
@@ -25,7 +26,8 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(QuietQtMessages);
     QGuiApplication app(argc, argv);
-    QStringList arguments = QCoreApplication::arguments();
-    arguments.removeFirst();
+    // The arguments as given: a file name that is not valid UTF-8 still names its file.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) arguments << FromNativeName(argv[i]);
     return RunCli(arguments);
 }

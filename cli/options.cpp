@@ -1,5 +1,6 @@
 #include "cli/options.h"
 
+#include "app/settings_file.h"
 #include "platform/language.h"
 
 #include <QRegularExpression>
@@ -13,8 +14,6 @@ std::string Text(const QString& s)
     return s.toStdString();
 }
 
-// Largest point size accepted: the glyph strip of a larger font grows past what phones load.
-constexpr int kMaxFontSize = 200;
 // Largest package limit, KB: what the profile editor takes.
 constexpr int kMaxJarSizeKb = 2097151;
 // Most books built at once.

@@ -8,6 +8,7 @@
 
 #include <QPainter>
 #include <new>
+#include <string>
 #include <vector>
 
 QString GlyphString()
@@ -73,7 +74,12 @@ FontStripImage RenderFontStrip(const FontSpec& font, ColorValue background, int 
     result.table[0] = 0x00;
     result.table[1] = 0x01;
 
-    const int height = cellHeight - upperCut - lowerCut;
+    // Negative cuts add rows; a strip taller than any phone screen is refused before it is allocated.
+    const long long tall = static_cast<long long>(cellHeight) - upperCut - lowerCut;
+    if (tall > kMaxStripHeight)
+        throw AppError("Строка шрифта получается высотой " + std::to_string(tall) + " точек, больше " +
+                       std::to_string(kMaxStripHeight) + ": уменьшите шрифт или подрезку.");
+    const int height = static_cast<int>(tall);
     // The glyph string's width as text is measured without shaping: the sum of its characters'
     // advances. (Measured as one shaped run, kerning and fractional positions make it narrower,
     // which would cut the last letters off every book; the reader takes the width of the last
@@ -81,6 +87,9 @@ FontStripImage RenderFontStrip(const FontSpec& font, ColorValue background, int 
     const std::array<int, 256> advances = GlyphAdvances(qfont);
     long long summed = 0;
     for (int c = kFirstStripCode; c <= kLastStripCode; ++c) summed += advances[static_cast<size_t>(c)];
+    if (summed > kMaxStripWidth)
+        throw AppError("Строка шрифта получается шириной " + std::to_string(summed) + " точек, больше " +
+                       std::to_string(kMaxStripWidth) + ": уменьшите шрифт.");
     const int width = static_cast<int>(summed);
 
     const QColor backColor = ColorValueToQColor(background);

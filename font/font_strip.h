@@ -16,6 +16,10 @@
 inline constexpr int kFirstStripCode = 32;
 inline constexpr int kLastStripCode = 255;
 inline constexpr int kGlyphTableSize = 514;
+// The tallest strip made (a line taller than any phone screen), and the widest one the table's
+// 16-bit offsets can address.
+inline constexpr int kMaxStripHeight = 1024;
+inline constexpr int kMaxStripWidth = 65535;
 
 // Header word 256 (little-endian 00 01), then one unsigned 16-bit little-endian entry per code
 // 0..255: 0 for 0..31, the x of the character's cell in the strip (low 16 bits) for 32..255.

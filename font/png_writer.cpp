@@ -1,5 +1,7 @@
 #include "font/png_writer.h"
 
+#include "platform/errors.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -54,6 +56,16 @@ void FilterRowSub(const QRgb* pixels, int width, std::uint8_t* out)
     }
 }
 
+[[noreturn]] void ThrowNoMemory()
+{
+    throw AppError("Не хватает памяти, чтобы сжать картинку в PNG.");
+}
+
+[[noreturn]] void ThrowDeflateFailed()
+{
+    throw AppError("Сжатие картинки в PNG не удалось (ошибка zlib).");
+}
+
 // One zlib stream fed in pieces. The output buffer is sized once by deflateBound for the whole
 // input, which holds because no flush happens before the end.
 class Deflater {
@@ -61,14 +73,18 @@ public:
     explicit Deflater(std::size_t totalInput)
     {
         const int rc = deflateInit2(&zs_, kPngDeflateLevel, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY);
-        if (rc == Z_MEM_ERROR) throw std::bad_alloc();
-        if (rc != Z_OK) throw std::runtime_error("deflateInit2 failed");
+        if (rc == Z_MEM_ERROR) ThrowNoMemory();
+        if (rc != Z_OK) ThrowDeflateFailed();
         const uLong bound = deflateBound(&zs_, static_cast<uLong>(totalInput));
         if (totalInput > 0xFFFFFFFFu || bound > 0xFFFFFFFFu) {
             deflateEnd(&zs_);
-            throw std::bad_alloc();
+            ThrowNoMemory();
         }
-        out_.reset(new std::uint8_t[bound]);
+        out_.reset(new (std::nothrow) std::uint8_t[bound]);
+        if (!out_) {
+            deflateEnd(&zs_);
+            ThrowNoMemory();
+        }
         zs_.next_out = out_.get();
         zs_.avail_out = static_cast<uInt>(bound);
     }
@@ -82,7 +98,7 @@ public:
         zs_.avail_in = static_cast<uInt>(size);
         const int rc = deflate(&zs_, last ? Z_FINISH : Z_NO_FLUSH);
         if (last ? rc != Z_STREAM_END : (rc != Z_OK || zs_.avail_in != 0))
-            throw std::runtime_error("deflate failed");
+            ThrowDeflateFailed();
     }
 
     const std::uint8_t* Data() const { return out_.get(); }
@@ -98,7 +114,7 @@ private:
 std::string EncodePng(const QImage& source)
 {
     if (source.isNull() || source.width() <= 0 || source.height() <= 0)
-        throw std::invalid_argument("EncodePng: an empty image has no PNG");
+        throw AppError("Картинка пуста: из неё не сделать PNG.");
     const QImage image = source.format() == QImage::Format_RGB32 || source.format() == QImage::Format_ARGB32
                              ? source
                              : source.convertToFormat(QImage::Format_RGB32);

@@ -12,5 +12,5 @@ inline constexpr std::size_t kPngIdatChunkSize = 65535;
 inline constexpr int kPngDeflateLevel = 7;
 
 // The PNG file of `image` (any format; only red, green and blue are stored). An empty (null)
-// image has no valid PNG and is refused with std::invalid_argument.
+// image has no valid PNG; it and every other failure are refused with an AppError.
 std::string EncodePng(const QImage& image);

@@ -2,6 +2,7 @@
 // The application object: an exception that escapes an event handler is shown in the error box
 // and the message loop goes on; it never crosses Qt's event loop.
 #include <QApplication>
+#include <utility>
 
 class Application : public QApplication {
     Q_OBJECT
@@ -12,3 +13,18 @@ public:
 
 // Shows the message of the exception being handled (inside a catch block) in the error box.
 void ShowCurrentException();
+
+// A signal handler that never lets an exception into Qt's signal machinery: a failure is shown in
+// the error box, as Application::notify would, and the window stays as the handler left it.
+// Application::notify remains only the last resort for what no handler guards.
+template <class Handler>
+auto Guarded(Handler handler)
+{
+    return [handler = std::move(handler)] {
+        try {
+            handler();
+        } catch (...) {
+            ShowCurrentException();
+        }
+    };
+}

@@ -6,6 +6,11 @@ std::string PathText(const std::filesystem::path& path)
     return std::string(u8.begin(), u8.end());
 }
 
+void ThrowNotRegularFile(const std::filesystem::path& path)
+{
+    throw AppError("Это не обычный файл (канал, устройство или сокет): " + PathText(path));
+}
+
 void ThrowCannotOpen(const std::filesystem::path& path)
 {
     throw AppError("Cannot open file " + PathText(path));

@@ -17,3 +17,5 @@ std::string PathText(const std::filesystem::path& path);
 [[noreturn]] void ThrowCannotCreate(const std::filesystem::path& path);
 [[noreturn]] void ThrowUnableToWrite(const std::filesystem::path& path);
 [[noreturn]] void ThrowStreamReadError();
+// A pipe, device or socket where a file was expected.
+[[noreturn]] void ThrowNotRegularFile(const std::filesystem::path& path);

@@ -7,6 +7,8 @@
 #include <chrono>
 #include <system_error>
 #ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -37,8 +39,28 @@ InFile::InFile(const fs::path& path) : path_(path)
 {
     std::error_code ec;
     if (fs::is_directory(path, ec)) ThrowCannotOpen(path);
+#ifdef _WIN32
     file_ = OpenFileStream(path, "rb");
     if (!file_) ThrowCannotOpen(path);
+#else
+    // Opened without waiting, then checked on the open descriptor itself: a pipe, device or
+    // socket is refused at once instead of blocking the program until someone writes to it.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) ThrowCannotOpen(path);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        if (S_ISDIR(st.st_mode)) ThrowCannotOpen(path);
+        ThrowNotRegularFile(path);
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    file_ = ::fdopen(fd, "rb");
+    if (!file_) {
+        ::close(fd);
+        ThrowCannotOpen(path);
+    }
+#endif
 }
 
 InFile::~InFile()
@@ -48,6 +70,10 @@ InFile::~InFile()
 
 std::uint64_t InFile::Size() const
 {
+#ifndef _WIN32
+    struct stat st {};
+    if (::fstat(fileno(file_), &st) == 0) return static_cast<std::uint64_t>(st.st_size);
+#endif
     std::error_code ec;
     const auto size = fs::file_size(path_, ec);
     return ec ? 0 : size;

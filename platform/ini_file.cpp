@@ -44,13 +44,13 @@ std::optional<std::string> KeyName(const std::string& line)
 
 std::string LoadText(const fs::path& path)
 {
+    // Only a file that is not there reads as empty. One that is there but cannot be read is a
+    // failure: taking it as empty would let the next write replace its other sections.
     std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) return {};
-    try {
-        return ReadFileBytes(path);
-    } catch (const AppError&) {
-        return {};
-    }
+    const fs::file_status st = fs::status(path, ec);
+    if (st.type() == fs::file_type::not_found) return {};
+    if (ec || !fs::is_regular_file(st)) ThrowCannotOpen(path);
+    return ReadFileBytes(path);
 }
 
 LineList LoadLines(const fs::path& path)

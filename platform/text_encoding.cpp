@@ -221,7 +221,7 @@ Bom BomOf(std::string_view head)
 
 [[noreturn]] void ThrowInvalid(TextEncoding e, std::uint64_t bytePosition)
 {
-    throw AppError(QCoreApplication::translate("TextEncoding", "Текст не читается как %1: неверная последовательность байтов в позиции %2.")
+    throw InvalidTextError(QCoreApplication::translate("TextEncoding", "Текст не читается как %1: неверная последовательность байтов в позиции %2.")
                        .arg(EncodingDisplayName(e))
                        .arg(bytePosition)
                        .toStdString());
@@ -592,7 +592,7 @@ std::string ConvertBytesToCp1251(std::string_view bytes, TextEncoding encoding, 
     if (!automatic || encoding != TextEncoding::Utf8) return convert(encoding);
     try {
         return convert(encoding);
-    } catch (const AppError&) {
+    } catch (const InvalidTextError&) {
         // As for a file: taken for UTF-8 by its beginning but broken further on.
         return convert(BestSingleByte(bytes.substr(0, kDetectionLimit)));
     }
@@ -628,7 +628,7 @@ ConversionReport ConvertFileToCp1251(const fs::path& source, TextEncoding encodi
     if (!automatic || encoding != TextEncoding::Utf8) return convert(encoding);
     try {
         return convert(encoding);
-    } catch (const AppError&) {
+    } catch (const InvalidTextError&) {
         // Taken for UTF-8 by its beginning but broken further on: read it as single-byte text.
         bool truncated = false;
         return convert(BestSingleByte(ReadHead(source, truncated)));

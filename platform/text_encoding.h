@@ -2,6 +2,7 @@
 // Texts in other encodings. A book always carries cp1251 text; a text in UTF-8, UTF-16, KOI8-R or
 // CP866 is converted while the book is made, streamed through a working copy, and a cp1251 text
 // passes byte for byte.
+#include "platform/errors.h"
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -10,6 +11,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+
+// A text that is not valid in the encoding it is read in. Only this failure lets "Авто" fall back
+// from UTF-8 to a single-byte reading; a file that cannot be read or written stays a failure.
+class InvalidTextError : public AppError {
+public:
+    using AppError::AppError;
+};
 
 enum class TextEncoding { Auto, Cp1251, Utf8, Utf16, Koi8r, Cp866 };
 

@@ -70,8 +70,8 @@ ScreenSize ProfileScreenSize(const t_profile* profile)
 {
     ScreenSize size;
     if (profile) {
-        if (profile->Width != 0) size.width = profile->Width;
-        if (profile->Height != 0) size.height = profile->Height;
+        if (profile->Width != 0) size.width = std::min(profile->Width, kMaxScreenSide);
+        if (profile->Height != 0) size.height = std::min(profile->Height, kMaxScreenSide);
     }
     return size;
 }

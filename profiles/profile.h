@@ -60,7 +60,10 @@ t_profile ReadProfile(const IniView& ini, const std::string& section);
 void WriteProfileKeys(IniFile& ini, const t_profile& profile);
 
 // The screen a phone's preview shows: the profile's width and height, 176 and 220 in place of a
-// value of 0 and without a profile. Negative values are passed on as they are.
+// value of 0 and without a profile. Negative values are passed on as they are; a side above
+// kMaxScreenSide is taken as kMaxScreenSide, which keeps the page image and the line widths'
+// arithmetic sound (no phone screen comes near it).
+inline constexpr int kMaxScreenSide = 4096;
 struct ScreenSize {
     int width = 176;
     int height = 220;

@@ -49,13 +49,16 @@ TEST(NamingTransliterate, EveryCellOfTheTable)
     EXPECT_EQ(TransliterateChar(' '), "_");
 }
 
-TEST(NamingTransliterate, EverythingElseStaysAsItIs)
+TEST(NamingTransliterate, EverythingElseStaysAsItIsButControlCharacters)
 {
     for (int c = 0; c < 256; ++c) {
         const auto ch = static_cast<unsigned char>(c);
         if (c == ' ' || c == 0xA8 || c == 0xB8 || c >= 0xC0) continue;
-        EXPECT_EQ(TransliterateChar(ch), std::string(1, static_cast<char>(ch))) << "code " << c;
+        // A line break or other control character would split the descriptor's package line.
+        const std::string expected = c < 0x20 || c == 0x7F ? "_" : std::string(1, static_cast<char>(ch));
+        EXPECT_EQ(TransliterateChar(ch), expected) << "code " << c;
     }
+    EXPECT_EQ(TransliterateName(QStringLiteral("a\nb\r.jar")), QStringLiteral("a_b_.jar"));
     EXPECT_EQ(TransliterateName(Cp("Война и мир-1 (2005).jar")), "vojna_i_mir-1_(2005).jar");
 }
 

@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -421,4 +422,31 @@ TEST_F(WindowTest, BrowseButtonAndEscape)
     QTest::keyClick(form->e_caption, Qt::Key_Escape);
     EXPECT_FALSE(form->isVisible());
     EXPECT_TRUE(fs::exists(app / "config.ini"));  // the close handler ran
+}
+
+// ---- Hostile inputs reach the user as the program's own boxes ----
+
+TEST_F(WindowTest, AFailingHandlerShowsItsBoxAndTheWindowGoesOn)
+{
+    Start();
+    Choose(TextFile("first.txt", "first\r\n"));
+    // A pipe chosen as the text fails in the click's handler; the failure is shown in the error
+    // box by the handler's guard and never leaves through Qt's signal machinery.
+    ASSERT_EQ(::mkfifo((texts / "pipe.txt").c_str(), 0644), 0);
+    desktop.openAnswers.push_back(FromFsPath(texts / "pipe.txt"));
+    form->e_text_button->click();
+    ASSERT_EQ(desktop.errors.size(), 1);
+    EXPECT_TRUE(desktop.errors[0].contains(QStringLiteral("не обычный файл"))) << desktop.errors[0].toStdString();
+    EXPECT_EQ(form->PreviewText, LineList{"first"});
+}
+
+TEST_F(WindowTest, StoredSettingsOutsideSoundBoundsAreNamedAndReplaced)
+{
+    app.Write("config.ini", "[Global]\r\nUpperCut=-2147483648\r\n[Font]\r\nSize=5000\r\n");
+    Start();
+    ASSERT_EQ(desktop.errors.size(), 2);
+    EXPECT_TRUE(desktop.errors[0].startsWith(QStringLiteral("config.ini: Size=5000"))) << desktop.errors[0].toStdString();
+    EXPECT_TRUE(desktop.errors[1].startsWith(QStringLiteral("config.ini: UpperCut=-2147483648")));
+    EXPECT_EQ(form->BookFont.size, 8);
+    EXPECT_EQ(form->e_upper_cut->value(), 0);
 }

@@ -1,8 +1,10 @@
 // The package builder on its own: record, text pieces, manifest, .jar and .jad, built from a
 // template made here and read back with minizip and from the raw header bytes.
 #include "book/book_builder.h"
+#include "book/zip_archive.h"
 #include "book/zip_test_util.h"
 #include "platform/cp1251.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/line_list.h"
 #include "support/temp_dir.h"
@@ -459,4 +461,30 @@ TEST_F(BookBuilderTest, PackageIsTheSameForAnyNumberOfThreads)
     EXPECT_EQ(Pieces(Jar()).size(), 22u);
     EXPECT_TRUE(packages[0] == packages[1]);
     EXPECT_TRUE(packages[0] == packages[2]);
+}
+
+TEST_F(BookBuilderTest, APackageNameWithAControlCharacterIsRefusedBeforeAnythingIsWritten)
+{
+    for (const std::string name : {"a\nb.jar", "a\rb.jar", "tab\t.jar", "del\x7f.jar"}) {
+        EXPECT_THROW(BuildBook(Request("text", name), record), AppError) << name;
+        EXPECT_FALSE(fs::exists(dir / "out" / name));
+    }
+    EXPECT_TRUE(fs::is_empty(dir / "out"));
+}
+
+TEST_F(BookBuilderTest, ATemplateThatUnpacksPastTheLimitIsRefused)
+{
+    const fs::path archive = dir / "big.dat";
+    MakeZip(archive, {{"a.bin", std::string(3000, 'a')}, {"b.bin", std::string(3000, 'b')}});
+    // Each entry fits on its own; together they pass the limit, so nothing is written.
+    try {
+        ExtractArchive(archive, dir / "big", 5000);
+        ADD_FAILURE() << "extracted";
+    } catch (const AppError& e) {
+        EXPECT_NE(std::string(e.what()).find("5000"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(fs::exists(dir / "big" / "a.bin"));
+    ExtractArchive(archive, dir / "fits", 6000);
+    EXPECT_EQ(fs::file_size(dir / "fits" / "b.bin"), 3000u);
+    EXPECT_EQ(kMaxExtractedBytes, 16u << 20);
 }

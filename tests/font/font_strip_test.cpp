@@ -12,6 +12,8 @@
 #include <QPainter>
 #include <QProcess>
 #include <gtest/gtest.h>
+#include <limits>
+#include <tuple>
 
 namespace fs = std::filesystem;
 
@@ -343,4 +345,19 @@ TEST(FontFiles, FailedStripFileLeavesTheNewTableOnly)
     }
     EXPECT_EQ(ReadFileBytes(work / "fonts/default.props").size(), 514u);
     EXPECT_EQ(work.Read("fonts/default.png"), "old png");
+}
+
+// Cuts and sizes far outside anything a phone shows are refused with a message before the strip
+// is allocated: no overflow in the height and no allocation failure.
+TEST(FontStrip, ExtremeCutsAndSizesAreRefusedWithAMessage)
+{
+    const int min = std::numeric_limits<int>::min();
+    const int max = std::numeric_limits<int>::max();
+    for (const auto& [size, upper, lower] : {std::tuple{8, min, 0}, std::tuple{8, 0, min}, std::tuple{8, min, min},
+                                             std::tuple{8, -100000, 0}, std::tuple{10000, 0, 0}, std::tuple{8, max, max}}) {
+        EXPECT_THROW(RenderFontStrip(Font(size), kWhite, upper, lower), AppError)
+            << size << " " << upper << " " << lower;
+    }
+    // Negative cuts within reason still add rows.
+    EXPECT_EQ(RenderFontStrip(Font(8), kWhite, -3, 0).strip.height(), RenderFontStrip(Font(8), kWhite, 0, 0).strip.height() + 3);
 }

@@ -1,6 +1,7 @@
 // The PNG encoder: the exact chunk layout, the compression parameters and a faithful picture.
 #include "font/font_strip.h"
 #include "font/png_writer.h"
+#include "platform/errors.h"
 #include "png_decode.h"
 
 #include <gtest/gtest.h>
@@ -61,7 +62,7 @@ TEST(PngWriter, WritesTheFixedLayoutAndThePictureUnchanged)
     dot.fill(qRgb(1, 2, 3));
     ASSERT_NO_FATAL_FAILURE(DecodePng(EncodePng(dot), png));
     EXPECT_TRUE(SameRgb(png.image, dot));
-    EXPECT_THROW(EncodePng(QImage()), std::invalid_argument);
+    EXPECT_THROW(EncodePng(QImage()), AppError);
 }
 
 TEST(PngWriter, StreamIsLevelSevenDeflateOfSubFilteredRows)
