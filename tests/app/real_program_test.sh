@@ -122,6 +122,19 @@ popup() {
     return 1
 }
 
+# settled ID: waits (up to 5 s) until the window has kept its place and size for a moment: the
+# window manager may still move a window that has just appeared, and a click would miss.
+settled() {
+    local last="" now
+    for _ in $(seq 25); do
+        now=$(xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left|^  Width:|^  Height:/ {printf "%s ", $NF}')
+        [ -n "$now" ] && [ "$now" = "$last" ] && return 0
+        last=$now
+        sleep 0.2
+    done
+    return 0
+}
+
 # client ID: sets cx, cy, cw, ch to the window's client area on the screen.
 client() {
     eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {print "cx=" $4} /Absolute upper-left Y/ {print "cy=" $4}
@@ -176,11 +189,14 @@ fi
 dir=$(new_folder esc)
 start "$dir"
 main=$(window "Lumira generator")
+[ -n "$main" ] && settled "$main"
 if [ -z "$main" ]; then
     fail "the main window did not open: $(cat "$dir.out")"
 else
+    settled "$main"
     click "$main" 180 134   # the phone list
-    popup "$app" || fail "the phone list did not open"
+    # A click while the window is still busy with its start can go unanswered: one more try.
+    popup "$app" || { settled "$main"; click "$main" 180 134; popup "$app"; } || fail "the phone list did not open"
     shot esc-list-open
     key "$main" Escape
     sleep 0.7
@@ -202,6 +218,7 @@ dir=$(new_folder font)
 printf '[Font]\r\nName=Tahoma\r\nSize=9\r\nBold=1\r\n' >"$dir/config.ini"
 start "$dir"
 main=$(window "Lumira generator")
+[ -n "$main" ] && settled "$main"
 if [ -z "$main" ]; then
     fail "the main window did not open: $(cat "$dir.out")"
 else
@@ -234,6 +251,7 @@ mkdir -p "$work/books"
 printf 'Text dropped onto the window.\r\n' >"$work/books/dropped.txt"
 start "$dir"
 main=$(window "Lumira generator")
+[ -n "$main" ] && settled "$main"
 "$drag_source" "$work/books/dropped.txt" >/dev/null 2>&1 &
 source_pid=$!
 pids+=("$source_pid")
@@ -271,6 +289,7 @@ fits() {
     start "$dir" "$@"
     local main
     main=$(window "Lumira generator")
+[ -n "$main" ] && settled "$main"
     if [ -z "$main" ]; then
         fail "$name: the main window did not open: $(cat "$dir.out")"
         return
