@@ -164,7 +164,7 @@ TForm1::TForm1(const AppFolders& folders, QWidget* parent) : QWidget(parent), Fo
         CreateFolderChain(ToFsPath(TempDir()));
         ClearFolder(ToFsPath(TempDir()));
         // Font and background from the settings file, then the glyph strip and the phone list.
-        BookFont = FontSpec();
+        BookFont = BookFontStyle();
         const StoredSettings stored =
             ReadStoredSettings(IniFile(Folders.ConfigFile("config.ini")), FolderText(Folders.documentDir));
         for (const std::string& notice : stored.notices) TheDesktop().ShowError(this, QString::fromStdString(notice));

@@ -10,7 +10,7 @@
 #include "platform/colors.h"
 #include "platform/controls.h"
 #include "platform/desktop.h"
-#include "platform/font_spec.h"
+#include "platform/book_font_style.h"
 #include "platform/line_list.h"
 #include "platform/text_encoding.h"
 #include "profiles/profile.h"
@@ -43,7 +43,7 @@ public:
     ~TForm1() override;
 
     // ---- State (start values as after construction) ----
-    FontSpec BookFont;
+    BookFontStyle BookFont;
     std::array<std::uint8_t, 514> GlyphTable{};
     std::array<std::uint8_t, 27> BookSettingsRecord{};
     ColorValue BackgroundColor = 0;
@@ -89,7 +89,7 @@ public:
     // ---- Dialog state ----
     FileDialogOptions OpenDialog1;
     FileDialogOptions SaveDialog1;
-    FontSpec font_dialog;                // the font the font chooser opens on
+    BookFontStyle font_dialog;                // the font the font chooser opens on
     ColorValue ColorDialog1 = 0;         // the colour the colour chooser opens on (black at first)
     QString zipBaseFolder;               // the working folder, without a trailing separator
 
@@ -165,7 +165,7 @@ private:
     void RestoreAppliedGlyphSettings();
     QSize outerSize_;
     // What the current FontStrip was built with (none before the first build).
-    std::optional<FontSpec> appliedFont_;
+    std::optional<BookFontStyle> appliedFont_;
     int appliedUpperCut_ = 0;
     int appliedBottCut_ = 0;
     bool creating_ = false;

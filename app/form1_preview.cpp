@@ -23,12 +23,12 @@ const char* const kSyslinePicture = "iface.dat";
 // Character widths of a font: the layout's CharWidth (the glyph strip's cell widths, 0 for
 // control characters) and the direct measure of the backward page estimate.
 struct FontWidths {
-    FontSpec font;
+    BookFontStyle font;
     CharWidthTable layout;
     CharWidthTable measured;
 };
 
-FontWidths MeasureWidths(const FontSpec& font)
+FontWidths MeasureWidths(const BookFontStyle& font)
 {
     const QFont qfont = MakeQFont(font);
     const QFontMetrics metrics(qfont);
@@ -49,7 +49,7 @@ class PreviewCaches : public QObject {
 public:
     using QObject::QObject;
 
-    const FontWidths& WidthsOf(const FontSpec& font)
+    const FontWidths& WidthsOf(const BookFontStyle& font)
     {
         if (!widths_ || !(widths_->font == font)) widths_ = MeasureWidths(font);
         return *widths_;

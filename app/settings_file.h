@@ -3,7 +3,7 @@
 // the book's font, the background colour, the two cut values, the remembered positions of the
 // phone and system-line lists, the last folders of the file dialogs and the texts' encoding.
 #include "platform/colors.h"
-#include "platform/font_spec.h"
+#include "platform/book_font_style.h"
 #include "platform/language.h"
 #include "platform/text_encoding.h"
 
@@ -31,7 +31,7 @@ inline constexpr int kMaxStoredCut = 1000;
 // is kept as stored; only a font size or cut outside the sound bounds above is replaced by its
 // default, with a notice saying so.
 struct StoredSettings {
-    FontSpec font;                         // Name, Size, Color, Bold, Italic, Underline; never strike-out
+    BookFontStyle font;                         // Name, Size, Color, Bold, Italic, Underline; never strike-out
     ColorValue background = 16777215;      // white
     std::int32_t bottCut = 0;
     std::int32_t upperCut = 0;

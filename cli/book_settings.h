@@ -5,7 +5,7 @@
 #include "app/settings_file.h"
 #include "cli/options.h"
 #include "platform/colors.h"
-#include "platform/font_spec.h"
+#include "platform/book_font_style.h"
 #include "profiles/profile.h"
 
 #include <QSize>
@@ -31,7 +31,7 @@ struct ProgramFolder {
 ProgramFolder ChooseProgramFolder(const CliOptions& options);
 
 struct BookSettings {
-    FontSpec font;
+    BookFontStyle font;
     ColorValue background = 16777215;
     int upperCut = 0;
     int bottCut = 0;

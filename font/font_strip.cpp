@@ -63,7 +63,7 @@ bool CutsFit(int textCellHeight, int upperCut, int lowerCut)
     return static_cast<long long>(upperCut) + lowerCut < textCellHeight;
 }
 
-FontStripImage RenderFontStrip(const FontSpec& font, ColorValue background, int upperCut, int lowerCut)
+FontStripImage RenderFontStrip(const BookFontStyle& font, ColorValue background, int upperCut, int lowerCut)
 {
     const QFont qfont = MakeQFont(font);
     const QFontMetrics metrics(qfont);
@@ -138,7 +138,7 @@ void WriteFontFiles(const std::filesystem::path& fontsFolder, const GlyphTableBy
     WriteFileBytes(fontsFolder / kGlyphStripFileName, EncodePng(strip));
 }
 
-FontStripImage BuildFontFiles(const std::filesystem::path& workFolder, const FontSpec& font, ColorValue background,
+FontStripImage BuildFontFiles(const std::filesystem::path& workFolder, const BookFontStyle& font, ColorValue background,
                               int upperCut, int lowerCut)
 {
     const std::filesystem::path fontsFolder = workFolder / "fonts";

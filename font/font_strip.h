@@ -4,7 +4,7 @@
 // draws text from these two, so the desktop preview measures characters the same way
 // (GlyphAdvance) and uses the strip's height as its line height.
 #include "platform/colors.h"
-#include "platform/font_spec.h"
+#include "platform/book_font_style.h"
 
 #include <QFontMetrics>
 #include <QImage>
@@ -61,7 +61,7 @@ struct FontStripImage {
 // cell cut off. The strip is as wide as all cells together: the glyph string measured without
 // shaping, so every cell is whole and the width of code 255 is the strip's width minus its entry.
 // Cuts that do not fit (CutsFit) are refused with kCutSumMessage as an AppError.
-FontStripImage RenderFontStrip(const FontSpec& font, ColorValue background, int upperCut, int lowerCut);
+FontStripImage RenderFontStrip(const BookFontStyle& font, ColorValue background, int upperCut, int lowerCut);
 
 // The table bytes and the PNG of the strip, as the two files hold them.
 std::string GlyphTableFileBytes(const GlyphTableBytes& table);
@@ -72,5 +72,5 @@ void WriteFontFiles(const std::filesystem::path& fontsFolder, const GlyphTableBy
 
 // Everything for a working folder: creates `workFolder`/fonts with any missing parents (a failure
 // there shows as the first file's error), renders the strip and writes both files.
-FontStripImage BuildFontFiles(const std::filesystem::path& workFolder, const FontSpec& font, ColorValue background,
+FontStripImage BuildFontFiles(const std::filesystem::path& workFolder, const BookFontStyle& font, ColorValue background,
                               int upperCut, int lowerCut);

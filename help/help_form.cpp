@@ -5,7 +5,7 @@
 #include "help/html_label.h"
 #include "platform/cp1251.h"
 #include "platform/desktop.h"
-#include "platform/font_spec.h"
+#include "platform/book_font_style.h"
 
 #include <QEvent>
 #include <QEventLoop>
@@ -44,7 +44,7 @@ Thelp_form::Thelp_form(const QString& programVersion, QWidget* owner)
 {
     help_form = this;
     setWindowTitle(tr("Справка"));
-    setFont(MakeQFont(FontSpec{}));  // Tahoma, 8 points
+    setFont(MakeQFont(BookFontStyle{}));  // Tahoma, 8 points
     setSizeGripEnabled(false);       // the status bar carries the grip
     setMinimumSize(kWidth, kHeight);
     resize(kWidth, kHeight);

@@ -2,7 +2,7 @@
 // FONT, styles and links, QTextList for bulleted lists.
 #include "help/html_markup.h"
 
-#include "platform/font_spec.h"
+#include "platform/book_font_style.h"
 
 #include <QHash>
 #include <QTextCursor>

@@ -2,7 +2,7 @@
 // The standard dialogs and the desktop's services, behind one interface so that tests can run
 // every handler with scripted answers. The program uses TheDesktop(); tests install a double.
 #include "platform/colors.h"
-#include "platform/font_spec.h"
+#include "platform/book_font_style.h"
 
 #include <QString>
 #include <optional>
@@ -24,7 +24,7 @@ public:
     virtual std::optional<QString> OpenFile(QWidget* parent, const FileDialogOptions& options) = 0;
     virtual std::optional<QString> SaveFile(QWidget* parent, const FileDialogOptions& options) = 0;
     // Font chooser with the effects (underline, strike-out, colour) offered.
-    virtual std::optional<FontSpec> ChooseFont(QWidget* parent, const FontSpec& initial) = 0;
+    virtual std::optional<BookFontStyle> ChooseFont(QWidget* parent, const BookFontStyle& initial) = 0;
     virtual std::optional<ColorValue> ChooseColor(QWidget* parent, ColorValue initial) = 0;
 
     // A message box with an OK button.

@@ -90,13 +90,13 @@ QString InstalledStyle(const QString& family, bool bold, bool italic)
 
 // The font the panel opens on: the face as installed, its size in points, and the style by its
 // installed name, so that the style list shows exactly the style confirmed last time.
-QFont PanelStartFont(const FontSpec& spec)
+QFont PanelStartFont(const BookFontStyle& fontStyle)
 {
-    QFont font = MakeQFont(spec);
+    QFont font = MakeQFont(fontStyle);
     const QString family = InstalledFamily(font);
     font.setFamily(family);
-    font.setPointSize(std::max(1, spec.size));
-    const QString style = InstalledStyle(family, spec.bold, spec.italic);
+    font.setPointSize(std::max(1, fontStyle.size));
+    const QString style = InstalledStyle(family, fontStyle.bold, fontStyle.italic);
     if (!style.isEmpty()) font.setStyleName(style);
     return font;
 }
@@ -105,7 +105,7 @@ QFont PanelStartFont(const FontSpec& spec)
 // list below it. "Другой…" at the end of the list picks any colour.
 class FontChooser : public QDialog {
 public:
-    FontChooser(QWidget* parent, const FontSpec& initial) : QDialog(parent), initial_(initial), color_(initial.color)
+    FontChooser(QWidget* parent, const BookFontStyle& initial) : QDialog(parent), initial_(initial), color_(initial.color)
     {
         setWindowTitle(QCoreApplication::translate("Dialogs", "Шрифт"));
         panel_ = new FontPanel(PanelStartFont(initial), this);
@@ -148,17 +148,17 @@ public:
     // The font as confirmed. What was left as shown stays as it was given: the name, even if the
     // machine lacks that face, and the style, even if the face has none like it (an italic
     // stored for a face without one cannot be shown, but is not lost by OK either).
-    FontSpec Chosen() const
+    BookFontStyle Chosen() const
     {
         const QFont font = panel_->currentFont();
-        FontSpec spec = FontSpecFromQFont(font, color_);
-        if (font.family() != shownFamily_) return spec;
-        spec.name = initial_.name;
+        BookFontStyle fontStyle = BookFontStyleFromQFont(font, color_);
+        if (font.family() != shownFamily_) return fontStyle;
+        fontStyle.name = initial_.name;
         if (font.styleName() == shownStyle_) {
-            spec.bold = initial_.bold;
-            spec.italic = initial_.italic;
+            fontStyle.bold = initial_.bold;
+            fontStyle.italic = initial_.italic;
         }
-        return spec;
+        return fontStyle;
     }
 
 private:
@@ -176,7 +176,7 @@ private:
         colors_->setCurrentIndex(at);
     }
 
-    FontSpec initial_;
+    BookFontStyle initial_;
     QString shownFamily_;
     QString shownStyle_;
     QFontDialog* panel_;
@@ -219,7 +219,7 @@ public:
         return RunFileDialog(parent, options, QFileDialog::AcceptSave);
     }
 
-    std::optional<FontSpec> ChooseFont(QWidget* parent, const FontSpec& initial) override
+    std::optional<BookFontStyle> ChooseFont(QWidget* parent, const BookFontStyle& initial) override
     {
         FontChooser chooser(parent, initial);
         if (chooser.exec() != QDialog::Accepted) return std::nullopt;

@@ -3,7 +3,7 @@
 #include "platform/application.h"
 #include "platform/cp1251.h"
 #include "platform/desktop.h"
-#include "platform/font_spec.h"
+#include "platform/book_font_style.h"
 #include "platform/paths.h"
 #include "profiles/profile.h"
 #include "profiles/profile_name.h"

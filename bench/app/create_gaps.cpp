@@ -22,7 +22,7 @@ public:
     explicit AnsweringDesktop(QString jar) : jar_(std::move(jar)) {}
     std::optional<QString> OpenFile(QWidget*, const FileDialogOptions&) override { return {}; }
     std::optional<QString> SaveFile(QWidget*, const FileDialogOptions&) override { return jar_; }
-    std::optional<FontSpec> ChooseFont(QWidget*, const FontSpec&) override { return {}; }
+    std::optional<BookFontStyle> ChooseFont(QWidget*, const BookFontStyle&) override { return {}; }
     std::optional<ColorValue> ChooseColor(QWidget*, ColorValue) override { return {}; }
     void ShowMessage(QWidget*, const QString& text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
     void ShowError(QWidget*, const QString& text) override { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }

@@ -15,12 +15,12 @@ namespace fs = std::filesystem;
 namespace {
 
 // The program's default face: Tahoma, or what the font system puts in its place.
-FontSpec BenchFont(int points)
+BookFontStyle BenchFont(int points)
 {
-    FontSpec spec;
-    spec.name = QStringLiteral("Tahoma");
-    spec.size = points;
-    return spec;
+    BookFontStyle fontStyle;
+    fontStyle.name = QStringLiteral("Tahoma");
+    fontStyle.size = points;
+    return fontStyle;
 }
 
 fs::path WorkFolder()
@@ -42,7 +42,7 @@ void SizeCounters(benchmark::State& state, const QImage& strip)
 
 void BM_Rebuild(benchmark::State& state)
 {
-    const FontSpec font = BenchFont(int(state.range(0)));
+    const BookFontStyle font = BenchFont(int(state.range(0)));
     FontStripImage last;
     for (auto _ : state) {
         last = BuildFontFiles(WorkFolder(), font, 0xFFFFFF, 0, 0);
@@ -53,7 +53,7 @@ void BM_Rebuild(benchmark::State& state)
 
 void BM_Render(benchmark::State& state)
 {
-    const FontSpec font = BenchFont(int(state.range(0)));
+    const BookFontStyle font = BenchFont(int(state.range(0)));
     FontStripImage last;
     for (auto _ : state) {
         last = RenderFontStrip(font, 0xFFFFFF, 0, 0);

@@ -24,11 +24,11 @@ namespace {
 
 const fs::path kData = fs::path(LUMIRA_SOURCE_DIR) / "data";
 
-FontSpec BenchFont()
+BookFontStyle BenchFont()
 {
-    FontSpec spec;
-    spec.size = 8;
-    return spec;
+    BookFontStyle fontStyle;
+    fontStyle.size = 8;
+    return fontStyle;
 }
 
 const CharWidthTable& Widths()

@@ -14,7 +14,7 @@
 namespace {
 
 // Runs `act` on the chooser once it is open, then confirms (or cancels) it.
-std::optional<FontSpec> RunChooser(const FontSpec& initial, std::function<void(QDialog&)> act, bool confirm = true)
+std::optional<BookFontStyle> RunChooser(const BookFontStyle& initial, std::function<void(QDialog&)> act, bool confirm = true)
 {
     QTimer::singleShot(0, [act, confirm] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
@@ -37,7 +37,7 @@ QComboBox* ColourList(QDialog& dialog)
 
 TEST(WindowFontChooser, OffersTheColourAndKeepsTheNameOfAMissingFace)
 {
-    FontSpec initial;
+    BookFontStyle initial;
     initial.name = QStringLiteral("No Such Face Anywhere");
     initial.size = 9;
     initial.color = 0x0000FF;
@@ -71,7 +71,7 @@ TEST(WindowFontChooser, OffersTheColourAndKeepsTheNameOfAMissingFace)
 
 TEST(WindowFontChooser, AColourOutsideTheListIsShownAndKept)
 {
-    FontSpec initial;
+    BookFontStyle initial;
     initial.color = 0x123456;
     const auto chosen = RunChooser(initial, [](QDialog& dialog) {
         QComboBox* colours = ColourList(dialog);
@@ -86,40 +86,40 @@ TEST(WindowFontChooser, OpensOnExactlyTheConfirmedFontSoThatOkChangesNothing)
 {
     // The default face (missing here, standing in by another), installed faces, every style the
     // stored font can carry, and the effects.
-    std::vector<FontSpec> fonts;
+    std::vector<BookFontStyle> fonts;
     for (const char* name : {"Tahoma", "DejaVu Sans", "DejaVu Serif"}) {
         for (int style = 0; style < 4; ++style) {
-            FontSpec spec;
-            spec.name = QString::fromLatin1(name);
-            spec.size = 8 + style * 3;
-            spec.bold = style & 1;
-            spec.italic = style & 2;
-            spec.underline = style == 3;
-            spec.strikeOut = style == 2;
-            spec.color = 0x0000FF * style;
-            fonts.push_back(spec);
+            BookFontStyle fontStyle;
+            fontStyle.name = QString::fromLatin1(name);
+            fontStyle.size = 8 + style * 3;
+            fontStyle.bold = style & 1;
+            fontStyle.italic = style & 2;
+            fontStyle.underline = style == 3;
+            fontStyle.strikeOut = style == 2;
+            fontStyle.color = 0x0000FF * style;
+            fonts.push_back(fontStyle);
         }
     }
-    for (const FontSpec& spec : fonts) {
-        const auto confirmed = RunChooser(spec, [&spec](QDialog& dialog) {
+    for (const BookFontStyle& fontStyle : fonts) {
+        const auto confirmed = RunChooser(fontStyle, [&fontStyle](QDialog& dialog) {
             // It shows the stored style wherever the face has one like it.
             const QFont shown = dialog.findChild<QFontDialog*>()->currentFont();
             bool offered = false;
             bool boldOffered = false;
             for (const QString& style : QFontDatabase::styles(shown.family())) {
                 const QFont f = QFontDatabase::font(shown.family(), style, 12);
-                offered |= f.bold() == spec.bold && f.italic() == spec.italic;
+                offered |= f.bold() == fontStyle.bold && f.italic() == fontStyle.italic;
                 boldOffered |= f.bold();
             }
             // Every face here has a bold, the default one too, whatever it falls back to.
             EXPECT_TRUE(boldOffered) << shown.family().toStdString();
             if (offered) {
-                EXPECT_EQ(shown.bold(), spec.bold) << spec.name.toStdString() << " " << spec.size;
-                EXPECT_EQ(shown.italic(), spec.italic) << spec.name.toStdString() << " " << spec.size;
+                EXPECT_EQ(shown.bold(), fontStyle.bold) << fontStyle.name.toStdString() << " " << fontStyle.size;
+                EXPECT_EQ(shown.italic(), fontStyle.italic) << fontStyle.name.toStdString() << " " << fontStyle.size;
             }
-            EXPECT_EQ(shown.pointSize(), spec.size);
+            EXPECT_EQ(shown.pointSize(), fontStyle.size);
         });
         ASSERT_TRUE(confirmed);
-        EXPECT_EQ(*confirmed, spec) << spec.name.toStdString() << " " << spec.size;
+        EXPECT_EQ(*confirmed, fontStyle) << fontStyle.name.toStdString() << " " << fontStyle.size;
     }
 }

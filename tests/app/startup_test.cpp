@@ -44,7 +44,7 @@ TEST_F(StartupTest, WithoutSettingsEverythingTakesItsDefault)
     app.Write("profiles.ini", kThreeProfiles);
     auto form = Start();
     EXPECT_EQ(Form1, form.get());
-    EXPECT_EQ(form->BookFont, FontSpec{});  // Tahoma, 8 points, colour 0, no style
+    EXPECT_EQ(form->BookFont, BookFontStyle{});  // Tahoma, 8 points, colour 0, no style
     EXPECT_EQ(form->BackgroundColor, 0xFFFFFF);
     EXPECT_EQ(form->e_upper_cut->value(), 0);
     EXPECT_EQ(form->e_bott_cut->value(), 0);

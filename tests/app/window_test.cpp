@@ -310,7 +310,7 @@ TEST_F(WindowTest, CancelledChoosersLeaveTheStripAlone)
     const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
     fs::last_write_time(StripFile(), old);
     fs::last_write_time(TableFile(), old);
-    const FontSpec font = form->BookFont;
+    const BookFontStyle font = form->BookFont;
     const ColorValue background = form->BackgroundColor;
 
     form->b_fontClick();  // the scripted desktop answers "cancelled"
@@ -350,7 +350,7 @@ TEST_F(WindowTest, ColourChooserRemembersItsOwnColourAndAlwaysRebuilds)
 TEST_F(WindowTest, ConfirmedFontReachesTheLabelAndTheStrip)
 {
     Start();
-    FontSpec chosen;
+    BookFontStyle chosen;
     chosen.name = QStringLiteral("DejaVu Serif");
     chosen.size = 12;
     chosen.color = 0x0000FF;
@@ -361,7 +361,7 @@ TEST_F(WindowTest, ConfirmedFontReachesTheLabelAndTheStrip)
     const std::string stripBefore = app.Read("temp/fonts/default.png");
 
     form->b_fontClick();
-    EXPECT_EQ(desktop.fontRequests.at(0), FontSpec{});
+    EXPECT_EQ(desktop.fontRequests.at(0), BookFontStyle{});
     EXPECT_EQ(form->BookFont, chosen);
     EXPECT_EQ(form->font_dialog, chosen);
     EXPECT_EQ(form->font_label->text(), QStringLiteral(" DejaVu Serif, 12"));

@@ -21,7 +21,7 @@ std::string Bytes(std::initializer_list<int> values)
 }
 
 // The glyph files in the package are those the font strip makes of the same settings.
-void ExpectGlyphFiles(const fs::path& jar, const FontSpec& font, ColorValue background, int upperCut, int lowerCut)
+void ExpectGlyphFiles(const fs::path& jar, const BookFontStyle& font, ColorValue background, int upperCut, int lowerCut)
 {
     const FontStripImage expected = RenderFontStrip(font, background, upperCut, lowerCut);
     EXPECT_EQ(EntryContent(jar, "fonts/default.props"), GlyphTableFileBytes(expected.table));
@@ -66,7 +66,7 @@ TEST(CliBook, StoredSettingsMakeTheBookAndTheNameComesFromTheFile)
     EXPECT_EQ(EntryContent(jar, "text/chunk.0"), text.substr(0, 32767));
     EXPECT_EQ(EntryContent(jar, "text/chunk.1"), "\n");
 
-    FontSpec font;
+    BookFontStyle font;
     font.size = 10;
     font.bold = true;
     font.color = 255;
@@ -104,7 +104,7 @@ TEST(CliBook, OptionsOverrideEverySetting)
     EXPECT_EQ(EntryContent(jar, "config"),
               Bytes({0, 0, 0, 0, 0, 0x30, 0x20, 0x10, 0xF0, 0x00, 0x40, 0x01, 0x01, 0x01, 0x02, 0x03, 0xFF, 0xFF, 0xFF,
                      0xFF, 0x00, 0x00, 0xFF, 0x7F, 0x00, 0x00, 0x02}));
-    FontSpec font;
+    BookFontStyle font;
     font.size = 12;
     font.italic = true;
     font.underline = true;  // from config.ini

@@ -65,7 +65,7 @@ TEST(CliPages, WholeTextIsPagedAsThePreviewLaysItOut)
     ASSERT_EQ(run.exitCode, 0) << run.err;
 
     // The same pages from the layout itself, with the book font's widths and the phone's screen.
-    const FontSpec font;
+    const BookFontStyle font;
     const std::array<int, 256> advances = GlyphAdvances(QFontMetrics(MakeQFont(font)));
     const CharWidthTable widths = CharWidthTable::ForLayout([&](unsigned char c) { return advances[c]; });
     const PageGeometry geometry{128, 160, RenderFontStrip(font, 0xFFFFFF, 0, 0).strip.height(), true, 0};

@@ -20,13 +20,13 @@ namespace fs = std::filesystem;
 namespace {
 
 // Tahoma is missing on Linux; it falls back through the font system like the program's default.
-FontSpec Font(int size, bool italic = false)
+BookFontStyle Font(int size, bool italic = false)
 {
-    FontSpec spec;
-    spec.name = QStringLiteral("Tahoma");
-    spec.size = size;
-    spec.italic = italic;
-    return spec;
+    BookFontStyle fontStyle;
+    fontStyle.name = QStringLiteral("Tahoma");
+    fontStyle.size = size;
+    fontStyle.italic = italic;
+    return fontStyle;
 }
 
 int Entry(const GlyphTableBytes& table, int code)
@@ -50,7 +50,7 @@ const ColorValue kWhite = 0xFFFFFF;
 
 TEST(FontStrip, TableHoldsTheSummedCellPositions)
 {
-    const FontSpec font = Font(8);
+    const BookFontStyle font = Font(8);
     const FontStripImage r = RenderFontStrip(font, kWhite, 0, 0);
     const QFontMetrics m(MakeQFont(font));
     const std::string bytes = GlyphTableFileBytes(r.table);
@@ -80,7 +80,7 @@ TEST(FontStrip, SizeIsTheCutTextCellByTheSummedAdvancesSoNoCellIsCutOff)
     // (ю, я) reach the phone whole and the width of code 255 is the strip's width minus its entry.
     bool shapedRunIsNarrower = false;
     for (int size : {8, 10, 16, 48}) {
-        const FontSpec font = Font(size);
+        const BookFontStyle font = Font(size);
         const QFontMetrics m(MakeQFont(font));
         const FontStripImage r = RenderFontStrip(font, kWhite, 2, 3);
         EXPECT_EQ(r.strip.height(), m.ascent() + m.descent() - 5) << size;
@@ -105,8 +105,8 @@ TEST(FontStrip, SizeIsTheCutTextCellByTheSummedAdvancesSoNoCellIsCutOff)
 TEST(FontStrip, EveryCellIsItsCharacterCutAtTheCellEdges)
 {
     // Italic: strokes lean out of their advance box, and that overhang must not reach a neighbour.
-    const FontSpec font = [] {
-        FontSpec f = Font(16, true);
+    const BookFontStyle font = [] {
+        BookFontStyle f = Font(16, true);
         f.color = 0x2050A0;
         return f;
     }();
@@ -140,7 +140,7 @@ TEST(FontStrip, EveryCellIsItsCharacterCutAtTheCellEdges)
 
 TEST(FontStrip, CutsTakeRowsOffTheTopAndTheBottom)
 {
-    const FontSpec font = Font(16);
+    const BookFontStyle font = Font(16);
     const FontStripImage full = RenderFontStrip(font, kWhite, 0, 0);
     const int h = full.strip.height();
 
@@ -168,7 +168,7 @@ TEST(FontStrip, CutsTakeRowsOffTheTopAndTheBottom)
 
 TEST(FontStrip, CutsThatLeaveNoRowAreRefused)
 {
-    const FontSpec font = Font(8);
+    const BookFontStyle font = Font(8);
     const int h = TextCellHeight(QFontMetrics(MakeQFont(font)));
     EXPECT_EQ(RenderFontStrip(font, kWhite, h - 1, 0).strip.height(), 1);
     EXPECT_EQ(RenderFontStrip(font, kWhite, 3, h - 4).strip.height(), 1);
@@ -205,7 +205,7 @@ TEST(FontStripChild, WritesTheStripFiles)
     const QString out = qEnvironmentVariable("LUMIRA_STRIP_OUT");
     if (out.isEmpty()) GTEST_SKIP() << "only run as a child of FontStrip.DesktopSettingsChangeNothing";
     BuildFontFiles(out.toStdString() + "/default", Font(8), kWhite, 0, 0);
-    FontSpec serif;
+    BookFontStyle serif;
     serif.name = QStringLiteral("DejaVu Serif");
     serif.size = 11;
     serif.bold = true;
@@ -290,7 +290,7 @@ TEST(FontFiles, WrittenFilesAreTheTableAndTheStrip)
 TEST(FontFiles, BackgroundChangeRewritesBothFilesWithTheSameGlyphs)
 {
     TempDir work;
-    const FontSpec font = Font(16);
+    const BookFontStyle font = Font(16);
     const FontStripImage white = BuildFontFiles(work.Path(), font, kWhite, 0, 0);
     const std::string whitePng = ReadFileBytes(work / "fonts/default.png");
     // Both files are written again: make the old ones recognisable first.

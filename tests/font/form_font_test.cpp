@@ -103,11 +103,11 @@ TEST(FormFontStrip, SmallerFontThatTheCutsDoNotFitIsNotApplied)
     TForm1& f = *w.form;
     f.e_upper_cut->setValue(4);
     f.e_bott_cut->setValue(4);
-    const FontSpec before = f.BookFont;
+    const BookFontStyle before = f.BookFont;
     const QImage strip = f.FontStrip;
     w.RemoveFiles();
 
-    FontSpec tiny = before;
+    BookFontStyle tiny = before;
     tiny.size = 3;  // a text cell of fewer than 8 rows
     ASSERT_LE(TextCellHeight(QFontMetrics(MakeQFont(tiny))), 8);
     w.desktop.fontAnswers.push_back(tiny);
@@ -120,7 +120,7 @@ TEST(FormFontStrip, SmallerFontThatTheCutsDoNotFitIsNotApplied)
     EXPECT_EQ(f.e_bott_cut->value(), 4);
 
     // A font the cuts fit is taken as usual.
-    FontSpec larger = before;
+    BookFontStyle larger = before;
     larger.size = 12;
     w.desktop.fontAnswers.push_back(larger);
     f.b_fontClick();

@@ -84,7 +84,7 @@ TEST(PngWriter, StreamIsLevelSevenDeflateOfSubFilteredRows)
 TEST(PngWriter, CutsTheStreamIntoFullIdatChunks)
 {
     // A large glyph strip: about 13,700 pixels wide, its stream needs three chunks.
-    FontSpec font;
+    BookFontStyle font;
     font.size = 72;
     const QImage picture = RenderFontStrip(font, 0xFFFFFF, 0, 0).strip;
     DecodedPng png;

@@ -2,7 +2,7 @@
 #include "help/html_label.h"
 #include "help/html_markup.h"
 #include "help/update_check.h"
-#include "platform/font_spec.h"
+#include "platform/book_font_style.h"
 #include "support/scripted_desktop.h"
 
 #include <QApplication>
@@ -21,7 +21,7 @@ struct Read {
     explicit Read(const QString& markup, MarkupLayer layer = MarkupLayer::Text)
     {
         MarkupStyle style;
-        style.baseFont = MakeQFont(FontSpec{});
+        style.baseFont = MakeQFont(BookFontStyle{});
         BuildRichText(doc, markup, style, layer);
     }
     QTextBlock Block(int n) const { return doc.findBlockByNumber(n); }

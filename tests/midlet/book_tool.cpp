@@ -18,7 +18,7 @@
 #include "book/book_builder.h"
 #include "font/font_strip.h"
 #include "platform/errors.h"
-#include "platform/font_spec.h"
+#include "platform/book_font_style.h"
 #include "platform/line_list.h"
 #include "preview/page_layout.h"
 
@@ -59,18 +59,18 @@ std::string ReadBytes(const fs::path& path)
     return bytes.str();
 }
 
-FontSpec Spec(const std::string& family, const std::string& points, const std::string& bold)
+BookFontStyle Style(const std::string& family, const std::string& points, const std::string& bold)
 {
-    FontSpec spec;
-    spec.name = QString::fromStdString(family);
-    spec.size = Number(points);
-    spec.bold = bold == "1";
-    return spec;
+    BookFontStyle fontStyle;
+    fontStyle.name = QString::fromStdString(family);
+    fontStyle.size = Number(points);
+    fontStyle.bold = bold == "1";
+    return fontStyle;
 }
 
 void MakeFont(const std::vector<std::string>& w)
 {
-    BuildFontFiles(fs::path(w.at(1)), Spec(w.at(2), w.at(3), w.at(4)), static_cast<ColorValue>(Number(w.at(5))), 0, 0);
+    BuildFontFiles(fs::path(w.at(1)), Style(w.at(2), w.at(3), w.at(4)), static_cast<ColorValue>(Number(w.at(5))), 0, 0);
 }
 
 void MakeBook(const std::vector<std::string>& w)

@@ -29,7 +29,7 @@ std::optional<QString> ScriptedDesktop::SaveFile(QWidget*, const FileDialogOptio
     return Take(saveAnswers);
 }
 
-std::optional<FontSpec> ScriptedDesktop::ChooseFont(QWidget*, const FontSpec& initial)
+std::optional<BookFontStyle> ScriptedDesktop::ChooseFont(QWidget*, const BookFontStyle& initial)
 {
     fontRequests.push_back(initial);
     return Take(fontAnswers);

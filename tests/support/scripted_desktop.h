@@ -16,13 +16,13 @@ public:
     // Answers, taken first in, first out; an empty queue answers "cancelled".
     std::deque<std::optional<QString>> openAnswers;
     std::deque<std::optional<QString>> saveAnswers;
-    std::deque<std::optional<FontSpec>> fontAnswers;
+    std::deque<std::optional<BookFontStyle>> fontAnswers;
     std::deque<std::optional<ColorValue>> colorAnswers;
 
     // What the program asked and showed.
     std::vector<FileDialogOptions> openRequests;
     std::vector<FileDialogOptions> saveRequests;
-    std::vector<FontSpec> fontRequests;
+    std::vector<BookFontStyle> fontRequests;
     std::vector<ColorValue> colorRequests;
     QStringList messages;
     QStringList errors;
@@ -32,7 +32,7 @@ public:
 
     std::optional<QString> OpenFile(QWidget*, const FileDialogOptions& options) override;
     std::optional<QString> SaveFile(QWidget*, const FileDialogOptions& options) override;
-    std::optional<FontSpec> ChooseFont(QWidget*, const FontSpec& initial) override;
+    std::optional<BookFontStyle> ChooseFont(QWidget*, const BookFontStyle& initial) override;
     std::optional<ColorValue> ChooseColor(QWidget*, ColorValue initial) override;
     void ShowMessage(QWidget*, const QString& text) override { messages << text; }
     void ShowError(QWidget*, const QString& text) override { errors << text; }

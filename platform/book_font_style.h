@@ -5,7 +5,7 @@
 #include <QFont>
 #include <QString>
 
-struct FontSpec {
+struct BookFontStyle {
     QString name = QStringLiteral("Tahoma");
     int size = 8;  // points
     ColorValue color = 0;
@@ -14,7 +14,7 @@ struct FontSpec {
     bool underline = false;
     bool strikeOut = false;
 
-    bool operator==(const FontSpec&) const = default;
+    bool operator==(const BookFontStyle&) const = default;
 };
 
 // Pixels per inch every font is sized at, whatever the desktop's scaling, so a book's glyphs and
@@ -24,8 +24,8 @@ constexpr int kFontDpi = 96;
 // Pixel size of a point size at 96 DPI (points × 96 ÷ 72, rounded).
 int FontPixelSize(int points);
 
-// The QFont of a spec: pixel-sized at 96 DPI, grayscale antialiasing, no subpixel rendering.
+// The QFont of a fontStyle: pixel-sized at 96 DPI, grayscale antialiasing, no subpixel rendering.
 // A face the machine lacks falls back through the font system; the description keeps its name.
-QFont MakeQFont(const FontSpec& spec);
+QFont MakeQFont(const BookFontStyle& fontStyle);
 // The description of a QFont, keeping `color` (a QFont carries no colour).
-FontSpec FontSpecFromQFont(const QFont& font, ColorValue color);
+BookFontStyle BookFontStyleFromQFont(const QFont& font, ColorValue color);

@@ -1,4 +1,4 @@
-#include "platform/font_spec.h"
+#include "platform/book_font_style.h"
 
 #include <cmath>
 
@@ -34,15 +34,15 @@ int FontPixelSize(int points)
     return static_cast<int>(std::lround(points * static_cast<double>(kFontDpi) / 72.0));
 }
 
-QFont MakeQFont(const FontSpec& spec)
+QFont MakeQFont(const BookFontStyle& fontStyle)
 {
     KeepAntialiasing();
-    QFont font(spec.name);
-    font.setPixelSize(std::max(1, FontPixelSize(spec.size)));
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
-    font.setUnderline(spec.underline);
-    font.setStrikeOut(spec.strikeOut);
+    QFont font(fontStyle.name);
+    font.setPixelSize(std::max(1, FontPixelSize(fontStyle.size)));
+    font.setBold(fontStyle.bold);
+    font.setItalic(fontStyle.italic);
+    font.setUnderline(fontStyle.underline);
+    font.setStrikeOut(fontStyle.strikeOut);
     // Hinting chosen here, not by the desktop: left to the default it follows the user's font
     // settings and is switched off altogether under a scaled display, so the same book would get
     // other glyphs on another machine. Vertical hinting keeps small sizes crisp without changing
@@ -52,16 +52,16 @@ QFont MakeQFont(const FontSpec& spec)
     return font;
 }
 
-FontSpec FontSpecFromQFont(const QFont& font, ColorValue color)
+BookFontStyle BookFontStyleFromQFont(const QFont& font, ColorValue color)
 {
-    FontSpec spec;
-    spec.name = font.family();
-    if (font.pointSize() > 0) spec.size = font.pointSize();
-    else if (font.pixelSize() > 0) spec.size = static_cast<int>(std::lround(font.pixelSize() * 72.0 / kFontDpi));
-    spec.color = color;
-    spec.bold = font.bold();
-    spec.italic = font.italic();
-    spec.underline = font.underline();
-    spec.strikeOut = font.strikeOut();
-    return spec;
+    BookFontStyle fontStyle;
+    fontStyle.name = font.family();
+    if (font.pointSize() > 0) fontStyle.size = font.pointSize();
+    else if (font.pixelSize() > 0) fontStyle.size = static_cast<int>(std::lround(font.pixelSize() * 72.0 / kFontDpi));
+    fontStyle.color = color;
+    fontStyle.bold = font.bold();
+    fontStyle.italic = font.italic();
+    fontStyle.underline = font.underline();
+    fontStyle.strikeOut = font.strikeOut();
+    return fontStyle;
 }
