@@ -27,11 +27,17 @@ fs::path ReserveCopyName(const fs::path& folder)
 
 BookText::BookText(const fs::path& chosenFile, TextEncoding chosenEncoding, const fs::path& copyFolder)
 {
-    // A book (FB2, EPUB, HTML) is first laid out as a UTF-8 text, which is then read as any text is.
-    const BookTextFile book(chosenFile, chosenEncoding, copyFolder);
+    // A book (FB2, EPUB, HTML) is laid out straight into a cp1251 copy, which this object keeps.
+    BookTextFile book(chosenFile, chosenEncoding, copyFolder);
+    if (book.Book()) {
+        fromBook_ = true;
+        report_ = book.Report();
+        copy_ = book.Release();
+        file_ = copy_;
+        return;
+    }
     const fs::path& source = book.File();
     const TextEncoding chosen = book.Encoding();
-    fromBook_ = book.Book().has_value();
     const TextEncoding resolved = ResolveEncoding(source, chosen);
     if (resolved == TextEncoding::Cp1251) {
         file_ = source;

@@ -1,11 +1,13 @@
 #include "formats/book_source.h"
 
+#include "formats/cp1251_sink.h"
 #include "formats/text_layout.h"
 #include "platform/errors.h"
 #include "platform/paths.h"
 
 #include <QTemporaryFile>
 #include <system_error>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -21,16 +23,23 @@ BookTextFile::BookTextFile(const fs::path& source, TextEncoding chosen, const fs
         copy_ = ToFsPath(reserve.fileName());
     }
     try {
-        FileSink sink(copy_);
+        FileSink file(copy_);
+        Cp1251TextSink sink(file);
         book_ = ConvertBook(source, *format, sink, chosen);
-        sink.Close();
+        report_ = sink.Finish();
+        file.Close();
     } catch (...) {
         std::error_code ec;
         fs::remove(copy_, ec);
         throw;
     }
     file_ = copy_;
-    encoding_ = TextEncoding::Utf8;
+    encoding_ = TextEncoding::Cp1251;
+}
+
+std::filesystem::path BookTextFile::Release()
+{
+    return std::exchange(copy_, {});
 }
 
 BookTextFile::~BookTextFile()

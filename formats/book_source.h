@@ -1,8 +1,10 @@
 #pragma once
-// The seam between books and the text path: a chosen file that is a book is turned into a
-// UTF-8 text (CR LF line breaks) in a folder of the caller's, which the program then reads as it
-// reads any UTF-8 text; a plain text is left where it is.
+// The seam between books and the text path: a chosen file that is a book is laid out straight
+// into a cp1251 text (CR LF line breaks), the encoding every book carries, in a folder of the
+// caller's, with the report of the characters cp1251 lacks that a UTF-8 text's conversion would
+// give; a plain text is left where it is.
 #include "formats/book_format.h"
+#include "platform/text_encoding.h"
 
 #include <filesystem>
 #include <optional>
@@ -19,13 +21,18 @@ public:
 
     // The text to read: the converted book, or the source itself.
     const std::filesystem::path& File() const { return file_; }
-    // The encoding to read File() in: UTF-8 for a book, else the one chosen.
+    // The encoding to read File() in: cp1251 for a book, else the one chosen.
     TextEncoding Encoding() const { return encoding_; }
     const std::optional<BookInfo>& Book() const { return book_; }
+    // For a book: the characters that became "?" on the way into cp1251.
+    const ConversionReport& Report() const { return report_; }
+    // Hands the converted book's file over to the caller, who removes it; empty for a plain text.
+    std::filesystem::path Release();
 
 private:
     std::filesystem::path file_;
     std::filesystem::path copy_;
     TextEncoding encoding_;
     std::optional<BookInfo> book_;
+    ConversionReport report_;
 };

@@ -162,7 +162,7 @@ TEST(BookFormats, PlainTextsAreNoBooks)
     }
 }
 
-TEST(BookFormats, BookTextFileHandsOnAUtf8TextAndRemovesItAfterwards)
+TEST(BookFormats, BookTextFileHandsOnACp1251TextAndRemovesItAfterwards)
 {
     TempDir dir;
     TempDir work;
@@ -172,12 +172,19 @@ TEST(BookFormats, BookTextFileHandsOnAUtf8TextAndRemovesItAfterwards)
         const BookTextFile file(dir / "book.fb2", TextEncoding::Koi8r, work.Path());
         made = file.File();
         EXPECT_EQ(made.parent_path(), work.Path());
-        EXPECT_EQ(file.Encoding(), TextEncoding::Utf8);
+        EXPECT_EQ(file.Encoding(), TextEncoding::Cp1251);
         ASSERT_TRUE(file.Book());
         EXPECT_EQ(file.Book()->declaredEncoding, "windows-1251");
-        EXPECT_EQ(work.Read(made.filename().string()), kSampleFb2Text);
+        EXPECT_EQ(work.Read(made.filename().string()), ToCp1251(kSampleFb2Text));
     }
     EXPECT_FALSE(fs::exists(made));
+    // Handed over, the file stays for the new owner.
+    {
+        BookTextFile file(dir / "book.fb2", TextEncoding::Auto, work.Path());
+        made = file.Release();
+    }
+    EXPECT_TRUE(fs::exists(made));
+    fs::remove(made);
     // A book refused leaves nothing behind either.
     dir.Write("broken.fb2", "<?xml version=\"1.0\"?><FictionBook><body><p>нет конца</body></FictionBook>");
     EXPECT_NE(ErrorOf([&] { BookTextFile(dir / "broken.fb2", TextEncoding::Auto, work.Path()); }), "");

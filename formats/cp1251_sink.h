@@ -1,0 +1,32 @@
+#pragma once
+// The laid-out text straight into cp1251, the encoding every book carries: characters cp1251
+// lacks become "?", and are counted with the first one's line and column exactly as the text
+// path counts them when it converts a UTF-8 text (platform/text_encoding.h).
+#include "formats/text_layout.h"
+#include "platform/text_encoding.h"
+
+#include <cstdint>
+#include <string>
+
+class Cp1251TextSink : public TextSink {
+public:
+    // Writes into `out`; the report tells of a UTF-8 text read (its encoding is UTF-8).
+    explicit Cp1251TextSink(TextSink& out);
+    // Takes UTF-8; a character cut between two calls is finished by the next one.
+    void Write(std::string_view utf8) override;
+    // The report once the whole text has gone through (a character left unfinished becomes "?").
+    const ConversionReport& Finish();
+    const ConversionReport& Report() const { return report_; }
+
+private:
+    char* Replace(char32_t u, char* dst);
+    void Count(const char* end);
+
+    TextSink& out_;
+    ConversionReport report_;
+    std::string buffer_;
+    std::string pending_;           // the start of a character cut at the end of a call
+    const char* counted_ = nullptr; // up to where this call's output has been counted
+    std::uint64_t line_ = 1;
+    std::uint64_t column_ = 0;
+};
