@@ -1,5 +1,7 @@
 #include "formats/epub_reader.h"
 
+#include "book/ordered_work.h"
+
 #include "formats/html_reader.h"
 #include "formats/text_layout.h"
 #include "formats/xml_support.h"
@@ -14,6 +16,8 @@
 #include <cctype>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -146,6 +150,48 @@ struct Chapter {
     bool notes = false;
 };
 
+// Readers of one archive for chapters read at the same time, one each: minizip reads one entry
+// at a time.
+class ReaderPool {
+public:
+    explicit ReaderPool(const std::filesystem::path& file) : file_(file) {}
+
+    class Leased {
+    public:
+        Leased(ReaderPool& pool, std::unique_ptr<ZipReader> reader) : pool_(pool), reader_(std::move(reader)) {}
+        ~Leased()
+        {
+            std::lock_guard lock(pool_.mutex_);
+            pool_.free_.push_back(std::move(reader_));
+        }
+        Leased(const Leased&) = delete;
+        Leased& operator=(const Leased&) = delete;
+        ZipReader* operator->() const { return reader_.get(); }
+
+    private:
+        ReaderPool& pool_;
+        std::unique_ptr<ZipReader> reader_;
+    };
+
+    Leased Lease()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            if (!free_.empty()) {
+                std::unique_ptr<ZipReader> reader = std::move(free_.back());
+                free_.pop_back();
+                return Leased(*this, std::move(reader));
+            }
+        }
+        return Leased(*this, std::make_unique<ZipReader>(file_));
+    }
+
+private:
+    std::filesystem::path file_;
+    std::mutex mutex_;
+    std::vector<std::unique_ptr<ZipReader>> free_;
+};
+
 } // namespace
 
 BookInfo ReadEpub(const std::filesystem::path& file, TextSink& sink)
@@ -224,23 +270,40 @@ BookInfo ReadEpub(const std::filesystem::path& file, TextSink& sink)
     linear.insert(linear.end(), aside.begin(), aside.end());
     if (linear.empty()) throw AppError(noSpine(Translate("Books", "в нём нет ни одной главы")));
 
-    StringSink notesText;
-    LayoutWriter main(sink);
-    LayoutWriter notes(notesText);
-    bool first = true;
-    for (const Chapter& chapter : linear) {
+    // Chapters are read and laid out on every core, each apart, and joined in reading order.
+    struct Laid {
+        std::string encoding;
+        LayoutPart main;
+        LayoutPart notes;
+    };
+    ReaderPool readers(file);
+    const auto layChapter = [&](size_t i) {
+        const Chapter& chapter = linear[i];
         const ZipEntry* entry = chapter.path.empty() ? nullptr : zip.Find(chapter.path);
         if (!entry)
             throw AppError(FormatText(Translate("Books", "В книге EPUB %1 нет главы «%2», названной в порядке глав."),
                                       {shownAs, chapter.path}));
-        const std::string bytes = zip.ReadWhole(*entry, kChapterLimit);
-        std::string encoding = HtmlDeclaredEncoding(bytes);
-        if (encoding.empty()) encoding = "UTF-8";
-        if (first) info.declaredEncoding = encoding;
-        first = false;
-        CheckEncodingKnown(encoding, shownAs);
-        LayoutHtml(bytes, encoding, shownAs + " (" + chapter.path + ")", main, notes, chapter.notes);
-    }
+        const std::string bytes = readers.Lease()->ReadWhole(*entry, kChapterLimit);
+        Laid laid;
+        laid.encoding = HtmlDeclaredEncoding(bytes);
+        if (laid.encoding.empty()) laid.encoding = "UTF-8";
+        CheckEncodingKnown(laid.encoding, shownAs);
+        LayoutWriter main;
+        LayoutWriter notes;
+        LayoutHtml(bytes, laid.encoding, shownAs + " (" + chapter.path + ")", main, notes, chapter.notes);
+        laid.main = main.TakePart();
+        laid.notes = notes.TakePart();
+        return laid;
+    };
+    StringSink notesText;
+    LayoutWriter main(sink);
+    LayoutWriter notes(notesText);
+    const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
+    RunInOrder<Laid>(linear.size(), threads, 2 * threads, layChapter, [&](size_t i, Laid& laid) {
+        if (i == 0) info.declaredEncoding = laid.encoding;
+        main.Join(std::move(laid.main));
+        notes.Join(std::move(laid.notes));
+    });
     if (!notesText.text.empty()) {
         main.Title(kNotesTitle);
         main.AppendLaidOut(notesText.text);

@@ -141,17 +141,26 @@ void LayoutWriter::EndLine(bool indent)
 {
     space_ = false;
     if (line_.empty()) return;
-    if (blank_ && started_) sink_.Write("\r\n");
+    if (detached_ && !started_) {
+        // What comes before a part's first line is settled when it is joined.
+        part_.any = true;
+        part_.blankBefore = blank_;
+        part_.firstIndented = indent;
+        part_.ownMark = markSet_;
+    } else if (blank_ && started_) {
+        sink_->Write("\r\n");
+    }
     blank_ = false;
     started_ = true;
-    if (indent) sink_.Write("   ");
+    markSet_ = false;
+    if (indent) sink_->Write("   ");
     if (!mark_.empty()) {
-        sink_.Write(mark_);
-        sink_.Write(" ");
+        sink_->Write(mark_);
+        sink_->Write(" ");
         mark_.clear();
     }
     line_ += "\r\n";
-    sink_.Write(line_);
+    sink_->Write(line_);
     line_.clear();
 }
 
@@ -183,10 +192,50 @@ void LayoutWriter::AppendLaidOut(std::string_view lines)
 {
     EndParagraph();
     if (lines.empty()) return;
-    if (blank_ && started_) sink_.Write("\r\n");
+    if (blank_ && started_) sink_->Write("\r\n");
     blank_ = false;
     started_ = true;
-    sink_.Write(lines);
+    sink_->Write(lines);
+}
+
+LayoutPart LayoutWriter::TakePart()
+{
+    EndParagraph();
+    LayoutPart part = std::move(part_);
+    part.blankAfter = blank_;
+    part.markAfter = markSet_;
+    part.mark = std::move(mark_);
+    part.lines = std::move(part_sink_.text);
+    part_ = LayoutPart{};
+    part_sink_.text.clear();
+    mark_.clear();
+    blank_ = started_ = markSet_ = false;
+    return part;
+}
+
+void LayoutWriter::Join(LayoutPart&& part)
+{
+    EndParagraph();
+    if (!part.any) {
+        blank_ = blank_ || part.blankAfter;
+        if (part.markAfter) SetMark(std::move(part.mark));
+        return;
+    }
+    if ((blank_ || part.blankBefore) && started_) sink_->Write("\r\n");
+    std::string_view lines = part.lines;
+    if (!part.ownMark && !mark_.empty()) {
+        const size_t indent = part.firstIndented ? 3 : 0;
+        sink_->Write(lines.substr(0, indent));
+        sink_->Write(mark_);
+        sink_->Write(" ");
+        lines.remove_prefix(indent);
+    }
+    sink_->Write(lines);
+    started_ = true;
+    blank_ = part.blankAfter;
+    mark_.clear();
+    markSet_ = false;
+    if (part.markAfter) SetMark(std::move(part.mark));
 }
 
 std::string CollapseSpaces(std::string_view utf8)

@@ -52,9 +52,27 @@ private:
     std::string buffer_;
 };
 
+// A stretch of layout made apart from the writer it belongs to, on another thread (an EPUB
+// chapter): a detached writer lays it out knowing nothing of what came before, and Join puts it
+// in place, giving exactly what one writer would have given for the whole text.
+struct LayoutPart {
+    std::string lines;           // its lines; the first lacks what depends on earlier ones
+    bool any = false;            // it holds a line
+    bool blankBefore = false;    // an empty line was asked for before its first line
+    bool firstIndented = false;  // its first line starts with the indent
+    bool ownMark = false;        // a mark was set before its first line, else a pending one goes there
+    bool blankAfter = false;     // an empty line is asked for after its last line
+    bool markAfter = false;      // a mark was set after its last line: `mark`
+    std::string mark;
+};
+
 class LayoutWriter {
 public:
-    explicit LayoutWriter(TextSink& sink) : sink_(sink) {}
+    explicit LayoutWriter(TextSink& sink) : sink_(&sink) {}
+    // A detached writer, laying out a LayoutPart of its own.
+    LayoutWriter() : sink_(&part_sink_), detached_(true) {}
+    LayoutWriter(const LayoutWriter&) = delete;
+    LayoutWriter& operator=(const LayoutWriter&) = delete;
 
     // Running text: white space (blanks, tabs, line breaks, no-break spaces) becomes one blank,
     // none at a line's ends; soft hyphens and zero-width characters are dropped. In
@@ -70,9 +88,17 @@ public:
     // A whole title: an empty line, its lines, an empty line.
     void Title(std::string_view utf8);
     // Puts text before the next paragraph's own, separated by a blank (a note's mark).
-    void SetMark(std::string mark) { mark_ = std::move(mark); }
+    void SetMark(std::string mark)
+    {
+        mark_ = std::move(mark);
+        markSet_ = true;
+    }
     // Lines already laid out by another writer, placed as they are.
     void AppendLaidOut(std::string_view lines);
+    // A detached writer's part, its line ended; the writer starts a new part.
+    LayoutPart TakePart();
+    // Places a part laid out by a detached writer as if its text had been written here.
+    void Join(LayoutPart&& part);
     // True while the current line holds no text.
     bool LineEmpty() const { return line_.empty(); }
     // True once any line was written.
@@ -81,13 +107,17 @@ public:
 private:
     void EndLine(bool indent);
 
-    TextSink& sink_;
+    StringSink part_sink_;
+    TextSink* sink_;
+    LayoutPart part_;
     std::string line_;
     std::string mark_;
     bool space_ = false;
     bool blank_ = false;
     bool started_ = false;
     bool preformatted_ = false;
+    bool detached_ = false;
+    bool markSet_ = false;  // SetMark was called since the last line
 };
 
 // A book's title as one line: white space collapsed, trimmed.

@@ -9,6 +9,7 @@
 #include "support/text_checks.h"
 
 #include <QString>
+#include <algorithm>
 #include <QStringEncoder>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -103,6 +104,41 @@ TEST(BookFormats, EpubFollowsTheSpineAndPutsNotesLast)
         EXPECT_EQ(ShortBookTitle(book.info.title).toStdString(), kSampleEpubTitle);
         EXPECT_EQ(book.text, SampleEpubText(epub3));
     }
+}
+
+TEST(BookFormats, EpubChaptersLaidOutTogetherKeepTheirOrderAndTheFirstFault)
+{
+    // Many chapters, read on every core at once; a footnote heading at the end of one chapter
+    // marks the note the next one begins with.
+    TempDir dir;
+    std::string items;
+    std::string spine;
+    std::vector<NamedEntry> chapters;
+    std::string text;
+    for (int i = 1; i <= 40; ++i) {
+        const std::string n = std::to_string(i);
+        items += "<item id=\"c" + n + "\" href=\"c" + n + ".xhtml\" media-type=\"application/xhtml+xml\"/>";
+        spine += "<itemref idref=\"c" + n + "\"/>";
+        chapters.push_back({"OEBPS/c" + n + ".xhtml",
+                            "<html><body><h1>Глава " + n + "</h1><p>Абзац " + n + "</p><aside epub:type=\"footnote\">" +
+                                "<p>сноска " + n + "</p><h3>" + n + "</h3></aside></body></html>"});
+        text += (i > 1 ? "\r\n" : "") + std::string("Глава ") + n + "\r\n\r\n   Абзац " + n + "\r\n";
+    }
+    text += "\r\nПримечания\r\n\r\n   сноска 1\r\n";
+    for (int i = 2; i <= 40; ++i) text += "   " + std::to_string(i - 1) + " сноска " + std::to_string(i) + "\r\n";
+    const std::string opf = "<package xmlns=\"http://www.idpf.org/2007/opf\"><manifest>" + items + "</manifest><spine>" +
+                            spine + "</spine></package>";
+    std::vector<NamedEntry> entries = EpubFrame(opf);
+    entries.insert(entries.end(), chapters.rbegin(), chapters.rend());
+    WriteArchive(dir / "long.epub", entries);
+    EXPECT_EQ(Convert(dir / "long.epub").text, text);
+
+    // Of two bad chapters, the first in reading order is the one told.
+    entries.erase(std::find_if(entries.begin(), entries.end(), [](const NamedEntry& e) { return e.name == "OEBPS/c30.xhtml"; }));
+    for (NamedEntry& e : entries)
+        if (e.name == "OEBPS/c35.xhtml") e.content = "<?xml version=\"1.0\" encoding=\"x-martian\"?>" + e.content;
+    WriteArchive(dir / "gap.epub", entries);
+    for (int run = 0; run < 5; ++run) EXPECT_TRUE(Contains(Refusal(dir / "gap.epub"), "c30.xhtml")) << Refusal(dir / "gap.epub");
 }
 
 TEST(BookFormats, HtmlIsReadInTheCharsetItDeclaresOrInTheChosenOne)

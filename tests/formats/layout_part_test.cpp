@@ -1,0 +1,75 @@
+// Chapters laid out apart on several threads and joined in order must give exactly what one
+// writer gives for the whole text, whatever is pending at a chapter's border: an empty line, a
+// note's mark, nothing at all.
+#include "formats/text_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+#include <vector>
+
+namespace {
+
+using Step = std::function<void(LayoutWriter&)>;
+
+// A random script of what the readers do with a writer.
+std::vector<Step> RandomScript(std::mt19937& random)
+{
+    static const char* const texts[] = {"слово", " два  слова ", "\n", "x\xC2\xA0y", "", " "};
+    static const char* const marks[] = {"", "[1]", "*"};
+    std::vector<Step> script;
+    const int length = std::uniform_int_distribution<int>(0, 14)(random);
+    for (int i = 0; i < length; ++i) {
+        const char* text = texts[random() % std::size(texts)];
+        const char* mark = marks[random() % std::size(marks)];
+        switch (random() % 7) {
+        case 0:
+        case 1: script.push_back([text](LayoutWriter& w) { w.Text(text); }); break;
+        case 2: script.push_back([](LayoutWriter& w) { w.EndParagraph(); }); break;
+        case 3: script.push_back([](LayoutWriter& w) { w.EndTitleLine(); }); break;
+        case 4: script.push_back([](LayoutWriter& w) { w.BlankLine(); }); break;
+        case 5: script.push_back([text](LayoutWriter& w) { w.Title(text); }); break;
+        default: script.push_back([mark](LayoutWriter& w) { w.SetMark(mark); }); break;
+        }
+    }
+    return script;
+}
+
+} // namespace
+
+TEST(LayoutParts, ChaptersJoinedInOrderGiveWhatOneWriterGives)
+{
+    std::mt19937 random(18);
+    for (int round = 0; round < 3000; ++round) {
+        const int parts = std::uniform_int_distribution<int>(1, 4)(random);
+        std::vector<std::vector<Step>> chapters;
+        for (int i = 0; i < parts; ++i) chapters.push_back(RandomScript(random));
+
+        StringSink whole;
+        LayoutWriter one(whole);
+        one.Text("Начало");  // a writer that has written already
+        one.EndParagraph();
+        for (const auto& chapter : chapters) {
+            for (const Step& step : chapter) step(one);
+            one.EndParagraph();  // a chapter ends its paragraph
+        }
+        one.BlankLine();
+        one.Text("Конец");
+        one.EndParagraph();
+
+        StringSink joined;
+        LayoutWriter target(joined);
+        target.Text("Начало");
+        target.EndParagraph();
+        for (const auto& chapter : chapters) {
+            LayoutWriter apart;
+            for (const Step& step : chapter) step(apart);
+            target.Join(apart.TakePart());
+        }
+        target.BlankLine();
+        target.Text("Конец");
+        target.EndParagraph();
+        ASSERT_EQ(joined.text, whole.text) << "round " << round;
+    }
+}
