@@ -8,11 +8,18 @@
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
 #include <cstring>
+#include <deque>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string_view>
+#include <thread>
 #include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -21,17 +28,11 @@ std::string_view Name(const xmlChar* s)
     return reinterpret_cast<const char*>(s);
 }
 
-struct Fb2Reader {
-    Fb2Reader(const ByteSource& s, TextSink& sink) : source(s), writer(sink) {}
+// The book's text laid out from the parser's events, on a thread of its own.
+struct Fb2Layout {
+    explicit Fb2Layout(TextSink& sink) : writer(sink) {}
 
-    const ByteSource& source;
     LayoutWriter writer;
-    xmlParserCtxtPtr ctxt = nullptr;
-    std::exception_ptr failure;
-    XmlFault fault;
-    std::string head;        // the first bytes, given back to the parser before the rest
-    size_t headGiven = 0;
-
     int depth = 0;
     int skipFrom = 0;        // depth of an element whose content is skipped (0: none)
     bool inDescription = false;
@@ -51,20 +52,15 @@ struct Fb2Reader {
     std::string refId;
     std::string refText;
     std::unordered_map<std::string, std::string> marks;  // note id -> its reference's text
-    std::map<std::string, std::unique_ptr<xmlEntity>, std::less<>> entities;
 
     void Start(std::string_view name, const xmlChar** attributes, int count);
     void End(std::string_view name);
     void Characters(std::string_view text);
-
-    void Stop(std::exception_ptr e)
-    {
-        if (!failure) failure = e;
-        xmlStopParser(ctxt);
-    }
+    // Plays a block of recorded events (EventRecorder).
+    void Replay(const std::string& block);
 };
 
-void Fb2Reader::Start(std::string_view name, const xmlChar** attributes, int count)
+void Fb2Layout::Start(std::string_view name, const xmlChar** attributes, int count)
 {
     ++depth;
     if (skipFrom) return;
@@ -122,7 +118,7 @@ void Fb2Reader::Start(std::string_view name, const xmlChar** attributes, int cou
     }
 }
 
-void Fb2Reader::End(std::string_view name)
+void Fb2Layout::End(std::string_view name)
 {
     const int at = depth--;
     if (skipFrom) {
@@ -178,7 +174,7 @@ void Fb2Reader::End(std::string_view name)
     }
 }
 
-void Fb2Reader::Characters(std::string_view text)
+void Fb2Layout::Characters(std::string_view text)
 {
     if (skipFrom) return;
     if (inDescription) {
@@ -194,15 +190,224 @@ void Fb2Reader::Characters(std::string_view text)
     writer.Text(text);
 }
 
-Fb2Reader& Of(void* ctx)
+// Events of the parse go from the parsing thread to the laying-out one in blocks of bytes:
+// 'S' name attributes, 'E' name, 'T' text; names NUL-terminated after their sizes.
+constexpr char kStart = 'S';
+constexpr char kEnd = 'E';
+constexpr char kText = 'T';
+constexpr size_t kBlockSize = 64 * 1024;
+constexpr size_t kBlocksAhead = 8;  // the most blocks waiting: memory stays flat
+
+void PutSize(std::string& block, size_t n)
 {
-    return *static_cast<Fb2Reader*>(ctx);
+    const auto v = static_cast<std::uint32_t>(n);
+    block.append(reinterpret_cast<const char*>(&v), sizeof v);
+}
+
+std::uint32_t GetSize(const std::string& block, size_t& at)
+{
+    std::uint32_t v;
+    std::memcpy(&v, block.data() + at, sizeof v);
+    at += sizeof v;
+    return v;
+}
+
+void PutName(std::string& block, std::string_view name)
+{
+    PutSize(block, name.size());
+    block.append(name);
+    block += '\0';
+}
+
+std::string_view GetName(const std::string& block, size_t& at)
+{
+    const std::uint32_t n = GetSize(block, at);
+    const std::string_view name(block.data() + at, n);
+    at += n + 1;
+    return name;
+}
+
+void Fb2Layout::Replay(const std::string& block)
+{
+    std::vector<const xmlChar*> attributes;
+    size_t at = 0;
+    while (at < block.size()) {
+        const char kind = block[at++];
+        if (kind == kText) {
+            const std::uint32_t n = GetSize(block, at);
+            Characters(std::string_view(block.data() + at, n));
+            at += n;
+            continue;
+        }
+        const std::string_view name = GetName(block, at);
+        if (kind == kEnd) {
+            End(name);
+            continue;
+        }
+        const std::uint32_t count = GetSize(block, at);
+        // In libxml2's own form: local name, prefix, URI, value and its end, for each.
+        attributes.assign(size_t(count) * 5, nullptr);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            attributes[5 * i] = reinterpret_cast<const xmlChar*>(GetName(block, at).data());
+            const std::uint32_t n = GetSize(block, at);
+            attributes[5 * i + 3] = reinterpret_cast<const xmlChar*>(block.data() + at);
+            attributes[5 * i + 4] = reinterpret_cast<const xmlChar*>(block.data() + at + n);
+            at += n;
+        }
+        Start(name, attributes.data(), static_cast<int>(count));
+    }
+}
+
+// Blocks of events on their way, at most kBlocksAhead of them.
+class BlockQueue {
+public:
+    void Push(std::string&& block)
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return blocks_.size() < kBlocksAhead || abandoned_; });
+        if (abandoned_) return;
+        blocks_.push_back(std::move(block));
+        changed_.notify_all();
+    }
+    // The next block, or false once the queue is closed and empty.
+    bool Pop(std::string& block)
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return !blocks_.empty() || closed_; });
+        if (blocks_.empty()) return false;
+        block = std::move(blocks_.front());
+        blocks_.pop_front();
+        changed_.notify_all();
+        return true;
+    }
+    // No more blocks come.
+    void Close()
+    {
+        std::lock_guard lock(mutex_);
+        closed_ = true;
+        changed_.notify_all();
+    }
+    // No more blocks are taken: the laying out failed.
+    void Abandon()
+    {
+        std::lock_guard lock(mutex_);
+        abandoned_ = true;
+        blocks_.clear();
+        changed_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::string> blocks_;
+    bool closed_ = false;
+    bool abandoned_ = false;
+};
+
+// The parsing side: libxml2's callbacks record events into blocks for the layout's thread.
+struct Fb2Parser {
+    explicit Fb2Parser(const ByteSource& s) : source(s) {}
+
+    const ByteSource& source;
+    xmlParserCtxtPtr ctxt = nullptr;
+    std::exception_ptr failure;  // of reading the book, or of recording
+    XmlFault fault;
+    std::string head;            // the first bytes, given back to the parser before the rest
+    size_t headGiven = 0;
+    std::map<std::string, std::unique_ptr<xmlEntity>, std::less<>> entities;
+
+    BlockQueue queue;
+    std::atomic<bool> layoutFailed{false};
+    std::string block;
+    size_t textAt = std::string::npos;  // the size field of the block's last event when it is text
+
+    // The book's parts that are no text (pictures, style sheets) are left out here already, so
+    // that images of any size are not copied between threads; the layout skips them as well.
+    int depth = 0;
+    int skipFrom = 0;
+    bool rootIsDescription = false;
+
+    void Stop(std::exception_ptr e)
+    {
+        if (!failure) failure = e;
+        xmlStopParser(ctxt);
+    }
+    // True when the layout failed: the parse then stops.
+    bool Stopped()
+    {
+        if (!layoutFailed.load(std::memory_order_relaxed)) return false;
+        xmlStopParser(ctxt);
+        return true;
+    }
+    void Flush()
+    {
+        if (block.empty()) return;
+        queue.Push(std::move(block));
+        block = std::string();
+        block.reserve(kBlockSize + 4096);
+        textAt = std::string::npos;
+    }
+    void Full()
+    {
+        if (block.size() >= kBlockSize) Flush();
+    }
+
+    void Start(std::string_view name, const xmlChar** attributes, int count)
+    {
+        ++depth;
+        if (skipFrom) return;
+        if (depth == 1) rootIsDescription = name == "description";
+        const bool skipped = depth == 2 && !rootIsDescription && name != "body" && name != "description";
+        if (skipped) skipFrom = depth;
+        textAt = std::string::npos;
+        block += kStart;
+        PutName(block, name);
+        PutSize(block, skipped ? 0 : static_cast<size_t>(count));
+        for (int i = 0; !skipped && i < count; ++i) {
+            const xmlChar** a = attributes + 5 * i;
+            PutName(block, reinterpret_cast<const char*>(a[0]));
+            PutSize(block, static_cast<size_t>(a[4] - a[3]));
+            block.append(reinterpret_cast<const char*>(a[3]), static_cast<size_t>(a[4] - a[3]));
+        }
+        Full();
+    }
+    void End(std::string_view name)
+    {
+        const int at = depth--;
+        if (skipFrom && at != skipFrom) return;
+        skipFrom = 0;
+        textAt = std::string::npos;
+        block += kEnd;
+        PutName(block, name);
+        Full();
+    }
+    void Characters(std::string_view text)
+    {
+        if (skipFrom) return;
+        if (textAt == std::string::npos) {
+            block += kText;
+            textAt = block.size();
+            PutSize(block, 0);
+        }
+        std::uint32_t n;
+        std::memcpy(&n, block.data() + textAt, sizeof n);
+        n += static_cast<std::uint32_t>(text.size());
+        std::memcpy(block.data() + textAt, &n, sizeof n);
+        block.append(text);
+        Full();
+    }
+};
+
+Fb2Parser& Of(void* ctx)
+{
+    return *static_cast<Fb2Parser*>(ctx);
 }
 
 void OnStart(void* ctx, const xmlChar* localname, const xmlChar*, const xmlChar*, int, const xmlChar**,
              int count, int, const xmlChar** attributes)
 {
-    Fb2Reader& r = Of(ctx);
+    Fb2Parser& r = Of(ctx);
+    if (r.Stopped()) return;
     try {
         r.Start(Name(localname), attributes, count);
     } catch (...) {
@@ -212,7 +417,8 @@ void OnStart(void* ctx, const xmlChar* localname, const xmlChar*, const xmlChar*
 
 void OnEnd(void* ctx, const xmlChar* localname, const xmlChar*, const xmlChar*)
 {
-    Fb2Reader& r = Of(ctx);
+    Fb2Parser& r = Of(ctx);
+    if (r.Stopped()) return;
     try {
         r.End(Name(localname));
     } catch (...) {
@@ -222,7 +428,8 @@ void OnEnd(void* ctx, const xmlChar* localname, const xmlChar*, const xmlChar*)
 
 void OnCharacters(void* ctx, const xmlChar* text, int length)
 {
-    Fb2Reader& r = Of(ctx);
+    Fb2Parser& r = Of(ctx);
+    if (r.Stopped()) return;
     try {
         r.Characters(std::string_view(reinterpret_cast<const char*>(text), static_cast<size_t>(length)));
     } catch (...) {
@@ -234,7 +441,7 @@ void OnCharacters(void* ctx, const xmlChar* text, int length)
 // they are taken as HTML's, as inline text.
 xmlEntityPtr OnGetEntity(void* ctx, const xmlChar* name)
 {
-    Fb2Reader& r = Of(ctx);
+    Fb2Parser& r = Of(ctx);
     const std::string_view key = Name(name);
     auto it = r.entities.find(key);
     if (it == r.entities.end()) {
@@ -260,7 +467,7 @@ void OnError(void* ctx, xmlErrorPtr error)
 
 int OnRead(void* ctx, char* buffer, int length)
 {
-    Fb2Reader& r = Of(ctx);
+    Fb2Parser& r = Of(ctx);
     try {
         if (r.headGiven < r.head.size()) {
             const size_t n = std::min(r.head.size() - r.headGiven, static_cast<size_t>(length));
@@ -284,7 +491,7 @@ int OnClose(void*)
 
 BookInfo ReadFb2(const ByteSource& source, const std::string& shownAs, TextSink& sink)
 {
-    Fb2Reader reader(source, sink);
+    Fb2Parser reader(source);
     // The declaration is read from the first bytes, before the parser takes them back.
     reader.head.resize(4096);
     size_t got = 0;
@@ -316,7 +523,29 @@ BookInfo ReadFb2(const ByteSource& source, const std::string& shownAs, TextSink&
     if (!ctxt) throw AppError(FormatText(Translate("Books", "Недостаточно памяти для чтения книги %1."), {shownAs}));
     reader.ctxt = ctxt;
     xmlCtxtUseOptions(ctxt, XML_PARSE_NONET | XML_PARSE_NOCDATA);
-    xmlParseDocument(ctxt);
+
+    // The parse (this thread) and the layout (another) go on side by side.
+    Fb2Layout layout(sink);
+    std::exception_ptr layoutFailure;
+    std::thread layoutThread([&] {
+        try {
+            std::string block;
+            while (reader.queue.Pop(block)) layout.Replay(block);
+        } catch (...) {
+            layoutFailure = std::current_exception();
+            reader.layoutFailed = true;
+            reader.queue.Abandon();
+        }
+    });
+    try {
+        reader.block.reserve(kBlockSize + 4096);
+        xmlParseDocument(ctxt);
+        if (!reader.failure) reader.Flush();
+    } catch (...) {
+        if (!reader.failure) reader.failure = std::current_exception();
+    }
+    reader.queue.Close();
+    layoutThread.join();
     const bool wellFormed = ctxt->wellFormed != 0;
     xmlFreeParserCtxt(ctxt);
     for (auto& [key, entity] : reader.entities) {
@@ -324,9 +553,11 @@ BookInfo ReadFb2(const ByteSource& source, const std::string& shownAs, TextSink&
         xmlFree(entity->content);
         xmlFree(entity->orig);
     }
+    // What went wrong first in the book's order: the layout lags behind the parse.
+    if (layoutFailure) std::rethrow_exception(layoutFailure);
     if (reader.failure) std::rethrow_exception(reader.failure);
     if (!wellFormed) reader.fault.Throw(shownAs);
-    reader.writer.EndParagraph();
-    info.title = reader.title;
+    layout.writer.EndParagraph();
+    info.title = layout.title;
     return info;
 }

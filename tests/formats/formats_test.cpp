@@ -227,6 +227,35 @@ TEST(BookFormats, BookTextFileHandsOnACp1251TextAndRemovesItAfterwards)
     EXPECT_TRUE(fs::is_empty(work.Path()));
 }
 
+TEST(BookFormats, AFailingOutputStopsTheBookWithItsOwnMessage)
+{
+    // The layout runs beside the parse: its failure must win over a fault the parser finds
+    // further on, and nothing may wait forever for the other side.
+    class FailingSink : public TextSink {
+    public:
+        void Write(std::string_view) override
+        {
+            if (++writes == 3) throw std::runtime_error("диск полон");
+        }
+        int writes = 0;
+    };
+    TempDir dir;
+    std::string fb2 = SampleFb2();
+    std::string many;
+    for (int i = 0; i < 20000; ++i) many += "<p>Абзац номер " + std::to_string(i) + "</p>\n";
+    fb2.insert(fb2.find("</section>"), many + "<p>сломано</b>");
+    dir.Write("broken-late.fb2", fb2);
+    WriteSampleEpub(dir / "book.epub");
+    for (const char* name : {"broken-late.fb2", "book.epub"}) {
+        FailingSink sink;
+        EXPECT_EQ(ErrorOf([&] { ConvertBook(dir / name, *RecogniseBook(dir / name), sink); }), "диск полон") << name;
+    }
+    // Without the failing output the late fault is told, with its line.
+    const auto line = std::count(fb2.begin(), fb2.begin() + static_cast<std::ptrdiff_t>(fb2.find("сломано")), '\n') + 1;
+    EXPECT_TRUE(Contains(Refusal(dir / "broken-late.fb2"), "ошибка XML в строке " + std::to_string(line) + ","))
+        << Refusal(dir / "broken-late.fb2");
+}
+
 TEST(BookFormats, BadBooksAreRefusedWithAMessageThatSaysWhy)
 {
     TempDir dir;
