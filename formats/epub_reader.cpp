@@ -277,6 +277,7 @@ BookInfo ReadEpub(const std::filesystem::path& file, TextSink& sink)
         LayoutPart notes;
     };
     ReaderPool readers(file);
+    xmlInitParser();  // before libxml2 is used on several threads
     const auto layChapter = [&](size_t i) {
         const Chapter& chapter = linear[i];
         const ZipEntry* entry = chapter.path.empty() ? nullptr : zip.Find(chapter.path);

@@ -4,6 +4,7 @@
 #include "platform/files.h"
 
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -45,6 +46,25 @@ constexpr std::array<bool, 256> kOrdinary = [] {
 inline bool Ordinary(char b)
 {
     return kOrdinary[static_cast<unsigned char>(b)];
+}
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+
+// True when some byte of the word is zero.
+constexpr bool HasZeroByte(std::uint64_t v)
+{
+    return ((v - kOnes) & ~v & kHighs) != 0;
+}
+
+// True when all eight bytes at `p` are ordinary: none below 0x21, none 0xC2, 0xE2 or 0xEF.
+inline bool EightOrdinary(const char* p)
+{
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    const bool low = ((v - kOnes * 0x21) & ~v & kHighs) != 0;
+    return !low && !HasZeroByte(v ^ (kOnes * 0xC2)) && !HasZeroByte(v ^ (kOnes * 0xE2)) &&
+           !HasZeroByte(v ^ (kOnes * 0xEF));
 }
 
 } // namespace
@@ -99,6 +119,8 @@ void LayoutWriter::Text(std::string_view s)
         // dropped character (ASCII controls and blanks, 0xC2, 0xE2, 0xEF) ends the run.
         size_t j = i;
         while (j < s.size()) {
+            while (s.size() - j >= 8 && EightOrdinary(s.data() + j)) j += 8;
+            if (j == s.size()) break;
             if (Ordinary(s[j])) {
                 ++j;
                 continue;

@@ -73,3 +73,47 @@ TEST(LayoutParts, ChaptersJoinedInOrderGiveWhatOneWriterGives)
         ASSERT_EQ(joined.text, whole.text) << "round " << round;
     }
 }
+
+TEST(LayoutParts, RunningTextCollapsesWhiteSpaceWhateverItsPieces)
+{
+    // Pieces of running text: white space (collapsed to one blank, none at the ends), dropped
+    // characters (soft hyphen, zero-width space, byte-order mark) and everything else, kept.
+    struct Piece {
+        const char* bytes;
+        char kind;  // 's' white space, 'd' dropped, 'k' kept
+    };
+    const Piece pieces[] = {{"a", 'k'},       {"слово", 'k'},    {"abcdefghij", 'k'}, {"—", 'k'},
+                            {"«", 'k'},       {"\x01", 'k'},     {"\xC3\xA9", 'k'},   {" ", 's'},
+                            {"\t", 's'},      {"\n", 's'},       {"\r", 's'},         {"\xC2\xA0", 's'},
+                            {"\xC2\xAD", 'd'}, {"\xE2\x80\x8B", 'd'}, {"\xEF\xBB\xBF", 'd'}};
+    std::mt19937 random(7);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        std::string expected;
+        bool space = false;
+        const int length = std::uniform_int_distribution<int>(0, 40)(random);
+        for (int i = 0; i < length; ++i) {
+            const Piece& p = pieces[random() % std::size(pieces)];
+            text += p.bytes;
+            if (p.kind == 's') {
+                space = !expected.empty();
+            } else if (p.kind == 'k') {
+                if (space) expected += ' ';
+                space = false;
+                expected += p.bytes;
+            }
+        }
+        StringSink sink;
+        LayoutWriter writer(sink);
+        // Fed in pieces cut anywhere between characters' bytes would be: at piece borders.
+        size_t at = 0;
+        while (at < text.size()) {
+            size_t cut = std::min(text.size(), at + 1 + random() % 24);
+            while (cut < text.size() && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) ++cut;
+            writer.Text(std::string_view(text).substr(at, cut - at));
+            at = cut;
+        }
+        writer.EndParagraph();
+        ASSERT_EQ(sink.text, expected.empty() ? "" : "   " + expected + "\r\n") << "round " << round;
+    }
+}
