@@ -1,7 +1,7 @@
 #pragma once
 // Books as people keep them: FB2, FB2 in a ZIP archive, EPUB and single HTML files, recognised
 // by their content (the file name is never consulted) and turned into the common text layout
-// (text_layout.h) that the rest of the program reads as a UTF-8 text.
+// (text_layout.h), UTF-8, which book_source.h lays out straight into the book's cp1251 text.
 #include "platform/text_encoding.h"
 
 #include <QString>

@@ -4,6 +4,7 @@
 #include "platform/files.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
 
 namespace {
@@ -49,22 +50,52 @@ inline bool Ordinary(char b)
 }
 
 constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kLows = 0x7F7F7F7F7F7F7F7Full;
 constexpr std::uint64_t kHighs = 0x8080808080808080ull;
 
-// True when some byte of the word is zero.
-constexpr bool HasZeroByte(std::uint64_t v)
+// 0x80 in each byte of the word that is zero, 0 in the others.
+constexpr std::uint64_t ZeroBytes(std::uint64_t v)
 {
-    return ((v - kOnes) & ~v & kHighs) != 0;
+    return ~(((v & kLows) + kLows) | v) & kHighs;
 }
 
-// True when all eight bytes at `p` are ordinary: none below 0x21, none 0xC2, 0xE2 or 0xEF.
-inline bool EightOrdinary(const char* p)
+// 0x80 in each byte of the word that is not ordinary: below 0x21, or 0xC2, 0xE2, 0xEF.
+constexpr std::uint64_t SpecialBytes(std::uint64_t v)
 {
-    std::uint64_t v;
-    std::memcpy(&v, p, 8);
-    const bool low = ((v - kOnes * 0x21) & ~v & kHighs) != 0;
-    return !low && !HasZeroByte(v ^ (kOnes * 0xC2)) && !HasZeroByte(v ^ (kOnes * 0xE2)) &&
-           !HasZeroByte(v ^ (kOnes * 0xEF));
+    const std::uint64_t below = ~(((v & kLows) + kOnes * (0x80 - 0x21)) | v) & kHighs;
+    return below | ZeroBytes(v ^ (kOnes * 0xC2)) | ZeroBytes(v ^ (kOnes * 0xE2)) | ZeroBytes(v ^ (kOnes * 0xEF));
+}
+
+// Where the run of bytes that go in as they are, starting at `i`, ends: at a byte that may
+// start white space or a dropped character, save a single blank between two ordinary bytes,
+// which is already what collapsing makes of it.
+size_t RunEnd(std::string_view s, size_t i)
+{
+    const char* const d = s.data();
+    const size_t n = s.size();
+    size_t j = i;
+    for (;;) {
+        bool found = false;
+        while (n - j >= 8) {
+            std::uint64_t v;
+            std::memcpy(&v, d + j, 8);
+            if (const std::uint64_t special = SpecialBytes(v)) {
+                j += static_cast<size_t>(std::countr_zero(special)) >> 3;
+                found = true;
+                break;
+            }
+            j += 8;
+        }
+        if (!found) {
+            while (j < n && Ordinary(d[j])) ++j;
+            if (j == n) return j;
+        }
+        if (d[j] == ' ' && j > i && j + 1 < n && Ordinary(d[j + 1])) {
+            j += 2;
+            continue;
+        }
+        return j;
+    }
 }
 
 } // namespace
@@ -115,23 +146,8 @@ void LayoutWriter::Text(std::string_view s)
 {
     size_t i = 0;
     while (i < s.size()) {
-        // A run of ordinary bytes goes in at once: a byte that may start white space or a
-        // dropped character (ASCII controls and blanks, 0xC2, 0xE2, 0xEF) ends the run.
-        size_t j = i;
-        while (j < s.size()) {
-            while (s.size() - j >= 8 && EightOrdinary(s.data() + j)) j += 8;
-            if (j == s.size()) break;
-            if (Ordinary(s[j])) {
-                ++j;
-                continue;
-            }
-            // A single blank between two ordinary bytes is already what collapsing makes of it.
-            if (s[j] == ' ' && j > i && j + 1 < s.size() && Ordinary(s[j + 1])) {
-                j += 2;
-                continue;
-            }
-            break;
-        }
+        // A run of ordinary bytes goes in at once.
+        const size_t j = RunEnd(s, i);
         if (j > i) {
             if (space_) line_ += ' ';
             space_ = false;
