@@ -3,9 +3,9 @@
 #include "book/deflate_engine.h"
 #include "book/folders.h"
 #include "book/ordered_work.h"
-#include "book/pending_file.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/pending_file.h"
 
 #include <QCoreApplication>
 #include <QString>
