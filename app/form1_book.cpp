@@ -9,6 +9,7 @@
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/language.h"
 #include "platform/paths.h"
 
 #include <QCloseEvent>
@@ -112,7 +113,7 @@ void TForm1::BuildBookPackage()
 
     // Without a phone there is nothing to fill the record with: say so before asking for a path.
     const t_profile* profile = SelectedProfile();
-    if (!profile) throw AppError(tr("Не выбран профиль телефона.").toStdString());
+    if (!profile) throw AppError(Translate("BookBuilder", kNoProfileMessage));
 
     SaveDialog1.filter = tr("Jar-пакет|*.jar|Все файлы|*.*");
     SaveDialog1.defaultExt = QStringLiteral("jar");
@@ -122,14 +123,8 @@ void TForm1::BuildBookPackage()
 
     // The build works on copies: the window may change its own state meanwhile.
     const t_profile phone = *profile;
-    BookRequest request;
-    request.titleCp1251 = QStringToCp1251(e_caption->text());
-    request.profile = &phone;
-    request.background = BackgroundColor;
-    request.syslineIndex = e_sysline->ItemIndex();
-    request.workFolder = ToFsPath(zipBaseFolder);
-    request.templateArchive = Folders.DataFile("velmar.dat");
-    request.jarPath = ToFsPath(*chosen);
+    BookRequest request = MakeBookRequest(e_caption->text(), &phone, BackgroundColor, e_sysline->ItemIndex(),
+                                          ToFsPath(zipBaseFolder), Folders.DataFile("velmar.dat"), ToFsPath(*chosen));
     const std::filesystem::path textPath = ToFsPath(e_text->text());
     const TextEncoding encoding = Encoding;
 

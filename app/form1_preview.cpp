@@ -6,6 +6,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/line_list.h"
 #include "preview/page_layout.h"
 #include "preview/page_painter.h"
 
@@ -42,9 +43,8 @@ FontWidths MeasureWidths(const BookFontStyle& font)
                       CharWidthTable::Measured(measured)};
 }
 
-// What the preview keeps between paints so that paging does not measure and draw the font's
-// characters again: the widths of the last font and the glyph cells of the last style. It lives
-// as a child of the window and goes with it.
+// What the preview keeps between paints so that paging does not measure the font's characters
+// again: the widths of the last font. It lives as a child of the window and goes with it.
 class PreviewCaches : public QObject {
 public:
     using QObject::QObject;
@@ -54,7 +54,6 @@ public:
         if (!widths_ || !(widths_->font == font)) widths_ = MeasureWidths(font);
         return *widths_;
     }
-    GlyphCellCache cells;
 
 private:
     std::optional<FontWidths> widths_;
@@ -99,7 +98,7 @@ void TForm1::RenderPreview()
     geometry.lineHeight = FontStrip.isNull() ? 0 : FontStrip.height();
     geometry.showSysline = ShowSysline;
     geometry.syslineIndex = e_sysline->ItemIndex();
-    const PageLayout page = LayoutPage(PreviewString(PreviewText), widths.layout, geometry, PageStart);
+    const PageLayout page = LayoutPage(JoinLines(PreviewText), widths.layout, geometry, PageStart);
 
     // The band first: without its picture the page keeps only the background, and nothing of the
     // new layout is taken over.
@@ -108,14 +107,8 @@ void TForm1::RenderPreview()
         PaintSysline(i_scrBitmap, *page.bandY, picture);
     }
 
-    GlyphStyle style;
-    style.font = MakeQFont(BookFont);
-    style.ink = ColorValueToQColor(BookFont.color);
-    style.background = background;
-    style.upperCut = e_upper_cut->value();
-    style.lineHeight = geometry.lineHeight;
-    style.widths = widths.layout;
-    PaintLines(i_scrBitmap, page, caches.cells.For(style));
+    // The lines from the book's own glyph strip.
+    PaintLines(i_scrBitmap, page, FontStrip, GlyphTable, background);
 
     LinesPerPage = page.linesPerPage;
     NextPageStart = page.nextPageStart;
@@ -124,7 +117,7 @@ void TForm1::RenderPreview()
 
 void TForm1::StepBackLines(int n)
 {
-    const StepBackResult back = ::StepBackLines(PreviewString(PreviewText), CachesOf(*this).WidthsOf(BookFont).measured,
+    const StepBackResult back = ::StepBackLines(JoinLines(PreviewText), CachesOf(*this).WidthsOf(BookFont).measured,
                                                 i_scrBitmap.width(), PageStart, n);
     PageStart = back.pageStart;
     if (back.downEnabled) b_p_down->setEnabled(*back.downEnabled);

@@ -9,7 +9,6 @@ class TitleField : public QLineEdit {
     Q_OBJECT
 public:
     explicit TitleField(int typedLimit, QWidget* parent = nullptr);
-    int TypedLimit() const { return typedLimit_; }
 
 protected:
     bool event(QEvent* event) override;

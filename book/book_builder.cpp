@@ -1,7 +1,6 @@
 #include "book/book_builder.h"
 
 #include "book/folders.h"
-#include "book/pending_file.h"
 #include "book/text_normaliser.h"
 #include "book/zip_archive.h"
 #include "platform/cp1251.h"
@@ -9,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/language.h"
 #include "platform/line_list.h"
+#include "platform/pending_file.h"
 
 #include <QString>
 #include <optional>
@@ -19,8 +19,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-const char* const kNoProfile = QT_TRANSLATE_NOOP("BookBuilder", "Не выбран профиль телефона.");
 
 std::string TooLargeMessage()
 {
@@ -92,6 +90,20 @@ void CopyTextPieces(const BookRequest& request, Reader& text, std::uint64_t size
 
 } // namespace
 
+BookRequest MakeBookRequest(const QString& title, const t_profile* profile, ColorValue background, int syslineIndex,
+                            const fs::path& workFolder, const fs::path& templateArchive, const fs::path& jarPath)
+{
+    BookRequest request;
+    request.titleCp1251 = QStringToCp1251(title);
+    request.profile = profile;
+    request.background = background;
+    request.syslineIndex = syslineIndex;
+    request.workFolder = workFolder;
+    request.templateArchive = templateArchive;
+    request.jarPath = jarPath;
+    return request;
+}
+
 fs::path JadPathFor(const fs::path& jarPath)
 {
     auto name = jarPath.filename().native();
@@ -105,7 +117,7 @@ namespace {
 
 void BuildBookIn(const BookRequest& request, SettingsRecord& record)
 {
-    if (!request.profile) throw AppError(Translate("BookBuilder", kNoProfile));
+    if (!request.profile) throw AppError(Translate("BookBuilder", kNoProfileMessage));
     const std::string jarUrl = BareFileName(request.jarPath);
     const fs::path& work = request.workFolder;
     const fs::path jadPath = JadPathFor(request.jarPath);

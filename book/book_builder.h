@@ -6,6 +6,7 @@
 #include "platform/language.h"
 #include "profiles/profile.h"
 
+#include <QString>
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
@@ -32,6 +33,17 @@ struct BookRequest {
     const std::atomic<bool>* cancel = nullptr;  // optional; when set, the build stops at the next piece
     bool openEnd = false;  // the text is a volume of a longer one: a last line without a break stays open
 };
+
+// A request filled from the settings the book is made with, the same for the window and lumira-cli:
+// the title (held as cp1251, characters it lacks as "?"), the phone (none is refused by the build),
+// the background, the system line, the working folder, the reader template and the package. The
+// text, the progress, the threads and the cancel flag are the caller's to add.
+BookRequest MakeBookRequest(const QString& title, const t_profile* profile, ColorValue background, int syslineIndex,
+                            const std::filesystem::path& workFolder, const std::filesystem::path& templateArchive,
+                            const std::filesystem::path& jarPath);
+
+// Shown when a book is asked for without a phone (UTF-8; translated in "BookBuilder").
+inline constexpr const char* kNoProfileMessage = QT_TRANSLATE_NOOP("BookBuilder", "Не выбран профиль телефона.");
 
 // Thrown when a build stops because `BookRequest::cancel` was set. Nothing of the package is
 // left, an earlier book stays as it was, and the work folder holds no pieces.

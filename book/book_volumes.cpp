@@ -1,5 +1,4 @@
 #include "book/book_volumes.h"
-#include "book/pending_file.h"
 
 #include "book/text_normaliser.h"
 #include "platform/cp1251.h"
@@ -7,6 +6,7 @@
 #include "platform/files.h"
 #include "platform/language.h"
 #include "platform/paths.h"
+#include "platform/pending_file.h"
 
 #include <QTemporaryDir>
 #include <algorithm>
@@ -190,7 +190,7 @@ VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBy
         result.volumes.push_back({request.jarPath, FileSizeOfPath(request.jarPath), Cp1251ToUtf8(request.titleCp1251)});
         return result;
     }
-    if (!request.profile) throw AppError(Translate("BookBuilder", "Не выбран профиль телефона."));
+    if (!request.profile) throw AppError(Translate("BookBuilder", kNoProfileMessage));
 
     QTemporaryDir privateDir(FromFsPath(scratchFolder / "lumira-volumes-XXXXXX"));
     if (!privateDir.isValid()) ThrowCannotCreate(scratchFolder / "lumira-volumes");

@@ -143,15 +143,9 @@ struct Batch {
 
             // A text in another encoding is converted into a copy beside the working folder.
             const BookText book = text.BookFile(scratch, settings.encoding);
-            BookRequest request;
+            BookRequest request = MakeBookRequest(title, settings.profile ? &*settings.profile : nullptr, settings.background,
+                                                  settings.syslineIndex, work, program.File("velmar.dat"), jar);
             request.textFile = book.File();
-            request.titleCp1251 = QStringToCp1251(title);
-            request.profile = settings.profile ? &*settings.profile : nullptr;
-            request.background = settings.background;
-            request.syslineIndex = settings.syslineIndex;
-            request.workFolder = work;
-            request.templateArchive = program.File("velmar.dat");
-            request.jarPath = jar;
             request.threads = threadsPerBook;
             request.progress = [&](BookStage stage, std::uint64_t done, std::uint64_t total) {
                 CheckInterrupt();

@@ -72,7 +72,8 @@ int RunPages(const CliOptions& options, const BookSettings& settings, const Prog
 {
     const TextSource text(options.texts.front());
     try {
-        const int lineHeight = RenderFontStrip(settings.font, settings.background, settings.upperCut, settings.bottCut).strip.height();
+        const FontStripImage glyphs = RenderFontStrip(settings.font, settings.background, settings.upperCut, settings.bottCut);
+        const int lineHeight = glyphs.strip.height();
         QString notice;
         const PageSetup setup = MakePageSetup(text.LayoutString(settings.encoding, &notice), settings, lineHeight);
         if (!notice.isEmpty())
@@ -88,7 +89,7 @@ int RunPages(const CliOptions& options, const BookSettings& settings, const Prog
             if (!wanted)
                 throw AppError(FormatText(Translate("lumira-cli", "Страницы %1 нет: текст занимает %2 стр."),
                                           {std::to_string(*options.previewPage), std::to_string(pages)}));
-            const QImage image = DrawPage(setup, *wanted, settings, lineHeight, program.File("iface.dat"));
+            const QImage image = DrawPage(setup, *wanted, settings, glyphs, program.File("iface.dat"));
             if (!image.save(*options.png, "PNG")) ThrowCannotCreate(ToFsPath(*options.png));
         }
     } catch (const Interrupted&) {

@@ -65,22 +65,13 @@ void DumpPages(const PageSetup& setup, std::FILE* out)
         throw AppError("Unable to write to standard output");
 }
 
-QImage DrawPage(const PageSetup& setup, const PageLayout& page, const BookSettings& settings, int lineHeight,
+QImage DrawPage(const PageSetup& setup, const PageLayout& page, const BookSettings& settings, const FontStripImage& glyphs,
                 const std::filesystem::path& iface)
 {
     QImage surface(setup.geometry.width, setup.geometry.height, QImage::Format_RGB32);
     const QColor background = ColorValueToQColor(settings.background);
     surface.fill(background);
     if (page.bandY) PaintSysline(surface, *page.bandY, LoadSyslinePicture(iface));
-
-    GlyphStyle style;
-    style.font = MakeQFont(settings.font);
-    style.ink = ColorValueToQColor(settings.font.color);
-    style.background = background;
-    style.upperCut = settings.upperCut;
-    style.lineHeight = lineHeight;
-    style.widths = setup.widths;
-    const GlyphCells cells(style);
-    PaintLines(surface, page, cells);
+    PaintLines(surface, page, glyphs.strip, glyphs.table, background);
     return surface;
 }

@@ -2,6 +2,7 @@
 // The preview's pages of a whole text without a window: walked from the first page as the
 // "next page" button walks them, printed line by line or drawn as the window draws one.
 #include "cli/book_settings.h"
+#include "font/font_strip.h"
 #include "preview/page_layout.h"
 
 #include <QImage>
@@ -30,6 +31,6 @@ int WalkPages(const PageSetup& setup, const std::function<bool(int number, const
 void DumpPages(const PageSetup& setup, std::FILE* out);
 
 // Draws a page as the window's preview shows it: background, the system-line band with the
-// picture `iface` over it, and the lines in the glyph cells.
-QImage DrawPage(const PageSetup& setup, const PageLayout& page, const BookSettings& settings, int lineHeight,
+// picture `iface` over it, and the lines from the book's glyph strip `glyphs`.
+QImage DrawPage(const PageSetup& setup, const PageLayout& page, const BookSettings& settings, const FontStripImage& glyphs,
                 const std::filesystem::path& iface);

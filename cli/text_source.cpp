@@ -55,7 +55,7 @@ std::string TextSource::LayoutString(TextEncoding encoding, QString* notice) con
             *notice = lines.join(QLatin1Char('\n'));
         }
     }
-    return PreviewString(SplitLines(bytes));
+    return JoinLines(SplitLines(bytes));
 }
 
 QString AutoChoiceNotice(TextEncoding chosen, TextEncoding read)

@@ -11,16 +11,6 @@
 #include <string>
 #include <vector>
 
-QString GlyphString()
-{
-    QString text;
-    text.reserve(kLastStripCode - kFirstStripCode + 1);
-    for (int c = kFirstStripCode; c <= kLastStripCode; ++c) {
-        text += QChar(static_cast<char16_t>(Cp1251ToUnicode(static_cast<unsigned char>(c))));
-    }
-    return text;
-}
-
 int TextCellHeight(const QFontMetrics& metrics)
 {
     return metrics.ascent() + metrics.descent();
@@ -127,6 +117,18 @@ FontStripImage RenderFontStrip(const BookFontStyle& font, ColorValue background,
     return result;
 }
 
+int GlyphCellX(const GlyphTableBytes& table, unsigned char code)
+{
+    return table[2 + 2 * code] | table[3 + 2 * code] << 8;
+}
+
+int GlyphCellWidth(const GlyphTableBytes& table, int stripWidth, unsigned char code)
+{
+    if (code < kFirstStripCode) return 0;
+    const int end = code == kLastStripCode ? stripWidth : GlyphCellX(table, static_cast<unsigned char>(code + 1));
+    return end - GlyphCellX(table, code);
+}
+
 std::string GlyphTableFileBytes(const GlyphTableBytes& table)
 {
     return std::string(reinterpret_cast<const char*>(table.data()), table.size());
@@ -136,14 +138,4 @@ void WriteFontFiles(const std::filesystem::path& fontsFolder, const GlyphTableBy
 {
     WriteFileBytes(fontsFolder / kGlyphTableFileName, GlyphTableFileBytes(table));
     WriteFileBytes(fontsFolder / kGlyphStripFileName, EncodePng(strip));
-}
-
-FontStripImage BuildFontFiles(const std::filesystem::path& workFolder, const BookFontStyle& font, ColorValue background,
-                              int upperCut, int lowerCut)
-{
-    const std::filesystem::path fontsFolder = workFolder / "fonts";
-    CreateFolderChain(fontsFolder);
-    FontStripImage rendered = RenderFontStrip(font, background, upperCut, lowerCut);
-    WriteFontFiles(fontsFolder, rendered.table, rendered.strip);
-    return rendered;
 }

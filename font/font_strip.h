@@ -1,8 +1,8 @@
 #pragma once
 // The book's bitmap font: the characters 32..255 of a font drawn side by side into one strip
 // image, and the 514-byte table of where each character's cell starts. The reader on the phone
-// draws text from these two, so the desktop preview measures characters the same way
-// (GlyphAdvance) and uses the strip's height as its line height.
+// draws text from these two, and so does the desktop preview: it copies the strip's cells, measures
+// characters the same way (GlyphAdvance) and uses the strip's height as its line height.
 #include "platform/colors.h"
 #include "platform/book_font_style.h"
 
@@ -32,9 +32,6 @@ inline constexpr const char* kGlyphStripFileName = "default.png";
 // Shown when cut values would leave the strip without a row (UTF-8; translated in "FontStrip").
 inline constexpr const char* kCutSumMessage = QT_TRANSLATE_NOOP("FontStrip", "Сумма подрезок должна быть меньше высоты шрифта.");
 
-// The characters 32..255 as the font renders them: each cp1251 byte as its Unicode character.
-QString GlyphString();
-
 // The font's text-cell height: ascent plus descent.
 int TextCellHeight(const QFontMetrics& metrics);
 
@@ -63,14 +60,15 @@ struct FontStripImage {
 // Cuts that do not fit (CutsFit) are refused with kCutSumMessage as an AppError.
 FontStripImage RenderFontStrip(const BookFontStyle& font, ColorValue background, int upperCut, int lowerCut);
 
+// Where the cell of a code 32..255 starts in the strip, as the table holds it.
+int GlyphCellX(const GlyphTableBytes& table, unsigned char code);
+// How wide that cell is, as the reader takes it: up to the next code's cell, and for code 255 up
+// to the strip's right edge (`stripWidth`).
+int GlyphCellWidth(const GlyphTableBytes& table, int stripWidth, unsigned char code);
+
 // The table bytes and the PNG of the strip, as the two files hold them.
 std::string GlyphTableFileBytes(const GlyphTableBytes& table);
 
 // Writes `fontsFolder`/default.props, then `fontsFolder`/default.png, each created or truncated.
 // The file layer's error is raised on failure; after a failed default.props nothing more is written.
 void WriteFontFiles(const std::filesystem::path& fontsFolder, const GlyphTableBytes& table, const QImage& strip);
-
-// Everything for a working folder: creates `workFolder`/fonts with any missing parents (a failure
-// there shows as the first file's error), renders the strip and writes both files.
-FontStripImage BuildFontFiles(const std::filesystem::path& workFolder, const BookFontStyle& font, ColorValue background,
-                              int upperCut, int lowerCut);

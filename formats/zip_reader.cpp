@@ -1,5 +1,6 @@
 #include "formats/zip_reader.h"
 
+#include "formats/zip_streams.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/language.h"
@@ -12,56 +13,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-voidpf ZCALLBACK OpenPath(voidpf, const void* name, int mode)
-{
-    if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) return nullptr;
-    std::FILE* f = OpenFileStream(*static_cast<const fs::path*>(name), "rb");
-    if (f) std::setvbuf(f, nullptr, _IOFBF, 1 << 16);
-    return f;
-}
-
-uLong ZCALLBACK ReadStream(voidpf, voidpf stream, void* buf, uLong size)
-{
-    return static_cast<uLong>(std::fread(buf, 1, size, static_cast<std::FILE*>(stream)));
-}
-
-uLong ZCALLBACK WriteStream(voidpf, voidpf, const void*, uLong)
-{
-    return 0;
-}
-
-ZPOS64_T ZCALLBACK TellStream(voidpf, voidpf stream)
-{
-#ifdef _WIN32
-    const auto pos = _ftelli64(static_cast<std::FILE*>(stream));
-#else
-    const auto pos = ftello(static_cast<std::FILE*>(stream));
-#endif
-    return pos < 0 ? static_cast<ZPOS64_T>(-1) : static_cast<ZPOS64_T>(pos);
-}
-
-long ZCALLBACK SeekStream(voidpf, voidpf stream, ZPOS64_T offset, int origin)
-{
-    int whence = SEEK_SET;
-    if (origin == ZLIB_FILEFUNC_SEEK_CUR) whence = SEEK_CUR;
-    else if (origin == ZLIB_FILEFUNC_SEEK_END) whence = SEEK_END;
-#ifdef _WIN32
-    return _fseeki64(static_cast<std::FILE*>(stream), static_cast<__int64>(offset), whence) == 0 ? 0 : -1;
-#else
-    return fseeko(static_cast<std::FILE*>(stream), static_cast<off_t>(offset), whence) == 0 ? 0 : -1;
-#endif
-}
-
-int ZCALLBACK CloseStream(voidpf, voidpf stream)
-{
-    return std::fclose(static_cast<std::FILE*>(stream)) == 0 ? 0 : EOF;
-}
-
-int ZCALLBACK StreamError(voidpf, voidpf stream)
-{
-    return std::ferror(static_cast<std::FILE*>(stream));
-}
 
 unzFile Handle(void* p)
 {
@@ -86,14 +37,7 @@ bool LooksLikeZip(std::string_view head)
 ZipReader::ZipReader(const fs::path& archive) : path_(archive)
 {
     { InFile probe(archive); }  // "Cannot open file %s" for a file that is not there
-    zlib_filefunc64_def def{};
-    def.zopen64_file = OpenPath;
-    def.zread_file = ReadStream;
-    def.zwrite_file = WriteStream;
-    def.ztell64_file = TellStream;
-    def.zseek64_file = SeekStream;
-    def.zclose_file = CloseStream;
-    def.zerror_file = StreamError;
+    zlib_filefunc64_def def = PathStreams();
     unz_ = unzOpen2_64(&path_, &def);
     if (!unz_) throw AppError(FormatText(Translate("Books", "Архив %1 повреждён или не является архивом ZIP."), {PathText(archive)}));
     for (int rc = unzGoToFirstFile(Handle(unz_)); rc == UNZ_OK; rc = unzGoToNextFile(Handle(unz_))) {

@@ -40,18 +40,6 @@ void HtmlLabel::SetLines(const QStringList& lines)
     Rebuild();
 }
 
-void HtmlLabel::SetShadowColor(const QColor& color)
-{
-    style_.shadowColor = color;
-    Rebuild();
-}
-
-void HtmlLabel::SetShadowOffset(int pixels)
-{
-    shadowOffset_ = pixels;
-    update();
-}
-
 void HtmlLabel::Rebuild()
 {
     const QString markup = Markup();
@@ -90,24 +78,6 @@ QString HtmlLabel::AnchorAt(const QPointF& pos) const
     return doc_.documentLayout()->anchorAt(pos);
 }
 
-QPointF HtmlLabel::LinkPoint(const QString& target) const
-{
-    for (QTextBlock block = doc_.begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            const QTextCharFormat format = fragment.charFormat();
-            if (!format.isAnchor() || format.anchorHref() != target) continue;
-            const int at = fragment.position() - block.position();
-            const QTextLine line = block.layout()->lineForTextPosition(at);
-            if (!line.isValid()) continue;
-            const QPointF origin = doc_.documentLayout()->blockBoundingRect(block).topLeft();
-            const qreal x = (line.cursorToX(at) + line.cursorToX(at + 1)) / 2;
-            return origin + QPointF(x, line.y() + line.height() / 2);
-        }
-    }
-    return QPointF(-1, -1);
-}
-
 void HtmlLabel::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
@@ -116,7 +86,7 @@ void HtmlLabel::paintEvent(QPaintEvent* event)
     if (hasShadow_) {
         context.palette.setColor(QPalette::Text, Qt::transparent);
         painter.save();
-        painter.translate(shadowOffset_, shadowOffset_);
+        painter.translate(kShadowOffset, kShadowOffset);
         shadow_.documentLayout()->draw(&painter, context);
         painter.restore();
     }

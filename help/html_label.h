@@ -29,13 +29,6 @@ public:
 
     // The link target under a point of the label, or an empty string.
     QString AnchorAt(const QPointF& pos) const;
-    // A point inside the first link with this target, or (-1, -1) when there is none.
-    QPointF LinkPoint(const QString& target) const;
-
-    QColor ShadowColor() const { return style_.shadowColor; }
-    void SetShadowColor(const QColor& color);
-    int ShadowOffset() const { return shadowOffset_; }
-    void SetShadowOffset(int pixels);
 
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
@@ -59,7 +52,7 @@ private:
 
     QStringList lines_;
     MarkupStyle style_;
-    int shadowOffset_ = 1;
+    static constexpr int kShadowOffset = 1;  // how far the shadow lies right of and below the text
     QTextDocument doc_;
     QTextDocument shadow_;  // the shadowed text alone, drawn beneath doc_
     bool hasShadow_ = false;

@@ -40,21 +40,6 @@ constexpr std::array<char16_t, 256> kToUnicode = {
     0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
 };
 
-struct ReverseTable {
-    std::array<int, 0x2200> fromBmp{};
-    ReverseTable()
-    {
-        fromBmp.fill(-1);
-        for (int b = 0; b < 256; ++b) fromBmp[kToUnicode[b]] = b;
-    }
-};
-
-const ReverseTable& Reverse()
-{
-    static const ReverseTable table;
-    return table;
-}
-
 void AppendUtf8(std::string& out, char32_t u)
 {
     if (u < 0x80) {
@@ -81,10 +66,20 @@ char32_t Cp1251ToUnicode(unsigned char c)
     return kToUnicode[c];
 }
 
+const Cp1251ReverseTable& UnicodeToCp1251Table()
+{
+    static const Cp1251ReverseTable table = [] {
+        Cp1251ReverseTable t;
+        t.fill(-1);
+        for (int b = 0; b < 256; ++b) t[kToUnicode[static_cast<size_t>(b)]] = static_cast<std::int16_t>(b);
+        return t;
+    }();
+    return table;
+}
+
 int UnicodeToCp1251(char32_t u)
 {
-    if (u < Reverse().fromBmp.size()) return Reverse().fromBmp[u];
-    return -1;
+    return u < kCp1251ReverseSize ? UnicodeToCp1251Table()[u] : -1;
 }
 
 unsigned char Cp1251Lower(unsigned char c)
@@ -93,13 +88,6 @@ unsigned char Cp1251Lower(unsigned char c)
     if (c >= 0xC0 && c <= 0xDF) return static_cast<unsigned char>(c + 32);
     if (c == 0xA8) return 0xB8;
     return c;
-}
-
-std::string Cp1251LowerText(std::string_view text)
-{
-    std::string out(text);
-    for (auto& ch : out) ch = static_cast<char>(Cp1251Lower(static_cast<unsigned char>(ch)));
-    return out;
 }
 
 bool Cp1251EqualsNoCase(std::string_view a, std::string_view b)
@@ -118,11 +106,6 @@ std::string Cp1251ToUtf8(std::string_view text)
     out.reserve(text.size() * 2);
     for (unsigned char c : text) AppendUtf8(out, kToUnicode[c]);
     return out;
-}
-
-std::string Utf8ToCp1251(std::string_view utf8, char replacement)
-{
-    return QStringToCp1251(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())), replacement);
 }
 
 QString Cp1251ToQString(std::string_view text)

@@ -2,6 +2,8 @@
 // The cp1251 code page: book text, settings files and titles are cp1251 bytes held in
 // std::string; conversion to Unicode happens only at the edge to Qt and UTF-8.
 #include <QString>
+#include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -9,18 +11,21 @@
 char32_t Cp1251ToUnicode(unsigned char c);
 // cp1251 byte of a code point, or -1 when the code page has no such character.
 int UnicodeToCp1251(char32_t u);
+// The same as a table for code points below kCp1251ReverseSize (every character cp1251 has lies
+// there), for converters that look up every character of a long text.
+inline constexpr char32_t kCp1251ReverseSize = 0x2200;
+using Cp1251ReverseTable = std::array<std::int16_t, kCp1251ReverseSize>;
+const Cp1251ReverseTable& UnicodeToCp1251Table();
 
 // Lower case by the cp1251 rules: A..Z, А..Я and Ё; every other byte unchanged.
 unsigned char Cp1251Lower(unsigned char c);
-std::string Cp1251LowerText(std::string_view text);
 // Case-insensitive equality of two cp1251 texts.
 bool Cp1251EqualsNoCase(std::string_view a, std::string_view b);
 
 std::string Cp1251ToUtf8(std::string_view text);
-// Characters that cp1251 lacks become `replacement`.
-std::string Utf8ToCp1251(std::string_view utf8, char replacement = '?');
 
 QString Cp1251ToQString(std::string_view text);
+// Characters that cp1251 lacks become `replacement`.
 std::string QStringToCp1251(const QString& text, char replacement = '?');
 // True when every character of the text has a cp1251 byte.
 bool FitsCp1251(const QString& text);

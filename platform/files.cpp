@@ -1,10 +1,9 @@
 #include "platform/files.h"
 
 #include "platform/errors.h"
+#include "platform/pending_file.h"
 
-#include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <system_error>
 #ifndef _WIN32
 #include <fcntl.h>
@@ -141,11 +140,8 @@ void WriteFileBytes(const fs::path& path, std::string_view bytes)
 void WriteFileAtomically(const fs::path& path, std::string_view bytes)
 {
     if (IsReadOnlyFile(path)) ThrowUnableToWrite(path);
-    static std::atomic<unsigned> counter{0};
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    fs::path temp = path;
-    temp += ".tmp" + std::to_string(stamp % 1000000007) + "_" + std::to_string(counter++);
-    std::FILE* f = OpenFileStream(temp, "wb");
+    PendingFile pending(path);
+    std::FILE* f = OpenFileStream(pending.TempPath(), "wb");
     if (!f) ThrowUnableToWrite(path);
     bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     ok = std::fflush(f) == 0 && ok;
@@ -153,19 +149,12 @@ void WriteFileAtomically(const fs::path& path, std::string_view bytes)
     ok = ::fsync(fileno(f)) == 0 && ok;
 #endif
     ok = std::fclose(f) == 0 && ok;
+    if (!ok) ThrowUnableToWrite(path);  // the temporary file goes with `pending`
+    // Keep the permissions of the file being replaced.
     std::error_code ec;
-    if (ok) {
-        // Keep the permissions of the file being replaced.
-        const auto st = fs::status(path, ec);
-        if (!ec && fs::exists(st)) fs::permissions(temp, st.permissions(), ec);
-        ec.clear();
-        fs::rename(temp, path, ec);
-        ok = !ec;
-    }
-    if (!ok) {
-        fs::remove(temp, ec);
-        ThrowUnableToWrite(path);
-    }
+    const auto st = fs::status(path, ec);
+    if (!ec && fs::exists(st)) fs::permissions(pending.TempPath(), st.permissions(), ec);
+    pending.Commit();
 }
 
 std::uint64_t FileSizeOfPath(const fs::path& path)

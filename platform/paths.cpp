@@ -1,5 +1,7 @@
 #include "platform/paths.h"
 
+#include "platform/text_encoding.h"
+
 #include <QCoreApplication>
 #include <QDir>
 
@@ -13,30 +15,6 @@ bool IsEscapedByte(QStringView text, qsizetype i)
     const char16_t c = text[i].unicode();
     if (c < kEscapeBase + 0x80 || c > kEscapeBase + 0xFF) return false;
     return i == 0 || !QChar::isHighSurrogate(text[i - 1].unicode());
-}
-
-// Length of the valid UTF-8 sequence at `i`, or 0.
-size_t Utf8SequenceAt(std::string_view bytes, size_t i)
-{
-    const auto b = [&](size_t k) { return static_cast<unsigned char>(bytes[k]); };
-    const unsigned char lead = b(i);
-    if (lead < 0x80) return 1;
-    size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;  // bounds of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
-    else if (lead == 0xE0) length = 3, low = 0xA0;
-    else if (lead >= 0xE1 && lead <= 0xEC) length = 3;
-    else if (lead == 0xED) length = 3, high = 0x9F;  // no surrogates
-    else if (lead >= 0xEE && lead <= 0xEF) length = 3;
-    else if (lead == 0xF0) length = 4, low = 0x90;
-    else if (lead >= 0xF1 && lead <= 0xF3) length = 4;
-    else if (lead == 0xF4) length = 4, high = 0x8F;  // nothing above U+10FFFF
-    else return 0;
-    if (i + length > bytes.size()) return 0;
-    if (b(i + 1) < low || b(i + 1) > high) return 0;
-    for (size_t k = 2; k < length; ++k)
-        if (b(i + k) < 0x80 || b(i + k) > 0xBF) return 0;
-    return length;
 }
 
 } // namespace
@@ -65,7 +43,7 @@ QString FromNativeName(std::string_view bytes)
     QString text;
     size_t run = 0;
     for (size_t i = 0; i <= bytes.size();) {
-        const size_t length = i < bytes.size() ? Utf8SequenceAt(bytes, i) : 0;
+        const size_t length = i < bytes.size() ? Utf8SequenceLength(bytes, i) : 0;
         if (length > 0) {
             i += length;
             continue;

@@ -198,6 +198,8 @@ public:
         return need_ != 0 && !truncated ? start_ : 0;
     }
     bool SawMultibyte() const { return sawMultibyte_; }
+    // True between sequences: no sequence begun and left unfinished.
+    bool BetweenSequences() const { return need_ == 0; }
 
 private:
     std::uint64_t position_ = 0;
@@ -227,20 +229,6 @@ Bom BomOf(std::string_view head)
                        .toStdString());
 }
 
-// cp1251 bytes of the code points below U+2200 (every one cp1251 has lies there), -1 where it
-// has none; looked up once per character, so kept at hand rather than asked of the code page.
-constexpr char32_t kCp1251TableSize = 0x2200;
-
-const std::array<std::int16_t, kCp1251TableSize>& Cp1251Table()
-{
-    static const auto table = [] {
-        std::array<std::int16_t, kCp1251TableSize> t{};
-        for (char32_t u = 0; u < kCp1251TableSize; ++u) t[u] = static_cast<std::int16_t>(UnicodeToCp1251(u));
-        return t;
-    }();
-    return table;
-}
-
 // Writes code points as cp1251, one byte each, "?" for what cp1251 cannot hold, and keeps the
 // count and the first of those with its line and column. Lines are counted over the bytes
 // written only until the first replacement, and only when it comes or a piece ends: as every
@@ -255,7 +243,7 @@ public:
 
     static char* Put(const std::int16_t* table, char32_t u, char* dst, Cp1251Sink& sink)
     {
-        const int b = u < kCp1251TableSize ? table[u] : -1;
+        const int b = u < kCp1251ReverseSize ? table[u] : -1;
         if (b < 0) return sink.Replace(u, dst);
         *dst = static_cast<char>(b);
         return dst + 1;
@@ -271,7 +259,7 @@ public:
     // for the next piece). `dst` must have room for one byte per code unit, and one more.
     char* Append(const QString& text, char* dst)
     {
-        const std::int16_t* const table = Cp1251Table().data();
+        const std::int16_t* const table = UnicodeToCp1251Table().data();
         const char16_t* p = reinterpret_cast<const char16_t*>(text.utf16());
         const qsizetype n = text.size();
         for (qsizetype i = 0; i < n; ++i) {
@@ -352,7 +340,7 @@ public:
     char* Feed(std::string_view bytes, char* dst, std::uint64_t& bad)
     {
         // The state in locals: the bytes written could otherwise be taken to change it.
-        const std::int16_t* const table = Cp1251Table().data();
+        const std::int16_t* const table = UnicodeToCp1251Table().data();
         const auto* const begin = reinterpret_cast<const unsigned char*>(bytes.data());
         const auto* const end = begin + bytes.size();
         const auto* p = begin;
@@ -511,6 +499,16 @@ std::string ReadHead(const fs::path& file, bool& truncated)
 }
 
 } // namespace
+
+size_t Utf8SequenceLength(std::string_view bytes, size_t i)
+{
+    Utf8Checker checker;
+    for (size_t k = i; k < bytes.size(); ++k) {
+        if (checker.Feed(bytes.substr(k, 1)) != 0) return 0;
+        if (checker.BetweenSequences()) return k - i + 1;
+    }
+    return 0;
+}
 
 QString EncodingDisplayName(TextEncoding encoding)
 {

@@ -34,6 +34,10 @@ std::optional<TextEncoding> EncodingFromKey(std::string_view key);
 // Every choice, "Авто" first, in the order the window offers them.
 const std::array<TextEncoding, 6>& AllEncodings();
 
+// Length of the well-formed UTF-8 sequence that starts at bytes[i], or 0 when none does there.
+// Strict, as every UTF-8 reading here: no overlong forms, no surrogates, nothing above U+10FFFF.
+size_t Utf8SequenceLength(std::string_view bytes, size_t i);
+
 // The encoding a text's beginning shows: a byte-order mark decides; valid UTF-8 with non-ASCII
 // bytes is UTF-8; otherwise the single-byte encoding among cp1251, KOI8-R and CP866 whose
 // decoding looks most like Russian text; pure ASCII is cp1251. Never answers Auto. A UTF-8

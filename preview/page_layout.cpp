@@ -122,28 +122,6 @@ PageLayout LayoutPage(std::string_view text, const CharWidthTable& widths, const
     return page;
 }
 
-std::string PreviewString(const std::vector<std::string>& lines)
-{
-    std::string text;
-    size_t size = 0;
-    for (const auto& l : lines) size += l.size() + 2;
-    text.reserve(size);
-    for (const auto& l : lines) {
-        text += l;
-        text += "\r\n";
-    }
-    return text;
-}
-
-std::string DrawnText(std::string_view line)
-{
-    std::string drawn;
-    drawn.reserve(line.size());
-    for (char ch : line)
-        if (static_cast<unsigned char>(ch) == 0 || static_cast<unsigned char>(ch) >= 32) drawn.push_back(ch);
-    return drawn;
-}
-
 StepBackResult StepBackLines(std::string_view text, const CharWidthTable& measured, int screenWidth,
                              std::int32_t pageStart, int lines)
 {

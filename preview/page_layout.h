@@ -97,11 +97,6 @@ struct PageLayout {
 PageLayout LayoutPage(std::string_view text, const CharWidthTable& widths, const PageGeometry& geometry,
                       std::int32_t pageStart);
 
-// The byte string the page layout reads: every line followed by CR LF.
-std::string PreviewString(const std::vector<std::string>& lines);
-
-// A line as it is drawn: with the control characters 1..31 removed.
-std::string DrawnText(std::string_view line);
 
 // The backward page estimate.
 struct StepBackResult {

@@ -1,68 +1,11 @@
-// Drawing pages from glyph cells.
+// Drawing pages from the glyph strip.
 #include "preview/page_painter.h"
 
 #include "platform/colors.h"
-#include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 
-#include <QFontMetrics>
 #include <QPainter>
-
-bool GlyphStyle::operator==(const GlyphStyle& other) const
-{
-    if (font != other.font || ink != other.ink || background != other.background || upperCut != other.upperCut ||
-        lineHeight != other.lineHeight)
-        return false;
-    for (int c = 0; c < 256; ++c)
-        if (widths(static_cast<unsigned char>(c)) != other.widths(static_cast<unsigned char>(c))) return false;
-    return true;
-}
-
-GlyphCells::GlyphCells(const GlyphStyle& style) : style_(style)
-{
-    int total = 0;
-    for (int c = 32; c < 256; ++c) {
-        offset_[static_cast<size_t>(c)] = total;
-        total += style_.widths(static_cast<unsigned char>(c));
-    }
-    if (total <= 0 || style_.lineHeight <= 0) return;
-    atlas_ = QImage(total, style_.lineHeight, QImage::Format_RGB32);
-    if (atlas_.isNull()) throw std::bad_alloc();
-    atlas_.fill(style_.background);
-    QPainter painter(&atlas_);
-    painter.setFont(style_.font);
-    painter.setPen(style_.ink);
-    const int baseline = QFontMetrics(style_.font).ascent() - style_.upperCut;
-    for (int c = 32; c < 256; ++c) {
-        const int w = style_.widths(static_cast<unsigned char>(c));
-        if (w <= 0) continue;
-        const QRect cell(offset_[static_cast<size_t>(c)], 0, w, style_.lineHeight);
-        painter.setClipRect(cell);
-        painter.drawText(QPoint(cell.x(), baseline),
-                         QString(QChar(static_cast<char16_t>(Cp1251ToUnicode(static_cast<unsigned char>(c))))));
-    }
-}
-
-void GlyphCells::DrawLine(QPainter& painter, int x, int y, std::string_view line) const
-{
-    if (atlas_.isNull()) return;
-    const int height = style_.lineHeight;
-    for (char ch : line) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 32) continue;
-        const int w = style_.widths(c);
-        if (w <= 0) continue;
-        painter.drawImage(QPoint(x, y), atlas_, QRect(offset_[c], 0, w, height));
-        x += w;
-    }
-}
-
-const GlyphCells& GlyphCellCache::For(const GlyphStyle& style)
-{
-    if (!cells_ || !(cells_->Style() == style)) cells_ = std::make_unique<GlyphCells>(style);
-    return *cells_;
-}
 
 void PaintSysline(QImage& surface, int bandY, const QImage& picture)
 {
@@ -73,17 +16,27 @@ void PaintSysline(QImage& surface, int bandY, const QImage& picture)
     painter.drawImage(QPoint(0, bandY), picture.convertToFormat(QImage::Format_RGB32));
 }
 
-void PaintLines(QImage& surface, const PageLayout& page, const GlyphCells& cells)
+void PaintLines(QImage& surface, const PageLayout& page, const QImage& strip, const GlyphTableBytes& table,
+                const QColor& background)
 {
     if (page.lines.empty()) return;
     QPainter painter(&surface);
-    const int height = cells.Style().lineHeight;
+    const int height = strip.height();
     for (size_t n = 0; n < page.lines.size(); ++n) {
         const int y = page.LineY(static_cast<int>(n));
-        const QRect strip(0, y, surface.width(), height);
-        painter.setClipRect(strip);
-        painter.fillRect(strip, cells.Style().background);
-        cells.DrawLine(painter, 0, y, page.lines[n]);
+        const QRect band(0, y, surface.width(), height);
+        painter.setClipRect(band);
+        painter.fillRect(band, background);
+        if (strip.isNull()) continue;
+        int x = 0;
+        for (char ch : page.lines[n]) {
+            const auto c = static_cast<unsigned char>(ch);
+            if (c < kFirstStripCode) continue;
+            const int w = GlyphCellWidth(table, strip.width(), c);
+            if (w <= 0) continue;
+            painter.drawImage(QPoint(x, y), strip, QRect(GlyphCellX(table, c), 0, w, height));
+            x += w;
+        }
     }
 }
 

@@ -1,54 +1,13 @@
 #pragma once
-// Drawing a laid-out page (page_layout.h) into an image, as the phone shows it: every character
-// in a cell as wide as its CharWidth and as high as the line, the text cell's top at -upperCut,
-// on an opaque background, characters placed side by side at their summed widths, exactly as the
-// reader on the phone places the cells of the glyph strip.
+// Drawing a laid-out page (page_layout.h) into an image, as the phone shows it: the characters'
+// cells copied out of the book's glyph strip (font_strip.h) and placed side by side, exactly as
+// the reader on the phone places them.
+#include "font/font_strip.h"
 #include "preview/page_layout.h"
 
 #include <QColor>
-#include <QFont>
 #include <QImage>
 #include <filesystem>
-#include <memory>
-
-class QPainter;
-
-// What the glyph cells look like.
-struct GlyphStyle {
-    QFont font;
-    QColor ink;
-    QColor background;
-    int upperCut = 0;
-    int lineHeight = 0;
-    CharWidthTable widths;  // the layout's CharWidth
-
-    bool operator==(const GlyphStyle& other) const;
-};
-
-// The cells of the characters 32..255 drawn once, then copied for every character of a line.
-class GlyphCells {
-public:
-    explicit GlyphCells(const GlyphStyle& style);
-    const GlyphStyle& Style() const { return style_; }
-
-    // Draws `line` (control characters are skipped, they take no room) with its left edge at x
-    // and its top at y: each character's cell copied opaque, clipped to what the painter allows.
-    void DrawLine(QPainter& painter, int x, int y, std::string_view line) const;
-
-private:
-    GlyphStyle style_;
-    QImage atlas_;                 // the cells side by side
-    std::array<int, 256> offset_{};
-};
-
-// Keeps the cells of the last style asked for; a new style draws them again.
-class GlyphCellCache {
-public:
-    const GlyphCells& For(const GlyphStyle& style);
-
-private:
-    std::unique_ptr<GlyphCells> cells_;
-};
 
 // Fills the band of a page (0, bandY)..(width, bandY + 6) with the band's colour and copies
 // `picture` over it at (0, bandY), at its own size.
@@ -58,6 +17,8 @@ void PaintSysline(QImage& surface, int bandY, const QImage& picture);
 // does; a file that is no bitmap fails naming it.
 QImage LoadSyslinePicture(const std::filesystem::path& path);
 
-// Draws the page's lines: line n on a strip as wide as the surface and one line high, filled
-// with the background colour, at (0, page.LineY(n)).
-void PaintLines(QImage& surface, const PageLayout& page, const GlyphCells& cells);
+// Draws the page's lines: line n on a band as wide as the surface and as high as the glyph strip,
+// filled with `background`, at (0, page.LineY(n)); in it the line's characters from x = 0, each
+// the cell the table gives it (control characters are skipped, they take no room), copied opaque.
+void PaintLines(QImage& surface, const PageLayout& page, const QImage& strip, const GlyphTableBytes& table,
+                const QColor& background);

@@ -497,10 +497,6 @@
         <translation>Jar package|*.jar|All files|*.*</translation>
     </message>
     <message>
-        <source>Не выбран профиль телефона.</source>
-        <translation>No phone profile is chosen.</translation>
-    </message>
-    <message>
         <source>Кодировка текста: %1</source>
         <translation>Text encoding: %1</translation>
     </message>

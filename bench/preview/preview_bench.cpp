@@ -3,8 +3,7 @@
 // BM_LayoutPage lays out one 240 x 320 page at 8 points; BM_LayoutAndPaint also draws it;
 // BM_PageThrough pages a 2 MiB text from its start to its end (layout only, or with drawing), the
 // "per_page" counter giving the time of one page; BM_WindowRepaint is the window's whole
-// RenderPreview, as a click on a paging button runs it; BM_GlyphCells is the one-time drawing of
-// the cells after a change of font, colour or cut.
+// RenderPreview, as a click on a paging button runs it.
 #include "app/form1.h"
 #include "font/font_strip.h"
 #include "platform/files.h"
@@ -68,15 +67,11 @@ const std::string& LongText()
     return text;
 }
 
-GlyphStyle Style()
+// The book's glyph strip, which the pages are drawn from.
+const FontStripImage& Glyphs()
 {
-    GlyphStyle style;
-    style.font = MakeQFont(BenchFont());
-    style.ink = Qt::black;
-    style.background = Qt::white;
-    style.lineHeight = LineHeight();
-    style.widths = Widths();
-    return style;
+    static const FontStripImage glyphs = RenderFontStrip(BenchFont(), 0xFFFFFF, 0, 0);
+    return glyphs;
 }
 
 const QImage& BandPicture()
@@ -96,33 +91,22 @@ BENCHMARK(BM_LayoutPage)->Unit(benchmark::kMicrosecond);
 
 void BM_LayoutAndPaint(benchmark::State& state)
 {
-    GlyphCellCache cache;
     QImage surface(240, 320, QImage::Format_RGB32);
     for (auto _ : state) {
         surface.fill(Qt::white);
         const PageLayout page = LayoutPage(Sample(), Widths(), Screen(), 1);
         PaintSysline(surface, *page.bandY, BandPicture());
-        PaintLines(surface, page, cache.For(Style()));
+        PaintLines(surface, page, Glyphs().strip, Glyphs().table, Qt::white);
         benchmark::DoNotOptimize(surface.constBits());
     }
 }
 BENCHMARK(BM_LayoutAndPaint)->Unit(benchmark::kMicrosecond);
-
-void BM_GlyphCells(benchmark::State& state)
-{
-    for (auto _ : state) {
-        GlyphCells cells(Style());
-        benchmark::DoNotOptimize(&cells);
-    }
-}
-BENCHMARK(BM_GlyphCells)->Unit(benchmark::kMicrosecond);
 
 // range(0): 0 lays out only, 1 draws every page too.
 void BM_PageThrough(benchmark::State& state)
 {
     const bool paint = state.range(0) != 0;
     const std::string& text = LongText();
-    GlyphCellCache cache;
     QImage surface(240, 320, QImage::Format_RGB32);
     std::int64_t pages = 0;
     for (auto _ : state) {
@@ -133,7 +117,7 @@ void BM_PageThrough(benchmark::State& state)
             if (paint) {
                 surface.fill(Qt::white);
                 PaintSysline(surface, *page.bandY, BandPicture());
-                PaintLines(surface, page, cache.For(Style()));
+                PaintLines(surface, page, Glyphs().strip, Glyphs().table, Qt::white);
             }
             ++pages;
             if (!page.downEnabled.value_or(false)) break;

@@ -1,6 +1,7 @@
 // Book naming: the letter class, the title made from a file name and the Latin package name.
 #include "app/naming.h"
 #include "platform/cp1251.h"
+#include "support/cp1251_text.h"
 
 #include <gtest/gtest.h>
 

@@ -9,6 +9,7 @@
 #include "platform/line_list.h"
 #include "support/temp_dir.h"
 #include "support/text_checks.h"
+#include "support/cp1251_text.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -64,15 +65,10 @@ struct BookBuilderTest : ::testing::Test {
     BookRequest Request(const std::string& text, const std::string& jarName = "book.jar")
     {
         dir.Write("book.txt", text);
-        BookRequest r;
+        // As the window and lumira-cli fill it.
+        BookRequest r = MakeBookRequest(QStringLiteral("Book"), &phone, 0xFFFFFF, 1, dir / "temp", dir / "velmar.dat",
+                                        dir / "out" / jarName);
         r.textFile = dir / "book.txt";
-        r.titleCp1251 = "Book";
-        r.profile = &phone;
-        r.background = 0xFFFFFF;
-        r.syslineIndex = 1;
-        r.workFolder = dir / "temp";
-        r.templateArchive = dir / "velmar.dat";
-        r.jarPath = dir / "out" / jarName;
         return r;
     }
 

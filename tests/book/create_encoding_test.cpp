@@ -52,25 +52,16 @@ std::uint32_t RecordedSize(const std::string& record)
 struct CreateEncodingTest : ::testing::Test {
     ScriptedDesktop desktop;
     AppFolder app;
-    TempDir systemTemp;  // the system's temporary folder while the test runs
-    QByteArray savedTmpDir;
-    bool hadTmpDir = false;
+    SystemTempDir systemTemp;  // the system's temporary folder while the test runs
     std::unique_ptr<TForm1> form;
 
     void SetUp() override
     {
-        hadTmpDir = qEnvironmentVariableIsSet("TMPDIR");
-        savedTmpDir = qgetenv("TMPDIR");
-        qputenv("TMPDIR", QFile::encodeName(FromFsPath(systemTemp.Path())));
         MakeZip(app / "velmar.dat", StandardTemplate());
         form = std::make_unique<TForm1>(app.DirText());
         fs::create_directories(app / "books");
     }
-    void TearDown() override
-    {
-        if (hadTmpDir) qputenv("TMPDIR", savedTmpDir);
-        else qunsetenv("TMPDIR");
-    }
+    void TearDown() override { form.reset(); }
 
     // Create for a text of these bytes read in `encoding`; the package's path.
     fs::path Create(std::string_view bytes, TextEncoding encoding, const std::string& jar)

@@ -10,6 +10,7 @@
 #include "support/scripted_desktop.h"
 #include "support/temp_dir.h"
 #include "support/text_checks.h"
+#include "support/cp1251_text.h"
 
 #include <QDir>
 #include <QLabel>

@@ -3,6 +3,7 @@
 #include "book/zip_test_util.h"
 #include "platform/cp1251.h"
 #include "platform/paths.h"
+#include "support/cp1251_text.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>

@@ -69,7 +69,7 @@ TEST(CliPages, WholeTextIsPagedAsThePreviewLaysItOut)
     const std::array<int, 256> advances = GlyphAdvances(QFontMetrics(MakeQFont(font)));
     const CharWidthTable widths = CharWidthTable::ForLayout([&](unsigned char c) { return advances[c]; });
     const PageGeometry geometry{128, 160, RenderFontStrip(font, 0xFFFFFF, 0, 0).strip.height(), true, 0};
-    const std::string laidOut = PreviewString(SplitLines(text));
+    const std::string laidOut = JoinLines(SplitLines(text));
     std::string expected;
     int pages = 0;
     for (std::int32_t start = 1;;) {

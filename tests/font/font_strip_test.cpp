@@ -7,6 +7,7 @@
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "support/font_files.h"
 
 #include <QCoreApplication>
 #include <QPainter>
@@ -32,6 +33,14 @@ BookFontStyle Font(int size, bool italic = false)
 int Entry(const GlyphTableBytes& table, int code)
 {
     return table[size_t(2 + 2 * code)] | table[size_t(3 + 2 * code)] << 8;
+}
+
+// The characters 32..255 as one string, each cp1251 byte as its Unicode character.
+QString GlyphString()
+{
+    QString text;
+    for (int c = 32; c <= 255; ++c) text += QChar(char16_t(Cp1251ToUnicode(static_cast<unsigned char>(c))));
+    return text;
 }
 
 QString CharText(int code)
@@ -63,6 +72,13 @@ TEST(FontStrip, TableHoldsTheSummedCellPositions)
     EXPECT_GT(blank, 0);
     EXPECT_EQ(std::uint8_t(bytes[68]) | std::uint8_t(bytes[69]) << 8, blank);
     for (int c = 32; c < 255; ++c) EXPECT_EQ(Entry(r.table, c + 1) - Entry(r.table, c), GlyphAdvance(m, c)) << c;
+    // The cells as the preview and the reader take them back from the table, the last one ending
+    // at the strip's edge.
+    for (int c = 0; c < 256; ++c) {
+        const auto code = static_cast<unsigned char>(c);
+        EXPECT_EQ(GlyphCellWidth(r.table, r.strip.width(), code), GlyphAdvance(m, code)) << c;
+        if (c >= 32) EXPECT_EQ(GlyphCellX(r.table, code), Entry(r.table, c)) << c;
+    }
 
     // The soft hyphen takes no room: its cell is empty and the next code starts where it does.
     EXPECT_EQ(GlyphAdvance(m, 0xAD), 0);

@@ -25,26 +25,16 @@ struct BookWindowTest : ::testing::Test {
     ScriptedDesktop desktop;
     AppFolder app;
     TempDir books;
-    TempDir systemTemp;
-    QByteArray savedTmpDir;
-    bool hadTmpDir = false;
+    SystemTempDir systemTemp;  // the system's temporary folder while the test runs
     std::unique_ptr<TForm1> form;
 
     void SetUp() override
     {
-        hadTmpDir = qEnvironmentVariableIsSet("TMPDIR");
-        savedTmpDir = qgetenv("TMPDIR");
-        qputenv("TMPDIR", QFile::encodeName(FromFsPath(systemTemp.Path())));
         MakeZip(app / "velmar.dat", StandardTemplate());
         form = std::make_unique<TForm1>(app.DirText());
         form->SaveDir = FromFsPath(books.Path()) + QLatin1Char('/');
     }
-    void TearDown() override
-    {
-        form.reset();
-        if (hadTmpDir) qputenv("TMPDIR", savedTmpDir);
-        else qunsetenv("TMPDIR");
-    }
+    void TearDown() override { form.reset(); }
 
     void Choose(const std::string& name)
     {

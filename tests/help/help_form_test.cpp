@@ -5,6 +5,7 @@
 #include "help/update_check.h"
 #include "loopback_http_server.h"
 #include "support/scripted_desktop.h"
+#include "support/link_point.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -35,7 +36,7 @@ struct HelpFormTest : ::testing::Test {
 
     void Press(const QString& target)
     {
-        const QPointF at = form.help_text->LinkPoint(target);
+        const QPointF at = LinkPoint(*form.help_text, target);
         ASSERT_GE(at.x(), 0) << target.toStdString();
         QMouseEvent press(QEvent::MouseButtonPress, at, form.help_text->mapToGlobal(at), Qt::LeftButton,
                           Qt::LeftButton, Qt::NoModifier);
@@ -172,7 +173,7 @@ TEST_F(HelpFormTest, SameVersionWithALineFeedMeansNoUpdate)
     EXPECT_EQ(form.help_text->ShownText(), QStringLiteral("Обновлений не обнаружено"));
     EXPECT_TRUE(desktop.messages.isEmpty());
     // One check per opening: the link is gone with the text.
-    EXPECT_LT(form.help_text->LinkPoint(QStringLiteral("get_updates")).x(), 0);
+    EXPECT_LT(LinkPoint(*form.help_text, QStringLiteral("get_updates")).x(), 0);
 }
 
 TEST_F(HelpFormTest, AnyOtherTextIsANewerVersion)
@@ -207,7 +208,7 @@ TEST_F(HelpFormTest, ReceivedMarkupIsShownAsText)
               QStringLiteral("Новая версия: <b>2.0</b><a href=\"http://evil.example.org/\">get</a> & 'x'"));
     // The only link is the download link; nothing in the answer became bold or a link.
     Press(DownloadAddress(UpdateServer()));
-    EXPECT_LT(form.help_text->LinkPoint(QStringLiteral("http://evil.example.org/")).x(), 0);
+    EXPECT_LT(LinkPoint(*form.help_text, QStringLiteral("http://evil.example.org/")).x(), 0);
     for (QTextBlock b = form.help_text->Document().begin(); b.isValid(); b = b.next())
         for (auto it = b.begin(); !it.atEnd(); ++it) EXPECT_NE(it.fragment().charFormat().fontWeight(), QFont::Bold);
     EXPECT_EQ(desktop.openedUrls, QStringList{DownloadAddress(UpdateServer())});
@@ -255,7 +256,7 @@ TEST_F(HelpFormTest, FailedCheckLeavesTheTextAndCanBeRepeated)
         EXPECT_EQ(desktop.busyDepth, 0);
         EXPECT_EQ(desktop.busyCalls, 2);
         EXPECT_EQ(fresh.help_text->Markup(), StoredMarkup());
-        EXPECT_GE(fresh.help_text->LinkPoint(QStringLiteral("get_updates")).x(), 0);  // can be clicked again
+        EXPECT_GE(LinkPoint(*fresh.help_text, QStringLiteral("get_updates")).x(), 0);  // can be clicked again
         EXPECT_TRUE(fresh.isVisible());
     }
     // The redirect was not followed: its server saw one request and nobody else was asked.

@@ -4,6 +4,7 @@
 #include "help/update_check.h"
 #include "platform/book_font_style.h"
 #include "support/scripted_desktop.h"
+#include "support/link_point.h"
 
 #include <QApplication>
 #include <QImage>
@@ -191,7 +192,7 @@ TEST(HtmlLabelLinks, DesktopOpensAddressesOtherTargetsAreReported)
     QSignalSpy reported(&label, &HtmlLabel::AnchorClick);
 
     for (const char* target : {"mailto:me@example.org", "http://example.org/x", "get_updates", "MAILTO-less"}) {
-        const QPointF at = label.LinkPoint(target);
+        const QPointF at = LinkPoint(label, target);
         ASSERT_GE(at.x(), 0) << target;
         EXPECT_EQ(label.AnchorAt(at), target);
         Press(label, at);
@@ -202,7 +203,7 @@ TEST(HtmlLabelLinks, DesktopOpensAddressesOtherTargetsAreReported)
     EXPECT_EQ(reported[1][0].toString(), "MAILTO-less");
 
     // Neither plain text nor another button follows a link.
-    const QPointF link = label.LinkPoint("get_updates");
+    const QPointF link = LinkPoint(label, "get_updates");
     Press(label, link, Qt::RightButton);
     Press(label, QPointF(link.x(), label.height() - 2));
     Press(label, QPointF(label.width() - 2, link.y()));

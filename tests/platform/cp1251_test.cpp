@@ -1,5 +1,6 @@
 // The cp1251 code page: conversion both ways and its lower-casing rule.
 #include "platform/cp1251.h"
+#include "support/cp1251_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
 // Paging through random texts on random screens: every line fits, nothing but blanks is lost or
 // repeated between lines and pages, and paging forward always comes to an end.
+#include "platform/line_list.h"
 #include "preview/page_layout.h"
 #include "test_widths.h"
 
@@ -46,7 +47,7 @@ std::string RandomText(std::mt19937& rng)
         if (kind(rng) < 3) line.pop_back();
         lines.push_back(line);
     }
-    return PreviewString(lines);
+    return JoinLines(lines);
 }
 
 CharWidthTable RandomWidths(std::mt19937& rng)

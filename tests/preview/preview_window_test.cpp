@@ -5,6 +5,7 @@
 #include "platform/errors.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_dir.h"
+#include "support/cp1251_text.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -60,17 +61,20 @@ int GlyphX(const TForm1& form, unsigned char c)
     return form.GlyphTable[2 + 2 * c] | form.GlyphTable[3 + 2 * c] << 8;
 }
 
-TEST_F(PreviewWindow, LinesAreDrawnCellByCellExactlyAsTheGlyphStripHoldsThem)
+TEST_F(PreviewWindow, LinesAreCopiedCellByCellFromTheBooksGlyphStrip)
 {
-    // The phone draws the strip's cells side by side at the table's positions; the preview must
-    // show the same pixels.
+    // The phone draws the strip's cells side by side at the table's positions; the preview copies
+    // the same cells. A strip whose every pixel differs (no font draws that) shows the preview
+    // takes its pixels from the strip and from nothing else.
     form->e_sysline->SetItemIndex(0);  // band at the top: line 0 at y = 6
-    Show({"AB"});
+    QImage& strip = form->FontStrip;
+    for (int y = 0; y < strip.height(); ++y)
+        for (int x = 0; x < strip.width(); ++x) strip.setPixel(x, y, qRgb(x & 0xFF, (x >> 8) * 16 + y, 128));
+    Show({"AB Ё"});
     const QImage page = Shown();
-    const QImage& strip = form->FontStrip;
     ASSERT_EQ(form->LinesPerPage, (320 - 6) / strip.height());
     int x = 0;
-    for (unsigned char c : std::string("AB  ")) {
+    for (unsigned char c : Utf8ToCp1251("AB Ё  ")) {  // the line break (CR LF) reads as two blanks
         const int from = GlyphX(*form, c);
         const int width = GlyphX(*form, static_cast<unsigned char>(c + 1)) - from;
         ASSERT_GT(width, 0);
@@ -79,6 +83,9 @@ TEST_F(PreviewWindow, LinesAreDrawnCellByCellExactlyAsTheGlyphStripHoldsThem)
                 ASSERT_EQ(page.pixel(x + dx, 6 + y), strip.pixel(from + dx, y)) << "character " << int(c) << " at " << dx << "," << y;
         x += width;
     }
+    // The rest of the line and the page below it: background.
+    for (int y = 6; y < 6 + strip.height(); ++y)
+        for (int px = x; px < page.width(); ++px) ASSERT_EQ(page.pixel(px, y), Background().rgb()) << px << "," << y;
     EXPECT_FALSE(HasInk(page, 6 + strip.height(), 320));
 }
 

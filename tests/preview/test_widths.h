@@ -3,6 +3,7 @@
 // with narrow, middle and wide characters and a narrow blank, as a proportional font has.
 #include "platform/cp1251.h"
 #include "preview/line_fitting.h"
+#include "support/cp1251_text.h"
 
 #include <string>
 #include <string_view>
@@ -31,4 +32,13 @@ inline CharWidthTable ProportionalWidths()
 inline std::string Cp(std::string_view utf8)
 {
     return Utf8ToCp1251(utf8);
+}
+
+// A line as it is drawn: with the control characters 1..31 removed.
+inline std::string DrawnText(std::string_view line)
+{
+    std::string drawn;
+    for (char ch : line)
+        if (static_cast<unsigned char>(ch) == 0 || static_cast<unsigned char>(ch) >= 32) drawn.push_back(ch);
+    return drawn;
 }

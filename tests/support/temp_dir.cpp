@@ -4,6 +4,7 @@
 #include "platform/paths.h"
 
 #include <QDir>
+#include <QFile>
 #include <cstdlib>
 #include <random>
 #include <system_error>
@@ -71,4 +72,15 @@ AppFolder::AppFolder(bool withProfiles)
     }
     std::error_code ec;
     if (fs::exists(BuiltBinDir() / "velmar.dat", ec)) fs::copy_file(BuiltBinDir() / "velmar.dat", Path() / "velmar.dat", ec);
+}
+
+SystemTempDir::SystemTempDir() : saved_(qgetenv("TMPDIR")), had_(qEnvironmentVariableIsSet("TMPDIR"))
+{
+    qputenv("TMPDIR", QFile::encodeName(FromFsPath(Path())));
+}
+
+SystemTempDir::~SystemTempDir()
+{
+    if (had_) qputenv("TMPDIR", saved_);
+    else qunsetenv("TMPDIR");
 }

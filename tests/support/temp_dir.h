@@ -1,6 +1,7 @@
 #pragma once
 // Test fixtures on disk: a fresh folder removed at the end, and a program folder laid out like
 // build/bin (sample, iface.dat, profiles.ini copied from the built program unless replaced).
+#include <QByteArray>
 #include <QString>
 #include <filesystem>
 #include <string>
@@ -23,6 +24,18 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+// A fresh folder that is the system's temporary folder (TMPDIR) while this object lives; the
+// earlier TMPDIR, or none, comes back when it goes.
+class SystemTempDir : public TempDir {
+public:
+    SystemTempDir();
+    ~SystemTempDir();
+
+private:
+    QByteArray saved_;
+    bool had_ = false;
 };
 
 // A program folder with the files that ship beside the program. `withProfiles` false leaves

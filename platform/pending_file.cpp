@@ -1,4 +1,4 @@
-#include "book/pending_file.h"
+#include "platform/pending_file.h"
 
 #include "platform/errors.h"
 
