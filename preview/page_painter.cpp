@@ -6,7 +6,9 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 
+#include <QBuffer>
 #include <QFontMetrics>
+#include <QImageReader>
 #include <QPainter>
 
 bool GlyphStyle::operator==(const GlyphStyle& other) const
@@ -90,8 +92,14 @@ void PaintLines(QImage& surface, const PageLayout& page, const GlyphCells& cells
 QImage LoadSyslinePicture(const std::filesystem::path& path)
 {
     const std::string bytes = ReadFileBytes(path);
-    QImage picture;
-    if (!picture.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size()), "BMP"))
-        throw AppError("Bitmap image is not valid: " + PathText(path));
+    // Qt's own bitmap reader, asked for by name: left to look for a reader, Qt would first load
+    // every image plugin to ask whether it reads bitmaps (none does).
+    QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "bmp");
+    reader.setAutoDetectImageFormat(false);
+    const QImage picture = reader.read();
+    if (picture.isNull()) throw AppError("Bitmap image is not valid: " + PathText(path));
     return picture;
 }
