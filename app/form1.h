@@ -171,6 +171,15 @@ private:
     std::optional<BookFontStyle> appliedFont_;
     int appliedUpperCut_ = 0;
     int appliedBottCut_ = 0;
+    // The font, background and upper cut the current FontStrip was drawn with: while they are the
+    // preview's, the preview takes its glyph cells from the strip instead of drawing them again.
+    struct StripStyle {
+        BookFontStyle font;
+        ColorValue background = 0;
+        int upperCut = 0;
+        bool operator==(const StripStyle&) const = default;
+    };
+    std::optional<StripStyle> stripStyle_;
     bool creating_ = false;
     // During construction the strip and the preview are only marked as due, and made once at its end.
     bool startingUp_ = true;

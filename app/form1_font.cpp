@@ -67,6 +67,7 @@ void TForm1::BuildFontStrip()
     // The table and the strip.
     FontStripImage rendered = RenderFontStrip(BookFont, BackgroundColor, upperCut, bottCut);
     FontStrip = std::move(rendered.strip);
+    stripStyle_ = StripStyle{BookFont, BackgroundColor, upperCut};
     GlyphTable = rendered.table;
     appliedFont_ = BookFont;
     appliedUpperCut_ = upperCut;

@@ -115,7 +115,8 @@ void TForm1::RenderPreview()
     style.upperCut = e_upper_cut->value();
     style.lineHeight = geometry.lineHeight;
     style.widths = widths.layout;
-    PaintLines(i_scrBitmap, page, caches.cells.For(style));
+    const bool stripFits = stripStyle_ && *stripStyle_ == StripStyle{BookFont, BackgroundColor, style.upperCut};
+    PaintLines(i_scrBitmap, page, caches.cells.For(style, stripFits ? &FontStrip : nullptr));
 
     LinesPerPage = page.linesPerPage;
     NextPageStart = page.nextPageStart;

@@ -23,11 +23,30 @@ bool GlyphStyle::operator==(const GlyphStyle& other) const
 
 GlyphCells::GlyphCells(const GlyphStyle& style) : style_(style)
 {
+    Draw(PlaceCells());
+}
+
+GlyphCells::GlyphCells(const GlyphStyle& style, const QImage& drawn) : style_(style)
+{
+    const int total = PlaceCells();
+    if (total > 0 && drawn.size() == QSize(total, style_.lineHeight) && drawn.format() == QImage::Format_RGB32)
+        atlas_ = drawn;
+    else
+        Draw(total);
+}
+
+int GlyphCells::PlaceCells()
+{
     int total = 0;
     for (int c = 32; c < 256; ++c) {
         offset_[static_cast<size_t>(c)] = total;
         total += style_.widths(static_cast<unsigned char>(c));
     }
+    return total;
+}
+
+void GlyphCells::Draw(int total)
+{
     if (total <= 0 || style_.lineHeight <= 0) return;
     atlas_ = QImage(total, style_.lineHeight, QImage::Format_RGB32);
     if (atlas_.isNull()) throw std::bad_alloc();
@@ -60,9 +79,10 @@ void GlyphCells::DrawLine(QPainter& painter, int x, int y, std::string_view line
     }
 }
 
-const GlyphCells& GlyphCellCache::For(const GlyphStyle& style)
+const GlyphCells& GlyphCellCache::For(const GlyphStyle& style, const QImage* drawn)
 {
-    if (!cells_ || !(cells_->Style() == style)) cells_ = std::make_unique<GlyphCells>(style);
+    if (!cells_ || !(cells_->Style() == style))
+        cells_ = drawn ? std::make_unique<GlyphCells>(style, *drawn) : std::make_unique<GlyphCells>(style);
     return *cells_;
 }
 

@@ -29,6 +29,10 @@ struct GlyphStyle {
 class GlyphCells {
 public:
     explicit GlyphCells(const GlyphStyle& style);
+    // The cells as `drawn` holds them: the characters 32..255 side by side in this style, as the
+    // glyph strip made for the same font, colours and cuts is. An image of another size is not
+    // taken; the cells are drawn afresh.
+    GlyphCells(const GlyphStyle& style, const QImage& drawn);
     const GlyphStyle& Style() const { return style_; }
 
     // Draws `line` (control characters are skipped, they take no room) with its left edge at x
@@ -36,15 +40,19 @@ public:
     void DrawLine(QPainter& painter, int x, int y, std::string_view line) const;
 
 private:
+    int PlaceCells();  // the offsets; returns the cells' total width
+    void Draw(int total);
+
     GlyphStyle style_;
     QImage atlas_;                 // the cells side by side
     std::array<int, 256> offset_{};
 };
 
-// Keeps the cells of the last style asked for; a new style draws them again.
+// Keeps the cells of the last style asked for; a new style draws them again, or takes them from
+// `drawn` when given (see GlyphCells).
 class GlyphCellCache {
 public:
-    const GlyphCells& For(const GlyphStyle& style);
+    const GlyphCells& For(const GlyphStyle& style, const QImage* drawn = nullptr);
 
 private:
     std::unique_ptr<GlyphCells> cells_;

@@ -1,14 +1,20 @@
 // The preview in the main window: what a page looks like, the band and its picture, and the
 // paging buttons.
 #include "app/form1.h"
+#include "font/font_strip.h"
+#include "platform/book_font_style.h"
+#include "platform/colors.h"
+#include "preview/page_painter.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_dir.h"
 
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
@@ -80,6 +86,41 @@ TEST_F(PreviewWindow, LinesAreDrawnCellByCellExactlyAsTheGlyphStripHoldsThem)
         x += width;
     }
     EXPECT_FALSE(HasInk(page, 6 + strip.height(), 320));
+}
+
+TEST(GlyphCells, CellsDrawnAfreshAreTheGlyphStripsCells)
+{
+    // The preview takes its cells from the strip while the strip is the preview's style, and
+    // draws them itself otherwise (or when handed an image of another size): the two agree.
+    BookFontStyle serif;
+    serif.name = QStringLiteral("DejaVu Serif");
+    serif.size = 12;
+    serif.bold = true;
+    serif.color = 0x0000FF;
+    for (const auto& [font, background, upperCut, lowerCut] :
+         {std::tuple{BookFontStyle{}, ColorValue{0xFFFFFF}, 0, 0}, std::tuple{serif, ColorValue{0x203040}, 2, 1}}) {
+        const FontStripImage strip = RenderFontStrip(font, background, upperCut, lowerCut);
+        GlyphStyle style;
+        style.font = MakeQFont(font);
+        style.ink = ColorValueToQColor(font.color);
+        style.background = ColorValueToQColor(background);
+        style.upperCut = upperCut;
+        style.lineHeight = strip.strip.height();
+        const std::array<int, 256> advances = GlyphAdvances(style.font);
+        style.widths = CharWidthTable::ForLayout([&](unsigned char c) { return advances[c]; });
+        std::string everyCode;
+        for (int c = 32; c < 256; ++c) everyCode += static_cast<char>(c);
+        for (const QImage& handed : {QImage(), QImage(1, 1, QImage::Format_RGB32), strip.strip}) {
+            const GlyphCells cells = handed.isNull() ? GlyphCells(style) : GlyphCells(style, handed);
+            QImage line(strip.strip.size(), QImage::Format_RGB32);
+            line.fill(Qt::magenta);
+            {
+                QPainter painter(&line);
+                cells.DrawLine(painter, 0, 0, everyCode);
+            }
+            EXPECT_EQ(line, strip.strip) << font.name.toStdString() << " handed " << handed.width();
+        }
+    }
 }
 
 TEST_F(PreviewWindow, TheBandCarriesItsPictureAtTheTopOrTheBottom)
