@@ -11,6 +11,7 @@
 #include "platform/ini_file.h"
 #include "platform/language.h"
 #include "platform/paths.h"
+#include "app/font_configuration.h"
 #include "app/settings_file.h"
 
 #include "app/pictures.h"
@@ -18,6 +19,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,6 +30,7 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QWindow>
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -106,6 +109,24 @@ QPixmap Picture(const QImage& image)
     return QPixmap::fromImage(image);
 }
 
+// The families of `wanted` that are installed, in their order; all of `wanted` when none is. A
+// family that is missing would make the font system work out substitutes for it and for the one
+// that stands in for it, for every script, only to take the next family of the list in the end.
+QStringList InstalledFamilies(const QStringList& wanted)
+{
+    const QStringList installed = QFontDatabase::families();
+    QStringList found;
+    for (const QString& family : wanted) {
+        const bool present = std::any_of(installed.begin(), installed.end(), [&](const QString& name) {
+            // A family that several foundries make is listed once for each, as "Family [Foundry]".
+            const qsizetype bracket = name.indexOf(QStringLiteral(" ["));
+            return QStringView(name).left(bracket < 0 ? name.size() : bracket).compare(family, Qt::CaseInsensitive) == 0;
+        });
+        if (present) found << family;
+    }
+    return found.isEmpty() ? wanted : found;
+}
+
 } // namespace
 
 QString TForm1::StorableFolder(const QString& folder) const
@@ -143,13 +164,8 @@ TForm1::TForm1(const AppFolders& folders, QWidget* parent) : QWidget(parent), Fo
 {
     Form1 = this;
     try {
-        // The window and its controls, wired to their handlers: from here on a value set in a
-        // control runs its change handler when it differs from the one the control holds.
-        CreateControls();
-        FontStrip = QImage();
-        PageStart = 1;
-        b_p_up->setEnabled(false);
-        ShowSysline = true;
+        // The files first, which need no fonts: meanwhile the font configuration may still be
+        // being read (font_configuration.h).
         // The program folder and the sample text.
         AppDir = FolderText(Folders.programDir);
         PreviewText.clear();
@@ -163,15 +179,26 @@ TForm1::TForm1(const AppFolders& folders, QWidget* parent) : QWidget(parent), Fo
         zipBaseFolder = FromFsPath(Folders.TempDir());
         CreateFolderChain(ToFsPath(TempDir()));
         ClearFolder(ToFsPath(TempDir()));
-        // Font and background from the settings file, then the glyph strip and the phone list.
-        BookFont = BookFontStyle();
+        // The settings file and the phone list.
         const StoredSettings stored =
             ReadStoredSettings(IniFile(Folders.ConfigFile("config.ini")), FolderText(Folders.documentDir));
+        std::vector<t_profile> profiles = ReadProfileFile();
+
+        // The window and its controls, wired to their handlers: from here on a value set in a
+        // control runs its change handler when it differs from the one the control holds.
+        WaitForFontConfiguration();
+        CreateControls();
+        FontStrip = QImage();
+        PageStart = 1;
+        b_p_up->setEnabled(false);
+        ShowSysline = true;
+        // Font and background from the settings file, then the glyph strip and the phone list.
+        BookFont = BookFontStyle();
         for (const std::string& notice : stored.notices) TheDesktop().ShowError(this, QString::fromStdString(notice));
         BookFont = stored.font;
         BackgroundColor = stored.background;
         BuildFontStrip();
-        LoadProfiles();
+        ShowProfiles(std::move(profiles));
         // The remaining controls; each runs its handler only when the stored value differs.
         e_bott_cut->setValue(stored.bottCut);
         e_upper_cut->setValue(stored.upperCut);
@@ -330,7 +357,7 @@ void TForm1::CreateControls()
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     // Tahoma 8 points at 96 DPI; where it is missing, a face of like width.
     QFont face(QStringLiteral("Tahoma"));
-    face.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Verdana")});
+    face.setFamilies(InstalledFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Verdana")}));
     face.setPixelSize(FontPixelSize(8));
     setFont(face);
     setFixedSize(kDesignWidth, kDesignHeight);

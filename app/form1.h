@@ -103,6 +103,9 @@ public:
     // Moves PageStart back by an estimated `n` screen lines (the previous page's start).
     void StepBackLines(int n);
     void LoadProfiles();
+    // profiles.ini as it now stands, and the phone list shown from such a list.
+    std::vector<t_profile> ReadProfileFile() const;
+    void ShowProfiles(std::vector<t_profile> profiles);
     // Asks for the package's path and builds the book off the window thread; returns once the
     // build has ended, the window living meanwhile. Failures are thrown as before.
     void BuildBookPackage();

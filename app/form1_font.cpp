@@ -10,6 +10,35 @@
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QSignalBlocker>
+#include <functional>
+#include <future>
+#include <system_error>
+
+namespace {
+
+// Runs `write` on a second thread while `draw` runs on this one: compressing the strip's image
+// takes about as long as drawing the preview. A failure of `write` is thrown first, then one of
+// `draw`. Without a thread to spare the two run in turn.
+void WriteWhileDrawing(const std::function<void()>& write, const std::function<void()>& draw)
+{
+    std::future<void> written;
+    try {
+        written = std::async(std::launch::async, write);
+    } catch (const std::system_error&) {
+        write();
+        draw();
+        return;
+    }
+    try {
+        draw();
+    } catch (...) {
+        written.get();
+        throw;
+    }
+    written.get();
+}
+
+} // namespace
 
 void TForm1::BuildFontStrip()
 {
@@ -43,11 +72,9 @@ void TForm1::BuildFontStrip()
     appliedUpperCut_ = upperCut;
     appliedBottCut_ = bottCut;
 
-    // default.props, then default.png; a failure stops here.
-    WriteFontFiles(ToFsPath(fontsFolder), GlyphTable, FontStrip);
-
-    // The preview follows the new glyphs.
-    RenderPreview();
+    // default.props, then default.png, while the preview follows the new glyphs.
+    WriteWhileDrawing([folder = ToFsPath(fontsFolder), table = GlyphTable, strip = FontStrip] { WriteFontFiles(folder, table, strip); },
+                      [this] { RenderPreview(); });
 }
 
 void TForm1::RestoreAppliedGlyphSettings()

@@ -7,18 +7,25 @@
 
 #include <optional>
 
+std::vector<t_profile> TForm1::ReadProfileFile() const
+{
+    const IniFile ini(Folders.ConfigFile("profiles.ini"));
+    return ReadProfiles(ini);
+}
+
 void TForm1::LoadProfiles()
+{
+    ShowProfiles(ReadProfileFile());
+}
+
+void TForm1::ShowProfiles(std::vector<t_profile> profiles)
 {
     // What the chosen position stood for before, to tell whether it now means another phone.
     std::optional<t_profile> chosenBefore;
     if (const t_profile* p = SelectedProfile()) chosenBefore = *p;
     const int positionBefore = e_model->ItemIndex();
 
-    Profiles.clear();
-    {
-        const IniFile ini(Folders.ConfigFile("profiles.ini"));
-        Profiles = ReadProfiles(ini);
-    }
+    Profiles = std::move(profiles);
     // Profiles is complete before the list changes, so a change notification reads the new list.
     e_model->ReplaceItems(ProfileNames(Profiles));
 

@@ -1,6 +1,7 @@
 // Program entry: one copy per program folder, the main window, the hidden profile editor, the
 // message loop. Returns 0 in every case.
 #include "app/app_folders.h"
+#include "app/font_configuration.h"
 #include "app/form1.h"
 #include "app/settings_file.h"
 #include "app/single_instance.h"
@@ -44,6 +45,7 @@ void Run()
 
 int main(int argc, char** argv)
 {
+    const EarlyFontConfiguration fonts;
     std::unique_ptr<Application> app;
     try {
         app = std::make_unique<Application>(argc, argv);

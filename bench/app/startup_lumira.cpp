@@ -1,5 +1,6 @@
 // Starts the program's main window in the program folder named on the command line, shows and
 // paints it once, then ends: the same as the bare program it is compared with.
+#include "app/font_configuration.h"
 #include "app/form1.h"
 #include "platform/application.h"
 
@@ -11,6 +12,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s PROGRAM_FOLDER/\n", argv[0]);
         return 2;
     }
+    const EarlyFontConfiguration fonts;  // as the program's own entry does
     Application app(argc, argv);
     try {
         TForm1 form(QString::fromLocal8Bit(argv[1]));

@@ -14,6 +14,8 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -177,13 +179,31 @@ TEST_F(StartupTest, MissingSampleEndsTheStart)
 TEST_F(StartupTest, UnwritableProgramFolderFailsAtTheGlyphFiles)
 {
     app.Write("temp", "a file where the working folder should be");
-    try {
-        Start();
-        FAIL() << "started without a working folder";
-    } catch (const AppError& e) {
-        EXPECT_EQ(std::string(e.what()).rfind("Cannot create file " + (app / "temp").string(), 0), 0u) << e.what();
+    // The files are written while the preview is drawn; when both fail, the files' failure is told.
+    for (const bool withBandPicture : {true, false}) {
+        if (!withBandPicture) fs::remove(app / "iface.dat");
+        try {
+            Start();
+            FAIL() << "started without a working folder";
+        } catch (const AppError& e) {
+            EXPECT_EQ(std::string(e.what()).rfind("Cannot create file " + (app / "temp").string(), 0), 0u) << e.what();
+        }
+        EXPECT_EQ(Form1, nullptr);
     }
-    EXPECT_EQ(Form1, nullptr);
+}
+
+TEST_F(StartupTest, TheWindowFaceIsTheOneItsListOfFamiliesResolvesTo)
+{
+    // Families that are not installed are left out of the window's font; the face drawn is the
+    // one the whole list gives.
+    auto form = Start();
+    QFont listed(QStringLiteral("Tahoma"));
+    listed.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Verdana")});
+    listed.setPixelSize(form->font().pixelSize());
+    EXPECT_EQ(QFontInfo(form->font()).family(), QFontInfo(listed).family());
+    const QStringList installed = QFontDatabase::families();
+    for (const QString& family : form->font().families())
+        EXPECT_TRUE(installed.contains(family, Qt::CaseInsensitive)) << family.toStdString();
 }
 
 TEST_F(StartupTest, FirstCloseWritesEveryKeyInOrder)

@@ -141,8 +141,12 @@ TEST_F(PreviewWindow, WithoutTheBandPictureThePageShowsOnlyTheBackground)
     EXPECT_EQ(form->NextPageStart, next);
     EXPECT_TRUE(form->b_p_down->isEnabled());
 
-    // A file that is no bitmap fails the same way, naming it.
+    // A file that is no bitmap fails the same way, naming it: an image of another format too.
     app.Write("iface.dat", "not a bitmap");
+    EXPECT_THROW(form->RenderPreview(), AppError);
+    QImage png(96, 6, QImage::Format_RGB32);
+    png.fill(Qt::red);
+    ASSERT_TRUE(png.save(QString::fromStdString((app / "iface.dat").string()), "PNG"));
     EXPECT_THROW(form->RenderPreview(), AppError);
 
     // Without the band the picture is not needed.
