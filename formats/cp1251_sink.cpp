@@ -7,19 +7,6 @@
 
 namespace {
 
-// Every character cp1251 has lies below U+2200: looked up there, -1 where it has none.
-constexpr char32_t kTableSize = 0x2200;
-
-const std::array<std::int16_t, kTableSize>& Table()
-{
-    static const auto table = [] {
-        std::array<std::int16_t, kTableSize> t{};
-        for (char32_t u = 0; u < kTableSize; ++u) t[u] = static_cast<std::int16_t>(UnicodeToCp1251(u));
-        return t;
-    }();
-    return table;
-}
-
 inline bool Continuation(unsigned char c)
 {
     return (c & 0xC0) == 0x80;
@@ -55,7 +42,7 @@ void Cp1251TextSink::Write(std::string_view utf8)
         Write(whole);
     }
     if (utf8.empty()) return;
-    const std::int16_t* const table = Table().data();
+    const std::int16_t* const table = UnicodeToCp1251Table().data();
     buffer_.resize(utf8.size());
     char* const start = buffer_.data();
     char* dst = start;
@@ -117,7 +104,7 @@ void Cp1251TextSink::Write(std::string_view utf8)
             }
         }
         p += used;
-        const int b = u < kTableSize ? table[u] : -1;
+        const int b = u < kCp1251ReverseSize ? table[u] : -1;
         if (b < 0) dst = Replace(u, dst);
         else *dst++ = static_cast<char>(b);
     }
