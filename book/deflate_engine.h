@@ -18,6 +18,9 @@ enum class DeflateEngine { Zlib, Libdeflate };
 // and the declared level; files too large to be held whole still stream through zlib.
 inline constexpr DeflateEngine kArchiveEngine = DeflateEngine::Libdeflate;
 
+// The level the archive declares and compresses its entries at.
+inline constexpr int kArchiveLevel = 9;
+
 std::string_view DeflateEngineName(DeflateEngine engine);
 
 // One compressor, reused for many buffers; not shared between threads.

@@ -219,7 +219,8 @@ TEST_F(BookBuilderTest, SecondCreateWithAShorterTextLeavesNoStalePieces)
     EXPECT_EQ(Pieces(Jar()).size(), 5u);
     BuildBook(Request("short"), record);
     EXPECT_EQ(Pieces(Jar()), std::vector<std::string>{"text/chunk.0"});
-    EXPECT_EQ(Listing(dir / "temp/text"), std::vector<std::string>{"chunk.0"});
+    // The pieces go from the text into the package without being laid out as files.
+    EXPECT_TRUE(Listing(dir / "temp/text").empty());
     const LineList manifest = SplitLines(EntryContent(Jar(), "META-INF/MANIFEST.MF"));
     EXPECT_EQ(std::count_if(manifest.begin(), manifest.end(), [](auto& l) { return l.starts_with("MIDlet-Name: "); }), 1);
     EXPECT_EQ(std::count_if(manifest.begin(), manifest.end(), [](auto& l) { return l.starts_with("MIDlet-1: "); }), 1);
@@ -332,6 +333,16 @@ TEST_F(BookBuilderTest, FailuresGiveTheirMessageKeepTheEarlierBookAndCloseEveryF
         unchanged();
     }
     {
+        SCOPED_TRACE("no room for the compressed pieces");
+        MakeZip(dir / "velmar.dat", StandardTemplate());
+        fs::create_directory(dir / "temp/pieces.tmp");
+        EXPECT_EQ(ErrorOf([&] { BuildBook(Request("second"), record); }),
+                  "Cannot create file " + (dir / "temp/pieces.tmp").string());
+        EXPECT_TRUE(fs::is_empty(dir / "temp/pieces.tmp"));
+        fs::remove(dir / "temp/pieces.tmp");
+        unchanged();
+    }
+    {
         SCOPED_TRACE("template without manifest");
         fs::remove_all(dir / "temp/META-INF");
         MakeZip(dir / "velmar.dat", {{"book.png", "png"}, {"text/", ""}});
@@ -411,6 +422,7 @@ TEST_F(BookBuilderTest, CancelledBuildKeepsTheEarlierBookAndLeavesNoPieceOrTempo
     BuildBook(first, record);
     const std::string jar = ReadFileBytes(Jar());
     const std::string jad = ReadFileBytes(dir / "out/book.jad");
+    const std::vector<std::string> work = Listing(dir / "temp");
 
     // Stopped while the text is cut, halfway through the archive, and once its last entry is in.
     struct Moment {
@@ -439,16 +451,18 @@ TEST_F(BookBuilderTest, CancelledBuildKeepsTheEarlierBookAndLeavesNoPieceOrTempo
         EXPECT_TRUE(ReadFileBytes(dir / "out/book.jad") == jad);
         EXPECT_EQ(Listing(dir / "out"), (std::vector<std::string>{"book.jad", "book.jar"}));
         EXPECT_TRUE(Listing(dir / "temp/text").empty());
+        EXPECT_EQ(Listing(dir / "temp"), work);  // the compressed pieces' store is gone too
     }
 }
 
-TEST_F(BookBuilderTest, PackageIsTheSameForAnyNumberOfThreads)
+TEST_F(BookBuilderTest, PackageIsTheSameForAnyNumberOfThreadsAndAsTheArchiveOfItsWorkFolder)
 {
     std::string packages[3];
     const unsigned counts[3] = {1, 2, 8};
     const auto stamp = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    const std::string text = TextOfSize(700000);
     for (int i = 0; i < 3; ++i) {
-        BookRequest r = Request(TextOfSize(700000));
+        BookRequest r = Request(text);
         r.threads = counts[i];
         // Every file of the work folder gets one time, as the archive records it to the second.
         r.progress = [&](BookStage s, std::uint64_t done, std::uint64_t) {
@@ -461,6 +475,14 @@ TEST_F(BookBuilderTest, PackageIsTheSameForAnyNumberOfThreads)
     EXPECT_EQ(Pieces(Jar()).size(), 22u);
     EXPECT_TRUE(packages[0] == packages[1]);
     EXPECT_TRUE(packages[0] == packages[2]);
+
+    // The pieces never lie in text/, yet the package is byte for byte the archive of the work
+    // folder holding them as files of that time.
+    for (std::size_t at = 0, i = 0; at < text.size(); at += 32767, ++i)
+        dir.Write("temp/text/chunk." + std::to_string(i), text.substr(at, 32767));
+    for (const auto& e : fs::recursive_directory_iterator(dir / "temp")) fs::last_write_time(e.path(), stamp);
+    WriteFolderArchive(dir / "folder.jar", dir / "temp", {}, 2);
+    EXPECT_TRUE(ReadFileBytes(dir / "folder.jar") == packages[0]);
 }
 
 TEST_F(BookBuilderTest, APackageNameWithAControlCharacterIsRefusedBeforeAnythingIsWritten)

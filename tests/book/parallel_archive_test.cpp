@@ -2,6 +2,7 @@
 // in order, and a failure on any thread ending the archive with nothing half-written.
 #include "book/deflate_engine.h"
 #include "book/ordered_work.h"
+#include "book/piece_store.h"
 #include "book/zip_archive.h"
 #include "book/zip_test_util.h"
 #include "platform/files.h"
@@ -97,6 +98,37 @@ TEST(OrderedWork, ResultsComeBackInOrderAndAFailureStopsAtItsTurn)
                   "consumer");
         EXPECT_LE(produced.load(), 5u + 4u + threads);
     }
+}
+
+TEST(PieceStore, PiecesComeBackWholeFromMemoryAndSpillOnAnyThreadAndTheSpillGoes)
+{
+    TempDir dir;
+    std::vector<std::vector<char>> pieces;
+    std::mt19937 rnd(5);
+    for (int i = 0; i < 300; ++i) {
+        const std::string bytes = Prose(rnd() % 3000, static_cast<unsigned>(i));
+        pieces.emplace_back(bytes.begin(), bytes.end());
+    }
+    {
+        PieceStore store(dir / "spill", 20000);  // a few pieces in memory, the rest spilt
+        for (const auto& p : pieces) store.Add(p);
+        ASSERT_EQ(store.Count(), pieces.size());
+        EXPECT_GT(fs::file_size(dir / "spill"), 200000u);
+        std::vector<std::thread> readers;
+        std::atomic<int> wrong{0};
+        for (unsigned t = 0; t < 4; ++t)
+            readers.emplace_back([&, t] {
+                std::vector<char> got;
+                for (std::size_t k = 0; k < pieces.size(); ++k) {
+                    const std::size_t i = (k * 7 + t * 31) % pieces.size();  // out of order, as the archive asks
+                    store.Fetch(i, got);
+                    if (got != pieces[i]) ++wrong;
+                }
+            });
+        for (auto& r : readers) r.join();
+        EXPECT_EQ(wrong.load(), 0);
+    }
+    EXPECT_FALSE(fs::exists(dir / "spill"));
 }
 
 TEST(DeflateEngines, BothGiveStreamsThatInflateBackExactlyAndJudgeTextAlike)
