@@ -81,6 +81,13 @@ constexpr std::size_t kPiecesInMemory = 4 << 20;
 // The spill file, in the work folder but never in the package.
 constexpr const char* kPieceStoreName = "pieces.tmp";
 
+// Progress of the archive stage: the text's bytes as its pieces are compressed, then an eighth
+// more for writing the package, which is mostly copying.
+std::uint64_t ArchiveWeight(std::uint64_t textSize)
+{
+    return textSize + textSize / 8 + 1;
+}
+
 // Cuts the text into its pieces and compresses them on the archive's threads as they are read,
 // keeping them in `store` for the archive and describing them in `files`. `text` is anything with
 // Read(buffer, n) -> count, read in order by one thread at a time; `size` and `chunkCount` are
@@ -131,9 +138,12 @@ void PackTextPieces(const BookRequest& request, Reader& text, std::uint64_t size
         store.Add(piece.packed);
         files.push_back({"chunk." + std::to_string(i), piece.size, piece.crc, piece.text});
         done += piece.size;
-        if (request.progress) request.progress(BookStage::Pieces, done, size);
+        if (request.progress) request.progress(BookStage::Archive, done, ArchiveWeight(size));
     };
-    if (request.progress) request.progress(BookStage::Pieces, 0, size);
+    if (request.progress) {
+        request.progress(BookStage::Pieces, 0, size);
+        request.progress(BookStage::Archive, 0, ArchiveWeight(size));
+    }
     CheckCancel(request);
     const unsigned threads = WorkerThreads(request.threads);
     RunInOrder<Piece>(static_cast<std::size_t>(chunkCount), threads, 4 * std::size_t{threads}, produce, keep);
@@ -210,7 +220,9 @@ void BuildBookIn(const BookRequest& request, SettingsRecord& record)
     PendingFile jad(jadPath);
     const ZipProgress archived = [&](std::uint64_t done, std::uint64_t total) {
         CheckCancel(request);
-        if (request.progress) request.progress(BookStage::Archive, done, total);
+        const std::uint64_t writing = ArchiveWeight(size) - size;
+        if (request.progress)
+            request.progress(BookStage::Archive, size + (total == 0 ? writing : done * writing / total), ArchiveWeight(size));
     };
     WriteFolderArchiveFile(jar.TempPath(), work, request.jarPath, archived, request.threads, &pieces);
 

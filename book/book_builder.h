@@ -13,9 +13,11 @@
 #include <stdexcept>
 #include <string>
 
-// What a build is doing when it reports progress.
+// What a build is doing when it reports progress: Pieces once, as the text starts being cut
+// (0 of the text's size); then Archive, while the pieces are compressed and the package is written.
 enum class BookStage { Pieces, Archive };
-// Bytes handled so far and in all during one stage.
+// Bytes handled so far and in all during one stage; the archive stage counts the text's bytes
+// as they are compressed and an eighth more for the writing, so its share follows the time.
 using BookProgress = std::function<void(BookStage stage, std::uint64_t done, std::uint64_t total)>;
 
 struct BookRequest {

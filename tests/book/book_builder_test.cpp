@@ -419,18 +419,29 @@ TEST_F(BookBuilderTest, InfoZipAcceptsABuiltBook)
 TEST_F(BookBuilderTest, CancelledBuildKeepsTheEarlierBookAndLeavesNoPieceOrTemporaryFile)
 {
     BookRequest first = Request(TextOfSize(40000));
+    // The archive stage's share only grows, and reaches the whole.
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> shares;
+    first.progress = [&](BookStage s, std::uint64_t done, std::uint64_t total) {
+        if (s == BookStage::Archive) shares.emplace_back(done, total);
+    };
     BuildBook(first, record);
+    ASSERT_FALSE(shares.empty());
+    for (std::size_t i = 1; i < shares.size(); ++i) {
+        EXPECT_GE(shares[i].first, shares[i - 1].first);
+        EXPECT_EQ(shares[i].second, shares[0].second);
+    }
+    EXPECT_EQ(shares.back().first, shares.back().second);
     const std::string jar = ReadFileBytes(Jar());
     const std::string jad = ReadFileBytes(dir / "out/book.jad");
     const std::vector<std::string> work = Listing(dir / "temp");
 
-    // Stopped while the text is cut, halfway through the archive, and once its last entry is in.
+    // Stopped once the first piece is compressed, halfway through, and once the last entry is in.
     struct Moment {
         const char* name;
         std::function<bool(BookStage, std::uint64_t, std::uint64_t)> reached;
     };
     const std::vector<Moment> moments = {
-        {"early", [](BookStage s, std::uint64_t done, std::uint64_t) { return s == BookStage::Pieces && done > 0; }},
+        {"early", [](BookStage s, std::uint64_t done, std::uint64_t) { return s == BookStage::Archive && done > 0; }},
         {"middle", [](BookStage s, std::uint64_t done, std::uint64_t total) {
              return s == BookStage::Archive && done > total / 2;
          }},
@@ -464,9 +475,10 @@ TEST_F(BookBuilderTest, PackageIsTheSameForAnyNumberOfThreadsAndAsTheArchiveOfIt
     for (int i = 0; i < 3; ++i) {
         BookRequest r = Request(text);
         r.threads = counts[i];
-        // Every file of the work folder gets one time, as the archive records it to the second.
+        // Every file of the work folder gets one time, as the archive records it to the second:
+        // once the text is compressed, and again as the package starts being written.
         r.progress = [&](BookStage s, std::uint64_t done, std::uint64_t) {
-            if (s == BookStage::Archive && done == 0)
+            if (s == BookStage::Archive && done == text.size())
                 for (const auto& e : fs::recursive_directory_iterator(dir / "temp")) fs::last_write_time(e.path(), stamp);
         };
         BuildBook(r, record);
