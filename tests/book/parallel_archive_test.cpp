@@ -100,6 +100,43 @@ TEST(OrderedWork, ResultsComeBackInOrderAndAFailureStopsAtItsTurn)
     }
 }
 
+TEST(ParallelArchive, ReadyFilesJoinTheirFolderInNameOrderInPlaceOfFilesOfTheirName)
+{
+    TempDir dir;
+    dir.Write("base/a.txt", "first");
+    dir.Write("base/store", "kept apart");
+    dir.Write("base/text/chunk.5", "stale");
+    dir.Write("base/text/note", "on disk");
+    dir.Write("base/z/last", "last");
+    const auto stamp = fs::file_time_type::clock::now() - std::chrono::hours(30);
+    dir.Write("stamp", "");
+    fs::last_write_time(dir / "stamp", stamp);
+    ReadyFiles ready;
+    ready.folder = "text";
+    ready.stampFrom = dir / "stamp";
+    ready.skip = dir / "base/store";
+    std::vector<std::vector<char>> packed;
+    RawDeflater deflater(kArchiveEngine, kArchiveLevel);
+    for (const int i : {0, 10, 5, 2}) {
+        const std::string bytes = Prose(1000 + i, static_cast<unsigned>(i));
+        packed.emplace_back();
+        const bool text = deflater.Compress(bytes.data(), bytes.size(), packed.back());
+        ready.files.push_back({"chunk." + std::to_string(i), bytes.size(), Crc32Of(bytes.data(), bytes.size()), text});
+    }
+    ready.fetch = [&](std::size_t i, std::vector<char>& out) { out = packed[i]; };
+    WriteFolderArchiveFile(dir / "a.zip", dir / "base", dir / "a.zip", {}, 2, &ready);
+    EXPECT_EQ(EntryNames(dir / "a.zip"), (std::vector<std::string>{"a.txt", "text/", "text/chunk.0", "text/chunk.10",
+                                                                    "text/chunk.2", "text/chunk.5", "text/note", "z/",
+                                                                    "z/last"}));
+    EXPECT_EQ(EntryContent(dir / "a.zip", "text/chunk.5"), Prose(1005, 5));  // minizip checks the CRC too
+    EXPECT_EQ(EntryContent(dir / "a.zip", "text/note"), "on disk");
+
+    // Their folder missing, they have nowhere to go.
+    fs::remove_all(dir / "base/text");
+    EXPECT_EQ(ErrorOf([&] { WriteFolderArchiveFile(dir / "b.zip", dir / "base", dir / "b.zip", {}, 2, &ready); }),
+              "Cannot create file " + (dir / "base/text/chunk.0").string());
+}
+
 TEST(PieceStore, PiecesComeBackWholeFromMemoryAndSpillOnAnyThreadAndTheSpillGoes)
 {
     TempDir dir;
