@@ -1,6 +1,9 @@
 #include "book/book_builder.h"
 
+#include "book/deflate_engine.h"
 #include "book/folders.h"
+#include "book/ordered_work.h"
+#include "book/piece_store.h"
 #include "book/text_normaliser.h"
 #include "book/zip_archive.h"
 #include "platform/cp1251.h"
@@ -11,7 +14,10 @@
 #include "platform/pending_file.h"
 
 #include <QString>
+#include <condition_variable>
+#include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
 #include <system_error>
 #include <vector>
@@ -68,24 +74,77 @@ void CheckCancel(const BookRequest& request)
     if (request.cancel && request.cancel->load(std::memory_order_relaxed)) throw BookCancelled();
 }
 
-// Cuts the text into its pieces. `text` is anything with Read(buffer, n) -> count; `size` and
-// `chunkCount` are what the record says of the text as read through it.
-template <typename Reader>
-void CopyTextPieces(const BookRequest& request, Reader& text, std::uint64_t size, std::uint64_t chunkCount)
+// Compressed pieces past this many bytes wait in the store's spill file.
+constexpr std::size_t kPiecesInMemory = 4 << 20;
+// The spill file, in the work folder but never in the package.
+constexpr const char* kPieceStoreName = "pieces.tmp";
+
+// Progress of the archive stage: the text's bytes as its pieces are compressed, then an eighth
+// more for writing the package, which is mostly copying.
+std::uint64_t ArchiveWeight(std::uint64_t textSize)
 {
-    const fs::path textFolder = request.workFolder / "text";
-    std::vector<char> buffer(kChunkSize);
+    return textSize + textSize / 8 + 1;
+}
+
+// Cuts the text into its pieces and compresses them on the archive's threads as they are read,
+// keeping them in `store` for the archive and describing them in `files`. `text` is anything with
+// Read(buffer, n) -> count, read in order by one thread at a time; `size` and `chunkCount` are
+// what the record says of the text as read through it.
+template <typename Reader>
+void PackTextPieces(const BookRequest& request, Reader& text, std::uint64_t size, std::uint64_t chunkCount,
+                    PieceStore& store, std::vector<ReadyFile>& files)
+{
+    struct Piece {
+        std::vector<char> packed;
+        std::uint64_t size = 0;
+        std::uint32_t crc = 0;
+        bool text = false;
+    };
+    // Piece i is read only after piece i-1, whichever thread took it; a failed read ends the rest.
+    std::mutex reading;
+    std::condition_variable turn;
+    std::uint64_t nextToRead = 0;
+    bool readFailed = false;
+    const auto produce = [&](std::size_t i) {
+        thread_local std::vector<char> bytes;
+        bytes.resize(kChunkSize);
+        {
+            std::unique_lock lock(reading);
+            turn.wait(lock, [&] { return nextToRead == i || readFailed; });
+            if (readFailed) throw std::runtime_error("an earlier piece could not be read");
+            try {
+                bytes.resize(text.Read(bytes.data(), bytes.size()));
+            } catch (...) {
+                readFailed = true;
+                turn.notify_all();
+                throw;
+            }
+            ++nextToRead;
+        }
+        turn.notify_all();
+        thread_local std::optional<RawDeflater> deflater;
+        if (!deflater) deflater.emplace(kArchiveEngine, kArchiveLevel);
+        Piece piece;
+        piece.size = bytes.size();
+        piece.crc = Crc32Of(bytes.data(), bytes.size());
+        piece.text = deflater->Compress(bytes.data(), bytes.size(), piece.packed);
+        return piece;
+    };
     std::uint64_t done = 0;
-    if (request.progress) request.progress(BookStage::Pieces, 0, size);
-    for (std::uint64_t i = 0; i < chunkCount; ++i) {
+    const auto keep = [&](std::size_t i, Piece& piece) {
         CheckCancel(request);
-        OutFile piece(textFolder / ("chunk." + std::to_string(i)));
-        const size_t n = text.Read(buffer.data(), buffer.size());
-        piece.Write(buffer.data(), n);
-        piece.Close();
-        done += n;
-        if (request.progress) request.progress(BookStage::Pieces, done, size);
+        store.Add(piece.packed);
+        files.push_back({"chunk." + std::to_string(i), piece.size, piece.crc, piece.text});
+        done += piece.size;
+        if (request.progress) request.progress(BookStage::Archive, done, ArchiveWeight(size));
+    };
+    if (request.progress) {
+        request.progress(BookStage::Pieces, 0, size);
+        request.progress(BookStage::Archive, 0, ArchiveWeight(size));
     }
+    CheckCancel(request);
+    const unsigned threads = WorkerThreads(request.threads);
+    RunInOrder<Piece>(static_cast<std::size_t>(chunkCount), threads, 4 * std::size_t{threads}, produce, keep);
 }
 
 } // namespace
@@ -146,9 +205,18 @@ void BuildBookIn(const BookRequest& request, SettingsRecord& record)
 
     ExtractArchive(request.templateArchive, work);
 
+    // The pieces go into the package as text/chunk.0, chunk.1, ... straight from the store; the
+    // template's text/ folder is where they belong, so without it there is nowhere to put them.
+    if (chunkCount > 0 && !fs::is_directory(work / "text", ec)) ThrowCannotCreate(work / "text" / "chunk.0");
+    PieceStore store(work / kPieceStoreName, kPiecesInMemory);
+    ReadyFiles pieces;
+    pieces.folder = "text";
+    pieces.stampFrom = work / "config";  // the book's own data all carry one time
+    pieces.skip = store.SpillPath();
+    pieces.fetch = [&store](std::size_t i, std::vector<char>& packed) { store.Fetch(i, packed); };
     {
         NormalisedText text(request.textFile, !request.openEnd);
-        CopyTextPieces(request, text, size, chunkCount);
+        PackTextPieces(request, text, size, chunkCount, store, pieces.files);
     }
 
     const fs::path manifestPath = work / "META-INF" / "MANIFEST.MF";
@@ -164,9 +232,11 @@ void BuildBookIn(const BookRequest& request, SettingsRecord& record)
     PendingFile jad(jadPath);
     const ZipProgress archived = [&](std::uint64_t done, std::uint64_t total) {
         CheckCancel(request);
-        if (request.progress) request.progress(BookStage::Archive, done, total);
+        const std::uint64_t writing = ArchiveWeight(size) - size;
+        if (request.progress)
+            request.progress(BookStage::Archive, size + (total == 0 ? writing : done * writing / total), ArchiveWeight(size));
     };
-    WriteFolderArchiveFile(jar.TempPath(), work, request.jarPath, archived, request.threads);
+    WriteFolderArchiveFile(jar.TempPath(), work, request.jarPath, archived, request.threads, &pieces);
 
     lines.push_back("MIDlet-Jar-URL: " + jarUrl);
     lines.push_back("MIDlet-Jar-Size: " + std::to_string(FileSizeOfPath(jar.TempPath())));

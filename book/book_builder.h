@@ -14,9 +14,11 @@
 #include <stdexcept>
 #include <string>
 
-// What a build is doing when it reports progress.
+// What a build is doing when it reports progress: Pieces once, as the text starts being cut
+// (0 of the text's size); then Archive, while the pieces are compressed and the package is written.
 enum class BookStage { Pieces, Archive };
-// Bytes handled so far and in all during one stage.
+// Bytes handled so far and in all during one stage; the archive stage counts the text's bytes
+// as they are compressed and an eighth more for the writing, so its share follows the time.
 using BookProgress = std::function<void(BookStage stage, std::uint64_t done, std::uint64_t total)>;
 
 struct BookRequest {
@@ -57,11 +59,18 @@ std::filesystem::path JadPathFor(const std::filesystem::path& jarPath);
 
 // Builds the book. `record` receives the settings record (its byte 4 is never written).
 // Order: the text's size, the record written to <work>/config, the template extracted into the
-// work folder, the text (as NormalisedText reads it: the preview's text) copied into
-// <work>/text/chunk.0, chunk.1, ... through one 32767-byte buffer, the two name lines appended to <work>/META-INF/MANIFEST.MF, the archive of the whole
-// work folder, then the descriptor. The .jar and .jad are written under temporary names beside
-// their targets and put in place together only when both are complete, so a failure leaves an
-// earlier book at those paths as it was. Refused before anything is written: no profile, a text
+// work folder, the text (as NormalisedText reads it: the preview's text) cut into pieces of 32767
+// bytes that are compressed as they are read, on `threads` threads, the two name lines appended
+// to <work>/META-INF/MANIFEST.MF, the archive of the whole work folder with the pieces in it as
+// text/chunk.0, chunk.1, ..., then the descriptor. The pieces are not laid out as files: they
+// go from the text into the package, the first few MiB held in memory and the rest in one
+// temporary file in the work folder (never packed, removed on every path); they carry the
+// record's modification time, so the package is byte for byte the archive of the work folder
+// with the pieces as files of that time. Cancelling is seen before each piece and between the
+// archive's entries; a template without the text/ folder gives "Cannot create file" naming
+// <work>/text/chunk.0. The .jar and .jad are written under temporary names beside their targets
+// and put in place together only when both are complete, so a failure leaves an earlier book at
+// those paths as it was. Refused before anything is written: no profile, a text
 // of more than 65535 pieces, a package path whose descriptor would be the package itself.
 // Failures are AppError with the user's message; every file opened is closed on every path.
 void BuildBook(const BookRequest& request, SettingsRecord& record);

@@ -14,13 +14,16 @@ std::vector<fs::directory_entry> ListFolder(const fs::path& folder)
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
         entries.push_back(*it);
-    auto key = [](const fs::directory_entry& e) { return QString::fromStdU16String(e.path().filename().u16string()); };
-    std::sort(entries.begin(), entries.end(), [&](const auto& a, const auto& b) {
-        const QString ka = key(a), kb = key(b);
-        const int c = ka.compare(kb, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : ka < kb;
-    });
+    std::sort(entries.begin(), entries.end(),
+              [](const auto& a, const auto& b) { return ListedBefore(a.path().filename(), b.path().filename()); });
     return entries;
+}
+
+bool ListedBefore(const fs::path& a, const fs::path& b)
+{
+    const QString ka = QString::fromStdU16String(a.u16string()), kb = QString::fromStdU16String(b.u16string());
+    const int c = ka.compare(kb, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : ka < kb;
 }
 
 void ClearFolder(const fs::path& folder)

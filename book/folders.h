@@ -16,3 +16,5 @@ std::uint32_t FileSizeOf(const std::filesystem::path& file);
 // Entries of a folder in the order the archive and ClearFolder use: names compared without
 // regard to case (ties broken by the exact name), as an NTFS folder lists them.
 std::vector<std::filesystem::directory_entry> ListFolder(const std::filesystem::path& folder);
+// The order ListFolder gives two names in: whether `a` comes before `b`.
+bool ListedBefore(const std::filesystem::path& a, const std::filesystem::path& b);

@@ -10,6 +10,14 @@
 #include <thread>
 #include <vector>
 
+// The number of threads to work on: `requested`, or one per core when it is 0.
+inline unsigned WorkerThreads(unsigned requested)
+{
+    if (requested > 0) return requested;
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores > 0 ? cores : 1;
+}
+
 // Runs consume(i, produce(i)) for i = 0, 1, ... count-1 in that order. produce runs on up to
 // `threads` worker threads (on the calling thread when `threads` is 1 or less). An exception from
 // produce(i) is rethrown on the calling thread in item i's turn, after items 0..i-1 were consumed;

@@ -1,8 +1,31 @@
 #include "book/text_normaliser.h"
 
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
 namespace {
 
 constexpr size_t kInputSize = 64 * 1024;
+
+// The bytes that end an ordinary run: NUL, LF and CR.
+constexpr auto kSpecial = [] {
+    std::array<bool, 256> special{};
+    special['\0'] = special['\n'] = special['\r'] = true;
+    return special;
+}();
+
+// Whether any of the 8 bytes at `p` is NUL, LF or CR, tested on all of them at once.
+bool HoldsSpecial(const char* p)
+{
+    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+    std::uint64_t w;
+    std::memcpy(&w, p, sizeof w);
+    const auto zeroByte = [](std::uint64_t v) { return (v - kOnes) & ~v & kHighs; };
+    return (zeroByte(w) | zeroByte(w ^ (kOnes * '\n')) | zeroByte(w ^ (kOnes * '\r'))) != 0;
+}
 
 } // namespace
 
@@ -41,14 +64,34 @@ size_t NormalisedText::Read(void* buffer, size_t count)
         const char* in = input_.data() + pos_;
         const char* stop = input_.data() + avail_;
         while (in < stop && out < end) {
-            const char c = *in;
-            if (static_cast<unsigned char>(c) > '\r' || (c != '\r' && c != '\n' && c != '\0')) {
-                *out++ = c;
-                ++in;
+            // A run of ordinary bytes and whole CR LF breaks is copied in one go: only a lone CR,
+            // a lone LF and NUL need a closer look.
+            const char* run = in;
+            const char* const runEnd = in + std::min<std::ptrdiff_t>(stop - in, end - out);
+            bool closed = false;  // the run ends with a CR LF
+            while (run < runEnd) {
+                if (runEnd - run >= 8 && !HoldsSpecial(run)) {
+                    run += 8;
+                    closed = false;
+                } else if (!kSpecial[static_cast<unsigned char>(*run)]) {
+                    ++run;
+                    closed = false;
+                } else if (*run == '\r' && run + 1 < runEnd && run[1] == '\n') {
+                    run += 2;
+                    closed = true;
+                } else {
+                    break;
+                }
+            }
+            if (run != in) {
+                std::memcpy(out, in, static_cast<size_t>(run - in));
+                out += run - in;
+                in = run;
                 afterCr_ = false;
-                lineOpen_ = true;
+                lineOpen_ = !closed;
                 continue;
             }
+            const char c = *in;
             if (c == '\0') {
                 // The text ends here; nothing after it is read.
                 ended_ = true;

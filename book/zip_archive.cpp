@@ -25,6 +25,7 @@
 #include <string>
 #include <system_error>
 #include <thread>
+#include <unordered_set>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -35,7 +36,6 @@ constexpr std::uint64_t kNoZip64Limit = 0xFFFFFFFFull;  // sizes and offsets of 
 constexpr std::size_t kMaxEntries = 0xFFFE;             // 0xFFFF already calls for Zip64 records
 constexpr std::size_t kCopyBuffer = 256 * 1024;
 constexpr std::uint64_t kWholeFileLimit = 1 << 20;  // larger files are compressed as they are read
-constexpr int kArchiveLevel = 9;
 constexpr unsigned long kMadeByMsDos20 = 20;            // host 0 (MS-DOS), version 2.0
 constexpr unsigned long kUtf8NameFlag = 0x800;
 
@@ -140,12 +140,15 @@ QString DecodeName(const std::string& bytes, unsigned long flag)
 
 // ---- writing ---------------------------------------------------------------------------------
 
+constexpr std::size_t kNotReady = static_cast<std::size_t>(-1);
+
 // One entry of the archive as the folder walk meets it.
 struct FolderEntry {
-    const fs::path& source;
-    const QString& name;  // relative, "/" separated, folders ending in "/"
+    const fs::path& source;  // empty for a ready file
+    const QString& name;     // relative, "/" separated, folders ending in "/"
     bool folder;
     std::uint64_t size;
+    std::size_t ready = kNotReady;  // the ReadyFiles index of a file compressed beforehand
 };
 
 bool SamePath(const fs::path& a, const fs::path& b)
@@ -156,34 +159,63 @@ bool SamePath(const fs::path& a, const fs::path& b)
     return fs::absolute(a, ec).lexically_normal() == fs::absolute(b, ec).lexically_normal();
 }
 
+// What the walk leaves out and what it adds.
+struct WalkRules {
+    fs::path skipA, skipB, skipC;
+    const ReadyFiles* ready = nullptr;
+    QString readyPrefix;     // the ready files' folder as entry names begin with it
+    bool readyMet = false;   // that folder was walked
+};
+
 // Visits every file and folder below `folder` in archive order: the files of a folder first,
-// then each subfolder's entry followed by its contents. Links and the two skipped paths are left
-// out. Only one folder's listing is held at a time, whatever the size of the tree.
+// then each subfolder's entry followed by its contents. Links and the skipped paths are left
+// out; the ready files join their folder's files, in name order, in place of files of the same
+// name. Only one folder's listing is held at a time, whatever the size of the tree.
 template <typename Visit>
-void WalkFolder(const fs::path& folder, const QString& prefix, const fs::path& skipA, const fs::path& skipB,
-                Visit&& visit)
+void WalkFolder(const fs::path& folder, const QString& prefix, WalkRules& rules, Visit&& visit)
 {
+    struct FileItem {
+        fs::path source, name;
+        std::uint64_t size;
+        std::size_t ready;
+    };
+    const bool readyHere = rules.ready && prefix == rules.readyPrefix;
+    std::unordered_set<std::string> readyNames;
+    if (readyHere) {
+        rules.readyMet = true;
+        for (const ReadyFile& f : rules.ready->files) readyNames.insert(f.name);
+    }
+    std::vector<FileItem> files;
     std::vector<fs::path> subfolders;
-    {
-        const auto entries = ListFolder(folder);
-        for (const auto& e : entries) {
-            std::error_code ec;
-            const auto st = e.symlink_status(ec);
-            if (ec || fs::is_symlink(st)) continue;
-            if (fs::is_directory(st)) {
-                subfolders.push_back(e.path());
-            } else if (fs::is_regular_file(st)) {
-                if (SamePath(e.path(), skipA) || SamePath(e.path(), skipB)) continue;
-                const QString name = prefix + PathQ(e.path().filename());
-                const std::uint64_t size = e.file_size(ec);
-                visit(FolderEntry{e.path(), name, false, ec ? 0 : size});
-            }
+    for (const auto& e : ListFolder(folder)) {
+        std::error_code ec;
+        const auto st = e.symlink_status(ec);
+        if (ec || fs::is_symlink(st)) continue;
+        if (fs::is_directory(st)) {
+            subfolders.push_back(e.path());
+        } else if (fs::is_regular_file(st)) {
+            if (SamePath(e.path(), rules.skipA) || SamePath(e.path(), rules.skipB) || SamePath(e.path(), rules.skipC))
+                continue;
+            if (readyNames.count(e.path().filename().string())) continue;
+            const std::uint64_t size = e.file_size(ec);
+            files.push_back({e.path(), e.path().filename(), ec ? 0 : size, kNotReady});
         }
     }
+    if (readyHere) {
+        for (std::size_t i = 0; i < rules.ready->files.size(); ++i)
+            files.push_back({fs::path(), fs::path(rules.ready->files[i].name), rules.ready->files[i].size, i});
+        std::stable_sort(files.begin(), files.end(),
+                         [](const FileItem& a, const FileItem& b) { return ListedBefore(a.name, b.name); });
+    }
+    for (const FileItem& f : files) {
+        const QString name = prefix + PathQ(f.name);
+        visit(FolderEntry{f.source, name, false, f.size, f.ready});
+    }
+    files.clear();
     for (const auto& sub : subfolders) {
         const QString name = prefix + PathQ(sub.filename()) + "/";
         visit(FolderEntry{sub, name, true, 0});
-        WalkFolder(sub, name, skipA, skipB, visit);
+        WalkFolder(sub, name, rules, visit);
     }
 }
 
@@ -218,6 +250,7 @@ struct ListedEntry {
     EncodedName name;
     bool folder;
     std::uint64_t size;
+    std::size_t ready;
 };
 
 // An entry ready to be written: its stamp and attributes, and for a file held whole its
@@ -229,6 +262,20 @@ struct PackedEntry {
     std::uint32_t crc = 0;
     std::vector<char> data;
 };
+
+// A file compressed beforehand, as the caller keeps it.
+PackedEntry PackReady(const ReadyFiles& ready, std::size_t index, const tm_zip& stamp)
+{
+    const ReadyFile& f = ready.files[index];
+    PackedEntry packed;
+    packed.info.tmz_date = stamp;
+    packed.info.external_fa = kDosArchive;
+    packed.info.internal_fa = f.text ? 1 : 0;
+    packed.size = f.size;
+    packed.crc = f.crc;
+    if (f.size > 0) ready.fetch(index, packed.data);
+    return packed;
+}
 
 PackedEntry PackEntry(const ListedEntry& e, RawDeflater& deflater)
 {
@@ -257,16 +304,10 @@ PackedEntry PackEntry(const ListedEntry& e, RawDeflater& deflater)
     return packed;
 }
 
-unsigned ThreadsToUse(unsigned threads)
-{
-    if (threads > 0) return threads;
-    return std::max(1u, std::thread::hardware_concurrency());
-}
-
 } // namespace
 
 void WriteFolderArchiveFile(const fs::path& file, const fs::path& baseFolder, const fs::path& shownAs,
-                            const ZipProgress& progress, unsigned threads)
+                            const ZipProgress& progress, unsigned threads, const ReadyFiles* ready)
 {
     const QString shown = PathQ(fs::path(shownAs).make_preferred());
     const auto tooMany = [&] {
@@ -281,14 +322,24 @@ void WriteFolderArchiveFile(const fs::path& file, const fs::path& baseFolder, co
     // refused before the file is created.
     std::vector<ListedEntry> entries;
     std::uint64_t total = 0, bound = 22;
-    WalkFolder(baseFolder, QString(), file, shownAs, [&](const FolderEntry& e) {
+    WalkRules rules;
+    rules.skipA = file;
+    rules.skipB = shownAs;
+    if (ready) {
+        rules.skipC = ready->skip;
+        rules.ready = ready;
+        rules.readyPrefix = PathQ(ready->folder.generic_u16string()) + "/";
+    }
+    WalkFolder(baseFolder, QString(), rules, [&](const FolderEntry& e) {
         if (entries.size() + 1 > kMaxEntries) tooMany();
         EncodedName name = EncodeName(e.name);
         total += e.size;
         bound += EntryBound(name.bytes.size(), e.size);
         if (bound >= kNoZip64Limit) tooLarge();
-        entries.push_back(ListedEntry{e.source, std::move(name), e.folder, e.size});
+        entries.push_back(ListedEntry{e.source, std::move(name), e.folder, e.size, e.ready});
     });
+    if (ready && !ready->files.empty() && !rules.readyMet)
+        ThrowCannotCreate(baseFolder / ready->folder / ready->files.front().name);
 
     zlib_filefunc64_def streams = PathStreams();
     ZipCloser out;
@@ -299,11 +350,13 @@ void WriteFolderArchiveFile(const fs::path& file, const fs::path& baseFolder, co
     std::uint64_t done = 0;
     bound = 22;
     if (progress) progress(0, total);
+    const tm_zip readyStamp = ready ? DosStamp(ready->stampFrom) : tm_zip{};
 
     // Files are read and compressed ahead on every thread, a few at a time, and written here in
     // the walk's order; a file too large to hold whole is compressed here as it is read.
     const auto pack = [&](std::size_t i) {
         thread_local std::optional<RawDeflater> deflater;
+        if (entries[i].ready != kNotReady) return PackReady(*ready, entries[i].ready, readyStamp);
         if (!deflater) deflater.emplace(kArchiveEngine, kArchiveLevel, kCopyBuffer);
         return PackEntry(entries[i], *deflater);
     };
@@ -344,7 +397,7 @@ void WriteFolderArchiveFile(const fs::path& file, const fs::path& baseFolder, co
         bound += EntryBound(e.name.bytes.size(), copied);
         if (progress) progress(done, total);
     };
-    RunInOrder<PackedEntry>(entries.size(), ThreadsToUse(threads), 4 * std::size_t{ThreadsToUse(threads)}, pack,
+    RunInOrder<PackedEntry>(entries.size(), WorkerThreads(threads), 4 * std::size_t{WorkerThreads(threads)}, pack,
                             write);
 
     zipFile zip = out.zip;

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <string>
+#include <vector>
 
 // Called while an archive is written: bytes of file content archived so far and in all.
 using ZipProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
@@ -24,11 +26,32 @@ using ZipProgress = std::function<void(std::uint64_t done, std::uint64_t total)>
 void WriteFolderArchive(const std::filesystem::path& archive, const std::filesystem::path& baseFolder,
                         const ZipProgress& progress = {}, unsigned threads = 0);
 
+// Files compressed beforehand that the archive takes as if they lay in `folder` (relative to the
+// base folder, which must hold it): they are listed among that folder's files in name order,
+// stamped with the modification time of `stampFrom`, attribute "archive", and their raw Deflate
+// streams copied as they are. `skip`, a file below the base folder where they are kept, is left out.
+struct ReadyFile {
+    std::string name;        // within `folder`, ASCII
+    std::uint64_t size = 0;  // before compression
+    std::uint32_t crc = 0;
+    bool text = false;       // the entry's "text" attribute
+};
+struct ReadyFiles {
+    std::filesystem::path folder;
+    std::vector<ReadyFile> files;
+    std::filesystem::path stampFrom;
+    std::filesystem::path skip;
+    // Replaces its second argument with file i's raw Deflate stream; called from any thread.
+    std::function<void(std::size_t, std::vector<char>&)> fetch;
+};
+
 // The same archive written straight into `file` (created or truncated), for callers that put
 // the file in place themselves. Failures name `shownAs`; neither `file` nor `shownAs` is added.
+// `ready` adds files compressed beforehand (see ReadyFiles); its folder missing from the base
+// folder gives "Cannot create file %s" naming the first of them there.
 void WriteFolderArchiveFile(const std::filesystem::path& file, const std::filesystem::path& baseFolder,
                             const std::filesystem::path& shownAs, const ZipProgress& progress = {},
-                            unsigned threads = 0);
+                            unsigned threads = 0, const ReadyFiles* ready = nullptr);
 
 // Extracts every entry below `baseFolder`: folders created as needed, existing files replaced
 // even when read-only, modification times and attributes restored. An entry with an absolute

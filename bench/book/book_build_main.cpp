@@ -5,7 +5,8 @@
 // cp1251, utf-8, utf-16, koi8-r, cp866) the text is read in it as Create does, a converted copy
 // going beside the work folder. Prints the seconds taken, and with an encoding the seconds of
 // the conversion after them. --engines compresses the text's 32767-byte pieces with zlib and
-// with libdeflate at level 9 on one thread and prints each one's best CPU time and total size.
+// with libdeflate at level 9 on one thread and prints each one's best CPU time and total size
+// (run_bench.sh runs it on each kind of text it makes).
 #include "book/book_builder.h"
 #include "book/book_text.h"
 #include "book/deflate_engine.h"

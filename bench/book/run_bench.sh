@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
 # Times Create (the whole package build) on all cores and on one against Info-ZIP "zip -9 -r"
 # over the same work tree, for generated texts of 1, 16 and 64 MiB, on a RAM disk (/dev/shm) and
-# on the ordinary disk (the build folder), and reports the builder's peak memory. First it
-# compares the two Deflate engines at level 9 on the 64 MiB text's pieces.
+# on the ordinary disk (the build folder), and reports the builder's peak memory. Two kinds of
+# text: words of the sample drawn at random, and prose made of the system's Russian message
+# catalogues (/usr/share/locale/ru/LC_MESSAGES/*.mo, skipped when there are none). First it
+# compares the two Deflate engines at level 9 on each kind's 64 MiB pieces.
 #   bench/book/run_bench.sh [build folder]     (default: build-book beside this repository)
+# "cpu/cores/zip" is the ratio an idle machine would give if all of Create's CPU time were
+# spread evenly over its cores (zip -9 runs on one): on a busy machine it is steadier than the
+# wall ratio.
 # RUNS=n sets the runs per size (best one counts); DISKS="/dev/shm /some/folder" overrides where
-# the work trees go.
+# the work trees go; KINDS="words prose" chooses the texts and SIZES="1 16 64" their sizes in MiB
+# (the engines are compared on the largest).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
@@ -53,6 +59,43 @@ open(sys.argv[2], 'wb').write(out[:size])
 PY
 }
 
+# The translations of the system's Russian message catalogues, one after another, in cp1251 with
+# CR LF breaks, repeated up to the size: real sentences, as a book has them.
+prose_sources() { compgen -G '/usr/share/locale/ru/LC_MESSAGES/*.mo' > /dev/null; }
+gen_prose() {  # size_mib file
+  python3 - "$1" "$2" <<'PY'
+import gettext, glob, sys
+size = int(sys.argv[1]) << 20
+parts = []
+for name in sorted(glob.glob('/usr/share/locale/ru/LC_MESSAGES/*.mo')):
+    try:
+        with open(name, 'rb') as f:
+            catalog = gettext.GNUTranslations(f)._catalog
+    except Exception:
+        continue
+    for key, value in catalog.items():
+        if key and isinstance(value, str) and value.strip():
+            parts.append(value.replace('\r', '').replace('\n', '\r\n'))
+text = '\r\n'.join(parts).encode('cp1251', errors='replace') + b'\r\n'
+out = bytearray()
+while len(out) < size:
+    out += text
+open(sys.argv[2], 'wb').write(out[:size])
+PY
+}
+
+# zip -9 archives the tree Create works in, with the text's pieces in text/ as a book holds them
+# (Create itself need not leave them there).
+cut_pieces() {  # text work-folder
+  python3 - "$1" "$2/text" <<'PY'
+import os, sys
+data = open(sys.argv[1], 'rb').read()
+os.makedirs(sys.argv[2], exist_ok=True)
+for i in range(0, len(data), 32767):
+    open(os.path.join(sys.argv[2], 'chunk.%d' % (i // 32767)), 'wb').write(data[i:i + 32767])
+PY
+}
+
 best() { sort -n | head -1; }
 # "elapsed cpu" of one command from GNU time's report (cpu = user + system).
 measure() {  # report-file command...
@@ -63,44 +106,61 @@ measure() {  # report-file command...
 
 texts="$scratch/texts"
 mkdir -p "$texts"
-for mib in 1 16 64; do gen_text "$mib" "$texts/text-$mib.txt"; done
-echo "Deflate engines on the 64 MiB text's pieces, one thread:"
-"$tool" --engines "$texts/text-64.txt"
+kinds=()
+for kind in ${KINDS:-words prose}; do
+  if [ "$kind" = prose ] && ! prose_sources; then
+    echo "no Russian message catalogues in /usr/share/locale/ru/LC_MESSAGES: the prose text is skipped"
+    continue
+  fi
+  for mib in ${SIZES:-1 16 64}; do "gen_$( [ "$kind" = prose ] && echo prose || echo text)" "$mib" "$texts/$kind-$mib.txt"; done
+  kinds+=("$kind")
+done
+largest="$(printf '%s\n' ${SIZES:-1 16 64} | sort -n | tail -1)"
+echo "Deflate engines at level 9 on the $largest MiB texts' 32767-byte pieces, one thread (best of 3):"
+for kind in "${kinds[@]}"; do
+  echo "$kind:"
+  "$tool" --engines "$texts/$kind-$largest.txt"
+done
 echo
 
 for disk in ${DISKS:-/dev/shm $build}; do
   where="$(mktemp -d -p "$disk" bench-book-XXXXXX)"
   disk_scratch="$where"
   echo "work trees and packages in $disk ($(df --output=fstype "$disk" | tail -1)), $(nproc) cores:"
-  printf '%-8s %17s %17s %17s %12s %12s %10s\n' "text" "Create: wall/cpu" "1 thread: wall" "zip -9: wall/cpu" \
-    "ratio wall" "1 thr / zip" "peak RSS"
-  for mib in 1 16 64; do
-    text="$texts/text-$mib.txt"
-    work="$where/temp-$mib"
-    mkdir -p "$work/fonts"
-    head -c 514 /dev/urandom > "$work/fonts/default.props"
-    head -c 20000 /dev/urandom > "$work/fonts/default.png"
+  for kind in "${kinds[@]}"; do
+    echo "$kind:"
+    printf '%-8s %17s %17s %17s %12s %12s %12s %10s\n' "text" "Create: wall/cpu" "1 thread: wall" "zip -9: wall/cpu" \
+      "ratio wall" "1 thr / zip" "cpu/cores/zip" "peak RSS"
+    for mib in ${SIZES:-1 16 64}; do
+      text="$texts/$kind-$mib.txt"
+      work="$where/temp-$mib"
+      mkdir -p "$work/fonts"
+      head -c 514 /dev/urandom > "$work/fonts/default.props"
+      head -c 20000 /dev/urandom > "$work/fonts/default.png"
 
-    cw=() cc=() ow=() zw=() zc=() rss=0
-    for ((i = 0; i < runs; i++)); do
-      rm -f "$where/book.jar" "$where/book.jad" "$where/zip.jar"
-      sync
-      read -r w c r < <(measure "$where/time.txt" "$tool" "$text" "$template" "$work" "$where/book.jar")
-      cw+=("$w") cc+=("$c")
-      [ "$r" -gt "$rss" ] && rss="$r"
-      sync
-      read -r w c r < <(measure "$where/time.txt" "$tool" --threads 1 "$text" "$template" "$work" "$where/book.jar")
-      ow+=("$w")
-      sync
-      read -r w c r < <(cd "$work" && measure "$where/time.txt" zip -q -9 -r "$where/zip.jar" .)
-      zw+=("$w") zc+=("$c")
+      cw=() cc=() ow=() zw=() zc=() rss=0
+      for ((i = 0; i < runs; i++)); do
+        rm -f "$where/book.jar" "$where/book.jad" "$where/zip.jar"
+        sync
+        read -r w c r < <(measure "$where/time.txt" "$tool" "$text" "$template" "$work" "$where/book.jar")
+        cw+=("$w") cc+=("$c")
+        [ "$r" -gt "$rss" ] && rss="$r"
+        sync
+        read -r w c r < <(measure "$where/time.txt" "$tool" --threads 1 "$text" "$template" "$work" "$where/book.jar")
+        ow+=("$w")
+        [ -f "$work/text/chunk.0" ] || cut_pieces "$text" "$work"
+        sync
+        read -r w c r < <(cd "$work" && measure "$where/time.txt" zip -q -9 -r "$where/zip.jar" .)
+        zw+=("$w") zc+=("$c")
+      done
+      c_w="$(printf '%s\n' "${cw[@]}" | best)" c_c="$(printf '%s\n' "${cc[@]}" | best)"
+      o_w="$(printf '%s\n' "${ow[@]}" | best)"
+      z_w="$(printf '%s\n' "${zw[@]}" | best)" z_c="$(printf '%s\n' "${zc[@]}" | best)"
+      printf '%-8s %8.2f/%6.2f s %14.2f s %8.2f/%6.2f s %12.2f %12.2f %12.2f %7s KiB\n' "${mib} MiB" "$c_w" "$c_c" "$o_w" \
+        "$z_w" "$z_c" "$(awk -v a="$c_w" -v b="$z_w" 'BEGIN {print a / b}')" "$(awk -v a="$o_w" -v b="$z_w" 'BEGIN {print a / b}')" \
+        "$(awk -v a="$c_c" -v b="$z_c" -v n="$(nproc)" 'BEGIN {print a / n / b}')" "$rss"
+      echo "         package sizes: ours $(stat -c %s "$where/book.jar") bytes, zip -9 $(stat -c %s "$where/zip.jar") bytes"
     done
-    c_w="$(printf '%s\n' "${cw[@]}" | best)" c_c="$(printf '%s\n' "${cc[@]}" | best)"
-    o_w="$(printf '%s\n' "${ow[@]}" | best)"
-    z_w="$(printf '%s\n' "${zw[@]}" | best)" z_c="$(printf '%s\n' "${zc[@]}" | best)"
-    printf '%-8s %8.2f/%6.2f s %14.2f s %8.2f/%6.2f s %12.2f %12.2f %7s KiB\n' "${mib} MiB" "$c_w" "$c_c" "$o_w" "$z_w" "$z_c" \
-      "$(awk -v a="$c_w" -v b="$z_w" 'BEGIN {print a / b}')" "$(awk -v a="$o_w" -v b="$z_w" 'BEGIN {print a / b}')" "$rss"
-    echo "         package sizes: ours $(stat -c %s "$where/book.jar") bytes, zip -9 $(stat -c %s "$where/zip.jar") bytes"
   done
   rm -rf "$where"
   echo

@@ -215,7 +215,8 @@ TEST_F(BookBuilderTest, SecondCreateWithAShorterTextLeavesNoStalePieces)
     EXPECT_EQ(Pieces(Jar()).size(), 5u);
     BuildBook(Request("short"), record);
     EXPECT_EQ(Pieces(Jar()), std::vector<std::string>{"text/chunk.0"});
-    EXPECT_EQ(Listing(dir / "temp/text"), std::vector<std::string>{"chunk.0"});
+    // The pieces go from the text into the package without being laid out as files.
+    EXPECT_TRUE(Listing(dir / "temp/text").empty());
     const LineList manifest = SplitLines(EntryContent(Jar(), "META-INF/MANIFEST.MF"));
     EXPECT_EQ(std::count_if(manifest.begin(), manifest.end(), [](auto& l) { return l.starts_with("MIDlet-Name: "); }), 1);
     EXPECT_EQ(std::count_if(manifest.begin(), manifest.end(), [](auto& l) { return l.starts_with("MIDlet-1: "); }), 1);
@@ -328,6 +329,16 @@ TEST_F(BookBuilderTest, FailuresGiveTheirMessageKeepTheEarlierBookAndCloseEveryF
         unchanged();
     }
     {
+        SCOPED_TRACE("no room for the compressed pieces");
+        MakeZip(dir / "velmar.dat", StandardTemplate());
+        fs::create_directory(dir / "temp/pieces.tmp");
+        EXPECT_EQ(ErrorOf([&] { BuildBook(Request("second"), record); }),
+                  "Cannot create file " + (dir / "temp/pieces.tmp").string());
+        EXPECT_TRUE(fs::is_empty(dir / "temp/pieces.tmp"));
+        fs::remove(dir / "temp/pieces.tmp");
+        unchanged();
+    }
+    {
         SCOPED_TRACE("template without manifest");
         fs::remove_all(dir / "temp/META-INF");
         MakeZip(dir / "velmar.dat", {{"book.png", "png"}, {"text/", ""}});
@@ -404,17 +415,29 @@ TEST_F(BookBuilderTest, InfoZipAcceptsABuiltBook)
 TEST_F(BookBuilderTest, CancelledBuildKeepsTheEarlierBookAndLeavesNoPieceOrTemporaryFile)
 {
     BookRequest first = Request(TextOfSize(40000));
+    // The archive stage's share only grows, and reaches the whole.
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> shares;
+    first.progress = [&](BookStage s, std::uint64_t done, std::uint64_t total) {
+        if (s == BookStage::Archive) shares.emplace_back(done, total);
+    };
     BuildBook(first, record);
+    ASSERT_FALSE(shares.empty());
+    for (std::size_t i = 1; i < shares.size(); ++i) {
+        EXPECT_GE(shares[i].first, shares[i - 1].first);
+        EXPECT_EQ(shares[i].second, shares[0].second);
+    }
+    EXPECT_EQ(shares.back().first, shares.back().second);
     const std::string jar = ReadFileBytes(Jar());
     const std::string jad = ReadFileBytes(dir / "out/book.jad");
+    const std::vector<std::string> work = Listing(dir / "temp");
 
-    // Stopped while the text is cut, halfway through the archive, and once its last entry is in.
+    // Stopped once the first piece is compressed, halfway through, and once the last entry is in.
     struct Moment {
         const char* name;
         std::function<bool(BookStage, std::uint64_t, std::uint64_t)> reached;
     };
     const std::vector<Moment> moments = {
-        {"early", [](BookStage s, std::uint64_t done, std::uint64_t) { return s == BookStage::Pieces && done > 0; }},
+        {"early", [](BookStage s, std::uint64_t done, std::uint64_t) { return s == BookStage::Archive && done > 0; }},
         {"middle", [](BookStage s, std::uint64_t done, std::uint64_t total) {
              return s == BookStage::Archive && done > total / 2;
          }},
@@ -435,20 +458,23 @@ TEST_F(BookBuilderTest, CancelledBuildKeepsTheEarlierBookAndLeavesNoPieceOrTempo
         EXPECT_TRUE(ReadFileBytes(dir / "out/book.jad") == jad);
         EXPECT_EQ(Listing(dir / "out"), (std::vector<std::string>{"book.jad", "book.jar"}));
         EXPECT_TRUE(Listing(dir / "temp/text").empty());
+        EXPECT_EQ(Listing(dir / "temp"), work);  // the compressed pieces' store is gone too
     }
 }
 
-TEST_F(BookBuilderTest, PackageIsTheSameForAnyNumberOfThreads)
+TEST_F(BookBuilderTest, PackageIsTheSameForAnyNumberOfThreadsAndAsTheArchiveOfItsWorkFolder)
 {
     std::string packages[3];
     const unsigned counts[3] = {1, 2, 8};
     const auto stamp = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    const std::string text = TextOfSize(700000);
     for (int i = 0; i < 3; ++i) {
-        BookRequest r = Request(TextOfSize(700000));
+        BookRequest r = Request(text);
         r.threads = counts[i];
-        // Every file of the work folder gets one time, as the archive records it to the second.
+        // Every file of the work folder gets one time, as the archive records it to the second:
+        // once the text is compressed, and again as the package starts being written.
         r.progress = [&](BookStage s, std::uint64_t done, std::uint64_t) {
-            if (s == BookStage::Archive && done == 0)
+            if (s == BookStage::Archive && done == text.size())
                 for (const auto& e : fs::recursive_directory_iterator(dir / "temp")) fs::last_write_time(e.path(), stamp);
         };
         BuildBook(r, record);
@@ -457,6 +483,14 @@ TEST_F(BookBuilderTest, PackageIsTheSameForAnyNumberOfThreads)
     EXPECT_EQ(Pieces(Jar()).size(), 22u);
     EXPECT_TRUE(packages[0] == packages[1]);
     EXPECT_TRUE(packages[0] == packages[2]);
+
+    // The pieces never lie in text/, yet the package is byte for byte the archive of the work
+    // folder holding them as files of that time.
+    for (std::size_t at = 0, i = 0; at < text.size(); at += 32767, ++i)
+        dir.Write("temp/text/chunk." + std::to_string(i), text.substr(at, 32767));
+    for (const auto& e : fs::recursive_directory_iterator(dir / "temp")) fs::last_write_time(e.path(), stamp);
+    WriteFolderArchive(dir / "folder.jar", dir / "temp", {}, 2);
+    EXPECT_TRUE(ReadFileBytes(dir / "folder.jar") == packages[0]);
 }
 
 TEST_F(BookBuilderTest, APackageNameWithAControlCharacterIsRefusedBeforeAnythingIsWritten)

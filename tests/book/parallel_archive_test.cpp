@@ -2,6 +2,7 @@
 // in order, and a failure on any thread ending the archive with nothing half-written.
 #include "book/deflate_engine.h"
 #include "book/ordered_work.h"
+#include "book/piece_store.h"
 #include "book/zip_archive.h"
 #include "book/zip_test_util.h"
 #include "platform/files.h"
@@ -97,6 +98,74 @@ TEST(OrderedWork, ResultsComeBackInOrderAndAFailureStopsAtItsTurn)
                   "consumer");
         EXPECT_LE(produced.load(), 5u + 4u + threads);
     }
+}
+
+TEST(ParallelArchive, ReadyFilesJoinTheirFolderInNameOrderInPlaceOfFilesOfTheirName)
+{
+    TempDir dir;
+    dir.Write("base/a.txt", "first");
+    dir.Write("base/store", "kept apart");
+    dir.Write("base/text/chunk.5", "stale");
+    dir.Write("base/text/note", "on disk");
+    dir.Write("base/z/last", "last");
+    const auto stamp = fs::file_time_type::clock::now() - std::chrono::hours(30);
+    dir.Write("stamp", "");
+    fs::last_write_time(dir / "stamp", stamp);
+    ReadyFiles ready;
+    ready.folder = "text";
+    ready.stampFrom = dir / "stamp";
+    ready.skip = dir / "base/store";
+    std::vector<std::vector<char>> packed;
+    RawDeflater deflater(kArchiveEngine, kArchiveLevel);
+    for (const int i : {0, 10, 5, 2}) {
+        const std::string bytes = Prose(1000 + i, static_cast<unsigned>(i));
+        packed.emplace_back();
+        const bool text = deflater.Compress(bytes.data(), bytes.size(), packed.back());
+        ready.files.push_back({"chunk." + std::to_string(i), bytes.size(), Crc32Of(bytes.data(), bytes.size()), text});
+    }
+    ready.fetch = [&](std::size_t i, std::vector<char>& out) { out = packed[i]; };
+    WriteFolderArchiveFile(dir / "a.zip", dir / "base", dir / "a.zip", {}, 2, &ready);
+    EXPECT_EQ(EntryNames(dir / "a.zip"), (std::vector<std::string>{"a.txt", "text/", "text/chunk.0", "text/chunk.10",
+                                                                    "text/chunk.2", "text/chunk.5", "text/note", "z/",
+                                                                    "z/last"}));
+    EXPECT_EQ(EntryContent(dir / "a.zip", "text/chunk.5"), Prose(1005, 5));  // minizip checks the CRC too
+    EXPECT_EQ(EntryContent(dir / "a.zip", "text/note"), "on disk");
+
+    // Their folder missing, they have nowhere to go.
+    fs::remove_all(dir / "base/text");
+    EXPECT_EQ(ErrorOf([&] { WriteFolderArchiveFile(dir / "b.zip", dir / "base", dir / "b.zip", {}, 2, &ready); }),
+              "Cannot create file " + (dir / "base/text/chunk.0").string());
+}
+
+TEST(PieceStore, PiecesComeBackWholeFromMemoryAndSpillOnAnyThreadAndTheSpillGoes)
+{
+    TempDir dir;
+    std::vector<std::vector<char>> pieces;
+    std::mt19937 rnd(5);
+    for (int i = 0; i < 300; ++i) {
+        const std::string bytes = Prose(rnd() % 3000, static_cast<unsigned>(i));
+        pieces.emplace_back(bytes.begin(), bytes.end());
+    }
+    {
+        PieceStore store(dir / "spill", 20000);  // a few pieces in memory, the rest spilt
+        for (const auto& p : pieces) store.Add(p);
+        ASSERT_EQ(store.Count(), pieces.size());
+        EXPECT_GT(fs::file_size(dir / "spill"), 200000u);
+        std::vector<std::thread> readers;
+        std::atomic<int> wrong{0};
+        for (unsigned t = 0; t < 4; ++t)
+            readers.emplace_back([&, t] {
+                std::vector<char> got;
+                for (std::size_t k = 0; k < pieces.size(); ++k) {
+                    const std::size_t i = (k * 7 + t * 31) % pieces.size();  // out of order, as the archive asks
+                    store.Fetch(i, got);
+                    if (got != pieces[i]) ++wrong;
+                }
+            });
+        for (auto& r : readers) r.join();
+        EXPECT_EQ(wrong.load(), 0);
+    }
+    EXPECT_FALSE(fs::exists(dir / "spill"));
 }
 
 TEST(DeflateEngines, BothGiveStreamsThatInflateBackExactlyAndJudgeTextAlike)

@@ -70,6 +70,17 @@ TEST(TextNormaliser, ReadsEveryTextAsThePreviewDoesInAnyAmounts)
         for (char& c : text) c = alphabet[random() % sizeof alphabet];
         texts.push_back({"random " + std::to_string(i), text});
     }
+    // Long runs of ordinary bytes between the breaks, as in real prose: the runs are scanned
+    // eight bytes at a time, so every break position within a word must count.
+    for (int i = 0; i < 2; ++i) {
+        std::string text;
+        while (text.size() < 100000) {
+            text.append(random() % 40, static_cast<char>('a' + random() % 26));
+            text += std::string("\r\n\r").substr(random() % 2, 1 + (i == 0 ? random() % 2 : 0));
+        }
+        if (i == 1) text[90001] = '\0';
+        texts.push_back({"long runs " + std::to_string(i), text});
+    }
     std::string split(65535, 'y');
     split += "\r\n" + std::string(70000, 'z') + "\n";
     texts.push_back({"CR LF across the input pieces", split});

@@ -1,0 +1,63 @@
+#include "book/piece_store.h"
+
+#include "platform/errors.h"
+#include "platform/files.h"
+
+#include <cstring>
+#include <system_error>
+#include <utility>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool SeekTo(std::FILE* f, std::uint64_t offset)
+{
+#ifdef _WIN32
+    return _fseeki64(f, static_cast<__int64>(offset), SEEK_SET) == 0;
+#else
+    return fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
+}
+
+} // namespace
+
+PieceStore::PieceStore(fs::path spill, std::size_t memoryBound)
+    : spillPath_(std::move(spill)), memoryBound_(memoryBound)
+{
+    spill_ = OpenFileStream(spillPath_, "w+b");
+    if (!spill_) ThrowCannotCreate(spillPath_);
+}
+
+PieceStore::~PieceStore()
+{
+    std::fclose(spill_);
+    std::error_code ec;
+    fs::remove(spillPath_, ec);
+}
+
+void PieceStore::Add(const std::vector<char>& packed)
+{
+    if (memory_.size() + packed.size() <= memoryBound_) {
+        places_.push_back({memory_.size(), packed.size(), false});
+        memory_.insert(memory_.end(), packed.begin(), packed.end());
+        return;
+    }
+    if (!SeekTo(spill_, spillSize_) ||
+        (!packed.empty() && std::fwrite(packed.data(), 1, packed.size(), spill_) != packed.size()))
+        ThrowUnableToWrite(spillPath_);
+    places_.push_back({spillSize_, packed.size(), true});
+    spillSize_ += packed.size();
+}
+
+void PieceStore::Fetch(std::size_t i, std::vector<char>& packed) const
+{
+    const Place& at = places_.at(i);
+    packed.resize(at.size);
+    if (!at.spilt) {
+        if (at.size > 0) std::memcpy(packed.data(), memory_.data() + at.offset, at.size);
+        return;
+    }
+    const std::lock_guard lock(reading_);
+    if (!SeekTo(spill_, at.offset) || std::fread(packed.data(), 1, at.size, spill_) != at.size) ThrowStreamReadError();
+}
