@@ -2,16 +2,16 @@
 // controls' placement.
 #include "app/form1.h"
 
-#include "book/folders.h"
 #include "platform/application.h"
 #include "platform/cp1251.h"
 #include "platform/desktop.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/folders.h"
 #include "platform/ini_file.h"
 #include "platform/language.h"
 #include "platform/paths.h"
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 
 #include "app/pictures.h"
 #include "app/title_field.h"

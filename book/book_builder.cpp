@@ -1,6 +1,6 @@
 #include "book/book_builder.h"
 
-#include "book/folders.h"
+#include "platform/folders.h"
 #include "book/pending_file.h"
 #include "book/text_normaliser.h"
 #include "book/zip_archive.h"
