@@ -11,6 +11,7 @@
 #include "platform/ini_file.h"
 #include "platform/language.h"
 #include "platform/paths.h"
+#include "platform/version.h"
 #include "settings/settings_file.h"
 
 #include "app/pictures.h"
@@ -387,7 +388,7 @@ void TForm1::CreateControls()
     auto* pages = new QLabel(banner);
     pages->setGeometry(8, 4, 32, 32);
     pages->setPixmap(Picture(StackOfPagesPicture()));
-    version = new QLabel(QStringLiteral("1.0.4a"), banner);
+    version = new QLabel(QString::fromLatin1(kProgramVersion), banner);
     version->setObjectName(QStringLiteral("version"));
     {
         QFont plain = font();
