@@ -2,17 +2,18 @@
 // controls' placement.
 #include "app/form1.h"
 
-#include "book/folders.h"
 #include "platform/application.h"
 #include "platform/cp1251.h"
 #include "platform/desktop.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/folders.h"
 #include "platform/ini_file.h"
 #include "platform/language.h"
 #include "platform/paths.h"
 #include "app/font_configuration.h"
-#include "app/settings_file.h"
+#include "platform/version.h"
+#include "settings/settings_file.h"
 
 #include "app/pictures.h"
 #include "app/title_field.h"
@@ -414,7 +415,7 @@ void TForm1::CreateControls()
     auto* pages = new QLabel(banner);
     pages->setGeometry(8, 4, 32, 32);
     pages->setPixmap(Picture(StackOfPagesPicture()));
-    version = new QLabel(QStringLiteral("1.0.4a"), banner);
+    version = new QLabel(QString::fromLatin1(kProgramVersion), banner);
     version->setObjectName(QStringLiteral("version"));
     {
         QFont plain = font();

@@ -5,7 +5,7 @@
 // encoding), form1_font.cpp (font strip), form1_preview.cpp (preview and paging),
 // form1_book.cpp (Create), form1_profiles.cpp (phone list), form1_input.cpp (tooltips, paging
 // keys, a dropped file).
-#include "app/app_folders.h"
+#include "settings/app_folders.h"
 #include "formats/book_format.h"
 #include "platform/colors.h"
 #include "platform/controls.h"

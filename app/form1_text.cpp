@@ -2,7 +2,7 @@
 // the preview text.
 #include "app/form1.h"
 
-#include "app/naming.h"
+#include "book/naming.h"
 #include "formats/text_layout.h"
 #include "platform/application.h"
 #include "platform/errors.h"

@@ -1,9 +1,9 @@
 // Program entry: one copy per program folder, the main window, the hidden profile editor, the
 // message loop. Returns 0 in every case.
-#include "app/app_folders.h"
+#include "settings/app_folders.h"
 #include "app/font_configuration.h"
 #include "app/form1.h"
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 #include "app/single_instance.h"
 #include "platform/application.h"
 #include "platform/desktop.h"

@@ -1,9 +1,9 @@
 #include "book/book_builder.h"
 
 #include "book/deflate_engine.h"
-#include "book/folders.h"
 #include "book/ordered_work.h"
 #include "book/piece_store.h"
+#include "platform/folders.h"
 #include "book/text_normaliser.h"
 #include "book/zip_archive.h"
 #include "platform/cp1251.h"

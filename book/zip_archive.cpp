@@ -1,7 +1,7 @@
 #include "book/zip_archive.h"
 
 #include "book/deflate_engine.h"
-#include "book/folders.h"
+#include "platform/folders.h"
 #include "book/ordered_work.h"
 #include "formats/zip_streams.h"
 #include "platform/errors.h"

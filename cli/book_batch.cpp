@@ -1,6 +1,6 @@
 #include "cli/book_batch.h"
 
-#include "app/naming.h"
+#include "book/naming.h"
 #include "book/book_builder.h"
 #include "book/book_volumes.h"
 #include "book/ordered_work.h"

@@ -1,8 +1,8 @@
 #pragma once
 // The settings a book is made with: the window's stored settings from the program folder, with
 // what the command line overrides.
-#include "app/app_folders.h"
-#include "app/settings_file.h"
+#include "settings/app_folders.h"
+#include "settings/settings_file.h"
 #include "cli/options.h"
 #include "platform/colors.h"
 #include "platform/book_font_style.h"

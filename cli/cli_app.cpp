@@ -1,7 +1,7 @@
 #include "cli/cli_app.h"
 
-#include "app/app_folders.h"
-#include "app/settings_file.h"
+#include "settings/app_folders.h"
+#include "settings/settings_file.h"
 #include "cli/book_batch.h"
 #include "cli/book_settings.h"
 #include "cli/interrupt.h"

@@ -1,6 +1,6 @@
 #include "cli/options.h"
 
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 #include "platform/language.h"
 
 #include <QRegularExpression>

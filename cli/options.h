@@ -3,6 +3,7 @@
 // profiles and settings are looked at later).
 #include "platform/language.h"
 #include "platform/text_encoding.h"
+#include "platform/version.h"
 
 #include <QString>
 #include <QStringList>
@@ -11,7 +12,6 @@
 #include <string>
 
 inline constexpr const char* kProgramName = "lumira-cli";
-inline constexpr const char* kProgramVersion = "1.0.4a";
 
 // Exit statuses.
 inline constexpr int kExitOk = 0;

@@ -1,6 +1,6 @@
 #include "cli/text_source.h"
 
-#include "app/naming.h"
+#include "book/naming.h"
 #include "formats/book_format.h"
 #include "formats/text_layout.h"
 #include "platform/files.h"

@@ -4,7 +4,7 @@
 //   lumira_pack_template <archive> <staging folder> <manifest> <icon> <class file>...
 //
 // The manifest is copied line by line with CR LF breaks. The staging folder is emptied first.
-#include "book/folders.h"
+#include "platform/folders.h"
 #include "book/zip_archive.h"
 #include "platform/errors.h"
 

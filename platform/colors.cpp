@@ -1,6 +1,6 @@
 #include "platform/colors.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QPalette>
 
 namespace {
@@ -38,7 +38,7 @@ QColor ColorValueToQColor(ColorValue value)
     if (bits & 0x80000000u) {
         QPalette::ColorGroup group;
         const auto role = SystemRole(static_cast<int>(bits & 0xFF), group);
-        return QApplication::palette().color(group, role);
+        return QGuiApplication::palette().color(group, role);
     }
     return QColor(static_cast<int>(bits & 0xFF), static_cast<int>((bits >> 8) & 0xFF),
                   static_cast<int>((bits >> 16) & 0xFF));

@@ -133,3 +133,8 @@ bool FitsCp1251(const QString& text)
         if (UnicodeToCp1251(u) < 0) return false;
     return true;
 }
+
+bool IsLetter(unsigned char c)
+{
+    return (c >= 65 && c <= 90) || (c >= 97 && c <= 122) || c == 168 || c == 184 || c >= 192;
+}

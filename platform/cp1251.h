@@ -29,3 +29,6 @@ QString Cp1251ToQString(std::string_view text);
 std::string QStringToCp1251(const QString& text, char replacement = '?');
 // True when every character of the text has a cp1251 byte.
 bool FitsCp1251(const QString& text);
+
+// True for exactly A..Z, a..z, Ё, ё and А..я (cp1251 codes 65..90, 97..122, 168, 184, 192..255).
+bool IsLetter(unsigned char c);

@@ -7,7 +7,7 @@
 //
 // Positions in this header are 1-based where a comment says "position"; the strings themselves
 // are ordinary std::string values of cp1251 bytes.
-#include "app/naming.h"  // IsLetter: A..Z, a..z, Ё (168), ё (184), 192..255
+#include "platform/cp1251.h"  // IsLetter: A..Z, a..z, Ё (168), ё (184), 192..255
 
 #include <array>
 #include <functional>

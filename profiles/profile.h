@@ -12,7 +12,7 @@ class IniFile;
 class IniView;
 
 // The reading actions the phone's direction keys can be bound to, by index.
-enum KeyAction : std::int32_t {
+enum class KeyAction : std::int32_t {
     LineBack = 0,
     HalfScreenBack = 1,
     ScreenBack = 2,
@@ -20,7 +20,9 @@ enum KeyAction : std::int32_t {
     HalfScreenForward = 4,
     ScreenForward = 5,
 };
-constexpr int kKeyActionCount = 6;
+// The index profiles.ini stores for an action; a profile's key fields hold the index as read.
+constexpr std::int32_t ActionIndex(KeyAction action) { return static_cast<std::int32_t>(action); }
+constexpr int kKeyActionCount = ActionIndex(KeyAction::ScreenForward) + 1;
 // The texts under which the profile editor offers the actions, in index order, in the language
 // in use.
 QStringList KeyActionTexts();
@@ -32,10 +34,10 @@ struct t_profile {
     std::int32_t LSoft = 0;
     std::int32_t RSoft = 0;
     std::int32_t Menu = 0;
-    std::int32_t OnUp = ScreenBack;
-    std::int32_t OnDown = ScreenForward;
-    std::int32_t OnLeft = LineBack;
-    std::int32_t OnRight = LineForward;
+    std::int32_t OnUp = ActionIndex(KeyAction::ScreenBack);
+    std::int32_t OnDown = ActionIndex(KeyAction::ScreenForward);
+    std::int32_t OnLeft = ActionIndex(KeyAction::LineBack);
+    std::int32_t OnRight = ActionIndex(KeyAction::LineForward);
     bool setFullScreen = true;
     std::int32_t MaxJarSize = 0;  // the largest package the phone installs, KB of 1024 bytes; 0: no limit
 

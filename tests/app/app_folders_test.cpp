@@ -1,6 +1,6 @@
 // Where the program's files lie: portable (everything in the program folder) or installed (data
 // read from share/lumira, settings and the working folder in the user's folders).
-#include "app/app_folders.h"
+#include "settings/app_folders.h"
 #include "app/form1.h"
 #include "platform/errors.h"
 #include "platform/files.h"

@@ -2,7 +2,7 @@
 // window, paging from the keyboard, a dropped file, a text gone before Create, a program folder
 // whose lock cannot be made. real_program_test.sh drives the same through the real program.
 #include "app/form1.h"
-#include "app/naming.h"
+#include "book/naming.h"
 #include "app/single_instance.h"
 #include "platform/paths.h"
 #include "support/scripted_desktop.h"

@@ -4,7 +4,7 @@
 #include "app/create_panel.h"
 #include "app/form1.h"
 #include "book/book_builder.h"
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 #include "help/help_form.h"
 #include "help/help_text.h"
 #include "help/html_label.h"

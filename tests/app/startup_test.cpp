@@ -8,6 +8,7 @@
 #include "platform/paths.h"
 #include "platform/ini_file.h"
 #include "platform/line_list.h"
+#include "platform/version.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_dir.h"
 
@@ -62,7 +63,7 @@ TEST_F(StartupTest, WithoutSettingsEverythingTakesItsDefault)
     EXPECT_FALSE(form->b_p_up->isEnabled());
     EXPECT_FALSE(form->b_ok->isEnabled());
     EXPECT_EQ(form->i_scr->size(), QSize(176, 208));
-    EXPECT_EQ(form->version->text(), QStringLiteral("1.0.4a"));
+    EXPECT_EQ(form->version->text(), QString::fromLatin1(kProgramVersion));
     EXPECT_EQ(form->font_dialog, form->BookFont);
     EXPECT_EQ(form->Profiles.size(), 3u);
     EXPECT_EQ(form->PreviewText, ReadLineList(app / "sample"));

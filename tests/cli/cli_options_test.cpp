@@ -5,6 +5,7 @@
 
 #include "font/font_strip.h"
 #include "platform/paths.h"
+#include "platform/version.h"
 #include "support/text_checks.h"
 
 #include <QProcess>
@@ -144,7 +145,7 @@ TEST(CliOptions, VersionAndProfileList)
     CliFolder f;
     const CliRun version = f.Run({QStringLiteral("--version")});
     EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(version.out, "lumira-cli 1.0.4a\n");
+    EXPECT_EQ(version.out, std::string("lumira-cli ") + kProgramVersion + "\n");
     const CliRun list = f.Run({QStringLiteral("--list-profiles")});
     EXPECT_EQ(list.exitCode, 0);
     EXPECT_EQ(list.out, "Small\t128x160\nБольшой\t240x320\n");

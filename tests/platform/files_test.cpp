@@ -1,5 +1,5 @@
 // The file layer's messages, line lists, and the emptying of folders.
-#include "book/folders.h"
+#include "platform/folders.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/line_list.h"

@@ -23,10 +23,10 @@ TEST(ProfileStore, ReadsSectionsInOrderWithPerKeyDefaults)
     EXPECT_EQ(empty.LSoft, 0);
     EXPECT_EQ(empty.RSoft, 0);
     EXPECT_EQ(empty.Menu, 0);
-    EXPECT_EQ(empty.OnUp, ScreenBack);
-    EXPECT_EQ(empty.OnDown, ScreenForward);
-    EXPECT_EQ(empty.OnLeft, LineBack);
-    EXPECT_EQ(empty.OnRight, LineForward);
+    EXPECT_EQ(empty.OnUp, ActionIndex(KeyAction::ScreenBack));
+    EXPECT_EQ(empty.OnDown, ActionIndex(KeyAction::ScreenForward));
+    EXPECT_EQ(empty.OnLeft, ActionIndex(KeyAction::LineBack));
+    EXPECT_EQ(empty.OnRight, ActionIndex(KeyAction::LineForward));
     EXPECT_TRUE(empty.setFullScreen);
 
     const t_profile& odd = profiles[1];

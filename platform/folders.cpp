@@ -1,4 +1,4 @@
-#include "book/folders.h"
+#include "platform/folders.h"
 
 #include "platform/files.h"
 

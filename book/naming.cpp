@@ -1,4 +1,4 @@
-#include "app/naming.h"
+#include "book/naming.h"
 
 #include "platform/cp1251.h"
 
@@ -17,11 +17,6 @@ static_assert(kTranslitKeys.size() == 68 && kTranslitValues.size() == 68);
 
 const std::string_view TranslitKeys = kTranslitKeys;
 const std::string_view TranslitValues = kTranslitValues;
-
-bool IsLetter(unsigned char c)
-{
-    return (c >= 65 && c <= 90) || (c >= 97 && c <= 122) || c == 168 || c == 184 || c >= 192;
-}
 
 std::string SanitizeCaption(std::string_view text)
 {

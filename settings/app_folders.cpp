@@ -1,4 +1,4 @@
-#include "app/app_folders.h"
+#include "settings/app_folders.h"
 
 #include "platform/errors.h"
 #include "platform/language.h"

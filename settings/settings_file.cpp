@@ -1,4 +1,4 @@
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 
 #include "platform/cp1251.h"
 #include "platform/ini_file.h"

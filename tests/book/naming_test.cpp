@@ -1,5 +1,5 @@
 // Book naming: the letter class, the title made from a file name and the Latin package name.
-#include "app/naming.h"
+#include "book/naming.h"
 #include "platform/cp1251.h"
 #include "support/cp1251_text.h"
 

@@ -1,6 +1,5 @@
 #pragma once
-// Book naming from a text's file name: the title, the Latin package name, and the cp1251 letter
-// class that line fitting uses too.
+// Book naming from a text's file name: the title and the Latin package name.
 #include <QString>
 #include <string>
 #include <string_view>
@@ -8,9 +7,6 @@
 // The transliteration tables: 34 two-character cells each, cell for cell.
 extern const std::string_view TranslitKeys;
 extern const std::string_view TranslitValues;
-
-// True for exactly A..Z, a..z, Ё, ё and А..я (cp1251 codes 65..90, 97..122, 168, 184, 192..255).
-bool IsLetter(unsigned char c);
 
 // Each character stays when it is a letter, a blank or one of "0".."9", ":"; anything else
 // becomes "_". The result has the same length.

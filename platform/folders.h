@@ -1,5 +1,6 @@
 #pragma once
-// Folder helpers of the package builder, used at start-up and shutdown too.
+// Folder helpers beside the file ones: emptying a folder (the working folder at start-up, during a
+// build and at shutdown), listing it in the order the archive uses, a file's size.
 #include <cstdint>
 #include <filesystem>
 #include <vector>
