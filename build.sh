@@ -61,9 +61,13 @@ gates() {
       -DLUMIRA_FUZZ=ON -DLUMIRA_BUILD_BENCH=OFF
   fi
   cmake --build build-check -j "$(nproc)"
-  (cd build-check && ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
-     ctest --output-on-failure -j "$(nproc)" --timeout 600 \
-       -E '^(midlet_template_class_files|install_layout_and_package)$')
+  # The last-resort test throws through Qt's event loop on purpose; Qt then loses its event
+  # copies, so that one test runs without leak detection.
+  local last_resort='^ErrorBox\.ExceptionsEscapingHandlersAreShownAndTheLoopGoesOn$'
+  (cd build-check && export UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS="suppressions=$PWD/../tests/lsan.supp" &&
+     ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 ctest --output-on-failure -j "$(nproc)" --timeout 600 \
+       -E "^(midlet_template_class_files|install_layout_and_package)\$|$last_resort" &&
+     ASAN_OPTIONS=detect_leaks=0:abort_on_error=0 ctest --output-on-failure --timeout 600 -R "$last_resort")
   fuzz/run.sh build-check "${FUZZ_SECONDS:-20}"
 }
 
