@@ -32,8 +32,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::uint64_t kNoZip64Limit = 0xFFFFFFFFull;  // sizes and offsets of a plain archive
-constexpr std::size_t kMaxEntries = 0xFFFE;             // 0xFFFF already calls for Zip64 records
 constexpr std::size_t kCopyBuffer = 256 * 1024;
 constexpr std::uint64_t kWholeFileLimit = 1 << 20;  // larger files are compressed as they are read
 constexpr unsigned long kMadeByMsDos20 = 20;            // host 0 (MS-DOS), version 2.0
@@ -307,12 +305,13 @@ PackedEntry PackEntry(const ListedEntry& e, RawDeflater& deflater)
 } // namespace
 
 void WriteFolderArchiveFile(const fs::path& file, const fs::path& baseFolder, const fs::path& shownAs,
-                            const ZipProgress& progress, unsigned threads, const ReadyFiles* ready)
+                            const ZipProgress& progress, unsigned threads, const ReadyFiles* ready,
+                            const ZipLimits& limits)
 {
     const QString shown = PathQ(fs::path(shownAs).make_preferred());
     const auto tooMany = [&] {
         throw AppError(Utf8(QCoreApplication::translate("ZipArchive", "Слишком много файлов для архива %1: не более %2.")
-                                .arg(shown).arg(kMaxEntries)));
+                                .arg(shown).arg(limits.entries)));
     };
     const auto tooLarge = [&] {
         throw AppError(Utf8(QCoreApplication::translate("ZipArchive", "Архив %1 получился бы больше 4 ГБ.").arg(shown)));
@@ -331,11 +330,11 @@ void WriteFolderArchiveFile(const fs::path& file, const fs::path& baseFolder, co
         rules.readyPrefix = PathQ(ready->folder.generic_u16string()) + "/";
     }
     WalkFolder(baseFolder, QString(), rules, [&](const FolderEntry& e) {
-        if (entries.size() + 1 > kMaxEntries) tooMany();
+        if (entries.size() + 1 > limits.entries) tooMany();
         EncodedName name = EncodeName(e.name);
         total += e.size;
         bound += EntryBound(name.bytes.size(), e.size);
-        if (bound >= kNoZip64Limit) tooLarge();
+        if (bound >= limits.bytes) tooLarge();
         entries.push_back(ListedEntry{e.source, std::move(name), e.folder, e.size, e.ready});
     });
     if (ready && !ready->files.empty() && !rules.readyMet)
@@ -372,7 +371,7 @@ void WriteFolderArchiveFile(const fs::path& file, const fs::path& baseFolder, co
         std::uint64_t copied = 0;
         if (raw) {
             copied = packed.size;
-            if (bound + EntryBound(e.name.bytes.size(), copied) >= kNoZip64Limit) tooLarge();
+            if (bound + EntryBound(e.name.bytes.size(), copied) >= limits.bytes) tooLarge();
             if (!packed.data.empty() &&
                 zipWriteInFileInZip(out.zip, packed.data.data(), static_cast<unsigned>(packed.data.size())) != ZIP_OK)
                 ThrowUnableToWrite(shownAs);
@@ -386,7 +385,7 @@ void WriteFolderArchiveFile(const fs::path& file, const fs::path& baseFolder, co
                 const size_t n = in->Read(buffer.data(), buffer.size());
                 if (n == 0) break;
                 copied += n;
-                if (bound + EntryBound(e.name.bytes.size(), copied) >= kNoZip64Limit) tooLarge();
+                if (bound + EntryBound(e.name.bytes.size(), copied) >= limits.bytes) tooLarge();
                 if (zipWriteInFileInZip(out.zip, buffer.data(), static_cast<unsigned>(n)) != ZIP_OK)
                     ThrowUnableToWrite(shownAs);
                 done += n;
@@ -406,13 +405,13 @@ void WriteFolderArchiveFile(const fs::path& file, const fs::path& baseFolder, co
 }
 
 void WriteFolderArchive(const fs::path& archive, const fs::path& baseFolder, const ZipProgress& progress,
-                        unsigned threads)
+                        unsigned threads, const ZipLimits& limits)
 {
     std::error_code ec;
     const auto st = fs::symlink_status(archive, ec);
     if (IsReadOnlyFile(archive) || fs::is_directory(st)) ThrowCannotCreate(archive);
     PendingFile pending(archive);
-    WriteFolderArchiveFile(pending.TempPath(), baseFolder, archive, progress, threads);
+    WriteFolderArchiveFile(pending.TempPath(), baseFolder, archive, progress, threads, nullptr, limits);
     pending.Commit();
 }
 

@@ -1,10 +1,18 @@
 #pragma once
 // The ZIP archive engine (on minizip): extracting the template and writing the .jar.
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
+
+// What a plain archive (no Zip64) can hold: entries, and bytes of sizes and offsets. Smaller
+// limits make the refusals reachable without writing gigabytes.
+struct ZipLimits {
+    std::size_t entries = 0xFFFE;         // 0xFFFF already calls for Zip64 records
+    std::uint64_t bytes = 0xFFFFFFFFull;  // reached or passed: refused
+};
 
 // Called while an archive is written: bytes of file content archived so far and in all.
 using ZipProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
@@ -19,12 +27,13 @@ using ZipProgress = std::function<void(std::uint64_t done, std::uint64_t total)>
 // earlier file only when complete; a read-only earlier file is not replaced.
 // Throws AppError naming the archive on failure (a file below `baseFolder` that cannot be read
 // gives "Cannot open file %s" naming that file); more than 65534 entries or an archive that
-// could reach 4 GiB are refused before anything is written.
+// could reach 4 GiB (`limits`) are refused before anything is written, and a file that grows
+// past that while it is archived stops the writing.
 // Files are read and compressed on `threads` threads (0: one per core), at most a few per thread
 // ahead of the one being written; the archive's bytes do not depend on the number of threads.
 // `progress` is called on the calling thread between entries and may throw to stop the writing.
 void WriteFolderArchive(const std::filesystem::path& archive, const std::filesystem::path& baseFolder,
-                        const ZipProgress& progress = {}, unsigned threads = 0);
+                        const ZipProgress& progress = {}, unsigned threads = 0, const ZipLimits& limits = {});
 
 // Files compressed beforehand that the archive takes as if they lay in `folder` (relative to the
 // base folder, which must hold it): they are listed among that folder's files in name order,
@@ -51,7 +60,8 @@ struct ReadyFiles {
 // folder gives "Cannot create file %s" naming the first of them there.
 void WriteFolderArchiveFile(const std::filesystem::path& file, const std::filesystem::path& baseFolder,
                             const std::filesystem::path& shownAs, const ZipProgress& progress = {},
-                            unsigned threads = 0, const ReadyFiles* ready = nullptr);
+                            unsigned threads = 0, const ReadyFiles* ready = nullptr,
+                            const ZipLimits& limits = {});
 
 // Extracts every entry below `baseFolder`: folders created as needed, existing files replaced
 // even when read-only, modification times and attributes restored. An entry with an absolute

@@ -112,7 +112,7 @@ std::string TextOf(const xmlNode* n)
 class Walker {
 public:
     Walker(LayoutWriter& main, LayoutWriter& notes, bool allNotes)
-        : main_(main), notes_(notes), out_(allNotes ? &notes : &main), inNotes_(allNotes)
+        : notes_(notes), out_(allNotes ? &notes : &main), inNotes_(allNotes)
     {
     }
 
@@ -218,7 +218,6 @@ private:
         return HasToken(Attribute(n, "class"), {"poem", "stanza", "verse", "poetry"});
     }
 
-    LayoutWriter& main_;
     LayoutWriter& notes_;
     LayoutWriter* out_;
     bool inNotes_;

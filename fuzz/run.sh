@@ -7,8 +7,13 @@ build=${1:?build folder}
 seconds=${2:-20}
 here=$(cd "$(dirname "$0")" && pwd)
 status=0
-for harness in "$build"/fuzz/fuzz_*; do
-  name=${harness##*/fuzz_}
+# One harness per seed folder; a harness that was not built is a failure, not a skip.
+for seeds in "$here"/corpus/*/; do
+  name=$(basename "$seeds")
+  harness="$build/fuzz/fuzz_$name"
+  if [ ! -x "$harness" ]; then
+    echo "fuzz $name: no harness at $harness"; status=1; continue
+  fi
   work="$build/fuzz/work/$name"
   findings="$build/fuzz/findings/$name"
   rm -rf "$work" && mkdir -p "$work" "$findings"

@@ -22,10 +22,10 @@ public:
 protected:
     void mousePressEvent(QMouseEvent*) override
     {
-        auto* data = new QMimeData;
-        data->setUrls({QUrl::fromLocalFile(QFileInfo(file_).absoluteFilePath())});
+        auto* mime = new QMimeData;
+        mime->setUrls({QUrl::fromLocalFile(QFileInfo(file_).absoluteFilePath())});
         auto* drag = new QDrag(this);
-        drag->setMimeData(data);
+        drag->setMimeData(mime);
         drag->exec(Qt::CopyAction);
     }
 

@@ -7,6 +7,7 @@
 #include "platform/ini_file.h"
 #include "platform/line_list.h"
 #include "platform/paths.h"
+#include "support/encode.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_dir.h"
 
@@ -14,20 +15,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QStringDecoder>
-#include <QStringEncoder>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Encode(const QString& text, const char* name)
-{
-    QStringEncoder encoder(name);
-    const QByteArray bytes = encoder.encode(text);
-    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
-}
 
 // The lines of a text in cp1251, "?" for what cp1251 lacks.
 LineList Lines(const QString& text)

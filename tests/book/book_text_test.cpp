@@ -3,23 +3,12 @@
 #include "book/book_text.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "support/encode.h"
 #include "support/temp_dir.h"
 
-#include <QStringEncoder>
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
-
-namespace {
-
-std::string Encode(const QString& text, const char* name)
-{
-    QStringEncoder encoder(name);
-    const QByteArray bytes = encoder.encode(text);
-    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
-}
-
-} // namespace
 
 TEST(BookText, CopiesAreMadeOnlyWhenNeededAndGoWithTheirUse)
 {

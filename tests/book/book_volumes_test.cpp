@@ -144,7 +144,9 @@ TEST_F(VolumesTest, OneTwoAndFiveVolumesFitAndAreCutAtParagraphEnds)
         const std::uint64_t limit = wanted == 1 ? whole : overhead + (whole - overhead) * 10 / (wanted * 10 - 5);
         const VolumesResult made = Build(text, limit);
         // A limit the whole book keeps to leaves the single package as it is without one.
-        if (wanted == 1) EXPECT_FALSE(fs::exists(dir / "out/book_1.jar"));
+        if (wanted == 1) {
+            EXPECT_FALSE(fs::exists(dir / "out/book_1.jar"));
+        }
         ASSERT_GE(made.volumes.size(), size_t(wanted));
         EXPECT_LE(made.volumes.size(), size_t(wanted) + 1);
         EXPECT_TRUE(made.warnings.empty());

@@ -5,25 +5,18 @@
 #include "book/zip_test_util.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "support/encode.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_dir.h"
 
 #include <QFile>
 #include <QLineEdit>
-#include <QStringEncoder>
 #include <gtest/gtest.h>
 #include <map>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Encode(const QString& text, const char* name)
-{
-    QStringEncoder encoder(name);
-    const QByteArray bytes = encoder.encode(text);
-    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
-}
 
 std::map<std::string, std::string> Entries(const fs::path& jar)
 {

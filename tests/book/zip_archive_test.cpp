@@ -6,8 +6,10 @@
 #include "support/temp_dir.h"
 #include "support/text_checks.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
@@ -21,6 +23,27 @@ std::vector<std::string> TreeOf(const fs::path& folder)
         names.push_back(fs::relative(e.path(), folder).generic_string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// A local time as a file's modification time.
+void SetLocalTime(const fs::path& file, int year, int month, int day, int hour, int minute, int second)
+{
+    std::tm tm{};
+    tm.tm_year = year - 1900, tm.tm_mon = month - 1, tm.tm_mday = day;
+    tm.tm_hour = hour, tm.tm_min = minute, tm.tm_sec = second, tm.tm_isdst = -1;
+    const auto when = std::chrono::system_clock::from_time_t(std::mktime(&tm));
+    fs::last_write_time(file, std::chrono::file_clock::from_sys(when));
+}
+
+// Every file left in `folder` besides those named.
+std::vector<std::string> Strays(const fs::path& folder, const std::vector<std::string>& known)
+{
+    std::vector<std::string> strays;
+    for (const auto& e : fs::directory_iterator(folder)) {
+        const std::string name = e.path().filename().string();
+        if (std::find(known.begin(), known.end(), name) == known.end()) strays.push_back(name);
+    }
+    return strays;
 }
 
 } // namespace
@@ -197,4 +220,69 @@ TEST(ZipExtract, MissingAndDamagedArchivesAreNamed)
     msg = ErrorOf([&] { ExtractArchive(dir / "t.zip", dir / "base"); });
     EXPECT_TRUE(Contains(msg, (dir / "t.zip").string())) << msg;
     EXPECT_FALSE(fs::exists(dir / "base/stored.txt"));
+}
+
+// An MS-DOS stamp holds 1980 to 2107: earlier times become its first moment, later ones its last,
+// and the times between keep every field (seconds in steps of two).
+TEST(ZipWriter, TimesOutsideTheMsDosRangeAreClampedToItsEnds)
+{
+    TempDir dir;
+    dir.Write("base/a_old", "1");
+    dir.Write("base/b_mid", "2");
+    dir.Write("base/c_new", "3");
+    dir.Write("base/d_last", "4");
+    SetLocalTime(dir / "base/a_old", 1979, 12, 31, 23, 59, 59);
+    SetLocalTime(dir / "base/b_mid", 2024, 2, 29, 13, 45, 58);
+    SetLocalTime(dir / "base/c_new", 2200, 1, 1, 0, 0, 0);
+    SetLocalTime(dir / "base/d_last", 2107, 12, 31, 23, 59, 58);
+    WriteFolderArchive(dir / "t.zip", dir / "base");
+
+    const auto stamp = [](int year, int month, int day, int hour, int minute, int second) {
+        return std::pair<std::uint16_t, std::uint16_t>(
+            static_cast<std::uint16_t>((year - 1980) << 9 | month << 5 | day),
+            static_cast<std::uint16_t>(hour << 11 | minute << 5 | second / 2));
+    };
+    const RawArchive raw = ReadRawArchive(dir / "t.zip");
+    ASSERT_EQ(raw.entries.size(), 4u);
+    const std::vector<std::pair<std::uint16_t, std::uint16_t>> expected = {
+        stamp(1980, 1, 1, 0, 0, 0), stamp(2024, 2, 29, 13, 45, 58), stamp(2107, 12, 31, 23, 59, 58),
+        stamp(2107, 12, 31, 23, 59, 58)};
+    for (size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(raw.entries[i].name);
+        EXPECT_EQ(raw.entries[i].dosDate, expected[i].first);
+        EXPECT_EQ(raw.entries[i].dosTime, expected[i].second);
+    }
+}
+
+// What a plain archive cannot hold (too many entries, 4 GiB) is refused: before anything is
+// written when the tree shows it, and while writing when a file grows past it. Either way an
+// earlier archive stays as it was and no temporary file is left.
+TEST(ZipWriter, ArchivesPastThePlainLimitsAreRefusedAndTheOldOneStays)
+{
+    TempDir dir;
+    for (const char* name : {"a", "b", "c"}) dir.Write(std::string("base/") + name, std::string(1000, 'x'));
+    WriteFolderArchive(dir / "t.zip", dir / "base", {}, 0, ZipLimits{3, 1u << 20});
+    const std::string old = dir.Read("t.zip");
+    const auto refused = [&](const ZipLimits& limits, const ZipProgress& progress = {}) {
+        const std::string error = ErrorOf([&] { WriteFolderArchive(dir / "t.zip", dir / "base", progress, 0, limits); });
+        EXPECT_EQ(dir.Read("t.zip"), old);
+        EXPECT_EQ(Strays(dir.Path(), {"base", "t.zip"}), std::vector<std::string>{});
+        return error;
+    };
+    // One entry past the limit (65,535 entries for a plain archive) is one too many.
+    const std::string tooMany = refused(ZipLimits{2, 1u << 20});
+    EXPECT_TRUE(Contains(tooMany, "Слишком много файлов для архива")) << tooMany;
+    EXPECT_TRUE(Contains(tooMany, "не более 2")) << tooMany;
+    EXPECT_TRUE(Contains(refused(ZipLimits{3, 3000}), "больше 4 ГБ"));
+
+    // A file large enough to be compressed as it is read grows after the tree was measured.
+    dir.Write("base/big", std::string(2u << 20, 'y'));
+    bool grown = false;
+    const ZipProgress grow = [&](std::uint64_t, std::uint64_t) {
+        if (grown) return;
+        grown = true;
+        std::ofstream(dir / "base/big", std::ios::binary | std::ios::app) << std::string(1u << 20, 'z');
+    };
+    EXPECT_TRUE(Contains(refused(ZipLimits{10, (5u << 19)}, grow), "больше 4 ГБ"));
+    EXPECT_TRUE(grown);
 }

@@ -114,6 +114,8 @@ RawArchive ReadRawArchive(const fs::path& archive)
         e.versionNeeded = static_cast<std::uint16_t>(U16(b, at + 6));
         e.flags = static_cast<std::uint16_t>(U16(b, at + 8));
         e.method = static_cast<std::uint16_t>(U16(b, at + 10));
+        e.dosTime = static_cast<std::uint16_t>(U16(b, at + 12));
+        e.dosDate = static_cast<std::uint16_t>(U16(b, at + 14));
         e.compressedSize = U32(b, at + 20);
         e.size = U32(b, at + 24);
         const size_t nameLength = U16(b, at + 28);

@@ -30,6 +30,7 @@ struct RawEntry {
     std::string name;
     std::uint16_t madeBy = 0, versionNeeded = 0, flags = 0, method = 0;
     std::uint16_t extraLength = 0, commentLength = 0, internalAttr = 0;
+    std::uint16_t dosTime = 0, dosDate = 0;  // MS-DOS modification stamp
     std::uint32_t compressedSize = 0, size = 0, externalAttr = 0, localOffset = 0;
     // The same fields as the local header repeats them.
     std::uint16_t localVersionNeeded = 0, localMethod = 0, localExtraLength = 0;

@@ -5,20 +5,13 @@
 
 #include "book/zip_test_util.h"
 #include "cli/options.h"
+#include "support/encode.h"
 
-#include <QStringEncoder>
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Encode(const QString& text, const char* name)
-{
-    QStringEncoder encoder(name);
-    const QByteArray bytes = encoder.encode(text);
-    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
-}
 
 // The text pieces of a package joined, and the size its record gives.
 std::string Pieces(const fs::path& jar)

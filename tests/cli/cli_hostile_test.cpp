@@ -9,7 +9,13 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -91,4 +97,77 @@ TEST(CliHostile, ATextWhoseNameIsNotUtf8IsReadAsWhatItIs)
     dir.Write(name, "text\r\n");
     const TextSource text(FromNativeName((dir.Path() / name).native()));
     EXPECT_EQ(text.LayoutString(TextEncoding::Cp1251, nullptr).substr(0, 4), "text");
+}
+
+// A second Ctrl+C ends a run at once even while it is stuck (here writing to an error output no
+// one reads), and still takes the private folder with it; the first only asks it to stop.
+TEST(CliHostile, ASecondStopRequestEndsAStuckRunAndRemovesItsPrivateFolder)
+{
+    CliFolder f;
+    // Texts that fail at once, with messages long enough to fill the pipe quickly.
+    std::vector<std::string> args = {(BuiltBinDir() / "lumira-cli").string(), "--app-dir", f.app.Path().string(), "--jobs", "1"};
+    for (int i = 0; i < 800; ++i) args.push_back((f.work / (std::string(150, 'm') + std::to_string(i) + ".txt")).string());
+    std::vector<std::string> env;
+    for (const QString& variable : f.Environment().toStringList()) env.push_back(variable.toStdString());
+    const auto pointers = [](std::vector<std::string>& strings) {
+        std::vector<char*> list;
+        for (std::string& s : strings) list.push_back(s.data());
+        list.push_back(nullptr);
+        return list;
+    };
+    std::vector<char*> argv = pointers(args), envp = pointers(env);
+
+    int errors[2];
+    ASSERT_EQ(::pipe2(errors, O_CLOEXEC), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 1);
+        ::dup2(errors[1], 2);
+        ::execve(argv[0], argv.data(), envp.data());
+        ::_exit(127);
+    }
+    ::close(errors[1]);
+    // Whatever the outcome, the run does not outlive the test.
+    int status = 0;
+    bool reaped = false;
+    struct Reaper {
+        pid_t pid; int fd; bool& reaped;
+        ~Reaper() { ::close(fd); if (!reaped) { ::kill(pid, SIGKILL); ::waitpid(pid, nullptr, 0); } }
+    } reaper{child, errors[0], reaped};
+    const auto alive = [&] {
+        if (!reaped && ::waitpid(child, &status, WNOHANG) == child) reaped = true;
+        return !reaped;
+    };
+    const auto queued = [&] {
+        int bytes = 0;
+        ::ioctl(errors[0], FIONREAD, &bytes);
+        return bytes;
+    };
+    const auto privateFolders = [&] {
+        return std::count_if(fs::directory_iterator(f.scratch.Path()), fs::directory_iterator(), [](const auto& e) {
+            return e.path().filename().string().starts_with("lumira-cli-");
+        });
+    };
+
+    // Stuck: the pipe is full (64 KiB, less than one more message), the private folder there.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (queued() < 65536 - 4096 && std::chrono::steady_clock::now() < deadline && alive())
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_GE(queued(), 65536 - 4096) << "the run did not fill its error output";
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(alive());
+    EXPECT_EQ(privateFolders(), 1);
+
+    ::kill(child, SIGINT);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_TRUE(alive()) << "the first request is only a request";
+    ::kill(child, SIGINT);
+    for (int tries = 0; tries < 600 && alive(); ++tries) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(reaped);
+    ASSERT_TRUE(WIFSIGNALED(status)) << status;
+    EXPECT_EQ(WTERMSIG(status), SIGINT);
+    EXPECT_EQ(privateFolders(), 0);
+    EXPECT_TRUE(f.ScratchEmpty());
 }

@@ -187,8 +187,8 @@ TEST(CliOptions, JobsKeepTheOrderOfTheTextsTheirMessagesAndTheExitStatus)
         else lines.push_back(std::exchange(line, std::string()));
     }
     std::vector<std::string> told;
-    for (const std::string& line : lines)
-        if (Contains(line, "готово") || Contains(line, "missing.txt")) told.push_back(line.substr(0, line.find(' ')));
+    for (const std::string& each : lines)
+        if (Contains(each, "готово") || Contains(each, "missing.txt")) told.push_back(each.substr(0, each.find(' ')));
     ASSERT_EQ(told.size(), 8u) << first;
     for (int i = 0; i < 8; ++i) {
         const int text = i < 4 ? i : i - 1;

@@ -278,9 +278,9 @@ TEST(FontStrip, DesktopSettingsChangeNothing)
         ASSERT_TRUE(child.waitForFinished(60000));
         ASSERT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
         std::vector<std::string> files;
-        for (const char* name : {"default/fonts/default.props", "default/fonts/default.png", "serif/fonts/default.props",
+        for (const char* file : {"default/fonts/default.props", "default/fonts/default.png", "serif/fonts/default.props",
                                  "serif/fonts/default.png"})
-            files.push_back(ReadFileBytes(out / name));
+            files.push_back(ReadFileBytes(out / file));
         if (baseline.empty()) baseline = files;
         for (size_t f = 0; f < files.size(); ++f) EXPECT_TRUE(files[f] == baseline[f]) << "file " << f << " differs";
     }

@@ -4,10 +4,15 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/text_encoding.h"
+#include "support/encode.h"
 #include "support/temp_dir.h"
 
-#include <QStringEncoder>
+#include <QStringDecoder>
+#include <algorithm>
+#include <cctype>
 #include <gtest/gtest.h>
+#include <optional>
+#include <random>
 
 namespace {
 
@@ -15,14 +20,93 @@ const QString kRussian = QStringLiteral(
     "Мороз и солнце; день чудесный! Еще ты дремлешь, друг прелестный - пора, красавица, проснись: "
     "открой сомкнуты негой взоры навстречу северной Авроры, звездою севера явись!\r\n");
 
-std::string Encode(const QString& text, const char* name)
+// Random bytes shaped like UTF-8 and like every way UTF-8 goes wrong: valid characters of each
+// length, overlong forms, encoded surrogates, code points above U+10FFFF, lead bytes that cannot
+// start anything, sequences cut short and stray continuation bytes.
+std::string RandomUtf8Like(std::mt19937& random)
 {
-    QStringEncoder encoder(name);
-    const QByteArray bytes = encoder.encode(text);
-    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+    auto pick = [&](std::uint32_t low, std::uint32_t high) {
+        return std::uniform_int_distribution<std::uint32_t>(low, high)(random);
+    };
+    // `cp` in `length` bytes, whether or not that is its shortest form.
+    auto encode = [](std::uint32_t cp, int length) {
+        static const unsigned char kLead[] = {0, 0, 0xC0, 0xE0, 0xF0};
+        std::string out(static_cast<size_t>(length), '\0');
+        for (int i = length - 1; i > 0; --i, cp >>= 6) out[static_cast<size_t>(i)] = static_cast<char>(0x80 | (cp & 0x3F));
+        out[0] = static_cast<char>(kLead[length] | cp);
+        return out;
+    };
+    auto lengthOf = [](std::uint32_t cp) { return cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4; };
+    std::string text;
+    for (std::uint32_t pieces = pick(0, 12); pieces > 0; --pieces) {
+        switch (pick(0, 9)) {
+        case 0: text += static_cast<char>(pick(0x20, 0x7E)); break;
+        case 1: { const auto cp = pick(0x400, 0x4FF); text += encode(cp, 2); break; }  // Cyrillic
+        case 2: { auto cp = pick(0x80, 0x10FFFF); if (cp >= 0xD800 && cp <= 0xDFFF) cp = 0xE000; text += encode(cp, lengthOf(cp)); break; }
+        case 3: { const auto cp = pick(0, 0xFFFF); const int length = lengthOf(cp); if (length < 4) text += encode(cp, static_cast<int>(pick(static_cast<std::uint32_t>(length) + 1, 4))); break; }  // overlong
+        case 4: text += encode(pick(0xD800, 0xDFFF), 3); break;  // a surrogate
+        case 5: text += encode(pick(0x110000, 0x1FFFFF), 4); break;  // beyond Unicode
+        case 6: text += static_cast<char>(pick(0xF5, 0xFF)); break;
+        case 7: { const auto cp = pick(0x800, 0x10FFFF); std::string whole = encode(cp, lengthOf(cp)); text += whole.substr(0, pick(1, static_cast<std::uint32_t>(whole.size()) - 1)); break; }
+        case 8: text += static_cast<char>(pick(0x80, 0xBF)); break;
+        default: text += static_cast<char>(pick(0, 0xFF)); break;
+        }
+    }
+    return text;
+}
+
+// What Qt's own strict decoder makes of `bytes`: the text, or nothing when it finds them broken.
+std::optional<QString> QtDecoded(std::string_view bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    QString text = decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    if (decoder.hasError()) return std::nullopt;
+    return text;
 }
 
 } // namespace
+
+// Our decoders (the converting one and the detecting one) agree with Qt's on what is valid UTF-8,
+// on what a valid text says, and on where a broken one first goes wrong.
+TEST(EncodingConversion, Utf8AgreesWithQtsDecoderOnRandomInput)
+{
+    std::mt19937 random(19);
+    int broken = 0;
+    for (int round = 0; round < 20000; ++round) {
+        const std::string bytes = RandomUtf8Like(random);
+        SCOPED_TRACE(testing::PrintToString(bytes));
+        const std::optional<QString> expected = QtDecoded(bytes);
+        const bool nonAscii = std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+        if (expected) {
+            ASSERT_EQ(ConvertBytesToCp1251(bytes, TextEncoding::Utf8), QStringToCp1251(*expected));
+            if (nonAscii) {
+                ASSERT_EQ(DetectEncoding(bytes), TextEncoding::Utf8);
+            }
+            continue;
+        }
+        ++broken;
+        ASSERT_NE(DetectEncoding(bytes), TextEncoding::Utf8);
+        try {
+            ConvertBytesToCp1251(bytes, TextEncoding::Utf8);
+            FAIL() << "accepted what Qt finds broken";
+        } catch (const InvalidTextError& e) {
+            // The position named (1-based) is the first byte of the first broken sequence:
+            // everything before it is valid, and the sequence starting there is not.
+            const std::string message = e.what();
+            const size_t digits = message.find_last_of("0123456789");
+            ASSERT_NE(digits, std::string::npos) << message;
+            size_t first = digits;
+            while (first > 0 && std::isdigit(static_cast<unsigned char>(message[first - 1]))) --first;
+            const size_t position = std::stoul(message.substr(first, digits + 1 - first));
+            ASSERT_GE(position, 1u);
+            ASSERT_LE(position, bytes.size());
+            EXPECT_TRUE(QtDecoded(std::string_view(bytes).substr(0, position - 1))) << message;
+        }
+    }
+    // The generator must exercise both sides.
+    EXPECT_GT(broken, 2000);
+    EXPECT_LT(broken, 18000);
+}
 
 TEST(EncodingDetection, RecognisesEachEncodingLongAndShort)
 {

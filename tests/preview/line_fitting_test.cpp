@@ -192,7 +192,7 @@ TEST_P(FitLineWidths, SplitsOnlyBetweenLettersWithAtLeastThreeMoving)
 }
 
 INSTANTIATE_TEST_SUITE_P(Widths, FitLineWidths, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "Proportional" : "Fixed"; });
+                         [](const auto& instance) { return instance.param ? "Proportional" : "Fixed"; });
 
 TEST(FitLine, ABlankBeforeTheOverflowingCharacterGoesWithItAndTheRestIsJustified)
 {

@@ -79,7 +79,7 @@ TEST_P(WideScreen, ControlCharactersStayInTheLineButTakeNoRoomAndAreNotDrawn)
 }
 
 INSTANTIATE_TEST_SUITE_P(Widths, WideScreen, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "Proportional" : "Fixed"; });
+                         [](const auto& instance) { return instance.param ? "Proportional" : "Fixed"; });
 
 // ---- Overflow (every character 6 wide) ----
 
