@@ -77,7 +77,9 @@ TEST(FontStrip, TableHoldsTheSummedCellPositions)
     for (int c = 0; c < 256; ++c) {
         const auto code = static_cast<unsigned char>(c);
         EXPECT_EQ(GlyphCellWidth(r.table, r.strip.width(), code), GlyphAdvance(m, code)) << c;
-        if (c >= 32) EXPECT_EQ(GlyphCellX(r.table, code), Entry(r.table, c)) << c;
+        if (c >= 32) {
+            EXPECT_EQ(GlyphCellX(r.table, code), Entry(r.table, c)) << c;
+        }
     }
 
     // The soft hyphen takes no room: its cell is empty and the next code starts where it does.
