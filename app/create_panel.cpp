@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QUrl>
 
+namespace lumira {
+
 namespace {
 
 // Left of the Create button, on its row, and the free row above the buttons.
@@ -110,3 +112,5 @@ void CreatePanel::ShowStatus(const QString& text)
     status->setToolTip(QString());
     status->show();
 }
+
+} // namespace lumira

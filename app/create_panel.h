@@ -13,6 +13,8 @@ class QProgressBar;
 class QPushButton;
 class QWidget;
 
+namespace lumira {
+
 class CreatePanel : public QObject {
     Q_OBJECT
 public:
@@ -45,3 +47,5 @@ private:
     QString folder_;  // of the package last saved
     std::atomic<bool> cancel_{false};
 };
+
+} // namespace lumira

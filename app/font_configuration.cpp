@@ -8,6 +8,8 @@
 #include <fontconfig/fontconfig.h>
 #endif
 
+namespace lumira {
+
 namespace {
 
 std::mutex readerMutex;
@@ -38,3 +40,5 @@ void WaitForFontConfiguration()
     const std::lock_guard lock(readerMutex);
     if (reader.joinable()) reader.join();
 }
+
+} // namespace lumira

@@ -6,6 +6,8 @@
 // window waits for it just before it resolves its first font. Reading it twice would be harmless
 // (the font library keeps whichever copy is made first), only slower.
 
+namespace lumira {
+
 // Starts reading the configuration at construction; the destructor waits for the reading to end.
 class EarlyFontConfiguration {
 public:
@@ -18,3 +20,5 @@ public:
 // Returns once the configuration started by an EarlyFontConfiguration is read; at once when none
 // was started or it is read already.
 void WaitForFontConfiguration();
+
+} // namespace lumira

@@ -35,6 +35,8 @@
 #include <functional>
 #include <memory>
 
+namespace lumira {
+
 TForm1* Form1 = nullptr;
 
 namespace {
@@ -607,3 +609,5 @@ void TForm1::CreateControls()
         }
     });
 }
+
+} // namespace lumira

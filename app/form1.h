@@ -22,17 +22,20 @@
 #include <optional>
 #include <vector>
 
-class CreatePanel;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QScrollArea;
 class QToolButton;
 
+namespace lumira {
+
+class CreatePanel;
+
 class TForm1 : public QWidget {
     Q_OBJECT
 public:
-    using t_profile = ::t_profile;
+    using t_profile = lumira::t_profile;
 
     // Builds the window and runs the whole start-up sequence. `appDir` is a portable program
     // folder (ending in a separator); empty means the executable's folder, portable or installed.
@@ -189,3 +192,5 @@ LineList ReadPreviewText(const std::filesystem::path& file, TextEncoding encodin
 
 // The main window, set while it is being built and cleared again if that fails.
 extern TForm1* Form1;
+
+} // namespace lumira

@@ -25,6 +25,8 @@
 #include <exception>
 #include <thread>
 
+namespace lumira {
+
 namespace {
 
 // How often the progress bar follows the build.
@@ -191,3 +193,5 @@ void TForm1::BuildBookPackage()
     else panel.ShowSaved(*chosen);
     if (!job.notice.isEmpty()) TheDesktop().ShowMessage(this, job.notice);
 }
+
+} // namespace lumira

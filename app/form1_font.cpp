@@ -14,6 +14,8 @@
 #include <future>
 #include <system_error>
 
+namespace lumira {
+
 namespace {
 
 // Runs `write` on a second thread while `draw` runs on this one: compressing the strip's image
@@ -110,3 +112,5 @@ void TForm1::FinishStartUp()
         RenderPreview();
     }
 }
+
+} // namespace lumira

@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+namespace lumira {
+
 void TForm1::UpdateFontLabel()
 {
     font_label->setText(QStringLiteral(" ") + BookFont.name + QStringLiteral(", ") + QString::number(BookFont.size));
@@ -65,3 +67,5 @@ void TForm1::b_closeClick()
 {
     close();
 }
+
+} // namespace lumira

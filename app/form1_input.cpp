@@ -16,6 +16,8 @@
 #include <QTimer>
 #include <QUrl>
 
+namespace lumira {
+
 namespace {
 
 // The one local file a drag carries, or nothing: a folder, several files or anything but files
@@ -123,3 +125,5 @@ void TForm1::CreateConveniences()
     for (QWidget* target : findChildren<QWidget*>())
         if (target->acceptDrops()) target->installEventFilter(drop);
 }
+
+} // namespace lumira

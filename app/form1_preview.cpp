@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <optional>
 
+namespace lumira {
+
 namespace {
 
 // The band's picture beside the program.
@@ -117,7 +119,7 @@ void TForm1::RenderPreview()
 
 void TForm1::StepBackLines(int n)
 {
-    const StepBackResult back = ::StepBackLines(JoinLines(PreviewText), CachesOf(*this).WidthsOf(BookFont).measured,
+    const StepBackResult back = lumira::StepBackLines(JoinLines(PreviewText), CachesOf(*this).WidthsOf(BookFont).measured,
                                                 i_scrBitmap.width(), PageStart, n);
     PageStart = back.pageStart;
     if (back.downEnabled) b_p_down->setEnabled(*back.downEnabled);
@@ -142,3 +144,5 @@ void TForm1::b_p_fireClick()
     ShowSysline = !ShowSysline;
     RenderPreview();
 }
+
+} // namespace lumira

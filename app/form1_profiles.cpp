@@ -7,6 +7,8 @@
 
 #include <optional>
 
+namespace lumira {
+
 std::vector<t_profile> TForm1::ReadProfileFile() const
 {
     const IniFile ini(Folders.ConfigFile("profiles.ini"));
@@ -46,3 +48,5 @@ void TForm1::b_profilesClick()
     }
     LoadProfiles();
 }
+
+} // namespace lumira

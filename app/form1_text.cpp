@@ -16,6 +16,8 @@
 #include <QToolButton>
 #include <string>
 
+namespace lumira {
+
 namespace {
 
 // The preview reads at most this many bytes of a text and shows all of them but the last.
@@ -242,3 +244,5 @@ void TForm1::ChooseTextFile(const QString& path)
     // A file that cannot be opened or read leaves the preview text as it was.
     ReadChosenText(*this);
 }
+
+} // namespace lumira

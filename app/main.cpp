@@ -14,6 +14,8 @@
 
 #include <memory>
 
+using namespace lumira;
+
 namespace {
 
 // Everything after the application object: a failure escapes to the caller, which shows it while

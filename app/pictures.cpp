@@ -5,6 +5,8 @@
 #include <QPainterPath>
 #include <QPolygonF>
 
+namespace lumira {
+
 namespace {
 
 QImage Blank(int width, int height)
@@ -114,3 +116,5 @@ QImage SquareDotPicture(int size)
     painter.drawEllipse(QPointF(size / 2.0, size / 2.0), r, r);
     return image;
 }
+
+} // namespace lumira

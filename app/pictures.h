@@ -4,6 +4,8 @@
 #include <QColor>
 #include <QImage>
 
+namespace lumira {
+
 // The blue shared by the pictures and the window's rules.
 QColor PictureBlue();
 
@@ -15,3 +17,5 @@ QImage QuestionPicture(int size);
 QImage ArrowPicture(int size, bool up);
 // A blue square with a white dot (system line on or off).
 QImage SquareDotPicture(int size);
+
+} // namespace lumira

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QDir>
 
+namespace lumira {
+
 SingleInstance::SingleInstance(const QString& appDir)
     : lock_(std::make_unique<QLockFile>(appDir + QStringLiteral("lumira.lock"))),
       path_(QDir::toNativeSeparators(appDir + QStringLiteral("lumira.lock")))
@@ -40,3 +42,5 @@ QString SingleInstance::CannotLockText(const QString& path)
                                        "Проверьте, что в папку программы можно записывать.")
         .arg(path);
 }
+
+} // namespace lumira

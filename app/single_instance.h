@@ -5,6 +5,8 @@
 #include <QString>
 #include <memory>
 
+namespace lumira {
+
 class SingleInstance {
 public:
     explicit SingleInstance(const QString& appDir);
@@ -21,3 +23,5 @@ private:
     bool acquired_ = false;
     bool heldByAnother_ = false;
 };
+
+} // namespace lumira

@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QValidator>
 
+namespace lumira {
+
 // Checks each change before the field takes it. Only edits made by the user are limited: they may
 // not make the text longer than the limit or than it already was. The overflow is taken off the
 // characters just inserted, which end at the cursor.
@@ -70,3 +72,5 @@ void TitleField::contextMenuEvent(QContextMenuEvent* event)
     userInput_ = false;
     delete menu;
 }
+
+} // namespace lumira

@@ -5,6 +5,8 @@
 // lengthened by the user.
 #include <QLineEdit>
 
+namespace lumira {
+
 class TitleField : public QLineEdit {
     Q_OBJECT
 public:
@@ -22,3 +24,5 @@ private:
     bool userInput_ = false;  // an edit by the user is being applied
     QString accepted_;        // the text before the edit being checked
 };
+
+} // namespace lumira

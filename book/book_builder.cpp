@@ -22,6 +22,8 @@
 #include <system_error>
 #include <vector>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -261,3 +263,5 @@ void BuildBook(const BookRequest& request, SettingsRecord& record)
         throw;
     }
 }
+
+} // namespace lumira

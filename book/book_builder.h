@@ -14,6 +14,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace lumira {
+
 // What a build is doing when it reports progress: Pieces once, as the text starts being cut
 // (0 of the text's size); then Archive, while the pieces are compressed and the package is written.
 enum class BookStage { Pieces, Archive };
@@ -74,3 +76,5 @@ std::filesystem::path JadPathFor(const std::filesystem::path& jarPath);
 // of more than 65535 pieces, a package path whose descriptor would be the package itself.
 // Failures are AppError with the user's message; every file opened is closed on every path.
 void BuildBook(const BookRequest& request, SettingsRecord& record);
+
+} // namespace lumira

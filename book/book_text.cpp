@@ -8,6 +8,8 @@
 #include <QTemporaryFile>
 #include <system_error>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -78,3 +80,5 @@ QString ConversionNotice(TextEncoding resolved, const ConversionReport& report)
     if (report.replaced > 0) parts << report.Summary();
     return parts.join(QLatin1Char('\n'));
 }
+
+} // namespace lumira

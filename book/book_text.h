@@ -7,6 +7,8 @@
 #include <QString>
 #include <filesystem>
 
+namespace lumira {
+
 class BookText {
 public:
     // Reads `source` in `chosen` (Auto detects). A converted copy is made in `copyFolder` under a
@@ -45,3 +47,5 @@ private:
 // back from UTF-8 to a single-byte encoding, and how many characters became "?"; empty when
 // there is nothing to tell.
 QString ConversionNotice(TextEncoding resolved, const ConversionReport& report);
+
+} // namespace lumira

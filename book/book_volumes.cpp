@@ -14,6 +14,8 @@
 #include <memory>
 #include <optional>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -276,3 +278,5 @@ VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBy
     if (result.warnings.size() > 1) result.warnings.erase(result.warnings.begin(), result.warnings.end() - 1);
     return result;
 }
+
+} // namespace lumira

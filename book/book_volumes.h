@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+namespace lumira {
+
 // Longest MIDlet-Name some phones take, in bytes of UTF-8.
 constexpr std::size_t kPhoneNameLimit = 32;
 
@@ -42,3 +44,5 @@ std::size_t VolumeSplitPoint(std::string_view text, std::size_t start, std::size
 // kPhoneNameLimit bytes is warned about. `record` is that of the last package written.
 VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBytes,
                               const std::filesystem::path& scratchFolder, SettingsRecord& record);
+
+} // namespace lumira

@@ -7,6 +7,8 @@
 #include <new>
 #include <stdexcept>
 
+namespace lumira {
+
 std::string_view DeflateEngineName(DeflateEngine engine)
 {
     return engine == DeflateEngine::Zlib ? "zlib" : "libdeflate";
@@ -116,3 +118,5 @@ std::uint32_t Crc32Of(const void* data, std::size_t size, std::uint32_t crc)
 {
     return libdeflate_crc32(crc, data, size);
 }
+
+} // namespace lumira

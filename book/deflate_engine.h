@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+namespace lumira {
+
 enum class DeflateEngine { Zlib, Libdeflate };
 
 // The engine the archive uses, chosen by measurement at the declared level 9 on 32767-byte
@@ -52,3 +54,5 @@ private:
 bool DeflateSeesText(const void* data, std::size_t size, int level, std::size_t feed);
 
 std::uint32_t Crc32Of(const void* data, std::size_t size, std::uint32_t crc = 0);
+
+} // namespace lumira

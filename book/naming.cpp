@@ -4,6 +4,8 @@
 
 #include <QList>
 
+namespace lumira {
+
 namespace {
 
 // Two-character cells: a lower-case key letter and a blank, beside its Latin value.
@@ -83,3 +85,5 @@ QString WithoutExtension(const QString& fileName)
     const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
     return dot < 0 ? fileName : fileName.left(dot);
 }
+
+} // namespace lumira

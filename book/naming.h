@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+namespace lumira {
+
 // The transliteration tables: 34 two-character cells each, cell for cell.
 extern const std::string_view TranslitKeys;
 extern const std::string_view TranslitValues;
@@ -25,3 +27,5 @@ QString TransliterateName(const QString& text);
 // ".jar" (appended when N has no "."), and N with its extension removed.
 QString WithJarExtension(const QString& fileName);
 QString WithoutExtension(const QString& fileName);
+
+} // namespace lumira

@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+namespace lumira {
+
 // The number of threads to work on: `requested`, or one per core when it is 0.
 inline unsigned WorkerThreads(unsigned requested)
 {
@@ -100,3 +102,5 @@ void RunInOrder(std::size_t count, unsigned threads, std::size_t window, Produce
     }
     finish();
 }
+
+} // namespace lumira

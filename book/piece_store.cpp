@@ -7,6 +7,8 @@
 #include <system_error>
 #include <utility>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -61,3 +63,5 @@ void PieceStore::Fetch(std::size_t i, std::vector<char>& packed) const
     const std::lock_guard lock(reading_);
     if (!SeekTo(spill_, at.offset) || std::fread(packed.data(), 1, at.size, spill_) != at.size) ThrowStreamReadError();
 }
+
+} // namespace lumira

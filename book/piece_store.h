@@ -10,6 +10,8 @@
 #include <mutex>
 #include <vector>
 
+namespace lumira {
+
 class PieceStore {
 public:
     // "Cannot create file %s" naming `spill` when it cannot be made.
@@ -39,3 +41,5 @@ private:
     std::FILE* spill_ = nullptr;
     mutable std::mutex reading_;
 };
+
+} // namespace lumira

@@ -1,5 +1,7 @@
 #include "book/settings_record.h"
 
+namespace lumira {
+
 namespace {
 
 void Put16(SettingsRecord& r, size_t at, std::uint32_t v)
@@ -47,3 +49,5 @@ void FillSettingsRecord(SettingsRecord& r, std::uint32_t textSize, ColorValue ba
     r[25] = 0;
     r[26] = Low8(syslineIndex + 1);
 }
+
+} // namespace lumira

@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdint>
 
+namespace lumira {
+
 using SettingsRecord = std::array<std::uint8_t, 27>;
 
 // Bytes of text in one piece, and the most pieces the record can count.
@@ -20,3 +22,5 @@ std::uint64_t ChunkCountOf(std::uint64_t size);
 // `syslineIndex` is the selected system-line position (-1 when none: byte 26 becomes 0).
 void FillSettingsRecord(SettingsRecord& record, std::uint32_t textSize, ColorValue background,
                         const t_profile& profile, std::uint16_t chunkCount, int syslineIndex);
+
+} // namespace lumira

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
+namespace lumira {
+
 namespace {
 
 constexpr size_t kInputSize = 64 * 1024;
@@ -127,3 +129,5 @@ std::uint64_t NormalisedTextSize(const std::filesystem::path& file, std::uint64_
     }
     return size;
 }
+
+} // namespace lumira

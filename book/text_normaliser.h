@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <vector>
 
+namespace lumira {
+
 class NormalisedText {
 public:
     // `closeLastLine` false leaves a last line without a break as it is: the text is one part of a
@@ -39,3 +41,5 @@ private:
 // size passes `limit`, so a huge text is not read to its end only to be refused.
 std::uint64_t NormalisedTextSize(const std::filesystem::path& file, std::uint64_t limit = UINT64_MAX,
                                  bool closeLastLine = true);
+
+} // namespace lumira

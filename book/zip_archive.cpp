@@ -28,6 +28,8 @@
 #include <unordered_set>
 #include <vector>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -594,3 +596,5 @@ void ExtractArchive(const fs::path& archive, const fs::path& baseFolder, std::ui
         pending.Commit();
     }
 }
+
+} // namespace lumira

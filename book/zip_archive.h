@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace lumira {
+
 // What a plain archive (no Zip64) can hold: entries, and bytes of sizes and offsets. Smaller
 // limits make the refusals reachable without writing gigabytes.
 struct ZipLimits {
@@ -73,3 +75,5 @@ void WriteFolderArchiveFile(const std::filesystem::path& file, const std::filesy
 inline constexpr std::uint64_t kMaxExtractedBytes = 16u << 20;
 void ExtractArchive(const std::filesystem::path& archive, const std::filesystem::path& baseFolder,
                     std::uint64_t limit = kMaxExtractedBytes);
+
+} // namespace lumira

@@ -23,6 +23,8 @@
 #include <thread>
 #include <system_error>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -275,3 +277,5 @@ BatchReport BuildBooks(const std::vector<TextSource>& texts, const BookSettings&
     }
     return report;
 }
+
+} // namespace lumira

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <vector>
 
+namespace lumira {
+
 struct BatchReport {
     int built = 0;
     int failed = 0;
@@ -26,3 +28,5 @@ OutputPlan PlanOutput(const CliOptions& options);
 // the window shows) and the next one goes on.
 BatchReport BuildBooks(const std::vector<TextSource>& texts, const BookSettings& settings, const ProgramFolder& program,
                        const CliOptions& options, const OutputPlan& plan, std::FILE* err, bool errIsTerminal);
+
+} // namespace lumira

@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 
+namespace lumira {
+
 std::filesystem::path ProgramFolder::File(const char* name) const
 {
     return folders.DataFile(name);
@@ -107,3 +109,5 @@ BookSettings ResolveSettings(const StoredSettings& stored, const std::vector<t_p
     s.encoding = options.encoding ? *options.encoding : stored.encoding;
     return s;
 }
+
+} // namespace lumira

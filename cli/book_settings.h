@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+namespace lumira {
+
 // The files of the program that a run reads.
 struct ProgramFolder {
     AppFolders folders;
@@ -50,3 +52,5 @@ struct BookSettings {
 // row, are UsageErrors.
 BookSettings ResolveSettings(const StoredSettings& stored, const std::vector<t_profile>& profiles,
                              const CliOptions& options);
+
+} // namespace lumira

@@ -27,6 +27,8 @@
 #include <unistd.h>
 #endif
 
+namespace lumira {
+
 namespace {
 
 void Say(std::FILE* stream, const std::string& text)
@@ -168,3 +170,5 @@ int RunCli(const QStringList& arguments)
         return kExitFailed;
     }
 }
+
+} // namespace lumira

@@ -8,6 +8,8 @@
 #include <unistd.h>
 #endif
 
+namespace lumira {
+
 namespace {
 
 volatile std::sig_atomic_t requested = 0;
@@ -83,3 +85,5 @@ ScratchRemovedOnStop::~ScratchRemovedOnStop()
 {
     scratchSet = 0;
 }
+
+} // namespace lumira

@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace lumira {
+
 // Raised at a safe point once a stop was requested.
 class Interrupted : public std::runtime_error {
 public:
@@ -24,3 +26,5 @@ public:
     ScratchRemovedOnStop(const ScratchRemovedOnStop&) = delete;
     ScratchRemovedOnStop& operator=(const ScratchRemovedOnStop&) = delete;
 };
+
+} // namespace lumira

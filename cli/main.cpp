@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 #include <cstdio>
 
+using namespace lumira;
+
 namespace {
 
 // Qt's own remarks (missing runtime folders and the like) are no concern of the user's; only its

@@ -7,6 +7,8 @@
 #include <functional>
 #include <map>
 
+namespace lumira {
+
 namespace {
 
 std::string Text(const QString& s)
@@ -243,3 +245,5 @@ profiles.ini в папке программы, а у установленной 
 2 — ошибка в ключах или настройках, ничего не создано.
 )");
 }
+
+} // namespace lumira

@@ -11,6 +11,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace lumira {
+
 inline constexpr const char* kProgramName = "lumira-cli";
 
 // Exit statuses.
@@ -79,3 +81,5 @@ std::optional<QString> AppDirAsked(const QStringList& arguments);
 
 // The text of --help (UTF-8).
 std::string HelpText();
+
+} // namespace lumira

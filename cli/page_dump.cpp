@@ -10,6 +10,8 @@
 
 #include <QFontMetrics>
 
+namespace lumira {
+
 PageSetup MakePageSetup(std::string text, const BookSettings& settings, int lineHeight)
 {
     PageSetup setup;
@@ -75,3 +77,5 @@ QImage DrawPage(const PageSetup& setup, const PageLayout& page, const BookSettin
     PaintLines(surface, page, glyphs.strip, glyphs.table, background);
     return surface;
 }
+
+} // namespace lumira

@@ -10,6 +10,8 @@
 #include <functional>
 #include <string>
 
+namespace lumira {
+
 // What the layout of a text's pages needs: the text as the layout reads it, the book font's
 // widths and the phone's screen with the system line shown.
 struct PageSetup {
@@ -34,3 +36,5 @@ void DumpPages(const PageSetup& setup, std::FILE* out);
 // picture `iface` over it, and the lines from the book's glyph strip `glyphs`.
 QImage DrawPage(const PageSetup& setup, const PageLayout& page, const BookSettings& settings, const FontStripImage& glyphs,
                 const std::filesystem::path& iface);
+
+} // namespace lumira

@@ -1,6 +1,8 @@
 #include "cli/progress_line.h"
 #include "platform/language.h"
 
+namespace lumira {
+
 namespace {
 
 // Characters (not bytes) of a UTF-8 text, to pad over what was there before.
@@ -67,3 +69,5 @@ void ProgressLine::Abandon()
     }
     shown_ = 0;
 }
+
+} // namespace lumira

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+namespace lumira {
+
 class ProgressLine {
 public:
     // `stream` is where the line goes; `terminal` whether it is a terminal.
@@ -33,3 +35,5 @@ private:
     size_t shown_ = 0;  // characters of the line now on the terminal
     int percent_ = -1;
 };
+
+} // namespace lumira

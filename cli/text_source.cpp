@@ -12,6 +12,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+namespace lumira {
+
 TextSource::TextSource(const QString& given)
     : given_(given), path_(QDir::toNativeSeparators(QFileInfo(given).absoluteFilePath()))
 {
@@ -73,3 +75,5 @@ QString TextSource::DefaultTitle(TextEncoding encoding) const
     }
     return SanitizeCaption(WithoutExtension(FileName()));
 }
+
+} // namespace lumira

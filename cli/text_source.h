@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <string>
 
+namespace lumira {
+
 class TextSource {
 public:
     // `given` is the name as typed; a relative name is taken from the current folder.
@@ -42,3 +44,5 @@ private:
 // One line telling which encoding "Авто" read a text in, when that was not cp1251, so that a wrong
 // guess shows; empty when the encoding was chosen by hand or the text was read as cp1251.
 QString AutoChoiceNotice(TextEncoding chosen, TextEncoding read);
+
+} // namespace lumira

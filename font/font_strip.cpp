@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace lumira {
+
 int TextCellHeight(const QFontMetrics& metrics)
 {
     return metrics.ascent() + metrics.descent();
@@ -139,3 +141,5 @@ void WriteFontFiles(const std::filesystem::path& fontsFolder, const GlyphTableBy
     WriteFileBytes(fontsFolder / kGlyphTableFileName, GlyphTableFileBytes(table));
     WriteFileBytes(fontsFolder / kGlyphStripFileName, EncodePng(strip));
 }
+
+} // namespace lumira

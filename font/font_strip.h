@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <filesystem>
 
+namespace lumira {
+
 inline constexpr int kFirstStripCode = 32;
 inline constexpr int kLastStripCode = 255;
 inline constexpr int kGlyphTableSize = 514;
@@ -72,3 +74,5 @@ std::string GlyphTableFileBytes(const GlyphTableBytes& table);
 // Writes `fontsFolder`/default.props, then `fontsFolder`/default.png, each created or truncated.
 // The file layer's error is raised on failure; after a failed default.props nothing more is written.
 void WriteFontFiles(const std::filesystem::path& fontsFolder, const GlyphTableBytes& table, const QImage& strip);
+
+} // namespace lumira

@@ -11,6 +11,8 @@
 #include <stdexcept>
 #include <vector>
 
+namespace lumira {
+
 namespace {
 
 constexpr unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
@@ -164,3 +166,5 @@ std::string EncodePng(const QImage& source)
     AppendChunk(png, "IEND", nullptr, 0);
     return png;
 }
+
+} // namespace lumira

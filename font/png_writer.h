@@ -8,9 +8,13 @@
 #include <cstddef>
 #include <string>
 
+namespace lumira {
+
 inline constexpr std::size_t kPngIdatChunkSize = 65535;
 inline constexpr int kPngDeflateLevel = 7;
 
 // The PNG file of `image` (any format; only red, green and blue are stored). An empty (null)
 // image has no valid PNG; it and every other failure are refused with an AppError.
 std::string EncodePng(const QImage& image);
+
+} // namespace lumira

@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <cctype>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -129,3 +131,5 @@ QString ShortBookTitle(const std::string& titleUtf8)
     while (!t.isEmpty() && dangling.contains(t.back())) t.chop(1);
     return t;
 }
+
+} // namespace lumira

@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+namespace lumira {
+
 class TextSink;
 
 enum class BookFormat { Fb2, Fb2Zip, Epub, Html };
@@ -43,3 +45,5 @@ QString ShortBookTitle(const std::string& titleUtf8);
 
 // The title line the notes come under.
 inline constexpr const char* kNotesTitle = "Примечания";
+
+} // namespace lumira

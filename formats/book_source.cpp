@@ -9,6 +9,8 @@
 #include <system_error>
 #include <utility>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 BookTextFile::BookTextFile(const fs::path& source, TextEncoding chosen, const fs::path& folder)
@@ -48,3 +50,5 @@ BookTextFile::~BookTextFile()
     std::error_code ec;
     fs::remove(copy_, ec);
 }
+
+} // namespace lumira

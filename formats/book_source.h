@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <optional>
 
+namespace lumira {
+
 class BookTextFile {
 public:
     // Recognises `source` and, for a book, writes its text into a file of its own in `folder`,
@@ -36,3 +38,5 @@ private:
     std::optional<BookInfo> book_;
     ConversionReport report_;
 };
+
+} // namespace lumira

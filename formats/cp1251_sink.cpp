@@ -5,6 +5,8 @@
 #include <array>
 #include <cstring>
 
+namespace lumira {
+
 namespace {
 
 inline bool Continuation(unsigned char c)
@@ -156,3 +158,5 @@ void Cp1251TextSink::Count(const char* end)
     column_ = lineStart ? static_cast<std::uint64_t>(end - lineStart) : column_ + static_cast<std::uint64_t>(end - counted_);
     counted_ = end;
 }
+
+} // namespace lumira

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+namespace lumira {
+
 class Cp1251TextSink : public TextSink {
 public:
     // Writes into `out`; the report tells of a UTF-8 text read (its encoding is UTF-8).
@@ -30,3 +32,5 @@ private:
     std::uint64_t line_ = 1;
     std::uint64_t column_ = 0;
 };
+
+} // namespace lumira

@@ -20,6 +20,8 @@
 #include <thread>
 #include <vector>
 
+namespace lumira {
+
 namespace {
 
 // The package's small XML files, and one chapter, are read whole; beyond these sizes they are
@@ -311,3 +313,5 @@ BookInfo ReadEpub(const std::filesystem::path& file, TextSink& sink)
     }
     return info;
 }
+
+} // namespace lumira

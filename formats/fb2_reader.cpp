@@ -21,6 +21,8 @@
 #include <unordered_map>
 #include <vector>
 
+namespace lumira {
+
 namespace {
 
 std::string_view Name(const xmlChar* s)
@@ -561,3 +563,5 @@ BookInfo ReadFb2(const ByteSource& source, const std::string& shownAs, TextSink&
     info.title = layout.title;
     return info;
 }
+
+} // namespace lumira

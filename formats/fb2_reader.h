@@ -5,9 +5,13 @@
 
 #include <functional>
 
+namespace lumira {
+
 // Bytes of the book, `count` at most per call, 0 at its end.
 using ByteSource = std::function<size_t(char* buffer, size_t count)>;
 
 // Reads an FB2 document from `source` into `sink`; `shownAs` names it in messages.
 // Returns the declared encoding and the title.
 BookInfo ReadFb2(const ByteSource& source, const std::string& shownAs, TextSink& sink);
+
+} // namespace lumira

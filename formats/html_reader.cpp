@@ -15,6 +15,8 @@
 #include <memory>
 #include <vector>
 
+namespace lumira {
+
 namespace {
 
 // A single HTML file is parsed in memory; larger ones are no books.
@@ -340,3 +342,5 @@ BookInfo ReadHtmlFile(const std::filesystem::path& file, TextSink& sink, TextEnc
     }
     return info;
 }
+
+} // namespace lumira

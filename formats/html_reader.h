@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace lumira {
+
 class LayoutWriter;
 
 // The encoding an HTML text declares: a byte-order mark, an XML declaration or a meta charset
@@ -26,3 +28,5 @@ BookInfo ReadHtmlFile(const std::filesystem::path& file, TextSink& sink, TextEnc
 
 // The libxml2 name of one of the program's encodings.
 const char* LibxmlEncodingName(TextEncoding encoding);
+
+} // namespace lumira

@@ -7,6 +7,8 @@
 #include <bit>
 #include <cstring>
 
+namespace lumira {
+
 namespace {
 
 constexpr size_t kFileBuffer = 64 * 1024;
@@ -286,3 +288,5 @@ std::string CollapseSpaces(std::string_view utf8)
     if (s.size() >= 2) s.resize(s.size() - 2);
     return s;
 }
+
+} // namespace lumira

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace lumira {
+
 // Where the laid-out text goes.
 class TextSink {
 public:
@@ -122,3 +124,5 @@ private:
 
 // A book's title as one line: white space collapsed, trimmed.
 std::string CollapseSpaces(std::string_view utf8);
+
+} // namespace lumira

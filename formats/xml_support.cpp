@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cctype>
 
+namespace lumira {
+
 std::string XmlDeclaredEncoding(std::string_view head)
 {
     if (head.substr(0, 3) == "\xEF\xBB\xBF") head.remove_prefix(3);
@@ -75,3 +77,5 @@ std::string HtmlEntityText(const char* name)
     }
     return out;
 }
+
+} // namespace lumira

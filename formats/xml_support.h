@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace lumira {
+
 // The encoding named by an XML declaration at the start of `head` (after a UTF-8 byte-order
 // mark), or empty when there is none or it names none.
 std::string XmlDeclaredEncoding(std::string_view head);
@@ -27,3 +29,5 @@ std::string SaxAttribute(const xmlChar** attributes, int count, std::string_view
 
 // An HTML named character reference ("nbsp", "mdash"...) as UTF-8, or empty when unknown.
 std::string HtmlEntityText(const char* name);
+
+} // namespace lumira

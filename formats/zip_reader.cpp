@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cstdio>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -144,3 +146,5 @@ std::string ZipReader::ReadWhole(const ZipEntry& entry, std::uint64_t limit)
     Close();
     return out;
 }
+
+} // namespace lumira

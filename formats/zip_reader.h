@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+namespace lumira {
+
 struct ZipEntry {
     std::string name;             // as stored, "/" separators
     std::uint64_t size = 0;       // uncompressed
@@ -59,3 +61,5 @@ private:
 inline constexpr std::uint64_t kZipEntryLimit = std::uint64_t(2) << 30;
 inline constexpr std::uint64_t kZipRatioLimit = 200;
 inline constexpr std::uint64_t kZipRatioFloor = 1 << 20;  // smaller entries are never refused for ratio
+
+} // namespace lumira

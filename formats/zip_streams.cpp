@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <filesystem>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -83,3 +85,5 @@ zlib_filefunc64_def PathStreams()
     def.opaque = nullptr;
     return def;
 }
+
+} // namespace lumira

@@ -4,6 +4,10 @@
 // in any encoding, opens; reads and writes go through a 64 KiB stdio buffer.
 #include <minizip/ioapi.h>
 
+namespace lumira {
+
 // The callbacks for zipOpen2_64 and unzOpen2_64; the "file name" given there must point to a
 // std::filesystem::path that outlives the open archive.
 zlib_filefunc64_def PathStreams();
+
+} // namespace lumira

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+using namespace lumira;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const IniView view(std::string_view(reinterpret_cast<const char*>(data), size));

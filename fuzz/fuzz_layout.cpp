@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string_view>
 
+using namespace lumira;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     if (size < 8) return 0;

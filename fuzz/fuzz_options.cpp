@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <exception>
 
+using namespace lumira;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));

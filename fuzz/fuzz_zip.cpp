@@ -9,6 +9,8 @@
 #include <string>
 #include <unistd.h>
 
+using namespace lumira;
+
 namespace fs = std::filesystem;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

@@ -16,6 +16,8 @@
 #include <QVBoxLayout>
 #include <thread>
 
+namespace lumira {
+
 Thelp_form* help_form = nullptr;
 
 namespace {
@@ -128,3 +130,5 @@ void Thelp_form::help_textAnchorClick(QObject*, const QString& anchor)
     }
     help_text->SetText(UpdateResultText(received, QStringToCp1251(programVersion_), updateServer));
 }
+
+} // namespace lumira

@@ -6,9 +6,12 @@
 
 #include <QDialog>
 
-class HtmlLabel;
 class QScrollArea;
 class QStatusBar;
+
+namespace lumira {
+
+class HtmlLabel;
 
 class Thelp_form : public QDialog {
     Q_OBJECT
@@ -40,3 +43,5 @@ private:
 
 // The help window while it is open.
 extern Thelp_form* help_form;
+
+} // namespace lumira

@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 
+namespace lumira {
+
 namespace {
 
 // The lines in the program's own language; translate() gives them in the language in use.
@@ -55,3 +57,5 @@ QStringList StoredHelpText()
     for (const char* line : kLines) lines << QCoreApplication::translate("HelpText", line);
     return lines;
 }
+
+} // namespace lumira

@@ -12,6 +12,8 @@
 #include <QTextLayout>
 #include <cmath>
 
+namespace lumira {
+
 bool OpensWithDesktop(const QString& target)
 {
     return target.contains(QLatin1String("://")) || target.contains(QLatin1String("mailto:"));
@@ -140,3 +142,5 @@ void HtmlLabel::changeEvent(QEvent* event)
         Rebuild();
     }
 }
+
+} // namespace lumira

@@ -12,6 +12,8 @@
 #include <QTextDocument>
 #include <QWidget>
 
+namespace lumira {
+
 class HtmlLabel : public QWidget {
     Q_OBJECT
 public:
@@ -60,3 +62,5 @@ private:
 
 // Whether the label opens a link target itself with the desktop's handler.
 bool OpensWithDesktop(const QString& target);
+
+} // namespace lumira

@@ -10,6 +10,8 @@
 #include <QTextList>
 #include <vector>
 
+namespace lumira {
+
 namespace {
 
 constexpr int kMaxPoints = 144;
@@ -364,3 +366,5 @@ bool BuildRichText(QTextDocument& doc, const QString& markup, const MarkupStyle&
     builder.Text(markup.mid(textStart));
     return builder.HasShadow();
 }
+
+} // namespace lumira

@@ -14,6 +14,8 @@
 
 class QTextDocument;
 
+namespace lumira {
+
 struct MarkupStyle {
     QFont baseFont;                          // the text outside any FONT tag
     QColor linkColor = QColor(0, 0, 255);
@@ -34,3 +36,5 @@ int FontSizePoints(const QString& value);
 // Replaces the document's content by the markup. Returns true when some text is shadowed.
 bool BuildRichText(QTextDocument& doc, const QString& markup, const MarkupStyle& style,
                    MarkupLayer layer = MarkupLayer::Text);
+
+} // namespace lumira

@@ -9,6 +9,8 @@
 #include <memory>
 #include <type_traits>
 
+namespace lumira {
+
 namespace {
 
 // libcurl is loaded on the first request rather than with the program: it brings some two dozen
@@ -188,3 +190,5 @@ std::string HttpClient::Get(const std::string& url) const
     if (status < 200 || status > 299) throw HttpError("HTTP status " + std::to_string(status));
     return std::move(receiver.body);
 }
+
+} // namespace lumira

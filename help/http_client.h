@@ -13,6 +13,8 @@
 #include <cstddef>
 #include <string>
 
+namespace lumira {
+
 class HttpError : public AppError {
 public:
     using AppError::AppError;
@@ -40,3 +42,5 @@ public:
 // Names under the reserved top-level domain "invalid" never resolve; they fail without asking
 // the name service.
 bool IsReservedInvalidName(const std::string& host);
+
+} // namespace lumira

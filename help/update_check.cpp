@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <algorithm>
 
+namespace lumira {
+
 namespace {
 
 std::string Authority(const UpdateServer& server)
@@ -72,3 +74,5 @@ QString UpdateResultText(std::string_view received, std::string_view programVers
     // The remote text is shown as text: it can add neither markup nor links.
     return NewVersionText(EscapeMarkup(DownloadAddress(server)), EscapeMarkup(Cp1251ToQString(version)));
 }
+
+} // namespace lumira

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace lumira {
+
 struct UpdateServer {
     std::string host = DefaultHost();
     int port = 80;
@@ -32,3 +34,5 @@ QString NewVersionText(const QString& downloadAddress, const QString& versionTex
 // The text that replaces the help text after a received answer: `received` (cp1251 bytes, line
 // feeds still in) is compared byte for byte with `programVersion`.
 QString UpdateResultText(std::string_view received, std::string_view programVersion, const UpdateServer& server);
+
+} // namespace lumira

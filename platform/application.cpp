@@ -5,6 +5,8 @@
 
 #include <exception>
 
+namespace lumira {
+
 Application::Application(int& argc, char** argv) : QApplication(argc, argv)
 {
     // No display name: the window manager would append it to every window's caption.
@@ -38,3 +40,5 @@ bool Application::notify(QObject* receiver, QEvent* event)
     }
     return false;
 }
+
+} // namespace lumira

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <utility>
 
+namespace lumira {
+
 class Application : public QApplication {
     Q_OBJECT
 public:
@@ -28,3 +30,5 @@ auto Guarded(Handler handler)
         }
     };
 }
+
+} // namespace lumira

@@ -6,6 +6,8 @@
 #include <fontconfig/fontconfig.h>
 #endif
 
+namespace lumira {
+
 namespace {
 
 // The user's font configuration may switch antialiasing off for every font, and Qt follows it
@@ -65,3 +67,5 @@ BookFontStyle BookFontStyleFromQFont(const QFont& font, ColorValue color)
     fontStyle.strikeOut = font.strikeOut();
     return fontStyle;
 }
+
+} // namespace lumira

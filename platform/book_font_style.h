@@ -5,6 +5,8 @@
 #include <QFont>
 #include <QString>
 
+namespace lumira {
+
 struct BookFontStyle {
     QString name = QStringLiteral("Tahoma");
     int size = 8;  // points
@@ -29,3 +31,5 @@ int FontPixelSize(int points);
 QFont MakeQFont(const BookFontStyle& fontStyle);
 // The description of a QFont, keeping `color` (a QFont carries no colour).
 BookFontStyle BookFontStyleFromQFont(const QFont& font, ColorValue color);
+
+} // namespace lumira

@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QPalette>
 
+namespace lumira {
+
 namespace {
 
 // Windows system colour indices mapped onto the nearest palette roles.
@@ -48,3 +50,5 @@ ColorValue QColorToColorValue(const QColor& color)
 {
     return MakeColorValue(color.red(), color.green(), color.blue());
 }
+
+} // namespace lumira

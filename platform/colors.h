@@ -4,6 +4,8 @@
 #include <QColor>
 #include <cstdint>
 
+namespace lumira {
+
 using ColorValue = std::int32_t;
 
 QColor ColorValueToQColor(ColorValue value);
@@ -12,3 +14,5 @@ inline ColorValue MakeColorValue(int red, int green, int blue)
 {
     return (blue & 0xFF) << 16 | (green & 0xFF) << 8 | (red & 0xFF);
 }
+
+} // namespace lumira

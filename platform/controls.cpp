@@ -3,6 +3,8 @@
 #include <QLineEdit>
 #include <climits>
 
+namespace lumira {
+
 ListField::ListField(QWidget* parent) : QComboBox(parent)
 {
     setEditable(false);
@@ -68,3 +70,5 @@ QAbstractSpinBox::StepEnabled SpinField::stepEnabled() const
     if (value() > userMin_) flags |= StepDownEnabled;
     return flags;
 }
+
+} // namespace lumira

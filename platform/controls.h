@@ -4,6 +4,8 @@
 #include <QComboBox>
 #include <QSpinBox>
 
+namespace lumira {
+
 // A choose-only drop-down list. SetItemIndex ignores a position outside −1 .. count − 1 and keeps
 // the selection (QComboBox::setCurrentIndex would clear it instead). itemIndexChanged(int) is the
 // change notification.
@@ -42,3 +44,5 @@ private:
     int userMin_;
     int userMax_;
 };
+
+} // namespace lumira

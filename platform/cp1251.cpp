@@ -3,6 +3,8 @@
 #include <QList>
 #include <array>
 
+namespace lumira {
+
 namespace {
 
 constexpr std::array<char16_t, 256> kToUnicode = {
@@ -138,3 +140,5 @@ bool IsLetter(unsigned char c)
 {
     return (c >= 65 && c <= 90) || (c >= 97 && c <= 122) || c == 168 || c == 184 || c >= 192;
 }
+
+} // namespace lumira

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace lumira {
+
 // Unicode code point of a cp1251 byte (the one unassigned byte 0x98 maps to U+0098).
 char32_t Cp1251ToUnicode(unsigned char c);
 // cp1251 byte of a code point, or -1 when the code page has no such character.
@@ -32,3 +34,5 @@ bool FitsCp1251(const QString& text);
 
 // True for exactly A..Z, a..z, Ё, ё and А..я (cp1251 codes 65..90, 97..122, 168, 184, 192..255).
 bool IsLetter(unsigned char c);
+
+} // namespace lumira

@@ -9,6 +9,8 @@
 
 class QWidget;
 
+namespace lumira {
+
 struct FileDialogOptions {
     QString initialDir;
     QString fileName;    // default file name (may be a full path)
@@ -52,3 +54,5 @@ public:
     BusyCursor(const BusyCursor&) = delete;
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
+
+} // namespace lumira

@@ -1,5 +1,7 @@
 #include "platform/errors.h"
 
+namespace lumira {
+
 std::string PathText(const std::filesystem::path& path)
 {
     const auto u8 = std::filesystem::path(path).make_preferred().u8string();
@@ -30,3 +32,5 @@ void ThrowStreamReadError()
 {
     throw AppError("Stream read error");
 }
+
+} // namespace lumira

@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace lumira {
+
 class AppError : public std::runtime_error {
 public:
     explicit AppError(const std::string& messageUtf8) : std::runtime_error(messageUtf8) {}
@@ -19,3 +21,5 @@ std::string PathText(const std::filesystem::path& path);
 [[noreturn]] void ThrowStreamReadError();
 // A pipe, device or socket where a file was expected.
 [[noreturn]] void ThrowNotRegularFile(const std::filesystem::path& path);
+
+} // namespace lumira

@@ -11,6 +11,8 @@
 #include <unistd.h>
 #endif
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -178,3 +180,5 @@ bool IsReadOnlyFile(const fs::path& path)
     constexpr auto anyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     return (st.permissions() & anyWrite) == fs::perms::none;
 }
+
+} // namespace lumira

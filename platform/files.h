@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace lumira {
+
 // fopen for a std::filesystem::path, whatever the platform's native path type.
 std::FILE* OpenFileStream(const std::filesystem::path& path, const char* mode);
 
@@ -68,3 +70,5 @@ bool CreateFolderChain(const std::filesystem::path& folder);
 // The Windows read-only attribute on this platform: no write permission bit set.
 // (Permission checks alone are no guide when the program runs as root.)
 bool IsReadOnlyFile(const std::filesystem::path& path);
+
+} // namespace lumira

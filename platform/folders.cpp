@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <system_error>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 std::vector<fs::directory_entry> ListFolder(const fs::path& folder)
@@ -50,3 +52,5 @@ std::uint32_t FileSizeOf(const fs::path& file)
 {
     return static_cast<std::uint32_t>(FileSizeOfPath(file));
 }
+
+} // namespace lumira

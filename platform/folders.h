@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <vector>
 
+namespace lumira {
+
 // Deletes the contents of a folder, not the folder itself, depth first, in name order.
 // Subfolders whose names begin with "." stay; a subfolder that cannot be removed ends the
 // emptying of its parent at once. Symbolic links are deleted as links, never followed.
@@ -19,3 +21,5 @@ std::uint32_t FileSizeOf(const std::filesystem::path& file);
 std::vector<std::filesystem::directory_entry> ListFolder(const std::filesystem::path& folder);
 // The order ListFolder gives two names in: whether `a` comes before `b`.
 bool ListedBefore(const std::filesystem::path& a, const std::filesystem::path& b);
+
+} // namespace lumira

@@ -7,6 +7,8 @@
 
 #include <system_error>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -266,3 +268,5 @@ void IniFile::EraseSection(const std::string& section)
                 lines.begin() + static_cast<std::ptrdiff_t>(span->end));
     WriteFileAtomically(path_, JoinLines(lines));
 }
+
+} // namespace lumira

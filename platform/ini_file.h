@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+namespace lumira {
+
 // A parsed copy of an INI file's text, read by the same rules as IniFile. For reading many keys of
 // a file that nothing writes meanwhile (a whole profile list) without reading the file each time.
 class IniView {
@@ -71,3 +73,5 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+} // namespace lumira

@@ -10,6 +10,8 @@
 #include <memory>
 #include <vector>
 
+namespace lumira {
+
 namespace {
 
 Language current = Language::Russian;
@@ -122,3 +124,5 @@ std::string FormatText(const std::string& pattern, std::initializer_list<std::st
     }
     return out;
 }
+
+} // namespace lumira

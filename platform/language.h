@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+namespace lumira {
+
 enum class Language { Russian, English };
 
 // "ru" or "en" as config.ini's [Global] Language and lumira-cli --lang spell it (any case, blanks
@@ -32,3 +34,5 @@ std::string Translate(const char* context, const char* source);
 
 // `pattern` with %1 .. %9 replaced by the matching entry of `args`, in one pass.
 std::string FormatText(const std::string& pattern, std::initializer_list<std::string> args);
+
+} // namespace lumira

@@ -2,6 +2,8 @@
 
 #include "platform/files.h"
 
+namespace lumira {
+
 LineList SplitLines(std::string_view bytes)
 {
     const size_t zero = bytes.find('\0');
@@ -45,3 +47,5 @@ void WriteLineList(const std::filesystem::path& path, const LineList& lines)
 {
     WriteFileBytes(path, JoinLines(lines));
 }
+
+} // namespace lumira

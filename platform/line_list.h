@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+namespace lumira {
+
 using LineList = std::vector<std::string>;
 
 // Splits at CR LF, a lone CR and a lone LF; a final line without a break is still a line; a break
@@ -15,3 +17,5 @@ std::string JoinLines(const LineList& lines);
 
 LineList ReadLineList(const std::filesystem::path& path);  // "Cannot open file %s"
 void WriteLineList(const std::filesystem::path& path, const LineList& lines);
+
+} // namespace lumira

@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QDir>
 
+namespace lumira {
+
 namespace {
 
 // A byte that is not part of valid UTF-8 travels in a QString as the unpaired code 0xDC00 + byte.
@@ -105,3 +107,5 @@ QString FileNamePart(const QString& path)
 #endif
     return path.mid(at + 1);
 }
+
+} // namespace lumira

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <string_view>
 
+namespace lumira {
+
 // A file name is read as what it is: on systems whose names are bytes, a byte that is not part of
 // valid UTF-8 is kept in the QString as the unpaired code 0xDC00 + byte (FromNativeName), and
 // ToFsPath turns it back into that byte, so such a name still opens the file it names.
@@ -21,3 +23,5 @@ QString ExecutableDir();
 QString FolderPart(const QString& path);
 // What follows the last separator (or colon) of a path.
 QString FileNamePart(const QString& path);
+
+} // namespace lumira

@@ -10,6 +10,8 @@
 #include <unistd.h>
 #endif
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -80,3 +82,5 @@ void PendingFile::Commit()
     }
     committed_ = true;
 }
+
+} // namespace lumira

@@ -2,6 +2,8 @@
 // A file written under a temporary name beside its target and put in place only when complete.
 #include <filesystem>
 
+namespace lumira {
+
 class PendingFile {
 public:
     // Picks a fresh temporary name in the target's folder, short and of fixed length whatever the
@@ -25,3 +27,5 @@ private:
     std::filesystem::path temp_;
     bool committed_ = false;
 };
+
+} // namespace lumira

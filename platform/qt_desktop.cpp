@@ -20,6 +20,8 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 
+namespace lumira {
+
 namespace {
 
 // The text colours the font chooser offers, as the classic sixteen-colour list.
@@ -275,3 +277,5 @@ QString QtFilterFromPairs(const QString& filter)
         out << parts[i] + QStringLiteral(" (") + QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) + QLatin1Char(')');
     return out.join(QStringLiteral(";;"));
 }
+
+} // namespace lumira

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <system_error>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -632,3 +634,5 @@ ConversionReport ConvertFileToCp1251(const fs::path& source, TextEncoding encodi
         return convert(BestSingleByte(ReadHead(source, truncated)));
     }
 }
+
+} // namespace lumira

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+namespace lumira {
+
 // A text that is not valid in the encoding it is read in. Only this failure lets "Авто" fall back
 // from UTF-8 to a single-byte reading; a file that cannot be read or written stays a failure.
 class InvalidTextError : public AppError {
@@ -74,3 +76,5 @@ ConversionReport ConvertFileToCp1251(const std::filesystem::path& source, TextEn
 // dropped when `truncated`, as a cut-off beginning may end inside one.
 std::string ConvertBytesToCp1251(std::string_view bytes, TextEncoding encoding, bool truncated = false,
                                  ConversionReport* report = nullptr);
+
+} // namespace lumira

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+namespace lumira {
+
 namespace {
 
 constexpr unsigned char kBlank = ' ';
@@ -163,3 +165,5 @@ FitResult FitLine(std::string& line, int w, int screenWidth, const CharWidthTabl
     CutFrom(line, length);
     return finish(0);
 }
+
+} // namespace lumira

@@ -13,6 +13,8 @@
 #include <functional>
 #include <string>
 
+namespace lumira {
+
 // ---- Character classes (cp1251 codes) ----
 
 // Exactly a e i j o u y ё а е и о у ю я (97 101 105 106 111 117 121 184 224 229 232 238 243
@@ -101,3 +103,5 @@ struct FitResult {
 // (reading goes on after it). Callers that need the next line to begin after the line's first
 // reading position check that themselves (LayoutPage does).
 FitResult FitLine(std::string& line, int w, int screenWidth, const CharWidthTable& widths);
+
+} // namespace lumira

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+namespace lumira {
+
 namespace {
 
 constexpr unsigned char kBlank = ' ';
@@ -153,3 +155,5 @@ StepBackResult StepBackLines(std::string_view text, const CharWidthTable& measur
     result.pageStart = static_cast<std::int32_t>(p + 1);
     return result;
 }
+
+} // namespace lumira

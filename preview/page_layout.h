@@ -45,6 +45,8 @@
 #include <string_view>
 #include <vector>
 
+namespace lumira {
+
 // Height of the phone's system-line band, in pixels.
 inline constexpr int kSyslineHeight = 6;
 // Fill colour of the band, as a colour value 0x00BBGGRR.
@@ -117,3 +119,5 @@ struct StepBackResult {
 // `lines` <= 0 leaves the start where it is.
 StepBackResult StepBackLines(std::string_view text, const CharWidthTable& measured, int screenWidth,
                              std::int32_t pageStart, int lines);
+
+} // namespace lumira

@@ -7,6 +7,8 @@
 
 #include <QPainter>
 
+namespace lumira {
+
 void PaintSysline(QImage& surface, int bandY, const QImage& picture)
 {
     QPainter painter(&surface);
@@ -48,3 +50,5 @@ QImage LoadSyslinePicture(const std::filesystem::path& path)
         throw AppError("Bitmap image is not valid: " + PathText(path));
     return picture;
 }
+
+} // namespace lumira

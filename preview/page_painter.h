@@ -9,6 +9,8 @@
 #include <QImage>
 #include <filesystem>
 
+namespace lumira {
+
 // Fills the band of a page (0, bandY)..(width, bandY + 6) with the band's colour and copies
 // `picture` over it at (0, bandY), at its own size.
 void PaintSysline(QImage& surface, int bandY, const QImage& picture);
@@ -22,3 +24,5 @@ QImage LoadSyslinePicture(const std::filesystem::path& path);
 // the cell the table gives it (control characters are skipped, they take no room), copied opaque.
 void PaintLines(QImage& surface, const PageLayout& page, const QImage& strip, const GlyphTableBytes& table,
                 const QColor& background);
+
+} // namespace lumira

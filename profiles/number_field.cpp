@@ -3,6 +3,8 @@
 #include <QLineEdit>
 #include <limits>
 
+namespace lumira {
+
 NumberField::NumberField(int initial, QWidget* parent) : QSpinBox(parent)
 {
     setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
@@ -15,3 +17,5 @@ void NumberField::Settle()
 {
     if (!hasAcceptableInput()) lineEdit()->setText(textFromValue(value()));
 }
+
+} // namespace lumira

@@ -3,6 +3,8 @@
 // profile editor's screen size and key codes.
 #include <QSpinBox>
 
+namespace lumira {
+
 class NumberField : public QSpinBox {
     Q_OBJECT
 public:
@@ -13,3 +15,5 @@ public:
     // shows what a save takes from it.
     void Settle();
 };
+
+} // namespace lumira

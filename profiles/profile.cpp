@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <algorithm>
 
+namespace lumira {
+
 QStringList KeyActionTexts()
 {
     return {
@@ -89,3 +91,5 @@ const t_profile* FindProfile(const std::vector<t_profile>& profiles, const std::
         if (Cp1251EqualsNoCase(p.Name, name)) return &p;
     return nullptr;
 }
+
+} // namespace lumira

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace lumira {
+
 class IniFile;
 class IniView;
 
@@ -77,3 +79,5 @@ QStringList ProfileNames(const std::vector<t_profile>& profiles);
 
 // The profile named `name` without regard to case, or nullptr.
 const t_profile* FindProfile(const std::vector<t_profile>& profiles, const std::string& name);
+
+} // namespace lumira

@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 
+namespace lumira {
+
 namespace {
 
 bool IsIniBlank(QChar c)
@@ -28,3 +30,5 @@ QString ProfileNameProblem(const QString& name)
         return QCoreApplication::translate("ProfileName", "Название профиля содержит символы, которых нет в кодировке Windows-1251.");
     return QString();
 }
+
+} // namespace lumira

@@ -4,6 +4,10 @@
 // name must survive that trip unchanged to be found again under the same name.
 #include <QString>
 
+namespace lumira {
+
 // The reason `name` cannot be stored as a section name, as the message the user reads, or an
 // empty text when it can. The empty name is not judged here (the editor ignores it).
 QString ProfileNameProblem(const QString& name);
+
+} // namespace lumira

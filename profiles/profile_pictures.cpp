@@ -5,6 +5,8 @@
 #include <QPainterPath>
 #include <QtMath>
 
+namespace lumira {
+
 namespace {
 
 const QColor kBody(52, 60, 74);
@@ -96,3 +98,5 @@ QIcon ProfileEntryIcon()
     p.end();
     return QIcon(QPixmap::fromImage(image));
 }
+
+} // namespace lumira

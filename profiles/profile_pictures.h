@@ -4,7 +4,11 @@
 #include <QIcon>
 #include <QPixmap>
 
+namespace lumira {
+
 // 32 × 32, transparent around the drawing.
 QPixmap ProfilesBannerPicture();
 // 16 × 16, transparent around the drawing.
 QIcon ProfileEntryIcon();
+
+} // namespace lumira

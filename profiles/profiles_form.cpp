@@ -22,6 +22,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+namespace lumira {
+
 Tprofiles_form* profiles_form = nullptr;
 
 namespace {
@@ -379,3 +381,5 @@ void Tprofiles_form::CreateControls()
     connect(b_edit, &QPushButton::clicked, this, [this] { RunShowingErrors([this] { b_editClick(); }); });
     connect(b_del, &QPushButton::clicked, this, [this] { RunShowingErrors([this] { b_delClick(); }); });
 }
+
+} // namespace lumira

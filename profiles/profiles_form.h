@@ -14,6 +14,8 @@ class QStatusBar;
 class QTableWidget;
 class QTableWidgetItem;
 
+namespace lumira {
+
 class Tprofiles_form : public QDialog {
     Q_OBJECT
 public:
@@ -62,3 +64,5 @@ private:
 
 // The instance the program creates at start-up, after the main window; it is never shown.
 extern Tprofiles_form* profiles_form;
+
+} // namespace lumira

@@ -9,6 +9,8 @@
 #include <random>
 #include <system_error>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -122,3 +124,5 @@ void PrepareAppFolders(const AppFolders& folders)
         throw AppError(FormatText(Translate("AppFolders", "Не удаётся скопировать %1 в %2"), {PathText(shipped), PathText(mine)}));
     }
 }
+
+} // namespace lumira

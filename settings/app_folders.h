@@ -14,6 +14,8 @@
 #include <optional>
 #include <string>
 
+namespace lumira {
+
 struct AppFolders {
     bool installed = false;
     std::filesystem::path programDir;  // the executable's folder
@@ -47,3 +49,5 @@ void PrepareAppFolders(const AppFolders& folders);
 
 // The name of the folder below share/ that holds the installed data.
 inline constexpr const char* kInstalledDataName = "lumira";
+
+} // namespace lumira

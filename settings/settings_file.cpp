@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+namespace lumira {
+
 namespace {
 
 // A stored number outside `min`..`max` becomes `def`, and the notice says so.
@@ -70,3 +72,5 @@ Language ChooseLanguage(std::optional<Language> asked, std::optional<Language> s
     if (stored) return *stored;
     return DefaultLanguage(SystemLocaleName());
 }
+
+} // namespace lumira

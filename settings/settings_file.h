@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+namespace lumira {
+
 class IniFile;
 struct t_profile;
 
@@ -60,3 +62,5 @@ int StoredListPosition(std::int32_t stored, int count);
 
 // The preview's screen for a phone (ProfileScreenSize), never below 1 × 1.
 QSize PreviewScreenSize(const t_profile* profile);
+
+} // namespace lumira

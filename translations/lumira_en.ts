@@ -146,7 +146,7 @@
     </message>
 </context>
 <context>
-    <name>CreatePanel</name>
+    <name>lumira::CreatePanel</name>
     <message>
         <source>Книга сохранена, томов: %1 &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%2&lt;/a&gt;</source>
         <translation>Book saved in %1 volumes &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%2&lt;/a&gt;</translation>
@@ -419,7 +419,7 @@
     </message>
 </context>
 <context>
-    <name>TForm1</name>
+    <name>lumira::TForm1</name>
     <message>
         <source>Генератор мидлетов Lumira для устройств с поддержкой MIDP-2.0</source>
         <translation>Lumira midlet generator for devices with MIDP-2.0</translation>
@@ -572,7 +572,7 @@
     </message>
 </context>
 <context>
-    <name>Thelp_form</name>
+    <name>lumira::Thelp_form</name>
     <message>
         <source>Справка</source>
         <translation>Help</translation>
@@ -583,7 +583,7 @@
     </message>
 </context>
 <context>
-    <name>Tprofiles_form</name>
+    <name>lumira::Tprofiles_form</name>
     <message>
         <source>Предел пакета, КБ (0 — нет)</source>
         <translation>Package limit, KB (0: none)</translation>

@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <cstdio>
 
+using namespace lumira;
+
 namespace {
 
 // Answers the save dialog with the package's path; everything else as if cancelled.

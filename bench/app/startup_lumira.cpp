@@ -6,6 +6,8 @@
 
 #include <cstdio>
 
+using namespace lumira;
+
 int main(int argc, char** argv)
 {
     if (argc < 2) {

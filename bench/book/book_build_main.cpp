@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+using namespace lumira;
+
 namespace {
 
 int CompareEngines(const char* textFile)

@@ -15,6 +15,8 @@
 #include <functional>
 #include <string>
 
+using namespace lumira;
+
 namespace {
 
 class NullSink : public TextSink {

@@ -17,6 +17,8 @@
 #include <filesystem>
 #include <random>
 
+using namespace lumira;
+
 namespace fs = std::filesystem;
 
 namespace {

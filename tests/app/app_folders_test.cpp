@@ -13,6 +13,8 @@
 #include <map>
 #include <unistd.h>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -150,3 +152,5 @@ TEST_F(InstalledLayout, WindowWritesOnlyIntoTheUsersFolders)
     EXPECT_EQ(Snapshot(root / "prefix"), before);
     EXPECT_TRUE(desktop.errors.isEmpty());
 }
+
+} // namespace lumira

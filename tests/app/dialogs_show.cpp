@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <memory>
 
+using namespace lumira;
+
 int main(int argc, char** argv)
 {
     Application app(argc, argv);

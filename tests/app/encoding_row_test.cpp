@@ -18,6 +18,8 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -184,3 +186,5 @@ TEST_F(EncodingRowTest, ChoiceIsRememberedInTheSettingsFile)
         EXPECT_EQ(ButtonText(), QStringLiteral("Авто")) << stored;
     }
 }
+
+} // namespace lumira

@@ -9,6 +9,8 @@
 #include <QToolButton>
 #include <memory>
 
+using namespace lumira;
+
 int main(int argc, char** argv)
 {
     Application app(argc, argv);

@@ -11,6 +11,8 @@
 #include <vector>
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 namespace {
 
 // Runs `act` on the chooser once it is open, then confirms (or cancels) it.
@@ -123,3 +125,5 @@ TEST(WindowFontChooser, OpensOnExactlyTheConfirmedFontSoThatOkChangesNothing)
         EXPECT_EQ(*confirmed, fontStyle) << fontStyle.name.toStdString() << " " << fontStyle.size;
     }
 }
+
+} // namespace lumira

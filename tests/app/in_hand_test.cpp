@@ -20,6 +20,8 @@
 #include <QUrl>
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -160,3 +162,5 @@ TEST(SingleInstanceLock, AFolderWhereTheLockCannotBeMadeSaysSoAndNotThatAnotherC
     EXPECT_NE(instance.FailureText(), SingleInstance::AlreadyRunningText());
     EXPECT_TRUE(instance.FailureText().contains(QStringLiteral("lumira.lock"))) << instance.FailureText().toStdString();
 }
+
+} // namespace lumira

@@ -26,6 +26,8 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 namespace {
 
 bool HasCyrillic(const QString& s)
@@ -221,3 +223,5 @@ TEST(FormatText, ReplacesEachPlaceholderOnce)
 {
     EXPECT_EQ(FormatText("%2 then %1, %3 left", {"a%2", "b"}), "b then a%2, %3 left");
 }
+
+} // namespace lumira

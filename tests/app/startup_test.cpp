@@ -27,6 +27,8 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -316,3 +318,5 @@ TEST(StartupFolders, ProgramFolderBeyondCp1251IsUsedAsItIsAndStoredAsItsParent)
     EXPECT_EQ(Cp1251ToQString(config.ReadString("Global", "SaveDir", "")), base.DirText());
     EXPECT_EQ(Cp1251ToQString(config.ReadString("Global", "OpenDir", "")), base.DirText());
 }
+
+} // namespace lumira

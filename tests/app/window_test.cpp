@@ -20,6 +20,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -450,3 +452,5 @@ TEST_F(WindowTest, StoredSettingsOutsideSoundBoundsAreNamedAndReplaced)
     EXPECT_EQ(form->BookFont.size, 8);
     EXPECT_EQ(form->e_upper_cut->value(), 0);
 }
+
+} // namespace lumira

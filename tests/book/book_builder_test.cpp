@@ -19,6 +19,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -518,3 +520,5 @@ TEST_F(BookBuilderTest, ATemplateThatUnpacksPastTheLimitIsRefused)
     EXPECT_EQ(fs::file_size(dir / "fits" / "b.bin"), 3000u);
     EXPECT_EQ(kMaxExtractedBytes, 16u << 20);
 }
+
+} // namespace lumira

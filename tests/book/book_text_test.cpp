@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 TEST(BookText, CopiesAreMadeOnlyWhenNeededAndGoWithTheirUse)
@@ -68,3 +70,5 @@ TEST(BookText, FallBackFromUtf8IsToldBeforeTheReplacements)
     EXPECT_THROW(BookText(texts / "late.txt", TextEncoding::Utf8, copies.Path()), AppError);
     EXPECT_EQ(std::distance(fs::directory_iterator(copies.Path()), fs::directory_iterator()), 1);
 }
+
+} // namespace lumira

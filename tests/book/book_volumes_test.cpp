@@ -10,6 +10,8 @@
 #include <random>
 #include <set>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -236,3 +238,5 @@ TEST_F(VolumesTest, LongNamesAreWarnedAboutOnlyUnderALimit)
     EXPECT_NE(made.warnings[0].find("39 байт"), std::string::npos) << made.warnings[0];
     EXPECT_TRUE(Build("text\r\n", 1 << 20, "Short").warnings.empty());
 }
+
+} // namespace lumira

@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 #include <map>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -158,3 +160,5 @@ TEST_F(CreateEncodingTest, BrokenTextIsRefusedBeforeAnythingIsWritten)
     EXPECT_TRUE(fs::is_empty(app / "books"));
     EXPECT_TRUE(NoCopyLeft());
 }
+
+} // namespace lumira

@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QTimer>
 
+using namespace lumira;
+
 int main(int argc, char** argv)
 {
     Application app(argc, argv);

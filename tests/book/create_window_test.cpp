@@ -22,6 +22,8 @@
 #include <gtest/gtest.h>
 #include <map>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -185,3 +187,5 @@ TEST_F(CreateWindowTest, WindowLivesDuringTheBuildAndCancelKeepsTheEarlierBook)
     EXPECT_TRUE(form->b_font->isEnabled());
     EXPECT_FALSE(form->Creating());
 }
+
+} // namespace lumira

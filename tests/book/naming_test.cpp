@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 namespace {
 
 std::string Cp(const char* utf8)
@@ -85,3 +87,5 @@ TEST(NamingUnicode, ExtensionIsFromTheLastFullStop)
     EXPECT_EQ(WithJarExtension(U("a.b.c")), U("a.b.jar"));
     EXPECT_EQ(WithoutExtension(U("a.b.c")), U("a.b"));
 }
+
+} // namespace lumira

@@ -17,6 +17,8 @@
 #include <stdexcept>
 #include <thread>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -282,3 +284,5 @@ TEST(ParallelArchive, TextAttributeIsZlibsJudgementOfTheWholeFile)
         EXPECT_EQ(raw.entries[0].internalAttr, zlibSaysText(cases[i]) ? 1 : 0);
     }
 }
+
+} // namespace lumira

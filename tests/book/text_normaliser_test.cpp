@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 #include <random>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -150,3 +152,5 @@ TEST(TextNormaliser, BookPiecesJoinIntoThePreviewsText)
         }
     }
 }
+
+} // namespace lumira

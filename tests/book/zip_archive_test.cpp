@@ -12,6 +12,8 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -286,3 +288,5 @@ TEST(ZipWriter, ArchivesPastThePlainLimitsAreRefusedAndTheOldOneStays)
     EXPECT_TRUE(Contains(refused(ZipLimits{10, (5u << 19)}, grow), "больше 4 ГБ"));
     EXPECT_TRUE(grown);
 }
+
+} // namespace lumira

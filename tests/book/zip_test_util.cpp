@@ -6,6 +6,8 @@
 #include <minizip/zip.h>
 #include <stdexcept>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 void MakeZip(const fs::path& archive, const std::vector<TemplateEntry>& entries)
@@ -137,3 +139,5 @@ RawArchive ReadRawArchive(const fs::path& archive)
     }
     return raw;
 }
+
+} // namespace lumira

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace lumira {
+
 struct TemplateEntry {
     std::string name;              // stored bytes of the name
     std::string content;           // empty for folder entries
@@ -46,3 +48,5 @@ struct RawArchive {
 
 // Parses the end record, the central directory and each local header; throws on malformed data.
 RawArchive ReadRawArchive(const std::filesystem::path& archive);
+
+} // namespace lumira

@@ -9,6 +9,8 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -116,3 +118,5 @@ TEST(CliBook, OptionsOverrideEverySetting)
     EXPECT_EQ(jad[jad.size() - 2], "MIDlet-Jar-URL: b.jar");
     EXPECT_FALSE(fs::exists(f.work / "empty.jar"));
 }
+
+} // namespace lumira

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 TEST(CliBooks, BookIsPagedAndPackedAsItsLaidOutText)
@@ -51,3 +53,5 @@ TEST(CliBooks, DamagedBookIsReportedAndNothingIsWritten)
     EXPECT_FALSE(fs::exists(f.work / "broken.jar"));
     EXPECT_TRUE(f.ScratchEmpty());
 }
+
+} // namespace lumira

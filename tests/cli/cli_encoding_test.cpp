@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -147,3 +149,5 @@ TEST(CliEncoding, PagesAreLaidOutFromTheConvertedText)
     EXPECT_NE(emoji.out.find("Смайлик ?"), std::string::npos) << emoji.out;
     EXPECT_NE(emoji.err.find(": 1 (первый — «😀», строка 1, позиция 9)."), std::string::npos) << emoji.err;
 }
+
+} // namespace lumira

@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 const char* const kTestProfiles =
@@ -77,3 +79,5 @@ std::string Cp(const char* utf8)
 {
     return Utf8ToCp1251(utf8);
 }
+
+} // namespace lumira

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <string>
 
+namespace lumira {
+
 struct CliRun {
     int exitCode = -1;
     std::string out;
@@ -41,3 +43,5 @@ public:
 
 // The cp1251 bytes of a UTF-8 text.
 std::string Cp(const char* utf8);
+
+} // namespace lumira

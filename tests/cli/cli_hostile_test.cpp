@@ -17,6 +17,8 @@
 #include <thread>
 #include <unistd.h>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -171,3 +173,5 @@ TEST(CliHostile, ASecondStopRequestEndsAStuckRunAndRemovesItsPrivateFolder)
     EXPECT_EQ(privateFolders(), 0);
     EXPECT_TRUE(f.ScratchEmpty());
 }
+
+} // namespace lumira

@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 namespace {
 
 bool HasCyrillic(const std::string& utf8)
@@ -84,3 +86,5 @@ TEST(CliLanguage, LanguageComesFromTheOptionThenConfigThenTheSystem)
     EXPECT_EQ(wrong.exitCode, 2);
     EXPECT_EQ(wrong.err.rfind("lumira-cli: Неизвестный язык --lang «fr»: нужен ru или en.\n", 0), 0u) << wrong.err;
 }
+
+} // namespace lumira

@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 #include <utility>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -255,3 +257,5 @@ TEST(CliOptions, PackageLimitMakesVolumesAndIsToldAVolumeALine)
     EXPECT_NE(wrong.err.find("Неверное значение --max-jar-size «-5»"), std::string::npos) << wrong.err;
     EXPECT_TRUE(f.ScratchEmpty());
 }
+
+} // namespace lumira

@@ -9,6 +9,8 @@
 #include <QFontMetrics>
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 namespace {
 
 CliRun Dump(const CliFolder& f, const std::string& text, QStringList extra = {})
@@ -85,3 +87,5 @@ TEST(CliPages, WholeTextIsPagedAsThePreviewLaysItOut)
     EXPECT_NE(run.out.find("Последнее слово."), std::string::npos);  // not cut at the window's 2047 bytes
     EXPECT_NE(run.out.find('\t'), std::string::npos);
 }
+
+} // namespace lumira

@@ -14,6 +14,8 @@
 #include <map>
 #include <sstream>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -132,3 +134,5 @@ TEST_F(CliWindowTest, PreviewPageIsThePageTheWindowShows)
                             " нет: текст занимает " + std::to_string(page) + " стр.\n");
     EXPECT_FALSE(fs::exists(f.work / "past.png"));
 }
+
+} // namespace lumira

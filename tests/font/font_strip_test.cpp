@@ -16,6 +16,8 @@
 #include <limits>
 #include <tuple>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -379,3 +381,5 @@ TEST(FontStrip, ExtremeCutsAndSizesAreRefusedWithAMessage)
     // Negative cuts within reason still add rows.
     EXPECT_EQ(RenderFontStrip(Font(8), kWhite, -3, 0).strip.height(), RenderFontStrip(Font(8), kWhite, 0, 0).strip.height() + 3);
 }
+
+} // namespace lumira

@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -160,3 +162,5 @@ TEST(FormFontStrip, UnwritableFontsFolderShowsTheFileError)
     EXPECT_EQ(f.BackgroundColor, 0x00FF00);
     EXPECT_EQ(f.FontStrip.pixelColor(0, 0), QColor(0, 255, 0));
 }
+
+} // namespace lumira

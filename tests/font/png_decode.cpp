@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+namespace lumira {
+
 namespace {
 
 std::uint32_t BigEndian32(const std::string& s, size_t at)
@@ -126,3 +128,5 @@ PngcheckResult RunPngcheck(const std::string& path)
     result.output = process.readAll().toStdString();
     return result;
 }
+
+} // namespace lumira

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace lumira {
+
 struct PngChunk {
     std::string type;
     std::string data;
@@ -36,3 +38,5 @@ struct PngcheckResult {
     std::string output;
 };
 PngcheckResult RunPngcheck(const std::string& path);
+
+} // namespace lumira

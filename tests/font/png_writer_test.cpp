@@ -8,6 +8,8 @@
 #include <random>
 #include <zlib.h>
 
+namespace lumira {
+
 namespace {
 
 // A picture with flat runs, gradients and noise, so every filter path matters.
@@ -115,3 +117,5 @@ TEST(PngWriter, ScanlinesOfATwoHundredPixelImage)
     EXPECT_EQ(std::uint8_t(png.scanlines[601 * 2 + 1]), qRed(picture.pixel(0, 2)));
     EXPECT_EQ(std::uint8_t(png.scanlines[601 * 2 + 4]), std::uint8_t(qRed(picture.pixel(1, 2)) - qRed(picture.pixel(0, 2))));
 }
+
+} // namespace lumira

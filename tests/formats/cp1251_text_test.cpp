@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -91,3 +93,5 @@ TEST(Cp1251Text, EveryKindOfBookGivesWhatItsUtf8LayoutGivesAsAText)
         ExpectSameReport(book.Report(), want);
     }
 }
+
+} // namespace lumira

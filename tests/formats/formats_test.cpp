@@ -14,6 +14,8 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -352,3 +354,5 @@ TEST(BookFormats, TitlesAreShortenedAtAWordBoundary)
     };
     for (const auto& [title, expected] : cases) EXPECT_EQ(ShortBookTitle(title).toStdString(), expected) << title;
 }
+
+} // namespace lumira

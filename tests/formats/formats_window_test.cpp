@@ -17,6 +17,8 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -136,3 +138,5 @@ TEST_F(BookWindowTest, CreateFromABookPacksItsLaidOutTextAndLeavesNoCopy)
     EXPECT_TRUE(fs::is_empty(systemTemp.Path()));
     EXPECT_TRUE(desktop.messages.isEmpty()) << desktop.messages.join("\n").toStdString();
 }
+
+} // namespace lumira

@@ -9,6 +9,8 @@
 #include <random>
 #include <vector>
 
+namespace lumira {
+
 namespace {
 
 using Step = std::function<void(LayoutWriter&)>;
@@ -117,3 +119,5 @@ TEST(LayoutParts, RunningTextCollapsesWhiteSpaceWhateverItsPieces)
         ASSERT_EQ(sink.text, expected.empty() ? "" : "   " + expected + "\r\n") << "round " << round;
     }
 }
+
+} // namespace lumira

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringEncoder>
 
+namespace lumira {
+
 namespace {
 
 std::string Replace(std::string text, const std::string& what, const std::string& with)
@@ -192,3 +194,5 @@ std::string SampleEpubText(bool epub3)
                        "\r\n") +
            (epub3 ? "   2 Сноска в главе.\r\n" : "") + "   1 Рыжий — цвет.\r\n";
 }
+
+} // namespace lumira

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace lumira {
+
 // The FB2 book's XML in UTF-8, declared as `encoding` (the caller encodes it to match).
 std::string SampleFb2(const std::string& encoding = "UTF-8");
 // Its title and laid-out text (UTF-8, CR LF).
@@ -34,3 +36,5 @@ std::vector<NamedEntry> EpubFrame(const std::string& opf);
 
 // A UTF-8 text in windows-1251.
 std::string ToCp1251(const std::string& utf8);
+
+} // namespace lumira

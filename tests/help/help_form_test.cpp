@@ -17,6 +17,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 namespace {
 
 const QString kFailed = QStringLiteral("Не удалось выполнить проверку");
@@ -264,3 +266,5 @@ TEST_F(HelpFormTest, FailedCheckLeavesTheTextAndCanBeRepeated)
     // The silent server was left by the client's time limit.
     EXPECT_TRUE(servers.back()->ClientGaveUp());
 }
+
+} // namespace lumira

@@ -15,6 +15,8 @@
 #include <QTextList>
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 namespace {
 
 struct Read {
@@ -232,3 +234,5 @@ TEST(HtmlLabelDrawing, ShadowIsDrawnOffsetBeneathTheText)
     EXPECT_EQ(greyPixels(title.arg("", "")), 0);
     EXPECT_GT(greyPixels(title.arg("<SHADOW>", "</SHADOW>")), 20);
 }
+
+} // namespace lumira

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 namespace {
 
 std::string Local(quint16 port, const std::string& path = "/v")
@@ -121,3 +123,5 @@ TEST(HttpClientFailure, UnreachableServersAndTimeLimits)
     EXPECT_EQ(silent.Requests().size(), 1u);
     EXPECT_TRUE(silent.ClientGaveUp());  // the client's limit ended the wait, not the server
 }
+
+} // namespace lumira

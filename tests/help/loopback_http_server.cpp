@@ -6,6 +6,8 @@
 #include <QTcpSocket>
 #include <QThread>
 
+namespace lumira {
+
 namespace {
 
 // No test exchange takes longer; a server left waiting gives up by itself.
@@ -113,3 +115,5 @@ std::string OkAnswer(const std::string& body)
     return "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) +
            "\r\n\r\n" + body;
 }
+
+} // namespace lumira

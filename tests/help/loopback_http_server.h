@@ -11,6 +11,8 @@
 class QTcpServer;
 class QThread;
 
+namespace lumira {
+
 class LoopbackHttpServer {
 public:
     enum class Mode {
@@ -49,3 +51,5 @@ quint16 UnusedLoopbackPort();
 
 // An answer with status 200, Content-Length and the body.
 std::string OkAnswer(const std::string& body);
+
+} // namespace lumira

@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 namespace {
 
 struct Seen {
@@ -66,3 +68,5 @@ TEST(HelpButton, OpensAFreshModalWindowEachTime)
     EXPECT_TRUE(second.window.isNull());
     EXPECT_TRUE(desktop.errors.isEmpty());
 }
+
+} // namespace lumira

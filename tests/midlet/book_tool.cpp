@@ -33,6 +33,8 @@
 #include <string>
 #include <vector>
 
+using namespace lumira;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -9,6 +9,8 @@
 #include <QFontMetrics>
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 namespace {
 
 int Entry(const GlyphTableBytes& table, int c)
@@ -45,3 +47,5 @@ TEST(ReaderGlyphWidths, BookFontFilesGiveThePreviewsWidthsAndWholeCells)
         }
     }
 }
+
+} // namespace lumira

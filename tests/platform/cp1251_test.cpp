@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 TEST(Cp1251, RoundTripsEveryByteThroughUnicode)
 {
     for (int b = 0; b < 256; ++b) {
@@ -38,3 +40,5 @@ TEST(Cp1251, LowerCasesOnlyLatinAndRussianLetters)
     EXPECT_TRUE(Cp1251EqualsNoCase("\xCC\xE8\xF0 A", "\xEC\xC8\xD0 a"));
     EXPECT_FALSE(Cp1251EqualsNoCase("ab", "abc"));
 }
+
+} // namespace lumira

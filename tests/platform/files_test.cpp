@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 TEST(LineList, SplitsAtEveryKindOfBreak)
@@ -107,3 +109,5 @@ TEST(ClearFolder, ListsNamesWithoutRegardToCase)
     for (const auto& e : ListFolder(dir.Path())) names.push_back(e.path().filename().string());
     EXPECT_EQ(names, (std::vector<std::string>{"A", "a1", "b", "B2", "c"}));
 }
+
+} // namespace lumira

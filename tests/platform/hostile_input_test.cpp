@@ -16,6 +16,8 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -132,3 +134,5 @@ TEST(HostileFiles, AFailedAtomicWriteKeepsTheOldFileAndLeavesNoTemporary)
     EXPECT_EQ(dir.Read("config.ini"), "[Global]\r\nModel=1\r\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
 }
+
+} // namespace lumira

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <filesystem>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -158,3 +160,5 @@ TEST_F(IniTest, UnwritableFolderFailsWithTheFilesName)
     EXPECT_EQ(ini.ReadInteger("Global", "Model", 1), 1);
     EXPECT_THROW(ini.WriteInteger("Global", "Model", 1), AppError);
 }
+
+} // namespace lumira

@@ -14,6 +14,8 @@
 #include <optional>
 #include <random>
 
+namespace lumira {
+
 namespace {
 
 const QString kRussian = QStringLiteral(
@@ -290,3 +292,5 @@ TEST(EncodingNames, KeysRoundTrip)
     EXPECT_EQ(EncodingFromKey("latin1"), std::nullopt);
     EXPECT_EQ(EncodingDisplayName(TextEncoding::Auto), QStringLiteral("Авто"));
 }
+
+} // namespace lumira

@@ -5,6 +5,8 @@
 
 #include <set>
 
+namespace lumira {
+
 namespace {
 
 std::set<int> Codes(std::string_view cp1251)
@@ -243,3 +245,5 @@ TEST(FitLine, ASingleCharacterIsLeftStandingAlone)
 }
 
 } // namespace
+
+} // namespace lumira

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -260,3 +262,5 @@ TEST(StepBackLines, AStartPastTheEndOfAShorterTextScansFromItsEnd)
 }
 
 } // namespace
+
+} // namespace lumira

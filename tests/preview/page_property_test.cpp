@@ -8,6 +8,8 @@
 
 #include <random>
 
+namespace lumira {
+
 namespace {
 
 // Characters the random texts are made of: letters of both alphabets and cases, digits, the
@@ -132,3 +134,5 @@ TEST(PageProperties, SteppingBackAlwaysLandsInsideTheTextAndNeverMovesForward)
 }
 
 } // namespace
+
+} // namespace lumira

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 namespace {
 
 const char* const kProfiles = "[Small]\r\nWidth=128\r\nHeight=160\r\n[Large]\r\nWidth=240\r\nHeight=320\r\n";
@@ -236,3 +238,5 @@ TEST_F(PreviewWindow, AShorterTextWhileFarIntoTheOldOneCanStillBePagedBack)
 }
 
 } // namespace
+
+} // namespace lumira

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+namespace lumira {
+
 inline CharWidthTable FixedWidths(int width = 6)
 {
     return CharWidthTable::ForLayout([width](unsigned char) { return width; });
@@ -42,3 +44,5 @@ inline std::string DrawnText(std::string_view line)
         if (static_cast<unsigned char>(ch) == 0 || static_cast<unsigned char>(ch) >= 32) drawn.push_back(ch);
     return drawn;
 }
+
+} // namespace lumira

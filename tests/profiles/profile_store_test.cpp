@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 TEST(ProfileStore, ReadsSectionsInOrderWithPerKeyDefaults)
 {
     TempDir dir;
@@ -86,3 +88,5 @@ TEST(ProfileStore, ShippedProfilesDescribeRealPhones)
         }
     }
 }
+
+} // namespace lumira

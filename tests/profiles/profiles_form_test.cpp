@@ -17,6 +17,8 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -329,3 +331,5 @@ TEST_F(EditorTest, PackageLimitIsShownAndSavedAndAFileWithoutItMeansNone)
     EXPECT_NE(File().find("MaxJarSize=0\r\n"), std::string::npos);
     EXPECT_EQ(ReadProfile(*form->ProfileIni, "Nokia 6300").MaxJarSize, 0);
 }
+
+} // namespace lumira

@@ -6,9 +6,13 @@
 #include <QStringEncoder>
 #include <string>
 
+namespace lumira {
+
 inline std::string Encode(const QString& text, const char* name)
 {
     QStringEncoder encoder(name);
     const QByteArray bytes = encoder.encode(text);
     return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
+
+} // namespace lumira

@@ -6,6 +6,8 @@
 
 #include <filesystem>
 
+namespace lumira {
+
 inline FontStripImage BuildFontFiles(const std::filesystem::path& workFolder, const BookFontStyle& font,
                                      ColorValue background, int upperCut, int lowerCut)
 {
@@ -15,3 +17,5 @@ inline FontStripImage BuildFontFiles(const std::filesystem::path& workFolder, co
     WriteFontFiles(fontsFolder, rendered.table, rendered.strip);
     return rendered;
 }
+
+} // namespace lumira

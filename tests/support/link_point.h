@@ -6,6 +6,8 @@
 #include <QTextBlock>
 #include <QTextLayout>
 
+namespace lumira {
+
 // A point inside the first link with this target, in the label's coordinates, or (-1, -1) when
 // there is none.
 inline QPointF LinkPoint(const HtmlLabel& label, const QString& target)
@@ -26,3 +28,5 @@ inline QPointF LinkPoint(const HtmlLabel& label, const QString& target)
     }
     return QPointF(-1, -1);
 }
+
+} // namespace lumira

@@ -1,5 +1,7 @@
 #include "support/scripted_desktop.h"
 
+namespace lumira {
+
 namespace {
 
 template <typename T>
@@ -46,3 +48,5 @@ void ScriptedDesktop::SetBusy(bool busy)
     busyDepth += busy ? 1 : -1;
     ++busyCalls;
 }
+
+} // namespace lumira

@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+namespace lumira {
+
 class ScriptedDesktop : public Desktop {
 public:
     ScriptedDesktop();
@@ -39,3 +41,5 @@ public:
     void OpenUrl(const QString& url) override { openedUrls << url; }
     void SetBusy(bool busy) override;
 };
+
+} // namespace lumira

@@ -9,6 +9,8 @@
 #include <random>
 #include <system_error>
 
+namespace lumira {
+
 namespace fs = std::filesystem;
 
 TempDir::TempDir()
@@ -84,3 +86,5 @@ SystemTempDir::~SystemTempDir()
     if (had_) qputenv("TMPDIR", saved_);
     else qunsetenv("TMPDIR");
 }
+
+} // namespace lumira

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace lumira {
+
 class TempDir {
 public:
     TempDir();
@@ -49,3 +51,5 @@ public:
 std::filesystem::path BuiltBinDir();
 // The repository's root, from the test's environment.
 std::filesystem::path SourceDir();
+
+} // namespace lumira

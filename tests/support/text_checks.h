@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+namespace lumira {
+
 // The message of what `action` throws, or "" when it throws nothing.
 inline std::string ErrorOf(const std::function<void()>& action)
 {
@@ -19,3 +21,5 @@ inline bool Contains(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
 }
+
+} // namespace lumira
