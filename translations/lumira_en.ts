@@ -31,6 +31,10 @@
         <translation>The package cannot have the extension .jad: its descriptor would be written over it.</translation>
     </message>
     <message>
+        <source>Имя файла книги содержит управляющие символы (перевод строки и т. п.): %1</source>
+        <translation>The book's file name contains control characters (a line break or the like): %1</translation>
+    </message>
+    <message>
         <source>Создание книги отменено.</source>
         <translation>Book creation cancelled.</translation>
     </message>

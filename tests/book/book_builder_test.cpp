@@ -393,7 +393,7 @@ TEST_F(BookBuilderTest, FailuresGiveTheirMessageKeepTheEarlierBookAndCloseEveryF
     }
 }
 
-TEST_F(BookBuilderTest, InfoZipAcceptsABuiltBook)
+TEST_F(BookBuilderTest, ABuiltBookTestsCleanAsAPlainMsDosArchive)
 {
     const QString unzip = QStandardPaths::findExecutable("unzip");
     const QString zipinfo = QStandardPaths::findExecutable("zipinfo");

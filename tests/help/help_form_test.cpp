@@ -16,6 +16,7 @@
 #include <QTextList>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace lumira {
 
@@ -234,9 +235,9 @@ TEST_F(HelpFormTest, FailedCheckLeavesTheTextAndCanBeRepeated)
     const std::vector<Case> cases = {
         {"404", serve("HTTP/1.1 404 Not Found\r\nContent-Length: 6\r\n\r\n1.0.4a")},
         {"302", serve("HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1:1/elsewhere\r\nContent-Length: 0\r\n\r\n")},
-        {"refused", [port = UnusedLoopbackPort()](Thelp_form& f) {
+        {"refused", [refusing = std::make_shared<RefusingLoopbackPort>()](Thelp_form& f) {
              f.http.connectHost = "127.0.0.1";
-             f.http.connectPort = port;
+             f.http.connectPort = refusing->Port();
          }},
         {"unknown host", [](Thelp_form& f) { f.updateServer.host = "no-such-host.invalid"; }},
         {"no answer", [&serve](Thelp_form& f) {

@@ -6,6 +6,12 @@
 #include <QTcpSocket>
 #include <QThread>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <stdexcept>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace lumira {
 
 namespace {
@@ -101,13 +107,25 @@ void LoopbackHttpServer::Serve(QTcpServer& server)
     }
 }
 
-quint16 UnusedLoopbackPort()
+RefusingLoopbackPort::RefusingLoopbackPort() : fd_(::socket(AF_INET, SOCK_STREAM, 0))
 {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return port;
+    if (fd_ < 0) throw std::runtime_error("socket() failed");
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = 0;
+    socklen_t length = sizeof address;
+    if (::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        ::close(fd_);
+        throw std::runtime_error("bind() failed");
+    }
+    port_ = ntohs(address.sin_port);
+}
+
+RefusingLoopbackPort::~RefusingLoopbackPort()
+{
+    ::close(fd_);
 }
 
 std::string OkAnswer(const std::string& body)

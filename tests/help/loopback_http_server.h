@@ -46,8 +46,20 @@ private:
     std::unique_ptr<QThread> thread_;
 };
 
-// A loopback port on which nothing listens (a connection there is refused).
-quint16 UnusedLoopbackPort();
+// A loopback port on which nothing listens while this object lives: it holds the port bound but
+// never listens, so a connection there is refused and no other program can take the port meanwhile.
+class RefusingLoopbackPort {
+public:
+    RefusingLoopbackPort();
+    ~RefusingLoopbackPort();
+    RefusingLoopbackPort(const RefusingLoopbackPort&) = delete;
+    RefusingLoopbackPort& operator=(const RefusingLoopbackPort&) = delete;
+    quint16 Port() const { return port_; }
+
+private:
+    int fd_ = -1;
+    quint16 port_ = 0;
+};
 
 // An answer with status 200, Content-Length and the body.
 std::string OkAnswer(const std::string& body);
