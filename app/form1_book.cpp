@@ -154,9 +154,10 @@ void TForm1::BuildBookPackage()
         std::thread worker([&] {
             try {
                 // A text in another encoding is converted into a copy in the system's temporary
-                // folder, outside the working folder whose whole content goes into the package.
-                const BookText text(textPath, encoding, ToFsPath(QDir::tempPath()));
-                request.textFile = text.File();
+                // folder, outside the working folder whose whole content goes into the package;
+                // a book is laid out while the package is built.
+                const BookText text(textPath, encoding, ToFsPath(QDir::tempPath()), BookText::Streamed{});
+                text.Into(request);
                 const VolumesResult made =
                     BuildBookWithin(request, phone.MaxJarBytes(), ToFsPath(QDir::tempPath()), job.record);
                 for (const BookVolume& v : made.volumes) job.jars << FromFsPath(v.jar);

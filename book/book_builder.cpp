@@ -5,6 +5,7 @@
 #include "book/piece_store.h"
 #include "platform/folders.h"
 #include "book/text_normaliser.h"
+#include "book/text_stream.h"
 #include "book/zip_archive.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
@@ -90,11 +91,13 @@ std::uint64_t ArchiveWeight(std::uint64_t textSize)
 
 // Cuts the text into its pieces and compresses them on the archive's threads as they are read,
 // keeping them in `store` for the archive and describing them in `files`. `text` is anything with
-// Read(buffer, n) -> count, read in order by one thread at a time; `size` and `chunkCount` are
-// what the record says of the text as read through it.
+// Read(buffer, n) -> count, read in order by one thread at a time. With `size` known, the text is
+// `chunkCount` pieces as the record says; without it, the text is read to its end (refused once
+// it passes kMaxTextSize) and its size is returned. `expected` is the size progress is told
+// against while the real one is not known.
 template <typename Reader>
-void PackTextPieces(const BookRequest& request, Reader& text, std::uint64_t size, std::uint64_t chunkCount,
-                    PieceStore& store, std::vector<ReadyFile>& files)
+std::uint64_t PackTextPieces(const BookRequest& request, Reader& text, std::optional<std::uint64_t> size,
+                             std::uint64_t expected, PieceStore& store, std::vector<ReadyFile>& files)
 {
     struct Piece {
         std::vector<char> packed;
@@ -102,6 +105,8 @@ void PackTextPieces(const BookRequest& request, Reader& text, std::uint64_t size
         std::uint32_t crc = 0;
         bool text = false;
     };
+    // The piece after the text's last one, read where the size is not known beforehand.
+    struct TextEnded {};
     // Piece i is read only after piece i-1, whichever thread took it; a failed read ends the rest.
     std::mutex reading;
     std::condition_variable turn;
@@ -124,10 +129,11 @@ void PackTextPieces(const BookRequest& request, Reader& text, std::uint64_t size
             ++nextToRead;
         }
         turn.notify_all();
-        thread_local std::optional<RawDeflater> deflater;
-        if (!deflater) deflater.emplace(kArchiveEngine, kArchiveLevel);
         Piece piece;
         piece.size = bytes.size();
+        if (bytes.empty() && !size) return piece;
+        thread_local std::optional<RawDeflater> deflater;
+        if (!deflater) deflater.emplace(kArchiveEngine, kArchiveLevel);
         piece.crc = Crc32Of(bytes.data(), bytes.size());
         piece.text = deflater->Compress(bytes.data(), bytes.size(), piece.packed);
         return piece;
@@ -135,18 +141,27 @@ void PackTextPieces(const BookRequest& request, Reader& text, std::uint64_t size
     std::uint64_t done = 0;
     const auto keep = [&](std::size_t i, Piece& piece) {
         CheckCancel(request);
+        if (!size && piece.size == 0) throw TextEnded{};
+        done += piece.size;
+        if (done > kMaxTextSize) throw AppError(TooLargeMessage());
         store.Add(piece.packed);
         files.push_back({"chunk." + std::to_string(i), piece.size, piece.crc, piece.text});
-        done += piece.size;
-        if (request.progress) request.progress(BookStage::Archive, done, ArchiveWeight(size));
+        if (request.progress)
+            request.progress(BookStage::Archive, done, ArchiveWeight(size ? *size : std::max(expected, done)));
     };
     if (request.progress) {
-        request.progress(BookStage::Pieces, 0, size);
-        request.progress(BookStage::Archive, 0, ArchiveWeight(size));
+        request.progress(BookStage::Pieces, 0, size ? *size : expected);
+        request.progress(BookStage::Archive, 0, ArchiveWeight(size ? *size : expected));
     }
     CheckCancel(request);
     const unsigned threads = WorkerThreads(request.threads);
-    RunInOrder<Piece>(static_cast<std::size_t>(chunkCount), threads, 4 * std::size_t{threads}, produce, keep);
+    // Without a size, one piece more than a text may have: reading it shows the end, or a text too large.
+    const std::size_t count = static_cast<std::size_t>(size ? ChunkCountOf(*size) : std::uint64_t{kMaxChunkCount} + 1);
+    try {
+        RunInOrder<Piece>(count, threads, 4 * std::size_t{threads}, produce, keep);
+    } catch (const TextEnded&) {
+    }
+    return done;
 }
 
 } // namespace
@@ -185,40 +200,58 @@ void BuildBookIn(const BookRequest& request, SettingsRecord& record)
     if (fs::absolute(jadPath).lexically_normal() == fs::absolute(request.jarPath).lexically_normal())
         throw AppError(Translate("BookBuilder", "Пакет не может носить расширение .jad: описатель записался бы поверх него."));
 
-    // The text's size first, so that a text the record cannot describe changes nothing. The book
-    // holds the text as the preview reads it (text_normaliser.h), so that is what is measured.
-    const std::uint64_t size = NormalisedTextSize(request.textFile, kMaxTextSize, !request.openEnd);
-    if (size > kMaxTextSize) throw AppError(TooLargeMessage());
-    const std::uint64_t chunkCount = ChunkCountOf(size);
-
-    // The pieces of an earlier book go first (a link in the folder's place is left for the
-    // template's extraction to refuse, never emptied through).
-    std::error_code ec;
-    if (!fs::is_symlink(fs::symlink_status(work / "text", ec))) ClearFolder(work / "text");
-
-    FillSettingsRecord(record, static_cast<std::uint32_t>(size), request.background, *request.profile,
-                       static_cast<std::uint16_t>(chunkCount), request.syslineIndex);
-    CreateFolderChain(work);
-    {
-        OutFile config(work / "config");
-        config.Write(record.data(), record.size());
-        config.Close();
-    }
-
-    ExtractArchive(request.templateArchive, work);
-
-    // The pieces go into the package as text/chunk.0, chunk.1, ... straight from the store; the
-    // template's text/ folder is where they belong, so without it there is nowhere to put them.
-    if (chunkCount > 0 && !fs::is_directory(work / "text", ec)) ThrowCannotCreate(work / "text" / "chunk.0");
-    PieceStore store(work / kPieceStoreName, kPiecesInMemory);
+    PieceStore* packed = nullptr;
     ReadyFiles pieces;
     pieces.folder = "text";
     pieces.stampFrom = work / "config";  // the book's own data all carry one time
-    pieces.skip = store.SpillPath();
-    pieces.fetch = [&store](std::size_t i, std::vector<char>& packed) { store.Fetch(i, packed); };
-    {
+    // The record, the template and the text/ folder for the pieces: what the book is assembled
+    // from besides its text, once the text's size is known.
+    const auto assemble = [&](std::uint64_t size) {
+        const std::uint64_t chunkCount = ChunkCountOf(size);
+        // The pieces of an earlier book go first (a link in the folder's place is left for the
+        // template's extraction to refuse, never emptied through).
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(work / "text", ec))) ClearFolder(work / "text");
+
+        FillSettingsRecord(record, static_cast<std::uint32_t>(size), request.background, *request.profile,
+                           static_cast<std::uint16_t>(chunkCount), request.syslineIndex);
+        CreateFolderChain(work);
+        {
+            OutFile config(work / "config");
+            config.Write(record.data(), record.size());
+            config.Close();
+        }
+
+        ExtractArchive(request.templateArchive, work);
+
+        // The pieces go into the package as text/chunk.0, chunk.1, ... straight from the store; the
+        // template's text/ folder is where they belong, so without it there is nowhere to put them.
+        if (chunkCount > 0 && !fs::is_directory(work / "text", ec)) ThrowCannotCreate(work / "text" / "chunk.0");
+    };
+    const auto openStore = [&](std::optional<PieceStore>& store) {
+        store.emplace(work / kPieceStoreName, kPiecesInMemory);
+        packed = &*store;
+        pieces.skip = store->SpillPath();
+        pieces.fetch = [packed](std::size_t i, std::vector<char>& bytes) { packed->Fetch(i, bytes); };
+    };
+    std::optional<PieceStore> store;
+    std::uint64_t size = 0;
+    if (request.textStream) {
+        // The text is still being made: its pieces are cut as it comes, and the rest waits for its end.
+        CreateFolderChain(work);
+        openStore(store);
+        NormalisedText text(*request.textStream, !request.openEnd);
+        size = PackTextPieces(request, text, std::nullopt, request.textStream->SizeHint(), *store, pieces.files);
+        assemble(size);
+    } else {
+        // The text's size first, so that a text the record cannot describe changes nothing. The book
+        // holds the text as the preview reads it (text_normaliser.h), so that is what is measured.
+        size = NormalisedTextSize(request.textFile, kMaxTextSize, !request.openEnd);
+        if (size > kMaxTextSize) throw AppError(TooLargeMessage());
+        assemble(size);
+        openStore(store);
         NormalisedText text(request.textFile, !request.openEnd);
-        PackTextPieces(request, text, size, chunkCount, store, pieces.files);
+        PackTextPieces(request, text, size, size, *store, pieces.files);
     }
 
     const fs::path manifestPath = work / "META-INF" / "MANIFEST.MF";

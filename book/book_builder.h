@@ -23,8 +23,11 @@ enum class BookStage { Pieces, Archive };
 // as they are compressed and an eighth more for the writing, so its share follows the time.
 using BookProgress = std::function<void(BookStage stage, std::uint64_t done, std::uint64_t total)>;
 
+class TextStream;
+
 struct BookRequest {
     std::filesystem::path textFile;         // the book's text, cp1251 bytes, line breaks made CR LF
+    TextStream* textStream = nullptr;       // instead of textFile: the text as it is being made
     std::string titleCp1251;                // the book's title
     const t_profile* profile = nullptr;     // the phone; none is refused
     ColorValue background = 0;              // 0x00BBGGRR
@@ -75,6 +78,10 @@ std::filesystem::path JadPathFor(const std::filesystem::path& jarPath);
 // those paths as it was. Refused before anything is written: no profile, a text
 // of more than 65535 pieces, a package path whose descriptor would be the package itself.
 // Failures are AppError with the user's message; every file opened is closed on every path.
+// A text that comes as a stream is cut and compressed as it arrives, before anything else is
+// done in the work folder; its size is known, and the record written, once it has ended. A
+// failure of the stream (the book could not be read), a text too large, a cancel: each stops the
+// build with the work folder's earlier content untouched but for its creation.
 void BuildBook(const BookRequest& request, SettingsRecord& record);
 
 } // namespace lumira

@@ -1,6 +1,8 @@
 #include "book/book_text.h"
 
+#include "book/book_builder.h"
 #include "formats/book_source.h"
+#include "formats/cp1251_sink.h"
 #include "platform/errors.h"
 #include "platform/paths.h"
 
@@ -28,6 +30,70 @@ fs::path ReserveCopyName(const fs::path& folder)
 } // namespace
 
 BookText::BookText(const fs::path& chosenFile, TextEncoding chosenEncoding, const fs::path& copyFolder)
+{
+    Open(chosenFile, chosenEncoding, copyFolder);
+}
+
+namespace {
+
+// The laid-out book's cp1251 bytes into the stream.
+class StreamSink : public TextSink {
+public:
+    explicit StreamSink(TextStream& stream) : stream_(stream) {}
+    void Write(std::string_view bytes) override { stream_.Write(bytes); }
+
+private:
+    TextStream& stream_;
+};
+
+} // namespace
+
+BookText::BookText(const fs::path& chosenFile, TextEncoding chosenEncoding, const fs::path& copyFolder, Streamed)
+{
+    const std::optional<BookFormat> format = RecogniseBook(chosenFile);
+    if (!format) {
+        Open(chosenFile, chosenEncoding, copyFolder);
+        return;
+    }
+    fromBook_ = true;
+    stream_ = std::make_unique<TextStream>();
+    std::error_code ec;
+    const auto bytes = fs::file_size(chosenFile, ec);
+    if (!ec) stream_->SetSizeHint(bytes);
+    report_.encoding = TextEncoding::Utf8;
+    maker_ = std::thread([this, chosenFile, chosenEncoding, format = *format] {
+        try {
+            StreamSink out(*stream_);
+            Cp1251TextSink sink(out);
+            ConvertBook(chosenFile, format, sink, chosenEncoding);
+            report_ = sink.Finish();
+            stream_->End();
+        } catch (...) {
+            stream_->Fail(std::current_exception());
+        }
+    });
+}
+
+void BookText::Settle() const
+{
+    if (!maker_.joinable()) return;
+    stream_->Abandon();  // nothing more is read: a book still being laid out stops
+    maker_.join();
+}
+
+const ConversionReport& BookText::Report() const
+{
+    Settle();
+    return report_;
+}
+
+void BookText::Into(BookRequest& request) const
+{
+    request.textStream = stream_.get();
+    request.textFile = file_;
+}
+
+void BookText::Open(const fs::path& chosenFile, TextEncoding chosenEncoding, const fs::path& copyFolder)
 {
     // A book (FB2, EPUB, HTML) is laid out straight into a cp1251 copy, which this object keeps.
     BookTextFile book(chosenFile, chosenEncoding, copyFolder);
@@ -61,6 +127,7 @@ BookText::BookText(const fs::path& chosenFile, TextEncoding chosenEncoding, cons
 
 BookText::~BookText()
 {
+    Settle();
     if (copy_.empty()) return;
     std::error_code ec;
     fs::remove(copy_, ec);
@@ -68,7 +135,7 @@ BookText::~BookText()
 
 QString BookText::Notice() const
 {
-    return ConversionNotice(fellBack_ ? TextEncoding::Utf8 : report_.encoding, report_);
+    return ConversionNotice(fellBack_ ? TextEncoding::Utf8 : Report().encoding, Report());
 }
 
 QString ConversionNotice(TextEncoding resolved, const ConversionReport& report)

@@ -42,9 +42,13 @@ std::string Kilobytes(std::uint64_t bytes)
     return std::to_string((bytes + 1023) / 1024);
 }
 
-std::string ReadWholeText(const fs::path& file)
+std::string ReadWholeText(const BookRequest& request)
 {
-    NormalisedText in(file);
+    // A text still being made is read to its end here: the volumes are planned on the whole of it.
+    std::optional<NormalisedText> opened;
+    if (request.textStream) opened.emplace(*request.textStream);
+    else opened.emplace(request.textFile);
+    NormalisedText& in = *opened;
     std::string text;
     std::vector<char> buffer(1 << 16);
     for (;;) {
@@ -104,6 +108,7 @@ private:
         }
         BookRequest r = request_;
         r.textFile = textFile;
+        r.textStream = nullptr;
         r.titleCp1251 = titleCp1251;
         r.jarPath = jar;
         r.progress = progress;
@@ -198,7 +203,7 @@ VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBy
     if (!privateDir.isValid()) ThrowCannotCreate(scratchFolder / "lumira-volumes");
     const fs::path folder = ToFsPath(privateDir.path());
     VolumeMaker maker(request, folder, record);
-    const std::string text = ReadWholeText(request.textFile);
+    const std::string text = ReadWholeText(request);
     const fs::path jarName = request.jarPath.filename();
 
     // What every volume carries besides its text: the template, the glyphs, the record, the manifest.
@@ -210,6 +215,14 @@ VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBy
     const std::uint64_t whole = maker.TrialSize(text, request.titleCp1251, jarName);
     if (whole <= maxJarBytes) {
         BookRequest r = request;
+        if (r.textStream) {
+            // The stream is spent: the book is built from the text as read.
+            r.textStream = nullptr;
+            r.textFile = folder / "whole.txt";
+            OutFile out(r.textFile);
+            out.Write(text);
+            out.Close();
+        }
         BuildBook(r, record);
         nameWarning(request.titleCp1251);
         result.volumes.push_back({request.jarPath, FileSizeOfPath(request.jarPath), Cp1251ToUtf8(request.titleCp1251)});

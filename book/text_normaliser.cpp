@@ -1,5 +1,7 @@
 #include "book/text_normaliser.h"
 
+#include "book/text_stream.h"
+
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -32,14 +34,19 @@ bool HoldsSpecial(const char* p)
 } // namespace
 
 NormalisedText::NormalisedText(const std::filesystem::path& file, bool closeLastLine)
-    : in_(file), input_(kInputSize), closeLastLine_(closeLastLine)
+    : in_(std::in_place, file), input_(kInputSize), closeLastLine_(closeLastLine)
+{
+}
+
+NormalisedText::NormalisedText(TextStream& stream, bool closeLastLine)
+    : stream_(&stream), input_(kInputSize), closeLastLine_(closeLastLine)
 {
 }
 
 bool NormalisedText::Refill()
 {
     if (ended_) return false;
-    avail_ = in_.Read(input_.data(), input_.size());
+    avail_ = stream_ ? stream_->Read(input_.data(), input_.size()) : in_->Read(input_.data(), input_.size());
     pos_ = 0;
     if (avail_ == 0) ended_ = true;
     return avail_ != 0;

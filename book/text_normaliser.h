@@ -6,27 +6,35 @@
 // A text whose lines all end in CR LF and that holds no zero byte comes out byte for byte.
 #include "platform/files.h"
 
+#include <optional>
+
 #include <cstdint>
 #include <filesystem>
 #include <vector>
 
 namespace lumira {
 
+class TextStream;
+
 class NormalisedText {
 public:
     // `closeLastLine` false leaves a last line without a break as it is: the text is one part of a
     // longer one whose line goes on in the next part.
     explicit NormalisedText(const std::filesystem::path& file, bool closeLastLine = true);  // "Cannot open file %s"
+    // The text as `stream` hands it over, read as it comes; the stream's failures are thrown.
+    explicit NormalisedText(TextStream& stream, bool closeLastLine = true);
 
     // Fills `buffer` with up to `count` bytes of the normalised text; fewer only at its end,
     // 0 once it is over. Read failures are the file layer's.
     size_t Read(void* buffer, size_t count);
-    const std::filesystem::path& Path() const { return in_.Path(); }
+    // The file read; empty for a stream.
+    std::filesystem::path Path() const { return in_ ? in_->Path() : std::filesystem::path(); }
 
 private:
     bool Refill();
 
-    InFile in_;
+    std::optional<InFile> in_;
+    TextStream* stream_ = nullptr;
     std::vector<char> input_;
     size_t pos_ = 0;
     size_t avail_ = 0;

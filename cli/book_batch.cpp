@@ -147,7 +147,7 @@ struct Batch {
             const BookText book = text.BookFile(scratch, settings.encoding);
             BookRequest request = MakeBookRequest(title, settings.profile ? &*settings.profile : nullptr, settings.background,
                                                   settings.syslineIndex, work, program.File("velmar.dat"), jar);
-            request.textFile = book.File();
+            book.Into(request);
             request.threads = threadsPerBook;
             request.progress = [&](BookStage stage, std::uint64_t done, std::uint64_t total) {
                 CheckInterrupt();

@@ -26,7 +26,7 @@ QString TextSource::FileName() const
 
 BookText TextSource::BookFile(const std::filesystem::path& scratch, TextEncoding encoding) const
 {
-    return BookText(ToFsPath(path_), encoding, scratch);
+    return BookText(ToFsPath(path_), encoding, scratch, BookText::Streamed{});
 }
 
 std::string TextSource::LayoutString(TextEncoding encoding, QString* notice) const

@@ -27,7 +27,8 @@ public:
 
     // The cp1251 text the book is made from, read in `encoding`: the file itself when it is
     // cp1251, else a converted copy in `scratch`, a private folder outside the book's working
-    // folder, removed when the result goes.
+    // folder, removed when the result goes; a book (FB2, EPUB, HTML) is laid out as the
+    // package is built, through the result's stream (BookText::Into).
     BookText BookFile(const std::filesystem::path& scratch, TextEncoding encoding) const;
 
     // The whole text as the page layout reads it: converted to cp1251 from `encoding`, split

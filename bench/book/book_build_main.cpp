@@ -3,8 +3,8 @@
 //   bench_book_build --engines <text>
 // The work folder must hold fonts/default.props and fonts/default.png. With an encoding (auto,
 // cp1251, utf-8, utf-16, koi8-r, cp866) the text is read in it as Create does, a converted copy
-// going beside the work folder. Prints the seconds taken, and with an encoding the seconds of
-// the conversion after them. --engines compresses the text's 32767-byte pieces with zlib and
+// going beside the work folder (a book is laid out while the package is built). Prints the
+// seconds taken, and with an encoding the seconds of the conversion before the build after them. --engines compresses the text's 32767-byte pieces with zlib and
 // with libdeflate at level 9 on one thread and prints each one's best CPU time and total size
 // (run_bench.sh runs it on each kind of text it makes).
 #include "book/book_builder.h"
@@ -93,9 +93,10 @@ int main(int argc, char** argv)
     std::chrono::duration<double> converting{};
     try {
         if (encoding) {
-            const BookText text(request.textFile, *encoding, request.workFolder.parent_path());
+            // A book is laid out while the package is built, as Create does it.
+            const BookText text(request.textFile, *encoding, request.workFolder.parent_path(), BookText::Streamed{});
             converting = Clock::now() - start;
-            request.textFile = text.File();
+            text.Into(request);
             BuildBook(request, record);
         } else {
             BuildBook(request, record);
