@@ -61,6 +61,10 @@ void TextStream::Fail(std::exception_ptr error)
 
 std::size_t TextStream::Read(void* buffer, std::size_t count)
 {
+    {
+        std::lock_guard lock(mutex_);
+        if (abandoned_) throw TextStreamAbandoned();
+    }
     char* out = static_cast<char*>(buffer);
     std::size_t done = 0;
     while (done < count) {

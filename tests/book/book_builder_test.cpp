@@ -1,6 +1,8 @@
 // The package builder on its own: record, text pieces, manifest, .jar and .jad, built from a
 // template made here and read back with minizip and from the raw header bytes.
 #include "book/book_builder.h"
+#include "book/book_volumes.h"
+#include "book/text_stream.h"
 #include "book/zip_archive.h"
 #include "book/zip_test_util.h"
 #include "platform/cp1251.h"
@@ -10,6 +12,7 @@
 #include "support/temp_dir.h"
 #include "support/text_checks.h"
 #include "support/cp1251_text.h"
+#include "support/text_feed.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -75,6 +78,14 @@ struct BookBuilderTest : ::testing::Test {
     }
 
     fs::path Jar() const { return dir / "out/book.jar"; }
+
+    // Every entry's name and content, in archive order.
+    std::vector<std::pair<std::string, std::string>> Entries(const fs::path& jar) const
+    {
+        std::vector<std::pair<std::string, std::string>> entries;
+        for (const auto& name : EntryNames(jar)) entries.emplace_back(name, EntryContent(jar, name));
+        return entries;
+    }
 
     std::vector<std::string> Pieces(const fs::path& jar) const
     {
@@ -519,6 +530,98 @@ TEST_F(BookBuilderTest, ATemplateThatUnpacksPastTheLimitIsRefused)
     ExtractArchive(archive, dir / "fits", 6000);
     EXPECT_EQ(fs::file_size(dir / "fits" / "b.bin"), 3000u);
     EXPECT_EQ(kMaxExtractedBytes, 16u << 20);
+}
+
+TEST_F(BookBuilderTest, AStreamedTextGivesTheBookItsFileGives)
+{
+    // Piece borders, a text without a last break, lone CR and LF, and a zero byte with a long
+    // text after it that is never read (its writer must not hold the build up).
+    const std::vector<std::string> texts = {TextOfSize(0), TextOfSize(2), TextOfSize(32767), TextOfSize(32768),
+                                            TextOfSize(10 * 32767 + 5), "open\rlast\nline",
+                                            "zero" + std::string(1, '\0') + TextOfSize(2000000)};
+    for (const std::string& text : texts) {
+        for (const unsigned threads : {1u, 3u}) {
+            SCOPED_TRACE(std::to_string(text.size()) + " bytes on " + std::to_string(threads) + " threads");
+            BookRequest fromFile = Request(text);
+            fromFile.threads = threads;
+            BuildBook(fromFile, record);
+            const auto expected = Entries(Jar());
+            const SettingsRecord expectedRecord = record;
+            const auto work = Listing(dir / "temp");
+
+            TextStream stream;
+            TextFeed feed(stream, text);
+            BookRequest r = Request("not this file");
+            r.textStream = &stream;
+            r.threads = threads;
+            std::uint64_t told = 0;
+            r.progress = [&](BookStage s, std::uint64_t done, std::uint64_t) { told = s == BookStage::Archive ? done : told; };
+            BuildBook(r, record);
+            EXPECT_TRUE(Entries(Jar()) == expected);
+            EXPECT_TRUE(record == expectedRecord);
+            EXPECT_EQ(Listing(dir / "temp"), work);
+            // The progress ends on the whole, as a file's does: the size and an eighth for the writing.
+            std::uint64_t size = 0;
+            for (int i = 3; i >= 0; --i) size = size << 8 | expectedRecord[i];
+            EXPECT_EQ(told, size + size / 8 + 1);
+        }
+    }
+
+    // Under a package limit the stream is read whole and the volumes are those of the file.
+    const std::string text = TextOfSize(400000);
+    const auto volumes = [&](bool streamed, std::uint64_t limit) {
+        TextStream stream;
+        TextFeed feed(stream, text);
+        BookRequest r = Request(text);
+        if (streamed) r.textStream = &stream;
+        std::vector<std::vector<std::pair<std::string, std::string>>> made;
+        for (const BookVolume& v : BuildBookWithin(r, limit, dir.Path(), record).volumes) made.push_back(Entries(v.jar));
+        return made;
+    };
+    BuildBook(Request(text), record);
+    const std::uint64_t whole = fs::file_size(Jar());
+    for (const std::uint64_t limit : {whole, whole * 3 / 4}) {
+        SCOPED_TRACE(limit);
+        const auto expected = volumes(false, limit);
+        EXPECT_EQ(expected.size() > 1, limit < whole);
+        EXPECT_TRUE(volumes(true, limit) == expected);
+    }
+}
+
+TEST_F(BookBuilderTest, AStreamThatFailsOrIsCancelledChangesNothing)
+{
+    BuildBook(Request(TextOfSize(50000)), record);
+    const std::string jar = ReadFileBytes(Jar());
+    const std::string config = dir.Read("temp/config");
+    const auto work = Listing(dir / "temp");
+    const auto unchanged = [&] {
+        EXPECT_TRUE(ReadFileBytes(Jar()) == jar);
+        EXPECT_EQ(Listing(dir / "out"), (std::vector<std::string>{"book.jad", "book.jar"}));
+        EXPECT_EQ(dir.Read("temp/config"), config);
+        EXPECT_EQ(Listing(dir / "temp"), work);  // the compressed pieces' store is gone too
+    };
+    // The book's own message (a line and a column) reaches the caller as it was thrown, after
+    // megabytes of the text have been packed.
+    const std::string big = TextOfSize(9 << 20);
+    {
+        TextStream stream;
+        TextFeed feed(stream, big, std::make_exception_ptr(AppError("Книга повреждена: строка 3, столбец 7.")));
+        BookRequest r = Request("");
+        r.textStream = &stream;
+        EXPECT_EQ(ErrorOf([&] { BuildBook(r, record); }), "Книга повреждена: строка 3, столбец 7.");
+        unchanged();
+    }
+    {
+        TextStream stream;
+        TextFeed feed(stream, big);
+        std::atomic<bool> cancel{false};
+        BookRequest r = Request("");
+        r.textStream = &stream;
+        r.cancel = &cancel;
+        r.progress = [&](BookStage s, std::uint64_t done, std::uint64_t) { cancel = s == BookStage::Archive && done > (5 << 20); };
+        EXPECT_THROW(BuildBook(r, record), BookCancelled);
+        unchanged();
+    }
 }
 
 } // namespace lumira

@@ -1,10 +1,12 @@
 // The text a book is made from: a cp1251 text in place, any other through a converted copy that
 // never outlives its use, and the fall-back "Авто" owes the user a word about.
 #include "book/book_text.h"
+#include "book/text_normaliser.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "support/encode.h"
 #include "support/temp_dir.h"
+#include "support/text_checks.h"
 
 #include <gtest/gtest.h>
 
@@ -69,6 +71,55 @@ TEST(BookText, FallBackFromUtf8IsToldBeforeTheReplacements)
     // Chosen explicitly, the same text is refused rather than read otherwise, and leaves no copy.
     EXPECT_THROW(BookText(texts / "late.txt", TextEncoding::Utf8, copies.Path()), AppError);
     EXPECT_EQ(std::distance(fs::directory_iterator(copies.Path()), fs::directory_iterator()), 1);
+}
+
+TEST(BookText, AStreamedBookIsTheTextOfItsCopyWithItsReportAndItsFaults)
+{
+    TempDir texts;
+    TempDir copies;
+    // Long enough to fill the stream many times over, with a character cp1251 lacks.
+    std::string fb2 = "<?xml version=\"1.0\" encoding=\"utf-8\"?><FictionBook><description><title-info>"
+                      "<book-title>Т</book-title></title-info></description><body><section><title><p>Глава</p></title>";
+    for (int i = 0; i < 20000; ++i) fb2 += "<p>Абзац номер " + std::to_string(i) + " \xE2\x88\x9E.</p>\n";
+    texts.Write("book.fb2", fb2 + "</section></body></FictionBook>");
+    texts.Write("bad.fb2", fb2 + "</body></FictionBook>");
+    const auto read = [](TextStream& stream) {
+        NormalisedText text(stream);
+        std::string all, buffer(70000, '\0');
+        for (std::size_t n; (n = text.Read(buffer.data(), buffer.size())) > 0;) all.append(buffer.data(), n);
+        return all;
+    };
+
+    const BookText whole(texts / "book.fb2", TextEncoding::Auto, copies.Path());
+    {
+        const BookText streamed(texts / "book.fb2", TextEncoding::Auto, copies.Path(), BookText::Streamed{});
+        ASSERT_NE(streamed.Stream(), nullptr);
+        EXPECT_TRUE(streamed.FromBook());
+        EXPECT_TRUE(read(*streamed.Stream()) == ReadFileBytes(whole.File()));
+        EXPECT_EQ(streamed.Notice(), whole.Notice());
+        EXPECT_EQ(streamed.Report().replaced, 20000u);
+        // A plain text has no stream: its file is read as before.
+        const BookText plain(texts / "book.fb2", TextEncoding::Auto, copies.Path(), BookText::Streamed{});
+        texts.Write("plain.txt", "text\r\n");
+        const BookText text(texts / "plain.txt", TextEncoding::Auto, copies.Path(), BookText::Streamed{});
+        EXPECT_EQ(text.Stream(), nullptr);
+        EXPECT_EQ(text.File(), texts / "plain.txt");
+        // A book given up unread, or read only in part, does not hold its owner up.
+        char c;
+        EXPECT_EQ(plain.Stream()->Read(&c, 1), 1u);
+    }
+    // The copy of the whole one is the only file made.
+    EXPECT_EQ(std::distance(fs::directory_iterator(copies.Path()), fs::directory_iterator()), 1);
+
+    std::string fault;
+    try {
+        BookText bad(texts / "bad.fb2", TextEncoding::Auto, copies.Path());
+        ADD_FAILURE() << "a broken book was taken";
+    } catch (const AppError& e) {
+        fault = e.what();
+    }
+    const BookText streamed(texts / "bad.fb2", TextEncoding::Auto, copies.Path(), BookText::Streamed{});
+    EXPECT_EQ(ErrorOf([&] { read(*streamed.Stream()); }), fault);
 }
 
 } // namespace lumira
