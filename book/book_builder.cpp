@@ -140,14 +140,20 @@ std::uint64_t PackTextPieces(const BookRequest& request, Reader& text, std::opti
     };
     std::uint64_t done = 0;
     const auto keep = [&](std::size_t i, Piece& piece) {
-        CheckCancel(request);
         if (!size && piece.size == 0) throw TextEnded{};
-        done += piece.size;
-        if (done > kMaxTextSize) throw AppError(TooLargeMessage());
-        store.Add(piece.packed);
-        files.push_back({"chunk." + std::to_string(i), piece.size, piece.crc, piece.text});
-        if (request.progress)
-            request.progress(BookStage::Archive, done, ArchiveWeight(size ? *size : std::max(expected, done)));
+        try {
+            CheckCancel(request);
+            done += piece.size;
+            if (done > kMaxTextSize) throw AppError(TooLargeMessage());
+            store.Add(piece.packed);
+            files.push_back({"chunk." + std::to_string(i), piece.size, piece.crc, piece.text});
+            if (request.progress)
+                request.progress(BookStage::Archive, done, ArchiveWeight(size ? *size : std::max(expected, done)));
+        } catch (...) {
+            // Nothing more is read: a text still being made stops, and no reader waits for it.
+            if (request.textStream) request.textStream->Abandon();
+            throw;
+        }
     };
     if (request.progress) {
         request.progress(BookStage::Pieces, 0, size ? *size : expected);

@@ -20,6 +20,8 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <future>
+#include <thread>
 #include <gtest/gtest.h>
 
 namespace lumira {
@@ -620,6 +622,30 @@ TEST_F(BookBuilderTest, AStreamThatFailsOrIsCancelledChangesNothing)
         r.cancel = &cancel;
         r.progress = [&](BookStage s, std::uint64_t done, std::uint64_t) { cancel = s == BookStage::Archive && done > (5 << 20); };
         EXPECT_THROW(BuildBook(r, record), BookCancelled);
+        unchanged();
+    }
+    {
+        // A cancel while the book's next bytes are long in coming does not wait for them: the
+        // writer here goes on only once the build has returned.
+        TextStream stream;
+        std::promise<void> returned;
+        std::thread writer([&] {
+            try {
+                stream.Write(TextOfSize(100000));
+                returned.get_future().wait();
+                stream.End();
+            } catch (const TextStreamAbandoned&) {
+            }
+        });
+        std::atomic<bool> cancel{false};
+        BookRequest r = Request("");
+        r.textStream = &stream;
+        r.cancel = &cancel;
+        r.threads = 2;
+        r.progress = [&](BookStage s, std::uint64_t done, std::uint64_t) { cancel = s == BookStage::Archive && done > 0; };
+        EXPECT_THROW(BuildBook(r, record), BookCancelled);
+        returned.set_value();
+        writer.join();
         unchanged();
     }
 }
