@@ -53,6 +53,9 @@ void TextStream::Fail(std::exception_ptr error)
     {
         std::lock_guard lock(mutex_);
         if (ended_ || error_) return;
+        // What was written before the failure is still read first (one block past the bound at most).
+        if (!writing_.empty() && !abandoned_) ready_.push_back(std::move(writing_));
+        writing_.clear();
         error_ = std::move(error);
         ended_ = true;
     }
