@@ -7,6 +7,7 @@
 #include "platform/language.h"
 
 #include <QPainter>
+#include <mutex>
 #include <new>
 #include <string>
 #include <vector>
@@ -41,8 +42,11 @@ std::array<int, 256> GlyphAdvances(const QFont& font)
         QString key;
         std::array<int, 256> widths;
     };
+    // The window's thread and the one drawing the first strip both ask.
+    static std::mutex guard;
     static std::vector<Remembered> remembered;
     const QString key = font.key();
+    const std::lock_guard lock(guard);
     for (const auto& r : remembered)
         if (r.key == key) return r.widths;
     if (remembered.size() >= 8) remembered.erase(remembered.begin());
@@ -57,7 +61,11 @@ bool CutsFit(int textCellHeight, int upperCut, int lowerCut)
 
 FontStripImage RenderFontStrip(const BookFontStyle& font, ColorValue background, int upperCut, int lowerCut)
 {
-    const QFont qfont = MakeQFont(font);
+    return RenderFontStrip(MakeQFont(font), font.color, background, upperCut, lowerCut);
+}
+
+FontStripImage RenderFontStrip(const QFont& qfont, ColorValue color, ColorValue background, int upperCut, int lowerCut)
+{
     const QFontMetrics metrics(qfont);
     const int cellHeight = TextCellHeight(metrics);
     if (!CutsFit(cellHeight, upperCut, lowerCut)) throw AppError(Translate("FontStrip", kCutSumMessage));
@@ -95,7 +103,7 @@ FontStripImage RenderFontStrip(const BookFontStyle& font, ColorValue background,
     if (!result.strip.isNull()) {
         painter.begin(&result.strip);
         painter.setFont(qfont);
-        painter.setPen(ColorValueToQColor(font.color));
+        painter.setPen(ColorValueToQColor(color));
         painter.setBackgroundMode(Qt::TransparentMode);
     }
     // The text cell's top lies at -upperCut, so its baseline at ascent - upperCut.
