@@ -192,6 +192,7 @@ TForm1::TForm1(const AppFolders& folders, QWidget* parent) : QWidget(parent), Fo
         WaitForFontConfiguration();
         // The glyph strip of the stored settings, drawn on another thread while the controls are made.
         StartEarlyStrip(stored.font, stored.background, stored.upperCut, stored.bottCut);
+        StartSyslinePictureWarmUp();
         CreateControls();
         FontStrip = QImage();
         PageStart = 1;

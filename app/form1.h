@@ -196,6 +196,10 @@ private:
     void AwaitEarlyStrip();
     std::future<std::optional<EarlyStrip>> earlyStripDrawing_;
     std::optional<EarlyStrip> earlyStrip_;
+    // Reads the band's picture once on a second thread, so that the first preview finds the image
+    // readers loaded (form1_preview.cpp).
+    void StartSyslinePictureWarmUp();
+    std::future<void> syslineWarmUp_;
 };
 
 // The beginning of a text file as the preview reads it: the first 2048 bytes, read in `encoding`
