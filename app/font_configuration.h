@@ -6,6 +6,8 @@
 // window waits for it just before it resolves its first font. Reading it twice would be harmless
 // (the font library keeps whichever copy is made first), only slower.
 
+class QFont;
+
 namespace lumira {
 
 // Starts reading the configuration at construction; the destructor waits for the reading to end.
@@ -20,5 +22,10 @@ public:
 // Returns once the configuration started by an EarlyFontConfiguration is read; at once when none
 // was started or it is read already.
 void WaitForFontConfiguration();
+
+// True when the font configuration as it stands antialiases the face `font` resolves to, so that
+// the program's own antialiasing rule (MakeQFont) would change nothing for it: then its glyphs can
+// be drawn before the rule is added, on another thread. False where it cannot tell.
+bool AntialiasedAsConfigured(const QFont& font);
 
 } // namespace lumira

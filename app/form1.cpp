@@ -190,6 +190,9 @@ TForm1::TForm1(const AppFolders& folders, QWidget* parent) : QWidget(parent), Fo
         // The window and its controls, wired to their handlers: from here on a value set in a
         // control runs its change handler when it differs from the one the control holds.
         WaitForFontConfiguration();
+        // The glyph strip of the stored settings, drawn on another thread while the controls are made.
+        StartEarlyStrip(stored.font, stored.background, stored.upperCut, stored.bottCut);
+        StartSyslinePictureWarmUp();
         CreateControls();
         FontStrip = QImage();
         PageStart = 1;

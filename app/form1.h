@@ -14,11 +14,13 @@
 #include "platform/line_list.h"
 #include "platform/text_encoding.h"
 #include "profiles/profile.h"
+#include "font/font_strip.h"
 
 #include <QImage>
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <future>
 #include <optional>
 #include <vector>
 
@@ -180,6 +182,24 @@ private:
     bool stripDue_ = false;
     // Makes what construction left due.
     void FinishStartUp();
+    // The first glyph strip, drawn from the stored settings on a second thread while the controls
+    // are built, and taken at the end of construction where the settings still stand.
+    struct EarlyStrip {
+        BookFontStyle font;
+        ColorValue background = 0;
+        int upperCut = 0;
+        int bottCut = 0;
+        FontStripImage image;
+    };
+    void StartEarlyStrip(const BookFontStyle& font, ColorValue background, int upperCut, int bottCut);
+    // Waits for that thread; from then on this thread may change the font configuration.
+    void AwaitEarlyStrip();
+    std::future<std::optional<EarlyStrip>> earlyStripDrawing_;
+    std::optional<EarlyStrip> earlyStrip_;
+    // Reads the band's picture once on a second thread, so that the first preview finds the image
+    // readers loaded (form1_preview.cpp).
+    void StartSyslinePictureWarmUp();
+    std::future<void> syslineWarmUp_;
 };
 
 // The beginning of a text file as the preview reads it: the first 2048 bytes, read in `encoding`

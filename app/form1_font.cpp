@@ -1,6 +1,7 @@
 // The font strip: rebuilding the book's glyphs whenever font, colour or cut values change.
 #include "app/form1.h"
 
+#include "app/font_configuration.h"
 #include "font/font_strip.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -13,6 +14,7 @@
 #include <functional>
 #include <future>
 #include <system_error>
+#include <utility>
 
 namespace lumira {
 
@@ -42,8 +44,35 @@ void WriteWhileDrawing(const std::function<void()>& write, const std::function<v
 
 } // namespace
 
+void TForm1::StartEarlyStrip(const BookFontStyle& font, ColorValue background, int upperCut, int bottCut)
+{
+    // This thread leaves the font configuration as it is: the window's own fonts, made meanwhile,
+    // must not get the book's antialiasing rule. So it draws only a face the configuration already
+    // antialiases; anything else (and any failure) is left to the end of construction.
+    auto draw = [font, background, upperCut, bottCut]() -> std::optional<EarlyStrip> {
+        try {
+            const QFont qfont = BookQFontAsConfigured(font);
+            if (!AntialiasedAsConfigured(qfont)) return std::nullopt;
+            return EarlyStrip{font, background, upperCut, bottCut, RenderFontStrip(qfont, font.color, background, upperCut, bottCut)};
+        } catch (...) {
+            return std::nullopt;
+        }
+    };
+    try {
+        earlyStripDrawing_ = std::async(std::launch::async, std::move(draw));
+    } catch (const std::system_error&) {
+        // No thread to spare: the strip is drawn at the end of construction.
+    }
+}
+
+void TForm1::AwaitEarlyStrip()
+{
+    if (earlyStripDrawing_.valid()) earlyStrip_ = earlyStripDrawing_.get();
+}
+
 void TForm1::BuildFontStrip()
 {
+    AwaitEarlyStrip();
     const QString fontsFolder = TempDir() + QStringLiteral("fonts");
     // A folder that cannot be made shows up as the failure to write the first file.
     CreateFolderChain(ToFsPath(fontsFolder));
@@ -66,8 +95,12 @@ void TForm1::BuildFontStrip()
         return;
     }
 
-    // The table and the strip.
-    FontStripImage rendered = RenderFontStrip(BookFont, BackgroundColor, upperCut, bottCut);
+    // The table and the strip; drawn already when the early strip was made for these settings.
+    std::optional<EarlyStrip> early = std::exchange(earlyStrip_, std::nullopt);
+    if (early && !(early->font == BookFont && early->background == BackgroundColor && early->upperCut == upperCut &&
+                   early->bottCut == bottCut))
+        early.reset();
+    FontStripImage rendered = early ? std::move(early->image) : RenderFontStrip(BookFont, BackgroundColor, upperCut, bottCut);
     FontStrip = std::move(rendered.strip);
     GlyphTable = rendered.table;
     appliedFont_ = BookFont;
@@ -111,6 +144,8 @@ void TForm1::FinishStartUp()
     } else {
         RenderPreview();
     }
+    AwaitEarlyStrip();
+    earlyStrip_.reset();  // made for the start only
 }
 
 } // namespace lumira

@@ -14,7 +14,9 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <future>
 #include <optional>
+#include <system_error>
 
 namespace lumira {
 
@@ -84,6 +86,24 @@ private:
 };
 
 } // namespace
+
+void TForm1::StartSyslinePictureWarmUp()
+{
+    // Reading the band's picture the first time loads the image readers, which takes longer than
+    // the picture itself: done once on a second thread while the window builds its controls, the
+    // first preview finds them loaded. Its result is dropped; the preview reads the file itself.
+    try {
+        syslineWarmUp_ = std::async(std::launch::async, [path = Folders.DataFile(kSyslinePicture)] {
+            try {
+                LoadSyslinePicture(path);
+            } catch (...) {
+                // The preview reports it.
+            }
+        });
+    } catch (const std::system_error&) {
+        // No thread to spare: the first preview loads them.
+    }
+}
 
 void TForm1::RenderPreview()
 {

@@ -61,6 +61,8 @@ struct FontStripImage {
 // shaping, so every cell is whole and the width of code 255 is the strip's width minus its entry.
 // Cuts that do not fit (CutsFit) are refused with kCutSumMessage as an AppError.
 FontStripImage RenderFontStrip(const BookFontStyle& font, ColorValue background, int upperCut, int lowerCut);
+// The same with the font already made (MakeQFont or BookQFontAsConfigured) and its colour.
+FontStripImage RenderFontStrip(const QFont& qfont, ColorValue color, ColorValue background, int upperCut, int lowerCut);
 
 // Where the cell of a code 32..255 starts in the strip, as the table holds it.
 int GlyphCellX(const GlyphTableBytes& table, unsigned char code);

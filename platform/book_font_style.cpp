@@ -39,6 +39,11 @@ int FontPixelSize(int points)
 QFont MakeQFont(const BookFontStyle& fontStyle)
 {
     KeepAntialiasing();
+    return BookQFontAsConfigured(fontStyle);
+}
+
+QFont BookQFontAsConfigured(const BookFontStyle& fontStyle)
+{
     QFont font(fontStyle.name);
     font.setPixelSize(std::max(1, FontPixelSize(fontStyle.size)));
     font.setBold(fontStyle.bold);

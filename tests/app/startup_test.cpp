@@ -1,10 +1,12 @@
 // Start-up, close and shutdown of the main window: settings read and written, the working
 // folder, the phone list, and one running copy per program folder.
+#include "app/font_configuration.h"
 #include "app/form1.h"
 #include "app/single_instance.h"
 #include "font/font_strip.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/ini_file.h"
 #include "platform/line_list.h"
@@ -25,6 +27,7 @@
 #include <QSysInfo>
 #include <QThread>
 #include <cstdio>
+#include <future>
 #include <gtest/gtest.h>
 
 namespace lumira {
@@ -150,6 +153,68 @@ TEST_F(StartupTest, GlyphFilesAndPreviewAreThoseOfTheFinalSettingsAndCutsAreChec
         EXPECT_EQ(shown.size(), QSize(176, 208));
         form->RenderPreview();
         EXPECT_EQ(form->i_scrBitmap, shown);
+    }
+}
+
+// Run by TheFirstStripDoesNotDependOnTheFontConfiguration in a child process: starts the window
+// in a program folder of its own and leaves its glyph files, its preview and whether the book's
+// face is antialiased as configured in the folder it is given.
+TEST_F(StartupTest, ChildLeavesItsStartFiles)
+{
+    const QString out = qEnvironmentVariable("LUMIRA_STARTUP_OUT");
+    if (out.isEmpty()) GTEST_SKIP() << "only run as a child of StartupTest.TheFirstStripDoesNotDependOnTheFontConfiguration";
+    app.Write("profiles.ini", kThreeProfiles);
+    app.Write("config.ini", "[Font]\r\nName=DejaVu Serif\r\nSize=11\r\nBold=1\r\nColor=4210752\r\n[Global]\r\n"
+                            "Background=14741759\r\nUpperCut=2\r\nBottCut=1\r\nModel=1\r\nSysline=0\r\n");
+    BookFontStyle stored;
+    stored.name = QStringLiteral("DejaVu Serif");
+    stored.size = 11;
+    stored.bold = true;
+    // Asked before the program's rule is added, on a thread of its own as the window asks it (a font
+    // made on this thread before the rule would be kept for the window's own).
+    const bool antialiased = std::async(std::launch::async, [&] { return AntialiasedAsConfigured(BookQFontAsConfigured(stored)); }).get();
+    auto form = Start();
+    const fs::path folder = out.toStdString();
+    WriteFileBytes(folder / "default.props", app.Read("temp/fonts/default.props"));
+    WriteFileBytes(folder / "default.png", app.Read("temp/fonts/default.png"));
+    ASSERT_TRUE(form->i_scrBitmap.save(QString::fromStdString((folder / "preview.png").string())));
+    WriteFileBytes(folder / "configured", antialiased ? "antialiased" : "aliased");
+}
+
+// The first strip may be drawn on a second thread before the program's antialiasing rule is added,
+// only for a face the configuration antialiases anyway: whether the user switches antialiasing off
+// for every font or for small sizes only, the start leaves the same glyph files and preview.
+TEST_F(StartupTest, TheFirstStripDoesNotDependOnTheFontConfiguration)
+{
+    const char* const head = "<?xml version=\"1.0\"?><!DOCTYPE fontconfig SYSTEM \"fonts.dtd\"><fontconfig>"
+                             "<include ignore_missing=\"yes\">/etc/fonts/fonts.conf</include>";
+    const TempDir dir;
+    dir.Write("aliased.conf", std::string(head) +
+                                  "<match target=\"font\"><edit name=\"antialias\" mode=\"assign\"><bool>false</bool></edit></match></fontconfig>");
+    dir.Write("small-aliased.conf", std::string(head) +
+                                        "<match target=\"font\"><test name=\"pixelsize\" compare=\"less\"><double>20</double></test>"
+                                        "<edit name=\"antialias\" mode=\"assign\"><bool>false</bool></edit></match></fontconfig>");
+    const std::vector<std::pair<std::string, std::string>> configurations = {
+        {"", "antialiased"}, {"aliased.conf", "aliased"}, {"small-aliased.conf", "aliased"}};
+    std::vector<std::string> first;
+    for (const auto& [configuration, configured] : configurations) {
+        SCOPED_TRACE(configuration);
+        const fs::path out = dir / ("run-" + configuration);
+        CreateFolderChain(out);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("FONTCONFIG_FILE"));
+        if (!configuration.empty()) env.insert(QStringLiteral("FONTCONFIG_FILE"), QString::fromStdString((dir / configuration).string()));
+        env.insert(QStringLiteral("LUMIRA_STARTUP_OUT"), QString::fromStdString(out.string()));
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=StartupTest.ChildLeavesItsStartFiles")});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        ASSERT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
+        EXPECT_EQ(ReadFileBytes(out / "configured"), configured);
+        std::vector<std::string> files;
+        for (const char* file : {"default.props", "default.png", "preview.png"}) files.push_back(ReadFileBytes(out / file));
+        if (first.empty()) first = files;
+        for (size_t f = 0; f < files.size(); ++f) EXPECT_TRUE(files[f] == first[f]) << "file " << f << " differs";
     }
 }
 

@@ -10,6 +10,7 @@
 #include "support/font_files.h"
 
 #include <QCoreApplication>
+#include <QFontDatabase>
 #include <QPainter>
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -202,6 +203,85 @@ TEST(FontStrip, CutsThatLeaveNoRowAreRefused)
     }
     EXPECT_FALSE(CutsFit(h, -5, h + 5));
     EXPECT_TRUE(CutsFit(h, -1, h));
+}
+
+namespace {
+
+// The strip as every character laid out as text alone makes it: cells of GlyphAdvance's widths,
+// each character drawn as a one-character string.
+FontStripImage LaidOutStrip(const BookFontStyle& font, ColorValue background, int upperCut, int lowerCut)
+{
+    const QFont qfont = MakeQFont(font);
+    const QFontMetrics metrics(qfont);
+    const std::array<int, 256> advances = GlyphAdvances(metrics);
+    FontStripImage r;
+    r.table[1] = 0x01;
+    int width = 0;
+    for (int c = 32; c <= 255; ++c) width += advances[size_t(c)];
+    const int height = TextCellHeight(metrics) - upperCut - lowerCut;
+    const QColor back = ColorValueToQColor(background);
+    r.strip = QImage(width, height, QImage::Format_RGB32);
+    r.strip.fill(back);
+    QPainter painter(&r.strip);
+    painter.setFont(qfont);
+    painter.setPen(ColorValueToQColor(font.color));
+    int x = 0;
+    for (int c = 32; c <= 255; ++c) {
+        const int w = advances[size_t(c)];
+        r.table[size_t(2 + 2 * c)] = std::uint8_t(x & 0xFF);
+        r.table[size_t(3 + 2 * c)] = std::uint8_t(x >> 8);
+        if (w > 0) {
+            painter.setClipRect(QRect(x, 0, w, height));
+            painter.fillRect(QRect(x, 0, w, height), back);
+            painter.drawText(QPoint(x, metrics.ascent() - upperCut), CharText(c));
+        }
+        x += w;
+    }
+    return r;
+}
+
+} // namespace
+
+// The strip takes the glyphs a face holds straight from it, without laying each character out as
+// text: table, pixels and the remembered widths must be those of the laid-out characters. A few
+// faces here (one lacking Cyrillic, so drawn through substitutes; underlined; cut); with
+// LUMIRA_ALL_FONTS=1 every installed family at 5..40 points in every style.
+TEST(FontStrip, FaceGlyphsEqualTheLaidOutCharacters)
+{
+    std::vector<BookFontStyle> fonts;
+    auto add = [&](const QString& name, int size, bool bold, bool italic, bool underline) {
+        BookFontStyle font;
+        font.name = name;
+        font.size = size;
+        font.bold = bold;
+        font.italic = italic;
+        font.underline = underline;
+        font.color = 0x203040;
+        fonts.push_back(font);
+    };
+    if (qEnvironmentVariableIntValue("LUMIRA_ALL_FONTS") == 1) {
+        for (const QString& family : QFontDatabase::families())
+            for (int size = 5; size <= 40; ++size)
+                for (int style = 0; style < 5; ++style) add(family, size, style & 1, style & 2, style == 4);
+    } else {
+        add(QStringLiteral("Tahoma"), 8, false, false, false);
+        add(QStringLiteral("DejaVu Serif"), 11, true, true, false);
+        add(QStringLiteral("DejaVu Sans Mono"), 23, false, false, false);
+        add(QStringLiteral("DejaVu Sans"), 5, true, false, false);
+        add(QStringLiteral("Standard Symbols PS"), 12, false, false, false);
+        add(QStringLiteral("DejaVu Sans"), 14, false, true, true);
+    }
+    for (const BookFontStyle& font : fonts) {
+        SCOPED_TRACE(font.name.toStdString() + " " + std::to_string(font.size) + (font.bold ? " bold" : "") +
+                     (font.italic ? " italic" : "") + (font.underline ? " underlined" : ""));
+        const int upperCut = font.size % 3;
+        const int lowerCut = font.size % 2;
+        const FontStripImage laidOut = LaidOutStrip(font, 0xE0F0FF, upperCut, lowerCut);
+        const FontStripImage drawn = RenderFontStrip(font, 0xE0F0FF, upperCut, lowerCut);
+        EXPECT_TRUE(drawn.table == laidOut.table);
+        EXPECT_TRUE(drawn.strip == laidOut.strip);
+        EXPECT_TRUE(GlyphAdvances(MakeQFont(font)) == GlyphAdvances(QFontMetrics(MakeQFont(font))));
+    }
 }
 
 TEST(FontStrip, GrayscaleAntialiasingOnly)
