@@ -177,8 +177,14 @@ TEST(DeflateEngines, BothGiveStreamsThatInflateBackExactlyAndJudgeTextAlike)
     for (char& c : noise) c = static_cast<char>(rnd());
     std::string lateControl = Prose(300000, 4);
     lateControl[250000] = '\x01';  // a control byte far on: only zlib's first block counts
-    const std::vector<std::string> inputs = {std::string(), std::string("a"), std::string(32767, ' '), noise,
-                                             Prose(32767, 5), lateControl, "\x07\x0c gray only\x01"};
+    std::vector<std::string> inputs = {std::string(), std::string("a"), std::string(32767, ' '), noise,
+                                       Prose(32767, 5), lateControl, "\x07\x0c gray only\x01"};
+    // Short texts with one control byte anywhere, word-aligned or in the tail.
+    for (int i = 0; i < 120; ++i) {
+        std::string s = Prose(1 + rnd() % 40, static_cast<unsigned>(10 + i));
+        s[rnd() % s.size()] = static_cast<char>(rnd() % 32);
+        inputs.push_back(s);
+    }
     std::vector<bool> judged[2];
     for (const DeflateEngine engine : {DeflateEngine::Zlib, DeflateEngine::Libdeflate}) {
         RawDeflater deflater(engine, 9, 100000);
