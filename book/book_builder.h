@@ -3,6 +3,7 @@
 // and the settings, and writes the .jar with its .jad descriptor.
 #include "book/settings_record.h"
 #include "platform/colors.h"
+#include "platform/files.h"
 #include "platform/language.h"
 #include "profiles/profile.h"
 
@@ -24,7 +25,7 @@ enum class BookStage { Pieces, Archive };
 using BookProgress = std::function<void(BookStage stage, std::uint64_t done, std::uint64_t total)>;
 
 struct BookRequest {
-    std::filesystem::path textFile;         // the book's text, cp1251 bytes, line breaks made CR LF
+    TextFile textFile;                      // the book's text, open: cp1251 bytes, line breaks made CR LF
     std::string titleCp1251;                // the book's title
     const t_profile* profile = nullptr;     // the phone; none is refused
     ColorValue background = 0;              // 0x00BBGGRR

@@ -27,18 +27,18 @@ fs::path ReserveCopyName(const fs::path& folder)
 
 } // namespace
 
-BookText::BookText(const fs::path& chosenFile, TextEncoding chosenEncoding, const fs::path& copyFolder)
+BookText::BookText(const TextFile& chosenFile, TextEncoding chosenEncoding, const fs::path& copyFolder)
 {
     // A book (FB2, EPUB, HTML) is laid out straight into a cp1251 copy, which this object keeps.
     BookTextFile book(chosenFile, chosenEncoding, copyFolder);
     if (book.Book()) {
         fromBook_ = true;
         report_ = book.Report();
+        file_ = book.File();
         copy_ = book.Release();
-        file_ = copy_;
         return;
     }
-    const fs::path& source = book.File();
+    const TextFile& source = book.File();
     const TextEncoding chosen = book.Encoding();
     const TextEncoding resolved = ResolveEncoding(source, chosen);
     if (resolved == TextEncoding::Cp1251) {
@@ -50,18 +50,19 @@ BookText::BookText(const fs::path& chosenFile, TextEncoding chosenEncoding, cons
     try {
         // "Авто" is passed on as such, so that a text broken past its beginning falls back.
         report_ = ConvertFileToCp1251(source, chosen == TextEncoding::Auto ? chosen : resolved, copy_);
+        file_ = TextFile(copy_);
     } catch (...) {
         std::error_code ec;
         fs::remove(copy_, ec);
         throw;
     }
     fellBack_ = report_.encoding != resolved;
-    file_ = copy_;
 }
 
 BookText::~BookText()
 {
     if (copy_.empty()) return;
+    file_ = TextFile();  // closed first: some systems keep an open file from being removed
     std::error_code ec;
     fs::remove(copy_, ec);
 }

@@ -15,13 +15,13 @@ public:
     // name of its own; that folder must not be the one the book is assembled in, whose whole
     // content goes into the package. A text not valid in the chosen encoding is refused with a
     // message naming the byte position, and nothing of the copy is left.
-    BookText(const std::filesystem::path& source, TextEncoding chosen, const std::filesystem::path& copyFolder);
+    BookText(const TextFile& source, TextEncoding chosen, const std::filesystem::path& copyFolder);
     ~BookText();
     BookText(const BookText&) = delete;
     BookText& operator=(const BookText&) = delete;
 
-    // The cp1251 file to build the book from: the source itself or the copy.
-    const std::filesystem::path& File() const { return file_; }
+    // The cp1251 file to build the book from, open: the source itself or the copy.
+    const TextFile& File() const { return file_; }
     // True when a converted copy was made.
     bool Converted() const { return !copy_.empty(); }
     // The encoding the text was read in.
@@ -36,7 +36,7 @@ public:
     QString Notice() const;
 
 private:
-    std::filesystem::path file_;
+    TextFile file_;
     std::filesystem::path copy_;
     ConversionReport report_;
     bool fellBack_ = false;

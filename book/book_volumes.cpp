@@ -42,7 +42,7 @@ std::string Kilobytes(std::uint64_t bytes)
     return std::to_string((bytes + 1023) / 1024);
 }
 
-std::string ReadWholeText(const fs::path& file)
+std::string ReadWholeText(const TextFile& file)
 {
     NormalisedText in(file);
     std::string text;

@@ -31,7 +31,7 @@ bool HoldsSpecial(const char* p)
 
 } // namespace
 
-NormalisedText::NormalisedText(const std::filesystem::path& file, bool closeLastLine)
+NormalisedText::NormalisedText(const TextFile& file, bool closeLastLine)
     : in_(file), input_(kInputSize), closeLastLine_(closeLastLine)
 {
 }
@@ -117,7 +117,7 @@ size_t NormalisedText::Read(void* buffer, size_t count)
     return static_cast<size_t>(out - static_cast<char*>(buffer));
 }
 
-std::uint64_t NormalisedTextSize(const std::filesystem::path& file, std::uint64_t limit, bool closeLastLine)
+std::uint64_t NormalisedTextSize(const TextFile& file, std::uint64_t limit, bool closeLastLine)
 {
     NormalisedText text(file, closeLastLine);
     std::vector<char> buffer(kInputSize);

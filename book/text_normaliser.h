@@ -16,7 +16,8 @@ class NormalisedText {
 public:
     // `closeLastLine` false leaves a last line without a break as it is: the text is one part of a
     // longer one whose line goes on in the next part.
-    explicit NormalisedText(const std::filesystem::path& file, bool closeLastLine = true);  // "Cannot open file %s"
+    // Reads `file` from its beginning.
+    explicit NormalisedText(const TextFile& file, bool closeLastLine = true);
 
     // Fills `buffer` with up to `count` bytes of the normalised text; fewer only at its end,
     // 0 once it is over. Read failures are the file layer's.
@@ -39,7 +40,7 @@ private:
 
 // The size of the normalised text of `file`, read through once. Counting stops as soon as the
 // size passes `limit`, so a huge text is not read to its end only to be refused.
-std::uint64_t NormalisedTextSize(const std::filesystem::path& file, std::uint64_t limit = UINT64_MAX,
+std::uint64_t NormalisedTextSize(const TextFile& file, std::uint64_t limit = UINT64_MAX,
                                  bool closeLastLine = true);
 
 } // namespace lumira
