@@ -111,9 +111,10 @@ public:
     // profiles.ini as it now stands, and the phone list shown from such a list.
     std::vector<t_profile> ReadProfileFile() const;
     void ShowProfiles(std::vector<t_profile> profiles);
-    // Asks for the package's path and builds the book off the window thread; returns once the
-    // build has ended, the window living meanwhile. Failures are thrown as before.
-    void BuildBookPackage();
+    // Asks for the package's path and builds the book from `source` (the text as it was opened)
+    // off the window thread; returns once the build has ended, the window living meanwhile.
+    // Failures are thrown as before.
+    void BuildBookPackage(const TextFile& source);
     // True while a book is being built.
     bool Creating() const { return creating_; }
     // The chosen profile, or nullptr when none is selected.
@@ -207,7 +208,7 @@ private:
 // byte. A cp1251 text is taken as it is. `resolved` receives the encoding read in. A book is read
 // whole (a damaged one is refused) and the beginning of its laid-out text taken as a UTF-8
 // text's; `book` then receives its format and title.
-LineList ReadPreviewText(const std::filesystem::path& file, TextEncoding encoding = TextEncoding::Cp1251,
+LineList ReadPreviewText(const TextFile& file, TextEncoding encoding = TextEncoding::Cp1251,
                          TextEncoding* resolved = nullptr, std::optional<BookInfo>* book = nullptr);
 
 // The main window, set while it is being built and cleared again if that fails.

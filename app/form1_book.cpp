@@ -104,12 +104,13 @@ private:
 void TForm1::b_okClick()
 {
     // A text that has gone or cannot be read since it was chosen is reported before the save
-    // dialog asks where to put a book that cannot be made.
-    { const InFile text(ToFsPath(e_text->text())); }
-    BuildBookPackage();
+    // dialog asks where to put a book that cannot be made. The book is made from this open file,
+    // whatever takes its name while the dialog is up.
+    const TextFile text(ToFsPath(e_text->text()));
+    BuildBookPackage(text);
 }
 
-void TForm1::BuildBookPackage()
+void TForm1::BuildBookPackage(const TextFile& source)
 {
     if (creating_) return;  // one build at a time
 
@@ -127,7 +128,6 @@ void TForm1::BuildBookPackage()
     const t_profile phone = *profile;
     BookRequest request = MakeBookRequest(e_caption->text(), &phone, BackgroundColor, e_sysline->ItemIndex(),
                                           ToFsPath(zipBaseFolder), Folders.DataFile("velmar.dat"), ToFsPath(*chosen));
-    const std::filesystem::path textPath = ToFsPath(e_text->text());
     const TextEncoding encoding = Encoding;
 
     if (!createPanel) createPanel = new CreatePanel(b_ok->parentWidget());
@@ -156,7 +156,7 @@ void TForm1::BuildBookPackage()
                 // A text in another encoding is converted into a copy in the system's temporary
                 // folder, outside the working folder whose whole content goes into the package;
                 // a book is laid out while the package is built.
-                const BookText text(textPath, encoding, ToFsPath(QDir::tempPath()), BookText::Streamed{});
+                const BookText text(source, encoding, ToFsPath(QDir::tempPath()), BookText::Streamed{});
                 text.Into(request);
                 const VolumesResult made =
                     BuildBookWithin(request, phone.MaxJarBytes(), ToFsPath(QDir::tempPath()), job.record);

@@ -62,15 +62,14 @@ QString BookButtonText(const BookInfo& book, TextEncoding chosen)
     return QStringLiteral("%1, %2").arg(FormatDisplayName(book.format), encoding);
 }
 
-// True when the file can be opened for reading now (a pipe or device is not waited on: it is
-// refused later, as a text, with its own message).
-bool Openable(const std::filesystem::path& file)
+// The file opened for reading, or nothing when it cannot be opened now (a pipe or device is not
+// waited on: it is refused later, as a text, with its own message).
+std::optional<TextFile> OpenedIfOpenable(const std::filesystem::path& file)
 {
     try {
-        InFile probe(file);
-        return true;
+        return TextFile(file);
     } catch (const AppError&) {
-        return false;
+        return std::nullopt;
     }
 }
 
@@ -100,7 +99,7 @@ void ReadChosenText(TForm1& form)
 
 } // namespace
 
-LineList ReadPreviewText(const std::filesystem::path& file, TextEncoding encoding, TextEncoding* resolved,
+LineList ReadPreviewText(const TextFile& file, TextEncoding encoding, TextEncoding* resolved,
                          std::optional<BookInfo>* book)
 {
     if (book) book->reset();
@@ -221,9 +220,10 @@ void TForm1::ChooseTextFile(const QString& path)
     std::optional<BookInfo> book;
     LineList bookText;
     // (A file that cannot be opened fails later, as a text does, once its name is taken.)
-    if (Openable(ToFsPath(path)) && RecogniseBook(ToFsPath(path))) {
+    const std::optional<TextFile> opened = OpenedIfOpenable(ToFsPath(path));
+    if (opened && RecogniseBook(*opened)) {
         BusyCursor busy;  // a large book takes a moment
-        bookText = ReadPreviewText(ToFsPath(path), Encoding, nullptr, &book);
+        bookText = ReadPreviewText(*opened, Encoding, nullptr, &book);
     }
     OpenDir = FolderPart(path);
     e_text->setText(path);

@@ -3,6 +3,7 @@
 // and the settings, and writes the .jar with its .jad descriptor.
 #include "book/settings_record.h"
 #include "platform/colors.h"
+#include "platform/files.h"
 #include "platform/language.h"
 #include "profiles/profile.h"
 
@@ -26,7 +27,7 @@ using BookProgress = std::function<void(BookStage stage, std::uint64_t done, std
 class TextStream;
 
 struct BookRequest {
-    std::filesystem::path textFile;         // the book's text, cp1251 bytes, line breaks made CR LF
+    TextFile textFile;                      // the book's text, open: cp1251 bytes, line breaks made CR LF
     TextStream* textStream = nullptr;       // instead of textFile: the text as it is being made
     std::string titleCp1251;                // the book's title
     const t_profile* profile = nullptr;     // the phone; none is refused

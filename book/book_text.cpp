@@ -29,7 +29,7 @@ fs::path ReserveCopyName(const fs::path& folder)
 
 } // namespace
 
-BookText::BookText(const fs::path& chosenFile, TextEncoding chosenEncoding, const fs::path& copyFolder)
+BookText::BookText(const TextFile& chosenFile, TextEncoding chosenEncoding, const fs::path& copyFolder)
 {
     Open(chosenFile, chosenEncoding, copyFolder);
 }
@@ -48,7 +48,7 @@ private:
 
 } // namespace
 
-BookText::BookText(const fs::path& chosenFile, TextEncoding chosenEncoding, const fs::path& copyFolder, Streamed)
+BookText::BookText(const TextFile& chosenFile, TextEncoding chosenEncoding, const fs::path& copyFolder, Streamed)
 {
     const std::optional<BookFormat> format = RecogniseBook(chosenFile);
     if (!format) {
@@ -57,9 +57,7 @@ BookText::BookText(const fs::path& chosenFile, TextEncoding chosenEncoding, cons
     }
     fromBook_ = true;
     stream_ = std::make_unique<TextStream>();
-    std::error_code ec;
-    const auto bytes = fs::file_size(chosenFile, ec);
-    if (!ec) stream_->SetSizeHint(bytes);
+    stream_->SetSizeHint(chosenFile.Size());
     report_.encoding = TextEncoding::Utf8;
     maker_ = std::thread([this, chosenFile, chosenEncoding, format = *format] {
         try {
@@ -93,18 +91,18 @@ void BookText::Into(BookRequest& request) const
     request.textFile = file_;
 }
 
-void BookText::Open(const fs::path& chosenFile, TextEncoding chosenEncoding, const fs::path& copyFolder)
+void BookText::Open(const TextFile& chosenFile, TextEncoding chosenEncoding, const fs::path& copyFolder)
 {
     // A book (FB2, EPUB, HTML) is laid out straight into a cp1251 copy, which this object keeps.
     BookTextFile book(chosenFile, chosenEncoding, copyFolder);
     if (book.Book()) {
         fromBook_ = true;
         report_ = book.Report();
+        file_ = book.File();
         copy_ = book.Release();
-        file_ = copy_;
         return;
     }
-    const fs::path& source = book.File();
+    const TextFile& source = book.File();
     const TextEncoding chosen = book.Encoding();
     const TextEncoding resolved = ResolveEncoding(source, chosen);
     if (resolved == TextEncoding::Cp1251) {
@@ -116,19 +114,20 @@ void BookText::Open(const fs::path& chosenFile, TextEncoding chosenEncoding, con
     try {
         // "Авто" is passed on as such, so that a text broken past its beginning falls back.
         report_ = ConvertFileToCp1251(source, chosen == TextEncoding::Auto ? chosen : resolved, copy_);
+        file_ = TextFile(copy_);
     } catch (...) {
         std::error_code ec;
         fs::remove(copy_, ec);
         throw;
     }
     fellBack_ = report_.encoding != resolved;
-    file_ = copy_;
 }
 
 BookText::~BookText()
 {
     Settle();
     if (copy_.empty()) return;
+    file_ = TextFile();  // closed first: some systems keep an open file from being removed
     std::error_code ec;
     fs::remove(copy_, ec);
 }

@@ -21,18 +21,18 @@ public:
     // name of its own; that folder must not be the one the book is assembled in, whose whole
     // content goes into the package. A text not valid in the chosen encoding is refused with a
     // message naming the byte position, and nothing of the copy is left.
-    BookText(const std::filesystem::path& source, TextEncoding chosen, const std::filesystem::path& copyFolder);
+    BookText(const TextFile& source, TextEncoding chosen, const std::filesystem::path& copyFolder);
     // The same, except that a book (FB2, EPUB, HTML) is laid out on a thread of its own while the
     // caller goes on, and its text is read through Stream() as it is made: no copy is made, and a
     // book that cannot be read fails the stream's reading with the book's own message. A plain
     // text is handled as above.
-    BookText(const std::filesystem::path& source, TextEncoding chosen, const std::filesystem::path& copyFolder, Streamed);
+    BookText(const TextFile& source, TextEncoding chosen, const std::filesystem::path& copyFolder, Streamed);
     ~BookText();
     BookText(const BookText&) = delete;
     BookText& operator=(const BookText&) = delete;
 
-    // The cp1251 file to build the book from: the source itself or the copy; empty for a stream.
-    const std::filesystem::path& File() const { return file_; }
+    // The cp1251 file to build the book from, open: the source itself or the copy; none for a stream.
+    const TextFile& File() const { return file_; }
     // The book's text as it is being made; null when there is a file instead. It is read once.
     TextStream* Stream() const { return stream_.get(); }
     // Points the request at the text: its stream, else its file.
@@ -52,11 +52,11 @@ public:
     QString Notice() const;
 
 private:
-    void Open(const std::filesystem::path& source, TextEncoding chosen, const std::filesystem::path& copyFolder);
+    void Open(const TextFile& source, TextEncoding chosen, const std::filesystem::path& copyFolder);
     // Waits for the thread laying out a streamed book.
     void Settle() const;
 
-    std::filesystem::path file_;
+    TextFile file_;
     std::filesystem::path copy_;
     mutable ConversionReport report_;
     std::unique_ptr<TextStream> stream_;

@@ -218,10 +218,11 @@ VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBy
         if (r.textStream) {
             // The stream is spent: the book is built from the text as read.
             r.textStream = nullptr;
-            r.textFile = folder / "whole.txt";
-            OutFile out(r.textFile);
+            const fs::path wholeFile = folder / "whole.txt";
+            OutFile out(wholeFile);
             out.Write(text);
             out.Close();
+            r.textFile = TextFile(wholeFile);
         }
         BuildBook(r, record);
         nameWarning(request.titleCp1251);

@@ -33,7 +33,7 @@ bool HoldsSpecial(const char* p)
 
 } // namespace
 
-NormalisedText::NormalisedText(const std::filesystem::path& file, bool closeLastLine)
+NormalisedText::NormalisedText(const TextFile& file, bool closeLastLine)
     : in_(std::in_place, file), input_(kInputSize), closeLastLine_(closeLastLine)
 {
 }
@@ -124,7 +124,7 @@ size_t NormalisedText::Read(void* buffer, size_t count)
     return static_cast<size_t>(out - static_cast<char*>(buffer));
 }
 
-std::uint64_t NormalisedTextSize(const std::filesystem::path& file, std::uint64_t limit, bool closeLastLine)
+std::uint64_t NormalisedTextSize(const TextFile& file, std::uint64_t limit, bool closeLastLine)
 {
     NormalisedText text(file, closeLastLine);
     std::vector<char> buffer(kInputSize);

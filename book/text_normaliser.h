@@ -20,7 +20,8 @@ class NormalisedText {
 public:
     // `closeLastLine` false leaves a last line without a break as it is: the text is one part of a
     // longer one whose line goes on in the next part.
-    explicit NormalisedText(const std::filesystem::path& file, bool closeLastLine = true);  // "Cannot open file %s"
+    // Reads `file` from its beginning.
+    explicit NormalisedText(const TextFile& file, bool closeLastLine = true);
     // The text as `stream` hands it over, read as it comes; the stream's failures are thrown.
     explicit NormalisedText(TextStream& stream, bool closeLastLine = true);
 
@@ -47,7 +48,7 @@ private:
 
 // The size of the normalised text of `file`, read through once. Counting stops as soon as the
 // size passes `limit`, so a huge text is not read to its end only to be refused.
-std::uint64_t NormalisedTextSize(const std::filesystem::path& file, std::uint64_t limit = UINT64_MAX,
+std::uint64_t NormalisedTextSize(const TextFile& file, std::uint64_t limit = UINT64_MAX,
                                  bool closeLastLine = true);
 
 } // namespace lumira

@@ -129,7 +129,9 @@ struct Batch {
         const fs::path work = scratch / ("book" + std::to_string(index));
         try {
             CheckInterrupt();
-            const QString title = options.title ? *options.title : text.DefaultTitle(settings.encoding);
+            // Every stage below reads this one open file, whatever takes the text's name meanwhile.
+            const TextFile opened = text.Open();
+            const QString title = options.title ? *options.title : text.DefaultTitle(opened, settings.encoding);
             if (title.isEmpty())
                 throw AppError(Translate("lumira-cli", "Название книги пусто (имя файла не даёт его): задайте название ключом --title."));
             const fs::path textFile = ToFsPath(text.Path());
@@ -144,7 +146,7 @@ struct Batch {
             WriteFontFiles(work / "fonts", glyphs.table, glyphs.strip);
 
             // A text in another encoding is converted into a copy beside the working folder.
-            const BookText book = text.BookFile(scratch, settings.encoding);
+            const BookText book = text.BookFile(opened, scratch, settings.encoding);
             BookRequest request = MakeBookRequest(title, settings.profile ? &*settings.profile : nullptr, settings.background,
                                                   settings.syslineIndex, work, program.File("velmar.dat"), jar);
             book.Into(request);

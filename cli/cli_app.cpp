@@ -77,7 +77,7 @@ int RunPages(const CliOptions& options, const BookSettings& settings, const Prog
         const FontStripImage glyphs = RenderFontStrip(settings.font, settings.background, settings.upperCut, settings.bottCut);
         const int lineHeight = glyphs.strip.height();
         QString notice;
-        const PageSetup setup = MakePageSetup(text.LayoutString(settings.encoding, &notice), settings, lineHeight);
+        const PageSetup setup = MakePageSetup(text.LayoutString(text.Open(), settings.encoding, &notice), settings, lineHeight);
         if (!notice.isEmpty())
             for (const QString& line : notice.split(QLatin1Char('\n'))) SayError(text.Given().toStdString() + ": " + line.toStdString());
         if (options.dumpPages) DumpPages(setup, stdout);

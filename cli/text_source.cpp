@@ -24,22 +24,27 @@ QString TextSource::FileName() const
     return FileNamePart(path_);
 }
 
-BookText TextSource::BookFile(const std::filesystem::path& scratch, TextEncoding encoding) const
+TextFile TextSource::Open() const
 {
-    return BookText(ToFsPath(path_), encoding, scratch, BookText::Streamed{});
+    return TextFile(ToFsPath(path_));
 }
 
-std::string TextSource::LayoutString(TextEncoding encoding, QString* notice) const
+BookText TextSource::BookFile(const TextFile& opened, const std::filesystem::path& scratch, TextEncoding encoding) const
+{
+    return BookText(opened, encoding, scratch, BookText::Streamed{});
+}
+
+std::string TextSource::LayoutString(const TextFile& opened, TextEncoding encoding, QString* notice) const
 {
     std::string bytes;
-    if (const auto format = RecogniseBook(ToFsPath(path_))) {
+    if (const auto format = RecogniseBook(opened)) {
         // A book is laid out as a UTF-8 text first, read from there on as any UTF-8 text.
         StringSink text;
-        ConvertBook(ToFsPath(path_), *format, text, encoding);
+        ConvertBook(opened, *format, text, encoding);
         bytes = std::move(text.text);
         encoding = TextEncoding::Utf8;
     } else {
-        bytes = ReadFileBytes(ToFsPath(path_));
+        bytes = ReadFileBytes(opened);
     }
     const TextEncoding resolved = encoding == TextEncoding::Auto
                                       ? DetectEncoding(std::string_view(bytes).substr(0, kDetectionLimit),
@@ -66,11 +71,11 @@ QString AutoChoiceNotice(TextEncoding chosen, TextEncoding read)
     return QCoreApplication::translate("TextSource", "Кодировка определена автоматически: %1.").arg(EncodingDisplayName(read));
 }
 
-QString TextSource::DefaultTitle(TextEncoding encoding) const
+QString TextSource::DefaultTitle(const TextFile& opened, TextEncoding encoding) const
 {
-    if (const auto format = RecogniseBook(ToFsPath(path_))) {
+    if (const auto format = RecogniseBook(opened)) {
         HeadSink nothing(0);
-        const QString title = ShortBookTitle(ConvertBook(ToFsPath(path_), *format, nothing, encoding).title);
+        const QString title = ShortBookTitle(ConvertBook(opened, *format, nothing, encoding).title);
         if (!title.isEmpty()) return title;
     }
     return SanitizeCaption(WithoutExtension(FileName()));

@@ -1,7 +1,8 @@
 #pragma once
 // A text named on the command line, and the two ways it is read: whole by the book builder, and
 // as a list of lines by the page layout, both in cp1251 converted from the text's encoding.
-// Every reading of a text goes through here.
+// Every reading of a text goes through here, and through the one file Open gives: whatever takes
+// the text's name meanwhile, every stage reads the text that was opened.
 #include "book/book_text.h"
 #include "platform/text_encoding.h"
 
@@ -22,20 +23,24 @@ public:
     const QString& Path() const { return path_; }
     // The file name without its folder.
     QString FileName() const;
+    // Opens the text, once for all its readings below ("Cannot open file %s"; a pipe, device or
+    // socket is refused at once).
+    TextFile Open() const;
+
     // The book's title: a book's own (FB2, EPUB, HTML), else the one its file name gives.
-    QString DefaultTitle(TextEncoding encoding) const;
+    QString DefaultTitle(const TextFile& opened, TextEncoding encoding) const;
 
     // The cp1251 text the book is made from, read in `encoding`: the file itself when it is
     // cp1251, else a converted copy in `scratch`, a private folder outside the book's working
     // folder, removed when the result goes; a book (FB2, EPUB, HTML) is laid out as the
     // package is built, through the result's stream (BookText::Into).
-    BookText BookFile(const std::filesystem::path& scratch, TextEncoding encoding) const;
+    BookText BookFile(const TextFile& opened, const std::filesystem::path& scratch, TextEncoding encoding) const;
 
     // The whole text as the page layout reads it: converted to cp1251 from `encoding`, split
     // into lines, every line followed by CR LF, ending early at a zero byte; never shortened.
     // `notice` receives what the user should be told of the conversion: the encoding "Авто" chose
     // (AutoChoiceNotice) and what ConversionNotice tells, a line each.
-    std::string LayoutString(TextEncoding encoding, QString* notice = nullptr) const;
+    std::string LayoutString(const TextFile& opened, TextEncoding encoding, QString* notice = nullptr) const;
 
 private:
     QString given_;

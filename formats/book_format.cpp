@@ -63,7 +63,7 @@ QString FormatDisplayName(BookFormat format)
     return {};
 }
 
-std::optional<BookFormat> RecogniseBook(const fs::path& file)
+std::optional<BookFormat> RecogniseBook(const TextFile& file)
 {
     std::string head(4096, '\0');
     {
@@ -97,19 +97,19 @@ std::optional<BookFormat> RecogniseBook(const fs::path& file)
     return std::nullopt;
 }
 
-BookInfo ConvertBook(const fs::path& file, BookFormat format, TextSink& sink, TextEncoding chosen)
+BookInfo ConvertBook(const TextFile& file, BookFormat format, TextSink& sink, TextEncoding chosen)
 {
     switch (format) {
     case BookFormat::Fb2: {
         InFile in(file);
-        return ReadFb2([&](char* buffer, size_t count) { return in.Read(buffer, count); }, PathText(file), sink);
+        return ReadFb2([&](char* buffer, size_t count) { return in.Read(buffer, count); }, PathText(file.Path()), sink);
     }
     case BookFormat::Fb2Zip: {
         ZipReader zip(file);
         const ZipEntry& entry = Fb2Entry(zip);
         zip.Open(entry);
         BookInfo info = ReadFb2([&](char* buffer, size_t count) { return zip.Read(buffer, count); },
-                                PathText(file) + " (" + entry.name + ")", sink);
+                                PathText(file.Path()) + " (" + entry.name + ")", sink);
         zip.Close();
         info.format = BookFormat::Fb2Zip;
         return info;

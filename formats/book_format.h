@@ -2,6 +2,7 @@
 // Books as people keep them: FB2, FB2 in a ZIP archive, EPUB and single HTML files, recognised
 // by their content (the file name is never consulted) and turned into the common text layout
 // (text_layout.h), UTF-8, which book_source.h lays out straight into the book's cp1251 text.
+#include "platform/files.h"
 #include "platform/text_encoding.h"
 
 #include <QString>
@@ -30,13 +31,13 @@ QString FormatDisplayName(BookFormat format);
 
 // The kind of book `file` holds, or nothing for a plain text. A ZIP archive with no book in it
 // is refused with a message; an unreadable file gives the file layer's message.
-std::optional<BookFormat> RecogniseBook(const std::filesystem::path& file);
+std::optional<BookFormat> RecogniseBook(const TextFile& file);
 
 // Reads the whole book and writes its text to `sink` in the common layout, notes last under
 // "Примечания". `chosen` is the encoding for an HTML file that declares none (Auto detects).
 // Damaged or unreadable books are refused with a message saying what is wrong (for broken XML
 // its line and column).
-BookInfo ConvertBook(const std::filesystem::path& file, BookFormat format, TextSink& sink,
+BookInfo ConvertBook(const TextFile& file, BookFormat format, TextSink& sink,
                      TextEncoding chosen = TextEncoding::Auto);
 
 // A title fit for the title field: at most 20 characters, cut at a word boundary where the

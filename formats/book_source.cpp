@@ -13,7 +13,7 @@ namespace lumira {
 
 namespace fs = std::filesystem;
 
-BookTextFile::BookTextFile(const fs::path& source, TextEncoding chosen, const fs::path& folder)
+BookTextFile::BookTextFile(const TextFile& source, TextEncoding chosen, const fs::path& folder)
     : file_(source), encoding_(chosen)
 {
     const std::optional<BookFormat> format = RecogniseBook(source);
@@ -30,12 +30,12 @@ BookTextFile::BookTextFile(const fs::path& source, TextEncoding chosen, const fs
         book_ = ConvertBook(source, *format, sink, chosen);
         report_ = sink.Finish();
         file.Close();
+        file_ = TextFile(copy_);
     } catch (...) {
         std::error_code ec;
         fs::remove(copy_, ec);
         throw;
     }
-    file_ = copy_;
     encoding_ = TextEncoding::Cp1251;
 }
 
@@ -47,6 +47,7 @@ std::filesystem::path BookTextFile::Release()
 BookTextFile::~BookTextFile()
 {
     if (copy_.empty()) return;
+    file_ = TextFile();  // closed first: some systems keep an open file from being removed
     std::error_code ec;
     fs::remove(copy_, ec);
 }

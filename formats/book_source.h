@@ -16,13 +16,13 @@ public:
     // Recognises `source` and, for a book, writes its text into a file of its own in `folder`,
     // removed again with this object. A book that cannot be read is refused with a message and
     // leaves nothing behind.
-    BookTextFile(const std::filesystem::path& source, TextEncoding chosen, const std::filesystem::path& folder);
+    BookTextFile(const TextFile& source, TextEncoding chosen, const std::filesystem::path& folder);
     ~BookTextFile();
     BookTextFile(const BookTextFile&) = delete;
     BookTextFile& operator=(const BookTextFile&) = delete;
 
-    // The text to read: the converted book, or the source itself.
-    const std::filesystem::path& File() const { return file_; }
+    // The text to read: the converted book, or the source itself, open.
+    const TextFile& File() const { return file_; }
     // The encoding to read File() in: cp1251 for a book, else the one chosen.
     TextEncoding Encoding() const { return encoding_; }
     const std::optional<BookInfo>& Book() const { return book_; }
@@ -32,7 +32,7 @@ public:
     std::filesystem::path Release();
 
 private:
-    std::filesystem::path file_;
+    TextFile file_;
     std::filesystem::path copy_;
     TextEncoding encoding_;
     std::optional<BookInfo> book_;

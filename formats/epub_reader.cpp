@@ -156,7 +156,7 @@ struct Chapter {
 // at a time.
 class ReaderPool {
 public:
-    explicit ReaderPool(const std::filesystem::path& file) : file_(file) {}
+    explicit ReaderPool(const TextFile& file) : file_(file) {}
 
     class Leased {
     public:
@@ -189,16 +189,16 @@ public:
     }
 
 private:
-    std::filesystem::path file_;
+    TextFile file_;
     std::mutex mutex_;
     std::vector<std::unique_ptr<ZipReader>> free_;
 };
 
 } // namespace
 
-BookInfo ReadEpub(const std::filesystem::path& file, TextSink& sink)
+BookInfo ReadEpub(const TextFile& file, TextSink& sink)
 {
-    const std::string shownAs = PathText(file);
+    const std::string shownAs = PathText(file.Path());
     // The reason why the book has no readable spine completes the one message.
     const auto noSpine = [&shownAs](const std::string& reason) {
         return FormatText(Translate("Books", "В книге EPUB %1 нет читаемого порядка глав (spine): %2."), {shownAs, reason});

@@ -4,6 +4,6 @@
 
 namespace lumira {
 
-BookInfo ReadEpub(const std::filesystem::path& file, TextSink& sink);
+BookInfo ReadEpub(const TextFile& file, TextSink& sink);
 
 } // namespace lumira

@@ -311,13 +311,10 @@ void LayoutHtml(std::string_view bytes, const std::string& encoding, const std::
     notes.EndParagraph();
 }
 
-BookInfo ReadHtmlFile(const std::filesystem::path& file, TextSink& sink, TextEncoding chosen)
+BookInfo ReadHtmlFile(const TextFile& file, TextSink& sink, TextEncoding chosen)
 {
-    const std::string shownAs = PathText(file);
-    {
-        InFile in(file);
-        if (in.Size() > kHtmlFileLimit) throw AppError(FormatText(Translate("Books", "Книга %1 слишком велика для HTML."), {shownAs}));
-    }
+    const std::string shownAs = PathText(file.Path());
+    if (file.Size() > kHtmlFileLimit) throw AppError(FormatText(Translate("Books", "Книга %1 слишком велика для HTML."), {shownAs}));
     const std::string bytes = ReadFileBytes(file);
     BookInfo info;
     info.format = BookFormat::Html;

@@ -24,7 +24,7 @@ void LayoutHtml(std::string_view bytes, const std::string& encoding, const std::
                 LayoutWriter& main, LayoutWriter& notes, bool allNotes, std::string* title = nullptr);
 
 // A single HTML file; `chosen` is the encoding for a file that declares none (Auto detects).
-BookInfo ReadHtmlFile(const std::filesystem::path& file, TextSink& sink, TextEncoding chosen);
+BookInfo ReadHtmlFile(const TextFile& file, TextSink& sink, TextEncoding chosen);
 
 // The libxml2 name of one of the program's encodings.
 const char* LibxmlEncodingName(TextEncoding encoding);

@@ -36,19 +36,18 @@ bool LooksLikeZip(std::string_view head)
            ((head[2] == 3 && head[3] == 4) || (head[2] == 5 && head[3] == 6));
 }
 
-ZipReader::ZipReader(const fs::path& archive) : path_(archive)
+ZipReader::ZipReader(const TextFile& archive) : file_(archive), path_(archive.Path())
 {
-    { InFile probe(archive); }  // "Cannot open file %s" for a file that is not there
-    zlib_filefunc64_def def = PathStreams();
-    unz_ = unzOpen2_64(&path_, &def);
-    if (!unz_) throw AppError(FormatText(Translate("Books", "Архив %1 повреждён или не является архивом ZIP."), {PathText(archive)}));
+    zlib_filefunc64_def def = OpenFileStreams();
+    unz_ = unzOpen2_64(&file_, &def);
+    if (!unz_) throw AppError(FormatText(Translate("Books", "Архив %1 повреждён или не является архивом ZIP."), {PathText(path_)}));
     for (int rc = unzGoToFirstFile(Handle(unz_)); rc == UNZ_OK; rc = unzGoToNextFile(Handle(unz_))) {
         unz_file_info64 info{};
         char name[1024];
         if (unzGetCurrentFileInfo64(Handle(unz_), &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK) {
             unzClose(Handle(unz_));
             unz_ = nullptr;
-            throw AppError(FormatText(Translate("Books", "Архив %1 повреждён: его оглавление не читается."), {PathText(archive)}));
+            throw AppError(FormatText(Translate("Books", "Архив %1 повреждён: его оглавление не читается."), {PathText(path_)}));
         }
         ZipEntry e;
         e.name.assign(name, std::min<size_t>(info.size_filename, sizeof name - 1));

@@ -2,6 +2,8 @@
 // Reading books out of ZIP archives (FB2 in ZIP, EPUB), with guards against archives made to
 // exhaust the machine: an entry larger than 2 GiB, or one whose compression ratio no real text
 // reaches, is refused before it is read, and no entry yields more than its directory promised.
+#include "platform/files.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -24,8 +26,9 @@ bool LooksLikeZip(std::string_view head);
 
 class ZipReader {
 public:
-    // A file that is not a readable ZIP archive is refused with a message naming it.
-    explicit ZipReader(const std::filesystem::path& archive);
+    // A file that is not a readable ZIP archive is refused with a message naming it. The archive
+    // is read through `archive` as it was opened; several readers may read one open file at once.
+    explicit ZipReader(const TextFile& archive);
     ~ZipReader();
     ZipReader(const ZipReader&) = delete;
     ZipReader& operator=(const ZipReader&) = delete;
@@ -49,6 +52,7 @@ public:
 private:
     [[noreturn]] void Damaged(const std::string& entry) const;
 
+    TextFile file_;
     std::filesystem::path path_;
     void* unz_ = nullptr;
     std::vector<ZipEntry> entries_;

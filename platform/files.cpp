@@ -4,6 +4,7 @@
 #include "platform/pending_file.h"
 
 #include <cerrno>
+#include <mutex>
 #include <system_error>
 #ifndef _WIN32
 #include <fcntl.h>
@@ -36,54 +37,108 @@ std::FILE* OpenFileStream(const fs::path& path, const char* mode)
 #endif
 }
 
-InFile::InFile(const fs::path& path) : path_(path)
+struct TextFile::Handle {
+    fs::path path;
+#ifdef _WIN32
+    std::FILE* file = nullptr;
+    mutable std::mutex lock;  // one position for every reader: each read seeks first
+#else
+    int fd = -1;
+#endif
+    Handle() = default;
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    ~Handle()
+    {
+#ifdef _WIN32
+        if (file) std::fclose(file);
+#else
+        if (fd >= 0) ::close(fd);
+#endif
+    }
+};
+
+TextFile::TextFile(const fs::path& path)
 {
+    auto handle = std::make_shared<Handle>();
+    handle->path = path;
     std::error_code ec;
     if (fs::is_directory(path, ec)) ThrowCannotOpen(path);
 #ifdef _WIN32
-    file_ = OpenFileStream(path, "rb");
-    if (!file_) ThrowCannotOpen(path);
+    handle->file = OpenFileStream(path, "rb");
+    if (!handle->file) ThrowCannotOpen(path);
 #else
     // Opened without waiting, then checked on the open descriptor itself: a pipe, device or
     // socket is refused at once instead of blocking the program until someone writes to it.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) ThrowCannotOpen(path);
+    handle->fd = fd;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
         if (S_ISDIR(st.st_mode)) ThrowCannotOpen(path);
         ThrowNotRegularFile(path);
     }
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    file_ = ::fdopen(fd, "rb");
-    if (!file_) {
-        ::close(fd);
-        ThrowCannotOpen(path);
+#endif
+    handle_ = std::move(handle);
+}
+
+const fs::path& TextFile::Path() const
+{
+    static const fs::path none;
+    return handle_ ? handle_->path : none;
+}
+
+std::uint64_t TextFile::Size() const
+{
+    if (!handle_) return 0;
+#ifdef _WIN32
+    std::error_code ec;
+    const auto size = fs::file_size(handle_->path, ec);
+    return ec ? 0 : size;
+#else
+    struct stat st {};
+    return ::fstat(handle_->fd, &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+#endif
+}
+
+size_t TextFile::ReadAt(std::uint64_t offset, void* buffer, size_t count) const
+{
+    if (!handle_) ThrowCannotOpen(fs::path());
+    char* out = static_cast<char*>(buffer);
+    size_t done = 0;
+#ifdef _WIN32
+    const std::lock_guard<std::mutex> hold(handle_->lock);
+    if (_fseeki64(handle_->file, static_cast<__int64>(offset), SEEK_SET) != 0) ThrowStreamReadError();
+    done = std::fread(out, 1, count, handle_->file);
+    if (done < count && std::ferror(handle_->file)) ThrowStreamReadError();
+#else
+    while (done < count) {
+        const ssize_t n = ::pread(handle_->fd, out + done, count - done, static_cast<off_t>(offset + done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ThrowStreamReadError();
+        }
+        if (n == 0) break;
+        done += static_cast<size_t>(n);
     }
 #endif
+    return done;
 }
 
-InFile::~InFile()
+InFile::InFile(const fs::path& path) : file_(path)
 {
-    if (file_) std::fclose(file_);
 }
 
-std::uint64_t InFile::Size() const
+InFile::InFile(TextFile file) : file_(std::move(file))
 {
-#ifndef _WIN32
-    struct stat st {};
-    if (::fstat(fileno(file_), &st) == 0) return static_cast<std::uint64_t>(st.st_size);
-#endif
-    std::error_code ec;
-    const auto size = fs::file_size(path_, ec);
-    return ec ? 0 : size;
 }
 
 size_t InFile::Read(void* buffer, size_t count)
 {
-    const size_t n = std::fread(buffer, 1, count, file_);
-    if (n < count && std::ferror(file_)) ThrowStreamReadError();
+    const size_t n = file_.ReadAt(offset_, buffer, count);
+    offset_ += n;
     return n;
 }
 
@@ -121,7 +176,12 @@ void OutFile::Close()
 
 std::string ReadFileBytes(const fs::path& path)
 {
-    InFile in(path);
+    return ReadFileBytes(TextFile(path));
+}
+
+std::string ReadFileBytes(const TextFile& file)
+{
+    InFile in(file);
     std::string bytes;
     char buffer[65536];
     for (;;) {

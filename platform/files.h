@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -12,24 +13,49 @@ namespace lumira {
 // fopen for a std::filesystem::path, whatever the platform's native path type.
 std::FILE* OpenFileStream(const std::filesystem::path& path, const char* mode);
 
-// A file opened for reading; closed by the destructor on every path.
+// A file opened once for reading and shared by everything that reads it: copies are the same
+// open file, closed when the last one goes. Each reader keeps its own position (ReadAt), so the
+// stages that read one text one after another, or at once, all read the file that was opened,
+// whatever takes its name meanwhile. A folder is "Cannot open file %s"; a pipe, device or socket
+// is refused at once instead of being waited on.
+class TextFile {
+public:
+    TextFile() = default;  // no file: reading it is "Cannot open file" with an empty name
+    // Opens `path` ("Cannot open file %s"). Not explicit: where a path is given for a text, the
+    // file is opened there, once.
+    TextFile(const std::filesystem::path& path);
+
+    // The name it was opened by, for messages.
+    const std::filesystem::path& Path() const;
+    // The open file's size now.
+    std::uint64_t Size() const;
+    // Reads up to `count` bytes at `offset`; fewer only at the end of the file ("Stream read error").
+    size_t ReadAt(std::uint64_t offset, void* buffer, size_t count) const;
+
+private:
+    struct Handle;
+    std::shared_ptr<const Handle> handle_;
+};
+
+// One reader of a file, from its beginning; closed by the destructor on every path.
 class InFile {
 public:
     explicit InFile(const std::filesystem::path& path);  // "Cannot open file %s"
-    ~InFile();
+    // Reads a file already open, from its beginning, independently of its other readers.
+    explicit InFile(TextFile file);
     InFile(const InFile&) = delete;
     InFile& operator=(const InFile&) = delete;
 
-    std::uint64_t Size() const;
+    std::uint64_t Size() const { return file_.Size(); }
     // Reads up to `count` bytes; returns how many were read (0 at the end).
     size_t Read(void* buffer, size_t count);
     // Reads exactly `count` bytes or fails with "Stream read error".
     void ReadExact(void* buffer, size_t count);
-    const std::filesystem::path& Path() const { return path_; }
+    const std::filesystem::path& Path() const { return file_.Path(); }
 
 private:
-    std::filesystem::path path_;
-    std::FILE* file_ = nullptr;
+    TextFile file_;
+    std::uint64_t offset_ = 0;
 };
 
 // A file created (or truncated) for writing; closed by the destructor on every path.
@@ -54,6 +80,7 @@ private:
 
 // Whole-file helpers on top of the two classes.
 std::string ReadFileBytes(const std::filesystem::path& path);
+std::string ReadFileBytes(const TextFile& file);
 void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
 
 // Writes a file under a temporary name in the same folder and renames it over `path` only when

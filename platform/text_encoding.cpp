@@ -491,7 +491,7 @@ private:
     bool first_ = true;
 };
 
-std::string ReadHead(const fs::path& file, bool& truncated)
+std::string ReadHead(const TextFile& file, bool& truncated)
 {
     InFile in(file);
     std::string head(kDetectionLimit, '\0');
@@ -553,14 +553,14 @@ TextEncoding DetectEncoding(std::string_view head, bool truncated)
     return BestSingleByte(head);
 }
 
-TextEncoding DetectFileEncoding(const fs::path& file)
+TextEncoding DetectFileEncoding(const TextFile& file)
 {
     bool truncated = false;
     const std::string head = ReadHead(file, truncated);
     return DetectEncoding(head, truncated);
 }
 
-TextEncoding ResolveEncoding(const fs::path& file, TextEncoding chosen)
+TextEncoding ResolveEncoding(const TextFile& file, TextEncoding chosen)
 {
     return chosen == TextEncoding::Auto ? DetectFileEncoding(file) : chosen;
 }
@@ -598,7 +598,7 @@ std::string ConvertBytesToCp1251(std::string_view bytes, TextEncoding encoding, 
     }
 }
 
-ConversionReport ConvertFileToCp1251(const fs::path& source, TextEncoding encoding, const fs::path& target)
+ConversionReport ConvertFileToCp1251(const TextFile& source, TextEncoding encoding, const fs::path& target)
 {
     const bool automatic = encoding == TextEncoding::Auto;
     if (automatic) encoding = DetectFileEncoding(source);

@@ -3,6 +3,7 @@
 // CP866 is converted while the book is made, streamed through a working copy, and a cp1251 text
 // passes byte for byte.
 #include "platform/errors.h"
+#include "platform/files.h"
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -46,9 +47,9 @@ size_t Utf8SequenceLength(std::string_view bytes, size_t i);
 // sequence cut off at the very end of `head` does not count against UTF-8 when `truncated`.
 TextEncoding DetectEncoding(std::string_view head, bool truncated = false);
 // Detection over at most the first 64 KiB of a file ("Cannot open file %s").
-TextEncoding DetectFileEncoding(const std::filesystem::path& file);
+TextEncoding DetectFileEncoding(const TextFile& file);
 // The encoding to read a file in: `chosen` itself, or the detected one for Auto.
-TextEncoding ResolveEncoding(const std::filesystem::path& file, TextEncoding chosen);
+TextEncoding ResolveEncoding(const TextFile& file, TextEncoding chosen);
 
 // What a conversion did: characters cp1251 cannot hold became "?".
 struct ConversionReport {
@@ -68,7 +69,7 @@ struct ConversionReport {
 // 64 KiB at a time. A byte-order mark is dropped. A text that is not valid in the chosen
 // encoding is refused with a message naming the byte position; nothing of `target` is then
 // left. File failures carry the file layer's messages.
-ConversionReport ConvertFileToCp1251(const std::filesystem::path& source, TextEncoding encoding,
+ConversionReport ConvertFileToCp1251(const TextFile& source, TextEncoding encoding,
                                      const std::filesystem::path& target);
 
 // The same for bytes already in memory (the preview's beginning of a text, or a whole text laid

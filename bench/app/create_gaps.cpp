@@ -6,6 +6,7 @@
 #include "app/form1.h"
 #include "platform/application.h"
 #include "platform/desktop.h"
+#include "platform/paths.h"
 
 #include <QElapsedTimer>
 #include <QEvent>
@@ -93,7 +94,7 @@ int main(int argc, char** argv)
     QTimer::singleShot(0, [&] { building = true; });
     took.start();
     try {
-        form.BuildBookPackage();
+        form.BuildBookPackage(TextFile(ToFsPath(form.e_text->text())));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

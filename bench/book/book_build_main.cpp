@@ -78,7 +78,6 @@ int main(int argc, char** argv)
     phone.RSoft = -7;
     phone.Menu = -5;
     BookRequest request;
-    request.textFile = argv[1];
     request.templateArchive = argv[2];
     request.workFolder = argv[3];
     request.jarPath = argv[4];
@@ -92,6 +91,7 @@ int main(int argc, char** argv)
     const auto start = Clock::now();
     std::chrono::duration<double> converting{};
     try {
+        request.textFile = TextFile(std::filesystem::path(argv[1]));
         if (encoding) {
             // A book is laid out while the package is built, as Create does it.
             const BookText text(request.textFile, *encoding, request.workFolder.parent_path(), BookText::Streamed{});

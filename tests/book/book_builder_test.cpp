@@ -280,7 +280,7 @@ TEST_F(BookBuilderTest, TextEndsAtItsFirstZeroByteHoweverLongTheFile)
     // One byte more than 65535 pieces could hold, all zero bytes (a sparse file): the text is
     // empty, as the preview reads it, and only its first bytes are read.
     BookRequest huge = Request("");
-    fs::resize_file(huge.textFile, kMaxTextSize + 1);
+    fs::resize_file(huge.textFile.Path(), kMaxTextSize + 1);
     BuildBook(huge, record);
     EXPECT_TRUE(Pieces(Jar()).empty());
     EXPECT_EQ(std::vector<int>(record.begin(), record.begin() + 4), (std::vector<int>{0, 0, 0, 0}));
@@ -318,10 +318,10 @@ TEST_F(BookBuilderTest, FailuresGiveTheirMessageKeepTheEarlierBookAndCloseEveryF
     };
 
     {
-        SCOPED_TRACE("text gone");
+        SCOPED_TRACE("no text open");
         BookRequest r = Request("x");
-        fs::remove(r.textFile);
-        EXPECT_EQ(ErrorOf([&] { BuildBook(r, record); }), "Cannot open file " + (dir / "book.txt").string());
+        r.textFile = TextFile();
+        EXPECT_EQ(ErrorOf([&] { BuildBook(r, record); }), "Cannot open file ");
         unchanged();
     }
     {
@@ -376,9 +376,11 @@ TEST_F(BookBuilderTest, FailuresGiveTheirMessageKeepTheEarlierBookAndCloseEveryF
     {
         SCOPED_TRACE("target folder is a file");
         dir.Write("plain", "not a folder");
-        BookRequest r = Request("second");
-        r.jarPath = dir / "plain/book.jar";
-        EXPECT_EQ(ErrorOf([&] { BuildBook(r, record); }), "Cannot create file " + (dir / "plain/book.jar").string());
+        {
+            BookRequest r = Request("second");  // holds its text open
+            r.jarPath = dir / "plain/book.jar";
+            EXPECT_EQ(ErrorOf([&] { BuildBook(r, record); }), "Cannot create file " + (dir / "plain/book.jar").string());
+        }
         EXPECT_EQ(dir.Read("plain"), "not a folder");
         unchanged();
     }

@@ -1,7 +1,9 @@
 // The text a book is made from: a cp1251 text in place, any other through a converted copy that
 // never outlives its use, and the fall-back "Авто" owes the user a word about.
+#include "book/book_builder.h"
 #include "book/book_text.h"
 #include "book/text_normaliser.h"
+#include "book/zip_test_util.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "support/encode.h"
@@ -9,6 +11,7 @@
 #include "support/text_checks.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace lumira {
 
@@ -23,16 +26,16 @@ TEST(BookText, CopiesAreMadeOnlyWhenNeededAndGoWithTheirUse)
     texts.Write("utf8.txt", Encode(russian, "UTF-8"));
     // No copy, so no need of a folder for one.
     const fs::path missing = copies / "missing";
-    EXPECT_EQ(BookText(texts / "cp1251.txt", TextEncoding::Auto, missing).File(), texts / "cp1251.txt");
-    EXPECT_EQ(BookText(texts / "utf8.txt", TextEncoding::Cp1251, missing).File(), texts / "utf8.txt");
+    EXPECT_EQ(BookText(texts / "cp1251.txt", TextEncoding::Auto, missing).File().Path(), texts / "cp1251.txt");
+    EXPECT_EQ(BookText(texts / "utf8.txt", TextEncoding::Cp1251, missing).File().Path(), texts / "utf8.txt");
     {
         const BookText text(texts / "utf8.txt", TextEncoding::Auto, copies.Path());
         ASSERT_TRUE(text.Converted());
-        EXPECT_EQ(text.File().parent_path(), copies.Path());
+        EXPECT_EQ(text.File().Path().parent_path(), copies.Path());
         EXPECT_EQ(ReadFileBytes(text.File()), Encode(russian, "windows-1251"));
         // Two texts converted at once do not share a copy.
         const BookText other(texts / "utf8.txt", TextEncoding::Utf8, copies.Path());
-        EXPECT_NE(other.File(), text.File());
+        EXPECT_NE(other.File().Path(), text.File().Path());
     }
     EXPECT_TRUE(fs::is_empty(copies.Path()));
     try {
@@ -95,7 +98,7 @@ TEST(BookText, AStreamedBookIsTheTextOfItsCopyWithItsReportAndItsFaults)
         const BookText streamed(texts / "book.fb2", TextEncoding::Auto, copies.Path(), BookText::Streamed{});
         ASSERT_NE(streamed.Stream(), nullptr);
         EXPECT_TRUE(streamed.FromBook());
-        EXPECT_TRUE(read(*streamed.Stream()) == ReadFileBytes(whole.File()));
+        EXPECT_TRUE(read(*streamed.Stream()) == ReadFileBytes(whole.File().Path()));
         EXPECT_EQ(streamed.Notice(), whole.Notice());
         EXPECT_EQ(streamed.Report().replaced, 20000u);
         // A plain text has no stream: its file is read as before.
@@ -103,7 +106,7 @@ TEST(BookText, AStreamedBookIsTheTextOfItsCopyWithItsReportAndItsFaults)
         texts.Write("plain.txt", "text\r\n");
         const BookText text(texts / "plain.txt", TextEncoding::Auto, copies.Path(), BookText::Streamed{});
         EXPECT_EQ(text.Stream(), nullptr);
-        EXPECT_EQ(text.File(), texts / "plain.txt");
+        EXPECT_EQ(text.File().Path(), texts / "plain.txt");
         // A book given up unread, or read only in part, does not hold its owner up.
         char c;
         EXPECT_EQ(plain.Stream()->Read(&c, 1), 1u);
@@ -120,6 +123,67 @@ TEST(BookText, AStreamedBookIsTheTextOfItsCopyWithItsReportAndItsFaults)
     }
     const BookText streamed(texts / "bad.fb2", TextEncoding::Auto, copies.Path(), BookText::Streamed{});
     EXPECT_EQ(ErrorOf([&] { read(*streamed.Stream()); }), fault);
+}
+
+// The text is opened once: whatever takes its name afterwards (another text renamed over it, a
+// pipe, nothing), recognising it, converting it and every reading of the builder see the text
+// that was opened. Each kind of text takes its own way through: a cp1251 text is read in place
+// twice by the builder, a UTF-8 one is converted first, an FB2 book in a ZIP archive is read
+// through the archive's own reader.
+TEST(BookText, TheTextOpenedIsTheTextBuiltWhateverTakesItsNameLater)
+{
+    TempDir dir;
+    t_profile phone;
+    phone.Name = "Phone";
+    dir.Write("work/fonts/default.props", std::string(514, '\x01'));
+    dir.Write("work/fonts/default.png", "strip");
+    MakeZip(dir / "template.dat", StandardTemplate());
+    fs::create_directories(dir / "copies");
+    const auto build = [&](const TextFile& text) {
+        const BookText source(text, TextEncoding::Auto, dir / "copies");
+        BookRequest request = MakeBookRequest(QStringLiteral("Book"), &phone, 0xFFFFFF, 1, dir / "work",
+                                              dir / "template.dat", dir / "book.jar");
+        request.textFile = source.File();
+        SettingsRecord record{};
+        BuildBook(request, record);
+        return EntryContent(dir / "book.jar", "text/chunk.0");
+    };
+    const std::string fb2 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<FictionBook><body><section><p>" +
+                            Encode(QStringLiteral("Первая книга"), "UTF-8") + "</p></section></body></FictionBook>\n";
+    MakeZip(dir / "book.zip", {{"book.fb2", fb2}});
+    const std::string zipped = dir.Read("book.zip");
+    const struct {
+        const char* name;
+        std::string first;
+    } cases[] = {
+        {"cp1251", Encode(QStringLiteral("Первый текст\r\n"), "windows-1251")},
+        {"UTF-8", Encode(QStringLiteral("Первый текст\r\n"), "UTF-8")},
+        {"FB2 in ZIP", zipped},
+    };
+    const std::string second = Encode(QStringLiteral("Второй, другой\r\n"), "windows-1251");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        dir.Write("first.txt", c.first);
+        const std::string expected = build(TextFile(dir / "first.txt"));
+        ASSERT_FALSE(expected.empty());
+        dir.Write("second.txt", second);
+        ASSERT_NE(build(TextFile(dir / "second.txt")), expected);
+
+        for (const char* replacement : {"another text", "a pipe", "nothing"}) {
+            SCOPED_TRACE(replacement);
+            dir.Write("text.txt", c.first);
+            const TextFile opened(dir / "text.txt");
+            dir.Write("second.txt", second);
+            if (replacement == std::string("another text")) fs::rename(dir / "second.txt", dir / "text.txt");
+            else fs::remove(dir / "text.txt");
+            if (replacement == std::string("a pipe")) {
+                ASSERT_EQ(::mkfifo((dir / "text.txt").c_str(), 0644), 0);
+            }
+            EXPECT_EQ(build(opened), expected);
+            fs::remove(dir / "text.txt");
+        }
+    }
+    EXPECT_TRUE(fs::is_empty(dir / "copies"));
 }
 
 } // namespace lumira

@@ -92,6 +92,19 @@ TEST_F(CreateWindowTest, BuildsTheBookFromTheWindowsChoicesAndRemembersTheFolder
     EXPECT_EQ(jad.back(), "MIDlet-Jar-Size: " + std::to_string(fs::file_size(jar)));
 }
 
+TEST_F(CreateWindowTest, TheBookIsMadeFromTheTextOpenedWhenCreateWasPressed)
+{
+    Start();
+    const std::string text = ReadFileBytes(app / "Моя книга.txt");
+    app.Write("other.txt", "another text\r\n");
+    desktop.whileSaving = [&] { fs::rename(app / "other.txt", app / "Моя книга.txt"); };
+    desktop.saveAnswers.push_back(Target("kniga.jar"));
+    form->b_okClick();
+    EXPECT_TRUE(desktop.errors.isEmpty()) << desktop.errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(EntryContent(app / "books/kniga.jar", "text/chunk.0") + EntryContent(app / "books/kniga.jar", "text/chunk.1"),
+              text);
+}
+
 TEST_F(CreateWindowTest, CancellingTheSaveDialogChangesNothing)
 {
     Start();

@@ -98,7 +98,7 @@ TEST(CliHostile, ATextWhoseNameIsNotUtf8IsReadAsWhatItIs)
     const std::string name = "\xC2\xEE\xE9\xED\xE0.txt";  // "Война.txt" in cp1251
     dir.Write(name, "text\r\n");
     const TextSource text(FromNativeName((dir.Path() / name).native()));
-    EXPECT_EQ(text.LayoutString(TextEncoding::Cp1251, nullptr).substr(0, 4), "text");
+    EXPECT_EQ(text.LayoutString(text.Open(), TextEncoding::Cp1251, nullptr).substr(0, 4), "text");
 }
 
 // A second Ctrl+C ends a run at once even while it is stuck (here writing to an error output no

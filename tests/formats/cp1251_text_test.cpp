@@ -89,7 +89,7 @@ TEST(Cp1251Text, EveryKindOfBookGivesWhatItsUtf8LayoutGivesAsAText)
         ConversionReport want;
         const std::string expected = AsText(utf8.text, want);
         const BookTextFile book(dir / name, TextEncoding::Auto, dir.Path());
-        EXPECT_EQ(dir.Read(book.File().filename().string()), expected);
+        EXPECT_EQ(dir.Read(book.File().Path().filename().string()), expected);
         ExpectSameReport(book.Report(), want);
     }
 }

@@ -195,7 +195,7 @@ TEST(BookFormats, PlainTextsAreNoBooks)
         EXPECT_FALSE(RecogniseBook(dir / name)) << name;
         // The text path takes them where they lie.
         const BookTextFile file(dir / name, TextEncoding::Auto, dir.Path());
-        EXPECT_EQ(file.File(), dir / name);
+        EXPECT_EQ(file.File().Path(), dir / name);
         EXPECT_FALSE(file.Book());
     }
 }
@@ -208,7 +208,7 @@ TEST(BookFormats, BookTextFileHandsOnACp1251TextAndRemovesItAfterwards)
     fs::path made;
     {
         const BookTextFile file(dir / "book.fb2", TextEncoding::Koi8r, work.Path());
-        made = file.File();
+        made = file.File().Path();
         EXPECT_EQ(made.parent_path(), work.Path());
         EXPECT_EQ(file.Encoding(), TextEncoding::Cp1251);
         ASSERT_TRUE(file.Book());

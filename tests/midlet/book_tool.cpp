@@ -92,7 +92,7 @@ void MakeBook(const std::vector<std::string>& w)
     profile.OnRight = Number(w.at(14));
     BookRequest request;
     request.templateArchive = w.at(1);
-    request.textFile = w.at(2);
+    request.textFile = TextFile(fs::path(w.at(2)));
     request.workFolder = w.at(3);
     request.jarPath = w.at(4);
     request.titleCp1251 = "Test";

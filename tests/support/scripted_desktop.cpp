@@ -28,6 +28,7 @@ std::optional<QString> ScriptedDesktop::OpenFile(QWidget*, const FileDialogOptio
 std::optional<QString> ScriptedDesktop::SaveFile(QWidget*, const FileDialogOptions& options)
 {
     saveRequests.push_back(options);
+    if (whileSaving) whileSaving();
     return Take(saveAnswers);
 }
 

@@ -5,6 +5,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -20,6 +21,8 @@ public:
     std::deque<std::optional<QString>> saveAnswers;
     std::deque<std::optional<BookFontStyle>> fontAnswers;
     std::deque<std::optional<ColorValue>> colorAnswers;
+    // Runs while the save dialog is up, before it answers (optional).
+    std::function<void()> whileSaving;
 
     // What the program asked and showed.
     std::vector<FileDialogOptions> openRequests;
