@@ -135,10 +135,7 @@ TEST(BookText, TheTextOpenedIsTheTextBuiltWhateverTakesItsNameLater)
     TempDir dir;
     t_profile phone;
     phone.Name = "Phone";
-    dir.Write("work/fonts/default.props", std::string(514, '\x01'));
-    dir.Write("work/fonts/default.png", "strip");
-    MakeZip(dir / "template.dat", StandardTemplate());
-    fs::create_directories(dir / "copies");
+    LayOutBookFolder(dir.Path());
     const auto build = [&](const TextFile& text) {
         const BookText source(text, TextEncoding::Auto, dir / "copies");
         BookRequest request = MakeBookRequest(QStringLiteral("Book"), &phone, 0xFFFFFF, 1, dir / "work",

@@ -112,10 +112,7 @@ TEST(TextNormaliser, BookPiecesJoinIntoThePreviewsText)
     TempDir dir;
     t_profile phone;
     phone.Name = "Phone";
-    dir.Write("work/fonts/default.props", std::string(514, '\x01'));
-    dir.Write("work/fonts/default.png", "strip");
-    MakeZip(dir / "template.dat", StandardTemplate());
-    fs::create_directories(dir / "copies");
+    LayOutBookFolder(dir.Path());
 
     std::vector<std::pair<std::string, std::string>> texts = Texts();
     // An LF text whose first CR LF falls across the first piece boundary: CR last in piece 0.

@@ -46,6 +46,15 @@ std::vector<TemplateEntry> StandardTemplate(const std::string& manifest)
     };
 }
 
+void LayOutBookFolder(const fs::path& folder)
+{
+    fs::create_directories(folder / "work" / "fonts");
+    fs::create_directories(folder / "copies");
+    WriteFileBytes(folder / "work" / "fonts" / "default.props", std::string(514, '\x01'));
+    WriteFileBytes(folder / "work" / "fonts" / "default.png", "strip");
+    MakeZip(folder / "template.dat", StandardTemplate());
+}
+
 std::vector<std::string> EntryNames(const fs::path& archive)
 {
     std::vector<std::string> names;

@@ -24,6 +24,10 @@ std::vector<TemplateEntry> StandardTemplate(const std::string& manifest = "Manif
                                                                           "MIDlet-Vendor: Test\n"
                                                                           "MicroEdition-Profile: MIDP-2.0\n");
 
+// A folder to build books in: `folder`/work with its glyph files, `folder`/template.dat made of
+// the standard template, and an empty `folder`/copies for converted texts.
+void LayOutBookFolder(const std::filesystem::path& folder);
+
 // Entry names in archive order and the content of one entry, read through minizip.
 std::vector<std::string> EntryNames(const std::filesystem::path& archive);
 std::string EntryContent(const std::filesystem::path& archive, const std::string& name);
