@@ -26,25 +26,31 @@ namespace {
 const char* const kSyslinePicture = "iface.dat";
 
 // Character widths of a font: the layout's CharWidth (the glyph strip's cell widths, 0 for
-// control characters) and the direct measure of the backward page estimate.
+// control characters) and the direct measure of the backward page estimate. The second lays the
+// control characters out as text, which sets up the text shaper for the face: it is measured
+// only when a page is first stepped back from, not for the first paint.
 struct FontWidths {
     BookFontStyle font;
     CharWidthTable layout;
-    CharWidthTable measured;
+    std::optional<CharWidthTable> measured;
 };
 
-FontWidths MeasureWidths(const BookFontStyle& font)
+FontWidths LayoutWidths(const BookFontStyle& font)
+{
+    const std::array<int, 256> advances = GlyphAdvances(MakeQFont(font));
+    return FontWidths{font, CharWidthTable::ForLayout([&](unsigned char c) { return advances[c]; }), std::nullopt};
+}
+
+CharWidthTable MeasuredWidths(const BookFontStyle& font)
 {
     const QFont qfont = MakeQFont(font);
     const QFontMetrics metrics(qfont);
     const std::array<int, 256> advances = GlyphAdvances(qfont);
-    auto measured = [&](unsigned char c) {
+    return CharWidthTable::Measured([&](unsigned char c) {
         if (c >= kFirstStripCode) return advances[c];
         if (c == 0) return 0;
         return metrics.horizontalAdvance(QString(QChar(static_cast<char16_t>(c))));
-    };
-    return FontWidths{font, CharWidthTable::ForLayout([&](unsigned char c) { return advances[c]; }),
-                      CharWidthTable::Measured(measured)};
+    });
 }
 
 // What the preview keeps between paints so that paging does not measure the font's characters
@@ -53,13 +59,22 @@ class PreviewCaches : public QObject {
 public:
     using QObject::QObject;
 
-    const FontWidths& WidthsOf(const BookFontStyle& font)
+    const FontWidths& WidthsOf(const BookFontStyle& font) { return Widths(font); }
+
+    const CharWidthTable& MeasuredOf(const BookFontStyle& font)
     {
-        if (!widths_ || !(widths_->font == font)) widths_ = MeasureWidths(font);
-        return *widths_;
+        FontWidths& widths = Widths(font);
+        if (!widths.measured) widths.measured = MeasuredWidths(font);
+        return *widths.measured;
     }
 
 private:
+    FontWidths& Widths(const BookFontStyle& font)
+    {
+        if (!widths_ || !(widths_->font == font)) widths_ = LayoutWidths(font);
+        return *widths_;
+    }
+
     std::optional<FontWidths> widths_;
 };
 
@@ -139,7 +154,7 @@ void TForm1::RenderPreview()
 
 void TForm1::StepBackLines(int n)
 {
-    const StepBackResult back = lumira::StepBackLines(JoinLines(PreviewText), CachesOf(*this).WidthsOf(BookFont).measured,
+    const StepBackResult back = lumira::StepBackLines(JoinLines(PreviewText), CachesOf(*this).MeasuredOf(BookFont),
                                                 i_scrBitmap.width(), PageStart, n);
     PageStart = back.pageStart;
     if (back.downEnabled) b_p_down->setEnabled(*back.downEnabled);
