@@ -19,7 +19,7 @@ RawDeflater::RawDeflater(DeflateEngine engine, int level, std::size_t feed)
     : engine_(engine), level_(level), feed_(feed)
 {
     if (engine_ == DeflateEngine::Libdeflate) {
-        state_ = libdeflate_alloc_compressor(level);
+        state_ = libdeflate_alloc_compressor(LibdeflateLevelFor(level));
         if (!state_) throw std::bad_alloc();
     } else {
         // Window 2^15, memory level 8: what a streaming zip writer sets up.

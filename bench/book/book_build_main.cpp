@@ -5,12 +5,15 @@
 // cp1251, utf-8, utf-16, koi8-r, cp866) the text is read in it as Create does, a converted copy
 // going beside the work folder (a book is laid out while the package is built). Prints the
 // seconds taken, and with an encoding the seconds of the conversion before the build after them. --engines compresses the text's 32767-byte pieces with zlib and
-// with libdeflate at level 9 on one thread and prints each one's best CPU time and total size
-// (run_bench.sh runs it on each kind of text it makes).
+// with libdeflate at the archive's level on one thread and prints each one's best CPU time and
+// total size, then libdeflate's own levels 6, 8 and 9 (run_bench.sh runs it on each kind of text
+// it makes).
 #include "book/book_builder.h"
 #include "book/book_text.h"
 #include "book/deflate_engine.h"
 #include "platform/files.h"
+
+#include <libdeflate.h>
 
 #include <algorithm>
 #include <chrono>
@@ -25,26 +28,46 @@ using namespace lumira;
 
 namespace {
 
+// Best CPU time of three runs and the total size of the text's 32767-byte pieces compressed one
+// by one by `compress`.
+template <class Compress>
+void TimePieces(const char* label, const std::string& text, Compress compress)
+{
+    constexpr std::size_t kPiece = 32767;
+    double best = 1e9;
+    std::size_t size = 0;
+    for (int run = 0; run < 3; ++run) {
+        const std::clock_t start = std::clock();
+        size = 0;
+        for (std::size_t at = 0; at < text.size(); at += kPiece)
+            size += compress(text.data() + at, std::min(kPiece, text.size() - at));
+        best = std::min(best, static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC);
+    }
+    std::printf("%-24s %7.3f s of CPU, %10zu bytes (%.2f%% of %zu)\n", label, best, size,
+                100.0 * static_cast<double>(size) / static_cast<double>(text.size()), text.size());
+}
+
 int CompareEngines(const char* textFile)
 {
     const std::string text = ReadFileBytes(textFile);
-    constexpr std::size_t kPiece = 32767;
+    std::vector<char> packed;
     for (const DeflateEngine engine : {DeflateEngine::Zlib, DeflateEngine::Libdeflate}) {
-        RawDeflater deflater(engine, 9);
-        std::vector<char> packed;
-        double best = 1e9;
-        std::size_t size = 0;
-        for (int run = 0; run < 3; ++run) {
-            const std::clock_t start = std::clock();
-            size = 0;
-            for (std::size_t at = 0; at < text.size(); at += kPiece) {
-                deflater.Compress(text.data() + at, std::min(kPiece, text.size() - at), packed);
-                size += packed.size();
-            }
-            best = std::min(best, static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC);
-        }
-        std::printf("%-10s level 9: %7.3f s of CPU, %10zu bytes (%.2f%% of %zu)\n", std::string(DeflateEngineName(engine)).c_str(),
-                    best, size, 100.0 * static_cast<double>(size) / static_cast<double>(text.size()), text.size());
+        RawDeflater deflater(engine, kArchiveLevel);
+        const std::string label = std::string(DeflateEngineName(engine)) + " at level " + std::to_string(kArchiveLevel);
+        TimePieces(label.c_str(), text, [&](const char* data, std::size_t size) {
+            deflater.Compress(data, size, packed);
+            return packed.size();
+        });
+    }
+    // libdeflate's own levels around the one it is used at, for the choice of that level.
+    for (const int level : {6, 8, 9}) {
+        libdeflate_compressor* c = libdeflate_alloc_compressor(level);
+        packed.resize(libdeflate_deflate_compress_bound(c, 32767));
+        const std::string label = "  libdeflate's own " + std::to_string(level);
+        TimePieces(label.c_str(), text, [&](const char* data, std::size_t size) {
+            return libdeflate_deflate_compress(c, data, size, packed.data(), packed.size());
+        });
+        libdeflate_free_compressor(c);
     }
     return 0;
 }

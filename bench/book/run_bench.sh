@@ -4,7 +4,7 @@
 # on the ordinary disk (the build folder), and reports the builder's peak memory. Two kinds of
 # text: words of the sample drawn at random, and prose made of the system's Russian message
 # catalogues (/usr/share/locale/ru/LC_MESSAGES/*.mo, skipped when there are none). First it
-# compares the two Deflate engines at level 9 on each kind's 64 MiB pieces.
+# compares the two Deflate engines at the archive's level on each kind's 64 MiB pieces.
 #   bench/book/run_bench.sh [build folder]     (default: build-book beside this repository)
 # "cpu/cores/zip" is the ratio an idle machine would give if all of Create's CPU time were
 # spread evenly over its cores (zip -9 runs on one): on a busy machine it is steadier than the
@@ -116,7 +116,7 @@ for kind in ${KINDS:-words prose}; do
   kinds+=("$kind")
 done
 largest="$(printf '%s\n' ${SIZES:-1 16 64} | sort -n | tail -1)"
-echo "Deflate engines at level 9 on the $largest MiB texts' 32767-byte pieces, one thread (best of 3):"
+echo "Deflate engines at the archive's level on the $largest MiB texts' 32767-byte pieces, one thread (best of 3):"
 for kind in "${kinds[@]}"; do
   echo "$kind:"
   "$tool" --engines "$texts/$kind-$largest.txt"
