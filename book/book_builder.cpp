@@ -107,28 +107,22 @@ std::uint64_t PackTextPieces(const BookRequest& request, Reader& text, std::opti
     };
     // The piece after the text's last one, read where the size is not known beforehand.
     struct TextEnded {};
-    // Piece i is read only after piece i-1, whichever thread took it; a failed read ends the rest.
-    std::mutex reading;
-    std::condition_variable turn;
-    std::uint64_t nextToRead = 0;
+    // Pieces are read in order, each by the thread that then compresses it, into that thread's
+    // buffer; a failed read ends the rest.
     bool readFailed = false;
-    const auto produce = [&](std::size_t i) {
-        thread_local std::vector<char> bytes;
+    thread_local std::vector<char> bytes;
+    const auto read = [&](std::size_t) {
+        if (readFailed) throw std::runtime_error("an earlier piece could not be read");
         bytes.resize(kChunkSize);
-        {
-            std::unique_lock lock(reading);
-            turn.wait(lock, [&] { return nextToRead == i || readFailed; });
-            if (readFailed) throw std::runtime_error("an earlier piece could not be read");
-            try {
-                bytes.resize(text.Read(bytes.data(), bytes.size()));
-            } catch (...) {
-                readFailed = true;
-                turn.notify_all();
-                throw;
-            }
-            ++nextToRead;
+        try {
+            bytes.resize(text.Read(bytes.data(), bytes.size()));
+        } catch (...) {
+            readFailed = true;
+            throw;
         }
-        turn.notify_all();
+        return bytes.size();
+    };
+    const auto produce = [&](std::size_t, std::size_t) {
         Piece piece;
         piece.size = bytes.size();
         if (bytes.empty() && !size) return piece;
@@ -164,7 +158,9 @@ std::uint64_t PackTextPieces(const BookRequest& request, Reader& text, std::opti
     // Without a size, one piece more than a text may have: reading it shows the end, or a text too large.
     const std::size_t count = static_cast<std::size_t>(size ? ChunkCountOf(*size) : std::uint64_t{kMaxChunkCount} + 1);
     try {
-        RunInOrder<Piece>(count, threads, 4 * std::size_t{threads}, produce, keep);
+        // Pieces are small: the calling thread wakes for half the window at a time.
+        const std::size_t window = 4 * std::size_t{threads};
+        RunInOrderPrepared<Piece>(count, threads, window, window / 2, read, produce, keep);
     } catch (const TextEnded&) {
     }
     return done;

@@ -99,6 +99,39 @@ TEST(OrderedWork, ResultsComeBackInOrderAndAFailureStopsAtItsTurn)
                   }),
                   "consumer");
         EXPECT_LE(produced.load(), 5u + 4u + threads);
+
+        // Prepared in order, one at a time, and handed back in batches: the same results, the
+        // failure in its turn, and no more than the window ahead of the item being consumed.
+        std::vector<std::size_t> preparedOrder;
+        std::atomic<int> preparing{0};
+        std::atomic<std::size_t> furthest{0};
+        seen.clear();
+        const std::string batchError = ErrorOf([&] {
+            RunInOrderPrepared<std::size_t>(
+                60, threads, 6, 3,
+                [&](std::size_t i) {
+                    EXPECT_EQ(++preparing, 1);
+                    preparedOrder.push_back(i);
+                    --preparing;
+                    if (i == 50) throw std::runtime_error("prepare 50");
+                    return i + 1;
+                },
+                [&](std::size_t i, std::size_t& p) {
+                    std::size_t f = furthest.load();
+                    while (f < i && !furthest.compare_exchange_weak(f, i)) {
+                    }
+                    std::this_thread::sleep_for(std::chrono::microseconds(delays[i]));
+                    return i * i + p;
+                },
+                [&](std::size_t i, std::size_t& r) {
+                    EXPECT_EQ(r, i * i + i + 1);
+                    EXPECT_LT(furthest.load(), i + std::max<std::size_t>(6, threads));  // the window
+                    seen.push_back(i);
+                });
+        });
+        EXPECT_EQ(batchError, "prepare 50");
+        ASSERT_EQ(seen.size(), 50u);
+        for (std::size_t i = 0; i < preparedOrder.size(); ++i) EXPECT_EQ(preparedOrder[i], i);
     }
 }
 
