@@ -236,25 +236,21 @@ void BuildBookIn(const BookRequest& request, SettingsRecord& record)
         pieces.skip = store->SpillPath();
         pieces.fetch = [packed](std::size_t i, std::vector<char>& bytes) { packed->Fetch(i, bytes); };
     };
+    // The text is cut into pieces as it is read (or, for a book, as it is laid out); the record,
+    // the template and the text/ folder wait for its end, when its size is known. A text the record
+    // cannot describe is refused as it passes the limit, before any of them is touched.
     std::optional<PieceStore> store;
+    CreateFolderChain(work);
+    openStore(store);
     std::uint64_t size = 0;
     if (request.textStream) {
-        // The text is still being made: its pieces are cut as it comes, and the rest waits for its end.
-        CreateFolderChain(work);
-        openStore(store);
         NormalisedText text(*request.textStream, !request.openEnd);
         size = PackTextPieces(request, text, std::nullopt, request.textStream->SizeHint(), *store, pieces.files);
-        assemble(size);
     } else {
-        // The text's size first, so that a text the record cannot describe changes nothing. The book
-        // holds the text as the preview reads it (text_normaliser.h), so that is what is measured.
-        size = NormalisedTextSize(request.textFile, kMaxTextSize, !request.openEnd);
-        if (size > kMaxTextSize) throw AppError(TooLargeMessage());
-        assemble(size);
-        openStore(store);
         NormalisedText text(request.textFile, !request.openEnd);
-        PackTextPieces(request, text, size, size, *store, pieces.files);
+        size = PackTextPieces(request, text, std::nullopt, request.textFile.Size(), *store, pieces.files);
     }
+    assemble(size);
 
     const fs::path manifestPath = work / "META-INF" / "MANIFEST.MF";
     LineList lines = ReadLineList(manifestPath);

@@ -124,17 +124,4 @@ size_t NormalisedText::Read(void* buffer, size_t count)
     return static_cast<size_t>(out - static_cast<char*>(buffer));
 }
 
-std::uint64_t NormalisedTextSize(const TextFile& file, std::uint64_t limit, bool closeLastLine)
-{
-    NormalisedText text(file, closeLastLine);
-    std::vector<char> buffer(kInputSize);
-    std::uint64_t size = 0;
-    while (size <= limit) {
-        const size_t n = text.Read(buffer.data(), buffer.size());
-        if (n == 0) break;
-        size += n;
-    }
-    return size;
-}
-
 } // namespace lumira

@@ -46,9 +46,4 @@ private:
     bool closeLastLine_ = true;
 };
 
-// The size of the normalised text of `file`, read through once. Counting stops as soon as the
-// size passes `limit`, so a huge text is not read to its end only to be refused.
-std::uint64_t NormalisedTextSize(const TextFile& file, std::uint64_t limit = UINT64_MAX,
-                                 bool closeLastLine = true);
-
 } // namespace lumira

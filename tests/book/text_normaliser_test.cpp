@@ -95,16 +95,10 @@ TEST(TextNormaliser, ReadsEveryTextAsThePreviewDoesInAnyAmounts)
             NormalisedText normalised(dir / "t.txt");
             EXPECT_EQ(ReadAllIn(normalised, step), expected) << "reading " << step << " at a time";
         }
-        EXPECT_EQ(NormalisedTextSize(dir / "t.txt"), expected.size());
     }
     // A text written with CR LF throughout comes out byte for byte.
     EXPECT_EQ(PreviewReading(texts[1].second), texts[1].second);
     EXPECT_EQ(PreviewReading(split), split.substr(0, split.size() - 1) + "\r\n");
-    // Counting stops once the size is past the limit.
-    dir.Write("t.txt", std::string(300000, 'q'));
-    const std::uint64_t counted = NormalisedTextSize(dir / "t.txt", 1000);
-    EXPECT_GT(counted, 1000u);
-    EXPECT_LT(counted, 300000u);
 }
 
 TEST(TextNormaliser, BookPiecesJoinIntoThePreviewsText)
