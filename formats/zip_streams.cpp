@@ -63,9 +63,75 @@ OpenStream* AsOpen(voidpf stream)
     return static_cast<OpenStream*>(stream);
 }
 
+bool SeekFile(std::FILE* file, std::uint64_t position)
+{
+#ifdef _WIN32
+    return _fseeki64(file, static_cast<__int64>(position), SEEK_SET) == 0;
+#else
+    return fseeko(file, static_cast<off_t>(position), SEEK_SET) == 0;
+#endif
+}
+
+// A file opened by name. An archive being written goes through a buffer of its own rather than
+// stdio's: minizip goes back to each entry's header once the entry is written, to fill in its
+// sizes and CRC, and stdio would write its buffer out at every such move, two small writes and
+// seeks an entry. The header lies within the buffer as a rule, so it is filled in there.
+struct PathStream {
+    static constexpr std::size_t kBuffer = 1 << 20;
+
+    std::FILE* file = nullptr;
+    bool writing = false;
+    bool failed = false;
+    std::vector<char> held;       // bytes from `heldAt` on, not yet written to the file
+    std::uint64_t heldAt = 0;
+    std::uint64_t position = 0;   // where the next write goes
+    std::uint64_t end = 0;        // the file's size as written so far
+
+    bool Flush()
+    {
+        if (held.empty() || failed) return !failed;
+        if (!SeekFile(file, heldAt) || std::fwrite(held.data(), 1, held.size(), file) != held.size())
+            failed = true;
+        heldAt += held.size();
+        held.clear();
+        return !failed;
+    }
+
+    std::size_t Write(const void* data, std::size_t size)
+    {
+        if (failed) return 0;
+        // Held bytes cover [heldAt, heldAt + held.size()); the write must start within or just after
+        // them and fit in the buffer, or they go out first.
+        if (position < heldAt || position > heldAt + held.size() || position - heldAt + size > kBuffer) {
+            if (!Flush()) return 0;
+            heldAt = position;
+        }
+        if (size > kBuffer) {
+            if (!SeekFile(file, position) || std::fwrite(data, 1, size, file) != size) {
+                failed = true;
+                return 0;
+            }
+            heldAt = position + size;
+        } else {
+            const std::size_t at = static_cast<std::size_t>(position - heldAt);
+            if (held.capacity() < kBuffer) held.reserve(kBuffer);
+            if (at + size > held.size()) held.resize(at + size);
+            std::memcpy(held.data() + at, data, size);
+        }
+        position += size;
+        end = std::max(end, position);
+        return size;
+    }
+};
+
+PathStream* AsPath(voidpf stream)
+{
+    return static_cast<PathStream*>(stream);
+}
+
 std::FILE* AsFile(voidpf stream)
 {
-    return static_cast<std::FILE*>(stream);
+    return AsPath(stream)->file;
 }
 
 voidpf ZCALLBACK OpenPath(voidpf opaque, const void* filename, int mode)
@@ -86,9 +152,17 @@ voidpf ZCALLBACK OpenPath(voidpf opaque, const void* filename, int mode)
     else if (mode & ZLIB_FILEFUNC_MODE_CREATE)
         how = "wb";
     if (!how) return nullptr;
-    std::FILE* f = OpenFileStream(path, how);
-    if (f) std::setvbuf(f, nullptr, _IOFBF, 1 << 16);
-    return f;
+    auto* stream = new (std::nothrow) PathStream;
+    if (!stream) return nullptr;
+    stream->file = OpenFileStream(path, how);
+    if (!stream->file) {
+        delete stream;
+        return nullptr;
+    }
+    // A new archive is written through the stream's own buffer; anything else through stdio's.
+    stream->writing = std::strcmp(how, "wb") == 0;
+    std::setvbuf(stream->file, nullptr, stream->writing ? _IONBF : _IOFBF, stream->writing ? 0 : 1 << 16);
+    return stream;
 }
 
 uLong ZCALLBACK ReadStream(voidpf opaque, voidpf stream, void* buf, uLong size)
@@ -102,22 +176,26 @@ uLong ZCALLBACK ReadStream(voidpf opaque, voidpf stream, void* buf, uLong size)
             return 0;
         }
     }
+    if (AsPath(stream)->writing) return 0;
     return static_cast<uLong>(std::fread(buf, 1, size, AsFile(stream)));
 }
 
 uLong ZCALLBACK WriteStream(voidpf opaque, voidpf stream, const void* buf, uLong size)
 {
     if (OverOpenFile(opaque)) return 0;
-    return static_cast<uLong>(std::fwrite(buf, 1, size, AsFile(stream)));
+    PathStream& out = *AsPath(stream);
+    if (out.writing) return static_cast<uLong>(out.Write(buf, size));
+    return static_cast<uLong>(std::fwrite(buf, 1, size, out.file));
 }
 
 ZPOS64_T ZCALLBACK TellStream(voidpf opaque, voidpf stream)
 {
     if (OverOpenFile(opaque)) return AsOpen(stream)->position;
+    if (AsPath(stream)->writing) return AsPath(stream)->position;
 #ifdef _WIN32
-    const auto pos = _ftelli64(static_cast<std::FILE*>(stream));
+    const auto pos = _ftelli64(AsFile(stream));
 #else
-    const auto pos = ftello(static_cast<std::FILE*>(stream));
+    const auto pos = ftello(AsFile(stream));
 #endif
     return pos < 0 ? static_cast<ZPOS64_T>(-1) : static_cast<ZPOS64_T>(pos);
 }
@@ -133,14 +211,23 @@ long ZCALLBACK SeekStream(voidpf opaque, voidpf stream, ZPOS64_T offset, int ori
         in.position = base + offset;
         return 0;
     }
+    if (AsPath(stream)->writing) {
+        PathStream& out = *AsPath(stream);
+        std::uint64_t base = 0;
+        if (origin == ZLIB_FILEFUNC_SEEK_CUR) base = out.position;
+        else if (origin == ZLIB_FILEFUNC_SEEK_END) base = out.end;
+        else if (origin != ZLIB_FILEFUNC_SEEK_SET) return -1;
+        out.position = base + offset;
+        return 0;
+    }
     int whence = SEEK_SET;
     if (origin == ZLIB_FILEFUNC_SEEK_CUR) whence = SEEK_CUR;
     else if (origin == ZLIB_FILEFUNC_SEEK_END) whence = SEEK_END;
     else if (origin != ZLIB_FILEFUNC_SEEK_SET) return -1;
 #ifdef _WIN32
-    return _fseeki64(static_cast<std::FILE*>(stream), static_cast<__int64>(offset), whence) == 0 ? 0 : -1;
+    return _fseeki64(AsFile(stream), static_cast<__int64>(offset), whence) == 0 ? 0 : -1;
 #else
-    return fseeko(static_cast<std::FILE*>(stream), static_cast<off_t>(offset), whence) == 0 ? 0 : -1;
+    return fseeko(AsFile(stream), static_cast<off_t>(offset), whence) == 0 ? 0 : -1;
 #endif
 }
 
@@ -150,13 +237,17 @@ int ZCALLBACK CloseStream(voidpf opaque, voidpf stream)
         delete AsOpen(stream);
         return 0;
     }
-    return std::fclose(AsFile(stream)) == 0 ? 0 : EOF;
+    PathStream* path = AsPath(stream);
+    bool ok = !path->writing || path->Flush();
+    ok = std::fclose(path->file) == 0 && ok;
+    delete path;
+    return ok ? 0 : EOF;
 }
 
 int ZCALLBACK StreamError(voidpf opaque, voidpf stream)
 {
     if (OverOpenFile(opaque)) return AsOpen(stream)->failed ? 1 : 0;
-    return std::ferror(AsFile(stream));
+    return AsPath(stream)->failed || std::ferror(AsFile(stream)) ? 1 : 0;
 }
 
 } // namespace

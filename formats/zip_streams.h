@@ -1,7 +1,8 @@
 #pragma once
 // minizip's file access through the program's own file layer: archives are named by a
 // std::filesystem::path (passed to minizip as a pointer to it), so any name the system takes,
-// in any encoding, opens; reads and writes go through a 64 KiB stdio buffer. An archive to read
+// in any encoding, opens; reads go through a 64 KiB stdio buffer, and a new archive is written
+// through a 1 MiB buffer of its own in which minizip's returns to a header cost nothing. An archive to read
 // may instead be a file the program already holds open.
 #include <minizip/ioapi.h>
 

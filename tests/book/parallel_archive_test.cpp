@@ -6,6 +6,7 @@
 #include "book/zip_archive.h"
 #include "book/zip_test_util.h"
 #include "platform/files.h"
+#include "support/file_size_limit.h"
 #include "support/temp_dir.h"
 #include "support/text_checks.h"
 
@@ -234,6 +235,32 @@ TEST(DeflateEngines, BothGiveStreamsThatInflateBackExactlyAndJudgeTextAlike)
     // Empty, noise and a control byte up front are binary; plain text is text.
     EXPECT_EQ(std::vector<bool>(judged[1].begin(), judged[1].begin() + 5), (std::vector<bool>{false, true, true, false, true}));
     EXPECT_FALSE(judged[1][6]);
+}
+
+TEST(ParallelArchive, AnArchiveThatCannotBeWrittenWholeIsRefusedWhereverTheWriteFails)
+{
+    TempDir dir;
+    MakeTree(dir);
+    std::string noise(3 << 19, '\0');
+    std::mt19937 rnd(11);
+    for (char& c : noise) c = static_cast<char>(rnd());
+    dir.Write("base/fonts/noise.bin", noise);
+    WriteFolderArchive(dir / "whole.zip", dir / "base", {}, 2);
+    const std::string whole = ReadFileBytes(dir / "whole.zip");
+    ASSERT_GT(whole.size(), 1u << 20);  // larger than the writer's buffer
+    // In the first header, where the buffer first goes out, in the middle, and in the last bytes.
+    for (const std::size_t limit : {std::size_t{10}, std::size_t{1} << 20, whole.size() / 2, whole.size() - 1}) {
+        SCOPED_TRACE(limit);
+        const std::string error = ErrorOf([&] {
+            const FileSizeLimit full(limit);
+            WriteFolderArchive(dir / "book.zip", dir / "base", {}, 2);
+        });
+        EXPECT_TRUE(Contains(error, "book.zip")) << error;
+        // Not even a temporary file is left.
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 2);
+    }
+    WriteFolderArchive(dir / "book.zip", dir / "base", {}, 2);
+    EXPECT_TRUE(ReadFileBytes(dir / "book.zip") == whole);
 }
 
 TEST(ParallelArchive, OneTwoAndEightThreadsWriteTheSameBytes)
