@@ -3,6 +3,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 
+#include <algorithm>
 #include <cstring>
 #include <system_error>
 #include <utility>
@@ -25,7 +26,7 @@ bool SeekTo(std::FILE* f, std::uint64_t offset)
 } // namespace
 
 PieceStore::PieceStore(fs::path spill, std::size_t memoryBound)
-    : spillPath_(std::move(spill)), memoryBound_(memoryBound)
+    : spillPath_(std::move(spill)), memoryBound_(memoryBound), spillBatch_(std::min<std::size_t>(memoryBound, 1 << 20))
 {
     spill_ = OpenFileStream(spillPath_, "w+b");
     if (!spill_) ThrowCannotCreate(spillPath_);
@@ -45,11 +46,19 @@ void PieceStore::Add(const std::vector<char>& packed)
         memory_.insert(memory_.end(), packed.begin(), packed.end());
         return;
     }
-    if (!SeekTo(spill_, spillSize_) ||
-        (!packed.empty() && std::fwrite(packed.data(), 1, packed.size(), spill_) != packed.size()))
-        ThrowUnableToWrite(spillPath_);
     places_.push_back({spillSize_, packed.size(), true});
     spillSize_ += packed.size();
+    pending_.insert(pending_.end(), packed.begin(), packed.end());
+    if (pending_.size() >= spillBatch_) WritePending();
+}
+
+void PieceStore::WritePending() const
+{
+    if (pending_.empty()) return;
+    if (!SeekTo(spill_, spillSize_ - pending_.size()) ||
+        std::fwrite(pending_.data(), 1, pending_.size(), spill_) != pending_.size())
+        ThrowUnableToWrite(spillPath_);
+    pending_.clear();
 }
 
 void PieceStore::Fetch(std::size_t i, std::vector<char>& packed) const
@@ -61,6 +70,7 @@ void PieceStore::Fetch(std::size_t i, std::vector<char>& packed) const
         return;
     }
     const std::lock_guard lock(reading_);
+    WritePending();
     if (!SeekTo(spill_, at.offset) || std::fread(packed.data(), 1, at.size, spill_) != at.size) ThrowStreamReadError();
 }
 

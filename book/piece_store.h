@@ -22,7 +22,8 @@ public:
 
     // Keeps the next piece; "Unable to write file %s" naming the spill file on failure.
     void Add(const std::vector<char>& packed);
-    // Replaces `packed` with piece i; may be called from several threads at once once adding is done.
+    // Replaces `packed` with piece i; may be called from several threads at once once adding is
+    // done. The first call writes out the last spilt pieces, with Add's message on failure.
     void Fetch(std::size_t i, std::vector<char>& packed) const;
     std::size_t Count() const { return places_.size(); }
     const std::filesystem::path& SpillPath() const { return spillPath_; }
@@ -39,7 +40,12 @@ private:
     std::vector<char> memory_;
     std::uint64_t spillSize_ = 0;
     std::FILE* spill_ = nullptr;
+    // Spilt pieces are written in batches of `spillBatch_` bytes (at most the memory bound); the
+    // last batch goes out before the first piece is fetched.
+    std::size_t spillBatch_;
+    mutable std::vector<char> pending_;
     mutable std::mutex reading_;
+    void WritePending() const;
 };
 
 } // namespace lumira
