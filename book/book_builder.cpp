@@ -89,6 +89,13 @@ std::uint64_t ArchiveWeight(std::uint64_t textSize)
     return textSize + textSize / 8 + 1;
 }
 
+// The calling thread's buffer for the piece it reads and then compresses.
+std::vector<char>& PieceBuffer()
+{
+    thread_local std::vector<char> bytes;
+    return bytes;
+}
+
 // Cuts the text into its pieces and compresses them on the archive's threads as they are read,
 // keeping them in `store` for the archive and describing them in `files`. `text` is anything with
 // Read(buffer, n) -> count, read in order by one thread at a time. With `size` known, the text is
@@ -110,9 +117,9 @@ std::uint64_t PackTextPieces(const BookRequest& request, Reader& text, std::opti
     // Pieces are read in order, each by the thread that then compresses it, into that thread's
     // buffer; a failed read ends the rest.
     bool readFailed = false;
-    thread_local std::vector<char> bytes;
     const auto read = [&](std::size_t) {
         if (readFailed) throw std::runtime_error("an earlier piece could not be read");
+        std::vector<char>& bytes = PieceBuffer();
         bytes.resize(kChunkSize);
         try {
             bytes.resize(text.Read(bytes.data(), bytes.size()));
@@ -123,6 +130,7 @@ std::uint64_t PackTextPieces(const BookRequest& request, Reader& text, std::opti
         return bytes.size();
     };
     const auto produce = [&](std::size_t, std::size_t) {
+        const std::vector<char>& bytes = PieceBuffer();
         Piece piece;
         piece.size = bytes.size();
         if (bytes.empty() && !size) return piece;
