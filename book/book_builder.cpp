@@ -127,10 +127,10 @@ std::uint64_t PackTextPieces(const BookRequest& request, Reader& text, std::opti
             readFailed = true;
             throw;
         }
-        return bytes.size();
+        return &bytes;
     };
-    const auto produce = [&](std::size_t, std::size_t) {
-        const std::vector<char>& bytes = PieceBuffer();
+    const auto produce = [&](std::size_t, const std::vector<char>* readBytes) {
+        const std::vector<char>& bytes = *readBytes;
         Piece piece;
         piece.size = bytes.size();
         if (bytes.empty() && !size) return piece;

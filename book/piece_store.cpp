@@ -12,19 +12,6 @@ namespace lumira {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-bool SeekTo(std::FILE* f, std::uint64_t offset)
-{
-#ifdef _WIN32
-    return _fseeki64(f, static_cast<__int64>(offset), SEEK_SET) == 0;
-#else
-    return fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0;
-#endif
-}
-
-} // namespace
-
 PieceStore::PieceStore(fs::path spill, std::size_t memoryBound)
     : spillPath_(std::move(spill)), memoryBound_(memoryBound), spillBatch_(std::min<std::size_t>(memoryBound, 1 << 20))
 {
@@ -55,7 +42,7 @@ void PieceStore::Add(const std::vector<char>& packed)
 void PieceStore::WritePending() const
 {
     if (pending_.empty()) return;
-    if (!SeekTo(spill_, spillSize_ - pending_.size()) ||
+    if (!SeekFileStream(spill_, static_cast<std::int64_t>(spillSize_ - pending_.size())) ||
         std::fwrite(pending_.data(), 1, pending_.size(), spill_) != pending_.size())
         ThrowUnableToWrite(spillPath_);
     pending_.clear();
@@ -71,7 +58,7 @@ void PieceStore::Fetch(std::size_t i, std::vector<char>& packed) const
     }
     const std::lock_guard lock(reading_);
     WritePending();
-    if (!SeekTo(spill_, at.offset) || std::fread(packed.data(), 1, at.size, spill_) != at.size) ThrowStreamReadError();
+    if (!SeekFileStream(spill_, static_cast<std::int64_t>(at.offset)) || std::fread(packed.data(), 1, at.size, spill_) != at.size) ThrowStreamReadError();
 }
 
 } // namespace lumira

@@ -63,15 +63,6 @@ OpenStream* AsOpen(voidpf stream)
     return static_cast<OpenStream*>(stream);
 }
 
-bool SeekFile(std::FILE* file, std::uint64_t position)
-{
-#ifdef _WIN32
-    return _fseeki64(file, static_cast<__int64>(position), SEEK_SET) == 0;
-#else
-    return fseeko(file, static_cast<off_t>(position), SEEK_SET) == 0;
-#endif
-}
-
 // A file opened by name. An archive being written goes through a buffer of its own rather than
 // stdio's: minizip goes back to each entry's header once the entry is written, to fill in its
 // sizes and CRC, and stdio would write its buffer out at every such move, two small writes and
@@ -90,7 +81,7 @@ struct PathStream {
     bool Flush()
     {
         if (held.empty() || failed) return !failed;
-        if (!SeekFile(file, heldAt) || std::fwrite(held.data(), 1, held.size(), file) != held.size())
+        if (!SeekFileStream(file, static_cast<std::int64_t>(heldAt)) || std::fwrite(held.data(), 1, held.size(), file) != held.size())
             failed = true;
         heldAt += held.size();
         held.clear();
@@ -107,7 +98,7 @@ struct PathStream {
             heldAt = position;
         }
         if (size > kBuffer) {
-            if (!SeekFile(file, position) || std::fwrite(data, 1, size, file) != size) {
+            if (!SeekFileStream(file, static_cast<std::int64_t>(position)) || std::fwrite(data, 1, size, file) != size) {
                 failed = true;
                 return 0;
             }
@@ -224,11 +215,7 @@ long ZCALLBACK SeekStream(voidpf opaque, voidpf stream, ZPOS64_T offset, int ori
     if (origin == ZLIB_FILEFUNC_SEEK_CUR) whence = SEEK_CUR;
     else if (origin == ZLIB_FILEFUNC_SEEK_END) whence = SEEK_END;
     else if (origin != ZLIB_FILEFUNC_SEEK_SET) return -1;
-#ifdef _WIN32
-    return _fseeki64(AsFile(stream), static_cast<__int64>(offset), whence) == 0 ? 0 : -1;
-#else
-    return fseeko(AsFile(stream), static_cast<off_t>(offset), whence) == 0 ? 0 : -1;
-#endif
+    return SeekFileStream(AsFile(stream), static_cast<std::int64_t>(offset), whence) ? 0 : -1;
 }
 
 int ZCALLBACK CloseStream(voidpf opaque, voidpf stream)

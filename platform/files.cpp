@@ -37,6 +37,15 @@ std::FILE* OpenFileStream(const fs::path& path, const char* mode)
 #endif
 }
 
+bool SeekFileStream(std::FILE* file, std::int64_t offset, int whence)
+{
+#ifdef _WIN32
+    return _fseeki64(file, static_cast<__int64>(offset), whence) == 0;
+#else
+    return fseeko(file, static_cast<off_t>(offset), whence) == 0;
+#endif
+}
+
 struct TextFile::Handle {
     fs::path path;
 #ifdef _WIN32
@@ -110,7 +119,7 @@ size_t TextFile::ReadAt(std::uint64_t offset, void* buffer, size_t count) const
     size_t done = 0;
 #ifdef _WIN32
     const std::lock_guard<std::mutex> hold(handle_->lock);
-    if (_fseeki64(handle_->file, static_cast<__int64>(offset), SEEK_SET) != 0) ThrowStreamReadError();
+    if (!SeekFileStream(handle_->file, static_cast<std::int64_t>(offset))) ThrowStreamReadError();
     done = std::fread(out, 1, count, handle_->file);
     if (done < count && std::ferror(handle_->file)) ThrowStreamReadError();
 #else

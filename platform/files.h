@@ -13,6 +13,9 @@ namespace lumira {
 // fopen for a std::filesystem::path, whatever the platform's native path type.
 std::FILE* OpenFileStream(const std::filesystem::path& path, const char* mode);
 
+// fseek to a 64-bit offset (`whence` SEEK_SET, SEEK_CUR or SEEK_END); false on failure.
+bool SeekFileStream(std::FILE* file, std::int64_t offset, int whence = SEEK_SET);
+
 // A file opened once for reading and shared by everything that reads it: copies are the same
 // open file, closed when the last one goes. Each reader keeps its own position (ReadAt), so the
 // stages that read one text one after another, or at once, all read the file that was opened,
