@@ -149,6 +149,11 @@ QString TForm1::TempDir() const
     return FolderText(Folders.TempDir());
 }
 
+QString TForm1::FontsFolder() const
+{
+    return TempDir() + QStringLiteral("fonts");
+}
+
 namespace {
 
 AppFolders FoldersFor(const QString& appDir)
@@ -192,7 +197,7 @@ TForm1::TForm1(const AppFolders& folders, QWidget* parent) : QWidget(parent), Fo
         WaitForFontConfiguration();
         // The glyph strip of the stored settings, drawn on another thread while the controls are made.
         StartEarlyStrip(stored.font, stored.background, stored.upperCut, stored.bottCut);
-        StartSyslinePictureWarmUp();
+        StartPictureDrawing();
         CreateControls();
         FontStrip = QImage();
         PageStart = 1;
@@ -355,6 +360,16 @@ void TForm1::FitToScreen()
     }
 }
 
+void TForm1::ShowWindowPictures(QLabel& stackOfPages)
+{
+    const WindowPictures pictures = windowPictures_.valid() ? windowPictures_.get() : DrawWindowPictures();
+    stackOfPages.setPixmap(Picture(pictures.stackOfPages));
+    b_info->setIcon(Picture(pictures.question));
+    b_p_up->setIcon(Picture(pictures.arrowUp));
+    b_p_fire->setIcon(Picture(pictures.squareDot));
+    b_p_down->setIcon(Picture(pictures.arrowDown));
+}
+
 void TForm1::CreateControls()
 {
     setWindowTitle(QStringLiteral("Lumira generator"));
@@ -419,7 +434,6 @@ void TForm1::CreateControls()
     banner->setFont(Bold(font()));
     auto* pages = new QLabel(banner);
     pages->setGeometry(8, 4, 32, 32);
-    pages->setPixmap(Picture(StackOfPagesPicture()));
     version = new QLabel(QString::fromLatin1(kProgramVersion), banner);
     version->setObjectName(QStringLiteral("version"));
     {
@@ -495,7 +509,6 @@ void TForm1::CreateControls()
 
     b_info = new QPushButton(client_);
     b_info->setGeometry(8, 304, 32, 32);
-    b_info->setIcon(Picture(QuestionPicture(24)));
     b_info->setIconSize(QSize(24, 24));
     b_ok = new QPushButton(tr("Создать"), client_);
     b_ok->setGeometry(216, 308, 75, 25);
@@ -521,16 +534,15 @@ void TForm1::CreateControls()
     i_scrBitmap = QImage(128, 204, QImage::Format_RGB32);
     b_p_up = new QPushButton(client_);
     b_p_up->setGeometry(396, 296, 37, 29);
-    b_p_up->setIcon(Picture(ArrowPicture(18, true)));
     b_p_up->setIconSize(QSize(18, 18));
     b_p_fire = new QPushButton(client_);
     b_p_fire->setGeometry(440, 296, 41, 25);
-    b_p_fire->setIcon(Picture(SquareDotPicture(15)));
     b_p_fire->setIconSize(QSize(15, 15));
     b_p_down = new QPushButton(client_);
     b_p_down->setGeometry(488, 296, 37, 29);
-    b_p_down->setIcon(Picture(ArrowPicture(18, false)));
     b_p_down->setIconSize(QSize(18, 18));
+
+    ShowWindowPictures(*pages);
 
     // Only the fields and buttons take the focus; the Tab key visits them in this order.
     for (QLabel* l : findChildren<QLabel*>()) l->setFocusPolicy(Qt::NoFocus);

@@ -5,6 +5,7 @@
 // encoding), form1_font.cpp (font strip), form1_preview.cpp (preview and paging),
 // form1_book.cpp (Create), form1_profiles.cpp (phone list), form1_input.cpp (tooltips, paging
 // keys, a dropped file).
+#include "app/pictures.h"
 #include "settings/app_folders.h"
 #include "formats/book_format.h"
 #include "platform/colors.h"
@@ -100,6 +101,7 @@ public:
 
     // ---- Paths beside the program ----
     QString TempDir() const;             // the working folder "temp", ending in a separator
+    QString FontsFolder() const;         // its "fonts" folder, where the glyph strip's two files go
 
     // ---- Operations and handlers ----
     void UpdateFontLabel();
@@ -184,7 +186,8 @@ private:
     // Makes what construction left due.
     void FinishStartUp();
     // The first glyph strip, drawn from the stored settings on a second thread while the controls
-    // are built, and taken at the end of construction where the settings still stand.
+    // are built, and taken at the end of construction where the settings still stand. The same
+    // thread then writes its two files.
     struct EarlyStrip {
         BookFontStyle font;
         ColorValue background = 0;
@@ -195,11 +198,19 @@ private:
     void StartEarlyStrip(const BookFontStyle& font, ColorValue background, int upperCut, int bottCut);
     // Waits for that thread; from then on this thread may change the font configuration.
     void AwaitEarlyStrip();
+    // Waits for its files to be written, if they are being written, when it is not taken: a failure
+    // to write them is then nobody's.
+    void AwaitEarlyStripFiles();
     std::future<std::optional<EarlyStrip>> earlyStripDrawing_;
+    std::future<void> earlyStripWriting_;
     std::optional<EarlyStrip> earlyStrip_;
-    // Reads the band's picture once on a second thread, so that the first preview finds the image
-    // readers loaded (form1_preview.cpp).
-    void StartSyslinePictureWarmUp();
+    // On a second thread while the controls are built: the window's pictures, then a first read of
+    // the band's picture, so that the first preview finds the image readers loaded
+    // (form1_preview.cpp).
+    void StartPictureDrawing();
+    // The pictures on their controls; drawn here when there was no thread to draw them.
+    void ShowWindowPictures(QLabel& stackOfPages);
+    std::future<WindowPictures> windowPictures_;
     std::future<void> syslineWarmUp_;
 };
 

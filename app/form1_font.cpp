@@ -13,6 +13,7 @@
 #include <QSignalBlocker>
 #include <functional>
 #include <future>
+#include <memory>
 #include <system_error>
 #include <utility>
 
@@ -20,9 +21,22 @@ namespace lumira {
 
 namespace {
 
+// Runs `draw` while `written` is being written on another thread, then waits for the writing. A
+// failure of the writing is thrown first, then one of `draw`.
+void DrawWhileWriting(std::future<void> written, const std::function<void()>& draw)
+{
+    try {
+        draw();
+    } catch (...) {
+        written.get();
+        throw;
+    }
+    written.get();
+}
+
 // Runs `write` on a second thread while `draw` runs on this one: compressing the strip's image
-// takes about as long as drawing the preview. A failure of `write` is thrown first, then one of
-// `draw`. Without a thread to spare the two run in turn.
+// takes about as long as drawing the preview. Failures as DrawWhileWriting. Without a thread to
+// spare the two run in turn.
 void WriteWhileDrawing(const std::function<void()>& write, const std::function<void()>& draw)
 {
     std::future<void> written;
@@ -33,13 +47,7 @@ void WriteWhileDrawing(const std::function<void()>& write, const std::function<v
         draw();
         return;
     }
-    try {
-        draw();
-    } catch (...) {
-        written.get();
-        throw;
-    }
-    written.get();
+    DrawWhileWriting(std::move(written), draw);
 }
 
 } // namespace
@@ -48,18 +56,31 @@ void TForm1::StartEarlyStrip(const BookFontStyle& font, ColorValue background, i
 {
     // This thread leaves the font configuration as it is: the window's own fonts, made meanwhile,
     // must not get the book's antialiasing rule. So it draws only a face the configuration already
-    // antialiases; anything else (and any failure) is left to the end of construction.
-    auto draw = [font, background, upperCut, bottCut]() -> std::optional<EarlyStrip> {
+    // antialiases; anything else (and any failure) is left to the end of construction. Once the
+    // strip is handed over it writes the strip's two files, still while the window is being built;
+    // a strip that is not taken in the end has its files written over by the one that is.
+    auto drawn = std::make_shared<std::promise<std::optional<EarlyStrip>>>();
+    auto draw = [drawn, font, background, upperCut, bottCut, folder = ToFsPath(FontsFolder())] {
+        std::optional<EarlyStrip> early;
         try {
             const QFont qfont = BookQFontAsConfigured(font);
-            if (!AntialiasedAsConfigured(qfont)) return std::nullopt;
-            return EarlyStrip{font, background, upperCut, bottCut, RenderFontStrip(qfont, font.color, background, upperCut, bottCut)};
+            if (AntialiasedAsConfigured(qfont))
+                early = EarlyStrip{font, background, upperCut, bottCut, RenderFontStrip(qfont, font.color, background, upperCut, bottCut)};
         } catch (...) {
-            return std::nullopt;
+            early.reset();
         }
+        if (!early) {
+            drawn->set_value(std::nullopt);
+            return;
+        }
+        const FontStripImage written = early->image;  // the image is shared, not copied
+        drawn->set_value(std::move(early));
+        CreateFolderChain(folder);
+        WriteFontFiles(folder, written.table, written.strip);
     };
     try {
-        earlyStripDrawing_ = std::async(std::launch::async, std::move(draw));
+        earlyStripWriting_ = std::async(std::launch::async, std::move(draw));
+        earlyStripDrawing_ = drawn->get_future();
     } catch (const std::system_error&) {
         // No thread to spare: the strip is drawn at the end of construction.
     }
@@ -70,10 +91,20 @@ void TForm1::AwaitEarlyStrip()
     if (earlyStripDrawing_.valid()) earlyStrip_ = earlyStripDrawing_.get();
 }
 
+void TForm1::AwaitEarlyStripFiles()
+{
+    if (!earlyStripWriting_.valid()) return;
+    try {
+        earlyStripWriting_.get();
+    } catch (...) {
+        // Written over by the strip that is taken, which tells its own failure.
+    }
+}
+
 void TForm1::BuildFontStrip()
 {
     AwaitEarlyStrip();
-    const QString fontsFolder = TempDir() + QStringLiteral("fonts");
+    const QString fontsFolder = FontsFolder();
     // A folder that cannot be made shows up as the failure to write the first file.
     CreateFolderChain(ToFsPath(fontsFolder));
 
@@ -100,6 +131,8 @@ void TForm1::BuildFontStrip()
     if (early && !(early->font == BookFont && early->background == BackgroundColor && early->upperCut == upperCut &&
                    early->bottCut == bottCut))
         early.reset();
+    // Without it, the files it may be writing are waited for before this strip's replace them.
+    if (!early) AwaitEarlyStripFiles();
     FontStripImage rendered = early ? std::move(early->image) : RenderFontStrip(BookFont, BackgroundColor, upperCut, bottCut);
     FontStrip = std::move(rendered.strip);
     GlyphTable = rendered.table;
@@ -107,7 +140,12 @@ void TForm1::BuildFontStrip()
     appliedUpperCut_ = upperCut;
     appliedBottCut_ = bottCut;
 
-    // default.props, then default.png, while the preview follows the new glyphs.
+    // default.props, then default.png, while the preview follows the new glyphs: with the early
+    // strip they are being written on its thread already.
+    if (early) {
+        DrawWhileWriting(std::move(earlyStripWriting_), [this] { RenderPreview(); });
+        return;
+    }
     WriteWhileDrawing([folder = ToFsPath(fontsFolder), table = GlyphTable, strip = FontStrip] { WriteFontFiles(folder, table, strip); },
                       [this] { RenderPreview(); });
 }
@@ -146,6 +184,7 @@ void TForm1::FinishStartUp()
     }
     AwaitEarlyStrip();
     earlyStrip_.reset();  // made for the start only
+    AwaitEarlyStripFiles();
 }
 
 } // namespace lumira

@@ -15,6 +15,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <future>
+#include <memory>
 #include <optional>
 #include <system_error>
 
@@ -102,21 +103,29 @@ private:
 
 } // namespace
 
-void TForm1::StartSyslinePictureWarmUp()
+void TForm1::StartPictureDrawing()
 {
     // Reading the band's picture the first time loads the image readers, which takes longer than
-    // the picture itself: done once on a second thread while the window builds its controls, the
-    // first preview finds them loaded. Its result is dropped; the preview reads the file itself.
+    // the picture itself: done once after the window's pictures, the first preview finds them
+    // loaded. Its result is dropped; the preview reads the file itself.
+    auto pictures = std::make_shared<std::promise<WindowPictures>>();
     try {
-        syslineWarmUp_ = std::async(std::launch::async, [path = Folders.DataFile(kSyslinePicture)] {
+        syslineWarmUp_ = std::async(std::launch::async, [pictures, path = Folders.DataFile(kSyslinePicture)] {
+            try {
+                pictures->set_value(DrawWindowPictures());
+            } catch (...) {
+                pictures->set_exception(std::current_exception());
+            }
             try {
                 LoadSyslinePicture(path);
             } catch (...) {
                 // The preview reports it.
             }
         });
+        windowPictures_ = pictures->get_future();
     } catch (const std::system_error&) {
-        // No thread to spare: the first preview loads them.
+        // No thread to spare: the pictures are drawn as the controls are made, the image readers
+        // loaded by the first preview.
     }
 }
 

@@ -117,4 +117,10 @@ QImage SquareDotPicture(int size)
     return image;
 }
 
+WindowPictures DrawWindowPictures()
+{
+    return WindowPictures{StackOfPagesPicture(), QuestionPicture(24), ArrowPicture(18, true), ArrowPicture(18, false),
+                          SquareDotPicture(15)};
+}
+
 } // namespace lumira

@@ -18,4 +18,15 @@ QImage ArrowPicture(int size, bool up);
 // A blue square with a white dot (system line on or off).
 QImage SquareDotPicture(int size);
 
+// Every picture of the window at the size it is shown. Drawing needs no window, so it may run on
+// another thread while the window is being built (the question mark's font takes the longest).
+struct WindowPictures {
+    QImage stackOfPages;
+    QImage question;
+    QImage arrowUp;
+    QImage arrowDown;
+    QImage squareDot;
+};
+WindowPictures DrawWindowPictures();
+
 } // namespace lumira

@@ -2,6 +2,7 @@
 // the window to the phone, the Create button's enabling, the font and colour choosers, the title
 // field's typing limit, keyboard order and Esc.
 #include "app/form1.h"
+#include "app/pictures.h"
 #include "app/title_field.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
+#include <future>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -379,6 +381,21 @@ TEST_F(WindowTest, ConfirmedFontReachesTheLabelAndTheStrip)
 }
 
 // ---- Appearance and keyboard ----
+
+TEST_F(WindowTest, PicturesDrawnOnAnotherThreadAreThoseDrawnOnTheWindowsOwn)
+{
+    // The window takes its pictures from a second thread while it builds its controls; the
+    // question mark's font must resolve and draw there exactly as here.
+    Start();
+    const WindowPictures here = DrawWindowPictures();
+    const WindowPictures there = std::async(std::launch::async, DrawWindowPictures).get();
+    EXPECT_EQ(here.stackOfPages, there.stackOfPages);
+    EXPECT_EQ(here.question, there.question);
+    EXPECT_EQ(here.arrowUp, there.arrowUp);
+    EXPECT_EQ(here.arrowDown, there.arrowDown);
+    EXPECT_EQ(here.squareDot, there.squareDot);
+    EXPECT_EQ(form->b_info->icon().pixmap(24).toImage().convertToFormat(here.question.format()), here.question);
+}
 
 TEST_F(WindowTest, ControlsTabOrderAndCaptions)
 {
