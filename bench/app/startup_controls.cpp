@@ -4,6 +4,7 @@
 // on this machine; the program's start-up can come near it, not below it.
 #include <QApplication>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,8 +37,13 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QWidget window;
-    QFont face(QStringLiteral("Tahoma"));
-    face.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Verdana")});
+    // The window's face: the first installed of its families, as the window chooses it.
+    QStringList families;
+    const QStringList installed = QFontDatabase::families();
+    for (const QString& family : {QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Verdana")})
+        if (installed.contains(family, Qt::CaseInsensitive)) families << family;
+    QFont face(families.value(0, QStringLiteral("Tahoma")));
+    face.setFamilies(families.isEmpty() ? QStringList{QStringLiteral("Tahoma")} : families);
     face.setPixelSize(11);
     window.setFont(face);
     QFont bold = face;
