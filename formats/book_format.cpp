@@ -120,6 +120,18 @@ BookInfo ConvertBook(const TextFile& file, BookFormat format, TextSink& sink, Te
     return {};
 }
 
+std::string NotesTitle(const std::string& language)
+{
+    const std::string tag = LowerAscii(language.substr(0, language.find_first_of("-_")));
+    if (tag.empty()) return Translate("Books", "Примечания");
+    if (tag == "ru") return kNotesTitle;
+    if (tag == "uk") return "Примітки";
+    if (tag == "be") return "Заўвагі";
+    if (tag == "bg") return "Бележки";
+    if (tag == "de") return "Anmerkungen";
+    return "Notes";
+}
+
 QString ShortBookTitle(const std::string& titleUtf8)
 {
     QString t = QString::fromUtf8(CollapseSpaces(titleUtf8));

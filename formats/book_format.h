@@ -24,6 +24,7 @@ struct BookInfo {
     // The encoding an undeclared HTML file was read in.
     std::optional<TextEncoding> readAs;
     std::string title;  // UTF-8, white space collapsed; empty when the book names none
+    std::string language;  // the book's language as it names it ("ru", "en-GB"); empty when unnamed
 };
 
 // "FB2", "FB2 в ZIP", "EPUB", "HTML".
@@ -46,5 +47,9 @@ QString ShortBookTitle(const std::string& titleUtf8);
 
 // The title line the notes come under.
 inline constexpr const char* kNotesTitle = "Примечания";
+
+// That title in the book's own language (a language tag such as "ru" or "en-US"); a book that
+// names none gets the interface's.
+std::string NotesTitle(const std::string& language);
 
 } // namespace lumira

@@ -17,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -83,47 +84,6 @@ Doc ParseXml(const std::string& bytes, XmlFault* fault = nullptr)
     return doc;
 }
 
-int Hex(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
-// The archive name of `href` (percent-encoded, relative to `folder`, which ends in "/" or is
-// empty), without its fragment; empty when it leaves the archive.
-std::string ResolveHref(const std::string& folder, std::string_view href)
-{
-    href = href.substr(0, href.find_first_of("#?"));
-    std::string decoded;
-    for (size_t i = 0; i < href.size(); ++i) {
-        if (href[i] == '%' && i + 2 < href.size() && Hex(href[i + 1]) >= 0 && Hex(href[i + 2]) >= 0) {
-            decoded += static_cast<char>(Hex(href[i + 1]) * 16 + Hex(href[i + 2]));
-            i += 2;
-        } else {
-            decoded += href[i];
-        }
-    }
-    const std::string joined = !decoded.empty() && decoded[0] == '/' ? decoded.substr(1) : folder + decoded;
-    std::vector<std::string> parts;
-    size_t i = 0;
-    while (i <= joined.size()) {
-        const size_t j = std::min(joined.find('/', i), joined.size());
-        const std::string part = joined.substr(i, j - i);
-        if (part == "..") {
-            if (parts.empty()) return {};
-            parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        i = j + 1;
-    }
-    std::string out;
-    for (const std::string& p : parts) out += (out.empty() ? "" : "/") + p;
-    return out;
-}
-
 std::string Lower(std::string s)
 {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -146,11 +106,6 @@ void RefuseProtected(ZipReader& zip, const std::string& shownAs)
             throw AppError(message);
     }
 }
-
-struct Chapter {
-    std::string path;
-    bool notes = false;
-};
 
 // Readers of one archive for chapters read at the same time, one each: minizip reads one entry
 // at a time.
@@ -240,37 +195,89 @@ BookInfo ReadEpub(const TextFile& file, TextSink& sink)
         if (!info.title.empty()) break;
     }
 
+    for (xmlNode* l : Elements(package.get(), "language")) {
+        info.language = CollapseSpaces(Content(l));
+        if (!info.language.empty()) break;
+    }
+
     struct Item {
         std::string href;
         std::string type;
         bool navigation = false;  // EPUB 3's table of contents, not part of the text
     };
     std::map<std::string, Item> manifest;
+    std::string navigation;
     for (xmlNode* item : Elements(package.get(), "item")) {
         const std::string properties = " " + Prop(item, "properties") + " ";
-        manifest[Prop(item, "id")] = {Prop(item, "href"), Prop(item, "media-type"),
-                                      properties.find(" nav ") != std::string::npos};
+        const bool nav = properties.find(" nav ") != std::string::npos;
+        manifest[Prop(item, "id")] = {Prop(item, "href"), Prop(item, "media-type"), nav};
+        if (nav && navigation.empty()) navigation = ResolveHref(folder, Prop(item, "href"));
     }
 
-    // Linear chapters in spine order, then the ones outside the reading flow.
-    std::vector<Chapter> linear;
-    std::vector<Chapter> aside;
+    // Every document in the order of the spine, whether in the reading flow or beside it, each
+    // once however often the spine lists it.
+    std::vector<std::string> chapters;
+    std::set<std::string> listed;
     for (xmlNode* ref : Elements(package.get(), "itemref")) {
         const auto item = manifest.find(Prop(ref, "idref"));
         if (item == manifest.end() || item->second.navigation) continue;
         const std::string type = Lower(item->second.type);
         const std::string href = Lower(item->second.href);
-        const bool html = type == "application/xhtml+xml" || type == "text/html" ||
-                          (type.empty() && (href.ends_with(".xhtml") || href.ends_with(".html") || href.ends_with(".htm")));
+        const bool html = type == "application/xhtml+xml" || type == "text/html" || type == "image/svg+xml" ||
+                          (type.empty() && (href.ends_with(".xhtml") || href.ends_with(".html") ||
+                                            href.ends_with(".htm") || href.ends_with(".svg")));
         if (!html) continue;
-        Chapter chapter{ResolveHref(folder, item->second.href), false};
-        // Notes files of books made from FB2 carry the word in their names.
-        const std::string name = href.substr(href.rfind('/') + 1);
-        chapter.notes = name.find("note") != std::string::npos || Lower(item->first).find("note") != std::string::npos;
-        (Lower(Prop(ref, "linear")) == "no" ? aside : linear).push_back(chapter);
+        std::string path = ResolveHref(folder, item->second.href);
+        if (listed.insert(path).second) chapters.push_back(std::move(path));
     }
-    linear.insert(linear.end(), aside.begin(), aside.end());
-    if (linear.empty()) throw AppError(noSpine(Translate("Books", "в нём нет ни одной главы")));
+    if (chapters.empty()) throw AppError(noSpine(Translate("Books", "в нём нет ни одной главы")));
+
+    ReaderPool readers(file);
+    xmlInitParser();  // before libxml2 is used on several threads
+    const auto readChapter = [&](const std::string& path) {
+        const ZipEntry* entry = path.empty() ? nullptr : zip.Find(path);
+        if (!entry)
+            throw AppError(FormatText(Translate("Books", "В книге EPUB %1 нет главы «%2», названной в порядке глав."),
+                                      {shownAs, path}));
+        return readers.Lease()->ReadWhole(*entry, kChapterLimit);
+    };
+    const auto encodingOf = [&](const std::string& bytes) {
+        std::string encoding = HtmlDeclaredEncoding(bytes);
+        if (encoding.empty()) encoding = "UTF-8";
+        CheckEncodingKnown(encoding, shownAs);
+        return encoding;
+    };
+    const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
+
+    // What the book says of its notes, gathered from every document before any is laid out:
+    // a reference in one chapter makes a note of a passage in another.
+    NoteLinks links;
+    for (xmlNode* reference : Elements(package.get(), "reference")) {
+        const std::string type = Lower(Prop(reference, "type"));
+        if (type == "notes" || type == "footnotes" || type == "endnotes" || type == "rearnotes")
+            if (std::string place = LinkPlace(opfPath, Prop(reference, "href")); !place.empty())
+                links.containers.insert(std::move(place));
+    }
+    if (const ZipEntry* nav = navigation.empty() ? nullptr : zip.Find(navigation)) {
+        const std::string bytes = zip.ReadWhole(*nav, kPackageFileLimit);
+        CollectNoteLinks(bytes, encodingOf(bytes), navigation, links);
+    }
+    RunInOrder<NoteLinks>(
+        chapters.size(), threads, 2 * threads,
+        [&](size_t i) {
+            NoteLinks found;
+            const std::string bytes = readChapter(chapters[i]);
+            if (MayMentionNotes(bytes)) CollectNoteLinks(bytes, encodingOf(bytes), chapters[i], found);
+            return found;
+        },
+        [&](size_t, NoteLinks& found) {
+            for (auto& [place, mark] : found.notes) {
+                auto [at, added] = links.notes.emplace(place, mark);
+                if (!added && at->second.empty()) at->second = mark;
+            }
+            links.containers.merge(found.containers);
+            links.linkMarks.merge(found.linkMarks);
+        });
 
     // Chapters are read and laid out on every core, each apart, and joined in reading order.
     struct Laid {
@@ -278,37 +285,26 @@ BookInfo ReadEpub(const TextFile& file, TextSink& sink)
         LayoutPart main;
         LayoutPart notes;
     };
-    ReaderPool readers(file);
-    xmlInitParser();  // before libxml2 is used on several threads
     const auto layChapter = [&](size_t i) {
-        const Chapter& chapter = linear[i];
-        const ZipEntry* entry = chapter.path.empty() ? nullptr : zip.Find(chapter.path);
-        if (!entry)
-            throw AppError(FormatText(Translate("Books", "В книге EPUB %1 нет главы «%2», названной в порядке глав."),
-                                      {shownAs, chapter.path}));
-        const std::string bytes = readers.Lease()->ReadWhole(*entry, kChapterLimit);
+        const std::string bytes = readChapter(chapters[i]);
         Laid laid;
-        laid.encoding = HtmlDeclaredEncoding(bytes);
-        if (laid.encoding.empty()) laid.encoding = "UTF-8";
-        CheckEncodingKnown(laid.encoding, shownAs);
-        LayoutWriter main;
-        LayoutWriter notes;
-        LayoutHtml(bytes, laid.encoding, shownAs + " (" + chapter.path + ")", main, notes, chapter.notes);
-        laid.main = main.TakePart();
-        laid.notes = notes.TakePart();
+        laid.encoding = encodingOf(bytes);
+        HtmlLayout layout = LayoutHtml({bytes, laid.encoding, shownAs + " (" + chapters[i] + ")", chapters[i], &links});
+        laid.main = std::move(layout.main);
+        laid.notes = std::move(layout.notes);
         return laid;
     };
     StringSink notesText;
     LayoutWriter main(sink);
     LayoutWriter notes(notesText);
-    const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
-    RunInOrder<Laid>(linear.size(), threads, 2 * threads, layChapter, [&](size_t i, Laid& laid) {
+    RunInOrder<Laid>(chapters.size(), threads, 2 * threads, layChapter, [&](size_t i, Laid& laid) {
         if (i == 0) info.declaredEncoding = laid.encoding;
         main.Join(std::move(laid.main));
         notes.Join(std::move(laid.notes));
     });
+    notes.EndParagraph();
     if (!notesText.text.empty()) {
-        main.Title(kNotesTitle);
+        main.Title(NotesTitle(info.language));
         main.AppendLaidOut(notesText.text);
     }
     return info;

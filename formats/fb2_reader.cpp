@@ -42,6 +42,8 @@ struct Fb2Layout {
     int bookTitleDepth = 0;
     bool titleTaken = false;
     std::string title;
+    int langDepth = 0;
+    std::string language;
 
     bool notesBody = false;
     bool notesStarted = false;
@@ -51,6 +53,7 @@ struct Fb2Layout {
     std::string noteId;
     std::string noteTitle;
     int refDepth = 0;        // a reference to a note in the text
+    bool refToNote = false;  // marked as one (type="note")
     std::string refId;
     std::string refText;
     std::unordered_map<std::string, std::string> marks;  // note id -> its reference's text
@@ -69,6 +72,7 @@ void Fb2Layout::Start(std::string_view name, const xmlChar** attributes, int cou
     if (inDescription) {
         if (name == "title-info") inTitleInfo = true;
         else if (name == "book-title" && inTitleInfo && !titleTaken) bookTitleDepth = depth;
+        else if (name == "lang" && inTitleInfo && language.empty()) langDepth = depth;
         return;
     }
     if (name == "description") {
@@ -80,7 +84,7 @@ void Fb2Layout::Start(std::string_view name, const xmlChar** attributes, int cou
         const std::string kind = SaxAttribute(attributes, count, "name");
         notesBody = kind == "notes" || kind == "comments" || kind == "footnotes";
         if (notesBody && !notesStarted) {
-            writer.Title(kNotesTitle);
+            writer.Title(NotesTitle(CollapseSpaces(language)));
             notesStarted = true;
         }
     } else if (name == "title" || name == "subtitle") {
@@ -114,6 +118,7 @@ void Fb2Layout::Start(std::string_view name, const xmlChar** attributes, int cou
         std::string href = SaxAttribute(attributes, count, "href");
         if (href.size() > 1 && href[0] == '#') {
             refDepth = depth;
+            refToNote = SaxAttribute(attributes, count, "type") == "note";
             refId = href.substr(1);
             refText.clear();
         }
@@ -130,6 +135,7 @@ void Fb2Layout::End(std::string_view name)
     if (inDescription) {
         if (name == "description") inDescription = false;
         else if (name == "title-info") inTitleInfo = false;
+        else if (at == langDepth) langDepth = 0;
         else if (at == bookTitleDepth) {
             bookTitleDepth = 0;
             titleTaken = true;
@@ -169,7 +175,12 @@ void Fb2Layout::End(std::string_view name)
         writer.EndParagraph();
     } else if (name == "a" && at == refDepth) {
         refDepth = 0;
-        marks.emplace(refId, CollapseSpaces(refText));
+        // A note's reference reads as one ("[1]"), and so does its mark; other links as written.
+        const std::string text = CollapseSpaces(refText);
+        const bool number = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+        const std::string shown = refToNote || number ? ShownReference(text) : text;
+        writer.Text(refToNote || number ? shown : refText);
+        marks.emplace(refId, shown);
     } else if (name == "body") {
         writer.EndParagraph();
         notesBody = false;
@@ -181,6 +192,7 @@ void Fb2Layout::Characters(std::string_view text)
     if (skipFrom) return;
     if (inDescription) {
         if (bookTitleDepth) title.append(text);
+        if (langDepth) language.append(text);
         return;
     }
     if (depth < 2) return;  // nothing but white space lies between the book's parts
@@ -188,7 +200,10 @@ void Fb2Layout::Characters(std::string_view text)
         noteTitle.append(text);
         return;
     }
-    if (refDepth) refText.append(text);
+    if (refDepth) {
+        refText.append(text);  // written when the reference ends
+        return;
+    }
     writer.Text(text);
 }
 
@@ -561,6 +576,7 @@ BookInfo ReadFb2(const ByteSource& source, const std::string& shownAs, TextSink&
     if (!wellFormed) reader.fault.Throw(shownAs);
     layout.writer.EndParagraph();
     info.title = layout.title;
+    info.language = CollapseSpaces(layout.language);
     return info;
 }
 

@@ -13,6 +13,8 @@
 #include <array>
 #include <cctype>
 #include <memory>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace lumira {
@@ -63,12 +65,24 @@ bool HasToken(const std::string& list, std::initializer_list<std::string_view> t
     return false;
 }
 
-// Footnotes, endnotes and the like, as EPUB 3 (epub:type) and ARIA (role) mark them.
+// A single note, or a part holding notes, as EPUB 3 (epub:type) and ARIA (role) mark them.
 bool MarkedAsNotes(const xmlNode* n)
 {
     return HasToken(Attribute(n, "epub:type"), {"footnote", "footnotes", "endnote", "endnotes", "rearnote",
                                                 "rearnotes", "note", "notes"}) ||
            HasToken(Attribute(n, "role"), {"doc-footnote", "doc-endnote", "doc-endnotes", "doc-footnotes"});
+}
+
+// A single note: one that a plain link may refer to.
+bool MarkedAsNote(const xmlNode* n)
+{
+    return HasToken(Attribute(n, "epub:type"), {"footnote", "endnote", "rearnote", "note"}) ||
+           HasToken(Attribute(n, "role"), {"doc-footnote", "doc-endnote"});
+}
+
+bool MarkedAsNoteRef(const xmlNode* n)
+{
+    return HasToken(Attribute(n, "epub:type"), {"noteref"}) || HasToken(Attribute(n, "role"), {"doc-noteref"});
 }
 
 bool OneOf(std::string_view name, std::initializer_list<std::string_view> names)
@@ -111,10 +125,172 @@ std::string TextOf(const xmlNode* n)
     return CollapseSpaces(out);
 }
 
+// Calls visit(n) for `root` and every node below it in document order, without recursion
+// (a book may nest as deep as it likes); the children of a node are visited when visit returns
+// true.
+template <typename Visit>
+void ForEachNode(xmlNode* root, Visit&& visit)
+{
+    xmlNode* n = root;
+    while (n) {
+        if (visit(n) && n->children) {
+            n = n->children;
+            continue;
+        }
+        while (n != root && !n->next) n = n->parent;
+        if (n == root) return;
+        n = n->next;
+    }
+}
+
+const xmlNode* FirstLink(xmlNode* n)
+{
+    const xmlNode* found = nullptr;
+    ForEachNode(n, [&](xmlNode* m) {
+        if (found) return false;
+        if (m->type == XML_ELEMENT_NODE && Name(m) == "a" && !Attribute(m, "href").empty()) found = m;
+        return !found;
+    });
+    return found;
+}
+
+bool InLandmarks(const xmlNode* n)
+{
+    for (; n; n = n->parent)
+        if (n->type == XML_ELEMENT_NODE && Name(n) == "nav" && HasToken(Attribute(n, "epub:type"), {"landmarks"}))
+            return true;
+    return false;
+}
+
+void CollectFrom(xmlDoc* doc, const std::string& path, NoteLinks& links)
+{
+    ForEachNode(reinterpret_cast<xmlNode*>(doc), [&](xmlNode* n) {
+        if (n->type != XML_ELEMENT_NODE && n->type != XML_DOCUMENT_NODE && n->type != XML_HTML_DOCUMENT_NODE)
+            return false;
+        if (n->type != XML_ELEMENT_NODE) return true;
+        const std::string_view name = Name(n);
+        if (IsSkipped(name)) return false;
+        if (MarkedAsNote(n)) {
+            const std::string id = Attribute(n, "id");
+            if (!id.empty()) links.notes.emplace(path + "#" + id, std::string());
+        }
+        const bool landmark = name == "a" && HasToken(Attribute(n, "epub:type"), {"footnotes", "endnotes", "rearnotes",
+                                                                                   "notes", "footnote", "endnote", "rearnote"});
+        if (landmark && InLandmarks(n)) {
+            if (std::string place = LinkPlace(path, Attribute(n, "href")); !place.empty())
+                links.containers.insert(std::move(place));
+            return false;
+        }
+        const bool marked = MarkedAsNoteRef(n);
+        if (!marked && name != "a") return true;
+        const xmlNode* link = name == "a" ? n : FirstLink(n);
+        if (!link) return true;
+        const std::string href = Attribute(link, "href");
+        const std::string place = LinkPlace(path, href);
+        if (place.find('#') == std::string::npos) return false;
+        const std::string text = TextOf(n);
+        const bool superscript = (n->parent && n->parent->type == XML_ELEMENT_NODE && Name(n->parent) == "sup") ||
+                                 (n->children && n->children->type == XML_ELEMENT_NODE && Name(n->children) == "sup");
+        if (marked || (superscript && IsNoteLabel(text))) {
+            // A reference found: its target is a note.
+            auto [at, added] = links.notes.emplace(place, ShownReference(text));
+            if (!added && at->second.empty()) at->second = ShownReference(text);
+        } else if (IsNoteLabel(text)) {
+            // A plain link: a reference only if its target is marked as a note.
+            links.linkMarks.emplace(place, ShownReference(text));
+        }
+        return false;
+    });
+}
+
+// Where a document's notes begin, worked out before it is laid out.
+struct NotePlan {
+    struct Start {
+        std::string mark;
+        const xmlNode* end;  // the note ends with this element
+    };
+    std::unordered_map<const xmlNode*, Start> starts;
+    std::unordered_set<const xmlNode*> containers;
+    bool wholeDocument = false;
+};
+
+// The element that holds the note whose target is `n`: `n` when it is a block or a heading,
+// else the nearest one around it.
+const xmlNode* NoteHolder(const xmlNode* n)
+{
+    for (const xmlNode* m = n; m && m->type == XML_ELEMENT_NODE; m = m->parent) {
+        const std::string_view name = Name(m);
+        if (name == "body" || name == "html") break;
+        if (IsBlock(name) || IsHeading(name)) return m;
+    }
+    return n;
+}
+
+// True when `n` holds a heading that titles a chapter: no note does.
+bool HoldsChapterHeading(xmlNode* n)
+{
+    bool found = false;
+    ForEachNode(n, [&](xmlNode* m) {
+        if (found || m->type != XML_ELEMENT_NODE) return false;
+        if (IsHeading(Name(m))) {
+            const std::string text = TextOf(m);
+            found = !IsNoteLabel(text) && !IsNotesHeading(text);
+            return false;
+        }
+        return true;
+    });
+    return found;
+}
+
+NotePlan PlanNotes(xmlDoc* doc, const std::string& path, const NoteLinks& links)
+{
+    NotePlan plan;
+    plan.wholeDocument = links.containers.count(path) > 0;
+    ForEachNode(reinterpret_cast<xmlNode*>(doc), [&](xmlNode* n) {
+        if (n->type != XML_ELEMENT_NODE) return n->type == XML_DOCUMENT_NODE || n->type == XML_HTML_DOCUMENT_NODE;
+        const std::string id = Attribute(n, "id");
+        if (id.empty()) return true;
+        const std::string place = path + "#" + id;
+        if (links.containers.count(place)) plan.containers.insert(n);
+        const auto note = links.notes.find(place);
+        if (note == links.notes.end()) return true;
+        std::string mark = note->second;
+        if (mark.empty())
+            if (const auto link = links.linkMarks.find(place); link != links.linkMarks.end()) mark = link->second;
+        xmlNode* holder = const_cast<xmlNode*>(NoteHolder(n));
+        if (IsHeading(Name(holder))) {
+            // A heading names the note that follows it, to the end of the part it stands in.
+            if (holder->parent && holder->parent->type == XML_ELEMENT_NODE) plan.starts[holder] = {mark, holder->parent};
+        } else if (!HoldsChapterHeading(holder)) {
+            plan.starts[holder] = {mark, holder};
+        }
+        return true;
+    });
+    return plan;
+}
+
+// The note's own number at its start, which its mark replaces: "1", "1.", "1)" or "[1]" for the
+// mark "[1]"; the length to drop from `text`, 0 when it does not start so.
+size_t LeadingLabel(std::string_view text, const std::string& mark)
+{
+    size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    std::string bare = mark;
+    if (bare.size() > 2 && bare.front() == '[' && bare.back() == ']') bare = bare.substr(1, bare.size() - 2);
+    for (const std::string& label : {mark, bare}) {
+        if (label.empty() || text.substr(i, label.size()) != label) continue;
+        size_t j = i + label.size();
+        if (j < text.size() && (text[j] == '.' || text[j] == ')')) ++j;
+        if (j == text.size() || std::isspace(static_cast<unsigned char>(text[j]))) return j;
+    }
+    return 0;
+}
+
 class Walker {
 public:
-    Walker(LayoutWriter& main, LayoutWriter& notes, bool allNotes)
-        : notes_(notes), out_(allNotes ? &notes : &main), inNotes_(allNotes)
+    Walker(LayoutWriter& main, LayoutWriter& notes, const NotePlan& plan, const NoteLinks& links, const std::string& path)
+        : notes_(notes), out_(plan.wholeDocument ? &notes : &main), inNotes_(plan.wholeDocument), plan_(plan),
+          links_(links), path_(path)
     {
     }
 
@@ -143,29 +319,63 @@ private:
         bool inNotes;
     };
 
+    void Text(std::string_view text)
+    {
+        if (!label_.empty()) {
+            if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) return out_->Text(text);
+            text.remove_prefix(LeadingLabel(text, label_));
+            label_.clear();
+        }
+        out_->Text(text);
+    }
+
+    void EnterNotes(const xmlNode* end)
+    {
+        frames_.push_back({end, out_, inNotes_});
+        out_->EndParagraph();
+        out_ = &notes_;
+        inNotes_ = true;
+    }
+
+    bool IsReference(const xmlNode* n) const
+    {
+        if (MarkedAsNoteRef(n)) return true;
+        if (Name(n) != "a") return false;
+        const std::string place = LinkPlace(path_, Attribute(n, "href"));
+        return place.find('#') != std::string::npos && links_.notes.count(place);
+    }
+
     // True when the node's children are to be visited; Leave then follows. An element that is
     // not descended into gets its Leave here.
     bool Enter(xmlNode* n)
     {
         if (n->type == XML_TEXT_NODE || n->type == XML_CDATA_SECTION_NODE) {
-            if (n->content) out_->Text(reinterpret_cast<const char*>(n->content));
+            if (n->content) Text(reinterpret_cast<const char*>(n->content));
             return false;
         }
         if (n->type != XML_ELEMENT_NODE) return false;
         const std::string_view name = Name(n);
         if (IsSkipped(name)) return false;
-        if (!inNotes_ && MarkedAsNotes(n)) {
-            frames_.push_back({n, out_, inNotes_});
-            out_->EndParagraph();
-            out_ = &notes_;
-            inNotes_ = true;
+        if (!inNotes_ && IsReference(n)) {
+            out_->Text(ShownReference(TextOf(n)));
+            return false;
+        }
+        if (const auto start = plan_.starts.find(n); start != plan_.starts.end()) {
+            if (inNotes_) out_->EndParagraph();
+            else EnterNotes(start->second.end);
+            if (!start->second.mark.empty()) out_->SetMark(start->second.mark);
+            label_ = start->second.mark;
+        } else if (!inNotes_ && (MarkedAsNotes(n) || plan_.containers.count(n))) {
+            EnterNotes(n);
         }
         if (IsHeading(name)) {
             out_->EndParagraph();
-            if (inNotes_) {
-                // In notes a heading is the note's number; the notes' own heading is dropped.
-                const std::string text = TextOf(n);
-                if (!IsNotesHeading(text)) out_->SetMark(text);
+            const std::string text = inNotes_ ? TextOf(n) : std::string();
+            if (inNotes_ && (IsNoteLabel(text) || IsNotesHeading(text))) {
+                // In notes a heading that is a number is the note's mark; the notes' own heading
+                // is dropped, as they come under one of ours.
+                if (!label_.empty() && LeadingLabel(text, label_) == text.size()) label_.clear();
+                else if (IsNoteLabel(text)) out_->SetMark(text);
                 LeaveFrame(n);
                 return false;
             }
@@ -207,11 +417,13 @@ private:
 
     void LeaveFrame(const xmlNode* n)
     {
-        if (frames_.empty() || frames_.back().node != n) return;
-        out_->EndParagraph();
-        out_ = frames_.back().out;
-        inNotes_ = frames_.back().inNotes;
-        frames_.pop_back();
+        while (!frames_.empty() && frames_.back().node == n) {
+            out_->EndParagraph();
+            out_ = frames_.back().out;
+            inNotes_ = frames_.back().inNotes;
+            frames_.pop_back();
+            label_.clear();
+        }
     }
 
     // Verses are set apart by the classes books give them.
@@ -223,7 +435,11 @@ private:
     LayoutWriter& notes_;
     LayoutWriter* out_;
     bool inNotes_;
+    const NotePlan& plan_;
+    const NoteLinks& links_;
+    const std::string& path_;
     int inTitle_ = 0;
+    std::string label_;  // the mark of a note begun, whose own number at its start is dropped
     std::vector<Frame> frames_;
 };
 
@@ -288,27 +504,74 @@ void CheckEncodingKnown(const std::string& encoding, const std::string& shownAs)
     xmlCharEncCloseFunc(handler);
 }
 
-void LayoutHtml(std::string_view bytes, const std::string& encoding, const std::string& shownAs, LayoutWriter& main,
-                LayoutWriter& notes, bool allNotes, std::string* title)
+namespace {
+
+using HtmlDoc = std::unique_ptr<xmlDoc, DocFree>;
+
+HtmlDoc ParseHtml(std::string_view bytes, const std::string& encoding, const std::string& shownAs)
 {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
     if (bytes.size() > kHtmlFileLimit) throw AppError(FormatText(Translate("Books", "Книга %1 слишком велика для HTML."), {shownAs}));
-    std::unique_ptr<xmlDoc, DocFree> doc(htmlReadMemory(
-        bytes.data(), static_cast<int>(bytes.size()), nullptr, encoding.c_str(),
-        HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET | HTML_PARSE_COMPACT));
+    // No depth limit: text nested deeper than the parser's usual 256 levels is kept.
+    HtmlDoc doc(htmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, encoding.c_str(),
+                               HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET |
+                                   HTML_PARSE_COMPACT | XML_PARSE_HUGE));
     if (!doc) throw AppError(FormatText(Translate("Books", "Книгу %1 не удалось разобрать как HTML."), {shownAs}));
-    const xmlNode* root = xmlDocGetRootElement(doc.get());
-    if (!root) return;
-    if (title) {
-        const xmlNode* head = FindElement(root, "head");
-        const xmlNode* t = head ? FindElement(head->children, "title") : nullptr;
-        *title = t ? TextOf(t) : std::string();
+    return doc;
+}
+
+// True when every line of laid-out `lines` is a heading that says "notes".
+bool OnlyNotesHeadings(std::string_view lines)
+{
+    while (!lines.empty()) {
+        const size_t end = std::min(lines.find("\r\n"), lines.size());
+        const std::string line = CollapseSpaces(lines.substr(0, end));
+        if (!line.empty() && !IsNotesHeading(line)) return false;
+        lines.remove_prefix(std::min(end + 2, lines.size()));
     }
-    Walker walker(main, notes, allNotes);
+    return true;
+}
+
+} // namespace
+
+bool MayMentionNotes(std::string_view bytes)
+{
+    return bytes.find("note") != std::string_view::npos || bytes.find("<sup") != std::string_view::npos ||
+           bytes.find("<SUP") != std::string_view::npos;
+}
+
+void CollectNoteLinks(std::string_view bytes, const std::string& encoding, const std::string& path, NoteLinks& links)
+{
+    const HtmlDoc doc = ParseHtml(bytes, encoding, path);
+    CollectFrom(doc.get(), path, links);
+}
+
+HtmlLayout LayoutHtml(const HtmlPage& page)
+{
+    const HtmlDoc doc = ParseHtml(page.bytes, page.encoding, page.shownAs);
+    HtmlLayout out;
+    const xmlNode* root = xmlDocGetRootElement(doc.get());
+    if (!root) return out;
+    const xmlNode* head = FindElement(root, "head");
+    const xmlNode* t = head ? FindElement(head->children, "title") : nullptr;
+    out.head.title = t ? TextOf(t) : std::string();
+    out.head.language = Attribute(root, "lang");
+    if (out.head.language.empty()) out.head.language = Attribute(root, "xml:lang");
+
+    NoteLinks own;
+    if (!page.links) CollectFrom(doc.get(), page.path, own);
+    const NoteLinks& links = page.links ? *page.links : own;
+    const NotePlan plan = PlanNotes(doc.get(), page.path, links);
+    LayoutWriter main;
+    LayoutWriter notes;
+    Walker walker(main, notes, plan, links, page.path);
     // The document node's layout begins as an element's does: the walk starts above the root.
     walker.Walk(reinterpret_cast<xmlNode*>(doc.get()));
-    main.EndParagraph();
-    notes.EndParagraph();
+    out.main = main.TakePart();
+    out.notes = notes.TakePart();
+    // A document of notes alone, under a heading that says so, is notes throughout.
+    if (out.notes.any && OnlyNotesHeadings(out.main.lines)) out.main = LayoutPart{};
+    return out;
 }
 
 BookInfo ReadHtmlFile(const TextFile& file, TextSink& sink, TextEncoding chosen)
@@ -329,14 +592,20 @@ BookInfo ReadHtmlFile(const TextFile& file, TextSink& sink, TextEncoding chosen)
         encoding = LibxmlEncodingName(e);
     }
     CheckEncodingKnown(encoding, shownAs);
-    StringSink notesText;
+    HtmlLayout laid = LayoutHtml({bytes, encoding, shownAs, "", nullptr});
+    info.title = laid.head.title;
+    info.language = laid.head.language;
     LayoutWriter main(sink);
-    LayoutWriter notes(notesText);
-    LayoutHtml(bytes, encoding, shownAs, main, notes, false, &info.title);
-    if (!notesText.text.empty()) {
-        main.Title(kNotesTitle);
+    main.Join(std::move(laid.main));
+    if (laid.notes.any) {
+        StringSink notesText;
+        LayoutWriter notes(notesText);
+        notes.Join(std::move(laid.notes));
+        notes.EndParagraph();
+        main.Title(NotesTitle(info.language));
         main.AppendLaidOut(notesText.text);
     }
+    main.EndParagraph();
     return info;
 }
 

@@ -12,6 +12,22 @@ namespace lumira {
 // mark), or empty when there is none or it names none.
 std::string XmlDeclaredEncoding(std::string_view head);
 
+// The archive name of `href` (percent-encoded, relative to `folder`, which ends in "/" or is
+// empty), without its fragment; empty when it leaves the archive.
+std::string ResolveHref(const std::string& folder, std::string_view href);
+
+// The place "path#fragment" (or "path" alone) a link in the document at `path` leads to inside
+// the book; a link to its own document's fragment keeps `path`. Empty for a link outside the book.
+std::string LinkPlace(const std::string& path, std::string_view href);
+
+// A reference to a note as the text shows it: a number or a name goes in brackets ("1" gives
+// "[1]"); one already bracketed ("[1]", "(1)") or made of signs ("*", "†") stays as it is.
+std::string ShownReference(std::string_view text);
+
+// True for a note's number rather than a title: short, without blanks, holding a digit or no
+// letter at all ("1", "[12]", "2.", "*", "†").
+bool IsNoteLabel(std::string_view text);
+
 // The first error libxml2 reports about a document, as the user reads it.
 struct XmlFault {
     bool set = false;

@@ -163,7 +163,7 @@ void WriteSampleEpub(const std::filesystem::path& archive, bool epub3)
 </package>)";
     std::vector<NamedEntry> entries = EpubFrame(opf);
     // Stored against the reading order: notes, chapter 2, chapter 1.
-    entries.push_back({"OEBPS/Text/notes.xhtml", Xhtml("<h1>Примечания</h1><h3>1</h3><p>Рыжий — цвет.</p>")});
+    entries.push_back({"OEBPS/Text/notes.xhtml", Xhtml("<h1>Примечания</h1><h3 id=\"n1\">1</h3><p>Рыжий — цвет.</p>")});
     entries.push_back(
         {"OEBPS/Text/ch2.xhtml",
          Xhtml(std::string("<section><h2>Глава <em>вторая</em></h2><p>Конец &amp; точка.</p></section>") +
@@ -182,7 +182,7 @@ std::string SampleEpubText(bool epub3)
 {
     return std::string("Глава первая\r\n"
                        "\r\n"
-                       "   Жил был «кот» — рыжий1.\r\n"
+                       "   Жил был «кот» — рыжий[1].\r\n"
                        "   Строка один\r\n"
                        "   Строка два\r\n"
                        "\r\n"
@@ -192,7 +192,7 @@ std::string SampleEpubText(bool epub3)
                        "\r\n"
                        "Примечания\r\n"
                        "\r\n") +
-           (epub3 ? "   2 Сноска в главе.\r\n" : "") + "   1 Рыжий — цвет.\r\n";
+           (epub3 ? "   2 Сноска в главе.\r\n" : "") + "   [1] Рыжий — цвет.\r\n";
 }
 
 } // namespace lumira
