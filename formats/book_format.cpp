@@ -50,6 +50,44 @@ const ZipEntry& Fb2Entry(const ZipReader& zip)
     return *found;
 }
 
+// Passes the laid-out text on and counts it.
+class CountingSink : public TextSink {
+public:
+    explicit CountingSink(TextSink& out) : out_(out) {}
+    void Write(std::string_view bytes) override
+    {
+        written += bytes.size();
+        out_.Write(bytes);
+    }
+    std::uint64_t written = 0;
+
+private:
+    TextSink& out_;
+};
+
+BookInfo ConvertFormat(const TextFile& file, BookFormat format, TextSink& sink, TextEncoding chosen)
+{
+    switch (format) {
+    case BookFormat::Fb2: {
+        InFile in(file);
+        return ReadFb2([&](char* buffer, size_t count) { return in.Read(buffer, count); }, PathText(file.Path()), sink);
+    }
+    case BookFormat::Fb2Zip: {
+        ZipReader zip(file);
+        const ZipEntry& entry = Fb2Entry(zip);
+        zip.Open(entry);
+        BookInfo info = ReadFb2([&](char* buffer, size_t count) { return zip.Read(buffer, count); },
+                                PathText(file.Path()) + " (" + entry.name + ")", sink);
+        zip.Close();
+        info.format = BookFormat::Fb2Zip;
+        return info;
+    }
+    case BookFormat::Epub: return ReadEpub(file, sink);
+    case BookFormat::Html: return ReadHtmlFile(file, sink, chosen);
+    }
+    return {};
+}
+
 } // namespace
 
 QString FormatDisplayName(BookFormat format)
@@ -99,25 +137,12 @@ std::optional<BookFormat> RecogniseBook(const TextFile& file)
 
 BookInfo ConvertBook(const TextFile& file, BookFormat format, TextSink& sink, TextEncoding chosen)
 {
-    switch (format) {
-    case BookFormat::Fb2: {
-        InFile in(file);
-        return ReadFb2([&](char* buffer, size_t count) { return in.Read(buffer, count); }, PathText(file.Path()), sink);
-    }
-    case BookFormat::Fb2Zip: {
-        ZipReader zip(file);
-        const ZipEntry& entry = Fb2Entry(zip);
-        zip.Open(entry);
-        BookInfo info = ReadFb2([&](char* buffer, size_t count) { return zip.Read(buffer, count); },
-                                PathText(file.Path()) + " (" + entry.name + ")", sink);
-        zip.Close();
-        info.format = BookFormat::Fb2Zip;
-        return info;
-    }
-    case BookFormat::Epub: return ReadEpub(file, sink);
-    case BookFormat::Html: return ReadHtmlFile(file, sink, chosen);
-    }
-    return {};
+    CountingSink counted(sink);
+    BookInfo info = ConvertFormat(file, format, counted, chosen);
+    // Pictures alone, or nothing at all: no book to read.
+    if (counted.written == 0)
+        throw AppError(FormatText(Translate("Books", "В книге нет текста: %1"), {PathText(file.Path())}));
+    return info;
 }
 
 std::string NotesTitle(const std::string& language)

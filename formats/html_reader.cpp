@@ -31,9 +31,12 @@ std::string Lower(std::string_view s)
     return out;
 }
 
+// An element's name without its namespace prefix ("svg:text" is "text").
 std::string_view Name(const xmlNode* n)
 {
-    return reinterpret_cast<const char*>(n->name);
+    const std::string_view name = reinterpret_cast<const char*>(n->name);
+    const size_t colon = name.find(':');
+    return colon == std::string_view::npos ? name : name.substr(colon + 1);
 }
 
 // The HTML parser gives element and attribute names in lower case.
@@ -97,8 +100,21 @@ bool IsHeading(std::string_view n)
 
 bool IsSkipped(std::string_view n)
 {
-    return OneOf(n, {"head", "script", "style", "noscript", "template", "svg", "math", "object", "embed",
-                     "iframe", "select", "button", "img", "image", "video", "audio", "map"});
+    return OneOf(n, {"head", "script", "style", "noscript", "template", "embed", "iframe", "select", "button", "img",
+                     "image", "video", "audio", "map", "param"});
+}
+
+// Parts of a drawing or a formula that are no text to read: its name, its description, its
+// definitions, a formula's source in another notation.
+bool IsSkippedInside(std::string_view n)
+{
+    return OneOf(n, {"title", "desc", "metadata", "defs", "annotation", "annotation-xml", "none", "mprescripts"});
+}
+
+// The tokens of a formula, read with a blank between them.
+bool IsFormulaToken(std::string_view n)
+{
+    return OneOf(n, {"mi", "mn", "mo", "ms", "mtext"});
 }
 
 bool IsBlock(std::string_view n)
@@ -355,7 +371,22 @@ private:
         }
         if (n->type != XML_ELEMENT_NODE) return false;
         const std::string_view name = Name(n);
-        if (IsSkipped(name)) return false;
+        if (IsSkipped(name) || ((drawing_ || formula_) && IsSkippedInside(name))) return false;
+        if (name == "math") {
+            // A formula is read as its text form when it has one, else token by token.
+            if (const std::string alt = Attribute(n, "alttext"); !alt.empty()) {
+                out_->Text(" " + alt + " ");
+                return false;
+            }
+            if (!formula_++) tokens_ = 0;
+        } else if (formula_ && IsFormulaToken(name) && tokens_++) {
+            out_->Text(" ");
+        } else if (name == "svg") {
+            ++drawing_;
+            out_->EndParagraph();
+        } else if (drawing_ && name == "text") {
+            out_->EndParagraph();  // each text of a drawing is a line of its own
+        }
         if (!inNotes_ && IsReference(n)) {
             out_->Text(ShownReference(TextOf(n)));
             return false;
@@ -402,6 +433,9 @@ private:
     {
         if (n->type != XML_ELEMENT_NODE) return;
         const std::string_view name = Name(n);
+        if (name == "math") --formula_;
+        if (name == "svg") --drawing_;
+        if ((name == "svg" || (drawing_ && name == "text")) && !inTitle_) out_->EndParagraph();
         if (IsHeading(name)) {
             out_->EndTitleLine();
             out_->BlankLine();
@@ -439,6 +473,9 @@ private:
     const NoteLinks& links_;
     const std::string& path_;
     int inTitle_ = 0;
+    int drawing_ = 0;  // inside an SVG drawing
+    int formula_ = 0;  // inside a MathML formula
+    int tokens_ = 0;   // tokens of the formula so far
     std::string label_;  // the mark of a note begun, whose own number at its start is dropped
     std::vector<Frame> frames_;
 };

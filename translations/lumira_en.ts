@@ -49,6 +49,14 @@
 <context>
     <name>Books</name>
     <message>
+        <source>В книге нет текста: %1</source>
+        <translation>The book has no text: %1</translation>
+    </message>
+    <message>
+        <source>Примечания</source>
+        <translation>Notes</translation>
+    </message>
+    <message>
         <source>В архиве %1 несколько книг FB2 («%2», «%3»…); выберите архив с одной книгой или распакуйте его.</source>
         <translation>The archive %1 holds several FB2 books (“%2”, “%3”…); choose an archive with one book or unpack it.</translation>
     </message>

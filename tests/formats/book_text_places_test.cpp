@@ -1,0 +1,88 @@
+// Text is kept wherever a book holds it: in drawings, formulas and the fallback of embedded
+// objects; a book with no text at all is refused.
+#include "formats/book_format.h"
+#include "formats/text_layout.h"
+#include "sample_books.h"
+#include "support/temp_dir.h"
+#include "support/text_checks.h"
+
+#include <array>
+#include <gtest/gtest.h>
+
+namespace lumira {
+
+namespace {
+
+std::string Convert(const std::filesystem::path& file)
+{
+    StringSink sink;
+    ConvertBook(file, *RecogniseBook(file), sink);
+    return sink.text;
+}
+
+// An EPUB of the given (name, media type, content) documents, in spine order.
+void WriteEpub(const std::filesystem::path& file, const std::vector<std::array<std::string, 3>>& docs)
+{
+    std::string items;
+    std::string spine;
+    std::vector<NamedEntry> entries;
+    for (size_t i = 0; i < docs.size(); ++i) {
+        const std::string id = "i" + std::to_string(i);
+        items += "<item id=\"" + id + "\" href=\"" + docs[i][0] + "\" media-type=\"" + docs[i][1] + "\"/>";
+        spine += "<itemref idref=\"" + id + "\"/>";
+        entries.push_back({"OEBPS/" + docs[i][0], docs[i][2]});
+    }
+    std::vector<NamedEntry> all = EpubFrame("<package xmlns=\"http://www.idpf.org/2007/opf\" version=\"3.0\"><manifest>" +
+                                            items + "</manifest><spine>" + spine + "</spine></package>");
+    all.insert(all.end(), entries.begin(), entries.end());
+    WriteArchive(file, all);
+}
+
+std::string Xhtml(const std::string& body)
+{
+    return "<?xml version=\"1.0\" encoding=\"utf-8\"?><html xmlns=\"http://www.w3.org/1999/xhtml\" "
+           "xmlns:m=\"http://www.w3.org/1998/Math/MathML\"><head><title>t</title></head><body>" + body + "</body></html>";
+}
+
+const char* const kXhtml = "application/xhtml+xml";
+
+} // namespace
+
+TEST(BookTextPlaces, DrawingsFormulasAndObjectFallbacksKeepTheirWords)
+{
+    TempDir dir;
+    const std::string drawing =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?><svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 10 10\">"
+        "<title>Рисунок</title><desc>описание</desc><text x=\"1\" y=\"1\">Страница <tspan>первая</tspan></text>"
+        "<text x=\"1\" y=\"2\">строка два</text></svg>";
+    const std::string chapter = Xhtml(
+        "<p>До рисунка</p><svg xmlns=\"http://www.w3.org/2000/svg\"><defs><text id=\"d\">нет</text></defs>"
+        "<svg:text xmlns:svg=\"http://www.w3.org/2000/svg\">Внутри рисунка</svg:text></svg>"
+        "<p>The basis <math><mi>C</mi></math> yields <m:math><m:mi>x</m:mi><m:mo>=</m:mo><m:mn>2</m:mn>"
+        "<m:annotation encoding=\"TeX\">x=2</m:annotation></m:math>, and <math alttext=\"a+b\"><mi>z</mi></math> too.</p>"
+        "<object data=\"quiz.swf\" type=\"application/x-shockwave-flash\"><param name=\"q\" value=\"1\"/>"
+        "<p>Вопрос викторины?</p></object><p>Конец.</p>");
+    WriteEpub(dir / "places.epub", {{"cover.xhtml", kXhtml, Xhtml("<img src=\"c.png\" alt=\"обложка\"/>")},
+                                    {"page.svg", "image/svg+xml", drawing},
+                                    {"c1.xhtml", kXhtml, chapter}});
+    EXPECT_EQ(Convert(dir / "places.epub"), "   Страница первая\r\n   строка два\r\n   До рисунка\r\n   Внутри рисунка\r\n"
+                                            "   The basis C yields x = 2, and a+b too.\r\n   Вопрос викторины?\r\n"
+                                            "   Конец.\r\n");
+}
+
+TEST(BookTextPlaces, ABookWithoutTextIsRefusedInEveryFormat)
+{
+    TempDir dir;
+    WriteEpub(dir / "pictures.epub", {{"p1.xhtml", kXhtml, Xhtml("<div><img src=\"1.png\"/></div>")},
+                                      {"p2.xhtml", kXhtml, Xhtml("<p> </p><img src=\"2.png\"/>")}});
+    dir.Write("pictures.html", "<html><head><title>Альбом</title></head><body><img src=\"a.png\"></body></html>");
+    dir.Write("pictures.fb2", "<?xml version=\"1.0\"?><FictionBook xmlns:l=\"http://www.w3.org/1999/xlink\"><description>"
+                              "<title-info><book-title>Альбом</book-title></title-info></description><body><section>"
+                              "<image l:href=\"#p\"/></section></body><binary id=\"p\">AAAA</binary></FictionBook>");
+    for (const char* name : {"pictures.epub", "pictures.html", "pictures.fb2"}) {
+        const std::string error = ErrorOf([&] { Convert(dir / name); });
+        EXPECT_EQ(error, "В книге нет текста: " + (dir / name).string()) << name;
+    }
+}
+
+} // namespace lumira
