@@ -339,8 +339,14 @@ private:
     {
         if (!label_.empty()) {
             if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) return out_->Text(text);
-            text.remove_prefix(LeadingLabel(text, label_));
+            const size_t label = LeadingLabel(text, label_);
+            text.remove_prefix(label);
             label_.clear();
+            // A number that was a text of its own (a link back) may have its full stop after it.
+            labelTail_ = label > 0 && text.empty();
+        } else if (labelTail_ && text.find_first_not_of(" \t\r\n") != std::string_view::npos) {
+            labelTail_ = false;
+            if (text.front() == '.' || text.front() == ')') text.remove_prefix(1);
         }
         out_->Text(text);
     }
@@ -396,6 +402,7 @@ private:
             else EnterNotes(start->second.end);
             if (!start->second.mark.empty()) out_->SetMark(start->second.mark);
             label_ = start->second.mark;
+            labelTail_ = false;
         } else if (!inNotes_ && (MarkedAsNotes(n) || plan_.containers.count(n))) {
             EnterNotes(n);
         }
@@ -457,6 +464,7 @@ private:
             inNotes_ = frames_.back().inNotes;
             frames_.pop_back();
             label_.clear();
+            labelTail_ = false;
         }
     }
 
@@ -477,6 +485,7 @@ private:
     int formula_ = 0;  // inside a MathML formula
     int tokens_ = 0;   // tokens of the formula so far
     std::string label_;  // the mark of a note begun, whose own number at its start is dropped
+    bool labelTail_ = false;
     std::vector<Frame> frames_;
 };
 

@@ -2,6 +2,7 @@
 // every document keeps its place in the reading order.
 #include "formats/book_format.h"
 #include "formats/text_layout.h"
+#include "platform/language.h"
 #include "sample_books.h"
 #include "support/temp_dir.h"
 
@@ -99,6 +100,40 @@ TEST(BookNotes, NotesAreFoundByMarksReferencesAndLandmarks)
                                             "<aside epub:type=\"footnote\" id=\"f\"><p>* A note.</p></aside>"}},
               "en-US");
     EXPECT_EQ(Convert(dir / "en.epub"), "   Word*.\r\n\r\nNotes\r\n\r\n   * A note.\r\n");
+}
+
+} // namespace lumira
+
+namespace lumira {
+
+TEST(BookNotes, ReferencesReadAsMarksAndTheNotesTitleFollowsTheBooksLanguage)
+{
+    TempDir dir;
+    const auto fb2 = [](const std::string& lang) {
+        return "<?xml version=\"1.0\" encoding=\"utf-8\"?><FictionBook xmlns:l=\"http://www.w3.org/1999/xlink\">"
+               "<description><title-info><book-title>B</book-title><lang>" + lang + "</lang></title-info></description>"
+               "<body><p>Savannah<a l:href=\"#n1\" type=\"note\">1</a> and <a l:href=\"#c2\">chapter 2</a>.</p></body>"
+               "<body name=\"notes\"><section id=\"n1\"><title><p>1</p></title><p>Grass.</p></section></body></FictionBook>";
+    };
+    dir.Write("en.fb2", fb2("en"));
+    dir.Write("ru.fb2", fb2("ru"));
+    EXPECT_EQ(Convert(dir / "en.fb2"), "   Savannah[1] and chapter 2.\r\n\r\nNotes\r\n\r\n   [1] Grass.\r\n");
+    EXPECT_EQ(Convert(dir / "ru.fb2"), "   Savannah[1] and chapter 2.\r\n\r\nПримечания\r\n\r\n   [1] Grass.\r\n");
+
+    const auto html = [](const std::string& lang) {
+        return "<html" + lang + "><body><p>Word<sup><a href=\"#f1\">1</a></sup>.</p>"
+               "<div role=\"doc-endnotes\"><h2>Notes</h2><p id=\"f1\"><a href=\"#r1\">1</a>. Text.</p></div></body></html>";
+    };
+    dir.Write("en.html", html(" lang=\"en-GB\""));
+    dir.Write("none.html", html(""));
+    const std::string english = "   Word[1].\r\n\r\nNotes\r\n\r\n   [1] Text.\r\n";
+    EXPECT_EQ(Convert(dir / "en.html"), english);
+    // A book that names no language takes the interface's.
+    EXPECT_EQ(Convert(dir / "none.html"), "   Word[1].\r\n\r\nПримечания\r\n\r\n   [1] Text.\r\n");
+    ApplyLanguage(Language::English);
+    const std::string inEnglish = Convert(dir / "none.html");
+    ApplyLanguage(Language::Russian);
+    EXPECT_EQ(inEnglish, english);
 }
 
 } // namespace lumira
