@@ -58,6 +58,15 @@ struct Fb2Layout {
     std::string refText;
     std::unordered_map<std::string, std::string> marks;  // note id -> its reference's text
 
+    // A paragraph's end waits for what follows: punctuation the book put after it still
+    // belongs to it.
+    bool paragraphOpen = false;
+    void EndParagraphNow()
+    {
+        if (paragraphOpen) writer.EndParagraph();
+        paragraphOpen = false;
+    }
+
     void Start(std::string_view name, const xmlChar** attributes, int count);
     void End(std::string_view name);
     void Characters(std::string_view text);
@@ -67,6 +76,7 @@ struct Fb2Layout {
 
 void Fb2Layout::Start(std::string_view name, const xmlChar** attributes, int count)
 {
+    EndParagraphNow();
     ++depth;
     if (skipFrom) return;
     if (inDescription) {
@@ -127,6 +137,7 @@ void Fb2Layout::Start(std::string_view name, const xmlChar** attributes, int cou
 
 void Fb2Layout::End(std::string_view name)
 {
+    EndParagraphNow();
     const int at = depth--;
     if (skipFrom) {
         if (at == skipFrom) skipFrom = 0;
@@ -156,7 +167,7 @@ void Fb2Layout::End(std::string_view name)
     if (name == "p" || name == "v" || name == "text-author" || name == "date" || name == "td" ||
         name == "th") {
         if (titleDepth) writer.EndTitleLine();
-        else writer.EndParagraph();
+        else paragraphOpen = true;
     } else if (name == "title" || name == "subtitle") {
         if (at == titleDepth) {
             writer.EndTitleLine();
@@ -203,6 +214,13 @@ void Fb2Layout::Characters(std::string_view text)
     if (refDepth) {
         refText.append(text);  // written when the reference ends
         return;
+    }
+    if (paragraphOpen) {
+        if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) return;
+        const auto [from, to] = LeadingClosingPunctuation(text);
+        writer.Text(text.substr(from, to - from));
+        text.remove_prefix(to);
+        EndParagraphNow();
     }
     writer.Text(text);
 }
@@ -574,6 +592,7 @@ BookInfo ReadFb2(const ByteSource& source, const std::string& shownAs, TextSink&
     if (layoutFailure) std::rethrow_exception(layoutFailure);
     if (reader.failure) std::rethrow_exception(reader.failure);
     if (!wellFormed) reader.fault.Throw(shownAs);
+    layout.EndParagraphNow();
     layout.writer.EndParagraph();
     info.title = layout.title;
     info.language = CollapseSpaces(layout.language);

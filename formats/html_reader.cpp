@@ -335,8 +335,23 @@ private:
         bool inNotes;
     };
 
+    // A paragraph's end waits for what follows: punctuation the book put after it still belongs
+    // to it.
+    void EndParagraphNow()
+    {
+        if (open_) open_->EndParagraph();
+        open_ = nullptr;
+    }
+
     void Text(std::string_view text)
     {
+        if (open_) {
+            if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) return;
+            const auto [from, to] = LeadingClosingPunctuation(text);
+            open_->Text(text.substr(from, to - from));
+            text.remove_prefix(to);
+            EndParagraphNow();
+        }
         if (!label_.empty()) {
             if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) return out_->Text(text);
             const size_t label = LeadingLabel(text, label_);
@@ -376,6 +391,7 @@ private:
             return false;
         }
         if (n->type != XML_ELEMENT_NODE) return false;
+        EndParagraphNow();
         const std::string_view name = Name(n);
         if (IsSkipped(name) || ((drawing_ || formula_) && IsSkippedInside(name))) return false;
         if (name == "math") {
@@ -439,6 +455,7 @@ private:
     void Leave(xmlNode* n)
     {
         if (n->type != XML_ELEMENT_NODE) return;
+        EndParagraphNow();
         const std::string_view name = Name(n);
         if (name == "math") --formula_;
         if (name == "svg") --drawing_;
@@ -449,7 +466,7 @@ private:
             --inTitle_;
         } else if (IsBlock(name)) {
             if (inTitle_) out_->EndTitleLine();
-            else out_->EndParagraph();
+            else open_ = out_;
             if (name == "pre") out_->SetPreformatted(false);
             if (IsPoemPart(n)) out_->BlankLine();
         }
@@ -459,6 +476,7 @@ private:
     void LeaveFrame(const xmlNode* n)
     {
         while (!frames_.empty() && frames_.back().node == n) {
+            EndParagraphNow();
             out_->EndParagraph();
             out_ = frames_.back().out;
             inNotes_ = frames_.back().inNotes;
@@ -486,6 +504,7 @@ private:
     int tokens_ = 0;   // tokens of the formula so far
     std::string label_;  // the mark of a note begun, whose own number at its start is dropped
     bool labelTail_ = false;
+    LayoutWriter* open_ = nullptr;  // the writer whose paragraph has ended but for what follows
     std::vector<Frame> frames_;
 };
 

@@ -182,4 +182,27 @@ bool IsNoteLabel(std::string_view text)
     return characters <= 8 && (HasAsciiDigit(text) || !letter);
 }
 
+std::pair<size_t, size_t> LeadingClosingPunctuation(std::string_view text)
+{
+    size_t start = 0;
+    while (start < text.size() && std::isspace(static_cast<unsigned char>(text[start]))) ++start;
+    size_t end = start;
+    for (;;) {
+        const std::string_view rest = text.substr(end);
+        if (!rest.empty() && std::string_view(",.;:!?)]}").find(rest.front()) != std::string_view::npos) {
+            ++end;
+            continue;
+        }
+        bool found = false;
+        for (std::string_view sign : {"\u00BB", "\u2026", "\u201D", "\u2019"})
+            if (rest.starts_with(sign)) {
+                end += sign.size();
+                found = true;
+                break;
+            }
+        if (!found) break;
+    }
+    return end > start ? std::pair{start, end} : std::pair<size_t, size_t>{0, 0};
+}
+
 } // namespace lumira

@@ -5,6 +5,7 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace lumira {
 
@@ -27,6 +28,11 @@ std::string ShownReference(std::string_view text);
 // True for a note's number rather than a title: short, without blanks, holding a digit or no
 // letter at all ("1", "[12]", "2.", "*", "†").
 bool IsNoteLabel(std::string_view text);
+
+// Punctuation that closes what came before it (",", ".", "»"...) at the start of `text`, after
+// white space: {where it starts, where it ends}; both 0 when the text starts otherwise. Such text
+// right after a paragraph's end belongs to that paragraph, not to the next.
+std::pair<size_t, size_t> LeadingClosingPunctuation(std::string_view text);
 
 // The first error libxml2 reports about a document, as the user reads it.
 struct XmlFault {

@@ -86,3 +86,23 @@ TEST(BookTextPlaces, ABookWithoutTextIsRefusedInEveryFormat)
 }
 
 } // namespace lumira
+
+namespace lumira {
+
+TEST(BookTextPlaces, PunctuationLeftAfterAVerseEndsThatVerseAndStartsNoLine)
+{
+    // Books made by hand often close the verse before its comma: the comma then began the next
+    // line on the phone.
+    TempDir dir;
+    dir.Write("poem.fb2", "<?xml version=\"1.0\" encoding=\"utf-8\"?><FictionBook><body><section><poem><stanza>"
+                          "<v>Буря мглою небо кроет</v>, <v>Вихри снежные крутя</v>;\n<v>То, как зверь</v>\n"
+                          "<v>она завоет</v>… и <v>дитя</v></stanza></poem><p>«Конец</p>».</section></body></FictionBook>");
+    EXPECT_EQ(Convert(dir / "poem.fb2"), "   Буря мглою небо кроет,\r\n   Вихри снежные крутя;\r\n   То, как зверь\r\n"
+                                         "   она завоет…\r\n   и дитя\r\n\r\n   «Конец».\r\n");
+    dir.Write("poem.html", "<html><body><div class=\"poem\"><p>Буря мглою небо кроет</p>, <p>Вихри снежные крутя</p>"
+                           "<p>То, как зверь</p> <p>она завоет</p>\n . </div></body></html>");
+    EXPECT_EQ(Convert(dir / "poem.html"), "   Буря мглою небо кроет,\r\n   Вихри снежные крутя\r\n   То, как зверь\r\n"
+                                          "   она завоет.\r\n");
+}
+
+} // namespace lumira
