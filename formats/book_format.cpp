@@ -50,20 +50,41 @@ const ZipEntry& Fb2Entry(const ZipReader& zip)
     return *found;
 }
 
-// Passes the laid-out text on and counts it.
+// Passes the laid-out text on and counts it, up to what a book of its size can hold: the
+// layout adds little to the words (an indent and a line break for a paragraph whose markup is
+// longer), so a text more than twice its source comes from a book made to fill the disk.
 class CountingSink : public TextSink {
 public:
-    explicit CountingSink(TextSink& out) : out_(out) {}
+    CountingSink(TextSink& out, std::uint64_t sourceSize, std::string shownAs)
+        : out_(out), limit_(2 * sourceSize + (1u << 20)), shownAs_(std::move(shownAs))
+    {
+    }
     void Write(std::string_view bytes) override
     {
         written += bytes.size();
+        if (written > limit_)
+            throw AppError(FormatText(Translate("Books", "Книга %1 даёт больше текста, чем может содержать книга её размера "
+                                                         "(более %2 МБ): она повреждена или сделана, чтобы переполнить диск."),
+                                      {shownAs_, std::to_string(limit_ >> 20)}));
         out_.Write(bytes);
     }
     std::uint64_t written = 0;
 
 private:
     TextSink& out_;
+    std::uint64_t limit_;
+    std::string shownAs_;
 };
+
+// The bytes the text is made from: the file, or what its archive holds unpacked.
+std::uint64_t SourceSize(const TextFile& file, BookFormat format)
+{
+    if (format != BookFormat::Epub && format != BookFormat::Fb2Zip) return file.Size();
+    std::uint64_t total = 0;
+    const ZipReader zip(file);
+    for (const ZipEntry& e : zip.Entries()) total += e.size;
+    return total;
+}
 
 BookInfo ConvertFormat(const TextFile& file, BookFormat format, TextSink& sink, TextEncoding chosen)
 {
@@ -137,7 +158,7 @@ std::optional<BookFormat> RecogniseBook(const TextFile& file)
 
 BookInfo ConvertBook(const TextFile& file, BookFormat format, TextSink& sink, TextEncoding chosen)
 {
-    CountingSink counted(sink);
+    CountingSink counted(sink, SourceSize(file, format), PathText(file.Path()));
     BookInfo info = ConvertFormat(file, format, counted, chosen);
     // Pictures alone, or nothing at all: no book to read.
     if (counted.written == 0)

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <map>
 #include <memory>
 #include <unordered_map>
 #include <unordered_set>
@@ -541,7 +542,14 @@ std::string HtmlDeclaredEncoding(std::string_view bytes)
 {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return "UTF-8";
     if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF") return "UTF-16";
-    if (std::string xml = XmlDeclaredEncoding(bytes); !xml.empty()) return xml;
+    // A declaration read as ASCII cannot name an encoding of two or four bytes a character:
+    // browsers ignore it, and so does this.
+    const auto impossible = [](const std::string& name) {
+        const std::string n = Lower(name);
+        return n.starts_with("utf-16") || n.starts_with("utf-32") || n.starts_with("ucs") || n == "unicode" ||
+               n == "utf16" || n == "utf32";
+    };
+    if (std::string xml = XmlDeclaredEncoding(bytes); !xml.empty()) return impossible(xml) ? std::string() : xml;
     const std::string head = Lower(bytes.substr(0, 4096));
     for (size_t at = head.find("<meta"); at != std::string::npos; at = head.find("<meta", at + 5)) {
         const size_t end = head.find('>', at);
@@ -555,7 +563,10 @@ std::string HtmlDeclaredEncoding(std::string_view bytes)
                                   tag[j] == ':' || tag[j] == '.'))
             ++j;
         // Taken from the original, as the book spells it.
-        if (j > i) return std::string(bytes.substr(at + i, j - i));
+        if (j > i) {
+            std::string name(bytes.substr(at + i, j - i));
+            return impossible(name) ? std::string() : name;
+        }
     }
     return {};
 }
@@ -573,10 +584,83 @@ namespace {
 
 using HtmlDoc = std::unique_ptr<xmlDoc, DocFree>;
 
+// The HTML parser knows no internal DTD subset ("<!DOCTYPE html [ <!ENTITY ...> ]>"): it would
+// read the declarations, and the head after them, as text. The subset is taken out before the
+// parse, and the entities it declares as plain text are put in place of their references, the
+// text growing by at most the book's own size. Returns false when there is no subset.
+bool TakeOutInternalSubset(std::string_view bytes, std::string& out)
+{
+    const std::string head = Lower(bytes.substr(0, 64 * 1024));
+    const size_t doctype = head.find("<!doctype");
+    if (doctype == std::string::npos) return false;
+    size_t i = doctype;
+    char quote = 0;
+    for (; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (quote) quote = c == quote ? 0 : quote;
+        else if (c == '"' || c == '\'') quote = c;
+        else if (c == '>' || c == '[') break;
+    }
+    if (i >= bytes.size() || bytes[i] != '[') return false;
+    const size_t open = i;
+    size_t close = std::string_view::npos;
+    for (quote = 0, ++i; i < bytes.size() && close == std::string_view::npos; ++i) {
+        const char c = bytes[i];
+        if (quote) {
+            quote = c == quote ? 0 : quote;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == ']') {
+            size_t j = i + 1;
+            while (j < bytes.size() && std::isspace(static_cast<unsigned char>(bytes[j]))) ++j;
+            if (j < bytes.size() && bytes[j] == '>') close = j;
+        }
+    }
+    if (close == std::string_view::npos) return false;
+    // Plain-text entities: <!ENTITY name "value">, the value without references or markup.
+    std::map<std::string, std::string, std::less<>> entities;
+    const std::string_view subset = bytes.substr(open + 1, close - open - 1);
+    for (size_t at = subset.find("<!ENTITY"); at != std::string_view::npos; at = subset.find("<!ENTITY", at + 8)) {
+        size_t k = at + 8;
+        while (k < subset.size() && std::isspace(static_cast<unsigned char>(subset[k]))) ++k;
+        size_t nameEnd = k;
+        while (nameEnd < subset.size() && !std::isspace(static_cast<unsigned char>(subset[nameEnd]))) ++nameEnd;
+        const std::string_view name = subset.substr(k, nameEnd - k);
+        k = nameEnd;
+        while (k < subset.size() && std::isspace(static_cast<unsigned char>(subset[k]))) ++k;
+        if (name.empty() || name == "%" || k >= subset.size() || (subset[k] != '"' && subset[k] != '\'')) continue;
+        const size_t valueEnd = subset.find(subset[k], k + 1);
+        if (valueEnd == std::string_view::npos) break;
+        const std::string_view value = subset.substr(k + 1, valueEnd - k - 1);
+        if (value.find_first_of("&<") == std::string_view::npos) entities.emplace(std::string(name), std::string(value));
+    }
+    out.assign(bytes.substr(0, open));
+    out += '>';
+    const std::string_view rest = bytes.substr(close + 1);
+    const size_t growth = bytes.size();
+    size_t grown = 0;
+    size_t from = 0;
+    for (size_t amp = rest.find('&'); amp != std::string_view::npos; amp = rest.find('&', amp + 1)) {
+        const size_t semicolon = rest.find(';', amp);
+        if (semicolon == std::string_view::npos || semicolon - amp > 64) continue;
+        const auto entity = entities.find(rest.substr(amp + 1, semicolon - amp - 1));
+        if (entity == entities.end() || grown + entity->second.size() > growth) continue;
+        out.append(rest.substr(from, amp - from));
+        out += entity->second;
+        grown += entity->second.size();
+        from = semicolon + 1;
+        amp = semicolon;
+    }
+    out.append(rest.substr(from));
+    return true;
+}
+
 HtmlDoc ParseHtml(std::string_view bytes, const std::string& encoding, const std::string& shownAs)
 {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
     if (bytes.size() > kHtmlFileLimit) throw AppError(FormatText(Translate("Books", "Книга %1 слишком велика для HTML."), {shownAs}));
+    std::string withoutSubset;
+    if (TakeOutInternalSubset(bytes, withoutSubset)) bytes = withoutSubset;
     // No depth limit: text nested deeper than the parser's usual 256 levels is kept.
     HtmlDoc doc(htmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, encoding.c_str(),
                                HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET |
