@@ -49,6 +49,10 @@
 <context>
     <name>Books</name>
     <message>
+        <source>Книга %1 даёт больше текста, чем может содержать книга её размера (более %2 МБ): она повреждена или сделана, чтобы переполнить диск.</source>
+        <translation>The book %1 gives more text than a book of its size can hold (over %2 MB): it is damaged or made to fill the disk.</translation>
+    </message>
+    <message>
         <source>В книге нет текста: %1</source>
         <translation>The book has no text: %1</translation>
     </message>
