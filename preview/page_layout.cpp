@@ -11,6 +11,15 @@ constexpr unsigned char kBlank = ' ';
 constexpr unsigned char kCR = 13;
 constexpr unsigned char kLF = 10;
 
+// Puts blanks before a title line so that its text stands in the middle of the screen.
+void CentreLine(std::string& line, int screenWidth, const CharWidthTable& widths)
+{
+    const size_t end = line.find_last_not_of(static_cast<char>(kBlank));
+    if (end == std::string::npos) return;
+    const int free = screenWidth - widths.TextWidth(line.substr(0, end + 1));
+    if (free > 0) line.insert(0, static_cast<size_t>(free / 2 / widths.Blank()), static_cast<char>(kBlank));
+}
+
 } // namespace
 
 unsigned char PreviewCharAt(std::string_view text, std::int64_t pos, DownButtonState& down)
@@ -52,11 +61,14 @@ PageLayout LayoutPage(std::string_view text, const CharWidthTable& widths, const
     bool end = false;
     DownButtonState& down = page.downEnabled;
     std::string line;
+    bool title = false;  // reading a title line: it ends the screen line at its end, unjustified
     while (!end && static_cast<int>(page.lines.size()) < page.linesPerPage) {
         const std::int64_t lineStart = r;
         line.clear();
         int w = 0;
         bool overflow = false;
+        bool spacer = false;
+        bool titleLine = title;
         auto append = [&](unsigned char c) {
             line.push_back(static_cast<char>(c));
             w += widths(c);
@@ -65,6 +77,19 @@ PageLayout LayoutPage(std::string_view text, const CharWidthTable& widths, const
         for (;;) {
             const unsigned char c = PreviewCharAt(text, r, down);
             ++r;
+            if (P == kLF && c == kTitleMark) {
+                line.clear();  // a title is never indented
+                w = 0;
+                title = titleLine = true;
+                continue;
+            }
+            if (P == kLF && c == kSpacerMark) {
+                // The spacer takes its own line break with it.
+                if (PreviewCharAt(text, r, down) == kBlank) ++r;
+                if (PreviewCharAt(text, r, down) == kLF) ++r;
+                spacer = true;
+                break;
+            }
             if (c == kBlank) {
                 if (P == kLF) {
                     if (line.size() < static_cast<size_t>(kMaxIndent)) {
@@ -76,8 +101,9 @@ PageLayout LayoutPage(std::string_view text, const CharWidthTable& widths, const
                 }
             } else if (c == kLF) {
                 const unsigned char next = PreviewCharAt(text, r, down);
-                if (next == kBlank || next == kLF) {
+                if (title || next == kBlank || next == kLF || next == kTitleMark || next == kSpacerMark) {
                     P = kLF;
+                    title = false;
                     break;  // paragraph end
                 }
                 append(kBlank);
@@ -102,10 +128,10 @@ PageLayout LayoutPage(std::string_view text, const CharWidthTable& widths, const
             } else if (P == kBlank || P == kLF) {
                 line.pop_back();
                 w -= B;
-                JustifyLine(line, (W - w) / B);
+                if (!titleLine) JustifyLine(line, (W - w) / B);
                 next = r - 1;
             } else {
-                const FitResult fit = FitLine(line, w, W, widths);
+                const FitResult fit = FitLine(line, w, W, widths, geometry.hyphenation, !titleLine);
                 next = r - fit.g - 1;
             }
             if (next <= lineStart) {
@@ -113,10 +139,16 @@ PageLayout LayoutPage(std::string_view text, const CharWidthTable& widths, const
                 // fits instead (the line held at least two characters here).
                 line = taken;
                 line.pop_back();
-                JustifyLine(line, (W - widths.TextWidth(line)) / B);
+                if (!titleLine) JustifyLine(line, (W - widths.TextWidth(line)) / B);
                 next = r - 1;
             }
             r = next;
+        }
+        if (spacer) {
+            line.clear();
+            if (page.lines.empty()) continue;  // no empty line at the top of a page
+        } else if (titleLine && kCentredTitles) {
+            CentreLine(line, W, widths);
         }
         page.lines.push_back(line);
     }
