@@ -81,6 +81,7 @@ PageLayout LayoutPage(std::string_view text, const CharWidthTable& widths, const
                 line.clear();  // a title is never indented
                 w = 0;
                 title = titleLine = true;
+                append(c);
                 continue;
             }
             if (P == kLF && c == kSpacerMark) {
@@ -145,7 +146,7 @@ PageLayout LayoutPage(std::string_view text, const CharWidthTable& widths, const
             r = next;
         }
         if (spacer) {
-            line.clear();
+            line.assign(1, static_cast<char>(kSpacerMark));
             if (page.lines.empty()) continue;  // no empty line at the top of a page
         } else if (titleLine && kCentredTitles) {
             CentreLine(line, W, widths);

@@ -29,11 +29,12 @@
 //    is justified by (W - w) / B blanks (B = width of a blank) and reading resumes at that blank;
 //    after any other character: FitLine (line_fitting.h), and reading resumes g positions before
 //    the overflowing character.
-//  - marks (line_fitting.h): at a paragraph start, kTitleMark drops the indentation and makes the
-//    rest of the text line a title: its LF always ends the paragraph, its screen lines are never
+//  - marks (line_fitting.h): at a paragraph start, kTitleMark drops the indentation, is appended,
+//    and makes the rest of the text line a title: its LF always ends the paragraph, its screen lines are never
 //    justified, and with kCentredTitles each is preceded by (W - its width without trailing
 //    blanks) / 2 / B blanks. kSpacerMark at a paragraph start takes the blank (CR) and LF after
-//    it and gives an empty screen line, except as a page's first line, where it gives nothing.
+//    it and gives a screen line holding only the mark, except as a page's first line, where it
+//    gives nothing.
 //    An LF followed by either mark ends a paragraph.
 //  - progress: a line always consumes text. When the rules above would make the next line begin
 //    where this one began (a character wider than the screen at a line's start, or a blank and

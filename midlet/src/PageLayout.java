@@ -168,6 +168,8 @@ final class PageLayout {
                 w = 0;
                 title = true;
                 titleLine = true;
+                put(c);
+                p = c;
                 continue;
             }
             if (p == LF && c == SPACER_MARK) {
@@ -240,6 +242,7 @@ final class PageLayout {
         }
         if (spacer) {
             length = 0;
+            put(SPACER_MARK);
         } else if (titleLine && CENTRED_TITLES) {
             centre(w0);
         }
