@@ -11,15 +11,6 @@ constexpr unsigned char kBlank = ' ';
 constexpr unsigned char kCR = 13;
 constexpr unsigned char kLF = 10;
 
-// Puts blanks before a title line so that its text stands in the middle of the screen.
-void CentreLine(std::string& line, int screenWidth, const CharWidthTable& widths)
-{
-    const size_t end = line.find_last_not_of(static_cast<char>(kBlank));
-    if (end == std::string::npos) return;
-    const int free = screenWidth - widths.TextWidth(line.substr(0, end + 1));
-    if (free > 0) line.insert(0, static_cast<size_t>(free / 2 / widths.Blank()), static_cast<char>(kBlank));
-}
-
 } // namespace
 
 unsigned char PreviewCharAt(std::string_view text, std::int64_t pos, DownButtonState& down)
@@ -61,7 +52,7 @@ PageLayout LayoutPage(std::string_view text, const CharWidthTable& widths, const
     bool end = false;
     DownButtonState& down = page.downEnabled;
     std::string line;
-    bool title = false;  // reading a title line: it ends the screen line at its end, unjustified
+    bool title = false;  // the last line ended inside a title, which goes on unjustified
     while (!end && static_cast<int>(page.lines.size()) < page.linesPerPage) {
         const std::int64_t lineStart = r;
         line.clear();
@@ -80,9 +71,7 @@ PageLayout LayoutPage(std::string_view text, const CharWidthTable& widths, const
             if (P == kLF && c == kTitleMark) {
                 line.clear();  // a title is never indented
                 w = 0;
-                title = titleLine = true;
-                append(c);
-                continue;
+                titleLine = true;
             }
             if (P == kLF && c == kSpacerMark) {
                 // The spacer takes its own line break with it.
@@ -102,9 +91,8 @@ PageLayout LayoutPage(std::string_view text, const CharWidthTable& widths, const
                 }
             } else if (c == kLF) {
                 const unsigned char next = PreviewCharAt(text, r, down);
-                if (title || next == kBlank || next == kLF || next == kTitleMark || next == kSpacerMark) {
+                if (titleLine || next == kBlank || next == kLF || next == kTitleMark || next == kSpacerMark) {
                     P = kLF;
-                    title = false;
                     break;  // paragraph end
                 }
                 append(kBlank);
@@ -148,9 +136,9 @@ PageLayout LayoutPage(std::string_view text, const CharWidthTable& widths, const
         if (spacer) {
             line.assign(1, static_cast<char>(kSpacerMark));
             if (page.lines.empty()) continue;  // no empty line at the top of a page
-        } else if (titleLine && kCentredTitles) {
-            CentreLine(line, W, widths);
         }
+        // A title that did not end on this line goes on on the next.
+        title = titleLine && P != kLF;
         page.lines.push_back(line);
     }
     page.nextPageStart = static_cast<std::int32_t>(std::clamp<std::int64_t>(r, INT32_MIN, INT32_MAX));

@@ -30,9 +30,8 @@
 //    after any other character: FitLine (line_fitting.h), and reading resumes g positions before
 //    the overflowing character.
 //  - marks (line_fitting.h): at a paragraph start, kTitleMark drops the indentation, is appended,
-//    and makes the rest of the text line a title: its LF always ends the paragraph, its screen lines are never
-//    justified, and with kCentredTitles each is preceded by (W - its width without trailing
-//    blanks) / 2 / B blanks. kSpacerMark at a paragraph start takes the blank (CR) and LF after
+//    and makes the rest of the text line a title: its LF always ends the paragraph, and its
+//    screen lines stand at the left edge, never justified. kSpacerMark at a paragraph start takes the blank (CR) and LF after
 //    it and gives a screen line holding only the mark, except as a page's first line, where it
 //    gives nothing.
 //    An LF followed by either mark ends a paragraph.
@@ -79,8 +78,6 @@ struct PageGeometry {
     Hyphenation hyphenation = Hyphenation::Simple;  // where words at a line's end may be split
 };
 
-// Title lines stand in the middle of the screen (blanks put before them), else at its left edge.
-inline constexpr bool kCentredTitles = true;
 
 struct PageLayout {
     // The lines as laid out, top to bottom: cp1251 bytes with indentation, inner and trailing

@@ -18,8 +18,6 @@ final class PageLayout {
     static final int SPACER_MARK = 2;
     /** Added to P while a title's text is being read. */
     static final int IN_TITLE = 0x100;
-    /** Title lines stand in the middle of the screen. */
-    private static final boolean CENTRED_TITLES = true;
 
     /** Longest indentation kept at a paragraph's start, in blanks. */
     private static final int MAX_INDENT = 3;
@@ -155,8 +153,7 @@ final class PageLayout {
         length = 0;
         ended = false;
         spacer = false;
-        boolean title = (p & IN_TITLE) != 0;
-        boolean titleLine = title;
+        boolean titleLine = (p & IN_TITLE) != 0;
         p &= 0xFF;
         int w = 0;
         boolean overflow = false;
@@ -164,15 +161,15 @@ final class PageLayout {
             int c = read(r);
             r++;
             if (p == LF && c == TITLE_MARK) {
+                // A title drops its indentation; the mark itself is taken as any character.
                 length = 0;
                 w = 0;
-                title = true;
                 titleLine = true;
-                put(c);
-                p = c;
-                continue;
             }
             if (p == LF && c == SPACER_MARK) {
+                // A line of its own, holding only the mark; its line break goes with it.
+                length = 0;
+                put(c);
                 if (read(r) == BLANK) r++;
                 if (read(r) == LF) r++;
                 spacer = true;
@@ -191,9 +188,8 @@ final class PageLayout {
                 }
             } else if (c == LF) {
                 int next = read(r);
-                if (title || next == BLANK || next == LF || next == TITLE_MARK || next == SPACER_MARK) {
+                if (titleLine || next == BLANK || next == LF || next == TITLE_MARK || next == SPACER_MARK) {
                     p = LF;  // paragraph end
-                    title = false;
                     break;
                 }
                 put(BLANK);
@@ -223,83 +219,47 @@ final class PageLayout {
                 System.arraycopy(line, 0, taken, 0, length);
                 if (p == BLANK || p == LF) {
                     length--;
-                    w -= blank;
-                    if (!titleLine) justify((w0 - w) / blank);
                     next = r - 1;
                 } else {
-                    next = r - fit(w, w0, !titleLine) - 1;
+                    next = r - fit(w, w0) - 1;
                 }
                 if (next <= lineStart) {
                     // The next line would begin where this one began: cut at the last character
                     // that fits instead.
                     System.arraycopy(taken, 0, line, 0, takenLength);
                     length = takenLength - 1;
-                    if (!titleLine) justify((w0 - lineWidth(length)) / blank);
                     next = r - 1;
                 }
+                // A cut line is justified, unless it belongs to a title.
+                if (!titleLine) justify((w0 - lineWidth(length)) / blank);
             }
             r = next;
         }
-        if (spacer) {
-            length = 0;
-            put(SPACER_MARK);
-        } else if (titleLine && CENTRED_TITLES) {
-            centre(w0);
-        }
-        lineEndP = title ? p | IN_TITLE : p;
+        // A title that did not end on this line goes on on the next.
+        lineEndP = titleLine && p != LF ? p | IN_TITLE : p;
         return r;
     }
 
-    /** Puts blanks before the line so that its text, trailing blanks left out, stands in the middle. */
-    private void centre(int w0) {
-        int end = length;
-        while (end > 0 && line[end - 1] == BLANK) end--;
-        if (end == 0) return;
-        int free = w0 - lineWidth(end);
-        if (free <= 0) return;
-        int k = free / 2 / blank;
-        if (k <= 0) return;
-        if (length + k > line.length) {
-            byte[] bigger = new byte[length + k];
-            System.arraycopy(line, 0, bigger, 0, length);
-            line = bigger;
-        }
-        System.arraycopy(line, 0, line, k, length);
-        for (int i = 0; i < k; i++) line[i] = BLANK;
-        length += k;
-    }
-
     /**
-     * Shortens the overflowing line (its last character made its width w exceed w0), justifies
-     * it and returns how many positions before the overflowing character reading resumes.
+     * Shortens the overflowing line (its last character made its width w exceed w0) and returns
+     * how many positions before the overflowing character reading resumes.
      */
-    private int fit(int w, int w0, boolean justified) {
+    private int fit(int w, int w0) {
         final int n = length;
         int before = at(n - 1);
         if (before == BLANK) {
-            w -= charWidth(at(n)) + blank;
             length = n - 2;
-            if (justified) justify((w0 - w) / blank);
             return 1;
         }
         if (isBreakChar(before)) {
-            w -= charWidth(at(n));
             length = n - 1;
-            if (justified) justify((w0 - w) / blank);
             return 0;
         }
         for (int k = n; k >= 3; k--) {
             w -= charWidth(at(k));
             int breakChar = at(k - 2);
             if (isBreakChar(breakChar)) {
-                w -= charWidth(at(k - 1));
-                if (breakChar == BLANK) {
-                    w -= blank;
-                    length = k - 3;
-                } else {
-                    length = k - 2;
-                }
-                if (justified) justify((w0 - w) / blank);
+                length = breakChar == BLANK ? k - 3 : k - 2;
                 return n - k + 1;
             }
             int x = at(k - 1);
@@ -307,8 +267,6 @@ final class PageLayout {
                 if (x == SOFT_HYPHEN && w - charWidth(x) + charWidth(HYPHEN) <= w0) {
                     length = k - 2;
                     put(HYPHEN);
-                    w += charWidth(HYPHEN) - charWidth(x);
-                    if (justified) justify((w0 - w) / blank);
                     return n - k;
                 }
                 continue;
@@ -318,14 +276,11 @@ final class PageLayout {
                     && ((isVowel(x) && isLetter(y)) || (isConsonant(x) && isConsonant(y)))) {
                 length = k - 1;
                 put(HYPHEN);
-                w += charWidth(HYPHEN);
-                if (justified) justify((w0 - w) / blank);
                 return n - k;
             }
         }
         // Nowhere to break: only the overflowing character goes.
         length = n - 1;
-        if (justified) justify((w0 - lineWidth(length)) / blank);
         return 0;
     }
 
