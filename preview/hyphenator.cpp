@@ -38,9 +38,19 @@ bool IsDigit(unsigned char c)
     return c >= '0' && c <= '9';
 }
 
-bool IsWordByte(unsigned char c)
+// Letters, digits and the soft hyphen: the bytes of a word, as a table for the scan of long texts.
+const std::array<bool, 256> kWordByte = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        const auto b = static_cast<unsigned char>(c);
+        table[b] = IsLetter(b) || IsDigit(b) || b == kSoftHyphen;
+    }
+    return table;
+}();
+
+inline bool IsWordByte(unsigned char c)
 {
-    return IsLetter(c) || IsDigit(c) || c == kSoftHyphen;
+    return kWordByte[c];
 }
 
 // The language that splits the word, or kNone for a word left as it is.
@@ -177,12 +187,14 @@ void Hyphenator::Hyphenate(std::string_view text, std::string& out)
         while (j < n && IsWordByte(static_cast<unsigned char>(text[j]))) ++j;
         if (j == i) continue;
         const std::string_view word = text.substr(i, j - i);
-        const int language = LanguageOf(word);
-        if (language == kNone || word.size() < 2 * kMinLetters) {
+        if (word.size() < 2 * kMinLetters) {
             out.append(word);
+        } else if (const auto found = known_.find(word); found != known_.end()) {
+            out += found->second;
         } else {
+            const int language = LanguageOf(word);
             word_.assign(word);
-            out += PointsOf(word_, language);
+            out += language == kNone ? word_ : PointsOf(word_, language);
         }
         i = j;
     }

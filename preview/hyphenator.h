@@ -48,7 +48,12 @@ private:
 
     std::vector<std::filesystem::path> folders_;
     std::unique_ptr<Dictionary> dictionaries_[2];
-    std::unordered_map<std::string, std::string> known_;  // word as written -> hyphenated
+    // Looked up by the word's bytes in the text, without a copy.
+    struct WordHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view word) const { return std::hash<std::string_view>{}(word); }
+    };
+    std::unordered_map<std::string, std::string, WordHash, std::equal_to<>> known_;  // word as written -> hyphenated
     std::string word_;
     std::string encoded_;
     std::vector<char> hyphens_;
