@@ -18,6 +18,7 @@ PACKAGES=(
   fonts-dejavu-core
   xvfb xauth openbox imagemagick x11-utils xdotool
   libdeflate-dev
+  libhyphen-dev hyphen-ru hyphen-en-us
   zip unzip pngcheck time
   dpkg-dev desktop-file-utils appstream
 )

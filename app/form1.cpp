@@ -215,6 +215,7 @@ TForm1::TForm1(const AppFolders& folders, QWidget* parent) : QWidget(parent), Fo
         e_upper_cut->setValue(stored.upperCut);
         e_model->SetItemIndex(stored.model);
         e_sysline->SetItemIndex(stored.sysline);
+        e_hyphenation->SetItemIndex(stored.dictionaryHyphens ? 0 : 1);
         // The folders of the file dialogs.
         SaveDir = stored.saveDir;
         SaveDialog1.initialDir = SaveDir;
@@ -259,6 +260,7 @@ void TForm1::FormClose()
     config.WriteInteger(kGlobalSection, "Background", BackgroundColor);
     config.WriteInteger(kGlobalSection, "Model", e_model->ItemIndex());
     config.WriteInteger(kGlobalSection, "Sysline", e_sysline->ItemIndex());
+    config.WriteString(kGlobalSection, kHyphenationKey, HyphenationKey(DictionaryHyphens()));
     config.WriteString(kGlobalSection, "OpenDir", QStringToCp1251(StorableFolder(OpenDir)));
     config.WriteString(kGlobalSection, "SaveDir", QStringToCp1251(StorableFolder(SaveDir)));
     config.WriteString(kGlobalSection, "Encoding", EncodingKey(Encoding));
@@ -506,6 +508,12 @@ void TForm1::CreateControls()
     e_sysline->setObjectName(QStringLiteral("e_sysline"));
     e_sysline->setGeometry(228, 260, 141, 21);
     e_sysline->ReplaceItems({tr("Вверху"), tr("Внизу")});
+    label(tr("Переносы"), 8, 283, 216, 21);
+    e_hyphenation = new ListField(client_);
+    e_hyphenation->setObjectName(QStringLiteral("e_hyphenation"));
+    e_hyphenation->setGeometry(228, 283, 141, 21);
+    e_hyphenation->ReplaceItems({tr("по словарю"), tr("простые")});
+    e_hyphenation->SetItemIndex(0);
 
     b_info = new QPushButton(client_);
     b_info->setGeometry(8, 304, 32, 32);
@@ -546,7 +554,7 @@ void TForm1::CreateControls()
 
     // Only the fields and buttons take the focus; the Tab key visits them in this order.
     for (QLabel* l : findChildren<QLabel*>()) l->setFocusPolicy(Qt::NoFocus);
-    QWidget* order[] = {e_caption, e_text, e_text_encoding, e_text_button, e_model, b_font, b_back, e_upper_cut, e_bott_cut, e_sysline,
+    QWidget* order[] = {e_caption, e_text, e_text_encoding, e_text_button, e_model, b_font, b_back, e_upper_cut, e_bott_cut, e_sysline, e_hyphenation,
                         b_info, b_ok, b_close, b_p_up, b_p_fire, b_p_down, b_profiles};
     for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
@@ -567,6 +575,7 @@ void TForm1::CreateControls()
     }
     connect(e_model, &ListField::itemIndexChanged, this, Guarded([this] { e_modelPropertiesChange(); }));
     connect(e_sysline, &ListField::itemIndexChanged, this, Guarded([this] { e_modelPropertiesChange(); }));
+    connect(e_hyphenation, &ListField::itemIndexChanged, this, Guarded([this] { e_hyphenationPropertiesChange(); }));
     connect(e_upper_cut, &QSpinBox::valueChanged, this, Guarded([this] { e_upper_cutPropertiesChange(); }));
     connect(e_bott_cut, &QSpinBox::valueChanged, this, Guarded([this] { e_upper_cutPropertiesChange(); }));
     connect(b_ok, &QPushButton::clicked, this, Guarded([this] { b_okClick(); }));

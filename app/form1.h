@@ -22,6 +22,7 @@
 #include <array>
 #include <cstdint>
 #include <future>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -32,6 +33,8 @@ class QScrollArea;
 class QToolButton;
 
 namespace lumira {
+
+class Hyphenator;
 
 class CreatePanel;
 
@@ -75,6 +78,7 @@ public:
     QToolButton* e_text_encoding = nullptr;  // the encoding menu of e_text, left of its browse button
     ListField* e_model = nullptr;
     ListField* e_sysline = nullptr;
+    ListField* e_hyphenation = nullptr;  // "Переносы": 0 by the dictionary, 1 by the vowel rule
     SpinField* e_upper_cut = nullptr;
     SpinField* e_bott_cut = nullptr;
     QLabel* i_scr = nullptr;
@@ -142,6 +146,13 @@ public:
     void e_captionPropertiesChange();
     void e_modelPropertiesChange();
     void e_upper_cutPropertiesChange();
+    // Another way of splitting words: the preview is laid out anew from the text's start.
+    void e_hyphenationPropertiesChange();
+    // True while words are split by the language's dictionary.
+    bool DictionaryHyphens() const;
+    // The preview text as the layout reads it: every line followed by CR LF, with the soft
+    // hyphens of dictionary hyphenation in.
+    const std::string& PreviewLayoutText();
     // Writes config.ini; throws "Unable to write to %s" (the close then does not take place).
     void FormClose();
 
@@ -180,6 +191,7 @@ private:
     int appliedUpperCut_ = 0;
     int appliedBottCut_ = 0;
     bool creating_ = false;
+    std::shared_ptr<Hyphenator> hyphenator_;  // the preview's, made when first needed
     // During construction the strip and the preview are only marked as due, and made once at its end.
     bool startingUp_ = true;
     bool stripDue_ = false;

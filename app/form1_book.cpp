@@ -1,6 +1,7 @@
 // Create: the .jar and the .jad of the book, built on a thread of their own while the window
 // goes on living.
 #include "app/form1.h"
+#include "preview/hyphenator.h"
 
 #include "app/create_panel.h"
 #include "book/book_builder.h"
@@ -129,6 +130,8 @@ void TForm1::BuildBookPackage(const TextFile& source)
     BookRequest request = MakeBookRequest(e_caption->text(), &phone, BackgroundColor, e_sysline->ItemIndex(),
                                           ToFsPath(zipBaseFolder), Folders.DataFile("velmar.dat"), ToFsPath(*chosen));
     const TextEncoding encoding = Encoding;
+    request.dictionaryHyphens = DictionaryHyphens();
+    request.hyphenationFolders = HyphenationFolders(Folders);
 
     if (!createPanel) createPanel = new CreatePanel(b_ok->parentWidget());
     CreatePanel& panel = *createPanel;

@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/line_list.h"
+#include "preview/hyphenator.h"
 #include "preview/page_layout.h"
 #include "preview/page_painter.h"
 
@@ -69,6 +70,23 @@ public:
         return *widths.measured;
     }
 
+    // The preview text as laid out: with soft hyphens when `hyphenator` is given. Made again only
+    // when the text or the way of splitting changed.
+    const std::string& LayoutTextOf(const LineList& lines, Hyphenator* hyphenator)
+    {
+        std::string joined = JoinLines(lines);
+        const bool dictionary = hyphenator != nullptr;
+        if (joined != source_ || dictionary != dictionary_ || !laidOut_) {
+            std::string text;
+            if (dictionary) hyphenator->Hyphenate(joined, text);
+            else text = joined;
+            source_ = std::move(joined);
+            dictionary_ = dictionary;
+            laidOut_ = std::move(text);
+        }
+        return *laidOut_;
+    }
+
 private:
     FontWidths& Widths(const BookFontStyle& font)
     {
@@ -77,6 +95,9 @@ private:
     }
 
     std::optional<FontWidths> widths_;
+    std::string source_;
+    bool dictionary_ = false;
+    std::optional<std::string> laidOut_;
 };
 
 PreviewCaches& CachesOf(TForm1& form)
@@ -144,7 +165,8 @@ void TForm1::RenderPreview()
     geometry.lineHeight = FontStrip.isNull() ? 0 : FontStrip.height();
     geometry.showSysline = ShowSysline;
     geometry.syslineIndex = e_sysline->ItemIndex();
-    const PageLayout page = LayoutPage(JoinLines(PreviewText), widths.layout, geometry, PageStart);
+    geometry.hyphenation = DictionaryHyphens() ? Hyphenation::SoftHyphens : Hyphenation::Simple;
+    const PageLayout page = LayoutPage(PreviewLayoutText(), widths.layout, geometry, PageStart);
 
     // The band first: without its picture the page keeps only the background, and nothing of the
     // new layout is taken over.
@@ -161,9 +183,29 @@ void TForm1::RenderPreview()
     if (page.downEnabled) b_p_down->setEnabled(*page.downEnabled);
 }
 
+bool TForm1::DictionaryHyphens() const
+{
+    return e_hyphenation->ItemIndex() != 1;
+}
+
+const std::string& TForm1::PreviewLayoutText()
+{
+    if (!DictionaryHyphens()) return CachesOf(*this).LayoutTextOf(PreviewText, nullptr);
+    if (!hyphenator_) hyphenator_ = std::make_shared<Hyphenator>(HyphenationFolders(Folders));
+    return CachesOf(*this).LayoutTextOf(PreviewText, hyphenator_.get());
+}
+
+void TForm1::e_hyphenationPropertiesChange()
+{
+    // The positions of one layout text mean nothing in the other: the preview starts over.
+    PageStart = 1;
+    b_p_up->setEnabled(false);
+    RenderPreview();
+}
+
 void TForm1::StepBackLines(int n)
 {
-    const StepBackResult back = lumira::StepBackLines(JoinLines(PreviewText), CachesOf(*this).MeasuredOf(BookFont),
+    const StepBackResult back = lumira::StepBackLines(PreviewLayoutText(), CachesOf(*this).MeasuredOf(BookFont),
                                                 i_scrBitmap.width(), PageStart, n);
     PageStart = back.pageStart;
     if (back.downEnabled) b_p_down->setEnabled(*back.downEnabled);

@@ -1,6 +1,7 @@
 #include "book/book_builder.h"
 
 #include "book/deflate_engine.h"
+#include "book/hyphenated_text.h"
 #include "book/ordered_work.h"
 #include "book/piece_store.h"
 #include "platform/folders.h"
@@ -251,14 +252,30 @@ void BuildBookIn(const BookRequest& request, SettingsRecord& record)
     CreateFolderChain(work);
     openStore(store);
     std::uint64_t size = 0;
+    const auto pack = [&](NormalisedText& text, std::uint64_t expected) {
+        if (!request.dictionaryHyphens) return PackTextPieces(request, text, std::nullopt, expected, *store, pieces.files);
+        Hyphenator hyphenator(request.hyphenationFolders);
+        HyphenatedText hyphenated(text, hyphenator);
+        return PackTextPieces(request, hyphenated, std::nullopt, expected, *store, pieces.files);
+    };
     if (request.textStream) {
         NormalisedText text(*request.textStream, !request.openEnd);
-        size = PackTextPieces(request, text, std::nullopt, request.textStream->SizeHint(), *store, pieces.files);
+        size = pack(text, request.textStream->SizeHint());
     } else {
         NormalisedText text(request.textFile, !request.openEnd);
-        size = PackTextPieces(request, text, std::nullopt, request.textFile.Size(), *store, pieces.files);
+        size = pack(text, request.textFile.Size());
     }
     assemble(size);
+    const fs::path rules = work / kLayoutRulesFile;
+    if (request.dictionaryHyphens) {
+        OutFile out(rules);
+        out.Write(std::string(1, '\x01'));
+        out.Close();
+    } else {
+        // Left from a book made with the dictionary, it would make the reader split this one wrong.
+        std::error_code ec;
+        if (fs::exists(fs::symlink_status(rules, ec)) && !fs::remove(rules, ec)) ThrowUnableToWrite(rules);
+    }
 
     const fs::path manifestPath = work / "META-INF" / "MANIFEST.MF";
     LineList lines = ReadLineList(manifestPath);

@@ -14,6 +14,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace lumira {
 
@@ -40,6 +41,10 @@ struct BookRequest {
     unsigned threads = 0;                   // threads compressing the archive; 0: one per core
     const std::atomic<bool>* cancel = nullptr;  // optional; when set, the build stops at the next piece
     bool openEnd = false;  // the text is a volume of a longer one: a last line without a break stays open
+    // Words split by the language's dictionary: the book's text carries a soft hyphen at every
+    // point, and its "layout" file tells the reader to split only there. Without, the vowel rule.
+    bool dictionaryHyphens = false;
+    std::vector<std::filesystem::path> hyphenationFolders;  // where the dictionaries are looked up
 };
 
 // A request filled from the settings the book is made with, the same for the window and lumira-cli:
@@ -74,7 +79,9 @@ std::filesystem::path JadPathFor(const std::filesystem::path& jarPath);
 // record's modification time, so the package is byte for byte the archive of the work folder
 // with the pieces as files of that time. Cancelling is seen before each piece and between the
 // archive's entries; a template without the text/ folder gives "Cannot create file" naming
-// <work>/text/chunk.0. The .jar and .jad are written under temporary names beside their targets
+// <work>/text/chunk.0. With dictionary hyphenation the pieces are cut from the text with its
+// soft hyphens put in, and <work>/layout (one byte, 1) tells the reader so; without, no such
+// file is left in the work folder. The .jar and .jad are written under temporary names beside their targets
 // and put in place together only when both are complete, so a failure leaves an earlier book at
 // those paths as it was. Refused before anything is written: no profile, a text
 // of more than 65535 pieces, a package path whose descriptor would be the package itself.

@@ -6,6 +6,7 @@
 #include "book/ordered_work.h"
 #include "cli/interrupt.h"
 #include "cli/progress_line.h"
+#include "preview/hyphenator.h"
 #include "font/font_strip.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
@@ -150,6 +151,8 @@ struct Batch {
             BookRequest request = MakeBookRequest(title, settings.profile ? &*settings.profile : nullptr, settings.background,
                                                   settings.syslineIndex, work, program.File("velmar.dat"), jar);
             book.Into(request);
+            request.dictionaryHyphens = settings.dictionaryHyphens;
+            request.hyphenationFolders = HyphenationFolders(program.folders);
             request.threads = threadsPerBook;
             request.progress = [&](BookStage stage, std::uint64_t done, std::uint64_t total) {
                 CheckInterrupt();

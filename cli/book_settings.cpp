@@ -107,6 +107,7 @@ BookSettings ResolveSettings(const StoredSettings& stored, const std::vector<t_p
 
     s.syslineIndex = options.sysline ? *options.sysline : StoredListPosition(stored.sysline, 2);
     s.encoding = options.encoding ? *options.encoding : stored.encoding;
+    s.dictionaryHyphens = options.dictionaryHyphens ? *options.dictionaryHyphens : stored.dictionaryHyphens;
     return s;
 }
 

@@ -40,6 +40,7 @@ struct BookSettings {
     std::optional<t_profile> profile;  // none when profiles.ini has none to select
     int syslineIndex = 1;              // 0 top, 1 bottom, -1 none
     TextEncoding encoding = TextEncoding::Auto;  // how the texts are read
+    bool dictionaryHyphens = true;     // words split by the language's dictionary, else by the vowel rule
     // Stored values the window would not apply either, as the window tells about them (UTF-8).
     std::vector<std::string> notices;
 

@@ -7,6 +7,7 @@
 #include "cli/interrupt.h"
 #include "cli/options.h"
 #include "cli/page_dump.h"
+#include "preview/hyphenator.h"
 #include "cli/text_source.h"
 #include "font/font_strip.h"
 #include "platform/cp1251.h"
@@ -77,7 +78,8 @@ int RunPages(const CliOptions& options, const BookSettings& settings, const Prog
         const FontStripImage glyphs = RenderFontStrip(settings.font, settings.background, settings.upperCut, settings.bottCut);
         const int lineHeight = glyphs.strip.height();
         QString notice;
-        const PageSetup setup = MakePageSetup(text.LayoutString(text.Open(), settings.encoding, &notice), settings, lineHeight);
+        const PageSetup setup = MakePageSetup(text.LayoutString(text.Open(), settings.encoding, &notice), settings, lineHeight,
+                                              HyphenationFolders(program.folders));
         if (!notice.isEmpty())
             for (const QString& line : notice.split(QLatin1Char('\n'))) SayError(text.Given().toStdString() + ": " + line.toStdString());
         if (options.dumpPages) DumpPages(setup, stdout);

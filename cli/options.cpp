@@ -57,6 +57,13 @@ TextEncoding ParseEncoding(const QString& option, const QString& value)
     throw UsageError(FormatText(Translate("lumira-cli", "Неизвестная кодировка %1 «%2»: нужна одна из %3."), {Text(option), Text(value), known}));
 }
 
+bool ParseHyphenation(const QString& option, const QString& value)
+{
+    if (const auto h = HyphenationFromKey(value.toStdString())) return *h;
+    throw UsageError(FormatText(Translate("lumira-cli", "Неверное значение %1 «%2»: нужно dictionary или simple."),
+                                {Text(option), Text(value)}));
+}
+
 Language ParseLanguage(const QString& option, const QString& value)
 {
     if (const auto l = LanguageFromKey(value.toStdString())) return *l;
@@ -102,6 +109,7 @@ CliOptions ParseOptions(const QStringList& arguments)
         {QStringLiteral("--bottom-cut"), [&](auto& k, auto& v) { o.bottomCut = ParseNumber(k, v, 0, 1000); }},
         {QStringLiteral("--sysline"), [&](auto& k, auto& v) { o.sysline = ParseSysline(k, v); }},
         {QStringLiteral("--encoding"), [&](auto& k, auto& v) { o.encoding = ParseEncoding(k, v); }},
+        {QStringLiteral("--hyphenation"), [&](auto& k, auto& v) { o.dictionaryHyphens = ParseHyphenation(k, v); }},
         {QStringLiteral("--out"), [&](auto& k, auto& v) { o.out = NonEmpty(k, v); }},
         {QStringLiteral("--out-dir"), [&](auto& k, auto& v) { o.outDir = NonEmpty(k, v); }},
         {QStringLiteral("--max-jar-size"), [&](auto& k, auto& v) { o.maxJarSize = ParseNumber(k, v, 0, kMaxJarSizeKb); }},
@@ -212,6 +220,8 @@ profiles.ini в папке программы, а у установленной 
   --upper-cut N           подрезка сверху, строк пикселей
   --bottom-cut N          подрезка снизу, строк пикселей
   --sysline top|bottom    системная полоса вверху или внизу
+  --hyphenation dictionary|simple        переносы: по словарю языка (русский, английский) или
+                          простые, по гласным и согласным; по умолчанию — выбранные в окне
   --max-jar-size КБ       наибольший пакет, который ставит телефон (0 — без предела); по
                           умолчанию — MaxJarSize профиля. Книга больше предела делится на тома
                           ИМЯ_1.jar, ИМЯ_2.jar ... по концам абзацев; о каждом томе выводится

@@ -56,6 +56,7 @@ struct CliOptions {
     std::optional<int> bottomCut;
     std::optional<int> sysline;      // 0 top, 1 bottom
     std::optional<TextEncoding> encoding;  // how the texts are read
+    std::optional<bool> dictionaryHyphens;  // --hyphenation dictionary|simple
     std::optional<QString> out;      // the package of the one text
     std::optional<QString> outDir;   // the folder of every package
     std::optional<int> jobs;         // books built at once; none: one per core

@@ -5,6 +5,7 @@
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "preview/hyphenator.h"
 #include "preview/page_painter.h"
 #include "platform/language.h"
 
@@ -12,10 +13,17 @@
 
 namespace lumira {
 
-PageSetup MakePageSetup(std::string text, const BookSettings& settings, int lineHeight)
+PageSetup MakePageSetup(std::string text, const BookSettings& settings, int lineHeight,
+                        const std::vector<std::filesystem::path>& hyphenationFolders)
 {
     PageSetup setup;
-    setup.text = std::move(text);
+    if (settings.dictionaryHyphens) {
+        Hyphenator hyphenator(hyphenationFolders);
+        hyphenator.Hyphenate(text, setup.text);
+        setup.geometry.hyphenation = Hyphenation::SoftHyphens;
+    } else {
+        setup.text = std::move(text);
+    }
     const std::array<int, 256> advances = GlyphAdvances(MakeQFont(settings.font));
     setup.widths = CharWidthTable::ForLayout([&](unsigned char c) { return advances[c]; });
     const QSize screen = settings.Screen();

@@ -177,10 +177,30 @@ void LayoutWriter::Text(std::string_view s)
     }
 }
 
+// The marks the page layout reads at a line's start (the same bytes as preview/line_fitting.h's).
+constexpr char kTitleMark = '\x01';
+constexpr std::string_view kSpacerLine = "\x02\r\n";
+
+// A paragraph that is only a row of asterisks, blanks between them or not: a section break.
+bool IsSectionBreak(std::string_view line)
+{
+    return line.find('*') != std::string_view::npos && line.find_first_not_of("* ") == std::string_view::npos;
+}
+
+void LayoutWriter::WriteBlankLine()
+{
+    sink_->Write(kSpacerLine);
+}
+
 void LayoutWriter::EndLine(bool indent)
 {
     space_ = false;
     if (line_.empty()) return;
+    if (indent && !preformatted_ && IsSectionBreak(line_)) {
+        line_.clear();
+        blank_ = true;
+        return;
+    }
     if (detached_ && !started_) {
         // What comes before a part's first line is settled when it is joined.
         part_.any = true;
@@ -188,12 +208,12 @@ void LayoutWriter::EndLine(bool indent)
         part_.firstIndented = indent;
         part_.ownMark = markSet_;
     } else if (blank_ && started_) {
-        sink_->Write("\r\n");
+        WriteBlankLine();
     }
     blank_ = false;
     started_ = true;
     markSet_ = false;
-    if (indent) sink_->Write("   ");
+    sink_->Write(indent ? std::string_view("   ") : std::string_view(&kTitleMark, 1));
     if (!mark_.empty()) {
         sink_->Write(mark_);
         sink_->Write(" ");
@@ -232,7 +252,7 @@ void LayoutWriter::AppendLaidOut(std::string_view lines)
 {
     EndParagraph();
     if (lines.empty()) return;
-    if (blank_ && started_) sink_->Write("\r\n");
+    if (blank_ && started_) WriteBlankLine();
     blank_ = false;
     started_ = true;
     sink_->Write(lines);
@@ -261,10 +281,10 @@ void LayoutWriter::Join(LayoutPart&& part)
         if (part.markAfter) SetMark(std::move(part.mark));
         return;
     }
-    if ((blank_ || part.blankBefore) && started_) sink_->Write("\r\n");
+    if ((blank_ || part.blankBefore) && started_) WriteBlankLine();
     std::string_view lines = part.lines;
     if (!part.ownMark && !mark_.empty()) {
-        const size_t indent = part.firstIndented ? 3 : 0;
+        const size_t indent = part.firstIndented ? 3 : 1;
         sink_->Write(lines.substr(0, indent));
         sink_->Write(mark_);
         sink_->Write(" ");
@@ -286,6 +306,7 @@ std::string CollapseSpaces(std::string_view utf8)
     writer.EndTitleLine();
     std::string& s = sink.text;
     if (s.size() >= 2) s.resize(s.size() - 2);
+    if (!s.empty() && s.front() == kTitleMark) s.erase(0, 1);
     return s;
 }
 

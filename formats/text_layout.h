@@ -1,7 +1,11 @@
 #pragma once
 // The one text layout every book format is turned into: UTF-8 lines ending in CR LF, each
-// paragraph one line starting with three blanks, titles without the indent and with one empty
-// line before and after, never two empty lines in a row, none at the start or the end.
+// paragraph one line starting with three blanks, each title line starting with the title mark
+// (byte 1) instead of the indent, and the empty lines (before and after a title, between stanzas,
+// a section break) written as a line holding only the spacer mark (byte 2), so that the page
+// layout shows a title on screen lines of its own and an empty screen line where one is asked
+// for. Never two empty lines in a row, none at the start or the end. A paragraph that is only a
+// row of asterisks ("* * *", "***") is a section break: an empty line.
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -83,7 +87,7 @@ public:
     void SetPreformatted(bool on) { preformatted_ = on; }
     // Ends the current line as a paragraph (indented); nothing when it holds no text.
     void EndParagraph();
-    // Ends the current line as a title line (not indented); nothing when it holds no text.
+    // Ends the current line as a title line (the title mark, no indent); nothing when it holds no text.
     void EndTitleLine();
     // Places an empty line here: before the next line, only if something came before it.
     void BlankLine();
@@ -108,6 +112,7 @@ public:
 
 private:
     void EndLine(bool indent);
+    void WriteBlankLine();
 
     StringSink part_sink_;
     TextSink* sink_;

@@ -103,7 +103,8 @@ void JustifyLine(std::string& line, int k)
     }
 }
 
-FitResult FitLine(std::string& line, int w, int screenWidth, const CharWidthTable& widths)
+FitResult FitLine(std::string& line, int w, int screenWidth, const CharWidthTable& widths, Hyphenation rule,
+                  bool justify)
 {
     const int length = static_cast<int>(line.size());
     const int blank = widths.Blank();
@@ -111,7 +112,7 @@ FitResult FitLine(std::string& line, int w, int screenWidth, const CharWidthTabl
     auto finish = [&](int g) {
         result.g = g;
         result.width = w;
-        if (blank > 0) JustifyLine(line, (screenWidth - w) / blank);
+        if (blank > 0 && justify) JustifyLine(line, (screenWidth - w) / blank);
         return result;
     };
     if (length <= 1) {
@@ -149,6 +150,16 @@ FitResult FitLine(std::string& line, int w, int screenWidth, const CharWidthTabl
             return finish(length - k + 1);
         }
         const unsigned char x = At(line, k - 1);
+        if (rule == Hyphenation::SoftHyphens) {
+            if (x == kSoftHyphen && w - widths(x) + widths('-') <= screenWidth) {
+                CutFrom(line, k - 1);
+                line.push_back('-');
+                w += widths('-') - widths(x);
+                result.hyphenated = true;
+                return finish(length - k);
+            }
+            continue;
+        }
         const unsigned char y = At(line, k);
         if (k + 1 < length && IsLetter(At(line, k + 1)) &&
             ((IsVowel(x) && IsLetter(y)) || (IsConsonant(x) && IsConsonant(y)))) {

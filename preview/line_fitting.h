@@ -17,6 +17,23 @@ namespace lumira {
 
 // ---- Character classes (cp1251 codes) ----
 
+// The soft hyphen: 0 wide and never drawn inside a line; where the dictionary rule splits a word
+// at it, the line ends in a "-".
+inline constexpr unsigned char kSoftHyphen = 0xAD;
+// Marks a text line may start with. They take no room, and a text without them lays out as if
+// they did not exist:
+//  - a text line starting with kTitleMark is a title: it starts a screen line of its own without
+//    indentation, its end ends the screen line, and none of its screen lines is justified;
+//  - a text line holding only kSpacerMark is one empty screen line (none at the top of a page).
+inline constexpr unsigned char kTitleMark = 0x01;
+inline constexpr unsigned char kSpacerMark = 0x02;
+
+// Where a word at a line's end may be split.
+enum class Hyphenation {
+    Simple,      // the vowel/consonant rule below
+    SoftHyphens  // only at the soft hyphens the text holds (a dictionary put them there)
+};
+
 // Exactly a e i j o u y ё а е и о у ю я (97 101 105 106 111 117 121 184 224 229 232 238 243
 // 254 255): lower case only; the Latin j counts, ы (251) and э (253) do not.
 bool IsVowel(unsigned char c);
@@ -93,15 +110,19 @@ struct FitResult {
 //       both consonants: cut from k and append "-" (its width is never checked against the
 //       screen); g = L-k, so the next line begins with Y.
 //     The break test of a pass comes before its hyphenation test.
+//     With Hyphenation::SoftHyphens the hyphenation test is instead: X is a soft hyphen and the
+//     kept characters with a "-" fit the screen; the soft hyphen goes, "-" is appended, g = L-k.
 //  3. No cut found (a run of digits, asterisks or underscores; a line of two characters): the
 //     line is cut at the last character that fits, that is, only the overflowing character goes;
 //     g = 0.
 // Every cut is followed by JustifyLine(line, (screenWidth - width) / blank width), the division
-// truncated toward zero (skipped when the blank width is not positive).
+// truncated toward zero (skipped when the blank width is not positive, or when `justify` is false,
+// as for a title).
 //
 // A line of a single character (L = 1) has nothing to give up: it is left as it is, with g = -1
 // (reading goes on after it). Callers that need the next line to begin after the line's first
 // reading position check that themselves (LayoutPage does).
-FitResult FitLine(std::string& line, int w, int screenWidth, const CharWidthTable& widths);
+FitResult FitLine(std::string& line, int w, int screenWidth, const CharWidthTable& widths,
+                  Hyphenation rule = Hyphenation::Simple, bool justify = true);
 
 } // namespace lumira

@@ -52,11 +52,14 @@ PageLayout LayoutPage(std::string_view text, const CharWidthTable& widths, const
     bool end = false;
     DownButtonState& down = page.downEnabled;
     std::string line;
+    bool title = false;  // the last line ended inside a title, which goes on unjustified
     while (!end && static_cast<int>(page.lines.size()) < page.linesPerPage) {
         const std::int64_t lineStart = r;
         line.clear();
         int w = 0;
         bool overflow = false;
+        bool spacer = false;
+        bool titleLine = title;
         auto append = [&](unsigned char c) {
             line.push_back(static_cast<char>(c));
             w += widths(c);
@@ -65,6 +68,18 @@ PageLayout LayoutPage(std::string_view text, const CharWidthTable& widths, const
         for (;;) {
             const unsigned char c = PreviewCharAt(text, r, down);
             ++r;
+            if (P == kLF && c == kTitleMark) {
+                line.clear();  // a title is never indented
+                w = 0;
+                titleLine = true;
+            }
+            if (P == kLF && c == kSpacerMark) {
+                // The spacer takes its own line break with it.
+                if (PreviewCharAt(text, r, down) == kBlank) ++r;
+                if (PreviewCharAt(text, r, down) == kLF) ++r;
+                spacer = true;
+                break;
+            }
             if (c == kBlank) {
                 if (P == kLF) {
                     if (line.size() < static_cast<size_t>(kMaxIndent)) {
@@ -76,7 +91,7 @@ PageLayout LayoutPage(std::string_view text, const CharWidthTable& widths, const
                 }
             } else if (c == kLF) {
                 const unsigned char next = PreviewCharAt(text, r, down);
-                if (next == kBlank || next == kLF) {
+                if (titleLine || next == kBlank || next == kLF || next == kTitleMark || next == kSpacerMark) {
                     P = kLF;
                     break;  // paragraph end
                 }
@@ -102,10 +117,10 @@ PageLayout LayoutPage(std::string_view text, const CharWidthTable& widths, const
             } else if (P == kBlank || P == kLF) {
                 line.pop_back();
                 w -= B;
-                JustifyLine(line, (W - w) / B);
+                if (!titleLine) JustifyLine(line, (W - w) / B);
                 next = r - 1;
             } else {
-                const FitResult fit = FitLine(line, w, W, widths);
+                const FitResult fit = FitLine(line, w, W, widths, geometry.hyphenation, !titleLine);
                 next = r - fit.g - 1;
             }
             if (next <= lineStart) {
@@ -113,11 +128,17 @@ PageLayout LayoutPage(std::string_view text, const CharWidthTable& widths, const
                 // fits instead (the line held at least two characters here).
                 line = taken;
                 line.pop_back();
-                JustifyLine(line, (W - widths.TextWidth(line)) / B);
+                if (!titleLine) JustifyLine(line, (W - widths.TextWidth(line)) / B);
                 next = r - 1;
             }
             r = next;
         }
+        if (spacer) {
+            line.assign(1, static_cast<char>(kSpacerMark));
+            if (page.lines.empty()) continue;  // no empty line at the top of a page
+        }
+        // A title that did not end on this line goes on on the next.
+        title = titleLine && P != kLF;
         page.lines.push_back(line);
     }
     page.nextPageStart = static_cast<std::int32_t>(std::clamp<std::int64_t>(r, INT32_MIN, INT32_MAX));

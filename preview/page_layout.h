@@ -29,6 +29,12 @@
 //    is justified by (W - w) / B blanks (B = width of a blank) and reading resumes at that blank;
 //    after any other character: FitLine (line_fitting.h), and reading resumes g positions before
 //    the overflowing character.
+//  - marks (line_fitting.h): at a paragraph start, kTitleMark drops the indentation, is appended,
+//    and makes the rest of the text line a title: its LF always ends the paragraph, and its
+//    screen lines stand at the left edge, never justified. kSpacerMark at a paragraph start takes the blank (CR) and LF after
+//    it and gives a screen line holding only the mark, except as a page's first line, where it
+//    gives nothing.
+//    An LF followed by either mark ends a paragraph.
 //  - progress: a line always consumes text. When the rules above would make the next line begin
 //    where this one began (a character wider than the screen at a line's start, or a blank and
 //    such a character), the line is cut at the last character that fits, and a single character
@@ -69,7 +75,9 @@ struct PageGeometry {
     int lineHeight = 0;        // LH: the glyph strip's height
     bool showSysline = true;   // the band is shown
     int syslineIndex = 1;      // the system-line choice: 0 puts the band at the top, any other at the bottom
+    Hyphenation hyphenation = Hyphenation::Simple;  // where words at a line's end may be split
 };
+
 
 struct PageLayout {
     // The lines as laid out, top to bottom: cp1251 bytes with indentation, inner and trailing

@@ -47,7 +47,17 @@ StoredSettings ReadStoredSettings(const IniFile& file, const QString& appDir)
     s.saveDir = folder("SaveDir");
     s.openDir = folder("OpenDir");
     s.encoding = EncodingFromKey(config.ReadString(kGlobalSection, "Encoding", "auto")).value_or(TextEncoding::Auto);
+    s.dictionaryHyphens = HyphenationFromKey(config.ReadString(kGlobalSection, kHyphenationKey, kDictionaryHyphens))
+                              .value_or(true);
     return s;
+}
+
+std::optional<bool> HyphenationFromKey(const std::string& key)
+{
+    const QString k = QString::fromStdString(key).trimmed().toLower();
+    if (k == QLatin1String(kDictionaryHyphens)) return true;
+    if (k == QLatin1String(kSimpleHyphens)) return false;
+    return std::nullopt;
 }
 
 int StoredListPosition(std::int32_t stored, int count)

@@ -42,8 +42,18 @@ struct StoredSettings {
     QString saveDir;                       // the program folder when absent
     QString openDir;
     TextEncoding encoding = TextEncoding::Auto;  // "Авто" when absent or not a known name
+    bool dictionaryHyphens = true;         // Hyphenation: "dictionary" (also when absent or unknown) or "simple"
     std::vector<std::string> notices;      // one line per value replaced by its default (UTF-8)
 };
+
+// [Global] Hyphenation: where words at a line's end are split. "dictionary": by the language's
+// hyphenation dictionary; "simple": by the vowel/consonant rule.
+inline constexpr const char* kHyphenationKey = "Hyphenation";
+inline constexpr const char* kDictionaryHyphens = "dictionary";
+inline constexpr const char* kSimpleHyphens = "simple";
+// True for "dictionary", false for "simple" (any case), nullopt for anything else.
+std::optional<bool> HyphenationFromKey(const std::string& key);
+inline const char* HyphenationKey(bool dictionary) { return dictionary ? kDictionaryHyphens : kSimpleHyphens; }
 
 // Reads every key of config.ini. `appDir` (ending in a separator) is the default of the two
 // folders. A missing file reads as all defaults.

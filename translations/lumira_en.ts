@@ -374,6 +374,13 @@
     </message>
 </context>
 <context>
+    <name>Hyphenator</name>
+    <message>
+        <source>Словарь переносов %1 не найден или не читается. Установите пакет %2 или выберите переносы «простые».</source>
+        <translation>The hyphenation dictionary %1 is missing or cannot be read. Install the package %2 or choose &quot;simple&quot; hyphenation.</translation>
+    </message>
+</context>
+<context>
     <name>KeyAction</name>
     <message>
         <source>Назад на одну строку</source>
@@ -491,6 +498,18 @@
     <message>
         <source>Вверху</source>
         <translation>At the top</translation>
+    </message>
+    <message>
+        <source>Переносы</source>
+        <translation>Hyphenation</translation>
+    </message>
+    <message>
+        <source>по словарю</source>
+        <translation>by dictionary</translation>
+    </message>
+    <message>
+        <source>простые</source>
+        <translation>simple</translation>
     </message>
     <message>
         <source>Внизу</source>
@@ -830,6 +849,10 @@
         <translation>Wrong value of %1 &quot;%2&quot;: top or bottom is needed.</translation>
     </message>
     <message>
+        <source>Неверное значение %1 «%2»: нужно dictionary или simple.</source>
+        <translation>Wrong value of %1 &quot;%2&quot;: dictionary or simple is needed.</translation>
+    </message>
+    <message>
         <source>Неизвестная кодировка %1 «%2»: нужна одна из %3.</source>
         <translation>Unknown encoding %1 &quot;%2&quot;: one of %3 is needed.</translation>
     </message>
@@ -916,6 +939,8 @@ profiles.ini в папке программы, а у установленной 
   --upper-cut N           подрезка сверху, строк пикселей
   --bottom-cut N          подрезка снизу, строк пикселей
   --sysline top|bottom    системная полоса вверху или внизу
+  --hyphenation dictionary|simple        переносы: по словарю языка (русский, английский) или
+                          простые, по гласным и согласным; по умолчанию — выбранные в окне
   --max-jar-size КБ       наибольший пакет, который ставит телефон (0 — без предела); по
                           умолчанию — MaxJarSize профиля. Книга больше предела делится на тома
                           ИМЯ_1.jar, ИМЯ_2.jar ... по концам абзацев; о каждом томе выводится
@@ -974,6 +999,9 @@ Book:
   --upper-cut N           rows of pixels cut from the top of each glyph
   --bottom-cut N          rows of pixels cut from the bottom of each glyph
   --sysline top|bottom    the system line at the top or at the bottom
+  --hyphenation dictionary|simple        hyphenation: by the language's dictionary (Russian,
+                          English) or simple, by vowels and consonants; by default the one
+                          chosen in the window
   --max-jar-size KB       the largest package the phone installs (0: no limit); by default
                           the profile's MaxJarSize. A larger book is split into volumes
                           NAME_1.jar, NAME_2.jar ... at paragraph ends; a line is written

@@ -11,6 +11,13 @@ final class PageLayout {
     static final int CR = 13;
     static final int BLANK = 32;
     static final int HYPHEN = 45;
+    static final int SOFT_HYPHEN = 0xAD;
+    /** A text line starting with it is a title: a screen line of its own, never justified. */
+    static final int TITLE_MARK = 1;
+    /** A text line holding only it is an empty screen line (none at the top of a page). */
+    static final int SPACER_MARK = 2;
+    /** Added to P while a title's text is being read. */
+    static final int IN_TITLE = 0x100;
 
     /** Longest indentation kept at a paragraph's start, in blanks. */
     private static final int MAX_INDENT = 3;
@@ -32,6 +39,8 @@ final class PageLayout {
     /** Width of every cp1251 code; 0 for the control characters. */
     private final int[] widths;
     private final int blank;
+    /** Words are split only at the text's soft hyphens, else by the vowel/consonant rule. */
+    private final boolean softHyphens;
 
     // The screen: width in pixels and lines per page.
     private int screenWidth;
@@ -43,6 +52,7 @@ final class PageLayout {
     private byte[] taken = new byte[64];
     private int lineEndP;
     private boolean ended;
+    private boolean spacer;
     private int lastRead;
 
     // The reading position: the first line of the page and the starts passed on the way there.
@@ -60,10 +70,11 @@ final class PageLayout {
     private int[] startP = new int[1];
     private boolean hasNext;
 
-    PageLayout(BookText text, int[] widths) {
+    PageLayout(BookText text, int[] widths, boolean softHyphens) {
         this.text = text;
         this.widths = widths;
         this.blank = widths[BLANK];
+        this.softHyphens = softHyphens;
     }
 
     // ---- Characters ----
@@ -141,11 +152,29 @@ final class PageLayout {
         final int lineStart = r;
         length = 0;
         ended = false;
+        spacer = false;
+        boolean titleLine = (p & IN_TITLE) != 0;
+        p &= 0xFF;
         int w = 0;
         boolean overflow = false;
         for (;;) {
             int c = read(r);
             r++;
+            if (p == LF && c == TITLE_MARK) {
+                // A title drops its indentation; the mark itself is taken as any character.
+                length = 0;
+                w = 0;
+                titleLine = true;
+            }
+            if (p == LF && c == SPACER_MARK) {
+                // A line of its own, holding only the mark; its line break goes with it.
+                length = 0;
+                put(c);
+                if (read(r) == BLANK) r++;
+                if (read(r) == LF) r++;
+                spacer = true;
+                break;
+            }
             if (c == BLANK) {
                 if (p == LF) {
                     if (length < MAX_INDENT) {
@@ -159,7 +188,7 @@ final class PageLayout {
                 }
             } else if (c == LF) {
                 int next = read(r);
-                if (next == BLANK || next == LF) {
+                if (titleLine || next == BLANK || next == LF || next == TITLE_MARK || next == SPACER_MARK) {
                     p = LF;  // paragraph end
                     break;
                 }
@@ -190,8 +219,6 @@ final class PageLayout {
                 System.arraycopy(line, 0, taken, 0, length);
                 if (p == BLANK || p == LF) {
                     length--;
-                    w -= blank;
-                    justify((w0 - w) / blank);
                     next = r - 1;
                 } else {
                     next = r - fit(w, w0) - 1;
@@ -201,63 +228,59 @@ final class PageLayout {
                     // that fits instead.
                     System.arraycopy(taken, 0, line, 0, takenLength);
                     length = takenLength - 1;
-                    justify((w0 - lineWidth(length)) / blank);
                     next = r - 1;
                 }
+                // A cut line is justified, unless it belongs to a title.
+                if (!titleLine) justify((w0 - lineWidth(length)) / blank);
             }
             r = next;
         }
-        lineEndP = p;
+        // A title that did not end on this line goes on on the next.
+        lineEndP = titleLine && p != LF ? p | IN_TITLE : p;
         return r;
     }
 
     /**
-     * Shortens the overflowing line (its last character made its width w exceed w0), justifies
-     * it and returns how many positions before the overflowing character reading resumes.
+     * Shortens the overflowing line (its last character made its width w exceed w0) and returns
+     * how many positions before the overflowing character reading resumes.
      */
     private int fit(int w, int w0) {
         final int n = length;
         int before = at(n - 1);
         if (before == BLANK) {
-            w -= charWidth(at(n)) + blank;
             length = n - 2;
-            justify((w0 - w) / blank);
             return 1;
         }
         if (isBreakChar(before)) {
-            w -= charWidth(at(n));
             length = n - 1;
-            justify((w0 - w) / blank);
             return 0;
         }
         for (int k = n; k >= 3; k--) {
             w -= charWidth(at(k));
             int breakChar = at(k - 2);
             if (isBreakChar(breakChar)) {
-                w -= charWidth(at(k - 1));
-                if (breakChar == BLANK) {
-                    w -= blank;
-                    length = k - 3;
-                } else {
-                    length = k - 2;
-                }
-                justify((w0 - w) / blank);
+                length = breakChar == BLANK ? k - 3 : k - 2;
                 return n - k + 1;
             }
             int x = at(k - 1);
+            if (softHyphens) {
+                if (x == SOFT_HYPHEN && w - charWidth(x) + charWidth(HYPHEN) <= w0) {
+                    length = k - 2;
+                    put(HYPHEN);
+                    return n - k;
+                }
+                continue;
+            }
             int y = at(k);
             if (k + 1 < n && isLetter(at(k + 1))
                     && ((isVowel(x) && isLetter(y)) || (isConsonant(x) && isConsonant(y)))) {
                 length = k - 1;
                 put(HYPHEN);
-                w += charWidth(HYPHEN);
-                justify((w0 - w) / blank);
                 return n - k;
             }
         }
         // Nowhere to break: only the overflowing character goes.
         length = n - 1;
-        justify((w0 - lineWidth(length)) / blank);
         return 0;
     }
 
@@ -335,6 +358,7 @@ final class PageLayout {
             startP[n] = p;
             r = layLine(r, p, screenWidth);
             p = lineEndP;
+            if (spacer && n == 0) continue;  // no empty line at the top of a page
             byte[] copy = new byte[length];
             System.arraycopy(line, 0, copy, 0, length);
             lines[n++] = copy;
@@ -381,7 +405,7 @@ final class PageLayout {
     void setTop(int pos, int p) {
         if (pos < 0) pos = 0;
         topPos = pos;
-        topP = p & 0xFF;
+        topP = p & (0xFF | IN_TITLE);
         historyCount = 0;
         pageValid = false;
     }

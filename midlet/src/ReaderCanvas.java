@@ -164,7 +164,9 @@ final class ReaderCanvas extends Canvas implements Runnable {
         ink = findInk();
 
         text = new BookText(littleEndian(record, 0), littleEndian(record, 22));
-        layout = new PageLayout(text, widths);
+        // The book's layout rules beside the record: its byte 1 means that words are split only at
+        // the soft hyphens the text holds. A book without the file keeps the vowel rule.
+        layout = new PageLayout(text, widths, BookText.readResource(this, "/layout", 1).length > 0);
     }
 
     private static int littleEndian(byte[] b, int at) {

@@ -281,7 +281,7 @@ TEST_F(StartupTest, FirstCloseWritesEveryKeyInOrder)
     const std::string dir = app.DirText().toStdString();
     EXPECT_EQ(app.Read("config.ini"),
               "[Global]\r\nUpperCut=0\r\nBottCut=0\r\nBackground=16777215\r\nModel=-1\r\nSysline=1\r\n"
-              "OpenDir=" + dir + "\r\nSaveDir=" + dir + "\r\nEncoding=auto\r\n\r\n"
+              "OpenDir=" + dir + "\r\nSaveDir=" + dir + "\r\nEncoding=auto\r\nHyphenation=dictionary\r\n\r\n"
               "[Font]\r\nName=Tahoma\r\nSize=8\r\nBold=0\r\nItalic=0\r\nUnderline=0\r\nColor=0\r\n");
     // Every close writes every key again, and keeps what it does not own.
     app.Write("config.ini", "[Mine]\r\nx=1\r\n[Global]\r\nModel=5\r\n");

@@ -43,7 +43,7 @@ TEST(CliBook, StoredSettingsMakeTheBookAndTheNameComesFromTheFile)
 {
     CliFolder f;
     f.app.Write("config.ini", "[Font]\r\nSize=10\r\nBold=1\r\nColor=255\r\n[Global]\r\nBackground=16777215\r\nModel=0\r\n"
-                              "Sysline=0\r\nBottCut=1\r\n");
+                              "Sysline=0\r\nBottCut=1\r\nHyphenation=simple\r\n");
     // "война и мир " in cp1251 over and over, between "A" and "Z", closed by CR LF.
     const std::string phrase = "\xe2\xee\xe9\xed\xe0 \xe8 \xec\xe8\xf0 ";
     std::string text(32768, ' ');

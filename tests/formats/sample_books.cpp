@@ -57,7 +57,8 @@ const char* const kFb2 = R"(<?xml version="1.0" encoding="@ENC@"?>
 } // namespace
 
 const char* const kSampleFb2Title = "Приключения капитана Врунгеля";
-const char* const kSampleFb2Text =
+namespace {
+const std::string kSampleFb2Marked = WithLayoutMarks(
     "Книга первая\r\n"
     "\r\n"
     "   Как вы яхту назовёте,\r\n"
@@ -89,7 +90,9 @@ const char* const kSampleFb2Text =
     "\r\n"
     "   [1] Море — большая вода.\r\n"
     "   * Звёздочка.\r\n"
-    "   Второй абзац.\r\n";
+    "   Второй абзац.\r\n");
+} // namespace
+const char* const kSampleFb2Text = kSampleFb2Marked.c_str();
 
 std::string SampleFb2(const std::string& encoding)
 {
@@ -178,9 +181,26 @@ void WriteSampleEpub(const std::filesystem::path& archive, bool epub3)
     WriteArchive(archive, entries);
 }
 
+std::string WithLayoutMarks(std::string_view plain)
+{
+    std::string marked;
+    size_t start = 0;
+    while (start < plain.size()) {
+        size_t end = plain.find("\r\n", start);
+        if (end == std::string_view::npos) end = plain.size();
+        const std::string_view line = plain.substr(start, end - start);
+        if (line.empty()) marked += '\x02';
+        else if (line.substr(0, 3) != "   ") marked += '\x01';
+        marked += line;
+        marked += plain.substr(end, 2);
+        start = end + 2;
+    }
+    return marked;
+}
+
 std::string SampleEpubText(bool epub3)
 {
-    return std::string("Глава первая\r\n"
+    return WithLayoutMarks(std::string("Глава первая\r\n"
                        "\r\n"
                        "   Жил был «кот» — рыжий[1].\r\n"
                        "   Строка один\r\n"
@@ -192,7 +212,9 @@ std::string SampleEpubText(bool epub3)
                        "\r\n"
                        "Примечания\r\n"
                        "\r\n") +
-           (epub3 ? "   2 Сноска в главе.\r\n" : "") + "   [1] Рыжий — цвет.\r\n";
+           (epub3 ? "   2 Сноска в главе.
+" : "") + "   [1] Рыжий — цвет.
+");
 }
 
 } // namespace lumira

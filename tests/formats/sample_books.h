@@ -4,6 +4,7 @@
 // HTML file, and the texts they must give.
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lumira {
@@ -23,6 +24,11 @@ void WriteFb2Zip(const std::filesystem::path& archive, const std::string& entryN
 void WriteSampleEpub(const std::filesystem::path& archive, bool epub3 = true);
 extern const char* const kSampleEpubTitle;
 std::string SampleEpubText(bool epub3 = true);
+
+// A laid-out text written plainly (titles as lines without the indent, empty lines as empty
+// lines) with the layout's marks put in: the title mark before every title line, the spacer mark
+// in every empty line.
+std::string WithLayoutMarks(std::string_view plain);
 
 // Archives of several named entries.
 struct NamedEntry {

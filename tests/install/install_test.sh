@@ -78,7 +78,7 @@ if command -v cpack >/dev/null && command -v dpkg-deb >/dev/null && command -v d
   (cd "$build" && cpack -G DEB -B "$work/pkg" >/dev/null) || fail "cpack"
   deb=$(ls "$work"/pkg/lumira_*.deb)
   depends=$(dpkg-deb -f "$deb" Depends)
-  for p in libqt6widgets6 libqt6gui6 libqt6core6 libcurl4 libminizip1 zlib1g qt6-qpa-plugins; do
+  for p in libqt6widgets6 libqt6gui6 libqt6core6 libcurl4 libminizip1 zlib1g qt6-qpa-plugins libhyphen0 hyphen-ru hyphen-en-us; do
     grep -q "\b$p\b" <<<"$depends" || fail "the package does not depend on $p: $depends"
   done
   contents=$(dpkg-deb -c "$deb")

@@ -9,8 +9,10 @@
 //         writes <work folder>/fonts/default.props and default.png
 //   book  <template> <text> <work folder> <jar> <width> <height> <full screen 0|1> <left soft>
 //         <right soft> <menu> <up> <down> <left> <right> <system line index> <background>
-//         builds the book (the title is "Test")
-//   pages <text> <font folder> - - <width> <height> <system line 0|1|2> <out file>
+//         [dictionary]
+//         builds the book (the title is "Test"); with "dictionary", words split by the
+//         hyphenation dictionaries of /usr/share/hyphen
+//   pages <text> <font folder> - - <width> <height> <system line 0|1|2> <out file> [dictionary]
 //         the preview's pages of the text read as its line list, from the start to the last, laid out with the glyph widths and line
 //         height of the font files in <font folder>/fonts: system line 0 hidden, 1 top, 2 bottom
 // The page file holds, for every page, "page <start> <next start> <down> <lines per page> <lines>"
@@ -20,6 +22,7 @@
 #include "platform/errors.h"
 #include "platform/book_font_style.h"
 #include "platform/line_list.h"
+#include "preview/hyphenator.h"
 #include "preview/page_layout.h"
 #include "support/font_files.h"
 
@@ -38,6 +41,8 @@ using namespace lumira;
 namespace fs = std::filesystem;
 
 namespace {
+
+const fs::path kSystemHyphenation = "/usr/share/hyphen";
 
 std::vector<std::string> SplitTabs(const std::string& line)
 {
@@ -99,6 +104,8 @@ void MakeBook(const std::vector<std::string>& w)
     request.profile = &profile;
     request.syslineIndex = Number(w.at(15));
     request.background = static_cast<ColorValue>(Number(w.at(16)));
+    request.dictionaryHyphens = w.size() > 17 && w[17] == "dictionary";
+    request.hyphenationFolders = {kSystemHyphenation};
     SettingsRecord record{};
     BuildBook(request, record);
 }
@@ -135,8 +142,15 @@ CharWidthTable BookWidths(const fs::path& fontsFolder, int& lineHeight)
 void DumpPages(const std::vector<std::string>& w)
 {
     // The text as the preview reads it: its line list, every line followed by CR LF.
-    const std::string text = JoinLines(SplitLines(ReadBytes(w.at(1))));
+    std::string text = JoinLines(SplitLines(ReadBytes(w.at(1))));
     PageGeometry geometry;
+    if (w.size() > 9 && w[9] == "dictionary") {
+        Hyphenator hyphenator({kSystemHyphenation});
+        std::string hyphenated;
+        hyphenator.Hyphenate(text, hyphenated);
+        text = std::move(hyphenated);
+        geometry.hyphenation = Hyphenation::SoftHyphens;
+    }
     const CharWidthTable widths = BookWidths(fs::path(w.at(2)) / "fonts", geometry.lineHeight);
     geometry.width = Number(w.at(5));
     geometry.height = Number(w.at(6));

@@ -43,6 +43,13 @@ final class Books {
         /** 0 top, 1 bottom, -1 none. */
         int syslineIndex = 0;
         int background = 0xE0F0FF;
+        /** Words split by the hyphenation dictionaries rather than by the vowel rule. */
+        boolean dictionary;
+
+        Profile dictionary(boolean on) {
+            dictionary = on;
+            return this;
+        }
 
         Profile size(int w, int h) {
             width = w;
@@ -109,15 +116,21 @@ final class Books {
         jobs.add("copyfonts\t" + font.folder + "\t" + build);
         jobs.add(String.join("\t", "book", template.toString(), text.toString(), build.toString(), jar.toString(),
                 "" + p.width, "" + p.height, p.fullScreen ? "1" : "0", "" + p.leftSoft, "" + p.rightSoft, "" + p.menu,
-                "" + p.up, "" + p.down, "" + p.left, "" + p.right, "" + p.syslineIndex, "" + p.background));
+                "" + p.up, "" + p.down, "" + p.left, "" + p.right, "" + p.syslineIndex, "" + p.background,
+                p.dictionary ? "dictionary" : "simple"));
         return jar;
     }
 
     /** Queues the preview's pages of `text`; system line 0 hidden, 1 top, 2 bottom. */
     Path pages(Path text, FontFace font, int w, int h, int sysline) {
+        return pages(text, font, w, h, sysline, false);
+    }
+
+    /** The same, with words split by the hyphenation dictionaries when `dictionary` is set. */
+    Path pages(Path text, FontFace font, int w, int h, int sysline, boolean dictionary) {
         Path out = work.resolve("pages" + (++counter) + ".txt");
         jobs.add(String.join("\t", "pages", text.toString(), font.folder.toString(), "-", "-",
-                "" + w, "" + h, "" + sysline, out.toString()));
+                "" + w, "" + h, "" + sysline, out.toString(), dictionary ? "dictionary" : "simple"));
         return out;
     }
 

@@ -70,6 +70,23 @@ final class ParityTest {
         cases.add(add(books, cr, sans, 240, 320, 1));
         Path zero = books.writeText("zero", Texts.withZero(Texts.withBreaks(longText, "\n"), 20000));
         cases.add(add(books, zero, sans, 128, 160, 1));
+
+        // Books whose words are split by the hyphenation dictionaries: Russian and English prose,
+        // titles and section breaks, the text's own soft hyphens, and the guards on a narrow screen.
+        List<Path> hyphenated = new ArrayList<>();
+        hyphenated.add(books.writeText("sample-dictionary", sample));
+        hyphenated.add(books.writeText("english-dictionary", Texts.english()));
+        hyphenated.add(books.writeText("words-dictionary", Texts.words()));
+        hyphenated.add(books.writeText("marked-dictionary", Texts.marked()));
+        hyphenated.add(books.writeText("random-dictionary", Texts.random(7, 4000)));
+        for (Path text : hyphenated) {
+            int i = hyphenated.indexOf(text);
+            cases.add(add(books, text, sans, screens[i % 3][0], screens[i % 3][1], screens[i % 3][2], true));
+            cases.add(add(books, text, serif, screens[(i + 1) % 3][0], screens[(i + 1) % 3][1], screens[(i + 1) % 3][2], true));
+            cases.add(add(books, text, serif, 40, 90, -1, true));
+        }
+        // The same marked text with the vowel rule: the marks do not depend on the hyphenation.
+        cases.add(add(books, hyphenated.get(3), sans, 128, 160, 0));
         books.run();
 
         int pages = 0;
@@ -79,11 +96,17 @@ final class ParityTest {
     }
 
     private static Case add(Books books, Path text, Books.FontFace font, int w, int h, int syslineIndex) throws Exception {
-        Books.Profile p = new Books.Profile().size(w, h).sysline(syslineIndex);
+        return add(books, text, font, w, h, syslineIndex, false);
+    }
+
+    private static Case add(Books books, Path text, Books.FontFace font, int w, int h, int syslineIndex,
+            boolean dictionary) throws Exception {
+        Books.Profile p = new Books.Profile().size(w, h).sysline(syslineIndex).dictionary(dictionary);
         Path jar = books.book(text, font, p);
         int sysline = syslineIndex < 0 ? 0 : syslineIndex + 1;
-        Path dump = books.pages(text, font, w, h, sysline);
-        String name = text.getFileName() + " " + font.name + " " + w + "x" + h + " sysline " + sysline;
+        Path dump = books.pages(text, font, w, h, sysline, dictionary);
+        String name = text.getFileName() + " " + font.name + " " + w + "x" + h + " sysline " + sysline
+                + (dictionary ? " dictionary" : "");
         return new Case(name, jar, dump, w, h, syslineIndex == 0);
     }
 

@@ -43,6 +43,47 @@ final class Texts {
         return cp1251(b.toString());
     }
 
+    /** English prose with long words, hyphenated compounds, digits and capitals. */
+    static byte[] english() {
+        String s = "   The brother was warning everyone that the ship, braced against the wind, "
+                + "would never reach the harbour before nightfall. Extraordinary circumstances, "
+                + "however, demanded an uncompromising decision: twenty-seven sailors, 1234567 coins "
+                + "and INTERNATIONALISATION of the merchant's responsibilities.\r\n";
+        StringBuilder b = new StringBuilder();
+        for (int i = 0; i < 8; i++) b.append(s);
+        return cp1251(b.toString());
+    }
+
+    /**
+     * A book as the converters lay it out: titles (byte 1 at the line's start) of one and two lines,
+     * long titles, empty screen lines (a line of byte 2), a title at the very start, paragraphs
+     * with the text's own soft hyphens.
+     */
+    static byte[] marked() {
+        String title = "\u0001\u0413\u043b\u0430\u0432\u0430 ";
+        String para = "   \u041a\u0430\u043f\u0438\u0442\u0430\u043d \u0432\u044b\u0448\u0435\u043b "
+                + "\u0432 \u043c\u043e\u0440\u0435 \u043d\u0430 \u044f\u0445\u0442\u0435 "
+                + "\u00ab\u0411\u0435\u0434\u0430\u00bb, \u0438 \u043f\u0435\u0440\u0435"
+                + "\u00ad\u043e\u0441\u0432\u0438\u00ad\u0434\u0435\u00ad\u0442\u0435\u043b\u044c"
+                + "\u00ad\u0441\u0442\u0432\u043e\u00ad\u0432\u0430\u00ad\u043d\u0438\u0435 "
+                + "\u043f\u0440\u043e\u0448\u043b\u043e \u0431\u043b\u0430\u0433\u043e\u043f\u043e"
+                + "\u043b\u0443\u0447\u043d\u043e.\r\n";
+        StringBuilder b = new StringBuilder();
+        for (int i = 1; i <= 12; i++) {
+            if (i > 1) b.append("\u0002\r\n");
+            b.append(title).append(i).append("\r\n");
+            if (i % 3 == 0) b.append("\u0001\u0414\u043e\u0441\u0442\u043e\u043f\u0440\u0438\u043c\u0435"
+                    + "\u0447\u0430\u0442\u0435\u043b\u044c\u043d\u043e\u0441\u0442\u0438 \u0438 "
+                    + "\u043f\u0440\u0438\u043a\u043b\u044e\u0447\u0435\u043d\u0438\u044f "
+                    + "\u043a\u0430\u043f\u0438\u0442\u0430\u043d\u0430 \u0412\u0440\u0443\u043d"
+                    + "\u0433\u0435\u043b\u044f\r\n");
+            b.append("\u0002\r\n");
+            for (int k = 0; k < i % 4 + 1; k++) b.append(para);
+            if (i % 2 == 0) b.append("\u0002\r\n").append(para);
+        }
+        return cp1251(b.toString());
+    }
+
     /** Line breaks, indentation, blank runs and control characters in every combination. */
     static byte[] breaks() {
         ByteArrayOutputStream o = new ByteArrayOutputStream();

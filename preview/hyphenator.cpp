@@ -1,0 +1,215 @@
+// Soft hyphens at the dictionary's points of a cp1251 text's words.
+#include "preview/hyphenator.h"
+
+#include "platform/cp1251.h"
+#include "platform/errors.h"
+#include "platform/language.h"
+#include "preview/line_fitting.h"
+#include "settings/app_folders.h"
+
+#include <QStringDecoder>
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <hyphen.h>
+
+namespace lumira {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+enum Language { kRussian = 0, kEnglish = 1, kNone = -1 };
+
+constexpr const char* kDictionaryFile[2] = {"hyph_ru_RU.dic", "hyph_en_US.dic"};
+constexpr const char* kDictionaryPackage[2] = {"hyphen-ru", "hyphen-en-us"};
+// Letters that stay on each side of a point, at least.
+constexpr int kMinLetters = 2;
+// Words remembered with their points; past this the memory is emptied and filled anew.
+constexpr size_t kMaxKnownWords = 1 << 20;
+
+bool IsCyrillic(unsigned char c)
+{
+    return c >= 192 || c == 168 || c == 184;
+}
+
+bool IsDigit(unsigned char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Letters, digits and the soft hyphen: the bytes of a word, as a table for the scan of long texts.
+const std::array<bool, 256> kWordByte = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        const auto b = static_cast<unsigned char>(c);
+        table[b] = IsLetter(b) || IsDigit(b) || b == kSoftHyphen;
+    }
+    return table;
+}();
+
+inline bool IsWordByte(unsigned char c)
+{
+    return kWordByte[c];
+}
+
+// The language that splits the word, or kNone for a word left as it is.
+int LanguageOf(std::string_view word)
+{
+    bool cyrillic = false;
+    bool latin = false;
+    for (const char b : word) {
+        const auto c = static_cast<unsigned char>(b);
+        if (!IsLetter(c)) return kNone;  // a digit or a soft hyphen of its own
+        if (IsCyrillic(c)) cyrillic = true;
+        else latin = true;
+    }
+    if (cyrillic == latin) return kNone;
+    return cyrillic ? kRussian : kEnglish;
+}
+
+} // namespace
+
+struct Hyphenator::Dictionary {
+    HyphenDict* dict = nullptr;
+    bool utf8 = false;
+    // Each cp1251 byte in the dictionary's own encoding (empty where it has none).
+    std::array<std::string, 256> encoded;
+    ~Dictionary()
+    {
+        if (dict) hnj_hyphen_free(dict);
+    }
+};
+
+std::vector<fs::path> HyphenationFolders(const AppFolders& folders)
+{
+    std::vector<fs::path> result{folders.dataDir / "hyphen", folders.dataDir.parent_path() / "hyphen"};
+    const fs::path system = "/usr/share/hyphen";
+    if (std::find(result.begin(), result.end(), system) == result.end()) result.push_back(system);
+    return result;
+}
+
+Hyphenator::Hyphenator(std::vector<fs::path> folders) : folders_(std::move(folders)) {}
+
+Hyphenator::~Hyphenator() = default;
+
+Hyphenator::Dictionary& Hyphenator::Load(int language)
+{
+    std::unique_ptr<Dictionary>& slot = dictionaries_[language];
+    if (slot) return *slot;
+    auto loaded = std::make_unique<Dictionary>();
+    fs::path tried;
+    for (const fs::path& folder : folders_) {
+        const fs::path path = folder / kDictionaryFile[language];
+        std::error_code ec;
+        if (!fs::is_regular_file(path, ec)) continue;
+        tried = path;
+        loaded->dict = hnj_hyphen_load(path.string().c_str());
+        if (loaded->dict) break;
+    }
+    if (!loaded->dict) {
+        const QString file = QString::fromStdString(tried.empty() ? std::string(kDictionaryFile[language]) : PathText(tried));
+        throw AppError(QString::fromStdString(Translate("Hyphenator", "Словарь переносов %1 не найден или не читается. "
+                                                                      "Установите пакет %2 или выберите переносы «простые»."))
+                           .arg(file, QString::fromLatin1(kDictionaryPackage[language]))
+                           .toStdString());
+    }
+    loaded->utf8 = loaded->dict->utf8 != 0;
+    if (loaded->utf8) {
+        for (int c = 1; c < 256; ++c)
+            loaded->encoded[static_cast<size_t>(c)] = Cp1251ToUtf8(std::string(1, static_cast<char>(c)));
+    } else {
+        // A single-byte dictionary: each of its bytes read as a character, and that character's cp1251 byte.
+        QStringDecoder decoder(loaded->dict->cset, QStringDecoder::Flag::Stateless);
+        for (int b = 1; decoder.isValid() && b < 256; ++b) {
+            const char byte = static_cast<char>(b);
+            const QString ch = decoder.decode(QByteArrayView(&byte, 1));
+            if (ch.size() != 1) continue;
+            const int code = UnicodeToCp1251(ch.front().unicode());
+            if (code > 0 && loaded->encoded[static_cast<size_t>(code)].empty())
+                loaded->encoded[static_cast<size_t>(code)] = std::string(1, byte);
+        }
+    }
+    slot = std::move(loaded);
+    return *slot;
+}
+
+const std::string& Hyphenator::PointsOf(const std::string& word, int language)
+{
+    if (const auto found = known_.find(word); found != known_.end()) return found->second;
+    if (known_.size() >= kMaxKnownWords) known_.clear();
+    std::string& result = known_[word];
+    result = word;
+    const int length = static_cast<int>(word.size());
+    if (length < 2 * kMinLetters) return result;
+    Dictionary& dictionary = Load(language);
+    encoded_.clear();
+    for (const char b : word) {
+        const std::string& bytes = dictionary.encoded[Cp1251Lower(static_cast<unsigned char>(b))];
+        if (bytes.empty() || (!dictionary.utf8 && bytes.size() != 1)) return result;
+        encoded_ += bytes;
+    }
+    hyphens_.assign(encoded_.size() + 5, '0');
+    char** rep = nullptr;
+    int* pos = nullptr;
+    int* cut = nullptr;
+    const int failed = hnj_hyphen_hyphenate3(dictionary.dict, encoded_.data(), static_cast<int>(encoded_.size()),
+                                             hyphens_.data(), nullptr, &rep, &pos, &cut, kMinLetters, kMinLetters,
+                                             kMinLetters, kMinLetters);
+    if (rep) {
+        for (int i = 0; i < static_cast<int>(encoded_.size()); ++i) std::free(rep[i]);
+        std::free(rep);
+    }
+    std::free(pos);
+    std::free(cut);
+    if (failed) return result;
+    // hyphens[i] odd: a point after the word's character i (for a UTF-8 dictionary the vector
+    // counts characters, as libhyphen gives it for one).
+    result.clear();
+    for (int i = 0; i < length; ++i) {
+        result += word[static_cast<size_t>(i)];
+        if (i + 1 >= kMinLetters && length - i - 1 >= kMinLetters && (hyphens_[static_cast<size_t>(i)] & 1))
+            result += static_cast<char>(kSoftHyphen);
+    }
+    return result;
+}
+
+void Hyphenator::Hyphenate(std::string_view text, std::string& out)
+{
+    out.reserve(out.size() + text.size() + text.size() / 4);
+    size_t i = 0;
+    const size_t n = text.size();
+    while (i < n) {
+        size_t j = i;
+        while (j < n && !IsWordByte(static_cast<unsigned char>(text[j]))) ++j;
+        out.append(text.data() + i, j - i);
+        i = j;
+        while (j < n && IsWordByte(static_cast<unsigned char>(text[j]))) ++j;
+        if (j == i) continue;
+        const std::string_view word = text.substr(i, j - i);
+        if (word.size() < 2 * kMinLetters) {
+            out.append(word);
+        } else if (const auto found = known_.find(word); found != known_.end()) {
+            out += found->second;
+        } else {
+            const int language = LanguageOf(word);
+            word_.assign(word);
+            out += language == kNone ? word_ : PointsOf(word_, language);
+        }
+        i = j;
+    }
+}
+
+size_t Hyphenator::OpenTail(std::string_view text)
+{
+    size_t k = text.size();
+    while (k > 0 && IsWordByte(static_cast<unsigned char>(text[k - 1]))) --k;
+    return text.size() - k;
+}
+
+void RemoveSoftHyphens(std::string& text)
+{
+    std::erase(text, static_cast<char>(kSoftHyphen));
+}
+
+} // namespace lumira

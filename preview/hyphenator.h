@@ -1,0 +1,66 @@
+#pragma once
+// Dictionary hyphenation of cp1251 text: a soft hyphen (0xAD) is put at every point where the
+// language's hyphenation dictionary lets a word be split, so that the page layout's soft-hyphen
+// rule (Hyphenation::SoftHyphens) splits words only there, on the desktop and on the phone alike.
+//
+// A word is a run of letters, digits and soft hyphens. Its language is told by its letters:
+// Cyrillic (А..я, Ё, ё) is Russian, Latin (A..Z, a..z) is English; a word mixing both, holding a
+// digit, or already holding a soft hyphen of its own is left as it is, and so is every byte that
+// is no letter (the text's own hyphens stay break points as they are). At least two letters stay
+// on each side of a point. Dictionaries are the libhyphen pattern files hyph_ru_RU.dic and
+// hyph_en_US.dic, looked up in the given folders in order and loaded when a word first needs one.
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+struct _HyphenDict;
+
+namespace lumira {
+
+struct AppFolders;
+
+// The folders dictionaries are looked up in: the program's data folder's "hyphen" (where a
+// portable copy may carry its own), then the system's share/hyphen beside the data folder and
+// /usr/share/hyphen.
+std::vector<std::filesystem::path> HyphenationFolders(const AppFolders& folders);
+
+class Hyphenator {
+public:
+    explicit Hyphenator(std::vector<std::filesystem::path> folders);
+    ~Hyphenator();
+    Hyphenator(const Hyphenator&) = delete;
+    Hyphenator& operator=(const Hyphenator&) = delete;
+
+    // Appends `text` to `out` with soft hyphens at its words' dictionary points. A word cut by the
+    // end of `text` is hyphenated as it stands: see OpenTail. Throws AppError naming the
+    // dictionary when a word needs one that cannot be found or read.
+    void Hyphenate(std::string_view text, std::string& out);
+    // How many bytes at the end of `text` may belong to a word that goes on after it.
+    static size_t OpenTail(std::string_view text);
+
+private:
+    struct Dictionary;
+    const std::string& PointsOf(const std::string& word, int language);
+    Dictionary& Load(int language);
+
+    std::vector<std::filesystem::path> folders_;
+    std::unique_ptr<Dictionary> dictionaries_[2];
+    // Looked up by the word's bytes in the text, without a copy.
+    struct WordHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view word) const { return std::hash<std::string_view>{}(word); }
+    };
+    std::unordered_map<std::string, std::string, WordHash, std::equal_to<>> known_;  // word as written -> hyphenated
+    std::string word_;
+    std::string encoded_;
+    std::vector<char> hyphens_;
+};
+
+// Soft hyphens a book's converter kept from the book: taken out again for the vowel rule, so a
+// book made with it is the book it always was.
+void RemoveSoftHyphens(std::string& text);
+
+} // namespace lumira

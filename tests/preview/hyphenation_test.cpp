@@ -1,0 +1,231 @@
+// Dictionary hyphenation: where the dictionaries put soft hyphens, that the layout splits words
+// only there, and titles and empty screen lines from a book's converter.
+#include "book/hyphenated_text.h"
+#include "formats/text_layout.h"
+#include "platform/errors.h"
+#include "platform/line_list.h"
+#include "preview/hyphenator.h"
+#include "preview/page_layout.h"
+#include "support/temp_dir.h"
+#include "test_widths.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace lumira {
+
+namespace {
+
+const std::vector<std::filesystem::path> kDictionaries{"/usr/share/hyphen"};
+const char kSoft = static_cast<char>(kSoftHyphen);
+
+std::string Hyphenated(std::string_view text)
+{
+    Hyphenator hyphenator(kDictionaries);
+    std::string out;
+    hyphenator.Hyphenate(text, out);
+    return out;
+}
+
+std::string WithoutSoftHyphens(std::string text)
+{
+    RemoveSoftHyphens(text);
+    return text;
+}
+
+// The words of the program's own sample texts, Russian and English prose.
+std::vector<std::string> SampleWords()
+{
+    std::vector<std::string> words;
+    for (const char* name : {"sample", "sample.en"}) {
+        std::ifstream in(SourceDir() / "data" / name, std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        std::string word;
+        for (const char c : bytes.str() + " ") {
+            if (IsLetter(static_cast<unsigned char>(c))) {
+                word += c;
+            } else {
+                if (word.size() > 1) words.push_back(word);
+                word.clear();
+            }
+        }
+    }
+    return words;
+}
+
+} // namespace
+
+TEST(Hyphenator, PointsComeFromTheDictionaryOfTheWordsOwnLetters)
+{
+    EXPECT_EQ(Hyphenated(Cp("телефоне")), Cp("теле") + kSoft + Cp("фоне"));
+    EXPECT_EQ(Hyphenated("warning"), "warn" + std::string(1, kSoft) + "ing");
+    // The splits the vowel rule got wrong are no dictionary points.
+    for (const char* word : {"побольше", "грязь", "спросил", "отступа", "Текст", "строки"}) {
+        SCOPED_TRACE(word);
+        const std::string out = Hyphenated(Cp(word));
+        for (const char* wrong : {"побол\xC2\xAD", "гря\xC2\xAD", "сп\xC2\xAD", "отс\xC2\xAD", "Те\xC2\xAD", "ст\xC2\xAD"})
+            EXPECT_EQ(out.find(Cp(wrong)), std::string::npos) << wrong;
+    }
+    // Case is kept; at least two letters stay on each side.
+    const std::string upper = Hyphenated(Cp("ДОСТОПРИМЕЧАТЕЛЬНОСТЬ"));
+    EXPECT_EQ(WithoutSoftHyphens(upper), Cp("ДОСТОПРИМЕЧАТЕЛЬНОСТЬ"));
+    EXPECT_NE(upper.find(kSoft), std::string::npos);
+    EXPECT_GE(upper.find(kSoft), 2u);
+    EXPECT_LE(upper.rfind(kSoft), upper.size() - 3);
+    // Left as they are: words with digits, mixed alphabets, the text's own soft hyphens, short
+    // words, and everything that is no letter (the text's own hyphens included).
+    for (const std::string& kept : {Cp("переосвидетельствование2"), Cp("teлефон"), Cp("пе") + kSoft + Cp("реосвидетельствование"),
+                                    Cp("дом"), Cp("1234567890 — «» ... - -- ,;")})
+        EXPECT_EQ(Hyphenated(kept), kept);
+}
+
+TEST(Hyphenator, ReadsInAnyPiecesGiveTheSameTextAndAMissingDictionaryIsTold)
+{
+    std::string text;
+    for (const std::string& w : SampleWords()) text += w + (w.size() % 7 == 0 ? "\r\n" : " ");
+    const std::string whole = Hyphenated(text);
+    EXPECT_EQ(WithoutSoftHyphens(whole), text);
+
+    // A source that hands out its bytes a few at a time, cutting words anywhere.
+    struct Trickle {
+        std::string_view text;
+        std::mt19937 rng{7};
+        size_t Read(void* buffer, size_t count)
+        {
+            const size_t n = std::min({count, text.size(), size_t(std::uniform_int_distribution<int>(1, 9)(rng))});
+            std::memcpy(buffer, text.data(), n);
+            text.remove_prefix(n);
+            return n;
+        }
+    } source{text};
+    Hyphenator hyphenator(kDictionaries);
+    HyphenatedText<Trickle> stream(source, hyphenator);
+    std::string streamed;
+    char buffer[13];
+    while (const size_t n = stream.Read(buffer, sizeof buffer)) streamed.append(buffer, n);
+    EXPECT_EQ(streamed, whole);
+
+    Hyphenator nowhere({"/nonexistent"});
+    std::string out;
+    nowhere.Hyphenate("123 --", out);  // no word needs a dictionary
+    EXPECT_EQ(out, "123 --");
+    try {
+        nowhere.Hyphenate(Cp("слово"), out);
+        FAIL() << "no error";
+    } catch (const AppError& e) {
+        EXPECT_NE(std::string(e.what()).find("hyph_ru_RU.dic"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("hyphen-ru"), std::string::npos) << e.what();
+    }
+}
+
+// Random words of both languages on random screens: every word split at a line's end is split
+// at one of its dictionary points, the hyphen fits the screen, and no text is lost.
+TEST(Hyphenator, EverySplitTheLayoutMakesIsADictionaryPoint)
+{
+    const std::vector<std::string> words = SampleWords();
+    Hyphenator hyphenator(kDictionaries);
+    std::mt19937 rng(29);
+    int splits = 0;
+    for (int round = 0; round < 60; ++round) {
+        SCOPED_TRACE(round);
+        std::string plain = "   ";
+        std::uniform_int_distribution<size_t> pick(0, words.size() - 1);
+        for (int i = 0; i < 300; ++i) plain += words[pick(rng)] + (i % 40 == 39 ? "\r\n   " : " ");
+        plain += "\r\n";
+        std::string text;
+        hyphenator.Hyphenate(plain, text);
+        const CharWidthTable widths = round % 2 ? ProportionalWidths() : FixedWidths(5 + round % 4);
+        PageGeometry geometry{std::uniform_int_distribution<int>(60, 240)(rng), 400, 12, false, 1, Hyphenation::SoftHyphens};
+        std::string shown;
+        std::int32_t start = 1;
+        for (int page = 0; page < 1000; ++page) {
+            const PageLayout laid = LayoutPage(text, widths, geometry, start);
+            for (size_t n = 0; n < laid.lines.size(); ++n) {
+                const std::string& line = laid.lines[n];
+                if (!line.empty() && line.back() == '-') {
+                    ++splits;
+                    EXPECT_LE(widths.TextWidth(line.substr(0, line.find_last_not_of(' ') + 1)), geometry.width) << line;
+                    // The word's part on this line and its rest are joined by a soft hyphen in the text.
+                    const std::string head = line.substr(line.find_last_of(' ') + 1, std::string::npos);
+                    const std::string tailLine = n + 1 < laid.lines.size() ? laid.lines[n + 1] : std::string();
+                    std::string tail = tailLine.substr(0, tailLine.find(' '));
+                    if (!tail.empty() && tail.back() == '-') tail.pop_back();  // split again
+                    if (!tail.empty()) {
+                        EXPECT_NE(text.find(head.substr(0, head.size() - 1) + kSoft + tail.substr(0, tail.find(kSoft))),
+                                  std::string::npos)
+                            << head << " | " << tail;
+                    }
+                    shown += WithoutSoftHyphens(line.substr(0, line.size() - 1));
+                } else {
+                    shown += WithoutSoftHyphens(line) + " ";
+                }
+            }
+            if (!laid.downEnabled.value_or(false) || laid.nextPageStart == start) break;
+            start = laid.nextPageStart;
+        }
+        std::string expected = plain;
+        std::erase(expected, ' ');
+        std::erase(expected, '\r');
+        std::erase(expected, '\n');
+        std::erase(shown, ' ');
+        EXPECT_EQ(shown, expected);
+    }
+    EXPECT_GT(splits, 500);
+}
+
+// A book's title of two lines, a section break and an empty line, as the converters write them,
+// on a narrow screen: every title line on its own screen line and never justified, an empty screen
+// line around the title (none at the top of the page), the section break an empty screen line.
+TEST(TitleMarks, TitlesStandApartAndEmptyLinesShowAsEmptyScreenLines)
+{
+    StringSink sink;
+    LayoutWriter writer(sink);
+    writer.Text("Текст до главы.");
+    writer.EndParagraph();
+    writer.BlankLine();
+    writer.Text("Авторский коллектив");
+    writer.EndTitleLine();
+    writer.Text("Тестовый FB2");
+    writer.EndTitleLine();
+    writer.BlankLine();
+    writer.Text("Эпиграф. Текст.");
+    writer.EndParagraph();
+    writer.Text("* * *");
+    writer.EndParagraph();
+    writer.Text("Ударения.");
+    writer.EndParagraph();
+    const std::string text = Cp(sink.text);
+    EXPECT_EQ(text, Cp("   Текст до главы.\r\n\x02\r\n\x01" "Авторский коллектив\r\n\x01Тестовый FB2\r\n\x02\r\n"
+                       "   Эпиграф. Текст.\r\n\x02\r\n   Ударения.\r\n"));
+
+    PageGeometry geometry{126, 400, 10, false, 1, Hyphenation::Simple};
+    const CharWidthTable widths = FixedWidths(6);  // 21 characters a line
+    const PageLayout page = LayoutPage(text, widths, geometry, 1);
+    std::vector<std::string> drawn;
+    for (const std::string& line : page.lines) drawn.push_back(DrawnText(line));
+    const std::vector<std::string> expected{Cp("   Текст до главы. "), "", Cp("Авторский коллектив "), Cp("Тестовый FB2 "), "",
+                                            Cp("   Эпиграф. Текст. "), "", Cp("   Ударения.  ")};
+    EXPECT_EQ(drawn, expected);
+
+    // A long title is broken, not justified (and with the dictionary rule, a word without soft
+    // hyphens moves whole); the title at a page's top has no empty line above it.
+    geometry.hyphenation = Hyphenation::SoftHyphens;
+    const std::string marked = Cp("\x01Очень длинное название главы книги\r\n\x02\r\n   Текст.\r\n");
+    const PageLayout titled = LayoutPage(marked, widths, geometry, 1);
+    ASSERT_GE(titled.lines.size(), 3u);
+    EXPECT_EQ(DrawnText(titled.lines[0]), Cp("Очень длинное"));
+    EXPECT_EQ(DrawnText(titled.lines[1]), Cp("название главы книги "));
+    const std::string twoTitles = Cp("   Абзац.\r\n\x02\r\n\x01Глава\r\n");
+    const std::int32_t spacerAt = static_cast<std::int32_t>(twoTitles.find('\x02')) + 1;
+    const PageLayout atTop = LayoutPage(twoTitles, widths, geometry, spacerAt);
+    ASSERT_FALSE(atTop.lines.empty());
+    EXPECT_EQ(DrawnText(atTop.lines[0]), Cp("Глава "));
+}
+
+} // namespace lumira
