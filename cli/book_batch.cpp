@@ -237,20 +237,21 @@ BatchReport BuildBooks(const std::vector<TextSource>& texts, const BookSettings&
 
     const auto label = [&](std::size_t i) { return U8(texts[i].Given()) + " → " + PathText(batch.JarOf(texts[i])); };
     const auto archived = [&](std::uint64_t done, std::uint64_t total) { progress.Archived(done, total); };
-    struct Stop {};
 
     // Each text is built on any thread, and told about in the order given. One that names the
     // package of a text before it waits for that one's result, as a run of one at a time would.
+    // After a stop request no text is begun; the books already made are still told about.
     const auto build = [&](std::size_t i) -> BookOutcome {
+        if (InterruptRequested()) return BookOutcome{BookOutcome::Interrupted, {}, {}};
         if (jobs == 1) {
             progress.Begin(label(i));
             return batch.Build(i, written, archived);
         }
-        if (sharesPackage[i] || InterruptRequested()) return BookOutcome{BookOutcome::Deferred, {}, {}};
+        if (sharesPackage[i]) return BookOutcome{BookOutcome::Deferred, {}, {}};
         return batch.Build(i, {}, {});
     };
     const auto tell = [&](std::size_t i, BookOutcome& outcome) {
-        if (jobs > 1) {
+        if (jobs > 1 && outcome.result != BookOutcome::Interrupted) {
             progress.Begin(label(i));
             if (outcome.result == BookOutcome::Deferred) {
                 if (InterruptRequested()) outcome.result = BookOutcome::Interrupted;
@@ -273,13 +274,9 @@ BatchReport BuildBooks(const std::vector<TextSource>& texts, const BookSettings&
         default:
             progress.Abandon();
             report.interrupted = true;
-            throw Stop{};
         }
     };
-    try {
-        RunInOrder<BookOutcome>(texts.size(), jobs, jobs, build, tell);
-    } catch (const Stop&) {
-    }
+    RunInOrder<BookOutcome>(texts.size(), jobs, jobs, build, tell);
     return report;
 }
 

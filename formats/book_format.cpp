@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <string>
 
 namespace lumira {
 
@@ -109,6 +111,122 @@ BookInfo ConvertFormat(const TextFile& file, BookFormat format, TextSink& sink, 
     return {};
 }
 
+// How far the markup before a document's root element is followed: comments, processing
+// instructions and a document type declaration with its internal subset. No book has more.
+constexpr std::uint64_t kPrologLimit = 16u << 20;
+
+// The bytes of a file one by one, UTF-16 taken as the ASCII of its markup (every other byte).
+class MarkupBytes {
+public:
+    // Skips `skip` bytes (a byte-order mark), then takes those at a position that leaves `phase`
+    // when divided by `step`.
+    MarkupBytes(const TextFile& file, size_t skip, size_t step, size_t phase)
+        : in_(file), step_(step), phase_(phase), skip_(skip)
+    {
+    }
+
+    // The next byte, or -1 at the end (or past the limit).
+    int Next()
+    {
+        for (;;) {
+            if (at_ == buffer_.size() && !Refill()) return -1;
+            const std::uint64_t position = taken_ - buffer_.size() + at_;
+            const auto c = static_cast<unsigned char>(buffer_[at_++]);
+            if (position >= skip_ && position % step_ == phase_) return c;
+        }
+    }
+
+private:
+    bool Refill()
+    {
+        if (taken_ >= kPrologLimit) return false;
+        buffer_.resize(64 * 1024);
+        buffer_.resize(in_.Read(buffer_.data(), buffer_.size()));
+        at_ = 0;
+        taken_ += buffer_.size();
+        return !buffer_.empty();
+    }
+
+    InFile in_;
+    std::string buffer_;
+    size_t at_ = 0;
+    std::uint64_t taken_ = 0;  // bytes read from the file
+    size_t step_, phase_, skip_;
+};
+
+bool IsXmlSpace(int c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Reads on to the end of `close`; false when the bytes end first.
+bool SkipPast(MarkupBytes& in, std::string_view close)
+{
+    std::string last;  // the latest bytes, as many as `close` has
+    for (int c; (c = in.Next()) >= 0;) {
+        if (last.size() == close.size()) last.erase(0, 1);
+        last += static_cast<char>(c);
+        if (last == close) return true;
+    }
+    return false;
+}
+
+// The rest of a declaration after "<!": its quoted strings and an internal subset in brackets,
+// with the comments and processing instructions there, may hold '>' of their own. The subset's
+// own declarations need no more: a '>' inside the brackets ends nothing.
+bool SkipDeclaration(MarkupBytes& in)
+{
+    int depth = 0;
+    for (int c; (c = in.Next()) >= 0;) {
+        if (c == '"' || c == '\'') {
+            if (!SkipPast(in, c == '"' ? "\"" : "'")) return false;
+        } else if (c == '[') {
+            ++depth;
+        } else if (c == ']') {
+            depth = std::max(0, depth - 1);
+        } else if (c == '<' && depth > 0) {
+            // A comment or a processing instruction; the first letter of a declaration is
+            // taken with them, which changes nothing.
+            c = in.Next();
+            const bool comment = c == '!' && in.Next() == '-' && in.Next() == '-';
+            if ((comment && !SkipPast(in, "-->")) || (c == '?' && !SkipPast(in, "?>"))) return false;
+        } else if (c == '>' && depth == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The name of the document's root element (lower case, without a namespace prefix), past the
+// XML declaration, processing instructions, comments and the document type declaration however
+// long they are; empty when the bytes are not markup.
+std::string RootElementName(MarkupBytes& in)
+{
+    for (;;) {
+        int c = in.Next();
+        while (IsXmlSpace(c)) c = in.Next();
+        if (c != '<') return {};
+        c = in.Next();
+        if (c == '?') {
+            if (!SkipPast(in, "?>")) return {};
+        } else if (c == '!') {
+            c = in.Next();
+            if (c == '-') {
+                if (in.Next() != '-' || !SkipPast(in, "-->")) return {};
+            } else if (c < 0 || !SkipDeclaration(in)) {
+                return {};
+            }
+        } else {
+            std::string name;
+            for (; c >= 0 && !IsXmlSpace(c) && c != '>' && c != '/' && name.size() < 64; c = in.Next()) {
+                name += static_cast<char>(std::tolower(c));
+                if (c == ':') name.clear();
+            }
+            return name;
+        }
+    }
+}
+
 } // namespace
 
 QString FormatDisplayName(BookFormat format)
@@ -139,17 +257,31 @@ std::optional<BookFormat> RecogniseBook(const TextFile& file)
         Fb2Entry(zip);
         return BookFormat::Fb2Zip;
     }
-    // A UTF-16 book is recognised by the ASCII of its markup.
+    // A UTF-16 book, with a byte-order mark or without, is recognised by the ASCII of its markup.
+    size_t skip = 0, step = 1, phase = 0;
     if (head.starts_with("\xFF\xFE") || head.starts_with("\xFE\xFF")) {
-        std::string narrow;
-        for (size_t i = head[0] == '\xFF' ? 2 : 3; i < head.size(); i += 2) narrow += head[i];
-        head = std::move(narrow);
+        skip = 2, step = 2, phase = head[0] == '\xFF' ? 0 : 1;
+    } else if (const auto order = Utf16OrderWithoutMark(head)) {
+        step = 2, phase = *order == ByteOrder::Little ? 0 : 1;
+    } else if (head.starts_with("\xEF\xBB\xBF")) {
+        skip = 3;
     }
-    std::string_view text = head;
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-    const size_t first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos || text[first] != '<') return std::nullopt;
-    const std::string lower = LowerAscii(text);
+    if (step == 2) {
+        std::string narrow;
+        for (size_t i = skip + phase; i < head.size(); i += 2) narrow += head[i];
+        head = std::move(narrow);
+    } else {
+        head.erase(0, skip);
+    }
+    const size_t first = head.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos || head[first] != '<') return std::nullopt;
+    // The root element decides, however long the comments and the document type before it are;
+    // markup that is no whole document is judged by the names in its beginning.
+    MarkupBytes markup(file, skip, step, phase);
+    const std::string root = RootElementName(markup);
+    if (root == "fictionbook") return BookFormat::Fb2;
+    if (root == "html") return BookFormat::Html;
+    const std::string lower = LowerAscii(head);
     if (lower.find("<fictionbook") != std::string::npos) return BookFormat::Fb2;
     if (lower.find("<html") != std::string::npos || lower.find("<!doctype html") != std::string::npos)
         return BookFormat::Html;

@@ -540,7 +540,8 @@ BookInfo ReadFb2(const ByteSource& source, const std::string& shownAs, TextSink&
     BookInfo info;
     info.format = BookFormat::Fb2;
     info.declaredEncoding = XmlDeclaredEncoding(reader.head);
-    if (reader.head.starts_with("\xFF\xFE") || reader.head.starts_with("\xFE\xFF")) info.declaredEncoding = "UTF-16";
+    if (reader.head.starts_with("\xFF\xFE") || reader.head.starts_with("\xFE\xFF") || Utf16OrderWithoutMark(reader.head))
+        info.declaredEncoding = "UTF-16";
     if (info.declaredEncoding.empty()) info.declaredEncoding = "UTF-8";
 
     xmlSAXHandler sax;

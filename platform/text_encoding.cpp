@@ -440,8 +440,10 @@ public:
                 offset_ = 3;
             }
             if (encoding_ == TextEncoding::Utf16) {
-                // Without a mark the text is taken as little-endian.
-                const bool big = bom == Bom::Utf16Be;
+                // Without a mark the zero bytes tell the order; when they do not, little-endian.
+                const bool big = bom == Bom::Utf16Be ||
+                                 (bom == Bom::None &&
+                                  Utf16OrderWithoutMark(bytes.substr(0, kDetectionLimit)) == ByteOrder::Big);
                 decoder_ = QStringDecoder(big ? QStringDecoder::Utf16BE : QStringDecoder::Utf16LE);
                 if (bom != Bom::None) {
                     bytes.remove_prefix(2);
@@ -539,6 +541,28 @@ const std::array<TextEncoding, 6>& AllEncodings()
     return all;
 }
 
+std::optional<ByteOrder> Utf16OrderWithoutMark(std::string_view head)
+{
+    const size_t units = head.size() / 2;
+    // For each side of a unit (0: its first byte, 1: its second), how many of its bytes are zero
+    // and how many could be the high byte of a Latin, Cyrillic or punctuation character.
+    size_t zeros[2] = {0, 0};
+    size_t plausible[2] = {0, 0};
+    for (size_t i = 0; i < units * 2; ++i) {
+        const auto b = static_cast<unsigned char>(head[i]);
+        zeros[i % 2] += b == 0;
+        plausible[i % 2] += b == 0 || b == 0x04 || b == 0x20 || b == 0x21;
+    }
+    for (const int high : {1, 0}) {
+        const int low = 1 - high;
+        // Blanks and punctuation come at least once in sixteen characters of any real text, and
+        // nearly every high byte is one of those the text's scripts have.
+        if (zeros[high] > zeros[low] && zeros[high] * 16 >= units && plausible[high] * 8 >= units * 7)
+            return high == 1 ? ByteOrder::Little : ByteOrder::Big;
+    }
+    return std::nullopt;
+}
+
 TextEncoding DetectEncoding(std::string_view head, bool truncated)
 {
     switch (BomOf(head)) {
@@ -547,6 +571,7 @@ TextEncoding DetectEncoding(std::string_view head, bool truncated)
     case Bom::Utf16Be: return TextEncoding::Utf16;
     case Bom::None: break;
     }
+    if (Utf16OrderWithoutMark(head)) return TextEncoding::Utf16;
     Utf8Checker checker;
     if (checker.Feed(head) == 0 && checker.Finish(truncated) == 0)
         return checker.SawMultibyte() ? TextEncoding::Utf8 : TextEncoding::Cp1251;

@@ -41,7 +41,16 @@ const std::array<TextEncoding, 6>& AllEncodings();
 // Strict, as every UTF-8 reading here: no overlong forms, no surrogates, nothing above U+10FFFF.
 size_t Utf8SequenceLength(std::string_view bytes, size_t i);
 
-// The encoding a text's beginning shows: a byte-order mark decides; valid UTF-8 with non-ASCII
+enum class ByteOrder { Little, Big };
+
+// The byte order of a UTF-16 text without a byte-order mark, told by where its zero bytes fall:
+// the high byte of Latin letters, digits, blanks, punctuation and line breaks is zero, that of
+// Cyrillic letters 0x04. Nothing when `head` does not look like UTF-16 text (no zero bytes, or
+// zero bytes on both sides alike, or high bytes of other scripts).
+std::optional<ByteOrder> Utf16OrderWithoutMark(std::string_view head);
+
+// The encoding a text's beginning shows: a byte-order mark decides, then the zero bytes of
+// UTF-16 without one (Utf16OrderWithoutMark); valid UTF-8 with non-ASCII
 // bytes is UTF-8; otherwise the single-byte encoding among cp1251, KOI8-R and CP866 whose
 // decoding looks most like Russian text; pure ASCII is cp1251. Never answers Auto. A UTF-8
 // sequence cut off at the very end of `head` does not count against UTF-8 when `truncated`.

@@ -6,6 +6,7 @@
 #include "cli/text_source.h"
 #include "platform/paths.h"
 
+#include <QProcess>
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <chrono>
@@ -171,6 +172,51 @@ TEST(CliHostile, ASecondStopRequestEndsAStuckRunAndRemovesItsPrivateFolder)
     ASSERT_TRUE(WIFSIGNALED(status)) << status;
     EXPECT_EQ(WTERMSIG(status), SIGINT);
     EXPECT_EQ(privateFolders(), 0);
+    EXPECT_TRUE(f.ScratchEmpty());
+}
+
+} // namespace lumira
+
+namespace lumira {
+
+// Ctrl+C while a large text is still being packed: the small one packed meanwhile on the other
+// thread is complete on disk, and the run says so (with --verbose, where nothing else would)
+// before it reports the stop.
+TEST(CliHostile, AStopStillReportsTheBooksFinishedOnOtherThreads)
+{
+    CliFolder f;
+    std::string large;
+    std::uint32_t seed = 1;
+    while (large.size() < (24u << 20)) {
+        seed = seed * 1103515245u + 12345u;
+        large += Cp("   слово") + std::to_string(seed % 100000) + ((seed >> 20) % 9 == 0 ? "\r\n" : " ");
+    }
+    f.work.Write("large.txt", large);
+    f.work.Write("small.txt", Cp("Короткий текст.\r\n"));
+
+    QProcess run;
+    run.setProcessEnvironment(f.Environment());
+    run.setWorkingDirectory(FromFsPath(f.work.Path()));
+    run.start(FromFsPath(BuiltBinDir() / "lumira-cli"),
+              {QStringLiteral("--app-dir"), FromFsPath(f.app.Path()), QStringLiteral("--jobs"), QStringLiteral("2"),
+               QStringLiteral("--verbose"), f.Arg("large.txt"), f.Arg("small.txt")});
+    ASSERT_TRUE(run.waitForStarted());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!fs::exists(f.work / "small.jad") && std::chrono::steady_clock::now() < deadline &&
+           run.state() == QProcess::Running)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_TRUE(fs::exists(f.work / "small.jad"));
+    ::kill(static_cast<pid_t>(run.processId()), SIGINT);
+    ASSERT_TRUE(run.waitForFinished(60000));
+    const std::string err = run.readAllStandardError().toStdString();
+
+    EXPECT_TRUE(Has(err, "small.txt → " + (f.work / "small.jar").string() + " — готово")) << err;
+    if (fs::exists(f.work / "large.jar")) {
+        ADD_FAILURE() << "the large text was packed before the stop; make it larger";
+    } else {
+        EXPECT_EQ(run.exitCode(), 130) << err;
+        EXPECT_TRUE(Has(err, "Прервано.")) << err;
+    }
     EXPECT_TRUE(f.ScratchEmpty());
 }
 

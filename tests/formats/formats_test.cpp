@@ -65,6 +65,18 @@ TEST(BookFormats, Fb2InAnyDeclaredEncodingAndInZipGivesTheSameLaidOutText)
         const QString xml = QString::fromStdString(SampleFb2("UTF-16"));
         dir.Write("utf16.fb2", "\xFF\xFE" + std::string(reinterpret_cast<const char*>(xml.utf16()), size_t(xml.size()) * 2));
     }
+    // Without a byte-order mark, in either order.
+    for (const char* order : {"UTF-16LE", "UTF-16BE"}) {
+        QStringEncoder encoder(order);
+        const QByteArray xml = encoder.encode(QString::fromStdString(SampleFb2("UTF-16")));
+        dir.Write(std::string(order) + ".fb2", xml.toStdString());
+    }
+    // The root element far down, after a long comment and a document type with an internal
+    // subset whose comment and quoted text hold the characters that would end them early.
+    std::string late = SampleFb2();
+    late.insert(late.find("<FictionBook"), "<!-- " + std::string(5000, 'x') + " <html> --><?pi ?>\n<!DOCTYPE FictionBook [ <!-- ]> --> "
+                                                                           "<!ELEMENT p ANY> <!ATTLIST p x CDATA \"]>\"> ]>\n");
+    dir.Write("late.fb2", late);
     // Books made by hand often use the link prefix without declaring it.
     std::string sloppy = SampleFb2();
     sloppy.erase(sloppy.find(" xmlns:l="), std::string(" xmlns:l=\"http://www.w3.org/1999/xlink\"").size());
@@ -78,6 +90,9 @@ TEST(BookFormats, Fb2InAnyDeclaredEncodingAndInZipGivesTheSameLaidOutText)
         {"utf8.fb2", BookFormat::Fb2, "UTF-8"},
         {"cp1251.fb2", BookFormat::Fb2, "windows-1251"},
         {"utf16.fb2", BookFormat::Fb2, "UTF-16"},
+        {"UTF-16LE.fb2", BookFormat::Fb2, "UTF-16"},
+        {"UTF-16BE.fb2", BookFormat::Fb2, "UTF-16"},
+        {"late.fb2", BookFormat::Fb2, "UTF-8"},
         {"sloppy.fb2", BookFormat::Fb2, "UTF-8"},
         {"book.txt", BookFormat::Fb2, "windows-1251"},
         {"book.fb2.zip", BookFormat::Fb2Zip, "UTF-8"},
@@ -189,6 +204,13 @@ TEST(BookFormats, PlainTextsAreNoBooks)
         {"book.fb2", "Файл с чужим расширением, но без разметки.\r\n"},
         {"angle.txt", "<не разметка> а текст в угловых скобках\r\n"},
         {"empty.txt", ""},
+        {"comment.txt", "<!-- " + std::string(70000, 'x')},
+        {"nested.txt", "<!DOCTYPE a [" + [] {
+             std::string nested;
+             for (int i = 0; i < 300000; ++i) nested += "<!b [";
+             return nested;
+         }()},
+        {"other.xml", "<?xml version=\"1.0\"?><!DOCTYPE note><note>FictionBook</note>"},
     };
     for (const auto& [name, bytes] : texts) {
         dir.Write(name, bytes);

@@ -212,9 +212,7 @@ std::string SampleEpubText(bool epub3)
                        "\r\n"
                        "Примечания\r\n"
                        "\r\n") +
-           (epub3 ? "   2 Сноска в главе.
-" : "") + "   [1] Рыжий — цвет.
-");
+           (epub3 ? "   2 Сноска в главе.\r\n" : "") + "   [1] Рыжий — цвет.\r\n");
 }
 
 } // namespace lumira

@@ -130,6 +130,27 @@ TEST(EncodingDetection, RecognisesEachEncodingLongAndShort)
     EXPECT_EQ(DetectEncoding(""), TextEncoding::Cp1251);
 }
 
+// Without a byte-order mark UTF-16 is told by its zero bytes, in either order, whether "Авто" or
+// UTF-16 itself is chosen; a text that merely holds a zero byte is not taken for it.
+TEST(EncodingDetection, Utf16WithoutAMarkIsToldByItsZeroBytes)
+{
+    const QString texts[] = {kRussian.repeated(400), QStringLiteral("Да, это я."), QStringLiteral("Plain English, 1984.\r\n"),
+                             QStringLiteral("The quick brown fox — «Слово» № 5… ").repeated(30), QStringLiteral("A")};
+    for (const QString& text : texts) {
+        const std::string cp1251 = Encode(text, "windows-1251");
+        for (const char* order : {"UTF-16LE", "UTF-16BE"}) {
+            const std::string bytes = Encode(text, order);
+            const std::string head = bytes.substr(0, kDetectionLimit);
+            EXPECT_EQ(DetectEncoding(head, head.size() < bytes.size()), TextEncoding::Utf16) << order << " " << text.left(20).toStdString();
+            EXPECT_EQ(ConvertBytesToCp1251(bytes, TextEncoding::Auto), cp1251) << order;
+            EXPECT_EQ(ConvertBytesToCp1251(bytes, TextEncoding::Utf16), cp1251) << order;
+        }
+    }
+    for (const std::string& notUtf16 : {std::string("Hello world", 12), std::string(8, '\0'), Encode(kRussian, "windows-1251") + '\0',
+                                        std::string("\0ab\0cd", 7)})
+        EXPECT_NE(DetectEncoding(notUtf16), TextEncoding::Utf16) << notUtf16;
+}
+
 TEST(EncodingDetection, CapitalsCountAsSmallLettersAndWeakEvidenceKeepsCp1251)
 {
     // Headings and whole texts in capitals, each encoding read as itself.
@@ -190,6 +211,8 @@ TEST(EncodingConversion, FilesStreamToCp1251AndCp1251PassesUnchanged)
         {"utf8bom", "\xEF\xBB\xBF" + Encode(kRussian.repeated(50), "UTF-8")},
         {"utf16le", "\xFF\xFE" + Encode(kRussian.repeated(50), "UTF-16LE")},
         {"utf16be", "\xFE\xFF" + Encode(kRussian.repeated(50), "UTF-16BE")},
+        {"utf16le-nomark", Encode(kRussian.repeated(50), "UTF-16LE")},
+        {"utf16be-nomark", Encode(kRussian.repeated(50), "UTF-16BE")},
         {"cp1251", cp1251},
     };
     for (const auto& c : cases) {

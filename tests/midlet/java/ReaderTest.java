@@ -57,8 +57,12 @@ final class ReaderTest {
         byte[] promise = Suite.entry(sampleJar, "config");
         promise[2] = 1;  // the record promises 65536 + the sample's bytes: more than the pieces hold
         Path shortJar = rewritten(sampleJar, "short", name -> false, promise);
+        byte[] longPieces = Suite.entry(acrossJar, "config");
+        longPieces[25] = 4;  // pieces of 64 MB and 32767 bytes, as a hand-edited record may claim
+        Path longPiecesJar = rewritten(acrossJar, "long-pieces", name -> false, longPieces);
         Check.run("a package without its record and font", () -> brokenPackage(bareJar, true));
         Check.run("a record promising more text than the pieces hold", () -> brokenPackage(shortJar, false));
+        Check.run("a record claiming pieces longer than any", () -> samePages(acrossJar, longPiecesJar));
         Check.run("every key code", () -> everyKey(new Path[] { sampleJar, emptyJar, oneJar, controlJar, bareJar }));
         Check.run("the screen", () -> screen(sampleJar, screens));
     }
@@ -98,6 +102,35 @@ final class ReaderTest {
             goToPercent(s, 50);
             s.press(Suite.LEFT_SOFT);
             s.capture(null);
+        }
+    }
+
+    /**
+     * A record whose piece length no piece can have reads as the intact book: page by page the
+     * same across the piece boundary, and never a piece held longer than the longest there is.
+     */
+    private static void samePages(Path intact, Path damaged) throws Exception {
+        // One phone at a time: the intact book's pages first.
+        List<Suite.Page> pages = new ArrayList<>();
+        int size;
+        try (Suite good = new Suite(intact, 176, 220)) {
+            while (pages.size() < 400) {
+                pages.add(good.page());
+                if (!good.page().hasNext) break;
+                good.press(Suite.DOWN);
+            }
+            size = textSize(good);
+        }
+        Check.that(pages.size() > 2, "the intact book has pages on both pieces: " + pages.size());
+        try (Suite bad = new Suite(damaged, 176, 220)) {
+            for (int i = 0; i < pages.size(); i++) {
+                if (!Check.that(bad.page().sameAs(pages.get(i)), "page " + i + " is the intact book's")) return;
+                Object text = Suite.field(bad.layout(), "text");
+                for (byte[] piece : (byte[][]) Suite.field(text, "pieces"))
+                    if (piece != null && !Check.that(piece.length <= 32767, "a piece held: " + piece.length)) return;
+                bad.press(Suite.DOWN);
+            }
+            Check.equal(size, textSize(bad), "the whole text is read");
         }
     }
 
