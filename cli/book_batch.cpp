@@ -100,6 +100,7 @@ struct BookOutcome {
     enum { Built, Failed, Interrupted, Deferred } result = Built;
     std::string failure;  // the message of a failure
     QString notice;       // what the conversion did
+    std::vector<fs::path> volumes;  // the packages written, when the book became several
 };
 
 // Everything one batch shares between the texts it builds.
@@ -162,6 +163,8 @@ struct Batch {
             const VolumesResult made = BuildBookWithin(request, limit, scratch, record);
             QStringList notices;
             const int count = static_cast<int>(made.volumes.size());
+            if (count > 1)
+                for (const BookVolume& v : made.volumes) outcome.volumes.push_back(v.jar);
             if (count > 1)
                 for (int v = 0; v < count; ++v)
                     notices << QString::fromStdString(Translate("lumira-cli", "том %1 из %2: %3, %4 байт, «%5»"))
@@ -233,6 +236,13 @@ BatchReport BuildBooks(const std::vector<TextSource>& texts, const BookSettings&
         sharesPackage[i] = !planned.insert(fs::absolute(batch.JarOf(texts[i])).lexically_normal()).second;
 
     const auto label = [&](std::size_t i) { return U8(texts[i].Given()) + " → " + PathText(batch.JarOf(texts[i])); };
+    // A book in volumes names those written, never the one package that it did not become.
+    const auto volumesLabel = [&](std::size_t i, const std::vector<fs::path>& volumes) {
+        if (volumes.empty()) return std::string();
+        std::string names = PathText(volumes.front());
+        for (std::size_t v = 1; v < volumes.size(); ++v) names += ", " + PathText(volumes[v].filename());
+        return U8(texts[i].Given()) + " → " + names;
+    };
     const auto archived = [&](std::uint64_t done, std::uint64_t total) { progress.Archived(done, total); };
     struct Stop {};
 
@@ -243,7 +253,7 @@ BatchReport BuildBooks(const std::vector<TextSource>& texts, const BookSettings&
             progress.Begin(label(i));
             return batch.Build(i, written, archived);
         }
-        if (sharesPackage[i] || InterruptRequested()) return BookOutcome{BookOutcome::Deferred, {}, {}};
+        if (sharesPackage[i] || InterruptRequested()) return BookOutcome{BookOutcome::Deferred, {}, {}, {}};
         return batch.Build(i, {}, {});
     };
     const auto tell = [&](std::size_t i, BookOutcome& outcome) {
@@ -258,7 +268,7 @@ BatchReport BuildBooks(const std::vector<TextSource>& texts, const BookSettings&
         switch (outcome.result) {
         case BookOutcome::Built:
             written.insert(fs::absolute(batch.JarOf(text)).lexically_normal());
-            progress.Done();
+            progress.Done(volumesLabel(i, outcome.volumes));
             ReportNotice(err, text, outcome.notice);
             ++report.built;
             break;
