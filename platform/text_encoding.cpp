@@ -1,6 +1,7 @@
 #include "platform/text_encoding.h"
 
 #include "platform/cp1251.h"
+#include "platform/cp1251_fallback.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 
@@ -223,6 +224,15 @@ Bom BomOf(std::string_view head)
     return Bom::None;
 }
 
+// A share of pairs with a zero byte on one side that no single-byte text reaches, and how much
+// rarer zeros on the other side must be.
+constexpr size_t kUtf16ZeroShareDivisor = 20;
+constexpr size_t kUtf16OtherSideDivisor = 10;
+// Below this many bytes, or this many zero bytes on the one side, a text tells too little to be
+// taken for UTF-16 without its mark (a stray zero byte or two in a short text is damage).
+constexpr size_t kFewestUtf16Bytes = 16;
+constexpr size_t kFewestUtf16Zeros = 4;
+
 [[noreturn]] void ThrowInvalid(TextEncoding e, std::uint64_t bytePosition)
 {
     throw InvalidTextError(QCoreApplication::translate("TextEncoding", "Текст не читается как %1: неверная последовательность байтов в позиции %2.")
@@ -241,12 +251,16 @@ public:
     explicit Cp1251Sink(ConversionReport& report) : report_(report) {}
 
     // A new piece of output starts at `start`.
-    void Begin(const char* start) { scanned_ = start; }
+    void Begin(char* start)
+    {
+        start_ = start;
+        scanned_ = start;
+    }
 
     static char* Put(const std::int16_t* table, char32_t u, char* dst, Cp1251Sink& sink)
     {
         const int b = u < kCp1251ReverseSize ? table[u] : -1;
-        if (b < 0) return sink.Replace(u, dst);
+        if (b < 0) return sink.Missing(u, dst);
         *dst = static_cast<char>(b);
         return dst + 1;
     }
@@ -258,7 +272,7 @@ public:
     }
 
     // Writes a decoded text (UTF-16 code units, pairs joined; a high surrogate at the end waits
-    // for the next piece). `dst` must have room for one byte per code unit, and one more.
+    // for the next piece). `dst` must have room for three bytes per code unit, and one more.
     char* Append(const QString& text, char* dst)
     {
         const std::int16_t* const table = UnicodeToCp1251Table().data();
@@ -288,6 +302,13 @@ public:
     }
 
 private:
+    // A character cp1251 lacks: its closest form, else "?".
+    char* Missing(char32_t u, char* dst)
+    {
+        if (char* end = PutCp1251Form(u, start_, dst)) return end;
+        return Replace(u, dst);
+    }
+
     char* Replace(char32_t u, char* dst)
     {
         if (report_.replaced++ == 0) {
@@ -323,6 +344,7 @@ private:
     }
 
     ConversionReport& report_;
+    char* start_ = nullptr;
     const char* scanned_ = nullptr;
     std::uint64_t line_ = 1;
     std::uint64_t column_ = 0;
@@ -440,8 +462,8 @@ public:
                 offset_ = 3;
             }
             if (encoding_ == TextEncoding::Utf16) {
-                // Without a mark the text is taken as little-endian.
-                const bool big = bom == Bom::Utf16Be;
+                // Without a mark the zero bytes tell the order; failing them, little-endian.
+                const bool big = Utf16OrderOf(bytes) == Utf16Order::BigEndian;
                 decoder_ = QStringDecoder(big ? QStringDecoder::Utf16BE : QStringDecoder::Utf16LE);
                 if (bom != Bom::None) {
                     bytes.remove_prefix(2);
@@ -464,7 +486,7 @@ public:
         const QString text = decoder_.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
         if (encoding_ == TextEncoding::Utf16 && decoder_.hasError()) ThrowInvalid(encoding_, consumed_ + 1 + offset_);
         consumed_ += bytes.size();
-        out.resize(static_cast<size_t>(text.size()) + 1);
+        out.resize(static_cast<size_t>(text.size()) * 3 + 1);
         sink_.Begin(out.data());
         char* const dst = sink_.Append(text, out.data());
         sink_.End(dst);
@@ -501,6 +523,32 @@ std::string ReadHead(const TextFile& file, bool& truncated)
 }
 
 } // namespace
+
+Utf16Order Utf16OrderOf(std::string_view head)
+{
+    switch (BomOf(head)) {
+    case Bom::Utf16Le: return Utf16Order::LittleEndian;
+    case Bom::Utf16Be: return Utf16Order::BigEndian;
+    case Bom::Utf8: return Utf16Order::None;
+    case Bom::None: break;
+    }
+    if (head.size() < kFewestUtf16Bytes) return Utf16Order::None;
+    const size_t pairs = head.size() / 2;
+    size_t zeroFirst = 0, zeroSecond = 0;
+    for (size_t i = 0; i + 1 < head.size(); i += 2) {
+        zeroFirst += head[i] == '\0';
+        zeroSecond += head[i + 1] == '\0';
+    }
+    // Little-endian puts the zero high byte second; a text of Latin letters has it in nearly every
+    // pair, a Cyrillic one at least in its blanks and line breaks.
+    const auto oneSided = [pairs](size_t zeros, size_t other) {
+        return zeros >= kFewestUtf16Zeros && zeros * kUtf16ZeroShareDivisor >= pairs &&
+               other * kUtf16OtherSideDivisor <= zeros;
+    };
+    if (oneSided(zeroSecond, zeroFirst)) return Utf16Order::LittleEndian;
+    if (oneSided(zeroFirst, zeroSecond)) return Utf16Order::BigEndian;
+    return Utf16Order::None;
+}
 
 size_t Utf8SequenceLength(std::string_view bytes, size_t i)
 {
@@ -547,6 +595,7 @@ TextEncoding DetectEncoding(std::string_view head, bool truncated)
     case Bom::Utf16Be: return TextEncoding::Utf16;
     case Bom::None: break;
     }
+    if (Utf16OrderOf(head) != Utf16Order::None) return TextEncoding::Utf16;
     Utf8Checker checker;
     if (checker.Feed(head) == 0 && checker.Finish(truncated) == 0)
         return checker.SawMultibyte() ? TextEncoding::Utf8 : TextEncoding::Cp1251;

@@ -41,7 +41,14 @@ const std::array<TextEncoding, 6>& AllEncodings();
 // Strict, as every UTF-8 reading here: no overlong forms, no surrogates, nothing above U+10FFFF.
 size_t Utf8SequenceLength(std::string_view bytes, size_t i);
 
-// The encoding a text's beginning shows: a byte-order mark decides; valid UTF-8 with non-ASCII
+// The byte order of a UTF-16 text by its beginning: its byte-order mark, else the zero bytes of
+// its characters below U+0100 (blanks, line breaks, digits), which fall on one side of each pair
+// only. Nothing for a beginning that is not UTF-16.
+enum class Utf16Order { None, LittleEndian, BigEndian };
+Utf16Order Utf16OrderOf(std::string_view head);
+
+// The encoding a text's beginning shows: a byte-order mark decides, and so does the pattern of
+// zero bytes of UTF-16 without one (Utf16OrderOf); valid UTF-8 with non-ASCII
 // bytes is UTF-8; otherwise the single-byte encoding among cp1251, KOI8-R and CP866 whose
 // decoding looks most like Russian text; pure ASCII is cp1251. Never answers Auto. A UTF-8
 // sequence cut off at the very end of `head` does not count against UTF-8 when `truncated`.
@@ -51,7 +58,8 @@ TextEncoding DetectFileEncoding(const TextFile& file);
 // The encoding to read a file in: `chosen` itself, or the detected one for Auto.
 TextEncoding ResolveEncoding(const TextFile& file, TextEncoding chosen);
 
-// What a conversion did: characters cp1251 cannot hold became "?".
+// What a conversion did: characters cp1251 cannot hold took their closest cp1251 form
+// (cp1251_fallback.h), and those with none became "?".
 struct ConversionReport {
     std::uint64_t replaced = 0;       // how many characters became "?"
     char32_t firstReplaced = 0;       // the first of them
