@@ -17,7 +17,7 @@ PACKAGES=(
   ecj default-jdk-headless
   fonts-dejavu-core
   xvfb xauth openbox imagemagick x11-utils xdotool
-  libdeflate-dev
+  libdeflate-dev libicu-dev
   libhyphen-dev hyphen-ru hyphen-en-us
   zip unzip pngcheck time
   dpkg-dev desktop-file-utils appstream

@@ -95,10 +95,14 @@ void CreatePanel::ShowSaved(const QString& jarPath)
 void CreatePanel::ShowSavedVolumes(const QStringList& jarPaths)
 {
     if (jarPaths.size() == 1) return ShowSaved(jarPaths.front());
-    // The names are many and long: the tooltip lists them, the line gives their number.
+    // The line names the volumes written, the first and the last when they are more than two;
+    // the tooltip lists them all in full.
     folder_ = QFileInfo(jarPaths.front()).absolutePath();
-    status->setText(tr("Книга сохранена, томов: %1 &nbsp;<a href=\"folder\">%2</a>")
-                        .arg(QString::number(jarPaths.size()), tr("Открыть папку").toHtmlEscaped()));
+    const QString first = QFileInfo(jarPaths.front()).fileName(), last = QFileInfo(jarPaths.back()).fileName();
+    const QString names = jarPaths.size() == 2 ? QStringLiteral("%1, %2").arg(first, last) : QStringLiteral("%1 … %2").arg(first, last);
+    const QString shown = status->fontMetrics().elidedText(names, Qt::ElideMiddle, kStatusWidth / 2);
+    status->setText(tr("Книга сохранена, томов: %1 (%2) &nbsp;<a href=\"folder\">%3</a>")
+                        .arg(QString::number(jarPaths.size()), shown.toHtmlEscaped(), tr("Открыть папку").toHtmlEscaped()));
     QStringList full;
     for (const QString& path : jarPaths) full << QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     status->setToolTip(full.join(QLatin1Char('\n')));

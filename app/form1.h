@@ -227,8 +227,8 @@ private:
 };
 
 // The beginning of a text file as the preview reads it: the first 2048 bytes, read in `encoding`
-// (Auto detects on the file) and converted to cp1251, all of it but the last byte, up to a zero
-// byte. A cp1251 text is taken as it is. `resolved` receives the encoding read in. A book is read
+// (Auto detects on the file) and converted to cp1251, all of it but the last byte, its zero bytes
+// left out. A cp1251 text is taken as it is. `resolved` receives the encoding read in. A book is read
 // whole (a damaged one is refused) and the beginning of its laid-out text taken as a UTF-8
 // text's; `book` then receives its format and title.
 LineList ReadPreviewText(const TextFile& file, TextEncoding encoding = TextEncoding::Cp1251,

@@ -8,6 +8,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/text_kind.h"
 
 #include <QActionGroup>
 #include <QLineEdit>
@@ -110,7 +111,7 @@ LineList ReadPreviewText(const TextFile& file, TextEncoding encoding, TextEncodi
         if (resolved) *resolved = TextEncoding::Utf8;
         const std::string buffer = ConvertBytesToCp1251(head.Head(), TextEncoding::Utf8, head.Total() > head.Head().size());
         if (buffer.size() <= 1) return {};
-        return SplitLines(std::string_view(buffer).substr(0, buffer.size() - 1));
+        return SplitTextLines(std::string_view(buffer).substr(0, buffer.size() - 1));
     }
     InFile in(file);
     const std::uint64_t size = in.Size();
@@ -119,12 +120,11 @@ LineList ReadPreviewText(const TextFile& file, TextEncoding encoding, TextEncodi
     in.ReadExact(buffer.data(), length);
     const TextEncoding e = ResolveEncoding(file, encoding);
     if (resolved) *resolved = e;
-    // A zero byte is part of a UTF-16 text: the text ends at a zero character of the converted
-    // text, and the last byte dropped is the converted text's.
+    // A zero byte is part of a UTF-16 text: the zero characters of the converted text are left
+    // out, as the book leaves them out, and the last byte dropped is the converted text's.
     if (e != TextEncoding::Cp1251) buffer = ConvertBytesToCp1251(buffer, e, size > length);
     if (buffer.size() <= 1) return {};
-    // Line splitting ends at the first zero byte.
-    return SplitLines(std::string_view(buffer).substr(0, buffer.size() - 1));
+    return SplitTextLines(std::string_view(buffer).substr(0, buffer.size() - 1));
 }
 
 void TForm1::CreateEncodingButton()
@@ -224,6 +224,8 @@ void TForm1::ChooseTextFile(const QString& path)
     if (opened && RecogniseBook(*opened)) {
         BusyCursor busy;  // a large book takes a moment
         bookText = ReadPreviewText(*opened, Encoding, nullptr, &book);
+    } else if (opened) {
+        RefuseNonText(*opened);  // a picture, an archive, a PDF...: refused before anything changes
     }
     OpenDir = FolderPart(path);
     e_text->setText(path);

@@ -181,7 +181,7 @@ BookRequest MakeBookRequest(const QString& title, const t_profile* profile, Colo
                             const fs::path& workFolder, const fs::path& templateArchive, const fs::path& jarPath)
 {
     BookRequest request;
-    request.titleCp1251 = QStringToCp1251(title);
+    request.title = title.toStdString();
     request.profile = profile;
     request.background = background;
     request.syslineIndex = syslineIndex;
@@ -189,6 +189,13 @@ BookRequest MakeBookRequest(const QString& title, const t_profile* profile, Colo
     request.templateArchive = templateArchive;
     request.jarPath = jarPath;
     return request;
+}
+
+std::string ZeroBytesNotice(std::uint64_t zeroBytes)
+{
+    if (zeroBytes == 0) return {};
+    return FormatText(Translate("BookBuilder", "В тексте нулевых байтов: %1. Они пропущены и в книге, и в просмотре."),
+                      {std::to_string(zeroBytes)});
 }
 
 fs::path JadPathFor(const fs::path& jarPath)
@@ -202,7 +209,7 @@ fs::path JadPathFor(const fs::path& jarPath)
 
 namespace {
 
-void BuildBookIn(const BookRequest& request, SettingsRecord& record)
+std::uint64_t BuildBookIn(const BookRequest& request, SettingsRecord& record)
 {
     if (!request.profile) throw AppError(Translate("BookBuilder", kNoProfileMessage));
     const std::string jarUrl = BareFileName(request.jarPath);
@@ -252,6 +259,7 @@ void BuildBookIn(const BookRequest& request, SettingsRecord& record)
     CreateFolderChain(work);
     openStore(store);
     std::uint64_t size = 0;
+    std::uint64_t zeroBytes = 0;
     const auto pack = [&](NormalisedText& text, std::uint64_t expected) {
         if (!request.dictionaryHyphens) return PackTextPieces(request, text, std::nullopt, expected, *store, pieces.files);
         Hyphenator hyphenator(request.hyphenationFolders);
@@ -261,9 +269,11 @@ void BuildBookIn(const BookRequest& request, SettingsRecord& record)
     if (request.textStream) {
         NormalisedText text(*request.textStream, !request.openEnd);
         size = pack(text, request.textStream->SizeHint());
+        zeroBytes = text.ZeroBytes();
     } else {
         NormalisedText text(request.textFile, !request.openEnd);
         size = pack(text, request.textFile.Size());
+        zeroBytes = text.ZeroBytes();
     }
     assemble(size);
     const fs::path rules = work / kLayoutRulesFile;
@@ -279,9 +289,9 @@ void BuildBookIn(const BookRequest& request, SettingsRecord& record)
 
     const fs::path manifestPath = work / "META-INF" / "MANIFEST.MF";
     LineList lines = ReadLineList(manifestPath);
-    const std::string title = Cp1251ToUtf8(request.titleCp1251);
-    lines.push_back("MIDlet-Name: " + title);
-    lines.push_back("MIDlet-1: " + title + ", /book.png, BookReader");
+    // The manifest and the descriptor are UTF-8: the title keeps every letter of its own.
+    lines.push_back("MIDlet-Name: " + request.title);
+    lines.push_back("MIDlet-1: " + request.title + ", /book.png, BookReader");
     WriteLineList(manifestPath, lines);
 
     CheckReplaceable(request.jarPath);
@@ -303,14 +313,15 @@ void BuildBookIn(const BookRequest& request, SettingsRecord& record)
     CheckCancel(request);
     jar.Commit();
     jad.Commit();
+    return zeroBytes;
 }
 
 } // namespace
 
-void BuildBook(const BookRequest& request, SettingsRecord& record)
+std::uint64_t BuildBook(const BookRequest& request, SettingsRecord& record)
 {
     try {
-        BuildBookIn(request, record);
+        return BuildBookIn(request, record);
     } catch (const BookCancelled&) {
         // The pieces cut so far are of no use to anyone.
         std::error_code ec;

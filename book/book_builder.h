@@ -30,7 +30,7 @@ class TextStream;
 struct BookRequest {
     TextFile textFile;                      // the book's text, open: cp1251 bytes, line breaks made CR LF
     TextStream* textStream = nullptr;       // instead of textFile: the text as it is being made
-    std::string titleCp1251;                // the book's title
+    std::string title;                      // the book's title, UTF-8: its own letters, whatever the code page
     const t_profile* profile = nullptr;     // the phone; none is refused
     ColorValue background = 0;              // 0x00BBGGRR
     int syslineIndex = -1;                  // 0 top, 1 bottom, -1 none selected
@@ -48,7 +48,7 @@ struct BookRequest {
 };
 
 // A request filled from the settings the book is made with, the same for the window and lumira-cli:
-// the title (held as cp1251, characters it lacks as "?"), the phone (none is refused by the build),
+// the title (UTF-8), the phone (none is refused by the build),
 // the background, the system line, the working folder, the reader template and the package. The
 // text, the progress, the threads and the cancel flag are the caller's to add.
 BookRequest MakeBookRequest(const QString& title, const t_profile* profile, ColorValue background, int syslineIndex,
@@ -86,10 +86,14 @@ std::filesystem::path JadPathFor(const std::filesystem::path& jarPath);
 // those paths as it was. Refused before anything is written: no profile, a text
 // of more than 65535 pieces, a package path whose descriptor would be the package itself.
 // Failures are AppError with the user's message; every file opened is closed on every path.
+// Returns how many zero bytes the text held: they are left out, as the preview leaves them out.
 // A text that comes as a stream is cut and compressed as it arrives, before anything else is
 // done in the work folder; its size is known, and the record written, once it has ended. A
 // failure of the stream (the book could not be read), a text too large, a cancel: each stops the
 // build with the work folder's earlier content untouched but for its creation.
-void BuildBook(const BookRequest& request, SettingsRecord& record);
+std::uint64_t BuildBook(const BookRequest& request, SettingsRecord& record);
+
+// What the user is told about the zero bytes left out of a text (UTF-8, translated); empty for none.
+std::string ZeroBytesNotice(std::uint64_t zeroBytes);
 
 } // namespace lumira

@@ -5,6 +5,7 @@
 #include "formats/cp1251_sink.h"
 #include "platform/errors.h"
 #include "platform/paths.h"
+#include "platform/text_kind.h"
 
 #include <QCoreApplication>
 #include <QTemporaryFile>
@@ -103,6 +104,7 @@ void BookText::Open(const TextFile& chosenFile, TextEncoding chosenEncoding, con
         return;
     }
     const TextFile& source = book.File();
+    RefuseNonText(source);
     const TextEncoding chosen = book.Encoding();
     const TextEncoding resolved = ResolveEncoding(source, chosen);
     if (resolved == TextEncoding::Cp1251) {

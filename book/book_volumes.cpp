@@ -42,7 +42,7 @@ std::string Kilobytes(std::uint64_t bytes)
     return std::to_string((bytes + 1023) / 1024);
 }
 
-std::string ReadWholeText(const BookRequest& request)
+std::string ReadWholeText(const BookRequest& request, std::uint64_t& zeroBytes)
 {
     // A text still being made is read to its end here: the volumes are planned on the whole of it.
     std::optional<NormalisedText> opened;
@@ -57,6 +57,7 @@ std::string ReadWholeText(const BookRequest& request)
         text.append(buffer.data(), n);
         if (text.size() > kMaxTextSize) break;  // BuildBook refuses it with its own message
     }
+    zeroBytes = in.ZeroBytes();
     return text;
 }
 
@@ -68,11 +69,11 @@ public:
     {
     }
 
-    // The size of the package of `text` titled `titleCp1251`, built under `jarName` in the private folder.
-    std::uint64_t TrialSize(std::string_view text, const std::string& titleCp1251, const fs::path& jarName)
+    // The size of the package of `text` titled `title`, built under `jarName` in the private folder.
+    std::uint64_t TrialSize(std::string_view text, const std::string& title, const fs::path& jarName)
     {
         const fs::path jar = folder_ / jarName;
-        Build(text, titleCp1251, jar, [this](BookStage, std::uint64_t, std::uint64_t) { Tick(); });
+        Build(text, title, jar, [this](BookStage, std::uint64_t, std::uint64_t) { Tick(); });
         const std::uint64_t size = FileSizeOfPath(jar);
         std::error_code ec;
         fs::remove(jar, ec);
@@ -80,9 +81,9 @@ public:
         return size;
     }
 
-    void Final(std::string_view text, const std::string& titleCp1251, const fs::path& jar, const BookProgress& progress)
+    void Final(std::string_view text, const std::string& title, const fs::path& jar, const BookProgress& progress)
     {
-        Build(text, titleCp1251, jar, progress);
+        Build(text, title, jar, progress);
     }
 
     // Progress of the planning: how much of the text has its volume.
@@ -98,7 +99,7 @@ private:
         if (request_.progress) request_.progress(BookStage::Pieces, planned_, total_);
     }
 
-    void Build(std::string_view text, const std::string& titleCp1251, const fs::path& jar, const BookProgress& progress)
+    void Build(std::string_view text, const std::string& title, const fs::path& jar, const BookProgress& progress)
     {
         const fs::path textFile = folder_ / "volume.txt";
         {
@@ -109,7 +110,7 @@ private:
         BookRequest r = request_;
         r.textFile = textFile;
         r.textStream = nullptr;
-        r.titleCp1251 = titleCp1251;
+        r.title = title;
         r.jarPath = jar;
         r.progress = progress;
         r.openEnd = true;
@@ -148,9 +149,9 @@ void PlaceStagedFiles(const std::vector<std::pair<fs::path, fs::path>>& stagedTo
     for (auto& file : pending) file->Commit();
 }
 
-std::string VolumeTitle(const std::string& titleCp1251, int number)
+std::string VolumeTitle(const std::string& title, int number)
 {
-    return titleCp1251 + " " + std::to_string(number);
+    return title + " " + std::to_string(number);
 }
 
 } // namespace
@@ -185,16 +186,18 @@ VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBy
                               SettingsRecord& record)
 {
     VolumesResult result;
-    const auto nameWarning = [&](const std::string& titleCp1251) {
-        const std::string name = Cp1251ToUtf8(titleCp1251);
+    const auto nameWarning = [&](const std::string& name) {
         if (maxJarBytes == 0 || name.size() <= kPhoneNameLimit) return;
         result.warnings.push_back(FormatText(
             Translate("BookVolumes", "Название «%1» занимает %2 байт в UTF-8: некоторые телефоны не принимают названия длиннее %3 байт."),
             {name, std::to_string(name.size()), std::to_string(kPhoneNameLimit)}));
     };
+    const auto zeroWarning = [&](std::uint64_t zeroBytes) {
+        if (zeroBytes > 0) result.warnings.push_back(ZeroBytesNotice(zeroBytes));
+    };
     if (maxJarBytes == 0) {
-        BuildBook(request, record);
-        result.volumes.push_back({request.jarPath, FileSizeOfPath(request.jarPath), Cp1251ToUtf8(request.titleCp1251)});
+        zeroWarning(BuildBook(request, record));
+        result.volumes.push_back({request.jarPath, FileSizeOfPath(request.jarPath), request.title});
         return result;
     }
     if (!request.profile) throw AppError(Translate("BookBuilder", kNoProfileMessage));
@@ -203,16 +206,17 @@ VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBy
     if (!privateDir.isValid()) ThrowCannotCreate(scratchFolder / "lumira-volumes");
     const fs::path folder = ToFsPath(privateDir.path());
     VolumeMaker maker(request, folder, record);
-    const std::string text = ReadWholeText(request);
+    std::uint64_t zeroBytes = 0;
+    const std::string text = ReadWholeText(request, zeroBytes);
     const fs::path jarName = request.jarPath.filename();
 
     // What every volume carries besides its text: the template, the glyphs, the record, the manifest.
-    const std::uint64_t overhead = maker.TrialSize({}, VolumeTitle(request.titleCp1251, 1), jarName);
+    const std::uint64_t overhead = maker.TrialSize({}, VolumeTitle(request.title, 1), jarName);
     if (overhead >= maxJarBytes)
         throw AppError(FormatText(Translate("BookVolumes", "Шаблон и шрифт книги занимают %1 КБ (%2 байт), а пакет для этого телефона не больше %3 КБ (%4 байт): книга не поместится. Уменьшите шрифт или снимите предел."),
                                   {Kilobytes(overhead), std::to_string(overhead), Kilobytes(maxJarBytes), std::to_string(maxJarBytes)}));
 
-    const std::uint64_t whole = maker.TrialSize(text, request.titleCp1251, jarName);
+    const std::uint64_t whole = maker.TrialSize(text, request.title, jarName);
     if (whole <= maxJarBytes) {
         BookRequest r = request;
         if (r.textStream) {
@@ -225,8 +229,9 @@ VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBy
             r.textFile = TextFile(wholeFile);
         }
         BuildBook(r, record);
-        nameWarning(request.titleCp1251);
-        result.volumes.push_back({request.jarPath, FileSizeOfPath(request.jarPath), Cp1251ToUtf8(request.titleCp1251)});
+        zeroWarning(zeroBytes);
+        nameWarning(request.title);
+        result.volumes.push_back({request.jarPath, FileSizeOfPath(request.jarPath), request.title});
         return result;
     }
 
@@ -236,7 +241,7 @@ VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBy
     while (cuts.back() < text.size()) {
         const std::size_t start = cuts.back();
         const int number = static_cast<int>(cuts.size());
-        const std::string title = VolumeTitle(request.titleCp1251, number);
+        const std::string title = VolumeTitle(request.title, number);
         maker.SetPlanned(start, text.size());
         const std::uint64_t room = maxJarBytes - overhead;
         std::optional<std::size_t> best;   // the longest cut that fitted
@@ -273,7 +278,7 @@ VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBy
     const int count = static_cast<int>(cuts.size()) - 1;
     std::vector<std::pair<fs::path, fs::path>> staged;
     for (int i = 0; i < count; ++i) {
-        const std::string title = VolumeTitle(request.titleCp1251, i + 1);
+        const std::string title = VolumeTitle(request.title, i + 1);
         const fs::path jar = VolumeJarPath(request.jarPath, i + 1);
         const fs::path stagedJar = folder / jar.filename();
         const std::string_view part = std::string_view(text).substr(cuts[i], cuts[i + 1] - cuts[i]);
@@ -283,13 +288,14 @@ VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBy
             request.progress(BookStage::Archive, std::uint64_t(i) * 1000 + share, std::uint64_t(count) * 1000);
         });
         nameWarning(title);
-        result.volumes.push_back({jar, FileSizeOfPath(stagedJar), Cp1251ToUtf8(title)});
+        result.volumes.push_back({jar, FileSizeOfPath(stagedJar), title});
         staged.emplace_back(stagedJar, jar);
         staged.emplace_back(JadPathFor(stagedJar), JadPathFor(jar));
     }
     PlaceStagedFiles(staged);
     // One warning is enough when every volume's name is too long alike.
     if (result.warnings.size() > 1) result.warnings.erase(result.warnings.begin(), result.warnings.end() - 1);
+    zeroWarning(zeroBytes);
     return result;
 }
 

@@ -101,6 +101,7 @@ struct BookOutcome {
     enum { Built, Failed, Interrupted, Deferred } result = Built;
     std::string failure;  // the message of a failure
     QString notice;       // what the conversion did
+    std::vector<fs::path> volumes;  // the packages written, when the book became several
 };
 
 // Everything one batch shares between the texts it builds.
@@ -165,6 +166,8 @@ struct Batch {
             const VolumesResult made = BuildBookWithin(request, limit, scratch, record);
             QStringList notices;
             const int count = static_cast<int>(made.volumes.size());
+            if (count > 1)
+                for (const BookVolume& v : made.volumes) outcome.volumes.push_back(v.jar);
             if (count > 1)
                 for (int v = 0; v < count; ++v)
                     notices << QString::fromStdString(Translate("lumira-cli", "том %1 из %2: %3, %4 байт, «%5»"))
@@ -236,18 +239,25 @@ BatchReport BuildBooks(const std::vector<TextSource>& texts, const BookSettings&
         sharesPackage[i] = !planned.insert(fs::absolute(batch.JarOf(texts[i])).lexically_normal()).second;
 
     const auto label = [&](std::size_t i) { return U8(texts[i].Given()) + " → " + PathText(batch.JarOf(texts[i])); };
+    // A book in volumes names those written, never the one package that it did not become.
+    const auto volumesLabel = [&](std::size_t i, const std::vector<fs::path>& volumes) {
+        if (volumes.empty()) return std::string();
+        std::string names = PathText(volumes.front());
+        for (std::size_t v = 1; v < volumes.size(); ++v) names += ", " + PathText(volumes[v].filename());
+        return U8(texts[i].Given()) + " → " + names;
+    };
     const auto archived = [&](std::uint64_t done, std::uint64_t total) { progress.Archived(done, total); };
 
     // Each text is built on any thread, and told about in the order given. One that names the
     // package of a text before it waits for that one's result, as a run of one at a time would.
     // After a stop request no text is begun; the books already made are still told about.
     const auto build = [&](std::size_t i) -> BookOutcome {
-        if (InterruptRequested()) return BookOutcome{BookOutcome::Interrupted, {}, {}};
+        if (InterruptRequested()) return BookOutcome{BookOutcome::Interrupted, {}, {}, {}};
         if (jobs == 1) {
             progress.Begin(label(i));
             return batch.Build(i, written, archived);
         }
-        if (sharesPackage[i]) return BookOutcome{BookOutcome::Deferred, {}, {}};
+        if (sharesPackage[i]) return BookOutcome{BookOutcome::Deferred, {}, {}, {}};
         return batch.Build(i, {}, {});
     };
     const auto tell = [&](std::size_t i, BookOutcome& outcome) {
@@ -262,7 +272,7 @@ BatchReport BuildBooks(const std::vector<TextSource>& texts, const BookSettings&
         switch (outcome.result) {
         case BookOutcome::Built:
             written.insert(fs::absolute(batch.JarOf(text)).lexically_normal());
-            progress.Done();
+            progress.Done(volumesLabel(i, outcome.volumes));
             ReportNotice(err, text, outcome.notice);
             ++report.built;
             break;

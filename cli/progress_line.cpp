@@ -49,8 +49,9 @@ void ProgressLine::Archived(std::uint64_t done, std::uint64_t total)
     Show(label_ + " " + std::to_string(percent) + "%");
 }
 
-void ProgressLine::Done()
+void ProgressLine::Done(const std::string& label)
 {
+    if (!label.empty()) label_ = label;
     if (terminal_) {
         Show(label_ + Translate("lumira-cli", " — готово"));
         std::fputs("\n", stream_);

@@ -17,8 +17,9 @@ public:
     void Begin(const std::string& label);
     // Bytes of the archive written so far and in all.
     void Archived(std::uint64_t done, std::uint64_t total);
-    // The book is complete.
-    void Done();
+    // The book is complete; `label`, when given, names what was written in place of the label
+    // it began with (the volumes of a book that did not fit one package).
+    void Done(const std::string& label = {});
     // The book failed; the line is cleared so the message that follows stands alone.
     void Abandon();
 

@@ -6,6 +6,7 @@
 #include "platform/files.h"
 #include "platform/line_list.h"
 #include "platform/paths.h"
+#include "platform/text_kind.h"
 #include "preview/page_layout.h"
 
 #include <QCoreApplication>
@@ -44,6 +45,7 @@ std::string TextSource::LayoutString(const TextFile& opened, TextEncoding encodi
         bytes = std::move(text.text);
         encoding = TextEncoding::Utf8;
     } else {
+        RefuseNonText(opened);
         bytes = ReadFileBytes(opened);
     }
     const TextEncoding resolved = encoding == TextEncoding::Auto
@@ -62,7 +64,7 @@ std::string TextSource::LayoutString(const TextFile& opened, TextEncoding encodi
             *notice = lines.join(QLatin1Char('\n'));
         }
     }
-    return JoinLines(SplitLines(bytes));
+    return JoinLines(SplitTextLines(bytes));
 }
 
 QString AutoChoiceNotice(TextEncoding chosen, TextEncoding read)

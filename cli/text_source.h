@@ -37,7 +37,7 @@ public:
     BookText BookFile(const TextFile& opened, const std::filesystem::path& scratch, TextEncoding encoding) const;
 
     // The whole text as the page layout reads it: converted to cp1251 from `encoding`, split
-    // into lines, every line followed by CR LF, ending early at a zero byte; never shortened.
+    // into lines, every line followed by CR LF, zero bytes left out; never shortened.
     // `notice` receives what the user should be told of the conversion: the encoding "Авто" chose
     // (AutoChoiceNotice) and what ConversionNotice tells, a line each.
     std::string LayoutString(const TextFile& opened, TextEncoding encoding, QString* notice = nullptr) const;

@@ -1,6 +1,7 @@
 #include "formats/cp1251_sink.h"
 
 #include "platform/cp1251.h"
+#include "platform/cp1251_fallback.h"
 
 #include <array>
 #include <cstring>
@@ -107,8 +108,9 @@ void Cp1251TextSink::Write(std::string_view utf8)
         }
         p += used;
         const int b = u < kCp1251ReverseSize ? table[u] : -1;
-        if (b < 0) dst = Replace(u, dst);
-        else *dst++ = static_cast<char>(b);
+        if (b >= 0) *dst++ = static_cast<char>(b);
+        else if (char* formEnd = PutCp1251Form(u, start, dst)) dst = formEnd;  // its closest form
+        else dst = Replace(u, dst);
     }
     if (report_.replaced == 0) Count(dst);
     const size_t size = static_cast<size_t>(dst - start);

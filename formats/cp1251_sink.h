@@ -1,6 +1,6 @@
 #pragma once
 // The laid-out text straight into cp1251, the encoding every book carries: characters cp1251
-// lacks become "?", and are counted with the first one's line and column exactly as the text
+// lacks take their closest form (cp1251_fallback.h); those with none become "?", and are counted with the first one's line and column exactly as the text
 // path counts them when it converts a UTF-8 text (platform/text_encoding.h).
 #include "formats/text_layout.h"
 #include "platform/text_encoding.h"

@@ -25,6 +25,19 @@ LineList SplitLines(std::string_view bytes)
     return lines;
 }
 
+LineList SplitTextLines(std::string_view bytes, std::uint64_t* zeroBytes)
+{
+    const size_t firstZero = bytes.find('\0');
+    if (zeroBytes) *zeroBytes = 0;
+    if (firstZero == std::string_view::npos) return SplitLines(bytes);
+    std::string kept;
+    kept.reserve(bytes.size());
+    for (const char c : bytes)
+        if (c != '\0') kept += c;
+    if (zeroBytes) *zeroBytes = bytes.size() - kept.size();
+    return SplitLines(kept);
+}
+
 std::string JoinLines(const LineList& lines)
 {
     size_t total = 0;

@@ -1,6 +1,7 @@
 #include "platform/text_encoding.h"
 
 #include "platform/cp1251.h"
+#include "platform/cp1251_fallback.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 
@@ -241,12 +242,16 @@ public:
     explicit Cp1251Sink(ConversionReport& report) : report_(report) {}
 
     // A new piece of output starts at `start`.
-    void Begin(const char* start) { scanned_ = start; }
+    void Begin(char* start)
+    {
+        start_ = start;
+        scanned_ = start;
+    }
 
     static char* Put(const std::int16_t* table, char32_t u, char* dst, Cp1251Sink& sink)
     {
         const int b = u < kCp1251ReverseSize ? table[u] : -1;
-        if (b < 0) return sink.Replace(u, dst);
+        if (b < 0) return sink.Missing(u, dst);
         *dst = static_cast<char>(b);
         return dst + 1;
     }
@@ -258,7 +263,7 @@ public:
     }
 
     // Writes a decoded text (UTF-16 code units, pairs joined; a high surrogate at the end waits
-    // for the next piece). `dst` must have room for one byte per code unit, and one more.
+    // for the next piece). `dst` must have room for three bytes per code unit, and one more.
     char* Append(const QString& text, char* dst)
     {
         const std::int16_t* const table = UnicodeToCp1251Table().data();
@@ -288,6 +293,13 @@ public:
     }
 
 private:
+    // A character cp1251 lacks: its closest form, else "?".
+    char* Missing(char32_t u, char* dst)
+    {
+        if (char* end = PutCp1251Form(u, start_, dst)) return end;
+        return Replace(u, dst);
+    }
+
     char* Replace(char32_t u, char* dst)
     {
         if (report_.replaced++ == 0) {
@@ -323,6 +335,7 @@ private:
     }
 
     ConversionReport& report_;
+    char* start_ = nullptr;
     const char* scanned_ = nullptr;
     std::uint64_t line_ = 1;
     std::uint64_t column_ = 0;
@@ -466,7 +479,7 @@ public:
         const QString text = decoder_.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
         if (encoding_ == TextEncoding::Utf16 && decoder_.hasError()) ThrowInvalid(encoding_, consumed_ + 1 + offset_);
         consumed_ += bytes.size();
-        out.resize(static_cast<size_t>(text.size()) + 1);
+        out.resize(static_cast<size_t>(text.size()) * 3 + 1);
         sink_.Begin(out.data());
         char* const dst = sink_.Append(text, out.data());
         sink_.End(dst);

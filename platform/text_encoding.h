@@ -60,7 +60,8 @@ TextEncoding DetectFileEncoding(const TextFile& file);
 // The encoding to read a file in: `chosen` itself, or the detected one for Auto.
 TextEncoding ResolveEncoding(const TextFile& file, TextEncoding chosen);
 
-// What a conversion did: characters cp1251 cannot hold became "?".
+// What a conversion did: characters cp1251 cannot hold took their closest cp1251 form
+// (cp1251_fallback.h), and those with none became "?".
 struct ConversionReport {
     std::uint64_t replaced = 0;       // how many characters became "?"
     char32_t firstReplaced = 0;       // the first of them

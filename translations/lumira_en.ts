@@ -38,6 +38,10 @@
         <source>Создание книги отменено.</source>
         <translation>Book creation cancelled.</translation>
     </message>
+    <message>
+        <source>В тексте нулевых байтов: %1. Они пропущены и в книге, и в просмотре.</source>
+        <translation>Zero bytes in the text: %1. They are left out of the book and the preview alike.</translation>
+    </message>
 </context>
 <context>
     <name>BookText</name>
@@ -164,8 +168,8 @@
 <context>
     <name>lumira::CreatePanel</name>
     <message>
-        <source>Книга сохранена, томов: %1 &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%2&lt;/a&gt;</source>
-        <translation>Book saved in %1 volumes &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%2&lt;/a&gt;</translation>
+        <source>Книга сохранена, томов: %1 (%2) &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%3&lt;/a&gt;</source>
+        <translation>Book saved in %1 volumes (%2) &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%3&lt;/a&gt;</translation>
     </message>
     <message>
         <source>Отмена</source>
@@ -597,6 +601,93 @@
     <message>
         <source>Символов, которых нет в кодировке Windows-1251, заменено на «?»: %1 (первый — «%2», строка %3, позиция %4).</source>
         <translation>Characters that Windows-1251 lacks replaced by &quot;?&quot;: %1 (the first &quot;%2&quot;, line %3, position %4).</translation>
+    </message>
+</context>
+<context>
+    <name>TextKind</name>
+    <message>
+        <source>документ PDF</source>
+        <translation>a PDF document</translation>
+    </message>
+    <message>
+        <source>книга MOBI</source>
+        <translation>a MOBI book</translation>
+    </message>
+    <message>
+        <source>книга Palm (PDB)</source>
+        <translation>a Palm book (PDB)</translation>
+    </message>
+    <message>
+        <source>документ DjVu</source>
+        <translation>a DjVu document</translation>
+    </message>
+    <message>
+        <source>справка CHM</source>
+        <translation>a CHM help file</translation>
+    </message>
+    <message>
+        <source>документ Microsoft Office</source>
+        <translation>a Microsoft Office document</translation>
+    </message>
+    <message>
+        <source>изображение PNG</source>
+        <translation>a PNG image</translation>
+    </message>
+    <message>
+        <source>изображение JPEG</source>
+        <translation>a JPEG image</translation>
+    </message>
+    <message>
+        <source>изображение GIF</source>
+        <translation>a GIF image</translation>
+    </message>
+    <message>
+        <source>изображение TIFF</source>
+        <translation>a TIFF image</translation>
+    </message>
+    <message>
+        <source>архив RAR</source>
+        <translation>a RAR archive</translation>
+    </message>
+    <message>
+        <source>архив 7-Zip</source>
+        <translation>a 7-Zip archive</translation>
+    </message>
+    <message>
+        <source>сжатый файл gzip</source>
+        <translation>a gzip-compressed file</translation>
+    </message>
+    <message>
+        <source>сжатый файл xz</source>
+        <translation>an xz-compressed file</translation>
+    </message>
+    <message>
+        <source>сжатый файл zstd</source>
+        <translation>a zstd-compressed file</translation>
+    </message>
+    <message>
+        <source>программа</source>
+        <translation>a program</translation>
+    </message>
+    <message>
+        <source>изображение WebP</source>
+        <translation>a WebP image</translation>
+    </message>
+    <message>
+        <source>сжатый файл bzip2</source>
+        <translation>a bzip2-compressed file</translation>
+    </message>
+    <message>
+        <source>одни нулевые байты</source>
+        <translation>nothing but zero bytes</translation>
+    </message>
+    <message>
+        <source>двоичные данные</source>
+        <translation>binary data</translation>
+    </message>
+    <message>
+        <source>Файл %1 — не текст (%2): книгу из него не сделать.</source>
+        <translation>The file %1 is not a text (%2): no book can be made of it.</translation>
     </message>
 </context>
 <context>

@@ -104,7 +104,7 @@ int main(int argc, char** argv)
     request.templateArchive = argv[2];
     request.workFolder = argv[3];
     request.jarPath = argv[4];
-    request.titleCp1251 = "Bench book";
+    request.title = "Bench book";
     request.profile = &phone;
     request.background = 0xFFFFFF;
     request.syslineIndex = 1;

@@ -95,13 +95,13 @@ TEST_F(EncodingRowTest, PreviewOfALongTextEndsWithTheCharactersReadWhole)
     EXPECT_EQ(form->PreviewText, LineList{std::string(1022, '\xFF')});
 }
 
-TEST_F(EncodingRowTest, ZeroCharacterEndsTheUtf16PreviewButZeroBytesOfItsLettersDoNot)
+TEST_F(EncodingRowTest, ZeroCharacterIsLeftOutOfTheUtf16PreviewAndZeroBytesOfItsLettersAreNot)
 {
     Start();
     Choose("ascii16.txt", "\xFF\xFE" + Encode(QStringLiteral("Line one\r\nLine two\r\n"), "UTF-16LE"));
     EXPECT_EQ(form->PreviewText, (LineList{"Line one", "Line two"}));
     Choose("zero16.txt", "\xFE\xFF" + Encode(QStringLiteral("До нуля") + QChar(0) + QStringLiteral("после\r\n"), "UTF-16BE"));
-    EXPECT_EQ(form->PreviewText, Lines(QStringLiteral("До нуля")));
+    EXPECT_EQ(form->PreviewText, Lines(QStringLiteral("До нуляпосле")));
 }
 
 TEST_F(EncodingRowTest, ChoosingAnotherEncodingRereadsThePreviewWhereItWas)

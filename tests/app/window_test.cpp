@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -153,7 +154,7 @@ TEST_F(WindowTest, PreviewTextIsTheBeginningOfTheFile)
     EXPECT_TRUE(form->PreviewText.empty());
 
     Choose(TextFile("zero.txt", std::string("123456789\0after\r\nmore", 21)));
-    EXPECT_EQ(form->PreviewText, LineList{"123456789"});
+    EXPECT_EQ(form->PreviewText, (LineList{"123456789after", "mor"}));
 }
 
 TEST_F(WindowTest, PageStartIsKeptWhenAnotherTextIsChosen)
@@ -192,6 +193,24 @@ TEST_F(WindowTest, AFileGoneBeforeReadingKeepsTheEarlierSteps)
     EXPECT_EQ(form->e_text->text(), gone);
     EXPECT_EQ(form->e_caption->text(), QStringLiteral("Пропал"));
     EXPECT_EQ(form->SaveDialog1.fileName, form->SaveDir + QStringLiteral("propal.jar"));
+    EXPECT_EQ(form->PreviewText, LineList{"first"});
+}
+
+TEST_F(WindowTest, AFileThatIsNoTextIsRefusedWhenChosenAndNothingChanges)
+{
+    Start();
+    Choose(TextFile("first.txt", "first\r\n"));
+    const QString pdf = TextFile("Отчёт.pdf", "%PDF-1.7\n%\xE2\xE3\xCF\xD3\n");
+    desktop.openAnswers.push_back(pdf);
+    try {
+        form->cxButtonEdit1PropertiesButtonClick();
+        FAIL() << "no error";
+    } catch (const AppError& e) {
+        EXPECT_EQ(QString::fromUtf8(e.what()),
+                  QStringLiteral("Файл %1 — не текст (документ PDF): книгу из него не сделать.").arg(QDir::toNativeSeparators(pdf)));
+    }
+    EXPECT_EQ(form->e_text->text(), FromFsPath(texts / "first.txt"));
+    EXPECT_EQ(form->e_caption->text(), QStringLiteral("first"));
     EXPECT_EQ(form->PreviewText, LineList{"first"});
 }
 

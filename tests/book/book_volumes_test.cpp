@@ -59,7 +59,7 @@ struct VolumesTest : ::testing::Test {
         dir.Write("book.txt", text);
         BookRequest r;
         r.textFile = dir / "book.txt";
-        r.titleCp1251 = title;
+        r.title = title;
         r.profile = &phone;
         r.workFolder = dir / "temp";
         r.templateArchive = dir / "velmar.dat";
@@ -231,7 +231,7 @@ TEST_F(VolumesTest, TemplateAndFontOverTheLimitAreRefusedWithBothSizes)
 
 TEST_F(VolumesTest, LongNamesAreWarnedAboutOnlyUnderALimit)
 {
-    const std::string title = QStringToCp1251(QStringLiteral("Двадцать букв в имени"));  // 18 letters and 3 blanks
+    const std::string title = QStringLiteral("Двадцать букв в имени").toStdString();  // 18 letters and 3 blanks
     EXPECT_TRUE(Build("text\r\n", 0, title).warnings.empty());
     const VolumesResult made = Build("text\r\n", 1 << 20, title);
     ASSERT_EQ(made.warnings.size(), 1u);

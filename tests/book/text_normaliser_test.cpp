@@ -1,5 +1,5 @@
 // The book's text is the text the preview reads: line breaks made CR LF, the last line closed,
-// nothing after a zero byte. Checked against the line-list reading itself (SplitLines, JoinLines),
+// zero bytes left out. Checked against the preview's reading itself (SplitTextLines, JoinLines),
 // through the normaliser read in awkward amounts and through whole books.
 #include "book/book_builder.h"
 #include "book/book_text.h"
@@ -21,7 +21,7 @@ namespace {
 // What the preview lays out for a cp1251 text: its line list, every line followed by CR LF.
 std::string PreviewReading(const std::string& cp1251)
 {
-    return JoinLines(SplitLines(cp1251));
+    return JoinLines(SplitTextLines(cp1251));
 }
 
 std::string ReadAllIn(NormalisedText& text, size_t step)
@@ -118,7 +118,7 @@ TEST(TextNormaliser, BookPiecesJoinIntoThePreviewsText)
         const BookText source(dir / "book.txt", TextEncoding::Auto, dir / "copies");
         BookRequest request;
         request.textFile = source.File();
-        request.titleCp1251 = "Book";
+        request.title = "Book";
         request.profile = &phone;
         request.workFolder = dir / "work";
         request.templateArchive = dir / "template.dat";

@@ -36,7 +36,7 @@ TEST(CliPages, LinesComeOutExactlyAsLaidOut)
         {"     five\r\n", "   five  \n"},              // indentation kept up to three blanks
         {"a  \t b\r\n", "a \t b  \n"},                 // blanks collapse, a tab stays in the line
         {"AB\nCD", "AB  CD  \n"},                      // a lone LF and a last line without a break
-        {std::string("AB\0CD\r\n", 7), "AB  \n"},      // reading stops at a zero byte
+        {std::string("AB\0CD\r\n", 7), "ABCD  \n"},    // a zero byte is left out
         {"", "\n"},                                    // an empty text is one empty line
     };
     for (const Case& c : cases) {

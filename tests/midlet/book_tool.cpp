@@ -100,7 +100,7 @@ void MakeBook(const std::vector<std::string>& w)
     request.textFile = TextFile(fs::path(w.at(2)));
     request.workFolder = w.at(3);
     request.jarPath = w.at(4);
-    request.titleCp1251 = "Test";
+    request.title = "Test";
     request.profile = &profile;
     request.syslineIndex = Number(w.at(15));
     request.background = static_cast<ColorValue>(Number(w.at(16)));

@@ -80,7 +80,9 @@ TEST(EncodingConversion, Utf8AgreesWithQtsDecoderOnRandomInput)
         const std::optional<QString> expected = QtDecoded(bytes);
         const bool nonAscii = std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
         if (expected) {
-            ASSERT_EQ(ConvertBytesToCp1251(bytes, TextEncoding::Utf8), QStringToCp1251(*expected));
+            // Qt's reading of the text, through our UTF-16 path, gives the same book.
+            ASSERT_EQ(ConvertBytesToCp1251(bytes, TextEncoding::Utf8),
+                      ConvertBytesToCp1251("\xFF\xFE" + Encode(*expected, "UTF-16LE"), TextEncoding::Utf16));
             if (nonAscii) {
                 ASSERT_EQ(DetectEncoding(bytes), TextEncoding::Utf8);
             }
@@ -245,17 +247,18 @@ TEST(EncodingConversion, MultiByteCharactersAcrossReadBoundariesSurvive)
     EXPECT_EQ(dir.Read("u.out"), std::string(40000, '\xFF'));
 }
 
-TEST(EncodingConversion, CharactersOutsideCp1251BecomeQuestionMarksAndAreCounted)
+TEST(EncodingConversion, CharactersWithoutACp1251FormBecomeQuestionMarksAndAreCounted)
 {
     TempDir dir;
+    // ñ has a form (n); the others have none.
     dir.Write("t", Encode(QStringLiteral("Мир\r\nНаш 漢字 и ñ\r\n😀"), "UTF-8"));
     const auto report = ConvertFileToCp1251(dir / "t", TextEncoding::Utf8, dir / "t.out");
-    EXPECT_EQ(dir.Read("t.out"), Encode(QStringLiteral("Мир\r\nНаш ?? и ?\r\n?"), "windows-1251"));
-    EXPECT_EQ(report.replaced, 4u);
+    EXPECT_EQ(dir.Read("t.out"), Encode(QStringLiteral("Мир\r\nНаш ?? и n\r\n?"), "windows-1251"));
+    EXPECT_EQ(report.replaced, 3u);
     EXPECT_EQ(report.firstReplaced, U'漢');
     EXPECT_EQ(report.firstLine, 2u);
     EXPECT_EQ(report.firstColumn, 5u);
-    EXPECT_TRUE(report.Summary().contains(QStringLiteral("4")));
+    EXPECT_TRUE(report.Summary().contains(QStringLiteral("3")));
     EXPECT_TRUE(report.Summary().contains(QStringLiteral("漢")));
 
     // Lines are counted across the 64 KiB reads, a CR LF split by them counting once.
@@ -314,6 +317,48 @@ TEST(EncodingNames, KeysRoundTrip)
     EXPECT_EQ(EncodingFromKey("UTF8"), TextEncoding::Utf8);
     EXPECT_EQ(EncodingFromKey("latin1"), std::nullopt);
     EXPECT_EQ(EncodingDisplayName(TextEncoding::Auto), QStringLiteral("Авто"));
+}
+
+} // namespace lumira
+
+namespace lumira {
+
+TEST(EncodingConversion, ClosestFormsAreTheSameFromEveryEncodingAndOnlyRealQuestionMarksCount)
+{
+    // Random texts of what cp1251 has and what it lacks: accented Latin, combining marks after
+    // letters, Latin beyond Latin-1, typographic punctuation and spaces, ligatures, full-width
+    // forms, CJK, Hebrew and emoji. UTF-8 and UTF-16 go through different decoders and must give
+    // the same bytes; every "?" in the book is one counted, and no character takes more room than
+    // the converters give it.
+    const std::vector<std::pair<char32_t, char32_t>> ranges = {
+        {0x0430, 0x044F}, {0x00C0, 0x00FF}, {0x0300, 0x036F}, {0x0100, 0x024F}, {0x2000, 0x206F},
+        {0xFB00, 0xFB06}, {0xFF01, 0xFF5E}, {0x4E00, 0x4E40}, {0x05D0, 0x05EA}, {0x1F600, 0x1F640}, {0x20, 0x3E}};
+    std::mt19937 random(28);
+    for (int round = 0; round < 200; ++round) {
+        std::u32string text;
+        for (int i = 0; i < 300; ++i) {
+            const auto& [low, high] = ranges[random() % ranges.size()];
+            const char32_t c = static_cast<char32_t>(low + random() % (high - low + 1));
+            // Question marks of other shapes are question marks in the book, not replacements.
+            if (c == 0xFF1F || (c >= 0x2047 && c <= 0x2049)) continue;
+            text += c;
+        }
+        const QString unicode = QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size()));
+        ConversionReport fromUtf8, fromUtf16;
+        const std::string a = ConvertBytesToCp1251(Encode(unicode, "UTF-8"), TextEncoding::Utf8, false, &fromUtf8);
+        const std::string b = ConvertBytesToCp1251("\xFF\xFE" + Encode(unicode, "UTF-16LE"), TextEncoding::Utf16, false, &fromUtf16);
+        ASSERT_EQ(a, b) << "round " << round;
+        EXPECT_EQ(fromUtf8.replaced, fromUtf16.replaced);
+        EXPECT_EQ(static_cast<std::uint64_t>(std::count(a.begin(), a.end(), '?')), fromUtf8.replaced) << "round " << round;
+        EXPECT_EQ(fromUtf8.bytesWritten, a.size());
+    }
+    // The forms themselves, a few that matter most.
+    const auto cp = [](const QString& s) { return ConvertBytesToCp1251(Encode(s, "UTF-8"), TextEncoding::Utf8); };
+    EXPECT_EQ(cp(QStringLiteral("Настоя\u0301щая ра\u0301боты")), Encode(QStringLiteral("Настоящая работы"), "windows-1251"));
+    EXPECT_EQ(cp(QStringLiteral("и\u0306 И\u0306 е\u0308 Е\u0308")), Encode(QStringLiteral("й Й ё Ё"), "windows-1251"));
+    EXPECT_EQ(cp(QStringLiteral("R\u00E9gime \u00C7a \u0141\u00F3d\u017A")), "Regime Ca Lodz");
+    EXPECT_EQ(cp(QStringLiteral("\u2010\u2011\u2012\u2212\u2032\u00A0\u2009\u200A")), std::string("----'\xA0  ", 8));
+    EXPECT_EQ(cp(QStringLiteral("\u05E9\u05DC\u05D5\u05DD \u65E5")), "???? ?");
 }
 
 } // namespace lumira
