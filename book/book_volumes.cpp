@@ -251,6 +251,12 @@ std::vector<RemovedFile> EarlierVolumes(const BookRequest& request, int kept, in
     return removed;
 }
 
+std::string RemovedVolumesNotice(int count)
+{
+    return FormatText(Translate("BookVolumes", "Удалены тома прежнего деления книги с тем же именем: %1."),
+                      {std::to_string(count)});
+}
+
 VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBytes, const fs::path& scratchFolder,
                               SettingsRecord& record)
 {

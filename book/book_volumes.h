@@ -54,6 +54,9 @@ std::size_t VolumeSplitPoint(std::string_view text, std::size_t start, std::size
 // their number; the result lists their files.
 std::vector<RemovedFile> EarlierVolumes(const BookRequest& request, int kept, int& volumes);
 
+// What the window and lumira-cli say when volumes of an earlier split were removed (UTF-8).
+std::string RemovedVolumesNotice(int count);
+
 VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBytes,
                               const std::filesystem::path& scratchFolder, SettingsRecord& record);
 
