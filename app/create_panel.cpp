@@ -24,6 +24,12 @@ constexpr int kButtonTop = 308;
 constexpr int kButtonHeight = 25;
 constexpr int kStatusTop = 287;
 constexpr int kStatusWidth = 327;
+
+// A note after the status line's link, on a line of its own.
+QString NoteHtml(const QString& note)
+{
+    return note.isEmpty() ? QString() : QStringLiteral("<br>") + note.toHtmlEscaped();
+}
 constexpr int kStatusHeight = 18;
 
 } // namespace
@@ -80,21 +86,22 @@ void CreatePanel::Finish()
     cancel->hide();
 }
 
-void CreatePanel::ShowSaved(const QString& jarPath)
+void CreatePanel::ShowSaved(const QString& jarPath, const QString& note)
 {
     const QFileInfo jar(jarPath);
     folder_ = jar.absolutePath();
     const QString name = jar.fileName();
     const QString shown = status->fontMetrics().elidedText(name, Qt::ElideMiddle, kStatusWidth / 2);
     status->setText(tr("Книга сохранена: %1 &nbsp;<a href=\"folder\">%2</a>")
-                        .arg(shown.toHtmlEscaped(), tr("Открыть папку").toHtmlEscaped()));
+                        .arg(shown.toHtmlEscaped(), tr("Открыть папку").toHtmlEscaped()) +
+                    NoteHtml(note));
     status->setToolTip(QDir::toNativeSeparators(jar.absoluteFilePath()));
     status->show();
 }
 
-void CreatePanel::ShowSavedVolumes(const QStringList& jarPaths)
+void CreatePanel::ShowSavedVolumes(const QStringList& jarPaths, const QString& note)
 {
-    if (jarPaths.size() == 1) return ShowSaved(jarPaths.front());
+    if (jarPaths.size() == 1) return ShowSaved(jarPaths.front(), note);
     // The line names the volumes written, the first and the last when they are more than two;
     // the tooltip lists them all in full.
     folder_ = QFileInfo(jarPaths.front()).absolutePath();
@@ -102,7 +109,8 @@ void CreatePanel::ShowSavedVolumes(const QStringList& jarPaths)
     const QString names = jarPaths.size() == 2 ? QStringLiteral("%1, %2").arg(first, last) : QStringLiteral("%1 … %2").arg(first, last);
     const QString shown = status->fontMetrics().elidedText(names, Qt::ElideMiddle, kStatusWidth / 2);
     status->setText(tr("Книга сохранена, томов: %1 (%2) &nbsp;<a href=\"folder\">%3</a>")
-                        .arg(QString::number(jarPaths.size()), shown.toHtmlEscaped(), tr("Открыть папку").toHtmlEscaped()));
+                        .arg(QString::number(jarPaths.size()), shown.toHtmlEscaped(), tr("Открыть папку").toHtmlEscaped() +
+                    NoteHtml(note));
     QStringList full;
     for (const QString& path : jarPaths) full << QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     status->setToolTip(full.join(QLatin1Char('\n')));

@@ -27,11 +27,11 @@ public:
     void SetShare(int perMille);
     // The build ended: the bar and Cancel go away.
     void Finish();
-    // "Книга сохранена: <name>" with a link to the package's folder.
-    void ShowSaved(const QString& jarPath);
+    // "Книга сохранена: <name>" with a link to the package's folder; `note`, when given, follows.
+    void ShowSaved(const QString& jarPath, const QString& note = {});
     // "Книга сохранена, томов: N" with the same link and every package in its tooltip, for a book
     // split into volumes.
-    void ShowSavedVolumes(const QStringList& jarPaths);
+    void ShowSavedVolumes(const QStringList& jarPaths, const QString& note = {});
     // A plain status line.
     void ShowStatus(const QString& text);
 

@@ -185,7 +185,7 @@ TForm1::TForm1(const AppFolders& folders, QWidget* parent) : QWidget(parent), Fo
                                        : Folders.DataFile("sample"));
         // The working folder, emptied of whatever an earlier run left.
         zipBaseFolder = FromFsPath(Folders.TempDir());
-        CreateFolderChain(ToFsPath(TempDir()));
+        PrepareWorkFolder(Folders.TempDir());
         ClearFolder(ToFsPath(TempDir()));
         // The settings file and the phone list.
         const StoredSettings stored =

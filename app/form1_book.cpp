@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "platform/language.h"
 #include "platform/paths.h"
+#include "platform/scratch_folder.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -43,6 +44,7 @@ struct CreateJob {
     SettingsRecord record{};
     QString notice;
     QStringList jars;  // the packages written
+    int removedVolumes = 0;  // of an earlier split
     std::exception_ptr error;
 
     int PerMille() const
@@ -156,14 +158,19 @@ void TForm1::BuildBookPackage(const TextFile& source)
         CloseDuringCreate closing(this, panel);
         std::thread worker([&] {
             try {
-                // A text in another encoding is converted into a copy in the system's temporary
-                // folder, outside the working folder whose whole content goes into the package;
-                // a book is laid out while the package is built.
-                const BookText text(source, encoding, ToFsPath(QDir::tempPath()), BookText::Streamed{});
+                // A text in another encoding is converted into a copy in a private folder in the
+                // system's temporary folder, outside the working folder whose whole content goes
+                // into the package; a book is laid out while the package is built. What killed
+                // runs left there goes first.
+                const std::filesystem::path systemTemp = ToFsPath(QDir::tempPath());
+                RemoveAbandonedScratchFolders(systemTemp);
+                const ScratchFolder scratch(systemTemp, "window-");
+                const BookText text(source, encoding, scratch.Path(), BookText::Streamed{});
                 text.Into(request);
-                const VolumesResult made =
-                    BuildBookWithin(request, phone.MaxJarBytes(), ToFsPath(QDir::tempPath()), job.record);
+                request.sourceText = source;
+                const VolumesResult made = BuildBookWithin(request, phone.MaxJarBytes(), scratch.Path(), job.record);
                 for (const BookVolume& v : made.volumes) job.jars << FromFsPath(v.jar);
+                job.removedVolumes = made.removedVolumes;
                 QStringList notices;
                 for (const std::string& w : made.warnings) notices << QString::fromStdString(w);
                 if (!text.Notice().isEmpty()) notices << text.Notice();
@@ -193,8 +200,10 @@ void TForm1::BuildBookPackage(const TextFile& source)
         }
     }
     BookSettingsRecord = job.record;
-    if (job.jars.size() > 1) panel.ShowSavedVolumes(job.jars);
-    else panel.ShowSaved(*chosen);
+    const QString removed =
+        job.removedVolumes > 0 ? QString::fromStdString(RemovedVolumesNotice(job.removedVolumes)) : QString();
+    if (job.jars.size() > 1) panel.ShowSavedVolumes(job.jars, removed);
+    else panel.ShowSaved(*chosen, removed);
     if (!job.notice.isEmpty()) TheDesktop().ShowMessage(this, job.notice);
 }
 

@@ -13,7 +13,6 @@
 #include "platform/files.h"
 #include "platform/language.h"
 #include "platform/line_list.h"
-#include "platform/pending_file.h"
 
 #include <QString>
 #include <condition_variable>
@@ -42,20 +41,20 @@ void CheckReplaceable(const fs::path& target)
     if (IsReadOnlyFile(target) || fs::is_directory(fs::symlink_status(target, ec))) ThrowCannotCreate(target);
 }
 
-// Writes the whole of `bytes` under the pending file's temporary name; failures name the target.
-void WritePending(const PendingFile& pending, std::string_view bytes)
+// Writes the whole of `bytes` to `file`; failures name `shownAs`, the file it becomes.
+void WriteNaming(const fs::path& file, const fs::path& shownAs, std::string_view bytes)
 {
     std::optional<OutFile> out;
     try {
-        out.emplace(pending.TempPath());
+        out.emplace(file);
     } catch (const AppError&) {
-        ThrowCannotCreate(pending.Target());
+        ThrowCannotCreate(shownAs);
     }
     try {
         out->Write(bytes);
         out->Close();
     } catch (const AppError&) {
-        ThrowUnableToWrite(pending.Target());
+        ThrowUnableToWrite(shownAs);
     }
 }
 
@@ -209,7 +208,9 @@ fs::path JadPathFor(const fs::path& jarPath)
 
 namespace {
 
-std::uint64_t BuildBookIn(const BookRequest& request, SettingsRecord& record)
+// Builds the book; with `commit`, under temporary names put in place by it, else straight at
+// the request's paths. Returns how many zero bytes the text held.
+std::uint64_t BuildBookIn(const BookRequest& request, SettingsRecord& record, FileSetCommit* commit)
 {
     if (!request.profile) throw AppError(Translate("BookBuilder", kNoProfileMessage));
     const std::string jarUrl = BareFileName(request.jarPath);
@@ -296,32 +297,30 @@ std::uint64_t BuildBookIn(const BookRequest& request, SettingsRecord& record)
 
     CheckReplaceable(request.jarPath);
     CheckReplaceable(jadPath);
-    PendingFile jar(request.jarPath);
-    PendingFile jad(jadPath);
+    const fs::path jarFile = commit ? commit->Add(request.jarPath).TempPath() : request.jarPath;
+    const fs::path jadFile = commit ? commit->Add(jadPath).TempPath() : jadPath;
     const ZipProgress archived = [&](std::uint64_t done, std::uint64_t total) {
         CheckCancel(request);
         const std::uint64_t writing = ArchiveWeight(size) - size;
         if (request.progress)
             request.progress(BookStage::Archive, size + (total == 0 ? writing : done * writing / total), ArchiveWeight(size));
     };
-    WriteFolderArchiveFile(jar.TempPath(), work, request.jarPath, archived, request.threads, &pieces);
+    WriteFolderArchiveFile(jarFile, work, request.jarPath, archived, request.threads, &pieces);
 
     lines.push_back("MIDlet-Jar-URL: " + jarUrl);
-    lines.push_back("MIDlet-Jar-Size: " + std::to_string(FileSizeOfPath(jar.TempPath())));
-    WritePending(jad, JoinLines(lines));
+    lines.push_back("MIDlet-Jar-Size: " + std::to_string(FileSizeOfPath(jarFile)));
+    WriteNaming(jadFile, jadPath, JoinLines(lines));
 
     CheckCancel(request);
-    jar.Commit();
-    jad.Commit();
+    if (commit) commit->Commit();
     return zeroBytes;
 }
 
-} // namespace
-
-std::uint64_t BuildBook(const BookRequest& request, SettingsRecord& record)
+// Runs a build; a cancelled one leaves no pieces in the work folder.
+std::uint64_t BuildCleaningUp(const BookRequest& request, SettingsRecord& record, FileSetCommit* commit)
 {
     try {
-        return BuildBookIn(request, record);
+        return BuildBookIn(request, record, commit);
     } catch (const BookCancelled&) {
         // The pieces cut so far are of no use to anyone.
         std::error_code ec;
@@ -329,6 +328,28 @@ std::uint64_t BuildBook(const BookRequest& request, SettingsRecord& record)
             ClearFolder(request.workFolder / "text");
         throw;
     }
+}
+
+} // namespace
+
+void CheckNotOverText(const BookRequest& request, const fs::path& target)
+{
+    if (request.sourceText.IsNamedBy(target) || request.textFile.IsNamedBy(target))
+        throw AppError(FormatText(Translate("BookBuilder", "Файл %1 записался бы поверх самого текста."), {PathText(target)}));
+}
+
+std::uint64_t BuildBook(const BookRequest& request, SettingsRecord& record, const std::vector<RemovedFile>& removedWith)
+{
+    CheckNotOverText(request, request.jarPath);
+    CheckNotOverText(request, JadPathFor(request.jarPath));
+    FileSetCommit commit;
+    for (const RemovedFile& file : removedWith) commit.RemoveWith(file);
+    return BuildCleaningUp(request, record, &commit);
+}
+
+std::uint64_t BuildBookInPlace(const BookRequest& request, SettingsRecord& record)
+{
+    return BuildCleaningUp(request, record, nullptr);
 }
 
 } // namespace lumira

@@ -3,6 +3,7 @@
 // and the settings, and writes the .jar with its .jad descriptor.
 #include "book/settings_record.h"
 #include "platform/colors.h"
+#include "platform/file_set.h"
 #include "platform/files.h"
 #include "platform/language.h"
 #include "profiles/profile.h"
@@ -29,6 +30,8 @@ class TextStream;
 
 struct BookRequest {
     TextFile textFile;                      // the book's text, open: cp1251 bytes, line breaks made CR LF
+    TextFile sourceText;                    // the text the user chose, open, where textFile is a copy:
+                                            // no file of the build may take its place
     TextStream* textStream = nullptr;       // instead of textFile: the text as it is being made
     std::string title;                      // the book's title, UTF-8: its own letters, whatever the code page
     const t_profile* profile = nullptr;     // the phone; none is refused
@@ -68,6 +71,11 @@ public:
 // The descriptor's path: the package's extension replaced by ".jad", or ".jad" appended.
 std::filesystem::path JadPathFor(const std::filesystem::path& jarPath);
 
+// Refuses with AppError, naming `target`, a file the build would write that is the user's text
+// itself (request.sourceText or request.textFile), whether spelled alike or through ./, a link
+// or a hard link.
+void CheckNotOverText(const BookRequest& request, const std::filesystem::path& target);
+
 // Builds the book. `record` receives the settings record (its byte 4 is never written).
 // Order: the text's size, the record written to <work>/config, the template extracted into the
 // work folder, the text (as NormalisedText reads it: the preview's text) cut into pieces of 32767
@@ -82,16 +90,22 @@ std::filesystem::path JadPathFor(const std::filesystem::path& jarPath);
 // <work>/text/chunk.0. With dictionary hyphenation the pieces are cut from the text with its
 // soft hyphens put in, and <work>/layout (one byte, 1) tells the reader so; without, no such
 // file is left in the work folder. The .jar and .jad are written under temporary names beside their targets
-// and put in place together only when both are complete, so a failure leaves an earlier book at
-// those paths as it was. Refused before anything is written: no profile, a text
-// of more than 65535 pieces, a package path whose descriptor would be the package itself.
+// and put in place together (FileSetCommit) only when both are complete, so a failure leaves an
+// earlier book at those paths as it was, and a kill leaves the old pair or the new one;
+// `removedWith` goes in the same step. Refused before anything is written: no profile, a text
+// of more than 65535 pieces, a package path whose descriptor would be the package itself, a
+// package or descriptor that would take the text's place.
 // Failures are AppError with the user's message; every file opened is closed on every path.
 // Returns how many zero bytes the text held: they are left out, as the preview leaves them out.
 // A text that comes as a stream is cut and compressed as it arrives, before anything else is
 // done in the work folder; its size is known, and the record written, once it has ended. A
 // failure of the stream (the book could not be read), a text too large, a cancel: each stops the
 // build with the work folder's earlier content untouched but for its creation.
-std::uint64_t BuildBook(const BookRequest& request, SettingsRecord& record);
+std::uint64_t BuildBook(const BookRequest& request, SettingsRecord& record, const std::vector<RemovedFile>& removedWith = {});
+
+// The same book written straight at request.jarPath and its descriptor, without temporary names:
+// for a private folder that nothing else reads.
+std::uint64_t BuildBookInPlace(const BookRequest& request, SettingsRecord& record);
 
 // What the user is told about the zero bytes left out of a text (UTF-8, translated); empty for none.
 std::string ZeroBytesNotice(std::uint64_t zeroBytes);

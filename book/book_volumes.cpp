@@ -6,7 +6,9 @@
 #include "platform/files.h"
 #include "platform/language.h"
 #include "platform/paths.h"
-#include "platform/pending_file.h"
+#include "platform/file_set.h"
+#include "platform/folders.h"
+#include "platform/line_list.h"
 
 #include <QTemporaryDir>
 #include <algorithm>
@@ -114,7 +116,7 @@ private:
         r.jarPath = jar;
         r.progress = progress;
         r.openEnd = true;
-        BuildBook(r, record_);
+        BuildBookInPlace(r, record_);
     }
 
     const BookRequest& request_;
@@ -125,28 +127,61 @@ private:
 };
 
 // Copies each staged file under a temporary name beside its target, and only when every copy is
-// complete renames them all over their targets: a failure leaves every earlier file as it was.
-void PlaceStagedFiles(const std::vector<std::pair<fs::path, fs::path>>& stagedToTarget)
+// complete puts them all in place together with the removal of `removed`: a failure leaves every
+// earlier file as it was.
+void PlaceStagedFiles(const BookRequest& request, const std::vector<std::pair<fs::path, fs::path>>& stagedToTarget,
+                      const std::vector<RemovedFile>& removed)
 {
     // A target that can be neither created nor replaced is found before anything is put in place.
     for (const auto& [staged, target] : stagedToTarget) {
+        CheckNotOverText(request, target);
         std::error_code ec;
         if (IsReadOnlyFile(target) || fs::is_directory(fs::symlink_status(target, ec))) ThrowCannotCreate(target);
     }
-    std::vector<std::unique_ptr<PendingFile>> pending;
+    FileSetCommit commit;
+    for (const RemovedFile& file : removed) commit.RemoveWith(file);
     std::vector<char> buffer(1 << 16);
     for (const auto& [staged, target] : stagedToTarget) {
-        pending.push_back(std::make_unique<PendingFile>(target));
+        const fs::path temp = commit.Add(target).TempPath();
         InFile in(staged);
         try {
-            OutFile out(pending.back()->TempPath());
+            OutFile out(temp);
             for (size_t n; (n = in.Read(buffer.data(), buffer.size())) > 0;) out.Write(buffer.data(), n);
             out.Close();
         } catch (const AppError&) {
             ThrowUnableToWrite(target);
         }
     }
-    for (auto& file : pending) file->Commit();
+    commit.Commit();
+}
+
+// A volume's descriptor lines: the package it names and its size, when it is one of ours.
+std::optional<std::uint64_t> OurVolumeJarSize(const fs::path& jad, const std::string& jarName, int number)
+{
+    constexpr std::uintmax_t kLargestDescriptor = 64 * 1024;
+    std::error_code ec;
+    if (!fs::is_regular_file(fs::symlink_status(jad, ec)) || fs::file_size(jad, ec) > kLargestDescriptor || ec)
+        return std::nullopt;
+    LineList lines;
+    try {
+        lines = ReadLineList(jad);
+    } catch (const AppError&) {
+        return std::nullopt;
+    }
+    const std::string volumeTitleEnd = " " + std::to_string(number);
+    bool reader = false, named = false, url = false;
+    std::optional<std::uint64_t> size;
+    for (const std::string& line : lines) {
+        if (line.starts_with("MIDlet-1: ") && line.ends_with(", /book.png, BookReader")) reader = true;
+        if (line.starts_with("MIDlet-Name: ") && line.ends_with(volumeTitleEnd)) named = true;
+        if (line == "MIDlet-Jar-URL: " + jarName) url = true;
+        const std::string sizeKey = "MIDlet-Jar-Size: ";
+        if (line.starts_with(sizeKey) && line.size() > sizeKey.size() && line.size() <= sizeKey.size() + 19 &&
+            line.find_first_not_of("0123456789", sizeKey.size()) == std::string::npos)
+            size = std::stoull(line.substr(sizeKey.size()));
+    }
+    if (!reader || !named || !url) return std::nullopt;
+    return size;
 }
 
 std::string VolumeTitle(const std::string& title, int number)
@@ -182,9 +217,51 @@ std::size_t VolumeSplitPoint(std::string_view text, std::size_t start, std::size
     return end;
 }
 
+std::vector<RemovedFile> EarlierVolumes(const BookRequest& request, int kept, int& volumes)
+{
+    volumes = 0;
+    std::vector<RemovedFile> removed;
+    const fs::path& jarPath = request.jarPath;
+    const fs::path folder = jarPath.has_parent_path() ? jarPath.parent_path() : fs::path(".");
+    // Volume n's descriptor is "<stem>_<n>.jad", the stem being the package's name without its extension.
+    const std::string stem = JadPathFor(jarPath).stem().string() + "_";
+    for (const auto& entry : ListFolder(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (!name.starts_with(stem) || !name.ends_with(".jad")) continue;
+        const std::string digits = name.substr(stem.size(), name.size() - stem.size() - 4);
+        if (digits.empty() || digits.size() > 9 || digits[0] == '0' ||
+            digits.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const int number = std::stoi(digits);
+        const fs::path jar = VolumeJarPath(jarPath, number);
+        const fs::path jad = JadPathFor(jar);
+        if (number <= kept || jad.filename() != entry.path().filename()) continue;
+        if (request.sourceText.IsNamedBy(jad) || request.textFile.IsNamedBy(jad)) continue;
+        const auto size = OurVolumeJarSize(jad, jar.filename().string(), number);
+        if (!size) continue;
+        std::error_code ec;
+        const auto st = fs::symlink_status(jar, ec);
+        if (fs::exists(st)) {
+            if (!fs::is_regular_file(st) || fs::file_size(jar, ec) != *size || ec) continue;
+            if (request.sourceText.IsNamedBy(jar) || request.textFile.IsNamedBy(jar)) continue;
+            removed.push_back({jar, *size});
+        }
+        removed.push_back({jad, fs::file_size(jad, ec)});
+        ++volumes;
+    }
+    return removed;
+}
+
+std::string RemovedVolumesNotice(int count)
+{
+    return FormatText(Translate("BookVolumes", "Удалены тома прежнего деления книги с тем же именем: %1."),
+                      {std::to_string(count)});
+}
+
 VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBytes, const fs::path& scratchFolder,
                               SettingsRecord& record)
 {
+    RecoverFolder(request.jarPath.has_parent_path() ? request.jarPath.parent_path() : fs::path("."));
     VolumesResult result;
     const auto nameWarning = [&](const std::string& name) {
         if (maxJarBytes == 0 || name.size() <= kPhoneNameLimit) return;
@@ -196,7 +273,7 @@ VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBy
         if (zeroBytes > 0) result.warnings.push_back(ZeroBytesNotice(zeroBytes));
     };
     if (maxJarBytes == 0) {
-        zeroWarning(BuildBook(request, record));
+        zeroWarning(BuildBook(request, record, EarlierVolumes(request, 0, result.removedVolumes)));
         result.volumes.push_back({request.jarPath, FileSizeOfPath(request.jarPath), request.title});
         return result;
     }
@@ -228,7 +305,7 @@ VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBy
             out.Close();
             r.textFile = TextFile(wholeFile);
         }
-        BuildBook(r, record);
+        BuildBook(r, record, EarlierVolumes(request, 0, result.removedVolumes));
         zeroWarning(zeroBytes);
         nameWarning(request.title);
         result.volumes.push_back({request.jarPath, FileSizeOfPath(request.jarPath), request.title});
@@ -292,7 +369,7 @@ VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBy
         staged.emplace_back(stagedJar, jar);
         staged.emplace_back(JadPathFor(stagedJar), JadPathFor(jar));
     }
-    PlaceStagedFiles(staged);
+    PlaceStagedFiles(request, staged, EarlierVolumes(request, count, result.removedVolumes));
     // One warning is enough when every volume's name is too long alike.
     if (result.warnings.size() > 1) result.warnings.erase(result.warnings.begin(), result.warnings.end() - 1);
     zeroWarning(zeroBytes);

@@ -24,6 +24,7 @@ struct BookVolume {
 struct VolumesResult {
     std::vector<BookVolume> volumes;  // one: the book as asked for, at the chosen path
     std::vector<std::string> warnings;  // UTF-8, a line each
+    int removedVolumes = 0;  // volumes of an earlier split removed with the new packages
 };
 
 // The package of volume `number` (from 1): "<name>_<number>" and the chosen extension.
@@ -42,6 +43,20 @@ std::size_t VolumeSplitPoint(std::string_view text, std::size_t start, std::size
 // nothing is written at the chosen paths until every volume is known to fit. A template and font
 // that alone exceed the limit are refused, giving both sizes. With a limit, a MIDlet-Name over
 // kPhoneNameLimit bytes is warned about. `record` is that of the last package written.
+// First, what killed runs left at the package's place is finished or removed (RecoverFolder).
+// The volumes of an earlier split of the same name beyond the new ones (all of them for a single
+// package) go in the same step as the new files are put in place, but only those this program
+// made (EarlierVolumes). No file written or removed may be the text itself.
+// The volumes numbered above `kept` at the request's place that an earlier split made: a
+// descriptor named as volume n's, of our reader (its MIDlet-1 line), naming volume n's package
+// in MIDlet-Jar-URL and titled as a volume n, with that package beside it of the size it gives,
+// or none; links, other files and the text itself are never among them. `volumes` receives
+// their number; the result lists their files.
+std::vector<RemovedFile> EarlierVolumes(const BookRequest& request, int kept, int& volumes);
+
+// What the window and lumira-cli say when volumes of an earlier split were removed (UTF-8).
+std::string RemovedVolumesNotice(int count);
+
 VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBytes,
                               const std::filesystem::path& scratchFolder, SettingsRecord& record);
 

@@ -12,12 +12,11 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/scratch_folder.h"
 #include "platform/language.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QFile>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <functional>
 #include <set>
@@ -55,14 +54,6 @@ void ReportNotice(std::FILE* err, const TextSource& text, const QString& notice)
     for (const QString& line : notice.split(QLatin1Char('\n')))
         std::fputs((std::string(kProgramName) + ": " + U8(text.Given()) + ": " + U8(line) + "\n").c_str(), err);
     std::fflush(err);
-}
-
-// The same file, whether or not the names are spelled alike.
-bool SameFile(const fs::path& a, const fs::path& b)
-{
-    std::error_code ec;
-    if (fs::equivalent(a, b, ec)) return true;
-    return fs::absolute(a, ec).lexically_normal() == fs::absolute(b, ec).lexically_normal();
 }
 
 // Removes a working folder and everything below it, links as links.
@@ -136,9 +127,6 @@ struct Batch {
             const QString title = options.title ? *options.title : text.DefaultTitle(opened, settings.encoding);
             if (title.isEmpty())
                 throw AppError(Translate("lumira-cli", "Название книги пусто (имя файла не даёт его): задайте название ключом --title."));
-            const fs::path textFile = ToFsPath(text.Path());
-            if (SameFile(jar, textFile) || SameFile(JadPathFor(jar), textFile))
-                throw AppError(FormatText(Translate("lumira-cli", "Пакет %1 записался бы поверх самого текста."), {PathText(jar)}));
             if (written.count(fs::absolute(jar).lexically_normal()))
                 throw AppError(FormatText(Translate("lumira-cli", "Пакет %1 уже создан в этом запуске из другого текста с тем же именем."), {PathText(jar)}));
 
@@ -154,6 +142,7 @@ struct Batch {
             book.Into(request);
             request.dictionaryHyphens = settings.dictionaryHyphens;
             request.hyphenationFolders = HyphenationFolders(program.folders);
+            request.sourceText = opened;
             request.threads = threadsPerBook;
             request.progress = [&](BookStage stage, std::uint64_t done, std::uint64_t total) {
                 CheckInterrupt();
@@ -177,6 +166,7 @@ struct Batch {
                                    .arg(made.volumes[v].jarSize)
                                    .arg(QString::fromStdString(made.volumes[v].titleUtf8));
             for (const std::string& w : made.warnings) notices << QString::fromStdString(w);
+            if (made.removedVolumes > 0) notices << QString::fromStdString(RemovedVolumesNotice(made.removedVolumes));
             // A book's encoding is its own, not a guess of "Авто".
             const QString guessed = book.FromBook() ? QString() : AutoChoiceNotice(settings.encoding, book.Encoding());
             for (const QString& line : {guessed, book.Notice()})
@@ -205,14 +195,19 @@ BatchReport BuildBooks(const std::vector<TextSource>& texts, const BookSettings&
 {
     BatchReport report;
 
-    // The private folder replaces the window's "temp": nothing of the window's is touched.
-    QTemporaryDir scratchDir(QDir::tempPath() + QStringLiteral("/lumira-cli-XXXXXX"));
-    if (!scratchDir.isValid()) {
-        for (const auto& text : texts) ReportFailure(err, text, "Cannot create file " + U8(QDir::toNativeSeparators(QDir::tempPath())));
+    // The private folder replaces the window's "temp": nothing of the window's is touched. What
+    // killed runs left beside it goes first.
+    const fs::path systemTemp = ToFsPath(QDir::tempPath());
+    RemoveAbandonedScratchFolders(systemTemp);
+    std::optional<ScratchFolder> scratchDir;
+    try {
+        scratchDir.emplace(systemTemp, "cli-");
+    } catch (const AppError& e) {
+        for (const auto& text : texts) ReportFailure(err, text, e.what());
         report.failed = static_cast<int>(texts.size());
         return report;
     }
-    const ScratchRemovedOnStop removedOnStop(QFile::encodeName(scratchDir.path()).toStdString());
+    const ScratchRemovedOnStop removedOnStop(scratchDir->Path().string());
 
     // The glyphs are the same for every book: drawn once, written into each working folder.
     FontStripImage glyphs;
@@ -227,7 +222,7 @@ BatchReport BuildBooks(const std::vector<TextSource>& texts, const BookSettings&
     // Several books at once share the cores; a single one compresses on all of them.
     const unsigned jobs = std::min<std::size_t>(options.jobs ? static_cast<unsigned>(*options.jobs) : CoreCount(),
                                                 std::max<std::size_t>(1, texts.size()));
-    const Batch batch{texts, settings, program, options, plan, ToFsPath(scratchDir.path()), glyphs,
+    const Batch batch{texts, settings, program, options, plan, scratchDir->Path(), glyphs,
                       std::max(1u, CoreCount() / jobs)};
 
     ProgressLine progress(err, errIsTerminal, options.verbose);

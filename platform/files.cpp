@@ -112,6 +112,20 @@ std::uint64_t TextFile::Size() const
 #endif
 }
 
+bool TextFile::IsNamedBy(const fs::path& path) const
+{
+    if (!handle_) return false;
+    std::error_code ec;
+    if (fs::absolute(path, ec).lexically_normal() == fs::absolute(handle_->path, ec).lexically_normal()) return true;
+#ifdef _WIN32
+    return fs::equivalent(path, handle_->path, ec) && !ec;
+#else
+    struct stat open {}, named {};
+    return ::fstat(handle_->fd, &open) == 0 && ::stat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
+           open.st_ino == named.st_ino;
+#endif
+}
+
 size_t TextFile::ReadAt(std::uint64_t offset, void* buffer, size_t count) const
 {
     if (!handle_) ThrowCannotOpen(fs::path());

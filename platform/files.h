@@ -32,6 +32,9 @@ public:
     const std::filesystem::path& Path() const;
     // The open file's size now.
     std::uint64_t Size() const;
+    // Whether `path` names this open file: spelled alike, or (through ./, links and hard links)
+    // the same file on disk. False when no file is open.
+    bool IsNamedBy(const std::filesystem::path& path) const;
     // Reads up to `count` bytes at `offset`; fewer only at the end of the file ("Stream read error").
     size_t ReadAt(std::uint64_t offset, void* buffer, size_t count) const;
 

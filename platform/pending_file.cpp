@@ -2,7 +2,6 @@
 
 #include "platform/errors.h"
 
-#include <random>
 #include <string>
 #include <system_error>
 
@@ -17,23 +16,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kRandomLetters = 8;
-
-// A short name of fixed length, whatever the target's name: a dot, the program's mark and
-// random letters, so that any target name the file system takes leaves room for it.
-fs::path FreshTempName(const fs::path& folder)
-{
-    static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    thread_local std::mt19937 random{std::random_device{}()};
-    std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof letters) - 2);
-    fs::path name;
-    std::error_code ec;
-    do {
-        std::string text = ".lumira-";
-        for (int i = 0; i < kRandomLetters; ++i) text += letters[pick(random)];
-        name = folder / text;
-    } while (fs::exists(fs::symlink_status(name, ec)));
-    return name;
-}
+// Names tried before the folder is taken to refuse new files.
+constexpr int kNameAttempts = 16;
 
 // True when the folder's file system cannot take a name as long as `target`'s.
 bool NameTooLong(const fs::path& target)
@@ -50,15 +34,27 @@ bool NameTooLong(const fs::path& target)
 
 } // namespace
 
+bool IsPendingName(const std::string& name)
+{
+    const std::string prefix = kPendingPrefix;
+    if (name.size() != prefix.size() + kRandomLetters || !name.starts_with(prefix)) return false;
+    for (std::size_t i = prefix.size(); i < name.size(); ++i)
+        if (!((name[i] >= 'a' && name[i] <= 'z') || (name[i] >= '0' && name[i] <= '9'))) return false;
+    return true;
+}
+
 PendingFile::PendingFile(const fs::path& target) : target_(target)
 {
     if (NameTooLong(target_)) ThrowCannotCreate(target_);
-    temp_ = FreshTempName(target_.parent_path());
+    for (int i = 0; i < kNameAttempts; ++i) {
+        temp_ = target_.parent_path() / (std::string(kPendingPrefix) + RandomLetters(kRandomLetters));
+        if (mark_.Create(temp_)) return;
+    }
 }
 
 PendingFile::~PendingFile()
 {
-    if (committed_) return;
+    if (committed_ || !mark_.Held()) return;
     std::error_code ec;
     fs::remove(temp_, ec);
 }
@@ -78,9 +74,11 @@ void PendingFile::Commit()
     if (ec) {
         fs::remove(temp_, ec);
         committed_ = true;  // nothing left to remove
+        mark_.Release();
         ThrowUnableToWrite(target_);
     }
     committed_ = true;
+    mark_.Release();
 }
 
 } // namespace lumira

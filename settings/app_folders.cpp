@@ -125,4 +125,17 @@ void PrepareAppFolders(const AppFolders& folders)
     }
 }
 
+void PrepareWorkFolder(const fs::path& temp)
+{
+    std::error_code ec;
+    const auto st = fs::symlink_status(temp, ec);
+    if (fs::is_symlink(st) && !fs::remove(temp, ec))
+        throw AppError(FormatText(Translate("AppFolders", "Рабочая папка %1 — ссылка, и её не удаётся заменить папкой."),
+                                  {PathText(temp)}));
+    if (fs::exists(st) && !fs::is_symlink(st) && !fs::is_directory(st))
+        throw AppError(FormatText(Translate("AppFolders", "На месте рабочей папки %1 лежит файл: уберите или переименуйте его."),
+                                  {PathText(temp)}));
+    MakeFolder(temp);
+}
+
 } // namespace lumira

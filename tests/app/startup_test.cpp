@@ -232,6 +232,32 @@ TEST_F(StartupTest, WorkingFolderIsEmptiedAtStartAndRemovedAtTheEnd)
     EXPECT_EQ(Form1, nullptr);
 }
 
+TEST_F(StartupTest, WorkingFolderThatIsALinkIsReplacedByAFolderAndNothingIsWrittenThroughIt)
+{
+    const TempDir elsewhere;
+    elsewhere.Write("keep.txt", "theirs");
+    fs::create_directory_symlink(elsewhere.Path(), app / "temp");
+    {
+        auto form = Start();
+        EXPECT_FALSE(fs::is_symlink(app / "temp"));
+        EXPECT_TRUE(fs::is_regular_file(app / "temp" / "fonts" / "default.png"));
+    }
+    std::vector<std::string> there;
+    for (const auto& entry : fs::directory_iterator(elsewhere.Path())) there.push_back(entry.path().filename().string());
+    EXPECT_EQ(there, std::vector<std::string>{"keep.txt"});
+    EXPECT_EQ(elsewhere.Read("keep.txt"), "theirs");
+
+    // A file in the folder's place is the user's: refused, kept.
+    app.Write("temp", "a file");
+    try {
+        Start();
+        FAIL() << "started over a file named temp";
+    } catch (const AppError& e) {
+        EXPECT_NE(std::string(e.what()).find("temp"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(app.Read("temp"), "a file");
+}
+
 TEST_F(StartupTest, MissingSampleEndsTheStart)
 {
     fs::remove(app / "sample");
