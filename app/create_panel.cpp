@@ -109,7 +109,7 @@ void CreatePanel::ShowSavedVolumes(const QStringList& jarPaths, const QString& n
     const QString names = jarPaths.size() == 2 ? QStringLiteral("%1, %2").arg(first, last) : QStringLiteral("%1 … %2").arg(first, last);
     const QString shown = status->fontMetrics().elidedText(names, Qt::ElideMiddle, kStatusWidth / 2);
     status->setText(tr("Книга сохранена, томов: %1 (%2) &nbsp;<a href=\"folder\">%3</a>")
-                        .arg(QString::number(jarPaths.size()), shown.toHtmlEscaped(), tr("Открыть папку").toHtmlEscaped() +
+                        .arg(QString::number(jarPaths.size()), shown.toHtmlEscaped(), tr("Открыть папку").toHtmlEscaped()) +
                     NoteHtml(note));
     QStringList full;
     for (const QString& path : jarPaths) full << QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
