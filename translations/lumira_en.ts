@@ -4,6 +4,14 @@
 <context>
     <name>AppFolders</name>
     <message>
+        <source>На месте рабочей папки %1 лежит файл: уберите или переименуйте его.</source>
+        <translation>There is a file where the working folder %1 should be: move or rename it.</translation>
+    </message>
+    <message>
+        <source>Рабочая папка %1 — ссылка, и её не удаётся заменить папкой.</source>
+        <translation>The working folder %1 is a link, and it cannot be replaced by a folder.</translation>
+    </message>
+    <message>
         <source>Не найдена папка пользователя для настроек программы: не заданы ни %1, ни HOME.</source>
         <translation>No user folder for the program&apos;s settings: neither %1 nor HOME is set.</translation>
     </message>
@@ -18,6 +26,10 @@
 </context>
 <context>
     <name>BookBuilder</name>
+    <message>
+        <source>Файл %1 записался бы поверх самого текста.</source>
+        <translation>The file %1 would be written over the text itself.</translation>
+    </message>
     <message>
         <source>Не выбран профиль телефона.</source>
         <translation>No phone profile is chosen.</translation>
@@ -852,10 +864,6 @@
         <translation>The book&apos;s title is empty (the file name gives none): give a title with --title.</translation>
     </message>
     <message>
-        <source>Пакет %1 записался бы поверх самого текста.</source>
-        <translation>The package %1 would be written over the text itself.</translation>
-    </message>
-    <message>
         <source>Пакет %1 уже создан в этом запуске из другого текста с тем же именем.</source>
         <translation>The package %1 was already made in this run from another text of the same name.</translation>
     </message>
@@ -1129,6 +1137,10 @@ Exit status: 0 - everything was made; 1 - at least one text failed (the others a
 </context>
 <context>
     <name>BookVolumes</name>
+    <message>
+        <source>Удалены тома прежнего деления книги с тем же именем: %1.</source>
+        <translation>Volumes of an earlier split of the book with the same name removed: %1.</translation>
+    </message>
     <message>
         <source>Название «%1» занимает %2 байт в UTF-8: некоторые телефоны не принимают названия длиннее %3 байт.</source>
         <translation>The name “%1” takes %2 bytes of UTF-8: some phones refuse names longer than %3 bytes.</translation>

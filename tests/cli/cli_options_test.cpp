@@ -249,8 +249,11 @@ TEST(CliOptions, PackageLimitMakesVolumesAndIsToldAVolumeALine)
     // 0 lifts the profile's limit: one book as without any.
     const CliRun whole = f.Run({f.Arg("novel.txt"), "--profile", "Small", "--max-jar-size=0"});
     ASSERT_EQ(whole.exitCode, 0) << whole.err;
-    EXPECT_EQ(whole.err, "");
+    // The volumes of the split before go with it, and are counted.
+    EXPECT_EQ(whole.err, "lumira-cli: " + f.Arg("novel.txt").toStdString() +
+                             ": Удалены тома прежнего деления книги с тем же именем: " + std::to_string(count) + ".\n");
     EXPECT_TRUE(fs::exists(f.work / "novel.jar"));
+    EXPECT_FALSE(fs::exists(f.work / "novel_1.jar"));
 
     const CliRun wrong = f.Run({f.Arg("novel.txt"), "--max-jar-size", "-5"});
     EXPECT_EQ(wrong.exitCode, 2);

@@ -2,10 +2,13 @@
 #include "platform/folders.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/file_set.h"
 #include "platform/line_list.h"
+#include "platform/scratch_folder.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <set>
 
 namespace lumira {
 
@@ -63,6 +66,53 @@ TEST(FileLayer, AtomicWriteReplacesWholeOrNothing)
     EXPECT_EQ(dir.Read("f"), "second");
     dir.Write("blocker", "x");
     EXPECT_THROW(WriteFileAtomically(dir / "blocker" / "f", "x"), AppError);
+}
+
+// What a killed run left: finished or removed by the next run; a live run's files and names
+// that are not ours stay.
+TEST(Leftovers, EndedRunsAreFinishedOrClearedAndLiveOnesAndOthersAreLeftAlone)
+{
+    TempDir dir;
+    dir.Write("book.jar", "old jar");
+    dir.Write("book.jad", "old jad");
+    dir.Write("book_2.jar", "stale");
+    dir.Write("book_3.jar", "stale, but changed since");
+    // A run killed among its renames: its complete record, one file already in place.
+    dir.Write(".lumira-aaaaaaa1", "new jad");
+    dir.Write(".lumira-aaaaaaa1.commit", "lumira-commit 1\nrename\t.lumira-aaaaaaa0\tbook.jar\nrename\t"
+                                         ".lumira-aaaaaaa1\tbook.jad\nremove\tbook_2.jar\t5\nremove\tbook_3.jar\t5\nend\n");
+    // A run killed while writing its record, and one killed while writing its package.
+    dir.Write(".lumira-bbbbbbb1", "half");
+    dir.Write(".lumira-bbbbbbb1.commit", "lumira-commit 1\nrename\t.lumira-bbbbbbb1\tbook.jar\n");
+    dir.Write(".lumira-ccccccc1", "partial package");
+    // Not ours.
+    for (const char* name : {".lumira-write-123", ".lumira-ABCDEFGH", "lumira-x"}) dir.Write(name, "theirs");
+    // A live run's file.
+    PendingFile live(dir / "other.jar");
+    RecoverFolder(dir.Path());
+    EXPECT_EQ(dir.Read("book.jad"), "new jad");
+    EXPECT_EQ(dir.Read("book.jar"), "old jar");  // was in place before the kill
+    EXPECT_FALSE(fs::exists(dir / "book_2.jar"));
+    EXPECT_EQ(dir.Read("book_3.jar"), "stale, but changed since");
+    std::set<std::string> left;
+    for (const auto& entry : fs::directory_iterator(dir.Path())) left.insert(entry.path().filename().string());
+    EXPECT_EQ(left, (std::set<std::string>{"book.jar", "book.jad", "book_3.jar", ".lumira-write-123", ".lumira-ABCDEFGH",
+                                           "lumira-x", live.TempPath().filename().string()}));
+
+    // Private run folders: a live one, one whose run ended, one that is not ours.
+    const ScratchFolder running(dir.Path(), "cli-");
+    {
+        // As a killed run leaves it: marked, the mark no longer held.
+        const ScratchFolder gone(dir.Path(), "cli-");
+        fs::rename(gone.Path(), dir / "lumira-cli-ended");
+    }
+    const fs::path ended = dir / "lumira-cli-ended";
+    dir.Write("lumira-cli-notours/file", "theirs");
+    ASSERT_TRUE(fs::exists(ended / ".lumira-live"));
+    EXPECT_EQ(RemoveAbandonedScratchFolders(dir.Path()), 1);
+    EXPECT_FALSE(fs::exists(ended));
+    EXPECT_TRUE(fs::is_directory(running.Path()));
+    EXPECT_EQ(dir.Read("lumira-cli-notours/file"), "theirs");
 }
 
 TEST(ClearFolder, EmptiesNestedFoldersButKeepsDotFoldersAndNeverFollowsLinks)
