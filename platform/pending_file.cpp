@@ -52,7 +52,7 @@ bool NameTooLong(const fs::path& target)
 
 PendingFile::PendingFile(const fs::path& target) : target_(target)
 {
-    if (NameTooLong(target_)) ThrowCannotCreate(target_);
+    if (NameTooLong(target_)) ThrowCannotCreate(target_, ENAMETOOLONG);
     temp_ = FreshTempName(target_.parent_path());
 }
 
@@ -76,9 +76,10 @@ void PendingFile::Commit()
     ec.clear();
     fs::rename(temp_, target_, ec);
     if (ec) {
+        const int error = ec.value();
         fs::remove(temp_, ec);
         committed_ = true;  // nothing left to remove
-        ThrowUnableToWrite(target_);
+        ThrowUnableToWrite(target_, error);
     }
     committed_ = true;
 }
