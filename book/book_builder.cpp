@@ -37,8 +37,7 @@ std::string TooLargeMessage()
 // A target that can be neither created nor replaced: a folder, or a read-only file.
 void CheckReplaceable(const fs::path& target)
 {
-    std::error_code ec;
-    if (IsReadOnlyFile(target) || fs::is_directory(fs::symlink_status(target, ec))) ThrowCannotCreate(target);
+    if (const int refusal = TargetRefusal(target)) ThrowCannotCreate(target, refusal);
 }
 
 // Writes the whole of `bytes` under the pending file's temporary name; failures name the target.
@@ -47,14 +46,14 @@ void WritePending(const PendingFile& pending, std::string_view bytes)
     std::optional<OutFile> out;
     try {
         out.emplace(pending.TempPath());
-    } catch (const AppError&) {
-        ThrowCannotCreate(pending.Target());
+    } catch (const AppError& e) {
+        ThrowCannotCreate(pending.Target(), e.SystemError());
     }
     try {
         out->Write(bytes);
         out->Close();
-    } catch (const AppError&) {
-        ThrowUnableToWrite(pending.Target());
+    } catch (const AppError& e) {
+        ThrowUnableToWrite(pending.Target(), e.SystemError());
     }
 }
 
@@ -199,11 +198,22 @@ fs::path JadPathFor(const fs::path& jarPath)
     return jarPath.parent_path() / name;
 }
 
+bool IsBlankTitle(std::string_view titleCp1251)
+{
+    return titleCp1251.find_first_not_of(" \t\xA0") == std::string_view::npos;
+}
+
+void CheckBookRequest(const BookRequest& request)
+{
+    if (!request.profile) throw AppError(Translate("BookBuilder", kNoProfileMessage));
+    if (IsBlankTitle(request.titleCp1251)) throw AppError(Translate("BookBuilder", kBlankTitleMessage));
+}
+
 namespace {
 
 void BuildBookIn(const BookRequest& request, SettingsRecord& record)
 {
-    if (!request.profile) throw AppError(Translate("BookBuilder", kNoProfileMessage));
+    CheckBookRequest(request);
     const std::string jarUrl = BareFileName(request.jarPath);
     const fs::path& work = request.workFolder;
     const fs::path jadPath = JadPathFor(request.jarPath);
@@ -236,7 +246,7 @@ void BuildBookIn(const BookRequest& request, SettingsRecord& record)
 
         // The pieces go into the package as text/chunk.0, chunk.1, ... straight from the store; the
         // template's text/ folder is where they belong, so without it there is nowhere to put them.
-        if (chunkCount > 0 && !fs::is_directory(work / "text", ec)) ThrowCannotCreate(work / "text" / "chunk.0");
+        if (chunkCount > 0 && !fs::is_directory(work / "text", ec)) ThrowCannotCreate(work / "text" / "chunk.0", ENOENT);
     };
     const auto openStore = [&](std::optional<PieceStore>& store) {
         store.emplace(work / kPieceStoreName, kPiecesInMemory);

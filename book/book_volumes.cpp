@@ -129,8 +129,7 @@ void PlaceStagedFiles(const std::vector<std::pair<fs::path, fs::path>>& stagedTo
 {
     // A target that can be neither created nor replaced is found before anything is put in place.
     for (const auto& [staged, target] : stagedToTarget) {
-        std::error_code ec;
-        if (IsReadOnlyFile(target) || fs::is_directory(fs::symlink_status(target, ec))) ThrowCannotCreate(target);
+        if (const int refusal = TargetRefusal(target)) ThrowCannotCreate(target, refusal);
     }
     std::vector<std::unique_ptr<PendingFile>> pending;
     std::vector<char> buffer(1 << 16);
@@ -141,8 +140,8 @@ void PlaceStagedFiles(const std::vector<std::pair<fs::path, fs::path>>& stagedTo
             OutFile out(pending.back()->TempPath());
             for (size_t n; (n = in.Read(buffer.data(), buffer.size())) > 0;) out.Write(buffer.data(), n);
             out.Close();
-        } catch (const AppError&) {
-            ThrowUnableToWrite(target);
+        } catch (const AppError& e) {
+            ThrowUnableToWrite(target, e.SystemError());
         }
     }
     for (auto& file : pending) file->Commit();
@@ -181,23 +180,37 @@ std::size_t VolumeSplitPoint(std::string_view text, std::size_t start, std::size
     return end;
 }
 
+std::string LongTitleWarning(const std::string& titleCp1251)
+{
+    const std::string name = Cp1251ToUtf8(titleCp1251);
+    if (name.size() <= kPhoneNameLimit) return {};
+    return FormatText(
+        Translate("BookVolumes", "Название «%1» занимает %2 байт в UTF-8: некоторые телефоны не принимают названия длиннее %3 байт."),
+        {name, std::to_string(name.size()), std::to_string(kPhoneNameLimit)});
+}
+
+std::string LargePackageNote(std::uint64_t jarBytes, std::uint64_t maxJarBytes)
+{
+    if (maxJarBytes != 0 || jarBytes <= kCommonPackageLimit) return {};
+    const std::uint64_t tenths = (jarBytes * 10 + kCommonPackageLimit / 2) / kCommonPackageLimit;
+    return FormatText(Translate("BookVolumes", "Пакет занимает %1 МБ: большинство телефонов не примут пакет больше 1 МБ. Задайте в профиле телефона предел размера пакета, и книга будет разделена на тома."),
+                      {std::to_string(tenths / 10) + Translate("BookVolumes", ",") + std::to_string(tenths % 10)});
+}
+
 VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBytes, const fs::path& scratchFolder,
                               SettingsRecord& record)
 {
     VolumesResult result;
     const auto nameWarning = [&](const std::string& titleCp1251) {
-        const std::string name = Cp1251ToUtf8(titleCp1251);
-        if (maxJarBytes == 0 || name.size() <= kPhoneNameLimit) return;
-        result.warnings.push_back(FormatText(
-            Translate("BookVolumes", "Название «%1» занимает %2 байт в UTF-8: некоторые телефоны не принимают названия длиннее %3 байт."),
-            {name, std::to_string(name.size()), std::to_string(kPhoneNameLimit)}));
+        std::string warning = LongTitleWarning(titleCp1251);
+        if (!warning.empty()) result.warnings.push_back(std::move(warning));
     };
     if (maxJarBytes == 0) {
         BuildBook(request, record);
         result.volumes.push_back({request.jarPath, FileSizeOfPath(request.jarPath), Cp1251ToUtf8(request.titleCp1251)});
         return result;
     }
-    if (!request.profile) throw AppError(Translate("BookBuilder", kNoProfileMessage));
+    CheckBookRequest(request);
 
     QTemporaryDir privateDir(FromFsPath(scratchFolder / "lumira-volumes-XXXXXX"));
     if (!privateDir.isValid()) ThrowCannotCreate(scratchFolder / "lumira-volumes");
@@ -225,7 +238,6 @@ VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBy
             r.textFile = TextFile(wholeFile);
         }
         BuildBook(r, record);
-        nameWarning(request.titleCp1251);
         result.volumes.push_back({request.jarPath, FileSizeOfPath(request.jarPath), Cp1251ToUtf8(request.titleCp1251)});
         return result;
     }

@@ -132,8 +132,9 @@ struct Batch {
             // Every stage below reads this one open file, whatever takes the text's name meanwhile.
             const TextFile opened = text.Open();
             const QString title = options.title ? *options.title : text.DefaultTitle(opened, settings.encoding);
-            if (title.isEmpty())
-                throw AppError(Translate("lumira-cli", "Название книги пусто (имя файла не даёт его): задайте название ключом --title."));
+            if (title.trimmed().isEmpty())
+                throw AppError(options.title ? Translate("BookBuilder", kBlankTitleMessage)
+                                             : Translate("lumira-cli", "Название книги пусто (имя файла не даёт его): задайте название ключом --title."));
             const fs::path textFile = ToFsPath(text.Path());
             if (SameFile(jar, textFile) || SameFile(JadPathFor(jar), textFile))
                 throw AppError(FormatText(Translate("lumira-cli", "Пакет %1 записался бы поверх самого текста."), {PathText(jar)}));
@@ -171,6 +172,12 @@ struct Batch {
                                    .arg(made.volumes[v].jarSize)
                                    .arg(QString::fromStdString(made.volumes[v].titleUtf8));
             for (const std::string& w : made.warnings) notices << QString::fromStdString(w);
+            // A book kept whole bears its title as given, which phones may refuse all the same.
+            if (count == 1) {
+                notices << QString::fromStdString(LongTitleWarning(request.titleCp1251));
+                notices << QString::fromStdString(LargePackageNote(made.volumes.front().jarSize, limit));
+            }
+            notices.removeAll(QString());
             // A book's encoding is its own, not a guess of "Авто".
             const QString guessed = book.FromBook() ? QString() : AutoChoiceNotice(settings.encoding, book.Encoding());
             for (const QString& line : {guessed, book.Notice()})
@@ -202,7 +209,8 @@ BatchReport BuildBooks(const std::vector<TextSource>& texts, const BookSettings&
     // The private folder replaces the window's "temp": nothing of the window's is touched.
     QTemporaryDir scratchDir(QDir::tempPath() + QStringLiteral("/lumira-cli-XXXXXX"));
     if (!scratchDir.isValid()) {
-        for (const auto& text : texts) ReportFailure(err, text, "Cannot create file " + U8(QDir::toNativeSeparators(QDir::tempPath())));
+        const int error = errno;
+        for (const auto& text : texts) ReportFailure(err, text, CannotCreateText(ToFsPath(QDir::tempPath()), error));
         report.failed = static_cast<int>(texts.size());
         return report;
     }
