@@ -41,6 +41,7 @@ struct CreateJob {
     std::atomic<std::uint64_t> total{0};
     SettingsRecord record{};
     QString notice;
+    QString sizeNote;  // a package larger than phones take
     QStringList jars;  // the packages written
     std::exception_ptr error;
 
@@ -53,7 +54,8 @@ struct CreateJob {
     }
 };
 
-// While a build runs: a close of the window stops it and takes place once it has ended.
+// While a build runs, a close of the window asks first: yes stops the build, and the close takes
+// place once it has ended (the earlier book kept); no goes on building.
 class CloseDuringCreate : public QObject {
 public:
     CloseDuringCreate(QWidget* window, CreatePanel& panel) : window_(window), panel_(panel)
@@ -67,9 +69,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (watched != window_ || event->type() != QEvent::Close) return false;
+        event->ignore();
+        if (asked_) return true;  // already stopping
+        if (!TheDesktop().Ask(window_, TForm1::tr("Книга ещё создаётся. Прервать и закрыть?"))) return true;
         asked_ = true;
         panel_.RequestCancel();
-        event->ignore();
+        panel_.cancel->setEnabled(false);
         return true;
     }
 
@@ -105,9 +110,15 @@ void TForm1::b_okClick()
 {
     // A text that has gone or cannot be read since it was chosen is reported before the save
     // dialog asks where to put a book that cannot be made. The book is made from this open file,
-    // whatever takes its name while the dialog is up.
-    const TextFile text(ToFsPath(e_text->text()));
-    BuildBookPackage(text);
+    // whatever takes its name while the dialog is up. A failure leaves no status line of an
+    // earlier book, which would read as this one's.
+    try {
+        const TextFile text(ToFsPath(e_text->text()));
+        BuildBookPackage(text);
+    } catch (...) {
+        ClearCreateStatus();
+        throw;
+    }
 }
 
 void TForm1::BuildBookPackage(const TextFile& source)
@@ -117,6 +128,7 @@ void TForm1::BuildBookPackage(const TextFile& source)
     // Without a phone there is nothing to fill the record with: say so before asking for a path.
     const t_profile* profile = SelectedProfile();
     if (!profile) throw AppError(Translate("BookBuilder", kNoProfileMessage));
+    if (IsBlankTitle(QStringToCp1251(e_caption->text()))) throw AppError(Translate("BookBuilder", kBlankTitleMessage));
 
     SaveDialog1.filter = tr("Jar-пакет|*.jar|Все файлы|*.*");
     SaveDialog1.defaultExt = QStringLiteral("jar");
@@ -161,6 +173,8 @@ void TForm1::BuildBookPackage(const TextFile& source)
                 const VolumesResult made =
                     BuildBookWithin(request, phone.MaxJarBytes(), ToFsPath(QDir::tempPath()), job.record);
                 for (const BookVolume& v : made.volumes) job.jars << FromFsPath(v.jar);
+                if (made.volumes.size() == 1)
+                    job.sizeNote = QString::fromStdString(LargePackageNote(made.volumes.front().jarSize, phone.MaxJarBytes()));
                 QStringList notices;
                 for (const std::string& w : made.warnings) notices << QString::fromStdString(w);
                 if (!text.Notice().isEmpty()) notices << text.Notice();
@@ -192,6 +206,7 @@ void TForm1::BuildBookPackage(const TextFile& source)
     BookSettingsRecord = job.record;
     if (job.jars.size() > 1) panel.ShowSavedVolumes(job.jars);
     else panel.ShowSaved(*chosen);
+    panel.AddNote(job.sizeNote);
     if (!job.notice.isEmpty()) TheDesktop().ShowMessage(this, job.notice);
 }
 
