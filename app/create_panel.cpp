@@ -61,7 +61,9 @@ CreatePanel::CreatePanel(QWidget* window) : QObject(window)
     status->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     status->hide();
     connect(status, &QLabel::linkActivated, this, [this] {
-        if (!folder_.isEmpty()) TheDesktop().OpenUrl(QUrl::fromLocalFile(folder_).toString());
+        if (folder_.isEmpty() || TheDesktop().OpenUrl(QUrl::fromLocalFile(folder_).toString())) return;
+        ShowStatus(tr("Не удаётся открыть папку «%1»: не запускается ни один файловый менеджер.")
+                       .arg(QDir::toNativeSeparators(folder_)));
     });
 }
 
@@ -121,8 +123,22 @@ void CreatePanel::ShowStatus(const QString& text)
 {
     folder_.clear();
     status->setText(text.toHtmlEscaped());
-    status->setToolTip(QString());
+    // The line may be too narrow for a long file name: the tooltip holds it whole.
+    status->setToolTip(text);
     status->show();
+}
+
+void CreatePanel::AddNote(const QString& note)
+{
+    if (note.isEmpty()) return;
+    status->setText(QStringLiteral("<span style=\"color:#b35c00\">&#9888;</span> ") + status->text());
+    status->setToolTip(status->toolTip() + QStringLiteral("\n\n") + note);
+}
+
+void CreatePanel::ClearStatus()
+{
+    folder_.clear();
+    status->hide();
 }
 
 } // namespace lumira

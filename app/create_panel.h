@@ -34,6 +34,10 @@ public:
     void ShowSavedVolumes(const QStringList& jarPaths, const QString& note = {});
     // A plain status line.
     void ShowStatus(const QString& text);
+    // A note after the saved line (a warning sign on the line, the note in its tooltip).
+    void AddNote(const QString& note);
+    // No status line.
+    void ClearStatus();
 
     // Set by Cancel until the next Start.
     const std::atomic<bool>& CancelFlag() const { return cancel_; }

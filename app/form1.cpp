@@ -18,6 +18,7 @@
 #include "app/pictures.h"
 #include "app/title_field.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFontDatabase>
@@ -279,14 +280,12 @@ void TForm1::keyPressEvent(QKeyEvent* event)
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
-    // The close goes ahead only when the settings were written; a failure is shown in the error
-    // box and the window stays open.
-    event->ignore();
+    // The close always goes ahead: settings that cannot be written are lost, and the user is told
+    // so once, rather than kept in a window that cannot be closed.
     try {
         FormClose();
     } catch (...) {
-        ShowCurrentException();
-        return;
+        TheDesktop().ShowError(this, tr("Настройки не сохранены: %1").arg(CurrentExceptionMessage()));
     }
     event->accept();
 }
@@ -461,6 +460,9 @@ void TForm1::CreateControls()
     e_caption = new TitleField(kTitleTypedLimit, client_);
     e_caption->setObjectName(QStringLiteral("e_caption"));
     e_caption->setGeometry(64, 68, 309, 21);
+    titleWarning = e_caption->addAction(style()->standardIcon(QStyle::SP_MessageBoxWarning), QLineEdit::TrailingPosition);
+    titleWarning->setObjectName(QStringLiteral("titleWarning"));
+    titleWarning->setVisible(false);
 
     label(tr("Текст"), 8, 96, 54, 21);
     e_text = new QLineEdit(client_);
@@ -588,6 +590,7 @@ void TForm1::CreateControls()
     connect(b_p_down, &QPushButton::clicked, this, Guarded([this] { b_p_downClick(); }));
     connect(b_p_fire, &QPushButton::clicked, this, Guarded([this] { b_p_fireClick(); }));
     CreateConveniences();
+    e_captionPropertiesChange();  // "Создать" says from the start why it is disabled
 
     // Once shown: open centred on the screen; when the window system's frame becomes known, apply
     // the outer size again so that it includes the frame, and centre once more with it.

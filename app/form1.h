@@ -26,6 +26,7 @@
 #include <optional>
 #include <vector>
 
+class QAction;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -73,6 +74,7 @@ public:
 
     // ---- Controls that carry state ----
     QLineEdit* e_caption = nullptr;
+    QAction* titleWarning = nullptr;  // a warning sign inside e_caption while the title is too long for phones
     QLineEdit* e_text = nullptr;
     QToolButton* e_text_button = nullptr;  // the browse button of e_text
     QToolButton* e_text_encoding = nullptr;  // the encoding menu of e_text, left of its browse button
@@ -143,7 +145,11 @@ public:
     void e_text_encodingChoose(TextEncoding chosen);
     // Shows the chosen encoding (and, for "Авто", the one found) on the text row.
     void UpdateEncodingButton();
+    // Enables b_ok while a title (not only blanks) and a text are set; its tooltip says what is
+    // missing; warns beside the title when phones may refuse its length.
     void e_captionPropertiesChange();
+    // The status line of the last Create goes: what it told of no longer holds.
+    void ClearCreateStatus();
     void e_modelPropertiesChange();
     void e_upper_cutPropertiesChange();
     // Another way of splitting words: the preview is laid out anew from the text's start.
@@ -153,7 +159,7 @@ public:
     // The preview text as the layout reads it: every line followed by CR LF, with the soft
     // hyphens of dictionary hyphenation in.
     const std::string& PreviewLayoutText();
-    // Writes config.ini; throws "Unable to write to %s" (the close then does not take place).
+    // Writes config.ini; throws when it cannot be written (the close takes place all the same).
     void FormClose();
 
     // The window's outer size (frame included) as last set by the sizing rule. On a screen whose

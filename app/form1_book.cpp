@@ -43,6 +43,7 @@ struct CreateJob {
     std::atomic<std::uint64_t> total{0};
     SettingsRecord record{};
     QString notice;
+    QString sizeNote;  // a package larger than phones take
     QStringList jars;  // the packages written
     int removedVolumes = 0;  // of an earlier split
     std::exception_ptr error;
@@ -56,7 +57,8 @@ struct CreateJob {
     }
 };
 
-// While a build runs: a close of the window stops it and takes place once it has ended.
+// While a build runs, a close of the window asks first: yes stops the build, and the close takes
+// place once it has ended (the earlier book kept); no goes on building.
 class CloseDuringCreate : public QObject {
 public:
     CloseDuringCreate(QWidget* window, CreatePanel& panel) : window_(window), panel_(panel)
@@ -70,9 +72,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (watched != window_ || event->type() != QEvent::Close) return false;
+        event->ignore();
+        if (asked_) return true;  // already stopping
+        if (!TheDesktop().Ask(window_, TForm1::tr("Книга ещё создаётся. Прервать и закрыть?"))) return true;
         asked_ = true;
         panel_.RequestCancel();
-        event->ignore();
+        panel_.cancel->setEnabled(false);
         return true;
     }
 
@@ -108,9 +113,15 @@ void TForm1::b_okClick()
 {
     // A text that has gone or cannot be read since it was chosen is reported before the save
     // dialog asks where to put a book that cannot be made. The book is made from this open file,
-    // whatever takes its name while the dialog is up.
-    const TextFile text(ToFsPath(e_text->text()));
-    BuildBookPackage(text);
+    // whatever takes its name while the dialog is up. A failure leaves no status line of an
+    // earlier book, which would read as this one's.
+    try {
+        const TextFile text(ToFsPath(e_text->text()));
+        BuildBookPackage(text);
+    } catch (...) {
+        ClearCreateStatus();
+        throw;
+    }
 }
 
 void TForm1::BuildBookPackage(const TextFile& source)
@@ -120,6 +131,7 @@ void TForm1::BuildBookPackage(const TextFile& source)
     // Without a phone there is nothing to fill the record with: say so before asking for a path.
     const t_profile* profile = SelectedProfile();
     if (!profile) throw AppError(Translate("BookBuilder", kNoProfileMessage));
+    if (IsBlankTitle(QStringToCp1251(e_caption->text()))) throw AppError(Translate("BookBuilder", kBlankTitleMessage));
 
     SaveDialog1.filter = tr("Jar-пакет|*.jar|Все файлы|*.*");
     SaveDialog1.defaultExt = QStringLiteral("jar");
@@ -171,6 +183,8 @@ void TForm1::BuildBookPackage(const TextFile& source)
                 const VolumesResult made = BuildBookWithin(request, phone.MaxJarBytes(), scratch.Path(), job.record);
                 for (const BookVolume& v : made.volumes) job.jars << FromFsPath(v.jar);
                 job.removedVolumes = made.removedVolumes;
+                if (made.volumes.size() == 1)
+                    job.sizeNote = QString::fromStdString(LargePackageNote(made.volumes.front().jarSize, phone.MaxJarBytes()));
                 QStringList notices;
                 for (const std::string& w : made.warnings) notices << QString::fromStdString(w);
                 if (!text.Notice().isEmpty()) notices << text.Notice();
@@ -204,6 +218,7 @@ void TForm1::BuildBookPackage(const TextFile& source)
         job.removedVolumes > 0 ? QString::fromStdString(RemovedVolumesNotice(job.removedVolumes)) : QString();
     if (job.jars.size() > 1) panel.ShowSavedVolumes(job.jars, removed);
     else panel.ShowSaved(*chosen, removed);
+    panel.AddNote(job.sizeNote);
     if (!job.notice.isEmpty()) TheDesktop().ShowMessage(this, job.notice);
 }
 

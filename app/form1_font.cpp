@@ -170,6 +170,7 @@ void TForm1::RestoreAppliedGlyphSettings()
 
 void TForm1::e_upper_cutPropertiesChange()
 {
+    ClearCreateStatus();
     BuildFontStrip();
 }
 

@@ -2,6 +2,11 @@
 // enabling, sizing to the phone's screen, closing.
 #include "app/form1.h"
 
+#include "app/create_panel.h"
+#include "book/book_volumes.h"
+#include "platform/cp1251.h"
+
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -24,6 +29,7 @@ void TForm1::b_fontClick()
     if (!chosen) return;
     font_dialog = *chosen;
     BookFont = *chosen;
+    ClearCreateStatus();
     UpdateFontLabel();
     BuildFontStrip();
 }
@@ -35,17 +41,37 @@ void TForm1::b_backClick()
     if (!chosen) return;
     ColorDialog1 = *chosen;
     BackgroundColor = *chosen;
+    ClearCreateStatus();
     UpdateFontLabel();
     BuildFontStrip();
 }
 
 void TForm1::e_captionPropertiesChange()
 {
-    b_ok->setEnabled(!e_caption->text().isEmpty() && !e_text->text().isEmpty());
+    // A title of blanks would name the book with nothing that a phone shows.
+    const bool titled = !e_caption->text().trimmed().isEmpty();
+    const bool texted = !e_text->text().isEmpty();
+    b_ok->setEnabled(titled && texted);
+    if (titled && texted) b_ok->setToolTip(QString());
+    else if (texted) b_ok->setToolTip(tr("Чтобы создать книгу, введите её название"));
+    else if (titled) b_ok->setToolTip(tr("Чтобы создать книгу, выберите текст"));
+    else b_ok->setToolTip(tr("Чтобы создать книгу, выберите текст и введите её название"));
+
+    const QString warning = QString::fromStdString(LongTitleWarning(QStringToCp1251(e_caption->text())));
+    titleWarning->setToolTip(warning);
+    titleWarning->setVisible(!warning.isEmpty());
+    e_caption->setToolTip(warning);
+    ClearCreateStatus();
+}
+
+void TForm1::ClearCreateStatus()
+{
+    if (createPanel && !creating_) createPanel->ClearStatus();
 }
 
 void TForm1::e_modelPropertiesChange()
 {
+    ClearCreateStatus();
     const ScreenSize screen = ProfileScreenSize(SelectedProfile());
     const int w = screen.width;
     const int h = screen.height;

@@ -37,8 +37,7 @@ std::string TooLargeMessage()
 // A target that can be neither created nor replaced: a folder, or a read-only file.
 void CheckReplaceable(const fs::path& target)
 {
-    std::error_code ec;
-    if (IsReadOnlyFile(target) || fs::is_directory(fs::symlink_status(target, ec))) ThrowCannotCreate(target);
+    if (const int refusal = TargetRefusal(target)) ThrowCannotCreate(target, refusal);
 }
 
 // Writes the whole of `bytes` to `file`; failures name `shownAs`, the file it becomes.
@@ -47,14 +46,14 @@ void WriteNaming(const fs::path& file, const fs::path& shownAs, std::string_view
     std::optional<OutFile> out;
     try {
         out.emplace(file);
-    } catch (const AppError&) {
-        ThrowCannotCreate(shownAs);
+    } catch (const AppError& e) {
+        ThrowCannotCreate(shownAs, e.SystemError());
     }
     try {
         out->Write(bytes);
         out->Close();
-    } catch (const AppError&) {
-        ThrowUnableToWrite(shownAs);
+    } catch (const AppError& e) {
+        ThrowUnableToWrite(shownAs, e.SystemError());
     }
 }
 
@@ -206,13 +205,24 @@ fs::path JadPathFor(const fs::path& jarPath)
     return jarPath.parent_path() / name;
 }
 
+bool IsBlankTitle(std::string_view titleCp1251)
+{
+    return titleCp1251.find_first_not_of(" \t\xA0") == std::string_view::npos;
+}
+
+void CheckBookRequest(const BookRequest& request)
+{
+    if (!request.profile) throw AppError(Translate("BookBuilder", kNoProfileMessage));
+    if (IsBlankTitle(request.titleCp1251)) throw AppError(Translate("BookBuilder", kBlankTitleMessage));
+}
+
 namespace {
 
 // Builds the book; with `commit`, under temporary names put in place by it, else straight at
 // the request's paths. Returns how many zero bytes the text held.
 std::uint64_t BuildBookIn(const BookRequest& request, SettingsRecord& record, FileSetCommit* commit)
 {
-    if (!request.profile) throw AppError(Translate("BookBuilder", kNoProfileMessage));
+    CheckBookRequest(request);
     const std::string jarUrl = BareFileName(request.jarPath);
     const fs::path& work = request.workFolder;
     const fs::path jadPath = JadPathFor(request.jarPath);
@@ -245,7 +255,7 @@ std::uint64_t BuildBookIn(const BookRequest& request, SettingsRecord& record, Fi
 
         // The pieces go into the package as text/chunk.0, chunk.1, ... straight from the store; the
         // template's text/ folder is where they belong, so without it there is nowhere to put them.
-        if (chunkCount > 0 && !fs::is_directory(work / "text", ec)) ThrowCannotCreate(work / "text" / "chunk.0");
+        if (chunkCount > 0 && !fs::is_directory(work / "text", ec)) ThrowCannotCreate(work / "text" / "chunk.0", ENOENT);
     };
     const auto openStore = [&](std::optional<PieceStore>& store) {
         store.emplace(work / kPieceStoreName, kPiecesInMemory);

@@ -15,6 +15,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lumira {
@@ -60,6 +61,13 @@ BookRequest MakeBookRequest(const QString& title, const t_profile* profile, Colo
 
 // Shown when a book is asked for without a phone (UTF-8; translated in "BookBuilder").
 inline constexpr const char* kNoProfileMessage = QT_TRANSLATE_NOOP("BookBuilder", "Не выбран профиль телефона.");
+// Shown when the title is empty or only blanks: phones refuse a suite without a name.
+inline constexpr const char* kBlankTitleMessage =
+    QT_TRANSLATE_NOOP("BookBuilder", "Название книги пусто: телефоны не устанавливают книгу без названия.");
+// True when a cp1251 title holds nothing but blanks, tabs and no-break spaces (or nothing at all).
+bool IsBlankTitle(std::string_view titleCp1251);
+// Refuses a request without a phone or without a title (the messages above).
+void CheckBookRequest(const BookRequest& request);
 
 // Thrown when a build stops because `BookRequest::cancel` was set. Nothing of the package is
 // left, an earlier book stays as it was, and the work folder holds no pieces.

@@ -135,8 +135,7 @@ void PlaceStagedFiles(const BookRequest& request, const std::vector<std::pair<fs
     // A target that can be neither created nor replaced is found before anything is put in place.
     for (const auto& [staged, target] : stagedToTarget) {
         CheckNotOverText(request, target);
-        std::error_code ec;
-        if (IsReadOnlyFile(target) || fs::is_directory(fs::symlink_status(target, ec))) ThrowCannotCreate(target);
+        if (const int refusal = TargetRefusal(target)) ThrowCannotCreate(target, refusal);
     }
     FileSetCommit commit;
     for (const RemovedFile& file : removed) commit.RemoveWith(file);
@@ -148,8 +147,8 @@ void PlaceStagedFiles(const BookRequest& request, const std::vector<std::pair<fs
             OutFile out(temp);
             for (size_t n; (n = in.Read(buffer.data(), buffer.size())) > 0;) out.Write(buffer.data(), n);
             out.Close();
-        } catch (const AppError&) {
-            ThrowUnableToWrite(target);
+        } catch (const AppError& e) {
+            ThrowUnableToWrite(target, e.SystemError());
         }
     }
     commit.Commit();
@@ -256,6 +255,22 @@ std::string RemovedVolumesNotice(int count)
 {
     return FormatText(Translate("BookVolumes", "Удалены тома прежнего деления книги с тем же именем: %1."),
                       {std::to_string(count)});
+
+std::string LongTitleWarning(const std::string& title)
+{
+    const std::string& name = title;
+    if (name.size() <= kPhoneNameLimit) return {};
+    return FormatText(
+        Translate("BookVolumes", "Название «%1» занимает %2 байт в UTF-8: некоторые телефоны не принимают названия длиннее %3 байт."),
+        {name, std::to_string(name.size()), std::to_string(kPhoneNameLimit)});
+}
+
+std::string LargePackageNote(std::uint64_t jarBytes, std::uint64_t maxJarBytes)
+{
+    if (maxJarBytes != 0 || jarBytes <= kCommonPackageLimit) return {};
+    const std::uint64_t tenths = (jarBytes * 10 + kCommonPackageLimit / 2) / kCommonPackageLimit;
+    return FormatText(Translate("BookVolumes", "Пакет занимает %1 МБ: большинство телефонов не примут пакет больше 1 МБ. Задайте в профиле телефона предел размера пакета, и книга будет разделена на тома."),
+                      {std::to_string(tenths / 10) + Translate("BookVolumes", ",") + std::to_string(tenths % 10)});
 }
 
 VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBytes, const fs::path& scratchFolder,
@@ -263,11 +278,9 @@ VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBy
 {
     RecoverFolder(request.jarPath.has_parent_path() ? request.jarPath.parent_path() : fs::path("."));
     VolumesResult result;
-    const auto nameWarning = [&](const std::string& name) {
-        if (maxJarBytes == 0 || name.size() <= kPhoneNameLimit) return;
-        result.warnings.push_back(FormatText(
-            Translate("BookVolumes", "Название «%1» занимает %2 байт в UTF-8: некоторые телефоны не принимают названия длиннее %3 байт."),
-            {name, std::to_string(name.size()), std::to_string(kPhoneNameLimit)}));
+    const auto nameWarning = [&](const std::string& title) {
+        std::string warning = LongTitleWarning(title);
+        if (!warning.empty()) result.warnings.push_back(std::move(warning));
     };
     const auto zeroWarning = [&](std::uint64_t zeroBytes) {
         if (zeroBytes > 0) result.warnings.push_back(ZeroBytesNotice(zeroBytes));
@@ -277,7 +290,7 @@ VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBy
         result.volumes.push_back({request.jarPath, FileSizeOfPath(request.jarPath), request.title});
         return result;
     }
-    if (!request.profile) throw AppError(Translate("BookBuilder", kNoProfileMessage));
+    CheckBookRequest(request);
 
     QTemporaryDir privateDir(FromFsPath(scratchFolder / "lumira-volumes-XXXXXX"));
     if (!privateDir.isValid()) ThrowCannotCreate(scratchFolder / "lumira-volumes");
@@ -307,7 +320,6 @@ VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBy
         }
         BuildBook(r, record, EarlierVolumes(request, 0, result.removedVolumes));
         zeroWarning(zeroBytes);
-        nameWarning(request.title);
         result.volumes.push_back({request.jarPath, FileSizeOfPath(request.jarPath), request.title});
         return result;
     }

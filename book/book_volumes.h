@@ -14,6 +14,16 @@ namespace lumira {
 // Longest MIDlet-Name some phones take, in bytes of UTF-8.
 constexpr std::size_t kPhoneNameLimit = 32;
 
+// What the phones of the day install at most when their maker names no limit.
+constexpr std::uint64_t kCommonPackageLimit = 1024 * 1024;
+
+// The warning for a title whose MIDlet-Name (the title, UTF-8) is longer than
+// kPhoneNameLimit bytes; empty when it fits.
+std::string LongTitleWarning(const std::string& title);
+// The note for a package of `jarBytes` made without a package limit: most phones refuse one over
+// kCommonPackageLimit. Empty when it is not larger or a limit was set (`maxJarBytes` not 0).
+std::string LargePackageNote(std::uint64_t jarBytes, std::uint64_t maxJarBytes);
+
 // One package written.
 struct BookVolume {
     std::filesystem::path jar;
@@ -41,8 +51,9 @@ std::size_t VolumeSplitPoint(std::string_view text, std::size_t start, std::size
 // packages allow, <name>_1.jar/.jad, <name>_2.jar/.jad ..., titled "<title> 1", "<title> 2" ...;
 // trial packages are made in a private folder under `scratchFolder` (not the work folder), and
 // nothing is written at the chosen paths until every volume is known to fit. A template and font
-// that alone exceed the limit are refused, giving both sizes. With a limit, a MIDlet-Name over
-// kPhoneNameLimit bytes is warned about. `record` is that of the last package written.
+// that alone exceed the limit are refused, giving both sizes. A volume's MIDlet-Name over
+// kPhoneNameLimit bytes is warned about (the title of a book kept whole is the caller's to warn
+// about, as it is chosen: LongTitleWarning). `record` is that of the last package written.
 // First, what killed runs left at the package's place is finished or removed (RecoverFolder).
 // The volumes of an earlier split of the same name beyond the new ones (all of them for a single
 // package) go in the same step as the new files are put in place, but only those this program

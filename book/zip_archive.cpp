@@ -340,7 +340,7 @@ void WriteFolderArchiveFile(const fs::path& file, const fs::path& baseFolder, co
         entries.push_back(ListedEntry{e.source, std::move(name), e.folder, e.size, e.ready});
     });
     if (ready && !ready->files.empty() && !rules.readyMet)
-        ThrowCannotCreate(baseFolder / ready->folder / ready->files.front().name);
+        ThrowCannotCreate(baseFolder / ready->folder / ready->files.front().name, ENOENT);
 
     zlib_filefunc64_def streams = PathStreams();
     ZipCloser out;
@@ -411,7 +411,7 @@ void WriteFolderArchive(const fs::path& archive, const fs::path& baseFolder, con
 {
     std::error_code ec;
     const auto st = fs::symlink_status(archive, ec);
-    if (IsReadOnlyFile(archive) || fs::is_directory(st)) ThrowCannotCreate(archive);
+    if (const int refusal = TargetRefusal(archive)) ThrowCannotCreate(archive, refusal);
     PendingFile pending(archive);
     WriteFolderArchiveFile(pending.TempPath(), baseFolder, archive, progress, threads, nullptr, limits);
     pending.Commit();
@@ -472,7 +472,8 @@ fs::path MakeFolders(const fs::path& archive, const fs::path& base, const std::v
             throw AppError(Utf8(QCoreApplication::translate("ZipArchive", "Архив %1: запись %2 ведёт через символическую ссылку.")
                                     .arg(PathQ(fs::path(archive).make_preferred()), entryName)));
         if (fs::is_directory(st)) continue;
-        if (fs::exists(st) || !fs::create_directory(at, ec) || ec) ThrowCannotCreate(at);
+        if (fs::exists(st)) ThrowCannotCreate(at, EEXIST);
+        if (!fs::create_directory(at, ec) || ec) ThrowCannotCreate(at, ec ? ec.value() : EEXIST);
     }
     return at;
 }
@@ -494,7 +495,7 @@ void RestoreAttributes(const fs::path& file, const unz_file_info64& info)
 
 [[noreturn]] void ThrowTooLarge(const fs::path& archive, std::uint64_t limit)
 {
-    throw AppError(Utf8(QString::fromUtf8("Архив %1 распаковывается больше чем в %2 байт: он повреждён.")
+    throw AppError(Utf8(QCoreApplication::translate("ZipArchive", "Архив %1 распаковывается больше чем в %2 байт: он повреждён.")
                             .arg(PathQ(fs::path(archive).make_preferred()))
                             .arg(static_cast<qulonglong>(limit))));
 }
@@ -547,7 +548,7 @@ void ExtractArchive(const fs::path& archive, const fs::path& baseFolder, std::ui
         const fs::path folder =
             MakeFolders(archive, baseFolder, entry.components, entry.components.size() - 1, entry.name);
         const fs::path target = folder / entry.components.back();
-        if (fs::is_directory(fs::symlink_status(target, ec))) ThrowCannotCreate(target);
+        if (fs::is_directory(fs::symlink_status(target, ec))) ThrowCannotCreate(target, EISDIR);
 
         // Written beside the target and renamed over it: a read-only file or a link in its place
         // is replaced, never written through.
@@ -566,8 +567,8 @@ void ExtractArchive(const fs::path& archive, const fs::path& baseFolder, std::ui
             std::unique_ptr<OutFile> made;
             try {
                 made = std::make_unique<OutFile>(pending.TempPath());
-            } catch (const AppError&) {
-                ThrowCannotCreate(target);
+            } catch (const AppError& e) {
+                ThrowCannotCreate(target, e.SystemError());
             }
             OutFile& out = *made;
             for (;;) {
@@ -579,16 +580,16 @@ void ExtractArchive(const fs::path& archive, const fs::path& baseFolder, std::ui
                 if (written > limit) ThrowTooLarge(archive, limit);
                 try {
                     out.Write(buffer.data(), static_cast<size_t>(n));
-                } catch (const AppError&) {
-                    ThrowUnableToWrite(target);
+                } catch (const AppError& e) {
+                    ThrowUnableToWrite(target, e.SystemError());
                 }
             }
             current.open = false;
             if (unzCloseCurrentFile(in.unz) != UNZ_OK) ThrowDamaged(archive);  // CRC mismatch
             try {
                 out.Close();
-            } catch (const AppError&) {
-                ThrowUnableToWrite(target);
+            } catch (const AppError& e) {
+                ThrowUnableToWrite(target, e.SystemError());
             }
         }
         SetModificationTime(pending.TempPath(), info.tmu_date);

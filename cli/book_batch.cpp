@@ -125,8 +125,9 @@ struct Batch {
             // Every stage below reads this one open file, whatever takes the text's name meanwhile.
             const TextFile opened = text.Open();
             const QString title = options.title ? *options.title : text.DefaultTitle(opened, settings.encoding);
-            if (title.isEmpty())
-                throw AppError(Translate("lumira-cli", "Название книги пусто (имя файла не даёт его): задайте название ключом --title."));
+            if (title.trimmed().isEmpty())
+                throw AppError(options.title ? Translate("BookBuilder", kBlankTitleMessage)
+                                             : Translate("lumira-cli", "Название книги пусто (имя файла не даёт его): задайте название ключом --title."));
             if (written.count(fs::absolute(jar).lexically_normal()))
                 throw AppError(FormatText(Translate("lumira-cli", "Пакет %1 уже создан в этом запуске из другого текста с тем же именем."), {PathText(jar)}));
 
@@ -167,6 +168,12 @@ struct Batch {
                                    .arg(QString::fromStdString(made.volumes[v].titleUtf8));
             for (const std::string& w : made.warnings) notices << QString::fromStdString(w);
             if (made.removedVolumes > 0) notices << QString::fromStdString(RemovedVolumesNotice(made.removedVolumes));
+            // A book kept whole bears its title as given, which phones may refuse all the same.
+            if (count == 1) {
+                notices << QString::fromStdString(LongTitleWarning(request.title));
+                notices << QString::fromStdString(LargePackageNote(made.volumes.front().jarSize, limit));
+            }
+            notices.removeAll(QString());
             // A book's encoding is its own, not a guess of "Авто".
             const QString guessed = book.FromBook() ? QString() : AutoChoiceNotice(settings.encoding, book.Encoding());
             for (const QString& line : {guessed, book.Notice()})

@@ -56,6 +56,16 @@ int WalkPages(const PageSetup& setup, const std::function<bool(int, const PageLa
     return number;
 }
 
+namespace {
+
+[[noreturn]] void ThrowStdoutUnwritable()
+{
+    const std::string reason = SystemReason(errno);
+    throw AppError(Translate("lumira-cli", "Не удаётся записать в стандартный вывод") + (reason.empty() ? "" : ": " + reason));
+}
+
+} // namespace
+
 void DumpPages(const PageSetup& setup, std::FILE* out)
 {
     std::string buffer;
@@ -66,13 +76,13 @@ void DumpPages(const PageSetup& setup, std::FILE* out)
             buffer += '\n';
         }
         if (buffer.size() >= 1 << 16) {
-            if (std::fwrite(buffer.data(), 1, buffer.size(), out) != buffer.size()) throw AppError("Unable to write to standard output");
+            if (std::fwrite(buffer.data(), 1, buffer.size(), out) != buffer.size()) ThrowStdoutUnwritable();
             buffer.clear();
         }
         return true;
     });
     if (std::fwrite(buffer.data(), 1, buffer.size(), out) != buffer.size() || std::fflush(out) != 0)
-        throw AppError("Unable to write to standard output");
+        ThrowStdoutUnwritable();
 }
 
 QImage DrawPage(const PageSetup& setup, const PageLayout& page, const BookSettings& settings, const FontStripImage& glyphs,

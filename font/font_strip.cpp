@@ -119,8 +119,8 @@ FontStripImage RenderFontStrip(const QFont& qfont, ColorValue color, ColorValue 
     // Negative cuts add rows; a strip taller than any phone screen is refused before it is allocated.
     const long long tall = static_cast<long long>(cellHeight) - upperCut - lowerCut;
     if (tall > kMaxStripHeight)
-        throw AppError("Строка шрифта получается высотой " + std::to_string(tall) + " точек, больше " +
-                       std::to_string(kMaxStripHeight) + ": уменьшите шрифт или подрезку.");
+        throw AppError(FormatText(Translate("FontStrip", "Строка шрифта получается высотой %1 точек, больше %2: уменьшите шрифт или подрезку."),
+                                  {std::to_string(tall), std::to_string(kMaxStripHeight)}));
     const int height = static_cast<int>(tall);
     // The glyph string's width as text is measured without shaping: the sum of its characters'
     // advances. (Measured as one shaped run, kerning and fractional positions make it narrower,
@@ -130,8 +130,8 @@ FontStripImage RenderFontStrip(const QFont& qfont, ColorValue color, ColorValue 
     long long summed = 0;
     for (int c = kFirstStripCode; c <= kLastStripCode; ++c) summed += advances[static_cast<size_t>(c)];
     if (summed > kMaxStripWidth)
-        throw AppError("Строка шрифта получается шириной " + std::to_string(summed) + " точек, больше " +
-                       std::to_string(kMaxStripWidth) + ": уменьшите шрифт.");
+        throw AppError(FormatText(Translate("FontStrip", "Строка шрифта получается шириной %1 точек, больше %2: уменьшите шрифт."),
+                                  {std::to_string(summed), std::to_string(kMaxStripWidth)}));
     const int width = static_cast<int>(summed);
 
     const QColor backColor = ColorValueToQColor(background);

@@ -1,6 +1,7 @@
 #include "font/png_writer.h"
 
 #include "platform/errors.h"
+#include "platform/language.h"
 
 #include <zlib.h>
 
@@ -60,12 +61,12 @@ void FilterRowSub(const QRgb* pixels, int width, std::uint8_t* out)
 
 [[noreturn]] void ThrowNoMemory()
 {
-    throw AppError("Не хватает памяти, чтобы сжать картинку в PNG.");
+    throw AppError(Translate("PngWriter", "Не хватает памяти, чтобы сжать картинку в PNG."));
 }
 
 [[noreturn]] void ThrowDeflateFailed()
 {
-    throw AppError("Сжатие картинки в PNG не удалось (ошибка zlib).");
+    throw AppError(Translate("PngWriter", "Сжатие картинки в PNG не удалось (ошибка zlib)."));
 }
 
 // One zlib stream fed in pieces. The output buffer is sized once by deflateBound for the whole
@@ -116,7 +117,7 @@ private:
 std::string EncodePng(const QImage& source)
 {
     if (source.isNull() || source.width() <= 0 || source.height() <= 0)
-        throw AppError("Картинка пуста: из неё не сделать PNG.");
+        throw AppError(Translate("PngWriter", "Картинка пуста: из неё не сделать PNG."));
     const QImage image = source.format() == QImage::Format_RGB32 || source.format() == QImage::Format_ARGB32
                              ? source
                              : source.convertToFormat(QImage::Format_RGB32);

@@ -18,17 +18,20 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv)
     ApplyLanguage(Language::Russian);
 }
 
-void ShowCurrentException()
+QString CurrentExceptionMessage()
 {
-    QString text;
     try {
         throw;
     } catch (const std::exception& e) {
-        text = QString::fromUtf8(e.what());
+        return QString::fromUtf8(e.what());
     } catch (...) {
-        // A thrown value that is not an error object shows an empty message.
+        return QString();
     }
-    TheDesktop().ShowError(QApplication::activeWindow(), text);
+}
+
+void ShowCurrentException()
+{
+    TheDesktop().ShowError(QApplication::activeWindow(), CurrentExceptionMessage());
 }
 
 bool Application::notify(QObject* receiver, QEvent* event)

@@ -15,6 +15,9 @@ public:
 
 // Shows the message of the exception being handled (inside a catch block) in the error box.
 void ShowCurrentException();
+// The message of the exception being handled (inside a catch block); empty for a thrown value
+// that is not an error object.
+QString CurrentExceptionMessage();
 
 // A signal handler that never lets an exception into Qt's signal machinery: a failure is shown in
 // the error box, as Application::notify would, and the window stays as the handler left it.

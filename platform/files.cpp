@@ -27,6 +27,14 @@ bool IsRegularOrMissing(const fs::path& path)
 
 } // namespace
 
+int TargetRefusal(const fs::path& path)
+{
+    std::error_code ec;
+    const auto st = fs::symlink_status(path, ec);
+    if (fs::is_directory(st)) return EISDIR;
+    return IsReadOnlyFile(path) ? EACCES : 0;
+}
+
 std::FILE* OpenFileStream(const fs::path& path, const char* mode)
 {
 #ifdef _WIN32
@@ -72,7 +80,7 @@ TextFile::TextFile(const fs::path& path)
     auto handle = std::make_shared<Handle>();
     handle->path = path;
     std::error_code ec;
-    if (fs::is_directory(path, ec)) ThrowCannotOpen(path);
+    if (fs::is_directory(path, ec)) ThrowCannotOpen(path, EISDIR);
 #ifdef _WIN32
     handle->file = OpenFileStream(path, "rb");
     if (!handle->file) ThrowCannotOpen(path);
@@ -84,7 +92,7 @@ TextFile::TextFile(const fs::path& path)
     handle->fd = fd;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        if (S_ISDIR(st.st_mode)) ThrowCannotOpen(path);
+        if (S_ISDIR(st.st_mode)) ThrowCannotOpen(path, EISDIR);
         ThrowNotRegularFile(path);
     }
     const int flags = ::fcntl(fd, F_GETFL);
@@ -128,7 +136,7 @@ bool TextFile::IsNamedBy(const fs::path& path) const
 
 size_t TextFile::ReadAt(std::uint64_t offset, void* buffer, size_t count) const
 {
-    if (!handle_) ThrowCannotOpen(fs::path());
+    if (!handle_) ThrowCannotOpen(fs::path(), ENOENT);
     char* out = static_cast<char*>(buffer);
     size_t done = 0;
 #ifdef _WIN32
@@ -167,12 +175,13 @@ size_t InFile::Read(void* buffer, size_t count)
 
 void InFile::ReadExact(void* buffer, size_t count)
 {
-    if (Read(buffer, count) != count) ThrowStreamReadError();
+    if (Read(buffer, count) != count) ThrowStreamReadError(0);  // the file ended early
 }
 
 OutFile::OutFile(const fs::path& path) : path_(path)
 {
-    if (IsReadOnlyFile(path) || !IsRegularOrMissing(path)) ThrowCannotCreate(path);
+    if (IsReadOnlyFile(path)) ThrowCannotCreate(path, EACCES);
+    if (!IsRegularOrMissing(path)) ThrowCannotCreate(path, TargetRefusal(path));
     file_ = OpenFileStream(path, "wb");
     if (!file_) ThrowCannotCreate(path);
 }
@@ -184,7 +193,7 @@ OutFile::~OutFile()
 
 void OutFile::Write(const void* data, size_t count)
 {
-    if (!file_) ThrowUnableToWrite(path_);
+    if (!file_) ThrowUnableToWrite(path_, 0);
     if (count && std::fwrite(data, 1, count, file_) != count) ThrowUnableToWrite(path_);
 }
 
@@ -224,7 +233,7 @@ void WriteFileBytes(const fs::path& path, std::string_view bytes)
 
 void WriteFileAtomically(const fs::path& path, std::string_view bytes)
 {
-    if (IsReadOnlyFile(path)) ThrowUnableToWrite(path);
+    if (IsReadOnlyFile(path)) ThrowUnableToWrite(path, EACCES);
     PendingFile pending(path);
     std::FILE* f = OpenFileStream(pending.TempPath(), "wb");
     if (!f) ThrowUnableToWrite(path);

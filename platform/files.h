@@ -104,4 +104,8 @@ bool CreateFolderChain(const std::filesystem::path& folder);
 // (Permission checks alone are no guide when the program runs as root.)
 bool IsReadOnlyFile(const std::filesystem::path& path);
 
+// Why a file cannot be written at `path` whatever the folder allows, as an errno value: EISDIR for
+// a folder (not a link to one), EACCES for a read-only file; 0 when nothing stands in the way.
+int TargetRefusal(const std::filesystem::path& path);
+
 } // namespace lumira

@@ -51,7 +51,7 @@ std::string LoadText(const fs::path& path)
     std::error_code ec;
     const fs::file_status st = fs::status(path, ec);
     if (st.type() == fs::file_type::not_found) return {};
-    if (ec || !fs::is_regular_file(st)) ThrowCannotOpen(path);
+    if (ec || !fs::is_regular_file(st)) ThrowCannotOpen(path, ec ? ec.value() : TargetRefusal(path));
     return ReadFileBytes(path);
 }
 
@@ -261,7 +261,7 @@ void IniFile::EraseSection(const std::string& section)
     LineList lines = LoadLines(path_);
     const auto span = FindSection(lines, section);
     if (!span) {
-        if (IsReadOnlyFile(path_)) ThrowUnableToWrite(path_);
+        if (IsReadOnlyFile(path_)) ThrowUnableToWrite(path_, EACCES);
         return;
     }
     lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(span->header),

@@ -45,7 +45,7 @@ bool IsPendingName(const std::string& name)
 
 PendingFile::PendingFile(const fs::path& target) : target_(target)
 {
-    if (NameTooLong(target_)) ThrowCannotCreate(target_);
+    if (NameTooLong(target_)) ThrowCannotCreate(target_, ENAMETOOLONG);
     for (int i = 0; i < kNameAttempts; ++i) {
         temp_ = target_.parent_path() / (std::string(kPendingPrefix) + RandomLetters(kRandomLetters));
         if (mark_.Create(temp_)) return;
@@ -72,10 +72,11 @@ void PendingFile::Commit()
     ec.clear();
     fs::rename(temp_, target_, ec);
     if (ec) {
+        const int error = ec.value();
         fs::remove(temp_, ec);
         committed_ = true;  // nothing left to remove
         mark_.Release();
-        ThrowUnableToWrite(target_);
+        ThrowUnableToWrite(target_, error);
     }
     committed_ = true;
     mark_.Release();

@@ -245,7 +245,17 @@ public:
         QMessageBox::critical(parent, QApplication::applicationDisplayName(), text);
     }
 
-    void OpenUrl(const QString& url) override { QDesktopServices::openUrl(QUrl(url)); }
+    bool Ask(QWidget* parent, const QString& question) override
+    {
+        QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), question,
+                        QMessageBox::Yes | QMessageBox::No, parent);
+        box.setDefaultButton(QMessageBox::No);
+        box.button(QMessageBox::Yes)->setText(QCoreApplication::translate("Dialogs", "Да"));
+        box.button(QMessageBox::No)->setText(QCoreApplication::translate("Dialogs", "Нет"));
+        return box.exec() == QMessageBox::Yes;
+    }
+
+    bool OpenUrl(const QString& url) override { return QDesktopServices::openUrl(QUrl(url)); }
 
     void SetBusy(bool busy) override
     {

@@ -4,6 +4,7 @@
 #include "platform/colors.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/language.h"
 
 #include <QPainter>
 
@@ -47,7 +48,7 @@ QImage LoadSyslinePicture(const std::filesystem::path& path)
     const std::string bytes = ReadFileBytes(path);
     QImage picture;
     if (!picture.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size()), "BMP"))
-        throw AppError("Bitmap image is not valid: " + PathText(path));
+        throw AppError(FormatText(Translate("PagePainter", "Картинка «%1» повреждена: это не точечный рисунок BMP."), {PathText(path)}));
     return picture;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/cp1251.h"
 #include "platform/ini_file.h"
+#include "platform/language.h"
 #include "profiles/profile.h"
 
 #include <algorithm>
@@ -16,8 +17,8 @@ std::int32_t Bounded(StoredSettings& s, const IniView& config, const char* secti
 {
     const std::int32_t value = config.ReadInteger(section, key, def);
     if (value >= min && value <= max) return value;
-    s.notices.push_back("config.ini: " + std::string(key) + "=" + std::to_string(value) + " вне пределов " +
-                        std::to_string(min) + ".." + std::to_string(max) + ", взято " + std::to_string(def) + ".");
+    s.notices.push_back(FormatText(Translate("SettingsFile", "config.ini: %1=%2 вне пределов %3..%4, взято %5."),
+                                   {key, std::to_string(value), std::to_string(min), std::to_string(max), std::to_string(def)}));
     return def;
 }
 

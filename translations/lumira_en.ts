@@ -54,6 +54,10 @@
         <source>В тексте нулевых байтов: %1. Они пропущены и в книге, и в просмотре.</source>
         <translation>Zero bytes in the text: %1. They are left out of the book and the preview alike.</translation>
     </message>
+    <message>
+        <source>Название книги пусто: телефоны не устанавливают книгу без названия.</source>
+        <translation>The book’s title is empty: phones do not install a book without a name.</translation>
+    </message>
 </context>
 <context>
     <name>BookText</name>
@@ -199,6 +203,10 @@
         <source>Открыть папку</source>
         <translation>Open folder</translation>
     </message>
+    <message>
+        <source>Не удаётся открыть папку «%1»: не запускается ни один файловый менеджер.</source>
+        <translation>Cannot open the folder “%1”: no file manager can be started.</translation>
+    </message>
 </context>
 <context>
     <name>Dialogs</name>
@@ -298,12 +306,28 @@
         <source>Цвет</source>
         <translation>Colour</translation>
     </message>
+    <message>
+        <source>Да</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>Нет</source>
+        <translation>No</translation>
+    </message>
 </context>
 <context>
     <name>FontStrip</name>
     <message>
         <source>Сумма подрезок должна быть меньше высоты шрифта.</source>
         <translation>The two cuts together must be less than the height of the font.</translation>
+    </message>
+    <message>
+        <source>Строка шрифта получается высотой %1 точек, больше %2: уменьшите шрифт или подрезку.</source>
+        <translation>The font strip would be %1 pixels high, more than %2: make the font or the cut smaller.</translation>
+    </message>
+    <message>
+        <source>Строка шрифта получается шириной %1 точек, больше %2: уменьшите шрифт.</source>
+        <translation>The font strip would be %1 pixels wide, more than %2: make the font smaller.</translation>
     </message>
 </context>
 <context>
@@ -599,6 +623,26 @@
         <source> без указанной кодировки: читается как %1 (Alt+↓)</source>
         <translation> without a stated encoding: read as %1 (Alt+↓)</translation>
     </message>
+    <message>
+        <source>Настройки не сохранены: %1</source>
+        <translation>Settings not saved: %1</translation>
+    </message>
+    <message>
+        <source>Книга ещё создаётся. Прервать и закрыть?</source>
+        <translation>The book is still being made. Stop and close?</translation>
+    </message>
+    <message>
+        <source>Чтобы создать книгу, введите её название</source>
+        <translation>To create the book, enter its title</translation>
+    </message>
+    <message>
+        <source>Чтобы создать книгу, выберите текст</source>
+        <translation>To create the book, choose a text</translation>
+    </message>
+    <message>
+        <source>Чтобы создать книгу, выберите текст и введите её название</source>
+        <translation>To create the book, choose a text and enter its title</translation>
+    </message>
 </context>
 <context>
     <name>TextEncoding</name>
@@ -835,6 +879,10 @@
     <message>
         <source>Не найден файл %1</source>
         <translation>File not found: %1</translation>
+    </message>
+    <message>
+        <source>Архив %1 распаковывается больше чем в %2 байт: он повреждён.</source>
+        <translation>The archive %1 unpacks to more than %2 bytes: it is damaged.</translation>
     </message>
 </context>
 <context>
@@ -1134,6 +1182,10 @@ Exit status: 0 - everything was made; 1 - at least one text failed (the others a
 2 - a mistake in the options or the settings, nothing was made.
 </translation>
     </message>
+    <message>
+        <source>Не удаётся записать в стандартный вывод</source>
+        <translation>Unable to write to standard output</translation>
+    </message>
 </context>
 <context>
     <name>BookVolumes</name>
@@ -1152,6 +1204,145 @@ Exit status: 0 - everything was made; 1 - at least one text failed (the others a
     <message>
         <source>Пакет для этого телефона не больше %1 КБ, а шаблон и шрифт книги занимают %2 КБ: для текста места не остаётся. Уменьшите шрифт или снимите предел.</source>
         <translation>A package for this phone is at most %1 KB, and the template and font of the book take %2 KB: no room is left for the text. Make the font smaller or lift the limit.</translation>
+    </message>
+    <message>
+        <source>Пакет занимает %1 МБ: большинство телефонов не примут пакет больше 1 МБ. Задайте в профиле телефона предел размера пакета, и книга будет разделена на тома.</source>
+        <translation>The package takes %1 MB: most phones refuse a package larger than 1 MB. Set a package limit in the phone’s profile, and the book will be split into volumes.</translation>
+    </message>
+    <message>
+        <source>,</source>
+        <translation>.</translation>
+    </message>
+</context>
+<context>
+    <name>FileErrors</name>
+    <message>
+        <source>Не удаётся открыть файл «%1»</source>
+        <translation>Cannot open file “%1”</translation>
+    </message>
+    <message>
+        <source>Не удаётся создать файл «%1»</source>
+        <translation>Cannot create file “%1”</translation>
+    </message>
+    <message>
+        <source>Не удаётся записать файл «%1»</source>
+        <translation>Unable to write to “%1”</translation>
+    </message>
+    <message>
+        <source>«%1» — не обычный файл, а канал, устройство или сокет</source>
+        <translation>“%1” is not a regular file but a pipe, device or socket</translation>
+    </message>
+    <message>
+        <source>Ошибка чтения файла</source>
+        <translation>Stream read error</translation>
+    </message>
+</context>
+<context>
+    <name>PngWriter</name>
+    <message>
+        <source>Не хватает памяти, чтобы сжать картинку в PNG.</source>
+        <translation>Not enough memory to compress the picture as PNG.</translation>
+    </message>
+    <message>
+        <source>Сжатие картинки в PNG не удалось (ошибка zlib).</source>
+        <translation>Compressing the picture as PNG failed (a zlib error).</translation>
+    </message>
+    <message>
+        <source>Картинка пуста: из неё не сделать PNG.</source>
+        <translation>The picture is empty: no PNG can be made of it.</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsFile</name>
+    <message>
+        <source>config.ini: %1=%2 вне пределов %3..%4, взято %5.</source>
+        <translation>config.ini: %1=%2 is outside %3..%4; %5 is used.</translation>
+    </message>
+</context>
+<context>
+    <name>SystemError</name>
+    <message>
+        <source>нет такого файла или папки</source>
+        <translation>No such file or directory</translation>
+    </message>
+    <message>
+        <source>отказано в доступе</source>
+        <translation>Permission denied</translation>
+    </message>
+    <message>
+        <source>операция не разрешена</source>
+        <translation>Operation not permitted</translation>
+    </message>
+    <message>
+        <source>файловая система только для чтения</source>
+        <translation>Read-only file system</translation>
+    </message>
+    <message>
+        <source>на устройстве не осталось места</source>
+        <translation>No space left on device</translation>
+    </message>
+    <message>
+        <source>превышена дисковая квота</source>
+        <translation>Disk quota exceeded</translation>
+    </message>
+    <message>
+        <source>файл слишком велик</source>
+        <translation>File too large</translation>
+    </message>
+    <message>
+        <source>это папка</source>
+        <translation>Is a directory</translation>
+    </message>
+    <message>
+        <source>часть пути не является папкой</source>
+        <translation>Not a directory</translation>
+    </message>
+    <message>
+        <source>файл уже существует</source>
+        <translation>File exists</translation>
+    </message>
+    <message>
+        <source>слишком много открытых файлов</source>
+        <translation>Too many open files</translation>
+    </message>
+    <message>
+        <source>слишком много открытых файлов в системе</source>
+        <translation>Too many open files in system</translation>
+    </message>
+    <message>
+        <source>слишком длинное имя файла</source>
+        <translation>File name too long</translation>
+    </message>
+    <message>
+        <source>слишком много символических ссылок подряд</source>
+        <translation>Too many levels of symbolic links</translation>
+    </message>
+    <message>
+        <source>ошибка ввода-вывода</source>
+        <translation>Input/output error</translation>
+    </message>
+    <message>
+        <source>устройство или ресурс заняты</source>
+        <translation>Device or resource busy</translation>
+    </message>
+    <message>
+        <source>файл занят</source>
+        <translation>Text file busy</translation>
+    </message>
+    <message>
+        <source>недостаточно памяти</source>
+        <translation>Cannot allocate memory</translation>
+    </message>
+    <message>
+        <source>недопустимый аргумент</source>
+        <translation>Invalid argument</translation>
+    </message>
+</context>
+<context>
+    <name>PagePainter</name>
+    <message>
+        <source>Картинка «%1» повреждена: это не точечный рисунок BMP.</source>
+        <translation>Bitmap image is not valid: “%1”</translation>
     </message>
 </context>
 </TS>

@@ -30,7 +30,8 @@ public:
     std::optional<ColorValue> ChooseColor(QWidget*, ColorValue) override { return {}; }
     void ShowMessage(QWidget*, const QString& text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
     void ShowError(QWidget*, const QString& text) override { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }
-    void OpenUrl(const QString&) override {}
+    bool Ask(QWidget*, const QString&) override { return false; }
+    bool OpenUrl(const QString&) override { return true; }
     void SetBusy(bool) override {}
 
 private:

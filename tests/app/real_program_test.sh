@@ -34,9 +34,9 @@ fail() {
     failures=$((failures + 1))
 }
 
-# ---- A display of our own ----
+# ---- A display of our own (LUMIRA_TEST_DISPLAYS: the numbers to try, "140 141 ..." by default) ----
 display=""
-for n in $(seq 140 199); do
+for n in ${LUMIRA_TEST_DISPLAYS:-$(seq 140 199)}; do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
     Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
     xvfb=$!
@@ -182,6 +182,33 @@ ini() {
     tr -d '\r' <"$1" | sed -n "s/^$2=//p" | head -1
 }
 
+# drop FILE ID: drags FILE from the drag source onto the window ID.
+drop() {
+    "$drag_source" "$1" >/dev/null 2>&1 &
+    local source_pid=$!
+    pids+=("$source_pid")
+    local source
+    source=$(window "drag source")
+    sleep 0.3
+    client "$source"
+    xdotool mousemove $((cx + 20)) $((cy + 20)) sleep 0.1 mousedown 1
+    client "$2"
+    for step in 1 2 3 4 5 6; do
+        xdotool mousemove $((cx + 100 + step * 10)) $((cy + 200 + step * 5))
+        sleep 0.1
+    done
+    xdotool mouseup 1
+    sleep 1
+    kill "$source_pid" 2>/dev/null
+}
+
+# hover ID X Y: rests the pointer on a point of the window's client area until a tooltip shows.
+hover() {
+    client "$1"
+    xdotool mousemove $((cx + $2 - 3)) $((cy + $3 - 3)) sleep 0.2 mousemove $((cx + $2)) $((cy + $3))
+    sleep 1.5
+}
+
 # ---- A start-up failure shows its box; closing the box ends the program with 0 ----
 dir=$(new_folder nosample)
 rm "$dir/sample"
@@ -268,29 +295,15 @@ printf 'Text dropped onto the window.\r\n' >"$work/books/dropped.txt"
 start "$dir"
 main=$(window "Lumira generator")
 [ -n "$main" ] && settled "$main"
-"$drag_source" "$work/books/dropped.txt" >/dev/null 2>&1 &
-source_pid=$!
-pids+=("$source_pid")
-source=$(window "drag source")
-sleep 0.3
-if [ -z "$main" ] || [ -z "$source" ]; then
-    fail "the main window or the drag source did not open"
+if [ -z "$main" ]; then
+    fail "the main window did not open"
 else
-    client "$source"
-    xdotool mousemove $((cx + 20)) $((cy + 20)) sleep 0.1 mousedown 1
-    client "$main"
-    for step in 1 2 3 4 5 6; do
-        xdotool mousemove $((cx + 100 + step * 10)) $((cy + 200 + step * 5))
-        sleep 0.1
-    done
-    xdotool mouseup 1
-    sleep 1
+    drop "$work/books/dropped.txt" "$main"
     key "$main" Escape
     ended "$app" || fail "the program did not close after the drop"
     [ "$(ini "$dir/config.ini" OpenDir)" = "$work/books/" ] ||
         fail "the dropped file was not chosen (OpenDir is '$(ini "$dir/config.ini" OpenDir)')"
 fi
-kill "$source_pid" 2>/dev/null
 
 # ---- A screen too small for the window: the window fits, paging buttons and all ----
 # fits NAME WIDTH HEIGHT [VAR=value...]: starts with one phone of that screen and checks that the
@@ -325,6 +338,107 @@ fits() {
 }
 fits tall 360 700
 fits scaled 240 320 QT_SCALE_FACTOR=2
+
+# ---- Settings that cannot be written: the close says so once and takes place ----
+dir=$(new_folder readonly)
+printf '[Global]\r\nModel=0\r\n' >"$dir/config.ini"
+chmod 444 "$dir/config.ini"
+start "$dir"
+main=$(window "Lumira generator")
+[ -n "$main" ] && settled "$main"
+if [ -z "$main" ]; then
+    fail "readonly: the main window did not open: $(cat "$dir.out")"
+else
+    key "$main" Escape
+    if ! popup "$app"; then
+        fail "a close with a read-only config.ini told nothing"
+    else
+        sleep 0.3
+        shot close-readonly-config
+        box=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | grep -vx "$main" | tail -1)
+        key "$box" Return
+        if ! ended "$app"; then
+            fail "the window stayed open with a read-only config.ini"
+        else
+            [ "$status" -eq 0 ] || fail "closing with a read-only config.ini: exit status $status"
+        fi
+        [ "$(tr -d '\r' <"$dir/config.ini")" = "$(printf '[Global]\nModel=0')" ] || fail "the read-only config.ini changed"
+    fi
+fi
+
+# ---- What Create tells, and a close during a build, which asks first ----
+dir=$(new_folder building)
+out="$work/out"
+mkdir -p "$out"
+printf '[Global]\r\nModel=0\r\nSaveDir=%s/\r\n' "$out" >"$dir/config.ini"
+text="$out/Очень длинное название книги.txt"
+head -c 1200000 /dev/urandom | base64 -w 76 >"$text"  # letters that hardly compress: a package over 1 MB
+start "$dir"
+main=$(window "Lumira generator")
+[ -n "$main" ] && settled "$main"
+if [ -z "$main" ]; then
+    fail "building: the main window did not open: $(cat "$dir.out")"
+else
+    hover "$main" 253 320  # "Создать", disabled
+    shot create-disabled-tooltip
+    drop "$text" "$main"
+    hover "$main" 362 78  # the warning sign in the title field
+    shot title-warning
+    click "$main" 253 320
+    save=$(window "Сохранить как")
+    if [ -z "$save" ]; then
+        fail "Create did not ask where to save the book"
+    else
+        key "$save" Return
+        jar=""
+        for _ in $(seq 300); do
+            jar=$(ls "$out"/*.jar 2>/dev/null | head -1)
+            [ -n "$jar" ] && break
+            sleep 0.1
+        done
+        [ -n "$jar" ] || fail "no package was made"
+        sleep 0.5
+        hover "$main" 120 296  # the status line
+        shot status-large-note
+    fi
+    if [ -n "${jar:-}" ]; then
+        earlier=$(md5sum <"$jar")
+        # The same text, now so large that its build lasts: the same package is being replaced.
+        head -c 300000000 /dev/urandom | base64 -w 76 >"$text"
+        click "$main" 253 320
+        save=$(window "Сохранить как")
+        key "$save" Return
+        sleep 1
+        key "$main" Escape
+        if ! popup "$app"; then
+            fail "a close during the build asked nothing"
+        else
+            sleep 0.3
+            shot close-during-build-question
+            question=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | grep -vx "$main" | tail -1)
+            key "$question" Return  # "Нет", the default
+            sleep 0.7
+            kill -0 "$app" 2>/dev/null || fail "answering no to the question ended the program"
+            [ "$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | wc -l)" -eq 1 ] || fail "the question stayed up after no"
+            key "$main" Escape
+            if ! popup "$app"; then
+                fail "the second close during the build asked nothing (did the build end too soon?)"
+            else
+                question=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | grep -vx "$main" | tail -1)
+                key "$question" shift+Tab Return  # "Да"
+                if ! ended "$app"; then
+                    fail "yes to the question did not close the window"
+                else
+                    [ "$status" -eq 0 ] || fail "closing during the build: exit status $status"
+                    [ "$(md5sum <"$jar")" = "$earlier" ] || fail "the stopped build did not keep the earlier book"
+                    [ "$(ls -A "$out" | wc -l)" -eq 3 ] || fail "the stopped build left files behind: $(ls -A "$out")"
+                fi
+            fi
+        fi
+    fi
+    kill "$app" 2>/dev/null
+fi
+rm -f "$text"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed"

@@ -187,7 +187,7 @@ TEST_F(WindowTest, AFileGoneBeforeReadingKeepsTheEarlierSteps)
         form->cxButtonEdit1PropertiesButtonClick();
         FAIL() << "no error";
     } catch (const AppError& e) {
-        EXPECT_EQ(QString::fromUtf8(e.what()), QStringLiteral("Cannot open file ") + gone);
+        EXPECT_EQ(QString::fromUtf8(e.what()), QString::fromStdString(CannotOpenText(ToFsPath(gone), ENOENT)));
     }
     EXPECT_EQ(form->OpenDir, FromFsPath(texts / "sub") + QDir::separator());
     EXPECT_EQ(form->e_text->text(), gone);
@@ -278,22 +278,59 @@ TEST_F(WindowTest, NoProfileAndSystemLineChangeResize)
 
 // ---- Create button ----
 
-TEST_F(WindowTest, CreateFollowsTitleAndText)
+TEST_F(WindowTest, CreateFollowsTitleAndTextAndSaysWhatIsMissing)
 {
     Start();
+    const QString both = QStringLiteral("Чтобы создать книгу, выберите текст и введите её название");
+    const QString title = QStringLiteral("Чтобы создать книгу, введите её название");
     EXPECT_FALSE(form->b_ok->isEnabled());
     form->e_caption->setText(QStringLiteral("Title"));
     EXPECT_FALSE(form->b_ok->isEnabled());  // no text yet
+    EXPECT_EQ(form->b_ok->toolTip(), QStringLiteral("Чтобы создать книгу, выберите текст"));
     Choose(TextFile("book.txt"));
     EXPECT_TRUE(form->b_ok->isEnabled());
+    EXPECT_EQ(form->b_ok->toolTip(), QString());
     form->e_caption->clear();
     EXPECT_FALSE(form->b_ok->isEnabled());
+    EXPECT_EQ(form->b_ok->toolTip(), title);
     QTest::keyClicks(form->e_caption, QStringLiteral("a"));
     EXPECT_TRUE(form->b_ok->isEnabled());
-    form->e_caption->setText(QStringLiteral("   "));
-    EXPECT_TRUE(form->b_ok->isEnabled());  // blanks count
+    // Blanks of any kind name nothing a phone could show.
+    for (const QString& blank : {QStringLiteral("   "), QStringLiteral(" \t "), QStringLiteral("\u00A0 ")}) {
+        form->e_caption->setText(blank);
+        EXPECT_FALSE(form->b_ok->isEnabled());
+        EXPECT_EQ(form->b_ok->toolTip(), title);
+    }
     form->e_text->clear();
     EXPECT_FALSE(form->b_ok->isEnabled());
+    EXPECT_EQ(form->b_ok->toolTip(), both);
+    form->e_caption->setText(QStringLiteral(" a "));
+    Choose(TextFile("book.txt"));
+    EXPECT_TRUE(form->b_ok->isEnabled());
+}
+
+TEST_F(WindowTest, ATitleTooLongForPhonesIsWarnedAboutAsItIsTyped)
+{
+    Start();
+    // Typed as a keyboard types letters that are not ASCII.
+    const auto type = [&](const QString& text) {
+        for (const QChar c : text) QTest::sendKeyEvent(QTest::Click, form->e_caption, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    };
+    // 16 Cyrillic letters are 32 bytes of UTF-8, the most phones take; one more is too many.
+    type(QString(16, QChar(0x0416)));
+    ASSERT_EQ(form->e_caption->text().size(), 16);
+    EXPECT_FALSE(form->titleWarning->isVisible());
+    EXPECT_TRUE(form->e_caption->toolTip().isEmpty());
+    type(QStringLiteral("Ж"));
+    EXPECT_TRUE(form->titleWarning->isVisible());
+    EXPECT_TRUE(form->titleWarning->toolTip().contains(QStringLiteral("занимает 34 байт"))) << form->titleWarning->toolTip().toStdString();
+    EXPECT_EQ(form->e_caption->toolTip(), form->titleWarning->toolTip());
+    QTest::keyClick(form->e_caption, Qt::Key_Backspace);
+    EXPECT_FALSE(form->titleWarning->isVisible());
+    // A character the book cannot hold becomes one "?" and takes one byte, as in the package.
+    form->e_caption->setText(QString(16, QChar(0x0416)) + QStringLiteral("中"));
+    EXPECT_TRUE(form->titleWarning->isVisible());
+    EXPECT_TRUE(form->titleWarning->toolTip().contains(QStringLiteral("занимает 33 байт")));
 }
 
 // ---- Title field ----

@@ -297,10 +297,10 @@ TEST_F(BookBuilderTest, AnyPackageNameTheFileSystemTakesWorks)
     // before anything is written, naming the descriptor.
     const std::string bare(253, 'b');
     const std::string msg = ErrorOf([&] { BuildBook(Request("text", bare), record); });
-    EXPECT_EQ(msg, "Cannot create file " + (dir / "out" / (bare + ".jad")).string());
+    EXPECT_EQ(msg, CannotCreateText(dir / "out" / (bare + ".jad"), ENAMETOOLONG));
     const std::string tooLong(256, 'x');
     EXPECT_EQ(ErrorOf([&] { BuildBook(Request("text", tooLong + ".jar"), record); }),
-              "Cannot create file " + (dir / "out" / (tooLong + ".jar")).string());
+              CannotCreateText(dir / "out" / (tooLong + ".jar"), ENAMETOOLONG));
     EXPECT_EQ(Listing(dir / "out"), (std::vector<std::string>{stem + ".jad", stem + ".jar"}));
 }
 
@@ -321,7 +321,16 @@ TEST_F(BookBuilderTest, FailuresGiveTheirMessageKeepTheEarlierBookAndCloseEveryF
         SCOPED_TRACE("no text open");
         BookRequest r = Request("x");
         r.textFile = TextFile();
-        EXPECT_EQ(ErrorOf([&] { BuildBook(r, record); }), "Cannot open file ");
+        EXPECT_EQ(ErrorOf([&] { BuildBook(r, record); }), CannotOpenText({}, ENOENT));
+        unchanged();
+    }
+    {
+        SCOPED_TRACE("a title of blanks");
+        for (const char* blank : {"", "   ", " \t\xA0"}) {
+            BookRequest r = Request("x");
+            r.titleCp1251 = blank;
+            EXPECT_EQ(ErrorOf([&] { BuildBook(r, record); }), "Название книги пусто: телефоны не устанавливают книгу без названия.");
+        }
         unchanged();
     }
     {
@@ -340,7 +349,7 @@ TEST_F(BookBuilderTest, FailuresGiveTheirMessageKeepTheEarlierBookAndCloseEveryF
         entries.pop_back();
         MakeZip(dir / "velmar.dat", entries);
         EXPECT_EQ(ErrorOf([&] { BuildBook(Request("second"), record); }),
-                  "Cannot create file " + (dir / "temp/text/chunk.0").string());
+                  CannotCreateText(dir / "temp/text/chunk.0", ENOENT));
         unchanged();
     }
     {
@@ -348,7 +357,7 @@ TEST_F(BookBuilderTest, FailuresGiveTheirMessageKeepTheEarlierBookAndCloseEveryF
         MakeZip(dir / "velmar.dat", StandardTemplate());
         fs::create_directory(dir / "temp/pieces.tmp");
         EXPECT_EQ(ErrorOf([&] { BuildBook(Request("second"), record); }),
-                  "Cannot create file " + (dir / "temp/pieces.tmp").string());
+                  CannotCreateText(dir / "temp/pieces.tmp", EISDIR));
         EXPECT_TRUE(fs::is_empty(dir / "temp/pieces.tmp"));
         fs::remove(dir / "temp/pieces.tmp");
         unchanged();
@@ -358,18 +367,18 @@ TEST_F(BookBuilderTest, FailuresGiveTheirMessageKeepTheEarlierBookAndCloseEveryF
         fs::remove_all(dir / "temp/META-INF");
         MakeZip(dir / "velmar.dat", {{"book.png", "png"}, {"text/", ""}});
         EXPECT_EQ(ErrorOf([&] { BuildBook(Request("second"), record); }),
-                  "Cannot open file " + (dir / "temp/META-INF/MANIFEST.MF").string());
+                  CannotOpenText(dir / "temp/META-INF/MANIFEST.MF", ENOENT));
         unchanged();
         MakeZip(dir / "velmar.dat", StandardTemplate());
     }
     {
         SCOPED_TRACE("read-only package or descriptor");
         fs::permissions(dir / "out/book.jar", fs::perms::owner_read, fs::perm_options::replace);
-        EXPECT_EQ(ErrorOf([&] { BuildBook(Request("second"), record); }), "Cannot create file " + Jar().string());
+        EXPECT_EQ(ErrorOf([&] { BuildBook(Request("second"), record); }), CannotCreateText(Jar(), EACCES));
         fs::permissions(dir / "out/book.jar", fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace);
         fs::permissions(dir / "out/book.jad", fs::perms::owner_read, fs::perm_options::replace);
         EXPECT_EQ(ErrorOf([&] { BuildBook(Request("second"), record); }),
-                  "Cannot create file " + (dir / "out/book.jad").string());
+                  CannotCreateText(dir / "out/book.jad", EACCES));
         fs::permissions(dir / "out/book.jad", fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace);
         unchanged();
     }
@@ -379,7 +388,7 @@ TEST_F(BookBuilderTest, FailuresGiveTheirMessageKeepTheEarlierBookAndCloseEveryF
         {
             BookRequest r = Request("second");  // holds its text open
             r.jarPath = dir / "plain/book.jar";
-            EXPECT_EQ(ErrorOf([&] { BuildBook(r, record); }), "Cannot create file " + (dir / "plain/book.jar").string());
+            EXPECT_EQ(ErrorOf([&] { BuildBook(r, record); }), CannotCreateText(dir / "plain/book.jar", ENOTDIR));
         }
         EXPECT_EQ(dir.Read("plain"), "not a folder");
         unchanged();

@@ -42,7 +42,7 @@ TEST(BookText, CopiesAreMadeOnlyWhenNeededAndGoWithTheirUse)
         BookText text(texts / "utf8.txt", TextEncoding::Auto, missing);
         FAIL() << "no folder for the copy, yet no error";
     } catch (const AppError& e) {
-        EXPECT_EQ(std::string(e.what()).rfind("Cannot create file " + missing.string(), 0), 0u) << e.what();
+        EXPECT_EQ(std::string(e.what()).rfind("Не удаётся создать файл «" + missing.string(), 0), 0u) << e.what();
     }
 }
 

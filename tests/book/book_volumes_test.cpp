@@ -229,14 +229,42 @@ TEST_F(VolumesTest, TemplateAndFontOverTheLimitAreRefusedWithBothSizes)
     EXPECT_TRUE(fs::is_empty(dir / "scratch"));
 }
 
-TEST_F(VolumesTest, LongNamesAreWarnedAboutOnlyUnderALimit)
+TEST_F(VolumesTest, LongVolumeNamesAreWarnedAboutOnceTheBookIsSplit)
 {
+    // The title itself is warned about as it is chosen (LongTitleWarning); a book kept whole,
+    // under a limit or not, bears no other name.
     const std::string title = QStringLiteral("Двадцать букв в имени").toStdString();  // 18 letters and 3 blanks
     EXPECT_TRUE(Build("text\r\n", 0, title).warnings.empty());
-    const VolumesResult made = Build("text\r\n", 1 << 20, title);
+    EXPECT_TRUE(Build("text\r\n", 1 << 20, title).warnings.empty());
+    // Split, each volume's name grows by its number: "<title> 1" is 41 bytes.
+    const std::string text = Novel(400000, true);
+    const std::uint64_t overhead = Whole({});
+    const VolumesResult made = Build(text, overhead + (Whole(text) - overhead) * 2 / 3, title);
+    ASSERT_GT(made.volumes.size(), 1u);
     ASSERT_EQ(made.warnings.size(), 1u);
-    EXPECT_NE(made.warnings[0].find("39 байт"), std::string::npos) << made.warnings[0];
-    EXPECT_TRUE(Build("text\r\n", 1 << 20, "Short").warnings.empty());
+    EXPECT_NE(made.warnings[0].find("41 байт"), std::string::npos) << made.warnings[0];
+    EXPECT_TRUE(Build(text, overhead + (Whole(text) - overhead) * 2 / 3, "Short").warnings.empty());
+}
+
+} // namespace lumira
+
+namespace lumira {
+
+TEST(PhoneNotes, TitleLengthAndPackageSizeAreNotedAtTheirLimitsOnly)
+{
+    // 16 two-byte letters are exactly the 32 bytes phones take.
+    EXPECT_EQ(LongTitleWarning(std::string(16, '\xC6')), "");
+    EXPECT_NE(LongTitleWarning(std::string(17, '\xC6')).find("34 байт"), std::string::npos);
+    EXPECT_EQ(LongTitleWarning(std::string(32, 'a')), "");
+    EXPECT_NE(LongTitleWarning(std::string(33, 'a')), "");
+
+    EXPECT_EQ(LargePackageNote(kCommonPackageLimit, 0), "");
+    EXPECT_EQ(LargePackageNote(kCommonPackageLimit + 1, 0),
+              "Пакет занимает 1,0 МБ: большинство телефонов не примут пакет больше 1 МБ. Задайте в профиле телефона "
+              "предел размера пакета, и книга будет разделена на тома.");
+    EXPECT_NE(LargePackageNote(22'754'099, 0).find("21,7 МБ"), std::string::npos);
+    // With a limit the book is already kept to what the phone takes.
+    EXPECT_EQ(LargePackageNote(5 << 20, 300 * 1024), "");
 }
 
 } // namespace lumira

@@ -4,6 +4,7 @@
 #include "book/ordered_work.h"
 #include "book/piece_store.h"
 #include "book/zip_archive.h"
+#include "platform/errors.h"
 #include "book/zip_test_util.h"
 #include "platform/files.h"
 #include "support/file_size_limit.h"
@@ -170,7 +171,7 @@ TEST(ParallelArchive, ReadyFilesJoinTheirFolderInNameOrderInPlaceOfFilesOfTheirN
     // Their folder missing, they have nowhere to go.
     fs::remove_all(dir / "base/text");
     EXPECT_EQ(ErrorOf([&] { WriteFolderArchiveFile(dir / "b.zip", dir / "base", dir / "b.zip", {}, 2, &ready); }),
-              "Cannot create file " + (dir / "base/text/chunk.0").string());
+              CannotCreateText(dir / "base/text/chunk.0", ENOENT));
 }
 
 TEST(PieceStore, PiecesComeBackWholeFromMemoryAndSpillOnAnyThreadAndTheSpillGoes)

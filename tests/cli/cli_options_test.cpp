@@ -71,11 +71,12 @@ TEST(CliOptions, OneFailingTextDoesNotStopTheOthers)
     const CliRun run = f.Run({f.Arg("one.txt"), QStringLiteral("missing.txt"), f.Arg("x/same.txt"), f.Arg("y/same.txt"),
                               f.Arg("dir.txt"), f.Arg(".txt"), f.Arg("three.txt"), QStringLiteral("--out-dir"), f.Arg("out")});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "lumira-cli: missing.txt: Cannot open file " + f.Arg("missing.txt").toStdString() + "\n" +
+    EXPECT_EQ(run.err, "lumira-cli: missing.txt: Не удаётся открыть файл «" + f.Arg("missing.txt").toStdString() +
+                           "»: нет такого файла или папки\n" +
                            "lumira-cli: " + f.Arg("y/same.txt").toStdString() + ": Пакет " + f.Arg("out/same.jar").toStdString() +
                            " уже создан в этом запуске из другого текста с тем же именем.\n" +
-                           "lumira-cli: " + f.Arg("dir.txt").toStdString() + ": Cannot open file " +
-                           f.Arg("dir.txt").toStdString() + "\n" + "lumira-cli: " + f.Arg(".txt").toStdString() +
+                           "lumira-cli: " + f.Arg("dir.txt").toStdString() + ": Не удаётся открыть файл «" +
+                           f.Arg("dir.txt").toStdString() + "»: это папка\n" + "lumira-cli: " + f.Arg(".txt").toStdString() +
                            ": Название книги пусто (имя файла не даёт его): задайте название ключом --title.\n");
     for (const char* jar : {"out/one.jar", "out/same.jar", "out/three.jar"}) EXPECT_TRUE(fs::exists(f.work / jar)) << jar;
     EXPECT_FALSE(fs::exists(f.work / "out/dir.jar"));
@@ -258,6 +259,33 @@ TEST(CliOptions, PackageLimitMakesVolumesAndIsToldAVolumeALine)
     const CliRun wrong = f.Run({f.Arg("novel.txt"), "--max-jar-size", "-5"});
     EXPECT_EQ(wrong.exitCode, 2);
     EXPECT_NE(wrong.err.find("Неверное значение --max-jar-size «-5»"), std::string::npos) << wrong.err;
+    EXPECT_TRUE(f.ScratchEmpty());
+}
+
+} // namespace lumira
+
+namespace lumira {
+
+TEST(CliOptions, BlankTitlesAreRefusedAndWhatPhonesMayRefuseIsNoted)
+{
+    CliFolder f;
+    std::string text;
+    unsigned seed = 11;
+    while (text.size() < 1536 * 1024) text += static_cast<char>(0xC0 + ((seed = seed * 1103515245 + 12345) >> 16) % 64);
+    f.work.Write("big.txt", text);
+
+    const CliRun blank = f.Run({f.Arg("big.txt"), "--profile", "Small", "--title", " \t "});
+    EXPECT_EQ(blank.exitCode, 1);
+    EXPECT_NE(blank.err.find("Название книги пусто: телефоны не устанавливают книгу без названия."), std::string::npos)
+        << blank.err;
+    EXPECT_FALSE(fs::exists(f.work / "big.jar"));
+
+    // No limit in the profile: the package is made, and both of its risks are told.
+    const CliRun made = f.Run({f.Arg("big.txt"), "--profile", "Small", "--title", "Жжжжжжжжжжжжжжжжж"});
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    ASSERT_GT(fs::file_size(f.work / "big.jar"), 1u << 20);
+    EXPECT_NE(made.err.find("занимает 34 байт в UTF-8"), std::string::npos) << made.err;
+    EXPECT_NE(made.err.find("большинство телефонов не примут пакет больше 1 МБ"), std::string::npos) << made.err;
     EXPECT_TRUE(f.ScratchEmpty());
 }
 

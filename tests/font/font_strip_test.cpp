@@ -427,7 +427,7 @@ TEST(FontFiles, UnwritableFontsFolderRaisesTheFileError)
         BuildFontFiles(work / "temp", Font(8), kWhite, 0, 0);
         FAIL() << "no error";
     } catch (const AppError& e) {
-        EXPECT_EQ(std::string(e.what()), "Cannot create file " + (work / "temp/fonts/default.props").string());
+        EXPECT_EQ(std::string(e.what()), CannotCreateText(work / "temp/fonts/default.props", ENOTDIR));
     }
     EXPECT_EQ(work.Read("temp/fonts"), "not a folder");
 }
@@ -441,7 +441,7 @@ TEST(FontFiles, FailedStripFileLeavesTheNewTableOnly)
         BuildFontFiles(work.Path(), Font(8), kWhite, 0, 0);
         FAIL() << "no error";
     } catch (const AppError& e) {
-        EXPECT_EQ(std::string(e.what()), "Cannot create file " + (work / "fonts/default.png").string());
+        EXPECT_EQ(std::string(e.what()), CannotCreateText(work / "fonts/default.png", EACCES));
     }
     EXPECT_EQ(ReadFileBytes(work / "fonts/default.props").size(), 514u);
     EXPECT_EQ(work.Read("fonts/default.png"), "old png");

@@ -156,7 +156,7 @@ TEST(FormFontStrip, UnwritableFontsFolderShowsTheFileError)
         f.b_backClick();
         FAIL() << "no error";
     } catch (const AppError& e) {
-        EXPECT_EQ(std::string(e.what()), "Cannot create file " + (w.Fonts() / "default.props").string());
+        EXPECT_EQ(std::string(e.what()), CannotCreateText(w.Fonts() / "default.props", ENOTDIR));
     }
     // The chosen colour and the strip in memory are new; the files could not follow.
     EXPECT_EQ(f.BackgroundColor, 0x00FF00);

@@ -3,12 +3,15 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/file_set.h"
+#include "platform/language.h"
 #include "platform/line_list.h"
 #include "platform/scratch_folder.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 #include <set>
+#include <functional>
+#include <vector>
 
 namespace lumira {
 
@@ -29,32 +32,72 @@ TEST(LineList, SplitsAtEveryKindOfBreak)
 TEST(FileLayer, FailuresCarryTheExactTexts)
 {
     TempDir dir;
-    const fs::path missing = dir / "nothing.txt";
-    try {
-        InFile in(missing);
-        FAIL();
-    } catch (const AppError& e) {
-        EXPECT_EQ(std::string(e.what()), "Cannot open file " + missing.string());
-    }
+    // A folder a person may have: non-Latin, blanks, deep; the messages name it whole.
+    const fs::path books = dir / "Мои книги" / std::string(120, 'd') / "ещё одна папка";
+    fs::create_directories(books);
+    const std::string shown = books.string();
+    const std::string ownFolder = shown + "/papka";
+    fs::create_directory(ownFolder);
     dir.Write("ro.bin", "old");
     fs::permissions(dir / "ro.bin", fs::perms::owner_read);
-    try {
-        OutFile out(dir / "ro.bin");
-        FAIL();
-    } catch (const AppError& e) {
-        EXPECT_EQ(std::string(e.what()), "Cannot create file " + (dir / "ro.bin").string());
-    }
-    EXPECT_EQ(dir.Read("ro.bin"), "old");
     dir.Write("short.bin", "abc");
-    InFile in(dir / "short.bin");
-    char buffer[8];
-    try {
-        in.ReadExact(buffer, 8);
-        FAIL();
-    } catch (const AppError& e) {
-        EXPECT_EQ(std::string(e.what()), "Stream read error");
+    const auto failure = [](const std::function<void()>& act) -> std::string {
+        try {
+            act();
+        } catch (const AppError& e) {
+            return e.what();
+        }
+        return "no failure";
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+        std::string russian;
+        std::string english;
+    };
+    const std::vector<Case> cases = {
+        {"missing file", [&] { InFile in(books / "Нет.txt"); },
+         "Не удаётся открыть файл «" + shown + "/Нет.txt»: нет такого файла или папки",
+         "Cannot open file “" + shown + "/Нет.txt”: No such file or directory"},
+        {"a folder opened as a file", [&] { InFile in(ownFolder); },
+         "Не удаётся открыть файл «" + ownFolder + "»: это папка", "Cannot open file “" + ownFolder + "”: Is a directory"},
+        {"a folder in the target's place", [&] { OutFile out(ownFolder); },
+         "Не удаётся создать файл «" + ownFolder + "»: это папка", "Cannot create file “" + ownFolder + "”: Is a directory"},
+        {"read-only target", [&] { OutFile out(dir / "ro.bin"); },
+         "Не удаётся создать файл «" + (dir / "ro.bin").string() + "»: отказано в доступе",
+         "Cannot create file “" + (dir / "ro.bin").string() + "”: Permission denied"},
+        {"read-only target replaced", [&] { WriteFileAtomically(dir / "ro.bin", "new"); },
+         "Не удаётся записать файл «" + (dir / "ro.bin").string() + "»: отказано в доступе",
+         "Unable to write to “" + (dir / "ro.bin").string() + "”: Permission denied"},
+        {"missing folder", [&] { OutFile out(books / "нет" / "x.jar"); },
+         "Не удаётся создать файл «" + shown + "/нет/x.jar»: нет такого файла или папки",
+         "Cannot create file “" + shown + "/нет/x.jar”: No such file or directory"},
+        {"a file on the way", [&] { OutFile out(dir / "short.bin" / "x.jar"); },
+         "Не удаётся создать файл «" + (dir / "short.bin/x.jar").string() + "»: часть пути не является папкой",
+         "Cannot create file “" + (dir / "short.bin/x.jar").string() + "”: Not a directory"},
+        {"name too long", [&] { OutFile out(books / std::string(300, 'n')); },
+         "Не удаётся создать файл «" + (books / std::string(300, 'n')).string() + "»: слишком длинное имя файла",
+         "Cannot create file “" + (books / std::string(300, 'n')).string() + "”: File name too long"},
+        {"file ends early", [&] {
+             InFile in(dir / "short.bin");
+             char buffer[8];
+             in.ReadExact(buffer, 8);
+         },
+         "Ошибка чтения файла", "Stream read error"},
+    };
+    for (const Language language : {Language::Russian, Language::English}) {
+        ApplyLanguage(language);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.what);
+            EXPECT_EQ(failure(c.act), language == Language::Russian ? c.russian : c.english);
+        }
     }
-    EXPECT_THROW(FileSizeOf(missing), AppError);
+    ApplyLanguage(Language::Russian);
+    EXPECT_EQ(dir.Read("ro.bin"), "old");
+    // A reason without words of our own still says something.
+    EXPECT_FALSE(SystemReason(EXDEV).empty());
+    EXPECT_EQ(SystemReason(0), "");
+    EXPECT_THROW(FileSizeOf(books / "Нет.txt"), AppError);
     EXPECT_EQ(FileSizeOf(dir / "short.bin"), 3u);
 }
 

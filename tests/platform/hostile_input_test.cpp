@@ -84,7 +84,7 @@ TEST(HostileFiles, AWriteFailureWhileConvertingUtf8IsReportedAsAWriteFailure)
             failure = e.what();
         }
     }
-    EXPECT_EQ(failure, "Unable to write to " + PathText(dir / "copy.txt"));
+    EXPECT_EQ(failure, UnableToWriteText(dir / "copy.txt", EFBIG));
     EXPECT_FALSE(fs::exists(dir / "copy.txt"));
 }
 

@@ -145,7 +145,7 @@ TEST_F(IniTest, ReadOnlyFileIsRefusedAndLeftWhole)
         ini.WriteInteger("Global", "Model", 3);
         FAIL() << "write to a read-only file succeeded";
     } catch (const AppError& e) {
-        EXPECT_EQ(std::string(e.what()), "Unable to write to " + PathText(dir / "t.ini"));
+        EXPECT_EQ(std::string(e.what()), UnableToWriteText(dir / "t.ini", EACCES));
     }
     EXPECT_THROW(ini.EraseSection("Global"), AppError);
     EXPECT_EQ(dir.Read("t.ini"), "[Global]\r\nModel=2\r\n");

@@ -1,6 +1,7 @@
 // The profile editor driven offscreen: what it lists and shows, what "Сохранить" and "Удалить"
 // leave in profiles.ini, and what the main window's phone list holds after the editor closes.
 #include "app/form1.h"
+#include "platform/errors.h"
 #include "platform/ini_file.h"
 #include "profiles/profile.h"
 #include "profiles/profiles_form.h"
@@ -231,7 +232,7 @@ TEST_F(EditorTest, ReadOnlyFileShowsTheWriteErrorAndLeavesEverythingAsItWas)
     fs::permissions(dir / "profiles.ini", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     auto form = Open();
     form->show();
-    const QString expected = QStringLiteral("Unable to write to ") + QString::fromStdString((dir / "profiles.ini").string());
+    const QString expected = QString::fromStdString(UnableToWriteText(dir / "profiles.ini", EACCES));
 
     form->e_name->setText(QStringLiteral("New"));
     form->b_edit->click();

@@ -44,6 +44,16 @@ std::optional<ColorValue> ScriptedDesktop::ChooseColor(QWidget*, ColorValue init
     return Take(colorAnswers);
 }
 
+bool ScriptedDesktop::Ask(QWidget*, const QString& question)
+{
+    questions << question;
+    if (whileAsking) whileAsking();
+    if (askAnswers.empty()) return false;
+    const bool answer = askAnswers.front();
+    askAnswers.pop_front();
+    return answer;
+}
+
 void ScriptedDesktop::SetBusy(bool busy)
 {
     busyDepth += busy ? 1 : -1;

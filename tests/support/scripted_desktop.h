@@ -23,6 +23,11 @@ public:
     std::deque<std::optional<ColorValue>> colorAnswers;
     // Runs while the save dialog is up, before it answers (optional).
     std::function<void()> whileSaving;
+    // Answers to questions; an empty queue answers "no". Runs while a question is up (optional).
+    std::deque<bool> askAnswers;
+    std::function<void()> whileAsking;
+    // Whether an address can be opened.
+    bool urlsOpen = true;
 
     // What the program asked and showed.
     std::vector<FileDialogOptions> openRequests;
@@ -31,6 +36,7 @@ public:
     std::vector<ColorValue> colorRequests;
     QStringList messages;
     QStringList errors;
+    QStringList questions;
     QStringList openedUrls;
     int busyDepth = 0;
     int busyCalls = 0;
@@ -41,7 +47,12 @@ public:
     std::optional<ColorValue> ChooseColor(QWidget*, ColorValue initial) override;
     void ShowMessage(QWidget*, const QString& text) override { messages << text; }
     void ShowError(QWidget*, const QString& text) override { errors << text; }
-    void OpenUrl(const QString& url) override { openedUrls << url; }
+    bool Ask(QWidget*, const QString& question) override;
+    bool OpenUrl(const QString& url) override
+    {
+        openedUrls << url;
+        return urlsOpen;
+    }
     void SetBusy(bool busy) override;
 };
 
