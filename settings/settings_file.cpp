@@ -47,6 +47,7 @@ StoredSettings ReadStoredSettings(const IniFile& file, const QString& appDir)
     s.saveDir = folder("SaveDir");
     s.openDir = folder("OpenDir");
     s.encoding = EncodingFromKey(config.ReadString(kGlobalSection, "Encoding", "auto")).value_or(TextEncoding::Auto);
+    s.recent = RecentTexts::Read(config);
     return s;
 }
 

@@ -6,6 +6,7 @@
 #include "platform/book_font_style.h"
 #include "platform/language.h"
 #include "platform/text_encoding.h"
+#include "settings/recent_texts.h"
 
 #include <QSize>
 #include <QString>
@@ -42,6 +43,7 @@ struct StoredSettings {
     QString saveDir;                       // the program folder when absent
     QString openDir;
     TextEncoding encoding = TextEncoding::Auto;  // "Авто" when absent or not a known name
+    RecentTexts recent;                    // the texts opened last, newest first
     std::vector<std::string> notices;      // one line per value replaced by its default (UTF-8)
 };
 
