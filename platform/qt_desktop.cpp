@@ -240,6 +240,17 @@ public:
         QMessageBox::information(parent, QApplication::applicationDisplayName(), text);
     }
 
+    bool Ask(QWidget* parent, const QString& question) override
+    {
+        QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), question, QMessageBox::NoButton, parent);
+        QPushButton* yes = box.addButton(QCoreApplication::translate("Dialogs", "Да"), QMessageBox::YesRole);
+        QPushButton* no = box.addButton(QCoreApplication::translate("Dialogs", "Нет"), QMessageBox::NoRole);
+        box.setDefaultButton(no);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes;
+    }
+
     void ShowError(QWidget* parent, const QString& text) override
     {
         QMessageBox::critical(parent, QApplication::applicationDisplayName(), text);

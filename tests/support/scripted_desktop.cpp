@@ -44,6 +44,15 @@ std::optional<ColorValue> ScriptedDesktop::ChooseColor(QWidget*, ColorValue init
     return Take(colorAnswers);
 }
 
+bool ScriptedDesktop::Ask(QWidget*, const QString& question)
+{
+    questions << question;
+    if (askAnswers.empty()) return true;
+    const bool answer = askAnswers.front();
+    askAnswers.pop_front();
+    return answer;
+}
+
 void ScriptedDesktop::SetBusy(bool busy)
 {
     busyDepth += busy ? 1 : -1;

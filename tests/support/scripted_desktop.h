@@ -21,6 +21,8 @@ public:
     std::deque<std::optional<QString>> saveAnswers;
     std::deque<std::optional<BookFontStyle>> fontAnswers;
     std::deque<std::optional<ColorValue>> colorAnswers;
+    // Answers to questions; an empty queue answers "Да".
+    std::deque<bool> askAnswers;
     // Runs while the save dialog is up, before it answers (optional).
     std::function<void()> whileSaving;
 
@@ -30,6 +32,7 @@ public:
     std::vector<BookFontStyle> fontRequests;
     std::vector<ColorValue> colorRequests;
     QStringList messages;
+    QStringList questions;
     QStringList errors;
     QStringList openedUrls;
     int busyDepth = 0;
@@ -40,6 +43,7 @@ public:
     std::optional<BookFontStyle> ChooseFont(QWidget*, const BookFontStyle& initial) override;
     std::optional<ColorValue> ChooseColor(QWidget*, ColorValue initial) override;
     void ShowMessage(QWidget*, const QString& text) override { messages << text; }
+    bool Ask(QWidget*, const QString& question) override;
     void ShowError(QWidget*, const QString& text) override { errors << text; }
     void OpenUrl(const QString& url) override { openedUrls << url; }
     void SetBusy(bool busy) override;
