@@ -222,8 +222,9 @@ TForm1::TForm1(const AppFolders& folders, QWidget* parent) : QWidget(parent), Fo
         SaveDialog1.initialDir = SaveDir;
         OpenDir = stored.openDir;
         OpenDialog1.initialDir = OpenDir;
-        // How texts are read.
+        // How texts are read, and the texts read last.
         Encoding = stored.encoding;
+        Recent = stored.recent;
         UpdateEncodingButton();
         UpdateFontLabel();
         font_dialog = BookFont;
@@ -265,6 +266,9 @@ void TForm1::FormClose()
     config.WriteString(kGlobalSection, "OpenDir", QStringToCp1251(StorableFolder(OpenDir)));
     config.WriteString(kGlobalSection, "SaveDir", QStringToCp1251(StorableFolder(SaveDir)));
     config.WriteString(kGlobalSection, "Encoding", EncodingKey(Encoding));
+    // The text in hand is remembered with the title and encoding it has now.
+    if (!e_text->text().isEmpty()) Recent.Update({e_text->text(), e_caption->text(), Encoding});
+    Recent.Write(config);
 }
 
 void TForm1::keyPressEvent(QKeyEvent* event)
@@ -474,8 +478,7 @@ void TForm1::CreateControls()
     e_text_button->setToolTip(QStringLiteral("Ctrl+Enter"));
     e_text_button->setCursor(Qt::ArrowCursor);
     e_text_button->setFocusPolicy(Qt::TabFocus);
-    e_text_button->setGeometry(309 - 20, 1, 19, 19);
-    e_text->setTextMargins(0, 0, 20, 0);
+    CreateRecentMenu();
     CreateEncodingButton();
 
     label(tr("Профиль"), 8, 124, 54, 21);

@@ -7,6 +7,7 @@
 // keys, a dropped file).
 #include "app/pictures.h"
 #include "settings/app_folders.h"
+#include "settings/recent_texts.h"
 #include "formats/book_format.h"
 #include "platform/colors.h"
 #include "platform/controls.h"
@@ -71,6 +72,7 @@ public:
     TextEncoding Encoding = TextEncoding::Auto;    // how texts are read, as chosen on the text row
     std::optional<TextEncoding> ResolvedEncoding;  // what the chosen text was read in, once read
     std::optional<BookInfo> ChosenBook;            // the chosen file's format, when it is a book
+    RecentTexts Recent;                            // the texts opened last, on the browse button's menu
 
     // ---- Controls that carry state ----
     QLineEdit* e_caption = nullptr;
@@ -102,7 +104,7 @@ public:
     FileDialogOptions OpenDialog1;
     FileDialogOptions SaveDialog1;
     BookFontStyle font_dialog;                // the font the font chooser opens on
-    ColorValue ColorDialog1 = 0;         // the colour the colour chooser opens on (black at first)
+    ColorValue ColorDialog1 = 0;         // the colour the colour chooser opened on last (the background then)
     QString zipBaseFolder;               // the working folder, without a trailing separator
 
     // ---- Paths beside the program ----
@@ -141,6 +143,20 @@ public:
     // Chooses `path` as the book's text: everything the browse button does once the open dialog
     // has answered (also for a file dropped onto the window).
     void ChooseTextFile(const QString& path);
+    // The texts a start opens: the file named on the command line, else the last text when it is
+    // still there. A failure is shown; the window stays as it was.
+    void OpenAtStart(const std::optional<QString>& given);
+    // A file named from outside (command line, a second start): chosen when it is a file, else a
+    // message and nothing changes.
+    void OpenGivenFile(const QString& path);
+    // A text of the recent list, in its encoding and with its title; a file that has gone is
+    // taken off the list with a message.
+    void OpenRecentText(const RecentText& entry);
+    // Fills the browse button's menu from the recent list (as the menu opens).
+    void FillRecentMenu();
+    // A second start's request: the window comes forward and opens `path` (when not empty), once
+    // no dialog of the program is open.
+    void TakeHandedFile(const QString& path);
     // Another encoding chosen on the text row: remembered, and the chosen text's preview re-read.
     void e_text_encodingChoose(TextEncoding chosen);
     // Shows the chosen encoding (and, for "Авто", the one found) on the text row.
@@ -177,6 +193,9 @@ protected:
 private:
     void CreateControls();
     void CreateEncodingButton();
+    // The browse button's menu of recent texts (form1_recent.cpp).
+    void CreateRecentMenu();
+    void OpenWhenNoDialog(const QString& path);
     // Tooltips, paging keys on the preview and dropping a text file onto the window.
     void CreateConveniences();
     // A remembered folder as config.ini can hold it.

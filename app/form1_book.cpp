@@ -131,7 +131,7 @@ void TForm1::BuildBookPackage(const TextFile& source)
     // Without a phone there is nothing to fill the record with: say so before asking for a path.
     const t_profile* profile = SelectedProfile();
     if (!profile) throw AppError(Translate("BookBuilder", kNoProfileMessage));
-    if (IsBlankTitle(QStringToCp1251(e_caption->text()))) throw AppError(Translate("BookBuilder", kBlankTitleMessage));
+    if (IsBlankTitle(e_caption->text().toStdString())) throw AppError(Translate("BookBuilder", kBlankTitleMessage));
 
     SaveDialog1.filter = tr("Jar-пакет|*.jar|Все файлы|*.*");
     SaveDialog1.defaultExt = QStringLiteral("jar");

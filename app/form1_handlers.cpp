@@ -7,16 +7,44 @@
 #include "platform/cp1251.h"
 
 #include <QAction>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 namespace lumira {
+
+namespace {
+
+// The label's font at the book's size, or smaller where the text would not fit its box: a large
+// size is shown whole, scaled down, rather than cut off.
+QFont FittingFont(const QLabel& label, QFont font)
+{
+    const QRect box = label.contentsRect();
+    const auto fits = [&](const QFont& f) {
+        const QRect needed = QFontMetrics(f).boundingRect(box, Qt::AlignCenter | Qt::TextWordWrap, label.text());
+        return needed.width() <= box.width() && needed.height() <= box.height();
+    };
+    if (fits(font)) return font;
+    int low = 1, high = std::max(1, font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize());
+    while (low < high) {  // the largest pixel size that fits
+        const int middle = (low + high + 1) / 2;
+        font.setPixelSize(middle);
+        if (fits(font)) low = middle;
+        else high = middle - 1;
+    }
+    font.setPixelSize(low);
+    return font;
+}
+
+} // namespace
 
 void TForm1::UpdateFontLabel()
 {
     font_label->setText(QStringLiteral(" ") + BookFont.name + QStringLiteral(", ") + QString::number(BookFont.size));
-    font_label->setFont(MakeQFont(BookFont));
+    font_label->setFont(FittingFont(*font_label, MakeQFont(BookFont)));
     QPalette palette = font_label->palette();
     palette.setColor(QPalette::Window, ColorValueToQColor(BackgroundColor));
     palette.setColor(QPalette::WindowText, ColorValueToQColor(BookFont.color));
@@ -36,7 +64,8 @@ void TForm1::b_fontClick()
 
 void TForm1::b_backClick()
 {
-    // The chooser opens on the colour last confirmed in it, not on the current background.
+    // The chooser opens on the background as it is now.
+    ColorDialog1 = BackgroundColor;
     const auto chosen = TheDesktop().ChooseColor(this, ColorDialog1);
     if (!chosen) return;
     ColorDialog1 = *chosen;

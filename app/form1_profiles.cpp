@@ -44,6 +44,8 @@ void TForm1::b_profilesClick()
     // A fresh editor each time, owned by this window and gone before the list is read again.
     {
         Tprofiles_form editor(FolderText(Folders.configDir), this);
+        // It opens on the phone chosen here.
+        if (const t_profile* chosen = SelectedProfile()) editor.SelectProfile(chosen->Name);
         editor.exec();
     }
     LoadProfiles();

@@ -24,8 +24,7 @@ namespace {
 // The preview reads at most this many bytes of a text and shows all of them but the last.
 constexpr std::uint64_t kPreviewReadLimit = 2048;
 
-// The browse button's share of e_text's right end, and the gap before the encoding button.
-constexpr int kBrowseButtonSpace = 20;
+// The gap between the encoding button and the browse button.
 constexpr int kEncodingButtonGap = 1;
 // Room between the longest text and the menu arrow, which the style draws over the text's end.
 constexpr int kEncodingArrowRoom = 6;
@@ -159,8 +158,10 @@ void TForm1::CreateEncodingButton()
     }
     width += kEncodingArrowRoom;
     const int height = e_text->height() - 2;
-    e_text_encoding->setGeometry(e_text->width() - kBrowseButtonSpace - kEncodingButtonGap - width, 1, width, height);
-    e_text->setTextMargins(0, 0, kBrowseButtonSpace + kEncodingButtonGap + width, 0);
+    // The browse button's share of the field's right end.
+    const int browseSpace = e_text->width() - e_text_button->x();
+    e_text_encoding->setGeometry(e_text->width() - browseSpace - kEncodingButtonGap - width, 1, width, height);
+    e_text->setTextMargins(0, 0, browseSpace + kEncodingButtonGap + width, 0);
 
     // The menu from the keyboard, as a drop-down list opens.
     auto* open = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Down), e_text, nullptr, nullptr, Qt::WidgetShortcut);
@@ -204,6 +205,7 @@ void TForm1::e_text_encodingChoose(TextEncoding chosen)
     // Without a text of the user's the sample is shown, which is always cp1251.
     if (e_text->text().isEmpty()) return;
     ReadChosenText(*this);
+    Recent.Update({e_text->text(), e_caption->text(), Encoding});
 }
 
 void TForm1::cxButtonEdit1PropertiesButtonClick()
@@ -240,11 +242,13 @@ void TForm1::ChooseTextFile(const QString& path)
         ChosenBook = std::move(book);
         ResolvedEncoding = TextEncoding::Utf8;
         UpdateEncodingButton();
+        Recent.Add({path, e_caption->text(), Encoding});
         RenderPreview();
         return;
     }
     // A file that cannot be opened or read leaves the preview text as it was.
     ReadChosenText(*this);
+    Recent.Add({path, e_caption->text(), Encoding});
 }
 
 } // namespace lumira

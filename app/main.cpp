@@ -1,9 +1,11 @@
 // Program entry: one copy per program folder, the main window, the hidden profile editor, the
-// message loop. Returns 0 in every case.
+// message loop. `lumira FILE` opens FILE; a second start hands its file to the running copy, which
+// comes forward. Returns 0 in every case.
 #include "settings/app_folders.h"
 #include "app/font_configuration.h"
 #include "app/form1.h"
 #include "settings/settings_file.h"
+#include "app/instance_channel.h"
 #include "app/single_instance.h"
 #include "platform/application.h"
 #include "platform/desktop.h"
@@ -12,6 +14,7 @@
 #include "platform/paths.h"
 #include "profiles/profiles_form.h"
 
+#include <QDir>
 #include <memory>
 
 using namespace lumira;
@@ -29,18 +32,34 @@ void Run()
     const AppFolders folders = ChooseAppFolders(ToFsPath(ExecutableDir()));
     PrepareAppFolders(folders);
     ApplyLanguage(ChooseLanguage(std::nullopt, ReadStoredLanguage(IniFile(folders.ConfigFile("config.ini")))));
-    SingleInstance instance(FolderText(folders.workDir));
+    const std::optional<QString> file = FileToOpen(Application::arguments(), QDir::currentPath());
+    const QString lockFolder = FolderText(folders.workDir);
+    SingleInstance instance(lockFolder);
     if (!instance.Acquired()) {
-        TheDesktop().ShowError(nullptr, instance.FailureText());
+        // The copy that runs from this folder takes the file and comes forward; only when it does
+        // not answer is the second start refused with a message.
+        if (!instance.HeldByAnother() || !InstanceChannel::HandOver(lockFolder, file.value_or(QString())))
+            TheDesktop().ShowError(nullptr, instance.FailureText());
         return;
     }
+    // Requests that come while the window is still being built wait in the socket's queue.
+    TForm1* window = nullptr;
+    QStringList early;
+    const InstanceChannel channel(lockFolder, [&window, &early](const QString& handed) {
+        if (window) window->TakeHandedFile(handed);
+        else early << handed;
+    });
     auto form = std::make_unique<TForm1>(folders);
     // The start-up profile editor: it reads the file like any other instance and is never
     // shown; it goes before the main window does.
     auto editor = std::make_unique<Tprofiles_form>(FolderText(folders.configDir));
     profiles_form = editor.get();
     form->show();
+    window = form.get();
+    form->OpenAtStart(file);
+    for (const QString& handed : early) window->TakeHandedFile(handed);
     Application::exec();
+    window = nullptr;
 }
 
 } // namespace

@@ -11,6 +11,8 @@ class SingleInstance {
 public:
     explicit SingleInstance(const QString& appDir);
     bool Acquired() const { return acquired_; }
+    // Another running copy holds the folder (not: the lock file cannot be made).
+    bool HeldByAnother() const { return heldByAnother_; }
     // Why the folder was not taken: another copy holds it, or the lock file cannot be made.
     QString FailureText() const;
     static QString AlreadyRunningText();

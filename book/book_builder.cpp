@@ -205,15 +205,20 @@ fs::path JadPathFor(const fs::path& jarPath)
     return jarPath.parent_path() / name;
 }
 
-bool IsBlankTitle(std::string_view titleCp1251)
+bool IsBlankTitle(std::string_view title)
 {
-    return titleCp1251.find_first_not_of(" \t\xA0") == std::string_view::npos;
+    for (size_t i = 0; i < title.size();) {
+        if (title[i] == ' ' || title[i] == '\t') ++i;
+        else if (title.substr(i, 2) == "\xC2\xA0") i += 2;  // a no-break space
+        else return false;
+    }
+    return true;
 }
 
 void CheckBookRequest(const BookRequest& request)
 {
     if (!request.profile) throw AppError(Translate("BookBuilder", kNoProfileMessage));
-    if (IsBlankTitle(request.titleCp1251)) throw AppError(Translate("BookBuilder", kBlankTitleMessage));
+    if (IsBlankTitle(request.title)) throw AppError(Translate("BookBuilder", kBlankTitleMessage));
 }
 
 namespace {

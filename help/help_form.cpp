@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QVBoxLayout>
 #include <thread>
 
@@ -58,26 +59,34 @@ Thelp_form::Thelp_form(const QString& programVersion, QWidget* owner)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    scroll_box = new WidthFittingScrollArea(this);
-    scroll_box->setFrameShape(QFrame::NoFrame);
-    scroll_box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll_box->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    scroll_box->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    scroll_box->setWidgetResizable(false);
-    QPalette white = scroll_box->palette();
+    pages = new QTabWidget(this);
+    pages->setDocumentMode(true);
+    layout->addWidget(pages, 1);
+    QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
     white.setColor(QPalette::Base, Qt::white);
     white.setColor(QPalette::WindowText, Qt::black);
-    scroll_box->viewport()->setPalette(white);
-    scroll_box->viewport()->setBackgroundRole(QPalette::Base);
-    scroll_box->viewport()->setAutoFillBackground(true);
-    layout->addWidget(scroll_box, 1);
-
-    help_text = new HtmlLabel;
-    help_text->setPalette(white);
-    help_text->SetLines(StoredHelpText());
-    scroll_box->setWidget(help_text);
-    scroll_box->verticalScrollBar()->setSingleStep(help_text->fontMetrics().height());
+    // A white, borderless box that scrolls a label of `lines` vertically.
+    const auto page = [&](const QStringList& lines, QScrollArea*& box, HtmlLabel*& label) {
+        box = new WidthFittingScrollArea;
+        box->setFrameShape(QFrame::NoFrame);
+        box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        box->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        box->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+        box->setWidgetResizable(false);
+        box->viewport()->setPalette(white);
+        box->viewport()->setBackgroundRole(QPalette::Base);
+        box->viewport()->setAutoFillBackground(true);
+        label = new HtmlLabel;
+        label->setPalette(white);
+        label->SetLines(lines);
+        box->setWidget(label);
+        box->verticalScrollBar()->setSingleStep(label->fontMetrics().height());
+    };
+    page(HowToText(), how_to_box, how_to);
+    page(StoredHelpText(), scroll_box, help_text);
+    pages->addTab(how_to_box, tr("Как пользоваться"));
+    pages->addTab(scroll_box, tr("О программе"));
     connect(help_text, &HtmlLabel::AnchorClick, this,
             [this](const QString& anchor) { help_textAnchorClick(help_text, anchor); });
 

@@ -1,6 +1,6 @@
 #pragma once
-// The help window: notes about the program in a scrolling markup label, and the update check
-// behind the label's "get_updates" link.
+// The help window: how to make a book and read it on a phone, and notes about the program, each
+// in a scrolling markup label; the update check behind the notes' "get_updates" link.
 #include "help/http_client.h"
 #include "help/update_check.h"
 
@@ -8,6 +8,7 @@
 
 class QScrollArea;
 class QStatusBar;
+class QTabWidget;
 
 namespace lumira {
 
@@ -21,7 +22,11 @@ public:
     Thelp_form(const QString& programVersion, QWidget* owner);
     ~Thelp_form() override;
 
-    QScrollArea* scroll_box = nullptr;
+    // Two pages: how to make and read a book (opened first), and about the program.
+    QTabWidget* pages = nullptr;
+    QScrollArea* how_to_box = nullptr;
+    HtmlLabel* how_to = nullptr;
+    QScrollArea* scroll_box = nullptr;  // about the program: the stored text and the update check
     HtmlLabel* help_text = nullptr;
     QStatusBar* status_bar = nullptr;
     HttpClient http;

@@ -31,10 +31,10 @@ public:
 
     // A message box with an OK button.
     virtual void ShowMessage(QWidget* parent, const QString& text) = 0;
+    // A question with the answers "Да" and "Нет" ("Нет" is the default); true for "Да".
+    virtual bool Ask(QWidget* parent, const QString& question) = 0;
     // The error box (a critical message box).
     virtual void ShowError(QWidget* parent, const QString& text) = 0;
-    // A question with "Да" and "Нет" ("Нет" the default); true for yes.
-    virtual bool Ask(QWidget* parent, const QString& question) = 0;
     // Opens an address with the desktop's default handler (browser, mail program, file manager);
     // false when no handler could be started.
     virtual bool OpenUrl(const QString& url) = 0;

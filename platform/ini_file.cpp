@@ -269,4 +269,29 @@ void IniFile::EraseSection(const std::string& section)
     WriteFileAtomically(path_, JoinLines(lines));
 }
 
+void IniFile::ReplaceSection(const std::string& section,
+                             const std::vector<std::pair<std::string, std::string>>& entries)
+{
+    if (entries.empty()) {
+        EraseSection(section);
+        return;
+    }
+    LineList lines = LoadLines(path_);
+    LineList body;
+    for (const auto& [key, value] : entries) body.push_back(key + "=" + value);
+    if (const auto span = FindSection(lines, section)) {
+        // Blank lines that close the section stay to part it from the next one.
+        size_t end = span->end;
+        while (end > span->header + 1 && Trim(lines[end - 1]).empty()) --end;
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(span->header + 1),
+                    lines.begin() + static_cast<std::ptrdiff_t>(end));
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(span->header + 1), body.begin(), body.end());
+    } else {
+        if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
+        lines.push_back("[" + section + "]");
+        lines.insert(lines.end(), body.begin(), body.end());
+    }
+    WriteFileAtomically(path_, JoinLines(lines));
+}
+
 } // namespace lumira

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace lumira {
@@ -63,6 +64,10 @@ public:
     void WriteBool(const std::string& section, const std::string& key, bool value);
     // Removes the section line and every line of the section. Failure: "Unable to write to %s".
     void EraseSection(const std::string& section);
+    // Replaces everything in the section by `entries` (key, value), in one write: the section
+    // keeps its place, or is added at the end of the file; no entries erases it. Every other
+    // line stays as it was. Failure: "Unable to write to %s".
+    void ReplaceSection(const std::string& section, const std::vector<std::pair<std::string, std::string>>& entries);
 
     // The file as it is now, for many reads at once.
     IniView Snapshot() const;

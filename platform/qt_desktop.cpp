@@ -240,19 +240,20 @@ public:
         QMessageBox::information(parent, QApplication::applicationDisplayName(), text);
     }
 
+    bool Ask(QWidget* parent, const QString& question) override
+    {
+        QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), question, QMessageBox::NoButton, parent);
+        QPushButton* yes = box.addButton(QCoreApplication::translate("Dialogs", "Да"), QMessageBox::YesRole);
+        QPushButton* no = box.addButton(QCoreApplication::translate("Dialogs", "Нет"), QMessageBox::NoRole);
+        box.setDefaultButton(no);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes;
+    }
+
     void ShowError(QWidget* parent, const QString& text) override
     {
         QMessageBox::critical(parent, QApplication::applicationDisplayName(), text);
-    }
-
-    bool Ask(QWidget* parent, const QString& question) override
-    {
-        QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), question,
-                        QMessageBox::Yes | QMessageBox::No, parent);
-        box.setDefaultButton(QMessageBox::No);
-        box.button(QMessageBox::Yes)->setText(QCoreApplication::translate("Dialogs", "Да"));
-        box.button(QMessageBox::No)->setText(QCoreApplication::translate("Dialogs", "Нет"));
-        return box.exec() == QMessageBox::Yes;
     }
 
     bool OpenUrl(const QString& url) override { return QDesktopServices::openUrl(QUrl(url)); }

@@ -21,6 +21,7 @@
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace lumira {
 
@@ -134,6 +135,7 @@ void Tprofiles_form::prof_listSelectItem(QTableWidgetItem* entry, bool selected)
 {
     b_del->setEnabled(selected);
     if (!selected || !entry) return;
+    status->clearMessage();
     e_name->setText(entry->text());
     const t_profile p = ReadProfile(*ProfileIni, SectionOf(entry));
     e_width->setValue(p.Width);
@@ -181,18 +183,49 @@ void Tprofiles_form::b_delClick()
 {
     const QList<QTableWidgetItem*> selected = prof_list->selectedItems();
     if (selected.isEmpty()) return;
+    if (!TheDesktop().Ask(this, tr("Удалить профиль «%1»?").arg(selected.first()->text()))) return;
     ProfileIni->EraseSection(SectionOf(selected.first()));
     ReloadProfileList();
 }
 
-void Tprofiles_form::keyPressEvent(QKeyEvent* event)
+void Tprofiles_form::b_addClick()
 {
-    // The window is closed through its title bar only; Escape does not close it.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    prof_list->clearSelection();
+    // A name no profile has yet: "Новый профиль", else with the first free number after it.
+    const std::vector<std::string> sections = ProfileIni->ReadSections();
+    const auto taken = [&](const QString& name) {
+        const std::string bytes = QStringToCp1251(name);
+        return std::any_of(sections.begin(), sections.end(),
+                           [&](const std::string& s) { return Cp1251EqualsNoCase(s, bytes); });
+    };
+    const QString base = tr("Новый профиль");
+    QString name = base;
+    for (int n = 2; taken(name); ++n) name = QStringLiteral("%1 %2").arg(base).arg(n);
+    const t_profile defaults;
+    e_name->setText(name);
+    e_width->setValue(defaults.Width);
+    e_height->setValue(defaults.Height);
+    e_lsoft->setValue(defaults.LSoft);
+    e_rsoft->setValue(defaults.RSoft);
+    e_menu->setValue(defaults.Menu);
+    e_up->SetItemIndex(defaults.OnUp);
+    e_down->SetItemIndex(defaults.OnDown);
+    e_left->SetItemIndex(defaults.OnLeft);
+    e_right->SetItemIndex(defaults.OnRight);
+    e_maxjar->setValue(defaults.MaxJarSize);
+    e_name->setFocus();
+    e_name->selectAll();
+    status->showMessage(tr("Новый профиль: задайте название и значения и нажмите «Сохранить»"));
+}
+
+void Tprofiles_form::SelectProfile(const std::string& section)
+{
+    for (int row = 0; row < prof_list->rowCount(); ++row)
+        if (Cp1251EqualsNoCase(SectionOf(prof_list->item(row, 0)), section)) {
+            prof_list->selectRow(row);
+            prof_list->scrollToItem(prof_list->item(row, 0));
+            return;
+        }
 }
 
 void Tprofiles_form::CreateControls()
@@ -206,9 +239,10 @@ void Tprofiles_form::CreateControls()
                       QStringLiteral("Nimbus Sans")});
     face.setPixelSize(FontPixelSize(8));
     setFont(face);
-    // The package-limit row under the key layout made the window one row taller than it was.
-    setMinimumSize(459, 441 + PanelBuilder::kRowPitch);
-    resize(505, 469 + PanelBuilder::kRowPitch);
+    // The package-limit row under the key layout made the window one row taller than it was, and
+    // the strip with "Добавить" and "Закрыть" one strip taller.
+    setMinimumSize(459, 441 + PanelBuilder::kRowPitch + kButtonStripHeight);
+    resize(505, 469 + PanelBuilder::kRowPitch + kButtonStripHeight);
     setSizeGripEnabled(false);
 
     auto* outer = new QVBoxLayout(this);
@@ -364,11 +398,25 @@ void Tprofiles_form::CreateControls()
     b_del->setAutoDefault(false);
     panelLayout->addWidget(strip);
 
+    // Across the window: "Добавить" under the list, "Закрыть" at the right.
+    auto* windowStrip = new QHBoxLayout();
+    windowStrip->setContentsMargins(m, (kButtonStripHeight - 25) / 2, m, (kButtonStripHeight - 25) / 2);
+    b_add = new QPushButton(tr("Добавить"), this);
+    b_close = new QPushButton(tr("Закрыть"), this);
+    for (QPushButton* button : {b_add, b_close}) {
+        button->setFixedSize(std::max(75, button->sizeHint().width()), 25);
+        button->setAutoDefault(false);
+    }
+    windowStrip->addWidget(b_add);
+    windowStrip->addStretch(1);
+    windowStrip->addWidget(b_close);
+    outer->addLayout(windowStrip);
+
     status = new QStatusBar(this);
     outer->addWidget(status);
 
     QWidget* order[] = {e_name, e_width, e_height, e_lsoft, e_rsoft, e_menu, e_up, e_down, e_left, e_right,
-                        e_maxjar, b_edit, b_del, prof_list};
+                        e_maxjar, b_edit, b_del, prof_list, b_add, b_close};
     for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
     connect(prof_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -380,6 +428,9 @@ void Tprofiles_form::CreateControls()
             });
     connect(b_edit, &QPushButton::clicked, this, [this] { RunShowingErrors([this] { b_editClick(); }); });
     connect(b_del, &QPushButton::clicked, this, [this] { RunShowingErrors([this] { b_delClick(); }); });
+    connect(b_add, &QPushButton::clicked, this, [this] { RunShowingErrors([this] { b_addClick(); }); });
+    // Esc presses it too, as the dialog's cancel (an open list takes its own Esc first).
+    connect(b_close, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 } // namespace lumira

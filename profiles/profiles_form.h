@@ -40,6 +40,8 @@ public:
     NumberField* e_maxjar = nullptr;  // MaxJarSize, KB; 0: no limit
     QPushButton* b_edit = nullptr;
     QPushButton* b_del = nullptr;
+    QPushButton* b_add = nullptr;    // "Добавить": the fields made ready for a new profile
+    QPushButton* b_close = nullptr;  // "Закрыть" (Esc)
     QStatusBar* status = nullptr;
 
     // Refills the list from the file, in section order, and selects the first entry.
@@ -49,14 +51,16 @@ public:
     // "Сохранить": writes the fields into the section named by e_name, then reloads the list.
     // A failed write throws "Unable to write to %s"; the list is then left as it was.
     void b_editClick();
-    // "Удалить": erases the selected entry's section, then reloads the list.
+    // "Удалить": asks, then erases the selected entry's section and reloads the list.
     void b_delClick();
+    // "Добавить": no entry selected, a free name and the default values in the fields, the name
+    // ready to be typed over; "Сохранить" then writes the new profile.
+    void b_addClick();
+    // Selects the entry of `section` (letter case aside), when there is one.
+    void SelectProfile(const std::string& section);
 
     // The section name an entry stands for (the file's own bytes).
     static std::string SectionOf(const QTableWidgetItem* entry);
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void CreateControls();

@@ -50,6 +50,7 @@ StoredSettings ReadStoredSettings(const IniFile& file, const QString& appDir)
     s.encoding = EncodingFromKey(config.ReadString(kGlobalSection, "Encoding", "auto")).value_or(TextEncoding::Auto);
     s.dictionaryHyphens = HyphenationFromKey(config.ReadString(kGlobalSection, kHyphenationKey, kDictionaryHyphens))
                               .value_or(true);
+    s.recent = RecentTexts::Read(config);
     return s;
 }
 

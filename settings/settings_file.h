@@ -6,6 +6,7 @@
 #include "platform/book_font_style.h"
 #include "platform/language.h"
 #include "platform/text_encoding.h"
+#include "settings/recent_texts.h"
 
 #include <QSize>
 #include <QString>
@@ -43,6 +44,7 @@ struct StoredSettings {
     QString openDir;
     TextEncoding encoding = TextEncoding::Auto;  // "Авто" when absent or not a known name
     bool dictionaryHyphens = true;         // Hyphenation: "dictionary" (also when absent or unknown) or "simple"
+    RecentTexts recent;                    // the texts opened last, newest first
     std::vector<std::string> notices;      // one line per value replaced by its default (UTF-8)
 };
 

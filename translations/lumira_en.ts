@@ -412,6 +412,102 @@
         <source>&lt;LI&gt;Исправлены ошибки в расстановке переносов.&lt;/LI&gt;</source>
         <translation>&lt;LI&gt;Fixed errors in hyphenation.&lt;/LI&gt;</translation>
     </message>
+    <message>
+        <source>Как сделать книгу</source>
+        <translation>How to make a book</translation>
+    </message>
+    <message>
+        <source>&lt;UL&gt;&lt;LI&gt;&lt;B&gt;Текст&lt;/B&gt;: кнопка «…» выбирает файл — простой текст (Windows-1251, UTF-8, UTF-16, KOI8-R, CP866; кнопка рядом задаёт кодировку, «Авто» определяет её сама), книгу FB2 (и FB2 в ZIP), EPUB или HTML. Стрелка на кнопке «…» открывает десять недавних текстов. Файл можно и перетащить на окно, и назвать при запуске: lumira ФАЙЛ.&lt;/LI&gt;</source>
+        <translation>&lt;UL&gt;&lt;LI&gt;&lt;B&gt;Text&lt;/B&gt;: the “…” button chooses the file — a plain text (Windows-1251, UTF-8, UTF-16, KOI8-R, CP866; the button beside it sets the encoding, “Auto” finds it by itself), an FB2 book (FB2 in ZIP too), EPUB or HTML. The arrow on the “…” button opens the ten recent texts. A file can also be dropped onto the window, or named at start: lumira FILE.&lt;/LI&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;LI&gt;&lt;B&gt;Название&lt;/B&gt; — так книга будет называться в телефоне (до 20 символов).&lt;/LI&gt;</source>
+        <translation>&lt;LI&gt;&lt;B&gt;Title&lt;/B&gt; — the name of the book on the phone (up to 20 characters).&lt;/LI&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;LI&gt;&lt;B&gt;Профиль&lt;/B&gt; — ваш телефон: размер экрана, коды программных клавиш и действия джойстика. Нет вашего телефона — добавьте его кнопкой «Профили».&lt;/LI&gt;</source>
+        <translation>&lt;LI&gt;&lt;B&gt;Profile&lt;/B&gt; — your phone: its screen size, the codes of its soft keys and what the joystick does. If your phone is missing, add it with “Profiles”.&lt;/LI&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;LI&gt;&lt;B&gt;Шрифт&lt;/B&gt;, &lt;B&gt;Фон&lt;/B&gt; и &lt;B&gt;Подрезка&lt;/B&gt; задают вид текста. Предпросмотр справа показывает страницу такой, какой её покажет телефон; кнопки под ним листают страницы и включают системную полосу.&lt;/LI&gt;</source>
+        <translation>&lt;LI&gt;&lt;B&gt;Font&lt;/B&gt;, &lt;B&gt;Background&lt;/B&gt; and &lt;B&gt;Cut&lt;/B&gt; set how the text looks. The preview on the right shows a page as the phone will show it; the buttons under it turn the pages and switch the system line on or off.&lt;/LI&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;LI&gt;&lt;B&gt;Создать&lt;/B&gt; спрашивает, куда сохранить книгу, и записывает два файла: книга.jar (сама книга с читалкой) и книга.jad (её описание).&lt;/LI&gt;&lt;/UL&gt;</source>
+        <translation>&lt;LI&gt;&lt;B&gt;Create&lt;/B&gt; asks where to save the book and writes two files: book.jar (the book with its reader) and book.jad (its description).&lt;/LI&gt;&lt;/UL&gt;</translation>
+    </message>
+    <message>
+        <source>Как перенести книгу в телефон</source>
+        <translation>How to copy the book to a phone</translation>
+    </message>
+    <message>
+        <source>&lt;UL&gt;&lt;LI&gt;&lt;B&gt;По кабелю&lt;/B&gt;: подключите телефон к компьютеру как съёмный диск (или программой для вашего телефона), скопируйте файл .jar в его память или на карту — обычно в папку для Java-приложений или игр. Затем на телефоне откройте этот файл в диспетчере файлов и согласитесь установить приложение.&lt;/LI&gt;</source>
+        <translation>&lt;UL&gt;&lt;LI&gt;&lt;B&gt;By cable&lt;/B&gt;: connect the phone to the computer as a removable disk (or with the program for your phone), copy the .jar file to its memory or card — usually into the folder for Java applications or games. Then open that file in the phone&apos;s file manager and agree to install the application.&lt;/LI&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;LI&gt;&lt;B&gt;По Bluetooth&lt;/B&gt;: включите Bluetooth на телефоне и на компьютере, отправьте файл .jar на телефон (в диспетчере файлов: «Отправить» — «Bluetooth»). Телефон примет его как сообщение и предложит установить.&lt;/LI&gt;</source>
+        <translation>&lt;LI&gt;&lt;B&gt;By Bluetooth&lt;/B&gt;: switch Bluetooth on on the phone and on the computer and send the .jar file to the phone (in the file manager: “Send” — “Bluetooth”). The phone receives it as a message and offers to install it.&lt;/LI&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;LI&gt;Некоторые телефоны устанавливают книгу из файла .jad: тогда скопируйте оба файла в одну папку и откройте .jad.&lt;/LI&gt;&lt;/UL&gt;</source>
+        <translation>&lt;LI&gt;Some phones install the book from the .jad file: then copy both files into one folder and open the .jad.&lt;/LI&gt;&lt;/UL&gt;</translation>
+    </message>
+    <message>
+        <source>Клавиши читалки</source>
+        <translation>The reader&apos;s keys</translation>
+    </message>
+    <message>
+        <source>&lt;UL&gt;&lt;LI&gt;&lt;B&gt;Джойстик&lt;/B&gt; листает книгу так, как задано в профиле телефона (раздел «Раскладка»). Обычно вверх — экран назад, вниз — экран вперёд, влево — строка назад, вправо — строка вперёд.&lt;/LI&gt;</source>
+        <translation>&lt;UL&gt;&lt;LI&gt;The &lt;B&gt;joystick&lt;/B&gt; turns the book as the phone&apos;s profile says (its “Key actions” part). Usually up is a screen back, down a screen forward, left a line back, right a line forward.&lt;/LI&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;LI&gt;&lt;B&gt;Левая программная клавиша&lt;/B&gt; (или клавиша меню из профиля) открывает меню.&lt;/LI&gt;</source>
+        <translation>&lt;LI&gt;The &lt;B&gt;left soft key&lt;/B&gt; (or the menu key of the profile) opens the menu.&lt;/LI&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;LI&gt;&lt;B&gt;Правая программная клавиша&lt;/B&gt; закрывает читалку; в меню она возвращает назад.&lt;/LI&gt;</source>
+        <translation>&lt;LI&gt;The &lt;B&gt;right soft key&lt;/B&gt; closes the reader; in the menu it goes back.&lt;/LI&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;LI&gt;В меню вверх и вниз выбирают пункт, центральная клавиша джойстика или левая программная выполняют его.&lt;/LI&gt;</source>
+        <translation>&lt;LI&gt;In the menu, up and down choose an item; the joystick&apos;s centre key or the left soft key carries it out.&lt;/LI&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;LI&gt;Читалка сама запоминает место: при следующем запуске книга откроется там, где вы остановились.&lt;/LI&gt;&lt;/UL&gt;</source>
+        <translation>&lt;LI&gt;The reader keeps your place by itself: next time the book opens where you stopped.&lt;/LI&gt;&lt;/UL&gt;</translation>
+    </message>
+    <message>
+        <source>Меню читалки</source>
+        <translation>The reader&apos;s menu</translation>
+    </message>
+    <message>
+        <source>&lt;UL&gt;&lt;LI&gt;&lt;B&gt;Перейти к…&lt;/B&gt; — на место книги в процентах: цифры набирают число, влево и вправо меняют его на 1 %, вверх и вниз — на 10 %, центральная клавиша переходит.&lt;/LI&gt;</source>
+        <translation>&lt;UL&gt;&lt;LI&gt;&lt;B&gt;Go to…&lt;/B&gt; — a place in the book in per cent: the digits type the number, left and right change it by 1 %, up and down by 10 %, the centre key goes there.&lt;/LI&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;LI&gt;&lt;B&gt;Системная полоса&lt;/B&gt; — показать или скрыть полосу с часами и долей прочитанного.&lt;/LI&gt;</source>
+        <translation>&lt;LI&gt;&lt;B&gt;System line&lt;/B&gt; — shows or hides the line with the clock and how much has been read.&lt;/LI&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;LI&gt;&lt;B&gt;Закладки&lt;/B&gt; — первая строка «Добавить закладку» отмечает открытую страницу (до 32 закладок); выбранную закладку можно «Перейти» или «Удалить».&lt;/LI&gt;</source>
+        <translation>&lt;LI&gt;&lt;B&gt;Bookmarks&lt;/B&gt; — the first row, “Add bookmark”, marks the page shown (up to 32 bookmarks); a bookmark chosen can be gone to (“Go”) or deleted (“Delete”).&lt;/LI&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;LI&gt;&lt;B&gt;Ночной режим&lt;/B&gt; — цвета текста и фона меняются на обратные; выбор ещё раз возвращает их.&lt;/LI&gt;</source>
+        <translation>&lt;LI&gt;&lt;B&gt;Night mode&lt;/B&gt; — the colours of the text and the background are inverted; choosing it again brings them back.&lt;/LI&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;LI&gt;&lt;B&gt;Выход&lt;/B&gt; — закрыть читалку.&lt;/LI&gt;&lt;/UL&gt;</source>
+        <translation>&lt;LI&gt;&lt;B&gt;Exit&lt;/B&gt; — closes the reader.&lt;/LI&gt;&lt;/UL&gt;</translation>
+    </message>
+    <message>
+        <source>Тома</source>
+        <translation>Volumes</translation>
+    </message>
+    <message>
+        <source>Некоторые телефоны не устанавливают приложения больше определённого размера. Задайте его в профиле телефона («Предел пакета, КБ»): книга больше предела делится по возможности по концам абзацев на тома — книга_1.jar, книга_2.jar… с названиями «Название 1», «Название 2»…. Каждый том — отдельная книга; перенесите в телефон все тома.</source>
+        <translation>Some phones do not install applications above a certain size. Set it in the phone&apos;s profile (“Package limit, KB”): a book above the limit is split into volumes, at paragraph ends where possible — book_1.jar, book_2.jar… titled “Title 1”, “Title 2”…. Each volume is a book of its own; copy all the volumes to the phone.</translation>
+    </message>
 </context>
 <context>
     <name>Hyphenator</name>
@@ -643,6 +739,26 @@
         <source>Чтобы создать книгу, выберите текст и введите её название</source>
         <translation>To create the book, choose a text and enter its title</translation>
     </message>
+    <message>
+        <source>Выбрать текст (Ctrl+Enter); стрелка — недавние тексты</source>
+        <translation>Choose the text (Ctrl+Enter); the arrow: recent texts</translation>
+    </message>
+    <message>
+        <source>Недавних текстов нет</source>
+        <translation>No recent texts</translation>
+    </message>
+    <message>
+        <source>Очистить список</source>
+        <translation>Clear the list</translation>
+    </message>
+    <message>
+        <source>Файла «%1» больше нет; он убран из списка недавних текстов.</source>
+        <translation>The file “%1” is no longer there; it has been taken off the recent texts.</translation>
+    </message>
+    <message>
+        <source>Не удаётся открыть «%1»: такого файла нет.</source>
+        <translation>Cannot open “%1”: there is no such file.</translation>
+    </message>
 </context>
 <context>
     <name>TextEncoding</name>
@@ -763,6 +879,14 @@
         <source>Не удалось выполнить проверку</source>
         <translation>The check failed</translation>
     </message>
+    <message>
+        <source>Как пользоваться</source>
+        <translation>How to</translation>
+    </message>
+    <message>
+        <source>О программе</source>
+        <translation>About</translation>
+    </message>
 </context>
 <context>
     <name>lumira::Tprofiles_form</name>
@@ -841,6 +965,26 @@
     <message>
         <source>Удалить</source>
         <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Удалить профиль «%1»?</source>
+        <translation>Delete the profile “%1”?</translation>
+    </message>
+    <message>
+        <source>Новый профиль</source>
+        <translation>New profile</translation>
+    </message>
+    <message>
+        <source>Новый профиль: задайте название и значения и нажмите «Сохранить»</source>
+        <translation>New profile: enter its name and values and press “Save”</translation>
+    </message>
+    <message>
+        <source>Добавить</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>Закрыть</source>
+        <translation>Close</translation>
     </message>
 </context>
 <context>

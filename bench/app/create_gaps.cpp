@@ -29,6 +29,7 @@ public:
     std::optional<BookFontStyle> ChooseFont(QWidget*, const BookFontStyle&) override { return {}; }
     std::optional<ColorValue> ChooseColor(QWidget*, ColorValue) override { return {}; }
     void ShowMessage(QWidget*, const QString& text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
+    bool Ask(QWidget*, const QString&) override { return false; }
     void ShowError(QWidget*, const QString& text) override { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }
     bool Ask(QWidget*, const QString&) override { return false; }
     bool OpenUrl(const QString&) override { return true; }

@@ -2,7 +2,8 @@
 # The real program in a person's hands: the built binary started from a program folder of its own
 # on a display of its own (Xvfb, with openbox as window manager) and driven with real key and mouse
 # events (xdotool). It guards the seams between the tested core and the program: start-up failures,
-# Esc, the font chooser, dropping a file, a screen too small for the window.
+# Esc, the font chooser, dropping a file, a file named at start or handed over by a second start, a
+# screen too small for the window.
 #   real_program_test.sh LUMIRA DRAG_SOURCE DATA_FOLDER
 # Exits 77 (skipped) when Xvfb, openbox or xdotool are missing.
 set -u
@@ -303,6 +304,56 @@ else
     ended "$app" || fail "the program did not close after the drop"
     [ "$(ini "$dir/config.ini" OpenDir)" = "$work/books/" ] ||
         fail "the dropped file was not chosen (OpenDir is '$(ini "$dir/config.ini" OpenDir)')"
+fi
+
+# ---- lumira FILE opens FILE; a second start hands its file over and ends, without a box ----
+dir=$(new_folder handover)
+mkdir -p "$work/books"
+printf 'The first text.\r\n' >"$work/books/first.txt"
+printf 'The second text.\r\n' >"$work/books/second.txt"
+(cd "$dir" && exec ./lumira "$work/books/first.txt" >"$dir.out" 2>&1) &
+app=$!
+pids+=("$app")
+main=$(window "Lumira generator")
+[ -n "$main" ] && settled "$main"
+if [ -z "$main" ]; then
+    fail "lumira FILE: the main window did not open: $(cat "$dir.out")"
+else
+    sleep 0.5
+    shot handover-first
+    # Another window in front, then a second start from another folder with a relative name.
+    "$drag_source" "$work/books/first.txt" >/dev/null 2>&1 &
+    other=$!
+    pids+=("$other")
+    [ -n "$(window "drag source")" ] || fail "the other window did not open"
+    (cd "$work/books" && exec "$dir/lumira" second.txt >"$dir.second.out" 2>&1) &
+    second=$!
+    pids+=("$second")
+    if ! ended "$second"; then
+        fail "the second start did not end (an error box?)"
+        kill "$second" 2>/dev/null
+    else
+        [ "$status" -eq 0 ] || fail "the second start: exit status $status: $(cat "$dir.second.out")"
+    fi
+    sleep 1
+    shot handover-second
+    [ "$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | wc -l)" -eq 1 ] ||
+        fail "the first copy shows more than its window after the hand-over"
+    [ "$(xdotool getactivewindow 2>/dev/null)" = "$main" ] || fail "the first copy's window did not come forward"
+    kill "$other" 2>/dev/null
+    key "$main" Escape
+    ended "$app" || fail "the program did not close after the hand-over"
+    [ "$(ini "$dir/config.ini" File1)" = "$work/books/second.txt" ] ||
+        fail "the handed file was not opened (File1 is '$(ini "$dir/config.ini" File1)')"
+    [ "$(ini "$dir/config.ini" File2)" = "$work/books/first.txt" ] ||
+        fail "lumira FILE did not open FILE (File2 is '$(ini "$dir/config.ini" File2)')"
+    # The next start opens the last text again.
+    start "$dir"
+    main=$(window "Lumira generator")
+    [ -n "$main" ] && settled "$main"
+    key "$main" Escape
+    ended "$app" || fail "the program did not close after a start with the last text"
+    [ "$(ini "$dir/config.ini" File1)" = "$work/books/second.txt" ] || fail "the last text was not kept"
 fi
 
 # ---- A screen too small for the window: the window fits, paging buttons and all ----

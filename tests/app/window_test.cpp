@@ -383,7 +383,7 @@ TEST_F(WindowTest, CancelledChoosersLeaveTheStripAlone)
     EXPECT_EQ(form->BackgroundColor, background);
 }
 
-TEST_F(WindowTest, ColourChooserRemembersItsOwnColourAndAlwaysRebuilds)
+TEST_F(WindowTest, ColourChooserOpensAtTheBackgroundAndAlwaysRebuilds)
 {
     Start();
     EXPECT_EQ(form->BackgroundColor, 0xFFFFFF);
@@ -392,7 +392,7 @@ TEST_F(WindowTest, ColourChooserRemembersItsOwnColourAndAlwaysRebuilds)
 
     fs::last_write_time(StripFile(), old);
     form->b_backClick();
-    EXPECT_EQ(desktop.colorRequests.at(0), 0);  // black at first, not the background
+    EXPECT_EQ(desktop.colorRequests.at(0), 0xFFFFFF);  // the background, not black
     EXPECT_NE(fs::last_write_time(StripFile()), old);
 
     // The same colour again still rebuilds.
@@ -403,7 +403,7 @@ TEST_F(WindowTest, ColourChooserRemembersItsOwnColourAndAlwaysRebuilds)
 
     form->BackgroundColor = 0x123456;
     form->b_backClick();  // cancelled
-    EXPECT_EQ(desktop.colorRequests.at(2), 0xFFFFFF);
+    EXPECT_EQ(desktop.colorRequests.at(2), 0x123456);
     EXPECT_EQ(form->BackgroundColor, 0x123456);
 }
 

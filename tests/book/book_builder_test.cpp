@@ -326,9 +326,9 @@ TEST_F(BookBuilderTest, FailuresGiveTheirMessageKeepTheEarlierBookAndCloseEveryF
     }
     {
         SCOPED_TRACE("a title of blanks");
-        for (const char* blank : {"", "   ", " \t\xA0"}) {
+        for (const char* blank : {"", "   ", " \t\xC2\xA0"}) {
             BookRequest r = Request("x");
-            r.titleCp1251 = blank;
+            r.title = blank;
             EXPECT_EQ(ErrorOf([&] { BuildBook(r, record); }), "Название книги пусто: телефоны не устанавливают книгу без названия.");
         }
         unchanged();

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QTimer>
 #include <memory>
 
@@ -29,6 +30,7 @@ int main(int argc, char** argv)
         QTimer::singleShot(1200, [&] {
             if (!help_form) return;
             if (mode == QLatin1String("notes")) {
+                help_form->pages->setCurrentWidget(help_form->scroll_box);
                 QScrollBar* bar = help_form->scroll_box->verticalScrollBar();
                 bar->setValue(bar->maximum());
             } else if (mode == QLatin1String("newer")) {

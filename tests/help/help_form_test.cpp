@@ -12,6 +12,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTextBlock>
 #include <QTextList>
 #include <functional>
@@ -68,7 +69,15 @@ TEST_F(HelpFormTest, WindowLayout)
     EXPECT_EQ(form.size(), QSize(411, 306));
     EXPECT_EQ(form.font().family(), QStringLiteral("Tahoma"));
     EXPECT_TRUE(form.status_bar->currentMessage().isEmpty());
-    EXPECT_LE(form.scroll_box->geometry().bottom(), form.status_bar->geometry().top());
+    // It opens on how to make and read a book; the notes about the program are the second page.
+    EXPECT_EQ(form.pages->currentWidget(), form.how_to_box);
+    EXPECT_EQ(form.how_to->Markup(), HowToText().join(QString()));
+    for (const char* part : {"По кабелю", "По Bluetooth", "Правая программная клавиша", "Ночной режим", "Закладки", "Тома"})
+        EXPECT_TRUE(form.how_to->ShownText().contains(QString::fromUtf8(part))) << part;
+    EXPECT_GT(form.how_to->height(), form.how_to_box->viewport()->height());  // it scrolls
+    form.pages->setCurrentWidget(form.scroll_box);
+    QApplication::processEvents();  // the page is laid out as it is shown
+    EXPECT_LE(form.scroll_box->mapTo(&form, QPoint(0, form.scroll_box->height())).y(), form.status_bar->geometry().top());
 
     // The label is as wide as the box, as high as its text; the long text scrolls vertically.
     const int boxWidth = form.scroll_box->viewport()->width();

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -295,6 +296,8 @@ TEST_F(MainWindowTest, DeletingTheFirstOfFiveKeepsThePositionSoTheFormerFourthIs
     TForm1 form(app.DirText());
     form.e_model->SetItemIndex(2);
     RunEditor(form, [](Tprofiles_form& editor) {
+        ASSERT_EQ(editor.e_name->text(), QStringLiteral("P3"));  // it opens on the phone chosen
+        editor.prof_list->selectRow(0);
         ASSERT_EQ(editor.e_name->text(), QStringLiteral("P1"));
         editor.b_del->click();
     });
@@ -331,6 +334,66 @@ TEST_F(EditorTest, PackageLimitIsShownAndSavedAndAFileWithoutItMeansNone)
     form->b_editClick();
     EXPECT_NE(File().find("MaxJarSize=0\r\n"), std::string::npos);
     EXPECT_EQ(ReadProfile(*form->ProfileIni, "Nokia 6300").MaxJarSize, 0);
+}
+
+// ---- Adding, closing, asking before deleting ----
+
+TEST_F(EditorTest, AddPreparesANewProfileUnderAFreeNameAndSaveWritesIt)
+{
+    // "Новый профиль" is taken (the file is cp1251).
+    const std::string taken = "[\xCD\xEE\xE2\xFB\xE9 \xEF\xF0\xEE\xF4\xE8\xEB\xFC]\r\nWidth=1\r\n";
+    dir.Write("profiles.ini", kThree + taken);
+    auto form = Open();
+    form->prof_list->selectRow(0);
+    form->b_add->click();
+    EXPECT_EQ(SelectedRow(*form), -1);
+    EXPECT_FALSE(form->b_del->isEnabled());
+    EXPECT_EQ(form->e_name->text(), QStringLiteral("Новый профиль 2"));
+    EXPECT_EQ(Fields(*form), (std::vector<int>{176, 204, 0, 0, 0, 2, 5, 0, 3}));
+    EXPECT_EQ(form->e_maxjar->value(), 0);
+    EXPECT_FALSE(form->status->currentMessage().isEmpty());
+    EXPECT_EQ(File(), kThree + taken);  // nothing written yet
+
+    form->e_width->setValue(240);
+    form->b_edit->click();
+    EXPECT_EQ(Sections().back(), "\xCD\xEE\xE2\xFB\xE9 \xEF\xF0\xEE\xF4\xE8\xEB\xFC 2");
+    EXPECT_EQ(ReadProfile(*form->ProfileIni, Sections().back()).Width, 240);
+}
+
+TEST_F(EditorTest, DeletingAsksFirstAndEscOrCloseEndTheWindow)
+{
+    dir.Write("profiles.ini", kThree);
+    auto form = Open();
+    form->prof_list->selectRow(1);
+    desktop.askAnswers = {false, true};
+    form->b_del->click();  // "Нет"
+    EXPECT_EQ(File(), kThree);
+    ASSERT_EQ(desktop.questions.size(), 1);
+    EXPECT_TRUE(desktop.questions[0].contains(QStringLiteral("Siemens C65")));
+    EXPECT_EQ(SelectedRow(*form), 1);
+    form->b_del->click();  // "Да"
+    EXPECT_EQ(Sections(), (std::vector<std::string>{"Nokia 6300", "Motorola"}));
+
+    for (const bool withEsc : {true, false}) {
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        if (withEsc) QTest::keyClick(form->e_name, Qt::Key_Escape);
+        else form->b_close->click();
+        EXPECT_FALSE(form->isVisible()) << withEsc;
+        EXPECT_EQ(form->result(), QDialog::Rejected);
+    }
+}
+
+TEST_F(MainWindowTest, TheEditorOpensOnTheChosenPhone)
+{
+    app.Write("profiles.ini", kThree);
+    TForm1 form(app.DirText());
+    for (const int chosen : {2, 0, -1}) {
+        form.e_model->SetItemIndex(chosen);
+        RunEditor(form, [chosen](Tprofiles_form& editor) {
+            EXPECT_EQ(SelectedRow(editor), std::max(chosen, 0)) << chosen;  // none chosen: the first
+        });
+    }
 }
 
 } // namespace lumira

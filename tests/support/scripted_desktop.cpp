@@ -48,7 +48,7 @@ bool ScriptedDesktop::Ask(QWidget*, const QString& question)
 {
     questions << question;
     if (whileAsking) whileAsking();
-    if (askAnswers.empty()) return false;
+    if (askAnswers.empty()) return true;
     const bool answer = askAnswers.front();
     askAnswers.pop_front();
     return answer;

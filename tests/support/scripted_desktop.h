@@ -21,10 +21,11 @@ public:
     std::deque<std::optional<QString>> saveAnswers;
     std::deque<std::optional<BookFontStyle>> fontAnswers;
     std::deque<std::optional<ColorValue>> colorAnswers;
+    // Answers to questions; an empty queue answers "Да". whileAsking runs while a question is up
+    // (optional).
+    std::deque<bool> askAnswers;
     // Runs while the save dialog is up, before it answers (optional).
     std::function<void()> whileSaving;
-    // Answers to questions; an empty queue answers "no". Runs while a question is up (optional).
-    std::deque<bool> askAnswers;
     std::function<void()> whileAsking;
     // Whether an address can be opened.
     bool urlsOpen = true;
@@ -35,8 +36,8 @@ public:
     std::vector<BookFontStyle> fontRequests;
     std::vector<ColorValue> colorRequests;
     QStringList messages;
-    QStringList errors;
     QStringList questions;
+    QStringList errors;
     QStringList openedUrls;
     int busyDepth = 0;
     int busyCalls = 0;
@@ -46,8 +47,8 @@ public:
     std::optional<BookFontStyle> ChooseFont(QWidget*, const BookFontStyle& initial) override;
     std::optional<ColorValue> ChooseColor(QWidget*, ColorValue initial) override;
     void ShowMessage(QWidget*, const QString& text) override { messages << text; }
-    void ShowError(QWidget*, const QString& text) override { errors << text; }
     bool Ask(QWidget*, const QString& question) override;
+    void ShowError(QWidget*, const QString& text) override { errors << text; }
     bool OpenUrl(const QString& url) override
     {
         openedUrls << url;

@@ -1,0 +1,155 @@
+// The texts opened last on the browse button's menu, and the texts a start opens: the file named
+// on the command line or handed over by a second start, else the last text.
+#include "app/form1.h"
+
+#include "platform/application.h"
+#include "platform/paths.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QShortcut>
+#include <QTimer>
+#include <QToolButton>
+
+namespace lumira {
+
+namespace {
+
+// The browse button with its menu arrow; it keeps the field's right end.
+constexpr int kBrowseButtonWidth = 30;
+// How often a handed file waits for the program's dialogs to close.
+constexpr int kDialogWaitMs = 300;
+
+// A menu entry: its number as access key, the title, the file's name and the encoding it is read in.
+QString EntryText(int number, const RecentText& entry)
+{
+    QString shown = FileNamePart(entry.path);
+    // The title where it says more than the file's name.
+    if (!entry.title.isEmpty() && entry.title != shown && entry.title != QFileInfo(entry.path).completeBaseName())
+        shown = entry.title + QStringLiteral(" — ") + shown;
+    shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    const QString key = number < 10 ? QStringLiteral("&%1").arg(number) : QStringLiteral("1&0");
+    return QStringLiteral("%1  %2 (%3)").arg(key, shown, EncodingDisplayName(entry.encoding));
+}
+
+// True while a dialog or a popup of the program has the input.
+bool DialogOpen()
+{
+    return QApplication::activeModalWidget() || QApplication::activePopupWidget();
+}
+
+} // namespace
+
+void TForm1::CreateRecentMenu()
+{
+    e_text_button->setGeometry(e_text->width() - kBrowseButtonWidth - 1, 1, kBrowseButtonWidth, e_text->height() - 2);
+    e_text_button->setPopupMode(QToolButton::MenuButtonPopup);
+    auto* menu = new QMenu(e_text_button);
+    menu->setObjectName(QStringLiteral("recentMenu"));
+    e_text_button->setMenu(menu);
+    connect(menu, &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
+    // The menu from the keyboard, from the button as from a drop-down list.
+    for (const QKeySequence& keys : {QKeySequence(Qt::ALT | Qt::Key_Down), QKeySequence(Qt::Key_Down)}) {
+        auto* open = new QShortcut(keys, e_text_button, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(open, &QShortcut::activated, e_text_button, &QToolButton::showMenu);
+    }
+    e_text_button->setToolTip(tr("Выбрать текст (Ctrl+Enter); стрелка — недавние тексты"));
+}
+
+void TForm1::FillRecentMenu()
+{
+    QMenu* menu = e_text_button->menu();
+    menu->clear();
+    if (Recent.Empty()) {
+        menu->addAction(tr("Недавних текстов нет"))->setEnabled(false);
+        return;
+    }
+    int number = 0;
+    for (const RecentText& entry : Recent.Entries()) {
+        QAction* action = menu->addAction(EntryText(++number, entry));
+        action->setToolTip(entry.path);
+        action->setStatusTip(entry.path);
+        // A copy: opening the entry changes the list.
+        connect(action, &QAction::triggered, this, Guarded([this, entry] { OpenRecentText(entry); }));
+    }
+    menu->setToolTipsVisible(true);
+    menu->addSeparator();
+    connect(menu->addAction(tr("Очистить список")), &QAction::triggered, this, [this] { Recent.Clear(); });
+}
+
+void TForm1::OpenRecentText(const RecentText& listed)
+{
+    const RecentText entry = listed;  // opening it changes the list that holds it
+    if (!QFileInfo(entry.path).isFile()) {
+        Recent.Remove(entry.path);
+        TheDesktop().ShowMessage(this, tr("Файла «%1» больше нет; он убран из списка недавних текстов.").arg(entry.path));
+        return;
+    }
+    // Read in the encoding it was read in last time; a text that cannot be read leaves the
+    // encoding as it was.
+    const TextEncoding before = Encoding;
+    if (entry.encoding != Encoding) {
+        Encoding = entry.encoding;
+        ResolvedEncoding.reset();
+        UpdateEncodingButton();
+    }
+    try {
+        ChooseTextFile(entry.path);
+    } catch (...) {
+        if (Encoding != before && e_text->text() != entry.path) {
+            Encoding = before;
+            UpdateEncodingButton();
+        }
+        throw;
+    }
+    if (!entry.title.isEmpty()) e_caption->setText(entry.title);
+    Recent.Update({entry.path, e_caption->text(), Encoding});
+}
+
+void TForm1::OpenGivenFile(const QString& path)
+{
+    if (!QFileInfo(path).isFile()) {
+        TheDesktop().ShowMessage(this, tr("Не удаётся открыть «%1»: такого файла нет.").arg(path));
+        return;
+    }
+    ChooseTextFile(path);
+}
+
+void TForm1::OpenAtStart(const std::optional<QString>& given)
+{
+    try {
+        if (given) {
+            OpenGivenFile(*given);
+        } else if (!Recent.Empty() && QFileInfo(Recent.Entries().front().path).isFile()) {
+            OpenRecentText(Recent.Entries().front());
+        }
+    } catch (...) {
+        ShowCurrentException();
+    }
+}
+
+void TForm1::TakeHandedFile(const QString& path)
+{
+    if (isMinimized()) showNormal();
+    raise();
+    activateWindow();
+    if (QWidget* dialog = QApplication::activeModalWidget()) {
+        dialog->raise();
+        dialog->activateWindow();
+    }
+    if (!path.isEmpty()) OpenWhenNoDialog(path);
+}
+
+void TForm1::OpenWhenNoDialog(const QString& path)
+{
+    // A dialog of the program answers for the state it was opened on: the file waits for it.
+    if (DialogOpen()) {
+        QTimer::singleShot(kDialogWaitMs, this, [this, path] { OpenWhenNoDialog(path); });
+        return;
+    }
+    Guarded([this, path] { OpenGivenFile(path); })();
+}
+
+} // namespace lumira
