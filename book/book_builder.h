@@ -64,7 +64,7 @@ inline constexpr const char* kNoProfileMessage = QT_TRANSLATE_NOOP("BookBuilder"
 // Shown when the title is empty or only blanks: phones refuse a suite without a name.
 inline constexpr const char* kBlankTitleMessage =
     QT_TRANSLATE_NOOP("BookBuilder", "Название книги пусто: телефоны не устанавливают книгу без названия.");
-// True when a cp1251 title holds nothing but blanks, tabs and no-break spaces (or nothing at all).
+// True when a title (UTF-8) holds nothing but blanks, tabs and no-break spaces (or nothing at all).
 bool IsBlankTitle(std::string_view title);
 // Refuses a request without a phone or without a title (the messages above).
 void CheckBookRequest(const BookRequest& request);
