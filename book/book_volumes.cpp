@@ -255,6 +255,7 @@ std::string RemovedVolumesNotice(int count)
 {
     return FormatText(Translate("BookVolumes", "Удалены тома прежнего деления книги с тем же именем: %1."),
                       {std::to_string(count)});
+}
 
 std::string LongTitleWarning(const std::string& title)
 {
