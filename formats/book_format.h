@@ -24,7 +24,7 @@ struct BookInfo {
     // The encoding an undeclared HTML file was read in.
     std::optional<TextEncoding> readAs;
     std::string title;  // UTF-8, white space collapsed; empty when the book names none
-    std::string language;  // the book's language as it names it ("ru", "en-GB"); empty when unnamed
+    std::string language = {};  // the book's language as it names it ("ru", "en-GB"); empty when unnamed
 };
 
 // "FB2", "FB2 в ZIP", "EPUB", "HTML".

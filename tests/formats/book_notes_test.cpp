@@ -3,6 +3,7 @@
 #include "formats/book_format.h"
 #include "formats/text_layout.h"
 #include "platform/language.h"
+#include "converted_text.h"
 #include "sample_books.h"
 #include "support/temp_dir.h"
 
@@ -50,13 +51,6 @@ void WriteEpub(const std::filesystem::path& file, const std::vector<Doc>& docs, 
     WriteArchive(file, all);
 }
 
-std::string Convert(const std::filesystem::path& file)
-{
-    StringSink sink;
-    ConvertBook(file, *RecogniseBook(file), sink);
-    return sink.text;
-}
-
 } // namespace
 
 TEST(BookNotes, ChaptersNamedLikeNotesKeepTheirPlaceAndTheirHeadings)
@@ -67,7 +61,7 @@ TEST(BookNotes, ChaptersNamedLikeNotesKeepTheirPlaceAndTheirHeadings)
                                    {"chapter_002_notebook.xhtml", "<h2>Тетрадь</h2><p>Третья глава.</p>",
                                     " id=\"notes\" linear=\"no\""},
                                    {"c4.xhtml", "<h2>Конец</h2><p>Четвёртая глава.</p>"}});
-    EXPECT_EQ(Convert(dir / "named.epub"), "Начало\r\n\r\n   Первая глава.\r\n\r\nО заметках\r\n\r\n   Вторая глава.\r\n\r\n"
+    EXPECT_EQ(ConvertedText(dir / "named.epub"), "Начало\r\n\r\n   Первая глава.\r\n\r\nО заметках\r\n\r\n   Вторая глава.\r\n\r\n"
                                            "Тетрадь\r\n\r\n   Третья глава.\r\n\r\nКонец\r\n\r\n   Четвёртая глава.\r\n");
 }
 
@@ -82,7 +76,7 @@ TEST(BookNotes, NotesAreFoundByMarksReferencesAndLandmarks)
                                  "<li id=\"e2\"><p>2. Чаща.</p></li></ol>";
     WriteEpub(dir / "refs.epub", {{"c1.xhtml", chapter}, {"endnotes.xhtml", endnotes}});
     const std::string expected = "Глава\r\n\r\n   Саванна[1] и лес[2].\r\n\r\nПримечания\r\n\r\n   [1] Степь.\r\n   [2] Чаща.\r\n";
-    EXPECT_EQ(Convert(dir / "refs.epub"), expected);
+    EXPECT_EQ(ConvertedText(dir / "refs.epub"), expected);
 
     // Landmarks and the guide name a whole document of notes, here in the middle of the spine:
     // its notes go with the others, the chapters keep their order.
@@ -92,14 +86,14 @@ TEST(BookNotes, NotesAreFoundByMarksReferencesAndLandmarks)
               "<nav epub:type=\"landmarks\"><ol><li><a epub:type=\"endnotes\" href=\"x.xhtml\">N</a></li></ol></nav>");
     WriteEpub(dir / "guide.epub", docs, "ru", "<guide><reference type=\"notes\" href=\"x.xhtml\"/></guide>");
     for (const char* name : {"landmarks.epub", "guide.epub"})
-        EXPECT_EQ(Convert(dir / name), "   Раз.\r\n   Два.\r\n\r\nПримечания\r\n\r\nКомментарий\r\n\r\n   Пояснение.\r\n")
+        EXPECT_EQ(ConvertedText(dir / name), "   Раз.\r\n   Два.\r\n\r\nПримечания\r\n\r\nКомментарий\r\n\r\n   Пояснение.\r\n")
             << name;
 
     // An aside marked as a footnote, in an English book: its words follow the book's language.
     WriteEpub(dir / "en.epub", {{"c.xhtml", "<p>Word<a epub:type=\"noteref\" href=\"#f\">*</a>.</p>"
                                             "<aside epub:type=\"footnote\" id=\"f\"><p>* A note.</p></aside>"}},
               "en-US");
-    EXPECT_EQ(Convert(dir / "en.epub"), "   Word*.\r\n\r\nNotes\r\n\r\n   * A note.\r\n");
+    EXPECT_EQ(ConvertedText(dir / "en.epub"), "   Word*.\r\n\r\nNotes\r\n\r\n   * A note.\r\n");
 }
 
 } // namespace lumira
@@ -117,8 +111,8 @@ TEST(BookNotes, ReferencesReadAsMarksAndTheNotesTitleFollowsTheBooksLanguage)
     };
     dir.Write("en.fb2", fb2("en"));
     dir.Write("ru.fb2", fb2("ru"));
-    EXPECT_EQ(Convert(dir / "en.fb2"), "   Savannah[1] and chapter 2.\r\n\r\nNotes\r\n\r\n   [1] Grass.\r\n");
-    EXPECT_EQ(Convert(dir / "ru.fb2"), "   Savannah[1] and chapter 2.\r\n\r\nПримечания\r\n\r\n   [1] Grass.\r\n");
+    EXPECT_EQ(ConvertedText(dir / "en.fb2"), "   Savannah[1] and chapter 2.\r\n\r\nNotes\r\n\r\n   [1] Grass.\r\n");
+    EXPECT_EQ(ConvertedText(dir / "ru.fb2"), "   Savannah[1] and chapter 2.\r\n\r\nПримечания\r\n\r\n   [1] Grass.\r\n");
 
     const auto html = [](const std::string& lang) {
         return "<html" + lang + "><body><p>Word<sup><a href=\"#f1\">1</a></sup>.</p>"
@@ -127,11 +121,11 @@ TEST(BookNotes, ReferencesReadAsMarksAndTheNotesTitleFollowsTheBooksLanguage)
     dir.Write("en.html", html(" lang=\"en-GB\""));
     dir.Write("none.html", html(""));
     const std::string english = "   Word[1].\r\n\r\nNotes\r\n\r\n   [1] Text.\r\n";
-    EXPECT_EQ(Convert(dir / "en.html"), english);
+    EXPECT_EQ(ConvertedText(dir / "en.html"), english);
     // A book that names no language takes the interface's.
-    EXPECT_EQ(Convert(dir / "none.html"), "   Word[1].\r\n\r\nПримечания\r\n\r\n   [1] Text.\r\n");
+    EXPECT_EQ(ConvertedText(dir / "none.html"), "   Word[1].\r\n\r\nПримечания\r\n\r\n   [1] Text.\r\n");
     ApplyLanguage(Language::English);
-    const std::string inEnglish = Convert(dir / "none.html");
+    const std::string inEnglish = ConvertedText(dir / "none.html");
     ApplyLanguage(Language::Russian);
     EXPECT_EQ(inEnglish, english);
 }

@@ -2,6 +2,7 @@
 // objects; a book with no text at all is refused.
 #include "formats/book_format.h"
 #include "formats/text_layout.h"
+#include "converted_text.h"
 #include "sample_books.h"
 #include "support/temp_dir.h"
 #include "support/text_checks.h"
@@ -12,13 +13,6 @@
 namespace lumira {
 
 namespace {
-
-std::string Convert(const std::filesystem::path& file)
-{
-    StringSink sink;
-    ConvertBook(file, *RecogniseBook(file), sink);
-    return sink.text;
-}
 
 // An EPUB of the given (name, media type, content) documents, in spine order.
 void WriteEpub(const std::filesystem::path& file, const std::vector<std::array<std::string, 3>>& docs)
@@ -65,7 +59,7 @@ TEST(BookTextPlaces, DrawingsFormulasAndObjectFallbacksKeepTheirWords)
     WriteEpub(dir / "places.epub", {{"cover.xhtml", kXhtml, Xhtml("<img src=\"c.png\" alt=\"обложка\"/>")},
                                     {"page.svg", "image/svg+xml", drawing},
                                     {"c1.xhtml", kXhtml, chapter}});
-    EXPECT_EQ(Convert(dir / "places.epub"), "   Страница первая\r\n   строка два\r\n   До рисунка\r\n   Внутри рисунка\r\n"
+    EXPECT_EQ(ConvertedText(dir / "places.epub"), "   Страница первая\r\n   строка два\r\n   До рисунка\r\n   Внутри рисунка\r\n"
                                             "   The basis C yields x = 2, and a+b too.\r\n   Вопрос викторины?\r\n"
                                             "   Конец.\r\n");
 }
@@ -80,7 +74,7 @@ TEST(BookTextPlaces, ABookWithoutTextIsRefusedInEveryFormat)
                               "<title-info><book-title>Альбом</book-title></title-info></description><body><section>"
                               "<image l:href=\"#p\"/></section></body><binary id=\"p\">AAAA</binary></FictionBook>");
     for (const char* name : {"pictures.epub", "pictures.html", "pictures.fb2"}) {
-        const std::string error = ErrorOf([&] { Convert(dir / name); });
+        const std::string error = ErrorOf([&] { ConvertedText(dir / name); });
         EXPECT_EQ(error, "В книге нет текста: " + (dir / name).string()) << name;
     }
 }
@@ -97,11 +91,11 @@ TEST(BookTextPlaces, PunctuationLeftAfterAVerseEndsThatVerseAndStartsNoLine)
     dir.Write("poem.fb2", "<?xml version=\"1.0\" encoding=\"utf-8\"?><FictionBook><body><section><poem><stanza>"
                           "<v>Буря мглою небо кроет</v>, <v>Вихри снежные крутя</v>;\n<v>То, как зверь</v>\n"
                           "<v>она завоет</v>… и <v>дитя</v></stanza></poem><p>«Конец</p>».</section></body></FictionBook>");
-    EXPECT_EQ(Convert(dir / "poem.fb2"), "   Буря мглою небо кроет,\r\n   Вихри снежные крутя;\r\n   То, как зверь\r\n"
+    EXPECT_EQ(ConvertedText(dir / "poem.fb2"), "   Буря мглою небо кроет,\r\n   Вихри снежные крутя;\r\n   То, как зверь\r\n"
                                          "   она завоет…\r\n   и дитя\r\n\r\n   «Конец».\r\n");
     dir.Write("poem.html", "<html><body><div class=\"poem\"><p>Буря мглою небо кроет</p>, <p>Вихри снежные крутя</p>"
                            "<p>То, как зверь</p> <p>она завоет</p>\n . </div></body></html>");
-    EXPECT_EQ(Convert(dir / "poem.html"), "   Буря мглою небо кроет,\r\n   Вихри снежные крутя\r\n   То, как зверь\r\n"
+    EXPECT_EQ(ConvertedText(dir / "poem.html"), "   Буря мглою небо кроет,\r\n   Вихри снежные крутя\r\n   То, как зверь\r\n"
                                           "   она завоет.\r\n");
 }
 

@@ -2,6 +2,7 @@
 // the book's size, an internal DTD subset, a charset the bytes cannot be.
 #include "formats/book_format.h"
 #include "formats/text_layout.h"
+#include "converted_text.h"
 #include "sample_books.h"
 #include "support/temp_dir.h"
 #include "support/text_checks.h"
@@ -11,13 +12,6 @@
 namespace lumira {
 
 namespace {
-
-std::string Convert(const std::filesystem::path& file)
-{
-    StringSink sink;
-    ConvertBook(file, *RecogniseBook(file), sink);
-    return sink.text;
-}
 
 std::string Nested(int depth)
 {
@@ -48,7 +42,7 @@ TEST(HostileBooks, TextNestedBeyondTheParsersUsualDepthIsKept)
         SCOPED_TRACE(depth);
         dir.Write("deep.html", "<html><body>" + Nested(depth) + "</body></html>");
         WriteEpub(dir / "deep.epub", Nested(depth), 1);
-        for (const char* name : {"deep.html", "deep.epub"}) EXPECT_EQ(Convert(dir / name), "   глубоко\r\n   после\r\n") << name;
+        for (const char* name : {"deep.html", "deep.epub"}) EXPECT_EQ(ConvertedText(dir / name), "   глубоко\r\n   после\r\n") << name;
     }
 }
 
@@ -56,14 +50,14 @@ TEST(HostileBooks, ARepeatedSpineIsReadOnceAndTextBeyondTheBooksSizeIsRefused)
 {
     TempDir dir;
     WriteEpub(dir / "repeated.epub", "<p>Одна глава.</p>", 3000);
-    EXPECT_EQ(Convert(dir / "repeated.epub"), "   Одна глава.\r\n");
+    EXPECT_EQ(ConvertedText(dir / "repeated.epub"), "   Одна глава.\r\n");
 
     // One long reference, its note repeated: each copy would carry the whole mark.
     std::string fb2 = "<?xml version=\"1.0\"?><FictionBook><body><p>Текст<a href=\"#n\" type=\"note\">" +
                       std::string(100000, 'x') + "</a></p></body><body name=\"notes\">";
     for (int i = 0; i < 300; ++i) fb2 += "<section id=\"n\"><p>a</p></section>";
     dir.Write("amplified.fb2", fb2 + "</body></FictionBook>");
-    const std::string error = ErrorOf([&] { Convert(dir / "amplified.fb2"); });
+    const std::string error = ErrorOf([&] { ConvertedText(dir / "amplified.fb2"); });
     EXPECT_TRUE(Contains(error, "даёт больше текста, чем может содержать книга её размера")) << error;
     EXPECT_TRUE(Contains(error, "amplified.fb2")) << error;
 }
@@ -74,7 +68,7 @@ TEST(HostileBooks, AnInternalSubsetAndAnImpossibleCharsetLeaveTheTextAlone)
     dir.Write("subset.xhtml", "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.1//EN\" "
                               "\"x.dtd\" [\n<!ENTITY author \"Пушкин\">\n<!ENTITY % p \"]>\">\n<!ENTITY big SYSTEM \"/etc/passwd\">\n]>\n"
                               "<html><head><title>Заголовок</title></head><body><p>Стихи &author; и &big;.</p></body></html>");
-    const std::string text = Convert(dir / "subset.xhtml");
+    const std::string text = ConvertedText(dir / "subset.xhtml");
     EXPECT_EQ(text, "   Стихи Пушкин и &big;.\r\n");
 
     // A charset of two bytes a character, declared in single-byte markup, cannot be true.
@@ -82,7 +76,7 @@ TEST(HostileBooks, AnInternalSubsetAndAnImpossibleCharsetLeaveTheTextAlone)
     dir.Write("utf8.html", page);
     dir.Write("cp1251.html", ToCp1251(page));
     for (const char* name : {"utf8.html", "cp1251.html"}) {
-        EXPECT_EQ(Convert(dir / name), "   Привет, мир\r\n") << name;
+        EXPECT_EQ(ConvertedText(dir / name), "   Привет, мир\r\n") << name;
         StringSink sink;
         EXPECT_EQ(ConvertBook(dir / name, BookFormat::Html, sink).declaredEncoding, "") << name;
     }
