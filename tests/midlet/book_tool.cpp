@@ -135,7 +135,7 @@ CharWidthTable BookWidths(const fs::path& fontsFolder, int& lineHeight)
 void DumpPages(const std::vector<std::string>& w)
 {
     // The text as the preview reads it: its line list, every line followed by CR LF.
-    const std::string text = JoinLines(SplitLines(ReadBytes(w.at(1))));
+    const std::string text = JoinLines(SplitTextLines(ReadBytes(w.at(1))));
     PageGeometry geometry;
     const CharWidthTable widths = BookWidths(fs::path(w.at(2)) / "fonts", geometry.lineHeight);
     geometry.width = Number(w.at(5));
