@@ -142,7 +142,7 @@ CharWidthTable BookWidths(const fs::path& fontsFolder, int& lineHeight)
 void DumpPages(const std::vector<std::string>& w)
 {
     // The text as the preview reads it: its line list, every line followed by CR LF.
-    std::string text = JoinLines(SplitLines(ReadBytes(w.at(1))));
+    std::string text = JoinLines(SplitTextLines(ReadBytes(w.at(1))));
     PageGeometry geometry;
     if (w.size() > 9 && w[9] == "dictionary") {
         Hyphenator hyphenator({kSystemHyphenation});

@@ -137,7 +137,7 @@ final class ReaderTest {
     private static byte[] controlBytes() {
         ByteArrayOutputStream o = new ByteArrayOutputStream();
         for (int round = 0; round < 40; round++) {
-            for (int c = 1; c < 32; c++) {  // a zero byte would end the text: the preview stops there
+            for (int c = 1; c < 32; c++) {  // a zero byte is left out of the text, by the preview as by the book
                 o.write(c);
                 o.writeBytes(Texts.cp1251("\u0441\u043b\u043e\u0432\u043e "));
             }

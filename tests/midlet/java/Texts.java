@@ -169,7 +169,7 @@ final class Texts {
         return new String(text, bytes).replace("\r\n", lineBreak).getBytes(bytes);
     }
 
-    /** The text cut short by a zero byte at `at`, the rest still in the file. */
+    /** The text with a zero byte in place of the byte at `at`: left out by the preview and the book alike. */
     static byte[] withZero(byte[] text, int at) {
         byte[] b = text.clone();
         b[at] = 0;
