@@ -262,10 +262,10 @@ void TForm1::FormClose()
     config.WriteInteger(kGlobalSection, "Background", BackgroundColor);
     config.WriteInteger(kGlobalSection, "Model", e_model->ItemIndex());
     config.WriteInteger(kGlobalSection, "Sysline", e_sysline->ItemIndex());
-    config.WriteString(kGlobalSection, kHyphenationKey, HyphenationKey(DictionaryHyphens()));
     config.WriteString(kGlobalSection, "OpenDir", QStringToCp1251(StorableFolder(OpenDir)));
     config.WriteString(kGlobalSection, "SaveDir", QStringToCp1251(StorableFolder(SaveDir)));
     config.WriteString(kGlobalSection, "Encoding", EncodingKey(Encoding));
+    config.WriteString(kGlobalSection, kHyphenationKey, HyphenationKey(DictionaryHyphens()));
     // The text in hand is remembered with the title and encoding it has now.
     if (!e_text->text().isEmpty()) Recent.Update({e_text->text(), e_caption->text(), Encoding});
     Recent.Write(config);

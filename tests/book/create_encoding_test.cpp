@@ -124,7 +124,10 @@ TEST_F(CreateEncodingTest, BookHoldsTheCp1251TextInItsPiecesWhateverTheSourceEnc
 TEST_F(CreateEncodingTest, CharactersCp1251LacksBecomeQuestionMarksAndTheUserIsTold)
 {
     const fs::path jar = Create(Encode(QStringLiteral("Глава 1\r\nΑλφα — 😀\r\n"), "UTF-8"), TextEncoding::Auto, "b.jar");
-    EXPECT_EQ(EntryContent(jar, "text/chunk.0"), Encode(QStringLiteral("Глава 1\r\n???? — ?\r\n"), "windows-1251"));
+    // With the dictionary's soft hyphens (the window's default) taken out.
+    std::string packed = EntryContent(jar, "text/chunk.0");
+    std::erase(packed, '\xAD');
+    EXPECT_EQ(packed, Encode(QStringLiteral("Глава 1\r\n???? — ?\r\n"), "windows-1251"));
     ASSERT_EQ(desktop.messages.size(), 1);
     EXPECT_EQ(desktop.messages[0], QStringLiteral("Символов, которых нет в кодировке Windows-1251, заменено на «?»: 5 "
                                                   "(первый — «Α», строка 2, позиция 1)."));

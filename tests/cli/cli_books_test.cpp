@@ -15,6 +15,7 @@ namespace fs = std::filesystem;
 TEST(CliBooks, BookIsPagedAndPackedAsItsLaidOutText)
 {
     CliFolder f;
+    f.dictionaryHyphens = true;
     f.work.Write("vrungel.fb2", SampleFb2Cp1251());
     WriteSampleEpub(f.work / "tales.epub");
     struct Case {

@@ -48,7 +48,9 @@ CliRun CliFolder::RunWith(const QStringList& arguments, const QProcessEnvironmen
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(FromFsPath(work.Path()));
     process.start(FromFsPath(BuiltBinDir() / "lumira-cli"),
-                  QStringList{QStringLiteral("--app-dir"), FromFsPath(app.Path())} + arguments);
+                  QStringList{QStringLiteral("--app-dir"), FromFsPath(app.Path())} +
+                      (dictionaryHyphens ? QStringList() : QStringList{QStringLiteral("--hyphenation"), QStringLiteral("simple")}) +
+                      arguments);
     CliRun run;
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
         ADD_FAILURE() << "lumira-cli did not finish: " << process.errorString().toStdString();

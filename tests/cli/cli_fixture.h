@@ -33,6 +33,9 @@ public:
     QProcessEnvironment Environment() const;
     // Runs lumira-cli with --app-dir and `arguments`.
     CliRun Run(const QStringList& arguments) const;
+    // Runs lay pages out with the vowel rule, which the figures of most tests are for, unless
+    // this is set (then the stored setting or the run's own option decides).
+    bool dictionaryHyphens = false;
     CliRun RunWith(const QStringList& arguments, const QProcessEnvironment& env) const;
 
     // A path in `work` as an argument.

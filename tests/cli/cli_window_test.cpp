@@ -70,6 +70,7 @@ struct CliWindowTest : ::testing::Test {
 
 TEST_F(CliWindowTest, SameSettingsGiveTheSamePackageAsTheWindow)
 {
+    f.dictionaryHyphens = true;  // both as stored: the window's default, the dictionary
     std::string text;
     for (int i = 0; i < 3000; ++i) text += Cp("Строка текста номер ") + std::to_string(i) + "\r\n";  // three pieces
     f.work.Write("Ёжик в тумане.txt", text);
