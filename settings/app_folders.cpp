@@ -132,10 +132,8 @@ void PrepareWorkFolder(const fs::path& temp)
     if (fs::is_symlink(st) && !fs::remove(temp, ec))
         throw AppError(FormatText(Translate("AppFolders", "Рабочая папка %1 — ссылка, и её не удаётся заменить папкой."),
                                   {PathText(temp)}));
-    if (fs::exists(st) && !fs::is_symlink(st) && !fs::is_directory(st))
-        throw AppError(FormatText(Translate("AppFolders", "На месте рабочей папки %1 лежит файл: уберите или переименуйте его."),
-                                  {PathText(temp)}));
-    MakeFolder(temp);
+    // Anything else in its place stays as it is; the first file written there reports it.
+    fs::create_directories(temp, ec);
 }
 
 } // namespace lumira

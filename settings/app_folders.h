@@ -48,9 +48,9 @@ AppFolders ChooseAppFolders(const std::filesystem::path& programDir,
 void PrepareAppFolders(const AppFolders& folders);
 
 // Makes the working folder `temp` a real folder: a symbolic link in its place is removed (never
-// its target) and a folder made instead, so nothing is ever written through a link. Any other
-// file in its place is left as it is and refused, as is a folder that cannot be made: AppError
-// naming the path.
+// its target) and a folder made instead, so nothing is ever written through a link (AppError
+// naming it when the link cannot be removed). Any other file in its place is left as it is, for
+// the first file written there to report.
 void PrepareWorkFolder(const std::filesystem::path& temp);
 
 // The name of the folder below share/ that holds the installed data.

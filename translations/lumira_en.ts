@@ -4,10 +4,6 @@
 <context>
     <name>AppFolders</name>
     <message>
-        <source>На месте рабочей папки %1 лежит файл: уберите или переименуйте его.</source>
-        <translation>There is a file where the working folder %1 should be: move or rename it.</translation>
-    </message>
-    <message>
         <source>Рабочая папка %1 — ссылка, и её не удаётся заменить папкой.</source>
         <translation>The working folder %1 is a link, and it cannot be replaced by a folder.</translation>
     </message>
