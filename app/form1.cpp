@@ -2,6 +2,7 @@
 // controls' placement.
 #include "app/form1.h"
 
+#include "font/qt_colors.h"
 #include "platform/application.h"
 #include "platform/cp1251.h"
 #include "platform/desktop.h"
@@ -247,7 +248,8 @@ TForm1::~TForm1()
 
 void TForm1::FormClose()
 {
-    IniFile config(Folders.ConfigFile("config.ini"));
+    // One rewrite of config.ini for all the keys.
+    IniFile::Batch config(IniFile(Folders.ConfigFile("config.ini")));
     config.WriteInteger(kGlobalSection, "UpperCut", e_upper_cut->value());
     config.WriteInteger(kGlobalSection, "BottCut", e_bott_cut->value());
     config.WriteString(kFontSection, "Name", QStringToCp1251(BookFont.name));
@@ -262,6 +264,7 @@ void TForm1::FormClose()
     config.WriteString(kGlobalSection, "OpenDir", QStringToCp1251(StorableFolder(OpenDir)));
     config.WriteString(kGlobalSection, "SaveDir", QStringToCp1251(StorableFolder(SaveDir)));
     config.WriteString(kGlobalSection, "Encoding", EncodingKey(Encoding));
+    config.Save();
 }
 
 void TForm1::keyPressEvent(QKeyEvent* event)

@@ -51,8 +51,8 @@ TEST(FileLayer, FailuresCarryTheExactTexts)
     } catch (const AppError& e) {
         EXPECT_EQ(std::string(e.what()), "Stream read error");
     }
-    EXPECT_THROW(FileSizeOf(missing), AppError);
-    EXPECT_EQ(FileSizeOf(dir / "short.bin"), 3u);
+    EXPECT_THROW(FileSizeOfPath(missing), AppError);
+    EXPECT_EQ(FileSizeOfPath(dir / "short.bin"), 3u);
 }
 
 TEST(FileLayer, AtomicWriteReplacesWholeOrNothing)
