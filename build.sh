@@ -40,7 +40,7 @@ install_packages() {
 
 configure() {
   if [ ! -f build/build.ninja ]; then
-    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIRA_WERROR=ON -DLUMIRA_BUILD_BENCH=ON
   fi
 }
 
@@ -59,7 +59,7 @@ gates() {
   if [ ! -f build-check/build.ninja ]; then
     CXX=clang++ CC=clang cmake -S . -B build-check -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -gline-tables-only -DNDEBUG" \
-      -DLUMIRA_FUZZ=ON -DLUMIRA_BUILD_BENCH=OFF
+      -DLUMIRA_FUZZ=ON -DLUMIRA_WERROR=ON -DLUMIRA_BUILD_BENCH=OFF
   fi
   cmake --build build-check -j "$(nproc)"
   # The last-resort test throws through Qt's event loop on purpose; Qt then loses its event

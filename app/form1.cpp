@@ -2,6 +2,7 @@
 // controls' placement.
 #include "app/form1.h"
 
+#include "font/qt_colors.h"
 #include "platform/application.h"
 #include "platform/cp1251.h"
 #include "platform/desktop.h"
@@ -250,7 +251,8 @@ TForm1::~TForm1()
 
 void TForm1::FormClose()
 {
-    IniFile config(Folders.ConfigFile("config.ini"));
+    // One rewrite of config.ini for all the keys.
+    IniFile::Batch config(IniFile(Folders.ConfigFile("config.ini")));
     config.WriteInteger(kGlobalSection, "UpperCut", e_upper_cut->value());
     config.WriteInteger(kGlobalSection, "BottCut", e_bott_cut->value());
     config.WriteString(kFontSection, "Name", QStringToCp1251(BookFont.name));
@@ -269,6 +271,7 @@ void TForm1::FormClose()
     // The text in hand is remembered with the title and encoding it has now.
     if (!e_text->text().isEmpty()) Recent.Update({e_text->text(), e_caption->text(), Encoding});
     Recent.Write(config);
+    config.Save();
 }
 
 void TForm1::keyPressEvent(QKeyEvent* event)

@@ -6,6 +6,7 @@
 // form1_book.cpp (Create), form1_profiles.cpp (phone list), form1_input.cpp (tooltips, paging
 // keys, a dropped file).
 #include "app/pictures.h"
+#include "book/settings_record.h"
 #include "settings/app_folders.h"
 #include "settings/recent_texts.h"
 #include "formats/book_format.h"
@@ -55,8 +56,8 @@ public:
 
     // ---- State (start values as after construction) ----
     BookFontStyle BookFont;
-    std::array<std::uint8_t, 514> GlyphTable{};
-    std::array<std::uint8_t, 27> BookSettingsRecord{};
+    GlyphTableBytes GlyphTable{};
+    SettingsRecord BookSettingsRecord{};
     ColorValue BackgroundColor = 0;
     LineList PreviewText;
     QImage FontStrip;

@@ -7,6 +7,7 @@
 #include "book/book_builder.h"
 #include "book/book_text.h"
 #include "book/book_volumes.h"
+#include "platform/background_work.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -16,7 +17,6 @@
 
 #include <QCloseEvent>
 #include <QDir>
-#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -25,7 +25,6 @@
 
 #include <atomic>
 #include <exception>
-#include <thread>
 
 namespace lumira {
 
@@ -160,16 +159,15 @@ void TForm1::BuildBookPackage(const TextFile& source)
 
     creating_ = true;
     panel.Start();
-    QEventLoop loop;
     QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, &loop, [&] { panel.SetShare(job.PerMille()); });
+    QObject::connect(&ticker, &QTimer::timeout, &ticker, [&] { panel.SetShare(job.PerMille()); });
     ticker.start(kProgressIntervalMs);
     {
         // The glyph files and the record are the build's input: what changes them waits.
         const ControlsHeld held{b_ok, b_font, b_back, e_upper_cut, e_bott_cut, b_profiles};
         CloseDuringCreate closing(this, panel);
-        std::thread worker([&] {
-            try {
+        try {
+            RunWhileEventsTurn([&] {
                 // A text in another encoding is converted into a copy in a private folder in the
                 // system's temporary folder, outside the working folder whose whole content goes
                 // into the package; a book is laid out while the package is built. What killed
@@ -189,13 +187,10 @@ void TForm1::BuildBookPackage(const TextFile& source)
                 for (const std::string& w : made.warnings) notices << QString::fromStdString(w);
                 if (!text.Notice().isEmpty()) notices << text.Notice();
                 job.notice = notices.join(QLatin1Char('\n'));
-            } catch (...) {
-                job.error = std::current_exception();
-            }
-            QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
-        });
-        loop.exec();
-        worker.join();
+            });
+        } catch (...) {
+            job.error = std::current_exception();
+        }
         ticker.stop();
         panel.Finish();
         creating_ = false;

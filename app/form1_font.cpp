@@ -2,6 +2,7 @@
 #include "app/form1.h"
 
 #include "app/font_configuration.h"
+#include "font/book_qfont.h"
 #include "font/font_strip.h"
 #include "platform/errors.h"
 #include "platform/files.h"

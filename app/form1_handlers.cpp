@@ -1,6 +1,8 @@
 // The main window's small control handlers: font and colour choosers, the Create button's
 // enabling, sizing to the phone's screen, closing.
 #include "app/form1.h"
+#include "font/book_qfont.h"
+#include "font/qt_colors.h"
 
 #include "app/create_panel.h"
 #include "book/book_volumes.h"

@@ -1,7 +1,9 @@
 // The preview: one page of the book as the phone shows it, and its paging.
 #include "app/form1.h"
 
+#include "font/book_qfont.h"
 #include "font/font_strip.h"
+#include "font/qt_colors.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "platform/files.h"

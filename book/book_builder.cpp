@@ -2,7 +2,7 @@
 
 #include "book/deflate_engine.h"
 #include "book/hyphenated_text.h"
-#include "book/ordered_work.h"
+#include "platform/ordered_work.h"
 #include "book/piece_store.h"
 #include "platform/folders.h"
 #include "book/text_normaliser.h"
@@ -88,6 +88,15 @@ std::uint64_t ArchiveWeight(std::uint64_t textSize)
     return textSize + textSize / 8 + 1;
 }
 
+// How the request's archive is compressed, its pieces included.
+ArchiveCompression CompressionOf(const BookRequest& request)
+{
+    return request.referenceCompression ? ArchiveCompression::Reference() : ArchiveCompression(request.threads);
+}
+
+// A piece goes to zlib in one feed: pieces are smaller than that.
+constexpr std::size_t kPieceFeed = 256 * 1024;
+
 // The calling thread's buffer for the piece it reads and then compresses.
 std::vector<char>& PieceBuffer()
 {
@@ -113,6 +122,7 @@ std::uint64_t PackTextPieces(const BookRequest& request, Reader& text, std::opti
     };
     // The piece after the text's last one, read where the size is not known beforehand.
     struct TextEnded {};
+    const ArchiveCompression compression = CompressionOf(request);
     // Pieces are read in order, each by the thread that then compresses it, into that thread's
     // buffer; a failed read ends the rest.
     bool readFailed = false;
@@ -133,10 +143,8 @@ std::uint64_t PackTextPieces(const BookRequest& request, Reader& text, std::opti
         Piece piece;
         piece.size = bytes.size();
         if (bytes.empty() && !size) return piece;
-        thread_local std::optional<RawDeflater> deflater;
-        if (!deflater) deflater.emplace(kArchiveEngine, kArchiveLevel);
         piece.crc = Crc32Of(bytes.data(), bytes.size());
-        piece.text = deflater->Compress(bytes.data(), bytes.size(), piece.packed);
+        piece.text = compression.ThreadDeflater(kPieceFeed).Compress(bytes.data(), bytes.size(), piece.packed);
         return piece;
     };
     std::uint64_t done = 0;
@@ -161,7 +169,7 @@ std::uint64_t PackTextPieces(const BookRequest& request, Reader& text, std::opti
         request.progress(BookStage::Archive, 0, ArchiveWeight(size ? *size : expected));
     }
     CheckCancel(request);
-    const unsigned threads = WorkerThreads(request.threads);
+    const unsigned threads = compression.Threads();
     // Without a size, one piece more than a text may have: reading it shows the end, or a text too large.
     const std::size_t count = static_cast<std::size_t>(size ? ChunkCountOf(*size) : std::uint64_t{kMaxChunkCount} + 1);
     try {
@@ -320,7 +328,7 @@ std::uint64_t BuildBookIn(const BookRequest& request, SettingsRecord& record, Fi
         if (request.progress)
             request.progress(BookStage::Archive, size + (total == 0 ? writing : done * writing / total), ArchiveWeight(size));
     };
-    WriteFolderArchiveFile(jarFile, work, request.jarPath, archived, request.threads, &pieces);
+    WriteFolderArchiveFile(jarFile, work, request.jarPath, archived, CompressionOf(request), &pieces);
 
     lines.push_back("MIDlet-Jar-URL: " + jarUrl);
     lines.push_back("MIDlet-Jar-Size: " + std::to_string(FileSizeOfPath(jarFile)));

@@ -43,6 +43,7 @@ struct BookRequest {
     std::filesystem::path jarPath;          // the package; the descriptor goes beside it
     BookProgress progress;                  // optional; may throw to stop the build
     unsigned threads = 0;                   // threads compressing the archive; 0: one per core
+    bool referenceCompression = false;      // zlib on the calling thread instead (ArchiveCompression)
     const std::atomic<bool>* cancel = nullptr;  // optional; when set, the build stops at the next piece
     bool openEnd = false;  // the text is a volume of a longer one: a last line without a break stays open
     // Words split by the language's dictionary: the book's text carries a soft hyphen at every

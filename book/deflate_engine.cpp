@@ -1,10 +1,13 @@
 #include "book/deflate_engine.h"
 
+#include "platform/ordered_work.h"
+
 #include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <stdexcept>
 
@@ -13,6 +16,31 @@ namespace lumira {
 std::string_view DeflateEngineName(DeflateEngine engine)
 {
     return engine == DeflateEngine::Zlib ? "zlib" : "libdeflate";
+}
+
+ArchiveCompression::ArchiveCompression(unsigned threads)
+    : ArchiveCompression(kArchiveEngine, WorkerThreads(threads))
+{
+}
+
+ArchiveCompression ArchiveCompression::Reference()
+{
+    return ArchiveCompression(DeflateEngine::Zlib, 1);
+}
+
+RawDeflater& ArchiveCompression::ThreadDeflater(std::size_t feed) const
+{
+    // A few kinds at most (engine and feed): each thread keeps one compressor of each it used.
+    struct Kept {
+        DeflateEngine engine;
+        std::size_t feed;
+        std::unique_ptr<RawDeflater> deflater;
+    };
+    thread_local std::vector<Kept> kept;
+    for (Kept& k : kept)
+        if (k.engine == engine_ && k.feed == feed) return *k.deflater;
+    kept.push_back({engine_, feed, std::make_unique<RawDeflater>(engine_, kArchiveLevel, feed)});
+    return *kept.back().deflater;
 }
 
 RawDeflater::RawDeflater(DeflateEngine engine, int level, std::size_t feed)

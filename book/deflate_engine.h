@@ -57,6 +57,32 @@ private:
     void* state_ = nullptr;  // the libdeflate compressor or the zlib stream
 };
 
+// How an archive's entries are compressed, one interface for the package builder and the archive
+// writer: the way books are made (kArchiveEngine, the entries spread over worker threads and
+// handed back in order) or the plain way kept as the reference the first is checked against
+// (zlib, every entry on the calling thread). Streams of either inflate to the same bytes with
+// the same CRC and "text" attribute, and the archive around them is laid out the same; only the
+// compressed bytes differ. A thread count alone means the first way on that many threads.
+class ArchiveCompression {
+public:
+    // kArchiveEngine on `threads` threads (0: one per core).
+    ArchiveCompression(unsigned threads = 0);
+    static ArchiveCompression Reference();
+
+    DeflateEngine Engine() const { return engine_; }
+    // How many threads compress at once (1: all on the calling thread).
+    unsigned Threads() const { return threads_; }
+    // The calling thread's compressor of this way at the archive's level, fed `feed` bytes at a
+    // time: made on the thread's first use and kept for its later entries.
+    RawDeflater& ThreadDeflater(std::size_t feed) const;
+
+private:
+    ArchiveCompression(DeflateEngine engine, unsigned threads) : engine_(engine), threads_(threads) {}
+
+    DeflateEngine engine_;
+    unsigned threads_;
+};
+
 // What zlib's deflate at `level` (window 2^15, memory level 8) reports as the data type of
 // `data` fed to it in pieces of `feed` bytes: true for text. Archives record it as the entry's
 // "text" attribute. zlib judges by the literals of its first block: no byte 0-6, 14-25 or 28-31

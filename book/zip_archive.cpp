@@ -2,13 +2,15 @@
 
 #include "book/deflate_engine.h"
 #include "platform/folders.h"
-#include "book/ordered_work.h"
+#include "platform/ordered_work.h"
 #include "formats/zip_streams.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/pending_file.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QString>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -46,11 +48,6 @@ constexpr unsigned long kDosArchive = 0x20;
 std::string Utf8(const QString& s)
 {
     return s.toStdString();
-}
-
-QString PathQ(const fs::path& p)
-{
-    return QString::fromStdU16String(p.u16string());
 }
 
 // ---- times -----------------------------------------------------------------------------------
@@ -208,12 +205,12 @@ void WalkFolder(const fs::path& folder, const QString& prefix, WalkRules& rules,
                          [](const FileItem& a, const FileItem& b) { return ListedBefore(a.name, b.name); });
     }
     for (const FileItem& f : files) {
-        const QString name = prefix + PathQ(f.name);
+        const QString name = prefix + FromFsPath(f.name);
         visit(FolderEntry{f.source, name, false, f.size, f.ready});
     }
     files.clear();
     for (const auto& sub : subfolders) {
-        const QString name = prefix + PathQ(sub.filename()) + "/";
+        const QString name = prefix + FromFsPath(sub.filename()) + "/";
         visit(FolderEntry{sub, name, true, 0});
         WalkFolder(sub, name, rules, visit);
     }
@@ -307,10 +304,10 @@ PackedEntry PackEntry(const ListedEntry& e, RawDeflater& deflater)
 } // namespace
 
 void WriteFolderArchiveFile(const fs::path& file, const fs::path& baseFolder, const fs::path& shownAs,
-                            const ZipProgress& progress, unsigned threads, const ReadyFiles* ready,
-                            const ZipLimits& limits)
+                            const ZipProgress& progress, const ArchiveCompression& compression,
+                            const ReadyFiles* ready, const ZipLimits& limits)
 {
-    const QString shown = PathQ(fs::path(shownAs).make_preferred());
+    const QString shown = FromFsPath(fs::path(shownAs).make_preferred());
     const auto tooMany = [&] {
         throw AppError(Utf8(QCoreApplication::translate("ZipArchive", "Слишком много файлов для архива %1: не более %2.")
                                 .arg(shown).arg(limits.entries)));
@@ -329,7 +326,7 @@ void WriteFolderArchiveFile(const fs::path& file, const fs::path& baseFolder, co
     if (ready) {
         rules.skipC = ready->skip;
         rules.ready = ready;
-        rules.readyPrefix = PathQ(ready->folder.generic_u16string()) + "/";
+        rules.readyPrefix = QDir::fromNativeSeparators(FromFsPath(ready->folder)) + "/";
     }
     WalkFolder(baseFolder, QString(), rules, [&](const FolderEntry& e) {
         if (entries.size() + 1 > limits.entries) tooMany();
@@ -356,10 +353,8 @@ void WriteFolderArchiveFile(const fs::path& file, const fs::path& baseFolder, co
     // Files are read and compressed ahead on every thread, a few at a time, and written here in
     // the walk's order; a file too large to hold whole is compressed here as it is read.
     const auto pack = [&](std::size_t i) {
-        thread_local std::optional<RawDeflater> deflater;
         if (entries[i].ready != kNotReady) return PackReady(*ready, entries[i].ready, readyStamp);
-        if (!deflater) deflater.emplace(kArchiveEngine, kArchiveLevel, kCopyBuffer);
-        return PackEntry(entries[i], *deflater);
+        return PackEntry(entries[i], compression.ThreadDeflater(kCopyBuffer));
     };
     const auto write = [&](std::size_t i, PackedEntry& packed) {
         const ListedEntry& e = entries[i];
@@ -398,7 +393,7 @@ void WriteFolderArchiveFile(const fs::path& file, const fs::path& baseFolder, co
         bound += EntryBound(e.name.bytes.size(), copied);
         if (progress) progress(done, total);
     };
-    RunInOrder<PackedEntry>(entries.size(), WorkerThreads(threads), 4 * std::size_t{WorkerThreads(threads)}, pack,
+    RunInOrder<PackedEntry>(entries.size(), compression.Threads(), 4 * std::size_t{compression.Threads()}, pack,
                             write);
 
     zipFile zip = out.zip;
@@ -407,13 +402,13 @@ void WriteFolderArchiveFile(const fs::path& file, const fs::path& baseFolder, co
 }
 
 void WriteFolderArchive(const fs::path& archive, const fs::path& baseFolder, const ZipProgress& progress,
-                        unsigned threads, const ZipLimits& limits)
+                        const ArchiveCompression& compression, const ZipLimits& limits)
 {
     std::error_code ec;
     const auto st = fs::symlink_status(archive, ec);
     if (const int refusal = TargetRefusal(archive)) ThrowCannotCreate(archive, refusal);
     PendingFile pending(archive);
-    WriteFolderArchiveFile(pending.TempPath(), baseFolder, archive, progress, threads, nullptr, limits);
+    WriteFolderArchiveFile(pending.TempPath(), baseFolder, archive, progress, compression, nullptr, limits);
     pending.Commit();
 }
 
@@ -428,12 +423,12 @@ struct ArchiveEntry {
 [[noreturn]] void ThrowBadEntry(const fs::path& archive, const QString& entry)
 {
     throw AppError(Utf8(QCoreApplication::translate("ZipArchive", "Архив %1 содержит недопустимое имя: %2")
-                            .arg(PathQ(fs::path(archive).make_preferred()), entry)));
+                            .arg(FromFsPath(fs::path(archive).make_preferred()), entry)));
 }
 
 [[noreturn]] void ThrowDamaged(const fs::path& archive)
 {
-    throw AppError(Utf8(QCoreApplication::translate("ZipArchive", "Архив повреждён: %1").arg(PathQ(fs::path(archive).make_preferred()))));
+    throw AppError(Utf8(QCoreApplication::translate("ZipArchive", "Архив повреждён: %1").arg(FromFsPath(fs::path(archive).make_preferred()))));
 }
 
 // Splits a stored name into the path components it may create; absolute names, drive letters and
@@ -470,7 +465,7 @@ fs::path MakeFolders(const fs::path& archive, const fs::path& base, const std::v
         const auto st = fs::symlink_status(at, ec);
         if (fs::is_symlink(st))
             throw AppError(Utf8(QCoreApplication::translate("ZipArchive", "Архив %1: запись %2 ведёт через символическую ссылку.")
-                                    .arg(PathQ(fs::path(archive).make_preferred()), entryName)));
+                                    .arg(FromFsPath(fs::path(archive).make_preferred()), entryName)));
         if (fs::is_directory(st)) continue;
         if (fs::exists(st)) ThrowCannotCreate(at, EEXIST);
         if (!fs::create_directory(at, ec) || ec) ThrowCannotCreate(at, ec ? ec.value() : EEXIST);
@@ -496,7 +491,7 @@ void RestoreAttributes(const fs::path& file, const unz_file_info64& info)
 [[noreturn]] void ThrowTooLarge(const fs::path& archive, std::uint64_t limit)
 {
     throw AppError(Utf8(QCoreApplication::translate("ZipArchive", "Архив %1 распаковывается больше чем в %2 байт: он повреждён.")
-                            .arg(PathQ(fs::path(archive).make_preferred()))
+                            .arg(FromFsPath(fs::path(archive).make_preferred()))
                             .arg(static_cast<qulonglong>(limit))));
 }
 
@@ -506,7 +501,7 @@ void ExtractArchive(const fs::path& archive, const fs::path& baseFolder, std::ui
 {
     std::error_code ec;
     if (!fs::is_regular_file(archive, ec))
-        throw AppError(Utf8(QCoreApplication::translate("ZipArchive", "Не найден файл %1").arg(PathQ(fs::path(archive).make_preferred()))));
+        throw AppError(Utf8(QCoreApplication::translate("ZipArchive", "Не найден файл %1").arg(FromFsPath(fs::path(archive).make_preferred()))));
 
     zlib_filefunc64_def streams = PathStreams();
     UnzCloser in;

@@ -1,5 +1,7 @@
 #pragma once
 // The ZIP archive engine (on minizip): extracting the template and writing the .jar.
+#include "book/deflate_engine.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -31,11 +33,13 @@ using ZipProgress = std::function<void(std::uint64_t done, std::uint64_t total)>
 // gives "Cannot open file %s" naming that file); more than 65534 entries or an archive that
 // could reach 4 GiB (`limits`) are refused before anything is written, and a file that grows
 // past that while it is archived stops the writing.
-// Files are read and compressed on `threads` threads (0: one per core), at most a few per thread
-// ahead of the one being written; the archive's bytes do not depend on the number of threads.
+// Files are read and compressed as `compression` says (a thread count: on that many threads, 0 one
+// per core), at most a few per thread ahead of the one being written; the archive's bytes do not
+// depend on the number of threads.
 // `progress` is called on the calling thread between entries and may throw to stop the writing.
 void WriteFolderArchive(const std::filesystem::path& archive, const std::filesystem::path& baseFolder,
-                        const ZipProgress& progress = {}, unsigned threads = 0, const ZipLimits& limits = {});
+                        const ZipProgress& progress = {}, const ArchiveCompression& compression = {},
+                        const ZipLimits& limits = {});
 
 // Files compressed beforehand that the archive takes as if they lay in `folder` (relative to the
 // base folder, which must hold it): they are listed among that folder's files in name order,
@@ -62,7 +66,7 @@ struct ReadyFiles {
 // folder gives "Cannot create file %s" naming the first of them there.
 void WriteFolderArchiveFile(const std::filesystem::path& file, const std::filesystem::path& baseFolder,
                             const std::filesystem::path& shownAs, const ZipProgress& progress = {},
-                            unsigned threads = 0, const ReadyFiles* ready = nullptr,
+                            const ArchiveCompression& compression = {}, const ReadyFiles* ready = nullptr,
                             const ZipLimits& limits = {});
 
 // Extracts every entry below `baseFolder`: folders created as needed, existing files replaced

@@ -3,7 +3,7 @@
 #include "book/naming.h"
 #include "book/book_builder.h"
 #include "book/book_volumes.h"
-#include "book/ordered_work.h"
+#include "platform/ordered_work.h"
 #include "cli/interrupt.h"
 #include "cli/progress_line.h"
 #include "preview/hyphenator.h"

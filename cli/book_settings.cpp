@@ -1,5 +1,6 @@
 #include "cli/book_settings.h"
 
+#include "font/book_qfont.h"
 #include "font/font_strip.h"
 #include "platform/cp1251.h"
 #include "platform/paths.h"

@@ -5,6 +5,7 @@
 
 #include <QRegularExpression>
 #include <functional>
+#include <limits>
 #include <map>
 
 namespace lumira {
@@ -20,6 +21,10 @@ std::string Text(const QString& s)
 constexpr int kMaxJarSizeKb = 2097151;
 // Most books built at once.
 constexpr int kMaxJobs = 256;
+// Largest cut, pixel rows: the bound a stored cut is held to.
+constexpr int kMaxCutOption = kMaxStoredCut;
+// Any page number an int holds; a page past the book's end is told as such when the book is laid out.
+constexpr int kMaxPreviewPage = std::numeric_limits<int>::max();
 
 int ParseNumber(const QString& option, const QString& value, int min, int max)
 {
@@ -105,8 +110,8 @@ CliOptions ParseOptions(const QStringList& arguments)
         {QStringLiteral("--size"), [&](auto& k, auto& v) { o.fontSize = ParseNumber(k, v, 1, kMaxFontSize); }},
         {QStringLiteral("--color"), [&](auto& k, auto& v) { o.color = ParseColor(k, v); }},
         {QStringLiteral("--background"), [&](auto& k, auto& v) { o.background = ParseColor(k, v); }},
-        {QStringLiteral("--upper-cut"), [&](auto& k, auto& v) { o.upperCut = ParseNumber(k, v, 0, 1000); }},
-        {QStringLiteral("--bottom-cut"), [&](auto& k, auto& v) { o.bottomCut = ParseNumber(k, v, 0, 1000); }},
+        {QStringLiteral("--upper-cut"), [&](auto& k, auto& v) { o.upperCut = ParseNumber(k, v, 0, kMaxCutOption); }},
+        {QStringLiteral("--bottom-cut"), [&](auto& k, auto& v) { o.bottomCut = ParseNumber(k, v, 0, kMaxCutOption); }},
         {QStringLiteral("--sysline"), [&](auto& k, auto& v) { o.sysline = ParseSysline(k, v); }},
         {QStringLiteral("--encoding"), [&](auto& k, auto& v) { o.encoding = ParseEncoding(k, v); }},
         {QStringLiteral("--hyphenation"), [&](auto& k, auto& v) { o.dictionaryHyphens = ParseHyphenation(k, v); }},
@@ -114,7 +119,7 @@ CliOptions ParseOptions(const QStringList& arguments)
         {QStringLiteral("--out-dir"), [&](auto& k, auto& v) { o.outDir = NonEmpty(k, v); }},
         {QStringLiteral("--max-jar-size"), [&](auto& k, auto& v) { o.maxJarSize = ParseNumber(k, v, 0, kMaxJarSizeKb); }},
         {QStringLiteral("--jobs"), [&](auto& k, auto& v) { o.jobs = ParseNumber(k, v, 1, kMaxJobs); }},
-        {QStringLiteral("--preview"), [&](auto& k, auto& v) { o.previewPage = ParseNumber(k, v, 1, 2147483647); }},
+        {QStringLiteral("--preview"), [&](auto& k, auto& v) { o.previewPage = ParseNumber(k, v, 1, kMaxPreviewPage); }},
         {QStringLiteral("--png"), [&](auto& k, auto& v) { o.png = NonEmpty(k, v); }},
     };
     // Switches.

@@ -1,7 +1,9 @@
 #include "cli/page_dump.h"
 
 #include "cli/interrupt.h"
+#include "font/book_qfont.h"
 #include "font/font_strip.h"
+#include "font/qt_colors.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "platform/files.h"

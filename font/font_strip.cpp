@@ -1,6 +1,8 @@
 #include "font/font_strip.h"
 
+#include "font/book_qfont.h"
 #include "font/png_writer.h"
+#include "font/qt_colors.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "platform/files.h"

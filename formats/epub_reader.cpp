@@ -1,6 +1,6 @@
 #include "formats/epub_reader.h"
 
-#include "book/ordered_work.h"
+#include "platform/ordered_work.h"
 
 #include "formats/html_reader.h"
 #include "formats/text_layout.h"

@@ -1,21 +1,21 @@
 // The help window and the update check.
 #include "help/help_form.h"
 
+#include "font/book_qfont.h"
 #include "help/help_text.h"
 #include "help/html_label.h"
+#include "platform/background_work.h"
 #include "platform/cp1251.h"
 #include "platform/desktop.h"
 #include "platform/book_font_style.h"
 
 #include <QEvent>
-#include <QEventLoop>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <thread>
 
 namespace lumira {
 
@@ -119,18 +119,12 @@ void Thelp_form::help_textAnchorClick(QObject*, const QString& anchor)
         // The request goes on a thread of its own; the windows meanwhile repaint and take input.
         BusyCursor hourglass;
         checking_ = true;
-        QEventLoop loop;
-        std::thread asking([&] {
-            try {
-                received = http.Get(VersionAddress(updateServer));
-                fetched = true;
-            } catch (...) {
-                // Whatever went wrong, the user learns only that the check failed.
-            }
-            QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
-        });
-        loop.exec();
-        asking.join();
+        try {
+            RunWhileEventsTurn([&] { received = http.Get(VersionAddress(updateServer)); });
+            fetched = true;
+        } catch (...) {
+            // Whatever went wrong, the user learns only that the check failed.
+        }
         checking_ = false;
     }
     if (!fetched) {

@@ -48,9 +48,4 @@ void ClearFolder(const fs::path& folder)
     }
 }
 
-std::uint32_t FileSizeOf(const fs::path& file)
-{
-    return static_cast<std::uint32_t>(FileSizeOfPath(file));
-}
-
 } // namespace lumira

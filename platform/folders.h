@@ -13,9 +13,6 @@ namespace lumira {
 // Nothing is reported.
 void ClearFolder(const std::filesystem::path& folder);
 
-// Size of a file in bytes as a 32-bit value; "Cannot open file %s" when it cannot be opened.
-std::uint32_t FileSizeOf(const std::filesystem::path& file);
-
 // Entries of a folder in the order the archive and ClearFolder use: names compared without
 // regard to case (ties broken by the exact name), as an NTFS folder lists them.
 std::vector<std::filesystem::directory_entry> ListFolder(const std::filesystem::path& folder);

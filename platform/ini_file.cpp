@@ -228,22 +228,9 @@ bool IniFile::SectionExists(const std::string& section) const
 
 void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value)
 {
-    LineList lines = LoadLines(path_);
-    const std::string entry = key + "=" + value;
-    if (const auto span = FindSection(lines, section)) {
-        if (const auto at = FindKey(lines, *span, key)) {
-            lines[*at] = Trim(std::string_view(lines[*at]).substr(0, lines[*at].find('='))) + "=" + value;
-        } else {
-            size_t insertAt = span->end;
-            while (insertAt > span->header + 1 && Trim(lines[insertAt - 1]).empty()) --insertAt;
-            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
-        }
-    } else {
-        if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
-        lines.push_back("[" + section + "]");
-        lines.push_back(entry);
-    }
-    WriteFileAtomically(path_, JoinLines(lines));
+    Batch batch(*this);
+    batch.WriteString(section, key, value);
+    batch.Save();
 }
 
 void IniFile::WriteInteger(const std::string& section, const std::string& key, std::int32_t value)
@@ -258,15 +245,70 @@ void IniFile::WriteBool(const std::string& section, const std::string& key, bool
 
 void IniFile::EraseSection(const std::string& section)
 {
-    LineList lines = LoadLines(path_);
-    const auto span = FindSection(lines, section);
+    Batch batch(*this);
+    batch.EraseSection(section);
+    batch.Save();
+}
+
+IniFile::Batch::Batch(const IniFile& file) : path_(file.Path()), lines_(LoadLines(path_)) {}
+
+void IniFile::Batch::WriteString(const std::string& section, const std::string& key, const std::string& value)
+{
+    LineList& lines = lines_;
+    const std::string entry = key + "=" + value;
+    if (const auto span = FindSection(lines, section)) {
+        if (const auto at = FindKey(lines, *span, key)) {
+            lines[*at] = Trim(std::string_view(lines[*at]).substr(0, lines[*at].find('='))) + "=" + value;
+        } else {
+            size_t insertAt = span->end;
+            while (insertAt > span->header + 1 && Trim(lines[insertAt - 1]).empty()) --insertAt;
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
+        }
+    } else {
+        if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
+        lines.push_back("[" + section + "]");
+        lines.push_back(entry);
+    }
+    // A line break or zero byte in a name or value splits the line when the file is read again:
+    // the next write sees the lines the file will hold.
+    if ((section + entry).find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)
+        lines = SplitLines(JoinLines(lines));
+    changed_ = true;
+}
+
+void IniFile::Batch::WriteInteger(const std::string& section, const std::string& key, std::int32_t value)
+{
+    WriteString(section, key, std::to_string(value));
+}
+
+void IniFile::Batch::WriteBool(const std::string& section, const std::string& key, bool value)
+{
+    WriteString(section, key, value ? "1" : "0");
+}
+
+void IniFile::Batch::EraseSection(const std::string& section)
+{
+    const auto span = FindSection(lines_, section);
     if (!span) {
-        if (IsReadOnlyFile(path_)) ThrowUnableToWrite(path_, EACCES);
+        mustBeWritable_ = true;
         return;
     }
-    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(span->header),
-                lines.begin() + static_cast<std::ptrdiff_t>(span->end));
-    WriteFileAtomically(path_, JoinLines(lines));
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(span->header),
+                 lines_.begin() + static_cast<std::ptrdiff_t>(span->end));
+    changed_ = true;
+}
+
+bool IniFile::Batch::KeyExists(const std::string& section, const std::string& key) const
+{
+    const auto span = FindSection(lines_, section);
+    return span && FindKey(lines_, *span, key).has_value();
+}
+
+void IniFile::Batch::Save()
+{
+    if (changed_) WriteFileAtomically(path_, JoinLines(lines_));
+    else if (mustBeWritable_ && IsReadOnlyFile(path_)) ThrowUnableToWrite(path_, EACCES);
+    changed_ = mustBeWritable_ = false;
 }
 
 void IniFile::ReplaceSection(const std::string& section,

@@ -2,7 +2,8 @@
 // Settings files in the INI layout, with the reading and writing rules of the Windows
 // private-profile functions. The object is bound to a path and keeps no copy of the file:
 // every read reads the file and every write rewrites it at once (atomically, through a temporary
-// file in the same folder). Section and key names match without regard to case (cp1251 rules).
+// file in the same folder); a Batch puts the writes of one save into one rewrite. Section and key
+// names match without regard to case (cp1251 rules).
 // Names and values are cp1251 bytes. Files are written with CR LF and read with any line ending.
 #include <cstdint>
 #include <filesystem>
@@ -71,6 +72,31 @@ public:
 
     // The file as it is now, for many reads at once.
     IniView Snapshot() const;
+
+    // The writes of one save, put into the file together: the file is read once when the batch
+    // is made, each write below changes the batch's copy by the rules of the single writes above,
+    // and Save writes the result in one atomic write, byte for byte what the same single writes
+    // one after the other would leave. Nothing is written before Save; a batch dropped unsaved
+    // writes nothing. Failures as the single writes ("Unable to write to %s").
+    class Batch {
+    public:
+        explicit Batch(const IniFile& file);
+
+        void WriteString(const std::string& section, const std::string& key, const std::string& value);
+        void WriteInteger(const std::string& section, const std::string& key, std::int32_t value);
+        void WriteBool(const std::string& section, const std::string& key, bool value);
+        void EraseSection(const std::string& section);
+        // Reads the batch's copy, the writes so far included.
+        bool KeyExists(const std::string& section, const std::string& key) const;
+
+        void Save();
+
+    private:
+        std::filesystem::path path_;
+        std::vector<std::string> lines_;
+        bool changed_ = false;
+        bool mustBeWritable_ = false;  // an erase that found nothing still needs a writable file
+    };
 
     // The integer rule on its own (used for values read by other means, too).
     static std::optional<std::int32_t> ParseInteger(const std::string& text);

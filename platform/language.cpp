@@ -59,11 +59,6 @@ std::optional<Language> LanguageFromKey(const std::string& key)
     return std::nullopt;
 }
 
-const char* LanguageKey(Language language)
-{
-    return language == Language::English ? "en" : "ru";
-}
-
 Language DefaultLanguage(const std::string& localeName)
 {
     const std::string name = Lower(Trimmed(localeName));

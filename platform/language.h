@@ -13,7 +13,6 @@ enum class Language { Russian, English };
 // "ru" or "en" as config.ini's [Global] Language and lumira-cli --lang spell it (any case, blanks
 // around ignored); nullopt for anything else.
 std::optional<Language> LanguageFromKey(const std::string& key);
-const char* LanguageKey(Language language);
 
 // The language when nothing names one: Russian when the system's language is Russian or unset
 // (the C and POSIX locales), English otherwise. `localeName` is a POSIX locale name such as

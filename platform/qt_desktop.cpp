@@ -1,4 +1,6 @@
 // The real desktop: Qt's standard dialogs, message boxes and QDesktopServices.
+#include "font/book_qfont.h"
+#include "font/qt_colors.h"
 #include "platform/desktop.h"
 
 #include <QApplication>

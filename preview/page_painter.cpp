@@ -1,6 +1,7 @@
 // Drawing pages from the glyph strip.
 #include "preview/page_painter.h"
 
+#include "font/qt_colors.h"
 #include "platform/colors.h"
 #include "platform/errors.h"
 #include "platform/files.h"

@@ -56,16 +56,18 @@ t_profile ReadProfile(const IniFile& ini, const std::string& section)
 void WriteProfileKeys(IniFile& ini, const t_profile& p)
 {
     const std::string& s = p.Name;
-    ini.WriteInteger(s, "Width", p.Width);
-    ini.WriteInteger(s, "Height", p.Height);
-    ini.WriteInteger(s, "LSoft", p.LSoft);
-    ini.WriteInteger(s, "RSoft", p.RSoft);
-    ini.WriteInteger(s, "Menu", p.Menu);
-    ini.WriteInteger(s, "OnUp", p.OnUp);
-    ini.WriteInteger(s, "OnDown", p.OnDown);
-    ini.WriteInteger(s, "OnLeft", p.OnLeft);
-    ini.WriteInteger(s, "OnRight", p.OnRight);
-    if (p.MaxJarSize != 0 || ini.KeyExists(s, "MaxJarSize")) ini.WriteInteger(s, "MaxJarSize", p.MaxJarSize);
+    IniFile::Batch keys(ini);
+    keys.WriteInteger(s, "Width", p.Width);
+    keys.WriteInteger(s, "Height", p.Height);
+    keys.WriteInteger(s, "LSoft", p.LSoft);
+    keys.WriteInteger(s, "RSoft", p.RSoft);
+    keys.WriteInteger(s, "Menu", p.Menu);
+    keys.WriteInteger(s, "OnUp", p.OnUp);
+    keys.WriteInteger(s, "OnDown", p.OnDown);
+    keys.WriteInteger(s, "OnLeft", p.OnLeft);
+    keys.WriteInteger(s, "OnRight", p.OnRight);
+    if (p.MaxJarSize != 0 || keys.KeyExists(s, "MaxJarSize")) keys.WriteInteger(s, "MaxJarSize", p.MaxJarSize);
+    keys.Save();
 }
 
 ScreenSize ProfileScreenSize(const t_profile* profile)

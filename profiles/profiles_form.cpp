@@ -35,18 +35,6 @@ constexpr int kButtonStripHeight = 41;
 const QColor kBannerColor(250, 196, 31);
 const QColor kRuleColor(0, 0, 255);
 
-// Runs a button's handler; a failure is shown in the error box and the window stays as the
-// handler left it.
-template <class Handler>
-void RunShowingErrors(Handler handler)
-{
-    try {
-        handler();
-    } catch (...) {
-        ShowCurrentException();
-    }
-}
-
 QFont BoldOf(const QFont& font)
 {
     QFont bold = font;
@@ -426,9 +414,9 @@ void Tprofiles_form::CreateControls()
                 for (const QModelIndex& index : selectedNow.indexes())
                     if (index.column() == 0) prof_listSelectItem(prof_list->item(index.row(), 0), true);
             });
-    connect(b_edit, &QPushButton::clicked, this, [this] { RunShowingErrors([this] { b_editClick(); }); });
-    connect(b_del, &QPushButton::clicked, this, [this] { RunShowingErrors([this] { b_delClick(); }); });
-    connect(b_add, &QPushButton::clicked, this, [this] { RunShowingErrors([this] { b_addClick(); }); });
+    connect(b_edit, &QPushButton::clicked, this, Guarded([this] { b_editClick(); }));
+    connect(b_del, &QPushButton::clicked, this, Guarded([this] { b_delClick(); }));
+    connect(b_add, &QPushButton::clicked, this, Guarded([this] { b_addClick(); }));
     // Esc presses it too, as the dialog's cancel (an open list takes its own Esc first).
     connect(b_close, &QPushButton::clicked, this, &QDialog::reject);
 }

@@ -5,6 +5,7 @@
 // "per_page" counter giving the time of one page; BM_WindowRepaint is the window's whole
 // RenderPreview, as a click on a paging button runs it.
 #include "app/form1.h"
+#include "font/book_qfont.h"
 #include "font/font_strip.h"
 #include "platform/files.h"
 #include "platform/line_list.h"

@@ -1,5 +1,7 @@
 // A window that starts dragging a file as soon as the mouse is pressed on it, as a file manager
-// does: the other end of a real drag and drop for real_program_test.sh.
+// does: the other end of a real drag and drop for real_program_test.sh. It prints "dragging" as
+// the drag starts and "drag ended: copied" (or "refused") once the drop is over, so that the
+// script waits for those instead of for a time.
 //   app_drag_source FILE
 #include <QApplication>
 #include <QDrag>
@@ -8,6 +10,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QUrl>
+#include <cstdio>
 
 namespace {
 
@@ -26,7 +29,11 @@ protected:
         mime->setUrls({QUrl::fromLocalFile(QFileInfo(file_).absoluteFilePath())});
         auto* drag = new QDrag(this);
         drag->setMimeData(mime);
-        drag->exec(Qt::CopyAction);
+        std::printf("dragging\n");
+        std::fflush(stdout);
+        const Qt::DropAction done = drag->exec(Qt::CopyAction);
+        std::printf("drag ended: %s\n", done == Qt::CopyAction ? "copied" : "refused");
+        std::fflush(stdout);
     }
 
 private:

@@ -35,9 +35,10 @@ fail() {
     failures=$((failures + 1))
 }
 
-# ---- A display of our own (LUMIRA_TEST_DISPLAYS: the numbers to try, "140 141 ..." by default) ----
+# ---- A display of our own ----
 display=""
-for n in ${LUMIRA_TEST_DISPLAYS:-$(seq 140 199)}; do
+# LUMIRA_DISPLAYS="FIRST LAST" narrows the displays tried (machines shared by several people).
+for n in $(seq ${LUMIRA_DISPLAYS:-140 199}); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
     Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
     xvfb=$!
@@ -76,7 +77,11 @@ if command -v dbus-daemon >/dev/null 2>&1; then
     done
     [ -s "$work/bus" ] && DBUS_SESSION_BUS_ADDRESS=$(head -1 "$work/bus")
 fi
-sleep 1
+# The window manager has started once it names itself on the root window.
+for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+    sleep 0.1
+done
 
 # ---- Helpers ----
 
@@ -130,14 +135,21 @@ ended() {
     return 1
 }
 
-# popup PID: waits up to 5 s until the program shows one window more than its main window.
-popup() {
+# shown PID TEST N: waits up to 5 s until the number of the program's visible windows passes
+# [ number TEST N ].
+shown() {
     for _ in $(seq 50); do
-        [ "$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | wc -l)" -ge 2 ] && return 0
+        [ "$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | wc -l)" "$2" "$3" ] && return 0
         sleep 0.1
     done
     return 1
 }
+
+# popup PID: the program shows one window more than its main window (waits up to 5 s).
+popup() { shown "$1" -ge 2; }
+
+# closed PID: the program shows its main window alone again (waits up to 5 s).
+closed() { shown "$1" -le 1; }
 
 # settled ID: waits (up to 5 s) until the window has kept its place and size for a moment: the
 # window manager may still move a window that has just appeared, and a click would miss.
@@ -152,6 +164,31 @@ settled() {
     return 0
 }
 
+# idle PID: waits (up to 10 s) until the program's window thread has waited for events in three
+# looks in a row: its start is over and a click will be answered.
+idle() {
+    local quiet=0 wchan
+    for _ in $(seq 200); do
+        wchan=$(cat "/proc/$1/wchan" 2>/dev/null)
+        case $wchan in
+            *poll*|*select*) quiet=$((quiet + 1)) ;;
+            *) quiet=0 ;;
+        esac
+        [ "$quiet" -ge 3 ] && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# said FILE LINE: waits up to 10 s until FILE holds a line starting with LINE.
+said() {
+    for _ in $(seq 100); do
+        grep -q "^$2" "$1" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
 # client ID: sets cx, cy, cw, ch to the window's client area on the screen.
 client() {
     eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {print "cx=" $4} /Absolute upper-left Y/ {print "cy=" $4}
@@ -161,7 +198,7 @@ client() {
 # click ID X Y: a click at a point of the window's client area.
 click() {
     client "$1"
-    xdotool mousemove $((cx + $2)) $((cy + $3)) sleep 0.1 click 1
+    xdotool mousemove --sync $((cx + $2)) $((cy + $3)) click 1
 }
 
 # key ID KEY...: keys pressed with window ID active.
@@ -183,23 +220,25 @@ ini() {
     tr -d '\r' <"$1" | sed -n "s/^$2=//p" | head -1
 }
 
-# drop FILE ID: drags FILE from the drag source onto the window ID.
+# drop FILE ID: drags FILE from the drag source onto the window ID of the program $app.
 drop() {
-    "$drag_source" "$1" >/dev/null 2>&1 &
+    "$drag_source" "$1" >"$work/drag.out" 2>&1 &
     local source_pid=$!
     pids+=("$source_pid")
     local source
     source=$(window "drag source")
-    sleep 0.3
+    [ -n "$source" ] && settled "$source"
+    idle "$app" || fail "the window did not finish its start"
     client "$source"
-    xdotool mousemove $((cx + 20)) $((cy + 20)) sleep 0.1 mousedown 1
+    xdotool mousemove --sync $((cx + 20)) $((cy + 20)) mousedown 1
+    said "$work/drag.out" dragging || fail "the drag did not start"
     client "$2"
     for step in 1 2 3 4 5 6; do
-        xdotool mousemove $((cx + 100 + step * 10)) $((cy + 200 + step * 5))
-        sleep 0.1
+        xdotool mousemove --sync $((cx + 100 + step * 10)) $((cy + 200 + step * 5))
     done
     xdotool mouseup 1
-    sleep 1
+    said "$work/drag.out" "drag ended: copied" || fail "the drop was not taken: $(cat "$work/drag.out")"
+    idle "$app"
     kill "$source_pid" 2>/dev/null
 }
 
@@ -218,7 +257,7 @@ box=$(window "Lumira generator")
 if [ -z "$box" ]; then
     fail "no error box for a missing sample: $(cat "$dir.out")"
 else
-    sleep 0.3
+    settled "$box"
     shot startup-failure
     kill -0 "$app" 2>/dev/null || fail "the program did not wait for the error box to be closed"
     key "$box" Return
@@ -238,12 +277,12 @@ if [ -z "$main" ]; then
     fail "the main window did not open: $(cat "$dir.out")"
 else
     settled "$main"
+    idle "$app" || fail "the window did not finish its start"
     click "$main" 180 134   # the phone list
-    # A click while the window is still busy with its start can go unanswered: one more try.
-    popup "$app" || { settled "$main"; click "$main" 180 134; popup "$app"; } || fail "the phone list did not open"
+    popup "$app" || fail "the phone list did not open"
     shot esc-list-open
     key "$main" Escape
-    sleep 0.7
+    closed "$app" || fail "Esc did not close the open phone list"
     if ! kill -0 "$app" 2>/dev/null; then
         fail "Esc on the open phone list ended the program"
     else
@@ -374,7 +413,7 @@ fits() {
         fail "$name: the main window did not open: $(cat "$dir.out")"
         return
     fi
-    sleep 0.5
+    idle "$app"
     shot "fits-$name"
     client "$main"
     local frame

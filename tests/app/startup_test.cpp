@@ -3,6 +3,7 @@
 #include "app/font_configuration.h"
 #include "app/form1.h"
 #include "app/single_instance.h"
+#include "font/book_qfont.h"
 #include "font/font_strip.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"

@@ -519,6 +519,34 @@ TEST_F(BookBuilderTest, PackageIsTheSameForAnyNumberOfThreadsAndAsTheArchiveOfIt
     EXPECT_TRUE(ReadFileBytes(dir / "folder.jar") == packages[0]);
 }
 
+TEST_F(BookBuilderTest, ABookCompressedThePlainReferenceWayHoldsWhatTheFastWayPutsIn)
+{
+    // Piece borders, a text zlib takes for binary, and one long enough for every thread.
+    std::string binary = TextOfSize(70000);
+    binary[5] = '\x01';
+    for (const std::string& text : {TextOfSize(0), TextOfSize(32767), TextOfSize(32768), binary, TextOfSize(400000)}) {
+        SCOPED_TRACE(text.size());
+        BookRequest fast = Request(text);
+        fast.threads = 3;
+        BuildBook(fast, record);
+        const auto expected = Entries(Jar());
+        const RawArchive fastRaw = ReadRawArchive(Jar());
+        const SettingsRecord fastRecord = record;
+
+        BookRequest reference = Request(text);
+        reference.referenceCompression = true;
+        BuildBook(reference, record);
+        EXPECT_TRUE(Entries(Jar()) == expected);
+        EXPECT_TRUE(record == fastRecord);
+        const RawArchive raw = ReadRawArchive(Jar());
+        ASSERT_EQ(raw.entries.size(), fastRaw.entries.size());
+        for (std::size_t i = 0; i < raw.entries.size(); ++i) {
+            EXPECT_EQ(raw.entries[i].size, fastRaw.entries[i].size) << raw.entries[i].name;
+            EXPECT_EQ(raw.entries[i].internalAttr, fastRaw.entries[i].internalAttr) << raw.entries[i].name;
+        }
+    }
+}
+
 TEST_F(BookBuilderTest, APackageNameWithAControlCharacterIsRefusedBeforeAnythingIsWritten)
 {
     for (const std::string name : {"a\nb.jar", "a\rb.jar", "tab\t.jar", "del\x7f.jar"}) {

@@ -1,7 +1,7 @@
 // The archive written on several threads: the same bytes whatever their number, work handed back
 // in order, and a failure on any thread ending the archive with nothing half-written.
 #include "book/deflate_engine.h"
-#include "book/ordered_work.h"
+#include "platform/ordered_work.h"
 #include "book/piece_store.h"
 #include "book/zip_archive.h"
 #include "platform/errors.h"
@@ -236,6 +236,39 @@ TEST(DeflateEngines, BothGiveStreamsThatInflateBackExactlyAndJudgeTextAlike)
     // Empty, noise and a control byte up front are binary; plain text is text.
     EXPECT_EQ(std::vector<bool>(judged[1].begin(), judged[1].begin() + 5), (std::vector<bool>{false, true, true, false, true}));
     EXPECT_FALSE(judged[1][6]);
+}
+
+TEST(ParallelArchive, TheFastWayAndThePlainReferenceDifferOnlyInTheirCompressedBytes)
+{
+    TempDir dir;
+    MakeTree(dir);
+    for (int i = 12; i < 150; ++i) fs::remove(dir / "base/text" / ("chunk." + std::to_string(i)));  // enough for 3 threads
+    WriteFolderArchive(dir / "reference.zip", dir / "base", {}, ArchiveCompression::Reference());
+    WriteFolderArchive(dir / "fast.zip", dir / "base", {}, 3);
+    EXPECT_EQ(ArchiveCompression::Reference().Engine(), DeflateEngine::Zlib);
+    EXPECT_EQ(ArchiveCompression::Reference().Threads(), 1u);
+    EXPECT_EQ(ArchiveCompression(3).Engine(), kArchiveEngine);
+
+    const RawArchive reference = ReadRawArchive(dir / "reference.zip");
+    const RawArchive fast = ReadRawArchive(dir / "fast.zip");
+    ASSERT_EQ(fast.entries.size(), reference.entries.size());
+    for (std::size_t i = 0; i < reference.entries.size(); ++i) {
+        const RawEntry& r = reference.entries[i];
+        const RawEntry& f = fast.entries[i];
+        SCOPED_TRACE(r.name);
+        EXPECT_EQ(f.name, r.name);
+        EXPECT_EQ(f.size, r.size);
+        EXPECT_EQ(f.method, r.method);
+        EXPECT_EQ(f.flags, r.flags);
+        EXPECT_EQ(f.internalAttr, r.internalAttr);  // the "text" attribute: zlib's judgement both ways
+        EXPECT_EQ(f.externalAttr, r.externalAttr);
+        EXPECT_EQ(f.dosTime, r.dosTime);
+        EXPECT_EQ(f.dosDate, r.dosDate);
+        // minizip checks each entry's CRC as it reads it.
+        if (!r.name.ends_with('/')) {
+            EXPECT_EQ(EntryContent(dir / "fast.zip", f.name), EntryContent(dir / "reference.zip", r.name));
+        }
+    }
 }
 
 TEST(ParallelArchive, AnArchiveThatCannotBeWrittenWholeIsRefusedWhereverTheWriteFails)

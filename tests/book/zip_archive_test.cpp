@@ -1,6 +1,7 @@
 // The ZIP engine on its own: what the written archive looks like byte for byte, and how the
 // template is extracted (replacing, times, attributes, unsafe names, links).
 #include "book/zip_archive.h"
+#include "platform/errors.h"
 #include "book/zip_test_util.h"
 #include "platform/files.h"
 #include "support/temp_dir.h"
@@ -222,6 +223,21 @@ TEST(ZipExtract, MissingAndDamagedArchivesAreNamed)
     msg = ErrorOf([&] { ExtractArchive(dir / "t.zip", dir / "base"); });
     EXPECT_TRUE(Contains(msg, (dir / "t.zip").string())) << msg;
     EXPECT_FALSE(fs::exists(dir / "base/stored.txt"));
+
+    // A name that is not UTF-8 (cp1251 "Весна") is named all the same, never a conversion failure.
+    const std::string odd = "\xC2\xE5\xF1\xED\xE0.dat";
+    for (const bool present : {false, true}) {
+        if (present) dir.Write(odd, "not an archive either");
+        try {
+            ExtractArchive(dir / odd, dir / "base");
+            ADD_FAILURE() << "extracted";
+        } catch (const AppError& e) {
+            EXPECT_TRUE(Contains(e.what(), dir.Path().string())) << e.what();
+            EXPECT_TRUE(Contains(e.what(), ".dat")) << e.what();
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << "not the archive's failure: " << e.what();
+        }
+    }
 }
 
 // An MS-DOS stamp holds 1980 to 2107: earlier times become its first moment, later ones its last,

@@ -10,8 +10,11 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
+#include <iterator>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -35,6 +38,51 @@ std::string LongParagraph()
     std::string text;
     for (int i = 0; i < 400; ++i) text += "word ";
     return text + "\r\n";
+}
+
+// The kernel's view of a child process, for waiting on what it does rather than for a time.
+std::string ProcText(pid_t pid, const std::string& name)
+{
+    std::ifstream in(fs::path("/proc") / std::to_string(pid) / name);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// True while one of the process's threads waits to write into a full pipe.
+bool BlockedOnAPipe(pid_t pid)
+{
+    std::error_code ec;
+    for (const auto& task : fs::directory_iterator(fs::path("/proc") / std::to_string(pid) / "task", ec)) {
+        const std::string wchan = ProcText(pid, "task/" + task.path().filename().string() + "/wchan");
+        if (wchan.find("pipe_write") != std::string::npos) return true;
+    }
+    return false;
+}
+
+// True while `signal` is delivered to the process but not yet taken by any of its threads.
+bool SignalPending(pid_t pid, int signal)
+{
+    const std::uint64_t bit = std::uint64_t{1} << (signal - 1);
+    const auto pending = [&](const std::string& status, const char* field) {
+        const std::size_t at = status.find(field);
+        return at != std::string::npos && (std::stoull(status.substr(at + std::strlen(field)), nullptr, 16) & bit) != 0;
+    };
+    if (pending(ProcText(pid, "status"), "ShdPnd:")) return true;
+    std::error_code ec;
+    for (const auto& task : fs::directory_iterator(fs::path("/proc") / std::to_string(pid) / "task", ec))
+        if (pending(ProcText(pid, "task/" + task.path().filename().string() + "/status"), "SigPnd:")) return true;
+    return false;
+}
+
+// Polls `condition` until it holds or `limit` has passed; returns whether it held.
+template <class Condition>
+bool WaitUntil(Condition condition, std::chrono::seconds limit = std::chrono::seconds(120))
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
 }
 
 } // namespace
@@ -154,20 +202,18 @@ TEST(CliHostile, ASecondStopRequestEndsAStuckRunAndRemovesItsPrivateFolder)
         });
     };
 
-    // Stuck: the pipe is full (64 KiB, less than one more message), the private folder there.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-    while (queued() < 65536 - 4096 && std::chrono::steady_clock::now() < deadline && alive())
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    ASSERT_GE(queued(), 65536 - 4096) << "the run did not fill its error output";
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    ASSERT_TRUE(alive());
+    // Stuck: the pipe is full (64 KiB, less than one more message) and the run waits to write
+    // into it, the private folder there.
+    ASSERT_TRUE(WaitUntil([&] { return !alive() || (queued() >= 65536 - 4096 && BlockedOnAPipe(child)); }));
+    ASSERT_TRUE(alive()) << "the run ended instead of waiting on its error output";
     EXPECT_EQ(privateFolders(), 1);
 
+    // The first request is taken, and the run goes back to waiting on the pipe.
     ::kill(child, SIGINT);
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ASSERT_TRUE(WaitUntil([&] { return !alive() || (!SignalPending(child, SIGINT) && BlockedOnAPipe(child)); }));
     EXPECT_TRUE(alive()) << "the first request is only a request";
     ::kill(child, SIGINT);
-    for (int tries = 0; tries < 600 && alive(); ++tries) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(WaitUntil([&] { return !alive(); }, std::chrono::seconds(60)));
     ASSERT_TRUE(reaped);
     ASSERT_TRUE(WIFSIGNALED(status)) << status;
     EXPECT_EQ(WTERMSIG(status), SIGINT);

@@ -1,6 +1,7 @@
 // --dump-pages: the preview's pages of a whole text, line by line, on the chosen phone's screen.
 #include "cli_fixture.h"
 
+#include "font/book_qfont.h"
 #include "font/font_strip.h"
 #include "platform/cp1251.h"
 #include "platform/line_list.h"

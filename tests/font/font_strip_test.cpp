@@ -1,6 +1,8 @@
 // The glyph strip and its table: layout, cuts, backgrounds, and the two files written from them.
+#include "font/book_qfont.h"
 #include "font/font_strip.h"
 #include "font/png_writer.h"
+#include "font/qt_colors.h"
 #include "png_decode.h"
 #include "support/temp_dir.h"
 

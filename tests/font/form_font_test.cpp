@@ -1,6 +1,7 @@
 // The main window's strip: start-up build, rebuilds on cut changes, and cut values that would
 // leave no row.
 #include "app/form1.h"
+#include "font/book_qfont.h"
 #include "font/font_strip.h"
 #include "png_decode.h"
 #include "support/scripted_desktop.h"

@@ -1,4 +1,5 @@
 // The markup label: how markup is read, how the label sizes itself and where link presses go.
+#include "font/book_qfont.h"
 #include "help/html_label.h"
 #include "help/html_markup.h"
 #include "help/update_check.h"

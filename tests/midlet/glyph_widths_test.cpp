@@ -3,6 +3,7 @@
 // distance from its entry to the strip's right edge. The desktop preview lays pages out with
 // GlyphAdvance. The phone shows the preview's pages only when the two agree for every code, and
 // it can draw a character only when its whole cell lies inside the strip.
+#include "font/book_qfont.h"
 #include "font/font_strip.h"
 #include "platform/book_font_style.h"
 

@@ -97,8 +97,8 @@ TEST(FileLayer, FailuresCarryTheExactTexts)
     // A reason without words of our own still says something.
     EXPECT_FALSE(SystemReason(EXDEV).empty());
     EXPECT_EQ(SystemReason(0), "");
-    EXPECT_THROW(FileSizeOf(books / "Нет.txt"), AppError);
-    EXPECT_EQ(FileSizeOf(dir / "short.bin"), 3u);
+    EXPECT_THROW(FileSizeOfPath(books / "Нет.txt"), AppError);
+    EXPECT_EQ(FileSizeOfPath(dir / "short.bin"), 3u);
 }
 
 TEST(FileLayer, AtomicWriteReplacesWholeOrNothing)

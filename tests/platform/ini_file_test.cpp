@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <filesystem>
+#include <iterator>
 
 namespace lumira {
 
@@ -159,6 +160,72 @@ TEST_F(IniTest, UnwritableFolderFailsWithTheFilesName)
     IniFile ini(dir / "blocker" / "config.ini");
     EXPECT_EQ(ini.ReadInteger("Global", "Model", 1), 1);
     EXPECT_THROW(ini.WriteInteger("Global", "Model", 1), AppError);
+}
+
+TEST_F(IniTest, ABatchLeavesTheBytesItsWritesOneByOneLeaveAndWritesOnlyOnSave)
+{
+    // Files as people and older versions leave them: other line ends, blank lines, comments,
+    // duplicate and differently cased sections and keys, a last line without its break.
+    const std::string starts[] = {
+        "",
+        "[Global]\r\nModel=2\r\n",
+        "; comment\n[global]\nMODEL = 5\n\n[Font]\rName=Arial\r\r[Global]\r\nModel=9",
+        "[Other]\r\nkey=value\r\n\r\n\r\n[Font]\r\n\r\n",
+        "stray line\r\n[ Font ]\r\nSize=8\r\n[Font]\r\nSize=9\r\n",
+    };
+    const std::string sections[] = {"Global", "Font", "FONT", "New", "Other"};
+    const std::string keys[] = {"Model", "Name", "size", "Extra"};
+    const std::string values[] = {"1", "", " spaced ", "\"quoted\"", "line\r\nbreak", "x\n[Other]\nkey=injected"};
+    std::uint32_t seed = 2024;
+    const auto next = [&](std::uint32_t n) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % n;
+    };
+    for (int round = 0; round < 200; ++round) {
+        const std::string& start = starts[round % std::size(starts)];
+        dir.Write("one.ini", start);
+        dir.Write("batch.ini", start);
+        IniFile one(dir / "one.ini");
+        IniFile batched(dir / "batch.ini");
+        IniFile::Batch batch(batched);
+        std::string trace;
+        for (std::uint32_t op = 0, count = 1 + next(14); op < count; ++op) {
+            const std::string& section = sections[next(std::size(sections))];
+            const std::string& key = keys[next(std::size(keys))];
+            const std::uint32_t kind = next(10);
+            trace += std::to_string(kind) + " " + section + " " + key + "; ";
+            if (kind == 0) {
+                one.EraseSection(section);
+                batch.EraseSection(section);
+            } else if (kind == 1) {
+                one.WriteInteger(section, key, -17);
+                batch.WriteInteger(section, key, -17);
+            } else if (kind == 2) {
+                one.WriteBool(section, key, true);
+                batch.WriteBool(section, key, true);
+            } else {
+                const std::string& value = values[next(std::size(values))];
+                one.WriteString(section, key, value);
+                batch.WriteString(section, key, value);
+            }
+            ASSERT_EQ(batch.KeyExists(section, key), one.KeyExists(section, key)) << trace;
+        }
+        EXPECT_EQ(dir.Read("batch.ini"), start) << "written before Save: " << trace;
+        batch.Save();
+        ASSERT_EQ(dir.Read("batch.ini"), dir.Read("one.ini")) << trace;
+    }
+
+    // A batch dropped without Save changes nothing; one on a read-only file fails as a single write.
+    dir.Write("t.ini", "[Global]\r\nModel=2\r\n");
+    {
+        IniFile::Batch dropped{IniFile(dir / "t.ini")};
+        dropped.WriteInteger("Global", "Model", 3);
+    }
+    EXPECT_EQ(dir.Read("t.ini"), "[Global]\r\nModel=2\r\n");
+    fs::permissions(dir / "t.ini", fs::perms::owner_read);
+    IniFile::Batch readOnly{IniFile(dir / "t.ini")};
+    readOnly.EraseSection("Missing");
+    EXPECT_THROW(readOnly.Save(), AppError);
 }
 
 } // namespace lumira

@@ -1,6 +1,7 @@
 // The preview in the main window: what a page looks like, the band and its picture, and the
 // paging buttons.
 #include "app/form1.h"
+#include "font/qt_colors.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "support/scripted_desktop.h"

@@ -236,7 +236,7 @@ final class ClassFileCheck {
         return s.length() == 1 ? null : s;
     }
 
-    static void run(Path template, Path stubDir) throws Exception {
+    static void run(Path template, Path stubDir, String version) throws Exception {
         Check.group("template archive and class files");
         Map<String, ClassInfo> stubs = new HashMap<>();
         try (var walk = Files.walk(stubDir)) {
@@ -260,7 +260,7 @@ final class ClassFileCheck {
         Check.equal(new TreeSet<>(List.of("book.png", "BookReader.class", "BookText.class", "PageLayout.class",
                 "ReaderCanvas.class", "META-INF/", "META-INF/MANIFEST.MF", "text/")), new TreeSet<>(names),
                 "the template's entries (no config, no fonts)");
-        Check.equal("Manifest-Version: 1.0\r\nMIDlet-Version: 1.0.4\r\nMIDlet-Vendor: Lumira\r\n"
+        Check.equal("Manifest-Version: 1.0\r\nMIDlet-Version: " + version + "\r\nMIDlet-Vendor: Lumira\r\n"
                 + "MicroEdition-Profile: MIDP-2.0\r\nMicroEdition-Configuration: CLDC-1.0\r\n",
                 new String(contents.get("META-INF/MANIFEST.MF"), StandardCharsets.US_ASCII), "the manifest");
         var icon = javax.imageio.ImageIO.read(new ByteArrayInputStream(contents.get("book.png")));

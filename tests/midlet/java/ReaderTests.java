@@ -5,7 +5,7 @@ import java.util.Map;
 
 /**
  * The reader midlet's tests, one group per run:
- *   java ReaderTests classfiles --template T --stubs S
+ *   java ReaderTests classfiles --template T --stubs S --version V
  *   java ReaderTests parity     --template T --tool B --sample F --work W
  *   java ReaderTests reader     --template T --tool B --sample F --work W
  *   java ReaderTests phones     --template T --tool B --sample F --work W
@@ -22,7 +22,7 @@ public final class ReaderTests {
         try {
             switch (group) {
             case "classfiles":
-                ClassFileCheck.run(template, Path.of(options.get("--stubs")));
+                ClassFileCheck.run(template, Path.of(options.get("--stubs")), options.get("--version"));
                 break;
             case "parity":
             case "reader":

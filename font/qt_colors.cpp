@@ -1,4 +1,4 @@
-#include "platform/colors.h"
+#include "font/qt_colors.h"
 
 #include <QGuiApplication>
 #include <QPalette>
