@@ -1,7 +1,7 @@
 // Create: the .jar and the .jad of the book, built on a thread of their own while the window
 // goes on living.
 #include "app/form1.h"
-#include "preview/hyphenator.h"
+#include "formats/hyphenator.h"
 
 #include "app/create_panel.h"
 #include "book/book_builder.h"

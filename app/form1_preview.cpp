@@ -9,7 +9,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/line_list.h"
-#include "preview/hyphenator.h"
+#include "formats/hyphenator.h"
 #include "preview/page_layout.h"
 #include "preview/page_painter.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // A book's text read with soft hyphens put at its words' dictionary points, for the pieces of a
 // book made with dictionary hyphenation.
-#include "preview/hyphenator.h"
+#include "formats/hyphenator.h"
 
 #include <algorithm>
 #include <cstring>

@@ -6,7 +6,7 @@
 #include "platform/ordered_work.h"
 #include "cli/interrupt.h"
 #include "cli/progress_line.h"
-#include "preview/hyphenator.h"
+#include "formats/hyphenator.h"
 #include "font/font_strip.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"

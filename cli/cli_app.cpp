@@ -7,7 +7,7 @@
 #include "cli/interrupt.h"
 #include "cli/options.h"
 #include "cli/page_dump.h"
-#include "preview/hyphenator.h"
+#include "formats/hyphenator.h"
 #include "cli/text_source.h"
 #include "font/font_strip.h"
 #include "platform/cp1251.h"

@@ -7,7 +7,7 @@
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "platform/files.h"
-#include "preview/hyphenator.h"
+#include "formats/hyphenator.h"
 #include "preview/page_painter.h"
 #include "platform/language.h"
 

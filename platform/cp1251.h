@@ -35,4 +35,8 @@ bool FitsCp1251(const QString& text);
 // True for exactly A..Z, a..z, Ё, ё and А..я (cp1251 codes 65..90, 97..122, 168, 184, 192..255).
 bool IsLetter(unsigned char c);
 
+// The soft hyphen: 0 wide and never drawn inside a line; where the dictionary rule splits a word
+// at it, the line ends in a "-".
+inline constexpr unsigned char kSoftHyphen = 0xAD;
+
 } // namespace lumira

@@ -17,9 +17,6 @@ namespace lumira {
 
 // ---- Character classes (cp1251 codes) ----
 
-// The soft hyphen: 0 wide and never drawn inside a line; where the dictionary rule splits a word
-// at it, the line ends in a "-".
-inline constexpr unsigned char kSoftHyphen = 0xAD;
 // Marks a text line may start with. They take no room, and a text without them lays out as if
 // they did not exist:
 //  - a text line starting with kTitleMark is a title: it starts a screen line of its own without

@@ -3,6 +3,7 @@
 #include "platform/errors.h"
 #include "platform/language.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -134,6 +135,14 @@ void PrepareWorkFolder(const fs::path& temp)
                                   {PathText(temp)}));
     // Anything else in its place stays as it is; the first file written there reports it.
     fs::create_directories(temp, ec);
+}
+
+std::vector<std::filesystem::path> HyphenationFolders(const AppFolders& folders)
+{
+    std::vector<std::filesystem::path> result{folders.dataDir / "hyphen", folders.dataDir.parent_path() / "hyphen"};
+    const std::filesystem::path system = "/usr/share/hyphen";
+    if (std::find(result.begin(), result.end(), system) == result.end()) result.push_back(system);
+    return result;
 }
 
 } // namespace lumira

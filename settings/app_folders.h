@@ -10,6 +10,7 @@
 // shipped profiles.ini is copied on the first start; "temp" and the lock live in the user's
 // cache folder ($XDG_CACHE_HOME/lumira), one per user.
 #include <filesystem>
+#include <vector>
 #include <functional>
 #include <optional>
 #include <string>
@@ -52,6 +53,11 @@ void PrepareAppFolders(const AppFolders& folders);
 // naming it when the link cannot be removed). Any other file in its place is left as it is, for
 // the first file written there to report.
 void PrepareWorkFolder(const std::filesystem::path& temp);
+
+// The folders hyphenation dictionaries are looked up in: the data folder's "hyphen" (where a
+// portable copy may carry its own), then the system's share/hyphen beside the data folder and
+// /usr/share/hyphen.
+std::vector<std::filesystem::path> HyphenationFolders(const AppFolders& folders);
 
 // The name of the folder below share/ that holds the installed data.
 inline constexpr const char* kInstalledDataName = "lumira";

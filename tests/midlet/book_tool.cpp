@@ -22,7 +22,7 @@
 #include "platform/errors.h"
 #include "platform/book_font_style.h"
 #include "platform/line_list.h"
-#include "preview/hyphenator.h"
+#include "formats/hyphenator.h"
 #include "preview/page_layout.h"
 #include "support/font_files.h"
 

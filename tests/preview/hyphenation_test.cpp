@@ -4,7 +4,7 @@
 #include "formats/text_layout.h"
 #include "platform/errors.h"
 #include "platform/line_list.h"
-#include "preview/hyphenator.h"
+#include "formats/hyphenator.h"
 #include "preview/page_layout.h"
 #include "support/temp_dir.h"
 #include "test_widths.h"

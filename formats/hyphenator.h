@@ -20,13 +20,6 @@ struct _HyphenDict;
 
 namespace lumira {
 
-struct AppFolders;
-
-// The folders dictionaries are looked up in: the program's data folder's "hyphen" (where a
-// portable copy may carry its own), then the system's share/hyphen beside the data folder and
-// /usr/share/hyphen.
-std::vector<std::filesystem::path> HyphenationFolders(const AppFolders& folders);
-
 class Hyphenator {
 public:
     explicit Hyphenator(std::vector<std::filesystem::path> folders);

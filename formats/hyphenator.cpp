@@ -1,11 +1,9 @@
 // Soft hyphens at the dictionary's points of a cp1251 text's words.
-#include "preview/hyphenator.h"
+#include "formats/hyphenator.h"
 
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "platform/language.h"
-#include "preview/line_fitting.h"
-#include "settings/app_folders.h"
 
 #include <QStringDecoder>
 #include <algorithm>
@@ -80,14 +78,6 @@ struct Hyphenator::Dictionary {
         if (dict) hnj_hyphen_free(dict);
     }
 };
-
-std::vector<fs::path> HyphenationFolders(const AppFolders& folders)
-{
-    std::vector<fs::path> result{folders.dataDir / "hyphen", folders.dataDir.parent_path() / "hyphen"};
-    const fs::path system = "/usr/share/hyphen";
-    if (std::find(result.begin(), result.end(), system) == result.end()) result.push_back(system);
-    return result;
-}
 
 Hyphenator::Hyphenator(std::vector<fs::path> folders) : folders_(std::move(folders)) {}
 
