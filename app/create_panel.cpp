@@ -82,15 +82,20 @@ void CreatePanel::Finish()
     cancel->hide();
 }
 
-void CreatePanel::ShowSaved(const QString& jarPath)
+void CreatePanel::ShowSaved(const QString& jarPath, const QString& note)
 {
     const QFileInfo jar(jarPath);
     folder_ = jar.absolutePath();
     const QString name = jar.fileName();
-    const QString shown = status->fontMetrics().elidedText(name, Qt::ElideMiddle, kStatusWidth / 2);
-    status->setText(tr("Книга сохранена: %1 &nbsp;<a href=\"folder\">%2</a>")
-                        .arg(shown.toHtmlEscaped(), tr("Открыть папку").toHtmlEscaped()));
-    status->setToolTip(QDir::toNativeSeparators(jar.absoluteFilePath()));
+    // A note puts a warning sign before the line; the name gives up the room it takes.
+    const QString sign = note.isEmpty() ? QString() : QStringLiteral("\u26A0 ");
+    const int room = kStatusWidth / 2 - status->fontMetrics().horizontalAdvance(sign);
+    const QString shown = status->fontMetrics().elidedText(name, Qt::ElideMiddle, room);
+    const QString line = tr("Книга сохранена: %1 &nbsp;<a href=\"folder\">%2</a>")
+                             .arg(shown.toHtmlEscaped(), tr("Открыть папку").toHtmlEscaped());
+    status->setText(note.isEmpty() ? line : QStringLiteral("<span style=\"color:#b35c00\">%1</span>%2").arg(sign, line));
+    const QString path = QDir::toNativeSeparators(jar.absoluteFilePath());
+    status->setToolTip(note.isEmpty() ? path : path + QStringLiteral("\n\n") + note);
     status->show();
 }
 
@@ -114,13 +119,6 @@ void CreatePanel::ShowStatus(const QString& text)
     // The line may be too narrow for a long file name: the tooltip holds it whole.
     status->setToolTip(text);
     status->show();
-}
-
-void CreatePanel::AddNote(const QString& note)
-{
-    if (note.isEmpty()) return;
-    status->setText(QStringLiteral("<span style=\"color:#b35c00\">&#9888;</span> ") + status->text());
-    status->setToolTip(status->toolTip() + QStringLiteral("\n\n") + note);
 }
 
 void CreatePanel::ClearStatus()

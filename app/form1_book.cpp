@@ -205,8 +205,7 @@ void TForm1::BuildBookPackage(const TextFile& source)
     }
     BookSettingsRecord = job.record;
     if (job.jars.size() > 1) panel.ShowSavedVolumes(job.jars);
-    else panel.ShowSaved(*chosen);
-    panel.AddNote(job.sizeNote);
+    else panel.ShowSaved(*chosen, job.sizeNote);
     if (!job.notice.isEmpty()) TheDesktop().ShowMessage(this, job.notice);
 }
 
