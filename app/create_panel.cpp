@@ -25,6 +25,7 @@ constexpr int kButtonHeight = 25;
 constexpr int kStatusTop = 287;
 constexpr int kStatusWidth = 327;
 constexpr int kStatusHeight = 18;
+constexpr int kNoteSignRoom = 36;
 
 } // namespace
 
@@ -87,9 +88,10 @@ void CreatePanel::ShowSaved(const QString& jarPath, const QString& note)
     const QFileInfo jar(jarPath);
     folder_ = jar.absolutePath();
     const QString name = jar.fileName();
-    // A note puts a warning sign before the line; the name gives up the room it takes.
+    // A note puts a warning sign before the line; the name gives up the room it takes (the sign
+    // comes from whichever face has it, wider than the label's font measures it).
     const QString sign = note.isEmpty() ? QString() : QStringLiteral("\u26A0 ");
-    const int room = kStatusWidth / 2 - status->fontMetrics().horizontalAdvance(sign);
+    const int room = note.isEmpty() ? kStatusWidth / 2 : kStatusWidth / 2 - kNoteSignRoom;
     const QString shown = status->fontMetrics().elidedText(name, Qt::ElideMiddle, room);
     const QString line = tr("Книга сохранена: %1 &nbsp;<a href=\"folder\">%2</a>")
                              .arg(shown.toHtmlEscaped(), tr("Открыть папку").toHtmlEscaped());
