@@ -596,6 +596,10 @@
         <source>Чтобы создать книгу, выберите текст и введите её название</source>
         <translation>To create the book, choose a text and enter its title</translation>
     </message>
+    <message>
+        <source>Название занимает %1 байт в UTF-8: некоторые телефоны не принимают названия длиннее %2 байт.</source>
+        <translation>The title takes %1 bytes of UTF-8: some phones refuse names longer than %2 bytes.</translation>
+    </message>
 </context>
 <context>
     <name>TextEncoding</name>
