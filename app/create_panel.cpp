@@ -31,6 +31,7 @@ QString NoteHtml(const QString& note)
     return note.isEmpty() ? QString() : QStringLiteral("<br>") + note.toHtmlEscaped();
 }
 constexpr int kStatusHeight = 18;
+constexpr int kNoteSignRoom = 36;
 
 } // namespace
 
@@ -88,22 +89,28 @@ void CreatePanel::Finish()
     cancel->hide();
 }
 
-void CreatePanel::ShowSaved(const QString& jarPath, const QString& note)
+void CreatePanel::ShowSaved(const QString& jarPath, const QString& note, const QString& removed)
 {
     const QFileInfo jar(jarPath);
     folder_ = jar.absolutePath();
     const QString name = jar.fileName();
-    const QString shown = status->fontMetrics().elidedText(name, Qt::ElideMiddle, kStatusWidth / 2);
-    status->setText(tr("Книга сохранена: %1 &nbsp;<a href=\"folder\">%2</a>")
-                        .arg(shown.toHtmlEscaped(), tr("Открыть папку").toHtmlEscaped()) +
-                    NoteHtml(note));
-    status->setToolTip(QDir::toNativeSeparators(jar.absoluteFilePath()));
+    // A note puts a warning sign before the line; the name gives up the room it takes (the sign
+    // comes from whichever face has it, wider than the label's font measures it).
+    const QString sign = note.isEmpty() ? QString() : QStringLiteral("\u26A0 ");
+    const int room = note.isEmpty() ? kStatusWidth / 2 : kStatusWidth / 2 - kNoteSignRoom;
+    const QString shown = status->fontMetrics().elidedText(name, Qt::ElideMiddle, room);
+    const QString line = tr("Книга сохранена: %1 &nbsp;<a href=\"folder\">%2</a>")
+                             .arg(shown.toHtmlEscaped(), tr("Открыть папку").toHtmlEscaped());
+    status->setText((note.isEmpty() ? line : QStringLiteral("<span style=\"color:#b35c00\">%1</span>%2").arg(sign, line)) +
+                    NoteHtml(removed));
+    const QString path = QDir::toNativeSeparators(jar.absoluteFilePath());
+    status->setToolTip(note.isEmpty() ? path : path + QStringLiteral("\n\n") + note);
     status->show();
 }
 
 void CreatePanel::ShowSavedVolumes(const QStringList& jarPaths, const QString& note)
 {
-    if (jarPaths.size() == 1) return ShowSaved(jarPaths.front(), note);
+    if (jarPaths.size() == 1) return ShowSaved(jarPaths.front(), {}, note);
     // The line names the volumes written, the first and the last when they are more than two;
     // the tooltip lists them all in full.
     folder_ = QFileInfo(jarPaths.front()).absolutePath();
@@ -126,13 +133,6 @@ void CreatePanel::ShowStatus(const QString& text)
     // The line may be too narrow for a long file name: the tooltip holds it whole.
     status->setToolTip(text);
     status->show();
-}
-
-void CreatePanel::AddNote(const QString& note)
-{
-    if (note.isEmpty()) return;
-    status->setText(QStringLiteral("<span style=\"color:#b35c00\">&#9888;</span> ") + status->text());
-    status->setToolTip(status->toolTip() + QStringLiteral("\n\n") + note);
 }
 
 void CreatePanel::ClearStatus()

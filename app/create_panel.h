@@ -27,15 +27,15 @@ public:
     void SetShare(int perMille);
     // The build ended: the bar and Cancel go away.
     void Finish();
-    // "Книга сохранена: <name>" with a link to the package's folder; `note`, when given, follows.
-    void ShowSaved(const QString& jarPath, const QString& note = {});
+    // "Книга сохранена: <name>" with a link to the package's folder; a `note` (a package too
+    // large for phones) marks the line with a warning sign and goes into its tooltip; `removed`
+    // (volumes of an earlier split taken away) follows the line.
+    void ShowSaved(const QString& jarPath, const QString& note = QString(), const QString& removed = QString());
     // "Книга сохранена, томов: N" with the same link and every package in its tooltip, for a book
     // split into volumes.
     void ShowSavedVolumes(const QStringList& jarPaths, const QString& note = {});
     // A plain status line.
     void ShowStatus(const QString& text);
-    // A note after the saved line (a warning sign on the line, the note in its tooltip).
-    void AddNote(const QString& note);
     // No status line.
     void ClearStatus();
 

@@ -212,8 +212,7 @@ void TForm1::BuildBookPackage(const TextFile& source)
     const QString removed =
         job.removedVolumes > 0 ? QString::fromStdString(RemovedVolumesNotice(job.removedVolumes)) : QString();
     if (job.jars.size() > 1) panel.ShowSavedVolumes(job.jars, removed);
-    else panel.ShowSaved(*chosen, removed);
-    panel.AddNote(job.sizeNote);
+    else panel.ShowSaved(*chosen, job.sizeNote, removed);
     if (!job.notice.isEmpty()) TheDesktop().ShowMessage(this, job.notice);
 }
 

@@ -88,7 +88,12 @@ void TForm1::e_captionPropertiesChange()
     else if (titled) b_ok->setToolTip(tr("Чтобы создать книгу, выберите текст"));
     else b_ok->setToolTip(tr("Чтобы создать книгу, выберите текст и введите её название"));
 
-    const QString warning = QString::fromStdString(LongTitleWarning(QStringToCp1251(e_caption->text())));
+    // The title stands beside the warning: the warning gives its length only.
+    const std::size_t bytes = Cp1251ToUtf8(QStringToCp1251(e_caption->text())).size();
+    const QString warning = bytes <= kPhoneNameLimit ? QString()
+                                                     : tr("Название занимает %1 байт в UTF-8: некоторые телефоны не принимают названия длиннее %2 байт.")
+                                                           .arg(bytes)
+                                                           .arg(kPhoneNameLimit);
     titleWarning->setToolTip(warning);
     titleWarning->setVisible(!warning.isEmpty());
     e_caption->setToolTip(warning);

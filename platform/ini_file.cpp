@@ -311,14 +311,12 @@ void IniFile::Batch::Save()
     changed_ = mustBeWritable_ = false;
 }
 
-void IniFile::ReplaceSection(const std::string& section,
-                             const std::vector<std::pair<std::string, std::string>>& entries)
+namespace {
+
+// Puts `entries` in place of the section's keys, or adds the section at the end.
+void ReplaceSectionIn(LineList& lines, const std::string& section,
+                      const std::vector<std::pair<std::string, std::string>>& entries)
 {
-    if (entries.empty()) {
-        EraseSection(section);
-        return;
-    }
-    LineList lines = LoadLines(path_);
     LineList body;
     for (const auto& [key, value] : entries) body.push_back(key + "=" + value);
     if (const auto span = FindSection(lines, section)) {
@@ -333,7 +331,31 @@ void IniFile::ReplaceSection(const std::string& section,
         lines.push_back("[" + section + "]");
         lines.insert(lines.end(), body.begin(), body.end());
     }
+}
+
+} // namespace
+
+void IniFile::ReplaceSection(const std::string& section,
+                             const std::vector<std::pair<std::string, std::string>>& entries)
+{
+    if (entries.empty()) {
+        EraseSection(section);
+        return;
+    }
+    LineList lines = LoadLines(path_);
+    ReplaceSectionIn(lines, section, entries);
     WriteFileAtomically(path_, JoinLines(lines));
+}
+
+void IniFile::Batch::ReplaceSection(const std::string& section,
+                                    const std::vector<std::pair<std::string, std::string>>& entries)
+{
+    if (entries.empty()) {
+        EraseSection(section);
+        return;
+    }
+    ReplaceSectionIn(lines_, section, entries);
+    changed_ = true;
 }
 
 } // namespace lumira

@@ -86,6 +86,7 @@ public:
         void WriteInteger(const std::string& section, const std::string& key, std::int32_t value);
         void WriteBool(const std::string& section, const std::string& key, bool value);
         void EraseSection(const std::string& section);
+        void ReplaceSection(const std::string& section, const std::vector<std::pair<std::string, std::string>>& entries);
         // Reads the batch's copy, the writes so far included.
         bool KeyExists(const std::string& section, const std::string& key) const;
 

@@ -95,7 +95,7 @@ RecentTexts RecentTexts::Read(const IniView& config)
     return list;
 }
 
-void RecentTexts::Write(IniFile& config) const
+std::vector<std::pair<std::string, std::string>> RecentTexts::Keys() const
 {
     std::vector<std::pair<std::string, std::string>> keys;
     size_t index = 0;
@@ -109,7 +109,17 @@ void RecentTexts::Write(IniFile& config) const
         keys.emplace_back(Key("Encoding", index), EncodingKey(entry.encoding));
         ++index;
     }
-    config.ReplaceSection(kRecentSection, keys);
+    return keys;
+}
+
+void RecentTexts::Write(IniFile& config) const
+{
+    config.ReplaceSection(kRecentSection, Keys());
+}
+
+void RecentTexts::Write(IniFile::Batch& config) const
+{
+    config.ReplaceSection(kRecentSection, Keys());
 }
 
 } // namespace lumira

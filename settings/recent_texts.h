@@ -42,8 +42,13 @@ public:
     // text the file cannot hold as it stands (characters cp1251 lacks, line breaks) is kept as
     // "utf-8:" and its percent-encoded UTF-8; an entry too long for a value is left out.
     void Write(IniFile& config) const;
+    // The same, as part of a batch of writes saved together.
+    void Write(IniFile::Batch& config) const;
 
 private:
+    // The section's keys and values, in order.
+    std::vector<std::pair<std::string, std::string>> Keys() const;
+
     std::vector<RecentText> entries_;
 };
 

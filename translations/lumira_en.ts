@@ -755,6 +755,10 @@
         <source>Не удаётся открыть «%1»: такого файла нет.</source>
         <translation>Cannot open “%1”: there is no such file.</translation>
     </message>
+    <message>
+        <source>Название занимает %1 байт в UTF-8: некоторые телефоны не принимают названия длиннее %2 байт.</source>
+        <translation>The title takes %1 bytes of UTF-8: some phones refuse names longer than %2 bytes.</translation>
+    </message>
 </context>
 <context>
     <name>TextEncoding</name>

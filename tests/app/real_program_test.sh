@@ -458,6 +458,7 @@ fi
 
 # ---- What Create tells, and a close during a build, which asks first ----
 dir=$(new_folder building)
+cp "$(dirname "$lumira")/velmar.dat" "$dir/"  # the reader template, built beside the program
 out="$work/out"
 mkdir -p "$out"
 printf '[Global]\r\nModel=0\r\nSaveDir=%s/\r\n' "$out" >"$dir/config.ini"
@@ -495,8 +496,13 @@ else
         earlier=$(md5sum <"$jar")
         # The same text, now so large that its build lasts: the same package is being replaced.
         head -c 300000000 /dev/urandom | base64 -w 76 >"$text"
+        xdotool mousemove $((cx + 253)) $((cy + 200))  # away from the status line: its tooltip goes
+        sleep 0.5
         click "$main" 253 320
         save=$(window "Сохранить как")
+        # A click while the window is still busy with the last tooltip can go unanswered: one more try.
+        [ -n "$save" ] || { click "$main" 253 320; save=$(window "Сохранить как"); }
+        [ -n "$save" ] || fail "the second Create did not ask where to save the book"
         key "$save" Return
         sleep 1
         key "$main" Escape

@@ -128,14 +128,14 @@ TEST_F(CreateStatusTest, APackageOverAMegabyteWithoutALimitIsNoted)
     Start(Scrambled(1500 * 1024));
     Create();
     ASSERT_GT(FileSizeOfPath(app / "books/kniga.jar"), kCommonPackageLimit);
-    EXPECT_TRUE(Status().text().contains(QStringLiteral("&#9888;"))) << Status().text().toStdString();
+    EXPECT_TRUE(Status().text().contains(QStringLiteral("\u26A0"))) << Status().text().toStdString();
     EXPECT_TRUE(Status().toolTip().contains(QStringLiteral("большинство телефонов не примут пакет больше 1 МБ")))
         << Status().toolTip().toStdString();
 
     // A small book says nothing of the kind.
     app.Write("book.txt", "Short again.\r\n");
     Create("small.jar");
-    EXPECT_FALSE(Status().text().contains(QStringLiteral("&#9888;")));
+    EXPECT_FALSE(Status().text().contains(QStringLiteral("\u26A0")));
     EXPECT_FALSE(Status().toolTip().contains(QStringLiteral("1 МБ")));
 }
 
