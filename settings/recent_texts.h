@@ -2,14 +2,16 @@
 // The texts opened last, newest first, with the title and the encoding each was read in. They
 // live in config.ini in a section of their own ([Recent]: File1, Title1, Encoding1, ...), which
 // the other sections' readers pass over.
+#include "platform/ini_file.h"
 #include "platform/text_encoding.h"
 
 #include <QString>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace lumira {
 
-class IniFile;
 class IniView;
 
 inline constexpr const char* kRecentSection = "Recent";
