@@ -31,7 +31,6 @@ public:
     void ShowMessage(QWidget*, const QString& text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
     bool Ask(QWidget*, const QString&) override { return false; }
     void ShowError(QWidget*, const QString& text) override { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }
-    bool Ask(QWidget*, const QString&) override { return false; }
     bool OpenUrl(const QString&) override { return true; }
     void SetBusy(bool) override {}
 
