@@ -674,7 +674,10 @@ bool OnlyNotesHeadings(std::string_view lines)
 {
     while (!lines.empty()) {
         const size_t end = std::min(lines.find("\r\n"), lines.size());
-        const std::string line = CollapseSpaces(lines.substr(0, end));
+        std::string_view raw = lines.substr(0, end);
+        // The layout's title and spacer marks lead their lines.
+        while (!raw.empty() && (raw.front() == '\x01' || raw.front() == '\x02')) raw.remove_prefix(1);
+        const std::string line = CollapseSpaces(raw);
         if (!line.empty() && !IsNotesHeading(line)) return false;
         lines.remove_prefix(std::min(end + 2, lines.size()));
     }

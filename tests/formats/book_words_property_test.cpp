@@ -11,6 +11,7 @@
 
 #include <fstream>
 #include <random>
+#include <algorithm>
 #include <sstream>
 
 namespace lumira {
@@ -223,8 +224,11 @@ private:
 };
 
 // The words of a laid-out text, a reference's mark apart from the word it follows.
+// The words of a laid-out text; the layout's title and spacer marks (bytes 1 and 2) part words as
+// blanks do.
 std::vector<std::string> WordsOf(std::string text)
 {
+    std::replace_if(text.begin(), text.end(), [](char c) { return c == '\x01' || c == '\x02'; }, ' ');
     for (size_t at = text.find('['); at != std::string::npos; at = text.find('[', at + 2)) text.insert(at, " ");
     std::istringstream in(text);
     std::vector<std::string> words;
