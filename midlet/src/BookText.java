@@ -9,8 +9,6 @@ import java.io.InputStream;
 final class BookText {
     /** Returned for a position outside the text. */
     static final int END = -1;
-    /** No piece is longer: a record that says more (a hand-edited one) is not believed. */
-    static final int LONGEST_PIECE = 32767;
 
     private final int pieceLength;
     private int size;
@@ -20,14 +18,11 @@ final class BookText {
 
     /**
      * @param size        the text's length in bytes as the settings record gives it
-     * @param pieceLength the length of every piece but the last (32767); a length that is not
-     *                    positive or exceeds LONGEST_PIECE is taken as LONGEST_PIECE, so a
-     *                    damaged record never makes the reader ask for more memory than a piece
-     *                    can fill
+     * @param pieceLength the length of every piece but the last (32767)
      */
     BookText(int size, int pieceLength) {
         this.size = size < 0 ? 0 : size;
-        this.pieceLength = pieceLength > 0 && pieceLength <= LONGEST_PIECE ? pieceLength : LONGEST_PIECE;
+        this.pieceLength = pieceLength > 0 ? pieceLength : 32767;
     }
 
     /**

@@ -163,7 +163,9 @@ final class ReaderCanvas extends Canvas implements Runnable {
         }
         ink = findInk();
 
-        text = new BookText(littleEndian(record, 0), littleEndian(record, 22));
+        // Every piece but the last is 32767 bytes long: the record says so too, but a hand-edited
+        // record is not believed (a larger length would only ask for memory no piece fills).
+        text = new BookText(littleEndian(record, 0), 32767);
         // The book's layout rules beside the record: its byte 1 means that words are split only at
         // the soft hyphens the text holds. A book without the file keeps the vowel rule.
         layout = new PageLayout(text, widths, BookText.readResource(this, "/layout", 1).length > 0);

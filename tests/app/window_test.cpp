@@ -468,7 +468,7 @@ TEST_F(WindowTest, ControlsTabOrderAndCaptions)
     EXPECT_EQ(form->SaveDialog1.filter, QStringLiteral("Jar-пакет|*.jar|Все файлы|*.*"));
 
     QWidget* order[] = {form->e_caption, form->e_text, form->e_text_encoding, form->e_text_button, form->e_model, form->b_font, form->b_back,
-                        form->e_upper_cut, form->e_bott_cut, form->e_sysline, form->b_info, form->b_ok,
+                        form->e_upper_cut, form->e_bott_cut, form->e_sysline, form->e_hyphenation, form->b_info, form->b_ok,
                         form->b_close, form->b_p_up, form->b_p_fire, form->b_p_down, form->b_profiles};
     form->b_ok->setEnabled(true);
     form->b_p_up->setEnabled(true);
