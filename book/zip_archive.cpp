@@ -404,8 +404,6 @@ void WriteFolderArchiveFile(const fs::path& file, const fs::path& baseFolder, co
 void WriteFolderArchive(const fs::path& archive, const fs::path& baseFolder, const ZipProgress& progress,
                         const ArchiveCompression& compression, const ZipLimits& limits)
 {
-    std::error_code ec;
-    const auto st = fs::symlink_status(archive, ec);
     if (const int refusal = TargetRefusal(archive)) ThrowCannotCreate(archive, refusal);
     PendingFile pending(archive);
     WriteFolderArchiveFile(pending.TempPath(), baseFolder, archive, progress, compression, nullptr, limits);
