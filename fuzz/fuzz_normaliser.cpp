@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The first byte chooses the size of the reads; the rest is the text.
     const std::size_t piece = 1 + static_cast<unsigned char>(data[0]) % 97;
     const std::string_view text = fuzz::AsBytes(data + 1, size - 1);
-    const std::string expected = JoinLines(SplitLines(text));
+    const std::string expected = JoinLines(SplitTextLines(text));
 
     NormalisedText fromFile(TextFile(fuzz::WriteInput(text, "text.txt")));
     if (ReadAll(fromFile, piece) != expected) std::abort();
