@@ -19,7 +19,7 @@ PACKAGES=(
   xvfb xauth openbox imagemagick x11-utils xdotool
   libdeflate-dev libicu-dev
   libhyphen-dev hyphen-ru hyphen-en-us
-  zip unzip pngcheck time
+  zip unzip pngcheck time strace
   dpkg-dev desktop-file-utils appstream
 )
 # What the sanitized and fuzzing build needs besides: clang's libFuzzer and sanitizer runtimes.
