@@ -587,7 +587,7 @@ void ExtractArchive(const fs::path& archive, const fs::path& baseFolder, std::ui
         }
         SetModificationTime(pending.TempPath(), info.tmu_date);
         RestoreAttributes(pending.TempPath(), info);
-        pending.Commit();
+        pending.Commit(PendingFile::Durability::Scratch);  // the build's own working copy
     }
 }
 

@@ -75,7 +75,8 @@ void WriteFolderArchiveFile(const std::filesystem::path& file, const std::filesy
 // `baseFolder` or through a symbolic link (every name is checked before anything is written).
 // A missing or damaged archive throws AppError naming it. An archive whose entries add up to more
 // than `limit` bytes (as stored in it, or as actually read) is refused the same way: the template
-// is small, and a damaged or hostile one must not fill the disk.
+// is small, and a damaged or hostile one must not fill the disk. The files are a build's working
+// copy: each is whole under its name, but not flushed to the disk.
 inline constexpr std::uint64_t kMaxExtractedBytes = 16u << 20;
 void ExtractArchive(const std::filesystem::path& archive, const std::filesystem::path& baseFolder,
                     std::uint64_t limit = kMaxExtractedBytes);

@@ -59,8 +59,16 @@ PendingFile::~PendingFile()
     fs::remove(temp_, ec);
 }
 
-void PendingFile::Commit()
+void PendingFile::Commit(Durability durability)
 {
+    if (durability == Durability::Synced && !Sync()) {
+        const int error = errno;
+        std::error_code ec;
+        fs::remove(temp_, ec);
+        committed_ = true;
+        mark_.Release();
+        ThrowUnableToWrite(target_, error);
+    }
     std::error_code ec;
     const auto st = fs::symlink_status(target_, ec);
     if (!ec && fs::is_regular_file(st)) {

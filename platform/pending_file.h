@@ -30,9 +30,15 @@ public:
     const std::filesystem::path& Target() const { return target_; }
     const std::filesystem::path& TempPath() const { return temp_; }
 
-    // Renames the temporary file over the target (replacing a read-only target too);
-    // "Unable to write to %s" naming the target on failure, the temporary file then removed.
-    void Commit();
+    // What a commit promises once it returns.
+    enum class Durability {
+        Synced,  // the content is on the disk before the name points at it
+        Scratch  // a working copy of our own, worthless after a crash: not flushed
+    };
+    // Renames the temporary file over the target (replacing a read-only target too), its content
+    // flushed to the disk first unless it is scratch; "Unable to write to %s" naming the target on
+    // failure, the temporary file then removed. The writer has closed its own handle before.
+    void Commit(Durability durability = Durability::Synced);
     // Flushes the temporary file's content to the disk before it is put in place; false on failure.
     bool Sync() const { return mark_.Sync(); }
 

@@ -1,13 +1,13 @@
 #include "settings/app_folders.h"
 
 #include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/live_mark.h"
+#include "platform/pending_file.h"
 #include "platform/language.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
-#include <fstream>
-#include <random>
 #include <system_error>
 
 namespace lumira {
@@ -17,19 +17,23 @@ namespace fs = std::filesystem;
 namespace {
 
 // True when a file can be made in `dir` (permissions, read-only mounts and the like all count).
+// The probe has a temporary file's name and mark: should the run die meanwhile, a later one
+// removes it like any other leftover.
 bool CanWriteIn(const fs::path& dir)
 {
     std::error_code ec;
     if (!fs::is_directory(dir, ec)) return false;
-    std::mt19937_64 random(std::random_device{}() ^
-                           static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
-    const fs::path probe = dir / (".lumira-write-" + std::to_string(random()));
-    {
-        std::ofstream out(probe, std::ios::binary);
-        if (!out) return false;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const fs::path probe = dir / (std::string(kPendingPrefix) + RandomLetters(8));
+        LiveMark mark;
+        if (!mark.Create(probe)) {
+            if (fs::exists(fs::symlink_status(probe, ec))) continue;  // the name was taken
+            return false;
+        }
+        fs::remove(probe, ec);
+        return true;
     }
-    fs::remove(probe, ec);
-    return true;
+    return false;
 }
 
 std::optional<fs::path> AbsoluteFromEnvironment(const EnvironmentLookup& environment, const char* name)
@@ -115,13 +119,11 @@ void PrepareAppFolders(const AppFolders& folders)
     const fs::path shipped = folders.DataFile("profiles.ini");
     std::error_code ec;
     if (fs::exists(mine, ec) || !fs::exists(shipped, ec)) return;
-    // Copied under a temporary name and renamed, so an interrupted copy never leaves half a list.
-    const fs::path part = folders.ConfigFile("profiles.ini.part");
-    fs::copy_file(shipped, part, fs::copy_options::overwrite_existing, ec);
-    if (!ec) fs::permissions(part, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);
-    if (!ec) fs::rename(part, mine, ec);
-    if (ec) {
-        fs::remove(part, ec);
+    // Written whole or not at all, so an interrupted copy never leaves half a list; the copy is
+    // the user's own to change, whatever the shipped file's permissions.
+    try {
+        WriteFileAtomically(mine, ReadFileBytes(shipped));
+    } catch (const AppError&) {
         throw AppError(FormatText(Translate("AppFolders", "Не удаётся скопировать %1 в %2"), {PathText(shipped), PathText(mine)}));
     }
 }
