@@ -3,6 +3,7 @@
 // and the settings, and writes the .jar with its .jad descriptor.
 #include "book/settings_record.h"
 #include "platform/colors.h"
+#include "platform/errors.h"
 #include "platform/file_set.h"
 #include "platform/files.h"
 #include "platform/language.h"
@@ -72,9 +73,9 @@ void CheckBookRequest(const BookRequest& request);
 
 // Thrown when a build stops because `BookRequest::cancel` was set. Nothing of the package is
 // left, an earlier book stays as it was, and the work folder holds no pieces.
-class BookCancelled : public std::runtime_error {
+class BookCancelled : public Cancelled {
 public:
-    BookCancelled() : std::runtime_error(Translate("BookBuilder", "Создание книги отменено.")) {}
+    BookCancelled() : Cancelled(Translate("BookBuilder", "Создание книги отменено.")) {}
 };
 
 // The descriptor's path: the package's extension replaced by ".jad", or ".jad" appended.

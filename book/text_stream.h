@@ -2,6 +2,9 @@
 // A text handed from the thread that makes it to the thread that reads it while it is still
 // being made: a book laid out while its package is being built. At most a few blocks wait
 // between the two, so memory stays flat whatever the text's size.
+#include "platform/errors.h"
+#include "platform/language.h"
+
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -16,9 +19,9 @@
 namespace lumira {
 
 // Thrown to the writer when the reader has given the text up, and to a reader reading after that.
-class TextStreamAbandoned : public std::runtime_error {
+class TextStreamAbandoned : public Cancelled {
 public:
-    TextStreamAbandoned() : std::runtime_error("the text is no longer read") {}
+    TextStreamAbandoned() : Cancelled(Translate("BookBuilder", "Создание книги отменено.")) {}
 };
 
 class TextStream {

@@ -1,5 +1,7 @@
 #include "cli/interrupt.h"
 
+#include "platform/language.h"
+
 #include <csignal>
 #include <cerrno>
 #include <cstring>
@@ -53,6 +55,8 @@ extern "C" void OnStopRequest(int sig)
 }
 
 } // namespace
+
+Interrupted::Interrupted() : Cancelled(Translate("lumira-cli", "Прервано.")) {}
 
 void InstallInterruptHandlers()
 {

@@ -2,15 +2,16 @@
 // Ctrl+C and termination requests: the run stops at the next safe point and still removes its
 // private folder and any half-written package. A second request ends the program at once, after
 // removing the private folder registered with ScratchRemovedOnStop.
-#include <stdexcept>
+#include "platform/errors.h"
+
 #include <string>
 
 namespace lumira {
 
 // Raised at a safe point once a stop was requested.
-class Interrupted : public std::runtime_error {
+class Interrupted : public Cancelled {
 public:
-    Interrupted() : std::runtime_error("interrupted") {}
+    Interrupted();
 };
 
 void InstallInterruptHandlers();

@@ -1,6 +1,7 @@
 #pragma once
 // The command line of lumira-cli: what the user asked for, checked for form only (files,
 // profiles and settings are looked at later).
+#include "platform/errors.h"
 #include "platform/language.h"
 #include "platform/text_encoding.h"
 #include "platform/version.h"
@@ -22,9 +23,9 @@ inline constexpr int kExitUsage = 2;        // the command line or the settings 
 inline constexpr int kExitInterrupted = 130;
 
 // A mistake in the command line; the message is for the user (UTF-8).
-class UsageError : public std::runtime_error {
+class UsageError : public AppError {
 public:
-    explicit UsageError(const std::string& messageUtf8) : std::runtime_error(messageUtf8) {}
+    explicit UsageError(const std::string& messageUtf8) : AppError(messageUtf8) {}
 };
 
 // A colour of the command line, #RRGGBB (the "#" may be left out).

@@ -20,6 +20,14 @@ private:
     int systemError_;
 };
 
+// Work given up because it was asked to stop (the window's Cancel, Ctrl+C, a reader that no
+// longer wants the text): not a failure, and never reported as one; the message says what
+// stopped, where one is shown.
+class Cancelled : public AppError {
+public:
+    explicit Cancelled(const std::string& messageUtf8) : AppError(messageUtf8) {}
+};
+
 // A path as the user reads it in a message: native separators, UTF-8.
 std::string PathText(const std::filesystem::path& path);
 
