@@ -19,6 +19,10 @@ PageIndex::PageIndex(std::shared_ptr<const PageSetup> setup) : setup_(std::move(
 void PageIndex::Build(std::stop_token stop, const std::function<void(int, const PageLayout&)>& visit)
 {
     const PageSetup& setup = *setup_;
+    {
+        const std::shared_lock lock(mutex_);
+        if (!bounds_.empty()) throw std::logic_error("a page index is built once");
+    }
     // Positions are 32-bit: a longer text cannot be paged.
     if (setup.text.size() > static_cast<size_t>(INT32_MAX - 2))
         throw AppError(Translate("PageIndex", "Текст слишком велик для просмотра страниц."));
