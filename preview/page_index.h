@@ -65,6 +65,9 @@ public:
     // The page holding 1-based text position `position` (of Setup().text): the last page that
     // begins at or before it. A position before the text gives page 1, one past the pages laid
     // out so far the last of them. 0 when no page is laid out.
+    // Setup().text is the book's text with every line followed by CR LF; with dictionary
+    // hyphenation it also holds the soft hyphens put in, so a position counted in the text
+    // without them moves on by the soft hyphens before it.
     int PageAt(std::int64_t position) const;
 
 private:

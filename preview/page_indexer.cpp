@@ -1,6 +1,8 @@
 // The page index's worker threads.
 #include "preview/page_indexer.h"
 
+#include "platform/language.h"
+
 #include <exception>
 
 namespace lumira {
@@ -108,6 +110,11 @@ void PageIndexer::Run(const std::shared_ptr<Build>& build, const Prepare& prepar
     } catch (const std::exception& e) {
         const std::lock_guard lock(mutex_);
         build->failure = e.what();
+        build->index.reset();
+    } catch (...) {
+        // Whatever else a preparation throws must not end the program from a worker thread.
+        const std::lock_guard lock(mutex_);
+        build->failure = Translate("PageIndex", "Непредвиденная ошибка при подсчёте страниц.");
         build->index.reset();
     }
     {

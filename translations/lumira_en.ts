@@ -1050,6 +1050,10 @@
         <source>Текст слишком велик для просмотра страниц.</source>
         <translation>The text is too large to show its pages.</translation>
     </message>
+    <message>
+        <source>Непредвиденная ошибка при подсчёте страниц.</source>
+        <translation>Unexpected error while counting pages.</translation>
+    </message>
 </context>
 <context>
     <name>lumira-cli</name>
