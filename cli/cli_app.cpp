@@ -18,6 +18,7 @@
 
 #include <QImage>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #ifdef _WIN32
@@ -70,7 +71,7 @@ std::string DescribeSettings(const BookSettings& s)
     return text;
 }
 
-// --dump-pages and --preview for the one text.
+// --dump-pages, --pages and --preview for the one text, through its page index.
 int RunPages(const CliOptions& options, const BookSettings& settings, const ProgramFolder& program)
 {
     const TextSource text(options.texts.front());
@@ -78,22 +79,29 @@ int RunPages(const CliOptions& options, const BookSettings& settings, const Prog
         const FontStripImage glyphs = RenderFontStrip(settings.font, settings.background, settings.upperCut, settings.bottCut);
         const int lineHeight = glyphs.strip.height();
         QString notice;
-        const PageSetup setup = MakePageSetup(text.LayoutString(text.Open(), settings.encoding, &notice), settings, lineHeight,
-                                              HyphenationFolders(program.folders));
+        const auto setup = std::make_shared<const PageSetup>(MakePageSetup(
+            text.LayoutString(text.Open(), settings.encoding, &notice), settings, lineHeight, HyphenationFolders(program.folders)));
         if (!notice.isEmpty())
             for (const QString& line : notice.split(QLatin1Char('\n'))) SayError(text.Given().toStdString() + ": " + line.toStdString());
-        if (options.dumpPages) DumpPages(setup, stdout);
-        if (options.previewPage) {
-            std::optional<PageLayout> wanted;
-            const int pages = WalkPages(setup, [&](int number, const PageLayout& page) {
-                if (number != *options.previewPage) return true;
-                wanted = page;
-                return false;
-            });
-            if (!wanted)
+        PageIndex index(setup);
+        PageDumpWriter dump(stdout);
+        index.Build({}, [&](int number, const PageLayout& page) {
+            CheckInterrupt();
+            if (options.dumpPages) dump.Write(number, page);
+        });
+        if (options.dumpPages) dump.Finish();
+        const int pages = index.PageCount();
+        if (options.countPages) Say(stdout, std::to_string(pages) + "\n");
+        if (options.previewPage || options.previewPercent) {
+            const int wanted = options.previewPercent ? index.PageForPercent(*options.previewPercent) : *options.previewPage;
+            if (wanted > pages)
                 throw AppError(FormatText(Translate("lumira-cli", "Страницы %1 нет: текст занимает %2 стр."),
-                                          {std::to_string(*options.previewPage), std::to_string(pages)}));
-            const QImage image = DrawPage(setup, *wanted, settings, glyphs, program.File("iface.dat"));
+                                          {std::to_string(wanted), std::to_string(pages)}));
+            if (options.verbose)
+                Say(stderr, FormatText(Translate("lumira-cli", "Страница %1 из %2 · %3 %"),
+                                       {std::to_string(wanted), std::to_string(pages), std::to_string(index.Percent(wanted))}) +
+                                "\n");
+            const QImage image = DrawPage(*setup, index.Page(wanted), settings, glyphs, program.File("iface.dat"));
             if (!image.save(*options.png, "PNG")) ThrowCannotCreate(ToFsPath(*options.png));
         }
     } catch (const Interrupted&) {

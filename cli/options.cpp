@@ -36,6 +36,21 @@ int ParseNumber(const QString& option, const QString& value, int min, int max)
     return n;
 }
 
+// --preview N (a page) or --preview P% (a share of the text); the last one given counts.
+void ParsePreviewPage(const QString& option, const QString& value, CliOptions& o)
+{
+    const QString v = value.trimmed();
+    const bool percent = v.endsWith(QLatin1Char('%'));
+    bool ok = false;
+    const int n = (percent ? v.chopped(1) : v).toInt(&ok, 10);
+    if (!ok || (percent ? n < 0 || n > 100 : n < 1 || n > kMaxPreviewPage))
+        throw UsageError(FormatText(Translate("lumira-cli", "Неверное значение %1 «%2»: нужен номер страницы (с 1) или доля текста от 0% до 100%."),
+                                    {Text(option), Text(value)}));
+    o.previewPage.reset();
+    o.previewPercent.reset();
+    (percent ? o.previewPercent : o.previewPage) = n;
+}
+
 RgbColor ParseColor(const QString& option, const QString& value)
 {
     static const QRegularExpression form(QStringLiteral("^#?([0-9A-Fa-f]{2})([0-9A-Fa-f]{2})([0-9A-Fa-f]{2})$"));
@@ -119,7 +134,7 @@ CliOptions ParseOptions(const QStringList& arguments)
         {QStringLiteral("--out-dir"), [&](auto& k, auto& v) { o.outDir = NonEmpty(k, v); }},
         {QStringLiteral("--max-jar-size"), [&](auto& k, auto& v) { o.maxJarSize = ParseNumber(k, v, 0, kMaxJarSizeKb); }},
         {QStringLiteral("--jobs"), [&](auto& k, auto& v) { o.jobs = ParseNumber(k, v, 1, kMaxJobs); }},
-        {QStringLiteral("--preview"), [&](auto& k, auto& v) { o.previewPage = ParseNumber(k, v, 1, kMaxPreviewPage); }},
+        {QStringLiteral("--preview"), [&](auto& k, auto& v) { ParsePreviewPage(k, v, o); }},
         {QStringLiteral("--png"), [&](auto& k, auto& v) { o.png = NonEmpty(k, v); }},
     };
     // Switches.
@@ -136,6 +151,7 @@ CliOptions ParseOptions(const QStringList& arguments)
         {QStringLiteral("--underline"), [&] { o.underline = true; }},
         {QStringLiteral("--no-underline"), [&] { o.underline = false; }},
         {QStringLiteral("--dump-pages"), [&] { o.dumpPages = true; }},
+        {QStringLiteral("--pages"), [&] { o.countPages = true; }},
     };
 
     bool optionsEnded = false;
@@ -170,14 +186,14 @@ CliOptions ParseOptions(const QStringList& arguments)
 
     if (o.help || o.version || o.listProfiles) return o;
 
-    if (o.previewPage && !o.png) throw UsageError(Translate("lumira-cli", "Ключу --preview нужен ключ --png ФАЙЛ."));
-    if (o.png && !o.previewPage) o.previewPage = 1;
+    if ((o.previewPage || o.previewPercent) && !o.png) throw UsageError(Translate("lumira-cli", "Ключу --preview нужен ключ --png ФАЙЛ."));
+    if (o.png && !o.previewPage && !o.previewPercent) o.previewPage = 1;
     if (o.texts.isEmpty()) throw UsageError(Translate("lumira-cli", "Не указан ни один текст."));
     if (o.out && o.outDir) throw UsageError(Translate("lumira-cli", "Ключи --out и --out-dir не совместимы."));
     if (o.PageMode()) {
         if (o.texts.size() > 1) throw UsageError(Translate("lumira-cli", "Страницы показываются для одного текста за раз."));
         if (o.maxJarSize) throw UsageError(Translate("lumira-cli", "Ключ --max-jar-size относится к созданию книги, а не к проверке страниц."));
-        if (o.out || o.outDir) throw UsageError(Translate("lumira-cli", "Ключи --dump-pages и --preview не создают книгу: --out и --out-dir с ними не совместимы."));
+        if (o.out || o.outDir) throw UsageError(Translate("lumira-cli", "Ключи --dump-pages, --pages и --preview не создают книгу: --out и --out-dir с ними не совместимы."));
     }
     if (o.texts.size() > 1) {
         if (o.out) throw UsageError(Translate("lumira-cli", "Ключ --out задаёт пакет одного текста; для нескольких текстов служит --out-dir."));
@@ -244,7 +260,10 @@ profiles.ini в папке программы, а у установленной 
   --dump-pages            вывести страницы предпросмотра всего текста в UTF-8: каждая строка
                           в точности как разложена, страницы разделены строкой из одного
                           символа перевода страницы (\f)
-  --preview N --png ФАЙЛ  нарисовать страницу N (с 1) так, как её показывает окно, в PNG
+  --pages                 вывести число страниц текста
+  --preview N --png ФАЙЛ  нарисовать страницу N (с 1) так, как её показывает окно, в PNG;
+                          --preview P% — первую страницу, к концу которой прочитано P %
+                          текста (0..100)
 
 Прочее:
   --app-dir ПАПКА         папка с config.ini, profiles.ini, iface.dat и velmar.dat вместо

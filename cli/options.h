@@ -64,11 +64,13 @@ struct CliOptions {
     std::optional<int> maxJarSize;   // KB; 0: no limit; none: the profile's
 
     bool dumpPages = false;
-    std::optional<int> previewPage;  // 1-based
+    bool countPages = false;            // --pages
+    std::optional<int> previewPage;     // 1-based
+    std::optional<int> previewPercent;  // --preview P%: the first page reaching P % of the text
     std::optional<QString> png;
 
     // Checking the page layout instead of building books.
-    bool PageMode() const { return dumpPages || png.has_value(); }
+    bool PageMode() const { return dumpPages || countPages || png.has_value(); }
 };
 
 // Reads the arguments that follow the program name. Options take their value as the next

@@ -1,6 +1,5 @@
 #include "cli/page_dump.h"
 
-#include "cli/interrupt.h"
 #include "font/book_qfont.h"
 #include "font/font_strip.h"
 #include "font/qt_colors.h"
@@ -37,27 +36,6 @@ PageSetup MakePageSetup(std::string text, const BookSettings& settings, int line
     return setup;
 }
 
-int WalkPages(const PageSetup& setup, const std::function<bool(int, const PageLayout&)>& visit)
-{
-    // Positions are 32-bit: a longer text cannot be paged.
-    if (setup.text.size() > static_cast<size_t>(INT32_MAX - 2))
-        throw AppError(Translate("lumira-cli", "Текст слишком велик для просмотра страниц."));
-    bool downEnabled = true;
-    std::int32_t start = 1;
-    int number = 0;
-    for (;;) {
-        CheckInterrupt();
-        const PageLayout page = LayoutPage(setup.text, setup.widths, setup.geometry, start);
-        ++number;
-        if (!visit(number, page)) break;
-        if (page.downEnabled) downEnabled = *page.downEnabled;
-        // A page that reads nothing (no room for a line) would be shown again and again.
-        if (!downEnabled || page.nextPageStart <= start) break;
-        start = page.nextPageStart;
-    }
-    return number;
-}
-
 namespace {
 
 [[noreturn]] void ThrowStdoutUnwritable()
@@ -68,23 +46,24 @@ namespace {
 
 } // namespace
 
-void DumpPages(const PageSetup& setup, std::FILE* out)
+void PageDumpWriter::Write(int number, const PageLayout& page)
 {
-    std::string buffer;
-    WalkPages(setup, [&](int number, const PageLayout& page) {
-        if (number > 1) buffer += "\f\n";
-        for (const std::string& line : page.lines) {
-            buffer += Cp1251ToUtf8(line);
-            buffer += '\n';
-        }
-        if (buffer.size() >= 1 << 16) {
-            if (std::fwrite(buffer.data(), 1, buffer.size(), out) != buffer.size()) ThrowStdoutUnwritable();
-            buffer.clear();
-        }
-        return true;
-    });
-    if (std::fwrite(buffer.data(), 1, buffer.size(), out) != buffer.size() || std::fflush(out) != 0)
+    if (number > 1) buffer_ += "\f\n";
+    for (const std::string& line : page.lines) {
+        buffer_ += Cp1251ToUtf8(line);
+        buffer_ += '\n';
+    }
+    if (buffer_.size() >= 1 << 16) {
+        if (std::fwrite(buffer_.data(), 1, buffer_.size(), out_) != buffer_.size()) ThrowStdoutUnwritable();
+        buffer_.clear();
+    }
+}
+
+void PageDumpWriter::Finish()
+{
+    if (std::fwrite(buffer_.data(), 1, buffer_.size(), out_) != buffer_.size() || std::fflush(out_) != 0)
         ThrowStdoutUnwritable();
+    buffer_.clear();
 }
 
 QImage DrawPage(const PageSetup& setup, const PageLayout& page, const BookSettings& settings, const FontStripImage& glyphs,

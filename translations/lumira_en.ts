@@ -56,6 +56,21 @@
     </message>
 </context>
 <context>
+    <name>BookPreviewModel</name>
+    <message>
+        <source>Страницы считаются…</source>
+        <translation>Counting pages…</translation>
+    </message>
+    <message>
+        <source>Страница %1 из %2 · %3 %</source>
+        <translation>Page %1 of %2 · %3 %</translation>
+    </message>
+    <message>
+        <source>Страница %1 из %2… · %3 %</source>
+        <translation>Page %1 of %2… · %3 %</translation>
+    </message>
+</context>
+<context>
     <name>BookText</name>
     <message>
         <source>Текст не целиком в кодировке %1 и прочитан как %2.</source>
@@ -1030,6 +1045,17 @@
     </message>
 </context>
 <context>
+    <name>PageIndex</name>
+    <message>
+        <source>Текст слишком велик для просмотра страниц.</source>
+        <translation>The text is too large to show its pages.</translation>
+    </message>
+    <message>
+        <source>Непредвиденная ошибка при подсчёте страниц.</source>
+        <translation>Unexpected error while counting pages.</translation>
+    </message>
+</context>
+<context>
     <name>lumira-cli</name>
     <message>
         <source>Ключ --max-jar-size относится к созданию книги, а не к проверке страниц.</source>
@@ -1184,8 +1210,8 @@
         <translation>Pages are shown for one text at a time.</translation>
     </message>
     <message>
-        <source>Ключи --dump-pages и --preview не создают книгу: --out и --out-dir с ними не совместимы.</source>
-        <translation>The options --dump-pages and --preview make no book: --out and --out-dir cannot be used with them.</translation>
+        <source>Ключи --dump-pages, --pages и --preview не создают книгу: --out и --out-dir с ними не совместимы.</source>
+        <translation>The options --dump-pages, --pages and --preview make no book: --out and --out-dir cannot be used with them.</translation>
     </message>
     <message>
         <source>Ключ --out задаёт пакет одного текста; для нескольких текстов служит --out-dir.</source>
@@ -1196,8 +1222,12 @@
         <translation>The option --title names one book; several texts take their titles from their file names.</translation>
     </message>
     <message>
-        <source>Текст слишком велик для просмотра страниц.</source>
-        <translation>The text is too large to show its pages.</translation>
+        <source>Неверное значение %1 «%2»: нужен номер страницы (с 1) или доля текста от 0% до 100%.</source>
+        <translation>Invalid value %1 “%2”: a page number (from 1) or a share of the text from 0% to 100% is needed.</translation>
+    </message>
+    <message>
+        <source>Страница %1 из %2 · %3 %</source>
+        <translation>Page %1 of %2 · %3 %</translation>
     </message>
     <message>
         <source> — готово</source>
@@ -1249,7 +1279,10 @@ profiles.ini в папке программы, а у установленной 
   --dump-pages            вывести страницы предпросмотра всего текста в UTF-8: каждая строка
                           в точности как разложена, страницы разделены строкой из одного
                           символа перевода страницы (\f)
-  --preview N --png ФАЙЛ  нарисовать страницу N (с 1) так, как её показывает окно, в PNG
+  --pages                 вывести число страниц текста
+  --preview N --png ФАЙЛ  нарисовать страницу N (с 1) так, как её показывает окно, в PNG;
+                          --preview P% — первую страницу, к концу которой прочитано P %
+                          текста (0..100)
 
 Прочее:
   --app-dir ПАПКА         папка с config.ini, profiles.ini, iface.dat и velmar.dat вместо
@@ -1310,7 +1343,10 @@ Checking pages (no book is made; one text):
   --dump-pages            write every preview page of the whole text in UTF-8: each line
                           exactly as laid out, pages separated by a line holding a single
                           form feed character (\f)
-  --preview N --png FILE  draw page N (from 1) as the window shows it, into a PNG file
+  --pages                 write the number of pages of the text
+  --preview N --png FILE  draw page N (from 1) as the window shows it, into a PNG file;
+                          --preview P% draws the first page by whose end P % of the text
+                          has been read (0..100)
 
 Other:
   --app-dir FOLDER        the folder with config.ini, profiles.ini, iface.dat and velmar.dat

@@ -1,6 +1,14 @@
-// --dump-pages: the preview's pages of a whole text, line by line, on the chosen phone's screen.
+// --dump-pages, --pages and --preview: the preview's pages of a whole text, line by line or
+// drawn, on the chosen phone's screen.
 #include "cli_fixture.h"
 
+#include "cli/book_settings.h"
+#include "cli/page_dump.h"
+#include "cli/text_source.h"
+#include "formats/sample_books.h"
+#include "platform/ini_file.h"
+#include "platform/paths.h"
+#include "profiles/profile.h"
 #include "font/book_qfont.h"
 #include "font/font_strip.h"
 #include "platform/cp1251.h"
@@ -8,6 +16,7 @@
 #include "preview/page_layout.h"
 
 #include <QFontMetrics>
+#include <QImage>
 #include <gtest/gtest.h>
 
 namespace lumira {
@@ -87,6 +96,97 @@ TEST(CliPages, WholeTextIsPagedAsThePreviewLaysItOut)
     EXPECT_EQ(run.out, expected);
     EXPECT_NE(run.out.find("Последнее слово."), std::string::npos);  // not cut at the window's 2047 bytes
     EXPECT_NE(run.out.find('\t'), std::string::npos);
+}
+
+namespace {
+
+// The page setup of `name` as lumira-cli makes it for `options`, made in this process.
+std::shared_ptr<const PageSetup> SetupInProcess(const CliFolder& f, const std::string& name,
+                                                const BookSettings& settings)
+{
+    const TextSource text(f.Arg(name));
+    const int lineHeight =
+        RenderFontStrip(settings.font, settings.background, settings.upperCut, settings.bottCut).strip.height();
+    return std::make_shared<const PageSetup>(
+        MakePageSetup(text.LayoutString(text.Open(), settings.encoding), settings, lineHeight, {}));
+}
+
+std::vector<std::string> SplitPages(const std::string& dump)
+{
+    std::vector<std::string> pages(1);
+    for (size_t at = 0; at < dump.size();) {
+        const size_t end = dump.find('\n', at);
+        const std::string line = dump.substr(at, end - at + 1);
+        at = end + 1;
+        if (line == "\f\n") pages.emplace_back();
+        else pages.back() += line;
+    }
+    return pages;
+}
+
+} // namespace
+
+// Every page of a whole book, the FB2's converted text and a plain text alike, is the page of the
+// index: the count --pages tells, the lines --dump-pages prints and the picture --preview draws,
+// by number or by percentage.
+TEST(CliPages, EveryPageOfAWholeBookIsThePageOfItsIndex)
+{
+    CliFolder f;
+    f.app.Write("config.ini", "[Global]\r\nModel=0\r\nSysline=1\r\n");  // the small phone, band at the bottom
+    std::string plain;
+    for (int i = 0; plain.size() < 20000; ++i)
+        plain += Cp(("   Абзац " + std::to_string(i) + ": переносы необыкновенных слов, выключка; и снова.\r\n").c_str());
+    f.work.Write("plain.txt", plain);
+    f.work.Write("book.fb2", SampleFb2());
+
+    const QStringList common{QStringLiteral("--app-dir"), FromFsPath(f.app.Path()), QStringLiteral("--hyphenation"),
+                             QStringLiteral("simple"), QStringLiteral("--dump-pages")};
+    for (const std::string name : {"plain.txt", "book.fb2"}) {
+        SCOPED_TRACE(name);
+        const BookSettings settings =
+            ResolveSettings(ReadStoredSettings(IniFile(f.app / "config.ini"), FromFsPath(f.app.Path())),
+                            ReadProfiles(IniFile(f.app / "profiles.ini")), ParseOptions(common + QStringList{f.Arg(name)}));
+        const auto setup = SetupInProcess(f, name, settings);
+        PageIndex index(setup);
+        index.Build({});
+        const int count = index.PageCount();
+        ASSERT_GE(count, 3);
+
+        const CliRun counted = f.Run({f.Arg(name), QStringLiteral("--pages")});
+        ASSERT_EQ(counted.exitCode, 0) << counted.err;
+        EXPECT_EQ(counted.out, std::to_string(count) + "\n");
+
+        const CliRun dumped = f.Run({f.Arg(name), QStringLiteral("--dump-pages")});
+        ASSERT_EQ(dumped.exitCode, 0) << dumped.err;
+        const std::vector<std::string> pages = SplitPages(dumped.out);
+        ASSERT_EQ(pages.size(), static_cast<size_t>(count));
+        for (int n = 1; n <= count; ++n) {
+            std::string lines;
+            for (const std::string& line : index.Page(n).lines) lines += Cp1251ToUtf8(line) + "\n";
+            EXPECT_EQ(pages[static_cast<size_t>(n - 1)], lines) << "page " << n;
+        }
+
+        const FontStripImage glyphs = RenderFontStrip(settings.font, settings.background, settings.upperCut, settings.bottCut);
+        const std::pair<QString, int> asked[] = {{QStringLiteral("1"), 1},
+                                                 {QString::number(count / 2), count / 2},
+                                                 {QString::number(count), count},
+                                                 {QStringLiteral("0%"), 1},
+                                                 {QStringLiteral("50%"), index.PageForPercent(50)},
+                                                 {QStringLiteral("100%"), count}};
+        for (const auto& [value, page] : asked) {
+            const CliRun run = f.Run({f.Arg(name), QStringLiteral("--preview"), value, QStringLiteral("--png"), f.Arg("page.png")});
+            ASSERT_EQ(run.exitCode, 0) << run.err;
+            const QImage drawn(f.Arg("page.png"), "PNG");
+            const QImage expected = DrawPage(*setup, index.Page(page), settings, glyphs, f.app / "iface.dat");
+            EXPECT_EQ(drawn.convertToFormat(QImage::Format_RGB32), expected.convertToFormat(QImage::Format_RGB32))
+                << value.toStdString();
+        }
+        EXPECT_GT(index.PageForPercent(50), 1);
+        EXPECT_LT(index.PageForPercent(50), count);
+    }
+    const CliRun past = f.Run({f.Arg("book.fb2"), QStringLiteral("--preview"), QStringLiteral("101%"), QStringLiteral("--png"),
+                               f.Arg("page.png")});
+    EXPECT_EQ(past.exitCode, 2);
 }
 
 } // namespace lumira

@@ -23,7 +23,7 @@
 #include "platform/book_font_style.h"
 #include "platform/line_list.h"
 #include "formats/hyphenator.h"
-#include "preview/page_layout.h"
+#include "preview/page_index.h"
 #include "support/font_files.h"
 
 #include <QGuiApplication>
@@ -32,6 +32,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -160,15 +161,15 @@ void DumpPages(const std::vector<std::string>& w)
 
     std::ofstream out(w.at(8), std::ios::binary | std::ios::trunc);
     if (!out) ThrowCannotCreate(w.at(8));
-    std::int32_t start = 1;
-    for (;;) {
-        const PageLayout page = LayoutPage(text, widths, geometry, start);
-        out << "page " << start << ' ' << page.nextPageStart << ' '
+    // The pages of the preview's page index, each laid out again from its start as the preview does.
+    PageIndex index(std::make_shared<const PageSetup>(PageSetup{std::move(text), widths, geometry}));
+    index.Build({});
+    for (int n = 1; n <= index.PageCount(); ++n) {
+        const PageLayout page = index.Page(n);
+        out << "page " << index.PageStart(n) << ' ' << page.nextPageStart << ' '
             << (page.downEnabled ? (*page.downEnabled ? "1" : "0") : "-") << ' ' << page.linesPerPage << ' '
             << page.lines.size() << '\n';
         for (const std::string& line : page.lines) out << "L " << Hex(line) << '\n';
-        if (!page.downEnabled.value_or(false) || page.nextPageStart == start) break;
-        start = page.nextPageStart;
     }
     if (!out.flush()) ThrowUnableToWrite(w.at(8));
 }
