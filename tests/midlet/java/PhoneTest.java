@@ -64,7 +64,7 @@ final class PhoneTest {
     private static void wideSoftKeys(Path jar) throws Exception {
         try (Suite s = new Suite(jar, 128, 160)) {
             Class<?> canvas = s.canvas().getClass();
-            java.lang.reflect.Method matches = canvas.getDeclaredMethod("matches", int.class, int.class);
+            java.lang.reflect.Method matches = Renames.method(canvas, "matches", 2);
             matches.setAccessible(true);
             int wrong = 0;
             for (int stored = -128; stored < 128; stored++) {

@@ -9,6 +9,7 @@ import java.util.Map;
  *   java ReaderTests parity     --template T --tool B --sample F --work W
  *   java ReaderTests reader     --template T --tool B --sample F --work W
  *   java ReaderTests phones     --template T --tool B --sample F --work W
+ * Each may add --mapping M, the build's renames of the reader's classes and members.
  * Prints each failure and a summary; exits with 1 when anything failed.
  */
 public final class ReaderTests {
@@ -20,6 +21,7 @@ public final class ReaderTests {
         String group = args.length > 0 ? args[0] : "";
         Path template = Path.of(options.getOrDefault("--template", ""));
         try {
+            if (options.containsKey("--mapping")) Renames.load(Path.of(options.get("--mapping")));
             switch (group) {
             case "classfiles":
                 ClassFileCheck.run(template, Path.of(options.get("--stubs")), options.get("--version"));

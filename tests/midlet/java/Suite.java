@@ -99,18 +99,17 @@ final class Suite implements AutoCloseable {
 
     static Object call(Object target, String name, Object... args) throws Exception {
         for (Class<?> k = target.getClass(); k != null; k = k.getSuperclass()) {
-            for (Method m : k.getDeclaredMethods()) {
-                if (m.getName().equals(name) && m.getParameterCount() == args.length) {
-                    m.setAccessible(true);
-                    return m.invoke(target, args);
-                }
+            Method m = Renames.method(k, name, args.length);
+            if (m != null) {
+                m.setAccessible(true);
+                return m.invoke(target, args);
             }
         }
         throw new NoSuchMethodException(name);
     }
 
     static Object field(Object target, String name) throws Exception {
-        Field f = target.getClass().getDeclaredField(name);
+        Field f = Renames.field(target.getClass(), name);
         f.setAccessible(true);
         return f.get(target);
     }
