@@ -307,7 +307,14 @@ final class ReaderCanvas extends Canvas implements Runnable {
         String figure = " \u00b7 " + progress() + "%";
         int pos = layout.topPos();
         int chapter = chapterAt(pos);
-        if (chapter >= 0) return fitRow(tocTitle(chapter), figure);
+        if (chapter >= 0) {
+            byte[] title = tocTitle(chapter);
+            int blanks = 0;
+            while (title[blanks] == ' ') blanks++;  // the list's indent
+            byte[] name = new byte[title.length - blanks];
+            System.arraycopy(title, blanks, name, 0, name.length);
+            return fitRow(name, figure);
+        }
         byte[] words = new byte[LABEL_CHARS * 4];
         int n = 0;
         // A page that begins inside a word (split at the line's end) is named from the next whole one.

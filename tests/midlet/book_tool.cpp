@@ -12,9 +12,10 @@
 //         [dictionary]
 //         builds the book (the title is "Test"); with "dictionary", words split by the
 //         hyphenation dictionaries of /usr/share/hyphen
-//   pages <text> <font folder> - - <width> <height> <system line 0|1|2> <out file> [dictionary]
+//   pages <text> <font folder> <start|-> - <width> <height> <system line 0|1|2> <out file> [dictionary]
 //         the preview's pages of the text read as its line list, from the start to the last, laid out with the glyph widths and line
-//         height of the font files in <font folder>/fonts: system line 0 hidden, 1 top, 2 bottom
+//         height of the font files in <font folder>/fonts: system line 0 hidden, 1 top, 2 bottom;
+//         with a start (counted from 1, as the preview does), only the one page from there
 // The page file holds, for every page, "page <start> <next start> <down> <lines per page> <lines>"
 // and then one "L <hex bytes>" line for each laid-out line.
 #include "book/book_builder.h"
@@ -160,14 +161,15 @@ void DumpPages(const std::vector<std::string>& w)
 
     std::ofstream out(w.at(8), std::ios::binary | std::ios::trunc);
     if (!out) ThrowCannotCreate(w.at(8));
-    std::int32_t start = 1;
+    const bool one = w.at(3) != "-";
+    std::int32_t start = one ? Number(w.at(3)) : 1;
     for (;;) {
         const PageLayout page = LayoutPage(text, widths, geometry, start);
         out << "page " << start << ' ' << page.nextPageStart << ' '
             << (page.downEnabled ? (*page.downEnabled ? "1" : "0") : "-") << ' ' << page.linesPerPage << ' '
             << page.lines.size() << '\n';
         for (const std::string& line : page.lines) out << "L " << Hex(line) << '\n';
-        if (!page.downEnabled.value_or(false) || page.nextPageStart == start) break;
+        if (one || !page.downEnabled.value_or(false) || page.nextPageStart == start) break;
         start = page.nextPageStart;
     }
     if (!out.flush()) ThrowUnableToWrite(w.at(8));

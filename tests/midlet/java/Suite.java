@@ -114,6 +114,13 @@ final class Suite implements AutoCloseable {
         return f.get(target);
     }
 
+    /** The width of a cp1251 text in the book's glyph font. */
+    int textWidth(String text) {
+        int w = 0;
+        for (byte b : text.getBytes(Texts.CP1251)) w += widths[b & 0xFF];
+        return w;
+    }
+
     Object canvas() {
         return Phone.current();
     }
