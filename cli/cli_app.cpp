@@ -70,7 +70,7 @@ std::string DescribeSettings(const BookSettings& s)
     return text;
 }
 
-// --dump-pages and --preview for the one text.
+// --dump-pages, --toc and --preview for the one text.
 int RunPages(const CliOptions& options, const BookSettings& settings, const ProgramFolder& program)
 {
     const TextSource text(options.texts.front());
@@ -83,6 +83,7 @@ int RunPages(const CliOptions& options, const BookSettings& settings, const Prog
         if (!notice.isEmpty())
             for (const QString& line : notice.split(QLatin1Char('\n'))) SayError(text.Given().toStdString() + ": " + line.toStdString());
         if (options.dumpPages) DumpPages(setup, stdout);
+        if (options.contents) PrintContents(setup, stdout);
         if (options.previewPage) {
             std::optional<PageLayout> wanted;
             const int pages = WalkPages(setup, [&](int number, const PageLayout& page) {

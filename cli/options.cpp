@@ -136,6 +136,7 @@ CliOptions ParseOptions(const QStringList& arguments)
         {QStringLiteral("--underline"), [&] { o.underline = true; }},
         {QStringLiteral("--no-underline"), [&] { o.underline = false; }},
         {QStringLiteral("--dump-pages"), [&] { o.dumpPages = true; }},
+        {QStringLiteral("--toc"), [&] { o.contents = true; }},
     };
 
     bool optionsEnded = false;
@@ -177,7 +178,7 @@ CliOptions ParseOptions(const QStringList& arguments)
     if (o.PageMode()) {
         if (o.texts.size() > 1) throw UsageError(Translate("lumira-cli", "Страницы показываются для одного текста за раз."));
         if (o.maxJarSize) throw UsageError(Translate("lumira-cli", "Ключ --max-jar-size относится к созданию книги, а не к проверке страниц."));
-        if (o.out || o.outDir) throw UsageError(Translate("lumira-cli", "Ключи --dump-pages и --preview не создают книгу: --out и --out-dir с ними не совместимы."));
+        if (o.out || o.outDir) throw UsageError(Translate("lumira-cli", "Ключи --dump-pages, --toc и --preview не создают книгу: --out и --out-dir с ними не совместимы."));
     }
     if (o.texts.size() > 1) {
         if (o.out) throw UsageError(Translate("lumira-cli", "Ключ --out задаёт пакет одного текста; для нескольких текстов служит --out-dir."));
@@ -244,6 +245,8 @@ profiles.ini в папке программы, а у установленной 
   --dump-pages            вывести страницы предпросмотра всего текста в UTF-8: каждая строка
                           в точности как разложена, страницы разделены строкой из одного
                           символа перевода страницы (\f)
+  --toc                   вывести содержание книги (заголовки, вложенные с отступом) с номерами
+                          страниц предпросмотра, на которых они начинаются
   --preview N --png ФАЙЛ  нарисовать страницу N (с 1) так, как её показывает окно, в PNG
 
 Прочее:

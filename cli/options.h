@@ -63,11 +63,12 @@ struct CliOptions {
     std::optional<int> maxJarSize;   // KB; 0: no limit; none: the profile's
 
     bool dumpPages = false;
+    bool contents = false;           // --toc: the titles with their pages
     std::optional<int> previewPage;  // 1-based
     std::optional<QString> png;
 
     // Checking the page layout instead of building books.
-    bool PageMode() const { return dumpPages || png.has_value(); }
+    bool PageMode() const { return dumpPages || contents || png.has_value(); }
 };
 
 // Reads the arguments that follow the program name. Options take their value as the next

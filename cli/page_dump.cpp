@@ -1,5 +1,6 @@
 #include "cli/page_dump.h"
 
+#include "book/book_contents.h"
 #include "cli/interrupt.h"
 #include "font/book_qfont.h"
 #include "font/font_strip.h"
@@ -12,6 +13,9 @@
 #include "platform/language.h"
 
 #include <QFontMetrics>
+
+#include <algorithm>
+#include <vector>
 
 namespace lumira {
 
@@ -85,6 +89,33 @@ void DumpPages(const PageSetup& setup, std::FILE* out)
     });
     if (std::fwrite(buffer.data(), 1, buffer.size(), out) != buffer.size() || std::fflush(out) != 0)
         ThrowStdoutUnwritable();
+}
+
+void PrintContents(const PageSetup& setup, std::FILE* out)
+{
+    const std::vector<ContentsEntry> entries = ContentsOf(setup.text);
+    std::string text;
+    if (entries.empty()) {
+        text = Translate("lumira-cli", "В тексте нет содержания: ни заголовков книги, ни строк, похожих на заголовки глав.") + "\n";
+    } else {
+        // The page a title begins on: the last one starting at or before the title's first byte
+        // (the layout counts positions from 1).
+        std::vector<std::int64_t> starts;
+        std::int64_t start = 1;
+        WalkPages(setup, [&](int, const PageLayout& page) {
+            starts.push_back(start);
+            start = page.nextPageStart;
+            return true;
+        });
+        for (const ContentsEntry& e : entries) {
+            const auto after = std::upper_bound(starts.begin(), starts.end(), static_cast<std::int64_t>(e.position) + 1);
+            const auto number = std::max<std::ptrdiff_t>(1, after - starts.begin());
+            text += FormatText(Translate("lumira-cli", "%1%2 … стр. %3"),
+                               {std::string(2 * static_cast<std::size_t>(e.level), ' '), Cp1251ToUtf8(e.title),
+                                std::to_string(number)}) + "\n";
+        }
+    }
+    if (std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::fflush(out) != 0) ThrowStdoutUnwritable();
 }
 
 QImage DrawPage(const PageSetup& setup, const PageLayout& page, const BookSettings& settings, const FontStripImage& glyphs,

@@ -35,6 +35,10 @@ int WalkPages(const PageSetup& setup, const std::function<bool(int number, const
 // separated by a line holding only a form feed.
 void DumpPages(const PageSetup& setup, std::FILE* out);
 
+// Writes the text's contents: per title, two blanks a level, the title and the number of the
+// preview's page it begins on; a text without contents says so.
+void PrintContents(const PageSetup& setup, std::FILE* out);
+
 // Draws a page as the window's preview shows it: background, the system-line band with the
 // picture `iface` over it, and the lines from the book's glyph strip `glyphs`.
 QImage DrawPage(const PageSetup& setup, const PageLayout& page, const BookSettings& settings, const FontStripImage& glyphs,

@@ -1184,8 +1184,16 @@
         <translation>Pages are shown for one text at a time.</translation>
     </message>
     <message>
-        <source>Ключи --dump-pages и --preview не создают книгу: --out и --out-dir с ними не совместимы.</source>
-        <translation>The options --dump-pages and --preview make no book: --out and --out-dir cannot be used with them.</translation>
+        <source>Ключи --dump-pages, --toc и --preview не создают книгу: --out и --out-dir с ними не совместимы.</source>
+        <translation>The options --dump-pages, --toc and --preview make no book: --out and --out-dir cannot be used with them.</translation>
+    </message>
+    <message>
+        <source>В тексте нет содержания: ни заголовков книги, ни строк, похожих на заголовки глав.</source>
+        <translation>The text has no contents: neither a book&apos;s titles nor lines that look like chapter headings.</translation>
+    </message>
+    <message>
+        <source>%1%2 … стр. %3</source>
+        <translation>%1%2 … p. %3</translation>
     </message>
     <message>
         <source>Ключ --out задаёт пакет одного текста; для нескольких текстов служит --out-dir.</source>
@@ -1249,6 +1257,8 @@ profiles.ini в папке программы, а у установленной 
   --dump-pages            вывести страницы предпросмотра всего текста в UTF-8: каждая строка
                           в точности как разложена, страницы разделены строкой из одного
                           символа перевода страницы (\f)
+  --toc                   вывести содержание книги (заголовки, вложенные с отступом) с номерами
+                          страниц предпросмотра, на которых они начинаются
   --preview N --png ФАЙЛ  нарисовать страницу N (с 1) так, как её показывает окно, в PNG
 
 Прочее:
@@ -1310,6 +1320,8 @@ Checking pages (no book is made; one text):
   --dump-pages            write every preview page of the whole text in UTF-8: each line
                           exactly as laid out, pages separated by a line holding a single
                           form feed character (\f)
+  --toc                   write the book&apos;s contents (titles, nested ones indented) with the
+                          numbers of the preview pages they begin on
   --preview N --png FILE  draw page N (from 1) as the window shows it, into a PNG file
 
 Other:
