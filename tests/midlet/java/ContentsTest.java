@@ -40,7 +40,15 @@ final class ContentsTest {
         Path plainJar = books.book(books.writeText("c-plain", sample), sans, small);
         List<Path> previews = new ArrayList<>();
         for (int pos : positions) previews.add(books.pageFrom(textFile, sans, W, H, 1, pos));  // the band on top
+        // A book's text as the layout writes it: titles marked, some of two lines, spacer lines around.
+        List<Integer> markedPositions = new ArrayList<>();
+        byte[] marked = marked(sample, markedPositions);
+        Path markedFile = books.writeText("c-marked", marked);
+        Path markedJar = books.book(markedFile, sans, small);
+        List<Path> markedPreviews = new ArrayList<>();
+        for (int pos : markedPositions) markedPreviews.add(books.pageFrom(markedFile, sans, W, H, 1, pos));
         books.run();
+        Check.run("marked titles", () -> markedTitles(markedJar, markedPositions, markedPreviews));
 
         Check.run("no contents, no menu row", () -> noContents(plainJar));
         Check.run("the list, the jump and the bookmark", () -> list(jar, text, positions, previews, screens));
@@ -58,6 +66,47 @@ final class ContentsTest {
             else out.writeBytes(sample);
         }
         return out.toByteArray();
+    }
+
+    private static byte[] marked(byte[] sample, List<Integer> positions) {
+        ByteArrayOutputStream out = new ByteArrayOutputStream();
+        for (int i = 1; i <= 5; i++) {
+            out.writeBytes(Texts.cp1251(i == 1 ? "" : "\u0002\r\n"));
+            positions.add(out.size());
+            out.writeBytes(Texts.cp1251("\u0001\u0413\u043b\u0430\u0432\u0430 " + i + "\r\n"));
+            if (i % 2 == 0) out.writeBytes(Texts.cp1251("\u0001\u0412\u0442\u043e\u0440\u0430\u044f \u0441\u0442\u0440\u043e\u043a\u0430\r\n"));
+            out.writeBytes(Texts.cp1251("\u0002\r\n"));
+            out.writeBytes(sample);
+        }
+        return out.toByteArray();
+    }
+
+    /** Every title of a marked text in the list, each jump the preview's page from the title. */
+    private static void markedTitles(Path jar, List<Integer> positions, List<Path> previews) throws Exception {
+        try (Suite s = new Suite(jar, W, H)) {
+            for (int i = 0; i < positions.size(); i++) {
+                openContents(s);
+                List<String> rows = rows(s, "tocRows");
+                Check.equal(positions.size(), rows.size(), "a row a title: " + rows);
+                String title = "\u0413\u043b\u0430\u0432\u0430 " + (i + 1)
+                        + (i % 2 == 1 ? " \u0412\u0442\u043e\u0440\u0430\u044f \u0441\u0442\u0440\u043e\u043a\u0430" : "");
+                String shown = rows.get(i).substring(0, rows.get(i).lastIndexOf(' ')).replace("\u2026", "");
+                Check.that(shown.startsWith("\u0413\u043b\u0430\u0432\u0430 " + (i + 1)) && title.startsWith(shown),
+                        "a title of two lines is one row (cut to the screen): " + rows.get(i));
+                int row = (Integer) Suite.field(s.canvas(), "tocRow");
+                while (row != i) {
+                    s.press(Suite.DOWN);
+                    row = (Integer) Suite.field(s.canvas(), "tocRow");
+                }
+                s.press(Suite.FIRE);
+                Suite.Page got = s.page();
+                Books.Page preview = Books.readPages(previews.get(i)).get(0);
+                Check.equal(positions.get(i), got.top, "the page begins with title " + (i + 1));
+                boolean same = preview.lines.size() == got.lines.size();
+                for (int k = 0; same && k < got.lines.size(); k++) same = java.util.Arrays.equals(preview.lines.get(k), got.lines.get(k));
+                Check.that(same, "title " + (i + 1) + ": the preview's page " + got);
+            }
+        }
     }
 
     private static List<String> rows(Suite s, String field) throws Exception {
