@@ -482,7 +482,7 @@
     </message>
     <message>
         <source>&lt;LI&gt;&lt;B&gt;Содержание&lt;/B&gt; — есть, когда у книги есть заголовки (главы FB2, EPUB, HTML или строки вроде «Глава 5» в простом тексте): список открывается на читаемой главе, выбор показывает страницу, которая начинается с заголовка, — ту же, что просмотр.&lt;/LI&gt;</source>
-        <translation>&lt;LI&gt;&lt;B&gt;Contents&lt;/B&gt; — there when the book has titles (chapters of an FB2, EPUB or HTML book, or lines like «Глава 5» in a plain text): the list opens at the chapter being read, and choosing a title shows the page that begins with it — the same page as the preview.&lt;/LI&gt;</translation>
+        <translation>&lt;LI&gt;&lt;B&gt;Contents&lt;/B&gt; — there when the book has titles (chapters of an FB2, EPUB or HTML book, or lines like “Chapter 5” in a plain text): the list opens at the chapter being read, and choosing a title shows the page that begins with it — the same page as the preview.&lt;/LI&gt;</translation>
     </message>
     <message>
         <source>&lt;LI&gt;&lt;B&gt;Системная полоса&lt;/B&gt; — показать или скрыть полосу с часами и долей прочитанного.&lt;/LI&gt;</source>
