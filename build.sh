@@ -14,7 +14,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n libgl-dev zlib1g-dev libminizip-dev libcurl4-openssl-dev libfontconfig-dev libxml2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  ecj default-jdk-headless
+  ecj proguard default-jdk-headless
   fonts-dejavu-core
   xvfb xauth openbox imagemagick x11-utils xdotool
   libdeflate-dev libicu-dev

@@ -1,5 +1,7 @@
 #include "book/book_builder.h"
 
+#include "book/book_contents.h"
+
 #include "book/deflate_engine.h"
 #include "book/hyphenated_text.h"
 #include "platform/ordered_work.h"
@@ -109,10 +111,11 @@ std::vector<char>& PieceBuffer()
 // Read(buffer, n) -> count, read in order by one thread at a time. With `size` known, the text is
 // `chunkCount` pieces as the record says; without it, the text is read to its end (refused once
 // it passes kMaxTextSize) and its size is returned. `expected` is the size progress is told
-// against while the real one is not known.
+// against while the real one is not known. `contents` sees every byte of the text in order.
 template <typename Reader>
 std::uint64_t PackTextPieces(const BookRequest& request, Reader& text, std::optional<std::uint64_t> size,
-                             std::uint64_t expected, PieceStore& store, std::vector<ReadyFile>& files)
+                             std::uint64_t expected, PieceStore& store, std::vector<ReadyFile>& files,
+                             ContentsScanner& contents)
 {
     struct Piece {
         std::vector<char> packed;
@@ -132,6 +135,7 @@ std::uint64_t PackTextPieces(const BookRequest& request, Reader& text, std::opti
         bytes.resize(kChunkSize);
         try {
             bytes.resize(text.Read(bytes.data(), bytes.size()));
+            contents.Feed(bytes.data(), bytes.size());
         } catch (...) {
             readFailed = true;
             throw;
@@ -284,11 +288,12 @@ std::uint64_t BuildBookIn(const BookRequest& request, SettingsRecord& record, Fi
     openStore(store);
     std::uint64_t size = 0;
     std::uint64_t zeroBytes = 0;
+    ContentsScanner contents;
     const auto pack = [&](NormalisedText& text, std::uint64_t expected) {
-        if (!request.dictionaryHyphens) return PackTextPieces(request, text, std::nullopt, expected, *store, pieces.files);
+        if (!request.dictionaryHyphens) return PackTextPieces(request, text, std::nullopt, expected, *store, pieces.files, contents);
         Hyphenator hyphenator(request.hyphenationFolders);
         HyphenatedText hyphenated(text, hyphenator);
-        return PackTextPieces(request, hyphenated, std::nullopt, expected, *store, pieces.files);
+        return PackTextPieces(request, hyphenated, std::nullopt, expected, *store, pieces.files, contents);
     };
     if (request.textStream) {
         NormalisedText text(*request.textStream, !request.openEnd);
@@ -300,6 +305,7 @@ std::uint64_t BuildBookIn(const BookRequest& request, SettingsRecord& record, Fi
         zeroBytes = text.ZeroBytes();
     }
     assemble(size);
+    WriteContentsFile(work, contents.Finish());
     const fs::path rules = work / kLayoutRulesFile;
     if (request.dictionaryHyphens) {
         OutFile out(rules);

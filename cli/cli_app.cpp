@@ -71,7 +71,7 @@ std::string DescribeSettings(const BookSettings& s)
     return text;
 }
 
-// --dump-pages, --pages and --preview for the one text, through its page index.
+// --dump-pages, --pages, --toc and --preview for the one text, through its page index.
 int RunPages(const CliOptions& options, const BookSettings& settings, const ProgramFolder& program)
 {
     const TextSource text(options.texts.front());
@@ -92,6 +92,7 @@ int RunPages(const CliOptions& options, const BookSettings& settings, const Prog
         if (options.dumpPages) dump.Finish();
         const int pages = index.PageCount();
         if (options.countPages) Say(stdout, std::to_string(pages) + "\n");
+        if (options.contents) PrintContents(index, stdout);
         if (options.previewPage || options.previewPercent) {
             const int wanted = options.previewPercent ? index.PageForPercent(*options.previewPercent) : *options.previewPage;
             if (wanted > pages)

@@ -152,6 +152,7 @@ CliOptions ParseOptions(const QStringList& arguments)
         {QStringLiteral("--no-underline"), [&] { o.underline = false; }},
         {QStringLiteral("--dump-pages"), [&] { o.dumpPages = true; }},
         {QStringLiteral("--pages"), [&] { o.countPages = true; }},
+        {QStringLiteral("--toc"), [&] { o.contents = true; }},
     };
 
     bool optionsEnded = false;
@@ -193,7 +194,7 @@ CliOptions ParseOptions(const QStringList& arguments)
     if (o.PageMode()) {
         if (o.texts.size() > 1) throw UsageError(Translate("lumira-cli", "Страницы показываются для одного текста за раз."));
         if (o.maxJarSize) throw UsageError(Translate("lumira-cli", "Ключ --max-jar-size относится к созданию книги, а не к проверке страниц."));
-        if (o.out || o.outDir) throw UsageError(Translate("lumira-cli", "Ключи --dump-pages, --pages и --preview не создают книгу: --out и --out-dir с ними не совместимы."));
+        if (o.out || o.outDir) throw UsageError(Translate("lumira-cli", "Ключи --dump-pages, --pages, --toc и --preview не создают книгу: --out и --out-dir с ними не совместимы."));
     }
     if (o.texts.size() > 1) {
         if (o.out) throw UsageError(Translate("lumira-cli", "Ключ --out задаёт пакет одного текста; для нескольких текстов служит --out-dir."));
@@ -261,6 +262,8 @@ profiles.ini в папке программы, а у установленной 
                           в точности как разложена, страницы разделены строкой из одного
                           символа перевода страницы (\f)
   --pages                 вывести число страниц текста
+  --toc                   вывести содержание книги (заголовки, вложенные с отступом) с номерами
+                          страниц предпросмотра, на которых они начинаются
   --preview N --png ФАЙЛ  нарисовать страницу N (с 1) так, как её показывает окно, в PNG;
                           --preview P% — первую страницу, к концу которой прочитано P %
                           текста (0..100)

@@ -65,12 +65,13 @@ struct CliOptions {
 
     bool dumpPages = false;
     bool countPages = false;            // --pages
+    bool contents = false;              // --toc: the titles with their pages
     std::optional<int> previewPage;     // 1-based
     std::optional<int> previewPercent;  // --preview P%: the first page reaching P % of the text
     std::optional<QString> png;
 
     // Checking the page layout instead of building books.
-    bool PageMode() const { return dumpPages || countPages || png.has_value(); }
+    bool PageMode() const { return dumpPages || countPages || contents || png.has_value(); }
 };
 
 // Reads the arguments that follow the program name. Options take their value as the next

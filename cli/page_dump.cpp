@@ -1,5 +1,7 @@
 #include "cli/page_dump.h"
 
+#include "book/book_contents.h"
+#include "cli/interrupt.h"
 #include "font/book_qfont.h"
 #include "font/font_strip.h"
 #include "font/qt_colors.h"
@@ -11,6 +13,9 @@
 #include "platform/language.h"
 
 #include <QFontMetrics>
+
+#include <algorithm>
+#include <vector>
 
 namespace lumira {
 
@@ -64,6 +69,22 @@ void PageDumpWriter::Finish()
     if (std::fwrite(buffer_.data(), 1, buffer_.size(), out_) != buffer_.size() || std::fflush(out_) != 0)
         ThrowStdoutUnwritable();
     buffer_.clear();
+}
+
+void PrintContents(const PageIndex& index, std::FILE* out)
+{
+    const std::vector<ContentsEntry> entries = ContentsOf(index.Setup().text);
+    std::string text;
+    if (entries.empty())
+        text = Translate("lumira-cli", "В тексте нет содержания: ни заголовков книги, ни строк, похожих на заголовки глав.") + "\n";
+    for (const ContentsEntry& e : entries) {
+        // The index counts positions from 1.
+        const int number = std::max(1, index.PageAt(static_cast<std::int64_t>(e.position) + 1));
+        text += FormatText(Translate("lumira-cli", "%1%2 … стр. %3"),
+                           {std::string(2 * static_cast<std::size_t>(e.level), ' '), Cp1251ToUtf8(e.title), std::to_string(number)}) +
+                "\n";
+    }
+    if (std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::fflush(out) != 0) ThrowStdoutUnwritable();
 }
 
 QImage DrawPage(const PageSetup& setup, const PageLayout& page, const BookSettings& settings, const FontStripImage& glyphs,

@@ -33,6 +33,10 @@ private:
     std::string buffer_;
 };
 
+// Writes the contents of the indexed text: per title, two blanks a level, the title and the
+// number of the preview's page it begins on; a text without contents says so.
+void PrintContents(const PageIndex& index, std::FILE* out);
+
 // Draws a page as the window's preview shows it: background, the system-line band with the
 // picture `iface` over it, and the lines from the book's glyph strip `glyphs`.
 QImage DrawPage(const PageSetup& setup, const PageLayout& page, const BookSettings& settings, const FontStripImage& glyphs,

@@ -1,8 +1,10 @@
 // Packs the reader's template archive: lays out a staging folder with the manifest, the icon, the
 // compiled classes and the empty folder "text", and archives it with the program's own ZIP code.
 //
-//   lumira_pack_template <archive> <staging folder> <manifest> <icon> <class file>...
+//   lumira_pack_template <archive> <staging folder> <manifest> <icon> <class file or folder>...
 //
+// A folder stands for every class file directly in it (the renamed classes, whose names the build
+// cannot know beforehand).
 // The manifest is copied line by line with CR LF breaks. The staging folder is emptied first.
 #include "platform/folders.h"
 #include "book/zip_archive.h"
@@ -12,6 +14,7 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -65,7 +68,7 @@ std::string WithCrLf(const std::string& text)
 int main(int argc, char** argv)
 {
     if (argc < 6) {
-        std::cerr << "usage: lumira_pack_template <archive> <staging folder> <manifest> <icon> <class file>...\n";
+        std::cerr << "usage: lumira_pack_template <archive> <staging folder> <manifest> <icon> <class file or folder>...\n";
         return 2;
     }
     try {
@@ -77,8 +80,16 @@ int main(int argc, char** argv)
         WriteWhole(staging / "META-INF" / "MANIFEST.MF", WithCrLf(ReadWhole(argv[3])));
         WriteWhole(staging / "book.png", ReadWhole(argv[4]));
         for (int i = 5; i < argc; ++i) {
-            const fs::path classFile = argv[i];
-            WriteWhole(staging / classFile.filename(), ReadWhole(classFile));
+            const fs::path given = argv[i];
+            std::vector<fs::path> classFiles;
+            if (fs::is_directory(given)) {
+                for (const auto& entry : fs::directory_iterator(given))
+                    if (entry.is_regular_file() && entry.path().extension() == ".class") classFiles.push_back(entry.path());
+                if (classFiles.empty()) throw std::runtime_error("no class files in " + given.string());
+            } else {
+                classFiles.push_back(given);
+            }
+            for (const fs::path& classFile : classFiles) WriteWhole(staging / classFile.filename(), ReadWhole(classFile));
         }
         WriteFolderArchive(archive, staging);
     } catch (const std::exception& e) {

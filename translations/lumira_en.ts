@@ -492,16 +492,20 @@
         <translation>The reader&apos;s menu</translation>
     </message>
     <message>
-        <source>&lt;UL&gt;&lt;LI&gt;&lt;B&gt;Перейти к…&lt;/B&gt; — на место книги в процентах: цифры набирают число, влево и вправо меняют его на 1 %, вверх и вниз — на 10 %, центральная клавиша переходит.&lt;/LI&gt;</source>
-        <translation>&lt;UL&gt;&lt;LI&gt;&lt;B&gt;Go to…&lt;/B&gt; — a place in the book in per cent: the digits type the number, left and right change it by 1 %, up and down by 10 %, the centre key goes there.&lt;/LI&gt;</translation>
+        <source>&lt;UL&gt;&lt;LI&gt;&lt;B&gt;Перейти к…&lt;/B&gt; — на место книги в процентах: цифры набирают число, влево и вправо меняют его на 1 %, вверх и вниз — на 10 %, центральная клавиша переходит; 100 % — последняя страница, как в просмотре.&lt;/LI&gt;</source>
+        <translation>&lt;UL&gt;&lt;LI&gt;&lt;B&gt;Go to…&lt;/B&gt; — a place in the book in per cent: the digits type the number, left and right change it by 1 %, up and down by 10 %, the centre key goes there; 100 % is the last page, as in the preview.&lt;/LI&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;LI&gt;&lt;B&gt;Содержание&lt;/B&gt; — есть, когда у книги есть заголовки (главы FB2, EPUB, HTML или строки вроде «Глава 5» в простом тексте): список открывается на читаемой главе, выбор показывает страницу, которая начинается с заголовка, — ту же, что просмотр.&lt;/LI&gt;</source>
+        <translation>&lt;LI&gt;&lt;B&gt;Contents&lt;/B&gt; — there when the book has titles (chapters of an FB2, EPUB or HTML book, or lines like “Chapter 5” in a plain text): the list opens at the chapter being read, and choosing a title shows the page that begins with it — the same page as the preview.&lt;/LI&gt;</translation>
     </message>
     <message>
         <source>&lt;LI&gt;&lt;B&gt;Системная полоса&lt;/B&gt; — показать или скрыть полосу с часами и долей прочитанного.&lt;/LI&gt;</source>
         <translation>&lt;LI&gt;&lt;B&gt;System line&lt;/B&gt; — shows or hides the line with the clock and how much has been read.&lt;/LI&gt;</translation>
     </message>
     <message>
-        <source>&lt;LI&gt;&lt;B&gt;Закладки&lt;/B&gt; — первая строка «Добавить закладку» отмечает открытую страницу (до 32 закладок); выбранную закладку можно «Перейти» или «Удалить».&lt;/LI&gt;</source>
-        <translation>&lt;LI&gt;&lt;B&gt;Bookmarks&lt;/B&gt; — the first row, “Add bookmark”, marks the page shown (up to 32 bookmarks); a bookmark chosen can be gone to (“Go”) or deleted (“Delete”).&lt;/LI&gt;</translation>
+        <source>&lt;LI&gt;&lt;B&gt;Закладки&lt;/B&gt; — первая строка «Добавить закладку» отмечает открытую страницу (до 32 закладок) и называется её главой или первыми словами страницы и долей прочитанного; выбранную закладку можно «Перейти» или «Удалить».&lt;/LI&gt;</source>
+        <translation>&lt;LI&gt;&lt;B&gt;Bookmarks&lt;/B&gt; — the first row, “Add bookmark”, marks the page shown (up to 32 bookmarks), named by its chapter or the page&apos;s first words and how much has been read; a bookmark chosen can be gone to (“Go”) or deleted (“Delete”).&lt;/LI&gt;</translation>
     </message>
     <message>
         <source>&lt;LI&gt;&lt;B&gt;Ночной режим&lt;/B&gt; — цвета текста и фона меняются на обратные; выбор ещё раз возвращает их.&lt;/LI&gt;</source>
@@ -1210,8 +1214,16 @@
         <translation>Pages are shown for one text at a time.</translation>
     </message>
     <message>
-        <source>Ключи --dump-pages, --pages и --preview не создают книгу: --out и --out-dir с ними не совместимы.</source>
-        <translation>The options --dump-pages, --pages and --preview make no book: --out and --out-dir cannot be used with them.</translation>
+        <source>Ключи --dump-pages, --pages, --toc и --preview не создают книгу: --out и --out-dir с ними не совместимы.</source>
+        <translation>The options --dump-pages, --pages, --toc and --preview make no book: --out and --out-dir cannot be used with them.</translation>
+    </message>
+    <message>
+        <source>В тексте нет содержания: ни заголовков книги, ни строк, похожих на заголовки глав.</source>
+        <translation>The text has no contents: neither a book&apos;s titles nor lines that look like chapter headings.</translation>
+    </message>
+    <message>
+        <source>%1%2 … стр. %3</source>
+        <translation>%1%2 … p. %3</translation>
     </message>
     <message>
         <source>Ключ --out задаёт пакет одного текста; для нескольких текстов служит --out-dir.</source>
@@ -1280,6 +1292,8 @@ profiles.ini в папке программы, а у установленной 
                           в точности как разложена, страницы разделены строкой из одного
                           символа перевода страницы (\f)
   --pages                 вывести число страниц текста
+  --toc                   вывести содержание книги (заголовки, вложенные с отступом) с номерами
+                          страниц предпросмотра, на которых они начинаются
   --preview N --png ФАЙЛ  нарисовать страницу N (с 1) так, как её показывает окно, в PNG;
                           --preview P% — первую страницу, к концу которой прочитано P %
                           текста (0..100)
@@ -1344,6 +1358,8 @@ Checking pages (no book is made; one text):
                           exactly as laid out, pages separated by a line holding a single
                           form feed character (\f)
   --pages                 write the number of pages of the text
+  --toc                   write the book&apos;s contents (titles, nested ones indented) with the
+                          numbers of the preview pages they begin on
   --preview N --png FILE  draw page N (from 1) as the window shows it, into a PNG file;
                           --preview P% draws the first page by whose end P % of the text
                           has been read (0..100)

@@ -97,8 +97,8 @@ public class BookReader extends MIDlet {
             if (store.getNumRecords() > 0) {
                 byte[] data = store.getRecord(PLACE_RECORD);
                 if (data != null && data.length >= SAVED_LENGTH && data[0] == SAVED_VERSION
-                        && getInt(data, 1) == canvas.textSize()) {
-                    canvas.restore(getInt(data, 5), data[9] & 0xFF, data[10] != 0, data[11] != 0);
+                        && ReaderCanvas.littleEndian(data, 1) == canvas.textSize()) {
+                    canvas.restore(ReaderCanvas.littleEndian(data, 5), data[9] & 0xFF, data[10] != 0, data[11] != 0);
                     int marks = data.length > SAVED_LENGTH ? data[SAVED_LENGTH] & 0xFF : 0;
                     int at = SAVED_LENGTH + 1;
                     for (int i = 0; i < marks && at + 6 <= data.length; i++) {
@@ -106,7 +106,7 @@ public class BookReader extends MIDlet {
                         if (at + 6 + length > data.length) break;
                         byte[] name = new byte[length];
                         System.arraycopy(data, at + 6, name, 0, length);
-                        canvas.addMark(getInt(data, at), data[at + 4] & 0xFF, name);
+                        canvas.addMark(ReaderCanvas.littleEndian(data, at), data[at + 4] & 0xFF, name);
                         at += 6 + length;
                     }
                 }
@@ -129,11 +129,5 @@ public class BookReader extends MIDlet {
 
     private static void putInt(byte[] b, int at, int value) {
         for (int i = 0; i < 4; i++) b[at + i] = (byte) (value >> (8 * i));
-    }
-
-    private static int getInt(byte[] b, int at) {
-        int value = 0;
-        for (int i = 3; i >= 0; i--) value = (value << 8) | (b[at + i] & 0xFF);
-        return value;
     }
 }

@@ -532,15 +532,18 @@ final class PageLayout {
         pageValid = false;
     }
 
-    /** Opens the page at `percent` of the text; 100 shows the text's last page. */
+    /** Opens the page at `percent` of the text; 100 shows the text's last page as paging reaches it. */
     void jumpToPercent(int percent) {
         int size = text.size();
         if (percent <= 0 || size == 0) {
             setTop(0, LF);
         } else if (percent >= 100) {
-            topAtLineOf(size - 1);
-            backLines(linesPerPage - 1);
-            historyCount = 0;
+            // The last page as paging from the start reaches it (the desktop preview's last page),
+            // with the pages before it remembered for the way back.
+            setTop(0, LF);
+            while (forwardScreen()) {
+                // on to the end
+            }
         } else {
             topAtLineOf((int) ((long) size * percent / 100));
         }

@@ -25,10 +25,7 @@ final class ReaderCanvas extends Canvas implements Runnable {
      * Stands in for a missing or cut record: no text, a white page in full screen, the common soft
      * keys -6 and -7, and the usual reading actions of the direction keys.
      */
-    private static final byte[] DEFAULT_RECORD = {
-        0, 0, 0, 0, 0, (byte) 0xFF, (byte) 0xFF, (byte) 0xFF, 0, 0, 0, 0, 1, -6, -7, 0, 2, 5, 0, 3, 0, 0,
-        (byte) 0xFF, 0x7F, 0, 0, 0,
-    };
+    private static final String DEFAULT_RECORD = "\u0000\u0000\u0000\u0000\u0000\u00ff\u00ff\u00ff\u0000\u0000\u0000\u0000\u0001\u00fa\u00f9\u0000\u0002\u0005\u0000\u0003\u0000\u0000\u00ff\u007f\u0000\u0000\u0000";
 
     // Reading actions of the direction keys.
     private static final int LINE_BACK = 0;
@@ -46,6 +43,7 @@ final class ReaderCanvas extends Canvas implements Runnable {
     private static final int MODE_MARKS = 3;
     private static final int MODE_MARK = 4;
     private static final int MODE_MESSAGE = 5;
+    private static final int MODE_CONTENTS = 6;
 
     private static final String[] MENU = {
         "\u041f\u0435\u0440\u0435\u0439\u0442\u0438 \u043a\u2026",
@@ -53,12 +51,14 @@ final class ReaderCanvas extends Canvas implements Runnable {
         "\u0417\u0430\u043a\u043b\u0430\u0434\u043a\u0438",
         "\u041d\u043e\u0447\u043d\u043e\u0439 \u0440\u0435\u0436\u0438\u043c",
         "\u0412\u044b\u0445\u043e\u0434",
+        "\u0421\u043e\u0434\u0435\u0440\u0436\u0430\u043d\u0438\u0435",
     };
     private static final int ITEM_GO_TO = 0;
     private static final int ITEM_SYSLINE = 1;
     private static final int ITEM_MARKS = 2;
     private static final int ITEM_NIGHT = 3;
     private static final int ITEM_EXIT = 4;
+    private static final int ITEM_CONTENTS = 5;
     /** What can be done with a bookmark chosen in the list. */
     private static final String[] MARK_MENU = {
         "\u041f\u0435\u0440\u0435\u0439\u0442\u0438",
@@ -110,6 +110,9 @@ final class ReaderCanvas extends Canvas implements Runnable {
     private final int ink;
 
     private int mode = MODE_PAGE;
+    /** The menu's rows and the item of each: the contents come second, and only in a book that has them. */
+    private final byte[][] menuRows;
+    private final int[] rowItem;
     private int menuItem;
     private int percent;
     /** The figure the go-to box opened with: choosing it again leaves the page where it is. */
@@ -125,13 +128,24 @@ final class ReaderCanvas extends Canvas implements Runnable {
     /** The row chosen in the bookmark list; row 0 adds a bookmark, row i + 1 is bookmark i. */
     private int markRow;
 
+    // The contents as the book carries them, and where each title's entry starts in them.
+    private final byte[] toc;
+    private final int[] tocAt;
+    private int tocCount;
+    /** The contents list as last opened, fitted to the screen's width, and its chosen row. */
+    private byte[][] tocRows;
+    private int tocRow;
+
     private Thread clock;
     /** When the place is to be written; 0 while nothing is waiting. */
     private long saveAt;
     ReaderCanvas(BookReader midlet) {
         this.midlet = midlet;
         byte[] record = BookText.readResource(this, "/config", RECORD_SIZE);
-        if (record.length < RECORD_SIZE) record = DEFAULT_RECORD;
+        if (record.length < RECORD_SIZE) {
+            record = new byte[RECORD_SIZE];
+            for (int i = 0; i < RECORD_SIZE; i++) record[i] = (byte) DEFAULT_RECORD.charAt(i);
+        }
 
         background = ((record[7] & 0xFF) << 16) | ((record[6] & 0xFF) << 8) | (record[5] & 0xFF);
         setFullScreenMode(record[12] == 1);
@@ -169,9 +183,19 @@ final class ReaderCanvas extends Canvas implements Runnable {
         // The book's layout rules beside the record: its byte 1 means that words are split only at
         // the soft hyphens the text holds. A book without the file keeps the vowel rule.
         layout = new PageLayout(text, widths, BookText.readResource(this, "/layout", 1).length > 0);
+
+        // Per title: position (4 bytes, little-endian), length and the cp1251 title, indented by its level.
+        toc = BookText.readResource(this, "/toc", 65536);
+        tocAt = new int[toc.length / 5];
+        for (int at = 0; at + 5 <= toc.length && at + 5 + (toc[at + 4] & 0xFF) <= toc.length; at += 5 + (toc[at + 4] & 0xFF)) {
+            tocAt[tocCount++] = at;
+        }
+        rowItem = tocCount > 0 ? new int[] { 0, 5, 1, 2, 3, 4 } : new int[] { 0, 1, 2, 3, 4 };
+        menuRows = new byte[rowItem.length][];
+        for (int i = 0; i < rowItem.length; i++) menuRows[i] = toCp1251(MENU[rowItem[i]]);
     }
 
-    private static int littleEndian(byte[] b, int at) {
+    static int littleEndian(byte[] b, int at) {
         return (b[at] & 0xFF) | ((b[at + 1] & 0xFF) << 8) | ((b[at + 2] & 0xFF) << 16) | ((b[at + 3] & 0xFF) << 24);
     }
 
@@ -257,35 +281,85 @@ final class ReaderCanvas extends Canvas implements Runnable {
         markName[markCount] = null;
     }
 
-    /** A bookmark's name: the page's figure as the system line shows it and the page's first words. */
+    private int tocPos(int i) {
+        return littleEndian(toc, tocAt[i]);
+    }
+
+    private byte[] tocTitle(int i) {
+        int at = tocAt[i];
+        byte[] title = new byte[toc[at + 4] & 0xFF];
+        System.arraycopy(toc, at + 5, title, 0, title.length);
+        return title;
+    }
+
+    /** The title the page at pos belongs to: the last one at or before it; -1 before the first. */
+    private int chapterAt(int pos) {
+        int i = tocCount - 1;
+        while (i >= 0 && tocPos(i) > pos) i--;
+        return i;
+    }
+
+    /**
+     * A bookmark's name, fitted to the screen: the chapter, or in a book without contents the
+     * page's first whole words, and the page's figure ("Глава 3 · 45%").
+     */
     private byte[] markLabel() {
-        String figure = progress() + "% ";
-        byte[] name = new byte[figure.length() + LABEL_CHARS + 1];
-        int n = 0;
-        for (; n < figure.length(); n++) name[n] = (byte) figure.charAt(n);
-        int start = n;
-        int wordEnd = n;
+        String figure = " \u00b7 " + progress() + "%";
         int pos = layout.topPos();
-        int c = 0;
-        while (n < name.length - 1) {
-            c = text.at(pos++);
+        int chapter = chapterAt(pos);
+        if (chapter >= 0) {
+            byte[] title = tocTitle(chapter);
+            int blanks = 0;
+            while (title[blanks] == ' ') blanks++;  // the list's indent
+            byte[] name = new byte[title.length - blanks];
+            System.arraycopy(title, blanks, name, 0, name.length);
+            return fitRow(name, figure);
+        }
+        byte[] words = new byte[LABEL_CHARS * 4];
+        int n = 0;
+        // A page that begins inside a word (split at the line's end) is named from the next whole one.
+        if (pos > 0 && text.at(pos - 1) > ' ') {
+            while (text.at(pos) > ' ') pos++;
+        }
+        while (n < words.length) {
+            int c = text.at(pos++);
             if (c == BookText.END) break;
             if (c <= ' ') {
-                if (name[n - 1] == ' ') continue;
+                if (n == 0 || words[n - 1] == ' ') continue;
                 c = ' ';
-                wordEnd = n;
             }
-            name[n++] = (byte) c;
+            words[n++] = (byte) c;
         }
-        if (n == name.length - 1 && c != BookText.END) {
-            // Cut at the last whole word and show that the page goes on.
-            if (wordEnd > start) n = wordEnd;
-            name[n++] = (byte) 0x85;
+        while (n > 0 && words[n - 1] == ' ') n--;
+        byte[] head = new byte[n];
+        System.arraycopy(words, 0, head, 0, n);
+        return fitRow(head, figure);
+    }
+
+    /**
+     * `head` and `tail` in one row no wider than a list's inside on this screen: a head too wide is
+     * cut after its last whole word that fits, and an ellipsis shows the cut.
+     */
+    private byte[] fitRow(byte[] head, String tail) {
+        byte[] end = toCp1251(tail);
+        int room = getWidth() - 8 - textWidth(end);
+        int n = head.length;
+        boolean cut = textWidth(head) > room;
+        if (cut) {
+            room -= widths[0x85];
+            int w = 0;
+            int word = 0;
+            for (n = 0; n < head.length && w + widths[head[n] & 0xFF] <= room; n++) {
+                if (head[n] == ' ' && n > 0 && head[n - 1] != ' ') word = n;
+                w += widths[head[n] & 0xFF];
+            }
+            if (word > 0) n = word;
         }
-        while (n > 0 && name[n - 1] == ' ') n--;
-        byte[] label = new byte[n];
-        System.arraycopy(name, 0, label, 0, n);
-        return label;
+        byte[] row = new byte[n + (cut ? 1 : 0) + end.length];
+        System.arraycopy(head, 0, row, 0, n);
+        if (cut) row[n] = (byte) 0x85;
+        System.arraycopy(end, 0, row, row.length - end.length, end.length);
+        return row;
     }
 
     // ---- Screen ----
@@ -340,7 +414,7 @@ final class ReaderCanvas extends Canvas implements Runnable {
         }
         if (bandShown) drawBand(g, w, bandAtTop ? 0 : h - BAND_HEIGHT);
         if (mode == MODE_MENU) {
-            drawBox(g, w, h, encode(MENU), menuItem, true);
+            drawBox(g, w, h, menuRows, menuItem, true);
         } else if (mode == MODE_PERCENT) {
             drawBox(g, w, h, encode(new String[] { MENU[ITEM_GO_TO], percent + "%" }), 1, false);
         } else if (mode == MODE_MARKS) {
@@ -352,6 +426,8 @@ final class ReaderCanvas extends Canvas implements Runnable {
             drawBox(g, w, h, encode(MARK_MENU), menuItem, false);
         } else if (mode == MODE_MESSAGE) {
             drawBox(g, w, h, encode(message), -1, false);
+        } else if (mode == MODE_CONTENTS) {
+            drawBox(g, w, h, tocRows, tocRow, false);
         }
     }
 
@@ -460,7 +536,8 @@ final class ReaderCanvas extends Canvas implements Runnable {
         int inner = 0;
         for (int i = first; i < first + count; i++) {
             int rw = font == null ? textWidth(rows[i]) : font.stringWidth(fromCp1251(rows[i]));
-            if (check && (i == ITEM_SYSLINE || i == ITEM_NIGHT)) rw += mark;
+            int item = check ? rowItem[i] : -1;
+            if (item == ITEM_SYSLINE || item == ITEM_NIGHT) rw += mark;
             if (rw > inner) inner = rw;
         }
         int boxWidth = inner + 8;
@@ -483,12 +560,13 @@ final class ReaderCanvas extends Canvas implements Runnable {
                 g.drawString(fromCp1251(rows[i]), left + 4, y + 1, ANCHOR);
             }
             if (i == selected) g.drawRect(left + 2, y, boxWidth - 5, rowHeight + 1);
-            if (check && (i == ITEM_SYSLINE || i == ITEM_NIGHT)) {
+            int item = check ? rowItem[i] : -1;
+            if (item == ITEM_SYSLINE || item == ITEM_NIGHT) {
                 int size = rowHeight / 2;
                 int bx = left + boxWidth - 4 - size - 1;
                 int by = y + 1 + (rowHeight - size) / 2;
                 g.drawRect(bx, by, size, size);
-                if (i == ITEM_SYSLINE ? bandShown : night) g.fillRect(bx + 2, by + 2, size - 3, size - 3);
+                if (item == ITEM_SYSLINE ? bandShown : night) g.fillRect(bx + 2, by + 2, size - 3, size - 3);
             }
         }
     }
@@ -506,7 +584,7 @@ final class ReaderCanvas extends Canvas implements Runnable {
                 c = 0xB8;
             } else if (c == 0x2026) {
                 c = 0x85;
-            } else if (c >= 0x80) {
+            } else if (c >= 0x80 && c != 0xB7) {
                 c = '?';
             }
             out[i] = (byte) c;
@@ -632,9 +710,10 @@ final class ReaderCanvas extends Canvas implements Runnable {
             }
             return true;
         }
-        // A list: the menu, the bookmarks or what to do with one bookmark.
-        int rows = mode == MODE_MENU ? MENU.length : mode == MODE_MARKS ? markCount + 1 : MARK_MENU.length;
-        int row = mode == MODE_MARKS ? markRow : menuItem;
+        // A list: the menu, the contents, the bookmarks or what to do with one bookmark.
+        int rows = mode == MODE_MENU ? menuRows.length : mode == MODE_CONTENTS ? tocCount
+                : mode == MODE_MARKS ? markCount + 1 : MARK_MENU.length;
+        int row = mode == MODE_MARKS ? markRow : mode == MODE_CONTENTS ? tocRow : menuItem;
         if (back) {
             if (repeated) return false;
             mode = mode == MODE_MARK ? MODE_MARKS : MODE_PAGE;
@@ -642,6 +721,10 @@ final class ReaderCanvas extends Canvas implements Runnable {
             if (repeated) return false;
             if (mode == MODE_MENU) {
                 chooseMenuItem();
+            } else if (mode == MODE_CONTENTS) {
+                // The page that begins with the title, as the desktop preview shows it.
+                layout.setTop(tocPos(tocRow), PageLayout.LF);
+                mode = MODE_PAGE;
             } else if (mode == MODE_MARKS) {
                 chooseMark();
             } else {
@@ -650,6 +733,7 @@ final class ReaderCanvas extends Canvas implements Runnable {
         } else if (action == UP || action == DOWN) {
             row = (row + (action == UP ? rows - 1 : 1)) % rows;
             if (mode == MODE_MARKS) markRow = row;
+            else if (mode == MODE_CONTENTS) tocRow = row;
             else menuItem = row;
         } else {
             return false;
@@ -659,19 +743,29 @@ final class ReaderCanvas extends Canvas implements Runnable {
 
     private void chooseMenuItem() {
         mode = MODE_PAGE;
-        if (menuItem == ITEM_GO_TO) {
+        int item = rowItem[menuItem];
+        if (item == ITEM_CONTENTS) {
+            // Opens at the chapter being read, each title with its place in percent.
+            mode = MODE_CONTENTS;
+            tocRows = new byte[tocCount][];
+            for (int i = 0; i < tocCount; i++) {
+                tocRows[i] = fitRow(tocTitle(i), " " + layout.percentAt(tocPos(i)) + "%");
+            }
+            tocRow = chapterAt(layout.topPos());
+            if (tocRow < 0) tocRow = 0;
+        } else if (item == ITEM_GO_TO) {
             mode = MODE_PERCENT;
             percent = progress();
             percentShown = percent;
             percentTyped = false;
-        } else if (menuItem == ITEM_SYSLINE) {
+        } else if (item == ITEM_SYSLINE) {
             bandShown = !bandShown;
-        } else if (menuItem == ITEM_MARKS) {
+        } else if (item == ITEM_MARKS) {
             mode = MODE_MARKS;
             markRow = 0;
-        } else if (menuItem == ITEM_NIGHT) {
+        } else if (item == ITEM_NIGHT) {
             setNight(!night);
-        } else if (menuItem == ITEM_EXIT) {
+        } else if (item == ITEM_EXIT) {
             midlet.exit();
         }
     }

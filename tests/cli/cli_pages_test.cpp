@@ -189,4 +189,57 @@ TEST(CliPages, EveryPageOfAWholeBookIsThePageOfItsIndex)
     EXPECT_EQ(past.exitCode, 2);
 }
 
+// --toc: every title with the number of the preview's page it begins on, the same page
+// --dump-pages shows it on; nested ones indented; a text without headings says so.
+TEST(CliPages, ContentsGiveThePagesTheTitlesBeginOn)
+{
+    CliFolder f;
+    f.app.Write("config.ini", "[Global]\r\nModel=0\r\nSysline=0\r\n");
+    std::string utf8;
+    const std::vector<std::string> titles = {"Часть первая", "Глава 1", "Глава 2", "Часть вторая", "Глава 3"};
+    for (const std::string& title : titles) {
+        const bool part = title.rfind("Часть", 0) == 0;
+        utf8 += part ? "\r\n" + title + "\r\n\r\n" : title + "\r\n";
+        if (!part)
+            for (int i = 0; i < 12; ++i) utf8 += "   Обычный абзац главы, в котором много самых обычных слов подряд.\r\n";
+    }
+    f.work.Write("t.txt", QStringToCp1251(QString::fromStdString(utf8)));
+    const CliRun toc = f.Run({f.Arg("t.txt"), "--toc"});
+    ASSERT_EQ(0, toc.exitCode) << toc.err;
+    const CliRun dump = f.Run({f.Arg("t.txt"), "--dump-pages"});
+    std::vector<std::string> pages(1);
+    for (char c : dump.out) {
+        if (c == '\f') pages.emplace_back();
+        else pages.back() += c;
+    }
+    std::vector<std::string> lines;
+    for (size_t at = 0; at < toc.out.size();) {
+        const size_t end = toc.out.find('\n', at);
+        lines.push_back(toc.out.substr(at, end - at));
+        at = end + 1;
+    }
+    ASSERT_EQ(titles.size(), lines.size()) << toc.out;
+    int previous = 0;
+    for (size_t i = 0; i < titles.size(); ++i) {
+        const std::string indent = titles[i].rfind("Глава", 0) == 0 ? "  " : "";
+        const std::string head = indent + titles[i] + " … стр. ";
+        ASSERT_EQ(head, lines[i].substr(0, head.size())) << lines[i];
+        const int page = std::stoi(lines[i].substr(head.size()));
+        ASSERT_TRUE(page >= 1 && page <= static_cast<int>(pages.size())) << lines[i];
+        EXPECT_NE(std::string::npos, pages[page - 1].find(titles[i])) << "page " << page << " shows " << titles[i];
+        EXPECT_GE(page, previous);
+        previous = page;
+    }
+    EXPECT_GT(previous, 2) << "the titles spread over the pages";
+
+    f.work.Write("plain.txt", QStringToCp1251(QStringLiteral("ЯБЛОКО\r\nГРУША\r\nСЛИВА\r\n")));
+    const CliRun none = f.Run({"--lang", "en", f.Arg("plain.txt"), "--toc"});
+    EXPECT_EQ(0, none.exitCode) << none.err;
+    EXPECT_NE(std::string::npos, none.out.find("no contents")) << none.out;
+
+    const CliRun refused = f.Run({f.Arg("t.txt"), "--toc", "--out", f.Arg("t.jar")});
+    EXPECT_NE(0, refused.exitCode);
+    EXPECT_FALSE(std::filesystem::exists(f.work / "t.jar"));
+}
+
 } // namespace lumira

@@ -12,9 +12,10 @@
 //         [dictionary]
 //         builds the book (the title is "Test"); with "dictionary", words split by the
 //         hyphenation dictionaries of /usr/share/hyphen
-//   pages <text> <font folder> - - <width> <height> <system line 0|1|2> <out file> [dictionary]
+//   pages <text> <font folder> <start|-> - <width> <height> <system line 0|1|2> <out file> [dictionary]
 //         the preview's pages of the text read as its line list, from the start to the last, laid out with the glyph widths and line
-//         height of the font files in <font folder>/fonts: system line 0 hidden, 1 top, 2 bottom
+//         height of the font files in <font folder>/fonts: system line 0 hidden, 1 top, 2 bottom;
+//         with a start (counted from 1, as the preview does), only the one page from there
 // The page file holds, for every page, "page <start> <next start> <down> <lines per page> <lines>"
 // and then one "L <hex bytes>" line for each laid-out line.
 #include "book/book_builder.h"
@@ -161,15 +162,21 @@ void DumpPages(const std::vector<std::string>& w)
 
     std::ofstream out(w.at(8), std::ios::binary | std::ios::trunc);
     if (!out) ThrowCannotCreate(w.at(8));
-    // The pages of the preview's page index, each laid out again from its start as the preview does.
-    PageIndex index(std::make_shared<const PageSetup>(PageSetup{std::move(text), widths, geometry}));
-    index.Build({});
-    for (int n = 1; n <= index.PageCount(); ++n) {
-        const PageLayout page = index.Page(n);
-        out << "page " << index.PageStart(n) << ' ' << page.nextPageStart << ' '
+    const auto write = [&](std::int32_t start, const PageLayout& page) {
+        out << "page " << start << ' ' << page.nextPageStart << ' '
             << (page.downEnabled ? (*page.downEnabled ? "1" : "0") : "-") << ' ' << page.linesPerPage << ' '
             << page.lines.size() << '\n';
         for (const std::string& line : page.lines) out << "L " << Hex(line) << '\n';
+    };
+    if (w.at(3) != "-") {
+        // One page, laid out from the given start as the preview lays out any page.
+        const std::int32_t start = Number(w.at(3));
+        write(start, LayoutPage(text, widths, geometry, start));
+    } else {
+        // The pages of the preview's page index, each laid out again from its start as the preview does.
+        PageIndex index(std::make_shared<const PageSetup>(PageSetup{std::move(text), widths, geometry}));
+        index.Build({});
+        for (int n = 1; n <= index.PageCount(); ++n) write(index.PageStart(n), index.Page(n));
     }
     if (!out.flush()) ThrowUnableToWrite(w.at(8));
 }

@@ -134,6 +134,14 @@ final class Books {
         return out;
     }
 
+    /** Queues the preview's one page from `start` (0-based, as the reader counts); system line as pages(). */
+    Path pageFrom(Path text, FontFace font, int w, int h, int sysline, int start) {
+        Path out = work.resolve("pages" + (++counter) + ".txt");
+        jobs.add(String.join("\t", "pages", text.toString(), font.folder.toString(), "" + (start + 1), "-",
+                "" + w, "" + h, "" + sysline, out.toString(), "simple"));
+        return out;
+    }
+
     /** Runs the queued jobs. Font folders are copied into a book's work folder before its build. */
     void run() throws IOException, InterruptedException {
         List<String> batch = new ArrayList<>();

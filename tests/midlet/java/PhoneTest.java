@@ -64,7 +64,7 @@ final class PhoneTest {
     private static void wideSoftKeys(Path jar) throws Exception {
         try (Suite s = new Suite(jar, 128, 160)) {
             Class<?> canvas = s.canvas().getClass();
-            java.lang.reflect.Method matches = canvas.getDeclaredMethod("matches", int.class, int.class);
+            java.lang.reflect.Method matches = Renames.method(canvas, "matches", 2);
             matches.setAccessible(true);
             int wrong = 0;
             for (int stored = -128; stored < 128; stored++) {
@@ -186,9 +186,13 @@ final class PhoneTest {
         if (ReaderTest.mode(s) == MODE_MARKS) s.press(Suite.RIGHT_SOFT);
     }
 
-    /** The text from pos with blank and control runs made one blank, as a bookmark's name shows it. */
+    /**
+     * The text from pos with blank and control runs made one blank, as a bookmark's name shows it:
+     * from the first whole word (a page that begins inside a word skips its tail).
+     */
     private static String wordsFrom(byte[] text, int pos) {
         StringBuilder b = new StringBuilder();
+        if (pos > 0 && (text[pos - 1] & 0xFF) > ' ') while (pos < text.length && (text[pos] & 0xFF) > ' ') pos++;
         for (int i = pos; i < text.length && b.length() < 80; i++) {
             int c = text[i] & 0xFF;
             if (c <= ' ') {
@@ -219,9 +223,10 @@ final class PhoneTest {
                 String name = markName(s, i);
                 Suite.Page p = pages[new int[] { 1, 2, 0 }[i]];
                 int band = (int) ((long) p.next * 100 / text.length);
-                Check.that(name.startsWith(band + "% "), "the name starts with the page's figure: " + name);
-                String words = name.substring(name.indexOf(' ') + 1);
+                Check.that(name.endsWith(" \u00b7 " + band + "%"), "the name ends with the page's figure: " + name);
+                String words = name.substring(0, name.lastIndexOf(" \u00b7 "));
                 if (words.endsWith("\u2026")) words = words.substring(0, words.length() - 1);
+                Check.that(s.textWidth(name) <= 176 - 8, "the name fits the list: " + name);
                 String from = wordsFrom(text, p.top);
                 Check.that(words.length() >= 10 && from.startsWith(words)
                         && (from.length() == words.length() || from.charAt(words.length()) == ' '),

@@ -297,8 +297,14 @@ final class ReaderTest {
             Check.that(s.page().sameAs(first), "0% opens the first page");
             goToPercent(s, 100);
             Suite.Page end = s.page();
-            Check.that(!end.hasNext && end.lines.size() == end.linesPerPage,
-                    "100% shows a full page that ends with the text: " + end);
+            Check.that(end.sameAs(last), "100% shows the last page paging reaches, as the preview does: " + end);
+            s.press(Suite.UP);
+            Suite.Page before = s.page();
+            s.press(Suite.DOWN);
+            s.press(Suite.DOWN);
+            s.press(Suite.UP);
+            Check.that(s.page().sameAs(before) && before.next == end.top,
+                    "a screen back from it is the page before it, as paging forward showed it: " + before);
         }
     }
 

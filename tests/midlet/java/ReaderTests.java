@@ -9,6 +9,8 @@ import java.util.Map;
  *   java ReaderTests parity     --template T --tool B --sample F --work W
  *   java ReaderTests reader     --template T --tool B --sample F --work W
  *   java ReaderTests phones     --template T --tool B --sample F --work W
+ *   java ReaderTests contents   --template T --tool B --sample F --work W
+ * Each may add --mapping M, the build's renames of the reader's classes and members.
  * Prints each failure and a summary; exits with 1 when anything failed.
  */
 public final class ReaderTests {
@@ -20,19 +22,22 @@ public final class ReaderTests {
         String group = args.length > 0 ? args[0] : "";
         Path template = Path.of(options.getOrDefault("--template", ""));
         try {
+            if (options.containsKey("--mapping")) Renames.load(Path.of(options.get("--mapping")));
             switch (group) {
             case "classfiles":
                 ClassFileCheck.run(template, Path.of(options.get("--stubs")), options.get("--version"));
                 break;
             case "parity":
             case "reader":
-            case "phones": {
+            case "phones":
+            case "contents": {
                 Path work = Path.of(options.get("--work"));
                 Books books = new Books(Path.of(options.get("--tool")), template, work);
                 byte[] sample = Files.readAllBytes(Path.of(options.get("--sample")));
                 if (group.equals("parity")) ParityTest.run(books, sample);
                 else if (group.equals("reader")) ReaderTest.run(books, sample, work.resolve("screens"));
-                else PhoneTest.run(books, sample, work.resolve("screens"));
+                else if (group.equals("phones")) PhoneTest.run(books, sample, work.resolve("screens"));
+                else ContentsTest.run(books, sample, work.resolve("screens"));
                 break;
             }
             default:

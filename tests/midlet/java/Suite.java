@@ -99,20 +99,26 @@ final class Suite implements AutoCloseable {
 
     static Object call(Object target, String name, Object... args) throws Exception {
         for (Class<?> k = target.getClass(); k != null; k = k.getSuperclass()) {
-            for (Method m : k.getDeclaredMethods()) {
-                if (m.getName().equals(name) && m.getParameterCount() == args.length) {
-                    m.setAccessible(true);
-                    return m.invoke(target, args);
-                }
+            Method m = Renames.method(k, name, args.length);
+            if (m != null) {
+                m.setAccessible(true);
+                return m.invoke(target, args);
             }
         }
         throw new NoSuchMethodException(name);
     }
 
     static Object field(Object target, String name) throws Exception {
-        Field f = target.getClass().getDeclaredField(name);
+        Field f = Renames.field(target.getClass(), name);
         f.setAccessible(true);
         return f.get(target);
+    }
+
+    /** The width of a cp1251 text in the book's glyph font. */
+    int textWidth(String text) {
+        int w = 0;
+        for (byte b : text.getBytes(Texts.CP1251)) w += widths[b & 0xFF];
+        return w;
     }
 
     Object canvas() {
