@@ -38,6 +38,12 @@ void TextStream::Write(std::string_view bytes)
     }
 }
 
+void TextStream::CheckGoing()
+{
+    std::lock_guard lock(mutex_);
+    if (abandoned_) throw TextStreamAbandoned();
+}
+
 void TextStream::End()
 {
     if (!writing_.empty()) Hand(writing_);

@@ -33,6 +33,8 @@ public:
     void Write(std::string_view bytes);
     void End();
     void Fail(std::exception_ptr error);
+    // Throws TextStreamAbandoned once the reader has gone: a writer busy without writing asks.
+    void CheckGoing();
 
     // The reader's side. Read fills up to `count` bytes, waiting for the writer; fewer only at
     // the end, 0 once it is over; the writer's failure is thrown once the bytes before it are read.
