@@ -272,7 +272,7 @@ BookInfo ReadEpub(const TextFile& file, TextSink& sink)
         page.open = openChapter(entry);
         page.size = entry.size;
         page.head = DocumentHead(page.open);
-        page.encoding = encodingOf(page.head);
+        page.encoding = ParserEncoding(encodingOf(page.head), page.head);
         page.shownAs = shownAs + " (" + chapters[i] + ")";
         page.path = chapters[i];
         page.checkGoing = [&sink] { sink.CheckGoing(); };
@@ -302,7 +302,7 @@ BookInfo ReadEpub(const TextFile& file, TextSink& sink)
         };
         page.size = bytes.size();
         page.head = bytes.substr(0, kDetectionLimit + 3);
-        page.encoding = encodingOf(page.head);
+        page.encoding = ParserEncoding(encodingOf(page.head), page.head);
         page.shownAs = navigation;
         page.path = navigation;
         CollectNoteLinks(page, links);
@@ -336,7 +336,7 @@ BookInfo ReadEpub(const TextFile& file, TextSink& sink)
         HtmlPage page = chapterPage(i);
         page.links = &links;
         Laid laid;
-        laid.encoding = page.encoding;
+        laid.encoding = encodingOf(page.head);
         HtmlLayout layout = LayoutHtml(page);
         laid.main = std::move(layout.main);
         laid.notes = std::move(layout.notes);

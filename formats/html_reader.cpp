@@ -647,6 +647,13 @@ std::string HtmlDeclaredEncoding(std::string_view bytes)
     return {};
 }
 
+std::string ParserEncoding(const std::string& declared, std::string_view head)
+{
+    // libxml2's "UTF-16" reads little-endian: big-endian text says so by its mark.
+    if (declared == "UTF-16" && head.starts_with("\xFE\xFF")) return "UTF-16BE";
+    return declared;
+}
+
 void CheckEncodingKnown(const std::string& encoding, const std::string& shownAs)
 {
     xmlCharEncodingHandlerPtr handler = xmlFindCharEncodingHandler(encoding.c_str());
@@ -1031,7 +1038,7 @@ BookInfo ReadHtmlFile(const TextFile& file, TextSink& sink, TextEncoding chosen)
     BookInfo info;
     info.format = BookFormat::Html;
     info.declaredEncoding = HtmlDeclaredEncoding(page.head);
-    page.encoding = info.declaredEncoding;
+    page.encoding = ParserEncoding(info.declaredEncoding, page.head);
     if (page.encoding.empty()) {
         const std::string_view head = std::string_view(page.head).substr(0, kDetectionLimit);
         const TextEncoding e = chosen != TextEncoding::Auto ? chosen : DetectEncoding(head, page.size > kDetectionLimit);

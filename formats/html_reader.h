@@ -19,6 +19,10 @@ namespace lumira {
 // in its first 4 KiB; empty when none.
 std::string HtmlDeclaredEncoding(std::string_view bytes);
 
+// The name to read a document in that declares `declared` (HtmlDeclaredEncoding) and starts
+// with `head`.
+std::string ParserEncoding(const std::string& declared, std::string_view head);
+
 // Refuses an encoding name libxml2 cannot read, naming the book.
 void CheckEncodingKnown(const std::string& encoding, const std::string& shownAs);
 

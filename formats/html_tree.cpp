@@ -4,6 +4,7 @@
 #include "platform/language.h"
 
 #include <libxml/HTMLparser.h>
+#include <libxml/tree.h>
 #include <libxml/SAX2.h>
 #include <libxml/parserInternals.h>
 

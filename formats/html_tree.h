@@ -5,11 +5,12 @@
 // waiting for, not the document: a walk that reads an element's text whole asks for that element
 // to be complete first. The tree the walk sees is the one the parser makes of the whole
 // document, so a walk gives what a walk over the whole tree would.
-#include <libxml/tree.h>
-
 #include <cstddef>
 #include <functional>
 #include <string>
+
+// libxml2's node, as its tree.h names it.
+typedef struct _xmlNode xmlNode;
 
 namespace lumira {
 
