@@ -296,6 +296,8 @@ std::uint64_t BuildBookIn(const BookRequest& request, SettingsRecord& record, Fi
         return PackTextPieces(request, hyphenated, std::nullopt, expected, *store, pieces.files, contents);
     };
     if (request.textStream) {
+        // A Cancel is heard while the text's maker has not yet written.
+        if (request.cancel) request.textStream->SetWaitCheck([&request] { CheckCancel(request); });
         NormalisedText text(*request.textStream, !request.openEnd);
         size = pack(text, request.textStream->SizeHint());
         zeroBytes = text.ZeroBytes();

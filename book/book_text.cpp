@@ -42,6 +42,7 @@ class StreamSink : public TextSink {
 public:
     explicit StreamSink(TextStream& stream) : stream_(stream) {}
     void Write(std::string_view bytes) override { stream_.Write(bytes); }
+    void CheckGoing() override { stream_.CheckGoing(); }
 
 private:
     TextStream& stream_;

@@ -1,5 +1,7 @@
 #include "book/text_stream.h"
 
+#include <chrono>
+
 #include <algorithm>
 #include <cstring>
 
@@ -38,6 +40,12 @@ void TextStream::Write(std::string_view bytes)
     }
 }
 
+void TextStream::CheckGoing()
+{
+    std::lock_guard lock(mutex_);
+    if (abandoned_) throw TextStreamAbandoned();
+}
+
 void TextStream::End()
 {
     if (!writing_.empty()) Hand(writing_);
@@ -73,7 +81,18 @@ std::size_t TextStream::Read(void* buffer, std::size_t count)
     while (done < count) {
         if (readAt_ == reading_.size()) {
             std::unique_lock lock(mutex_);
-            changed_.wait(lock, [&] { return !ready_.empty() || ended_ || abandoned_; });
+            const auto arrived = [&] { return !ready_.empty() || ended_ || abandoned_; };
+            while (!changed_.wait_for(lock, std::chrono::milliseconds(100), arrived)) {
+                if (!waitCheck_) continue;
+                lock.unlock();
+                try {
+                    waitCheck_();
+                } catch (...) {
+                    Abandon();
+                    throw;
+                }
+                lock.lock();
+            }
             if (abandoned_) throw TextStreamAbandoned();
             if (ready_.empty()) {
                 // Everything written was read: the end, or the writer's failure.

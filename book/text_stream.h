@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <deque>
 #include <exception>
+#include <functional>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -36,10 +37,15 @@ public:
     void Write(std::string_view bytes);
     void End();
     void Fail(std::exception_ptr error);
+    // Throws TextStreamAbandoned once the reader has gone: a writer busy without writing asks.
+    void CheckGoing();
 
     // The reader's side. Read fills up to `count` bytes, waiting for the writer; fewer only at
     // the end, 0 once it is over; the writer's failure is thrown once the bytes before it are read.
     std::size_t Read(void* buffer, std::size_t count);
+    // Called by Read every tenth of a second while it waits for the writer (a writer may go a
+    // long way before its first line): it throws to stop the reader, who then gives the text up.
+    void SetWaitCheck(std::function<void()> check) { waitCheck_ = std::move(check); }
     // The reader stops: the writer's next Write throws, and nothing waits on the reader any more;
     // a Read after it throws too (TextStreamAbandoned).
     void Abandon();
@@ -63,6 +69,7 @@ private:
     bool abandoned_ = false;
     std::exception_ptr error_;
     std::uint64_t sizeHint_ = 0;
+    std::function<void()> waitCheck_;
 };
 
 } // namespace lumira

@@ -1,5 +1,7 @@
 #include "cli/book_batch.h"
 
+#include "book/text_stream.h"
+
 #include "book/naming.h"
 #include "book/book_builder.h"
 #include "book/book_volumes.h"
@@ -141,6 +143,8 @@ struct Batch {
             BookRequest request = MakeBookRequest(title, settings.profile ? &*settings.profile : nullptr, settings.background,
                                                   settings.syslineIndex, work, program.File("velmar.dat"), jar);
             book.Into(request);
+            // A stop request is heard while the book's text has not yet begun to come.
+            if (request.textStream) request.textStream->SetWaitCheck(CheckInterrupt);
             request.dictionaryHyphens = settings.dictionaryHyphens;
             request.hyphenationFolders = HyphenationFolders(program.folders);
             request.sourceText = opened;

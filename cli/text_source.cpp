@@ -1,6 +1,7 @@
 #include "cli/text_source.h"
 
 #include "book/naming.h"
+#include "cli/interrupt.h"
 #include "formats/book_format.h"
 #include "formats/text_layout.h"
 #include "platform/files.h"
@@ -73,10 +74,21 @@ QString AutoChoiceNotice(TextEncoding chosen, TextEncoding read)
     return QCoreApplication::translate("TextSource", "Кодировка определена автоматически: %1.").arg(EncodingDisplayName(read));
 }
 
+namespace {
+
+// The text of a book read for its title only: dropped, and given up on a stop request.
+class TitleOnlySink : public TextSink {
+public:
+    void Write(std::string_view) override { CheckInterrupt(); }
+    void CheckGoing() override { CheckInterrupt(); }
+};
+
+} // namespace
+
 QString TextSource::DefaultTitle(const TextFile& opened, TextEncoding encoding) const
 {
     if (const auto format = RecogniseBook(opened)) {
-        HeadSink nothing(0);
+        TitleOnlySink nothing;
         const QString title = ShortBookTitle(ConvertBook(opened, *format, nothing, encoding).title);
         if (!title.isEmpty()) return title;
     }

@@ -70,6 +70,7 @@ public:
                                       {shownAs_, std::to_string(limit_ >> 20)}));
         out_.Write(bytes);
     }
+    void CheckGoing() override { out_.CheckGoing(); }
     std::uint64_t written = 0;
 
 private:

@@ -16,6 +16,7 @@ public:
     explicit Cp1251TextSink(TextSink& out);
     // Takes UTF-8; a character cut between two calls is finished by the next one.
     void Write(std::string_view utf8) override;
+    void CheckGoing() override { out_.CheckGoing(); }
     // The report once the whole text has gone through (a character left unfinished becomes "?").
     const ConversionReport& Finish();
     const ConversionReport& Report() const { return report_; }

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -113,34 +114,23 @@ class ReaderPool {
 public:
     explicit ReaderPool(const TextFile& file) : file_(file) {}
 
-    class Leased {
-    public:
-        Leased(ReaderPool& pool, std::unique_ptr<ZipReader> reader) : pool_(pool), reader_(std::move(reader)) {}
-        ~Leased()
-        {
-            std::lock_guard lock(pool_.mutex_);
-            pool_.free_.push_back(std::move(reader_));
-        }
-        Leased(const Leased&) = delete;
-        Leased& operator=(const Leased&) = delete;
-        ZipReader* operator->() const { return reader_.get(); }
-
-    private:
-        ReaderPool& pool_;
-        std::unique_ptr<ZipReader> reader_;
-    };
-
-    Leased Lease()
+    // A reader to keep, given back with Return.
+    std::unique_ptr<ZipReader> Take()
     {
         {
             std::lock_guard lock(mutex_);
             if (!free_.empty()) {
                 std::unique_ptr<ZipReader> reader = std::move(free_.back());
                 free_.pop_back();
-                return Leased(*this, std::move(reader));
+                return reader;
             }
         }
-        return Leased(*this, std::make_unique<ZipReader>(file_));
+        return std::make_unique<ZipReader>(file_);
+    }
+    void Return(std::unique_ptr<ZipReader> reader)
+    {
+        std::lock_guard lock(mutex_);
+        free_.push_back(std::move(reader));
     }
 
 private:
@@ -234,18 +224,59 @@ BookInfo ReadEpub(const TextFile& file, TextSink& sink)
 
     ReaderPool readers(file);
     xmlInitParser();  // before libxml2 is used on several threads
-    const auto readChapter = [&](const std::string& path) {
+    const auto chapterEntry = [&](const std::string& path) -> const ZipEntry& {
         const ZipEntry* entry = path.empty() ? nullptr : zip.Find(path);
         if (!entry)
             throw AppError(FormatText(Translate("Books", "В книге EPUB %1 нет главы «%2», названной в порядке глав."),
                                       {shownAs, path}));
-        return readers.Lease()->ReadWhole(*entry, kChapterLimit);
+        if (entry->size > kChapterLimit && entry->size <= kZipEntryLimit)
+            throw AppError(FormatText(Translate("Books", "Файл «%1» в архиве %2 слишком велик (%3 МБ) для одной главы книги."),
+                                      {entry->name, shownAs, std::to_string(entry->size >> 20)}));
+        return *entry;
     };
-    const auto encodingOf = [&](const std::string& bytes) {
-        std::string encoding = HtmlDeclaredEncoding(bytes);
+    const auto encodingOf = [&](const std::string& head) {
+        std::string encoding = HtmlDeclaredEncoding(head);
         if (encoding.empty()) encoding = "UTF-8";
         CheckEncodingKnown(encoding, shownAs);
         return encoding;
+    };
+    // A chapter's bytes, inflated as they are read, each reading from the start with a reader
+    // of its own; a damaged entry is reported at its end.
+    const auto openChapter = [&](const ZipEntry& entry) -> OpenDocument {
+        return [&readers, &entry] {
+            struct Reading {
+                ReaderPool& pool;
+                std::unique_ptr<ZipReader> reader;
+                bool ended = false;
+                ~Reading()
+                {
+                    if (reader) pool.Return(std::move(reader));
+                }
+            };
+            auto r = std::make_shared<Reading>(readers, readers.Take());
+            r->reader->Open(entry);
+            return DocumentBytes([r](char* buffer, size_t count) -> size_t {
+                if (r->ended) return 0;
+                const size_t n = r->reader->Read(buffer, count);
+                if (n == 0) {
+                    r->ended = true;
+                    r->reader->Close();
+                }
+                return n;
+            });
+        };
+    };
+    const auto chapterPage = [&](size_t i) {
+        const ZipEntry& entry = chapterEntry(chapters[i]);
+        HtmlPage page;
+        page.open = openChapter(entry);
+        page.size = entry.size;
+        page.head = DocumentHead(page.open);
+        page.encoding = ParserEncoding(encodingOf(page.head), page.head);
+        page.shownAs = shownAs + " (" + chapters[i] + ")";
+        page.path = chapters[i];
+        page.checkGoing = [&sink] { sink.CheckGoing(); };
+        return page;
     };
     const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
 
@@ -260,14 +291,30 @@ BookInfo ReadEpub(const TextFile& file, TextSink& sink)
     }
     if (const ZipEntry* nav = navigation.empty() ? nullptr : zip.Find(navigation)) {
         const std::string bytes = zip.ReadWhole(*nav, kPackageFileLimit);
-        CollectNoteLinks(bytes, encodingOf(bytes), navigation, links);
+        HtmlPage page;
+        page.open = [&bytes] {
+            return DocumentBytes([&bytes, at = size_t(0)](char* buffer, size_t count) mutable {
+                const size_t n = std::min(count, bytes.size() - at);
+                std::memcpy(buffer, bytes.data() + at, n);
+                at += n;
+                return n;
+            });
+        };
+        page.size = bytes.size();
+        page.head = bytes.substr(0, kDetectionLimit + 3);
+        page.encoding = ParserEncoding(encodingOf(page.head), page.head);
+        page.shownAs = navigation;
+        page.path = navigation;
+        CollectNoteLinks(page, links);
     }
     RunInOrder<NoteLinks>(
         chapters.size(), threads, 2 * threads,
         [&](size_t i) {
             NoteLinks found;
-            const std::string bytes = readChapter(chapters[i]);
-            if (MayMentionNotes(bytes)) CollectNoteLinks(bytes, encodingOf(bytes), chapters[i], found);
+            if (!MayMentionNotes(openChapter(chapterEntry(chapters[i]))())) return found;
+            HtmlPage page = chapterPage(i);
+            page.shownAs = chapters[i];
+            CollectNoteLinks(page, found);
             return found;
         },
         [&](size_t, NoteLinks& found) {
@@ -286,10 +333,11 @@ BookInfo ReadEpub(const TextFile& file, TextSink& sink)
         LayoutPart notes;
     };
     const auto layChapter = [&](size_t i) {
-        const std::string bytes = readChapter(chapters[i]);
+        HtmlPage page = chapterPage(i);
+        page.links = &links;
         Laid laid;
-        laid.encoding = encodingOf(bytes);
-        HtmlLayout layout = LayoutHtml({bytes, laid.encoding, shownAs + " (" + chapters[i] + ")", chapters[i], &links});
+        laid.encoding = encodingOf(page.head);
+        HtmlLayout layout = LayoutHtml(page);
         laid.main = std::move(layout.main);
         laid.notes = std::move(layout.notes);
         return laid;

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <unordered_map>
@@ -179,23 +180,28 @@ bool InLandmarks(const xmlNode* n)
     return false;
 }
 
-void CollectFrom(xmlDoc* doc, const std::string& path, NoteLinks& links)
-{
-    ForEachNode(reinterpret_cast<xmlNode*>(doc), [&](xmlNode* n) {
-        if (n->type != XML_ELEMENT_NODE && n->type != XML_DOCUMENT_NODE && n->type != XML_HTML_DOCUMENT_NODE)
-            return false;
-        if (n->type != XML_ELEMENT_NODE) return true;
+// What a document says of notes, gathered in a walk over it.
+class CollectWalk : public TreeWalk {
+public:
+    CollectWalk(const std::string& path, NoteLinks& links) : path_(path), links_(links) {}
+
+    // A link's text is read whole.
+    bool NeedsWhole(const xmlNode* n) override { return Name(n) == "a" || MarkedAsNoteRef(n); }
+
+    bool Enter(xmlNode* n) override
+    {
+        if (n->type != XML_ELEMENT_NODE) return false;
         const std::string_view name = Name(n);
         if (IsSkipped(name)) return false;
         if (MarkedAsNote(n)) {
             const std::string id = Attribute(n, "id");
-            if (!id.empty()) links.notes.emplace(path + "#" + id, std::string());
+            if (!id.empty()) links_.notes.emplace(path_ + "#" + id, std::string());
         }
         const bool landmark = name == "a" && HasToken(Attribute(n, "epub:type"), {"footnotes", "endnotes", "rearnotes",
                                                                                    "notes", "footnote", "endnote", "rearnote"});
         if (landmark && InLandmarks(n)) {
-            if (std::string place = LinkPlace(path, Attribute(n, "href")); !place.empty())
-                links.containers.insert(std::move(place));
+            if (std::string place = LinkPlace(path_, Attribute(n, "href")); !place.empty())
+                links_.containers.insert(std::move(place));
             return false;
         }
         const bool marked = MarkedAsNoteRef(n);
@@ -203,31 +209,38 @@ void CollectFrom(xmlDoc* doc, const std::string& path, NoteLinks& links)
         const xmlNode* link = name == "a" ? n : FirstLink(n);
         if (!link) return true;
         const std::string href = Attribute(link, "href");
-        const std::string place = LinkPlace(path, href);
+        const std::string place = LinkPlace(path_, href);
         if (place.find('#') == std::string::npos) return false;
         const std::string text = TextOf(n);
         const bool superscript = (n->parent && n->parent->type == XML_ELEMENT_NODE && Name(n->parent) == "sup") ||
                                  (n->children && n->children->type == XML_ELEMENT_NODE && Name(n->children) == "sup");
         if (marked || (superscript && IsNoteLabel(text))) {
             // A reference found: its target is a note.
-            auto [at, added] = links.notes.emplace(place, ShownReference(text));
+            auto [at, added] = links_.notes.emplace(place, ShownReference(text));
             if (!added && at->second.empty()) at->second = ShownReference(text);
         } else if (IsNoteLabel(text)) {
             // A plain link: a reference only if its target is marked as a note.
-            links.linkMarks.emplace(place, ShownReference(text));
+            links_.linkMarks.emplace(place, ShownReference(text));
         }
         return false;
-    });
-}
+    }
 
-// Where a document's notes begin, worked out before it is laid out.
+    void Leave(xmlNode*) override {}
+
+private:
+    const std::string& path_;
+    NoteLinks& links_;
+};
+
+// Where a document's notes begin, worked out in a walk before the one that lays it out, by the
+// numbers of its elements (ElementNumber).
 struct NotePlan {
     struct Start {
         std::string mark;
-        const xmlNode* end;  // the note ends with this element
+        size_t end;  // the note ends with this element
     };
-    std::unordered_map<const xmlNode*, Start> starts;
-    std::unordered_set<const xmlNode*> containers;
+    std::unordered_map<size_t, Start> starts;
+    std::unordered_set<size_t> containers;
     bool wholeDocument = false;
 };
 
@@ -243,47 +256,98 @@ const xmlNode* NoteHolder(const xmlNode* n)
     return n;
 }
 
-// True when `n` holds a heading that titles a chapter: no note does.
-bool HoldsChapterHeading(xmlNode* n)
+// True when the heading titles a chapter: no note does.
+bool IsChapterHeading(const xmlNode* heading)
 {
-    bool found = false;
-    ForEachNode(n, [&](xmlNode* m) {
-        if (found || m->type != XML_ELEMENT_NODE) return false;
-        if (IsHeading(Name(m))) {
-            const std::string text = TextOf(m);
-            found = !IsNoteLabel(text) && !IsNotesHeading(text);
-            return false;
-        }
-        return true;
-    });
-    return found;
+    const std::string text = TextOf(heading);
+    return !IsNoteLabel(text) && !IsNotesHeading(text);
 }
 
-NotePlan PlanNotes(xmlDoc* doc, const std::string& path, const NoteLinks& links)
-{
-    NotePlan plan;
-    plan.wholeDocument = links.containers.count(path) > 0;
-    ForEachNode(reinterpret_cast<xmlNode*>(doc), [&](xmlNode* n) {
-        if (n->type != XML_ELEMENT_NODE) return n->type == XML_DOCUMENT_NODE || n->type == XML_HTML_DOCUMENT_NODE;
-        const std::string id = Attribute(n, "id");
-        if (id.empty()) return true;
-        const std::string place = path + "#" + id;
-        if (links.containers.count(place)) plan.containers.insert(n);
-        const auto note = links.notes.find(place);
-        if (note == links.notes.end()) return true;
+// The walk that plans the notes. A block holding a note is its start unless a chapter's heading
+// stands in it (the outermost headings below it decide), known when the block ends.
+class PlanWalk : public TreeWalk {
+public:
+    PlanWalk(const std::string& path, const NoteLinks& links, NotePlan& plan) : path_(path), links_(links), plan_(plan)
+    {
+        plan_.wholeDocument = links.containers.count(path) > 0;
+    }
+
+    bool NeedsWhole(const xmlNode* n) override { return IsHeading(Name(n)); }
+
+    bool Enter(xmlNode* n) override
+    {
+        if (n->type != XML_ELEMENT_NODE) return false;
+        const size_t number = ElementNumber(n);
+        const bool heading = IsHeading(Name(n));
+        const bool chapter = heading && IsChapterHeading(n);
+        if (const std::string id = Attribute(n, "id"); !id.empty()) Target(n, path_ + "#" + id);
+        if (n->children) {
+            open_.push_back({number, heading, chapter, false});
+            return true;
+        }
+        Finish({number, heading, chapter, false});
+        return false;
+    }
+
+    void Leave(xmlNode*) override
+    {
+        const Open done = open_.back();
+        open_.pop_back();
+        Finish(done);
+    }
+
+private:
+    struct Open {
+        size_t number;
+        bool heading;
+        bool chapter;         // a heading that titles a chapter
+        bool holdsChapter;    // a chapter's heading stands below it, under no other heading
+    };
+
+    void Target(const xmlNode* n, const std::string& place)
+    {
+        const size_t number = ElementNumber(n);
+        if (links_.containers.count(place)) plan_.containers.insert(number);
+        const auto note = links_.notes.find(place);
+        if (note == links_.notes.end()) return;
         std::string mark = note->second;
         if (mark.empty())
-            if (const auto link = links.linkMarks.find(place); link != links.linkMarks.end()) mark = link->second;
-        xmlNode* holder = const_cast<xmlNode*>(NoteHolder(n));
+            if (const auto link = links_.linkMarks.find(place); link != links_.linkMarks.end()) mark = link->second;
+        const xmlNode* holder = NoteHolder(n);
         if (IsHeading(Name(holder))) {
             // A heading names the note that follows it, to the end of the part it stands in.
-            if (holder->parent && holder->parent->type == XML_ELEMENT_NODE) plan.starts[holder] = {mark, holder->parent};
-        } else if (!HoldsChapterHeading(holder)) {
-            plan.starts[holder] = {mark, holder};
+            if (holder->parent && holder->parent->type == XML_ELEMENT_NODE)
+                plan_.starts[ElementNumber(holder)] = {std::move(mark), ElementNumber(holder->parent)};
+        } else {
+            waiting_[ElementNumber(holder)] = std::move(mark);
         }
-        return true;
-    });
-    return plan;
+    }
+
+    void Finish(const Open& done)
+    {
+        if (const auto w = waiting_.find(done.number); w != waiting_.end()) {
+            if (!done.holdsChapter) plan_.starts[done.number] = {std::move(w->second), done.number};
+            waiting_.erase(w);
+        }
+        const bool chapter = done.heading ? done.chapter : done.holdsChapter;
+        if (chapter && !open_.empty()) open_.back().holdsChapter = true;
+    }
+
+    const std::string& path_;
+    const NoteLinks& links_;
+    NotePlan& plan_;
+    std::vector<Open> open_;
+    std::unordered_map<size_t, std::string> waiting_;  // blocks holding a note, by number: its mark
+};
+
+const xmlNode* FindElement(const xmlNode* n, std::string_view name, int depth = 0)
+{
+    for (; n && depth < 4; n = n->next) {
+        if (n->type != XML_ELEMENT_NODE) continue;
+        if (Name(n) == name) return n;
+        if (const xmlNode* found = FindElement(n->children, name, depth + 1)) return found;
+    }
+    return nullptr;
 }
 
 // The note's own number at its start, which its mark replaces: "1", "1.", "1)" or "[1]" for the
@@ -303,7 +367,8 @@ size_t LeadingLabel(std::string_view text, const std::string& mark)
     return 0;
 }
 
-class Walker {
+// The walk that lays a document out.
+class Walker : public TreeWalk {
 public:
     Walker(LayoutWriter& main, LayoutWriter& notes, const NotePlan& plan, const NoteLinks& links, const std::string& path)
         : notes_(notes), out_(plan.wholeDocument ? &notes : &main), inNotes_(plan.wholeDocument), plan_(plan),
@@ -311,30 +376,51 @@ public:
     {
     }
 
-    void Walk(xmlNode* root)
+    // What the document's head and root say, once the walk has passed them.
+    const HtmlHead& Head() const { return head_; }
+
+    // A reference's text, a heading's in the notes, and the head are read whole.
+    bool NeedsWhole(const xmlNode* n) override
     {
-        xmlNode* n = root->children;
-        while (n) {
-            if (Enter(n) && n->children) {
-                n = n->children;
-                continue;
-            }
-            while (n && !n->next) {
-                n = n->parent;
-                if (!n || n == root) return;
-                Leave(n);
-            }
-            if (!n) return;
-            n = n->next;
-        }
+        const std::string_view name = Name(n);
+        if (name == "head" && !headTaken_) return true;
+        if (IsSkipped(name) || ((drawing_ || formula_) && IsSkippedInside(name))) return false;
+        if (name == "math" && !Attribute(n, "alttext").empty()) return false;
+        if (!inNotes_ && IsReference(n)) return true;
+        if (!IsHeading(name)) return false;
+        const size_t number = ElementNumber(n);
+        return inNotes_ || plan_.starts.count(number) || MarkedAsNotes(n) || plan_.containers.count(number);
     }
+
+    bool Enter(xmlNode* n) override
+    {
+        if (n->type == XML_ELEMENT_NODE) TakeHead(n);
+        return EnterNode(n);
+    }
+
+    void Leave(xmlNode* n) override { LeaveNode(n); }
 
 private:
     struct Frame {
-        const xmlNode* node;
+        size_t end;  // the element whose end closes the frame
         LayoutWriter* out;
         bool inNotes;
     };
+
+    // The title in the first head, the language on the root element.
+    void TakeHead(const xmlNode* n)
+    {
+        if (!rootTaken_ && n->parent && n->parent->type != XML_ELEMENT_NODE) {
+            rootTaken_ = true;
+            head_.language = Attribute(n, "lang");
+            if (head_.language.empty()) head_.language = Attribute(n, "xml:lang");
+        }
+        if (!headTaken_ && Name(n) == "head") {
+            headTaken_ = true;
+            const xmlNode* t = FindElement(n->children, "title");
+            head_.title = t ? TextOf(t) : std::string();
+        }
+    }
 
     // A paragraph's end waits for what follows: punctuation the book put after it still belongs
     // to it.
@@ -367,7 +453,7 @@ private:
         out_->Text(text);
     }
 
-    void EnterNotes(const xmlNode* end)
+    void EnterNotes(size_t end)
     {
         frames_.push_back({end, out_, inNotes_});
         out_->EndParagraph();
@@ -385,7 +471,7 @@ private:
 
     // True when the node's children are to be visited; Leave then follows. An element that is
     // not descended into gets its Leave here.
-    bool Enter(xmlNode* n)
+    bool EnterNode(xmlNode* n)
     {
         if (n->type == XML_TEXT_NODE || n->type == XML_CDATA_SECTION_NODE) {
             if (n->content) Text(reinterpret_cast<const char*>(n->content));
@@ -414,14 +500,15 @@ private:
             out_->Text(ShownReference(TextOf(n)));
             return false;
         }
-        if (const auto start = plan_.starts.find(n); start != plan_.starts.end()) {
+        const size_t number = ElementNumber(n);
+        if (const auto start = plan_.starts.find(number); start != plan_.starts.end()) {
             if (inNotes_) out_->EndParagraph();
             else EnterNotes(start->second.end);
             if (!start->second.mark.empty()) out_->SetMark(start->second.mark);
             label_ = start->second.mark;
             labelTail_ = false;
-        } else if (!inNotes_ && (MarkedAsNotes(n) || plan_.containers.count(n))) {
-            EnterNotes(n);
+        } else if (!inNotes_ && (MarkedAsNotes(n) || plan_.containers.count(number))) {
+            EnterNotes(number);
         }
         if (IsHeading(name)) {
             out_->EndParagraph();
@@ -447,13 +534,13 @@ private:
             if (IsPoemPart(n)) out_->BlankLine();
         }
         if (!n->children) {
-            Leave(n);
+            LeaveNode(n);
             return false;
         }
         return true;
     }
 
-    void Leave(xmlNode* n)
+    void LeaveNode(xmlNode* n)
     {
         if (n->type != XML_ELEMENT_NODE) return;
         EndParagraphNow();
@@ -476,7 +563,7 @@ private:
 
     void LeaveFrame(const xmlNode* n)
     {
-        while (!frames_.empty() && frames_.back().node == n) {
+        while (!frames_.empty() && frames_.back().end == ElementNumber(n)) {
             EndParagraphNow();
             out_->EndParagraph();
             out_ = frames_.back().out;
@@ -507,20 +594,9 @@ private:
     bool labelTail_ = false;
     LayoutWriter* open_ = nullptr;  // the writer whose paragraph has ended but for what follows
     std::vector<Frame> frames_;
-};
-
-const xmlNode* FindElement(const xmlNode* n, std::string_view name, int depth = 0)
-{
-    for (; n && depth < 4; n = n->next) {
-        if (n->type != XML_ELEMENT_NODE) continue;
-        if (Name(n) == name) return n;
-        if (const xmlNode* found = FindElement(n->children, name, depth + 1)) return found;
-    }
-    return nullptr;
-}
-
-struct DocFree {
-    void operator()(xmlDoc* d) const { xmlFreeDoc(d); }
+    HtmlHead head_;
+    bool rootTaken_ = false;
+    bool headTaken_ = false;
 };
 
 } // namespace
@@ -571,6 +647,13 @@ std::string HtmlDeclaredEncoding(std::string_view bytes)
     return {};
 }
 
+std::string ParserEncoding(const std::string& declared, std::string_view head)
+{
+    // libxml2's "UTF-16" reads little-endian: big-endian text says so by its mark.
+    if (declared == "UTF-16" && head.starts_with("\xFE\xFF")) return "UTF-16BE";
+    return declared;
+}
+
 void CheckEncodingKnown(const std::string& encoding, const std::string& shownAs)
 {
     xmlCharEncodingHandlerPtr handler = xmlFindCharEncodingHandler(encoding.c_str());
@@ -582,17 +665,24 @@ void CheckEncodingKnown(const std::string& encoding, const std::string& shownAs)
 
 namespace {
 
-using HtmlDoc = std::unique_ptr<xmlDoc, DocFree>;
-
 // The HTML parser knows no internal DTD subset ("<!DOCTYPE html [ <!ENTITY ...> ]>"): it would
 // read the declarations, and the head after them, as text. The subset is taken out before the
 // parse, and the entities it declares as plain text are put in place of their references, the
-// text growing by at most the book's own size. Returns false when there is no subset.
-bool TakeOutInternalSubset(std::string_view bytes, std::string& out)
+// text growing by at most the book's own size.
+struct InternalSubset {
+    size_t open = 0;   // its "["
+    size_t close = 0;  // the ">" that ends the document type
+    std::map<std::string, std::string, std::less<>> entities;
+};
+
+enum class SubsetFound { None, Found, Unended };
+
+// Looks for the subset in `bytes`, the document's first bytes.
+SubsetFound FindInternalSubset(std::string_view bytes, InternalSubset& subset)
 {
     const std::string head = Lower(bytes.substr(0, 64 * 1024));
     const size_t doctype = head.find("<!doctype");
-    if (doctype == std::string::npos) return false;
+    if (doctype == std::string::npos) return SubsetFound::None;
     size_t i = doctype;
     char quote = 0;
     for (; i < bytes.size(); ++i) {
@@ -601,7 +691,8 @@ bool TakeOutInternalSubset(std::string_view bytes, std::string& out)
         else if (c == '"' || c == '\'') quote = c;
         else if (c == '>' || c == '[') break;
     }
-    if (i >= bytes.size() || bytes[i] != '[') return false;
+    if (i >= bytes.size()) return SubsetFound::Unended;
+    if (bytes[i] != '[') return SubsetFound::None;
     const size_t open = i;
     size_t close = std::string_view::npos;
     for (quote = 0, ++i; i < bytes.size() && close == std::string_view::npos; ++i) {
@@ -613,60 +704,203 @@ bool TakeOutInternalSubset(std::string_view bytes, std::string& out)
         } else if (c == ']') {
             size_t j = i + 1;
             while (j < bytes.size() && std::isspace(static_cast<unsigned char>(bytes[j]))) ++j;
-            if (j < bytes.size() && bytes[j] == '>') close = j;
+            if (j >= bytes.size()) return SubsetFound::Unended;
+            if (bytes[j] == '>') close = j;
         }
     }
-    if (close == std::string_view::npos) return false;
+    if (close == std::string_view::npos) return SubsetFound::Unended;
+    subset.open = open;
+    subset.close = close;
     // Plain-text entities: <!ENTITY name "value">, the value without references or markup.
-    std::map<std::string, std::string, std::less<>> entities;
-    const std::string_view subset = bytes.substr(open + 1, close - open - 1);
-    for (size_t at = subset.find("<!ENTITY"); at != std::string_view::npos; at = subset.find("<!ENTITY", at + 8)) {
+    const std::string_view declarations = bytes.substr(open + 1, close - open - 1);
+    for (size_t at = declarations.find("<!ENTITY"); at != std::string_view::npos;
+         at = declarations.find("<!ENTITY", at + 8)) {
         size_t k = at + 8;
-        while (k < subset.size() && std::isspace(static_cast<unsigned char>(subset[k]))) ++k;
+        while (k < declarations.size() && std::isspace(static_cast<unsigned char>(declarations[k]))) ++k;
         size_t nameEnd = k;
-        while (nameEnd < subset.size() && !std::isspace(static_cast<unsigned char>(subset[nameEnd]))) ++nameEnd;
-        const std::string_view name = subset.substr(k, nameEnd - k);
+        while (nameEnd < declarations.size() && !std::isspace(static_cast<unsigned char>(declarations[nameEnd]))) ++nameEnd;
+        const std::string_view name = declarations.substr(k, nameEnd - k);
         k = nameEnd;
-        while (k < subset.size() && std::isspace(static_cast<unsigned char>(subset[k]))) ++k;
-        if (name.empty() || name == "%" || k >= subset.size() || (subset[k] != '"' && subset[k] != '\'')) continue;
-        const size_t valueEnd = subset.find(subset[k], k + 1);
+        while (k < declarations.size() && std::isspace(static_cast<unsigned char>(declarations[k]))) ++k;
+        if (name.empty() || name == "%" || k >= declarations.size() || (declarations[k] != '"' && declarations[k] != '\''))
+            continue;
+        const size_t valueEnd = declarations.find(declarations[k], k + 1);
         if (valueEnd == std::string_view::npos) break;
-        const std::string_view value = subset.substr(k + 1, valueEnd - k - 1);
-        if (value.find_first_of("&<") == std::string_view::npos) entities.emplace(std::string(name), std::string(value));
+        const std::string_view value = declarations.substr(k + 1, valueEnd - k - 1);
+        if (value.find_first_of("&<") == std::string_view::npos)
+            subset.entities.emplace(std::string(name), std::string(value));
     }
-    out.assign(bytes.substr(0, open));
-    out += '>';
-    const std::string_view rest = bytes.substr(close + 1);
-    const size_t growth = bytes.size();
-    size_t grown = 0;
-    size_t from = 0;
-    for (size_t amp = rest.find('&'); amp != std::string_view::npos; amp = rest.find('&', amp + 1)) {
-        const size_t semicolon = rest.find(';', amp);
-        if (semicolon == std::string_view::npos || semicolon - amp > 64) continue;
-        const auto entity = entities.find(rest.substr(amp + 1, semicolon - amp - 1));
-        if (entity == entities.end() || grown + entity->second.size() > growth) continue;
-        out.append(rest.substr(from, amp - from));
-        out += entity->second;
-        grown += entity->second.size();
-        from = semicolon + 1;
-        amp = semicolon;
-    }
-    out.append(rest.substr(from));
-    return true;
+    return SubsetFound::Found;
 }
 
-HtmlDoc ParseHtml(std::string_view bytes, const std::string& encoding, const std::string& shownAs)
+// Puts the subset's entities in place of their references ("&name;", the name at most 64
+// bytes), in text that comes in pieces.
+class EntityFilter {
+public:
+    EntityFilter(const std::map<std::string, std::string, std::less<>>& entities, std::uint64_t growth)
+        : entities_(entities), growth_(growth)
+    {
+    }
+
+    // Appends to `out` what `in` gives; `last` at the end of the text.
+    void Feed(std::string_view in, std::string& out, bool last)
+    {
+        if (entities_.empty()) {
+            out.append(in);
+            return;
+        }
+        pending_.append(in);
+        size_t from = 0;
+        for (size_t amp = pending_.find('&'); amp != std::string::npos; amp = pending_.find('&', amp + 1)) {
+            const size_t semicolon = pending_.find(';', amp);
+            if (semicolon == std::string::npos || semicolon - amp > 64) {
+                if (!last && semicolon == std::string::npos && pending_.size() - amp <= 64) {
+                    // The reference may end in the next piece.
+                    out.append(pending_, from, amp - from);
+                    pending_.erase(0, amp);
+                    return;
+                }
+                continue;
+            }
+            const auto entity = entities_.find(std::string_view(pending_).substr(amp + 1, semicolon - amp - 1));
+            if (entity == entities_.end() || grown_ + entity->second.size() > growth_) continue;
+            out.append(pending_, from, amp - from);
+            out += entity->second;
+            grown_ += entity->second.size();
+            from = semicolon + 1;
+            amp = semicolon;
+        }
+        out.append(pending_, from);
+        pending_.clear();
+    }
+
+private:
+    const std::map<std::string, std::string, std::less<>>& entities_;
+    std::uint64_t growth_;
+    std::uint64_t grown_ = 0;
+    std::string pending_;
+};
+
+// How far the document type with its subset is followed into the document.
+constexpr size_t kSubsetLimit = 16u << 20;
+constexpr size_t kPiece = 64 * 1024;
+
+// Reads up to `limit` bytes from the start of `bytes`.
+std::string ReadUpTo(const DocumentBytes& bytes, size_t limit)
 {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    if (bytes.size() > kHtmlFileLimit) throw AppError(FormatText(Translate("Books", "Книга %1 слишком велика для HTML."), {shownAs}));
-    std::string withoutSubset;
-    if (TakeOutInternalSubset(bytes, withoutSubset)) bytes = withoutSubset;
-    // No depth limit: text nested deeper than the parser's usual 256 levels is kept.
-    HtmlDoc doc(htmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, encoding.c_str(),
-                               HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET |
-                                   HTML_PARSE_COMPACT | XML_PARSE_HUGE));
-    if (!doc) throw AppError(FormatText(Translate("Books", "Книгу %1 не удалось разобрать как HTML."), {shownAs}));
-    return doc;
+    std::string out(limit, '\0');
+    size_t got = 0;
+    while (got < limit) {
+        const size_t n = bytes(out.data() + got, limit - got);
+        if (n == 0) break;
+        got += n;
+    }
+    out.resize(got);
+    return out;
+}
+
+// The bytes the parser reads: the page without its UTF-8 byte-order mark and internal subset.
+class ParsedBytes {
+public:
+    explicit ParsedBytes(const HtmlPage& page) : page_(page)
+    {
+        std::string head = page.head;
+        skip_ = head.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+        if (page.size - skip_ > kHtmlFileLimit)
+            throw AppError(FormatText(Translate("Books", "Книга %1 слишком велика для HTML."), {page.shownAs}));
+        SubsetFound found = FindInternalSubset(std::string_view(head).substr(skip_), subset_);
+        if (found == SubsetFound::Unended && head.size() < page.size && head.size() < kSubsetLimit) {
+            head = ReadUpTo(page.open(), kSubsetLimit);
+            found = FindInternalSubset(std::string_view(head).substr(skip_), subset_);
+        }
+        if (found != SubsetFound::Found) return;
+        hasSubset_ = true;
+        kept_ = head.substr(skip_, subset_.open) + ">";
+    }
+
+    // A reader of them from their start.
+    DocumentBytes Open() const
+    {
+        struct Reading {
+            DocumentBytes raw;
+            EntityFilter filter;
+            std::uint64_t toSkip;
+            std::string out;
+            size_t outAt = 0;
+            std::string piece;
+            bool ended = false;
+        };
+        const std::uint64_t toSkip = hasSubset_ ? skip_ + subset_.close + 1 : skip_;
+        static const std::map<std::string, std::string, std::less<>> none;
+        auto r = std::make_shared<Reading>(Reading{page_.open(), EntityFilter(hasSubset_ ? subset_.entities : none,
+                                                                              page_.size - skip_),
+                                                   toSkip, kept_, 0, std::string(kPiece, '\0'), false});
+        const std::function<void()>& checkGoing = page_.checkGoing;
+        return [r, &checkGoing](char* buffer, size_t count) -> size_t {
+            if (checkGoing) checkGoing();
+            while (r->outAt == r->out.size()) {
+                if (r->ended) return 0;
+                r->out.clear();
+                r->outAt = 0;
+                size_t n = r->raw(r->piece.data(), r->piece.size());
+                if (n == 0) {
+                    r->ended = true;
+                    r->filter.Feed({}, r->out, true);
+                    continue;
+                }
+                std::string_view got(r->piece.data(), n);
+                const size_t dropped = static_cast<size_t>(std::min<std::uint64_t>(r->toSkip, n));
+                got.remove_prefix(dropped);
+                r->toSkip -= dropped;
+                r->filter.Feed(got, r->out, false);
+            }
+            const size_t n = std::min(count, r->out.size() - r->outAt);
+            std::memcpy(buffer, r->out.data() + r->outAt, n);
+            r->outAt += n;
+            return n;
+        };
+    }
+
+private:
+    const HtmlPage& page_;
+    size_t skip_ = 0;
+    bool hasSubset_ = false;
+    InternalSubset subset_;
+    std::string kept_;  // what comes before the subset, and the document type's end
+};
+
+void WalkPage(const HtmlPage& page, const ParsedBytes& bytes, TreeWalk& walk)
+{
+    WalkHtml(bytes.Open(), page.encoding, page.shownAs, walk);
+}
+
+// True when `links` name a place in the document at `path` (a note, or a part of notes in it).
+bool NamesPlacesIn(const NoteLinks& links, const std::string& path)
+{
+    const std::string prefix = path + "#";
+    const auto inPath = [&](const auto& places) {
+        const auto at = places.lower_bound(prefix);
+        return at != places.end() && std::string_view(*at).starts_with(prefix);
+    };
+    const auto note = links.notes.lower_bound(prefix);
+    return (note != links.notes.end() && note->first.starts_with(prefix)) || inPath(links.containers);
+}
+
+// The passes over a page after what it says of notes is known: its notes planned, where it
+// names any, then laid out into `main` and `notes`.
+HtmlHead LayOutPage(const HtmlPage& page, const ParsedBytes& bytes, const NoteLinks& links, LayoutWriter& main,
+                    LayoutWriter& notes)
+{
+    NotePlan plan;
+    if (NamesPlacesIn(links, page.path)) {
+        PlanWalk planning(page.path, links, plan);
+        WalkPage(page, bytes, planning);
+    } else {
+        plan.wholeDocument = links.containers.count(page.path) > 0;
+    }
+    Walker walker(main, notes, plan, links, page.path);
+    WalkPage(page, bytes, walker);
+    return walker.Head();
 }
 
 // True when every line of laid-out `lines` is a heading that says "notes".
@@ -684,41 +918,106 @@ bool OnlyNotesHeadings(std::string_view lines)
     return true;
 }
 
-} // namespace
 
-bool MayMentionNotes(std::string_view bytes)
+// Holds laid-out lines back while they are only headings that say "notes": a document of notes
+// alone is notes throughout, and such headings are then dropped.
+class NotesHeadingsHeld : public TextSink {
+public:
+    explicit NotesHeadingsHeld(TextSink& out) : out_(out) {}
+    void Write(std::string_view bytes) override
+    {
+        if (passing_) return out_.Write(bytes);
+        held_.append(bytes);
+        // Only whole lines are judged.
+        const size_t end = held_.rfind("\r\n");
+        if (end == std::string::npos || OnlyNotesHeadings(std::string_view(held_).substr(0, end + 2))) return;
+        passing_ = true;
+        out_.Write(held_);
+        held_.clear();
+    }
+    void CheckGoing() override { out_.CheckGoing(); }
+    // True while everything written is such headings.
+    bool OnlyHeadings() const { return !passing_; }
+    // Writes what is held.
+    void Release()
+    {
+        passing_ = true;
+        out_.Write(held_);
+        held_.clear();
+    }
+
+private:
+    TextSink& out_;
+    std::string held_;
+    bool passing_ = false;
+};
+
+// Bytes from `open`'s start: a whole file read anew each time.
+OpenDocument FileDocument(const TextFile& file)
 {
-    return bytes.find("note") != std::string_view::npos || bytes.find("<sup") != std::string_view::npos ||
-           bytes.find("<SUP") != std::string_view::npos;
+    return [file] {
+        auto in = std::make_shared<InFile>(file);
+        return DocumentBytes([in](char* buffer, size_t count) { return in->Read(buffer, count); });
+    };
 }
 
-void CollectNoteLinks(std::string_view bytes, const std::string& encoding, const std::string& path, NoteLinks& links)
+// The encodings whose markup is not ASCII: looking for words in their bytes tells nothing.
+bool MarkupNotAscii(const std::string& encoding)
 {
-    const HtmlDoc doc = ParseHtml(bytes, encoding, path);
-    CollectFrom(doc.get(), path, links);
+    const std::string e = Lower(encoding);
+    return e.starts_with("utf-16") || e.starts_with("utf16") || e.starts_with("utf-32") || e.starts_with("utf32") ||
+           e.starts_with("ucs") || e == "unicode";
+}
+
+// True when the bytes hold "note" or "<sup" ("<SUP" too; in any case of letters when `anyCase`).
+bool MentionsNotes(const DocumentBytes& bytes, bool anyCase)
+{
+    std::string piece(kPiece + 3, '\0');
+    size_t carried = 0;
+    for (;;) {
+        const size_t n = bytes(piece.data() + carried, kPiece);
+        if (n == 0) return false;
+        const size_t size = carried + n;
+        if (anyCase)
+            for (size_t i = carried; i < size; ++i)
+                piece[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(piece[i])));
+        const std::string_view text(piece.data(), size);
+        if (text.find("note") != std::string_view::npos || text.find("<sup") != std::string_view::npos ||
+            text.find("<SUP") != std::string_view::npos)
+            return true;
+        // A word cut between two pieces is found in the next.
+        carried = std::min<size_t>(3, size);
+        std::memmove(piece.data(), piece.data() + size - carried, carried);
+    }
+}
+
+} // namespace
+
+std::string DocumentHead(const OpenDocument& open)
+{
+    // The byte-order mark beside what detection reads.
+    return ReadUpTo(open(), kDetectionLimit + 3);
+}
+
+bool MayMentionNotes(const DocumentBytes& bytes)
+{
+    return MentionsNotes(bytes, false);
+}
+
+void CollectNoteLinks(const HtmlPage& page, NoteLinks& links)
+{
+    const ParsedBytes bytes(page);
+    CollectWalk collecting(page.path, links);
+    WalkPage(page, bytes, collecting);
 }
 
 HtmlLayout LayoutHtml(const HtmlPage& page)
 {
-    const HtmlDoc doc = ParseHtml(page.bytes, page.encoding, page.shownAs);
+    const ParsedBytes bytes(page);
     HtmlLayout out;
-    const xmlNode* root = xmlDocGetRootElement(doc.get());
-    if (!root) return out;
-    const xmlNode* head = FindElement(root, "head");
-    const xmlNode* t = head ? FindElement(head->children, "title") : nullptr;
-    out.head.title = t ? TextOf(t) : std::string();
-    out.head.language = Attribute(root, "lang");
-    if (out.head.language.empty()) out.head.language = Attribute(root, "xml:lang");
-
-    NoteLinks own;
-    if (!page.links) CollectFrom(doc.get(), page.path, own);
-    const NoteLinks& links = page.links ? *page.links : own;
-    const NotePlan plan = PlanNotes(doc.get(), page.path, links);
     LayoutWriter main;
     LayoutWriter notes;
-    Walker walker(main, notes, plan, links, page.path);
-    // The document node's layout begins as an element's does: the walk starts above the root.
-    walker.Walk(reinterpret_cast<xmlNode*>(doc.get()));
+    out.head = LayOutPage(page, bytes, *page.links, main, notes);
     out.main = main.TakePart();
     out.notes = notes.TakePart();
     // A document of notes alone, under a heading that says so, is notes throughout.
@@ -730,34 +1029,55 @@ BookInfo ReadHtmlFile(const TextFile& file, TextSink& sink, TextEncoding chosen)
 {
     const std::string shownAs = PathText(file.Path());
     if (file.Size() > kHtmlFileLimit) throw AppError(FormatText(Translate("Books", "Книга %1 слишком велика для HTML."), {shownAs}));
-    const std::string bytes = ReadFileBytes(file);
+    HtmlPage page;
+    page.open = FileDocument(file);
+    page.size = file.Size();
+    page.head = DocumentHead(page.open);
+    page.shownAs = shownAs;
+    page.checkGoing = [&sink] { sink.CheckGoing(); };
     BookInfo info;
     info.format = BookFormat::Html;
-    info.declaredEncoding = HtmlDeclaredEncoding(bytes);
-    std::string encoding = info.declaredEncoding;
-    if (encoding.empty()) {
-        const TextEncoding e = chosen != TextEncoding::Auto
-                                   ? chosen
-                                   : DetectEncoding(std::string_view(bytes).substr(0, kDetectionLimit),
-                                                    bytes.size() > kDetectionLimit);
+    info.declaredEncoding = HtmlDeclaredEncoding(page.head);
+    page.encoding = ParserEncoding(info.declaredEncoding, page.head);
+    if (page.encoding.empty()) {
+        const std::string_view head = std::string_view(page.head).substr(0, kDetectionLimit);
+        const TextEncoding e = chosen != TextEncoding::Auto ? chosen : DetectEncoding(head, page.size > kDetectionLimit);
         info.readAs = e;
-        encoding = LibxmlEncodingName(e);
+        page.encoding = LibxmlEncodingName(e);
+        if (e == TextEncoding::Utf16 && Utf16OrderWithoutMark(head) == ByteOrder::Big) page.encoding = "UTF-16BE";
     }
-    CheckEncodingKnown(encoding, shownAs);
-    HtmlLayout laid = LayoutHtml({bytes, encoding, shownAs, "", nullptr});
-    info.title = laid.head.title;
-    info.language = laid.head.language;
-    LayoutWriter main(sink);
-    main.Join(std::move(laid.main));
-    if (laid.notes.any) {
-        StringSink notesText;
-        LayoutWriter notes(notesText);
-        notes.Join(std::move(laid.notes));
-        notes.EndParagraph();
-        main.Title(NotesTitle(info.language));
-        main.AppendLaidOut(notesText.text);
+    CheckEncodingKnown(page.encoding, shownAs);
+
+    const ParsedBytes bytes(page);
+    NoteLinks links;
+    if (MarkupNotAscii(page.encoding) || MentionsNotes(bytes.Open(), true)) {
+        CollectWalk collecting(page.path, links);
+        WalkPage(page, bytes, collecting);
     }
+    // The text goes straight on; the notes wait for its end.
+    NotesHeadingsHeld held(sink);
+    StringSink notesText;
+    LayoutWriter main(held);
+    LayoutWriter notes(notesText);
+    const HtmlHead head = LayOutPage(page, bytes, links, main, notes);
     main.EndParagraph();
+    notes.EndParagraph();
+    info.title = head.title;
+    info.language = head.language;
+    if (notesText.text.empty() || !held.OnlyHeadings()) {
+        held.Release();
+        if (!notesText.text.empty()) {
+            main.Title(NotesTitle(info.language));
+            main.AppendLaidOut(notesText.text);
+        }
+        main.EndParagraph();
+        return info;
+    }
+    // Notes alone: the headings over them give way to ours.
+    LayoutWriter notesOnly(sink);
+    notesOnly.Title(NotesTitle(info.language));
+    notesOnly.AppendLaidOut(notesText.text);
+    notesOnly.EndParagraph();
     return info;
 }
 

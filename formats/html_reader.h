@@ -1,9 +1,13 @@
 #pragma once
 // HTML and XHTML through libxml2's HTML parser, which takes broken markup and HTML's named
-// character references: a single HTML file, and the chapters of an EPUB.
+// character references: a single HTML file, and the chapters of an EPUB. Documents are read as
+// streams (html_tree.h), each pass from their start again: memory does not grow with their size.
 #include "formats/book_format.h"
+#include "formats/html_tree.h"
 #include "formats/text_layout.h"
 
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -14,6 +18,10 @@ namespace lumira {
 // The encoding an HTML text declares: a byte-order mark, an XML declaration or a meta charset
 // in its first 4 KiB; empty when none.
 std::string HtmlDeclaredEncoding(std::string_view bytes);
+
+// The name to read a document in that declares `declared` (HtmlDeclaredEncoding) and starts
+// with `head`.
+std::string ParserEncoding(const std::string& declared, std::string_view head);
 
 // Refuses an encoding name libxml2 cannot read, naming the book.
 void CheckEncodingKnown(const std::string& encoding, const std::string& shownAs);
@@ -31,21 +39,30 @@ struct NoteLinks {
     std::map<std::string, std::string> linkMarks;
 };
 
-// Adds what the document at `path` says of notes to `links`.
-void CollectNoteLinks(std::string_view bytes, const std::string& encoding, const std::string& path, NoteLinks& links);
+// A document's bytes from their start, anew for every pass over them.
+using OpenDocument = std::function<DocumentBytes()>;
 
-// True when `bytes` may hold a note or a reference to one: only then is a document read ahead
+// Its first bytes, as many as encoding detection reads (kDetectionLimit) at most.
+std::string DocumentHead(const OpenDocument& open);
+
+// True when the bytes may hold a note or a reference to one: only then is a document read ahead
 // for CollectNoteLinks.
-bool MayMentionNotes(std::string_view bytes);
+bool MayMentionNotes(const DocumentBytes& bytes);
 
-// One HTML document to lay out.
+// One HTML document to read.
 struct HtmlPage {
-    std::string_view bytes;
+    OpenDocument open;
+    std::uint64_t size = 0;         // its bytes
+    std::string head;               // DocumentHead
     std::string encoding;
     std::string shownAs;            // names the book in messages
     std::string path;               // the document's place in the book ("" for a single file)
     const NoteLinks* links = nullptr;
+    std::function<void()> checkGoing;  // between chunks; throws when the text is no longer wanted
 };
+
+// Adds what the page says of notes to `links`.
+void CollectNoteLinks(const HtmlPage& page, NoteLinks& links);
 
 // What a document's head and root say.
 struct HtmlHead {
@@ -60,8 +77,8 @@ struct HtmlLayout {
     LayoutPart notes;
 };
 
-// Parses the page and lays out its body; in the notes a heading that is a note's number becomes
-// the mark of the note that follows it.
+// Lays out the page's body, `page.links` saying where notes are; in the notes a heading that is
+// a note's number becomes the mark of the note that follows it.
 HtmlLayout LayoutHtml(const HtmlPage& page);
 
 // A single HTML file; `chosen` is the encoding for a file that declares none (Auto detects).

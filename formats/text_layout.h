@@ -18,6 +18,9 @@ class TextSink {
 public:
     virtual ~TextSink() = default;
     virtual void Write(std::string_view bytes) = 0;
+    // Throws when the text is no longer wanted (whoever reads it has given it up): a reader
+    // that goes a long way without writing asks now and then.
+    virtual void CheckGoing() {}
 };
 
 // Into a string.

@@ -7,7 +7,11 @@
 #include "support/text_feed.h"
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
 #include <random>
+#include <thread>
 
 namespace lumira {
 
@@ -87,6 +91,44 @@ TEST(TextStream, TheWritersFailureComesAfterItsBytesAndAReaderThatStopsFreesTheW
         out.resize(normalised.Read(out.data(), out.size()));
         EXPECT_EQ(out, "one\r\ntwo\r\nthree\r\nfour\r\n");
     }
+}
+
+TEST(TextStream, AReaderWaitingForAWriterThatHasNotBegunIsStoppedByItsCheck)
+{
+    // The writer works a long time before its first byte (a book read for its notes first).
+    TextStream stream(1000, 3);
+    std::atomic<bool> stop{false};
+    std::atomic<int> checks{0};
+    stream.SetWaitCheck([&] {
+        ++checks;
+        if (stop) throw std::runtime_error("stopped");
+    });
+    std::atomic<bool> writerStopped{false};
+    std::thread writer([&] {
+        try {
+            for (int i = 0; i < 1000; ++i) {
+                stream.CheckGoing();
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        } catch (const TextStreamAbandoned&) {
+            writerStopped = true;
+        }
+    });
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        stop = true;
+    });
+    char buffer[10];
+    const auto asked = std::chrono::steady_clock::now();
+    EXPECT_THROW(stream.Read(buffer, sizeof buffer), std::runtime_error);
+    const auto waited = std::chrono::steady_clock::now() - asked;
+    stopper.join();
+    writer.join();
+    // Checked while it waited, stopped soon after the request, and the writer learnt it.
+    EXPECT_GE(checks.load(), 2);
+    EXPECT_LT(waited, std::chrono::seconds(5));
+    EXPECT_TRUE(writerStopped);
+    EXPECT_THROW(stream.Read(buffer, sizeof buffer), TextStreamAbandoned);
 }
 
 } // namespace lumira
