@@ -574,7 +574,7 @@
     </message>
 </context>
 <context>
-    <name>lumira::TForm1</name>
+    <name>lumira::MainWindow</name>
     <message>
         <source>Генератор мидлетов Lumira для устройств с поддержкой MIDP-2.0</source>
         <translation>Lumira midlet generator for devices with MIDP-2.0</translation>
@@ -870,7 +870,7 @@
     </message>
 </context>
 <context>
-    <name>lumira::Thelp_form</name>
+    <name>lumira::HelpWindow</name>
     <message>
         <source>Справка</source>
         <translation>Help</translation>
@@ -889,7 +889,7 @@
     </message>
 </context>
 <context>
-    <name>lumira::Tprofiles_form</name>
+    <name>lumira::ProfileEditor</name>
     <message>
         <source>Предел пакета, КБ (0 — нет)</source>
         <translation>Package limit, KB (0: none)</translation>

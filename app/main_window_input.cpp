@@ -1,6 +1,6 @@
 // What a person expects of the window beyond its handlers: tooltips, paging the preview from the
 // keyboard, and a text file dropped onto the window taken as if chosen with the browse button.
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "platform/application.h"
 
 #include <QDir>
@@ -36,7 +36,7 @@ std::optional<QString> DraggedFile(const QMimeData* data)
 // text; drags of anything else go on as before.
 class FileDrop : public QObject {
 public:
-    explicit FileDrop(TForm1& form) : QObject(&form), form_(form) {}
+    explicit FileDrop(MainWindow& form) : QObject(&form), form_(form) {}
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override
@@ -65,7 +65,7 @@ protected:
     }
 
 private:
-    TForm1& form_;
+    MainWindow& form_;
 };
 
 // PageUp and Up show the previous page, PageDown and Down the next, while the preview has the
@@ -104,7 +104,7 @@ private:
 
 } // namespace
 
-void TForm1::CreateConveniences()
+void MainWindow::CreateConveniences()
 {
     b_info->setToolTip(tr("Справка"));
     b_p_up->setToolTip(tr("Предыдущая страница (PageUp)"));
