@@ -16,6 +16,7 @@
 #include "platform/version.h"
 #include "settings/settings_file.h"
 
+#include "app/access_letters.h"
 #include "app/pictures.h"
 #include "app/title_field.h"
 
@@ -250,6 +251,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
         b_close->click();
         return;
     }
+    if (PageByKey(*event, false)) return;
     QWidget::keyPressEvent(event);
 }
 
@@ -431,7 +433,7 @@ void MainWindow::CreateControls()
 
     // ---- Left column: the three groups of settings ----
     heading(tr("Основные настройки"), 8, 48, 375);
-    label(tr("Название"), 8, 68, 54, 21);
+    QLabel* titleLabel = label(tr("Название"), 8, 68, 54, 21);
     e_caption = new TitleField(kTitleTypedLimit, client_);
     e_caption->setObjectName(QStringLiteral("e_caption"));
     e_caption->setGeometry(64, 68, 309, 21);
@@ -439,20 +441,20 @@ void MainWindow::CreateControls()
     titleWarning->setObjectName(QStringLiteral("titleWarning"));
     titleWarning->setVisible(false);
 
-    label(tr("Текст"), 8, 96, 54, 21);
+    QLabel* textLabel = label(tr("Текст"), 8, 96, 54, 21);
     e_text = new QLineEdit(client_);
     e_text->setObjectName(QStringLiteral("e_text"));
     e_text->setGeometry(64, 96, 309, 21);
     e_text->setReadOnly(true);
     e_text_button = new QToolButton(e_text);
     e_text_button->setText(QStringLiteral("…"));
-    e_text_button->setToolTip(QStringLiteral("Ctrl+Enter"));
+    e_text_button->setToolTip(QStringLiteral("Ctrl+O"));
     e_text_button->setCursor(Qt::ArrowCursor);
     e_text_button->setFocusPolicy(Qt::TabFocus);
     CreateRecentMenu();
     CreateEncodingButton();
 
-    label(tr("Профиль"), 8, 124, 54, 21);
+    QLabel* profileLabel = label(tr("Профиль"), 8, 124, 54, 21);
     e_model = new ListField(client_);
     e_model->setObjectName(QStringLiteral("e_model"));
     e_model->setGeometry(64, 124, 233, 21);
@@ -469,22 +471,22 @@ void MainWindow::CreateControls()
     font_label->setWordWrap(true);
     font_label->setAutoFillBackground(true);
 
-    label(tr("Подрезка сверху"), 214, 176, 98, 21, Qt::AlignRight | Qt::AlignVCenter);
+    QLabel* upperLabel = label(tr("Подрезка сверху"), 214, 176, 98, 21, Qt::AlignRight | Qt::AlignVCenter);
     e_upper_cut = new SpinField(0, 10, client_);
     e_upper_cut->setObjectName(QStringLiteral("e_upper_cut"));
     e_upper_cut->setGeometry(316, 176, 57, 21);
-    label(tr("Подрезка снизу"), 214, 204, 98, 21, Qt::AlignRight | Qt::AlignVCenter);
+    QLabel* bottLabel = label(tr("Подрезка снизу"), 214, 204, 98, 21, Qt::AlignRight | Qt::AlignVCenter);
     e_bott_cut = new SpinField(0, 10, client_);
     e_bott_cut->setObjectName(QStringLiteral("e_bott_cut"));
     e_bott_cut->setGeometry(316, 204, 57, 21);
 
     heading(tr("Дополнительные настройки"), 8, 240, 375);
-    label(tr("Отображать системную полосу"), 8, 260, 216, 21);
+    QLabel* syslineLabel = label(tr("Отображать системную полосу"), 8, 260, 216, 21);
     e_sysline = new ListField(client_);
     e_sysline->setObjectName(QStringLiteral("e_sysline"));
     e_sysline->setGeometry(228, 260, 141, 21);
     e_sysline->ReplaceItems({tr("Вверху"), tr("Внизу")});
-    label(tr("Переносы"), 8, 283, 216, 21);
+    QLabel* hyphenationLabel = label(tr("Переносы"), 8, 283, 216, 21);
     e_hyphenation = new ListField(client_);
     e_hyphenation->setObjectName(QStringLiteral("e_hyphenation"));
     e_hyphenation->setGeometry(228, 283, 141, 21);
@@ -533,6 +535,14 @@ void MainWindow::CreateControls()
     QWidget* order[] = {e_caption, e_text, e_text_encoding, e_text_button, e_model, b_font, b_back, e_upper_cut, e_bott_cut, e_sysline, e_hyphenation,
                         b_info, b_ok, b_close, b_p_up, b_p_fire, b_p_down, b_profiles};
     for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+    // Alt with a label's letter goes to its field; with a button's, presses it.
+    const std::pair<QLabel*, QWidget*> buddies[] = {{titleLabel, e_caption},   {textLabel, e_text},
+                                                    {profileLabel, e_model},   {upperLabel, e_upper_cut},
+                                                    {bottLabel, e_bott_cut},   {syslineLabel, e_sysline},
+                                                    {hyphenationLabel, e_hyphenation}};
+    for (const auto& [l, field] : buddies) l->setBuddy(field);
+    AssignAccessLetters({b_ok, b_close, titleLabel, textLabel, profileLabel, b_profiles, b_font, b_back, upperLabel,
+                         bottLabel, syslineLabel, hyphenationLabel});
 
     // ---- The dialogs' fixed properties ----
     OpenDialog1.filter = tr("Книги и тексты|*.txt;*.fb2;*.zip;*.epub;*.html;*.htm;*.xhtml|"
@@ -551,10 +561,6 @@ void MainWindow::CreateControls()
     connect(e_caption, &QLineEdit::textChanged, this, Guarded([this] { e_captionPropertiesChange(); }));
     connect(e_text, &QLineEdit::textChanged, this, Guarded([this] { e_captionPropertiesChange(); }));
     connect(e_text_button, &QToolButton::clicked, this, Guarded([this] { cxButtonEdit1PropertiesButtonClick(); }));
-    for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
-        auto* browse = new QShortcut(keys, e_text, nullptr, nullptr, Qt::WidgetShortcut);
-        connect(browse, &QShortcut::activated, e_text_button, &QToolButton::click);
-    }
     connect(e_model, &ListField::itemIndexChanged, this, Guarded([this] { e_modelPropertiesChange(); }));
     connect(e_sysline, &ListField::itemIndexChanged, this, Guarded([this] { e_modelPropertiesChange(); }));
     connect(e_hyphenation, &ListField::itemIndexChanged, this, Guarded([this] { e_hyphenationPropertiesChange(); }));

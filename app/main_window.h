@@ -30,6 +30,7 @@
 #include <vector>
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -137,6 +138,12 @@ public:
     void b_p_upClick();
     void b_p_downClick();
     void b_p_fireClick();
+    // The first page of the preview, and the last of the text it holds.
+    void FirstPage();
+    void LastPage();
+    // Pages the preview for a paging key (PageUp, PageDown, Home, End; Up and Down too when
+    // `arrows`); false for any other key, which goes on to where it was going.
+    bool PageByKey(const QKeyEvent& key, bool arrows);
     void cxButtonEdit1PropertiesButtonClick();
     // Chooses `path` as the book's text: everything the browse button does once the open dialog
     // has answered (also for a file dropped onto the window).
@@ -187,7 +194,8 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     // Esc presses "Закрыть" when no control of the window took the key for itself; an open list,
-    // menu or popup takes its keys and closes itself, nothing more.
+    // menu or popup takes its keys and closes itself, nothing more. The paging keys that no
+    // control took page the preview.
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

@@ -227,6 +227,24 @@ void MainWindow::b_p_upClick()
     b_p_up->setEnabled(Book.pageStart > 1);
 }
 
+void MainWindow::FirstPage()
+{
+    Book.pageStart = 1;
+    RenderPreview();
+    b_p_up->setEnabled(false);
+}
+
+void MainWindow::LastPage()
+{
+    // Page by page to the end of the text the preview holds; each step moves on, so the end is
+    // reached, and the guard only keeps a fault from hanging the window.
+    for (std::size_t guard = 0; b_p_down->isEnabled() && guard <= PreviewLayoutText().size() + 16; ++guard) {
+        const std::int32_t before = Book.pageStart;
+        b_p_downClick();
+        if (Book.pageStart == before) break;
+    }
+}
+
 void MainWindow::b_p_fireClick()
 {
     ShowSysline = !ShowSysline;

@@ -55,7 +55,7 @@ void MainWindow::CreateRecentMenu()
         auto* open = new QShortcut(keys, e_text_button, nullptr, nullptr, Qt::WidgetShortcut);
         connect(open, &QShortcut::activated, e_text_button, &QToolButton::showMenu);
     }
-    e_text_button->setToolTip(tr("Выбрать текст (Ctrl+Enter); стрелка — недавние тексты"));
+    e_text_button->setToolTip(tr("Выбрать текст (Ctrl+O); стрелка — недавние тексты"));
 }
 
 void MainWindow::FillRecentMenu()

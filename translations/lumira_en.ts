@@ -736,8 +736,8 @@
         <translation>To create the book, choose a text and enter its title</translation>
     </message>
     <message>
-        <source>Выбрать текст (Ctrl+Enter); стрелка — недавние тексты</source>
-        <translation>Choose the text (Ctrl+Enter); the arrow: recent texts</translation>
+        <source>Выбрать текст (Ctrl+O); стрелка — недавние тексты</source>
+        <translation>Choose the text (Ctrl+O); the arrow: recent texts</translation>
     </message>
     <message>
         <source>Недавних текстов нет</source>

@@ -42,6 +42,17 @@ struct Shown {
     QWidget* widget;
 };
 
+// A caption as shown: the mark of its access letter is not drawn ("&&" is a shown "&").
+QString WithoutAccessMark(const QString& caption)
+{
+    QString shown;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == QLatin1Char('&') && i + 1 < caption.size()) ++i;
+        shown += caption[i];
+    }
+    return shown;
+}
+
 // Every text of a window: titles, captions, list entries, tips, menu entries, the markup label's
 // text. What the user typed or chose (fields' contents, profile names) is data, not interface.
 std::vector<Shown> ShownTexts(QWidget* window)
@@ -54,8 +65,8 @@ std::vector<Shown> ShownTexts(QWidget* window)
     QList<QWidget*> widgets = window->findChildren<QWidget*>();
     for (QWidget* w : widgets) {
         add(w->toolTip(), w);
-        if (auto* l = qobject_cast<QLabel*>(w)) add(l->text(), w);
-        if (auto* b = qobject_cast<QAbstractButton*>(w)) add(b->text(), w);
+        if (auto* l = qobject_cast<QLabel*>(w)) add(l->buddy() ? WithoutAccessMark(l->text()) : l->text(), w);
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) add(WithoutAccessMark(b->text()), w);
         if (auto* e = qobject_cast<QLineEdit*>(w)) add(e->placeholderText(), w);
         if (auto* h = qobject_cast<HtmlLabel*>(w)) add(h->ShownText(), w);
         if (auto* c = qobject_cast<QComboBox*>(w); c && w->objectName() != QLatin1String("e_model"))
@@ -93,7 +104,7 @@ QStringList CutOff(const std::vector<Shown>& shown)
                     problems << QStringLiteral("%1: wraps past its height").arg(s.text);
                 continue;
             }
-        } else if (qobject_cast<QAbstractButton*>(w) && s.text == static_cast<QAbstractButton*>(w)->text()) {
+        } else if (qobject_cast<QAbstractButton*>(w) && s.text == WithoutAccessMark(static_cast<QAbstractButton*>(w)->text())) {
             needed += 6;  // the button's frame
         } else if (qobject_cast<QComboBox*>(w)) {
             needed += 20;  // the drop-down arrow
