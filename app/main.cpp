@@ -1,9 +1,9 @@
-// Program entry: one copy per program folder, the main window, the hidden profile editor, the
-// message loop. `lumira FILE` opens FILE; a second start hands its file to the running copy, which
+// Program entry: one copy per program folder, the main window, the message
+// loop. `lumira FILE` opens FILE; a second start hands its file to the running copy, which
 // comes forward. Returns 0 in every case.
 #include "settings/app_folders.h"
 #include "app/font_configuration.h"
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "settings/settings_file.h"
 #include "app/instance_channel.h"
 #include "app/single_instance.h"
@@ -12,7 +12,6 @@
 #include "platform/ini_file.h"
 #include "platform/language.h"
 #include "platform/paths.h"
-#include "profiles/profiles_form.h"
 
 #include <QDir>
 #include <memory>
@@ -43,17 +42,13 @@ void Run()
         return;
     }
     // Requests that come while the window is still being built wait in the socket's queue.
-    TForm1* window = nullptr;
+    MainWindow* window = nullptr;
     QStringList early;
     const InstanceChannel channel(lockFolder, [&window, &early](const QString& handed) {
         if (window) window->TakeHandedFile(handed);
         else early << handed;
     });
-    auto form = std::make_unique<TForm1>(folders);
-    // The start-up profile editor: it reads the file like any other instance and is never
-    // shown; it goes before the main window does.
-    auto editor = std::make_unique<Tprofiles_form>(FolderText(folders.configDir));
-    profiles_form = editor.get();
+    auto form = std::make_unique<MainWindow>(folders);
     form->show();
     window = form.get();
     form->OpenAtStart(file);

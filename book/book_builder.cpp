@@ -187,7 +187,7 @@ std::uint64_t PackTextPieces(const BookRequest& request, Reader& text, std::opti
 
 } // namespace
 
-BookRequest MakeBookRequest(const QString& title, const t_profile* profile, ColorValue background, int syslineIndex,
+BookRequest MakeBookRequest(const QString& title, const PhoneProfile* profile, ColorValue background, int syslineIndex,
                             const fs::path& workFolder, const fs::path& templateArchive, const fs::path& jarPath)
 {
     BookRequest request;

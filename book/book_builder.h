@@ -36,7 +36,7 @@ struct BookRequest {
                                             // no file of the build may take its place
     TextStream* textStream = nullptr;       // instead of textFile: the text as it is being made
     std::string title;                      // the book's title, UTF-8: its own letters, whatever the code page
-    const t_profile* profile = nullptr;     // the phone; none is refused
+    const PhoneProfile* profile = nullptr;     // the phone; none is refused
     ColorValue background = 0;              // 0x00BBGGRR
     int syslineIndex = -1;                  // 0 top, 1 bottom, -1 none selected
     std::filesystem::path workFolder;       // where the book is assembled (the glyph files are there)
@@ -57,7 +57,7 @@ struct BookRequest {
 // the title (UTF-8), the phone (none is refused by the build),
 // the background, the system line, the working folder, the reader template and the package. The
 // text, the progress, the threads and the cancel flag are the caller's to add.
-BookRequest MakeBookRequest(const QString& title, const t_profile* profile, ColorValue background, int syslineIndex,
+BookRequest MakeBookRequest(const QString& title, const PhoneProfile* profile, ColorValue background, int syslineIndex,
                             const std::filesystem::path& workFolder, const std::filesystem::path& templateArchive,
                             const std::filesystem::path& jarPath);
 

@@ -22,7 +22,7 @@ std::uint64_t ChunkCountOf(std::uint64_t size)
     return size / kChunkSize + (size % kChunkSize > 0 ? 1 : 0);
 }
 
-void FillSettingsRecord(SettingsRecord& r, std::uint32_t textSize, ColorValue background, const t_profile& profile,
+void FillSettingsRecord(SettingsRecord& r, std::uint32_t textSize, ColorValue background, const PhoneProfile& profile,
                         std::uint16_t chunkCount, int syslineIndex)
 {
     Put16(r, 0, textSize & 0xFFFF);

@@ -21,6 +21,6 @@ std::uint64_t ChunkCountOf(std::uint64_t size);
 // Fills every byte of the record except byte 4, which belongs to nobody and is left as it is.
 // `syslineIndex` is the selected system-line position (-1 when none: byte 26 becomes 0).
 void FillSettingsRecord(SettingsRecord& record, std::uint32_t textSize, ColorValue background,
-                        const t_profile& profile, std::uint16_t chunkCount, int syslineIndex);
+                        const PhoneProfile& profile, std::uint16_t chunkCount, int syslineIndex);
 
 } // namespace lumira

@@ -3,7 +3,7 @@
 #include "book/text_stream.h"
 
 #include "book/naming.h"
-#include "book/book_builder.h"
+#include "book/book_job.h"
 #include "book/book_volumes.h"
 #include "platform/ordered_work.h"
 #include "cli/interrupt.h"
@@ -139,25 +139,33 @@ struct Batch {
             WriteFontFiles(work / "fonts", glyphs.table, glyphs.strip);
 
             // A text in another encoding is converted into a copy beside the working folder.
-            const BookText book = text.BookFile(opened, scratch, settings.encoding);
-            BookRequest request = MakeBookRequest(title, settings.profile ? &*settings.profile : nullptr, settings.background,
-                                                  settings.syslineIndex, work, program.File("velmar.dat"), jar);
-            book.Into(request);
+            BookJob job;
+            job.text = opened;
+            job.encoding = settings.encoding;
+            job.title = title;
+            job.profile = settings.profile;
+            job.background = settings.background;
+            job.band = settings.band;
+            job.dictionaryHyphens = settings.dictionaryHyphens;
+            job.hyphenationFolders = HyphenationFolders(program.folders);
+            job.workFolder = work;
+            job.templateFile = program.File("velmar.dat");
+            job.jar = jar;
+            job.scratch = scratch;
+            job.maxJarBytes = options.maxJarSize ? std::uint64_t(*options.maxJarSize) * 1024
+                              : settings.profile ? settings.profile->MaxJarBytes()
+                                                 : 0;
+            job.threads = threadsPerBook;
             // A stop request is heard while the book's text has not yet begun to come.
-            if (request.textStream) request.textStream->SetWaitCheck(CheckInterrupt);
-            request.dictionaryHyphens = settings.dictionaryHyphens;
-            request.hyphenationFolders = HyphenationFolders(program.folders);
-            request.sourceText = opened;
-            request.threads = threadsPerBook;
-            request.progress = [&](BookStage stage, std::uint64_t done, std::uint64_t total) {
+            job.stopCheck = CheckInterrupt;
+            job.progress = [&](BookStage stage, std::uint64_t done, std::uint64_t total) {
                 CheckInterrupt();
                 if (stage == BookStage::Archive && archived) archived(done, total);
             };
             SettingsRecord record{};
-            const std::uint64_t limit = options.maxJarSize ? std::uint64_t(*options.maxJarSize) * 1024
-                                        : request.profile             ? request.profile->MaxJarBytes()
-                                                                      : 0;
-            const VolumesResult made = BuildBookWithin(request, limit, scratch, record);
+            const BookJobResult result = RunBookJob(job, record);
+            const VolumesResult& made = result.made;
+            const std::uint64_t limit = job.maxJarBytes;
             QStringList notices;
             const int count = static_cast<int>(made.volumes.size());
             if (count > 1)
@@ -174,13 +182,13 @@ struct Batch {
             if (made.removedVolumes > 0) notices << QString::fromStdString(RemovedVolumesNotice(made.removedVolumes));
             // A book kept whole bears its title as given, which phones may refuse all the same.
             if (count == 1) {
-                notices << QString::fromStdString(LongTitleWarning(request.title));
+                notices << QString::fromStdString(LongTitleWarning(title.toStdString()));
                 notices << QString::fromStdString(LargePackageNote(made.volumes.front().jarSize, limit));
             }
             notices.removeAll(QString());
             // A book's encoding is its own, not a guess of "Авто".
-            const QString guessed = book.FromBook() ? QString() : AutoChoiceNotice(settings.encoding, book.Encoding());
-            for (const QString& line : {guessed, book.Notice()})
+            const QString guessed = result.fromBook ? QString() : AutoChoiceNotice(settings.encoding, result.encoding);
+            for (const QString& line : {guessed, result.conversionNotice})
                 if (!line.isEmpty()) notices << line;
             outcome.notice = notices.join(QLatin1Char('\n'));
         } catch (const Interrupted&) {

@@ -51,11 +51,11 @@ ColorValue ToColorValue(const RgbColor& c)
 
 } // namespace
 
-BookSettings ResolveSettings(const StoredSettings& stored, const std::vector<t_profile>& profiles,
-                             const CliOptions& options)
+BookSettings ResolveSettings(const BookModel& stored, std::vector<std::string> notices,
+                             const std::vector<PhoneProfile>& profiles, const CliOptions& options)
 {
     BookSettings s;
-    s.notices = stored.notices;
+    s.notices = std::move(notices);
     s.font = stored.font;
     s.background = stored.background;
 
@@ -88,7 +88,7 @@ BookSettings ResolveSettings(const StoredSettings& stored, const std::vector<t_p
                                     {std::to_string(s.upperCut), std::to_string(s.bottCut)}));
 
     if (options.profile) {
-        const t_profile* p = FindProfile(profiles, QStringToCp1251(*options.profile));
+        const PhoneProfile* p = FindProfile(profiles, QStringToCp1251(*options.profile));
         if (!p) {
             std::string known;
             for (const auto& q : profiles) known += "\n  " + Cp1251ToUtf8(q.Name);
@@ -97,7 +97,7 @@ BookSettings ResolveSettings(const StoredSettings& stored, const std::vector<t_p
         }
         s.profile = *p;
     } else {
-        const int at = StoredListPosition(stored.model, static_cast<int>(profiles.size()));
+        const int at = StoredListPosition(stored.profile, static_cast<int>(profiles.size()));
         if (at >= 0) s.profile = profiles[static_cast<size_t>(at)];
     }
 
@@ -106,7 +106,7 @@ BookSettings ResolveSettings(const StoredSettings& stored, const std::vector<t_p
                             std::to_string(s.profile->Height) + " больше " + std::to_string(kMaxScreenSide) +
                             " точек по стороне; просмотр ограничен этим размером.");
 
-    s.syslineIndex = options.sysline ? *options.sysline : StoredListPosition(stored.sysline, 2);
+    s.band = options.sysline ? BandAt(*options.sysline) : stored.band;
     s.encoding = options.encoding ? *options.encoding : stored.encoding;
     s.dictionaryHyphens = options.dictionaryHyphens ? *options.dictionaryHyphens : stored.dictionaryHyphens;
     return s;

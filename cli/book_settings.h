@@ -2,7 +2,7 @@
 // The settings a book is made with: the window's stored settings from the program folder, with
 // what the command line overrides.
 #include "settings/app_folders.h"
-#include "settings/settings_file.h"
+#include "settings/book_model.h"
 #include "cli/options.h"
 #include "platform/colors.h"
 #include "platform/book_font_style.h"
@@ -37,8 +37,8 @@ struct BookSettings {
     ColorValue background = 16777215;
     int upperCut = 0;
     int bottCut = 0;
-    std::optional<t_profile> profile;  // none when profiles.ini has none to select
-    int syslineIndex = 1;              // 0 top, 1 bottom, -1 none
+    std::optional<PhoneProfile> profile;  // none when profiles.ini has none to select
+    BandPosition band = BandPosition::Bottom;
     TextEncoding encoding = TextEncoding::Auto;  // how the texts are read
     bool dictionaryHyphens = true;     // words split by the language's dictionary, else by the vowel rule
     // Stored values the window would not apply either, as the window tells about them (UTF-8).
@@ -48,10 +48,10 @@ struct BookSettings {
     QSize Screen() const;
 };
 
-// Resolves the settings as the window would start with them, then applies the options.
-// A profile named but not found, or cut values from the options that leave the strip without a
-// row, are UsageErrors.
-BookSettings ResolveSettings(const StoredSettings& stored, const std::vector<t_profile>& profiles,
-                             const CliOptions& options);
+// Resolves the settings as the window would start with them from `model` (its stored values,
+// `notices` telling of those replaced on reading), then applies the options. A profile named but
+// not found, or cut values from the options that leave the strip without a row, are UsageErrors.
+BookSettings ResolveSettings(const BookModel& model, std::vector<std::string> notices,
+                             const std::vector<PhoneProfile>& profiles, const CliOptions& options);
 
 } // namespace lumira

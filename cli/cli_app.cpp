@@ -44,7 +44,7 @@ void SayError(const std::string& text)
     Say(stderr, std::string(kProgramName) + ": " + text + "\n");
 }
 
-void ListProfiles(const std::vector<t_profile>& profiles)
+void ListProfiles(const std::vector<PhoneProfile>& profiles)
 {
     std::string out;
     for (const auto& p : profiles)
@@ -64,8 +64,8 @@ std::string DescribeSettings(const BookSettings& s)
     if (s.font.underline) text += Translate("lumira-cli", ", подчёркнутый");
     text += FormatText(Translate("lumira-cli", "; подрезка %1/%2; системная полоса %3; кодировка "),
                        {std::to_string(s.upperCut), std::to_string(s.bottCut),
-                        s.syslineIndex == 0   ? Translate("lumira-cli", "вверху")
-                        : s.syslineIndex == 1 ? Translate("lumira-cli", "внизу")
+                        s.band == BandPosition::Top      ? Translate("lumira-cli", "вверху")
+                        : s.band == BandPosition::Bottom ? Translate("lumira-cli", "внизу")
                                               : Translate("lumira-cli", "не выбрана")}) +
             EncodingDisplayName(s.encoding).toStdString() + "\n";
     return text;
@@ -148,14 +148,14 @@ int RunCli(const QStringList& arguments)
         }
 
         const ProgramFolder program = ChooseProgramFolder(options);
-        const std::vector<t_profile> profiles = ReadProfiles(IniFile(program.Setting("profiles.ini")));
+        const std::vector<PhoneProfile> profiles = ReadProfiles(IniFile(program.Setting("profiles.ini")));
         if (options.listProfiles) {
             ListProfiles(profiles);
             return kExitOk;
         }
 
         const StoredSettings stored = ReadStoredSettings(IniFile(program.Setting("config.ini")), program.dir);
-        const BookSettings settings = ResolveSettings(stored, profiles, options);
+        const BookSettings settings = ResolveSettings(ModelFromStored(stored), stored.notices, profiles, options);
         for (const std::string& notice : settings.notices) SayError(notice);
         if (options.verbose) Say(stderr, DescribeSettings(settings));
 

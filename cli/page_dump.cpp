@@ -37,7 +37,7 @@ PageSetup MakePageSetup(std::string text, const BookSettings& settings, int line
     setup.geometry.height = screen.height();
     setup.geometry.lineHeight = lineHeight;
     setup.geometry.showSysline = true;
-    setup.geometry.syslineIndex = settings.syslineIndex;
+    setup.geometry.syslineIndex = BandIndex(settings.band);
     return setup;
 }
 

@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const IniView view(std::string_view(reinterpret_cast<const char*>(data), size));
     for (const std::string& section : view.ReadSections()) {
-        const t_profile profile = ReadProfile(view, section);
+        const PhoneProfile profile = ReadProfile(view, section);
         (void)ProfileScreenSize(&profile);
         (void)view.ReadString(section, "Name", "");
         (void)view.KeyExists(section, "Size");

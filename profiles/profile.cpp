@@ -20,10 +20,10 @@ QStringList KeyActionTexts()
     };
 }
 
-t_profile ReadProfile(const IniView& ini, const std::string& section)
+PhoneProfile ReadProfile(const IniView& ini, const std::string& section)
 {
-    const t_profile d;
-    t_profile p;
+    const PhoneProfile d;
+    PhoneProfile p;
     p.Name = section;
     p.Width = ini.ReadInteger(section, "Width", d.Width);
     p.Height = ini.ReadInteger(section, "Height", d.Height);
@@ -39,21 +39,21 @@ t_profile ReadProfile(const IniView& ini, const std::string& section)
     return p;
 }
 
-std::vector<t_profile> ReadProfiles(const IniFile& ini)
+std::vector<PhoneProfile> ReadProfiles(const IniFile& ini)
 {
     // One reading of the file for the whole list.
     const IniView view = ini.Snapshot();
-    std::vector<t_profile> profiles;
+    std::vector<PhoneProfile> profiles;
     for (const auto& name : view.ReadSections()) profiles.push_back(ReadProfile(view, name));
     return profiles;
 }
 
-t_profile ReadProfile(const IniFile& ini, const std::string& section)
+PhoneProfile ReadProfile(const IniFile& ini, const std::string& section)
 {
     return ReadProfile(ini.Snapshot(), section);
 }
 
-void WriteProfileKeys(IniFile& ini, const t_profile& p)
+void WriteProfileKeys(IniFile& ini, const PhoneProfile& p)
 {
     const std::string& s = p.Name;
     IniFile::Batch keys(ini);
@@ -70,7 +70,7 @@ void WriteProfileKeys(IniFile& ini, const t_profile& p)
     keys.Save();
 }
 
-ScreenSize ProfileScreenSize(const t_profile* profile)
+ScreenSize ProfileScreenSize(const PhoneProfile* profile)
 {
     ScreenSize size;
     if (profile) {
@@ -80,18 +80,27 @@ ScreenSize ProfileScreenSize(const t_profile* profile)
     return size;
 }
 
-QStringList ProfileNames(const std::vector<t_profile>& profiles)
+QStringList ProfileNames(const std::vector<PhoneProfile>& profiles)
 {
     QStringList names;
     for (const auto& p : profiles) names << Cp1251ToQString(p.Name);
     return names;
 }
 
-const t_profile* FindProfile(const std::vector<t_profile>& profiles, const std::string& name)
+const PhoneProfile* FindProfile(const std::vector<PhoneProfile>& profiles, const std::string& name)
 {
     for (const auto& p : profiles)
         if (Cp1251EqualsNoCase(p.Name, name)) return &p;
     return nullptr;
+}
+
+BandPosition BandAt(std::int32_t position)
+{
+    switch (position) {
+    case 0: return BandPosition::Top;
+    case 1: return BandPosition::Bottom;
+    default: return BandPosition::None;
+    }
 }
 
 } // namespace lumira

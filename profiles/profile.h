@@ -29,7 +29,7 @@ constexpr int kKeyActionCount = ActionIndex(KeyAction::ScreenForward) + 1;
 // in use.
 QStringList KeyActionTexts();
 
-struct t_profile {
+struct PhoneProfile {
     std::string Name;  // section name, cp1251
     std::int32_t Width = 176;
     std::int32_t Height = 204;
@@ -46,22 +46,22 @@ struct t_profile {
     // The limit in bytes; 0 when there is none (a negative value is none too).
     std::uint64_t MaxJarBytes() const { return MaxJarSize > 0 ? std::uint64_t(MaxJarSize) * 1024 : 0; }
 
-    bool operator==(const t_profile&) const = default;
+    bool operator==(const PhoneProfile&) const = default;
 };
 
 // Every profile of the file, in section order, each key read with its default. A missing file
 // gives none. Reading never fails and never changes the file.
-std::vector<t_profile> ReadProfiles(const IniFile& ini);
+std::vector<PhoneProfile> ReadProfiles(const IniFile& ini);
 // One section's profile.
-t_profile ReadProfile(const IniFile& ini, const std::string& section);
-t_profile ReadProfile(const IniView& ini, const std::string& section);
+PhoneProfile ReadProfile(const IniFile& ini, const std::string& section);
+PhoneProfile ReadProfile(const IniView& ini, const std::string& section);
 
 // Writes the keys the editor owns (Width, Height, LSoft, RSoft, Menu, OnUp, OnDown, OnLeft,
 // OnRight, then MaxJarSize), in that order, into the section named `profile.Name` (an existing
 // section matched without regard to case keeps its spelling). MaxJarSize is written only when it
 // is set or the section already has it, so a profile without a limit keeps its nine keys;
 // setFullScreen is never written.
-void WriteProfileKeys(IniFile& ini, const t_profile& profile);
+void WriteProfileKeys(IniFile& ini, const PhoneProfile& profile);
 
 // The screen a phone's preview shows: the profile's width and height, 176 and 220 in place of a
 // value of 0 and without a profile. Negative values are passed on as they are; a side above
@@ -72,12 +72,20 @@ struct ScreenSize {
     int width = 176;
     int height = 220;
 };
-ScreenSize ProfileScreenSize(const t_profile* profile);
+ScreenSize ProfileScreenSize(const PhoneProfile* profile);
 
 // The profile's names as the phone list shows them.
-QStringList ProfileNames(const std::vector<t_profile>& profiles);
+QStringList ProfileNames(const std::vector<PhoneProfile>& profiles);
 
 // The profile named `name` without regard to case, or nullptr.
-const t_profile* FindProfile(const std::vector<t_profile>& profiles, const std::string& name);
+const PhoneProfile* FindProfile(const std::vector<PhoneProfile>& profiles, const std::string& name);
+
+// Where the phone's system line (the band) stands on a page.
+enum class BandPosition { None = -1, Top = 0, Bottom = 1 };
+// The band at a position of the system-line list or a stored Sysline: 0 top, 1 bottom, anything
+// else none.
+BandPosition BandAt(std::int32_t position);
+// Its position in the system-line list, which is also the settings record's index: 0, 1 or -1.
+inline int BandIndex(BandPosition band) { return static_cast<int>(band); }
 
 } // namespace lumira

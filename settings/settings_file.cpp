@@ -67,7 +67,7 @@ int StoredListPosition(std::int32_t stored, int count)
     return stored >= -1 && stored < count ? stored : -1;
 }
 
-QSize PreviewScreenSize(const t_profile* profile)
+QSize PreviewScreenSize(const PhoneProfile* profile)
 {
     const ScreenSize size = ProfileScreenSize(profile);
     return QSize(std::max(1, size.width), std::max(1, size.height));

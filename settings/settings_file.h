@@ -18,7 +18,7 @@
 namespace lumira {
 
 class IniFile;
-struct t_profile;
+struct PhoneProfile;
 
 // Section names of config.ini.
 inline constexpr const char* kFontSection = "Font";
@@ -73,6 +73,6 @@ Language ChooseLanguage(std::optional<Language> asked, std::optional<Language> s
 int StoredListPosition(std::int32_t stored, int count);
 
 // The preview's screen for a phone (ProfileScreenSize), never below 1 × 1.
-QSize PreviewScreenSize(const t_profile* profile);
+QSize PreviewScreenSize(const PhoneProfile* profile);
 
 } // namespace lumira

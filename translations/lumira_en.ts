@@ -593,7 +593,7 @@
     </message>
 </context>
 <context>
-    <name>lumira::TForm1</name>
+    <name>lumira::MainWindow</name>
     <message>
         <source>Генератор мидлетов Lumira для устройств с поддержкой MIDP-2.0</source>
         <translation>Lumira midlet generator for devices with MIDP-2.0</translation>
@@ -755,8 +755,8 @@
         <translation>To create the book, choose a text and enter its title</translation>
     </message>
     <message>
-        <source>Выбрать текст (Ctrl+Enter); стрелка — недавние тексты</source>
-        <translation>Choose the text (Ctrl+Enter); the arrow: recent texts</translation>
+        <source>Выбрать текст (Ctrl+O); стрелка — недавние тексты</source>
+        <translation>Choose the text (Ctrl+O); the arrow: recent texts</translation>
     </message>
     <message>
         <source>Недавних текстов нет</source>
@@ -889,7 +889,7 @@
     </message>
 </context>
 <context>
-    <name>lumira::Thelp_form</name>
+    <name>lumira::HelpWindow</name>
     <message>
         <source>Справка</source>
         <translation>Help</translation>
@@ -908,7 +908,7 @@
     </message>
 </context>
 <context>
-    <name>lumira::Tprofiles_form</name>
+    <name>lumira::ProfileEditor</name>
     <message>
         <source>Предел пакета, КБ (0 — нет)</source>
         <translation>Package limit, KB (0: none)</translation>

@@ -3,7 +3,7 @@
 // the window and between two turns of its event loop while the book is built.
 //   bench_create_gaps PROGRAM_FOLDER/ TEXT PACKAGE.jar
 // PROGRAM_FOLDER holds what ships beside the program (sample, iface.dat, profiles.ini, velmar.dat).
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "platform/application.h"
 #include "platform/desktop.h"
 #include "platform/paths.h"
@@ -84,7 +84,7 @@ int main(int argc, char** argv)
     Application app(argc, argv);
     AnsweringDesktop desktop(QString::fromLocal8Bit(argv[3]));
     InstallDesktop(&desktop);
-    TForm1 form(QString::fromLocal8Bit(argv[1]));
+    MainWindow form(QString::fromLocal8Bit(argv[1]));
     form.show();
     QCoreApplication::processEvents();
     form.e_text->setText(QString::fromLocal8Bit(argv[2]));

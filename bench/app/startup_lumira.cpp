@@ -1,7 +1,7 @@
 // Starts the program's main window in the program folder named on the command line, shows and
 // paints it once, then ends: the same as the bare program it is compared with.
 #include "app/font_configuration.h"
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "platform/application.h"
 
 #include <cstdio>
@@ -17,7 +17,7 @@ int main(int argc, char** argv)
     const EarlyFontConfiguration fonts;  // as the program's own entry does
     Application app(argc, argv);
     try {
-        TForm1 form(QString::fromLocal8Bit(argv[1]));
+        MainWindow form(QString::fromLocal8Bit(argv[1]));
         form.show();
         QCoreApplication::processEvents();
     } catch (const std::exception& e) {

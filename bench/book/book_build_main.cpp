@@ -95,7 +95,7 @@ int main(int argc, char** argv)
             return 2;
         }
     }
-    t_profile phone;
+    PhoneProfile phone;
     phone.Name = "Bench";
     phone.LSoft = -6;
     phone.RSoft = -7;

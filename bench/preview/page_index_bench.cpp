@@ -98,7 +98,7 @@ BookSettings Settings(bool dictionary)
 {
     BookSettings settings;
     settings.font.size = 8;
-    t_profile phone;
+    PhoneProfile phone;
     phone.Name = "Bench";
     phone.Width = 240;
     phone.Height = 320;

@@ -4,7 +4,7 @@
 // BM_PageThrough pages a 2 MiB text from its start to its end (layout only, or with drawing), the
 // "per_page" counter giving the time of one page; BM_WindowRepaint is the window's whole
 // RenderPreview, as a click on a paging button runs it.
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "font/book_qfont.h"
 #include "font/font_strip.h"
 #include "platform/files.h"
@@ -143,7 +143,7 @@ void BM_WindowRepaint(benchmark::State& state)
     for (const char* name : {"sample", "iface.dat", "profiles.ini"}) fs::copy_file(kData / name, folder / name);
     WriteFileBytes(folder / "config.ini", "[Global]\r\nModel=7\r\nSysline=1\r\n");  // a 240 x 320 phone
     {
-        TForm1 form(QString::fromStdString(folder.string() + "/"));
+        MainWindow form(QString::fromStdString(folder.string() + "/"));
         state.counters["width"] = form.i_scrBitmap.width();
         state.counters["lines"] = form.LinesPerPage;
         for (auto _ : state) form.RenderPreview();

@@ -1,7 +1,7 @@
 // Where the program's files lie: portable (everything in the program folder) or installed (data
 // read from share/lumira, settings and the working folder in the user's folders).
 #include "settings/app_folders.h"
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
@@ -142,10 +142,10 @@ TEST_F(InstalledLayout, WindowWritesOnlyIntoTheUsersFolders)
     PrepareAppFolders(f);
     const auto before = Snapshot(root / "prefix");
     {
-        TForm1 form(f);
+        MainWindow form(f);
         EXPECT_EQ(form.Profiles.size(), ReadProfiles(IniFile(share / "profiles.ini")).size());
         EXPECT_TRUE(fs::is_directory(home / ".cache/lumira/temp/fonts"));
-        EXPECT_EQ(form.OpenDir.toStdString(), home.string() + "/");
+        EXPECT_EQ(form.Book.openDir.toStdString(), home.string() + "/");
         form.FormClose();
     }
     EXPECT_TRUE(fs::exists(home / ".config/lumira/config.ini"));

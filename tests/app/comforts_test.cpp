@@ -1,7 +1,7 @@
 // What a person expects of the window between starts: the texts opened last, on the browse
 // button's menu and opened again at start; the colour chooser at the current colour; a large
 // font's sample whole.
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "platform/paths.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_dir.h"
@@ -22,13 +22,13 @@ struct ComfortsTest : ::testing::Test {
     AppFolder app{false};
     TempDir texts;
 
-    std::unique_ptr<TForm1> Start() { return std::make_unique<TForm1>(app.DirText()); }
+    std::unique_ptr<MainWindow> Start() { return std::make_unique<MainWindow>(app.DirText()); }
     QString Text(const std::string& name, std::string_view bytes)
     {
         texts.Write(name, bytes);
         return FromFsPath(texts / name);
     }
-    static QStringList MenuTexts(TForm1& form)
+    static QStringList MenuTexts(MainWindow& form)
     {
         form.FillRecentMenu();
         QStringList shown;
@@ -57,27 +57,27 @@ TEST_F(ComfortsTest, RecentTextsAreKeptAcrossStartsAndTheLastOpensAgain)
     }
     {
         auto form = Start();
-        ASSERT_EQ(form->Recent.Entries().size(), 2u);
+        ASSERT_EQ(form->Book.recent.Entries().size(), 2u);
         EXPECT_EQ(MenuTexts(*form), (QStringList{QStringLiteral("&1  Мой заголовок — second.txt (UTF-8)"),
                                                  QStringLiteral("&2  first.txt (Авто)"), QStringLiteral("Очистить список")}));
         form->OpenAtStart(std::nullopt);
         EXPECT_EQ(form->e_text->text(), second);
         EXPECT_EQ(form->e_caption->text(), QStringLiteral("Мой заголовок"));
-        EXPECT_EQ(form->Encoding, TextEncoding::Utf8);
+        EXPECT_EQ(form->Book.encoding, TextEncoding::Utf8);
         EXPECT_EQ(form->PreviewText.front(), "\xC2\xF2\xEE\xF0\xEE\xE9");  // "Второй" in cp1251
 
         // Chosen from the menu: the older text, in the encoding it was read in then.
         form->e_text_button->menu()->actions()[1]->trigger();
         EXPECT_EQ(form->e_text->text(), first);
-        EXPECT_EQ(form->Encoding, TextEncoding::Auto);
-        EXPECT_EQ(form->Recent.Entries().front().path, first);
+        EXPECT_EQ(form->Book.encoding, TextEncoding::Auto);
+        EXPECT_EQ(form->Book.recent.Entries().front().path, first);
 
         // A text that has gone since: a message, and it leaves the list.
         std::filesystem::remove(texts / "second.txt");
-        form->OpenRecentText(form->Recent.Entries()[1]);
+        form->OpenRecentText(form->Book.recent.Entries()[1]);
         EXPECT_EQ(desktop.messages.size(), 1);
         EXPECT_TRUE(desktop.messages.back().contains(second));
-        EXPECT_EQ(form->Recent.Entries().size(), 1u);
+        EXPECT_EQ(form->Book.recent.Entries().size(), 1u);
         EXPECT_EQ(form->e_text->text(), first);
         form->FormClose();
     }
@@ -109,7 +109,7 @@ TEST_F(ComfortsTest, TheFontSampleShowsEverySizeWhole)
 {
     auto form = Start();
     for (int size : {8, 24, 36, 72}) {
-        form->BookFont.size = size;
+        form->Book.font.size = size;
         form->UpdateFontLabel();
         const QLabel& label = *form->font_label;
         const QRect needed = QFontMetrics(label.font()).boundingRect(label.contentsRect(), Qt::AlignCenter | Qt::TextWordWrap,
@@ -119,7 +119,7 @@ TEST_F(ComfortsTest, TheFontSampleShowsEverySizeWhole)
         EXPECT_EQ(label.text(), QStringLiteral(" Tahoma, %1").arg(size));
     }
     // A small size is shown at its own size.
-    form->BookFont.size = 8;
+    form->Book.font.size = 8;
     form->UpdateFontLabel();
     EXPECT_EQ(form->font_label->font().pixelSize(), 11);
 }

@@ -1,6 +1,6 @@
 // Opens the main window on the program folder given as the first argument and, a moment later,
 // one of its choosers as its button does ("font", "color" or "open"); used to take screenshots.
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "platform/application.h"
 
 #include <QTimer>
@@ -14,7 +14,7 @@ int main(int argc, char** argv)
     if (argc < 3) return 2;
     const QString which = QString::fromLocal8Bit(argv[2]);
     try {
-        auto form = std::make_unique<TForm1>(QString::fromLocal8Bit(argv[1]));
+        auto form = std::make_unique<MainWindow>(QString::fromLocal8Bit(argv[1]));
         form->show();
         QTimer::singleShot(700, form.get(), [&form, which] {
             if (which == QStringLiteral("font")) form->b_fontClick();

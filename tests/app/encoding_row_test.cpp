@@ -1,7 +1,7 @@
 // The text's encoding in the main window: the preview of a text in any encoding is the preview
 // of the same text in cp1251, the encoding row shows and changes how the text is read, a broken
 // text is refused with its position, and the choice is remembered in config.ini.
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "platform/ini_file.h"
@@ -34,9 +34,9 @@ struct EncodingRowTest : ::testing::Test {
     ScriptedDesktop desktop;
     AppFolder app{false};
     TempDir texts;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
-    void Start() { form = std::make_unique<TForm1>(app.DirText()); }
+    void Start() { form = std::make_unique<MainWindow>(app.DirText()); }
 
     void Choose(const std::string& name, std::string_view bytes)
     {
@@ -111,7 +111,7 @@ TEST_F(EncodingRowTest, ChoosingAnotherEncodingRereadsThePreviewWhereItWas)
     // With no text of the user's, the sample stays.
     const LineList sample = form->PreviewText;
     Pick(QStringLiteral("KOI8-R"));
-    EXPECT_EQ(form->Encoding, TextEncoding::Koi8r);
+    EXPECT_EQ(form->Book.encoding, TextEncoding::Koi8r);
     EXPECT_EQ(form->PreviewText, sample);
     Pick(QStringLiteral("Авто"));
 
@@ -119,14 +119,14 @@ TEST_F(EncodingRowTest, ChoosingAnotherEncodingRereadsThePreviewWhereItWas)
     Choose("koi8.txt", Encode(text, "KOI8-R"));
     EXPECT_EQ(ButtonText(), QStringLiteral("Авто (KOI8-R)"));
     EXPECT_EQ(form->PreviewText, Lines(text.chopped(1)));
-    form->PageStart = 40;
+    form->Book.pageStart = 40;
 
     Pick(QStringLiteral("CP866"));
-    EXPECT_EQ(form->Encoding, TextEncoding::Cp866);
+    EXPECT_EQ(form->Book.encoding, TextEncoding::Cp866);
     EXPECT_EQ(ButtonText(), QStringLiteral("CP866"));
     QStringDecoder cp866("IBM866");
     EXPECT_EQ(form->PreviewText, Lines(QString(cp866.decode(QByteArray::fromStdString(Encode(text, "KOI8-R")))).chopped(1)));
-    EXPECT_EQ(form->PageStart, 40);
+    EXPECT_EQ(form->Book.pageStart, 40);
     for (QAction* action : form->e_text_encoding->menu()->actions())
         EXPECT_EQ(action->isChecked(), action->text() == QStringLiteral("CP866")) << action->text().toStdString();
 
@@ -157,7 +157,7 @@ TEST_F(EncodingRowTest, BrokenTextIsRefusedWithItsPositionAndNothingIsLost)
         EXPECT_EQ(std::string(e.what()), "Текст не читается как UTF-8: неверная последовательность байтов в позиции " +
                                              std::to_string(position) + ".");
     }
-    EXPECT_EQ(form->Encoding, TextEncoding::Utf8);
+    EXPECT_EQ(form->Book.encoding, TextEncoding::Utf8);
     EXPECT_EQ(ButtonText(), QStringLiteral("UTF-8"));
     EXPECT_EQ(form->PreviewText, shown);
     EXPECT_EQ(form->e_text->text(), FromFsPath(texts / "broken.txt"));
@@ -174,7 +174,7 @@ TEST_F(EncodingRowTest, ChoiceIsRememberedInTheSettingsFile)
 
     form.reset();
     Start();
-    EXPECT_EQ(form->Encoding, TextEncoding::Koi8r);
+    EXPECT_EQ(form->Book.encoding, TextEncoding::Koi8r);
     EXPECT_EQ(ButtonText(), QStringLiteral("KOI8-R"));
 
     // Without the key, or with a name not known, texts are read in "Авто".
@@ -182,7 +182,7 @@ TEST_F(EncodingRowTest, ChoiceIsRememberedInTheSettingsFile)
         form.reset();
         app.Write("config.ini", stored);
         Start();
-        EXPECT_EQ(form->Encoding, TextEncoding::Auto) << stored;
+        EXPECT_EQ(form->Book.encoding, TextEncoding::Auto) << stored;
         EXPECT_EQ(ButtonText(), QStringLiteral("Авто")) << stored;
     }
 }

@@ -1,7 +1,7 @@
 // Opens the main window on a program folder with a text chosen and read in an encoding, and
 // optionally the encoding menu open; used to take screenshots.
 //   app_encoding_show <program folder> <text> <encoding key> [menu]
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "platform/application.h"
 
 #include <QLineEdit>
@@ -19,7 +19,7 @@ int main(int argc, char** argv)
     if (!chosen) return 2;
     const bool menu = argc > 4 && QString::fromLocal8Bit(argv[4]) == QStringLiteral("menu");
     try {
-        auto form = std::make_unique<TForm1>(QString::fromLocal8Bit(argv[1]));
+        auto form = std::make_unique<MainWindow>(QString::fromLocal8Bit(argv[1]));
         form->show();
         form->e_text->setText(QString::fromLocal8Bit(argv[2]));
         form->e_caption->setText(QStringLiteral("Книга"));

@@ -1,7 +1,7 @@
 // What a person does in the first minutes, at the level of the window: a screen too small for the
 // window, paging from the keyboard, a dropped file, a text gone before Create, a program folder
 // whose lock cannot be made. real_program_test.sh drives the same through the real program.
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "book/naming.h"
 #include "app/single_instance.h"
 #include "platform/paths.h"
@@ -30,13 +30,13 @@ struct InHandTest : ::testing::Test {
     ScriptedDesktop desktop;
     AppFolder app{false};
     TempDir texts;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
     void Start(const std::string& profiles)
     {
         app.Write("profiles.ini", profiles);
         app.Write("config.ini", "[Global]\r\nModel=0\r\n");
-        form = std::make_unique<TForm1>(app.DirText());
+        form = std::make_unique<MainWindow>(app.DirText());
         form->show();
     }
     QWidget* PreviewFrame() const { return form->findChild<QWidget*>(QStringLiteral("previewFrame")); }
@@ -101,18 +101,18 @@ TEST_F(InHandTest, PagingKeysOnThePreviewActAsThePagingButtons)
     const int firstNext = form->NextPageStart;
     ASSERT_GT(firstNext, 1);
     QTest::keyClick(PreviewFrame(), Qt::Key_PageDown);
-    EXPECT_EQ(form->PageStart, firstNext);
+    EXPECT_EQ(form->Book.pageStart, firstNext);
     EXPECT_TRUE(form->b_p_up->isEnabled());
     QTest::keyClick(PreviewFrame(), Qt::Key_Down);
-    const int third = form->PageStart;
+    const int third = form->Book.pageStart;
     EXPECT_GT(third, firstNext);
     QTest::keyClick(PreviewFrame(), Qt::Key_Up);
-    EXPECT_LT(form->PageStart, third);
+    EXPECT_LT(form->Book.pageStart, third);
     for (int i = 0; i < 10 && form->b_p_up->isEnabled(); ++i) QTest::keyClick(PreviewFrame(), Qt::Key_PageUp);
-    EXPECT_EQ(form->PageStart, 1);
+    EXPECT_EQ(form->Book.pageStart, 1);
     // At the first page the key does what the disabled button does: nothing.
     QTest::keyClick(PreviewFrame(), Qt::Key_PageUp);
-    EXPECT_EQ(form->PageStart, 1);
+    EXPECT_EQ(form->Book.pageStart, 1);
 }
 
 TEST_F(InHandTest, ADroppedTextFileIsChosenAsThroughTheBrowseButton)
@@ -132,9 +132,9 @@ TEST_F(InHandTest, ADroppedTextFileIsChosenAsThroughTheBrowseButton)
     EXPECT_EQ(form->e_upper_cut->value(), 0);
     EXPECT_EQ(form->e_text->text(), path);
     EXPECT_EQ(form->e_caption->text(), QStringLiteral("Моя книга"));
-    EXPECT_EQ(form->SaveDialog1.fileName, form->SaveDir + TransliterateName(QStringLiteral("Моя книга.jar")));
-    EXPECT_EQ(form->OpenDir, texts.DirText());
-    EXPECT_EQ(form->PreviewText, ReadPreviewText(texts / "Моя книга.txt", form->Encoding));
+    EXPECT_EQ(form->SaveDialog1.fileName, form->Book.saveDir + TransliterateName(QStringLiteral("Моя книга.jar")));
+    EXPECT_EQ(form->Book.openDir, texts.DirText());
+    EXPECT_EQ(form->PreviewText, ReadPreviewText(texts / "Моя книга.txt", form->Book.encoding));
     EXPECT_TRUE(form->b_ok->isEnabled());
 }
 

@@ -2,16 +2,16 @@
 // the help window show is translated in English, none is cut off by its control, and the Russian
 // texts stay exactly as they are; the language comes from config.ini or the system.
 #include "app/create_panel.h"
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "book/book_builder.h"
 #include "settings/settings_file.h"
-#include "help/help_form.h"
+#include "help/help_window.h"
 #include "help/help_text.h"
 #include "help/html_label.h"
 #include "platform/ini_file.h"
 #include "platform/language.h"
 #include "platform/line_list.h"
-#include "profiles/profiles_form.h"
+#include "profiles/profile_editor.h"
 #include "sample_books.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_dir.h"
@@ -42,6 +42,17 @@ struct Shown {
     QWidget* widget;
 };
 
+// A caption as shown: the mark of its access letter is not drawn ("&&" is a shown "&").
+QString WithoutAccessMark(const QString& caption)
+{
+    QString shown;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == QLatin1Char('&') && i + 1 < caption.size()) ++i;
+        shown += caption[i];
+    }
+    return shown;
+}
+
 // Every text of a window: titles, captions, list entries, tips, menu entries, the markup label's
 // text. What the user typed or chose (fields' contents, profile names) is data, not interface.
 std::vector<Shown> ShownTexts(QWidget* window)
@@ -54,8 +65,8 @@ std::vector<Shown> ShownTexts(QWidget* window)
     QList<QWidget*> widgets = window->findChildren<QWidget*>();
     for (QWidget* w : widgets) {
         add(w->toolTip(), w);
-        if (auto* l = qobject_cast<QLabel*>(w)) add(l->text(), w);
-        if (auto* b = qobject_cast<QAbstractButton*>(w)) add(b->text(), w);
+        if (auto* l = qobject_cast<QLabel*>(w)) add(l->buddy() ? WithoutAccessMark(l->text()) : l->text(), w);
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) add(WithoutAccessMark(b->text()), w);
         if (auto* e = qobject_cast<QLineEdit*>(w)) add(e->placeholderText(), w);
         if (auto* h = qobject_cast<HtmlLabel*>(w)) add(h->ShownText(), w);
         if (auto* c = qobject_cast<QComboBox*>(w); c && w->objectName() != QLatin1String("e_model"))
@@ -93,7 +104,7 @@ QStringList CutOff(const std::vector<Shown>& shown)
                     problems << QStringLiteral("%1: wraps past its height").arg(s.text);
                 continue;
             }
-        } else if (qobject_cast<QAbstractButton*>(w) && s.text == static_cast<QAbstractButton*>(w)->text()) {
+        } else if (qobject_cast<QAbstractButton*>(w) && s.text == WithoutAccessMark(static_cast<QAbstractButton*>(w)->text())) {
             needed += 6;  // the button's frame
         } else if (qobject_cast<QComboBox*>(w)) {
             needed += 20;  // the drop-down arrow
@@ -115,15 +126,15 @@ struct LanguageTest : ::testing::Test {
     // included.
     std::vector<Shown> AllShown(std::vector<std::unique_ptr<QWidget>>& keep)
     {
-        auto form = std::make_unique<TForm1>(app.DirText());
+        auto form = std::make_unique<MainWindow>(app.DirText());
         WriteFb2Zip(app / "book.fb2.zip");
         form->ChooseTextFile(QString::fromStdString((app / "book.fb2.zip").string()));
         auto* panel = new CreatePanel(form.get());
         panel->Start();
         panel->ShowSaved(QString::fromStdString((app / "book.jar").string()));
-        auto editor = std::make_unique<Tprofiles_form>(app.DirText());
+        auto editor = std::make_unique<ProfileEditor>(app.DirText());
         if (editor->findChild<QTableWidget*>()->rowCount() > 0) editor->findChild<QTableWidget*>()->selectRow(0);
-        auto help = std::make_unique<Thelp_form>(form->version->text(), nullptr);
+        auto help = std::make_unique<HelpWindow>(form->version->text(), nullptr);
         std::vector<Shown> shown;
         for (QWidget* w : {static_cast<QWidget*>(form.get()), static_cast<QWidget*>(editor.get()), static_cast<QWidget*>(help.get())}) {
             w->show();
@@ -152,8 +163,8 @@ TEST_F(LanguageTest, EnglishLeavesNoRussianAndCutsOffNoCaption)
     EXPECT_EQ(CutOff(shown), QStringList());
     // The help text as a whole, the update check's answers and the file dialogs' filters too.
     EXPECT_FALSE(HasCyrillic(StoredHelpText().join(QString())));
-    auto* form = static_cast<TForm1*>(windows.front().get());
-    EXPECT_EQ(TForm1(app.DirText()).PreviewText, ReadLineList(app / "sample.en"));  // the preview's sample in English too
+    auto* form = static_cast<MainWindow*>(windows.front().get());
+    EXPECT_EQ(MainWindow(app.DirText()).PreviewText, ReadLineList(app / "sample.en"));  // the preview's sample in English too
     EXPECT_FALSE(HasCyrillic(form->OpenDialog1.filter));
     EXPECT_FALSE(HasCyrillic(form->SaveDialog1.filter));
     // The saved-book line is markup: its whole width, link included, fits the line.
@@ -213,7 +224,7 @@ TEST_F(LanguageTest, ConfigKeyOutweighsTheSystemAndSurvivesAClose)
     app.Write("config.ini", "[Global]\r\nLanguage=en\r\n");
     EXPECT_EQ(ReadStoredLanguage(IniFile(app / "config.ini")), Language::English);
     {
-        TForm1 form(app.DirText());
+        MainWindow form(app.DirText());
         form.FormClose();
     }
     EXPECT_EQ(ReadStoredLanguage(IniFile(app / "config.ini")), Language::English);

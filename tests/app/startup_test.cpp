@@ -1,7 +1,7 @@
 // Start-up, close and shutdown of the main window: settings read and written, the working
 // folder, the phone list, and one running copy per program folder.
 #include "app/font_configuration.h"
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "app/single_instance.h"
 #include "font/book_qfont.h"
 #include "font/font_strip.h"
@@ -15,6 +15,7 @@
 #include "support/scripted_desktop.h"
 #include "support/temp_dir.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
@@ -43,7 +44,7 @@ const char* const kThreeProfiles =
 struct StartupTest : ::testing::Test {
     ScriptedDesktop desktop;
     AppFolder app{false};
-    std::unique_ptr<TForm1> Start() { return std::make_unique<TForm1>(app.DirText()); }
+    std::unique_ptr<MainWindow> Start() { return std::make_unique<MainWindow>(app.DirText()); }
 };
 
 } // namespace
@@ -52,25 +53,24 @@ TEST_F(StartupTest, WithoutSettingsEverythingTakesItsDefault)
 {
     app.Write("profiles.ini", kThreeProfiles);
     auto form = Start();
-    EXPECT_EQ(Form1, form.get());
-    EXPECT_EQ(form->BookFont, BookFontStyle{});  // Tahoma, 8 points, colour 0, no style
-    EXPECT_EQ(form->BackgroundColor, 0xFFFFFF);
+    EXPECT_EQ(form->Book.font, BookFontStyle{});  // Tahoma, 8 points, colour 0, no style
+    EXPECT_EQ(form->Book.background, 0xFFFFFF);
     EXPECT_EQ(form->e_upper_cut->value(), 0);
     EXPECT_EQ(form->e_bott_cut->value(), 0);
     EXPECT_EQ(form->e_model->ItemIndex(), 1);  // the second phone
     EXPECT_EQ(form->e_model->currentText(), QStringLiteral("Medium"));
     EXPECT_EQ(form->e_sysline->ItemIndex(), 1);  // "Внизу"
-    EXPECT_EQ(form->OpenDir, app.DirText());
-    EXPECT_EQ(form->SaveDir, app.DirText());
+    EXPECT_EQ(form->Book.openDir, app.DirText());
+    EXPECT_EQ(form->Book.saveDir, app.DirText());
     EXPECT_EQ(form->OpenDialog1.initialDir, app.DirText());
     EXPECT_EQ(form->SaveDialog1.initialDir, app.DirText());
-    EXPECT_EQ(form->PageStart, 1);
+    EXPECT_EQ(form->Book.pageStart, 1);
     EXPECT_TRUE(form->ShowSysline);
     EXPECT_FALSE(form->b_p_up->isEnabled());
     EXPECT_FALSE(form->b_ok->isEnabled());
     EXPECT_EQ(form->i_scr->size(), QSize(176, 208));
     EXPECT_EQ(form->version->text(), QString::fromLatin1(kProgramVersion));
-    EXPECT_EQ(form->font_dialog, form->BookFont);
+    EXPECT_EQ(form->font_dialog, form->Book.font);
     EXPECT_EQ(form->Profiles.size(), 3u);
     EXPECT_EQ(form->PreviewText, ReadLineList(app / "sample"));
     EXPECT_TRUE(std::all_of(form->BookSettingsRecord.begin(), form->BookSettingsRecord.end(), [](auto b) { return b == 0; }));
@@ -109,22 +109,22 @@ TEST_F(StartupTest, StoredSettingsAreAppliedUnchecked)
               "[Font]\r\nName=DejaVu Serif\r\nSize=48\r\nColor=255\r\nBold=1\r\nItalic=yes\r\nUnderline=2\r\n"
               "[Global]\r\nBackground= 12\r\nUpperCut=15\r\nBottCut=1\r\nModel=2\r\nOpenDir=\r\nSaveDir=/books/out/\r\n");
     auto form = Start();
-    EXPECT_EQ(form->BookFont.name, QStringLiteral("DejaVu Serif"));
-    EXPECT_EQ(form->BookFont.size, 48);
-    EXPECT_EQ(form->BookFont.color, 255);
-    EXPECT_TRUE(form->BookFont.bold);
-    EXPECT_FALSE(form->BookFont.italic);
-    EXPECT_TRUE(form->BookFont.underline);
-    EXPECT_EQ(form->BackgroundColor, 12);
+    EXPECT_EQ(form->Book.font.name, QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(form->Book.font.size, 48);
+    EXPECT_EQ(form->Book.font.color, 255);
+    EXPECT_TRUE(form->Book.font.bold);
+    EXPECT_FALSE(form->Book.font.italic);
+    EXPECT_TRUE(form->Book.font.underline);
+    EXPECT_EQ(form->Book.background, 12);
     // A stored cut outside the user's 0..10 is shown and used as it is.
     EXPECT_EQ(form->e_upper_cut->value(), 15);
     EXPECT_EQ(form->e_bott_cut->value(), 1);
-    const QFontMetrics metrics(MakeQFont(form->BookFont));
+    const QFontMetrics metrics(MakeQFont(form->Book.font));
     EXPECT_EQ(form->FontStrip.height(), metrics.ascent() + metrics.descent() - 16);
     EXPECT_EQ(form->e_model->ItemIndex(), 2);
     EXPECT_EQ(form->i_scr->size(), QSize(240, 320));
-    EXPECT_EQ(form->OpenDir, QString());
-    EXPECT_EQ(form->SaveDir, QStringLiteral("/books/out/"));
+    EXPECT_EQ(form->Book.openDir, QString());
+    EXPECT_EQ(form->Book.saveDir, QStringLiteral("/books/out/"));
     EXPECT_EQ(form->font_label->text(), QStringLiteral(" DejaVu Serif, 48"));
 }
 
@@ -142,7 +142,7 @@ TEST_F(StartupTest, GlyphFilesAndPreviewAreThoseOfTheFinalSettingsAndCutsAreChec
         EXPECT_EQ(form->e_upper_cut->value(), applied);
         EXPECT_EQ(desktop.messages, upper == 200 ? QStringList{QString::fromUtf8(kCutSumMessage)} : QStringList{});
 
-        const FontStripImage expected = RenderFontStrip(form->BookFont, form->BackgroundColor, applied, 1);
+        const FontStripImage expected = RenderFontStrip(form->Book.font, form->Book.background, applied, 1);
         EXPECT_EQ(app.Read("temp/fonts/default.props"), GlyphTableFileBytes(expected.table));
         EXPECT_EQ(form->FontStrip, expected.strip);
         const TempDir written;
@@ -230,7 +230,7 @@ TEST_F(StartupTest, WorkingFolderIsEmptiedAtStartAndRemovedAtTheEnd)
         EXPECT_TRUE(fs::is_directory(app / "temp"));
     }
     EXPECT_FALSE(fs::exists(app / "temp"));
-    EXPECT_EQ(Form1, nullptr);
+    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
 }
 
 TEST_F(StartupTest, WorkingFolderThatIsALinkIsReplacedByAFolderAndNothingIsWrittenThroughIt)
@@ -268,7 +268,7 @@ TEST_F(StartupTest, MissingSampleEndsTheStart)
     } catch (const AppError& e) {
         EXPECT_EQ(std::string(e.what()), CannotOpenText(app / "sample", ENOENT));
     }
-    EXPECT_EQ(Form1, nullptr);
+    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
 }
 
 TEST_F(StartupTest, UnwritableProgramFolderFailsAtTheGlyphFiles)
@@ -283,7 +283,7 @@ TEST_F(StartupTest, UnwritableProgramFolderFailsAtTheGlyphFiles)
         } catch (const AppError& e) {
             EXPECT_EQ(std::string(e.what()), CannotCreateText(app / "temp/fonts/default.props", ENOTDIR));
         }
-        EXPECT_EQ(Form1, nullptr);
+        EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
     }
 }
 
@@ -312,7 +312,7 @@ TEST_F(StartupTest, FirstCloseWritesEveryKeyInOrder)
               "[Font]\r\nName=Tahoma\r\nSize=8\r\nBold=0\r\nItalic=0\r\nUnderline=0\r\nColor=0\r\n");
     // Every close writes every key again, and keeps what it does not own.
     app.Write("config.ini", "[Mine]\r\nx=1\r\n[Global]\r\nModel=5\r\n");
-    form->BookFont.strikeOut = true;
+    form->Book.font.strikeOut = true;
     form->FormClose();
     const IniFile config(app / "config.ini");
     EXPECT_EQ(config.ReadSections(), (std::vector<std::string>{"Mine", "Global", "Font"}));
@@ -399,9 +399,9 @@ TEST(StartupFolders, ProgramFolderBeyondCp1251IsUsedAsItIsAndStoredAsItsParent)
     for (const char* name : {"sample", "iface.dat"}) fs::copy_file(base / name, folder / name);
     const QString appDir = FromFsPath(folder) + QDir::separator();
     {
-        TForm1 form(appDir);
-        EXPECT_EQ(form.SaveDir, appDir);
-        EXPECT_EQ(form.OpenDir, appDir);
+        MainWindow form(appDir);
+        EXPECT_EQ(form.Book.saveDir, appDir);
+        EXPECT_EQ(form.Book.openDir, appDir);
         form.FormClose();
     }
     const IniFile config(folder / "config.ini");

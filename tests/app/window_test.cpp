@@ -1,7 +1,7 @@
 // The main window's controls and small handlers: choosing the text and naming the book, sizing
 // the window to the phone, the Create button's enabling, the font and colour choosers, the title
 // field's typing limit, keyboard order and Esc.
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "app/pictures.h"
 #include "app/title_field.h"
 #include "platform/cp1251.h"
@@ -33,12 +33,12 @@ struct WindowTest : ::testing::Test {
     ScriptedDesktop desktop;
     AppFolder app{false};
     TempDir texts;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
     void Start(const std::string& profiles = {})
     {
         if (!profiles.empty()) app.Write("profiles.ini", profiles);
-        form = std::make_unique<TForm1>(app.DirText());
+        form = std::make_unique<MainWindow>(app.DirText());
     }
 
     // Chooses a text through the browse button with the dialog answering `path`.
@@ -81,8 +81,8 @@ void ShowActive(QWidget* window)
 TEST_F(WindowTest, ChoosingATextNamesTheBookAndFillsThePreview)
 {
     Start();
-    form->SaveDir = FromFsPath(texts / "Out") + QDir::separator();
-    const QString openDirBefore = form->OpenDir;
+    form->Book.saveDir = FromFsPath(texts / "Out") + QDir::separator();
+    const QString openDirBefore = form->Book.openDir;
     const QString path = TextFile("Война и мир.txt", "Line one\r\nLine two\r\n");
     Choose(path);
 
@@ -91,10 +91,10 @@ TEST_F(WindowTest, ChoosingATextNamesTheBookAndFillsThePreview)
     // Every supported kind first (tests/formats), then the text filters as they always were.
     EXPECT_TRUE(desktop.openRequests[0].filter.endsWith(QStringLiteral("|Текстовые фалы|*.txt|Все файлы|*.*")));
     EXPECT_EQ(desktop.openRequests[0].defaultExt, QStringLiteral("txt"));
-    EXPECT_EQ(form->OpenDir, texts.DirText());
+    EXPECT_EQ(form->Book.openDir, texts.DirText());
     EXPECT_EQ(form->e_text->text(), path);
     EXPECT_EQ(form->e_caption->text(), QStringLiteral("Война и мир"));
-    EXPECT_EQ(form->SaveDialog1.fileName, form->SaveDir + QStringLiteral("vojna_i_mir.jar"));
+    EXPECT_EQ(form->SaveDialog1.fileName, form->Book.saveDir + QStringLiteral("vojna_i_mir.jar"));
     EXPECT_EQ(form->PreviewText, (LineList{"Line one", "Line two"}));
     EXPECT_TRUE(form->b_ok->isEnabled());
     // The next choice starts in the folder of this one.
@@ -125,13 +125,13 @@ TEST_F(WindowTest, TitlesAndPackageNamesFromFileNames)
     for (const Case& c : cases) {
         Choose(TextFile(c.file));
         EXPECT_EQ(form->e_caption->text(), QString::fromUtf8(c.title)) << c.file;
-        EXPECT_EQ(form->SaveDialog1.fileName, form->SaveDir + QString::fromUtf8(c.package)) << c.file;
+        EXPECT_EQ(form->SaveDialog1.fileName, form->Book.saveDir + QString::fromUtf8(c.package)) << c.file;
         EXPECT_TRUE(form->b_ok->isEnabled()) << c.file;
     }
     // Nothing before the full stop: no title, so Create stays disabled.
     Choose(TextFile(".txt"));
     EXPECT_EQ(form->e_caption->text(), QString());
-    EXPECT_EQ(form->SaveDialog1.fileName, form->SaveDir + QStringLiteral(".jar"));
+    EXPECT_EQ(form->SaveDialog1.fileName, form->Book.saveDir + QStringLiteral(".jar"));
     EXPECT_FALSE(form->b_ok->isEnabled());
 }
 
@@ -160,19 +160,19 @@ TEST_F(WindowTest, PreviewTextIsTheBeginningOfTheFile)
 TEST_F(WindowTest, PageStartIsKeptWhenAnotherTextIsChosen)
 {
     Start();
-    form->PageStart = 40;
+    form->Book.pageStart = 40;
     Choose(TextFile("a.txt", std::string(500, 'a')));
-    EXPECT_EQ(form->PageStart, 40);
+    EXPECT_EQ(form->Book.pageStart, 40);
 }
 
 TEST_F(WindowTest, CancelledChoiceChangesNothing)
 {
     Start();
     const LineList sample = form->PreviewText;
-    const QString openDir = form->OpenDir;
+    const QString openDir = form->Book.openDir;
     desktop.openAnswers.push_back(std::nullopt);
     form->cxButtonEdit1PropertiesButtonClick();
-    EXPECT_EQ(form->OpenDir, openDir);
+    EXPECT_EQ(form->Book.openDir, openDir);
     EXPECT_EQ(form->e_text->text(), QString());
     EXPECT_EQ(form->PreviewText, sample);
 }
@@ -189,10 +189,10 @@ TEST_F(WindowTest, AFileGoneBeforeReadingKeepsTheEarlierSteps)
     } catch (const AppError& e) {
         EXPECT_EQ(QString::fromUtf8(e.what()), QString::fromStdString(CannotOpenText(ToFsPath(gone), ENOENT)));
     }
-    EXPECT_EQ(form->OpenDir, FromFsPath(texts / "sub") + QDir::separator());
+    EXPECT_EQ(form->Book.openDir, FromFsPath(texts / "sub") + QDir::separator());
     EXPECT_EQ(form->e_text->text(), gone);
     EXPECT_EQ(form->e_caption->text(), QStringLiteral("Пропал"));
-    EXPECT_EQ(form->SaveDialog1.fileName, form->SaveDir + QStringLiteral("propal.jar"));
+    EXPECT_EQ(form->SaveDialog1.fileName, form->Book.saveDir + QStringLiteral("propal.jar"));
     EXPECT_EQ(form->PreviewText, LineList{"first"});
 }
 
@@ -370,8 +370,8 @@ TEST_F(WindowTest, CancelledChoosersLeaveTheStripAlone)
     const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
     fs::last_write_time(StripFile(), old);
     fs::last_write_time(TableFile(), old);
-    const BookFontStyle font = form->BookFont;
-    const ColorValue background = form->BackgroundColor;
+    const BookFontStyle font = form->Book.font;
+    const ColorValue background = form->Book.background;
 
     form->b_fontClick();  // the scripted desktop answers "cancelled"
     form->b_backClick();
@@ -379,14 +379,14 @@ TEST_F(WindowTest, CancelledChoosersLeaveTheStripAlone)
     EXPECT_EQ(desktop.colorRequests.size(), 1u);
     EXPECT_EQ(fs::last_write_time(StripFile()), old);
     EXPECT_EQ(fs::last_write_time(TableFile()), old);
-    EXPECT_EQ(form->BookFont, font);
-    EXPECT_EQ(form->BackgroundColor, background);
+    EXPECT_EQ(form->Book.font, font);
+    EXPECT_EQ(form->Book.background, background);
 }
 
 TEST_F(WindowTest, ColourChooserOpensAtTheBackgroundAndAlwaysRebuilds)
 {
     Start();
-    EXPECT_EQ(form->BackgroundColor, 0xFFFFFF);
+    EXPECT_EQ(form->Book.background, 0xFFFFFF);
     desktop.colorAnswers = {ColorValue(0xFFFFFF), ColorValue(0xFFFFFF), std::nullopt};
     const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
 
@@ -401,10 +401,10 @@ TEST_F(WindowTest, ColourChooserOpensAtTheBackgroundAndAlwaysRebuilds)
     EXPECT_EQ(desktop.colorRequests.at(1), 0xFFFFFF);
     EXPECT_NE(fs::last_write_time(StripFile()), old);
 
-    form->BackgroundColor = 0x123456;
+    form->Book.background = 0x123456;
     form->b_backClick();  // cancelled
     EXPECT_EQ(desktop.colorRequests.at(2), 0x123456);
-    EXPECT_EQ(form->BackgroundColor, 0x123456);
+    EXPECT_EQ(form->Book.background, 0x123456);
 }
 
 TEST_F(WindowTest, ConfirmedFontReachesTheLabelAndTheStrip)
@@ -422,7 +422,7 @@ TEST_F(WindowTest, ConfirmedFontReachesTheLabelAndTheStrip)
 
     form->b_fontClick();
     EXPECT_EQ(desktop.fontRequests.at(0), BookFontStyle{});
-    EXPECT_EQ(form->BookFont, chosen);
+    EXPECT_EQ(form->Book.font, chosen);
     EXPECT_EQ(form->font_dialog, chosen);
     EXPECT_EQ(form->font_label->text(), QStringLiteral(" DejaVu Serif, 12"));
     EXPECT_TRUE(form->font_label->font().italic());
@@ -489,9 +489,9 @@ TEST_F(WindowTest, BrowseButtonAndEscape)
     EXPECT_EQ(desktop.openRequests.size(), 1u);
 
     ShowActive(form.get());
-    // The keyboard reaches the browse button from the path field.
+    // Ctrl+O chooses a text from wherever the focus is.
     form->e_text->setFocus();
-    QTest::keyClick(form->e_text, Qt::Key_Return, Qt::ControlModifier);
+    QTest::keyClick(form->e_text, Qt::Key_O, Qt::ControlModifier);
     EXPECT_EQ(desktop.openRequests.size(), 2u);
 
     QTest::keyClick(form->e_caption, Qt::Key_Escape);
@@ -522,7 +522,7 @@ TEST_F(WindowTest, StoredSettingsOutsideSoundBoundsAreNamedAndReplaced)
     ASSERT_EQ(desktop.errors.size(), 2);
     EXPECT_TRUE(desktop.errors[0].startsWith(QStringLiteral("config.ini: Size=5000"))) << desktop.errors[0].toStdString();
     EXPECT_TRUE(desktop.errors[1].startsWith(QStringLiteral("config.ini: UpperCut=-2147483648")));
-    EXPECT_EQ(form->BookFont.size, 8);
+    EXPECT_EQ(form->Book.font.size, 8);
     EXPECT_EQ(form->e_upper_cut->value(), 0);
 }
 

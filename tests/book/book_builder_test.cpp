@@ -57,7 +57,7 @@ int OpenDescriptors()
 
 struct BookBuilderTest : ::testing::Test {
     TempDir dir;
-    t_profile phone;
+    PhoneProfile phone;
     SettingsRecord record{};
 
     BookBuilderTest()
@@ -151,7 +151,7 @@ TEST_F(BookBuilderTest, TextIsCutIntoPiecesAndCountedInTheRecord)
 
 TEST(SettingsRecordTest, FieldsAsTheReaderExpectsThem)
 {
-    t_profile p;
+    PhoneProfile p;
     p.Width = 176, p.Height = 204, p.setFullScreen = true, p.LSoft = -6, p.RSoft = -7, p.Menu = 0;
     p.OnUp = 2, p.OnDown = 5, p.OnLeft = 0, p.OnRight = 3;
     SettingsRecord r{};

@@ -133,7 +133,7 @@ TEST(BookText, AStreamedBookIsTheTextOfItsCopyWithItsReportAndItsFaults)
 TEST(BookText, TheTextOpenedIsTheTextBuiltWhateverTakesItsNameLater)
 {
     TempDir dir;
-    t_profile phone;
+    PhoneProfile phone;
     phone.Name = "Phone";
     LayOutBookFolder(dir.Path());
     const auto build = [&](const TextFile& text) {

@@ -41,7 +41,7 @@ std::string Novel(size_t size, bool paragraphs, bool lines = true)
 
 struct VolumesTest : ::testing::Test {
     TempDir dir;
-    t_profile phone;
+    PhoneProfile phone;
     SettingsRecord record{};
 
     VolumesTest()

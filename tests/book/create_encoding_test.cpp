@@ -1,7 +1,7 @@
 // Create from the main window for texts in other encodings: the book holds the cp1251 text, a
 // cp1251 text goes in unchanged, the user hears about characters replaced, a broken text is
 // refused before anything is written, and the converted copy never outlives the Create.
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "book/zip_test_util.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -48,12 +48,12 @@ struct CreateEncodingTest : ::testing::Test {
     ScriptedDesktop desktop;
     AppFolder app;
     SystemTempDir systemTemp;  // the system's temporary folder while the test runs
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
     void SetUp() override
     {
         MakeZip(app / "velmar.dat", StandardTemplate());
-        form = std::make_unique<TForm1>(app.DirText());
+        form = std::make_unique<MainWindow>(app.DirText());
         fs::create_directories(app / "books");
     }
     void TearDown() override { form.reset(); }
@@ -64,7 +64,7 @@ struct CreateEncodingTest : ::testing::Test {
         app.Write("text.txt", bytes);
         form->e_text->setText(FromFsPath(app / "text.txt"));
         form->e_caption->setText(QStringLiteral("Книга"));
-        form->Encoding = encoding;
+        form->Book.encoding = encoding;
         desktop.saveAnswers.push_back(FromFsPath(app / "books" / jar));
         form->b_okClick();
         return app / "books" / jar;

@@ -1,7 +1,7 @@
 // What the window says about a Create and lets the user do meanwhile: the status line lives only
 // as long as what it tells holds, a package too large for phones is noted, a folder that cannot be
 // opened is told, and closing during a build asks first.
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "app/create_panel.h"
 #include "book/book_volumes.h"
 #include "book/zip_test_util.h"
@@ -28,12 +28,12 @@ namespace {
 struct CreateStatusTest : ::testing::Test {
     ScriptedDesktop desktop;
     AppFolder app;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
     void Start(const std::string& text = "A short text.\r\n")
     {
         MakeZip(app / "velmar.dat", StandardTemplate());
-        form = std::make_unique<TForm1>(app.DirText());
+        form = std::make_unique<MainWindow>(app.DirText());
         app.Write("book.txt", text);
         form->e_text->setText(FromFsPath(app / "book.txt"));
         form->e_caption->setText(QStringLiteral("Книга"));
@@ -75,7 +75,7 @@ TEST_F(CreateStatusTest, TheStatusLineGoesWhenWhatItToldNoLongerHolds)
          }},
         {"profile", [&] { form->e_model->SetItemIndex(form->e_model->ItemIndex() == 0 ? 1 : 0); }},
         {"font", [&] {
-             BookFontStyle font = form->BookFont;
+             BookFontStyle font = form->Book.font;
              font.size += 1;
              desktop.fontAnswers.push_back(font);
              form->b_fontClick();

@@ -1,6 +1,6 @@
 // Create from the main window: the save dialog, the folder it remembers, the record it keeps and
 // the package built from the window's own choices.
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "app/create_panel.h"
 #include "book/zip_test_util.h"
 #include "platform/cp1251.h"
@@ -42,12 +42,12 @@ std::map<std::string, std::string> Snapshot(const fs::path& folder)
 struct CreateWindowTest : ::testing::Test {
     ScriptedDesktop desktop;
     AppFolder app;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
     void Start()
     {
         MakeZip(app / "velmar.dat", StandardTemplate());
-        form = std::make_unique<TForm1>(app.DirText());
+        form = std::make_unique<MainWindow>(app.DirText());
         app.Write("Моя книга.txt", std::string(39998, 'x') + "\r\n");
         form->e_text->setText(FromFsPath(app / "Моя книга.txt"));
         form->e_caption->setText(QStringLiteral("Моя книга"));
@@ -62,7 +62,7 @@ struct CreateWindowTest : ::testing::Test {
 TEST_F(CreateWindowTest, BuildsTheBookFromTheWindowsChoicesAndRemembersTheFolder)
 {
     Start();
-    form->BackgroundColor = MakeColorValue(0x33, 0x22, 0x11);
+    form->Book.background = MakeColorValue(0x33, 0x22, 0x11);
     form->e_model->SetItemIndex(1);    // Sony Ericsson K750i, 176 x 220
     form->e_sysline->SetItemIndex(0);  // "Вверху"
     form->BookSettingsRecord[4] = 0x77;
@@ -72,7 +72,7 @@ TEST_F(CreateWindowTest, BuildsTheBookFromTheWindowsChoicesAndRemembersTheFolder
     ASSERT_EQ(desktop.saveRequests.size(), 1u);
     EXPECT_EQ(desktop.saveRequests[0].filter, QStringLiteral("Jar-пакет|*.jar|Все файлы|*.*"));
     EXPECT_EQ(desktop.saveRequests[0].defaultExt, QStringLiteral("jar"));
-    EXPECT_EQ(form->SaveDir, FromFsPath(app / "books") + QDir::separator());
+    EXPECT_EQ(form->Book.saveDir, FromFsPath(app / "books") + QDir::separator());
 
     const fs::path jar = app / "books/kniga.jar";
     const std::string config = EntryContent(jar, "config");
@@ -112,11 +112,11 @@ TEST_F(CreateWindowTest, CancellingTheSaveDialogChangesNothing)
     form->b_okClick();
     const auto temp = Snapshot(app / "temp");
     const auto record = form->BookSettingsRecord;
-    form->SaveDir = QStringLiteral("/elsewhere/");
+    form->Book.saveDir = QStringLiteral("/elsewhere/");
 
     form->b_okClick();  // the dialog answers "cancelled"
     EXPECT_EQ(desktop.saveRequests.size(), 2u);
-    EXPECT_EQ(form->SaveDir, QStringLiteral("/elsewhere/"));
+    EXPECT_EQ(form->Book.saveDir, QStringLiteral("/elsewhere/"));
     EXPECT_EQ(form->BookSettingsRecord, record);
     EXPECT_EQ(Snapshot(app / "temp"), temp);
 }
@@ -141,7 +141,7 @@ TEST_F(CreateWindowTest, TheChosenFolderIsKeptEvenWhenTheBuildFails)
     desktop.saveAnswers.push_back(Target("book.jar"));
     const std::string msg = ErrorOf([&] { form->b_okClick(); });
     EXPECT_NE(msg.find((app / "velmar.dat").string()), std::string::npos) << msg;
-    EXPECT_EQ(form->SaveDir, FromFsPath(app / "books") + QDir::separator());
+    EXPECT_EQ(form->Book.saveDir, FromFsPath(app / "books") + QDir::separator());
     EXPECT_TRUE(fs::is_empty(app / "books"));
     EXPECT_EQ(desktop.busyDepth, 0);
 }

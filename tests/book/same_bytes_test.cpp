@@ -70,7 +70,7 @@ struct BuiltBook {
 
 struct SameBytesTest : ::testing::Test {
     TempDir dir;
-    t_profile phone;
+    PhoneProfile phone;
     QByteArray savedZone;
     bool hadZone = false;
 

@@ -104,7 +104,7 @@ TEST(TextNormaliser, ReadsEveryTextAsThePreviewDoesInAnyAmounts)
 TEST(TextNormaliser, BookPiecesJoinIntoThePreviewsText)
 {
     TempDir dir;
-    t_profile phone;
+    PhoneProfile phone;
     phone.Name = "Phone";
     LayOutBookFolder(dir.Path());
 

@@ -9,6 +9,7 @@
 #include "platform/ini_file.h"
 #include "platform/paths.h"
 #include "profiles/profile.h"
+#include "settings/book_model.h"
 #include "font/book_qfont.h"
 #include "font/font_strip.h"
 #include "platform/cp1251.h"
@@ -143,9 +144,9 @@ TEST(CliPages, EveryPageOfAWholeBookIsThePageOfItsIndex)
                              QStringLiteral("simple"), QStringLiteral("--dump-pages")};
     for (const std::string name : {"plain.txt", "book.fb2"}) {
         SCOPED_TRACE(name);
-        const BookSettings settings =
-            ResolveSettings(ReadStoredSettings(IniFile(f.app / "config.ini"), FromFsPath(f.app.Path())),
-                            ReadProfiles(IniFile(f.app / "profiles.ini")), ParseOptions(common + QStringList{f.Arg(name)}));
+        const StoredSettings stored = ReadStoredSettings(IniFile(f.app / "config.ini"), FromFsPath(f.app.Path()));
+        const BookSettings settings = ResolveSettings(ModelFromStored(stored), stored.notices, ReadProfiles(IniFile(f.app / "profiles.ini")),
+                                                      ParseOptions(common + QStringList{f.Arg(name)}));
         const auto setup = SetupInProcess(f, name, settings);
         PageIndex index(setup);
         index.Build({});

@@ -3,7 +3,7 @@
 // dialogs answered by the test.
 #include "cli_fixture.h"
 
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "book/zip_test_util.h"
 #include "platform/paths.h"
 #include "support/scripted_desktop.h"
@@ -57,9 +57,9 @@ struct CliWindowTest : ::testing::Test {
                                   "Model=1\r\nSysline=0\r\nUpperCut=1\r\n");
     }
 
-    std::unique_ptr<TForm1> OpenInWindow(const std::string& textName)
+    std::unique_ptr<MainWindow> OpenInWindow(const std::string& textName)
     {
-        auto form = std::make_unique<TForm1>(f.app.DirText());
+        auto form = std::make_unique<MainWindow>(f.app.DirText());
         desktop.openAnswers.push_back(f.Arg(textName));
         form->cxButtonEdit1PropertiesButtonClick();
         return form;

@@ -1,6 +1,6 @@
 // The main window's strip: start-up build, rebuilds on cut changes, and cut values that would
 // leave no row.
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "font/book_qfont.h"
 #include "font/font_strip.h"
 #include "png_decode.h"
@@ -24,10 +24,10 @@ struct Window {
     explicit Window(const std::string& config = std::string())
     {
         if (!config.empty()) folder.Write("config.ini", config);
-        form = std::make_unique<TForm1>(folder.DirText());
+        form = std::make_unique<MainWindow>(folder.DirText());
     }
     fs::path Fonts() const { return folder.Path() / "temp" / "fonts"; }
-    int TextHeight() const { return TextCellHeight(QFontMetrics(MakeQFont(form->BookFont))); }
+    int TextHeight() const { return TextCellHeight(QFontMetrics(MakeQFont(form->Book.font))); }
     // Removes both files, so a rebuild shows by their coming back.
     void RemoveFiles() const
     {
@@ -41,7 +41,7 @@ struct Window {
 
     ScriptedDesktop desktop;
     AppFolder folder;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 };
 
 } // namespace
@@ -49,7 +49,7 @@ struct Window {
 TEST(FormFontStrip, StartUpWritesTheFilesOfTheStripInMemory)
 {
     Window w;
-    TForm1& f = *w.form;
+    MainWindow& f = *w.form;
     EXPECT_EQ(f.FontStrip.height(), w.TextHeight());
     EXPECT_EQ(ReadFileBytes(w.Fonts() / "default.props"),
               std::string(reinterpret_cast<const char*>(f.GlyphTable.data()), f.GlyphTable.size()));
@@ -68,7 +68,7 @@ TEST(FormFontStrip, StartUpWritesTheFilesOfTheStripInMemory)
 TEST(FormFontStrip, CutSumReachingTheTextHeightIsNotApplied)
 {
     Window w;
-    TForm1& f = *w.form;
+    MainWindow& f = *w.form;
     const int h = w.TextHeight();
     f.e_bott_cut->setValue(4);
     const QImage strip = f.FontStrip;
@@ -103,10 +103,10 @@ TEST(FormFontStrip, CutSumReachingTheTextHeightIsNotApplied)
 TEST(FormFontStrip, SmallerFontThatTheCutsDoNotFitIsNotApplied)
 {
     Window w;
-    TForm1& f = *w.form;
+    MainWindow& f = *w.form;
     f.e_upper_cut->setValue(4);
     f.e_bott_cut->setValue(4);
-    const BookFontStyle before = f.BookFont;
+    const BookFontStyle before = f.Book.font;
     const QImage strip = f.FontStrip;
     w.RemoveFiles();
 
@@ -115,7 +115,7 @@ TEST(FormFontStrip, SmallerFontThatTheCutsDoNotFitIsNotApplied)
     ASSERT_LE(TextCellHeight(QFontMetrics(MakeQFont(tiny))), 8);
     w.desktop.fontAnswers.push_back(tiny);
     f.b_fontClick();
-    EXPECT_EQ(f.BookFont, before);
+    EXPECT_EQ(f.Book.font, before);
     EXPECT_EQ(f.FontStrip, strip);
     EXPECT_FALSE(w.FilesExist());
     EXPECT_EQ(w.desktop.messages, QStringList{QString::fromUtf8(kCutSumMessage)});
@@ -127,7 +127,7 @@ TEST(FormFontStrip, SmallerFontThatTheCutsDoNotFitIsNotApplied)
     larger.size = 12;
     w.desktop.fontAnswers.push_back(larger);
     f.b_fontClick();
-    EXPECT_EQ(f.BookFont, larger);
+    EXPECT_EQ(f.Book.font, larger);
     EXPECT_EQ(f.FontStrip.height(), w.TextHeight() - 8);
     EXPECT_TRUE(w.FilesExist());
 }
@@ -136,7 +136,7 @@ TEST(FormFontStrip, StoredCutsThatDoNotFitAreNotAppliedAtStartUp)
 {
     // The lower cut is applied first and fits; the upper one would reach the text height.
     Window w("[Global]\r\nBottCut=10\r\nUpperCut=10\r\n");
-    TForm1& f = *w.form;
+    MainWindow& f = *w.form;
     EXPECT_EQ(f.e_bott_cut->value(), 10);
     EXPECT_EQ(f.e_upper_cut->value(), 0);
     EXPECT_EQ(f.FontStrip.height(), w.TextHeight() - 10);
@@ -149,7 +149,7 @@ TEST(FormFontStrip, StoredCutsThatDoNotFitAreNotAppliedAtStartUp)
 TEST(FormFontStrip, UnwritableFontsFolderShowsTheFileError)
 {
     Window w;
-    TForm1& f = *w.form;
+    MainWindow& f = *w.form;
     fs::remove_all(w.Fonts());
     w.folder.Write("temp/fonts", "a file where the folder was");
     w.desktop.colorAnswers.push_back(ColorValue(0x00FF00));
@@ -160,7 +160,7 @@ TEST(FormFontStrip, UnwritableFontsFolderShowsTheFileError)
         EXPECT_EQ(std::string(e.what()), CannotCreateText(w.Fonts() / "default.props", ENOTDIR));
     }
     // The chosen colour and the strip in memory are new; the files could not follow.
-    EXPECT_EQ(f.BackgroundColor, 0x00FF00);
+    EXPECT_EQ(f.Book.background, 0x00FF00);
     EXPECT_EQ(f.FontStrip.pixelColor(0, 0), QColor(0, 255, 0));
 }
 

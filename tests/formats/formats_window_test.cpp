@@ -1,7 +1,7 @@
 // Books in the main window: choosing one names the book after its own title, shows its format
 // and declared encoding, previews its laid-out text, and Create puts that text in the package;
 // a damaged book is refused and changes nothing.
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "book/zip_test_util.h"
 #include "platform/cp1251.h"
 #include "platform/line_list.h"
@@ -28,13 +28,13 @@ struct BookWindowTest : ::testing::Test {
     AppFolder app;
     TempDir books;
     SystemTempDir systemTemp;  // the system's temporary folder while the test runs
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
     void SetUp() override
     {
         MakeZip(app / "velmar.dat", StandardTemplate());
-        form = std::make_unique<TForm1>(app.DirText());
-        form->SaveDir = FromFsPath(books.Path()) + QLatin1Char('/');
+        form = std::make_unique<MainWindow>(app.DirText());
+        form->Book.saveDir = FromFsPath(books.Path()) + QLatin1Char('/');
     }
     void TearDown() override { form.reset(); }
 
@@ -80,7 +80,7 @@ TEST_F(BookWindowTest, ChoosingABookTakesItsTitleFormatAndLaidOutText)
 
     Choose("vrungel.fb2");
     EXPECT_EQ(form->e_caption->text(), QStringLiteral("Приключения капитана"));
-    EXPECT_EQ(form->SaveDialog1.fileName, form->SaveDir + QStringLiteral("priklyucheniya_kapitana.jar"));
+    EXPECT_EQ(form->SaveDialog1.fileName, form->Book.saveDir + QStringLiteral("priklyucheniya_kapitana.jar"));
     EXPECT_EQ(form->e_text_encoding->text(), QStringLiteral("FB2, 1251"));
     EXPECT_FALSE(MenuEnabled());  // the book declares its encoding
     EXPECT_EQ(form->PreviewText, PreviewOf(kSampleFb2Text));
@@ -111,7 +111,7 @@ TEST_F(BookWindowTest, DamagedBookIsRefusedAndNothingChanges)
     Choose("good.txt");
     const QString text = form->e_text->text();
     const QString caption = form->e_caption->text();
-    const QString openDir = form->OpenDir;
+    const QString openDir = form->Book.openDir;
     const LineList preview = form->PreviewText;
 
     fs::create_directories(books / "elsewhere");
@@ -122,7 +122,7 @@ TEST_F(BookWindowTest, DamagedBookIsRefusedAndNothingChanges)
         EXPECT_THROW(form->cxButtonEdit1PropertiesButtonClick(), std::exception) << name;
         EXPECT_EQ(form->e_text->text(), text);
         EXPECT_EQ(form->e_caption->text(), caption);
-        EXPECT_EQ(form->OpenDir, openDir);
+        EXPECT_EQ(form->Book.openDir, openDir);
         EXPECT_EQ(form->PreviewText, preview);
     }
 }

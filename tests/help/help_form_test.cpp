@@ -1,5 +1,5 @@
 // The help window: its layout, the stored text and the update check against a local server.
-#include "help/help_form.h"
+#include "help/help_window.h"
 #include "help/help_text.h"
 #include "help/html_label.h"
 #include "help/update_check.h"
@@ -27,7 +27,7 @@ const QString kFailed = QStringLiteral("Не удалось выполнить �
 
 struct HelpFormTest : ::testing::Test {
     ScriptedDesktop desktop;
-    Thelp_form form{QStringLiteral("1.0.4a"), nullptr};
+    HelpWindow form{QStringLiteral("1.0.4a"), nullptr};
 
     HelpFormTest() { form.show(); }
 
@@ -100,8 +100,7 @@ TEST_F(HelpFormTest, OpensCentredOverItsOwner)
     QWidget owner;
     owner.setGeometry(100, 80, 600, 500);
     owner.show();
-    Thelp_form owned(QStringLiteral("1.0.4a"), &owner);
-    EXPECT_EQ(help_form, &owned);
+    HelpWindow owned(QStringLiteral("1.0.4a"), &owner);
     owned.show();
     const QPoint offset = owned.frameGeometry().center() - owner.frameGeometry().center();
     EXPECT_LE(offset.manhattanLength(), 2);
@@ -230,13 +229,13 @@ TEST_F(HelpFormTest, FailedCheckLeavesTheTextAndCanBeRepeated)
 {
     struct Case {
         const char* what;
-        std::function<void(Thelp_form&)> setUp;
+        std::function<void(HelpWindow&)> setUp;
     };
     std::vector<std::unique_ptr<LoopbackHttpServer>> servers;
     auto serve = [&servers](std::string answer, LoopbackHttpServer::Mode mode = LoopbackHttpServer::Mode::Answer) {
         servers.push_back(std::make_unique<LoopbackHttpServer>(std::move(answer), mode));
         const quint16 port = servers.back()->Port();
-        return [port](Thelp_form& f) {
+        return [port](HelpWindow& f) {
             f.http.connectHost = "127.0.0.1";
             f.http.connectPort = port;
         };
@@ -244,12 +243,12 @@ TEST_F(HelpFormTest, FailedCheckLeavesTheTextAndCanBeRepeated)
     const std::vector<Case> cases = {
         {"404", serve("HTTP/1.1 404 Not Found\r\nContent-Length: 6\r\n\r\n1.0.4a")},
         {"302", serve("HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1:1/elsewhere\r\nContent-Length: 0\r\n\r\n")},
-        {"refused", [refusing = std::make_shared<RefusingLoopbackPort>()](Thelp_form& f) {
+        {"refused", [refusing = std::make_shared<RefusingLoopbackPort>()](HelpWindow& f) {
              f.http.connectHost = "127.0.0.1";
              f.http.connectPort = refusing->Port();
          }},
-        {"unknown host", [](Thelp_form& f) { f.updateServer.host = "no-such-host.invalid"; }},
-        {"no answer", [&serve](Thelp_form& f) {
+        {"unknown host", [](HelpWindow& f) { f.updateServer.host = "no-such-host.invalid"; }},
+        {"no answer", [&serve](HelpWindow& f) {
              serve("", LoopbackHttpServer::Mode::Silent)(f);
              f.http.totalTimeout = std::chrono::milliseconds(300);
          }},
@@ -257,7 +256,7 @@ TEST_F(HelpFormTest, FailedCheckLeavesTheTextAndCanBeRepeated)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Thelp_form fresh(QStringLiteral("1.0.4a"), nullptr);
+        HelpWindow fresh(QStringLiteral("1.0.4a"), nullptr);
         fresh.show();
         c.setUp(fresh);
         desktop.messages.clear();

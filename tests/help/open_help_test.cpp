@@ -1,6 +1,6 @@
 // The main window's help button: a fresh help window, owned by the main window, shown modally.
-#include "app/form1.h"
-#include "help/help_form.h"
+#include "app/main_window.h"
+#include "help/help_window.h"
 #include "help/help_text.h"
 #include "help/html_label.h"
 #include "support/scripted_desktop.h"
@@ -17,7 +17,7 @@ namespace lumira {
 namespace {
 
 struct Seen {
-    QPointer<Thelp_form> window;
+    QPointer<HelpWindow> window;
     bool modal = false;
     QWidget* owner = nullptr;
     QString version;
@@ -28,7 +28,7 @@ struct Seen {
 void CloseWhenShown(Seen& seen, const QString& replaceText)
 {
     QTimer::singleShot(0, [&seen, replaceText] {
-        auto* window = qobject_cast<Thelp_form*>(QApplication::activeModalWidget());
+        auto* window = qobject_cast<HelpWindow*>(QApplication::activeModalWidget());
         ASSERT_NE(window, nullptr);
         seen.window = window;
         seen.modal = window->isModal() && window->isVisible();
@@ -46,7 +46,7 @@ TEST(HelpButton, OpensAFreshModalWindowEachTime)
 {
     ScriptedDesktop desktop;
     AppFolder app;
-    TForm1 form(app.DirText());
+    MainWindow form(app.DirText());
     form.show();
     form.version->setText(QStringLiteral("2.5b"));
     const QString stored = StoredHelpText().join(QString());
@@ -59,7 +59,7 @@ TEST(HelpButton, OpensAFreshModalWindowEachTime)
     EXPECT_EQ(first.version, QStringLiteral("2.5b"));  // compared with the version label's caption
     EXPECT_EQ(first.markup, stored);
     EXPECT_TRUE(first.window.isNull());  // destroyed once closed
-    EXPECT_EQ(help_form, nullptr);
+    for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_EQ(qobject_cast<HelpWindow*>(w), nullptr);
 
     Seen second;
     CloseWhenShown(second, QString());

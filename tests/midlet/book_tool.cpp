@@ -85,7 +85,7 @@ void MakeFont(const std::vector<std::string>& w)
 
 void MakeBook(const std::vector<std::string>& w)
 {
-    t_profile profile;
+    PhoneProfile profile;
     profile.Name = "Test";
     profile.Width = Number(w.at(5));
     profile.Height = Number(w.at(6));

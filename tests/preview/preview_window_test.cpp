@@ -1,6 +1,6 @@
 // The preview in the main window: what a page looks like, the band and its picture, and the
 // paging buttons.
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "font/qt_colors.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
@@ -21,13 +21,13 @@ const char* const kProfiles = "[Small]\r\nWidth=128\r\nHeight=160\r\n[Large]\r\n
 struct PreviewWindow : ::testing::Test {
     ScriptedDesktop desktop;
     AppFolder app{false};
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
     void SetUp() override
     {
         app.Write("profiles.ini", kProfiles);
         app.Write("config.ini", "[Global]\r\nModel=1\r\nSysline=1\r\n");
-        form = std::make_unique<TForm1>(app.DirText());
+        form = std::make_unique<MainWindow>(app.DirText());
     }
 
     void Show(const std::vector<std::string>& utf8Lines)
@@ -38,7 +38,7 @@ struct PreviewWindow : ::testing::Test {
     }
 
     QImage Shown() const { return form->i_scr->pixmap().toImage().convertToFormat(QImage::Format_RGB32); }
-    QColor Background() const { return ColorValueToQColor(form->BackgroundColor); }
+    QColor Background() const { return ColorValueToQColor(form->Book.background); }
 
     // True when some pixel of the rows [top, bottom) differs from the background.
     bool HasInk(const QImage& image, int top, int bottom) const
@@ -59,7 +59,7 @@ std::vector<std::string> LongText(int paragraphs)
     return lines;
 }
 
-int GlyphX(const TForm1& form, unsigned char c)
+int GlyphX(const MainWindow& form, unsigned char c)
 {
     return form.GlyphTable[2 + 2 * c] | form.GlyphTable[3 + 2 * c] << 8;
 }
@@ -130,7 +130,7 @@ TEST_F(PreviewWindow, WithoutTheBandPictureThePageShowsOnlyTheBackground)
     Show(LongText(30));
     const std::int32_t lines = form->LinesPerPage;
     const std::int32_t next = form->NextPageStart;
-    form->PageStart = 1;
+    form->Book.pageStart = 1;
     std::filesystem::remove(app / "iface.dat");
     form->PreviewText.assign(1, "x");  // a different text, to see that nothing of it is taken over
     try {
@@ -170,7 +170,7 @@ TEST_F(PreviewWindow, PagingForwardToTheEndAndBackToTheStart)
     while (form->b_p_down->isEnabled()) {
         const std::int32_t next = form->NextPageStart;
         form->b_p_downClick();
-        EXPECT_EQ(form->PageStart, next);
+        EXPECT_EQ(form->Book.pageStart, next);
         EXPECT_TRUE(form->b_p_up->isEnabled());
         ASSERT_LT(++pages, 100);
     }
@@ -178,12 +178,12 @@ TEST_F(PreviewWindow, PagingForwardToTheEndAndBackToTheStart)
 
     int back = 0;
     while (form->b_p_up->isEnabled()) {
-        const std::int32_t before = form->PageStart;
+        const std::int32_t before = form->Book.pageStart;
         form->b_p_upClick();
-        EXPECT_LT(form->PageStart, before);
+        EXPECT_LT(form->Book.pageStart, before);
         ASSERT_LT(++back, 100);
     }
-    EXPECT_EQ(form->PageStart, 1);
+    EXPECT_EQ(form->Book.pageStart, 1);
     EXPECT_EQ(Shown(), first);
     EXPECT_TRUE(form->b_p_down->isEnabled());
 }
@@ -195,10 +195,10 @@ TEST_F(PreviewWindow, PagingBackFromTheSecondPageOfOneParagraphReturnsToTheStart
     for (int i = 0; i < 200; ++i) paragraph += "слово ";
     Show({paragraph});
     form->b_p_downClick();
-    ASSERT_GT(form->PageStart, 1);
+    ASSERT_GT(form->Book.pageStart, 1);
     ASSERT_TRUE(form->b_p_up->isEnabled());
     form->b_p_upClick();
-    EXPECT_EQ(form->PageStart, 1);
+    EXPECT_EQ(form->Book.pageStart, 1);
     EXPECT_FALSE(form->b_p_up->isEnabled());
 }
 
@@ -207,7 +207,7 @@ TEST_F(PreviewWindow, TheSystemLineButtonTwiceGivesTheSamePage)
     Show(LongText(20));
     form->b_p_downClick();
     const QImage before = Shown();
-    const std::int32_t start = form->PageStart;
+    const std::int32_t start = form->Book.pageStart;
     const std::int32_t lines = form->LinesPerPage;
     const std::int32_t lineHeight = form->FontStrip.height();
 
@@ -217,7 +217,7 @@ TEST_F(PreviewWindow, TheSystemLineButtonTwiceGivesTheSamePage)
     EXPECT_NE(Shown(), before);
     form->b_p_fireClick();
     EXPECT_TRUE(form->ShowSysline);
-    EXPECT_EQ(form->PageStart, start);
+    EXPECT_EQ(form->Book.pageStart, start);
     EXPECT_EQ(form->LinesPerPage, lines);
     EXPECT_EQ(Shown(), before);
 }
@@ -226,14 +226,14 @@ TEST_F(PreviewWindow, AShorterTextWhileFarIntoTheOldOneCanStillBePagedBack)
 {
     Show(LongText(20));
     for (int i = 0; i < 3; ++i) form->b_p_downClick();
-    ASSERT_GT(form->PageStart, 40);
+    ASSERT_GT(form->Book.pageStart, 40);
     Show({"Короткий текст"});
     EXPECT_FALSE(form->b_p_down->isEnabled());
     EXPECT_TRUE(form->b_p_up->isEnabled());
     EXPECT_FALSE(HasInk(Shown(), 0, 320 - 6));  // one empty line
 
     form->b_p_upClick();
-    EXPECT_EQ(form->PageStart, 1);
+    EXPECT_EQ(form->Book.pageStart, 1);
     EXPECT_FALSE(form->b_p_up->isEnabled());
     EXPECT_TRUE(HasInk(Shown(), 0, form->FontStrip.height()));
 }

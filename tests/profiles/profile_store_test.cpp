@@ -18,7 +18,7 @@ TEST(ProfileStore, ReadsSectionsInOrderWithPerKeyDefaults)
     const auto profiles = ReadProfiles(IniFile(dir / "profiles.ini"));
     ASSERT_EQ(profiles.size(), 4u);
 
-    const t_profile& empty = profiles[0];
+    const PhoneProfile& empty = profiles[0];
     EXPECT_EQ(empty.Name, "Empty");
     EXPECT_EQ(empty.Width, 176);
     EXPECT_EQ(empty.Height, 204);
@@ -31,7 +31,7 @@ TEST(ProfileStore, ReadsSectionsInOrderWithPerKeyDefaults)
     EXPECT_EQ(empty.OnRight, ActionIndex(KeyAction::LineForward));
     EXPECT_TRUE(empty.setFullScreen);
 
-    const t_profile& odd = profiles[1];
+    const PhoneProfile& odd = profiles[1];
     EXPECT_EQ(odd.Width, 0);  // a stored zero is a value, not a missing key
     EXPECT_EQ(odd.LSoft, 26);
     EXPECT_EQ(odd.RSoft, -6);
@@ -60,7 +60,7 @@ TEST(ProfileStore, WritesTheNineKeysAndNeverTheFullScreenFlag)
     TempDir dir;
     dir.Write("profiles.ini", "[nokia]\r\nsetFullScreen=0\r\nWidth=1\r\n");
     IniFile ini(dir / "profiles.ini");
-    t_profile p;
+    PhoneProfile p;
     p.Name = "NOKIA";
     p.Width = 128;
     p.Height = 160;

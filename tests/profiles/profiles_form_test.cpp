@@ -1,10 +1,10 @@
 // The profile editor driven offscreen: what it lists and shows, what "Сохранить" and "Удалить"
 // leave in profiles.ini, and what the main window's phone list holds after the editor closes.
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "platform/errors.h"
 #include "platform/ini_file.h"
 #include "profiles/profile.h"
-#include "profiles/profiles_form.h"
+#include "profiles/profile_editor.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_dir.h"
 
@@ -35,25 +35,25 @@ const char* const kThree =
 struct EditorTest : ::testing::Test {
     ScriptedDesktop desktop;
     TempDir dir;
-    std::unique_ptr<Tprofiles_form> Open() { return std::make_unique<Tprofiles_form>(dir.DirText()); }
+    std::unique_ptr<ProfileEditor> Open() { return std::make_unique<ProfileEditor>(dir.DirText()); }
     std::string File() const { return dir.Read("profiles.ini"); }
     std::vector<std::string> Sections() const { return IniFile(dir / "profiles.ini").ReadSections(); }
 };
 
-QStringList Captions(const Tprofiles_form& form)
+QStringList Captions(const ProfileEditor& form)
 {
     QStringList captions;
     for (int row = 0; row < form.prof_list->rowCount(); ++row) captions << form.prof_list->item(row, 0)->text();
     return captions;
 }
 
-int SelectedRow(const Tprofiles_form& form)
+int SelectedRow(const ProfileEditor& form)
 {
     const auto selected = form.prof_list->selectedItems();
     return selected.size() == 1 ? selected.first()->row() : -1;
 }
 
-std::vector<int> Fields(const Tprofiles_form& f)
+std::vector<int> Fields(const ProfileEditor& f)
 {
     return {f.e_width->value(), f.e_height->value(), f.e_lsoft->value(),   f.e_rsoft->value(), f.e_menu->value(),
             f.e_up->ItemIndex(), f.e_down->ItemIndex(), f.e_left->ItemIndex(), f.e_right->ItemIndex()};
@@ -222,7 +222,7 @@ TEST_F(EditorTest, AnEmptiedNumberFieldSavesTheNumberItShowedBefore)
     QTest::keyClicks(form->e_width, QStringLiteral("-"));  // a lone sign is no number yet
     EXPECT_EQ(form->e_width->text(), QStringLiteral("-"));
     form->b_editClick();
-    const t_profile saved = ReadProfile(IniFile(dir / "profiles.ini"), "New");
+    const PhoneProfile saved = ReadProfile(IniFile(dir / "profiles.ini"), "New");
     EXPECT_EQ(saved.Height, 320);
     EXPECT_EQ(saved.Width, 240);
 }
@@ -255,11 +255,11 @@ struct MainWindowTest : ::testing::Test {
     AppFolder app{false};
 
     // Clicks "Профили" and lets `edit` work in the modal editor before closing it.
-    void RunEditor(TForm1& form, std::function<void(Tprofiles_form&)> edit)
+    void RunEditor(MainWindow& form, std::function<void(ProfileEditor&)> edit)
     {
         bool ran = false;
         QTimer::singleShot(0, [&] {
-            auto* editor = qobject_cast<Tprofiles_form*>(QApplication::activeModalWidget());
+            auto* editor = qobject_cast<ProfileEditor*>(QApplication::activeModalWidget());
             ASSERT_NE(editor, nullptr);
             EXPECT_EQ(editor->parentWidget(), &form);
             edit(*editor);
@@ -268,15 +268,15 @@ struct MainWindowTest : ::testing::Test {
         });
         form.b_profilesClick();
         EXPECT_TRUE(ran);
-        EXPECT_EQ(form.findChildren<Tprofiles_form*>().size(), 0);  // destroyed once closed
+        EXPECT_EQ(form.findChildren<ProfileEditor*>().size(), 0);  // destroyed once closed
     }
 };
 
 TEST_F(MainWindowTest, ANewProfileIsTheLastPhoneAfterTheEditorCloses)
 {
     app.Write("profiles.ini", kThree);
-    TForm1 form(app.DirText());
-    RunEditor(form, [](Tprofiles_form& editor) {
+    MainWindow form(app.DirText());
+    RunEditor(form, [](ProfileEditor& editor) {
         editor.e_name->setText(QStringLiteral("Samsung E250"));
         editor.e_width->setValue(128);
         editor.e_height->setValue(160);
@@ -293,9 +293,9 @@ TEST_F(MainWindowTest, DeletingTheFirstOfFiveKeepsThePositionSoTheFormerFourthIs
 {
     app.Write("profiles.ini", "[P1]\r\nWidth=101\r\n[P2]\r\nWidth=102\r\n[P3]\r\nWidth=103\r\n"
                               "[P4]\r\nWidth=104\r\nHeight=180\r\n[P5]\r\nWidth=105\r\n");
-    TForm1 form(app.DirText());
+    MainWindow form(app.DirText());
     form.e_model->SetItemIndex(2);
-    RunEditor(form, [](Tprofiles_form& editor) {
+    RunEditor(form, [](ProfileEditor& editor) {
         ASSERT_EQ(editor.e_name->text(), QStringLiteral("P3"));  // it opens on the phone chosen
         editor.prof_list->selectRow(0);
         ASSERT_EQ(editor.e_name->text(), QStringLiteral("P1"));
@@ -387,10 +387,10 @@ TEST_F(EditorTest, DeletingAsksFirstAndEscOrCloseEndTheWindow)
 TEST_F(MainWindowTest, TheEditorOpensOnTheChosenPhone)
 {
     app.Write("profiles.ini", kThree);
-    TForm1 form(app.DirText());
+    MainWindow form(app.DirText());
     for (const int chosen : {2, 0, -1}) {
         form.e_model->SetItemIndex(chosen);
-        RunEditor(form, [chosen](Tprofiles_form& editor) {
+        RunEditor(form, [chosen](ProfileEditor& editor) {
             EXPECT_EQ(SelectedRow(editor), std::max(chosen, 0)) << chosen;  // none chosen: the first
         });
     }

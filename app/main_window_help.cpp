@@ -1,17 +1,17 @@
 // The help window.
-#include "app/form1.h"
+#include "app/main_window.h"
 
-#include "help/help_form.h"
+#include "help/help_window.h"
 
 #include <QLabel>
 #include <memory>
 
 namespace lumira {
 
-void TForm1::b_infoClick()
+void MainWindow::b_infoClick()
 {
     // A fresh window for every opening, owned by the main window and gone once it closes.
-    auto form = std::make_unique<Thelp_form>(version->text(), this);
+    auto form = std::make_unique<HelpWindow>(version->text(), this);
     form->exec();
 }
 

@@ -1,5 +1,5 @@
 // The help window and the update check.
-#include "help/help_form.h"
+#include "help/help_window.h"
 
 #include "font/book_qfont.h"
 #include "help/help_text.h"
@@ -18,8 +18,6 @@
 #include <QVBoxLayout>
 
 namespace lumira {
-
-Thelp_form* help_form = nullptr;
 
 namespace {
 
@@ -42,10 +40,9 @@ protected:
 
 } // namespace
 
-Thelp_form::Thelp_form(const QString& programVersion, QWidget* owner)
+HelpWindow::HelpWindow(const QString& programVersion, QWidget* owner)
     : QDialog(owner), programVersion_(programVersion)
 {
-    help_form = this;
     setWindowTitle(tr("Справка"));
     setFont(MakeQFont(BookFontStyle{}));  // Tahoma, 8 points
     setSizeGripEnabled(false);       // the status bar carries the grip
@@ -95,12 +92,9 @@ Thelp_form::Thelp_form(const QString& programVersion, QWidget* owner)
     layout->addWidget(status_bar);
 }
 
-Thelp_form::~Thelp_form()
-{
-    if (help_form == this) help_form = nullptr;
-}
+HelpWindow::~HelpWindow() = default;
 
-void Thelp_form::showEvent(QShowEvent* event)
+void HelpWindow::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     if (placed_ || !parentWidget()) return;
@@ -110,7 +104,7 @@ void Thelp_form::showEvent(QShowEvent* event)
     move(frame.topLeft());
 }
 
-void Thelp_form::help_textAnchorClick(QObject*, const QString& anchor)
+void HelpWindow::help_textAnchorClick(QObject*, const QString& anchor)
 {
     if (anchor != QLatin1String("get_updates") || checking_) return;
     std::string received;

@@ -1,6 +1,6 @@
 // The main window's small control handlers: font and colour choosers, the Create button's
 // enabling, sizing to the phone's screen, closing.
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "font/book_qfont.h"
 #include "font/qt_colors.h"
 
@@ -43,41 +43,41 @@ QFont FittingFont(const QLabel& label, QFont font)
 
 } // namespace
 
-void TForm1::UpdateFontLabel()
+void MainWindow::UpdateFontLabel()
 {
-    font_label->setText(QStringLiteral(" ") + BookFont.name + QStringLiteral(", ") + QString::number(BookFont.size));
-    font_label->setFont(FittingFont(*font_label, MakeQFont(BookFont)));
+    font_label->setText(QStringLiteral(" ") + Book.font.name + QStringLiteral(", ") + QString::number(Book.font.size));
+    font_label->setFont(FittingFont(*font_label, MakeQFont(Book.font)));
     QPalette palette = font_label->palette();
-    palette.setColor(QPalette::Window, ColorValueToQColor(BackgroundColor));
-    palette.setColor(QPalette::WindowText, ColorValueToQColor(BookFont.color));
+    palette.setColor(QPalette::Window, ColorValueToQColor(Book.background));
+    palette.setColor(QPalette::WindowText, ColorValueToQColor(Book.font.color));
     font_label->setPalette(palette);
 }
 
-void TForm1::b_fontClick()
+void MainWindow::b_fontClick()
 {
     const auto chosen = TheDesktop().ChooseFont(this, font_dialog);
     if (!chosen) return;
     font_dialog = *chosen;
-    BookFont = *chosen;
+    Book.font = *chosen;
     ClearCreateStatus();
     UpdateFontLabel();
     BuildFontStrip();
 }
 
-void TForm1::b_backClick()
+void MainWindow::b_backClick()
 {
     // The chooser opens on the background as it is now.
-    ColorDialog1 = BackgroundColor;
+    ColorDialog1 = Book.background;
     const auto chosen = TheDesktop().ChooseColor(this, ColorDialog1);
     if (!chosen) return;
     ColorDialog1 = *chosen;
-    BackgroundColor = *chosen;
+    Book.background = *chosen;
     ClearCreateStatus();
     UpdateFontLabel();
     BuildFontStrip();
 }
 
-void TForm1::e_captionPropertiesChange()
+void MainWindow::e_captionPropertiesChange()
 {
     // A title of blanks would name the book with nothing that a phone shows.
     const bool titled = !e_caption->text().trimmed().isEmpty();
@@ -100,12 +100,12 @@ void TForm1::e_captionPropertiesChange()
     ClearCreateStatus();
 }
 
-void TForm1::ClearCreateStatus()
+void MainWindow::ClearCreateStatus()
 {
     if (createPanel && !creating_) createPanel->ClearStatus();
 }
 
-void TForm1::e_modelPropertiesChange()
+void MainWindow::e_modelPropertiesChange()
 {
     ClearCreateStatus();
     const ScreenSize screen = ProfileScreenSize(SelectedProfile());
@@ -125,7 +125,7 @@ void TForm1::e_modelPropertiesChange()
     RenderPreview();
 }
 
-void TForm1::b_closeClick()
+void MainWindow::b_closeClick()
 {
     close();
 }

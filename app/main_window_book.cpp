@@ -1,10 +1,10 @@
 // Create: the .jar and the .jad of the book, built on a thread of their own while the window
 // goes on living.
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "formats/hyphenator.h"
 
 #include "app/create_panel.h"
-#include "book/book_builder.h"
+#include "book/book_job.h"
 #include "book/book_text.h"
 #include "book/book_volumes.h"
 #include "platform/background_work.h"
@@ -73,7 +73,7 @@ protected:
         if (watched != window_ || event->type() != QEvent::Close) return false;
         event->ignore();
         if (asked_) return true;  // already stopping
-        if (!TheDesktop().Ask(window_, TForm1::tr("Книга ещё создаётся. Прервать и закрыть?"))) return true;
+        if (!TheDesktop().Ask(window_, MainWindow::tr("Книга ещё создаётся. Прервать и закрыть?"))) return true;
         asked_ = true;
         panel_.RequestCancel();
         panel_.cancel->setEnabled(false);
@@ -108,7 +108,7 @@ private:
 
 } // namespace
 
-void TForm1::b_okClick()
+void MainWindow::b_okClick()
 {
     // A text that has gone or cannot be read since it was chosen is reported before the save
     // dialog asks where to put a book that cannot be made. The book is made from this open file,
@@ -123,12 +123,12 @@ void TForm1::b_okClick()
     }
 }
 
-void TForm1::BuildBookPackage(const TextFile& source)
+void MainWindow::BuildBookPackage(const TextFile& source)
 {
     if (creating_) return;  // one build at a time
 
     // Without a phone there is nothing to fill the record with: say so before asking for a path.
-    const t_profile* profile = SelectedProfile();
+    const PhoneProfile* profile = SelectedProfile();
     if (!profile) throw AppError(Translate("BookBuilder", kNoProfileMessage));
     if (IsBlankTitle(e_caption->text().toStdString())) throw AppError(Translate("BookBuilder", kBlankTitleMessage));
 
@@ -136,15 +136,23 @@ void TForm1::BuildBookPackage(const TextFile& source)
     SaveDialog1.defaultExt = QStringLiteral("jar");
     const auto chosen = TheDesktop().SaveFile(this, SaveDialog1);
     if (!chosen) return;
-    SaveDir = FolderPart(*chosen);
+    Book.saveDir = FolderPart(*chosen);
 
     // The build works on copies: the window may change its own state meanwhile.
-    const t_profile phone = *profile;
-    BookRequest request = MakeBookRequest(e_caption->text(), &phone, BackgroundColor, e_sysline->ItemIndex(),
-                                          ToFsPath(zipBaseFolder), Folders.DataFile("velmar.dat"), ToFsPath(*chosen));
-    const TextEncoding encoding = Encoding;
-    request.dictionaryHyphens = DictionaryHyphens();
+    TakeControlValues();
+    BookJob request;
+    request.text = source;
+    request.encoding = Book.encoding;
+    request.title = Book.title;
+    request.profile = *profile;
+    request.background = Book.background;
+    request.band = Book.band;
+    request.dictionaryHyphens = Book.dictionaryHyphens;
     request.hyphenationFolders = HyphenationFolders(Folders);
+    request.workFolder = ToFsPath(zipBaseFolder);
+    request.templateFile = Folders.DataFile("velmar.dat");
+    request.jar = ToFsPath(*chosen);
+    request.maxJarBytes = profile->MaxJarBytes();
 
     if (!createPanel) createPanel = new CreatePanel(b_ok->parentWidget());
     CreatePanel& panel = *createPanel;
@@ -175,17 +183,16 @@ void TForm1::BuildBookPackage(const TextFile& source)
                 const std::filesystem::path systemTemp = ToFsPath(QDir::tempPath());
                 RemoveAbandonedScratchFolders(systemTemp);
                 const ScratchFolder scratch(systemTemp, "window-");
-                const BookText text(source, encoding, scratch.Path(), BookText::Streamed{});
-                text.Into(request);
-                request.sourceText = source;
-                const VolumesResult made = BuildBookWithin(request, phone.MaxJarBytes(), scratch.Path(), job.record);
+                request.scratch = scratch.Path();
+                const BookJobResult result = RunBookJob(request, job.record);
+                const VolumesResult& made = result.made;
                 for (const BookVolume& v : made.volumes) job.jars << FromFsPath(v.jar);
                 job.removedVolumes = made.removedVolumes;
                 if (made.volumes.size() == 1)
-                    job.sizeNote = QString::fromStdString(LargePackageNote(made.volumes.front().jarSize, phone.MaxJarBytes()));
+                    job.sizeNote = QString::fromStdString(LargePackageNote(made.volumes.front().jarSize, request.maxJarBytes));
                 QStringList notices;
                 for (const std::string& w : made.warnings) notices << QString::fromStdString(w);
-                if (!text.Notice().isEmpty()) notices << text.Notice();
+                if (!result.conversionNotice.isEmpty()) notices << result.conversionNotice;
                 job.notice = notices.join(QLatin1Char('\n'));
             });
         } catch (...) {

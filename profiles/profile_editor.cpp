@@ -1,4 +1,4 @@
-#include "profiles/profiles_form.h"
+#include "profiles/profile_editor.h"
 
 #include "platform/application.h"
 #include "platform/cp1251.h"
@@ -24,8 +24,6 @@
 #include <algorithm>
 
 namespace lumira {
-
-Tprofiles_form* profiles_form = nullptr;
 
 namespace {
 
@@ -81,7 +79,7 @@ private:
 
 } // namespace
 
-Tprofiles_form::Tprofiles_form(const QString& appDir, QWidget* parent) : QDialog(parent)
+ProfileEditor::ProfileEditor(const QString& appDir, QWidget* parent) : QDialog(parent)
 {
     CreateControls();
     QString dir = appDir;
@@ -91,18 +89,17 @@ Tprofiles_form::Tprofiles_form(const QString& appDir, QWidget* parent) : QDialog
     ReloadProfileList();
 }
 
-Tprofiles_form::~Tprofiles_form()
+ProfileEditor::~ProfileEditor()
 {
     ProfileIni.reset();
-    if (profiles_form == this) profiles_form = nullptr;
 }
 
-std::string Tprofiles_form::SectionOf(const QTableWidgetItem* entry)
+std::string ProfileEditor::SectionOf(const QTableWidgetItem* entry)
 {
     return entry->data(Qt::UserRole).toByteArray().toStdString();
 }
 
-void Tprofiles_form::ReloadProfileList()
+void ProfileEditor::ReloadProfileList()
 {
     // Taking the selection away first reports the selected entry as unselected.
     prof_list->clearSelection();
@@ -119,13 +116,13 @@ void Tprofiles_form::ReloadProfileList()
     if (!names.empty()) prof_list->selectRow(0);
 }
 
-void Tprofiles_form::prof_listSelectItem(QTableWidgetItem* entry, bool selected)
+void ProfileEditor::prof_listSelectItem(QTableWidgetItem* entry, bool selected)
 {
     b_del->setEnabled(selected);
     if (!selected || !entry) return;
     status->clearMessage();
     e_name->setText(entry->text());
-    const t_profile p = ReadProfile(*ProfileIni, SectionOf(entry));
+    const PhoneProfile p = ReadProfile(*ProfileIni, SectionOf(entry));
     e_width->setValue(p.Width);
     e_height->setValue(p.Height);
     e_lsoft->setValue(p.LSoft);
@@ -139,7 +136,7 @@ void Tprofiles_form::prof_listSelectItem(QTableWidgetItem* entry, bool selected)
     e_maxjar->setValue(p.MaxJarSize);
 }
 
-void Tprofiles_form::b_editClick()
+void ProfileEditor::b_editClick()
 {
     const QString name = e_name->text();
     if (name.isEmpty()) return;
@@ -151,7 +148,7 @@ void Tprofiles_form::b_editClick()
         return;
     }
     for (NumberField* field : {e_width, e_height, e_lsoft, e_rsoft, e_menu, e_maxjar}) field->Settle();
-    t_profile p;
+    PhoneProfile p;
     p.Name = QStringToCp1251(name);
     p.Width = e_width->value();
     p.Height = e_height->value();
@@ -167,7 +164,7 @@ void Tprofiles_form::b_editClick()
     ReloadProfileList();
 }
 
-void Tprofiles_form::b_delClick()
+void ProfileEditor::b_delClick()
 {
     const QList<QTableWidgetItem*> selected = prof_list->selectedItems();
     if (selected.isEmpty()) return;
@@ -176,7 +173,7 @@ void Tprofiles_form::b_delClick()
     ReloadProfileList();
 }
 
-void Tprofiles_form::b_addClick()
+void ProfileEditor::b_addClick()
 {
     prof_list->clearSelection();
     // A name no profile has yet: "Новый профиль", else with the first free number after it.
@@ -189,7 +186,7 @@ void Tprofiles_form::b_addClick()
     const QString base = tr("Новый профиль");
     QString name = base;
     for (int n = 2; taken(name); ++n) name = QStringLiteral("%1 %2").arg(base).arg(n);
-    const t_profile defaults;
+    const PhoneProfile defaults;
     e_name->setText(name);
     e_width->setValue(defaults.Width);
     e_height->setValue(defaults.Height);
@@ -206,7 +203,7 @@ void Tprofiles_form::b_addClick()
     status->showMessage(tr("Новый профиль: задайте название и значения и нажмите «Сохранить»"));
 }
 
-void Tprofiles_form::SelectProfile(const std::string& section)
+void ProfileEditor::SelectProfile(const std::string& section)
 {
     for (int row = 0; row < prof_list->rowCount(); ++row)
         if (Cp1251EqualsNoCase(SectionOf(prof_list->item(row, 0)), section)) {
@@ -216,7 +213,7 @@ void Tprofiles_form::SelectProfile(const std::string& section)
         }
 }
 
-void Tprofiles_form::CreateControls()
+void ProfileEditor::CreateControls()
 {
     setWindowTitle(tr("Профили"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);

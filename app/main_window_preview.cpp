@@ -1,5 +1,5 @@
 // The preview: one page of the book as the phone shows it, and its paging.
-#include "app/form1.h"
+#include "app/main_window.h"
 
 #include "font/book_qfont.h"
 #include "font/font_strip.h"
@@ -102,7 +102,7 @@ private:
     std::optional<std::string> laidOut_;
 };
 
-PreviewCaches& CachesOf(TForm1& form)
+PreviewCaches& CachesOf(MainWindow& form)
 {
     const QString name = QStringLiteral("previewCaches");
     if (QObject* found = form.findChild<QObject*>(name, Qt::FindDirectChildrenOnly))
@@ -115,18 +115,18 @@ PreviewCaches& CachesOf(TForm1& form)
 // Shows the drawing surface in the image control when the paint ends, however it ends.
 class ShowWhenDone {
 public:
-    explicit ShowWhenDone(TForm1& form) : form_(form) {}
+    explicit ShowWhenDone(MainWindow& form) : form_(form) {}
     ~ShowWhenDone() { form_.i_scr->setPixmap(QPixmap::fromImage(form_.i_scrBitmap)); }
     ShowWhenDone(const ShowWhenDone&) = delete;
     ShowWhenDone& operator=(const ShowWhenDone&) = delete;
 
 private:
-    TForm1& form_;
+    MainWindow& form_;
 };
 
 } // namespace
 
-void TForm1::StartPictureDrawing()
+void MainWindow::StartPictureDrawing()
 {
     // Reading the band's picture the first time loads the image readers, which takes longer than
     // the picture itself: done once after the window's pictures, the first preview finds them
@@ -152,23 +152,23 @@ void TForm1::StartPictureDrawing()
     }
 }
 
-void TForm1::RenderPreview()
+void MainWindow::RenderPreview()
 {
     if (startingUp_) return;  // drawn once construction ends
     const ShowWhenDone show(*this);
-    const QColor background = ColorValueToQColor(BackgroundColor);
+    const QColor background = ColorValueToQColor(Book.background);
     i_scrBitmap.fill(background);
 
     PreviewCaches& caches = CachesOf(*this);
-    const FontWidths& widths = caches.WidthsOf(BookFont);
+    const FontWidths& widths = caches.WidthsOf(Book.font);
     PageGeometry geometry;
     geometry.width = i_scrBitmap.width();
     geometry.height = i_scrBitmap.height();
     geometry.lineHeight = FontStrip.isNull() ? 0 : FontStrip.height();
     geometry.showSysline = ShowSysline;
-    geometry.syslineIndex = e_sysline->ItemIndex();
+    geometry.syslineIndex = BandIndex(Book.band);
     geometry.hyphenation = DictionaryHyphens() ? Hyphenation::SoftHyphens : Hyphenation::Simple;
-    const PageLayout page = LayoutPage(PreviewLayoutText(), widths.layout, geometry, PageStart);
+    const PageLayout page = LayoutPage(PreviewLayoutText(), widths.layout, geometry, Book.pageStart);
 
     // The band first: without its picture the page keeps only the background, and nothing of the
     // new layout is taken over.
@@ -185,49 +185,67 @@ void TForm1::RenderPreview()
     if (page.downEnabled) b_p_down->setEnabled(*page.downEnabled);
 }
 
-bool TForm1::DictionaryHyphens() const
+bool MainWindow::DictionaryHyphens() const
 {
     return e_hyphenation->ItemIndex() != 1;
 }
 
-const std::string& TForm1::PreviewLayoutText()
+const std::string& MainWindow::PreviewLayoutText()
 {
     if (!DictionaryHyphens()) return CachesOf(*this).LayoutTextOf(PreviewText, nullptr);
     if (!hyphenator_) hyphenator_ = std::make_shared<Hyphenator>(HyphenationFolders(Folders));
     return CachesOf(*this).LayoutTextOf(PreviewText, hyphenator_.get());
 }
 
-void TForm1::e_hyphenationPropertiesChange()
+void MainWindow::e_hyphenationPropertiesChange()
 {
     // The positions of one layout text mean nothing in the other: the preview starts over.
-    PageStart = 1;
+    Book.pageStart = 1;
     b_p_up->setEnabled(false);
     RenderPreview();
 }
 
-void TForm1::StepBackLines(int n)
+void MainWindow::StepBackLines(int n)
 {
-    const StepBackResult back = lumira::StepBackLines(PreviewLayoutText(), CachesOf(*this).MeasuredOf(BookFont),
-                                                i_scrBitmap.width(), PageStart, n);
-    PageStart = back.pageStart;
+    const StepBackResult back = lumira::StepBackLines(PreviewLayoutText(), CachesOf(*this).MeasuredOf(Book.font),
+                                                i_scrBitmap.width(), Book.pageStart, n);
+    Book.pageStart = back.pageStart;
     if (back.downEnabled) b_p_down->setEnabled(*back.downEnabled);
 }
 
-void TForm1::b_p_downClick()
+void MainWindow::b_p_downClick()
 {
-    PageStart = NextPageStart;
+    Book.pageStart = NextPageStart;
     RenderPreview();
-    b_p_up->setEnabled(PageStart > 1);
+    b_p_up->setEnabled(Book.pageStart > 1);
 }
 
-void TForm1::b_p_upClick()
+void MainWindow::b_p_upClick()
 {
     StepBackLines(LinesPerPage);
     RenderPreview();
-    b_p_up->setEnabled(PageStart > 1);
+    b_p_up->setEnabled(Book.pageStart > 1);
 }
 
-void TForm1::b_p_fireClick()
+void MainWindow::FirstPage()
+{
+    Book.pageStart = 1;
+    RenderPreview();
+    b_p_up->setEnabled(false);
+}
+
+void MainWindow::LastPage()
+{
+    // Page by page to the end of the text the preview holds; each step moves on, so the end is
+    // reached, and the guard only keeps a fault from hanging the window.
+    for (std::size_t guard = 0; b_p_down->isEnabled() && guard <= PreviewLayoutText().size() + 16; ++guard) {
+        const std::int32_t before = Book.pageStart;
+        b_p_downClick();
+        if (Book.pageStart == before) break;
+    }
+}
+
+void MainWindow::b_p_fireClick()
 {
     ShowSysline = !ShowSysline;
     RenderPreview();

@@ -1,6 +1,6 @@
-// What a person expects of the window beyond its handlers: tooltips, paging the preview from the
-// keyboard, and a text file dropped onto the window taken as if chosen with the browse button.
-#include "app/form1.h"
+// What a person expects of the window beyond its handlers: tooltips, the window's keys, paging
+// the preview from the keyboard, and a text file dropped onto the window taken as if chosen with the browse button.
+#include "app/main_window.h"
 #include "platform/application.h"
 
 #include <QDir>
@@ -13,6 +13,8 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QShortcut>
+#include <QToolButton>
 #include <QTimer>
 #include <QUrl>
 
@@ -36,7 +38,7 @@ std::optional<QString> DraggedFile(const QMimeData* data)
 // text; drags of anything else go on as before.
 class FileDrop : public QObject {
 public:
-    explicit FileDrop(TForm1& form) : QObject(&form), form_(form) {}
+    explicit FileDrop(MainWindow& form) : QObject(&form), form_(form) {}
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override
@@ -65,46 +67,31 @@ protected:
     }
 
 private:
-    TForm1& form_;
+    MainWindow& form_;
 };
 
-// PageUp and Up show the previous page, PageDown and Down the next, while the preview has the
-// focus (a click on it gives it). The buttons' own enabling decides, as for a click.
+// The paging keys: PageUp the previous page, PageDown the next, Home the first, End the last;
+// on the preview itself Up and Down as well. Keys that a field uses (a list, a number field, a
+// text field's Home and End) reach it first and never get here; what it leaves, pages.
 class PagingKeys : public QObject {
 public:
-    PagingKeys(QObject* parent, QPushButton* up, QPushButton* down) : QObject(parent), up_(up), down_(down) {}
+    PagingKeys(MainWindow& form, bool arrows) : QObject(&form), form_(form), arrows_(arrows) {}
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
         if (event->type() != QEvent::KeyPress) return false;
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->modifiers() & ~Qt::KeypadModifier) return false;
-        QPushButton* button = nullptr;
-        switch (key->key()) {
-        case Qt::Key_PageUp:
-        case Qt::Key_Up:
-            button = up_;
-            break;
-        case Qt::Key_PageDown:
-        case Qt::Key_Down:
-            button = down_;
-            break;
-        default:
-            return false;
-        }
-        if (button->isEnabled()) button->click();
-        return true;
+        return form_.PageByKey(*static_cast<QKeyEvent*>(event), arrows_);
     }
 
 private:
-    QPushButton* up_;
-    QPushButton* down_;
+    MainWindow& form_;
+    bool arrows_;
 };
 
 } // namespace
 
-void TForm1::CreateConveniences()
+void MainWindow::CreateConveniences()
 {
     b_info->setToolTip(tr("Справка"));
     b_p_up->setToolTip(tr("Предыдущая страница (PageUp)"));
@@ -115,7 +102,20 @@ void TForm1::CreateConveniences()
     i_scr->setToolTip(tr("Щёлкните по странице, чтобы листать её клавишами PageUp, PageDown и стрелками"));
 
     previewFrame_->setFocusPolicy(Qt::ClickFocus);
-    previewFrame_->installEventFilter(new PagingKeys(this, b_p_up, b_p_down));
+    previewFrame_->installEventFilter(new PagingKeys(*this, true));
+    // The window's own scroll area would scroll with the keys that controls pass on.
+    clientScroll_->installEventFilter(new PagingKeys(*this, false));
+
+    // The window's keys, wherever the focus is in it (a dialog of its own keeps its keys).
+    const auto shortcut = [this](const QKeySequence& keys, auto action) {
+        auto* s = new QShortcut(keys, this, nullptr, nullptr, Qt::WindowShortcut);
+        connect(s, &QShortcut::activated, this, Guarded(action));
+    };
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_O), [this] { if (e_text_button->isEnabled()) e_text_button->click(); });
+    for (const auto key : {Qt::Key_Return, Qt::Key_Enter})
+        shortcut(QKeySequence(Qt::CTRL | key), [this] { if (b_ok->isEnabled()) b_ok->click(); });
+    shortcut(QKeySequence(Qt::Key_F1), [this] { b_info->click(); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
 
     // The window and every field in it that takes drops of its own (text into the title, the
     // path field, the cut fields' editors): a file is chosen wherever it lands.
@@ -124,6 +124,33 @@ void TForm1::CreateConveniences()
     installEventFilter(drop);
     for (QWidget* target : findChildren<QWidget*>())
         if (target->acceptDrops()) target->installEventFilter(drop);
+}
+
+bool MainWindow::PageByKey(const QKeyEvent& key, bool arrows)
+{
+    if (key.modifiers() & ~Qt::KeypadModifier) return false;
+    switch (key.key()) {
+    case Qt::Key_Up:
+        if (!arrows) return false;
+        [[fallthrough]];
+    case Qt::Key_PageUp:
+        if (b_p_up->isEnabled()) b_p_up->click();
+        return true;
+    case Qt::Key_Down:
+        if (!arrows) return false;
+        [[fallthrough]];
+    case Qt::Key_PageDown:
+        if (b_p_down->isEnabled()) b_p_down->click();
+        return true;
+    case Qt::Key_Home:
+        FirstPage();
+        return true;
+    case Qt::Key_End:
+        LastPage();
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace lumira

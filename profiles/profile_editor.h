@@ -16,13 +16,13 @@ class QTableWidgetItem;
 
 namespace lumira {
 
-class Tprofiles_form : public QDialog {
+class ProfileEditor : public QDialog {
     Q_OBJECT
 public:
     // `appDir` is the program folder ending in a separator (the main window's AppDir); the window
     // works on appDir + "profiles.ini". Builds the controls, binds the file, fills the list.
-    explicit Tprofiles_form(const QString& appDir, QWidget* parent = nullptr);
-    ~Tprofiles_form() override;
+    explicit ProfileEditor(const QString& appDir, QWidget* parent = nullptr);
+    ~ProfileEditor() override;
 
     std::unique_ptr<IniFile> ProfileIni;
 
@@ -67,6 +67,5 @@ private:
 };
 
 // The instance the program creates at start-up, after the main window; it is never shown.
-extern Tprofiles_form* profiles_form;
 
 } // namespace lumira

@@ -1,6 +1,6 @@
 // The texts opened last on the browse button's menu, and the texts a start opens: the file named
 // on the command line or handed over by a second start, else the last text.
-#include "app/form1.h"
+#include "app/main_window.h"
 
 #include "platform/application.h"
 #include "platform/paths.h"
@@ -42,7 +42,7 @@ bool DialogOpen()
 
 } // namespace
 
-void TForm1::CreateRecentMenu()
+void MainWindow::CreateRecentMenu()
 {
     e_text_button->setGeometry(e_text->width() - kBrowseButtonWidth - 1, 1, kBrowseButtonWidth, e_text->height() - 2);
     e_text_button->setPopupMode(QToolButton::MenuButtonPopup);
@@ -55,19 +55,19 @@ void TForm1::CreateRecentMenu()
         auto* open = new QShortcut(keys, e_text_button, nullptr, nullptr, Qt::WidgetShortcut);
         connect(open, &QShortcut::activated, e_text_button, &QToolButton::showMenu);
     }
-    e_text_button->setToolTip(tr("Выбрать текст (Ctrl+Enter); стрелка — недавние тексты"));
+    e_text_button->setToolTip(tr("Выбрать текст (Ctrl+O); стрелка — недавние тексты"));
 }
 
-void TForm1::FillRecentMenu()
+void MainWindow::FillRecentMenu()
 {
     QMenu* menu = e_text_button->menu();
     menu->clear();
-    if (Recent.Empty()) {
+    if (Book.recent.Empty()) {
         menu->addAction(tr("Недавних текстов нет"))->setEnabled(false);
         return;
     }
     int number = 0;
-    for (const RecentText& entry : Recent.Entries()) {
+    for (const RecentText& entry : Book.recent.Entries()) {
         QAction* action = menu->addAction(EntryText(++number, entry));
         action->setToolTip(entry.path);
         action->setStatusTip(entry.path);
@@ -76,39 +76,39 @@ void TForm1::FillRecentMenu()
     }
     menu->setToolTipsVisible(true);
     menu->addSeparator();
-    connect(menu->addAction(tr("Очистить список")), &QAction::triggered, this, [this] { Recent.Clear(); });
+    connect(menu->addAction(tr("Очистить список")), &QAction::triggered, this, [this] { Book.recent.Clear(); });
 }
 
-void TForm1::OpenRecentText(const RecentText& listed)
+void MainWindow::OpenRecentText(const RecentText& listed)
 {
     const RecentText entry = listed;  // opening it changes the list that holds it
     if (!QFileInfo(entry.path).isFile()) {
-        Recent.Remove(entry.path);
+        Book.recent.Remove(entry.path);
         TheDesktop().ShowMessage(this, tr("Файла «%1» больше нет; он убран из списка недавних текстов.").arg(entry.path));
         return;
     }
     // Read in the encoding it was read in last time; a text that cannot be read leaves the
     // encoding as it was.
-    const TextEncoding before = Encoding;
-    if (entry.encoding != Encoding) {
-        Encoding = entry.encoding;
+    const TextEncoding before = Book.encoding;
+    if (entry.encoding != Book.encoding) {
+        Book.encoding = entry.encoding;
         ResolvedEncoding.reset();
         UpdateEncodingButton();
     }
     try {
         ChooseTextFile(entry.path);
     } catch (...) {
-        if (Encoding != before && e_text->text() != entry.path) {
-            Encoding = before;
+        if (Book.encoding != before && e_text->text() != entry.path) {
+            Book.encoding = before;
             UpdateEncodingButton();
         }
         throw;
     }
     if (!entry.title.isEmpty()) e_caption->setText(entry.title);
-    Recent.Update({entry.path, e_caption->text(), Encoding});
+    Book.recent.Update({entry.path, e_caption->text(), Book.encoding});
 }
 
-void TForm1::OpenGivenFile(const QString& path)
+void MainWindow::OpenGivenFile(const QString& path)
 {
     if (!QFileInfo(path).isFile()) {
         TheDesktop().ShowMessage(this, tr("Не удаётся открыть «%1»: такого файла нет.").arg(path));
@@ -117,20 +117,20 @@ void TForm1::OpenGivenFile(const QString& path)
     ChooseTextFile(path);
 }
 
-void TForm1::OpenAtStart(const std::optional<QString>& given)
+void MainWindow::OpenAtStart(const std::optional<QString>& given)
 {
     try {
         if (given) {
             OpenGivenFile(*given);
-        } else if (!Recent.Empty() && QFileInfo(Recent.Entries().front().path).isFile()) {
-            OpenRecentText(Recent.Entries().front());
+        } else if (!Book.recent.Empty() && QFileInfo(Book.recent.Entries().front().path).isFile()) {
+            OpenRecentText(Book.recent.Entries().front());
         }
     } catch (...) {
         ShowCurrentException();
     }
 }
 
-void TForm1::TakeHandedFile(const QString& path)
+void MainWindow::TakeHandedFile(const QString& path)
 {
     if (isMinimized()) showNormal();
     raise();
@@ -142,7 +142,7 @@ void TForm1::TakeHandedFile(const QString& path)
     if (!path.isEmpty()) OpenWhenNoDialog(path);
 }
 
-void TForm1::OpenWhenNoDialog(const QString& path)
+void MainWindow::OpenWhenNoDialog(const QString& path)
 {
     // A dialog of the program answers for the state it was opened on: the file waits for it.
     if (DialogOpen()) {

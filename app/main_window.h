@@ -1,13 +1,14 @@
 #pragma once
 // The main window: it holds the whole state of the program while it runs. Its handlers are
-// spread over files by subject: form1.cpp (construction, close, destruction, sizing),
-// form1_handlers.cpp (small control handlers), form1_text.cpp (choosing the text and its
-// encoding), form1_font.cpp (font strip), form1_preview.cpp (preview and paging),
-// form1_book.cpp (Create), form1_profiles.cpp (phone list), form1_input.cpp (tooltips, paging
+// spread over files by subject: main_window.cpp (construction, close, destruction, sizing),
+// main_window_handlers.cpp (small control handlers), main_window_text.cpp (choosing the text and its
+// encoding), main_window_font.cpp (font strip), main_window_preview.cpp (preview and paging),
+// main_window_book.cpp (Create), main_window_profiles.cpp (phone list), main_window_input.cpp (tooltips, paging
 // keys, a dropped file).
 #include "app/pictures.h"
 #include "book/settings_record.h"
 #include "settings/app_folders.h"
+#include "settings/book_model.h"
 #include "settings/recent_texts.h"
 #include "formats/book_format.h"
 #include "platform/colors.h"
@@ -29,6 +30,7 @@
 #include <vector>
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -41,39 +43,35 @@ class Hyphenator;
 
 class CreatePanel;
 
-class TForm1 : public QWidget {
+class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    using t_profile = lumira::t_profile;
+    using PhoneProfile = lumira::PhoneProfile;
 
     // Builds the window and runs the whole start-up sequence. `appDir` is a portable program
     // folder (ending in a separator); empty means the executable's folder, portable or installed.
     // Failures are thrown.
-    explicit TForm1(const QString& appDir = QString(), QWidget* parent = nullptr);
+    explicit MainWindow(const QString& appDir = QString(), QWidget* parent = nullptr);
     // The same with the folders already chosen (and prepared).
-    explicit TForm1(const AppFolders& folders, QWidget* parent = nullptr);
-    ~TForm1() override;
+    explicit MainWindow(const AppFolders& folders, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // ---- State (start values as after construction) ----
-    BookFontStyle BookFont;
+    // The book being made: text, title, font, colours, profile, cuts, band, page, recent texts,
+    // the dialogs' folders. The controls show it; their changes go into it.
+    BookModel Book;
     GlyphTableBytes GlyphTable{};
     SettingsRecord BookSettingsRecord{};
-    ColorValue BackgroundColor = 0;
     LineList PreviewText;
     QImage FontStrip;
     bool ShowSysline = false;
-    std::int32_t PageStart = 0;
     std::int32_t NextPageStart = 0;
     std::int32_t LinesPerPage = 0;
-    QString OpenDir;
-    QString SaveDir;
-    std::vector<t_profile> Profiles;
+    std::vector<PhoneProfile> Profiles;
     QString AppDir;
     AppFolders Folders;  // where the data, the settings and the working folder lie
-    TextEncoding Encoding = TextEncoding::Auto;    // how texts are read, as chosen on the text row
     std::optional<TextEncoding> ResolvedEncoding;  // what the chosen text was read in, once read
     std::optional<BookInfo> ChosenBook;            // the chosen file's format, when it is a book
-    RecentTexts Recent;                            // the texts opened last, on the browse button's menu
 
     // ---- Controls that carry state ----
     QLineEdit* e_caption = nullptr;
@@ -116,12 +114,12 @@ public:
     void UpdateFontLabel();
     void BuildFontStrip();
     void RenderPreview();
-    // Moves PageStart back by an estimated `n` screen lines (the previous page's start).
+    // Moves Book.pageStart back by an estimated `n` screen lines (the previous page's start).
     void StepBackLines(int n);
     void LoadProfiles();
     // profiles.ini as it now stands, and the phone list shown from such a list.
-    std::vector<t_profile> ReadProfileFile() const;
-    void ShowProfiles(std::vector<t_profile> profiles);
+    std::vector<PhoneProfile> ReadProfileFile() const;
+    void ShowProfiles(std::vector<PhoneProfile> profiles);
     // Asks for the package's path and builds the book from `source` (the text as it was opened)
     // off the window thread; returns once the build has ended, the window living meanwhile.
     // Failures are thrown as before.
@@ -129,7 +127,7 @@ public:
     // True while a book is being built.
     bool Creating() const { return creating_; }
     // The chosen profile, or nullptr when none is selected.
-    const t_profile* SelectedProfile() const;
+    const PhoneProfile* SelectedProfile() const;
 
     void b_okClick();
     void b_closeClick();
@@ -140,6 +138,12 @@ public:
     void b_p_upClick();
     void b_p_downClick();
     void b_p_fireClick();
+    // The first page of the preview, and the last of the text it holds.
+    void FirstPage();
+    void LastPage();
+    // Pages the preview for a paging key (PageUp, PageDown, Home, End; Up and Down too when
+    // `arrows`); false for any other key, which goes on to where it was going.
+    bool PageByKey(const QKeyEvent& key, bool arrows);
     void cxButtonEdit1PropertiesButtonClick();
     // Chooses `path` as the book's text: everything the browse button does once the open dialog
     // has answered (also for a file dropped onto the window).
@@ -178,6 +182,8 @@ public:
     const std::string& PreviewLayoutText();
     // Writes config.ini; throws when it cannot be written (the close takes place all the same).
     void FormClose();
+    // Puts what the controls hold (text, title, cuts, phone, band, hyphenation) into the model.
+    void TakeControlValues();
 
     // The window's outer size (frame included) as last set by the sizing rule. On a screen whose
     // available area is smaller the window is smaller than that (see FitToScreen).
@@ -188,19 +194,18 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     // Esc presses "Закрыть" when no control of the window took the key for itself; an open list,
-    // menu or popup takes its keys and closes itself, nothing more.
+    // menu or popup takes its keys and closes itself, nothing more. The paging keys that no
+    // control took page the preview.
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void CreateControls();
     void CreateEncodingButton();
-    // The browse button's menu of recent texts (form1_recent.cpp).
+    // The browse button's menu of recent texts (main_window_recent.cpp).
     void CreateRecentMenu();
     void OpenWhenNoDialog(const QString& path);
     // Tooltips, paging keys on the preview and dropping a text file onto the window.
     void CreateConveniences();
-    // A remembered folder as config.ini can hold it.
-    QString StorableFolder(const QString& folder) const;
     void SetOuterSize(int width, int height);
     // Applies the outer size within the screen's available area: where the window does not fit,
     // the preview's frame gives up room first (the preview keeps its pixels and scrolls inside
@@ -244,7 +249,7 @@ private:
     std::optional<EarlyStrip> earlyStrip_;
     // On a second thread while the controls are built: the window's pictures, then a first read of
     // the band's picture, so that the first preview finds the image readers loaded
-    // (form1_preview.cpp).
+    // (main_window_preview.cpp).
     void StartPictureDrawing();
     // The pictures on their controls; drawn here when there was no thread to draw them.
     void ShowWindowPictures(QLabel& stackOfPages);
@@ -259,8 +264,5 @@ private:
 // text's; `book` then receives its format and title.
 LineList ReadPreviewText(const TextFile& file, TextEncoding encoding = TextEncoding::Cp1251,
                          TextEncoding* resolved = nullptr, std::optional<BookInfo>* book = nullptr);
-
-// The main window, set while it is being built and cleared again if that fails.
-extern TForm1* Form1;
 
 } // namespace lumira

@@ -14,13 +14,13 @@ namespace lumira {
 
 class HtmlLabel;
 
-class Thelp_form : public QDialog {
+class HelpWindow : public QDialog {
     Q_OBJECT
 public:
     // `programVersion` is the version the update check compares with (the main window's version
     // label). The window belongs to `owner` and opens centred over it.
-    Thelp_form(const QString& programVersion, QWidget* owner);
-    ~Thelp_form() override;
+    HelpWindow(const QString& programVersion, QWidget* owner);
+    ~HelpWindow() override;
 
     // Two pages: how to make and read a book (opened first), and about the program.
     QTabWidget* pages = nullptr;
@@ -47,6 +47,5 @@ private:
 };
 
 // The help window while it is open.
-extern Thelp_form* help_form;
 
 } // namespace lumira

@@ -1,6 +1,6 @@
 // Choosing the book's text: path, title, default package name, the encoding it is read in and
 // the preview text.
-#include "app/form1.h"
+#include "app/main_window.h"
 
 #include "book/naming.h"
 #include "formats/text_layout.h"
@@ -81,12 +81,12 @@ QString BookTitle(const std::optional<BookInfo>& book)
 
 // Reads the chosen text's beginning in the chosen encoding into the preview. A text that cannot
 // be read or converted leaves the preview as it was.
-void ReadChosenText(TForm1& form)
+void ReadChosenText(MainWindow& form)
 {
     form.ResolvedEncoding.reset();
     TextEncoding resolved = TextEncoding::Auto;
     try {
-        form.PreviewText = ReadPreviewText(ToFsPath(form.e_text->text()), form.Encoding, &resolved, &form.ChosenBook);
+        form.PreviewText = ReadPreviewText(ToFsPath(form.e_text->text()), form.Book.encoding, &resolved, &form.ChosenBook);
     } catch (...) {
         if (resolved != TextEncoding::Auto) form.ResolvedEncoding = resolved;
         form.UpdateEncodingButton();
@@ -126,7 +126,7 @@ LineList ReadPreviewText(const TextFile& file, TextEncoding encoding, TextEncodi
     return SplitTextLines(std::string_view(buffer).substr(0, buffer.size() - 1));
 }
 
-void TForm1::CreateEncodingButton()
+void MainWindow::CreateEncodingButton()
 {
     e_text_encoding = new QToolButton(e_text);
     e_text_encoding->setObjectName(QStringLiteral("e_text_encoding"));
@@ -169,54 +169,54 @@ void TForm1::CreateEncodingButton()
     UpdateEncodingButton();
 }
 
-void TForm1::UpdateEncodingButton()
+void MainWindow::UpdateEncodingButton()
 {
     // A book that declares its encoding is read in it: the menu cannot choose another.
     const bool declared = ChosenBook && !ChosenBook->declaredEncoding.empty();
     QString tip;
     if (ChosenBook) {
-        e_text_encoding->setText(BookButtonText(*ChosenBook, Encoding));
+        e_text_encoding->setText(BookButtonText(*ChosenBook, Book.encoding));
         tip = tr("Книга в формате %1").arg(FormatDisplayName(ChosenBook->format));
         if (declared)
             tip += tr(", кодировку %1 задаёт сама книга").arg(QString::fromStdString(ChosenBook->declaredEncoding));
         else
             tip += tr(" без указанной кодировки: читается как %1 (Alt+↓)")
-                       .arg(EncodingDisplayName(ChosenBook->readAs ? *ChosenBook->readAs : Encoding));
+                       .arg(EncodingDisplayName(ChosenBook->readAs ? *ChosenBook->readAs : Book.encoding));
     } else {
-        e_text_encoding->setText(ButtonText(Encoding, ResolvedEncoding));
-        tip = tr("Кодировка текста: %1").arg(EncodingDisplayName(Encoding));
-        if (Encoding == TextEncoding::Auto && ResolvedEncoding)
+        e_text_encoding->setText(ButtonText(Book.encoding, ResolvedEncoding));
+        tip = tr("Кодировка текста: %1").arg(EncodingDisplayName(Book.encoding));
+        if (Book.encoding == TextEncoding::Auto && ResolvedEncoding)
             tip += tr(", определена %1").arg(EncodingDisplayName(*ResolvedEncoding));
         tip += QStringLiteral(" (Alt+↓)");
     }
     e_text_encoding->setToolTip(tip);
     for (QAction* action : e_text_encoding->menu()->actions()) {
-        action->setChecked(action->data().toInt() == static_cast<int>(Encoding));
+        action->setChecked(action->data().toInt() == static_cast<int>(Book.encoding));
         action->setEnabled(!declared);
     }
 }
 
-void TForm1::e_text_encodingChoose(TextEncoding chosen)
+void MainWindow::e_text_encodingChoose(TextEncoding chosen)
 {
-    if (chosen == Encoding) return;
-    Encoding = chosen;
+    if (chosen == Book.encoding) return;
+    Book.encoding = chosen;
     ResolvedEncoding.reset();
     UpdateEncodingButton();
     // Without a text of the user's the sample is shown, which is always cp1251.
     if (e_text->text().isEmpty()) return;
     ReadChosenText(*this);
-    Recent.Update({e_text->text(), e_caption->text(), Encoding});
+    Book.recent.Update({e_text->text(), e_caption->text(), Book.encoding});
 }
 
-void TForm1::cxButtonEdit1PropertiesButtonClick()
+void MainWindow::cxButtonEdit1PropertiesButtonClick()
 {
-    OpenDialog1.initialDir = OpenDir;
+    OpenDialog1.initialDir = Book.openDir;
     const auto chosen = TheDesktop().OpenFile(this, OpenDialog1);
     if (!chosen) return;
     ChooseTextFile(*chosen);
 }
 
-void TForm1::ChooseTextFile(const QString& path)
+void MainWindow::ChooseTextFile(const QString& path)
 {
     // A book is read whole before anything changes: a damaged one is refused and all stays as it was.
     std::optional<BookInfo> book;
@@ -225,16 +225,16 @@ void TForm1::ChooseTextFile(const QString& path)
     const std::optional<TextFile> opened = OpenedIfOpenable(ToFsPath(path));
     if (opened && RecogniseBook(*opened)) {
         BusyCursor busy;  // a large book takes a moment
-        bookText = ReadPreviewText(*opened, Encoding, nullptr, &book);
+        bookText = ReadPreviewText(*opened, Book.encoding, nullptr, &book);
     } else if (opened) {
         RefuseNonText(*opened);  // a picture, an archive, a PDF...: refused before anything changes
     }
-    OpenDir = FolderPart(path);
+    Book.openDir = FolderPart(path);
     e_text->setText(path);
     const QString name = FileNamePart(e_text->text());
     const QString title = BookTitle(book);
     // A book's own title names the book and, by the same rules as a file name, its package.
-    SaveDialog1.fileName = SaveDir + TransliterateName(title.isEmpty() ? WithJarExtension(name)
+    SaveDialog1.fileName = Book.saveDir + TransliterateName(title.isEmpty() ? WithJarExtension(name)
                                                                        : SanitizeCaption(title) + QStringLiteral(".jar"));
     e_caption->setText(title.isEmpty() ? SanitizeCaption(WithoutExtension(name)) : title);
     if (book) {
@@ -242,13 +242,13 @@ void TForm1::ChooseTextFile(const QString& path)
         ChosenBook = std::move(book);
         ResolvedEncoding = TextEncoding::Utf8;
         UpdateEncodingButton();
-        Recent.Add({path, e_caption->text(), Encoding});
+        Book.recent.Add({path, e_caption->text(), Book.encoding});
         RenderPreview();
         return;
     }
     // A file that cannot be opened or read leaves the preview text as it was.
     ReadChosenText(*this);
-    Recent.Add({path, e_caption->text(), Encoding});
+    Book.recent.Add({path, e_caption->text(), Book.encoding});
 }
 
 } // namespace lumira

@@ -1,30 +1,30 @@
 // The phone list: loading the profiles and opening the profile editor.
-#include "app/form1.h"
+#include "app/main_window.h"
 
 #include "platform/ini_file.h"
 #include "platform/paths.h"
-#include "profiles/profiles_form.h"
+#include "profiles/profile_editor.h"
 
 #include <optional>
 
 namespace lumira {
 
-std::vector<t_profile> TForm1::ReadProfileFile() const
+std::vector<PhoneProfile> MainWindow::ReadProfileFile() const
 {
     const IniFile ini(Folders.ConfigFile("profiles.ini"));
     return ReadProfiles(ini);
 }
 
-void TForm1::LoadProfiles()
+void MainWindow::LoadProfiles()
 {
     ShowProfiles(ReadProfileFile());
 }
 
-void TForm1::ShowProfiles(std::vector<t_profile> profiles)
+void MainWindow::ShowProfiles(std::vector<PhoneProfile> profiles)
 {
     // What the chosen position stood for before, to tell whether it now means another phone.
-    std::optional<t_profile> chosenBefore;
-    if (const t_profile* p = SelectedProfile()) chosenBefore = *p;
+    std::optional<PhoneProfile> chosenBefore;
+    if (const PhoneProfile* p = SelectedProfile()) chosenBefore = *p;
     const int positionBefore = e_model->ItemIndex();
 
     Profiles = std::move(profiles);
@@ -34,18 +34,18 @@ void TForm1::ShowProfiles(std::vector<t_profile> profiles)
     // The list notifies only when the position moves. When it stays but another profile (or the
     // same one with other values) now stands there, the preview must still follow it.
     if (e_model->ItemIndex() != positionBefore) return;
-    std::optional<t_profile> chosenNow;
-    if (const t_profile* p = SelectedProfile()) chosenNow = *p;
+    std::optional<PhoneProfile> chosenNow;
+    if (const PhoneProfile* p = SelectedProfile()) chosenNow = *p;
     if (chosenNow != chosenBefore) e_modelPropertiesChange();
 }
 
-void TForm1::b_profilesClick()
+void MainWindow::b_profilesClick()
 {
     // A fresh editor each time, owned by this window and gone before the list is read again.
     {
-        Tprofiles_form editor(FolderText(Folders.configDir), this);
+        ProfileEditor editor(FolderText(Folders.configDir), this);
         // It opens on the phone chosen here.
-        if (const t_profile* chosen = SelectedProfile()) editor.SelectProfile(chosen->Name);
+        if (const PhoneProfile* chosen = SelectedProfile()) editor.SelectProfile(chosen->Name);
         editor.exec();
     }
     LoadProfiles();

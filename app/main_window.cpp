@@ -1,6 +1,6 @@
 // The main window: construction (the start-up sequence), the close handler, destruction and the
 // controls' placement.
-#include "app/form1.h"
+#include "app/main_window.h"
 
 #include "font/qt_colors.h"
 #include "platform/application.h"
@@ -16,6 +16,7 @@
 #include "platform/version.h"
 #include "settings/settings_file.h"
 
+#include "app/access_letters.h"
 #include "app/pictures.h"
 #include "app/title_field.h"
 
@@ -38,8 +39,6 @@
 #include <memory>
 
 namespace lumira {
-
-TForm1* Form1 = nullptr;
 
 namespace {
 
@@ -91,7 +90,7 @@ private:
 };
 
 // Keeps the controls that follow the client area's right edge in place for its width.
-void PlaceRightAnchored(TForm1& form, int width)
+void PlaceRightAnchored(MainWindow& form, int width)
 {
     if (auto* banner = form.findChild<QWidget*>(QString::fromLatin1(kBannerName)))
         banner->setGeometry(0, 0, width, kBannerHeight);
@@ -134,24 +133,12 @@ QStringList InstalledFamilies(const QStringList& wanted)
 
 } // namespace
 
-QString TForm1::StorableFolder(const QString& folder) const
-{
-    // config.ini is cp1251: a folder it cannot hold is remembered as its nearest parent it can,
-    // rather than as a path of question marks that names no folder at all.
-    QString f = folder;
-    while (!f.isEmpty() && !FitsCp1251(f)) {
-        f.chop(1);
-        f = FolderPart(f);
-    }
-    return f;
-}
-
-QString TForm1::TempDir() const
+QString MainWindow::TempDir() const
 {
     return FolderText(Folders.TempDir());
 }
 
-QString TForm1::FontsFolder() const
+QString MainWindow::FontsFolder() const
 {
     return TempDir() + QStringLiteral("fonts");
 }
@@ -168,76 +155,67 @@ AppFolders FoldersFor(const QString& appDir)
 
 } // namespace
 
-TForm1::TForm1(const QString& appDir, QWidget* parent) : TForm1(FoldersFor(appDir), parent) {}
+MainWindow::MainWindow(const QString& appDir, QWidget* parent) : MainWindow(FoldersFor(appDir), parent) {}
 
-TForm1::TForm1(const AppFolders& folders, QWidget* parent) : QWidget(parent), Folders(folders)
+MainWindow::MainWindow(const AppFolders& folders, QWidget* parent) : QWidget(parent), Folders(folders)
 {
-    Form1 = this;
-    try {
-        // The files first, which need no fonts: meanwhile the font configuration may still be
-        // being read (font_configuration.h).
-        // The program folder and the sample text.
-        AppDir = FolderText(Folders.programDir);
-        PreviewText.clear();
-        // In English the preview starts with the English sample where one ships.
-        const std::filesystem::path englishSample = Folders.DataFile("sample.en");
-        std::error_code noSample;
-        PreviewText = ReadLineList(CurrentLanguage() == Language::English && std::filesystem::exists(englishSample, noSample)
-                                       ? englishSample
-                                       : Folders.DataFile("sample"));
-        // The working folder, emptied of whatever an earlier run left.
-        zipBaseFolder = FromFsPath(Folders.TempDir());
-        PrepareWorkFolder(Folders.TempDir());
-        ClearFolder(ToFsPath(TempDir()));
-        // The settings file and the phone list.
-        const StoredSettings stored =
-            ReadStoredSettings(IniFile(Folders.ConfigFile("config.ini")), FolderText(Folders.documentDir));
-        std::vector<t_profile> profiles = ReadProfileFile();
+    // The files first, which need no fonts: meanwhile the font configuration may still be
+    // being read (font_configuration.h).
+    // The program folder and the sample text.
+    AppDir = FolderText(Folders.programDir);
+    PreviewText.clear();
+    // In English the preview starts with the English sample where one ships.
+    const std::filesystem::path englishSample = Folders.DataFile("sample.en");
+    std::error_code noSample;
+    PreviewText = ReadLineList(CurrentLanguage() == Language::English && std::filesystem::exists(englishSample, noSample)
+                                   ? englishSample
+                                   : Folders.DataFile("sample"));
+    // The working folder, emptied of whatever an earlier run left.
+    zipBaseFolder = FromFsPath(Folders.TempDir());
+    PrepareWorkFolder(Folders.TempDir());
+    ClearFolder(ToFsPath(TempDir()));
+    // The settings file and the phone list.
+    const StoredSettings stored =
+        ReadStoredSettings(IniFile(Folders.ConfigFile("config.ini")), FolderText(Folders.documentDir));
+    std::vector<PhoneProfile> profiles = ReadProfileFile();
 
-        // The window and its controls, wired to their handlers: from here on a value set in a
-        // control runs its change handler when it differs from the one the control holds.
-        WaitForFontConfiguration();
-        // The glyph strip of the stored settings, drawn on another thread while the controls are made.
-        StartEarlyStrip(stored.font, stored.background, stored.upperCut, stored.bottCut);
-        StartPictureDrawing();
-        CreateControls();
-        FontStrip = QImage();
-        PageStart = 1;
-        b_p_up->setEnabled(false);
-        ShowSysline = true;
-        // Font and background from the settings file, then the glyph strip and the phone list.
-        BookFont = BookFontStyle();
-        for (const std::string& notice : stored.notices) TheDesktop().ShowError(this, QString::fromStdString(notice));
-        BookFont = stored.font;
-        BackgroundColor = stored.background;
-        BuildFontStrip();
-        ShowProfiles(std::move(profiles));
-        // The remaining controls; each runs its handler only when the stored value differs.
-        e_bott_cut->setValue(stored.bottCut);
-        e_upper_cut->setValue(stored.upperCut);
-        e_model->SetItemIndex(stored.model);
-        e_sysline->SetItemIndex(stored.sysline);
-        e_hyphenation->SetItemIndex(stored.dictionaryHyphens ? 0 : 1);
-        // The folders of the file dialogs.
-        SaveDir = stored.saveDir;
-        SaveDialog1.initialDir = SaveDir;
-        OpenDir = stored.openDir;
-        OpenDialog1.initialDir = OpenDir;
-        // How texts are read, and the texts read last.
-        Encoding = stored.encoding;
-        Recent = stored.recent;
-        UpdateEncodingButton();
-        UpdateFontLabel();
-        font_dialog = BookFont;
-        // The glyph strip and the preview, once, for the settings as they now stand.
-        FinishStartUp();
-    } catch (...) {
-        Form1 = nullptr;
-        throw;
-    }
+    // The window and its controls, wired to their handlers: from here on a value set in a
+    // control runs its change handler when it differs from the one the control holds.
+    WaitForFontConfiguration();
+    // The glyph strip of the stored settings, drawn on another thread while the controls are made.
+    StartEarlyStrip(stored.font, stored.background, stored.upperCut, stored.bottCut);
+    StartPictureDrawing();
+    CreateControls();
+    FontStrip = QImage();
+    Book.pageStart = 1;
+    b_p_up->setEnabled(false);
+    ShowSysline = true;
+    // The model of the stored settings: font and background first, then the glyph strip and the
+    // phone list.
+    for (const std::string& notice : stored.notices) TheDesktop().ShowError(this, QString::fromStdString(notice));
+    Book = ModelFromStored(stored);
+    BuildFontStrip();
+    ShowProfiles(std::move(profiles));
+    // The remaining controls; each runs its handler only when the stored value differs.
+    e_bott_cut->setValue(stored.bottCut);
+    e_upper_cut->setValue(stored.upperCut);
+    e_model->SetItemIndex(stored.model);
+    e_sysline->SetItemIndex(BandIndex(BandAt(stored.sysline)));
+    e_hyphenation->SetItemIndex(stored.dictionaryHyphens ? 0 : 1);
+    // What the controls made of the stored values (a list position out of range, a cut beyond the
+    // field's range) is what the model holds from now on.
+    TakeControlValues();
+    // The folders of the file dialogs.
+    SaveDialog1.initialDir = Book.saveDir;
+    OpenDialog1.initialDir = Book.openDir;
+    UpdateEncodingButton();
+    UpdateFontLabel();
+    font_dialog = Book.font;
+    // The glyph strip and the preview, once, for the settings as they now stand.
+    FinishStartUp();
 }
 
-TForm1::~TForm1()
+MainWindow::~MainWindow()
 {
     PreviewText.clear();
     if (!AppDir.isEmpty()) {
@@ -246,35 +224,26 @@ TForm1::~TForm1()
         std::error_code ec;
         std::filesystem::remove(temp, ec);
     }
-    if (Form1 == this) Form1 = nullptr;
 }
 
-void TForm1::FormClose()
+void MainWindow::FormClose()
 {
-    // One rewrite of config.ini for all the keys.
-    IniFile::Batch config(IniFile(Folders.ConfigFile("config.ini")));
-    config.WriteInteger(kGlobalSection, "UpperCut", e_upper_cut->value());
-    config.WriteInteger(kGlobalSection, "BottCut", e_bott_cut->value());
-    config.WriteString(kFontSection, "Name", QStringToCp1251(BookFont.name));
-    config.WriteInteger(kFontSection, "Size", BookFont.size);
-    config.WriteBool(kFontSection, "Bold", BookFont.bold);
-    config.WriteBool(kFontSection, "Italic", BookFont.italic);
-    config.WriteBool(kFontSection, "Underline", BookFont.underline);
-    config.WriteInteger(kFontSection, "Color", BookFont.color);
-    config.WriteInteger(kGlobalSection, "Background", BackgroundColor);
-    config.WriteInteger(kGlobalSection, "Model", e_model->ItemIndex());
-    config.WriteInteger(kGlobalSection, "Sysline", e_sysline->ItemIndex());
-    config.WriteString(kGlobalSection, "OpenDir", QStringToCp1251(StorableFolder(OpenDir)));
-    config.WriteString(kGlobalSection, "SaveDir", QStringToCp1251(StorableFolder(SaveDir)));
-    config.WriteString(kGlobalSection, "Encoding", EncodingKey(Encoding));
-    config.WriteString(kGlobalSection, kHyphenationKey, HyphenationKey(DictionaryHyphens()));
-    // The text in hand is remembered with the title and encoding it has now.
-    if (!e_text->text().isEmpty()) Recent.Update({e_text->text(), e_caption->text(), Encoding});
-    Recent.Write(config);
-    config.Save();
+    TakeControlValues();
+    WriteBookModel(IniFile(Folders.ConfigFile("config.ini")), Book);
 }
 
-void TForm1::keyPressEvent(QKeyEvent* event)
+void MainWindow::TakeControlValues()
+{
+    Book.text = e_text->text();
+    Book.title = e_caption->text();
+    Book.upperCut = e_upper_cut->value();
+    Book.bottCut = e_bott_cut->value();
+    Book.profile = e_model->ItemIndex();
+    Book.band = BandAt(e_sysline->ItemIndex());
+    Book.dictionaryHyphens = DictionaryHyphens();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event)
 {
     // Esc reaches the window only when the control with the focus left it alone: "Закрыть" is
     // the window's cancel button.
@@ -282,10 +251,11 @@ void TForm1::keyPressEvent(QKeyEvent* event)
         b_close->click();
         return;
     }
+    if (PageByKey(*event, false)) return;
     QWidget::keyPressEvent(event);
 }
 
-void TForm1::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     // The close always goes ahead: settings that cannot be written are lost, and the user is told
     // so once, rather than kept in a window that cannot be closed.
@@ -297,26 +267,26 @@ void TForm1::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-const t_profile* TForm1::SelectedProfile() const
+const PhoneProfile* MainWindow::SelectedProfile() const
 {
-    const int p = e_model->ItemIndex();
+    const int p = Book.profile;
     if (p < 0 || p >= static_cast<int>(Profiles.size())) return nullptr;
     return &Profiles[static_cast<size_t>(p)];
 }
 
-QSize TForm1::OuterSizeFor(const QSize& preview)
+QSize MainWindow::OuterSizeFor(const QSize& preview)
 {
     return QSize(kPreviewLeft + preview.width() + kPreviewRightMargin,
                  std::max(kPreviewTop + preview.height() + kPreviewBottomMargin, kLeastOuterHeight));
 }
 
-void TForm1::SetOuterSize(int width, int height)
+void MainWindow::SetOuterSize(int width, int height)
 {
     outerSize_ = QSize(width, height);
     FitToScreen();
 }
 
-void TForm1::FitToScreen()
+void MainWindow::FitToScreen()
 {
     // The numbers include the window frame. Until the window system has framed the window the
     // frame counts as nothing; once it is known the size is applied again (see CreateControls).
@@ -368,7 +338,7 @@ void TForm1::FitToScreen()
     }
 }
 
-void TForm1::ShowWindowPictures(QLabel& stackOfPages)
+void MainWindow::ShowWindowPictures(QLabel& stackOfPages)
 {
     const WindowPictures pictures = windowPictures_.valid() ? windowPictures_.get() : DrawWindowPictures();
     stackOfPages.setPixmap(Picture(pictures.stackOfPages));
@@ -378,7 +348,7 @@ void TForm1::ShowWindowPictures(QLabel& stackOfPages)
     b_p_down->setIcon(Picture(pictures.arrowDown));
 }
 
-void TForm1::CreateControls()
+void MainWindow::CreateControls()
 {
     setWindowTitle(QStringLiteral("Lumira generator"));
     // A fixed dialog frame: a title and a close box, no minimise or maximise button.
@@ -463,7 +433,7 @@ void TForm1::CreateControls()
 
     // ---- Left column: the three groups of settings ----
     heading(tr("Основные настройки"), 8, 48, 375);
-    label(tr("Название"), 8, 68, 54, 21);
+    QLabel* titleLabel = label(tr("Название"), 8, 68, 54, 21);
     e_caption = new TitleField(kTitleTypedLimit, client_);
     e_caption->setObjectName(QStringLiteral("e_caption"));
     e_caption->setGeometry(64, 68, 309, 21);
@@ -471,20 +441,20 @@ void TForm1::CreateControls()
     titleWarning->setObjectName(QStringLiteral("titleWarning"));
     titleWarning->setVisible(false);
 
-    label(tr("Текст"), 8, 96, 54, 21);
+    QLabel* textLabel = label(tr("Текст"), 8, 96, 54, 21);
     e_text = new QLineEdit(client_);
     e_text->setObjectName(QStringLiteral("e_text"));
     e_text->setGeometry(64, 96, 309, 21);
     e_text->setReadOnly(true);
     e_text_button = new QToolButton(e_text);
     e_text_button->setText(QStringLiteral("…"));
-    e_text_button->setToolTip(QStringLiteral("Ctrl+Enter"));
+    e_text_button->setToolTip(QStringLiteral("Ctrl+O"));
     e_text_button->setCursor(Qt::ArrowCursor);
     e_text_button->setFocusPolicy(Qt::TabFocus);
     CreateRecentMenu();
     CreateEncodingButton();
 
-    label(tr("Профиль"), 8, 124, 54, 21);
+    QLabel* profileLabel = label(tr("Профиль"), 8, 124, 54, 21);
     e_model = new ListField(client_);
     e_model->setObjectName(QStringLiteral("e_model"));
     e_model->setGeometry(64, 124, 233, 21);
@@ -501,22 +471,22 @@ void TForm1::CreateControls()
     font_label->setWordWrap(true);
     font_label->setAutoFillBackground(true);
 
-    label(tr("Подрезка сверху"), 214, 176, 98, 21, Qt::AlignRight | Qt::AlignVCenter);
+    QLabel* upperLabel = label(tr("Подрезка сверху"), 214, 176, 98, 21, Qt::AlignRight | Qt::AlignVCenter);
     e_upper_cut = new SpinField(0, 10, client_);
     e_upper_cut->setObjectName(QStringLiteral("e_upper_cut"));
     e_upper_cut->setGeometry(316, 176, 57, 21);
-    label(tr("Подрезка снизу"), 214, 204, 98, 21, Qt::AlignRight | Qt::AlignVCenter);
+    QLabel* bottLabel = label(tr("Подрезка снизу"), 214, 204, 98, 21, Qt::AlignRight | Qt::AlignVCenter);
     e_bott_cut = new SpinField(0, 10, client_);
     e_bott_cut->setObjectName(QStringLiteral("e_bott_cut"));
     e_bott_cut->setGeometry(316, 204, 57, 21);
 
     heading(tr("Дополнительные настройки"), 8, 240, 375);
-    label(tr("Отображать системную полосу"), 8, 260, 216, 21);
+    QLabel* syslineLabel = label(tr("Отображать системную полосу"), 8, 260, 216, 21);
     e_sysline = new ListField(client_);
     e_sysline->setObjectName(QStringLiteral("e_sysline"));
     e_sysline->setGeometry(228, 260, 141, 21);
     e_sysline->ReplaceItems({tr("Вверху"), tr("Внизу")});
-    label(tr("Переносы"), 8, 283, 216, 21);
+    QLabel* hyphenationLabel = label(tr("Переносы"), 8, 283, 216, 21);
     e_hyphenation = new ListField(client_);
     e_hyphenation->setObjectName(QStringLiteral("e_hyphenation"));
     e_hyphenation->setGeometry(228, 283, 141, 21);
@@ -565,6 +535,14 @@ void TForm1::CreateControls()
     QWidget* order[] = {e_caption, e_text, e_text_encoding, e_text_button, e_model, b_font, b_back, e_upper_cut, e_bott_cut, e_sysline, e_hyphenation,
                         b_info, b_ok, b_close, b_p_up, b_p_fire, b_p_down, b_profiles};
     for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+    // Alt with a label's letter goes to its field; with a button's, presses it.
+    const std::pair<QLabel*, QWidget*> buddies[] = {{titleLabel, e_caption},   {textLabel, e_text},
+                                                    {profileLabel, e_model},   {upperLabel, e_upper_cut},
+                                                    {bottLabel, e_bott_cut},   {syslineLabel, e_sysline},
+                                                    {hyphenationLabel, e_hyphenation}};
+    for (const auto& [l, field] : buddies) l->setBuddy(field);
+    AssignAccessLetters({b_ok, b_close, titleLabel, textLabel, profileLabel, b_profiles, b_font, b_back, upperLabel,
+                         bottLabel, syslineLabel, hyphenationLabel});
 
     // ---- The dialogs' fixed properties ----
     OpenDialog1.filter = tr("Книги и тексты|*.txt;*.fb2;*.zip;*.epub;*.html;*.htm;*.xhtml|"
@@ -574,13 +552,15 @@ void TForm1::CreateControls()
     SaveDialog1.defaultExt = QStringLiteral("jar");
 
     // ---- Wiring ----
+    // The model follows the controls before any handler reads it.
+    const auto take = [this] { TakeControlValues(); };
+    connect(e_caption, &QLineEdit::textChanged, this, take);
+    connect(e_text, &QLineEdit::textChanged, this, take);
+    for (ListField* list : {e_model, e_sysline, e_hyphenation}) connect(list, &ListField::itemIndexChanged, this, take);
+    for (SpinField* cut : {e_upper_cut, e_bott_cut}) connect(cut, &QSpinBox::valueChanged, this, take);
     connect(e_caption, &QLineEdit::textChanged, this, Guarded([this] { e_captionPropertiesChange(); }));
     connect(e_text, &QLineEdit::textChanged, this, Guarded([this] { e_captionPropertiesChange(); }));
     connect(e_text_button, &QToolButton::clicked, this, Guarded([this] { cxButtonEdit1PropertiesButtonClick(); }));
-    for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
-        auto* browse = new QShortcut(keys, e_text, nullptr, nullptr, Qt::WidgetShortcut);
-        connect(browse, &QShortcut::activated, e_text_button, &QToolButton::click);
-    }
     connect(e_model, &ListField::itemIndexChanged, this, Guarded([this] { e_modelPropertiesChange(); }));
     connect(e_sysline, &ListField::itemIndexChanged, this, Guarded([this] { e_modelPropertiesChange(); }));
     connect(e_hyphenation, &ListField::itemIndexChanged, this, Guarded([this] { e_hyphenationPropertiesChange(); }));

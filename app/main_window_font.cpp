@@ -1,5 +1,5 @@
 // The font strip: rebuilding the book's glyphs whenever font, colour or cut values change.
-#include "app/form1.h"
+#include "app/main_window.h"
 
 #include "app/font_configuration.h"
 #include "font/book_qfont.h"
@@ -53,7 +53,7 @@ void WriteWhileDrawing(const std::function<void()>& write, const std::function<v
 
 } // namespace
 
-void TForm1::StartEarlyStrip(const BookFontStyle& font, ColorValue background, int upperCut, int bottCut)
+void MainWindow::StartEarlyStrip(const BookFontStyle& font, ColorValue background, int upperCut, int bottCut)
 {
     // This thread leaves the font configuration as it is: the window's own fonts, made meanwhile,
     // must not get the book's antialiasing rule. So it draws only a face the configuration already
@@ -87,12 +87,12 @@ void TForm1::StartEarlyStrip(const BookFontStyle& font, ColorValue background, i
     }
 }
 
-void TForm1::AwaitEarlyStrip()
+void MainWindow::AwaitEarlyStrip()
 {
     if (earlyStripDrawing_.valid()) earlyStrip_ = earlyStripDrawing_.get();
 }
 
-void TForm1::AwaitEarlyStripFiles()
+void MainWindow::AwaitEarlyStripFiles()
 {
     if (!earlyStripWriting_.valid()) return;
     try {
@@ -102,7 +102,7 @@ void TForm1::AwaitEarlyStripFiles()
     }
 }
 
-void TForm1::BuildFontStrip()
+void MainWindow::BuildFontStrip()
 {
     AwaitEarlyStrip();
     const QString fontsFolder = FontsFolder();
@@ -113,14 +113,14 @@ void TForm1::BuildFontStrip()
     // font or such cuts are not applied, and the strip, the files and the preview stay as they are.
     const int upperCut = e_upper_cut->value();
     const int bottCut = e_bott_cut->value();
-    if (!CutsFit(TextCellHeight(QFontMetrics(MakeQFont(BookFont))), upperCut, bottCut)) {
+    if (!CutsFit(TextCellHeight(QFontMetrics(MakeQFont(Book.font))), upperCut, bottCut)) {
         RestoreAppliedGlyphSettings();
         return;
     }
 
     // While the window is being built only the last settings count: the strip is made at its end.
     if (startingUp_) {
-        appliedFont_ = BookFont;
+        appliedFont_ = Book.font;
         appliedUpperCut_ = upperCut;
         appliedBottCut_ = bottCut;
         stripDue_ = true;
@@ -129,15 +129,15 @@ void TForm1::BuildFontStrip()
 
     // The table and the strip; drawn already when the early strip was made for these settings.
     std::optional<EarlyStrip> early = std::exchange(earlyStrip_, std::nullopt);
-    if (early && !(early->font == BookFont && early->background == BackgroundColor && early->upperCut == upperCut &&
+    if (early && !(early->font == Book.font && early->background == Book.background && early->upperCut == upperCut &&
                    early->bottCut == bottCut))
         early.reset();
     // Without it, the files it may be writing are waited for before this strip's replace them.
     if (!early) AwaitEarlyStripFiles();
-    FontStripImage rendered = early ? std::move(early->image) : RenderFontStrip(BookFont, BackgroundColor, upperCut, bottCut);
+    FontStripImage rendered = early ? std::move(early->image) : RenderFontStrip(Book.font, Book.background, upperCut, bottCut);
     FontStrip = std::move(rendered.strip);
     GlyphTable = rendered.table;
-    appliedFont_ = BookFont;
+    appliedFont_ = Book.font;
     appliedUpperCut_ = upperCut;
     appliedBottCut_ = bottCut;
 
@@ -151,7 +151,7 @@ void TForm1::BuildFontStrip()
                       [this] { RenderPreview(); });
 }
 
-void TForm1::RestoreAppliedGlyphSettings()
+void MainWindow::RestoreAppliedGlyphSettings()
 {
     // Nothing to go back to before the first strip: the start-up cannot go on without one.
     if (!appliedFont_) throw AppError(Translate("FontStrip", kCutSumMessage));
@@ -162,20 +162,20 @@ void TForm1::RestoreAppliedGlyphSettings()
         e_upper_cut->setValue(appliedUpperCut_);
         e_bott_cut->setValue(appliedBottCut_);
     }
-    if (!(BookFont == *appliedFont_)) {
-        BookFont = *appliedFont_;
+    if (!(Book.font == *appliedFont_)) {
+        Book.font = *appliedFont_;
         UpdateFontLabel();
     }
     TheDesktop().ShowMessage(this, QCoreApplication::translate("FontStrip", kCutSumMessage));
 }
 
-void TForm1::e_upper_cutPropertiesChange()
+void MainWindow::e_upper_cutPropertiesChange()
 {
     ClearCreateStatus();
     BuildFontStrip();
 }
 
-void TForm1::FinishStartUp()
+void MainWindow::FinishStartUp()
 {
     startingUp_ = false;
     if (stripDue_) {

@@ -1,0 +1,117 @@
+#!/bin/bash
+# The window's keys in the real program under a window manager (Xvfb + openbox), typed with
+# xdotool: PageDown/Home page the preview from the title field, End stays in the field, F1 opens
+# the help window and Esc closes it, Ctrl+Q closes the program, which saves its settings.
+#   keys_real_test.sh LUMIRA DATA_FOLDER [SCREENSHOT_FOLDER]
+# Exits 77 (skipped) when Xvfb, openbox, xdotool or ImageMagick's import are missing.
+lumira=$1
+data=$2
+shots=${3:-}
+for tool in Xvfb openbox xdotool import; do
+    command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+unset QT_QPA_PLATFORM QT_SCALE_FACTOR
+work=$(mktemp -d)
+failures=0
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+display=""
+# LUMIRA_DISPLAYS="FIRST LAST" narrows the displays tried (machines shared by several people).
+for n in $(seq ${LUMIRA_DISPLAYS:-140 199}); do
+    { [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; } && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    xvfb=$!
+    for _ in $(seq 50); do
+        DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1 && break
+        kill -0 "$xvfb" 2>/dev/null || break
+        sleep 0.1
+    done
+    if DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1; then display=":$n"; pids+=("$xvfb"); break; fi
+    kill "$xvfb" 2>/dev/null
+done
+[ -n "$display" ] || { echo "FAIL: no display could be started"; exit 1; }
+export DISPLAY=$display
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus"
+openbox >/dev/null 2>&1 &
+pids+=($!)
+sleep 1
+
+# A portable program folder with a small phone, and a text of many pages.
+app="$work/app"
+mkdir -p "$app"
+cp "$lumira" "$app/lumira"
+cp "$data/sample" "$data/iface.dat" "$data/velmar.dat" "$app/" 2>/dev/null
+printf '[Small]\r\nWidth=128\r\nHeight=96\r\n' >"$app/profiles.ini"
+printf '[Global]\r\nModel=0\r\n' >"$app/config.ini"
+for i in $(seq 150); do printf 'line %d\r\n' "$i"; done >"$work/long.txt"
+
+"$app/lumira" "$work/long.txt" >"$work/out.log" 2>&1 &
+program=$!
+pids+=("$program")
+main=""
+for _ in $(seq 100); do
+    main=$(xdotool search --onlyvisible --name "^Lumira generator$" 2>/dev/null | head -1)
+    [ -n "$main" ] && break
+    sleep 0.1
+done
+[ -n "$main" ] || { echo "FAIL: the window did not open"; cat "$work/out.log"; exit 1; }
+sleep 1.5
+
+# The preview's pixels (its place in the window's client area).
+preview() { import -window "$main" -crop 128x96+396+68 +repage "$work/$1.png" 2>/dev/null; md5sum <"$work/$1.png"; }
+shot() { [ -n "$shots" ] && import -window root "$shots/$1.png" 2>/dev/null; }
+
+xdotool windowactivate --sync "$main" 2>/dev/null
+# The title field: click into it, then the keys.
+xdotool mousemove --window "$main" 150 78 click 1
+sleep 0.3
+first=$(preview first)
+xdotool key --window "$main" Next
+sleep 0.5
+second=$(preview second)
+[ "$first" != "$second" ] || fail "PageDown in the title field did not page the preview"
+shot keys-pagedown
+xdotool key End
+sleep 0.4
+[ "$(preview end-in-field)" = "$second" ] || fail "End in the title field paged the preview"
+xdotool key Prior
+sleep 0.4
+[ "$(preview back)" != "$second" ] || fail "PageUp from the title field did not page back"
+# Home on the preview: the first page again.
+xdotool key Next Next
+sleep 0.4
+xdotool mousemove --window "$main" 450 110 click 1
+sleep 0.3
+xdotool key Home
+sleep 0.4
+[ "$(preview home)" = "$first" ] || fail "Home on the preview did not show the first page"
+
+xdotool key F1
+help=""
+for _ in $(seq 50); do
+    help=$(xdotool search --onlyvisible --name "^Справка$" 2>/dev/null | head -1)
+    [ -n "$help" ] && break
+    sleep 0.1
+done
+[ -n "$help" ] || fail "F1 did not open the help window"
+shot keys-f1-help
+xdotool key Escape
+sleep 0.5
+xdotool search --onlyvisible --name "^Справка$" >/dev/null 2>&1 && fail "Esc did not close the help window"
+
+xdotool windowactivate --sync "$main" 2>/dev/null
+xdotool key ctrl+q
+for _ in $(seq 50); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$program" 2>/dev/null && fail "Ctrl+Q did not close the program"
+grep -q "long.txt" "$app/config.ini" || fail "the close did not save the settings (the text in hand)"
+
+[ "$failures" -eq 0 ] && echo "PASS" && exit 0
+echo "$failures check(s) failed"
+exit 1
