@@ -145,6 +145,7 @@ void TForm1::BuildBookPackage(const TextFile& source)
     const TextEncoding encoding = Encoding;
     request.dictionaryHyphens = DictionaryHyphens();
     request.hyphenationFolders = HyphenationFolders(Folders);
+    if (ChosenBook) request.bookLanguage = ChosenBook->language;
 
     if (!createPanel) createPanel = new CreatePanel(b_ok->parentWidget());
     CreatePanel& panel = *createPanel;

@@ -286,7 +286,7 @@ std::uint64_t BuildBookIn(const BookRequest& request, SettingsRecord& record, Fi
     std::uint64_t zeroBytes = 0;
     const auto pack = [&](NormalisedText& text, std::uint64_t expected) {
         if (!request.dictionaryHyphens) return PackTextPieces(request, text, std::nullopt, expected, *store, pieces.files);
-        Hyphenator hyphenator(request.hyphenationFolders);
+        Hyphenator hyphenator(request.hyphenationFolders, request.bookLanguage);
         HyphenatedText hyphenated(text, hyphenator);
         return PackTextPieces(request, hyphenated, std::nullopt, expected, *store, pieces.files);
     };

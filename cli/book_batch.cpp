@@ -63,6 +63,18 @@ void RemoveFolder(const fs::path& folder)
     fs::remove_all(folder, ec);
 }
 
+// Which dictionaries split the book's words, and why: the language the book names, or the
+// words' own letters.
+QString HyphenationNotice(const BookRequest& request)
+{
+    const Hyphenator hyphenator(request.hyphenationFolders, request.bookLanguage);
+    const QString names = QString::fromStdString(hyphenator.DictionaryNames());
+    if (request.bookLanguage.empty())
+        return QString::fromStdString(Translate("lumira-cli", "Переносы по словарям %1 (язык каждого слова — по его буквам).")).arg(names);
+    return QString::fromStdString(Translate("lumira-cli", "Переносы по словарям %1 (язык книги: %2)."))
+        .arg(names, QString::fromStdString(request.bookLanguage));
+}
+
 } // namespace
 
 OutputPlan PlanOutput(const CliOptions& options)
@@ -124,7 +136,10 @@ struct Batch {
             CheckInterrupt();
             // Every stage below reads this one open file, whatever takes the text's name meanwhile.
             const TextFile opened = text.Open();
-            const QString title = options.title ? *options.title : text.DefaultTitle(opened, settings.encoding);
+            // A book is read through once for what it tells of itself: its title and its language.
+            const std::optional<BookInfo> info =
+                !options.title || settings.dictionaryHyphens ? text.Book(opened, settings.encoding) : std::nullopt;
+            const QString title = options.title ? *options.title : text.DefaultTitle(info);
             if (title.trimmed().isEmpty())
                 throw AppError(options.title ? Translate("BookBuilder", kBlankTitleMessage)
                                              : Translate("lumira-cli", "Название книги пусто (имя файла не даёт его): задайте название ключом --title."));
@@ -143,6 +158,7 @@ struct Batch {
             book.Into(request);
             request.dictionaryHyphens = settings.dictionaryHyphens;
             request.hyphenationFolders = HyphenationFolders(program.folders);
+            if (info) request.bookLanguage = info->language;
             request.sourceText = opened;
             request.threads = threadsPerBook;
             request.progress = [&](BookStage stage, std::uint64_t done, std::uint64_t total) {
@@ -166,6 +182,7 @@ struct Batch {
                                    .arg(QString::fromStdString(PathText(made.volumes[v].jar)))
                                    .arg(made.volumes[v].jarSize)
                                    .arg(QString::fromStdString(made.volumes[v].titleUtf8));
+            if (options.verbose && request.dictionaryHyphens) notices << HyphenationNotice(request);
             for (const std::string& w : made.warnings) notices << QString::fromStdString(w);
             if (made.removedVolumes > 0) notices << QString::fromStdString(RemovedVolumesNotice(made.removedVolumes));
             // A book kept whole bears its title as given, which phones may refuse all the same.

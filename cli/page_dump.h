@@ -22,9 +22,11 @@ struct PageSetup {
 
 // `text` is the layout string (TextSource::LayoutString); `lineHeight` the glyph strip's height.
 // With dictionary hyphenation the text gets its soft hyphens from the dictionaries in
-// `hyphenationFolders`, as the book's pieces do.
+// `hyphenationFolders`, chosen by the language the book names (`bookLanguage`), as the book's
+// pieces do.
 PageSetup MakePageSetup(std::string text, const BookSettings& settings, int lineHeight,
-                        const std::vector<std::filesystem::path>& hyphenationFolders);
+                        const std::vector<std::filesystem::path>& hyphenationFolders,
+                        const std::string& bookLanguage = {});
 
 // Lays out page after page from position 1, going on while the "next page" button would stay
 // enabled (and the page start moves); `visit` gets the 1-based page number and the page, and

@@ -229,3 +229,49 @@ TEST(TitleMarks, TitlesStandApartAndEmptyLinesShowAsEmptyScreenLines)
 }
 
 } // namespace lumira
+
+namespace lumira {
+
+// The book's language chooses the dictionary of its script when one is found, beside the
+// system's: here made-up ones whose points no real dictionary has.
+TEST(Hyphenator, TheBooksLanguageChoosesItsScriptsDictionaryElseTheLettersDo)
+{
+    TempDir dir;
+    dir.Write("hyph_de_DE.dic", "UTF-8\na1i\n");          // "ra-inbow", never an English point
+    dir.Write("hyph_uk_UA.dic", "UTF-8\nк1о\n");          // "шк-ола"
+    std::vector<std::filesystem::path> folders{dir.Path()};
+    folders.insert(folders.end(), kDictionaries.begin(), kDictionaries.end());
+    const std::string text = "rainbow " + Cp("школа телефоне");
+    const auto split = [&](std::string_view language) {
+        Hyphenator hyphenator(folders, language);
+        std::string out;
+        hyphenator.Hyphenate(text, out);
+        return std::make_pair(out, hyphenator.DictionaryNames());
+    };
+    const std::string soft(1, kSoft);
+    const auto [byLetters, defaults] = split("");
+    EXPECT_EQ(defaults, "hyph_ru_RU.dic, hyph_en_US.dic");
+    EXPECT_EQ(byLetters.find("ra" + soft), std::string::npos);
+    EXPECT_NE(byLetters.find(Cp("теле") + soft), std::string::npos);
+    const size_t latinEnd = byLetters.find(' ');
+
+    // German, by a region the folders lack and in any case: the German file; Russian words stay Russian.
+    for (const char* german : {"de", "DE-at", "de_CH"}) {
+        SCOPED_TRACE(german);
+        const auto [out, names] = split(german);
+        EXPECT_EQ(names, "hyph_ru_RU.dic, hyph_de_DE.dic");
+        EXPECT_EQ(out.substr(0, 8), "ra" + soft + "inbow");
+        EXPECT_EQ(out.substr(8), byLetters.substr(latinEnd));
+    }
+    // Ukrainian: Cyrillic words by its file, Latin ones by English.
+    const auto [ukrainian, ukNames] = split("uk-UA");
+    EXPECT_EQ(ukNames, "hyph_uk_UA.dic, hyph_en_US.dic");
+    EXPECT_EQ(ukrainian, byLetters.substr(0, latinEnd) + Cp(" шк") + soft + Cp("ола телефоне"));
+    // The defaults' own languages, one without a file, and tags that are no language: as by letters.
+    for (const char* same : {"ru", "ru-RU", "en", "en-GB", "fr", "x", "12", "../de", ""}) {
+        SCOPED_TRACE(same);
+        EXPECT_EQ(split(same).first, byLetters);
+    }
+}
+
+} // namespace lumira
