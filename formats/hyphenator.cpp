@@ -204,19 +204,17 @@ Hyphenator::Dictionary& Hyphenator::Load(int language)
     return *slot;
 }
 
-const std::string& Hyphenator::PointsOf(const std::string& word, int language)
+void Hyphenator::PointsOf(std::string_view word, int language, std::string& out)
 {
-    if (const auto found = known_.find(word); found != known_.end()) return found->second;
-    if (known_.size() >= kMaxKnownWords) known_.clear();
-    std::string& result = known_[word];
-    result = word;
+    const size_t from = out.size();
+    out.append(word);
     const int length = static_cast<int>(word.size());
-    if (length < 2 * kMinLetters) return result;
+    if (language == kNone || length < 2 * kMinLetters) return;
     Dictionary& dictionary = Load(language);
     encoded_.clear();
     for (const char b : word) {
         const std::string& bytes = dictionary.encoded[Cp1251Lower(static_cast<unsigned char>(b))];
-        if (bytes.empty() || (!dictionary.utf8 && bytes.size() != 1)) return result;
+        if (bytes.empty() || (!dictionary.utf8 && bytes.size() != 1)) return;
         encoded_ += bytes;
     }
     hyphens_.assign(encoded_.size() + 5, '0');
@@ -232,16 +230,15 @@ const std::string& Hyphenator::PointsOf(const std::string& word, int language)
     }
     std::free(pos);
     std::free(cut);
-    if (failed) return result;
+    if (failed) return;
     // hyphens[i] odd: a point after the word's character i (for a UTF-8 dictionary the vector
     // counts characters, as libhyphen gives it for one).
-    result.clear();
+    out.resize(from);
     for (int i = 0; i < length; ++i) {
-        result += word[static_cast<size_t>(i)];
+        out += word[static_cast<size_t>(i)];
         if (i + 1 >= kMinLetters && length - i - 1 >= kMinLetters && (hyphens_[static_cast<size_t>(i)] & 1))
-            result += static_cast<char>(kSoftHyphen);
+            out += static_cast<char>(kSoftHyphen);
     }
-    return result;
 }
 
 void Hyphenator::Hyphenate(std::string_view text, std::string& out)
@@ -257,16 +254,24 @@ void Hyphenator::Hyphenate(std::string_view text, std::string& out)
         while (j < n && IsWordByte(static_cast<unsigned char>(text[j]))) ++j;
         if (j == i) continue;
         const std::string_view word = text.substr(i, j - i);
+        i = j;
         if (word.size() < 2 * kMinLetters) {
             out.append(word);
-        } else if (const auto found = known_.find(word); found != known_.end()) {
-            out += found->second;
-        } else {
-            const int language = LanguageOf(word);
-            word_.assign(word);
-            out += language == kNone ? word_ : PointsOf(word_, language);
+            continue;
         }
-        i = j;
+        if (word.size() > WordMemo::kLongestWord) {
+            PointsOf(word, LanguageOf(word), out);
+            continue;
+        }
+        // Each distinct word is worked out once; its repeats are copied.
+        const std::uint64_t hash = WordMemo::Hash(word);
+        if (const std::string_view known = known_.Find(word, hash); known.data()) {
+            out.append(known);
+            continue;
+        }
+        const size_t from = out.size();
+        PointsOf(word, LanguageOf(word), out);
+        known_.Add(word, hash, std::string_view(out).substr(from), kMaxKnownWords);
     }
 }
 

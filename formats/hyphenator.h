@@ -15,11 +15,12 @@
 // script split by that language's dictionary when one is found (hyph_de_DE.dic, hyph_uk_UA.dic,
 // hyph_en_GB.dic, or any hyph_<language>*.dic); a language without one found, or none named,
 // keeps the choice above.
+#include "formats/word_memo.h"
+
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 struct _HyphenDict;
@@ -46,20 +47,15 @@ public:
 
 private:
     struct Dictionary;
-    const std::string& PointsOf(const std::string& word, int language);
+    // Appends `word` to `out` with soft hyphens at its points in `language`'s dictionary.
+    void PointsOf(std::string_view word, int language, std::string& out);
     Dictionary& Load(int language);
 
     std::vector<std::filesystem::path> folders_;
     std::string language_;
     std::string files_[2];  // the dictionary file of each script, by the book's language
     std::unique_ptr<Dictionary> dictionaries_[2];
-    // Looked up by the word's bytes in the text, without a copy.
-    struct WordHash {
-        using is_transparent = void;
-        size_t operator()(std::string_view word) const { return std::hash<std::string_view>{}(word); }
-    };
-    std::unordered_map<std::string, std::string, WordHash, std::equal_to<>> known_;  // word as written -> hyphenated
-    std::string word_;
+    WordMemo known_;  // word as written -> hyphenated
     std::string encoded_;
     std::vector<char> hyphens_;
 };

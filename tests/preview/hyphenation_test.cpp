@@ -5,6 +5,7 @@
 #include "platform/errors.h"
 #include "platform/line_list.h"
 #include "formats/hyphenator.h"
+#include "formats/word_memo.h"
 #include "preview/page_layout.h"
 #include "support/temp_dir.h"
 #include "test_widths.h"
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 
@@ -272,6 +274,45 @@ TEST(Hyphenator, TheBooksLanguageChoosesItsScriptsDictionaryElseTheLettersDo)
         SCOPED_TRACE(same);
         EXPECT_EQ(split(same).first, byLetters);
     }
+}
+
+} // namespace lumira
+
+
+namespace lumira {
+
+// The memo of worked-out words against a plain map: random words of every length up to the
+// longest kept (many sharing a beginning), found exactly as added through every growth, words
+// too long not kept, and everything forgotten at the limit.
+TEST(WordMemo, FindsExactlyWhatWasAdded)
+{
+    std::mt19937 random(29);
+    WordMemo memo;
+    std::map<std::string, std::string> reference;
+    const size_t limit = 20000;
+    for (int i = 0; i < 15000; ++i) {
+        std::string word(1 + random() % WordMemo::kLongestWord, 'a');
+        for (char& c : word) c = static_cast<char>('a' + random() % (i % 3 == 0 ? 2 : 26));
+        const std::uint64_t hash = WordMemo::Hash(word);
+        const std::string_view found = memo.Find(word, hash);
+        ASSERT_EQ(found.data() != nullptr, reference.count(word) == 1) << i;
+        if (found.data()) {
+            ASSERT_EQ(found, reference[word]);
+            continue;
+        }
+        std::string result = word;
+        result.insert(random() % (word.size() + 1), std::string(random() % 3, kSoft));
+        memo.Add(word, hash, result, limit);
+        reference[word] = result;
+    }
+    for (const auto& [word, result] : reference) ASSERT_EQ(memo.Find(word, WordMemo::Hash(word)), result);
+    const std::string tooLong(WordMemo::kLongestWord + 1, 'x');
+    memo.Add(tooLong, WordMemo::Hash(tooLong), tooLong, limit);
+    EXPECT_EQ(memo.Find(tooLong, WordMemo::Hash(tooLong)).data(), nullptr);
+    // At the limit the memo starts afresh.
+    memo.Add("last", WordMemo::Hash("last"), "la\xADst", reference.size());
+    EXPECT_EQ(memo.Find("last", WordMemo::Hash("last")), "la\xADst");
+    EXPECT_EQ(memo.Find(reference.begin()->first, WordMemo::Hash(reference.begin()->first)).data(), nullptr);
 }
 
 } // namespace lumira
