@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <utility>
 #include <hyphen.h>
@@ -243,36 +244,44 @@ void Hyphenator::PointsOf(std::string_view word, int language, std::string& out)
 
 void Hyphenator::Hyphenate(std::string_view text, std::string& out)
 {
-    out.reserve(out.size() + text.size() + text.size() / 4);
+    // Written in place: a word's points at most double it (one after each of its letters but
+    // the first and the last two).
+    const size_t begin = out.size();
+    out.resize(begin + 2 * text.size());
+    char* dst = out.data() + begin;
+    const auto put = [&dst](std::string_view bytes) {
+        std::memcpy(dst, bytes.data(), bytes.size());
+        dst += bytes.size();
+    };
     size_t i = 0;
     const size_t n = text.size();
     while (i < n) {
         size_t j = i;
-        while (j < n && !IsWordByte(static_cast<unsigned char>(text[j]))) ++j;
-        out.append(text.data() + i, j - i);
+        while (j < n && !IsWordByte(static_cast<unsigned char>(text[j]))) *dst++ = text[j++];
         i = j;
         while (j < n && IsWordByte(static_cast<unsigned char>(text[j]))) ++j;
         if (j == i) continue;
         const std::string_view word = text.substr(i, j - i);
         i = j;
         if (word.size() < 2 * kMinLetters) {
-            out.append(word);
-            continue;
-        }
-        if (word.size() > WordMemo::kLongestWord) {
-            PointsOf(word, LanguageOf(word), out);
+            put(word);
             continue;
         }
         // Each distinct word is worked out once; its repeats are copied.
-        const std::uint64_t hash = WordMemo::Hash(word);
-        if (const std::string_view known = known_.Find(word, hash); known.data()) {
-            out.append(known);
-            continue;
+        const bool remembered = word.size() <= WordMemo::kLongestWord;
+        const std::uint64_t hash = remembered ? WordMemo::Hash(word) : 0;
+        if (remembered) {
+            if (const std::string_view known = known_.Find(word, hash); known.data()) {
+                put(known);
+                continue;
+            }
         }
-        const size_t from = out.size();
-        PointsOf(word, LanguageOf(word), out);
-        known_.Add(word, hash, std::string_view(out).substr(from), kMaxKnownWords);
+        points_.clear();
+        PointsOf(word, LanguageOf(word), points_);
+        if (remembered) known_.Add(word, hash, points_, kMaxKnownWords);
+        put(points_);
     }
+    out.resize(static_cast<size_t>(dst - out.data()));
 }
 
 size_t Hyphenator::OpenTail(std::string_view text)

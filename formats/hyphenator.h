@@ -56,6 +56,7 @@ private:
     std::string files_[2];  // the dictionary file of each script, by the book's language
     std::unique_ptr<Dictionary> dictionaries_[2];
     WordMemo known_;  // word as written -> hyphenated
+    std::string points_;  // the word being worked out, with its points
     std::string encoded_;
     std::vector<char> hyphens_;
 };
