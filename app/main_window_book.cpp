@@ -153,6 +153,7 @@ void MainWindow::BuildBookPackage(const TextFile& source)
     request.templateFile = Folders.DataFile("velmar.dat");
     request.jar = ToFsPath(*chosen);
     request.maxJarBytes = profile->MaxJarBytes();
+    if (ChosenBook) request.bookLanguage = ChosenBook->language;
 
     if (!createPanel) createPanel = new CreatePanel(b_ok->parentWidget());
     CreatePanel& panel = *createPanel;

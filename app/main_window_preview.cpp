@@ -73,11 +73,12 @@ public:
     }
 
     // The preview text as laid out: with soft hyphens when `hyphenator` is given. Made again only
-    // when the text or the way of splitting changed.
+    // when the text or the way of splitting (the dictionaries, by the book's language) changed.
     const std::string& LayoutTextOf(const LineList& lines, Hyphenator* hyphenator)
     {
         std::string joined = JoinLines(lines);
-        const bool dictionary = hyphenator != nullptr;
+        const std::optional<std::string> dictionary =
+            hyphenator ? std::optional<std::string>(hyphenator->DictionaryNames()) : std::nullopt;
         if (joined != source_ || dictionary != dictionary_ || !laidOut_) {
             std::string text;
             if (dictionary) hyphenator->Hyphenate(joined, text);
@@ -98,7 +99,7 @@ private:
 
     std::optional<FontWidths> widths_;
     std::string source_;
-    bool dictionary_ = false;
+    std::optional<std::string> dictionary_;  // the dictionaries the text was split by, if any
     std::optional<std::string> laidOut_;
 };
 
@@ -193,7 +194,10 @@ bool MainWindow::DictionaryHyphens() const
 const std::string& MainWindow::PreviewLayoutText()
 {
     if (!DictionaryHyphens()) return CachesOf(*this).LayoutTextOf(PreviewText, nullptr);
-    if (!hyphenator_) hyphenator_ = std::make_shared<Hyphenator>(HyphenationFolders(Folders));
+    // The book's language may choose the dictionaries, as it does for the book's pieces.
+    const std::string language = ChosenBook ? ChosenBook->language : std::string();
+    if (!hyphenator_ || hyphenator_->BookLanguage() != language)
+        hyphenator_ = std::make_shared<Hyphenator>(HyphenationFolders(Folders), language);
     return CachesOf(*this).LayoutTextOf(PreviewText, hyphenator_.get());
 }
 

@@ -291,7 +291,7 @@ std::uint64_t BuildBookIn(const BookRequest& request, SettingsRecord& record, Fi
     ContentsScanner contents;
     const auto pack = [&](NormalisedText& text, std::uint64_t expected) {
         if (!request.dictionaryHyphens) return PackTextPieces(request, text, std::nullopt, expected, *store, pieces.files, contents);
-        Hyphenator hyphenator(request.hyphenationFolders);
+        Hyphenator hyphenator(request.hyphenationFolders, request.bookLanguage);
         HyphenatedText hyphenated(text, hyphenator);
         return PackTextPieces(request, hyphenated, std::nullopt, expected, *store, pieces.files, contents);
     };

@@ -51,6 +51,7 @@ struct BookRequest {
     // point, and its "layout" file tells the reader to split only there. Without, the vowel rule.
     bool dictionaryHyphens = false;
     std::vector<std::filesystem::path> hyphenationFolders;  // where the dictionaries are looked up
+    std::string bookLanguage;  // the language the book names, which may choose the dictionary; empty for a text
 };
 
 // A request filled from the settings the book is made with, the same for the window and lumira-cli:

@@ -19,6 +19,7 @@ BookJobResult RunBookJob(const BookJob& job, SettingsRecord& record)
     request.sourceText = job.text;
     request.dictionaryHyphens = job.dictionaryHyphens;
     request.hyphenationFolders = job.hyphenationFolders;
+    request.bookLanguage = job.bookLanguage;
     request.threads = job.threads;
     request.cancel = job.cancel;
     request.progress = job.progress;

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace lumira {
@@ -29,6 +30,7 @@ struct BookJob {
     BandPosition band = BandPosition::Bottom;
     bool dictionaryHyphens = true;
     std::vector<std::filesystem::path> hyphenationFolders;
+    std::string bookLanguage;  // the language the book declares (a BCP 47 tag); "" when none
     std::filesystem::path workFolder;    // holds the glyph files; its whole content goes into the package
     std::filesystem::path templateFile;  // the reader's template (velmar.dat)
     std::filesystem::path jar;           // the package asked for

@@ -65,6 +65,18 @@ void RemoveFolder(const fs::path& folder)
     fs::remove_all(folder, ec);
 }
 
+// Which dictionaries split the book's words, and why: the language the book names, or the
+// words' own letters.
+QString HyphenationNotice(const BookJob& job)
+{
+    const Hyphenator hyphenator(job.hyphenationFolders, job.bookLanguage);
+    const QString names = QString::fromStdString(hyphenator.DictionaryNames());
+    if (job.bookLanguage.empty())
+        return QString::fromStdString(Translate("lumira-cli", "Переносы по словарям %1 (язык каждого слова — по его буквам).")).arg(names);
+    return QString::fromStdString(Translate("lumira-cli", "Переносы по словарям %1 (язык книги: %2)."))
+        .arg(names, QString::fromStdString(job.bookLanguage));
+}
+
 } // namespace
 
 OutputPlan PlanOutput(const CliOptions& options)
@@ -126,7 +138,10 @@ struct Batch {
             CheckInterrupt();
             // Every stage below reads this one open file, whatever takes the text's name meanwhile.
             const TextFile opened = text.Open();
-            const QString title = options.title ? *options.title : text.DefaultTitle(opened, settings.encoding);
+            // A book is read through once for what it tells of itself: its title and its language.
+            const std::optional<BookInfo> info =
+                !options.title || settings.dictionaryHyphens ? text.Book(opened, settings.encoding) : std::nullopt;
+            const QString title = options.title ? *options.title : text.DefaultTitle(info);
             if (title.trimmed().isEmpty())
                 throw AppError(options.title ? Translate("BookBuilder", kBlankTitleMessage)
                                              : Translate("lumira-cli", "Название книги пусто (имя файла не даёт его): задайте название ключом --title."));
@@ -148,6 +163,7 @@ struct Batch {
             job.band = settings.band;
             job.dictionaryHyphens = settings.dictionaryHyphens;
             job.hyphenationFolders = HyphenationFolders(program.folders);
+            if (info) job.bookLanguage = info->language;
             job.workFolder = work;
             job.templateFile = program.File("velmar.dat");
             job.jar = jar;
@@ -178,6 +194,7 @@ struct Batch {
                                    .arg(QString::fromStdString(PathText(made.volumes[v].jar)))
                                    .arg(made.volumes[v].jarSize)
                                    .arg(QString::fromStdString(made.volumes[v].titleUtf8));
+            if (options.verbose && job.dictionaryHyphens) notices << HyphenationNotice(job);
             for (const std::string& w : made.warnings) notices << QString::fromStdString(w);
             if (made.removedVolumes > 0) notices << QString::fromStdString(RemovedVolumesNotice(made.removedVolumes));
             // A book kept whole bears its title as given, which phones may refuse all the same.

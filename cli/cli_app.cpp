@@ -79,8 +79,10 @@ int RunPages(const CliOptions& options, const BookSettings& settings, const Prog
         const FontStripImage glyphs = RenderFontStrip(settings.font, settings.background, settings.upperCut, settings.bottCut);
         const int lineHeight = glyphs.strip.height();
         QString notice;
-        const auto setup = std::make_shared<const PageSetup>(MakePageSetup(
-            text.LayoutString(text.Open(), settings.encoding, &notice), settings, lineHeight, HyphenationFolders(program.folders)));
+        std::string language;
+        std::string layout = text.LayoutString(text.Open(), settings.encoding, &notice, &language);
+        const auto setup = std::make_shared<const PageSetup>(
+            MakePageSetup(std::move(layout), settings, lineHeight, HyphenationFolders(program.folders), language));
         if (!notice.isEmpty())
             for (const QString& line : notice.split(QLatin1Char('\n'))) SayError(text.Given().toStdString() + ": " + line.toStdString());
         PageIndex index(setup);

@@ -20,11 +20,11 @@
 namespace lumira {
 
 PageSetup MakePageSetup(std::string text, const BookSettings& settings, int lineHeight,
-                        const std::vector<std::filesystem::path>& hyphenationFolders)
+                        const std::vector<std::filesystem::path>& hyphenationFolders, const std::string& bookLanguage)
 {
     PageSetup setup;
     if (settings.dictionaryHyphens) {
-        Hyphenator hyphenator(hyphenationFolders);
+        Hyphenator hyphenator(hyphenationFolders, bookLanguage);
         hyphenator.Hyphenate(text, setup.text);
         setup.geometry.hyphenation = Hyphenation::SoftHyphens;
     } else {

@@ -15,9 +15,11 @@ namespace lumira {
 // phone's screen with the system line shown.
 // `text` is the layout string (TextSource::LayoutString); `lineHeight` the glyph strip's height.
 // With dictionary hyphenation the text gets its soft hyphens from the dictionaries in
-// `hyphenationFolders`, as the book's pieces do.
+// `hyphenationFolders`, chosen by the language the book names (`bookLanguage`), as the book's
+// pieces do.
 PageSetup MakePageSetup(std::string text, const BookSettings& settings, int lineHeight,
-                        const std::vector<std::filesystem::path>& hyphenationFolders);
+                        const std::vector<std::filesystem::path>& hyphenationFolders,
+                        const std::string& bookLanguage = {});
 
 // Writes pages as the page index is built (PageIndex::Build's visitor): each line in UTF-8
 // exactly as laid out, one per output line, pages separated by a line holding only a form feed.

@@ -36,13 +36,16 @@ BookText TextSource::BookFile(const TextFile& opened, const std::filesystem::pat
     return BookText(opened, encoding, scratch, BookText::Streamed{});
 }
 
-std::string TextSource::LayoutString(const TextFile& opened, TextEncoding encoding, QString* notice) const
+std::string TextSource::LayoutString(const TextFile& opened, TextEncoding encoding, QString* notice,
+                                     std::string* language) const
 {
     std::string bytes;
+    if (language) language->clear();
     if (const auto format = RecogniseBook(opened)) {
         // A book is laid out as a UTF-8 text first, read from there on as any UTF-8 text.
         StringSink text;
-        ConvertBook(opened, *format, text, encoding);
+        const BookInfo info = ConvertBook(opened, *format, text, encoding);
+        if (language) *language = info.language;
         bytes = std::move(text.text);
         encoding = TextEncoding::Utf8;
     } else {
@@ -76,7 +79,7 @@ QString AutoChoiceNotice(TextEncoding chosen, TextEncoding read)
 
 namespace {
 
-// The text of a book read for its title only: dropped, and given up on a stop request.
+// The text of a book read for its title and language only: dropped, and given up on a stop request.
 class TitleOnlySink : public TextSink {
 public:
     void Write(std::string_view) override { CheckInterrupt(); }
@@ -85,11 +88,18 @@ public:
 
 } // namespace
 
-QString TextSource::DefaultTitle(const TextFile& opened, TextEncoding encoding) const
+std::optional<BookInfo> TextSource::Book(const TextFile& opened, TextEncoding encoding) const
 {
-    if (const auto format = RecogniseBook(opened)) {
-        TitleOnlySink nothing;
-        const QString title = ShortBookTitle(ConvertBook(opened, *format, nothing, encoding).title);
+    const auto format = RecogniseBook(opened);
+    if (!format) return std::nullopt;
+    TitleOnlySink nothing;
+    return ConvertBook(opened, *format, nothing, encoding);
+}
+
+QString TextSource::DefaultTitle(const std::optional<BookInfo>& book) const
+{
+    if (book) {
+        const QString title = ShortBookTitle(book->title);
         if (!title.isEmpty()) return title;
     }
     return SanitizeCaption(WithoutExtension(FileName()));

@@ -4,10 +4,12 @@
 // Every reading of a text goes through here, and through the one file Open gives: whatever takes
 // the text's name meanwhile, every stage reads the text that was opened.
 #include "book/book_text.h"
+#include "formats/book_format.h"
 #include "platform/text_encoding.h"
 
 #include <QString>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace lumira {
@@ -27,8 +29,11 @@ public:
     // socket is refused at once).
     TextFile Open() const;
 
-    // The book's title: a book's own (FB2, EPUB, HTML), else the one its file name gives.
-    QString DefaultTitle(const TextFile& opened, TextEncoding encoding) const;
+    // What a book (FB2, EPUB, HTML) tells of itself (its title, its language), read through
+    // once; nothing for a plain text.
+    std::optional<BookInfo> Book(const TextFile& opened, TextEncoding encoding) const;
+    // The book's title: a book's own, else the one its file name gives.
+    QString DefaultTitle(const std::optional<BookInfo>& book) const;
 
     // The cp1251 text the book is made from, read in `encoding`: the file itself when it is
     // cp1251, else a converted copy in `scratch`, a private folder outside the book's working
@@ -39,8 +44,10 @@ public:
     // The whole text as the page layout reads it: converted to cp1251 from `encoding`, split
     // into lines, every line followed by CR LF, zero bytes left out; never shortened.
     // `notice` receives what the user should be told of the conversion: the encoding "Авто" chose
-    // (AutoChoiceNotice) and what ConversionNotice tells, a line each.
-    std::string LayoutString(const TextFile& opened, TextEncoding encoding, QString* notice = nullptr) const;
+    // (AutoChoiceNotice) and what ConversionNotice tells, a line each. `language` receives the
+    // language a book names (empty for a plain text).
+    std::string LayoutString(const TextFile& opened, TextEncoding encoding, QString* notice = nullptr,
+                             std::string* language = nullptr) const;
 
 private:
     QString given_;

@@ -46,10 +46,13 @@ void Cp1251TextSink::Write(std::string_view utf8)
     }
     if (utf8.empty()) return;
     const std::int16_t* const table = UnicodeToCp1251Table().data();
-    buffer_.resize(utf8.size());
+    // The output begins with the letter held back from the last call, so that a combining mark
+    // this call starts with still joins with it (и + ̆ → й), as it would within one call.
+    buffer_.resize(1 + utf8.size());
     char* const start = buffer_.data();
-    char* dst = start;
-    counted_ = start;
+    *start = heldBack_;
+    char* dst = start + holding_;
+    counted_ = dst;
     const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
     const auto* const end = p + utf8.size();
     while (p < end) {
@@ -113,13 +116,22 @@ void Cp1251TextSink::Write(std::string_view utf8)
         else dst = Replace(u, dst);
     }
     if (report_.replaced == 0) Count(dst);
-    const size_t size = static_cast<size_t>(dst - start);
-    report_.bytesWritten += size;
-    out_.Write(std::string_view(start, size));
+    // All but the last byte goes out; that one is held back in turn.
+    holding_ = dst > start;
+    if (!holding_) return;
+    heldBack_ = dst[-1];
+    const size_t ready = static_cast<size_t>(dst - start) - 1;
+    report_.bytesWritten += ready;
+    if (ready > 0) out_.Write(std::string_view(start, ready));
 }
 
 const ConversionReport& Cp1251TextSink::Finish()
 {
+    if (holding_) {
+        holding_ = false;
+        report_.bytesWritten += 1;
+        out_.Write(std::string_view(&heldBack_, 1));
+    }
     if (!pending_.empty()) {
         // Nothing more comes: the cut character is broken.
         pending_.clear();

@@ -17,7 +17,9 @@ public:
     // Takes UTF-8; a character cut between two calls is finished by the next one.
     void Write(std::string_view utf8) override;
     void CheckGoing() override { out_.CheckGoing(); }
-    // The report once the whole text has gone through (a character left unfinished becomes "?").
+    // Writes the last byte, which each call holds back for a combining mark that may follow, and
+    // returns the report once the whole text has gone through (a character left unfinished
+    // becomes "?"). Nothing of the text is complete before this.
     const ConversionReport& Finish();
     const ConversionReport& Report() const { return report_; }
 
@@ -29,6 +31,8 @@ private:
     ConversionReport report_;
     std::string buffer_;
     std::string pending_;           // the start of a character cut at the end of a call
+    char heldBack_ = 0;             // the last byte written, which a mark may still change,
+    bool holding_ = false;          // when there is one
     const char* counted_ = nullptr; // up to where this call's output has been counted
     std::uint64_t line_ = 1;
     std::uint64_t column_ = 0;

@@ -44,6 +44,8 @@ struct Fb2Layout {
     std::string title;
     int langDepth = 0;
     std::string language;
+    int sourceLangDepth = 0;
+    std::string sourceLanguage;  // the original's, for a book that names no language of its own
 
     bool notesBody = false;
     bool notesStarted = false;
@@ -83,6 +85,7 @@ void Fb2Layout::Start(std::string_view name, const xmlChar** attributes, int cou
         if (name == "title-info") inTitleInfo = true;
         else if (name == "book-title" && inTitleInfo && !titleTaken) bookTitleDepth = depth;
         else if (name == "lang" && inTitleInfo && language.empty()) langDepth = depth;
+        else if (name == "src-lang" && inTitleInfo && sourceLanguage.empty()) sourceLangDepth = depth;
         return;
     }
     if (name == "description") {
@@ -147,6 +150,7 @@ void Fb2Layout::End(std::string_view name)
         if (name == "description") inDescription = false;
         else if (name == "title-info") inTitleInfo = false;
         else if (at == langDepth) langDepth = 0;
+        else if (at == sourceLangDepth) sourceLangDepth = 0;
         else if (at == bookTitleDepth) {
             bookTitleDepth = 0;
             titleTaken = true;
@@ -204,6 +208,7 @@ void Fb2Layout::Characters(std::string_view text)
     if (inDescription) {
         if (bookTitleDepth) title.append(text);
         if (langDepth) language.append(text);
+        if (sourceLangDepth) sourceLanguage.append(text);
         return;
     }
     if (depth < 2) return;  // nothing but white space lies between the book's parts
@@ -597,6 +602,7 @@ BookInfo ReadFb2(const ByteSource& source, const std::string& shownAs, TextSink&
     layout.writer.EndParagraph();
     info.title = layout.title;
     info.language = CollapseSpaces(layout.language);
+    if (info.language.empty()) info.language = CollapseSpaces(layout.sourceLanguage);
     return info;
 }
 

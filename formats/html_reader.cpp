@@ -1,5 +1,5 @@
 #include "formats/html_reader.h"
-
+#include "formats/formula_text.h"
 #include "formats/text_layout.h"
 #include "formats/xml_support.h"
 #include "platform/errors.h"
@@ -90,11 +90,6 @@ bool MarkedAsNoteRef(const xmlNode* n)
     return HasToken(Attribute(n, "epub:type"), {"noteref"}) || HasToken(Attribute(n, "role"), {"doc-noteref"});
 }
 
-bool OneOf(std::string_view name, std::initializer_list<std::string_view> names)
-{
-    return std::find(names.begin(), names.end(), name) != names.end();
-}
-
 bool IsHeading(std::string_view n)
 {
     return n.size() == 2 && n[0] == 'h' && n[1] >= '1' && n[1] <= '6';
@@ -106,17 +101,10 @@ bool IsSkipped(std::string_view n)
                      "image", "video", "audio", "map", "param"});
 }
 
-// Parts of a drawing or a formula that are no text to read: its name, its description, its
-// definitions, a formula's source in another notation.
+// Parts of a drawing that are no text to read: its name, its description, its definitions.
 bool IsSkippedInside(std::string_view n)
 {
-    return OneOf(n, {"title", "desc", "metadata", "defs", "annotation", "annotation-xml", "none", "mprescripts"});
-}
-
-// The tokens of a formula, read with a blank between them.
-bool IsFormulaToken(std::string_view n)
-{
-    return OneOf(n, {"mi", "mn", "mo", "ms", "mtext"});
+    return OneOf(n, {"title", "desc", "metadata", "defs"});
 }
 
 bool IsBlock(std::string_view n)
@@ -384,8 +372,7 @@ public:
     {
         const std::string_view name = Name(n);
         if (name == "head" && !headTaken_) return true;
-        if (IsSkipped(name) || ((drawing_ || formula_) && IsSkippedInside(name))) return false;
-        if (name == "math" && !Attribute(n, "alttext").empty()) return false;
+        if (IsSkipped(name) || ((drawing_ || formula_.Inside()) && IsSkippedInside(name))) return false;
         if (!inNotes_ && IsReference(n)) return true;
         if (!IsHeading(name)) return false;
         const size_t number = ElementNumber(n);
@@ -474,23 +461,21 @@ private:
     bool EnterNode(xmlNode* n)
     {
         if (n->type == XML_TEXT_NODE || n->type == XML_CDATA_SECTION_NODE) {
-            if (n->content) Text(reinterpret_cast<const char*>(n->content));
+            if (!n->content) return false;
+            if (formula_.Inside()) formula_.Text(reinterpret_cast<const char*>(n->content));
+            else Text(reinterpret_cast<const char*>(n->content));
             return false;
         }
         if (n->type != XML_ELEMENT_NODE) return false;
-        EndParagraphNow();
         const std::string_view name = Name(n);
-        if (IsSkipped(name) || ((drawing_ || formula_) && IsSkippedInside(name))) return false;
-        if (name == "math") {
-            // A formula is read as its text form when it has one, else token by token.
-            if (const std::string alt = Attribute(n, "alttext"); !alt.empty()) {
-                out_->Text(" " + alt + " ");
-                return false;
-            }
-            if (!formula_++) tokens_ = 0;
-        } else if (formula_ && IsFormulaToken(name) && tokens_++) {
-            out_->Text(" ");
-        } else if (name == "svg") {
+        if (formula_.Inside() || name == "math") {
+            formula_.Open(name, [n](std::string_view attribute) { return Attribute(n, attribute); });
+            if (!n->children) Leave(n);
+            return n->children != nullptr;
+        }
+        EndParagraphNow();
+        if (IsSkipped(name) || (drawing_ && IsSkippedInside(name))) return false;
+        if (name == "svg") {
             ++drawing_;
             out_->EndParagraph();
         } else if (drawing_ && name == "text") {
@@ -543,9 +528,12 @@ private:
     void LeaveNode(xmlNode* n)
     {
         if (n->type != XML_ELEMENT_NODE) return;
-        EndParagraphNow();
         const std::string_view name = Name(n);
-        if (name == "math") --formula_;
+        if (formula_.Inside()) {
+            if (std::string reading; formula_.Close(name, reading) && !reading.empty()) Text(reading);
+            return;
+        }
+        EndParagraphNow();
         if (name == "svg") --drawing_;
         if ((name == "svg" || (drawing_ && name == "text")) && !inTitle_) out_->EndParagraph();
         if (IsHeading(name)) {
@@ -588,8 +576,7 @@ private:
     const std::string& path_;
     int inTitle_ = 0;
     int drawing_ = 0;  // inside an SVG drawing
-    int formula_ = 0;  // inside a MathML formula
-    int tokens_ = 0;   // tokens of the formula so far
+    FormulaText formula_;  // the MathML formula being read
     std::string label_;  // the mark of a note begun, whose own number at its start is dropped
     bool labelTail_ = false;
     LayoutWriter* open_ = nullptr;  // the writer whose paragraph has ended but for what follows

@@ -9,6 +9,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <utility>
 #include <hyphen.h>
 
 namespace lumira {
@@ -17,10 +20,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The scripts words are told by, each with the dictionary that splits it unless the book's
+// language chooses another.
 enum Language { kRussian = 0, kEnglish = 1, kNone = -1 };
 
 constexpr const char* kDictionaryFile[2] = {"hyph_ru_RU.dic", "hyph_en_US.dic"};
 constexpr const char* kDictionaryPackage[2] = {"hyphen-ru", "hyphen-en-us"};
+constexpr std::string_view kDefaultLanguage[2] = {"ru", "en"};
+// Languages written in Cyrillic letters; every other one is taken as written in Latin letters.
+constexpr std::string_view kCyrillicLanguages[] = {"ru", "uk", "be", "bg", "mk", "sr", "kk", "ky", "tg", "mn"};
 // Letters that stay on each side of a point, at least.
 constexpr int kMinLetters = 2;
 // Words remembered with their points; past this the memory is emptied and filled anew.
@@ -66,6 +74,68 @@ int LanguageOf(std::string_view word)
     return cyrillic ? kRussian : kEnglish;
 }
 
+bool IsAsciiLetters(std::string_view s)
+{
+    return !s.empty() && s.size() <= 8 &&
+           std::all_of(s.begin(), s.end(), [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });
+}
+
+std::string Lower(std::string_view s)
+{
+    std::string out(s);
+    for (char& c : out) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return out;
+}
+
+// The first of `names` found as a file in `folders`.
+std::string FirstFound(const std::vector<fs::path>& folders, const std::vector<std::string>& names)
+{
+    for (const std::string& name : names)
+        for (const fs::path& folder : folders) {
+            std::error_code ec;
+            if (fs::is_regular_file(folder / name, ec)) return name;
+        }
+    return {};
+}
+
+// The dictionary file for `language` (a tag such as "de", "en-GB", "uk_UA"), and the script its
+// words are written in; nothing when the folders hold none for it.
+std::optional<std::pair<int, std::string>> DictionaryOfLanguage(const std::vector<fs::path>& folders, std::string_view tag)
+{
+    const size_t cut = tag.find_first_of("-_");
+    const std::string primary = Lower(tag.substr(0, cut));
+    if (!IsAsciiLetters(primary)) return std::nullopt;
+    std::string region;
+    if (cut != std::string_view::npos) {
+        const std::string_view rest = tag.substr(cut + 1);
+        region = std::string(rest.substr(0, rest.find_first_of("-_")));
+        if (!IsAsciiLetters(region)) region.clear();
+        for (char& c : region) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    }
+    const int script = std::find(std::begin(kCyrillicLanguages), std::end(kCyrillicLanguages), primary) != std::end(kCyrillicLanguages)
+                           ? kRussian
+                           : kEnglish;
+    std::vector<std::string> names;
+    if (!region.empty()) names.push_back("hyph_" + primary + "_" + region + ".dic");
+    if (primary == kDefaultLanguage[script]) names.push_back(kDictionaryFile[script]);
+    names.push_back("hyph_" + primary + ".dic");
+    // Any other of the language's dictionaries, in the order of their names.
+    std::vector<std::string> others;
+    for (const fs::path& folder : folders) {
+        std::error_code ec;
+        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+            const std::string name = it->path().filename().string();
+            if (name.size() > primary.size() + 9 && name.rfind("hyph_" + primary + "_", 0) == 0 && name.ends_with(".dic"))
+                others.push_back(name);
+        }
+    }
+    std::sort(others.begin(), others.end());
+    names.insert(names.end(), others.begin(), others.end());
+    std::string found = FirstFound(folders, names);
+    if (found.empty()) return std::nullopt;
+    return std::make_pair(script, std::move(found));
+}
+
 } // namespace
 
 struct Hyphenator::Dictionary {
@@ -79,7 +149,18 @@ struct Hyphenator::Dictionary {
     }
 };
 
-Hyphenator::Hyphenator(std::vector<fs::path> folders) : folders_(std::move(folders)) {}
+Hyphenator::Hyphenator(std::vector<fs::path> folders, std::string_view bookLanguage)
+    : folders_(std::move(folders)), language_(bookLanguage)
+{
+    files_[kRussian] = kDictionaryFile[kRussian];
+    files_[kEnglish] = kDictionaryFile[kEnglish];
+    if (const auto chosen = DictionaryOfLanguage(folders_, language_)) files_[chosen->first] = chosen->second;
+}
+
+std::string Hyphenator::DictionaryNames() const
+{
+    return files_[kRussian] + ", " + files_[kEnglish];
+}
 
 Hyphenator::~Hyphenator() = default;
 
@@ -90,7 +171,7 @@ Hyphenator::Dictionary& Hyphenator::Load(int language)
     auto loaded = std::make_unique<Dictionary>();
     fs::path tried;
     for (const fs::path& folder : folders_) {
-        const fs::path path = folder / kDictionaryFile[language];
+        const fs::path path = folder / files_[language];
         std::error_code ec;
         if (!fs::is_regular_file(path, ec)) continue;
         tried = path;
@@ -98,7 +179,7 @@ Hyphenator::Dictionary& Hyphenator::Load(int language)
         if (loaded->dict) break;
     }
     if (!loaded->dict) {
-        const QString file = QString::fromStdString(tried.empty() ? std::string(kDictionaryFile[language]) : PathText(tried));
+        const QString file = QString::fromStdString(tried.empty() ? files_[language] : PathText(tried));
         throw AppError(QString::fromStdString(Translate("Hyphenator", "Словарь переносов %1 не найден или не читается. "
                                                                       "Установите пакет %2 или выберите переносы «простые»."))
                            .arg(file, QString::fromLatin1(kDictionaryPackage[language]))
@@ -124,19 +205,17 @@ Hyphenator::Dictionary& Hyphenator::Load(int language)
     return *slot;
 }
 
-const std::string& Hyphenator::PointsOf(const std::string& word, int language)
+void Hyphenator::PointsOf(std::string_view word, int language, std::string& out)
 {
-    if (const auto found = known_.find(word); found != known_.end()) return found->second;
-    if (known_.size() >= kMaxKnownWords) known_.clear();
-    std::string& result = known_[word];
-    result = word;
+    const size_t from = out.size();
+    out.append(word);
     const int length = static_cast<int>(word.size());
-    if (length < 2 * kMinLetters) return result;
+    if (language == kNone || length < 2 * kMinLetters) return;
     Dictionary& dictionary = Load(language);
     encoded_.clear();
     for (const char b : word) {
         const std::string& bytes = dictionary.encoded[Cp1251Lower(static_cast<unsigned char>(b))];
-        if (bytes.empty() || (!dictionary.utf8 && bytes.size() != 1)) return result;
+        if (bytes.empty() || (!dictionary.utf8 && bytes.size() != 1)) return;
         encoded_ += bytes;
     }
     hyphens_.assign(encoded_.size() + 5, '0');
@@ -152,42 +231,57 @@ const std::string& Hyphenator::PointsOf(const std::string& word, int language)
     }
     std::free(pos);
     std::free(cut);
-    if (failed) return result;
+    if (failed) return;
     // hyphens[i] odd: a point after the word's character i (for a UTF-8 dictionary the vector
     // counts characters, as libhyphen gives it for one).
-    result.clear();
+    out.resize(from);
     for (int i = 0; i < length; ++i) {
-        result += word[static_cast<size_t>(i)];
+        out += word[static_cast<size_t>(i)];
         if (i + 1 >= kMinLetters && length - i - 1 >= kMinLetters && (hyphens_[static_cast<size_t>(i)] & 1))
-            result += static_cast<char>(kSoftHyphen);
+            out += static_cast<char>(kSoftHyphen);
     }
-    return result;
 }
 
 void Hyphenator::Hyphenate(std::string_view text, std::string& out)
 {
-    out.reserve(out.size() + text.size() + text.size() / 4);
+    // Written in place: a word's points at most double it (one after each of its letters but
+    // the first and the last two).
+    const size_t begin = out.size();
+    out.resize(begin + 2 * text.size());
+    char* dst = out.data() + begin;
+    const auto put = [&dst](std::string_view bytes) {
+        std::memcpy(dst, bytes.data(), bytes.size());
+        dst += bytes.size();
+    };
     size_t i = 0;
     const size_t n = text.size();
     while (i < n) {
         size_t j = i;
-        while (j < n && !IsWordByte(static_cast<unsigned char>(text[j]))) ++j;
-        out.append(text.data() + i, j - i);
+        while (j < n && !IsWordByte(static_cast<unsigned char>(text[j]))) *dst++ = text[j++];
         i = j;
         while (j < n && IsWordByte(static_cast<unsigned char>(text[j]))) ++j;
         if (j == i) continue;
         const std::string_view word = text.substr(i, j - i);
-        if (word.size() < 2 * kMinLetters) {
-            out.append(word);
-        } else if (const auto found = known_.find(word); found != known_.end()) {
-            out += found->second;
-        } else {
-            const int language = LanguageOf(word);
-            word_.assign(word);
-            out += language == kNone ? word_ : PointsOf(word_, language);
-        }
         i = j;
+        if (word.size() < 2 * kMinLetters) {
+            put(word);
+            continue;
+        }
+        // Each distinct word is worked out once; its repeats are copied.
+        const bool remembered = word.size() <= WordMemo::kLongestWord;
+        const std::uint64_t hash = remembered ? WordMemo::Hash(word) : 0;
+        if (remembered) {
+            if (const std::string_view known = known_.Find(word, hash); known.data()) {
+                put(known);
+                continue;
+            }
+        }
+        points_.clear();
+        PointsOf(word, LanguageOf(word), points_);
+        if (remembered) known_.Add(word, hash, points_, kMaxKnownWords);
+        put(points_);
     }
+    out.resize(static_cast<size_t>(dst - out.data()));
 }
 
 size_t Hyphenator::OpenTail(std::string_view text)

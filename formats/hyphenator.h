@@ -3,17 +3,24 @@
 // language's hyphenation dictionary lets a word be split, so that the page layout's soft-hyphen
 // rule (Hyphenation::SoftHyphens) splits words only there, on the desktop and on the phone alike.
 //
-// A word is a run of letters, digits and soft hyphens. Its language is told by its letters:
-// Cyrillic (А..я, Ё, ё) is Russian, Latin (A..Z, a..z) is English; a word mixing both, holding a
-// digit, or already holding a soft hyphen of its own is left as it is, and so is every byte that
-// is no letter (the text's own hyphens stay break points as they are). At least two letters stay
-// on each side of a point. Dictionaries are the libhyphen pattern files hyph_ru_RU.dic and
-// hyph_en_US.dic, looked up in the given folders in order and loaded when a word first needs one.
+// A word is a run of letters, digits and soft hyphens. Its dictionary is told by its letters:
+// Cyrillic (А..я, Ё, ё) words take the Russian one, Latin (A..Z, a..z) words the English one; a
+// word mixing both, holding a digit, or already holding a soft hyphen of its own is left as it
+// is, and so is every byte that is no letter (the text's own hyphens stay break points as they
+// are). At least two letters stay on each side of a point. Dictionaries are libhyphen pattern
+// files, hyph_ru_RU.dic and hyph_en_US.dic, looked up in the given folders in order and loaded
+// when a word first needs one.
+//
+// A book that names its language ("de", "uk-UA", "en-GB") has the words of that language's
+// script split by that language's dictionary when one is found (hyph_de_DE.dic, hyph_uk_UA.dic,
+// hyph_en_GB.dic, or any hyph_<language>*.dic); a language without one found, or none named,
+// keeps the choice above.
+#include "formats/word_memo.h"
+
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 struct _HyphenDict;
@@ -22,7 +29,8 @@ namespace lumira {
 
 class Hyphenator {
 public:
-    explicit Hyphenator(std::vector<std::filesystem::path> folders);
+    // `bookLanguage` is the language tag the book names; empty for a plain text.
+    explicit Hyphenator(std::vector<std::filesystem::path> folders, std::string_view bookLanguage = {});
     ~Hyphenator();
     Hyphenator(const Hyphenator&) = delete;
     Hyphenator& operator=(const Hyphenator&) = delete;
@@ -33,21 +41,22 @@ public:
     void Hyphenate(std::string_view text, std::string& out);
     // How many bytes at the end of `text` may belong to a word that goes on after it.
     static size_t OpenTail(std::string_view text);
+    // The dictionary files words are split by: Cyrillic words' first, then Latin words'.
+    std::string DictionaryNames() const;
+    const std::string& BookLanguage() const { return language_; }
 
 private:
     struct Dictionary;
-    const std::string& PointsOf(const std::string& word, int language);
+    // Appends `word` to `out` with soft hyphens at its points in `language`'s dictionary.
+    void PointsOf(std::string_view word, int language, std::string& out);
     Dictionary& Load(int language);
 
     std::vector<std::filesystem::path> folders_;
+    std::string language_;
+    std::string files_[2];  // the dictionary file of each script, by the book's language
     std::unique_ptr<Dictionary> dictionaries_[2];
-    // Looked up by the word's bytes in the text, without a copy.
-    struct WordHash {
-        using is_transparent = void;
-        size_t operator()(std::string_view word) const { return std::hash<std::string_view>{}(word); }
-    };
-    std::unordered_map<std::string, std::string, WordHash, std::equal_to<>> known_;  // word as written -> hyphenated
-    std::string word_;
+    WordMemo known_;  // word as written -> hyphenated
+    std::string points_;  // the word being worked out, with its points
     std::string encoded_;
     std::vector<char> hyphens_;
 };

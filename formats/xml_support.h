@@ -2,12 +2,20 @@
 // Small pieces shared by the XML-based readers.
 #include <libxml/parser.h>
 
+#include <algorithm>
 #include <exception>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <utility>
 
 namespace lumira {
+
+// True when `name` is one of `names`.
+inline bool OneOf(std::string_view name, std::initializer_list<std::string_view> names)
+{
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
 
 // The encoding named by an XML declaration at the start of `head` (after a UTF-8 byte-order
 // mark), or empty when there is none or it names none.

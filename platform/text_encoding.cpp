@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <system_error>
+#include <utility>
 
 namespace lumira {
 
@@ -241,11 +242,12 @@ class Cp1251Sink {
 public:
     explicit Cp1251Sink(ConversionReport& report) : report_(report) {}
 
-    // A new piece of output starts at `start`.
-    void Begin(char* start)
+    // A new piece of output starts at `start`; its first `counted` bytes were counted with the
+    // piece before (a letter held back, which a mark at this piece's start may still change).
+    void Begin(char* start, size_t counted = 0)
     {
         start_ = start;
-        scanned_ = start;
+        scanned_ = start + counted;
     }
 
     static char* Put(const std::int16_t* table, char32_t u, char* dst, Cp1251Sink& sink)
@@ -467,33 +469,52 @@ public:
         if (encoding_ == TextEncoding::Cp1251) return std::string(bytes);
         std::string out;
         if (encoding_ == TextEncoding::Utf8) {
-            out.resize(bytes.size() + 1);
-            sink_.Begin(out.data());
+            out.resize(heldBack_.size() + bytes.size() + 1);
+            char* const start = BeginPiece(out);
             std::uint64_t bad = 0;
-            char* const dst = utf8_.Feed(bytes, out.data(), bad);
+            char* const dst = utf8_.Feed(bytes, start, bad);
             if (bad) ThrowInvalid(encoding_, bad + offset_);
-            sink_.End(dst);
-            out.resize(static_cast<size_t>(dst - out.data()));
-            return out;
+            return EndPiece(out, dst);
         }
         const QString text = decoder_.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
         if (encoding_ == TextEncoding::Utf16 && decoder_.hasError()) ThrowInvalid(encoding_, consumed_ + 1 + offset_);
         consumed_ += bytes.size();
-        out.resize(static_cast<size_t>(text.size()) * 3 + 1);
-        sink_.Begin(out.data());
-        char* const dst = sink_.Append(text, out.data());
-        sink_.End(dst);
-        out.resize(static_cast<size_t>(dst - out.data()));
-        return out;
+        out.resize(heldBack_.size() + static_cast<size_t>(text.size()) * 3 + 1);
+        char* const start = BeginPiece(out);
+        return EndPiece(out, sink_.Append(text, start));
     }
 
     // The end of the text: a sequence left unfinished is an error unless the text was cut off.
-    void Finish(bool truncated)
+    // Returns the last of the text, held back until now.
+    std::string Finish(bool truncated)
     {
         if (encoding_ == TextEncoding::Utf8) {
             if (const auto bad = utf8_.Finish(truncated)) ThrowInvalid(encoding_, bad + offset_);
         }
         if (encoding_ == TextEncoding::Utf16 && !truncated && consumed_ % 2 != 0) ThrowInvalid(encoding_, consumed_ + offset_);
+        return std::exchange(heldBack_, {});
+    }
+
+private:
+    // A piece's output begins with the letter held back from the piece before, so that a
+    // combining mark read first in this piece still joins with it (и + ̆ → й) and a text gives
+    // the same cp1251 however it is cut into reads. Returns where the new output goes.
+    char* BeginPiece(std::string& out)
+    {
+        std::memcpy(out.data(), heldBack_.data(), heldBack_.size());
+        sink_.Begin(out.data(), heldBack_.size());
+        return out.data() + heldBack_.size();
+    }
+
+    // The piece's output ends at `end`: all of it but its last byte, which is held back in turn.
+    std::string EndPiece(std::string& out, char* end)
+    {
+        sink_.End(end);
+        size_t size = static_cast<size_t>(end - out.data());
+        heldBack_.assign(out.data() + size - (size > 0), size > 0);
+        size -= size > 0;
+        out.resize(size);
+        return std::move(out);
     }
 
 private:
@@ -504,6 +525,7 @@ private:
     std::uint64_t consumed_ = 0;
     std::uint64_t offset_ = 0;
     bool first_ = true;
+    std::string heldBack_;
 };
 
 std::string ReadHead(const TextFile& file, bool& truncated)
@@ -623,7 +645,7 @@ std::string ConvertBytesToCp1251(std::string_view bytes, TextEncoding encoding, 
         r = ConversionReport{};
         Converter converter(e, r);
         std::string out = converter.Feed(bytes);
-        converter.Finish(truncated);
+        out += converter.Finish(truncated);
         r.bytesWritten = out.size();
         return out;
     };
@@ -654,7 +676,9 @@ ConversionReport ConvertFileToCp1251(const TextFile& source, TextEncoding encodi
                 out.Write(piece);
                 report.bytesWritten += piece.size();
             }
-            converter.Finish(false);
+            const std::string last = converter.Finish(false);
+            out.Write(last);
+            report.bytesWritten += last.size();
             out.Close();
         } catch (...) {
             std::error_code ec;

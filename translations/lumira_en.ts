@@ -1154,6 +1154,14 @@
         <translation>Interrupted.</translation>
     </message>
     <message>
+        <source>Переносы по словарям %1 (язык каждого слова — по его буквам).</source>
+        <translation>Hyphenation by the dictionaries %1 (each word's language by its letters).</translation>
+    </message>
+    <message>
+        <source>Переносы по словарям %1 (язык книги: %2).</source>
+        <translation>Hyphenation by the dictionaries %1 (the book's language: %2).</translation>
+    </message>
+    <message>
         <source>Справка: lumira-cli --help</source>
         <translation>Help: lumira-cli --help</translation>
     </message>

@@ -6,6 +6,7 @@
 #include "platform/cp1251.h"
 #include "sample_books.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace lumira {
@@ -57,6 +58,35 @@ TEST(CliBooks, DamagedBookIsReportedAndNothingIsWritten)
     EXPECT_NE(run.err.find("ошибка XML в строке 3"), std::string::npos) << run.err;
     EXPECT_FALSE(fs::exists(f.work / "broken.jar"));
     EXPECT_TRUE(f.ScratchEmpty());
+}
+
+TEST(CliBooks, TheBooksLanguageChoosesTheDictionaryForTheBookAndItsPages)
+{
+    CliFolder f;
+    f.dictionaryHyphens = true;
+    // A made-up German dictionary beside the program, with a point no English one has.
+    fs::create_directories(f.app / "hyphen");
+    std::ofstream(f.app / "hyphen" / "hyph_de_DE.dic") << "UTF-8\na1i\n";
+    std::string words;
+    for (int i = 0; i < 40; ++i) words += std::string("Ein rainbow, und ein telephone. ").substr(0, 20 + i % 13);
+    const std::string body = "<body><section><p>" + words + "</p></section></body></FictionBook>";
+    f.work.Write("de.fb2", "<?xml version=\"1.0\" encoding=\"utf-8\"?><FictionBook xmlns=\"http://www.gribuser.ru/"
+                           "xml/fictionbook/2.0\"><description><title-info><book-title>Buch</book-title><lang>de</lang>"
+                           "</title-info></description>" + body);
+    f.work.Write("plain.txt", words + "\r\n");
+    const CliRun german = f.Run({f.Arg("de.fb2"), QStringLiteral("--verbose"), QStringLiteral("--out"), f.Arg("de.jar")});
+    ASSERT_EQ(german.exitCode, 0) << german.err;
+    EXPECT_NE(german.err.find("hyph_ru_RU.dic, hyph_de_DE.dic (язык книги: de)"), std::string::npos) << german.err;
+    EXPECT_NE(EntryContent(f.work / "de.jar", "text/chunk.0").find("ra\xADinbow"), std::string::npos);
+    const CliRun plain = f.Run({f.Arg("plain.txt"), QStringLiteral("--verbose"), QStringLiteral("--out"), f.Arg("plain.jar")});
+    ASSERT_EQ(plain.exitCode, 0) << plain.err;
+    EXPECT_NE(plain.err.find("hyph_ru_RU.dic, hyph_en_US.dic (язык каждого слова"), std::string::npos) << plain.err;
+    EXPECT_EQ(EntryContent(f.work / "plain.jar", "text/chunk.0").find("ra\xAD"), std::string::npos);
+    // The pages split where the book does, and the same words without the language do not.
+    const CliRun pages = f.Run({f.Arg("de.fb2"), QStringLiteral("--dump-pages"), QStringLiteral("--profile"), QStringLiteral("Small")});
+    const CliRun plainPages = f.Run({f.Arg("plain.txt"), QStringLiteral("--dump-pages"), QStringLiteral("--profile"), QStringLiteral("Small")});
+    ASSERT_EQ(pages.exitCode, 0) << pages.err;
+    EXPECT_NE(pages.out, plainPages.out);
 }
 
 } // namespace lumira

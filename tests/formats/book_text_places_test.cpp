@@ -53,14 +53,19 @@ TEST(BookTextPlaces, DrawingsFormulasAndObjectFallbacksKeepTheirWords)
         "<p>До рисунка</p><svg xmlns=\"http://www.w3.org/2000/svg\"><defs><text id=\"d\">нет</text></defs>"
         "<svg:text xmlns:svg=\"http://www.w3.org/2000/svg\">Внутри рисунка</svg:text></svg>"
         "<p>The basis <math><mi>C</mi></math> yields <m:math><m:mi>x</m:mi><m:mo>=</m:mo><m:mn>2</m:mn>"
-        "<m:annotation encoding=\"TeX\">x=2</m:annotation></m:math>, and <math alttext=\"a+b\"><mi>z</mi></math> too.</p>"
+        "<m:annotation encoding=\"TeX\">x=2</m:annotation></m:math>, and <math alttext=\"a+b\"><annotation-xml>"
+        "<apply/></annotation-xml></math> too, <math alttext=\"Alternative text not available\"><mi>z</mi><mo>(</mo>"
+        "<mn>1</mn>\n<mo>)</mo><msup><mi>e</mi><mi>t</mi></msup></math>, "
+        "<math><mn>1</mn><mn>2</mn><mi>x</mi><mo>=</mo><mfenced open=\"[\" close=\"]\"><mn>1</mn><mi>y</mi></mfenced>"
+        "<mfenced><mi>z</mi></mfenced></math>, <math><semantics><none/><annotation>p - q"
+        "</annotation></semantics></math>.</p>"
         "<object data=\"quiz.swf\" type=\"application/x-shockwave-flash\"><param name=\"q\" value=\"1\"/>"
         "<p>Вопрос викторины?</p></object><p>Конец.</p>");
     WriteEpub(dir / "places.epub", {{"cover.xhtml", kXhtml, Xhtml("<img src=\"c.png\" alt=\"обложка\"/>")},
                                     {"page.svg", "image/svg+xml", drawing},
                                     {"c1.xhtml", kXhtml, chapter}});
     EXPECT_EQ(ConvertedText(dir / "places.epub"), "   Страница первая\r\n   строка два\r\n   До рисунка\r\n   Внутри рисунка\r\n"
-                                            "   The basis C yields x = 2, and a+b too.\r\n   Вопрос викторины?\r\n"
+                                            "   The basis C yields x = 2, and a+b too, z (1) e t, 12x = [1y] (z), p - q.\r\n   Вопрос викторины?\r\n"
                                             "   Конец.\r\n");
 }
 

@@ -8,6 +8,7 @@
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <random>
 
 namespace lumira {
 
@@ -65,6 +66,29 @@ TEST(Cp1251Text, PiecesOfAnySizeGiveWhatTheTextPathGives)
     ExpectSameReport(sink.Finish(), want);
     EXPECT_EQ(want.firstLine, 3u);
     EXPECT_EQ(want.firstColumn, 2u);
+}
+
+TEST(Cp1251Text, CombiningMarksJoinTheirLetterWhereverTheTextIsCut)
+{
+    // A book's text reaches the sink in pieces of any size (text nodes, the parser's reads): a
+    // mark at a piece's start joins with the letter that ended the piece before, as in one piece.
+    const char* const parts[] = {"и", "И", "е", "a", "e", " ", "\r\n", "\u0306", "\u0308", "\u0301", "\u0327", "ж"};
+    std::mt19937 random(2802);
+    for (int round = 0; round < 200; ++round) {
+        std::string text;
+        for (int i = 0; i < 60; ++i) text += parts[random() % std::size(parts)];
+        ConversionReport want;
+        const std::string expected = AsText(text, want);
+        StringSink out;
+        Cp1251TextSink sink(out);
+        for (size_t at = 0; at < text.size();) {
+            const size_t piece = 1 + random() % 7;
+            sink.Write(std::string_view(text).substr(at, piece));
+            at += piece;
+        }
+        ExpectSameReport(sink.Finish(), want);
+        ASSERT_EQ(out.text, expected) << "round " << round;
+    }
 }
 
 TEST(Cp1251Text, EveryKindOfBookGivesWhatItsUtf8LayoutGivesAsAText)

@@ -378,3 +378,25 @@ TEST(BookFormats, TitlesAreShortenedAtAWordBoundary)
 }
 
 } // namespace lumira
+
+namespace lumira {
+
+TEST(BookFormats, EachFormatNamesItsLanguageAnFb2ItsOriginalsWhenNoOther)
+{
+    TempDir dir;
+    const auto fb2 = [](const std::string& info) {
+        return "<?xml version=\"1.0\" encoding=\"utf-8\"?><FictionBook xmlns=\"http://www.gribuser.ru/xml/fictionbook/2.0\">"
+               "<description><title-info><book-title>Книга</book-title>" + info +
+               "</title-info></description><body><section><p>Текст</p></section></body></FictionBook>";
+    };
+    dir.Write("own.fb2", fb2("<lang>uk</lang><src-lang>de</src-lang>"));
+    dir.Write("original.fb2", fb2("<src-lang> de </src-lang>"));
+    dir.Write("none.fb2", fb2(""));
+    EXPECT_EQ(Convert(dir / "own.fb2").info.language, "uk");
+    EXPECT_EQ(Convert(dir / "original.fb2").info.language, "de");
+    EXPECT_EQ(Convert(dir / "none.fb2").info.language, "");
+    dir.Write("page.html", "<html xml:lang=\"en-GB\"><head><title>T</title></head><body><p>Text</p></body></html>");
+    EXPECT_EQ(Convert(dir / "page.html").info.language, "en-GB");
+}
+
+} // namespace lumira

@@ -362,3 +362,46 @@ TEST(EncodingConversion, ClosestFormsAreTheSameFromEveryEncodingAndOnlyRealQuest
 }
 
 } // namespace lumira
+
+namespace lumira {
+
+TEST(EncodingConversion, CombiningMarksJoinTheirLetterHoweverTheTextIsCutIntoReads)
+{
+    // Letters that join with a mark into one cp1251 letter (и + ̆ → й, е + ̈ → ё), others whose
+    // marks are dropped, stress marks, and marks after blanks and line breaks. The file is read
+    // 64 KiB at a time; a lead of random length puts that cut at every kind of place in the
+    // marked stretch, and the book must equal the one read in a single piece.
+    const std::u32string letters = U"иИеЕуaeoAE \r\n";
+    const std::u32string marks = U"\u0306\u0308\u0301\u0300\u0327";
+    std::mt19937 random(2801);
+    TempDir dir;
+    const size_t read = 64 * 1024;
+    for (int round = 0; round < 24; ++round) {
+        std::u32string marked;
+        while (marked.size() < 400) {
+            marked += letters[random() % letters.size()];
+            for (unsigned k = random() % 3; k > 0; --k) marked += marks[random() % marks.size()];
+        }
+        const QString tail = QString::fromUcs4(marked.data(), static_cast<qsizetype>(marked.size()));
+        const bool utf16 = round % 3 == 2;
+        const std::string body = utf16 ? Encode(tail, "UTF-16LE") : Encode(tail, "UTF-8");
+        // The read's end falls a random way into the marked stretch (an even way in UTF-16).
+        size_t lead = read - random() % 600;
+        if (utf16) lead &= ~size_t(1);
+        const std::string bytes =
+            (utf16 ? Encode(QString(static_cast<qsizetype>(lead / 2), QLatin1Char('x')), "UTF-16LE") : std::string(lead, 'x')) + body;
+        const TextEncoding encoding = utf16 ? TextEncoding::Utf16 : TextEncoding::Utf8;
+        dir.Write("t", bytes);
+        const ConversionReport report = ConvertFileToCp1251(dir / "t", encoding, dir / "t.out");
+        const std::string whole = ConvertBytesToCp1251(bytes, encoding);
+        ASSERT_EQ(dir.Read("t.out"), whole) << "round " << round << ", lead " << lead;
+        EXPECT_EQ(report.bytesWritten, whole.size());
+    }
+    // The plainest case: a letter ends one read, its breve begins the next.
+    const std::string split = std::string(read - 2, 'x') + "и\u0306";
+    dir.Write("s", split);
+    ConvertFileToCp1251(dir / "s", TextEncoding::Utf8, dir / "s.out");
+    EXPECT_EQ(dir.Read("s.out"), std::string(read - 2, 'x') + "\xE9");
+}
+
+} // namespace lumira

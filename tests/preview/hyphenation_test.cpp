@@ -5,6 +5,7 @@
 #include "platform/errors.h"
 #include "platform/line_list.h"
 #include "formats/hyphenator.h"
+#include "formats/word_memo.h"
 #include "preview/page_layout.h"
 #include "support/temp_dir.h"
 #include "test_widths.h"
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 
@@ -226,6 +228,91 @@ TEST(TitleMarks, TitlesStandApartAndEmptyLinesShowAsEmptyScreenLines)
     const PageLayout atTop = LayoutPage(twoTitles, widths, geometry, spacerAt);
     ASSERT_FALSE(atTop.lines.empty());
     EXPECT_EQ(DrawnText(atTop.lines[0]), Cp("Глава "));
+}
+
+} // namespace lumira
+
+namespace lumira {
+
+// The book's language chooses the dictionary of its script when one is found, beside the
+// system's: here made-up ones whose points no real dictionary has.
+TEST(Hyphenator, TheBooksLanguageChoosesItsScriptsDictionaryElseTheLettersDo)
+{
+    TempDir dir;
+    dir.Write("hyph_de_DE.dic", "UTF-8\na1i\n");          // "ra-inbow", never an English point
+    dir.Write("hyph_uk_UA.dic", "UTF-8\nк1о\n");          // "шк-ола"
+    std::vector<std::filesystem::path> folders{dir.Path()};
+    folders.insert(folders.end(), kDictionaries.begin(), kDictionaries.end());
+    const std::string text = "rainbow " + Cp("школа телефоне");
+    const auto split = [&](std::string_view language) {
+        Hyphenator hyphenator(folders, language);
+        std::string out;
+        hyphenator.Hyphenate(text, out);
+        return std::make_pair(out, hyphenator.DictionaryNames());
+    };
+    const std::string soft(1, kSoft);
+    const auto [byLetters, defaults] = split("");
+    EXPECT_EQ(defaults, "hyph_ru_RU.dic, hyph_en_US.dic");
+    EXPECT_EQ(byLetters.find("ra" + soft), std::string::npos);
+    EXPECT_NE(byLetters.find(Cp("теле") + soft), std::string::npos);
+    const size_t latinEnd = byLetters.find(' ');
+
+    // German, by a region the folders lack and in any case: the German file; Russian words stay Russian.
+    for (const char* german : {"de", "DE-at", "de_CH"}) {
+        SCOPED_TRACE(german);
+        const auto [out, names] = split(german);
+        EXPECT_EQ(names, "hyph_ru_RU.dic, hyph_de_DE.dic");
+        EXPECT_EQ(out.substr(0, 8), "ra" + soft + "inbow");
+        EXPECT_EQ(out.substr(8), byLetters.substr(latinEnd));
+    }
+    // Ukrainian: Cyrillic words by its file, Latin ones by English.
+    const auto [ukrainian, ukNames] = split("uk-UA");
+    EXPECT_EQ(ukNames, "hyph_uk_UA.dic, hyph_en_US.dic");
+    EXPECT_EQ(ukrainian, byLetters.substr(0, latinEnd) + Cp(" шк") + soft + Cp("ола телефоне"));
+    // The defaults' own languages, one without a file, and tags that are no language: as by letters.
+    for (const char* same : {"ru", "ru-RU", "en", "en-GB", "fr", "x", "12", "../de", ""}) {
+        SCOPED_TRACE(same);
+        EXPECT_EQ(split(same).first, byLetters);
+    }
+}
+
+} // namespace lumira
+
+
+namespace lumira {
+
+// The memo of worked-out words against a plain map: random words of every length up to the
+// longest kept (many sharing a beginning), found exactly as added through every growth, words
+// too long not kept, and everything forgotten at the limit.
+TEST(WordMemo, FindsExactlyWhatWasAdded)
+{
+    std::mt19937 random(29);
+    WordMemo memo;
+    std::map<std::string, std::string> reference;
+    const size_t limit = 20000;
+    for (int i = 0; i < 15000; ++i) {
+        std::string word(1 + random() % WordMemo::kLongestWord, 'a');
+        for (char& c : word) c = static_cast<char>('a' + random() % (i % 3 == 0 ? 2 : 26));
+        const std::uint64_t hash = WordMemo::Hash(word);
+        const std::string_view found = memo.Find(word, hash);
+        ASSERT_EQ(found.data() != nullptr, reference.count(word) == 1) << i;
+        if (found.data()) {
+            ASSERT_EQ(found, reference[word]);
+            continue;
+        }
+        std::string result = word;
+        result.insert(random() % (word.size() + 1), std::string(random() % 3, kSoft));
+        memo.Add(word, hash, result, limit);
+        reference[word] = result;
+    }
+    for (const auto& [word, result] : reference) ASSERT_EQ(memo.Find(word, WordMemo::Hash(word)), result);
+    const std::string tooLong(WordMemo::kLongestWord + 1, 'x');
+    memo.Add(tooLong, WordMemo::Hash(tooLong), tooLong, limit);
+    EXPECT_EQ(memo.Find(tooLong, WordMemo::Hash(tooLong)).data(), nullptr);
+    // At the limit the memo starts afresh.
+    memo.Add("last", WordMemo::Hash("last"), "la\xADst", reference.size());
+    EXPECT_EQ(memo.Find("last", WordMemo::Hash("last")), "la\xADst");
+    EXPECT_EQ(memo.Find(reference.begin()->first, WordMemo::Hash(reference.begin()->first)).data(), nullptr);
 }
 
 } // namespace lumira
