@@ -47,7 +47,9 @@ for n in $(seq ${LUMIRA_DISPLAYS:-140 199}); do
         kill -0 "$xvfb" 2>/dev/null || break
         sleep 0.1
     done
-    if DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1; then
+    # The display is ours only when its lock names our server: another run may have taken the
+    # same number a moment earlier, and then our server has gone and the display answering is theirs.
+    if DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1 && [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$xvfb" ]; then
         display=":$n"
         pids+=("$xvfb")
         break
