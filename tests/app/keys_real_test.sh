@@ -22,28 +22,8 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-display=""
-# LUMIRA_DISPLAYS="FIRST LAST" narrows the displays tried (machines shared by several people).
-for n in $(seq ${LUMIRA_DISPLAYS:-140 199}); do
-    { [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; } && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-    xvfb=$!
-    for _ in $(seq 50); do
-        DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1 && break
-        kill -0 "$xvfb" 2>/dev/null || break
-        sleep 0.1
-    done
-    # The display is ours only when its lock names our server: another run may have taken the
-    # same number a moment earlier, and then our server has gone and the display answering is theirs.
-    if DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1 && [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$xvfb" ]; then display=":$n"; pids+=("$xvfb"); break; fi
-    kill "$xvfb" 2>/dev/null
-done
-[ -n "$display" ] || { echo "FAIL: no display could be started"; exit 1; }
-export DISPLAY=$display
-export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus"
-openbox >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
+. "$(dirname "$0")/desktop.sh"
+start_desktop || { echo "FAIL: no display could be started"; exit 1; }
 
 # A portable program folder with a small phone, and a text of many pages.
 app="$work/app"

@@ -35,55 +35,12 @@ fail() {
     failures=$((failures + 1))
 }
 
-# ---- A display of our own ----
-display=""
-# LUMIRA_DISPLAYS="FIRST LAST" narrows the displays tried (machines shared by several people).
-for n in $(seq ${LUMIRA_DISPLAYS:-140 199}); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-    xvfb=$!
-    for _ in $(seq 50); do
-        DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1 && break
-        kill -0 "$xvfb" 2>/dev/null || break
-        sleep 0.1
-    done
-    # The display is ours only when its lock names our server: another run may have taken the
-    # same number a moment earlier, and then our server has gone and the display answering is theirs.
-    if DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1 && [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$xvfb" ]; then
-        display=":$n"
-        pids+=("$xvfb")
-        break
-    fi
-    kill "$xvfb" 2>/dev/null
-done
-if [ -z "$display" ]; then
+# ---- A desktop of our own ----
+. "$(dirname "$0")/desktop.sh"
+if ! start_desktop; then
     echo "FAIL: no display could be started"
     exit 1
 fi
-export DISPLAY=$display
-openbox >/dev/null 2>&1 &
-pids+=($!)
-
-# A session bus of its own, as a desktop has. Without one, the first label's text wakes the
-# accessibility bridge, which has the bus library launch a bus: it forks the program while the
-# program's other threads run, and under the address sanitizer such a child can stop for good on
-# the allocator's lock (taken by another thread at the fork), and the window with it. With no
-# bus daemon installed, an address that cannot be reached is refused at once, without a fork.
-export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus"
-if command -v dbus-daemon >/dev/null 2>&1; then
-    dbus-daemon --session --nofork --print-address=3 3>"$work/bus" >/dev/null 2>&1 &
-    pids+=($!)
-    for _ in $(seq 50); do
-        [ -s "$work/bus" ] && break
-        sleep 0.1
-    done
-    [ -s "$work/bus" ] && DBUS_SESSION_BUS_ADDRESS=$(head -1 "$work/bus")
-fi
-# The window manager has started once it names itself on the root window.
-for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
-    sleep 0.1
-done
 
 # ---- Helpers ----
 
