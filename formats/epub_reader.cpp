@@ -245,6 +245,9 @@ BookInfo ReadEpub(const TextFile& file, TextSink& sink)
     const auto openChapter = [&](const ZipEntry& entry) -> OpenDocument {
         return [&readers, &entry] {
             struct Reading {
+                Reading(ReaderPool& from, std::unique_ptr<ZipReader> taken) : pool(from), reader(std::move(taken)) {}
+                Reading(const Reading&) = delete;
+                Reading& operator=(const Reading&) = delete;
                 ReaderPool& pool;
                 std::unique_ptr<ZipReader> reader;
                 bool ended = false;
