@@ -24,6 +24,8 @@ struct PageChoices {
     bool showSysline = true;
     bool dictionaryHyphens = true;
     std::vector<std::filesystem::path> hyphenationFolders;
+
+    bool operator==(const PageChoices&) const = default;
 };
 
 // The whole text of `opened` as the layout reads it: a book (FB2, EPUB, HTML) converted, a plain
