@@ -9,11 +9,13 @@
 #include "preview/page_setup.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_dir.h"
+#include "support/cp1251_text.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QTimer>
 #include <chrono>
 #include <gtest/gtest.h>
