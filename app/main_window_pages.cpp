@@ -148,12 +148,17 @@ void MainWindow::CreatePagePlaceControls()
 void MainWindow::PlacePagePlaceControls(int top)
 {
     if (!pageStatus) return;
-    constexpr int kInputWidth = 52;
+    constexpr int kInputWidth = 56;
     constexpr int kRowHeight = 18;
-    const int left = b_p_up->x();
+    constexpr int kGap = 6;
+    // Room for "Страница 12345 из 12345… · 100 %" however narrow the phone: the row reaches left
+    // of the preview's column, below the window's own buttons.
+    constexpr int kStatusWidth = 210;
+    top = std::max(top, b_close->y() + b_close->height() + 2);
     const int right = b_p_down->x() + b_p_down->width();
-    pageInput->setGeometry(right - kInputWidth, top, kInputWidth, kRowHeight);
-    pageStatus->setGeometry(left, top, std::max(0, right - kInputWidth - 4 - left), kRowHeight);
+    pageStatus->setGeometry(right - kStatusWidth, top, kStatusWidth, kRowHeight);
+    pageStatus->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    pageInput->setGeometry(right - kStatusWidth - kGap - kInputWidth, top, kInputWidth, kRowHeight);
 }
 
 } // namespace lumira
