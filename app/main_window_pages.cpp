@@ -10,6 +10,7 @@
 #include "preview/page_indexer.h"
 #include "preview/page_painter.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -135,8 +136,15 @@ void MainWindow::CreatePagePlaceControls()
     pageStatus->setBuddy(pageInput);
     PlacePagePlaceControls(b_p_up->y() + b_p_up->height() + 1);
     connect(pageInput, &QLineEdit::returnPressed, this, Guarded([this] {
-                if (GoToPreviewPlace(pageInput->text())) pageInput->clear();
-                else pageInput->selectAll();
+                if (GoToPreviewPlace(pageInput->text())) {
+                    pageInput->clear();
+                    return;
+                }
+                pageInput->selectAll();
+                // Until the next move the line says what the field takes.
+                pageStatus->setText(PreviewPages.Index() ? tr("Номер страницы или процент: 120, 45 %")
+                                                         : QCoreApplication::translate("BookPreviewModel", "Страницы считаются…"));
+                pageStatus->setToolTip(pageStatus->text());
             }));
     auto* go = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_G), this);
     connect(go, &QShortcut::activated, this, [this] {

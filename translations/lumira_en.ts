@@ -595,6 +595,10 @@
 <context>
     <name>lumira::MainWindow</name>
     <message>
+        <source>Номер страницы или процент: 120, 45 %</source>
+        <translation>A page number or a percentage: 120, 45 %</translation>
+    </message>
+    <message>
         <source>Страницы не считаются: %1</source>
         <translation>The pages cannot be counted: %1</translation>
     </message>

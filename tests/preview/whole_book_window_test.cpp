@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <chrono>
@@ -144,6 +145,16 @@ TEST_F(WholeBookWindow, ShowsTheCommandLinesPagesOfABookAndAPlainTextToTheLastPa
     const int half = form->PreviewPages.Page();
     for (const char* wrong : {"", "abc", "101 %", "-3", "5 5"}) EXPECT_FALSE(form->GoToPreviewPlace(QString::fromUtf8(wrong))) << wrong;
     EXPECT_EQ(form->PreviewPages.Page(), half);
+    // The field under the preview: what it cannot take is said on the line, a page is gone to.
+    form->pageInput->setText(QStringLiteral("abc"));
+    emit form->pageInput->returnPressed();
+    EXPECT_EQ(form->pageStatus->text(), QStringLiteral("Номер страницы или процент: 120, 45 %"));
+    EXPECT_EQ(form->PreviewPages.Page(), half);
+    form->pageInput->setText(QStringLiteral("2"));
+    emit form->pageInput->returnPressed();
+    EXPECT_EQ(form->PreviewPages.Page(), 2);
+    EXPECT_TRUE(form->pageInput->text().isEmpty());
+    EXPECT_TRUE(form->pageStatus->text().startsWith(QStringLiteral("Страница 2 из ")));
 }
 
 TEST_F(WholeBookWindow, ANewTextOpensAtItsFirstPageAndAnotherFontKeepsThePlace)
