@@ -156,7 +156,8 @@ public:
     void b_p_upClick();
     void b_p_downClick();
     void b_p_fireClick();
-    // The first page of the preview, and the last of the text it holds.
+    // The first page of the preview, and the whole book's last (the last laid out so far while
+    // its pages are being counted).
     void FirstPage();
     void LastPage();
     // Pages the preview for a paging key (PageUp, PageDown, Home, End; Up and Down too when
