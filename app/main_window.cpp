@@ -1,6 +1,7 @@
 // The main window: construction (the start-up sequence), the close handler, destruction and the
 // controls' placement.
 #include "app/main_window.h"
+#include "preview/page_indexer.h"
 
 #include "font/qt_colors.h"
 #include "platform/application.h"
@@ -217,6 +218,8 @@ MainWindow::MainWindow(const AppFolders& folders, QWidget* parent) : QWidget(par
 
 MainWindow::~MainWindow()
 {
+    // The page index's threads end first: nothing of theirs reaches the window from here on.
+    pageIndexer_.reset();
     PreviewText.clear();
     if (!AppDir.isEmpty()) {
         const auto temp = ToFsPath(TempDir());
@@ -335,6 +338,7 @@ void MainWindow::FitToScreen()
     if (outerSize_.isValid()) {
         const int top = outer.height() - kPagingButtonsLift;
         for (QPushButton* button : {b_p_up, b_p_fire, b_p_down}) button->move(button->x(), top);
+        PlacePagePlaceControls(top + b_p_up->height() + 1);
     }
 }
 
@@ -527,13 +531,14 @@ void MainWindow::CreateControls()
     b_p_down = new QPushButton(client_);
     b_p_down->setGeometry(488, 296, 37, 29);
     b_p_down->setIconSize(QSize(18, 18));
+    CreatePagePlaceControls();
 
     ShowWindowPictures(*pages);
 
     // Only the fields and buttons take the focus; the Tab key visits them in this order.
     for (QLabel* l : findChildren<QLabel*>()) l->setFocusPolicy(Qt::NoFocus);
     QWidget* order[] = {e_caption, e_text, e_text_encoding, e_text_button, e_model, b_font, b_back, e_upper_cut, e_bott_cut, e_sysline, e_hyphenation,
-                        b_info, b_ok, b_close, b_p_up, b_p_fire, b_p_down, b_profiles};
+                        b_info, b_ok, b_close, b_p_up, b_p_fire, b_p_down, pageInput, b_profiles};
     for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
     // Alt with a label's letter goes to its field; with a button's, presses it.
     const std::pair<QLabel*, QWidget*> buddies[] = {{titleLabel, e_caption},   {textLabel, e_text},

@@ -19,6 +19,8 @@
 #include "platform/text_encoding.h"
 #include "profiles/profile.h"
 #include "font/font_strip.h"
+#include "preview/book_preview_model.h"
+#include "preview/page_setup.h"
 
 #include <QImage>
 #include <QWidget>
@@ -36,6 +38,8 @@ class QLineEdit;
 class QPushButton;
 class QScrollArea;
 class QToolButton;
+
+namespace lumira { class PageIndexer; }
 
 namespace lumira {
 
@@ -96,6 +100,10 @@ public:
     QPushButton* b_p_down = nullptr;
     QPushButton* b_p_fire = nullptr;
     QLabel* version = nullptr;
+    // Under the preview: "Страница N из M · P %" of the whole book, and the field that goes to a
+    // page ("120") or a share of the text ("45 %").
+    QLabel* pageStatus = nullptr;
+    QLineEdit* pageInput = nullptr;
     QLabel* font_label = nullptr;
     CreatePanel* createPanel = nullptr;  // progress, Cancel and status line of Create; made by the first
 
@@ -114,6 +122,16 @@ public:
     void UpdateFontLabel();
     void BuildFontStrip();
     void RenderPreview();
+    // The preview's place in the whole book, whose page index is built off this thread whenever
+    // the text or a setting of the layout changes.
+    BookPreviewModel PreviewPages;
+    // Goes to what `wanted` names: a page number, or a share of the text ending in "%"; false
+    // (and nothing moves) when it names neither or no page is laid out yet.
+    bool GoToPreviewPlace(const QString& wanted);
+    // The page index's build has news (called on this thread).
+    void TakePageIndexNews(std::uint64_t generation);
+    // The build of the page index under way or done, for tests: 0 before the first.
+    bool PageIndexBusy() const;
     // Moves Book.pageStart back by an estimated `n` screen lines (the previous page's start).
     void StepBackLines(int n);
     void LoadProfiles();
@@ -138,7 +156,8 @@ public:
     void b_p_upClick();
     void b_p_downClick();
     void b_p_fireClick();
-    // The first page of the preview, and the last of the text it holds.
+    // The first page of the preview, and the whole book's last (the last laid out so far while
+    // its pages are being counted).
     void FirstPage();
     void LastPage();
     // Pages the preview for a paging key (PageUp, PageDown, Home, End; Up and Down too when
@@ -223,6 +242,30 @@ private:
     int appliedBottCut_ = 0;
     bool creating_ = false;
     std::shared_ptr<Hyphenator> hyphenator_;  // the preview's, made when first needed
+    // What the page index of the preview is built from: the text (its file and encoding, or the
+    // sample's lines) and the layout's settings.
+    struct PreviewSource {
+        QString path;
+        TextEncoding encoding = TextEncoding::Cp1251;
+        std::string sample;  // the sample's layout text when no file is chosen
+        PageChoices choices;
+        bool operator==(const PreviewSource&) const = default;
+    };
+    PreviewSource CurrentPreviewSource();
+    // Starts the page index's build when the text or the layout changed since the last one.
+    void RefreshPageIndex();
+    // Draws the current page of PreviewPages; false when it has none for the present settings.
+    bool DrawIndexedPage();
+    void UpdatePageStatus();
+    // Moves the indexed preview by `step` and draws it; false when no indexed page is shown.
+    bool MoveIndexedPage(bool (BookPreviewModel::*step)());
+    std::unique_ptr<PageIndexer> pageIndexer_;
+    std::optional<PreviewSource> indexedSource_;  // what the latest build was started from
+    bool newTextDue_ = false;  // the next build's text is a new one: shown from its first page
+    // Made once the window's controls are (main_window_preview.cpp).
+    void CreatePagePlaceControls();
+    // Puts the line and the field in a row whose top is `top`, under the paging buttons.
+    void PlacePagePlaceControls(int top);
     // During construction the strip and the preview are only marked as due, and made once at its end.
     bool startingUp_ = true;
     bool stripDue_ = false;

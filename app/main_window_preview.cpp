@@ -156,6 +156,13 @@ void MainWindow::StartPictureDrawing()
 void MainWindow::RenderPreview()
 {
     if (startingUp_) return;  // drawn once construction ends
+    // The page of the whole book's index when it is laid out for these settings; until then the
+    // beginning of the text read at once.
+    RefreshPageIndex();
+    if (DrawIndexedPage()) {
+        UpdatePageStatus();
+        return;
+    }
     const ShowWhenDone show(*this);
     const QColor background = ColorValueToQColor(Book.background);
     i_scrBitmap.fill(background);
@@ -217,8 +224,18 @@ void MainWindow::StepBackLines(int n)
     if (back.downEnabled) b_p_down->setEnabled(*back.downEnabled);
 }
 
+bool MainWindow::MoveIndexedPage(bool (BookPreviewModel::*step)())
+{
+    if (!DrawIndexedPage()) return false;
+    (PreviewPages.*step)();
+    DrawIndexedPage();
+    UpdatePageStatus();
+    return true;
+}
+
 void MainWindow::b_p_downClick()
 {
+    if (MoveIndexedPage(&BookPreviewModel::Next)) return;
     Book.pageStart = NextPageStart;
     RenderPreview();
     b_p_up->setEnabled(Book.pageStart > 1);
@@ -226,6 +243,7 @@ void MainWindow::b_p_downClick()
 
 void MainWindow::b_p_upClick()
 {
+    if (MoveIndexedPage(&BookPreviewModel::Previous)) return;
     StepBackLines(LinesPerPage);
     RenderPreview();
     b_p_up->setEnabled(Book.pageStart > 1);
@@ -233,6 +251,7 @@ void MainWindow::b_p_upClick()
 
 void MainWindow::FirstPage()
 {
+    if (MoveIndexedPage(&BookPreviewModel::Home)) return;
     Book.pageStart = 1;
     RenderPreview();
     b_p_up->setEnabled(false);
@@ -240,6 +259,8 @@ void MainWindow::FirstPage()
 
 void MainWindow::LastPage()
 {
+    // The whole book's last page, or the last laid out while the pages are still being counted.
+    if (MoveIndexedPage(&BookPreviewModel::End)) return;
     // Page by page to the end of the text the preview holds; each step moves on, so the end is
     // reached, and the guard only keeps a fault from hanging the window.
     for (std::size_t guard = 0; b_p_down->isEnabled() && guard <= PreviewLayoutText().size() + 16; ++guard) {

@@ -13,6 +13,7 @@
 #include <QActionGroup>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QShortcut>
 #include <QToolButton>
 #include <string>
@@ -231,6 +232,11 @@ void MainWindow::ChooseTextFile(const QString& path)
     }
     Book.openDir = FolderPart(path);
     e_text->setText(path);
+    // A text chosen (again) is read anew and shown from its first page.
+    indexedSource_.reset();
+    newTextDue_ = true;
+    Book.pageStart = 1;
+    b_p_up->setEnabled(false);
     const QString name = FileNamePart(e_text->text());
     const QString title = BookTitle(book);
     // A book's own title names the book and, by the same rules as a file name, its package.

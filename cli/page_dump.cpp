@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "formats/hyphenator.h"
 #include "preview/page_painter.h"
+#include "preview/page_setup.h"
 #include "platform/language.h"
 
 #include <QFontMetrics>
@@ -22,23 +23,15 @@ namespace lumira {
 PageSetup MakePageSetup(std::string text, const BookSettings& settings, int lineHeight,
                         const std::vector<std::filesystem::path>& hyphenationFolders, const std::string& bookLanguage)
 {
-    PageSetup setup;
-    if (settings.dictionaryHyphens) {
-        Hyphenator hyphenator(hyphenationFolders, bookLanguage);
-        hyphenator.Hyphenate(text, setup.text);
-        setup.geometry.hyphenation = Hyphenation::SoftHyphens;
-    } else {
-        setup.text = std::move(text);
-    }
-    const std::array<int, 256> advances = GlyphAdvances(MakeQFont(settings.font));
-    setup.widths = CharWidthTable::ForLayout([&](unsigned char c) { return advances[c]; });
-    const QSize screen = settings.Screen();
-    setup.geometry.width = screen.width();
-    setup.geometry.height = screen.height();
-    setup.geometry.lineHeight = lineHeight;
-    setup.geometry.showSysline = true;
-    setup.geometry.syslineIndex = BandIndex(settings.band);
-    return setup;
+    PageChoices choices;
+    choices.font = settings.font;
+    choices.screen = settings.Screen();
+    choices.lineHeight = lineHeight;
+    choices.bandIndex = BandIndex(settings.band);
+    choices.showSysline = true;
+    choices.dictionaryHyphens = settings.dictionaryHyphens;
+    choices.hyphenationFolders = hyphenationFolders;
+    return MakePageSetup(std::move(text), choices, bookLanguage);
 }
 
 namespace {

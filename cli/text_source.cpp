@@ -9,6 +9,7 @@
 #include "platform/paths.h"
 #include "platform/text_kind.h"
 #include "preview/page_layout.h"
+#include "preview/page_setup.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -39,36 +40,21 @@ BookText TextSource::BookFile(const TextFile& opened, const std::filesystem::pat
 std::string TextSource::LayoutString(const TextFile& opened, TextEncoding encoding, QString* notice,
                                      std::string* language) const
 {
-    std::string bytes;
-    if (language) language->clear();
-    if (const auto format = RecogniseBook(opened)) {
-        // A book is laid out as a UTF-8 text first, read from there on as any UTF-8 text.
-        StringSink text;
-        const BookInfo info = ConvertBook(opened, *format, text, encoding);
-        if (language) *language = info.language;
-        bytes = std::move(text.text);
-        encoding = TextEncoding::Utf8;
-    } else {
-        RefuseNonText(opened);
-        bytes = ReadFileBytes(opened);
-    }
-    const TextEncoding resolved = encoding == TextEncoding::Auto
-                                      ? DetectEncoding(std::string_view(bytes).substr(0, kDetectionLimit),
-                                                       bytes.size() > kDetectionLimit)
-                                      : encoding;
-    if (notice) notice->clear();
-    if (resolved != TextEncoding::Cp1251) {
-        // "Авто" goes on as such, so that a text broken past its beginning falls back as a book's does.
-        ConversionReport report;
-        bytes = ConvertBytesToCp1251(bytes, encoding, false, &report);
-        if (notice) {
+    ConversionReport report;
+    TextEncoding resolved = TextEncoding::Cp1251;
+    std::string text = ReadLayoutText(opened, encoding, language, &resolved, &report);
+    if (notice) {
+        notice->clear();
+        if (resolved != TextEncoding::Cp1251) {
+            // A book is read as UTF-8 whatever was chosen: no choice of "Авто" to tell of.
+            if (RecogniseBook(opened)) encoding = TextEncoding::Utf8;
             QStringList lines;
             for (const QString& line : {AutoChoiceNotice(encoding, report.encoding), ConversionNotice(resolved, report)})
                 if (!line.isEmpty()) lines << line;
             *notice = lines.join(QLatin1Char('\n'));
         }
     }
-    return JoinLines(SplitTextLines(bytes));
+    return text;
 }
 
 QString AutoChoiceNotice(TextEncoding chosen, TextEncoding read)

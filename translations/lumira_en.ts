@@ -595,6 +595,22 @@
 <context>
     <name>lumira::MainWindow</name>
     <message>
+        <source>Номер страницы или процент: 120, 45 %</source>
+        <translation>A page number or a percentage: 120, 45 %</translation>
+    </message>
+    <message>
+        <source>Страницы не считаются: %1</source>
+        <translation>The pages cannot be counted: %1</translation>
+    </message>
+    <message>
+        <source>стр. / %</source>
+        <translation>page / %</translation>
+    </message>
+    <message>
+        <source>Перейти к странице (номер) или к месту текста (число со знаком %), Enter (Ctrl+G)</source>
+        <translation>Go to a page (its number) or a place in the text (a number with %), Enter (Ctrl+G)</translation>
+    </message>
+    <message>
         <source>Генератор мидлетов Lumira для устройств с поддержкой MIDP-2.0</source>
         <translation>Lumira midlet generator for devices with MIDP-2.0</translation>
     </message>

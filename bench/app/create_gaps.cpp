@@ -4,6 +4,7 @@
 //   bench_create_gaps PROGRAM_FOLDER/ TEXT PACKAGE.jar
 // PROGRAM_FOLDER holds what ships beside the program (sample, iface.dat, profiles.ini, velmar.dat).
 #include "app/main_window.h"
+#include "bench/app/gap_meter.h"
 #include "platform/application.h"
 #include "platform/desktop.h"
 #include "platform/paths.h"
@@ -36,41 +37,6 @@ public:
 
 private:
     QString jar_;
-};
-
-// The longest time between two events of one kind, counted while `active` is set; as an event
-// filter of the application, the paints of `window`'s widgets (the window itself is covered by
-// its controls, so it is they that paint).
-class GapMeter : public QObject {
-public:
-    explicit GapMeter(const bool& active, const QWidget* window = nullptr) : active_(active), window_(window)
-    {
-        clock_.start();
-    }
-    qint64 longest = 0;
-    int count = 0;
-    void Mark()
-    {
-        if (!active_) return;
-        const qint64 now = clock_.elapsed();
-        if (count > 0) longest = std::max(longest, now - last_);
-        last_ = now;
-        ++count;
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint && watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == window_)
-            Mark();
-        return false;
-    }
-
-private:
-    const bool& active_;
-    const QWidget* window_;
-    QElapsedTimer clock_;
-    qint64 last_ = 0;
 };
 
 } // namespace

@@ -1,7 +1,8 @@
 #!/bin/bash
 # The window's keys in the real program under a window manager (Xvfb + openbox), typed with
 # xdotool: PageDown/Home page the preview from the title field, End stays in the field, F1 opens
-# the help window and Esc closes it, Ctrl+Q closes the program, which saves its settings.
+# the help window and Esc closes it, End on the preview shows the whole text's last page as
+# lumira-cli beside the program draws it, Ctrl+Q closes the program, which saves its settings.
 #   keys_real_test.sh LUMIRA DATA_FOLDER [SCREENSHOT_FOLDER]
 # Exits 77 (skipped) when Xvfb, openbox, xdotool or ImageMagick's import are missing.
 lumira=$1
@@ -32,7 +33,7 @@ cp "$lumira" "$app/lumira"
 cp "$data/sample" "$data/iface.dat" "$data/velmar.dat" "$app/" 2>/dev/null
 printf '[Small]\r\nWidth=128\r\nHeight=96\r\n' >"$app/profiles.ini"
 printf '[Global]\r\nModel=0\r\n' >"$app/config.ini"
-for i in $(seq 150); do printf 'line %d\r\n' "$i"; done >"$work/long.txt"
+for i in $(seq 3000); do printf 'line %d\r\n' "$i"; done >"$work/long.txt"
 
 "$app/lumira" "$work/long.txt" >"$work/out.log" 2>&1 &
 program=$!
@@ -74,6 +75,19 @@ sleep 0.3
 xdotool key Home
 sleep 0.4
 [ "$(preview home)" = "$first" ] || fail "Home on the preview did not show the first page"
+# End on the preview: the last page of the whole text (far past what a first read of it holds).
+xdotool key End
+sleep 0.6
+preview end >/dev/null
+shot keys-end
+cli="$(dirname "$lumira")/lumira-cli"
+if [ -x "$cli" ]; then
+    "$cli" --app-dir "$app" --preview 100% --png "$work/cli-end.png" "$work/long.txt" >"$work/cli.log" 2>&1 || fail "lumira-cli --preview failed: $(cat "$work/cli.log")"
+    differing=$(compare -metric AE "$work/end.png" "$work/cli-end.png" null: 2>&1)
+    [ "$differing" = "0" ] || fail "End did not show the last page as lumira-cli draws it ($differing pixels differ)"
+fi
+xdotool key Home
+sleep 0.4
 
 xdotool key F1
 help=""

@@ -157,12 +157,12 @@ TEST_F(WindowTest, PreviewTextIsTheBeginningOfTheFile)
     EXPECT_EQ(form->PreviewText, (LineList{"123456789after", "mor"}));
 }
 
-TEST_F(WindowTest, PageStartIsKeptWhenAnotherTextIsChosen)
+TEST_F(WindowTest, AnotherTextChosenIsShownFromItsFirstPage)
 {
     Start();
     form->Book.pageStart = 40;
     Choose(TextFile("a.txt", std::string(500, 'a')));
-    EXPECT_EQ(form->Book.pageStart, 40);
+    EXPECT_EQ(form->Book.pageStart, 1);
 }
 
 TEST_F(WindowTest, CancelledChoiceChangesNothing)
@@ -469,11 +469,14 @@ TEST_F(WindowTest, ControlsTabOrderAndCaptions)
 
     QWidget* order[] = {form->e_caption, form->e_text, form->e_text_encoding, form->e_text_button, form->e_model, form->b_font, form->b_back,
                         form->e_upper_cut, form->e_bott_cut, form->e_sysline, form->e_hyphenation, form->b_info, form->b_ok,
-                        form->b_close, form->b_p_up, form->b_p_fire, form->b_p_down, form->b_profiles};
+                        form->b_close, form->b_p_up, form->b_p_fire, form->b_p_down, form->pageInput, form->b_profiles};
+    ShowActive(form.get());
+    // The preview's page index settles first: its pages set the paging buttons.
+    while (form->PageIndexBusy()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QCoreApplication::processEvents();
     form->b_ok->setEnabled(true);
     form->b_p_up->setEnabled(true);
     form->b_p_down->setEnabled(true);
-    ShowActive(form.get());
     form->e_caption->setFocus();
     for (size_t i = 0; i + 1 < std::size(order); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
