@@ -57,14 +57,9 @@ int main(int argc, char** argv)
     form.e_caption->setText(QStringLiteral("Gaps"));
 
     bool building = false;
-    GapMeter paints(building, &form), turns(building);
-    app.installEventFilter(&paints);
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, [&] { turns.Mark(); });
-    tick.start(5);
-    QTimer ask;
-    QObject::connect(&ask, &QTimer::timeout, [&] { form.i_scr->update(); });
-    ask.start(10);
+    WindowGaps gaps(app, building, &form, form.i_scr);
+    GapMeter& paints = gaps.paints;
+    GapMeter& turns = gaps.turns;
     QElapsedTimer took;
     QTimer::singleShot(0, [&] { building = true; });
     took.start();

@@ -4,6 +4,8 @@
 #include <QEvent>
 #include <QObject>
 #include <QWidget>
+#include <QApplication>
+#include <QTimer>
 #include <algorithm>
 
 namespace lumira {
@@ -41,6 +43,23 @@ private:
     const QWidget* window_;
     QElapsedTimer clock_;
     qint64 last_ = 0;
+};
+
+// What a window benchmark watches while `active` is set: the gaps between the paints of
+// `window` (a repaint of `surface` is asked for every 10 ms) and between the turns of the event
+// loop (a 5 ms timer).
+struct WindowGaps {
+    WindowGaps(QApplication& app, const bool& active, const QWidget* window, QWidget* surface)
+        : paints(active, window), turns(active)
+    {
+        app.installEventFilter(&paints);
+        QObject::connect(&tick, &QTimer::timeout, [this] { turns.Mark(); });
+        tick.start(5);
+        QObject::connect(&ask, &QTimer::timeout, [surface] { surface->update(); });
+        ask.start(10);
+    }
+    GapMeter paints, turns;
+    QTimer tick, ask;
 };
 
 } // namespace lumira

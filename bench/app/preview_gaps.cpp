@@ -27,14 +27,9 @@ int main(int argc, char** argv)
     QCoreApplication::processEvents();
 
     bool indexing = false;
-    GapMeter paints(indexing, &form), turns(indexing);
-    app.installEventFilter(&paints);
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, [&] { turns.Mark(); });
-    tick.start(5);
-    QTimer ask;
-    QObject::connect(&ask, &QTimer::timeout, [&] { form.i_scr->update(); });
-    ask.start(10);
+    WindowGaps gaps(app, indexing, &form, form.i_scr);
+    GapMeter& paints = gaps.paints;
+    GapMeter& turns = gaps.turns;
     QElapsedTimer took;
     qint64 firstPage = -1;
     const auto sample = form.PreviewPages.Index();  // the sample's, until the text's first page

@@ -23,11 +23,7 @@ struct BookJobTest : ::testing::Test {
     BookJobTest()
     {
         phone.Name = "Phone";
-        dir.Write("temp/fonts/default.props", std::string(514, '\x01'));
-        dir.Write("temp/fonts/default.png", "glyph strip");
-        fs::create_directories(dir / "out");
-        fs::create_directories(dir / "scratch");
-        MakeZip(dir / "velmar.dat", StandardTemplate());
+        LayOutWindowFolder(dir.Path());
     }
 
     BookJob Job(const std::string& text, const std::string& jarName = "out/book.jar")

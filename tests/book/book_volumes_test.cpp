@@ -47,11 +47,7 @@ struct VolumesTest : ::testing::Test {
     VolumesTest()
     {
         phone.Name = "Phone";
-        dir.Write("temp/fonts/default.props", std::string(514, '\x01'));
-        dir.Write("temp/fonts/default.png", "glyph strip");
-        fs::create_directories(dir / "out");
-        fs::create_directories(dir / "scratch");
-        MakeZip(dir / "velmar.dat", StandardTemplate());
+        LayOutWindowFolder(dir.Path());
     }
 
     BookRequest Request(const std::string& text, const std::string& title = "Book")

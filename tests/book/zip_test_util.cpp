@@ -55,6 +55,16 @@ void LayOutBookFolder(const fs::path& folder)
     MakeZip(folder / "template.dat", StandardTemplate());
 }
 
+void LayOutWindowFolder(const fs::path& folder)
+{
+    fs::create_directories(folder / "temp" / "fonts");
+    fs::create_directories(folder / "out");
+    fs::create_directories(folder / "scratch");
+    WriteFileBytes(folder / "temp" / "fonts" / "default.props", std::string(514, '\x01'));
+    WriteFileBytes(folder / "temp" / "fonts" / "default.png", "glyph strip");
+    MakeZip(folder / "velmar.dat", StandardTemplate());
+}
+
 std::vector<std::string> EntryNames(const fs::path& archive)
 {
     std::vector<std::string> names;

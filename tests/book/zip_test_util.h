@@ -28,6 +28,10 @@ std::vector<TemplateEntry> StandardTemplate(const std::string& manifest = "Manif
 // the standard template, and an empty `folder`/copies for converted texts.
 void LayOutBookFolder(const std::filesystem::path& folder);
 
+// The same as the window lays it out: `folder`/temp with its glyph files, `folder`/velmar.dat made
+// of the standard template, and empty `folder`/out and `folder`/scratch.
+void LayOutWindowFolder(const std::filesystem::path& folder);
+
 // Entry names in archive order and the content of one entry, read through minizip.
 std::vector<std::string> EntryNames(const std::filesystem::path& archive);
 std::string EntryContent(const std::filesystem::path& archive, const std::string& name);
