@@ -1,7 +1,8 @@
 // A window that starts dragging a file as soon as the mouse is pressed on it, as a file manager
 // does: the other end of a real drag and drop for real_program_test.sh. It prints "dragging" as
 // the drag starts and "drag ended: copied" (or "refused") once the drop is over, so that the
-// script waits for those instead of for a time.
+// script waits for those instead of for a time. It prints "accepted" once the window under the
+// pointer has said it takes the file: a button let go before that is a drop nobody wanted.
 //   app_drag_source FILE
 #include <QApplication>
 #include <QDrag>
@@ -29,6 +30,11 @@ protected:
         mime->setUrls({QUrl::fromLocalFile(QFileInfo(file_).absoluteFilePath())});
         auto* drag = new QDrag(this);
         drag->setMimeData(mime);
+        QObject::connect(drag, &QDrag::actionChanged, [](Qt::DropAction action) {
+            if (action != Qt::CopyAction) return;
+            std::printf("accepted\n");
+            std::fflush(stdout);
+        });
         std::printf("dragging\n");
         std::fflush(stdout);
         const Qt::DropAction done = drag->exec(Qt::CopyAction);

@@ -192,8 +192,13 @@ drop() {
     xdotool mousemove --sync $((cx + 20)) $((cy + 20)) mousedown 1
     said "$work/drag.out" dragging || fail "the drag did not start"
     client "$2"
-    for step in 1 2 3 4 5 6; do
-        xdotool mousemove --sync $((cx + 100 + step * 10)) $((cy + 200 + step * 5))
+    # The window answers each move in turn; let go only once it has taken the file, moving on
+    # a little while it has not (a busy machine may answer the first moves late).
+    local step
+    for step in $(seq 40); do
+        xdotool mousemove --sync $((cx + 100 + step % 8 * 10)) $((cy + 200 + step % 8 * 5))
+        [ "$step" -ge 6 ] && grep -q "^accepted" "$work/drag.out" && break
+        sleep 0.1
     done
     xdotool mouseup 1
     said "$work/drag.out" "drag ended: copied" || fail "the drop was not taken: $(cat "$work/drag.out")"
