@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 
+#include <algorithm>
 #include <minizip/unzip.h>
 #include <minizip/zip.h>
 #include <stdexcept>
@@ -96,6 +97,17 @@ std::string EntryContent(const fs::path& archive, const std::string& name)
     unzClose(uf);
     if (rc != UNZ_OK) throw std::runtime_error("bad entry " + name);
     return content;
+}
+
+std::string BookTextOf(const fs::path& jar)
+{
+    const std::vector<std::string> names = EntryNames(jar);
+    std::string text;
+    for (int i = 0;; ++i) {
+        const std::string name = "text/chunk." + std::to_string(i);
+        if (std::find(names.begin(), names.end(), name) == names.end()) return text;
+        text += EntryContent(jar, name);
+    }
 }
 
 namespace {

@@ -36,6 +36,10 @@ void LayOutWindowFolder(const std::filesystem::path& folder);
 std::vector<std::string> EntryNames(const std::filesystem::path& archive);
 std::string EntryContent(const std::filesystem::path& archive, const std::string& name);
 
+// The book's text as a package holds it: its pieces text/chunk.0, text/chunk.1, … joined in that
+// order (the archive may list them in another).
+std::string BookTextOf(const std::filesystem::path& jar);
+
 struct RawEntry {
     std::string name;
     std::uint16_t madeBy = 0, versionNeeded = 0, flags = 0, method = 0;

@@ -15,15 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The text pieces of a package joined, and the size its record gives.
-std::string Pieces(const fs::path& jar)
-{
-    std::string text;
-    for (const std::string& name : EntryNames(jar))
-        if (name.starts_with("text/chunk.")) text += EntryContent(jar, name);
-    return text;
-}
-
+// The text size the package's record gives.
 std::uint32_t RecordedSize(const fs::path& jar)
 {
     const std::string record = EntryContent(jar, "config");
@@ -69,12 +61,12 @@ TEST(CliEncoding, BooksHoldTheCp1251TextAndReplacementsAreToldPerText)
 
     const CliRun run = f.Run({f.Arg("ascii.txt"), f.Arg("utf8.txt"), f.Arg("emoji.txt"), QStringLiteral("--out-dir"), f.Arg("out")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(Pieces(f.work / "out" / "ascii.jar"), ascii);
+    EXPECT_EQ(BookTextOf(f.work / "out" / "ascii.jar"), ascii);
     const std::string cp1251 = Encode(russian, "windows-1251");
-    EXPECT_EQ(Pieces(f.work / "out" / "utf8.jar"), cp1251);
+    EXPECT_EQ(BookTextOf(f.work / "out" / "utf8.jar"), cp1251);
     EXPECT_EQ(RecordedSize(f.work / "out" / "utf8.jar"), cp1251.size());
     EXPECT_EQ(EntryContent(f.work / "out" / "utf8.jar", "text/chunk.0"), cp1251.substr(0, 32767));
-    EXPECT_EQ(Pieces(f.work / "out" / "emoji.jar"), Encode(QStringLiteral("Улыбка ?, ещё ? и ?.\r\n"), "windows-1251"));
+    EXPECT_EQ(BookTextOf(f.work / "out" / "emoji.jar"), Encode(QStringLiteral("Улыбка ?, ещё ? и ?.\r\n"), "windows-1251"));
     // Quiet but for the encoding "Авто" chose where it was not cp1251 and the text that lost characters.
     EXPECT_EQ(run.err, "lumira-cli: " + f.Arg("utf8.txt").toStdString() + ": Кодировка определена автоматически: UTF-8.\n"
                        "lumira-cli: " + f.Arg("emoji.txt").toStdString() + ": Кодировка определена автоматически: UTF-8.\n"
@@ -93,8 +85,8 @@ TEST(CliEncoding, CapitalsStayCp1251AndAnotherGuessIsToldPerText)
     fs::create_directory(f.work / "out");
     const CliRun run = f.Run({f.Arg("caps.txt"), f.Arg("koi.txt"), QStringLiteral("--out-dir"), f.Arg("out")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(Pieces(f.work / "out" / "caps.jar"), Encode(text, "windows-1251"));
-    EXPECT_EQ(Pieces(f.work / "out" / "koi.jar"), Encode(text, "windows-1251"));
+    EXPECT_EQ(BookTextOf(f.work / "out" / "caps.jar"), Encode(text, "windows-1251"));
+    EXPECT_EQ(BookTextOf(f.work / "out" / "koi.jar"), Encode(text, "windows-1251"));
     EXPECT_EQ(run.err, "lumira-cli: " + f.Arg("koi.txt").toStdString() + ": Кодировка определена автоматически: KOI8-R.\n");
 }
 
@@ -106,9 +98,9 @@ TEST(CliEncoding, StoredChoiceIsTheDefaultAndTheOptionOverridesIt)
     const std::string cp866 = Encode(text, "IBM866");
     f.work.Write("t.txt", cp866);
     ASSERT_EQ(f.Run({f.Arg("t.txt"), QStringLiteral("--out"), f.Arg("stored.jar")}).exitCode, 0);
-    EXPECT_EQ(Pieces(f.work / "stored.jar"), Encode(text, "windows-1251"));
+    EXPECT_EQ(BookTextOf(f.work / "stored.jar"), Encode(text, "windows-1251"));
     ASSERT_EQ(f.Run({f.Arg("t.txt"), QStringLiteral("--encoding"), QStringLiteral("cp1251"), QStringLiteral("--out"), f.Arg("raw.jar")}).exitCode, 0);
-    EXPECT_EQ(Pieces(f.work / "raw.jar"), cp866);
+    EXPECT_EQ(BookTextOf(f.work / "raw.jar"), cp866);
 }
 
 TEST(CliEncoding, BrokenTextFailsOnItsOwnWithItsPosition)
@@ -125,7 +117,7 @@ TEST(CliEncoding, BrokenTextFailsOnItsOwnWithItsPosition)
                            ": Текст не читается как UTF-8: неверная последовательность байтов в позиции " +
                            std::to_string(position) + ".\n");
     EXPECT_FALSE(fs::exists(f.work / "broken.jar"));
-    EXPECT_EQ(Pieces(f.work / "good.jar"), Encode(QStringLiteral("Хорошо\r\n"), "windows-1251"));
+    EXPECT_EQ(BookTextOf(f.work / "good.jar"), Encode(QStringLiteral("Хорошо\r\n"), "windows-1251"));
     EXPECT_TRUE(f.ScratchEmpty());
 }
 

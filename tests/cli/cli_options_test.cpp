@@ -242,8 +242,7 @@ TEST(CliOptions, PackageLimitMakesVolumesAndIsToldAVolumeALine)
                                  " из " + std::to_string(count) + ": " + jar.string() + ", " +
                                  std::to_string(fs::file_size(jar)) + " байт, «novel " + std::to_string(i) + "»\n";
         EXPECT_NE(split.err.find(line), std::string::npos) << split.err;
-        for (const auto& name : EntryNames(jar))
-            if (name.starts_with("text/chunk.")) joined += EntryContent(jar, name);
+        joined += BookTextOf(jar);
     }
     EXPECT_EQ(joined.size(), text.size());
 

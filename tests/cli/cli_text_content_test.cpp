@@ -15,14 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Pieces(const fs::path& jar)
-{
-    std::string text;
-    for (const std::string& name : EntryNames(jar))
-        if (name.starts_with("text/chunk.")) text += EntryContent(jar, name);
-    return text;
-}
-
 std::string Prose(int paragraphs)
 {
     std::string utf8;
@@ -45,7 +37,7 @@ TEST(CliTextContent, ZeroBytesAreLeftOutOfTheBookAndCounted)
         SCOPED_TRACE(encoding);
         const CliRun run = f.Run({f.Arg("zero.txt"), QStringLiteral("--encoding"), QString::fromLatin1(encoding)});
         ASSERT_EQ(run.exitCode, 0) << run.err;
-        EXPECT_EQ(Pieces(f.work / "zero.jar"), text);  // every word, in the preview's reading
+        EXPECT_EQ(BookTextOf(f.work / "zero.jar"), text);  // every word, in the preview's reading
         EXPECT_TRUE(Contains(run.err, "В тексте нулевых байтов: 3.")) << run.err;
     }
     // The preview's reading, page by page, is the same text.
@@ -111,12 +103,12 @@ TEST(CliTextContent, FilesThatAreNoTextsAreRefusedAndRealTextsAreNot)
         const fs::path jar = f.work / "out" / (fs::path(name).stem().string() + ".jar");
         ASSERT_TRUE(fs::exists(jar)) << name << "\n" << run.err;
         if (name.starts_with("utf") || name == "koi8.txt" || name == "cp866.txt" || name == "cp1251.txt") {
-            EXPECT_EQ(Pieces(jar), expected) << name;
+            EXPECT_EQ(BookTextOf(jar), expected) << name;
         }
     }
     std::string english;
     for (int i = 0; i < 20; ++i) english += "Plain English words, line after line.\r\n";
-    EXPECT_EQ(Pieces(f.work / "out" / "english16.jar"), english);
+    EXPECT_EQ(BookTextOf(f.work / "out" / "english16.jar"), english);
     EXPECT_TRUE(f.ScratchEmpty());
 }
 
@@ -133,7 +125,7 @@ TEST(CliTextContent, CharactersCp1251LacksKeepTheirClosestForm)
     f.work.Write("marks.txt", Encode(text, "UTF-8"));
     const CliRun run = f.Run({f.Arg("marks.txt")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(Pieces(f.work / "marks.jar"),
+    EXPECT_EQ(BookTextOf(f.work / "marks.jar"),
               Cp("Настоящая работы, йод и ёлка.\r\n"
                  "Le Vrai Regime, Strasse, oeuvre, fin.\r\n"
                  "a-b-c-d-e 5' \"q\" x y z w.\r\n"
@@ -147,7 +139,7 @@ TEST(CliTextContent, CharactersCp1251LacksKeepTheirClosestForm)
                                   "</p></section></body></FictionBook>");
     const CliRun book = f.Run({f.Arg("marks.fb2"), QStringLiteral("--title"), QStringLiteral("Marks")});
     ASSERT_EQ(book.exitCode, 0) << book.err;
-    EXPECT_TRUE(Contains(Pieces(f.work / "marks.jar"), Cp("Режим Regime ?"))) << Pieces(f.work / "marks.jar");
+    EXPECT_TRUE(Contains(BookTextOf(f.work / "marks.jar"), Cp("Режим Regime ?"))) << BookTextOf(f.work / "marks.jar");
     EXPECT_TRUE(Contains(book.err, "заменено на «?»: 1 ")) << book.err;
 }
 
