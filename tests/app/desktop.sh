@@ -1,9 +1,38 @@
-# Sourced by the real-program tests: a desktop of the test's own. An Xvfb display (tried from
-# LUMIRA_DISPLAYS="FIRST LAST", 140 to 199 unless told, for machines shared by several people)
-# with openbox as window manager and a session bus, as a desktop has.
+# Sourced by the real-program tests: what each of them sets up first, and a desktop of the test's
+# own. An Xvfb display (tried from LUMIRA_DISPLAYS="FIRST LAST", 140 to 199 unless told, for
+# machines shared by several people) with openbox as window manager and a session bus, as a
+# desktop has.
+#   begin_real_test TOOL...
+#                   exits 77 (skipped) when a tool is missing; makes the scratch folder $work, the
+#                   array pids of what to stop at the end (stopped, and $work removed, on exit),
+#                   the count $failures and fail MESSAGE, which counts one and prints it.
 #   start_desktop   needs $work (the test's scratch folder) and the array pids (what the test
 #                   stops at its end: the servers started here are added); exports DISPLAY and
 #                   DBUS_SESSION_BUS_ADDRESS; returns 1 when no display could be started.
+begin_real_test() {
+    local tool
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool is not installed (build.sh installs it)"; exit 77; }
+    done
+    unset QT_QPA_PLATFORM QT_SCALE_FACTOR
+    work=$(mktemp -d)
+    failures=0
+    pids=()
+    trap end_real_test EXIT
+}
+
+end_real_test() {
+    local p
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
 start_desktop() {
     local n xvfb display=""
     for n in $(seq ${LUMIRA_DISPLAYS:-140 199}); do

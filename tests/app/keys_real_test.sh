@@ -8,22 +8,8 @@
 lumira=$1
 data=$2
 shots=${3:-}
-for tool in Xvfb openbox xdotool import; do
-    command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-unset QT_QPA_PLATFORM QT_SCALE_FACTOR
-work=$(mktemp -d)
-failures=0
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
 . "$(dirname "$0")/desktop.sh"
+begin_real_test Xvfb openbox xdotool import
 start_desktop || { echo "FAIL: no display could be started"; exit 1; }
 
 # A portable program folder with a small phone, and a text of many pages.

@@ -11,32 +11,9 @@ lumira=$1
 drag_source=$2
 data=$3
 
-for tool in Xvfb openbox xdotool xwininfo; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "SKIP: $tool is not installed (build.sh installs it)"
-        exit 77
-    fi
-done
-
-unset QT_QPA_PLATFORM QT_SCALE_FACTOR
-work=$(mktemp -d)
-failures=0
-pids=()
-
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-
 # ---- A desktop of our own ----
 . "$(dirname "$0")/desktop.sh"
+begin_real_test Xvfb openbox xdotool xwininfo
 if ! start_desktop; then
     echo "FAIL: no display could be started"
     exit 1
