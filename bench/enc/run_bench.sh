@@ -12,22 +12,14 @@ build="${1:-$root/build-enc}"
 tool="$build/bin/bench_book_build"
 runs="${RUNS:-3}"
 mib="${SIZE_MIB:-64}"
-[ -x "$tool" ] || { echo "build bench_book_build first: cmake -DLUMIRA_BUILD_BENCH=ON ...; cmake --build $build --target bench_book_build" >&2; exit 1; }
-[ -x /usr/bin/time ] || { echo "/usr/bin/time is missing (package time)" >&2; exit 1; }
+. "$root/bench/bench_lib.sh"
+bench_needs "$tool" "cmake -DLUMIRA_BUILD_BENCH=ON ...; cmake --build $build --target bench_book_build"
 
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 
 # The template: the program's own when it has been built, else a small stand-in.
-template="$build/bin/velmar.dat"
-if [ ! -f "$template" ]; then
-  mkdir -p "$scratch/tpl/META-INF" "$scratch/tpl/text"
-  printf 'Manifest-Version: 1.0\r\nMIDlet-Vendor: Bench\r\nMicroEdition-Profile: MIDP-2.0\r\n' > "$scratch/tpl/META-INF/MANIFEST.MF"
-  head -c 30000 /dev/urandom > "$scratch/tpl/BookReader.class"
-  head -c 2000 /dev/urandom > "$scratch/tpl/book.png"
-  (cd "$scratch/tpl" && zip -q -r "$scratch/velmar.dat" META-INF book.png BookReader.class text)
-  template="$scratch/velmar.dat"
-fi
+bench_template "$build" "$scratch"
 
 # Words of the shipped sample text drawn at random, written in UTF-8 up to the size asked for
 # (ending on a whole character), and the same text in cp1251.
@@ -53,21 +45,11 @@ PY
 
 best() { sort -n | head -1; }
 # "elapsed cpu peak-rss" of one run (cpu = user + system).
-measure() {  # report-file command...
-  local report="$1"; shift
-  /usr/bin/time -f '@@ %e %U %S %M' -o "$report" "$@" > "$report.out"
-  awk '/^@@/ {printf "%s %.2f %s\n", $2, $3 + $4, $5}' "$report"
-}
-
 # one LABEL TEXT [ENCODING]: a Create, its figures appended to $scratch/LABEL.runs.
 one() {
   local label="$1" text="$2" enc="${3:-}"
   local work="$scratch/work-$label"
-  if [ ! -d "$work/fonts" ]; then
-    mkdir -p "$work/fonts"
-    head -c 514 /dev/urandom > "$work/fonts/default.props"
-    head -c 20000 /dev/urandom > "$work/fonts/default.png"
-  fi
+  bench_work "$work"
   rm -f "$scratch/$label.jar" "$scratch/$label.jad"
   sync
   local w c r v="-"

@@ -14,8 +14,8 @@ after="${1:-$root/build}/bin/bench_book_text"
 before="${2:+$2/bin/bench_book_text}"
 runs="${RUNS:-3}"
 sizes="${SIZES:-10 50 100}"
-[ -x "$after" ] || { echo "build bench_book_text first: cmake --build build --target bench_book_text" >&2; exit 1; }
-[ -x /usr/bin/time ] || { echo "/usr/bin/time is missing (package time)" >&2; exit 1; }
+. "$root/bench/bench_lib.sh"
+bench_needs "$after" "cmake --build build --target bench_book_text"
 command -v python3 > /dev/null || { echo "python3 is missing" >&2; exit 1; }
 
 work="$(mktemp -d)"
