@@ -2,8 +2,11 @@
 # Screenshots of the main window under a real window manager (Xvfb + openbox): with no profile,
 # with a 240x320 profile and with a 128x128 profile.
 #   tests/app/screenshots.sh [build folder] [output folder]
-# Writes main-none.png, main-240x320.png, main-128x128.png into the output folder, and
-# chooser-font.png, chooser-color.png, chooser-open.png when the build has app_dialogs_show.
+# Writes main-none.png, main-240x320.png, main-128x128.png into the output folder;
+# chooser-font.png, chooser-color.png, chooser-open.png when the build has app_dialogs_show; and
+# the text row's encoding button when the build has app_encoding_show: encoding-auto.png (a UTF-8
+# text read in "Авто"), encoding-menu.png (the same with the encoding menu open) and
+# encoding-chosen.png (a KOI8-R text read as CP866 by choice).
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 source_dir=$(cd "$here/../.." && pwd)
@@ -66,5 +69,27 @@ chooser() {
 
 if [ -x "$build/tests/app_dialogs_show" ]; then
     for kind in font color open; do chooser $kind; done
+fi
+
+# encoding NAME TEXT ENCODING [menu]: the window showing TEXT read in ENCODING.
+encoding() {
+    dir="$work/encoding-$1"
+    mkdir -p "$dir"
+    cp "$source_dir/data/sample" "$source_dir/data/iface.dat" "$source_dir/data/profiles.ini" "$dir/"
+    "$build/tests/app_encoding_show" "$dir/" "$2" "$3" ${4:-} &
+    app=$!
+    sleep 4
+    import -window root "$out/encoding-$1.png"
+    kill $app 2>/dev/null || true
+    wait $app 2>/dev/null || true
+}
+
+if [ -x "$build/tests/app_encoding_show" ]; then
+    # The sample text (cp1251) in UTF-8 and in KOI8-R (which has no guillemets).
+    iconv -f cp1251 -t utf-8 "$source_dir/data/sample" > "$work/Пример в UTF-8.txt"
+    iconv -f cp1251 -t koi8-r//TRANSLIT "$source_dir/data/sample" > "$work/Пример в KOI8-R.txt"
+    encoding auto "$work/Пример в UTF-8.txt" auto
+    encoding menu "$work/Пример в UTF-8.txt" auto menu
+    encoding chosen "$work/Пример в KOI8-R.txt" cp866
 fi
 echo "screenshots in $out"
