@@ -143,7 +143,9 @@ void MainWindow::CreatePagePlaceControls(QHBoxLayout& row)
     zoomChoice->ReplaceItems({QStringLiteral("1×"), QStringLiteral("2×"), QStringLiteral("3×"), tr("по размеру окна")});
     zoomChoice->setFixedHeight(kRowHeight + 2);
     zoomChoice->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    zoomChoice->setToolTip(tr("Масштаб предпросмотра: крупнее Ctrl++, мельче Ctrl+-, 1× Ctrl+0"));
+    // Each entry tells the keys (the list itself is as narrow as its entries).
+    for (int i = 0; i < zoomChoice->count(); ++i)
+        zoomChoice->setItemData(i, tr("Масштаб предпросмотра: крупнее Ctrl++, мельче Ctrl+-, 1× Ctrl+0"), Qt::ToolTipRole);
     zoomChoice->SetItemIndex(Book.previewZoom == kFitPreviewZoom ? kMaxPreviewZoom : Book.previewZoom - 1);
     connect(zoomChoice, &ListField::itemIndexChanged, this, Guarded([this] {
                 const int index = zoomChoice->ItemIndex();
