@@ -13,16 +13,17 @@ namespace lumira {
 
 namespace {
 
-// Left of the Create button, on its row, and the free row above the buttons.
+// Left of the Create button, on its row, and the free row above the buttons (in the settings
+// column, which begins under the window's 41-pixel banner).
 constexpr int kRowLeft = 48;
-constexpr int kBarTop = 311;
+constexpr int kBarTop = 270;
 constexpr int kBarWidth = 100;
 constexpr int kBarHeight = 19;
 constexpr int kCancelLeft = 152;
 constexpr int kCancelWidth = 60;
-constexpr int kButtonTop = 308;
+constexpr int kButtonTop = 267;
 constexpr int kButtonHeight = 25;
-constexpr int kStatusTop = 287;
+constexpr int kStatusTop = 246;
 constexpr int kStatusWidth = 327;
 
 // A note after the status line's link, on a line of its own.

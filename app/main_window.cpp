@@ -35,6 +35,9 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QWindow>
+#include <QBoxLayout>
+#include <QGridLayout>
+#include <QListWidget>
 #include <algorithm>
 #include <functional>
 #include <memory>
@@ -51,25 +54,24 @@ constexpr int kBannerHeight = 41;
 // The banner's text box: 314 pixels wide, ending 21 pixels before the window's right edge.
 constexpr int kBannerTextWidth = 314;
 constexpr int kBannerTextRightGap = 21;
-// Right edges of the paging buttons, kept at these distances from the client area's right edge.
-constexpr int kFireRightGap = 54;
-constexpr int kDownRightGap = 10;
 constexpr int kTitleTypedLimit = 20;
-// The preview's place, and the window's outer size around it: its right margin, bottom margin and
-// least height. The paging buttons stand this far above the window's outer bottom edge.
+// The settings column: the three groups and the window's buttons at their designed places, from
+// the banner down to the row under the buttons, with the blue rule at its right edge.
+constexpr int kSettingsWidth = 386;
+constexpr int kSettingsHeight = 296;
+// The preview column starts here, its heading above the preview; b_p_down ends this far before
+// the window's right edge, and the paging buttons stand this far apart.
 constexpr int kPreviewLeft = 396;
 constexpr int kPreviewTop = 68;
+constexpr int kColumnRightMargin = 10;
+constexpr int kPagingGap = 7;
+// The sizing rule's outer size around the preview: its right margin, bottom margin and least height.
 constexpr int kPreviewRightMargin = 18;
 constexpr int kPreviewBottomMargin = 100;
 constexpr int kLeastOuterHeight = 378;
-constexpr int kPagingButtonsLift = 82;
-// On a screen too small for the window the preview's frame shrinks, but not below this, nor so far
-// that b_p_fire, which narrows with the window, gets narrower than its picture needs.
+// However small the window, the preview's frame keeps at least this much.
 constexpr int kLeastPreviewSide = 64;
-constexpr int kLeastFireWidth = 18;
 
-const char* const kBannerName = "banner";
-const char* const kBannerTextName = "bannerText";
 
 // Passes a window's events to a function before the window handles them.
 class EventHook : public QObject {
@@ -89,19 +91,6 @@ protected:
 private:
     std::function<void(QEvent*)> onEvent_;
 };
-
-// Keeps the controls that follow the client area's right edge in place for its width.
-void PlaceRightAnchored(MainWindow& form, int width)
-{
-    if (auto* banner = form.findChild<QWidget*>(QString::fromLatin1(kBannerName)))
-        banner->setGeometry(0, 0, width, kBannerHeight);
-    if (auto* text = form.findChild<QLabel*>(QString::fromLatin1(kBannerTextName)))
-        text->setGeometry(width - kBannerTextRightGap - kBannerTextWidth, 0, kBannerTextWidth, kBannerHeight);
-    const QRect fire = form.b_p_fire->geometry();
-    form.b_p_fire->setGeometry(fire.x(), fire.y(), std::max(0, width - kFireRightGap - fire.x()), fire.height());
-    const QRect down = form.b_p_down->geometry();
-    form.b_p_down->move(width - kDownRightGap - down.width(), down.y());
-}
 
 QFont Bold(QFont font)
 {
@@ -206,6 +195,9 @@ MainWindow::MainWindow(const AppFolders& folders, QWidget* parent) : QWidget(par
     // What the controls made of the stored values (a list position out of range, a cut beyond the
     // field's range) is what the model holds from now on.
     TakeControlValues();
+    // The preview's zoom and its contents list as they were left.
+    SetPreviewZoom(Book.previewZoom);
+    contentsToggle->setChecked(Book.contentsShown);
     // The folders of the file dialogs.
     SaveDialog1.initialDir = Book.saveDir;
     OpenDialog1.initialDir = Book.openDir;
@@ -289,57 +281,48 @@ void MainWindow::SetOuterSize(int width, int height)
     FitToScreen();
 }
 
+QSize MainWindow::WantedClientSize() const
+{
+    // The numbers of the rule include the window frame. Until the window system has framed the
+    // window the frame counts as nothing; once it is known the size is applied again.
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    QSize client = outerSize_.shrunkBy(frame);
+    // The contents list, when shown, takes its own room beside the preview; the controls need at
+    // least their own room.
+    if (contentsList && !contentsList->isHidden()) client.rwidth() += contentsList->width() + kPagingGap;
+    client = client.expandedTo(client_->minimumSizeHint());
+    return client;
+}
+
 void MainWindow::FitToScreen()
 {
-    // The numbers include the window frame. Until the window system has framed the window the
-    // frame counts as nothing; once it is known the size is applied again (see CreateControls).
+    // A window the user maximised or made full-screen keeps its size: only the preview follows.
+    if (!outerSize_.isValid() || isMaximized() || isFullScreen()) return;
     const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    const QSize asked = outerSize_.isValid() ? outerSize_ : size().grownBy(frame);
+    QSize client = WantedClientSize();
     const QScreen* where = screen();
-    const QSize room = where ? where->availableGeometry().size() : asked;
-
-    // The preview's frame first: as much of the preview as the room leaves, at least a corner of
-    // it; the preview itself keeps its size and scrolls inside.
-    const QSize image = i_scr->size();
-    auto shown = [](int whole, int roomLeft, int least) {
-        if (whole <= roomLeft) return whole;
-        return std::max(roomLeft, std::min(whole, least));
-    };
-    QSize frameSize = image;
-    if (outerSize_.isValid()) {
-        const QSize roomLeft(room.width() - kPreviewLeft - kPreviewRightMargin,
-                             room.height() - kPreviewTop - kPreviewBottomMargin);
-        const int leastWidth = std::max(kLeastPreviewSide, b_p_fire->x() + kLeastFireWidth + kFireRightGap -
-                                                               kPreviewLeft - kPreviewRightMargin);
-        frameSize = QSize(shown(image.width(), roomLeft.width(), leastWidth),
-                          shown(image.height(), roomLeft.height(), kLeastPreviewSide));
-        // A scroll bar in one direction takes room from the other: the frame grows by it where
-        // the screen has that room, so that one bar does not bring the other.
-        const int bar = previewFrame_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, previewFrame_);
-        const QSize needed = frameSize;
-        if (needed.height() < image.height() && needed.width() == image.width())
-            frameSize.setWidth(std::max(needed.width(), std::min(image.width() + bar, roomLeft.width())));
-        if (needed.width() < image.width() && needed.height() == image.height())
-            frameSize.setHeight(std::max(needed.height(), std::min(image.height() + bar, roomLeft.height())));
+    if (!where) {
+        resize(client);
+        return;
     }
-    previewFrame_->setGeometry(kPreviewLeft, kPreviewTop, frameSize.width(), frameSize.height());
+    // Never more than the screen's available area, frame included: there the controls scroll
+    // inside the window, and the preview in its frame.
+    const QRect area = where->availableGeometry();
+    client = client.boundedTo(area.size().shrunkBy(frame)).expandedTo(QSize(1, 1));
+    resize(client);
+    FitOnScreen();
+}
 
-    // The client area the controls need around that frame, and the part of it the window shows.
-    const QSize outer = frameSize == image ? asked : OuterSizeFor(frameSize);
-    const QSize content(std::max(1, outer.width() - frame.left() - frame.right()),
-                        std::max(1, outer.height() - frame.top() - frame.bottom()));
-    const QSize window = content.boundedTo(QSize(std::max(1, room.width() - frame.left() - frame.right()),
-                                                 std::max(1, room.height() - frame.top() - frame.bottom())));
-    client_->resize(content);
-    setFixedSize(window);
-    clientScroll_->setGeometry(rect());
-    PlaceRightAnchored(*this, content.width());
-    // The paging buttons stand under the preview; they move only once the sizing rule has run.
-    if (outerSize_.isValid()) {
-        const int top = outer.height() - kPagingButtonsLift;
-        for (QPushButton* button : {b_p_up, b_p_fire, b_p_down}) button->move(button->x(), top);
-        PlacePagePlaceControls(top + b_p_up->height() + 1);
-    }
+void MainWindow::FitOnScreen()
+{
+    if (!isVisible() || !screen()) return;
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QRect area = screen()->availableGeometry();
+    const QRect outer(frameGeometry().topLeft(), size().grownBy(frame));
+    QPoint corner = outer.topLeft();
+    corner.setX(std::clamp(corner.x(), area.left(), std::max(area.left(), area.right() + 1 - outer.width())));
+    corner.setY(std::clamp(corner.y(), area.top(), std::max(area.top(), area.bottom() + 1 - outer.height())));
+    if (corner != outer.topLeft()) move(corner);
 }
 
 void MainWindow::ShowWindowPictures(QLabel& stackOfPages)
@@ -355,37 +338,44 @@ void MainWindow::ShowWindowPictures(QLabel& stackOfPages)
 void MainWindow::CreateControls()
 {
     setWindowTitle(QStringLiteral("Lumira generator"));
-    // A fixed dialog frame: a title and a close box, no minimise or maximise button.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     // Tahoma 8 points at 96 DPI; where it is missing, a face of like width.
     QFont face(QStringLiteral("Tahoma"));
     face.setFamilies(InstalledFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Verdana")}));
     face.setPixelSize(FontPixelSize(8));
     setFont(face);
-    setFixedSize(kDesignWidth, kDesignHeight);
+    resize(kDesignWidth, kDesignHeight);
 
-    // Every control lies on one client surface. It fills the window and scrolls only when the
-    // screen is too small for the window's size (see FitToScreen).
+    // Every control lies on one client surface that fills the window; it scrolls only when the
+    // window is smaller than the controls need (a small screen, or the user made it so).
+    auto* windowLayout = new QVBoxLayout(this);
+    windowLayout->setContentsMargins(0, 0, 0, 0);
     clientScroll_ = new QScrollArea(this);
     clientScroll_->setObjectName(QStringLiteral("clientScroll"));
     clientScroll_->setFrameShape(QFrame::NoFrame);
     clientScroll_->setFocusPolicy(Qt::NoFocus);
-    clientScroll_->setGeometry(0, 0, kDesignWidth, kDesignHeight);
+    clientScroll_->setWidgetResizable(true);
+    windowLayout->addWidget(clientScroll_);
     client_ = new QWidget;
     client_->setObjectName(QStringLiteral("client"));
-    client_->resize(kDesignWidth, kDesignHeight);
-    clientScroll_->setWidget(client_);
+    auto* clientLayout = new QVBoxLayout(client_);
+    clientLayout->setContentsMargins(0, 0, 0, 0);
+    clientLayout->setSpacing(0);
 
-    auto label = [this](const QString& text, int x, int y, int w, int h, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
-        auto* l = new QLabel(text, client_);
+    // The settings column keeps the designed look: its controls stand at their places of the
+    // window as designed, given below in the window's coordinates and moved under the banner once made.
+    auto* settingsColumn = new QWidget(client_);
+    settingsColumn->setObjectName(QStringLiteral("settingsColumn"));
+    settingsColumn->setFixedSize(kSettingsWidth, kSettingsHeight);
+
+    auto label = [settingsColumn](const QString& text, int x, int y, int w, int h, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
+        auto* l = new QLabel(text, settingsColumn);
         l->setGeometry(x, y, w, h);
         l->setAlignment(align);
         return l;
     };
     const QColor blue = PictureBlue();
-    auto rule = [this, blue](int x, int y, int w, int h) {
-        auto* r = new QWidget(client_);
+    auto rule = [settingsColumn, blue](int x, int y, int w, int h) {
+        auto* r = new QWidget(settingsColumn);
         r->setGeometry(x, y, w, h);
         r->setAutoFillBackground(true);
         QPalette palette = r->palette();
@@ -402,10 +392,10 @@ void MainWindow::CreateControls()
         return l;
     };
 
-    // ---- The banner ----
+    // ---- The banner: the picture and the version at the left, the text kept to the right edge ----
     auto* banner = new QWidget(client_);
-    banner->setObjectName(QString::fromLatin1(kBannerName));
-    banner->setGeometry(0, 0, kDesignWidth, kBannerHeight);
+    banner->setObjectName(QStringLiteral("banner"));
+    banner->setFixedHeight(kBannerHeight);
     banner->setAutoFillBackground(true);
     {
         QPalette palette = banner->palette();
@@ -415,7 +405,7 @@ void MainWindow::CreateControls()
     }
     banner->setFont(Bold(font()));
     auto* pages = new QLabel(banner);
-    pages->setGeometry(8, 4, 32, 32);
+    pages->setFixedSize(32, 32);
     version = new QLabel(QString::fromLatin1(kProgramVersion), banner);
     version->setObjectName(QStringLiteral("version"));
     {
@@ -423,22 +413,33 @@ void MainWindow::CreateControls()
         plain.setBold(false);
         version->setFont(plain);
     }
-    version->setGeometry(56, 24, 60, 14);
+    // Its text's top 24 pixels below the banner's top.
+    version->setFixedHeight(kBannerHeight - 24);
+    version->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     {
         QPalette palette = version->palette();
         palette.setColor(QPalette::WindowText, QColor(0x70, 0x70, 0x70));
         version->setPalette(palette);
     }
     auto* bannerText = new QLabel(tr("Генератор мидлетов Lumira для устройств с поддержкой MIDP-2.0"), banner);
-    bannerText->setObjectName(QString::fromLatin1(kBannerTextName));
+    bannerText->setObjectName(QStringLiteral("bannerText"));
     bannerText->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     bannerText->setWordWrap(true);
-    bannerText->setGeometry(kDesignWidth - kBannerTextRightGap - kBannerTextWidth, 0, kBannerTextWidth, kBannerHeight);
+    bannerText->setFixedSize(kBannerTextWidth, kBannerHeight);
+    {
+        auto* row = new QHBoxLayout(banner);
+        row->setContentsMargins(8, 0, kBannerTextRightGap, 0);
+        row->setSpacing(16);
+        row->addWidget(pages, 0, Qt::AlignVCenter);
+        row->addWidget(version, 0, Qt::AlignBottom);
+        row->addStretch(1);
+        row->addWidget(bannerText);
+    }
 
     // ---- Left column: the three groups of settings ----
     heading(tr("Основные настройки"), 8, 48, 375);
     QLabel* titleLabel = label(tr("Название"), 8, 68, 54, 21);
-    e_caption = new TitleField(kTitleTypedLimit, client_);
+    e_caption = new TitleField(kTitleTypedLimit, settingsColumn);
     e_caption->setObjectName(QStringLiteral("e_caption"));
     e_caption->setGeometry(64, 68, 309, 21);
     titleWarning = e_caption->addAction(style()->standardIcon(QStyle::SP_MessageBoxWarning), QLineEdit::TrailingPosition);
@@ -446,7 +447,7 @@ void MainWindow::CreateControls()
     titleWarning->setVisible(false);
 
     QLabel* textLabel = label(tr("Текст"), 8, 96, 54, 21);
-    e_text = new QLineEdit(client_);
+    e_text = new QLineEdit(settingsColumn);
     e_text->setObjectName(QStringLiteral("e_text"));
     e_text->setGeometry(64, 96, 309, 21);
     e_text->setReadOnly(true);
@@ -459,16 +460,16 @@ void MainWindow::CreateControls()
     CreateEncodingButton();
 
     QLabel* profileLabel = label(tr("Профиль"), 8, 124, 54, 21);
-    e_model = new ListField(client_);
+    e_model = new ListField(settingsColumn);
     e_model->setObjectName(QStringLiteral("e_model"));
     e_model->setGeometry(64, 124, 233, 21);
-    b_profiles = new QPushButton(tr("Профили"), client_);
+    b_profiles = new QPushButton(tr("Профили"), settingsColumn);
     b_profiles->setGeometry(300, 123, 75, 25);
 
     heading(tr("Настройки шрифта"), 8, 156, 375);
-    b_font = new QPushButton(tr("Шрифт"), client_);
+    b_font = new QPushButton(tr("Шрифт"), settingsColumn);
     b_font->setGeometry(8, 176, 75, 25);
-    b_back = new QPushButton(tr("Фон"), client_);
+    b_back = new QPushButton(tr("Фон"), settingsColumn);
     b_back->setGeometry(8, 204, 75, 25);
     font_label = label(QString(), 88, 180, 125, 45, Qt::AlignCenter);
     font_label->setObjectName(QStringLiteral("font_label"));
@@ -476,69 +477,121 @@ void MainWindow::CreateControls()
     font_label->setAutoFillBackground(true);
 
     QLabel* upperLabel = label(tr("Подрезка сверху"), 214, 176, 98, 21, Qt::AlignRight | Qt::AlignVCenter);
-    e_upper_cut = new SpinField(0, 10, client_);
+    e_upper_cut = new SpinField(0, 10, settingsColumn);
     e_upper_cut->setObjectName(QStringLiteral("e_upper_cut"));
     e_upper_cut->setGeometry(316, 176, 57, 21);
     QLabel* bottLabel = label(tr("Подрезка снизу"), 214, 204, 98, 21, Qt::AlignRight | Qt::AlignVCenter);
-    e_bott_cut = new SpinField(0, 10, client_);
+    e_bott_cut = new SpinField(0, 10, settingsColumn);
     e_bott_cut->setObjectName(QStringLiteral("e_bott_cut"));
     e_bott_cut->setGeometry(316, 204, 57, 21);
 
     heading(tr("Дополнительные настройки"), 8, 240, 375);
     QLabel* syslineLabel = label(tr("Отображать системную полосу"), 8, 260, 216, 21);
-    e_sysline = new ListField(client_);
+    e_sysline = new ListField(settingsColumn);
     e_sysline->setObjectName(QStringLiteral("e_sysline"));
     e_sysline->setGeometry(228, 260, 141, 21);
     e_sysline->ReplaceItems({tr("Вверху"), tr("Внизу")});
     QLabel* hyphenationLabel = label(tr("Переносы"), 8, 283, 216, 21);
-    e_hyphenation = new ListField(client_);
+    e_hyphenation = new ListField(settingsColumn);
     e_hyphenation->setObjectName(QStringLiteral("e_hyphenation"));
     e_hyphenation->setGeometry(228, 283, 141, 21);
     e_hyphenation->ReplaceItems({tr("по словарю"), tr("простые")});
     e_hyphenation->SetItemIndex(0);
 
-    b_info = new QPushButton(client_);
+    b_info = new QPushButton(settingsColumn);
     b_info->setGeometry(8, 304, 32, 32);
     b_info->setIconSize(QSize(24, 24));
-    b_ok = new QPushButton(tr("Создать"), client_);
+    b_ok = new QPushButton(tr("Создать"), settingsColumn);
     b_ok->setGeometry(216, 308, 75, 25);
     b_ok->setFont(Bold(font()));
     b_ok->setEnabled(false);
-    b_close = new QPushButton(tr("Закрыть"), client_);
+    b_close = new QPushButton(tr("Закрыть"), settingsColumn);
     b_close->setGeometry(296, 308, 75, 25);
     b_close->setFont(Bold(font()));
 
-    // ---- The rule between the columns, and the preview ----
+    // ---- The rule between the columns ----
     rule(384, 48, 2, 289);
-    label(tr("Предпросмотр"), 396, 48, 128, 16)->setFont(Bold(font()));
-    // The preview's frame: as large as the preview, unless the screen lacks the room.
+    // The column's controls were placed in the window's coordinates: under the banner they stand
+    // that much higher in the column.
+    for (QWidget* w : settingsColumn->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        w->move(w->pos() - QPoint(0, kBannerHeight));
+
+    // ---- The preview column: its heading, the preview in a frame that takes the room left, the
+    // paging buttons under it ----
+    auto* previewColumn = new QVBoxLayout;
+    previewColumn->setContentsMargins(0, 48 - kBannerHeight, 0, 0);
+    previewColumn->setSpacing(kPreviewTop - 48 - 16);
+    auto* previewHeading = new QLabel(tr("Предпросмотр"), client_);
+    previewHeading->setFont(Bold(font()));
+    previewHeading->setFixedHeight(16);
+    previewColumn->addWidget(previewHeading);
+    // The preview's frame: the page at its zoom, scrolling inside when the window lacks the room.
     previewFrame_ = new QScrollArea(client_);
     previewFrame_->setObjectName(QStringLiteral("previewFrame"));
     previewFrame_->setFrameShape(QFrame::NoFrame);
-    previewFrame_->setGeometry(kPreviewLeft, kPreviewTop, 128, 204);
+    previewFrame_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    previewFrame_->setMinimumSize(kLeastPreviewSide, kLeastPreviewSide);
+    previewFrame_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     i_scr = new QLabel;
     i_scr->setObjectName(QStringLiteral("i_scr"));
     i_scr->resize(128, 204);
     i_scr->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     previewFrame_->setWidget(i_scr);
     i_scrBitmap = QImage(128, 204, QImage::Format_RGB32);
+    previewColumn->addWidget(previewFrame_, 1);
     b_p_up = new QPushButton(client_);
-    b_p_up->setGeometry(396, 296, 37, 29);
+    b_p_up->setFixedSize(37, 29);
     b_p_up->setIconSize(QSize(18, 18));
     b_p_fire = new QPushButton(client_);
-    b_p_fire->setGeometry(440, 296, 41, 25);
+    b_p_fire->setFixedHeight(25);
+    b_p_fire->setMinimumWidth(18);
+    b_p_fire->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     b_p_fire->setIconSize(QSize(15, 15));
     b_p_down = new QPushButton(client_);
-    b_p_down->setGeometry(488, 296, 37, 29);
+    b_p_down->setFixedSize(37, 29);
     b_p_down->setIconSize(QSize(18, 18));
-    CreatePagePlaceControls();
+    auto* pagingRow = new QHBoxLayout;
+    pagingRow->setSpacing(kPagingGap);
+    pagingRow->addWidget(b_p_up, 0, Qt::AlignTop);
+    pagingRow->addWidget(b_p_fire, 1, Qt::AlignTop);
+    pagingRow->addWidget(b_p_down, 0, Qt::AlignTop);
+    previewColumn->addSpacing(kPagingGap - previewColumn->spacing());
+    previewColumn->addLayout(pagingRow);
+
+    // ---- The body: settings, preview, contents; under them the row of the page's place ----
+    auto* body = new QGridLayout;
+    body->setContentsMargins(0, 0, kColumnRightMargin, 2);
+    body->setHorizontalSpacing(kPreviewLeft - kSettingsWidth);
+    body->setVerticalSpacing(1);
+    body->addWidget(settingsColumn, 0, 0, Qt::AlignLeft | Qt::AlignTop);
+    // The contents list stands beside the preview's column when shown.
+    auto* previewAndContents = new QHBoxLayout;
+    previewAndContents->setSpacing(kPagingGap);
+    previewAndContents->addLayout(previewColumn, 1);
+    CreateContentsList();
+    previewAndContents->addWidget(contentsList);
+    body->addLayout(previewAndContents, 0, 1);
+    body->setColumnStretch(1, 1);
+    body->setRowStretch(0, 1);
+    auto* placeRow = new QHBoxLayout;
+    placeRow->setSpacing(6);
+    placeRow->addStretch(1);
+    CreatePagePlaceControls(*placeRow);
+    body->addLayout(placeRow, 1, 0, 1, 2);
+    clientLayout->addWidget(banner);
+    clientLayout->addLayout(body, 1);
+    clientScroll_->setWidget(client_);
+    // The preview's zoom follows its frame when it fits the page to the window.
+    new EventHook(previewFrame_, [this](QEvent* event) {
+        if (event->type() == QEvent::Resize && Book.previewZoom == kFitPreviewZoom) ShowPreviewImage();
+    });
 
     ShowWindowPictures(*pages);
 
     // Only the fields and buttons take the focus; the Tab key visits them in this order.
     for (QLabel* l : findChildren<QLabel*>()) l->setFocusPolicy(Qt::NoFocus);
     QWidget* order[] = {e_caption, e_text, e_text_encoding, e_text_button, e_model, b_font, b_back, e_upper_cut, e_bott_cut, e_sysline, e_hyphenation,
-                        b_info, b_ok, b_close, b_p_up, b_p_fire, b_p_down, pageInput, b_profiles};
+                        b_info, b_ok, b_close, b_p_up, b_p_fire, b_p_down, zoomChoice, pageInput, contentsToggle, contentsList, b_profiles};
     for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
     // Alt with a label's letter goes to its field; with a button's, presses it.
     const std::pair<QLabel*, QWidget*> buddies[] = {{titleLabel, e_caption},   {textLabel, e_text},
@@ -598,13 +651,6 @@ void MainWindow::CreateControls()
         if (type != QEvent::Show && type != QEvent::Move && type != QEvent::Resize && type != QEvent::Paint &&
             type != QEvent::WindowActivate)
             return;
-        if (type == QEvent::Resize) {
-            clientScroll_->setGeometry(rect());
-            if (!outerSize_.isValid()) {
-                client_->resize(size());
-                PlaceRightAnchored(*this, width());
-            }
-        }
         if (!isVisible()) return;
         const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
         bool centre = !placement->centred;

@@ -21,6 +21,7 @@
 #include "font/font_strip.h"
 #include "preview/book_preview_model.h"
 #include "preview/page_setup.h"
+#include "book/book_contents.h"
 
 #include <QImage>
 #include <QWidget>
@@ -32,6 +33,8 @@
 #include <vector>
 
 class QAction;
+class QHBoxLayout;
+class QListWidget;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
@@ -104,6 +107,11 @@ public:
     // page ("120") or a share of the text ("45 %").
     QLabel* pageStatus = nullptr;
     QLineEdit* pageInput = nullptr;
+    // Beside them the preview's zoom: 1×, 2×, 3×, "по размеру окна" (Book.previewZoom).
+    ListField* zoomChoice = nullptr;
+    // The book's contents beside the preview, when it has any, and the button that shows or hides it.
+    QToolButton* contentsToggle = nullptr;
+    QListWidget* contentsList = nullptr;
     QLabel* font_label = nullptr;
     CreatePanel* createPanel = nullptr;  // progress, Cancel and status line of Create; made by the first
 
@@ -204,6 +212,19 @@ public:
     // Puts what the controls hold (text, title, cuts, phone, band, hyphenation) into the model.
     void TakeControlValues();
 
+    // The preview's zoom: 1..kMaxPreviewZoom, or kFitPreviewZoom for the largest whole step that
+    // fits the preview's frame. Remembered in the model; the page is shown again at it.
+    void SetPreviewZoom(int zoom);
+    // The whole step the page is shown at now (at least 1).
+    int PreviewZoomStep() const;
+    // Shows i_scrBitmap in i_scr at the zoom, pixel for pixel enlarged.
+    void ShowPreviewImage();
+    // The titles of the book's contents (cp1251) with their text positions, as listed beside the
+    // preview; empty while they are being found or the book has none.
+    const std::vector<ContentsEntry>& PreviewContents() const { return contents_; }
+    // Shows the page that begins the title at `row` of the list.
+    void ShowContentsEntry(int row);
+
     // The window's outer size (frame included) as last set by the sizing rule. On a screen whose
     // available area is smaller the window is smaller than that (see FitToScreen).
     QSize OuterSize() const { return outerSize_; }
@@ -226,16 +247,21 @@ private:
     // Tooltips, paging keys on the preview and dropping a text file onto the window.
     void CreateConveniences();
     void SetOuterSize(int width, int height);
-    // Applies the outer size within the screen's available area: where the window does not fit,
-    // the preview's frame gives up room first (the preview keeps its pixels and scrolls inside
-    // it), and what still does not fit scrolls inside the window. Places the paging buttons.
+    // The client size the rule's outer size asks for, at least what the controls need, with the
+    // contents list's room when it shows.
+    QSize WantedClientSize() const;
+    // Sizes the window (unless maximised or full-screen) to WantedClientSize within the screen's
+    // available area, and brings it back onto the screen where it would reach past an edge. Where
+    // the window lacks room the preview's frame gives it up first (the page scrolls inside it),
+    // then the controls scroll inside the window.
     void FitToScreen();
-    QScrollArea* clientScroll_ = nullptr;  // fills the window; scrolls only on a screen too small
-    QWidget* client_ = nullptr;            // the controls at their designed positions
-    QScrollArea* previewFrame_ = nullptr;  // holds i_scr; smaller than it only on a small screen
+    QScrollArea* clientScroll_ = nullptr;  // fills the window; scrolls only when it is too small
+    QWidget* client_ = nullptr;            // the controls, laid out
+    QScrollArea* previewFrame_ = nullptr;  // holds i_scr; takes the room the window leaves it
     // Puts back the font and cut values of the strip in use after a rebuild was refused.
     void RestoreAppliedGlyphSettings();
     QSize outerSize_;
+    QSize previewSize_{128, 204};  // the phone's screen as i_scr shows it at 1×
     // What the current FontStrip was built with (none before the first build).
     std::optional<BookFontStyle> appliedFont_;
     int appliedUpperCut_ = 0;
@@ -262,10 +288,26 @@ private:
     std::unique_ptr<PageIndexer> pageIndexer_;
     std::optional<PreviewSource> indexedSource_;  // what the latest build was started from
     bool newTextDue_ = false;  // the next build's text is a new one: shown from its first page
-    // Made once the window's controls are (main_window_preview.cpp).
-    void CreatePagePlaceControls();
-    // Puts the line and the field in a row whose top is `top`, under the paging buttons.
-    void PlacePagePlaceControls(int top);
+    // The zoom, the page field and the page line, added to `row` (main_window_pages.cpp).
+    void CreatePagePlaceControls(QHBoxLayout& row);
+    // The contents list and its button (main_window_contents.cpp); the list is hidden until a
+    // book with contents is laid out.
+    void CreateContentsList();
+    // Finds the contents of the index's text off this thread when its text is new.
+    void RefreshContents();
+    // Lists the contents found, or hides the list when there are none.
+    void ShowContents(std::vector<ContentsEntry> entries);
+    // Shows or hides the list; a window that is not maximised widens or narrows by its room.
+    void ShowContentsList(bool shown);
+    // Marks the title whose chapter holds the current page.
+    void MarkCurrentChapter();
+    std::vector<ContentsEntry> contents_;
+    std::vector<int> contentsPages_;  // the page each title begins on, once laid out (0 before)
+    std::shared_ptr<const PageSetup> contentsSource_;  // the text the contents were asked for
+    std::uint64_t contentsGeneration_ = 0;
+    std::future<void> contentsFinding_;
+    // Brings the window back onto the screen where it reaches past an edge of its available area.
+    void FitOnScreen();
     // During construction the strip and the preview are only marked as due, and made once at its end.
     bool startingUp_ = true;
     bool stripDue_ = false;

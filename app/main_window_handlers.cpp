@@ -113,14 +113,12 @@ void MainWindow::e_modelPropertiesChange()
     const int h = screen.height;
     // A negative dimension leaves the image control empty in that direction; the drawing surface
     // keeps at least one pixel.
-    i_scr->resize(w, i_scr->height());
-    i_scrBitmap = QImage(std::max(1, i_scr->width()), i_scrBitmap.height(), QImage::Format_RGB32);
-    i_scr->resize(i_scr->width(), h);
-    i_scrBitmap = QImage(i_scrBitmap.width(), std::max(1, i_scr->height()), QImage::Format_RGB32);
+    previewSize_ = QSize(std::max(0, w), std::max(0, h));
+    i_scrBitmap = QImage(std::max(1, w), std::max(1, h), QImage::Format_RGB32);
+    i_scr->resize(previewSize_ * PreviewZoomStep());
 
-    // The outer size around the preview; the paging buttons stand under it and b_p_fire and
-    // b_p_down keep to the right edge.
-    const QSize outer = OuterSizeFor(i_scr->size());
+    // The window takes the rule's size around the preview at 1× (unless the user maximised it).
+    const QSize outer = OuterSizeFor(previewSize_);
     SetOuterSize(outer.width(), outer.height());
     RenderPreview();
 }

@@ -9,6 +9,7 @@
 #include "platform/paths.h"
 #include "preview/page_indexer.h"
 #include "preview/page_painter.h"
+#include "settings/settings_file.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -16,6 +17,9 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QShortcut>
+#include <QBoxLayout>
+#include <QToolButton>
+#include <algorithm>
 
 namespace lumira {
 
@@ -65,6 +69,7 @@ void MainWindow::TakePageIndexNews(std::uint64_t generation)
         if (newTextDue_ || !PreviewPages.Index()) PreviewPages.ShowText(std::move(index));
         else PreviewPages.Relayout(std::move(index));
         newTextDue_ = false;
+        RefreshContents();
     }
     DrawIndexedPage();
     UpdatePageStatus();
@@ -84,12 +89,13 @@ bool MainWindow::DrawIndexedPage()
     i_scrBitmap.fill(background);
     if (page->bandY) PaintSysline(i_scrBitmap, *page->bandY, LoadSyslinePicture(Folders.DataFile("iface.dat")));
     PaintLines(i_scrBitmap, *page, FontStrip, GlyphTable, background);
-    i_scr->setPixmap(QPixmap::fromImage(i_scrBitmap));
+    ShowPreviewImage();
     LinesPerPage = page->linesPerPage;
     NextPageStart = page->nextPageStart;
     Book.pageStart = PreviewPages.Index()->PageStart(PreviewPages.Page());
     b_p_up->setEnabled(PreviewPages.CanGoBack());
     b_p_down->setEnabled(PreviewPages.CanGoForward());
+    MarkCurrentChapter();
     return true;
 }
 
@@ -125,16 +131,40 @@ bool MainWindow::GoToPreviewPlace(const QString& wanted)
     return true;
 }
 
-void MainWindow::CreatePagePlaceControls()
+void MainWindow::CreatePagePlaceControls(QHBoxLayout& row)
 {
+    constexpr int kRowHeight = 18;
+    // Room for "Страница 12345 из 12345… · 100 %" however narrow the phone: the row reaches left
+    // of the preview's column, below the window's own buttons.
+    constexpr int kStatusWidth = 210;
+    constexpr int kInputWidth = 56;
+    zoomChoice = new ListField(client_);
+    zoomChoice->setObjectName(QStringLiteral("zoomChoice"));
+    zoomChoice->ReplaceItems({QStringLiteral("1×"), QStringLiteral("2×"), QStringLiteral("3×"), tr("по размеру окна")});
+    zoomChoice->setFixedHeight(kRowHeight + 2);
+    zoomChoice->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // Each entry tells the keys (the list itself is as narrow as its entries).
+    for (int i = 0; i < zoomChoice->count(); ++i)
+        zoomChoice->setItemData(i, tr("Масштаб предпросмотра: крупнее Ctrl++, мельче Ctrl+-, 1× Ctrl+0"), Qt::ToolTipRole);
+    zoomChoice->SetItemIndex(Book.previewZoom == kFitPreviewZoom ? kMaxPreviewZoom : Book.previewZoom - 1);
+    connect(zoomChoice, &ListField::itemIndexChanged, this, Guarded([this] {
+                const int index = zoomChoice->ItemIndex();
+                if (index >= 0) SetPreviewZoom(index == kMaxPreviewZoom ? kFitPreviewZoom : index + 1);
+            }));
     pageStatus = new QLabel(client_);
     pageStatus->setObjectName(QStringLiteral("pageStatus"));
+    pageStatus->setFixedSize(kStatusWidth, kRowHeight);
+    pageStatus->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     pageInput = new QLineEdit(client_);
     pageInput->setObjectName(QStringLiteral("pageInput"));
+    pageInput->setFixedSize(kInputWidth, kRowHeight);
     pageInput->setPlaceholderText(tr("стр. / %"));
     pageInput->setToolTip(tr("Перейти к странице (номер) или к месту текста (число со знаком %), Enter (Ctrl+G)"));
     pageStatus->setBuddy(pageInput);
-    PlacePagePlaceControls(b_p_up->y() + b_p_up->height() + 1);
+    row.addWidget(contentsToggle);
+    row.addWidget(zoomChoice);
+    row.addWidget(pageInput);
+    row.addWidget(pageStatus);
     connect(pageInput, &QLineEdit::returnPressed, this, Guarded([this] {
                 if (GoToPreviewPlace(pageInput->text())) {
                     pageInput->clear();
@@ -151,22 +181,18 @@ void MainWindow::CreatePagePlaceControls()
         pageInput->setFocus(Qt::ShortcutFocusReason);
         pageInput->selectAll();
     });
-}
-
-void MainWindow::PlacePagePlaceControls(int top)
-{
-    if (!pageStatus) return;
-    constexpr int kInputWidth = 56;
-    constexpr int kRowHeight = 18;
-    constexpr int kGap = 6;
-    // Room for "Страница 12345 из 12345… · 100 %" however narrow the phone: the row reaches left
-    // of the preview's column, below the window's own buttons.
-    constexpr int kStatusWidth = 210;
-    top = std::max(top, b_close->y() + b_close->height() + 2);
-    const int right = b_p_down->x() + b_p_down->width();
-    pageStatus->setGeometry(right - kStatusWidth, top, kStatusWidth, kRowHeight);
-    pageStatus->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    pageInput->setGeometry(right - kStatusWidth - kGap - kInputWidth, top, kInputWidth, kRowHeight);
+    // The zoom's keys, wherever the focus is: a step larger, a step smaller (from the step shown,
+    // also when it fits the window), back to 1×.
+    const auto zoomKey = [this](const QList<QKeySequence>& keys, auto step) {
+        for (const QKeySequence& k : keys) {
+            auto* s = new QShortcut(k, this);
+            connect(s, &QShortcut::activated, this, Guarded([this, step] { SetPreviewZoom(step(PreviewZoomStep())); }));
+        }
+    };
+    zoomKey({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)},
+            [](int shown) { return std::min(shown + 1, kMaxPreviewZoom); });
+    zoomKey({QKeySequence(Qt::CTRL | Qt::Key_Minus)}, [](int shown) { return std::clamp(shown - 1, 1, kMaxPreviewZoom); });
+    zoomKey({QKeySequence(Qt::CTRL | Qt::Key_0)}, [](int) { return 1; });
 }
 
 } // namespace lumira

@@ -12,11 +12,14 @@
 #include "formats/hyphenator.h"
 #include "preview/page_layout.h"
 #include "preview/page_painter.h"
+#include "settings/settings_file.h"
 
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScrollArea>
+#include <algorithm>
 #include <future>
 #include <memory>
 #include <optional>
@@ -117,7 +120,7 @@ PreviewCaches& CachesOf(MainWindow& form)
 class ShowWhenDone {
 public:
     explicit ShowWhenDone(MainWindow& form) : form_(form) {}
-    ~ShowWhenDone() { form_.i_scr->setPixmap(QPixmap::fromImage(form_.i_scrBitmap)); }
+    ~ShowWhenDone() { form_.ShowPreviewImage(); }
     ShowWhenDone(const ShowWhenDone&) = delete;
     ShowWhenDone& operator=(const ShowWhenDone&) = delete;
 
@@ -191,6 +194,34 @@ void MainWindow::RenderPreview()
     LinesPerPage = page.linesPerPage;
     NextPageStart = page.nextPageStart;
     if (page.downEnabled) b_p_down->setEnabled(*page.downEnabled);
+}
+
+int MainWindow::PreviewZoomStep() const
+{
+    if (Book.previewZoom != kFitPreviewZoom) return std::clamp(Book.previewZoom, 1, kMaxPreviewZoom);
+    // The largest whole step at which the page fits its frame; 1 when not even that does (the
+    // page then scrolls in its frame).
+    constexpr int kLargestFitStep = 8;
+    const QSize page = previewSize_.expandedTo(QSize(1, 1));
+    const QSize room = previewFrame_->size();
+    return std::clamp(std::min(room.width() / page.width(), room.height() / page.height()), 1, kLargestFitStep);
+}
+
+void MainWindow::SetPreviewZoom(int zoom)
+{
+    Book.previewZoom = zoom >= kFitPreviewZoom && zoom <= kMaxPreviewZoom ? zoom : 1;
+    if (zoomChoice) zoomChoice->SetItemIndex(Book.previewZoom == kFitPreviewZoom ? kMaxPreviewZoom : Book.previewZoom - 1);
+    ShowPreviewImage();
+}
+
+void MainWindow::ShowPreviewImage()
+{
+    // Each pixel of the page becomes a square of step × step pixels: no smoothing, so the
+    // preview stays as crisp as the phone's screen.
+    const int step = PreviewZoomStep();
+    i_scr->resize(previewSize_ * step);
+    if (step == 1) i_scr->setPixmap(QPixmap::fromImage(i_scrBitmap));
+    else i_scr->setPixmap(QPixmap::fromImage(i_scrBitmap.scaled(i_scrBitmap.size() * step, Qt::IgnoreAspectRatio, Qt::FastTransformation)));
 }
 
 bool MainWindow::DictionaryHyphens() const

@@ -18,6 +18,8 @@ BookModel ModelFromStored(const StoredSettings& stored)
     model.dictionaryHyphens = stored.dictionaryHyphens;
     model.encoding = stored.encoding;
     model.recent = stored.recent;
+    model.previewZoom = stored.previewZoom;
+    model.contentsShown = stored.contentsShown;
     model.openDir = stored.openDir;
     model.saveDir = stored.saveDir;
     return model;
@@ -51,6 +53,12 @@ void WriteBookModel(const IniFile& file, const BookModel& model)
     config.WriteString(kGlobalSection, "SaveDir", QStringToCp1251(StorableFolder(model.saveDir)));
     config.WriteString(kGlobalSection, "Encoding", EncodingKey(model.encoding));
     config.WriteString(kGlobalSection, kHyphenationKey, HyphenationKey(model.dictionaryHyphens));
+    // The preview's own section only once something in it differs from the start values: a file
+    // of a user who never changed them stays as it was.
+    if (model.previewZoom != 1 || config.KeyExists(kPreviewSection, "Zoom"))
+        config.WriteInteger(kPreviewSection, "Zoom", model.previewZoom);
+    if (!model.contentsShown || config.KeyExists(kPreviewSection, "Contents"))
+        config.WriteBool(kPreviewSection, "Contents", model.contentsShown);
     RecentTexts recent = model.recent;
     if (!model.text.isEmpty()) recent.Update({model.text, model.title, model.encoding});
     recent.Write(config);

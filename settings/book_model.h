@@ -28,6 +28,8 @@ struct BookModel {
     TextEncoding encoding = TextEncoding::Auto;  // how texts are read
     std::int32_t pageStart = 1;  // the preview's first character on the page shown (1-based)
     RecentTexts recent;          // the texts opened last, newest first
+    int previewZoom = 1;         // the preview's zoom: 1..kMaxPreviewZoom, or kFitPreviewZoom
+    bool contentsShown = true;   // the contents list beside the preview, when the book has contents
     QString openDir;             // where the open dialog starts
     QString saveDir;             // where the save dialog starts
 };

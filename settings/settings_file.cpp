@@ -51,6 +51,9 @@ StoredSettings ReadStoredSettings(const IniFile& file, const QString& appDir)
     s.dictionaryHyphens = HyphenationFromKey(config.ReadString(kGlobalSection, kHyphenationKey, kDictionaryHyphens))
                               .value_or(true);
     s.recent = RecentTexts::Read(config);
+    const int zoom = config.ReadInteger(kPreviewSection, "Zoom", 1);
+    s.previewZoom = zoom >= kFitPreviewZoom && zoom <= kMaxPreviewZoom ? zoom : 1;
+    s.contentsShown = config.ReadBool(kPreviewSection, "Contents", true);
     return s;
 }
 

@@ -23,6 +23,11 @@ struct PhoneProfile;
 // Section names of config.ini.
 inline constexpr const char* kFontSection = "Font";
 inline constexpr const char* kGlobalSection = "Global";
+// [Preview] Zoom: the preview's whole-pixel zoom, 1..kMaxPreviewZoom, or kFitPreviewZoom for the
+// largest step that fits the window; Contents: the contents list beside it shown (1) or hidden (0).
+inline constexpr const char* kPreviewSection = "Preview";
+inline constexpr int kFitPreviewZoom = 0;
+inline constexpr int kMaxPreviewZoom = 3;
 
 // Bounds that keep the glyph strip's memory and arithmetic sound. A stored cut outside a spin
 // field's 0..10 is still used as stored, but only within these bounds.
@@ -45,6 +50,8 @@ struct StoredSettings {
     TextEncoding encoding = TextEncoding::Auto;  // "Авто" when absent or not a known name
     bool dictionaryHyphens = true;         // Hyphenation: "dictionary" (also when absent or unknown) or "simple"
     RecentTexts recent;                    // the texts opened last, newest first
+    int previewZoom = 1;                   // 1..kMaxPreviewZoom or kFitPreviewZoom; 1 when absent or unknown
+    bool contentsShown = true;             // the contents list beside the preview
     std::vector<std::string> notices;      // one line per value replaced by its default (UTF-8)
 };
 

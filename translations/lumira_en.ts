@@ -595,6 +595,26 @@
 <context>
     <name>lumira::MainWindow</name>
     <message>
+        <source>Масштаб предпросмотра: крупнее Ctrl++, мельче Ctrl+-, 1× Ctrl+0</source>
+        <translation>Preview zoom: larger Ctrl++, smaller Ctrl+-, 1× Ctrl+0</translation>
+    </message>
+    <message>
+        <source>по размеру окна</source>
+        <translation>fit to window</translation>
+    </message>
+    <message>
+        <source>Содержание</source>
+        <translation>Contents</translation>
+    </message>
+    <message>
+        <source>Показать или скрыть содержание книги</source>
+        <translation>Show or hide the book's contents</translation>
+    </message>
+    <message>
+        <source>Содержание книги: щелчок показывает страницу заголовка</source>
+        <translation>The book's contents: a click shows the title's page</translation>
+    </message>
+    <message>
         <source>Номер страницы или процент: 120, 45 %</source>
         <translation>A page number or a percentage: 120, 45 %</translation>
     </message>

@@ -6,7 +6,9 @@
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QImage>
+#include <QBoxLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
@@ -137,6 +139,27 @@ int main(int argc, char** argv)
         paging->setIconSize(QSize(18, 18));
     }
 
+    // Under the preview: the contents button and list (hidden without contents), the zoom, the
+    // page field and the page line, in a row of a layout as the window has them.
+    auto* placeRow = new QWidget(client);
+    placeRow->setGeometry(100, 340, 480, 22);
+    auto* row = new QHBoxLayout(placeRow);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addStretch(1);
+    auto* contentsButton = new QToolButton(placeRow);
+    contentsButton->setText(QString::fromUtf8("Содержание"));
+    contentsButton->hide();
+    (new QListWidget(client))->hide();
+    auto* zoom = new QComboBox(placeRow);
+    zoom->addItems({QStringLiteral("1×"), QStringLiteral("2×"), QStringLiteral("3×"), QString::fromUtf8("по размеру окна")});
+    row->addWidget(contentsButton);
+    row->addWidget(zoom);
+    row->addWidget(new QLineEdit(placeRow));
+    row->addWidget(new QLabel(QString::fromUtf8("Страница 1 из 5 · 20 %"), placeRow));
+
+    auto* windowLayout = new QVBoxLayout(&window);
+    windowLayout->setContentsMargins(0, 0, 0, 0);
+    windowLayout->addWidget(scroll);
     window.resize(590, 388);
     window.show();
     QCoreApplication::processEvents();

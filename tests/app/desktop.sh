@@ -1,7 +1,7 @@
 # Sourced by the real-program tests: what each of them sets up first, and a desktop of the test's
 # own. An Xvfb display (tried from LUMIRA_DISPLAYS="FIRST LAST", 140 to 199 unless told, for
-# machines shared by several people) with openbox as window manager and a session bus, as a
-# desktop has.
+# machines shared by several people) of LUMIRA_SCREEN pixels (1024x768 unless told) with openbox
+# as window manager and a session bus, as a desktop has.
 #   begin_real_test TOOL...
 #                   exits 77 (skipped) when a tool is missing; makes the scratch folder $work, the
 #                   array pids of what to stop at the end (stopped, and $work removed, on exit),
@@ -37,7 +37,7 @@ start_desktop() {
     local n xvfb display=""
     for n in $(seq ${LUMIRA_DISPLAYS:-140 199}); do
         { [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; } && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+        Xvfb ":$n" -screen 0 "${LUMIRA_SCREEN:-1024x768}x24" -nolisten tcp >"$work/xvfb.log" 2>&1 &
         xvfb=$!
         for _ in $(seq 50); do
             DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1 && break

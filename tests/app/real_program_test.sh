@@ -357,18 +357,62 @@ fits() {
     idle "$app"
     shot "fits-$name"
     client "$main"
-    local frame
+    local frame screen_w screen_h
     frame=$(xprop -id "$main" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ',')
     read -r left right top bottom <<<"${frame:-0 0 0 0}"
-    if [ $((cx - left)) -lt 0 ] || [ $((cy - top)) -lt 0 ] || [ $((cx + cw + right)) -gt 1024 ] ||
-        [ $((cy + ch + bottom)) -gt 768 ]; then
-        fail "$name: the window ($cw x $ch at $cx,$cy, frame $frame) leaves the 1024x768 screen"
+    read -r screen_w screen_h < <(xdotool getdisplaygeometry)
+    if [ $((cx - left)) -lt 0 ] || [ $((cy - top)) -lt 0 ] || [ $((cx + cw + right)) -gt "$screen_w" ] ||
+        [ $((cy + ch + bottom)) -gt "$screen_h" ]; then
+        fail "$name: the window ($cw x $ch at $cx,$cy, frame $frame) leaves the ${screen_w}x$screen_h screen"
     fi
     key "$main" Escape
     ended "$app" || fail "$name: the program did not close"
 }
 fits tall 360 700
 fits scaled 240 320 QT_SCALE_FACTOR=2
+
+# ---- The window resizes and maximises; the zoom's keys enlarge the page and are remembered ----
+dir=$(new_folder resizing)
+printf '[Phone]\r\nWidth=176\r\nHeight=220\r\n' >"$dir/profiles.ini"
+printf '[Global]\r\nModel=0\r\n' >"$dir/config.ini"
+start "$dir"
+main=$(window "Lumira generator")
+[ -n "$main" ] && settled "$main"
+if [ -z "$main" ]; then
+    fail "resizing: the main window did not open: $(cat "$dir.out")"
+else
+    idle "$app"
+    client "$main"
+    opened_w=$cw
+    opened_h=$ch
+    xdotool windowsize "$main" $((opened_w + 200)) $((opened_h + 150))
+    settled "$main"
+    client "$main"
+    [ "$cw" -eq $((opened_w + 200)) ] && [ "$ch" -eq $((opened_h + 150)) ] ||
+        fail "the window did not take the size asked (${cw}x$ch, asked $((opened_w + 200))x$((opened_h + 150)))"
+    shot resized
+    # A double click on the title bar maximises (openbox).
+    xdotool mousemove --sync $((cx + cw / 2)) $((cy - 8)) click --repeat 2 --delay 80 1
+    settled "$main"
+    client "$main"
+    read -r screen_w screen_h < <(xdotool getdisplaygeometry)
+    [ "$cw" -ge $((screen_w - 20)) ] || fail "the window did not maximise (${cw}x$ch on ${screen_w}x$screen_h)"
+    key "$main" ctrl+plus ctrl+plus
+    idle "$app"
+    shot maximised-zoom-3
+    key "$main" Escape
+    ended "$app" || fail "resizing: the program did not close"
+    [ "$(tr -d '\r' <"$dir/config.ini" | sed -n '/^\[Preview\]/,/^\[/s/^Zoom=//p')" = 3 ] ||
+        fail "the zoom chosen with Ctrl++ was not kept in config.ini"
+fi
+
+# ---- A 1280x800 desktop: a tall phone, and a phone at twice the scale ----
+if LUMIRA_SCREEN=1280x800 start_desktop; then
+    fits wide-tall 360 640
+    fits wide-scaled 240 320 QT_SCALE_FACTOR=2
+else
+    fail "no 1280x800 display could be started"
+fi
 
 # ---- Settings that cannot be written: the close says so once and takes place ----
 dir=$(new_folder readonly)

@@ -18,6 +18,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QListWidget>
+#include <QToolButton>
+#include <QTest>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <thread>
@@ -76,8 +79,20 @@ struct WholeBookWindow : ::testing::Test {
 
     QImage Shown() const { return form->i_scr->pixmap().toImage().convertToFormat(QImage::Format_RGB32); }
 
-    // The whole text paged and page `page` drawn as the command line does for the window's settings.
-    QImage CommandLinePage(const std::filesystem::path& text, int page, int& pageCount)
+    // The whole text paged as the command line does for the window's settings.
+    std::shared_ptr<PageIndex> CommandLineIndex(const std::filesystem::path& text)
+    {
+        const BookSettings settings = Settings();
+        const FontStripImage glyphs = RenderFontStrip(settings.font, settings.background, settings.upperCut, settings.bottCut);
+        std::string language;
+        std::string layout = ReadLayoutText(TextFile(text), settings.encoding, &language);
+        auto index = std::make_shared<PageIndex>(std::make_shared<const PageSetup>(
+            MakePageSetup(std::move(layout), settings, glyphs.strip.height(), HyphenationFolders(form->Folders), language)));
+        index->Build({});
+        return index;
+    }
+
+    BookSettings Settings() const
     {
         BookSettings settings;
         settings.font = form->Book.font;
@@ -88,6 +103,13 @@ struct WholeBookWindow : ::testing::Test {
         settings.band = form->Book.band;
         settings.encoding = form->Book.encoding;
         settings.dictionaryHyphens = form->DictionaryHyphens();
+        return settings;
+    }
+
+    // The whole text paged and page `page` drawn as the command line does for the window's settings.
+    QImage CommandLinePage(const std::filesystem::path& text, int page, int& pageCount)
+    {
+        const BookSettings settings = Settings();
         const FontStripImage glyphs = RenderFontStrip(settings.font, settings.background, settings.upperCut, settings.bottCut);
         std::string language;
         std::string layout = ReadLayoutText(TextFile(text), settings.encoding, &language);
@@ -211,6 +233,97 @@ TEST_F(WholeBookWindow, TheWindowKeepsRunningWhileATenMegabyteTextIsPaged)
                 static_cast<long long>(total), form->PreviewPages.PageCount(), static_cast<long long>(longest));
     EXPECT_LT(longest, 3000);
     EXPECT_GT(form->PreviewPages.PageCount(), 1000);
+}
+
+TEST_F(WholeBookWindow, TheZoomEnlargesTheCommandLinesPagePixelForPixelAndIsRemembered)
+{
+    form->ChooseTextFile(QString::fromStdString((app / "long.txt").string()));
+    WaitForPages();
+    int count = 0;
+    const QImage page = CommandLinePage(app / "long.txt", 1, count);
+    EXPECT_EQ(form->i_scrBitmap.convertToFormat(QImage::Format_RGB32), page);
+    for (const int zoom : {1, 2, 3}) {
+        form->zoomChoice->SetItemIndex(zoom - 1);
+        ASSERT_EQ(form->PreviewZoomStep(), zoom);
+        const QImage shown = Shown();
+        ASSERT_EQ(shown.size(), page.size() * zoom);
+        EXPECT_EQ(form->i_scr->size(), page.size() * zoom);
+        // Every pixel a square of zoom × zoom of the page's own pixel: nothing smoothed.
+        bool same = true;
+        for (int y = 0; y < shown.height() && same; ++y)
+            for (int x = 0; x < shown.width() && same; ++x) same = shown.pixel(x, y) == page.pixel(x / zoom, y / zoom);
+        EXPECT_TRUE(same) << zoom;
+    }
+    // Fitting the window: the largest whole step the preview's frame holds, at least 1.
+    form->zoomChoice->SetItemIndex(3);
+    EXPECT_EQ(form->Book.previewZoom, 0);
+    QWidget* frame = form->findChild<QWidget*>(QStringLiteral("previewFrame"));
+    EXPECT_EQ(form->PreviewZoomStep(), std::max(1, std::min(frame->width() / page.width(), frame->height() / page.height())));
+
+    // Kept in config.ini for the next start, the file's other keys as they were.
+    form->zoomChoice->SetItemIndex(1);
+    form->FormClose();
+    EXPECT_NE(app.Read("config.ini").find("[Preview]\r\nZoom=2\r\n"), std::string::npos);
+    form = std::make_unique<MainWindow>(app.DirText());
+    EXPECT_EQ(form->Book.previewZoom, 2);
+    EXPECT_EQ(form->zoomChoice->ItemIndex(), 1);
+    EXPECT_EQ(form->i_scr->size(), form->i_scrBitmap.size() * 2);
+}
+
+TEST_F(WholeBookWindow, AContentsTitleShowsThePageTheCommandLineGivesItAndPagingMarksTheChapter)
+{
+    const auto contentsShown = [&] {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (form->PreviewContents().empty() && std::chrono::steady_clock::now() < deadline)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return !form->PreviewContents().empty();
+    };
+    form->show();
+    form->ChooseTextFile(QString::fromStdString((app / "book.fb2").string()));
+    WaitForPages();
+    ASSERT_TRUE(contentsShown());
+    ASSERT_TRUE(form->contentsList->isVisible());
+    ASSERT_EQ(form->contentsList->count(), 6);
+
+    // The command line's contents: "title … стр. N" a line.
+    std::FILE* out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    PrintContents(*CommandLineIndex(app / "book.fb2"), out);
+    std::rewind(out);
+    std::vector<int> pages;
+    char line[512];
+    while (std::fgets(line, sizeof line, out)) {
+        const std::string text(line);
+        pages.push_back(std::stoi(text.substr(text.rfind(' ') + 1)));
+    }
+    std::fclose(out);
+    ASSERT_EQ(pages.size(), 6u);
+
+    // A click on each title, last first, shows its page and marks it.
+    for (int row = 5; row >= 0; --row) {
+        QListWidgetItem* item = form->contentsList->item(row);
+        QTest::mouseClick(form->contentsList->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          form->contentsList->visualItemRect(item).center());
+        EXPECT_EQ(form->PreviewPages.Page(), pages[static_cast<std::size_t>(row)]) << row;
+        EXPECT_EQ(form->contentsList->currentRow(), row);
+    }
+    // Paging marks the chapter being read: the page before chapter 3's title is still chapter 2.
+    ASSERT_TRUE(form->GoToPreviewPlace(QString::number(pages[2] - 1)));
+    EXPECT_EQ(form->contentsList->currentRow(), pages[2] - 1 >= pages[1] ? 1 : 0);
+    PressKey(Qt::Key_End);
+    EXPECT_EQ(form->contentsList->currentRow(), 5);
+
+    // Hidden by its button; a plain text without headings has neither list nor button.
+    form->contentsToggle->click();
+    EXPECT_FALSE(form->contentsList->isVisible());
+    EXPECT_FALSE(form->Book.contentsShown);
+    form->contentsToggle->click();
+    form->ChooseTextFile(QString::fromStdString((app / "long.txt").string()));
+    WaitForPages();
+    for (int i = 0; i < 50; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_TRUE(form->PreviewContents().empty());
+    EXPECT_FALSE(form->contentsList->isVisible());
+    EXPECT_FALSE(form->contentsToggle->isVisible());
 }
 
 } // namespace lumira
