@@ -63,6 +63,21 @@ std::string ReadWholeText(const BookRequest& request, std::uint64_t& zeroBytes)
     return text;
 }
 
+// The book's outline for a volume, `part` of `whole`: the entries on its lines, counted from its
+// first (a volume may begin inside a line, which is then its first).
+BookOutline VolumeOutline(const BookOutline& outline, std::string_view whole, std::string_view part)
+{
+    BookOutline out;
+    out.given = outline.given;
+    if (part.empty()) return out;
+    const auto lines = [](std::string_view s) { return static_cast<std::uint64_t>(std::count(s.begin(), s.end(), '\n')); };
+    const std::uint64_t first = lines(whole.substr(0, static_cast<std::size_t>(part.data() - whole.data())));
+    const std::uint64_t end = first + lines(part) + (part.back() == '\n' ? 0 : 1);
+    for (const OutlineEntry& e : outline.entries)
+        if (e.line >= first && e.line < end) out.entries.push_back({e.line - first, e.level, e.label});
+    return out;
+}
+
 // Trial and final builds of volumes, sharing the caller's request.
 class VolumeMaker {
 public:
@@ -87,6 +102,9 @@ public:
     {
         Build(text, title, jar, progress);
     }
+
+    // The whole text the volumes are parts of, which the book's outline counts lines in.
+    void SetWholeText(std::string_view whole) { whole_ = whole; }
 
     // Progress of the planning: how much of the text has its volume.
     void SetPlanned(std::uint64_t done, std::uint64_t total)
@@ -116,6 +134,11 @@ private:
         r.jarPath = jar;
         r.progress = progress;
         r.openEnd = true;
+        BookOutline outline;
+        if (request_.outline) {
+            outline = VolumeOutline(*request_.outline, whole_, text);
+            r.outline = &outline;
+        }
         BuildBookInPlace(r, record_);
     }
 
@@ -124,6 +147,7 @@ private:
     SettingsRecord& record_;
     std::uint64_t planned_ = 0;
     std::uint64_t total_ = 0;
+    std::string_view whole_;
 };
 
 // Copies each staged file under a temporary name beside its target, and only when every copy is
@@ -299,6 +323,7 @@ VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBy
     VolumeMaker maker(request, folder, record);
     std::uint64_t zeroBytes = 0;
     const std::string text = ReadWholeText(request, zeroBytes);
+    maker.SetWholeText(text);
     const fs::path jarName = request.jarPath.filename();
 
     // What every volume carries besides its text: the template, the glyphs, the record, the manifest.
