@@ -61,10 +61,15 @@ struct Fb2Layout {
     std::string refText;
     std::unordered_map<std::string, std::string> marks;  // note id -> its reference's text
 
-    // The contents: the titles of the text's body and of its sections, nested as the sections
-    // are, and the notes' title; a poem's, an epigraph's or a note's title is no chapter.
+    // The contents: the titles of the text's body and of its sections, nested as the titled
+    // sections are, and the notes' title; a poem's, an epigraph's or a note's title is no chapter.
     int bodyDepth = 0;
-    std::vector<int> sections;  // depths of the text's open sections
+    struct OpenSection {
+        int depth;
+        bool titled;  // its title is in the contents
+    };
+    std::vector<OpenSection> sections;  // the text's open sections
+    bool chapterTitle = false;          // the title being read is its section's, in the contents
     std::vector<OutlineWish> chapters;
     void PlaceChapter(int level)
     {
@@ -126,13 +131,16 @@ void Fb2Layout::Start(std::string_view name, const xmlChar** attributes, int cou
             return;
         }
         writer.BlankLine();
-        const bool chapter = name == "title" && !titleDepth &&
-                             (depth - 1 == bodyDepth || (!sections.empty() && sections.back() == depth - 1));
-        if (chapter) PlaceChapter(std::max(0, static_cast<int>(sections.size()) - 1));
+        const bool ownSection = !sections.empty() && sections.back().depth == depth - 1;
+        if (name == "title" && !titleDepth && (depth - 1 == bodyDepth || ownSection)) {
+            const auto titled = std::count_if(sections.begin(), sections.end(), [](const OpenSection& o) { return o.titled; });
+            PlaceChapter(static_cast<int>(titled));
+            chapterTitle = ownSection;
+        }
         if (!titleDepth) titleDepth = depth;
     } else if (name == "section") {
         writer.EndParagraph();
-        if (!notesBody) sections.push_back(depth);
+        if (!notesBody) sections.push_back({depth, false});
         if (notesBody && !noteDepth) {
             noteDepth = depth;
             noteId = SaxAttribute(attributes, count, "id");
@@ -194,12 +202,16 @@ void Fb2Layout::End(std::string_view name)
     } else if (name == "title" || name == "subtitle") {
         if (at == titleDepth) {
             writer.EndTitleLine();
+            // A title with no text leaves its section out of the nesting.
+            if (chapterTitle && !writer.Places().empty() && writer.Places().back().first == chapters.back().place)
+                sections.back().titled = true;
+            chapterTitle = false;
             writer.BlankLine();
             titleDepth = 0;
         }
     } else if (name == "section") {
         writer.EndParagraph();
-        if (!sections.empty() && sections.back() == at) sections.pop_back();
+        if (!sections.empty() && sections.back().depth == at) sections.pop_back();
         if (at == noteDepth) {
             noteDepth = 0;
             writer.SetMark({});
