@@ -63,16 +63,20 @@ std::string ReadWholeText(const BookRequest& request, std::uint64_t& zeroBytes)
     return text;
 }
 
-// The book's outline for a volume, `part` of `whole`: the entries on its lines, counted from its
-// first (a volume may begin inside a line, which is then its first).
-BookOutline VolumeOutline(const BookOutline& outline, std::string_view whole, std::string_view part)
+std::uint64_t LineBreaks(std::string_view s)
+{
+    return static_cast<std::uint64_t>(std::count(s.begin(), s.end(), '\n'));
+}
+
+// The book's outline for a volume of the text, `part`, whose first line is the text's line
+// `first` (a volume may begin inside a line, which is then its first): the entries on its lines,
+// counted from its first.
+BookOutline VolumeOutline(const BookOutline& outline, std::uint64_t first, std::string_view part)
 {
     BookOutline out;
     out.given = outline.given;
     if (part.empty()) return out;
-    const auto lines = [](std::string_view s) { return static_cast<std::uint64_t>(std::count(s.begin(), s.end(), '\n')); };
-    const std::uint64_t first = lines(whole.substr(0, static_cast<std::size_t>(part.data() - whole.data())));
-    const std::uint64_t end = first + lines(part) + (part.back() == '\n' ? 0 : 1);
+    const std::uint64_t end = first + LineBreaks(part) + (part.back() == '\n' ? 0 : 1);
     for (const OutlineEntry& e : outline.entries)
         if (e.line >= first && e.line < end) out.entries.push_back({e.line - first, e.level, e.label});
     return out;
@@ -106,6 +110,18 @@ public:
     // The whole text the volumes are parts of, which the book's outline counts lines in.
     void SetWholeText(std::string_view whole) { whole_ = whole; }
 
+    // The line of the whole text `part` begins on; counted on from the last one asked for, as
+    // volumes are tried and made from the text's start on.
+    std::uint64_t LineOf(std::string_view part)
+    {
+        if (part.empty()) return 0;
+        const auto start = static_cast<std::size_t>(part.data() - whole_.data());
+        if (start < countedTo_) countedTo_ = countedLines_ = 0;
+        countedLines_ += LineBreaks(whole_.substr(countedTo_, start - countedTo_));
+        countedTo_ = start;
+        return countedLines_;
+    }
+
     // Progress of the planning: how much of the text has its volume.
     void SetPlanned(std::uint64_t done, std::uint64_t total)
     {
@@ -136,7 +152,7 @@ private:
         r.openEnd = true;
         BookOutline outline;
         if (request_.outline) {
-            outline = VolumeOutline(*request_.outline, whole_, text);
+            outline = VolumeOutline(*request_.outline, LineOf(text), text);
             r.outline = &outline;
         }
         BuildBookInPlace(r, record_);
@@ -148,6 +164,8 @@ private:
     std::uint64_t planned_ = 0;
     std::uint64_t total_ = 0;
     std::string_view whole_;
+    std::size_t countedTo_ = 0;
+    std::uint64_t countedLines_ = 0;  // line breaks before countedTo_
 };
 
 // Copies each staged file under a temporary name beside its target, and only when every copy is
