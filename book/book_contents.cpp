@@ -222,7 +222,7 @@ std::vector<ContentsEntry> ContentsScanner::FromOutline(const BookOutline& outli
             title = Cleaned(ConvertBytesToCp1251(e.label, TextEncoding::Utf8));
         }
         if (title.empty()) continue;
-        out.push_back({position, std::max(0, e.level), std::move(title)});
+        out.push_back({position, std::clamp(e.level, 0, kMaxContentsLevel), std::move(title)});
         if (out.size() == kMaxContentsEntries) break;
     }
     // The phone takes the chapter being read for the last one starting before it.
@@ -241,7 +241,7 @@ std::string EncodeContents(const std::vector<ContentsEntry>& entries)
 {
     std::string out;
     for (const ContentsEntry& e : entries) {
-        std::string row(2 * static_cast<std::size_t>(std::clamp(e.level, 0, 4)), ' ');
+        std::string row(2 * static_cast<std::size_t>(std::clamp(e.level, 0, kMaxContentsLevel)), ' ');
         row += e.title.substr(0, kMaxContentsTitle);
         if (out.size() + 5 + row.size() > kMaxContentsBytes) break;
         for (int shift = 0; shift < 32; shift += 8) out += static_cast<char>((e.position >> shift) & 0xFF);

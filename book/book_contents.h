@@ -1,9 +1,11 @@
 #pragma once
 // A book's contents: its titles and where each begins in the text the reader pages through (the
-// final cp1251 bytes of its pieces). Titles are the lines the layout marks as titles (books); a
-// plain text without marks gets the lines that read as headings ("Глава 5", "ГЛАВА V", "Часть
-// первая", "Chapter 12", a line of Roman numerals, a short line in capitals between empty lines),
-// taken only when there are two or more and they are few beside the ordinary lines.
+// final cp1251 bytes of its pieces). A book's titles are those its own structure gives
+// (BookOutline: FB2 sections, an EPUB's navigation, HTML headings), else the lines the layout
+// marks as titles; a plain text without marks gets the lines that read as headings ("Глава 5",
+// "ГЛАВА V", "Часть первая", "Chapter 12", a line of Roman numerals, a short line in capitals
+// between empty lines), taken only when there are two or more and they are few beside the
+// ordinary lines.
 #include "formats/book_outline.h"
 
 #include <cstddef>
@@ -22,6 +24,8 @@ struct ContentsEntry {
 };
 
 inline constexpr std::size_t kMaxContentsTitle = 120;
+// Titles nested deeper are shown at this level: the phone's list has no room for more indent.
+inline constexpr int kMaxContentsLevel = 4;
 // The phone keeps this many titles at most; a longer contents keeps its first ones.
 inline constexpr std::size_t kMaxContentsEntries = 1000;
 // The phone reads this many bytes of the entry at most.
