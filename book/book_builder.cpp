@@ -288,7 +288,7 @@ std::uint64_t BuildBookIn(const BookRequest& request, SettingsRecord& record, Fi
     openStore(store);
     std::uint64_t size = 0;
     std::uint64_t zeroBytes = 0;
-    ContentsScanner contents;
+    ContentsScanner contents(request.outline != nullptr);
     const auto pack = [&](NormalisedText& text, std::uint64_t expected) {
         if (!request.dictionaryHyphens) return PackTextPieces(request, text, std::nullopt, expected, *store, pieces.files, contents);
         Hyphenator hyphenator(request.hyphenationFolders, request.bookLanguage);
@@ -307,7 +307,7 @@ std::uint64_t BuildBookIn(const BookRequest& request, SettingsRecord& record, Fi
         zeroBytes = text.ZeroBytes();
     }
     assemble(size);
-    WriteContentsFile(work, contents.Finish());
+    WriteContentsFile(work, contents.Finish(request.outline));
     const fs::path rules = work / kLayoutRulesFile;
     if (request.dictionaryHyphens) {
         OutFile out(rules);

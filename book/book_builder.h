@@ -2,6 +2,7 @@
 // The book package builder: assembles a book in a work folder from the reader template, the text
 // and the settings, and writes the .jar with its .jad descriptor.
 #include "book/settings_record.h"
+#include "formats/book_outline.h"
 #include "platform/colors.h"
 #include "platform/errors.h"
 #include "platform/file_set.h"
@@ -35,6 +36,9 @@ struct BookRequest {
     TextFile sourceText;                    // the text the user chose, open, where textFile is a copy:
                                             // no file of the build may take its place
     TextStream* textStream = nullptr;       // instead of textFile: the text as it is being made
+    // A book's own contents, lines of the text; read once the whole text was read (a stream's
+    // maker completes it before the stream's end). Null for a plain text.
+    const BookOutline* outline = nullptr;
     std::string title;                      // the book's title, UTF-8: its own letters, whatever the code page
     const PhoneProfile* profile = nullptr;     // the phone; none is refused
     ColorValue background = 0;              // 0x00BBGGRR

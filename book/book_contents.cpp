@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/text_encoding.h"
 
 #include <algorithm>
 #include <array>
@@ -141,13 +142,14 @@ void ContentsScanner::EndLine()
     const std::string line = std::move(line_);
     line_.clear();
     lineLength_ = 0;
+    if (keepLines_) lineStarts_.push_back(static_cast<std::uint32_t>(lineStart_));
     const bool title = length > 0 && line[0] == kTitleMark;
     if (title) {
         const std::string text = Cleaned(line);
         if (previousTitle_ && !marked_.empty()) {
             std::string& joined = marked_.back().title;
             if (!text.empty()) joined = Cleaned(joined + " " + text);
-        } else if (!text.empty() && marked_.size() < kMaxContentsEntries) {
+        } else if (!text.empty() && (keepLines_ || marked_.size() < kMaxContentsEntries)) {
             marked_.push_back({static_cast<std::uint32_t>(lineStart_), 0, text});
         }
         previousTitle_ = !text.empty() || previousTitle_;
@@ -184,13 +186,15 @@ void ContentsScanner::EndLine()
     pendingEntry_ = {static_cast<std::uint32_t>(lineStart_), kind == Heading::Part ? 0 : 1, text};
 }
 
-std::vector<ContentsEntry> ContentsScanner::Finish()
+std::vector<ContentsEntry> ContentsScanner::Finish(const BookOutline* outline)
 {
     if (lineLength_ > 0) {
         EndLine();
         lineStart_ = position_;
     }
     PlainCandidate(true);
+    if (outline && outline->given) return FromOutline(*outline);
+    if (marked_.size() > kMaxContentsEntries) marked_.resize(kMaxContentsEntries);
     if (!marked_.empty()) return std::move(marked_);
     // Headings are few beside the ordinary lines: in a text of short lines they are none.
     if (plain_.size() < 2 || plain_.size() * 3 > ordinaryLines_) return {};
@@ -202,18 +206,42 @@ std::vector<ContentsEntry> ContentsScanner::Finish()
     return std::move(plain_);
 }
 
-std::vector<ContentsEntry> ContentsOf(std::string_view text)
+std::vector<ContentsEntry> ContentsScanner::FromOutline(const BookOutline& outline)
 {
-    ContentsScanner scanner;
+    std::vector<ContentsEntry> out;
+    for (const OutlineEntry& e : outline.entries) {
+        if (e.line >= lineStarts_.size()) continue;  // past the text: a volume's neighbour's
+        const std::uint32_t position = lineStarts_[e.line];
+        std::string title;
+        if (e.label.empty()) {
+            const auto at = std::lower_bound(marked_.begin(), marked_.end(), position,
+                                             [](const ContentsEntry& m, std::uint32_t p) { return m.position < p; });
+            if (at == marked_.end() || at->position != position) continue;  // no title was written there
+            title = at->title;
+        } else {
+            title = Cleaned(ConvertBytesToCp1251(e.label, TextEncoding::Utf8));
+        }
+        if (title.empty()) continue;
+        out.push_back({position, std::clamp(e.level, 0, kMaxContentsLevel), std::move(title)});
+        if (out.size() == kMaxContentsEntries) break;
+    }
+    // The phone takes the chapter being read for the last one starting before it.
+    std::stable_sort(out.begin(), out.end(), [](const ContentsEntry& a, const ContentsEntry& b) { return a.position < b.position; });
+    return out;
+}
+
+std::vector<ContentsEntry> ContentsOf(std::string_view text, const BookOutline* outline)
+{
+    ContentsScanner scanner(outline != nullptr);
     scanner.Feed(text);
-    return scanner.Finish();
+    return scanner.Finish(outline);
 }
 
 std::string EncodeContents(const std::vector<ContentsEntry>& entries)
 {
     std::string out;
     for (const ContentsEntry& e : entries) {
-        std::string row(2 * static_cast<std::size_t>(std::clamp(e.level, 0, 4)), ' ');
+        std::string row(2 * static_cast<std::size_t>(std::clamp(e.level, 0, kMaxContentsLevel)), ' ');
         row += e.title.substr(0, kMaxContentsTitle);
         if (out.size() + 5 + row.size() > kMaxContentsBytes) break;
         for (int shift = 0; shift < 32; shift += 8) out += static_cast<char>((e.position >> shift) & 0xFF);

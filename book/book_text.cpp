@@ -65,7 +65,7 @@ BookText::BookText(const TextFile& chosenFile, TextEncoding chosenEncoding, cons
         try {
             StreamSink out(*stream_);
             Cp1251TextSink sink(out);
-            ConvertBook(chosenFile, format, sink, chosenEncoding);
+            outline_ = ConvertBook(chosenFile, format, sink, chosenEncoding).outline;
             report_ = sink.Finish();
             stream_->End();
         } catch (...) {
@@ -91,6 +91,7 @@ void BookText::Into(BookRequest& request) const
 {
     request.textStream = stream_.get();
     request.textFile = file_;
+    request.outline = fromBook_ ? &outline_ : nullptr;
 }
 
 void BookText::Open(const TextFile& chosenFile, TextEncoding chosenEncoding, const fs::path& copyFolder)
@@ -100,6 +101,7 @@ void BookText::Open(const TextFile& chosenFile, TextEncoding chosenEncoding, con
     if (book.Book()) {
         fromBook_ = true;
         report_ = book.Report();
+        outline_ = book.Book()->outline;
         file_ = book.File();
         copy_ = book.Release();
         return;

@@ -3,6 +3,7 @@
 // another encoding is converted into a working copy of cp1251 that lasts as long as this object,
 // so that the record's size and the pieces come from the converted text.
 #include "book/text_stream.h"
+#include "formats/book_outline.h"
 #include "platform/text_encoding.h"
 
 #include <QString>
@@ -58,6 +59,7 @@ private:
 
     TextFile file_;
     std::filesystem::path copy_;
+    BookOutline outline_;  // a book's own contents, complete once its text is
     mutable ConversionReport report_;
     std::unique_ptr<TextStream> stream_;
     mutable std::thread maker_;

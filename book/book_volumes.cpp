@@ -63,6 +63,25 @@ std::string ReadWholeText(const BookRequest& request, std::uint64_t& zeroBytes)
     return text;
 }
 
+std::uint64_t LineBreaks(std::string_view s)
+{
+    return static_cast<std::uint64_t>(std::count(s.begin(), s.end(), '\n'));
+}
+
+// The book's outline for a volume of the text, `part`, whose first line is the text's line
+// `first` (a volume may begin inside a line, which is then its first): the entries on its lines,
+// counted from its first.
+BookOutline VolumeOutline(const BookOutline& outline, std::uint64_t first, std::string_view part)
+{
+    BookOutline out;
+    out.given = outline.given;
+    if (part.empty()) return out;
+    const std::uint64_t end = first + LineBreaks(part) + (part.back() == '\n' ? 0 : 1);
+    for (const OutlineEntry& e : outline.entries)
+        if (e.line >= first && e.line < end) out.entries.push_back({e.line - first, e.level, e.label});
+    return out;
+}
+
 // Trial and final builds of volumes, sharing the caller's request.
 class VolumeMaker {
 public:
@@ -86,6 +105,21 @@ public:
     void Final(std::string_view text, const std::string& title, const fs::path& jar, const BookProgress& progress)
     {
         Build(text, title, jar, progress);
+    }
+
+    // The whole text the volumes are parts of, which the book's outline counts lines in.
+    void SetWholeText(std::string_view whole) { whole_ = whole; }
+
+    // The line of the whole text `part` begins on; counted on from the last one asked for, as
+    // volumes are tried and made from the text's start on.
+    std::uint64_t LineOf(std::string_view part)
+    {
+        if (part.empty()) return 0;
+        const auto start = static_cast<std::size_t>(part.data() - whole_.data());
+        if (start < countedTo_) countedTo_ = countedLines_ = 0;
+        countedLines_ += LineBreaks(whole_.substr(countedTo_, start - countedTo_));
+        countedTo_ = start;
+        return countedLines_;
     }
 
     // Progress of the planning: how much of the text has its volume.
@@ -116,6 +150,11 @@ private:
         r.jarPath = jar;
         r.progress = progress;
         r.openEnd = true;
+        BookOutline outline;
+        if (request_.outline) {
+            outline = VolumeOutline(*request_.outline, LineOf(text), text);
+            r.outline = &outline;
+        }
         BuildBookInPlace(r, record_);
     }
 
@@ -124,6 +163,9 @@ private:
     SettingsRecord& record_;
     std::uint64_t planned_ = 0;
     std::uint64_t total_ = 0;
+    std::string_view whole_;
+    std::size_t countedTo_ = 0;
+    std::uint64_t countedLines_ = 0;  // line breaks before countedTo_
 };
 
 // Copies each staged file under a temporary name beside its target, and only when every copy is
@@ -299,6 +341,7 @@ VolumesResult BuildBookWithin(const BookRequest& request, std::uint64_t maxJarBy
     VolumeMaker maker(request, folder, record);
     std::uint64_t zeroBytes = 0;
     const std::string text = ReadWholeText(request, zeroBytes);
+    maker.SetWholeText(text);
     const fs::path jarName = request.jarPath.filename();
 
     // What every volume carries besides its text: the template, the glyphs, the record, the manifest.

@@ -80,7 +80,8 @@ int RunPages(const CliOptions& options, const BookSettings& settings, const Prog
         const int lineHeight = glyphs.strip.height();
         QString notice;
         std::string language;
-        std::string layout = text.LayoutString(text.Open(), settings.encoding, &notice, &language);
+        BookOutline outline;
+        std::string layout = text.LayoutString(text.Open(), settings.encoding, &notice, &language, &outline);
         const auto setup = std::make_shared<const PageSetup>(
             MakePageSetup(std::move(layout), settings, lineHeight, HyphenationFolders(program.folders), language));
         if (!notice.isEmpty())
@@ -94,7 +95,7 @@ int RunPages(const CliOptions& options, const BookSettings& settings, const Prog
         if (options.dumpPages) dump.Finish();
         const int pages = index.PageCount();
         if (options.countPages) Say(stdout, std::to_string(pages) + "\n");
-        if (options.contents) PrintContents(index, stdout);
+        if (options.contents) PrintContents(index, &outline, stdout);
         if (options.previewPage || options.previewPercent) {
             const int wanted = options.previewPercent ? index.PageForPercent(*options.previewPercent) : *options.previewPage;
             if (wanted > pages)

@@ -64,9 +64,9 @@ void PageDumpWriter::Finish()
     buffer_.clear();
 }
 
-void PrintContents(const PageIndex& index, std::FILE* out)
+void PrintContents(const PageIndex& index, const BookOutline* outline, std::FILE* out)
 {
-    const std::vector<ContentsEntry> entries = ContentsOf(index.Setup().text);
+    const std::vector<ContentsEntry> entries = ContentsOf(index.Setup().text, outline);
     std::string text;
     if (entries.empty())
         text = Translate("lumira-cli", "В тексте нет содержания: ни заголовков книги, ни строк, похожих на заголовки глав.") + "\n";

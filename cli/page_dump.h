@@ -2,6 +2,7 @@
 // The preview's pages of a whole text without a window: the setup their page index is built
 // from, the pages printed line by line as the index is built, or one drawn as the window draws it.
 #include "cli/book_settings.h"
+#include "formats/book_outline.h"
 #include "font/font_strip.h"
 #include "preview/page_index.h"
 
@@ -36,8 +37,9 @@ private:
 };
 
 // Writes the contents of the indexed text: per title, two blanks a level, the title and the
-// number of the preview's page it begins on; a text without contents says so.
-void PrintContents(const PageIndex& index, std::FILE* out);
+// number of the preview's page it begins on; a text without contents says so. `outline`: the
+// book's own contents, when the text is a book's.
+void PrintContents(const PageIndex& index, const BookOutline* outline, std::FILE* out);
 
 // Draws a page as the window's preview shows it: background, the system-line band with the
 // picture `iface` over it, and the lines from the book's glyph strip `glyphs`.

@@ -38,11 +38,11 @@ BookText TextSource::BookFile(const TextFile& opened, const std::filesystem::pat
 }
 
 std::string TextSource::LayoutString(const TextFile& opened, TextEncoding encoding, QString* notice,
-                                     std::string* language) const
+                                     std::string* language, BookOutline* outline) const
 {
     ConversionReport report;
     TextEncoding resolved = TextEncoding::Cp1251;
-    std::string text = ReadLayoutText(opened, encoding, language, &resolved, &report);
+    std::string text = ReadLayoutText(opened, encoding, language, &resolved, &report, outline);
     if (notice) {
         notice->clear();
         if (resolved != TextEncoding::Cp1251) {

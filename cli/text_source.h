@@ -46,8 +46,9 @@ public:
     // `notice` receives what the user should be told of the conversion: the encoding "Авто" chose
     // (AutoChoiceNotice) and what ConversionNotice tells, a line each. `language` receives the
     // language a book names (empty for a plain text).
+    // `outline` receives a book's own contents.
     std::string LayoutString(const TextFile& opened, TextEncoding encoding, QString* notice = nullptr,
-                             std::string* language = nullptr) const;
+                             std::string* language = nullptr, BookOutline* outline = nullptr) const;
 
 private:
     QString given_;

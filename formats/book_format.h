@@ -2,6 +2,7 @@
 // Books as people keep them: FB2, FB2 in a ZIP archive, EPUB and single HTML files, recognised
 // by their content (the file name is never consulted) and turned into the common text layout
 // (text_layout.h), UTF-8, which book_source.h lays out straight into the book's cp1251 text.
+#include "formats/book_outline.h"
 #include "platform/files.h"
 #include "platform/text_encoding.h"
 
@@ -25,6 +26,7 @@ struct BookInfo {
     std::optional<TextEncoding> readAs;
     std::string title;  // UTF-8, white space collapsed; empty when the book names none
     std::string language = {};  // the book's language as it names it ("ru", "en-GB"); empty when unnamed
+    BookOutline outline = {};   // its contents, the lines of the text written to the sink
 };
 
 // "FB2", "FB2 в ZIP", "EPUB", "HTML".

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -139,6 +140,71 @@ private:
     std::vector<std::unique_ptr<ZipReader>> free_;
 };
 
+bool HasWord(const std::string& words, std::string_view word)
+{
+    return (" " + words + " ").find(" " + std::string(word) + " ") != std::string::npos;
+}
+
+// The entries of a navigation document's list (EPUB 3), each item's link at `level` and its own
+// list one deeper. An item without a link (a heading over others, such as an author's name)
+// gives no entry, and its list stays at its level.
+void NavEntries(const xmlNode* list, const std::string& path, int level, std::vector<OutlineWish>& out)
+{
+    for (const xmlNode* item = list->children; item; item = item->next) {
+        if (item->type != XML_ELEMENT_NODE || Local(item) != "li") continue;
+        bool linked = false;
+        for (const xmlNode* c = item->children; c; c = c->next) {
+            if (c->type != XML_ELEMENT_NODE) continue;
+            if (Local(c) == "a" && !linked) {
+                std::string place = LinkPlace(path, Prop(c, "href"));
+                std::string label = CollapseSpaces(Content(c));
+                linked = !place.empty() && !label.empty();
+                if (linked) out.push_back({std::move(place), level, std::move(label)});
+            } else if (Local(c) == "ol" || Local(c) == "ul") {
+                NavEntries(c, path, linked ? level + 1 : level, out);
+            }
+        }
+    }
+}
+
+// The table of contents of the navigation document at `path`: its nav marked "toc".
+std::vector<OutlineWish> NavContents(xmlDoc* doc, const std::string& path)
+{
+    std::vector<OutlineWish> out;
+    for (xmlNode* nav : Elements(doc, "nav")) {
+        if (!HasWord(Prop(nav, "type"), "toc") && !HasWord(Prop(nav, "role"), "doc-toc")) continue;
+        for (const xmlNode* c = nav->children; c; c = c->next)
+            if (c->type == XML_ELEMENT_NODE && (Local(c) == "ol" || Local(c) == "ul")) NavEntries(c, path, 0, out);
+        break;
+    }
+    return out;
+}
+
+// The navigation points of an NCX (EPUB 2) at `path`, nested as they are.
+void NcxPoints(const xmlNode* parent, const std::string& path, int level, std::vector<OutlineWish>& out)
+{
+    for (const xmlNode* point = parent->children; point; point = point->next) {
+        if (point->type != XML_ELEMENT_NODE || Local(point) != "navPoint") continue;
+        std::string label;
+        std::string place;
+        for (const xmlNode* c = point->children; c; c = c->next) {
+            if (c->type != XML_ELEMENT_NODE) continue;
+            if (Local(c) == "navLabel" && label.empty()) label = CollapseSpaces(Content(c));
+            else if (Local(c) == "content" && place.empty()) place = LinkPlace(path, Prop(c, "src"));
+        }
+        if (!place.empty() && !label.empty()) out.push_back({std::move(place), level, std::move(label)});
+        NcxPoints(point, path, level + 1, out);
+    }
+}
+
+std::vector<OutlineWish> NcxContents(xmlDoc* doc, const std::string& path)
+{
+    std::vector<OutlineWish> out;
+    const std::vector<xmlNode*> maps = Elements(doc, "navMap");
+    if (!maps.empty()) NcxPoints(maps.front(), path, 0, out);
+    return out;
+}
+
 } // namespace
 
 BookInfo ReadEpub(const TextFile& file, TextSink& sink)
@@ -197,12 +263,24 @@ BookInfo ReadEpub(const TextFile& file, TextSink& sink)
     };
     std::map<std::string, Item> manifest;
     std::string navigation;
+    std::string ncx;
     for (xmlNode* item : Elements(package.get(), "item")) {
-        const std::string properties = " " + Prop(item, "properties") + " ";
-        const bool nav = properties.find(" nav ") != std::string::npos;
+        const bool nav = HasWord(Prop(item, "properties"), "nav");
         manifest[Prop(item, "id")] = {Prop(item, "href"), Prop(item, "media-type"), nav};
         if (nav && navigation.empty()) navigation = ResolveHref(folder, Prop(item, "href"));
+        if (ncx.empty() && Lower(Prop(item, "media-type")) == "application/x-dtbncx+xml")
+            ncx = ResolveHref(folder, Prop(item, "href"));
     }
+    // The book's own contents, EPUB 3's and EPUB 2's, whose targets the layout places.
+    std::vector<OutlineWish> navContents;
+    std::vector<OutlineWish> ncxContents;
+    if (const ZipEntry* entry = navigation.empty() ? nullptr : zip.Find(navigation))
+        if (const Doc doc = ParseXml(zip.ReadWhole(*entry, kPackageFileLimit))) navContents = NavContents(doc.get(), navigation);
+    if (const ZipEntry* entry = ncx.empty() ? nullptr : zip.Find(ncx))
+        if (const Doc doc = ParseXml(zip.ReadWhole(*entry, kPackageFileLimit))) ncxContents = NcxContents(doc.get(), ncx);
+    std::set<std::string> targets;
+    for (const auto* list : {&navContents, &ncxContents})
+        for (const OutlineWish& wish : *list) targets.insert(wish.place);
 
     // Every document in the order of the spine, whether in the reading flow or beside it, each
     // once however often the spine lists it.
@@ -279,6 +357,7 @@ BookInfo ReadEpub(const TextFile& file, TextSink& sink)
         page.shownAs = shownAs + " (" + chapters[i] + ")";
         page.path = chapters[i];
         page.checkGoing = [&sink] { sink.CheckGoing(); };
+        page.targets = &targets;
         return page;
     };
     const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
@@ -334,6 +413,7 @@ BookInfo ReadEpub(const TextFile& file, TextSink& sink)
         std::string encoding;
         LayoutPart main;
         LayoutPart notes;
+        std::vector<OutlineWish> headings;
     };
     const auto layChapter = [&](size_t i) {
         HtmlPage page = chapterPage(i);
@@ -343,20 +423,30 @@ BookInfo ReadEpub(const TextFile& file, TextSink& sink)
         HtmlLayout layout = LayoutHtml(page);
         laid.main = std::move(layout.main);
         laid.notes = std::move(layout.notes);
+        laid.headings = std::move(layout.headings);
         return laid;
     };
     StringSink notesText;
     LayoutWriter main(sink);
     LayoutWriter notes(notesText);
+    std::vector<OutlineWish> headings;
     RunInOrder<Laid>(chapters.size(), threads, 2 * threads, layChapter, [&](size_t i, Laid& laid) {
         if (i == 0) info.declaredEncoding = laid.encoding;
         main.Join(std::move(laid.main));
         notes.Join(std::move(laid.notes));
+        std::move(laid.headings.begin(), laid.headings.end(), std::back_inserter(headings));
     });
     notes.EndParagraph();
-    if (!notesText.text.empty()) {
-        main.Title(NotesTitle(info.language));
-        main.AppendLaidOut(notesText.text);
+    // The notes, moved to the end, are an entry of whichever contents the book gets.
+    std::vector<OutlineWish> notesEntry;
+    AppendNotes(main, notesText.text, info.language, notesEntry);
+    // The navigation document, else the NCX, else the chapters' headings: a list of which fewer
+    // than two entries lead anywhere tells nothing the headings would not.
+    info.outline.given = true;
+    for (std::vector<OutlineWish>* contents : {&navContents, &ncxContents, &headings}) {
+        contents->insert(contents->end(), notesEntry.begin(), notesEntry.end());
+        info.outline.entries = ResolveOutline(*contents, main);
+        if (info.outline.entries.size() >= 2 + notesEntry.size()) break;
     }
     return info;
 }

@@ -8,6 +8,7 @@
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -60,6 +61,23 @@ struct Fb2Layout {
     std::string refText;
     std::unordered_map<std::string, std::string> marks;  // note id -> its reference's text
 
+    // The contents: the titles of the text's body and of its sections, nested as the titled
+    // sections are, and the notes' title; a poem's, an epigraph's or a note's title is no chapter.
+    int bodyDepth = 0;
+    struct OpenSection {
+        int depth;
+        bool titled;  // its title is in the contents
+    };
+    std::vector<OpenSection> sections;  // the text's open sections
+    bool chapterTitle = false;          // the title being read is its section's, in the contents
+    std::vector<OutlineWish> chapters;
+    void PlaceChapter(int level)
+    {
+        std::string name = "t" + std::to_string(chapters.size());
+        writer.Place(name);
+        chapters.push_back({std::move(name), level, {}});
+    }
+
     // A paragraph's end waits for what follows: punctuation the book put after it still
     // belongs to it.
     bool paragraphOpen = false;
@@ -96,7 +114,9 @@ void Fb2Layout::Start(std::string_view name, const xmlChar** attributes, int cou
         writer.EndParagraph();
         const std::string kind = SaxAttribute(attributes, count, "name");
         notesBody = kind == "notes" || kind == "comments" || kind == "footnotes";
+        bodyDepth = depth;
         if (notesBody && !notesStarted) {
+            PlaceChapter(0);
             writer.Title(NotesTitle(CollapseSpaces(language)));
             notesStarted = true;
         }
@@ -111,9 +131,16 @@ void Fb2Layout::Start(std::string_view name, const xmlChar** attributes, int cou
             return;
         }
         writer.BlankLine();
+        const bool ownSection = !sections.empty() && sections.back().depth == depth - 1;
+        if (name == "title" && !titleDepth && (depth - 1 == bodyDepth || ownSection)) {
+            const auto titled = std::count_if(sections.begin(), sections.end(), [](const OpenSection& o) { return o.titled; });
+            PlaceChapter(static_cast<int>(titled));
+            chapterTitle = ownSection;
+        }
         if (!titleDepth) titleDepth = depth;
     } else if (name == "section") {
         writer.EndParagraph();
+        if (!notesBody) sections.push_back({depth, false});
         if (notesBody && !noteDepth) {
             noteDepth = depth;
             noteId = SaxAttribute(attributes, count, "id");
@@ -175,11 +202,16 @@ void Fb2Layout::End(std::string_view name)
     } else if (name == "title" || name == "subtitle") {
         if (at == titleDepth) {
             writer.EndTitleLine();
+            // A title with no text leaves its section out of the nesting.
+            if (chapterTitle && !writer.Places().empty() && writer.Places().back().first == chapters.back().place)
+                sections.back().titled = true;
+            chapterTitle = false;
             writer.BlankLine();
             titleDepth = 0;
         }
     } else if (name == "section") {
         writer.EndParagraph();
+        if (!sections.empty() && sections.back().depth == at) sections.pop_back();
         if (at == noteDepth) {
             noteDepth = 0;
             writer.SetMark({});
@@ -601,6 +633,8 @@ BookInfo ReadFb2(const ByteSource& source, const std::string& shownAs, TextSink&
     layout.EndParagraphNow();
     layout.writer.EndParagraph();
     info.title = layout.title;
+    info.outline.given = true;
+    info.outline.entries = ResolveOutline(layout.chapters, layout.writer);
     info.language = CollapseSpaces(layout.language);
     if (info.language.empty()) info.language = CollapseSpaces(layout.sourceLanguage);
     return info;

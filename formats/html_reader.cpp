@@ -358,10 +358,12 @@ size_t LeadingLabel(std::string_view text, const std::string& mark)
 // The walk that lays a document out.
 class Walker : public TreeWalk {
 public:
-    Walker(LayoutWriter& main, LayoutWriter& notes, const NotePlan& plan, const NoteLinks& links, const std::string& path)
+    Walker(LayoutWriter& main, LayoutWriter& notes, const NotePlan& plan, const NoteLinks& links, const HtmlPage& page,
+           std::vector<OutlineWish>& headings)
         : notes_(notes), out_(plan.wholeDocument ? &notes : &main), inNotes_(plan.wholeDocument), plan_(plan),
-          links_(links), path_(path)
+          links_(links), path_(page.path), targets_(page.targets), headings_(headings)
     {
+        if (!inNotes_ && targets_ && targets_->count(path_)) out_->Place(path_);
     }
 
     // What the document's head and root say, once the walk has passed them.
@@ -495,6 +497,7 @@ private:
         } else if (!inNotes_ && (MarkedAsNotes(n) || plan_.containers.count(number))) {
             EnterNotes(number);
         }
+        if (!inNotes_ && targets_) PlaceTargets(n);
         if (IsHeading(name)) {
             out_->EndParagraph();
             const std::string text = inNotes_ ? TextOf(n) : std::string();
@@ -507,6 +510,12 @@ private:
                 return false;
             }
             out_->BlankLine();
+            if (!inNotes_ && !inTitle_ && name[1] <= '3') {
+                // The chapters' headings, h1 to h3, make the contents when the book gives none.
+                std::string place = path_ + "\n" + std::to_string(number);
+                out_->Place(place);
+                headings_.push_back({std::move(place), name[1] - '1', {}});
+            }
             ++inTitle_;
         } else if (name == "br") {
             if (inTitle_) out_->EndTitleLine();
@@ -562,6 +571,17 @@ private:
         }
     }
 
+    // An element a link of the book's contents leads to: its id, or an old anchor's name.
+    void PlaceTargets(const xmlNode* n)
+    {
+        for (const char* attribute : {"id", "name"}) {
+            const std::string id = Attribute(n, attribute);
+            if (id.empty()) continue;
+            std::string place = path_ + "#" + id;
+            if (targets_->count(place)) out_->Place(std::move(place));
+        }
+    }
+
     // Verses are set apart by the classes books give them.
     static bool IsPoemPart(const xmlNode* n)
     {
@@ -574,6 +594,8 @@ private:
     const NotePlan& plan_;
     const NoteLinks& links_;
     const std::string& path_;
+    const std::set<std::string>* targets_;
+    std::vector<OutlineWish>& headings_;
     int inTitle_ = 0;
     int drawing_ = 0;  // inside an SVG drawing
     FormulaText formula_;  // the MathML formula being read
@@ -876,7 +898,7 @@ bool NamesPlacesIn(const NoteLinks& links, const std::string& path)
 // The passes over a page after what it says of notes is known: its notes planned, where it
 // names any, then laid out into `main` and `notes`.
 HtmlHead LayOutPage(const HtmlPage& page, const ParsedBytes& bytes, const NoteLinks& links, LayoutWriter& main,
-                    LayoutWriter& notes)
+                    LayoutWriter& notes, std::vector<OutlineWish>& headings)
 {
     NotePlan plan;
     if (NamesPlacesIn(links, page.path)) {
@@ -885,7 +907,7 @@ HtmlHead LayOutPage(const HtmlPage& page, const ParsedBytes& bytes, const NoteLi
     } else {
         plan.wholeDocument = links.containers.count(page.path) > 0;
     }
-    Walker walker(main, notes, plan, links, page.path);
+    Walker walker(main, notes, plan, links, page, headings);
     WalkPage(page, bytes, walker);
     return walker.Head();
 }
@@ -1004,12 +1026,24 @@ HtmlLayout LayoutHtml(const HtmlPage& page)
     HtmlLayout out;
     LayoutWriter main;
     LayoutWriter notes;
-    out.head = LayOutPage(page, bytes, *page.links, main, notes);
+    out.head = LayOutPage(page, bytes, *page.links, main, notes, out.headings);
     out.main = main.TakePart();
     out.notes = notes.TakePart();
     // A document of notes alone, under a heading that says so, is notes throughout.
     if (out.notes.any && OnlyNotesHeadings(out.main.lines)) out.main = LayoutPart{};
     return out;
+}
+
+void AppendNotes(LayoutWriter& main, std::string_view notes, const std::string& language, std::vector<OutlineWish>& contents)
+{
+    if (!notes.empty()) {
+        // The notes are reached from the contents too, at its top level.
+        main.Place(kNotesPlace);
+        contents.push_back({kNotesPlace, 0, {}});
+        main.Title(NotesTitle(language));
+        main.AppendLaidOut(notes);
+    }
+    main.EndParagraph();
 }
 
 BookInfo ReadHtmlFile(const TextFile& file, TextSink& sink, TextEncoding chosen)
@@ -1046,25 +1080,24 @@ BookInfo ReadHtmlFile(const TextFile& file, TextSink& sink, TextEncoding chosen)
     StringSink notesText;
     LayoutWriter main(held);
     LayoutWriter notes(notesText);
-    const HtmlHead head = LayOutPage(page, bytes, links, main, notes);
+    std::vector<OutlineWish> headings;
+    const HtmlHead head = LayOutPage(page, bytes, links, main, notes, headings);
     main.EndParagraph();
     notes.EndParagraph();
     info.title = head.title;
     info.language = head.language;
+    info.outline.given = true;
     if (notesText.text.empty() || !held.OnlyHeadings()) {
         held.Release();
-        if (!notesText.text.empty()) {
-            main.Title(NotesTitle(info.language));
-            main.AppendLaidOut(notesText.text);
-        }
-        main.EndParagraph();
+        AppendNotes(main, notesText.text, info.language, headings);
+        info.outline.entries = ResolveOutline(headings, main);
         return info;
     }
     // Notes alone: the headings over them give way to ours.
     LayoutWriter notesOnly(sink);
-    notesOnly.Title(NotesTitle(info.language));
-    notesOnly.AppendLaidOut(notesText.text);
-    notesOnly.EndParagraph();
+    headings.clear();
+    AppendNotes(notesOnly, notesText.text, info.language, headings);
+    info.outline.entries = ResolveOutline(headings, notesOnly);
     return info;
 }
 

@@ -3,6 +3,7 @@
 // character references: a single HTML file, and the chapters of an EPUB. Documents are read as
 // streams (html_tree.h), each pass from their start again: memory does not grow with their size.
 #include "formats/book_format.h"
+#include "formats/book_outline.h"
 #include "formats/html_tree.h"
 #include "formats/text_layout.h"
 
@@ -58,6 +59,9 @@ struct HtmlPage {
     std::string shownAs;            // names the book in messages
     std::string path;               // the document's place in the book ("" for a single file)
     const NoteLinks* links = nullptr;
+    // Places ("path#id", or "path" for the document's start) the book's contents lead to, to be
+    // named in the layout (LayoutWriter::Place) where they land; none when null.
+    const std::set<std::string>* targets = nullptr;
     std::function<void()> checkGoing;  // between chunks; throws when the text is no longer wanted
 };
 
@@ -75,11 +79,19 @@ struct HtmlLayout {
     HtmlHead head;
     LayoutPart main;
     LayoutPart notes;
+    // The chapters' headings (h1 to h3) by the places named for them in `main`, h1 at level 0.
+    std::vector<OutlineWish> headings;
 };
 
 // Lays out the page's body, `page.links` saying where notes are; in the notes a heading that is
 // a note's number becomes the mark of the note that follows it.
 HtmlLayout LayoutHtml(const HtmlPage& page);
+
+// The notes laid out apart (`notes`), placed after the text under the notes' title, which joins
+// the contents; ends the text.
+void AppendNotes(LayoutWriter& main, std::string_view notes, const std::string& language,
+                 std::vector<OutlineWish>& contents);
+inline constexpr const char* kNotesPlace = "\nnotes";
 
 // A single HTML file; `chosen` is the encoding for a file that declares none (Auto detects).
 BookInfo ReadHtmlFile(const TextFile& file, TextSink& sink, TextEncoding chosen);

@@ -3,6 +3,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -190,6 +191,12 @@ bool IsSectionBreak(std::string_view line)
 void LayoutWriter::WriteBlankLine()
 {
     sink_->Write(kSpacerLine);
+    ++lines_;
+}
+
+void LayoutWriter::Place(std::string name)
+{
+    openPlaces_.push_back(std::move(name));
 }
 
 void LayoutWriter::EndLine(bool indent)
@@ -213,6 +220,9 @@ void LayoutWriter::EndLine(bool indent)
     blank_ = false;
     started_ = true;
     markSet_ = false;
+    for (std::string& name : openPlaces_) places_.emplace_back(std::move(name), lines_);
+    openPlaces_.clear();
+    ++lines_;
     sink_->Write(indent ? std::string_view("   ") : std::string_view(&kTitleMark, 1));
     if (!mark_.empty()) {
         sink_->Write(mark_);
@@ -256,6 +266,7 @@ void LayoutWriter::AppendLaidOut(std::string_view lines)
     blank_ = false;
     started_ = true;
     sink_->Write(lines);
+    lines_ += static_cast<std::uint64_t>(std::count(lines.begin(), lines.end(), '\n'));
 }
 
 LayoutPart LayoutWriter::TakePart()
@@ -266,9 +277,15 @@ LayoutPart LayoutWriter::TakePart()
     part.markAfter = markSet_;
     part.mark = std::move(mark_);
     part.lines = std::move(part_sink_.text);
+    part.lineCount = lines_;
+    part.places = std::move(places_);
+    part.openPlaces = std::move(openPlaces_);
     part_ = LayoutPart{};
     part_sink_.text.clear();
     mark_.clear();
+    places_.clear();
+    openPlaces_.clear();
+    lines_ = 0;
     blank_ = started_ = markSet_ = false;
     return part;
 }
@@ -276,12 +293,22 @@ LayoutPart LayoutWriter::TakePart()
 void LayoutWriter::Join(LayoutPart&& part)
 {
     EndParagraph();
+    const auto keepOpen = [this, &part] {
+        for (std::string& name : part.openPlaces) openPlaces_.push_back(std::move(name));
+    };
     if (!part.any) {
         blank_ = blank_ || part.blankAfter;
         if (part.markAfter) SetMark(std::move(part.mark));
+        keepOpen();
         return;
     }
     if ((blank_ || part.blankBefore) && started_) WriteBlankLine();
+    // Places waiting here land on the part's first line; the part's own follow on from it.
+    for (std::string& name : openPlaces_) places_.emplace_back(std::move(name), lines_);
+    openPlaces_.clear();
+    for (auto& [name, line] : part.places) places_.emplace_back(std::move(name), lines_ + line);
+    lines_ += part.lineCount;
+    keepOpen();
     std::string_view lines = part.lines;
     if (!part.ownMark && !mark_.empty()) {
         const size_t indent = part.firstIndented ? 3 : 1;

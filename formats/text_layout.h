@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lumira {
 
@@ -73,6 +74,11 @@ struct LayoutPart {
     bool blankAfter = false;     // an empty line is asked for after its last line
     bool markAfter = false;      // a mark was set after its last line: `mark`
     std::string mark;
+    std::uint64_t lineCount = 0; // the lines in `lines`
+    // Places named in it (LayoutWriter::Place) with their lines counted from its first, and
+    // those still waiting for a line with text when it ended.
+    std::vector<std::pair<std::string, std::uint64_t>> places;
+    std::vector<std::string> openPlaces;
 };
 
 class LayoutWriter {
@@ -112,6 +118,13 @@ public:
     bool LineEmpty() const { return line_.empty(); }
     // True once any line was written.
     bool Started() const { return started_; }
+    // Names the place where the next line with text begins (the current line when it holds
+    // text): a chapter's title, an anchor a link may lead to. Once that line is written, Places()
+    // tells its number; a place no text follows is never told.
+    void Place(std::string name);
+    // The places whose lines were written: the name and the line's number in this writer's text
+    // (0 the first, empty lines counted), in the order their lines came.
+    const std::vector<std::pair<std::string, std::uint64_t>>& Places() const { return places_; }
 
 private:
     void EndLine(bool indent);
@@ -128,6 +141,9 @@ private:
     bool preformatted_ = false;
     bool detached_ = false;
     bool markSet_ = false;  // SetMark was called since the last line
+    std::uint64_t lines_ = 0;  // lines written
+    std::vector<std::pair<std::string, std::uint64_t>> places_;
+    std::vector<std::string> openPlaces_;  // waiting for the next line with text
 };
 
 // A book's title as one line: white space collapsed, trimmed.

@@ -14,15 +14,17 @@
 namespace lumira {
 
 std::string ReadLayoutText(const TextFile& opened, TextEncoding encoding, std::string* language, TextEncoding* resolvedOut,
-                           ConversionReport* report)
+                           ConversionReport* report, BookOutline* outline)
 {
     std::string bytes;
     if (language) language->clear();
+    if (outline) *outline = BookOutline{};
     if (const auto format = RecogniseBook(opened)) {
         // A book is laid out as a UTF-8 text first, read from there on as any UTF-8 text.
         StringSink text;
         const BookInfo info = ConvertBook(opened, *format, text, encoding);
         if (language) *language = info.language;
+        if (outline) *outline = info.outline;
         bytes = std::move(text.text);
         encoding = TextEncoding::Utf8;
     } else {

@@ -1,6 +1,7 @@
 // The package builder on its own: record, text pieces, manifest, .jar and .jad, built from a
 // template made here and read back with minizip and from the raw header bytes.
 #include "book/book_builder.h"
+#include "book/book_text.h"
 #include "book/book_volumes.h"
 #include "book/text_stream.h"
 #include "book/zip_archive.h"
@@ -687,6 +688,76 @@ TEST_F(BookBuilderTest, AStreamThatFailsOrIsCancelledChangesNothing)
         writer.join();
         unchanged();
     }
+}
+
+} // namespace lumira
+
+namespace lumira {
+
+// A book's own contents (an FB2's nested sections) reach its package through the stream it is
+// laid out into, each title at its line in the package's text; each volume of it carries the
+// titles of its own text at their places there, and together they are the whole book's.
+TEST_F(BookBuilderTest, ABooksOwnContentsGoIntoItsPackageAndItsVolumes)
+{
+    std::string fb2 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><FictionBook xmlns=\"http://www.gribuser.ru/xml/fictionbook/2.0\">"
+                      "<description><title-info><book-title>Б</book-title></title-info></description><body>";
+    std::vector<std::string> rows;
+    for (int part = 1; part <= 3; ++part) {
+        rows.push_back("Часть " + std::to_string(part));
+        fb2 += "<section><title><p>" + rows.back() + "</p></title>";
+        for (int chapter = 1; chapter <= 3; ++chapter) {
+            const std::string title = "Глава " + std::to_string(part) + "." + std::to_string(chapter);
+            rows.push_back("  " + title);
+            fb2 += "<section><title><p>" + title + "</p></title>";
+            for (int p = 0; p < 80; ++p)
+                fb2 += "<p>Абзац " + std::to_string(p * 7919 % 1000) + " главы " + title + ", в нём слова и " +
+                       std::to_string(p * p * 31 + chapter) + " число.</p>";
+            fb2 += "</section>";
+        }
+        fb2 += "</section>";
+    }
+    dir.Write("book.fb2", fb2 + "</body></FictionBook>");
+
+    // The titles of a package's contents entry, each checked against the package's own text.
+    const auto contentsOf = [&](const fs::path& jar) {
+        std::string text;
+        for (size_t i = 0; i < Pieces(jar).size(); ++i) text += EntryContent(jar, "text/chunk." + std::to_string(i));
+        const std::string toc = EntryContent(jar, "toc");
+        std::vector<std::string> out;
+        for (size_t at = 0; at + 5 <= toc.size();) {
+            std::uint32_t position = 0;
+            for (int i = 3; i >= 0; --i) position = position << 8 | static_cast<unsigned char>(toc[at + i]);
+            const std::string row = toc.substr(at + 5, static_cast<unsigned char>(toc[at + 4]));
+            at += 5 + row.size();
+            const std::string title = row.substr(row.find_first_not_of(' '));
+            EXPECT_TRUE(position == 0 || text[position - 1] == '\n') << Cp1251ToUtf8(row);
+            EXPECT_EQ(text.substr(position, 1 + title.size()), "\x01" + title) << Cp1251ToUtf8(row);
+            out.push_back(Cp1251ToUtf8(row));
+        }
+        return out;
+    };
+    const auto request = [&](const BookText& text) {
+        BookRequest r = Request("not this text");
+        text.Into(r);
+        return r;
+    };
+    {
+        const BookText streamed(dir / "book.fb2", TextEncoding::Auto, dir.Path(), BookText::Streamed{});
+        BuildBook(request(streamed), record);
+    }
+    EXPECT_EQ(rows, contentsOf(Jar()));
+    const std::uint64_t whole = fs::file_size(Jar());
+
+    const BookText streamed(dir / "book.fb2", TextEncoding::Auto, dir.Path(), BookText::Streamed{});
+    const VolumesResult made = BuildBookWithin(request(streamed), whole * 2 / 3, dir.Path(), record);
+    ASSERT_GE(made.volumes.size(), 2u);
+    std::vector<std::string> joined;
+    for (const BookVolume& volume : made.volumes) {
+        const std::vector<std::string> own = contentsOf(volume.jar);
+        EXPECT_FALSE(own.empty()) << volume.jar;
+        joined.insert(joined.end(), own.begin(), own.end());
+    }
+    EXPECT_EQ(rows, joined);
 }
 
 } // namespace lumira

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -142,4 +143,134 @@ TEST(BookContents, PackageEntryLayoutAndLimits)
     EXPECT_EQ(EncodeContents(entries), dir.Read(kContentsFile));
     WriteContentsFile(dir.Path(), {});
     EXPECT_FALSE(std::filesystem::exists(dir / kContentsFile)) << "no contents: no entry, none left from before";
+}
+
+namespace {
+
+// A book's own contents as the builder finds them in its final text: per entry its title and
+// level, each position checked to be a line's start whose line shows `shows[title]` (the title
+// itself when not named there).
+Expected OwnContents(const std::filesystem::path& file, const std::map<std::string, std::string>& shows = {})
+{
+    StringSink sink;
+    const BookInfo info = ConvertBook(file, *RecogniseBook(file), sink);
+    EXPECT_TRUE(info.outline.given);
+    const std::string text = ToCp1251(sink.text);
+    Expected out;
+    for (const ContentsEntry& e : ContentsOf(text, &info.outline)) {
+        const std::string title = Cp1251ToUtf8(e.title);
+        EXPECT_TRUE(e.position == 0 || text[e.position - 1] == '\n') << title;
+        const std::string line = Cp1251ToUtf8(text.substr(e.position, text.find('\r', e.position) - e.position));
+        const auto named = shows.find(title);
+        const std::string expected = named == shows.end() ? title.substr(0, title.find(' ')) : named->second;
+        EXPECT_NE(std::string::npos, line.find(expected)) << title << " at: " << line;
+        out.emplace_back(title, e.level);
+    }
+    return out;
+}
+
+std::string Page(const std::string& body)
+{
+    return "<?xml version=\"1.0\" encoding=\"utf-8\"?><html xmlns=\"http://www.w3.org/1999/xhtml\" "
+           "xmlns:epub=\"http://www.idpf.org/2007/ops\"><head><title>T</title></head><body>" + body + "</body></html>";
+}
+
+// An EPUB of two chapters (the first with sections inside it) in `version`, with the package
+// items `items` and the files `more` besides.
+void WriteEpub(const std::filesystem::path& archive, const std::string& version, const std::string& items,
+               const std::vector<NamedEntry>& more)
+{
+    std::vector<NamedEntry> entries = EpubFrame(
+        "<?xml version=\"1.0\"?><package xmlns=\"http://www.idpf.org/2007/opf\" version=\"" + version +
+        "\" unique-identifier=\"id\"><metadata xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><dc:identifier id=\"id\">x"
+        "</dc:identifier><dc:title>T</dc:title></metadata><manifest>"
+        "<item id=\"a\" href=\"Text/a.xhtml\" media-type=\"application/xhtml+xml\"/>"
+        "<item id=\"b\" href=\"Text/b.xhtml\" media-type=\"application/xhtml+xml\"/>" + items +
+        "</manifest><spine><itemref idref=\"a\"/><itemref idref=\"b\"/></spine></package>");
+    entries.push_back({"OEBPS/Text/a.xhtml", Page("<h1>Заголовок первый</h1><p>Вступление.</p>"
+                                                  "<h4>Мелкий</h4><p id=\"s1\">Раздел один начат.</p><p>Дальше.</p>"
+                                                  "<h2 id=\"s2\">Раздел второй</h2><p>Текст <a id=\"mid\"/>середины.</p>")});
+    entries.push_back({"OEBPS/Text/b.xhtml", Page("<p>Без заголовка вторая глава.</p>")});
+    entries.insert(entries.end(), more.begin(), more.end());
+    WriteArchive(archive, entries);
+}
+
+} // namespace
+
+TEST(BookContents, Fb2TitlesNestAsTheirSectionsAndOnlyChaptersEnter)
+{
+    TempDir dir;
+    dir.Write("nested.fb2", R"(<?xml version="1.0" encoding="UTF-8"?>
+<FictionBook xmlns="http://www.gribuser.ru/xml/fictionbook/2.0" xmlns:l="http://www.w3.org/1999/xlink">
+<description><title-info><book-title>Книга</book-title><lang>ru</lang></title-info></description>
+<body><title><p>Автор</p><p>Книга</p></title><epigraph><title><p>Эпиграф</p></title><p>Слова.</p></epigraph>
+<section><title><p>Часть первая</p></title>
+ <section><title><p>Глава 1</p><p>Начало</p></title><p>Текст<a l:href="#n1" type="note">1</a>.</p>
+  <poem><title><p>Стихи</p></title><stanza><title><p>I</p></title><v>Строка</v></stanza></poem>
+  <cite><title><p>Цитата</p></title><p>Слова.</p></cite><subtitle>Подзаголовок</subtitle>
+  <section><title><p>Глава 1.1</p></title><p>Вложенный текст.</p></section>
+ </section>
+ <section><title/><section><title><p>Глава 2</p></title><p>Ещё.</p></section></section>
+</section>
+<section><title><p>Часть вторая</p></title><p>Текст.</p></section>
+</body>
+<body name="notes"><title><p>Сноски</p></title><section id="n1"><title><p>1</p></title><p>Сноска.</p></section></body>
+</FictionBook>)");
+    // Poems', epigraphs', citations' and notes' titles and subtitles are no chapters; an untitled
+    // section adds no level; the notes are reached under the title they come under.
+    EXPECT_EQ((Expected{{"Автор Книга", 0}, {"Часть первая", 0}, {"Глава 1 Начало", 1}, {"Глава 1.1", 2},
+                        {"Глава 2", 1}, {"Часть вторая", 0}, {"Примечания", 0}}),
+              OwnContents(dir / "nested.fb2"));
+}
+
+TEST(BookContents, EpubContentsComeFromItsNavigationWithTheirNestingAndAnchors)
+{
+    TempDir dir;
+    const std::string nav = "<item id=\"nav\" href=\"nav.xhtml\" properties=\"nav\" media-type=\"application/xhtml+xml\"/>";
+    const std::string ncx = "<item id=\"ncx\" href=\"toc.ncx\" media-type=\"application/x-dtbncx+xml\"/>";
+    // Targets: a file's start, an element's id, an anchor inside a paragraph; one that is nowhere.
+    const NamedEntry navFile{"OEBPS/nav.xhtml",
+                             Page("<nav epub:type=\"landmarks\"><ol><li><a href=\"Text/b.xhtml\">Не это</a></li></ol></nav>"
+                                  "<nav epub:type=\"toc\"><ol><li><a href=\"Text/a.xhtml\">Первая</a><ol>"
+                                  "<li><a href=\"Text/a.xhtml#s1\">Раздел один</a></li>"
+                                  "<li><span>Без ссылки</span><ol><li><a href=\"Text/a.xhtml#s2\">Раздел два</a><ol>"
+                                  "<li><a href=\"Text/a.xhtml#mid\">Середина</a></li></ol></li></ol></li>"
+                                  "<li><a href=\"Text/a.xhtml#gone\">Пропавший</a></li></ol></li>"
+                                  "<li><a href=\"Text/missing.xhtml\">Нет файла</a></li>"
+                                  "<li><a href=\"Text/b.xhtml\">Вторая</a></li></ol></nav>")};
+    const NamedEntry ncxFile{"OEBPS/toc.ncx",
+                             "<?xml version=\"1.0\"?><ncx xmlns=\"http://www.daisy.org/z3986/2005/ncx/\"><navMap>"
+                             "<navPoint id=\"p1\"><navLabel><text>Глава А</text></navLabel><content src=\"Text/a.xhtml\"/>"
+                             "<navPoint id=\"p2\"><navLabel><text>Часть Б</text></navLabel><content src=\"Text/a.xhtml#s2\"/>"
+                             "</navPoint></navPoint><navPoint id=\"p3\"><navLabel><text>Глава В</text></navLabel>"
+                             "<content src=\"Text/b.xhtml\"/></navPoint></navMap></ncx>"};
+    const std::map<std::string, std::string> shows = {{"Первая", "Заголовок первый"}, {"Раздел один", "Раздел один начат"},
+                                                      {"Раздел два", "Раздел второй"}, {"Середина", "середины"},
+                                                      {"Вторая", "Без заголовка"}, {"Глава А", "Заголовок первый"},
+                                                      {"Часть Б", "Раздел второй"}, {"Глава В", "Без заголовка"}};
+
+    // EPUB 3: the navigation document wins over the NCX beside it.
+    WriteEpub(dir / "nav.epub", "3.0", nav + ncx, {navFile, ncxFile});
+    EXPECT_EQ((Expected{{"Первая", 0}, {"Раздел один", 1}, {"Раздел два", 1}, {"Середина", 2}, {"Вторая", 0}}),
+              OwnContents(dir / "nav.epub", shows));
+    // EPUB 2: the NCX, nested.
+    WriteEpub(dir / "ncx.epub", "2.0", ncx, {ncxFile});
+    EXPECT_EQ((Expected{{"Глава А", 0}, {"Часть Б", 1}, {"Глава В", 0}}), OwnContents(dir / "ncx.epub", shows));
+
+    // A navigation that leads nowhere, or no navigation at all: the h1-h3 headings stand in.
+    const Expected headings{{"Заголовок первый", 0}, {"Раздел второй", 1}};
+    WriteEpub(dir / "lost.epub", "3.0", nav,
+              {{"OEBPS/nav.xhtml", Page("<nav epub:type=\"toc\"><ol><li><a href=\"Text/x.xhtml\">Нигде</a></li>"
+                                        "<li><a href=\"Text/b.xhtml\">Одна</a></li></ol></nav>")}});
+    EXPECT_EQ(headings, OwnContents(dir / "lost.epub"));
+    WriteEpub(dir / "bare.epub", "3.0", "", {});
+    EXPECT_EQ(headings, OwnContents(dir / "bare.epub"));
+
+    // A single HTML file: h1-h3 nested by level; notes at the top level under their title.
+    dir.Write("page.html", "<html><head><meta charset=\"utf-8\"><title>T</title></head><body>"
+                           "<h2>Первая</h2><p>Текст<a epub:type=\"noteref\" href=\"#n\">1</a>.</p><h3>Вторая\nчасть</h3>"
+                           "<p>Ещё.</p><h4>Мелкая</h4><p>Всё.</p><h1>Большая</h1><p>Конец.</p>"
+                           "<aside epub:type=\"footnote\" id=\"n\"><p>Сноска.</p></aside></body></html>");
+    EXPECT_EQ((Expected{{"Первая", 1}, {"Вторая часть", 2}, {"Большая", 0}, {"Примечания", 0}}),
+              OwnContents(dir / "page.html"));
 }

@@ -244,3 +244,45 @@ TEST(CliPages, ContentsGiveThePagesTheTitlesBeginOn)
 }
 
 } // namespace lumira
+
+namespace lumira {
+
+// --toc of a book gives its own contents: an FB2's titles nested as its sections, each on the
+// page --dump-pages shows it on; a poem's title is no chapter.
+TEST(CliPages, ABooksContentsNestAsItsSections)
+{
+    CliFolder f;
+    f.app.Write("config.ini", "[Global]\r\nModel=0\r\nSysline=0\r\n");
+    std::string paragraphs;
+    for (int i = 0; i < 15; ++i) paragraphs += "<p>Обычный абзац главы, в котором много самых обычных слов подряд.</p>";
+    const std::string chapter = "<poem><title><p>Стихи</p></title><stanza><v>Строка</v></stanza></poem>" + paragraphs;
+    f.work.Write("nested.fb2", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><FictionBook xmlns=\"http://www.gribuser.ru/xml/fictionbook/2.0\">"
+                               "<description><title-info><book-title>Б</book-title></title-info></description><body>"
+                               "<section><title><p>Часть первая</p></title><section><title><p>Глава 1</p></title>" + chapter +
+                               "<section><title><p>Глава 1.1</p></title>" + chapter + "</section></section></section>"
+                               "<section><title><p>Часть вторая</p></title>" + chapter + "</section></body></FictionBook>");
+    const CliRun toc = f.Run({f.Arg("nested.fb2"), "--toc"});
+    ASSERT_EQ(0, toc.exitCode) << toc.err;
+    const CliRun dump = f.Run({f.Arg("nested.fb2"), "--dump-pages"});
+    std::vector<std::string> pages(1);
+    for (char c : dump.out) {
+        if (c == '\f') pages.emplace_back();
+        else pages.back() += c;
+    }
+    const std::vector<std::string> rows = {"Часть первая", "  Глава 1", "    Глава 1.1", "Часть вторая"};
+    size_t at = 0;
+    for (const std::string& row : rows) {
+        const size_t end = toc.out.find('\n', at);
+        ASSERT_NE(std::string::npos, end) << toc.out;
+        const std::string line = toc.out.substr(at, end - at);
+        at = end + 1;
+        const std::string head = row + " … стр. ";
+        ASSERT_EQ(head, line.substr(0, head.size())) << toc.out;
+        const int page = std::stoi(line.substr(head.size()));
+        ASSERT_TRUE(page >= 1 && page <= static_cast<int>(pages.size())) << line;
+        EXPECT_NE(std::string::npos, pages[page - 1].find(row.substr(row.find_first_not_of(' ')))) << line;
+    }
+    EXPECT_EQ(at, toc.out.size()) << toc.out;
+}
+
+} // namespace lumira

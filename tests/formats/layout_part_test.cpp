@@ -1,12 +1,14 @@
 // Chapters laid out apart on several threads and joined in order must give exactly what one
 // writer gives for the whole text, whatever is pending at a chapter's border: an empty line, a
-// note's mark, nothing at all.
+// note's mark, nothing at all; and the places named in them must land on the same lines.
 #include "formats/text_layout.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <random>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace lumira {
@@ -25,14 +27,15 @@ std::vector<Step> RandomScript(std::mt19937& random)
     for (int i = 0; i < length; ++i) {
         const char* text = texts[random() % std::size(texts)];
         const char* mark = marks[random() % std::size(marks)];
-        switch (random() % 7) {
+        switch (random() % 8) {
         case 0:
         case 1: script.push_back([text](LayoutWriter& w) { w.Text(text); }); break;
         case 2: script.push_back([](LayoutWriter& w) { w.EndParagraph(); }); break;
         case 3: script.push_back([](LayoutWriter& w) { w.EndTitleLine(); }); break;
         case 4: script.push_back([](LayoutWriter& w) { w.BlankLine(); }); break;
         case 5: script.push_back([text](LayoutWriter& w) { w.Title(text); }); break;
-        default: script.push_back([mark](LayoutWriter& w) { w.SetMark(mark); }); break;
+        case 6: script.push_back([mark](LayoutWriter& w) { w.SetMark(mark); }); break;
+        default: script.push_back([name = "p" + std::to_string(random())](LayoutWriter& w) { w.Place(name); }); break;
         }
     }
     return script;
@@ -73,6 +76,18 @@ TEST(LayoutParts, ChaptersJoinedInOrderGiveWhatOneWriterGives)
         target.Text("Конец");
         target.EndParagraph();
         ASSERT_EQ(joined.text, whole.text) << "round " << round;
+        // Places land on the same lines, each one holding text.
+        ASSERT_EQ(target.Places(), one.Places()) << "round " << round;
+        std::vector<std::string_view> lines;
+        for (size_t at = 0; at < whole.text.size();) {
+            const size_t end = whole.text.find("\r\n", at);
+            lines.push_back(std::string_view(whole.text).substr(at, end - at));
+            at = end + 2;
+        }
+        for (const auto& [name, line] : one.Places()) {
+            ASSERT_LT(line, lines.size()) << name;
+            EXPECT_NE(lines[line], "\x02") << "round " << round;
+        }
     }
 }
 
