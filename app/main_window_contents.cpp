@@ -84,7 +84,7 @@ void MainWindow::RefreshContents()
     contentsFinding_ = std::async(std::launch::async, [this, setup = std::move(setup), generation] {
         std::vector<ContentsEntry> entries;
         try {
-            entries = ContentsOf(setup->text);
+            entries = ContentsOf(setup->text, setup->outline.given ? &setup->outline : nullptr);
         } catch (...) {
             // A text whose contents cannot be found is shown without them.
         }

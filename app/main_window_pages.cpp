@@ -55,9 +55,11 @@ void MainWindow::RefreshPageIndex()
     indexedSource_ = source;
     pageIndexer_->Start([source = std::move(source)](std::stop_token) {
         std::string language;
+        BookOutline outline;
         std::string text = source.sample;
-        if (!source.path.isEmpty()) text = ReadLayoutText(TextFile(ToFsPath(source.path)), source.encoding, &language);
-        return MakePageSetup(std::move(text), source.choices, language);
+        if (!source.path.isEmpty())
+            text = ReadLayoutText(TextFile(ToFsPath(source.path)), source.encoding, &language, nullptr, nullptr, &outline);
+        return MakePageSetup(std::move(text), source.choices, language, std::move(outline));
     });
     UpdatePageStatus();
 }

@@ -83,7 +83,8 @@ int RunPages(const CliOptions& options, const BookSettings& settings, const Prog
         BookOutline outline;
         std::string layout = text.LayoutString(text.Open(), settings.encoding, &notice, &language, &outline);
         const auto setup = std::make_shared<const PageSetup>(
-            MakePageSetup(std::move(layout), settings, lineHeight, HyphenationFolders(program.folders), language));
+            MakePageSetup(std::move(layout), settings, lineHeight, HyphenationFolders(program.folders), language,
+                          std::move(outline)));
         if (!notice.isEmpty())
             for (const QString& line : notice.split(QLatin1Char('\n'))) SayError(text.Given().toStdString() + ": " + line.toStdString());
         PageIndex index(setup);
@@ -95,7 +96,7 @@ int RunPages(const CliOptions& options, const BookSettings& settings, const Prog
         if (options.dumpPages) dump.Finish();
         const int pages = index.PageCount();
         if (options.countPages) Say(stdout, std::to_string(pages) + "\n");
-        if (options.contents) PrintContents(index, &outline, stdout);
+        if (options.contents) PrintContents(index, stdout);
         if (options.previewPage || options.previewPercent) {
             const int wanted = options.previewPercent ? index.PageForPercent(*options.previewPercent) : *options.previewPage;
             if (wanted > pages)

@@ -21,7 +21,8 @@
 namespace lumira {
 
 PageSetup MakePageSetup(std::string text, const BookSettings& settings, int lineHeight,
-                        const std::vector<std::filesystem::path>& hyphenationFolders, const std::string& bookLanguage)
+                        const std::vector<std::filesystem::path>& hyphenationFolders, const std::string& bookLanguage,
+                        BookOutline outline)
 {
     PageChoices choices;
     choices.font = settings.font;
@@ -31,7 +32,7 @@ PageSetup MakePageSetup(std::string text, const BookSettings& settings, int line
     choices.showSysline = true;
     choices.dictionaryHyphens = settings.dictionaryHyphens;
     choices.hyphenationFolders = hyphenationFolders;
-    return MakePageSetup(std::move(text), choices, bookLanguage);
+    return MakePageSetup(std::move(text), choices, bookLanguage, std::move(outline));
 }
 
 namespace {
@@ -64,9 +65,10 @@ void PageDumpWriter::Finish()
     buffer_.clear();
 }
 
-void PrintContents(const PageIndex& index, const BookOutline* outline, std::FILE* out)
+void PrintContents(const PageIndex& index, std::FILE* out)
 {
-    const std::vector<ContentsEntry> entries = ContentsOf(index.Setup().text, outline);
+    const PageSetup& setup = index.Setup();
+    const std::vector<ContentsEntry> entries = ContentsOf(setup.text, setup.outline.given ? &setup.outline : nullptr);
     std::string text;
     if (entries.empty())
         text = Translate("lumira-cli", "В тексте нет содержания: ни заголовков книги, ни строк, похожих на заголовки глав.") + "\n";

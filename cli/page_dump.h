@@ -17,10 +17,10 @@ namespace lumira {
 // `text` is the layout string (TextSource::LayoutString); `lineHeight` the glyph strip's height.
 // With dictionary hyphenation the text gets its soft hyphens from the dictionaries in
 // `hyphenationFolders`, chosen by the language the book names (`bookLanguage`), as the book's
-// pieces do.
+// pieces do. `outline`: the book's own contents (ReadLayoutText), kept with the setup.
 PageSetup MakePageSetup(std::string text, const BookSettings& settings, int lineHeight,
                         const std::vector<std::filesystem::path>& hyphenationFolders,
-                        const std::string& bookLanguage = {});
+                        const std::string& bookLanguage = {}, BookOutline outline = {});
 
 // Writes pages as the page index is built (PageIndex::Build's visitor): each line in UTF-8
 // exactly as laid out, one per output line, pages separated by a line holding only a form feed.
@@ -37,9 +37,9 @@ private:
 };
 
 // Writes the contents of the indexed text: per title, two blanks a level, the title and the
-// number of the preview's page it begins on; a text without contents says so. `outline`: the
-// book's own contents, when the text is a book's.
-void PrintContents(const PageIndex& index, const BookOutline* outline, std::FILE* out);
+// number of the preview's page it begins on (the book's own contents, when the index's setup
+// holds them); a text without contents says so.
+void PrintContents(const PageIndex& index, std::FILE* out);
 
 // Draws a page as the window's preview shows it: background, the system-line band with the
 // picture `iface` over it, and the lines from the book's glyph strip `glyphs`.

@@ -10,6 +10,7 @@
 //
 // The index is filled by one thread (Build) and read by any number of others while it grows:
 // every reading function answers for the pages laid out so far.
+#include "formats/book_outline.h"
 #include "preview/page_layout.h"
 
 #include <cstdint>
@@ -23,11 +24,14 @@
 namespace lumira {
 
 // What laying out a text's pages needs: the text as the layout reads it (every line followed by
-// CR LF), the book font's widths (CharWidthTable::ForLayout) and the screen.
+// CR LF), the book font's widths (CharWidthTable::ForLayout) and the screen; with them the
+// book's own contents (none for a plain text), lines of the text, so that whatever shows the
+// pages lists the same titles.
 struct PageSetup {
     std::string text;
     CharWidthTable widths;
     PageGeometry geometry;
+    BookOutline outline;
 };
 
 class PageIndex {

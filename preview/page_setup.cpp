@@ -43,9 +43,11 @@ std::string ReadLayoutText(const TextFile& opened, TextEncoding encoding, std::s
     return JoinLines(SplitTextLines(bytes));
 }
 
-PageSetup MakePageSetup(std::string text, const PageChoices& choices, const std::string& bookLanguage)
+PageSetup MakePageSetup(std::string text, const PageChoices& choices, const std::string& bookLanguage,
+                        BookOutline outline)
 {
     PageSetup setup;
+    setup.outline = std::move(outline);
     if (choices.dictionaryHyphens) {
         Hyphenator hyphenator(choices.hyphenationFolders, bookLanguage);
         hyphenator.Hyphenate(text, setup.text);

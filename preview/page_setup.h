@@ -40,7 +40,9 @@ std::string ReadLayoutText(const TextFile& opened, TextEncoding encoding, std::s
                            BookOutline* outline = nullptr);
 
 // The setup of a layout text (ReadLayoutText). With dictionary hyphenation the soft hyphens come
-// from the dictionaries chosen by `bookLanguage`, as the book's pieces get theirs.
-PageSetup MakePageSetup(std::string text, const PageChoices& choices, const std::string& bookLanguage = {});
+// from the dictionaries chosen by `bookLanguage`, as the book's pieces get theirs. `outline`: the
+// book's own contents, as ReadLayoutText gave them.
+PageSetup MakePageSetup(std::string text, const PageChoices& choices, const std::string& bookLanguage = {},
+                        BookOutline outline = {});
 
 } // namespace lumira

@@ -174,7 +174,7 @@ void DumpPages(const std::vector<std::string>& w)
         write(start, LayoutPage(text, widths, geometry, start));
     } else {
         // The pages of the preview's page index, each laid out again from its start as the preview does.
-        PageIndex index(std::make_shared<const PageSetup>(PageSetup{std::move(text), widths, geometry}));
+        PageIndex index(std::make_shared<const PageSetup>(PageSetup{std::move(text), widths, geometry, {}}));
         index.Build({});
         for (int n = 1; n <= index.PageCount(); ++n) write(index.PageStart(n), index.Page(n));
     }

@@ -39,7 +39,7 @@ std::string MixedText(int paragraphs)
 
 std::shared_ptr<const PageSetup> MakeSetup(std::string text, CharWidthTable widths, PageGeometry geometry)
 {
-    return std::make_shared<const PageSetup>(PageSetup{std::move(text), widths, geometry});
+    return std::make_shared<const PageSetup>(PageSetup{std::move(text), widths, geometry, {}});
 }
 
 std::vector<std::shared_ptr<const PageSetup>> Setups()

@@ -85,9 +85,10 @@ struct WholeBookWindow : ::testing::Test {
         const BookSettings settings = Settings();
         const FontStripImage glyphs = RenderFontStrip(settings.font, settings.background, settings.upperCut, settings.bottCut);
         std::string language;
-        std::string layout = ReadLayoutText(TextFile(text), settings.encoding, &language);
-        auto index = std::make_shared<PageIndex>(std::make_shared<const PageSetup>(
-            MakePageSetup(std::move(layout), settings, glyphs.strip.height(), HyphenationFolders(form->Folders), language)));
+        BookOutline outline;
+        std::string layout = ReadLayoutText(TextFile(text), settings.encoding, &language, nullptr, nullptr, &outline);
+        auto index = std::make_shared<PageIndex>(std::make_shared<const PageSetup>(MakePageSetup(
+            std::move(layout), settings, glyphs.strip.height(), HyphenationFolders(form->Folders), language, std::move(outline))));
         index->Build({});
         return index;
     }
