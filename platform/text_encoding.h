@@ -37,10 +37,6 @@ std::optional<TextEncoding> EncodingFromKey(std::string_view key);
 // Every choice, "Авто" first, in the order the window offers them.
 const std::array<TextEncoding, 6>& AllEncodings();
 
-// Length of the well-formed UTF-8 sequence that starts at bytes[i], or 0 when none does there.
-// Strict, as every UTF-8 reading here: no overlong forms, no surrogates, nothing above U+10FFFF.
-size_t Utf8SequenceLength(std::string_view bytes, size_t i);
-
 enum class ByteOrder { Little, Big };
 
 // The byte order of a UTF-16 text without a byte-order mark, told by where its zero bytes fall:
