@@ -94,12 +94,8 @@ char* Cp1251TextSink::Put(char32_t u, char* start, char* dst)
 
 char* Cp1251TextSink::Replace(char32_t u, char* dst)
 {
-    if (report_.replaced++ == 0) {
-        Count(dst);
-        report_.firstReplaced = u;
-        report_.firstLine = lines_.Line();
-        report_.firstColumn = lines_.Column();
-    }
+    if (report_.replaced == 0) Count(dst);
+    report_.CountReplaced(u, lines_);
     *dst = '?';
     return dst + 1;
 }

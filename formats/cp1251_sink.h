@@ -4,9 +4,7 @@
 // with the first one's line and column exactly as the text path counts them when it converts a
 // UTF-8 text (platform/text_encoding.h).
 #include "formats/text_layout.h"
-#include "platform/line_counter.h"
 #include "platform/text_encoding.h"
-#include "platform/utf8.h"
 
 #include <cstdint>
 #include <string>

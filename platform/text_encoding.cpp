@@ -4,8 +4,6 @@
 #include "platform/cp1251_fallback.h"
 #include "platform/errors.h"
 #include "platform/files.h"
-#include "platform/line_counter.h"
-#include "platform/utf8.h"
 
 #include <QCoreApplication>
 #include <QStringDecoder>
@@ -259,12 +257,8 @@ private:
 
     char* Replace(char32_t u, char* dst)
     {
-        if (report_.replaced++ == 0) {
-            Scan(dst);
-            report_.firstReplaced = u;
-            report_.firstLine = lines_.Line();
-            report_.firstColumn = lines_.Column();
-        }
+        if (report_.replaced == 0) Scan(dst);
+        report_.CountReplaced(u, lines_);
         *dst = '?';
         return dst + 1;
     }

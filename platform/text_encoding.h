@@ -4,6 +4,8 @@
 // passes byte for byte.
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/line_counter.h"
+#include "platform/utf8.h"
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -65,6 +67,16 @@ struct ConversionReport {
     std::uint64_t firstColumn = 0;    // its character position in that line (1-based)
     std::uint64_t bytesWritten = 0;   // size of the cp1251 text
     TextEncoding encoding = TextEncoding::Cp1251;  // the encoding actually read
+
+    // Counts a character that became "?", the first one at the place `lines` has counted to.
+    void CountReplaced(char32_t u, const LineCounter& lines)
+    {
+        if (replaced++ == 0) {
+            firstReplaced = u;
+            firstLine = lines.Line();
+            firstColumn = lines.Column();
+        }
+    }
 
     // "Заменено символов: N (первый — «c», строка L, позиция P)." or empty when none was.
     QString Summary() const;
