@@ -3,6 +3,7 @@
 #include "book/deflate_engine.h"
 #include "platform/folders.h"
 #include "platform/ordered_work.h"
+#include "formats/zip_reader.h"
 #include "formats/zip_streams.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -15,7 +16,6 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QStringList>
-#include <minizip/unzip.h>
 #include <minizip/zip.h>
 
 #include <algorithm>
@@ -89,15 +89,15 @@ tm_zip DosStamp(const fs::path& path)
     return z;
 }
 
-void SetModificationTime(const fs::path& path, const tm_unz& stamp)
+void SetModificationTime(const fs::path& path, const ZipTime& stamp)
 {
     std::tm tm{};
-    tm.tm_year = static_cast<int>(stamp.tm_year) - 1900;
-    tm.tm_mon = static_cast<int>(stamp.tm_mon);
-    tm.tm_mday = static_cast<int>(stamp.tm_mday);
-    tm.tm_hour = static_cast<int>(stamp.tm_hour);
-    tm.tm_min = static_cast<int>(stamp.tm_min);
-    tm.tm_sec = static_cast<int>(stamp.tm_sec);
+    tm.tm_year = stamp.year - 1900;
+    tm.tm_mon = stamp.month;
+    tm.tm_mday = stamp.day;
+    tm.tm_hour = stamp.hour;
+    tm.tm_min = stamp.minute;
+    tm.tm_sec = stamp.second;
     tm.tm_isdst = -1;
     const std::time_t t = std::mktime(&tm);
     if (t == static_cast<std::time_t>(-1)) return;
@@ -231,15 +231,6 @@ struct ZipCloser {
         if (zip) zipClose(zip, nullptr);
     }
 };
-
-struct UnzCloser {
-    unzFile unz = nullptr;
-    ~UnzCloser()
-    {
-        if (unz) unzClose(unz);
-    }
-};
-
 
 // An entry as listed before writing.
 struct ListedEntry {
@@ -424,11 +415,6 @@ struct ArchiveEntry {
                             .arg(FromFsPath(fs::path(archive).make_preferred()), entry)));
 }
 
-[[noreturn]] void ThrowDamaged(const fs::path& archive)
-{
-    throw AppError(Utf8(QCoreApplication::translate("ZipArchive", "Архив повреждён: %1").arg(FromFsPath(fs::path(archive).make_preferred()))));
-}
-
 // Splits a stored name into the path components it may create; absolute names, drive letters and
 // ".." are refused.
 ArchiveEntry CheckEntryName(const fs::path& archive, const QString& name)
@@ -471,16 +457,16 @@ fs::path MakeFolders(const fs::path& archive, const fs::path& base, const std::v
     return at;
 }
 
-void RestoreAttributes(const fs::path& file, const unz_file_info64& info)
+void RestoreAttributes(const fs::path& file, const ZipEntry& entry)
 {
-    const unsigned host = static_cast<unsigned>(info.version >> 8) & 0xFF;
+    const unsigned host = (entry.madeBy >> 8) & 0xFF;
     std::error_code ec;
     if (host == 3) {  // Unix: permission bits in the high word
-        const auto mode = static_cast<unsigned>(info.external_fa >> 16) & 0777;
+        const auto mode = static_cast<unsigned>(entry.attributes >> 16) & 0777;
         if (mode != 0)
             fs::permissions(file, static_cast<fs::perms>(mode) | fs::perms::owner_read, fs::perm_options::replace, ec);
     }
-    if (info.external_fa & kDosReadOnly) {
+    if (entry.attributes & kDosReadOnly) {
         constexpr auto anyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
         fs::permissions(file, anyWrite, fs::perm_options::remove, ec);
     }
@@ -500,40 +486,24 @@ void ExtractArchive(const fs::path& archive, const fs::path& baseFolder, std::ui
     std::error_code ec;
     if (!fs::is_regular_file(archive, ec))
         throw AppError(Utf8(QCoreApplication::translate("ZipArchive", "Не найден файл %1").arg(FromFsPath(fs::path(archive).make_preferred()))));
+    ZipReader reader{TextFile(archive)};
 
-    zlib_filefunc64_def streams = PathStreams();
-    UnzCloser in;
-    in.unz = unzOpen2_64(&archive, &streams);
-    if (!in.unz) ThrowDamaged(archive);
-
-    // First every name is checked, so a bad archive writes nothing at all.
+    // First every name and entry is checked, so a bad archive writes nothing at all.
     std::vector<ArchiveEntry> entries;
     std::uint64_t declared = 0;
-    for (int rc = unzGoToFirstFile(in.unz); rc != UNZ_END_OF_LIST_OF_FILE; rc = unzGoToNextFile(in.unz)) {
-        if (rc != UNZ_OK) ThrowDamaged(archive);
-        unz_file_info64 info{};
-        if (unzGetCurrentFileInfo64(in.unz, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
-            ThrowDamaged(archive);
-        std::string raw(info.size_filename, '\0');
-        if (unzGetCurrentFileInfo64(in.unz, &info, raw.data(), static_cast<uLong>(raw.size()), nullptr, 0,
-                                    nullptr, 0) != UNZ_OK)
-            ThrowDamaged(archive);
-        entries.push_back(CheckEntryName(archive, DecodeName(raw, info.flag)));
-        declared += info.uncompressed_size;
-        if (info.uncompressed_size > limit || declared > limit) ThrowTooLarge(archive, limit);
+    for (const ZipEntry& stored : reader.Entries()) {
+        entries.push_back(CheckEntryName(archive, DecodeName(stored.name, stored.utf8Name ? kUtf8NameFlag : 0)));
+        if (!entries.back().folder) reader.Check(stored);
+        // Each entry yields no more than its stored size (the reader makes sure), so the sum of
+        // those bounds what is written.
+        declared += stored.size;
+        if (stored.size > limit || declared > limit) ThrowTooLarge(archive, limit);
     }
 
     if (!CreateFolderChain(baseFolder)) ThrowCannotCreate(baseFolder);
-    std::vector<char> buffer(kCopyBuffer);
-    std::uint64_t written = 0;
-    size_t index = 0;
-    for (int rc = unzGoToFirstFile(in.unz); rc != UNZ_END_OF_LIST_OF_FILE; rc = unzGoToNextFile(in.unz), ++index) {
-        if (rc != UNZ_OK || index >= entries.size()) ThrowDamaged(archive);
+    for (size_t index = 0; index < entries.size(); ++index) {
         const ArchiveEntry& entry = entries[index];
-        unz_file_info64 info{};
-        if (unzGetCurrentFileInfo64(in.unz, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
-            ThrowDamaged(archive);
-
+        const ZipEntry& stored = reader.Entries()[index];
         if (entry.folder) {
             MakeFolders(archive, baseFolder, entry.components, entry.components.size(), entry.name);
             continue;
@@ -547,46 +517,21 @@ void ExtractArchive(const fs::path& archive, const fs::path& baseFolder, std::ui
         // is replaced, never written through.
         PendingFile pending(target);
         {
-            if (unzOpenCurrentFile(in.unz) != UNZ_OK) ThrowDamaged(archive);
-            struct CurrentCloser {
-                unzFile unz;
-                bool open = true;
-                ~CurrentCloser()
-                {
-                    if (open) unzCloseCurrentFile(unz);
-                }
-            } current{in.unz};
-
             std::unique_ptr<OutFile> made;
             try {
                 made = std::make_unique<OutFile>(pending.TempPath());
             } catch (const AppError& e) {
                 ThrowCannotCreate(target, e.SystemError());
             }
-            OutFile& out = *made;
-            for (;;) {
-                const int n = unzReadCurrentFile(in.unz, buffer.data(), static_cast<unsigned>(buffer.size()));
-                if (n < 0) ThrowDamaged(archive);
-                if (n == 0) break;
-                // The stored sizes are only a claim: what is read is counted too.
-                written += static_cast<std::uint64_t>(n);
-                if (written > limit) ThrowTooLarge(archive, limit);
-                try {
-                    out.Write(buffer.data(), static_cast<size_t>(n));
-                } catch (const AppError& e) {
-                    ThrowUnableToWrite(target, e.SystemError());
-                }
-            }
-            current.open = false;
-            if (unzCloseCurrentFile(in.unz) != UNZ_OK) ThrowDamaged(archive);  // CRC mismatch
+            reader.CopyTo(stored, *made, target);
             try {
-                out.Close();
+                made->Close();
             } catch (const AppError& e) {
                 ThrowUnableToWrite(target, e.SystemError());
             }
         }
-        SetModificationTime(pending.TempPath(), info.tmu_date);
-        RestoreAttributes(pending.TempPath(), info);
+        SetModificationTime(pending.TempPath(), stored.modified);
+        RestoreAttributes(pending.TempPath(), stored);
         pending.Commit(PendingFile::Durability::Scratch);  // the build's own working copy
     }
 }

@@ -73,7 +73,9 @@ void WriteFolderArchiveFile(const std::filesystem::path& file, const std::filesy
 // even when read-only, modification times and attributes restored. An entry with an absolute
 // path or a ".." component is refused with a message naming it; nothing is written outside
 // `baseFolder` or through a symbolic link (every name is checked before anything is written).
-// A missing or damaged archive throws AppError naming it. An archive whose entries add up to more
+// The archive is read through ZipReader (formats/zip_reader.h), with its guards and messages: an
+// encrypted entry, or one too large or compressed as only a bomb is, is refused by name before
+// anything is written. A missing or damaged archive throws AppError naming it. An archive whose entries add up to more
 // than `limit` bytes (as stored in it, or as actually read) is refused the same way: the template
 // is small, and a damaged or hostile one must not fill the disk. The files are a build's working
 // copy: each is whole under its name, but not flushed to the disk.

@@ -1,7 +1,8 @@
 #pragma once
 // The laid-out text straight into cp1251, the encoding every book carries: characters cp1251
-// lacks take their closest form (cp1251_fallback.h); those with none become "?", and are counted with the first one's line and column exactly as the text
-// path counts them when it converts a UTF-8 text (platform/text_encoding.h).
+// lacks take their closest form (cp1251_fallback.h); those with none become "?", and are counted
+// with the first one's line and column exactly as the text path counts them when it converts a
+// UTF-8 text (platform/text_encoding.h).
 #include "formats/text_layout.h"
 #include "platform/text_encoding.h"
 
@@ -24,18 +25,19 @@ public:
     const ConversionReport& Report() const { return report_; }
 
 private:
+    // Writes `u` at `dst` in cp1251 (this call's output began at `start`).
+    char* Put(char32_t u, char* start, char* dst);
     char* Replace(char32_t u, char* dst);
     void Count(const char* end);
 
     TextSink& out_;
     ConversionReport report_;
     std::string buffer_;
-    std::string pending_;           // the start of a character cut at the end of a call
+    Utf8Carry carry_;               // the start of a character cut at the end of a call
     char heldBack_ = 0;             // the last byte written, which a mark may still change,
     bool holding_ = false;          // when there is one
     const char* counted_ = nullptr; // up to where this call's output has been counted
-    std::uint64_t line_ = 1;
-    std::uint64_t column_ = 0;
+    LineCounter lines_;
 };
 
 } // namespace lumira

@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 #include "platform/language.h"
+#include "platform/utf8.h"
 
 #include <libxml/HTMLparser.h>
 
@@ -107,18 +108,8 @@ std::string HtmlEntityText(const char* name)
 {
     const htmlEntityDesc* e = htmlEntityLookup(reinterpret_cast<const xmlChar*>(name));
     if (!e) return {};
-    const unsigned c = e->value;
     std::string out;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    AppendUtf8(out, static_cast<char32_t>(e->value));
     return out;
 }
 

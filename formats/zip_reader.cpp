@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace lumira {
 
@@ -20,6 +21,9 @@ unzFile Handle(void* p)
 {
     return static_cast<unzFile>(p);
 }
+
+constexpr unsigned long kUtf8NameFlag = 0x800;
+constexpr size_t kCopyBuffer = 256 * 1024;
 
 bool SameIgnoringCase(std::string_view a, std::string_view b)
 {
@@ -41,19 +45,29 @@ ZipReader::ZipReader(const TextFile& archive) : file_(archive), path_(archive.Pa
     zlib_filefunc64_def def = OpenFileStreams();
     unz_ = unzOpen2_64(&file_, &def);
     if (!unz_) throw AppError(FormatText(Translate("Books", "Архив %1 повреждён или не является архивом ZIP."), {PathText(path_)}));
-    for (int rc = unzGoToFirstFile(Handle(unz_)); rc == UNZ_OK; rc = unzGoToNextFile(Handle(unz_))) {
+    auto unreadable = [&] {
+        unzClose(Handle(unz_));
+        unz_ = nullptr;
+        throw AppError(FormatText(Translate("Books", "Архив %1 повреждён: его оглавление не читается."), {PathText(path_)}));
+    };
+    for (int rc = unzGoToFirstFile(Handle(unz_)); rc != UNZ_END_OF_LIST_OF_FILE; rc = unzGoToNextFile(Handle(unz_))) {
         unz_file_info64 info{};
-        char name[1024];
-        if (unzGetCurrentFileInfo64(Handle(unz_), &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK) {
-            unzClose(Handle(unz_));
-            unz_ = nullptr;
-            throw AppError(FormatText(Translate("Books", "Архив %1 повреждён: его оглавление не читается."), {PathText(path_)}));
-        }
+        if (rc != UNZ_OK || unzGetCurrentFileInfo64(Handle(unz_), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+            unreadable();
         ZipEntry e;
-        e.name.assign(name, std::min<size_t>(info.size_filename, sizeof name - 1));
+        e.name.resize(info.size_filename);
+        if (unzGetCurrentFileInfo64(Handle(unz_), &info, e.name.data(), static_cast<uLong>(e.name.size()), nullptr, 0,
+                                    nullptr, 0) != UNZ_OK)
+            unreadable();
         e.size = info.uncompressed_size;
         e.packed = info.compressed_size;
         e.encrypted = (info.flag & 1) != 0;
+        e.utf8Name = (info.flag & kUtf8NameFlag) != 0;
+        const tm_unz& t = info.tmu_date;
+        e.modified = {static_cast<int>(t.tm_year), static_cast<int>(t.tm_mon), static_cast<int>(t.tm_mday),
+                      static_cast<int>(t.tm_hour), static_cast<int>(t.tm_min), static_cast<int>(t.tm_sec)};
+        e.madeBy = static_cast<unsigned>(info.version);
+        e.attributes = static_cast<std::uint32_t>(info.external_fa);
         unz64_file_pos at{};
         unzGetFilePos64(Handle(unz_), &at);
         e.directoryAt = at.pos_in_zip_directory;
@@ -83,9 +97,8 @@ void ZipReader::Damaged(const std::string& entry) const
     throw AppError(FormatText(Translate("Books", "Архив %1 повреждён: файл «%2» в нём не читается."), {PathText(path_), entry}));
 }
 
-void ZipReader::Open(const ZipEntry& entry)
+void ZipReader::Check(const ZipEntry& entry) const
 {
-    Close();
     const std::string archive = PathText(path_);
     if (entry.encrypted)
         throw AppError(FormatText(Translate("Books", "Файл «%1» в архиве %2 зашифрован паролем; его нельзя прочитать."),
@@ -97,6 +110,12 @@ void ZipReader::Open(const ZipEntry& entry)
         throw AppError(FormatText(Translate("Books", "Файл «%1» в архиве %2 сжат в %3 раз — так сжимаются только архивы-бомбы, "
                                                      "не книги; он не читается."),
                                   {entry.name, archive, std::to_string(entry.size / std::max<std::uint64_t>(entry.packed, 1))}));
+}
+
+void ZipReader::Open(const ZipEntry& entry)
+{
+    Close();
+    Check(entry);
     const unz64_file_pos at{entry.directoryAt, entry.entryNumber};
     if (unzGoToFilePos64(Handle(unz_), &at) != UNZ_OK || unzOpenCurrentFile(Handle(unz_)) != UNZ_OK)
         Damaged(entry.name);
@@ -144,6 +163,20 @@ std::string ZipReader::ReadWhole(const ZipEntry& entry, std::uint64_t limit)
     if (Read(tail, 1) != 0) Damaged(entry.name);
     Close();
     return out;
+}
+
+void ZipReader::CopyTo(const ZipEntry& entry, OutFile& out, const fs::path& shownAs)
+{
+    Open(entry);
+    std::vector<char> buffer(kCopyBuffer);
+    while (const size_t n = Read(buffer.data(), buffer.size())) {
+        try {
+            out.Write(buffer.data(), n);
+        } catch (const AppError& e) {
+            ThrowUnableToWrite(shownAs, e.SystemError());
+        }
+    }
+    Close();
 }
 
 } // namespace lumira

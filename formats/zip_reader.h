@@ -12,11 +12,25 @@
 
 namespace lumira {
 
+// An entry's modification time as stored (local time, to the even second).
+struct ZipTime {
+    int year = 1980;
+    int month = 0;  // 0 = January, as in std::tm
+    int day = 1;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
 struct ZipEntry {
     std::string name;             // as stored, "/" separators
     std::uint64_t size = 0;       // uncompressed
     std::uint64_t packed = 0;     // compressed
     bool encrypted = false;
+    bool utf8Name = false;        // the name is UTF-8 by its flag, else in code page 866
+    ZipTime modified;
+    unsigned madeBy = 0;          // "version made by": its high byte is the system (3: Unix)
+    std::uint32_t attributes = 0; // external: MS-DOS bits low, Unix mode high
     std::uint64_t directoryAt = 0;  // where minizip finds it again without a search
     std::uint64_t entryNumber = 0;
 };
@@ -37,6 +51,9 @@ public:
     // The entry of that name (compared exactly, then without regard to ASCII case), or nullptr.
     const ZipEntry* Find(std::string_view name) const;
 
+    // Refuses an entry the guards below do not let through (encrypted, too large, a bomb's
+    // ratio), with a message naming it.
+    void Check(const ZipEntry& entry) const;
     // Opens an entry for reading in pieces; `Read` returns 0 at its end. Only one entry is open
     // at a time. Guards are checked on opening.
     void Open(const ZipEntry& entry);
@@ -46,6 +63,9 @@ public:
 
     // A whole entry in memory; entries above `limit` bytes are refused.
     std::string ReadWhole(const ZipEntry& entry, std::uint64_t limit);
+    // Streams an entry into `out`, checked as Read and Close check it; a failure to write names
+    // `shownAs`.
+    void CopyTo(const ZipEntry& entry, OutFile& out, const std::filesystem::path& shownAs);
 
     const std::filesystem::path& Path() const { return path_; }
 

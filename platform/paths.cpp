@@ -1,6 +1,6 @@
 #include "platform/paths.h"
 
-#include "platform/text_encoding.h"
+#include "platform/utf8.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -168,53 +168,6 @@ TextEncoding BestSingleByte(std::string_view head)
     return best;
 }
 
-// Incremental UTF-8 check: strict (no overlong forms, no surrogates, nothing above U+10FFFF).
-class Utf8Checker {
-public:
-    // Feeds bytes; returns the 1-based position of the first invalid byte seen so far, or 0.
-    std::uint64_t Feed(std::string_view bytes)
-    {
-        for (unsigned char c : bytes) {
-            ++position_;
-            if (error_) continue;
-            if (need_ == 0) {
-                if (c < 0x80) continue;
-                if (c >= 0xC2 && c <= 0xDF) { need_ = 1; min_ = 0x80; cp_ = c & 0x1F; }
-                else if (c >= 0xE0 && c <= 0xEF) { need_ = 2; min_ = 0x800; cp_ = c & 0x0F; }
-                else if (c >= 0xF0 && c <= 0xF4) { need_ = 3; min_ = 0x10000; cp_ = c & 0x07; }
-                else error_ = position_;
-                start_ = position_;
-            } else {
-                if ((c & 0xC0) != 0x80) { error_ = start_; continue; }
-                cp_ = cp_ << 6 | (c & 0x3F);
-                if (--need_ == 0) {
-                    if (cp_ < min_ || cp_ > 0x10FFFF || (cp_ >= 0xD800 && cp_ <= 0xDFFF)) error_ = start_;
-                    else sawMultibyte_ = true;
-                }
-            }
-        }
-        return error_;
-    }
-    // At the end of the text: an unfinished sequence is an error unless the text was cut off.
-    std::uint64_t Finish(bool truncated) const
-    {
-        if (error_) return error_;
-        return need_ != 0 && !truncated ? start_ : 0;
-    }
-    bool SawMultibyte() const { return sawMultibyte_; }
-    // True between sequences: no sequence begun and left unfinished.
-    bool BetweenSequences() const { return need_ == 0; }
-
-private:
-    std::uint64_t position_ = 0;
-    std::uint64_t error_ = 0;
-    std::uint64_t start_ = 0;
-    int need_ = 0;
-    char32_t cp_ = 0;
-    char32_t min_ = 0;
-    bool sawMultibyte_ = false;
-};
-
 enum class Bom { None, Utf8, Utf16Le, Utf16Be };
 
 Bom BomOf(std::string_view head)
@@ -304,134 +257,84 @@ private:
 
     char* Replace(char32_t u, char* dst)
     {
-        if (report_.replaced++ == 0) {
-            Scan(dst);
-            report_.firstReplaced = u;
-            report_.firstLine = line_;
-            report_.firstColumn = column_ + 1;
-        }
+        if (report_.replaced == 0) Scan(dst);
+        report_.CountReplaced(u, lines_);
         *dst = '?';
         return dst + 1;
     }
 
     // Counts the lines and the column over the bytes written since the last count, up to `end`.
-    // CR LF, a lone CR and a lone LF each end a line.
     void Scan(const char* end)
     {
-        const char* begin = scanned_;
-        if (begin >= end) return;
-        const char* lineStart = nullptr;  // just after the last break seen in this stretch
-        std::uint64_t lines = 0;
-        for (const char* p = begin; p < end; ++p) {
-            const char c = *p;
-            if (static_cast<unsigned char>(c) > '\r') continue;
-            if (c != '\n' && c != '\r') continue;
-            const bool afterCr = p > begin ? p[-1] == '\r' : lastWasCr_;
-            if (!(c == '\n' && afterCr)) ++lines;
-            lineStart = p + 1;
-        }
-        line_ += lines;
-        column_ = lineStart ? static_cast<std::uint64_t>(end - lineStart) : column_ + static_cast<std::uint64_t>(end - begin);
-        lastWasCr_ = end[-1] == '\r';
+        if (scanned_ >= end) return;
+        lines_.Count(scanned_, end);
         scanned_ = end;
     }
 
     ConversionReport& report_;
     char* start_ = nullptr;
     const char* scanned_ = nullptr;
-    std::uint64_t line_ = 1;
-    std::uint64_t column_ = 0;
-    bool lastWasCr_ = false;
+    LineCounter lines_;
     char32_t pendingHigh_ = 0;
 };
 
-// UTF-8 checked and decoded straight into cp1251, strictly as Utf8Checker checks it; a sequence
-// cut at a piece's end is finished by the next piece.
+// UTF-8 checked and decoded straight into cp1251; a character cut at a piece's end is finished
+// by the next piece.
 class Utf8Decoder {
 public:
     explicit Utf8Decoder(Cp1251Sink& sink) : sink_(sink) {}
 
-    // Converts a piece into `dst`, which must have room for one byte per byte of `bytes`, and one
-    // more; returns the end of what was written. `bad` receives the 1-based position (counted
-    // from the first piece on) of the first byte of a broken sequence, or 0.
+    // Converts a piece into `dst`, which must have room for one byte per byte of `bytes`, and
+    // four more; returns the end of what was written. `bad` receives the 1-based position
+    // (counted from the first piece on) of the first byte of a broken sequence, or 0.
     char* Feed(std::string_view bytes, char* dst, std::uint64_t& bad)
     {
-        // The state in locals: the bytes written could otherwise be taken to change it.
         const std::int16_t* const table = UnicodeToCp1251Table().data();
+        std::uint64_t base = position_;
+        position_ += bytes.size();
+        bad = 0;
+        if (!carry_.Empty()) {
+            size_t taken = 0;
+            const Utf8Char read = carry_.Resume(bytes, taken);
+            if (read.length == 0) {
+                bad = carry_.Position();
+                return dst;
+            }
+            if (read.length == kUtf8Cut) return dst;
+            dst = Cp1251Sink::Put(table, read.code, dst, sink_);
+            bytes.remove_prefix(taken);
+            base += taken;
+        }
         const auto* const begin = reinterpret_cast<const unsigned char*>(bytes.data());
         const auto* const end = begin + bytes.size();
         const auto* p = begin;
-        int need = need_;
-        char32_t cp = cp_;
-        char32_t min = min_;
-        bad = 0;
         while (p < end) {
-            if (need == 0) {
-                // Plain ASCII eight bytes at a time.
-                while (end - p >= 8) {
-                    std::uint64_t word;
-                    std::memcpy(&word, p, 8);
-                    if (word & 0x8080808080808080ull) break;
-                    std::memcpy(dst, p, 8);
-                    p += 8;
-                    dst += 8;
-                }
-                // ASCII and whole two-byte sequences (Cyrillic among them, always valid with
-                // such a lead) that cp1251 has, mixed as words and blanks are; anything else is
-                // left to the steps below.
-                while (end - p >= 2) {
-                    const unsigned c = p[0];
-                    const unsigned t = p[1];
-                    const bool ascii = c < 0x80;
-                    const bool pair = c - 0xC2u <= 0xDFu - 0xC2u && (t & 0xC0u) == 0x80u;
-                    const int mapped = table[(c & 0x1Fu) << 6 | (t & 0x3Fu)];
-                    const int b = ascii ? static_cast<int>(c) : mapped;
-                    if (!(ascii || pair) || b < 0) break;
-                    *dst++ = static_cast<char>(b);
-                    p += 1 + static_cast<int>(pair);
-                }
-                if (p == end) break;
-                const unsigned char c = *p++;
-                if (c < 0x80) {
-                    *dst++ = static_cast<char>(c);
-                    continue;
-                }
-                if (c >= 0xC2 && c <= 0xDF && p < end && (*p & 0xC0) == 0x80) {
-                    dst = Cp1251Sink::Put(table, static_cast<char32_t>((c & 0x1F) << 6 | (*p++ & 0x3F)), dst, sink_);
-                    continue;
-                }
-                start_ = position_ + static_cast<std::uint64_t>(p - begin);
-                if (c >= 0xC2 && c <= 0xDF) { need = 1; min = 0x80; cp = c & 0x1F; }
-                else if (c >= 0xE0 && c <= 0xEF) { need = 2; min = 0x800; cp = c & 0x0F; }
-                else if (c >= 0xF0 && c <= 0xF4) { need = 3; min = 0x10000; cp = c & 0x07; }
-                else { bad = start_; break; }
-            } else {
-                const unsigned char c = *p++;
-                if ((c & 0xC0) != 0x80) { bad = start_; break; }
-                cp = cp << 6 | (c & 0x3F);
-                if (--need == 0) {
-                    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) { bad = start_; break; }
-                    dst = Cp1251Sink::Put(table, cp, dst, sink_);
-                }
+            p = Utf8RunToCp1251(p, end, dst, table);
+            if (p == end) break;
+            const Utf8Char read = ReadUtf8(p, end);
+            if (read.length > 0) {
+                dst = Cp1251Sink::Put(table, read.code, dst, sink_);
+                p += read.length;
+                continue;
             }
+            const std::uint64_t at = base + static_cast<std::uint64_t>(p - begin) + 1;
+            if (read.length == 0) {
+                bad = at;
+                break;
+            }
+            carry_.Hold(p, end, at);
+            break;
         }
-        need_ = need;
-        cp_ = cp;
-        min_ = min;
-        position_ += bytes.size();
         return dst;
     }
 
     // At the end of the text: an unfinished sequence is broken unless the text was cut off.
-    std::uint64_t Finish(bool truncated) const { return need_ != 0 && !truncated ? start_ : 0; }
+    std::uint64_t Finish(bool truncated) const { return !carry_.Empty() && !truncated ? carry_.Position() : 0; }
 
 private:
     Cp1251Sink& sink_;
+    Utf8Carry carry_;
     std::uint64_t position_ = 0;
-    std::uint64_t start_ = 0;
-    int need_ = 0;
-    char32_t cp_ = 0;
-    char32_t min_ = 0;
 };
 
 // One streaming conversion in a known encoding (never Auto).
@@ -469,7 +372,7 @@ public:
         if (encoding_ == TextEncoding::Cp1251) return std::string(bytes);
         std::string out;
         if (encoding_ == TextEncoding::Utf8) {
-            out.resize(heldBack_.size() + bytes.size() + 1);
+            out.resize(heldBack_.size() + bytes.size() + 4);
             char* const start = BeginPiece(out);
             std::uint64_t bad = 0;
             char* const dst = utf8_.Feed(bytes, start, bad);
@@ -539,16 +442,6 @@ std::string ReadHead(const TextFile& file, bool& truncated)
 
 } // namespace
 
-size_t Utf8SequenceLength(std::string_view bytes, size_t i)
-{
-    Utf8Checker checker;
-    for (size_t k = i; k < bytes.size(); ++k) {
-        if (checker.Feed(bytes.substr(k, 1)) != 0) return 0;
-        if (checker.BetweenSequences()) return k - i + 1;
-    }
-    return 0;
-}
-
 QString EncodingDisplayName(TextEncoding encoding)
 {
     return QCoreApplication::translate("TextEncoding", NameOf(encoding).display);
@@ -607,9 +500,8 @@ TextEncoding DetectEncoding(std::string_view head, bool truncated)
     case Bom::None: break;
     }
     if (Utf16OrderWithoutMark(head)) return TextEncoding::Utf16;
-    Utf8Checker checker;
-    if (checker.Feed(head) == 0 && checker.Finish(truncated) == 0)
-        return checker.SawMultibyte() ? TextEncoding::Utf8 : TextEncoding::Cp1251;
+    const Utf8Check check = CheckUtf8(head, truncated);
+    if (check.valid) return check.multibyte ? TextEncoding::Utf8 : TextEncoding::Cp1251;
     return BestSingleByte(head);
 }
 

@@ -4,6 +4,8 @@
 // passes byte for byte.
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/line_counter.h"
+#include "platform/utf8.h"
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -37,10 +39,6 @@ std::optional<TextEncoding> EncodingFromKey(std::string_view key);
 // Every choice, "Авто" first, in the order the window offers them.
 const std::array<TextEncoding, 6>& AllEncodings();
 
-// Length of the well-formed UTF-8 sequence that starts at bytes[i], or 0 when none does there.
-// Strict, as every UTF-8 reading here: no overlong forms, no surrogates, nothing above U+10FFFF.
-size_t Utf8SequenceLength(std::string_view bytes, size_t i);
-
 enum class ByteOrder { Little, Big };
 
 // The byte order of a UTF-16 text without a byte-order mark, told by where its zero bytes fall:
@@ -69,6 +67,16 @@ struct ConversionReport {
     std::uint64_t firstColumn = 0;    // its character position in that line (1-based)
     std::uint64_t bytesWritten = 0;   // size of the cp1251 text
     TextEncoding encoding = TextEncoding::Cp1251;  // the encoding actually read
+
+    // Counts a character that became "?", the first one at the place `lines` has counted to.
+    void CountReplaced(char32_t u, const LineCounter& lines)
+    {
+        if (replaced++ == 0) {
+            firstReplaced = u;
+            firstLine = lines.Line();
+            firstColumn = lines.Column();
+        }
+    }
 
     // "Заменено символов: N (первый — «c», строка L, позиция P)." or empty when none was.
     QString Summary() const;

@@ -1068,10 +1068,6 @@
         <translation>The archive %1 holds a name that is not allowed: %2</translation>
     </message>
     <message>
-        <source>Архив повреждён: %1</source>
-        <translation>The archive is damaged: %1</translation>
-    </message>
-    <message>
         <source>Архив %1: запись %2 ведёт через символическую ссылку.</source>
         <translation>The archive %1: the entry %2 leads through a symbolic link.</translation>
     </message>

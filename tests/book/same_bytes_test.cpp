@@ -4,6 +4,7 @@
 #include "book/book_builder.h"
 #include "book/book_text.h"
 #include "book/zip_test_util.h"
+#include "platform/cp1251.h"
 #include "platform/files.h"
 #include "support/temp_dir.h"
 
@@ -64,6 +65,40 @@ const char* const kFb2 =
     "<body name=\"notes\"><section id=\"n1\"><title><p>1</p></title><p>Примечание к первой главе.</p></section></body>"
     "</FictionBook>\n";
 
+// The plain text in UTF-8 with characters cp1251 lacks (one with a closest form, one without)
+// and a letter written as a letter and a combining mark.
+std::string Utf8Text()
+{
+    return Cp1251ToUtf8(PlainText()) + "Конец — ‐ 中 и\u0306 😀\r\n";
+}
+
+// An EPUB of two chapters, its text in XHTML.
+std::string Epub(const fs::path& folder)
+{
+    const std::string container =
+        "<?xml version=\"1.0\"?><container version=\"1.0\" xmlns=\"urn:oasis:names:tc:opendocument:xmlns:container\">"
+        "<rootfiles><rootfile full-path=\"OEBPS/content.opf\" media-type=\"application/oebps-package+xml\"/></rootfiles></container>";
+    const std::string opf =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><package xmlns=\"http://www.idpf.org/2007/opf\" version=\"2.0\">"
+        "<metadata xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><dc:title>Повести</dc:title></metadata>"
+        "<manifest><item id=\"a\" href=\"one.xhtml\" media-type=\"application/xhtml+xml\"/>"
+        "<item id=\"b\" href=\"two.xhtml\" media-type=\"application/xhtml+xml\"/></manifest>"
+        "<spine><itemref idref=\"a\"/><itemref idref=\"b\"/></spine></package>";
+    auto chapter = [](const std::string& title, const std::string& body) {
+        return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><html xmlns=\"http://www.w3.org/1999/xhtml\"><head><title>" +
+               title + "</title></head><body><h1>" + title + "</h1>" + body + "</body></html>";
+    };
+    std::string paragraphs;
+    for (int i = 0; i < 200; ++i)
+        paragraphs += "<p>Абзац " + std::to_string(i) + ": «ёлка» — й и\u0306 中 € …</p>\n";
+    MakeZip(folder / "book.epub", {{"mimetype", "application/epub+zip"},
+                                   {"META-INF/container.xml", container},
+                                   {"OEBPS/content.opf", opf},
+                                   {"OEBPS/one.xhtml", chapter("Глава первая", paragraphs)},
+                                   {"OEBPS/two.xhtml", chapter("Глава вторая", "<p>Коротко.<br/>Строка 😀.</p>")}});
+    return ReadFileBytes(folder / "book.epub");
+}
+
 struct BuiltBook {
     std::string jar, jad, record;
 };
@@ -121,7 +156,7 @@ struct SameBytesTest : ::testing::Test {
 
 } // namespace
 
-TEST_F(SameBytesTest, APlainTextAndAnFb2GiveTheBooksTheyAlwaysGave)
+TEST_F(SameBytesTest, EveryKindOfTextGivesTheBookItAlwaysGave)
 {
     struct Case {
         const char* name;
@@ -139,6 +174,12 @@ TEST_F(SameBytesTest, APlainTextAndAnFb2GiveTheBooksTheyAlwaysGave)
         {"book.fb2", kFb2, "a2445e17159888cf9810e30fa11a8c2203c232116583d3ce136361f1e9855bea",
          "2c0d85dae556e053d2115ecf96def5a17cb81df16f3b9fa61c4af0287ecb6574",
          "94e38b15faf80686633710b5d7416aec3e49d73329d4fc1ec07779fe90fac613"},
+        {"utf8.txt", Utf8Text(), "8f16f2ffe78ae70add9a2c0d359adbed86d0468a39b115d89ab2d3e6bb351ac7",
+         "44af63a0667f08877861843fde09e60276e80e0bc430411ad0a2dcf625348a46",
+         "0a3597e38d9d5d2b83f449d3ec1f20175adea123bd9358f21a6af13a96c4ae02"},
+        {"book.epub", Epub(dir.Path()), "55c0dffa72ae6fa5a908076e4a9ab173887e4a8ce010a3df69d6bcc9134c26ea",
+         "917e334cfcd8ca82839d94750449c006d8b0a216c07da2949477b270fe562cdc",
+         "1ad7c878ea9e9db529e6241dc149120bd5d50da11302d3449ddca7ce8304e28d"},
     };
     for (const Case& c : cases) {
         for (const unsigned threads : {1u, 3u}) {

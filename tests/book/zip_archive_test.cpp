@@ -3,6 +3,7 @@
 #include "book/zip_archive.h"
 #include "platform/errors.h"
 #include "book/zip_test_util.h"
+#include "formats/zip_reader.h"
 #include "platform/files.h"
 #include "support/temp_dir.h"
 #include "support/text_checks.h"
@@ -12,6 +13,7 @@
 #include <ctime>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <random>
 
 namespace lumira {
 
@@ -303,6 +305,72 @@ TEST(ZipWriter, ArchivesPastThePlainLimitsAreRefusedAndTheOldOneStays)
     };
     EXPECT_TRUE(Contains(refused(ZipLimits{10, (5u << 19)}, grow), "больше 4 ГБ"));
     EXPECT_TRUE(grown);
+}
+
+// Random archives extract to exactly what the reader lists: every file with its content, time
+// and read-only mark, every folder, nothing else; an entry the reader cannot read stops it.
+TEST(ZipExtract, RandomArchivesExtractToWhatTheReaderLists)
+{
+    std::mt19937 random(7);
+    auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    for (int round = 0; round < 40; ++round) {
+        SCOPED_TRACE(round);
+        TempDir dir;
+        std::vector<TemplateEntry> made;
+        for (int n = pick(1, 8); n > 0; --n) {
+            TemplateEntry e;
+            e.name = std::string(pick(0, 1) ? "sub/" : "") + (pick(0, 2) ? "" : "deep/") + "f" + std::to_string(n);
+            if (pick(0, 4) == 0) e.name += "/";
+            else e.content = std::string(static_cast<size_t>(pick(0, 3000)), static_cast<char>('a' + n));
+            e.externalAttr = pick(0, 2) == 0 ? 0x21 : 0x20;
+            e.year = pick(1981, 2100), e.month = pick(1, 12), e.day = pick(1, 28);
+            e.hour = pick(4, 23), e.minute = pick(0, 59), e.second = 2 * pick(0, 29);
+            made.push_back(e);
+        }
+        MakeZip(dir / "t.zip", made);
+        ExtractArchive(dir / "t.zip", dir / "base");
+
+        ZipReader reader{TextFile(dir / "t.zip")};
+        std::vector<std::string> expected;
+        for (const ZipEntry& entry : reader.Entries()) {
+            std::string path = entry.name;
+            for (size_t slash = path.find('/'); slash != std::string::npos; slash = path.find('/', slash + 1))
+                if (slash + 1 < path.size()) expected.push_back(path.substr(0, slash));
+            if (path.ends_with('/')) {
+                path.pop_back();
+                expected.push_back(path);
+                EXPECT_TRUE(fs::is_directory(dir / "base" / path)) << path;
+                continue;
+            }
+            expected.push_back(path);
+            EXPECT_EQ(dir.Read("base/" + path), reader.ReadWhole(entry, 1 << 20)) << path;
+            EXPECT_EQ(IsReadOnlyFile(dir / "base" / path), (entry.attributes & 1) != 0) << path;
+            const auto mtime = std::chrono::system_clock::to_time_t(
+                std::chrono::time_point_cast<std::chrono::system_clock::duration>(
+                    std::chrono::file_clock::to_sys(fs::last_write_time(dir / "base" / path))));
+            std::tm tm{};
+            localtime_r(&mtime, &tm);
+            const ZipTime& t = entry.modified;
+            EXPECT_EQ(std::vector<int>({tm.tm_year + 1900, tm.tm_mon, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec}),
+                      std::vector<int>({t.year, t.month, t.day, t.hour, t.minute, t.second})) << path;
+        }
+        std::sort(expected.begin(), expected.end());
+        expected.erase(std::unique(expected.begin(), expected.end()), expected.end());
+        EXPECT_EQ(TreeOf(dir / "base"), expected);
+    }
+
+    // An entry marked as encrypted is refused by its name before anything is written.
+    TempDir dir;
+    MakeZip(dir / "t.zip", {{"first.txt", "plain"}, {"secret.txt", "hidden"}});
+    std::string bytes = dir.Read("t.zip");
+    const size_t central = bytes.find("PK\x01\x02", bytes.find("PK\x01\x02") + 1);  // the second entry's
+    ASSERT_NE(central, std::string::npos);
+    bytes[central + 8] = static_cast<char>(bytes[central + 8] | 1);
+    dir.Write("t.zip", bytes);
+    const std::string msg = ErrorOf([&] { ExtractArchive(dir / "t.zip", dir / "base"); });
+    EXPECT_TRUE(Contains(msg, "secret.txt")) << msg;
+    EXPECT_TRUE(Contains(msg, (dir / "t.zip").string())) << msg;
+    EXPECT_FALSE(fs::exists(dir / "base"));
 }
 
 } // namespace lumira

@@ -7,8 +7,10 @@
 #include "sample_books.h"
 #include "support/temp_dir.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
+#include <vector>
 
 namespace lumira {
 
@@ -115,6 +117,50 @@ TEST(Cp1251Text, EveryKindOfBookGivesWhatItsUtf8LayoutGivesAsAText)
         const BookTextFile book(dir / name, TextEncoding::Auto, dir.Path());
         EXPECT_EQ(dir.Read(book.File().Path().filename().string()), expected);
         ExpectSameReport(book.Report(), want);
+    }
+}
+
+// Random texts of every kind of character, line end and broken sequence, cut anywhere, give what
+// they give whole; a valid one gives what the text path gives, its first "?" at the same line
+// and column whichever way its lines end.
+TEST(Cp1251Text, RandomTextsCutAnywhereGiveWhatTheyGiveWhole)
+{
+    const char* const kParts[] = {"a", "я", " ", "\r", "\n", "\r\n", "€", "中", "😀", "\xCC\x86",
+                                  "\xE0\x80", "\xFF", "\x80", "\xED\xA0\x80", "\xF0\x9F", "\xC0\xAF"};
+    constexpr size_t kValidParts = 10;
+    std::mt19937 random(31);
+    auto run = [](std::string_view text, const std::vector<size_t>& cuts, std::string& out) {
+        StringSink sink;
+        Cp1251TextSink cp1251(sink);
+        size_t at = 0;
+        for (size_t cut : cuts) {
+            cp1251.Write(text.substr(at, cut - at));
+            at = cut;
+        }
+        cp1251.Write(text.substr(at));
+        const ConversionReport report = cp1251.Finish();
+        out = sink.text;
+        return report;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        const bool valid = round % 2 == 0;
+        std::string text;
+        for (int n = std::uniform_int_distribution<int>(1, 24)(random); n > 0; --n)
+            text += kParts[std::uniform_int_distribution<size_t>(0, valid ? kValidParts - 1 : std::size(kParts) - 1)(random)];
+        std::vector<size_t> cuts;
+        for (int n = std::uniform_int_distribution<int>(0, 5)(random); n > 0; --n)
+            cuts.push_back(std::uniform_int_distribution<size_t>(0, text.size())(random));
+        std::sort(cuts.begin(), cuts.end());
+        SCOPED_TRACE(testing::PrintToString(text) + " cut at " + testing::PrintToString(cuts));
+        std::string whole;
+        std::string pieces;
+        const ConversionReport want = run(text, {}, whole);
+        ExpectSameReport(run(text, cuts, pieces), want);
+        ASSERT_EQ(pieces, whole);
+        if (!valid) continue;
+        ConversionReport asText;
+        ASSERT_EQ(AsText(text, asText), whole);
+        ExpectSameReport(asText, want);
     }
 }
 

@@ -4,12 +4,14 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/text_encoding.h"
+#include "platform/utf8.h"
 #include "support/encode.h"
 #include "support/temp_dir.h"
 
 #include <QStringDecoder>
 #include <algorithm>
 #include <cctype>
+#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <random>
@@ -402,6 +404,57 @@ TEST(EncodingConversion, CombiningMarksJoinTheirLetterHoweverTheTextIsCutIntoRea
     dir.Write("s", split);
     ConvertFileToCp1251(dir / "s", TextEncoding::Utf8, dir / "s.out");
     EXPECT_EQ(dir.Read("s.out"), std::string(read - 2, 'x') + "\xE9");
+}
+
+// Every code point is written as Qt writes it, read back whole, and taken for cut short when its
+// last byte is missing.
+TEST(Utf8Codec, EveryCodePointRoundTrips)
+{
+    for (char32_t cp = 0; cp <= 0x10FFFF; ++cp) {
+        if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+        std::string bytes;
+        AppendUtf8(bytes, cp);
+        const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+        const Utf8Char read = ReadUtf8(p, p + bytes.size());
+        ASSERT_EQ(read.code, cp);
+        ASSERT_EQ(read.length, static_cast<int>(bytes.size()));
+        if (bytes.size() > 1) {
+            ASSERT_EQ(ReadUtf8(p, p + bytes.size() - 1).length, kUtf8Cut);
+        }
+        if (cp % 61 == 0) {
+            ASSERT_EQ(bytes, QString::fromUcs4(&cp, 1).toUtf8().toStdString());
+        }
+    }
+}
+
+// Wherever a read boundary falls, a text streamed from a file converts exactly as the same bytes
+// in memory: the same cp1251, or the same refusal naming the same byte.
+TEST(EncodingConversion, FilesCutAtAnyReadBoundaryConvertAsBytesInMemory)
+{
+    TempDir dir;
+    std::mt19937 random(23);
+    auto outcome = [](const std::function<std::string()>& convert) {
+        try {
+            return convert();
+        } catch (const InvalidTextError& e) {
+            return std::string("refused: ") + e.what();
+        }
+    };
+    int refused = 0;
+    for (int round = 0; round < 300; ++round) {
+        const size_t lead = 64 * 1024 - std::uniform_int_distribution<size_t>(0, 4)(random);
+        const std::string bytes = std::string(lead, 'a') + RandomUtf8Like(random);
+        SCOPED_TRACE(testing::PrintToString(bytes.substr(lead - 4)));
+        dir.Write("t", bytes);
+        const std::string inMemory = outcome([&] { return ConvertBytesToCp1251(bytes, TextEncoding::Utf8); });
+        const std::string fromFile = outcome([&] {
+            ConvertFileToCp1251(dir / "t", TextEncoding::Utf8, dir / "t.out");
+            return dir.Read("t.out");
+        });
+        ASSERT_EQ(fromFile, inMemory);
+        refused += inMemory.starts_with("refused");
+    }
+    EXPECT_GT(refused, 30);
 }
 
 } // namespace lumira
