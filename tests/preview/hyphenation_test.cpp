@@ -320,3 +320,39 @@ TEST(WordMemo, FindsExactlyWhatWasAdded)
 }
 
 } // namespace lumira
+
+namespace lumira {
+
+// Dictionaries are kept for the process once loaded, but a file changed on disk is read anew; a
+// missing one fails the streamed text at its first read, and the stream then closes cleanly.
+TEST(Hyphenator, AChangedDictionaryIsReadAgainAndAMissingOneFailsTheStream)
+{
+    TempDir dir;
+    const auto split = [&] {
+        Hyphenator hyphenator({dir.Path()});
+        std::string out;
+        hyphenator.Hyphenate(Cp("школа"), out);
+        return out;
+    };
+    dir.Write("hyph_ru_RU.dic", "UTF-8\nк1о\n");
+    EXPECT_EQ(split(), Cp("шк") + "\xAD" + Cp("ола"));
+    EXPECT_EQ(split(), Cp("шк") + "\xAD" + Cp("ола"));
+    dir.Write("hyph_ru_RU.dic", "UTF-8\nо1л\nя1я\n");
+    EXPECT_EQ(split(), Cp("шко") + "\xAD" + Cp("ла"));
+
+    struct Endless {
+        std::string word = Cp("слово ");
+        size_t Read(void* buffer, size_t count)
+        {
+            const size_t n = std::min(count, word.size());
+            std::memcpy(buffer, word.data(), n);
+            return n;
+        }
+    } source;
+    Hyphenator nowhere({"/nonexistent"});
+    HyphenatedText<Endless> stream(source, nowhere);
+    char buffer[64];
+    EXPECT_THROW(stream.Read(buffer, sizeof buffer), AppError);
+}
+
+} // namespace lumira
