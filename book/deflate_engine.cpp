@@ -28,26 +28,32 @@ ArchiveCompression ArchiveCompression::Reference()
     return ArchiveCompression(DeflateEngine::Zlib, 1);
 }
 
+ArchiveCompression ArchiveCompression::Tightest()
+{
+    return ArchiveCompression(DeflateEngine::Libdeflate, 1, true);
+}
+
 RawDeflater& ArchiveCompression::ThreadDeflater(std::size_t feed) const
 {
     // A few kinds at most (engine and feed): each thread keeps one compressor of each it used.
     struct Kept {
         DeflateEngine engine;
         std::size_t feed;
+        bool tightest;
         std::unique_ptr<RawDeflater> deflater;
     };
     thread_local std::vector<Kept> kept;
     for (Kept& k : kept)
-        if (k.engine == engine_ && k.feed == feed) return *k.deflater;
-    kept.push_back({engine_, feed, std::make_unique<RawDeflater>(engine_, kArchiveLevel, feed)});
+        if (k.engine == engine_ && k.feed == feed && k.tightest == tightest_) return *k.deflater;
+    kept.push_back({engine_, feed, tightest_, std::make_unique<RawDeflater>(engine_, kArchiveLevel, feed, tightest_)});
     return *kept.back().deflater;
 }
 
-RawDeflater::RawDeflater(DeflateEngine engine, int level, std::size_t feed)
+RawDeflater::RawDeflater(DeflateEngine engine, int level, std::size_t feed, bool tightest)
     : engine_(engine), level_(level), feed_(feed)
 {
     if (engine_ == DeflateEngine::Libdeflate) {
-        state_ = libdeflate_alloc_compressor(LibdeflateLevelFor(level));
+        state_ = libdeflate_alloc_compressor(tightest ? 12 : LibdeflateLevelFor(level));
         if (!state_) throw std::bad_alloc();
     } else {
         // Window 2^15, memory level 8: what a streaming zip writer sets up.

@@ -41,7 +41,9 @@ class RawDeflater {
 public:
     // `level` is on zlib's scale (libdeflate compresses at LibdeflateLevelFor(level)); zlib is
     // fed `feed` bytes at a time, as a writer streaming the file through it would.
-    RawDeflater(DeflateEngine engine, int level, std::size_t feed = 256 * 1024);
+    // `tightest` makes libdeflate compress at its slowest, tightest level (12) instead: for
+    // archives packed once and kept, never for books.
+    RawDeflater(DeflateEngine engine, int level, std::size_t feed = 256 * 1024, bool tightest = false);
     ~RawDeflater();
     RawDeflater(const RawDeflater&) = delete;
     RawDeflater& operator=(const RawDeflater&) = delete;
@@ -68,6 +70,9 @@ public:
     // kArchiveEngine on `threads` threads (0: one per core).
     ArchiveCompression(unsigned threads = 0);
     static ArchiveCompression Reference();
+    // libdeflate's tightest level on the calling thread: for the reader's template, packed once at
+    // build time, where every byte counts against its size budget (about 2 % under the usual level).
+    static ArchiveCompression Tightest();
 
     DeflateEngine Engine() const { return engine_; }
     // How many threads compress at once (1: all on the calling thread).
@@ -77,10 +82,12 @@ public:
     RawDeflater& ThreadDeflater(std::size_t feed) const;
 
 private:
-    ArchiveCompression(DeflateEngine engine, unsigned threads) : engine_(engine), threads_(threads) {}
+    ArchiveCompression(DeflateEngine engine, unsigned threads, bool tightest = false)
+        : engine_(engine), threads_(threads), tightest_(tightest) {}
 
     DeflateEngine engine_;
     unsigned threads_;
+    bool tightest_;
 };
 
 // What zlib's deflate at `level` (window 2^15, memory level 8) reports as the data type of

@@ -4,8 +4,14 @@
 #include "formats/hyphenator.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 
 namespace lumira {
 
@@ -13,17 +19,54 @@ namespace lumira {
 // 1 when words are split only at the text's soft hyphens.
 inline constexpr const char* kLayoutRulesFile = "layout";
 
+// Runs a Hyphenator on a thread of its own over blocks of whole words, handing the results back
+// in the order the blocks came: the hyphenation of one block overlaps the reading of the next and
+// whatever the caller does with the last.
+class HyphenationThread {
+public:
+    explicit HyphenationThread(Hyphenator& hyphenator);
+    // Waits for the block being worked on, if any; the rest are dropped.
+    ~HyphenationThread();
+    HyphenationThread(const HyphenationThread&) = delete;
+    HyphenationThread& operator=(const HyphenationThread&) = delete;
+
+    void Submit(std::string words);
+    // Blocks handed in and not yet taken back.
+    size_t Pending() const { return order_.size(); }
+    // Appends the oldest pending block's result to `out`, waiting for it; an error hyphenating it
+    // (a dictionary that cannot be read) is thrown here.
+    void TakeInto(std::string& out);
+
+private:
+    struct Block {
+        std::string words;
+        std::string result;
+        std::exception_ptr error;
+        bool done = false;
+    };
+    void Run();
+
+    Hyphenator& hyphenator_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::shared_ptr<Block>> queue_;  // waiting for the thread
+    std::deque<std::shared_ptr<Block>> order_;  // handed in, not yet taken back
+    bool stop_ = false;
+    std::thread thread_;
+};
+
 // Reads `Source` (anything with Read(buffer, n) -> count, 0 at its end) and hands its bytes on
 // with the soft hyphens in. A word is held back until its end has been read, so the points do
-// not depend on where the source's reads end.
+// not depend on where the source's reads end. The source is read on the calling thread, a few
+// blocks ahead; the words are hyphenated on a HyphenationThread meanwhile.
 template <typename Source>
 class HyphenatedText {
 public:
-    HyphenatedText(Source& source, Hyphenator& hyphenator) : source_(source), hyphenator_(hyphenator) {}
+    HyphenatedText(Source& source, Hyphenator& hyphenator) : source_(source), worker_(hyphenator) {}
 
     size_t Read(void* buffer, size_t count)
     {
-        while (ready_.size() - taken_ < count && !ended_) Refill();
+        while (ready_.size() - taken_ < count && (!ended_ || worker_.Pending() > 0)) Refill();
         const size_t n = std::min(count, ready_.size() - taken_);
         std::memcpy(buffer, ready_.data() + taken_, n);
         taken_ += n;
@@ -34,11 +77,20 @@ private:
     static constexpr size_t kBlock = 64 * 1024;
     // A "word" longer than this is hyphenated in parts rather than held back whole.
     static constexpr size_t kLongestHeld = 1 << 20;
+    // Blocks read ahead of the one handed out.
+    static constexpr size_t kAhead = 4;
 
     void Refill()
     {
+        while (!ended_ && worker_.Pending() < kAhead) Submit();
         ready_.erase(0, taken_);
         taken_ = 0;
+        if (worker_.Pending() > 0) worker_.TakeInto(ready_);
+    }
+
+    // Reads a block and hands its whole words over; the start of a word that may go on stays.
+    void Submit()
+    {
         const size_t held = input_.size();
         input_.resize(held + kBlock);
         const size_t got = source_.Read(input_.data() + held, kBlock);
@@ -46,16 +98,16 @@ private:
         if (got == 0) ended_ = true;
         size_t keep = ended_ ? 0 : Hyphenator::OpenTail(input_);
         if (keep > kLongestHeld) keep = 0;
-        hyphenator_.Hyphenate(std::string_view(input_).substr(0, input_.size() - keep), ready_);
+        worker_.Submit(input_.substr(0, input_.size() - keep));
         input_.erase(0, input_.size() - keep);
     }
 
     Source& source_;
-    Hyphenator& hyphenator_;
-    std::string input_;  // read, not yet hyphenated: the start of a word that may go on
+    std::string input_;  // read, not yet handed over: the start of a word that may go on
     std::string ready_;  // hyphenated, from taken_ on not yet handed out
     size_t taken_ = 0;
     bool ended_ = false;
+    HyphenationThread worker_;  // last: its thread ends before the rest goes
 };
 
 } // namespace lumira

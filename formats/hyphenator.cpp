@@ -10,7 +10,10 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <optional>
+#include <tuple>
 #include <utility>
 #include <hyphen.h>
 
@@ -164,19 +167,47 @@ std::string Hyphenator::DictionaryNames() const
 
 Hyphenator::~Hyphenator() = default;
 
-Hyphenator::Dictionary& Hyphenator::Load(int language)
+namespace {
+
+// A dictionary file loaded once for the process, known by its path, time and size, so that one
+// changed on disk is loaded anew.
+struct LoadedFile {
+    std::string path;
+    fs::file_time_type time;
+    std::uintmax_t size = 0;
+    bool operator<(const LoadedFile& o) const { return std::tie(path, time, size) < std::tie(o.path, o.time, o.size); }
+};
+
+} // namespace
+
+const Hyphenator::Dictionary& Hyphenator::Load(int language)
 {
-    std::unique_ptr<Dictionary>& slot = dictionaries_[language];
+    std::shared_ptr<const Dictionary>& slot = dictionaries_[language];
     if (slot) return *slot;
-    auto loaded = std::make_unique<Dictionary>();
+    static std::mutex cacheMutex;
+    static std::map<LoadedFile, std::shared_ptr<const Dictionary>> cache;
+    auto loaded = std::make_shared<Dictionary>();
     fs::path tried;
     for (const fs::path& folder : folders_) {
         const fs::path path = folder / files_[language];
         std::error_code ec;
         if (!fs::is_regular_file(path, ec)) continue;
         tried = path;
+        std::error_code timeError;
+        std::error_code sizeError;
+        const LoadedFile key{path.string(), fs::last_write_time(path, timeError), fs::file_size(path, sizeError)};
+        const bool known = !timeError && !sizeError;  // else loaded for this text alone
+        std::lock_guard lock(cacheMutex);
+        if (const auto found = cache.find(key); known && found != cache.end()) {
+            slot = found->second;
+            return *slot;
+        }
         loaded->dict = hnj_hyphen_load(path.string().c_str());
-        if (loaded->dict) break;
+        if (loaded->dict) {
+            Prepare(*loaded);
+            if (known) cache[key] = loaded;
+            break;
+        }
     }
     if (!loaded->dict) {
         const QString file = QString::fromStdString(tried.empty() ? files_[language] : PathText(tried));
@@ -185,24 +216,28 @@ Hyphenator::Dictionary& Hyphenator::Load(int language)
                            .arg(file, QString::fromLatin1(kDictionaryPackage[language]))
                            .toStdString());
     }
-    loaded->utf8 = loaded->dict->utf8 != 0;
-    if (loaded->utf8) {
+    slot = std::move(loaded);
+    return *slot;
+}
+
+void Hyphenator::Prepare(Dictionary& loaded)
+{
+    loaded.utf8 = loaded.dict->utf8 != 0;
+    if (loaded.utf8) {
         for (int c = 1; c < 256; ++c)
-            loaded->encoded[static_cast<size_t>(c)] = Cp1251ToUtf8(std::string(1, static_cast<char>(c)));
+            loaded.encoded[static_cast<size_t>(c)] = Cp1251ToUtf8(std::string(1, static_cast<char>(c)));
     } else {
         // A single-byte dictionary: each of its bytes read as a character, and that character's cp1251 byte.
-        QStringDecoder decoder(loaded->dict->cset, QStringDecoder::Flag::Stateless);
+        QStringDecoder decoder(loaded.dict->cset, QStringDecoder::Flag::Stateless);
         for (int b = 1; decoder.isValid() && b < 256; ++b) {
             const char byte = static_cast<char>(b);
             const QString ch = decoder.decode(QByteArrayView(&byte, 1));
             if (ch.size() != 1) continue;
             const int code = UnicodeToCp1251(ch.front().unicode());
-            if (code > 0 && loaded->encoded[static_cast<size_t>(code)].empty())
-                loaded->encoded[static_cast<size_t>(code)] = std::string(1, byte);
+            if (code > 0 && loaded.encoded[static_cast<size_t>(code)].empty())
+                loaded.encoded[static_cast<size_t>(code)] = std::string(1, byte);
         }
     }
-    slot = std::move(loaded);
-    return *slot;
 }
 
 void Hyphenator::PointsOf(std::string_view word, int language, std::string& out)
@@ -211,7 +246,7 @@ void Hyphenator::PointsOf(std::string_view word, int language, std::string& out)
     out.append(word);
     const int length = static_cast<int>(word.size());
     if (language == kNone || length < 2 * kMinLetters) return;
-    Dictionary& dictionary = Load(language);
+    const Dictionary& dictionary = Load(language);
     encoded_.clear();
     for (const char b : word) {
         const std::string& bytes = dictionary.encoded[Cp1251Lower(static_cast<unsigned char>(b))];

@@ -9,7 +9,8 @@
 // is, and so is every byte that is no letter (the text's own hyphens stay break points as they
 // are). At least two letters stay on each side of a point. Dictionaries are libhyphen pattern
 // files, hyph_ru_RU.dic and hyph_en_US.dic, looked up in the given folders in order and loaded
-// when a word first needs one.
+// when a word first needs one; a file once loaded is kept for the process's later texts (while
+// it stays as it was on disk), so that each new text does not pay for reading it again.
 //
 // A book that names its language ("de", "uk-UA", "en-GB") has the words of that language's
 // script split by that language's dictionary when one is found (hyph_de_DE.dic, hyph_uk_UA.dic,
@@ -49,12 +50,14 @@ private:
     struct Dictionary;
     // Appends `word` to `out` with soft hyphens at its points in `language`'s dictionary.
     void PointsOf(std::string_view word, int language, std::string& out);
-    Dictionary& Load(int language);
+    const Dictionary& Load(int language);
+    // Fills in how each cp1251 byte is spelt in a freshly loaded dictionary.
+    static void Prepare(Dictionary& loaded);
 
     std::vector<std::filesystem::path> folders_;
     std::string language_;
     std::string files_[2];  // the dictionary file of each script, by the book's language
-    std::unique_ptr<Dictionary> dictionaries_[2];
+    std::shared_ptr<const Dictionary> dictionaries_[2];  // shared by every Hyphenator of the process
     WordMemo known_;  // word as written -> hyphenated
     std::string points_;  // the word being worked out, with its points
     std::string encoded_;

@@ -5,6 +5,7 @@
 //
 // A folder stands for every class file directly in it (the renamed classes, whose names the build
 // cannot know beforehand).
+// The entries are packed at the tightest level there is: the template counts against a size budget.
 // The manifest is copied line by line with CR LF breaks. The staging folder is emptied first.
 #include "platform/folders.h"
 #include "book/zip_archive.h"
@@ -91,7 +92,7 @@ int main(int argc, char** argv)
             }
             for (const fs::path& classFile : classFiles) WriteWhole(staging / classFile.filename(), ReadWhole(classFile));
         }
-        WriteFolderArchive(archive, staging);
+        WriteFolderArchive(archive, staging, {}, ArchiveCompression::Tightest());
     } catch (const std::exception& e) {
         std::cerr << "lumira_pack_template: " << e.what() << "\n";
         return 1;

@@ -71,7 +71,7 @@ CharWidthTable CharWidthTable::Measured(const CharWidthFunction& measure)
     return table;
 }
 
-int CharWidthTable::TextWidth(const std::string& text) const
+int CharWidthTable::TextWidth(std::string_view text) const
 {
     int sum = 0;
     for (unsigned char c : text) sum += width_[c];

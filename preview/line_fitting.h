@@ -12,6 +12,7 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace lumira {
 
@@ -62,7 +63,7 @@ public:
     int operator()(unsigned char c) const { return width_[c]; }
     int Blank() const { return width_[' ']; }
     // Sum of the widths of the bytes of `text`.
-    int TextWidth(const std::string& text) const;
+    int TextWidth(std::string_view text) const;
 
 private:
     std::array<int, 256> width_{};

@@ -11,6 +11,14 @@ constexpr unsigned char kBlank = ' ';
 constexpr unsigned char kCR = 13;
 constexpr unsigned char kLF = 10;
 
+// Where a title's line begins so that its text stands centred: its trailing blanks (the line
+// break read as a blank) take no part, and a line wider than the screen begins at the edge.
+int CentredX(std::string_view line, const CharWidthTable& widths, int W)
+{
+    while (!line.empty() && static_cast<unsigned char>(line.back()) == kBlank) line.remove_suffix(1);
+    return std::max(0, (W - widths.TextWidth(line)) / 2);
+}
+
 } // namespace
 
 unsigned char PreviewCharAt(std::string_view text, std::int64_t pos, DownButtonState& down)
@@ -139,6 +147,7 @@ PageLayout LayoutPage(std::string_view text, const CharWidthTable& widths, const
         }
         // A title that did not end on this line goes on on the next.
         title = titleLine && P != kLF;
+        page.lineX.push_back(titleLine && !spacer ? CentredX(line, widths, W) : 0);
         page.lines.push_back(line);
     }
     page.nextPageStart = static_cast<std::int32_t>(std::clamp<std::int64_t>(r, INT32_MIN, INT32_MAX));

@@ -84,6 +84,9 @@ struct PageLayout {
     // blanks, an appended hyphen and control characters (1..31) exactly as the line holds them.
     // Control characters take no room and are not drawn.
     std::vector<std::string> lines;
+    // Where each line begins, in pixels from the left edge: 0, but a title's line stands centred,
+    // (W - its width without trailing blanks) / 2 truncated, never left of the edge.
+    std::vector<int> lineX;
     // The reading position after the last line: where the next page starts.
     std::int32_t nextPageStart = 0;
     // How many lines the screen holds: (H - S) / LH, never below 0 (0 when LH or the blank

@@ -32,7 +32,7 @@ void PaintLines(QImage& surface, const PageLayout& page, const QImage& strip, co
         painter.setClipRect(band);
         painter.fillRect(band, background);
         if (strip.isNull()) continue;
-        int x = 0;
+        int x = n < page.lineX.size() ? page.lineX[n] : 0;
         for (char ch : page.lines[n]) {
             const auto c = static_cast<unsigned char>(ch);
             if (c < kFirstStripCode) continue;

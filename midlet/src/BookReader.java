@@ -43,7 +43,7 @@ public class BookReader extends MIDlet {
 
     /**
      * Saves the reading place in one record: the text's size (a place or bookmark saved for another
-     * text is not taken), the top line's position and last taken character, whether the system line
+     * text is not taken), the top line's place (putPlace), whether the system line
      * is shown, night reading, and the bookmarks. Returns false only when the store is full; the
      * record kept before then stays as it was.
      */
@@ -58,16 +58,14 @@ public class BookReader extends MIDlet {
             byte[] data = new byte[length];
             data[0] = (byte) SAVED_VERSION;
             putInt(data, 1, canvas.textSize());
-            putInt(data, 5, layout.topPos());
-            data[9] = (byte) layout.topP();
+            putPlace(data, 5, layout.topPos(), layout.topP());
             data[10] = (byte) (canvas.bandShown ? 1 : 0);
             data[11] = (byte) (canvas.night ? 1 : 0);
             data[SAVED_LENGTH] = (byte) marks;
             int at = SAVED_LENGTH + 1;
             for (int i = 0; i < marks; i++) {
                 byte[] name = canvas.markName[i];
-                putInt(data, at, canvas.markPos[i]);
-                data[at + 4] = (byte) canvas.markP[i];
+                putPlace(data, at, canvas.markPos[i], canvas.markP[i]);
                 data[at + 5] = (byte) name.length;
                 System.arraycopy(name, 0, data, at + 6, name.length);
                 at += 6 + name.length;
@@ -98,7 +96,7 @@ public class BookReader extends MIDlet {
                 byte[] data = store.getRecord(PLACE_RECORD);
                 if (data != null && data.length >= SAVED_LENGTH && data[0] == SAVED_VERSION
                         && ReaderCanvas.littleEndian(data, 1) == canvas.textSize()) {
-                    canvas.restore(ReaderCanvas.littleEndian(data, 5), data[9] & 0xFF, data[10] != 0, data[11] != 0);
+                    canvas.restore(placePos(data, 5), placeP(data, 5), data[10] != 0, data[11] != 0);
                     int marks = data.length > SAVED_LENGTH ? data[SAVED_LENGTH] & 0xFF : 0;
                     int at = SAVED_LENGTH + 1;
                     for (int i = 0; i < marks && at + 6 <= data.length; i++) {
@@ -106,7 +104,7 @@ public class BookReader extends MIDlet {
                         if (at + 6 + length > data.length) break;
                         byte[] name = new byte[length];
                         System.arraycopy(data, at + 6, name, 0, length);
-                        canvas.addMark(ReaderCanvas.littleEndian(data, at), data[at + 4] & 0xFF, name);
+                        canvas.addMark(placePos(data, at), placeP(data, at), name);
                         at += 6 + length;
                     }
                 }
@@ -125,6 +123,24 @@ public class BookReader extends MIDlet {
         } catch (Exception e) {
             // already closed
         }
+    }
+
+    /**
+     * A place in five bytes: the position (4 bytes, little-endian) and the last taken character.
+     * Whether that character lay inside a title goes in the position's top bit, which a text's
+     * position never uses: places saved without it read as outside a title, as they were taken.
+     */
+    private static void putPlace(byte[] b, int at, int pos, int p) {
+        putInt(b, at, pos | (p & PageLayout.IN_TITLE) << 23);
+        b[at + 4] = (byte) p;
+    }
+
+    private static int placePos(byte[] b, int at) {
+        return ReaderCanvas.littleEndian(b, at) & 0x7FFFFFFF;
+    }
+
+    private static int placeP(byte[] b, int at) {
+        return b[at + 4] & 0xFF | ReaderCanvas.littleEndian(b, at) >>> 23 & PageLayout.IN_TITLE;
     }
 
     private static void putInt(byte[] b, int at, int value) {

@@ -12,7 +12,7 @@ final class PageLayout {
     static final int BLANK = 32;
     static final int HYPHEN = 45;
     static final int SOFT_HYPHEN = 0xAD;
-    /** A text line starting with it is a title: a screen line of its own, never justified. */
+    /** A text line starting with it is a title: screen lines of its own, centred, never justified. */
     static final int TITLE_MARK = 1;
     /** A text line holding only it is an empty screen line (none at the top of a page). */
     static final int SPACER_MARK = 2;
@@ -51,6 +51,8 @@ final class PageLayout {
     private int length;
     private byte[] taken = new byte[64];
     private int lineEndP;
+    /** The line belongs to a title. */
+    private boolean lineTitle;
     private boolean ended;
     private boolean spacer;
     private int lastRead;
@@ -66,6 +68,7 @@ final class PageLayout {
     private boolean pageValid;
     private int pageLines;
     private byte[][] lines = new byte[0][];
+    private int[] lineX = new int[0];
     private int[] startPos = new int[1];
     private int[] startP = new int[1];
     private boolean hasNext;
@@ -237,6 +240,7 @@ final class PageLayout {
         }
         // A title that did not end on this line goes on on the next.
         lineEndP = titleLine && p != LF ? p | IN_TITLE : p;
+        lineTitle = titleLine;
         return r;
     }
 
@@ -345,6 +349,7 @@ final class PageLayout {
         pageValid = true;
         if (lines.length < linesPerPage) {
             lines = new byte[linesPerPage][];
+            lineX = new int[linesPerPage];
             startPos = new int[linesPerPage + 1];
             startP = new int[linesPerPage + 1];
         }
@@ -361,6 +366,11 @@ final class PageLayout {
             if (spacer && n == 0) continue;  // no empty line at the top of a page
             byte[] copy = new byte[length];
             System.arraycopy(line, 0, copy, 0, length);
+            // A title's text stands centred (its trailing blanks aside), never left of the edge.
+            int visible = length;
+            while (visible > 0 && line[visible - 1] == BLANK) visible--;
+            int x = lineTitle ? (screenWidth - lineWidth(visible)) / 2 : 0;
+            lineX[n] = x > 0 ? x : 0;
             lines[n++] = copy;
         }
         startPos[n] = r;
@@ -379,6 +389,12 @@ final class PageLayout {
     byte[] pageLine(int i) {
         layPage();
         return lines[i];
+    }
+
+    /** Where line i of the current page begins, in pixels from the left edge. */
+    int pageLineX(int i) {
+        layPage();
+        return lineX[i];
     }
 
     /** Where the page after the current one starts. */

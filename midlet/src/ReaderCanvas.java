@@ -410,7 +410,7 @@ final class ReaderCanvas extends Canvas implements Runnable {
         int n = layout.pageLines();
         for (int i = 0; i < n; i++) {
             byte[] line = layout.pageLine(i);
-            drawText(g, line, 0, i * lineHeight + top, w);
+            drawText(g, line, layout.pageLineX(i), i * lineHeight + top, w);
         }
         if (bandShown) drawBand(g, w, bandAtTop ? 0 : h - BAND_HEIGHT);
         if (mode == MODE_MENU) {

@@ -16,13 +16,16 @@
 //         the preview's pages of the text read as its line list, from the start to the last, laid out with the glyph widths and line
 //         height of the font files in <font folder>/fonts: system line 0 hidden, 1 top, 2 bottom;
 //         with a start (counted from 1, as the preview does), only the one page from there
+//   convert <book> <text>
+//         lays an FB2, EPUB or HTML book out into the cp1251 text the program makes of it
 // The page file holds, for every page, "page <start> <next start> <down> <lines per page> <lines>"
-// and then one "L <hex bytes>" line for each laid-out line.
+// and then one "L <hex bytes> <x>" line for each laid-out line, x where the line begins.
 #include "book/book_builder.h"
 #include "font/font_strip.h"
 #include "platform/errors.h"
 #include "platform/book_font_style.h"
 #include "platform/line_list.h"
+#include "formats/book_source.h"
 #include "formats/hyphenator.h"
 #include "preview/page_index.h"
 #include "support/font_files.h"
@@ -112,6 +115,14 @@ void MakeBook(const std::vector<std::string>& w)
     BuildBook(request, record);
 }
 
+void ConvertBook(const std::vector<std::string>& w)
+{
+    const fs::path out = w.at(2);
+    BookTextFile book(TextFile(fs::path(w.at(1))), TextEncoding::Auto, out.parent_path());
+    if (!book.Book()) throw AppError(w.at(1) + " is not a book");
+    fs::rename(book.Release(), out);
+}
+
 std::string Hex(const std::string& bytes)
 {
     static const char digits[] = "0123456789abcdef";
@@ -166,7 +177,7 @@ void DumpPages(const std::vector<std::string>& w)
         out << "page " << start << ' ' << page.nextPageStart << ' '
             << (page.downEnabled ? (*page.downEnabled ? "1" : "0") : "-") << ' ' << page.linesPerPage << ' '
             << page.lines.size() << '\n';
-        for (const std::string& line : page.lines) out << "L " << Hex(line) << '\n';
+        for (size_t n = 0; n < page.lines.size(); ++n) out << "L " << Hex(page.lines[n]) << ' ' << page.lineX[n] << '\n';
     };
     if (w.at(3) != "-") {
         // One page, laid out from the given start as the preview lays out any page.
@@ -206,6 +217,7 @@ int main(int argc, char** argv)
             if (words[0] == "font") MakeFont(words);
             else if (words[0] == "book") MakeBook(words);
             else if (words[0] == "pages") DumpPages(words);
+            else if (words[0] == "convert") ConvertBook(words);
             else throw AppError("unknown command " + words[0]);
         } catch (const std::exception& e) {
             std::cerr << "job " << number << " (" << words[0] << "): " << e.what() << "\n";

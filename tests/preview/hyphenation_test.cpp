@@ -214,6 +214,8 @@ TEST(TitleMarks, TitlesStandApartAndEmptyLinesShowAsEmptyScreenLines)
     const std::vector<std::string> expected{Cp("   Текст до главы. "), "", Cp("Авторский коллектив "), Cp("Тестовый FB2 "), "",
                                             Cp("   Эпиграф. Текст. "), "", Cp("   Ударения.  ")};
     EXPECT_EQ(drawn, expected);
+    // Title lines stand centred by their text, the line break's blank aside; the rest at the edge.
+    EXPECT_EQ(page.lineX, (std::vector<int>{0, 0, (126 - 19 * 6) / 2, (126 - 12 * 6) / 2, 0, 0, 0, 0}));
 
     // A long title is broken, not justified (and with the dictionary rule, a word without soft
     // hyphens moves whole); the title at a page's top has no empty line above it.
@@ -223,6 +225,8 @@ TEST(TitleMarks, TitlesStandApartAndEmptyLinesShowAsEmptyScreenLines)
     ASSERT_GE(titled.lines.size(), 3u);
     EXPECT_EQ(DrawnText(titled.lines[0]), Cp("Очень длинное"));
     EXPECT_EQ(DrawnText(titled.lines[1]), Cp("название главы книги "));
+    EXPECT_EQ(titled.lineX[0], (126 - 13 * 6) / 2);
+    EXPECT_EQ(titled.lineX[1], (126 - 20 * 6) / 2);  // the wrapped line is centred too
     const std::string twoTitles = Cp("   Абзац.\r\n\x02\r\n\x01Глава\r\n");
     const std::int32_t spacerAt = static_cast<std::int32_t>(twoTitles.find('\x02')) + 1;
     const PageLayout atTop = LayoutPage(twoTitles, widths, geometry, spacerAt);
@@ -313,6 +317,42 @@ TEST(WordMemo, FindsExactlyWhatWasAdded)
     memo.Add("last", WordMemo::Hash("last"), "la\xADst", reference.size());
     EXPECT_EQ(memo.Find("last", WordMemo::Hash("last")), "la\xADst");
     EXPECT_EQ(memo.Find(reference.begin()->first, WordMemo::Hash(reference.begin()->first)).data(), nullptr);
+}
+
+} // namespace lumira
+
+namespace lumira {
+
+// Dictionaries are kept for the process once loaded, but a file changed on disk is read anew; a
+// missing one fails the streamed text at its first read, and the stream then closes cleanly.
+TEST(Hyphenator, AChangedDictionaryIsReadAgainAndAMissingOneFailsTheStream)
+{
+    TempDir dir;
+    const auto split = [&] {
+        Hyphenator hyphenator({dir.Path()});
+        std::string out;
+        hyphenator.Hyphenate(Cp("школа"), out);
+        return out;
+    };
+    dir.Write("hyph_ru_RU.dic", "UTF-8\nк1о\n");
+    EXPECT_EQ(split(), Cp("шк") + "\xAD" + Cp("ола"));
+    EXPECT_EQ(split(), Cp("шк") + "\xAD" + Cp("ола"));
+    dir.Write("hyph_ru_RU.dic", "UTF-8\nо1л\nя1я\n");
+    EXPECT_EQ(split(), Cp("шко") + "\xAD" + Cp("ла"));
+
+    struct Endless {
+        std::string word = Cp("слово ");
+        size_t Read(void* buffer, size_t count)
+        {
+            const size_t n = std::min(count, word.size());
+            std::memcpy(buffer, word.data(), n);
+            return n;
+        }
+    } source;
+    Hyphenator nowhere({"/nonexistent"});
+    HyphenatedText<Endless> stream(source, nowhere);
+    char buffer[64];
+    EXPECT_THROW(stream.Read(buffer, sizeof buffer), AppError);
 }
 
 } // namespace lumira

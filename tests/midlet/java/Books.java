@@ -100,6 +100,13 @@ final class Books {
         return p;
     }
 
+    /** Queues the text the program lays an FB2, EPUB or HTML `book` out into; returns its path. */
+    Path convert(Path book) {
+        Path out = work.resolve("texts").resolve(book.getFileName() + ".txt");
+        jobs.add(String.join("\t", "convert", book.toString(), out.toString()));
+        return out;
+    }
+
     FontFace font(String name, String family, int points, boolean bold, int background) {
         Path folder = work.resolve("font-" + name);
         jobs.add(String.join("\t", "font", folder.toString(), family, "" + points, bold ? "1" : "0", "" + background));
@@ -180,6 +187,8 @@ final class Books {
         String down;
         int linesPerPage;
         final List<byte[]> lines = new ArrayList<>();
+        /** Where each line begins, in pixels. */
+        final List<Integer> lineX = new ArrayList<>();
     }
 
     static List<Page> readPages(Path file) throws IOException {
@@ -195,7 +204,9 @@ final class Books {
                 page.linesPerPage = Integer.parseInt(w[4]);
                 pages.add(page);
             } else if (line.startsWith("L")) {
-                String hex = line.length() > 2 ? line.substring(2) : "";
+                String[] w = line.substring(2).split(" ", -1);
+                String hex = w[0];
+                page.lineX.add(w.length > 1 ? Integer.parseInt(w[1]) : 0);
                 byte[] b = new byte[hex.length() / 2];
                 for (int i = 0; i < b.length; i++) b[i] = (byte) Integer.parseInt(hex.substring(2 * i, 2 * i + 2), 16);
                 page.lines.add(b);

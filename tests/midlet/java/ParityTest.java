@@ -85,9 +85,29 @@ final class ParityTest {
             cases.add(add(books, text, serif, screens[(i + 1) % 3][0], screens[(i + 1) % 3][1], screens[(i + 1) % 3][2], true));
             cases.add(add(books, text, serif, 40, 90, -1, true));
         }
+        // A converted FB2 book: its titles stand centred on the phone where the preview centres them.
+        Path fb2 = books.convert(books.writeText("titled.fb2", Texts.titledFb2()));
+        List<Case> titled = new ArrayList<>();
+        for (int[] screen : screens) titled.add(add(books, fb2, sans, screen[0], screen[1], screen[2], true));
+        titled.add(add(books, fb2, serif, 128, 160, 1));
+        cases.addAll(titled);
         // The same marked text with the vowel rule: the marks do not depend on the hyphenation.
         cases.add(add(books, hyphenated.get(3), sans, 128, 160, 0));
         books.run();
+
+        // The book shows what it is there for: centred lines, a page opening on a title's line, and
+        // a title wider than the screen going on centred on the next line.
+        for (Case c : titled) {
+            List<Books.Page> got = Books.readPages(c.pages);
+            Check.that(got.stream().anyMatch(p -> !p.lineX.isEmpty() && p.lineX.get(0) > 0), c.name + ": a title at a page's top");
+            // Only a title's lines are ever moved in, so one without the mark goes on a wrapped title.
+            Check.that(got.stream().anyMatch(p -> {
+                for (int i = 0; i < p.lines.size(); i++) {
+                    if (p.lineX.get(i) > 0 && p.lines.get(i).length > 0 && p.lines.get(i)[0] != 1) return true;
+                }
+                return false;
+            }), c.name + ": a title that wraps");
+        }
 
         int pages = 0;
         for (Case c : cases) pages += compare(c);
@@ -124,7 +144,7 @@ final class ParityTest {
                         && sameLines(e.lines, got.lines, where)
                         && Check.equal(e.down.equals("1"), got.hasNext, where + ": a next page")
                         && Check.that(!got.hasNext || e.next == got.next + 1, where + ": next page start")
-                        && drawn(s, got, c, where);
+                        && drawn(s, got, e.lineX, c, where);
                 if (!ok) return compared;
                 compared++;
                 s.press(Suite.DOWN);
@@ -147,11 +167,14 @@ final class ParityTest {
         return Check.that(true, where);
     }
 
-    /** The glyphs painted are the page's lines: one drawRegion per visible character, in place. */
-    static boolean drawn(Suite s, Suite.Page page, Case c, String where) {
+    /**
+     * The glyphs painted are the page's lines: one drawRegion per visible character, in place, each
+     * line beginning where the preview begins it (`lineX`: a title's lines stand centred).
+     */
+    static boolean drawn(Suite s, Suite.Page page, List<Integer> lineX, Case c, String where) {
         List<int[]> log = new ArrayList<>();
         s.capture(log);
-        List<int[]> want = expectedGlyphs(s, page, c.width, c.bandTop ? ReaderTest.BAND : 0);
+        List<int[]> want = expectedGlyphs(s, page, lineX, c.width, c.bandTop ? ReaderTest.BAND : 0);
         if (log.size() != want.size()) return Check.equal(want.size(), log.size(), where + ": glyphs drawn");
         for (int i = 0; i < want.size(); i++) {
             if (!Arrays.equals(want.get(i), log.get(i))) return Check.equal(want.get(i), log.get(i), where + ": glyph " + i);
@@ -159,11 +182,11 @@ final class ParityTest {
         return true;
     }
 
-    static List<int[]> expectedGlyphs(Suite s, Suite.Page page, int width, int top) {
+    static List<int[]> expectedGlyphs(Suite s, Suite.Page page, List<Integer> lineX, int width, int top) {
         List<int[]> want = new ArrayList<>();
         int stripWidth = s.stripWidth;
         for (int n = 0; n < page.lines.size(); n++) {
-            int x = 0;
+            int x = n < lineX.size() ? lineX.get(n) : 0;
             for (byte b : page.lines.get(n)) {
                 int ch = b & 0xFF;
                 if (x >= width) break;

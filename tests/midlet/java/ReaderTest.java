@@ -37,6 +37,7 @@ final class ReaderTest {
         Path oneJar = books.book(books.writeText("r-one", new byte[] { 'A' }), sans, std);
         Path controlJar = books.book(books.writeText("r-control", controlBytes()), sans, std);
         Path acrossJar = books.book(books.writeText("r-across", Texts.acrossPieces(sample)), sans, std);
+        Path markedJar = books.book(books.writeText("r-marked", Texts.marked()), sans, std);
         Path elevenJar = books.book(books.writeText("r-eleven", Texts.long_(sample, 10 * 32767 + 4321)), sans,
                 new Books.Profile().size(240, 320).sysline(1));
         books.run();
@@ -47,6 +48,7 @@ final class ReaderTest {
         Check.run("steps back after a jump", () -> backAfterJump(longJar));
         Check.run("the text's start and end", () -> startAndEnd(longJar));
         Check.run("the saved place", () -> savedPlace(longJar, otherJar));
+        Check.run("a place inside a wrapped title", () -> placeInTitle(markedJar));
         Check.run("the menu", () -> menu(sampleJar));
         Check.run("not full screen, resized", () -> windowed(windowedJar));
         Check.run("empty and one-byte books", () -> tinyBooks(emptyJar, oneJar));
@@ -343,6 +345,26 @@ final class ReaderTest {
         }
         try (Suite s = new Suite(otherJar, 176, 220, install)) {
             Check.equal(0, s.page().top, "a place saved for another text is not taken");
+        }
+    }
+
+    /**
+     * A page that opens on a wrapped title's second line opens on it again after a restart, the
+     * line still a title's; so does a bookmark put there.
+     */
+    private static void placeInTitle(Path jar) throws Exception {
+        String install = "title-place";
+        Suite.Page kept = null;
+        try (Suite s = new Suite(jar, 176, 220, install)) {
+            for (int i = 0; i < 400 && kept == null; i++) {
+                s.press(Suite.RIGHT);
+                if ((s.page().topP & 0x100) != 0) kept = s.page();
+            }
+            Check.that(kept != null, "line steps reach a title's second line");
+            s.press(Suite.RIGHT_SOFT);
+        }
+        try (Suite s = new Suite(jar, 176, 220, install)) {
+            Check.that(s.page().sameAs(kept), "the book reopens on the title's line: " + s.page() + "\n  instead of " + kept);
         }
     }
 

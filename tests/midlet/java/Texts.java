@@ -84,6 +84,30 @@ final class Texts {
         return cp1251(b.toString());
     }
 
+    /**
+     * An FB2 book whose titles the converter marks: a two-line title at the very start, titles too
+     * long for a small screen's line, and sections of growing length, so that on every screen some
+     * title lands at a page's top and some in the middle of one.
+     */
+    static byte[] titledFb2() {
+        StringBuilder b = new StringBuilder("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+                + "<FictionBook xmlns=\"http://www.gribuser.ru/xml/fictionbook/2.0\"><description><title-info>"
+                + "<book-title>Тестовый FB2</book-title><lang>ru</lang></title-info></description><body>"
+                + "<title><p>Авторский коллектив</p><p>Тестовый FB2</p></title>");
+        String para = "<p>Капитан вышел в море на яхте «Беда», и путешествие прошло благополучно, "
+                + "хотя ветер не раз менялся.</p>";
+        for (int i = 1; i <= 14; i++) {
+            b.append("<section><title><p>Глава ").append(i).append("</p>");
+            if (i % 3 == 0) b.append("<p>О достопримечательностях и приключениях капитана Врунгеля в дальних странах</p>");
+            b.append("</title>");
+            for (int k = 0; k < i % 5 + 1; k++) b.append(para);
+            if (i % 4 == 0) b.append("<empty-line/>").append(para);
+            b.append("</section>");
+        }
+        b.append("</body></FictionBook>\n");
+        return b.toString().getBytes(java.nio.charset.StandardCharsets.UTF_8);
+    }
+
     /** Line breaks, indentation, blank runs and control characters in every combination. */
     static byte[] breaks() {
         ByteArrayOutputStream o = new ByteArrayOutputStream();
