@@ -20,6 +20,7 @@
 #include "app/access_letters.h"
 #include "app/pictures.h"
 #include "app/title_field.h"
+#include "formats/hyphenator.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -168,6 +169,10 @@ MainWindow::MainWindow(const AppFolders& folders, QWidget* parent) : QWidget(par
     const StoredSettings stored =
         ReadStoredSettings(IniFile(Folders.ConfigFile("config.ini")), FolderText(Folders.documentDir));
     std::vector<PhoneProfile> profiles = ReadProfileFile();
+    if (stored.dictionaryHyphens)
+        dictionaryLoading_ = std::async(std::launch::async, [folders = HyphenationFolders(Folders)] {
+            Hyphenator(folders).LoadDictionaries();
+        });
 
     // The window and its controls, wired to their handlers: from here on a value set in a
     // control runs its change handler when it differs from the one the control holds.

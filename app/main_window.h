@@ -340,6 +340,9 @@ private:
     void ShowWindowPictures(QLabel& stackOfPages);
     std::future<WindowPictures> windowPictures_;
     std::future<void> syslineWarmUp_;
+    // On a third thread while the controls are built: the hyphenation dictionaries, loaded into
+    // the process's store for the first preview.
+    std::future<void> dictionaryLoading_;
 };
 
 // The beginning of a text file as the preview reads it: the first 2048 bytes, read in `encoding`

@@ -220,6 +220,17 @@ const Hyphenator::Dictionary& Hyphenator::Load(int language)
     return *slot;
 }
 
+void Hyphenator::LoadDictionaries()
+{
+    for (const int language : {kRussian, kEnglish}) {
+        try {
+            Load(language);
+        } catch (const AppError&) {
+            // Reported where a word first needs it.
+        }
+    }
+}
+
 void Hyphenator::Prepare(Dictionary& loaded)
 {
     loaded.utf8 = loaded.dict->utf8 != 0;

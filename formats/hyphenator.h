@@ -45,6 +45,10 @@ public:
     // The dictionary files words are split by: Cyrillic words' first, then Latin words'.
     std::string DictionaryNames() const;
     const std::string& BookLanguage() const { return language_; }
+    // Loads the dictionaries of both scripts into the process's store ahead of their first use
+    // (the window does it on another thread while its controls are made). One that cannot be
+    // loaded is left for its first use to report.
+    void LoadDictionaries();
 
 private:
     struct Dictionary;
