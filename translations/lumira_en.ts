@@ -40,7 +40,7 @@
     </message>
     <message>
         <source>Имя файла книги содержит управляющие символы (перевод строки и т. п.): %1</source>
-        <translation>The book's file name contains control characters (a line break or the like): %1</translation>
+        <translation>The book&apos;s file name contains control characters (a line break or the like): %1</translation>
     </message>
     <message>
         <source>Создание книги отменено.</source>
@@ -75,6 +75,33 @@
     <message>
         <source>Текст не целиком в кодировке %1 и прочитан как %2.</source>
         <translation>The text is not wholly in %1 and was read as %2.</translation>
+    </message>
+</context>
+<context>
+    <name>BookVolumes</name>
+    <message>
+        <source>Удалены тома прежнего деления книги с тем же именем: %1.</source>
+        <translation>Volumes of an earlier split of the book with the same name removed: %1.</translation>
+    </message>
+    <message>
+        <source>Название «%1» занимает %2 байт в UTF-8: некоторые телефоны не принимают названия длиннее %3 байт.</source>
+        <translation>The name “%1” takes %2 bytes of UTF-8: some phones refuse names longer than %3 bytes.</translation>
+    </message>
+    <message>
+        <source>Шаблон и шрифт книги занимают %1 КБ (%2 байт), а пакет для этого телефона не больше %3 КБ (%4 байт): книга не поместится. Уменьшите шрифт или снимите предел.</source>
+        <translation>The template and font of the book take %1 KB (%2 bytes), but a package for this phone is at most %3 KB (%4 bytes): the book will not fit. Make the font smaller or lift the limit.</translation>
+    </message>
+    <message>
+        <source>Пакет для этого телефона не больше %1 КБ, а шаблон и шрифт книги занимают %2 КБ: для текста места не остаётся. Уменьшите шрифт или снимите предел.</source>
+        <translation>A package for this phone is at most %1 KB, and the template and font of the book take %2 KB: no room is left for the text. Make the font smaller or lift the limit.</translation>
+    </message>
+    <message>
+        <source>Пакет занимает %1 МБ: большинство телефонов не примут пакет больше 1 МБ. Задайте в профиле телефона предел размера пакета, и книга будет разделена на тома.</source>
+        <translation>The package takes %1 MB: most phones refuse a package larger than 1 MB. Set a package limit in the phone’s profile, and the book will be split into volumes.</translation>
+    </message>
+    <message>
+        <source>,</source>
+        <translation>.</translation>
     </message>
 </context>
 <context>
@@ -193,33 +220,6 @@
     </message>
 </context>
 <context>
-    <name>lumira::CreatePanel</name>
-    <message>
-        <source>Книга сохранена, томов: %1 (%2) &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%3&lt;/a&gt;</source>
-        <translation>Book saved in %1 volumes (%2) &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%3&lt;/a&gt;</translation>
-    </message>
-    <message>
-        <source>Отмена</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>Остановить создание книги</source>
-        <translation>Stop making the book</translation>
-    </message>
-    <message>
-        <source>Книга сохранена: %1 &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%2&lt;/a&gt;</source>
-        <translation>Book saved: %1 &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%2&lt;/a&gt;</translation>
-    </message>
-    <message>
-        <source>Открыть папку</source>
-        <translation>Open folder</translation>
-    </message>
-    <message>
-        <source>Не удаётся открыть папку «%1»: не запускается ни один файловый менеджер.</source>
-        <translation>Cannot open the folder “%1”: no file manager can be started.</translation>
-    </message>
-</context>
-<context>
     <name>Dialogs</name>
     <message>
         <source>Чёрный</source>
@@ -324,6 +324,29 @@
     <message>
         <source>Нет</source>
         <translation>No</translation>
+    </message>
+</context>
+<context>
+    <name>FileErrors</name>
+    <message>
+        <source>Не удаётся открыть файл «%1»</source>
+        <translation>Cannot open file “%1”</translation>
+    </message>
+    <message>
+        <source>Не удаётся создать файл «%1»</source>
+        <translation>Cannot create file “%1”</translation>
+    </message>
+    <message>
+        <source>Не удаётся записать файл «%1»</source>
+        <translation>Unable to write to “%1”</translation>
+    </message>
+    <message>
+        <source>«%1» — не обычный файл, а канал, устройство или сокет</source>
+        <translation>“%1” is not a regular file but a pipe, device or socket</translation>
+    </message>
+    <message>
+        <source>Ошибка чтения файла</source>
+        <translation>Stream read error</translation>
     </message>
 </context>
 <context>
@@ -559,6 +582,39 @@
     </message>
 </context>
 <context>
+    <name>PageIndex</name>
+    <message>
+        <source>Текст слишком велик для просмотра страниц.</source>
+        <translation>The text is too large to show its pages.</translation>
+    </message>
+    <message>
+        <source>Непредвиденная ошибка при подсчёте страниц.</source>
+        <translation>Unexpected error while counting pages.</translation>
+    </message>
+</context>
+<context>
+    <name>PagePainter</name>
+    <message>
+        <source>Картинка «%1» повреждена: это не точечный рисунок BMP.</source>
+        <translation>Bitmap image is not valid: “%1”</translation>
+    </message>
+</context>
+<context>
+    <name>PngWriter</name>
+    <message>
+        <source>Не хватает памяти, чтобы сжать картинку в PNG.</source>
+        <translation>Not enough memory to compress the picture as PNG.</translation>
+    </message>
+    <message>
+        <source>Сжатие картинки в PNG не удалось (ошибка zlib).</source>
+        <translation>Compressing the picture as PNG failed (a zlib error).</translation>
+    </message>
+    <message>
+        <source>Картинка пуста: из неё не сделать PNG.</source>
+        <translation>The picture is empty: no PNG can be made of it.</translation>
+    </message>
+</context>
+<context>
     <name>ProfileName</name>
     <message>
         <source>Название профиля не может содержать перевод строки.</source>
@@ -582,6 +638,13 @@
     </message>
 </context>
 <context>
+    <name>SettingsFile</name>
+    <message>
+        <source>config.ini: %1=%2 вне пределов %3..%4, взято %5.</source>
+        <translation>config.ini: %1=%2 is outside %3..%4; %5 is used.</translation>
+    </message>
+</context>
+<context>
     <name>SingleInstance</name>
     <message>
         <source>Программа уже запущена из этой папки.</source>
@@ -590,6 +653,610 @@
     <message>
         <source>Не удаётся создать файл %1, который не даёт запустить вторую копию программы из этой папки. Проверьте, что в папку программы можно записывать.</source>
         <translation>Cannot create the file %1, which keeps a second copy of the program from starting from this folder. Check that the program folder can be written.</translation>
+    </message>
+</context>
+<context>
+    <name>SystemError</name>
+    <message>
+        <source>нет такого файла или папки</source>
+        <translation>No such file or directory</translation>
+    </message>
+    <message>
+        <source>отказано в доступе</source>
+        <translation>Permission denied</translation>
+    </message>
+    <message>
+        <source>операция не разрешена</source>
+        <translation>Operation not permitted</translation>
+    </message>
+    <message>
+        <source>файловая система только для чтения</source>
+        <translation>Read-only file system</translation>
+    </message>
+    <message>
+        <source>на устройстве не осталось места</source>
+        <translation>No space left on device</translation>
+    </message>
+    <message>
+        <source>превышена дисковая квота</source>
+        <translation>Disk quota exceeded</translation>
+    </message>
+    <message>
+        <source>файл слишком велик</source>
+        <translation>File too large</translation>
+    </message>
+    <message>
+        <source>это папка</source>
+        <translation>Is a directory</translation>
+    </message>
+    <message>
+        <source>часть пути не является папкой</source>
+        <translation>Not a directory</translation>
+    </message>
+    <message>
+        <source>файл уже существует</source>
+        <translation>File exists</translation>
+    </message>
+    <message>
+        <source>слишком много открытых файлов</source>
+        <translation>Too many open files</translation>
+    </message>
+    <message>
+        <source>слишком много открытых файлов в системе</source>
+        <translation>Too many open files in system</translation>
+    </message>
+    <message>
+        <source>слишком длинное имя файла</source>
+        <translation>File name too long</translation>
+    </message>
+    <message>
+        <source>слишком много символических ссылок подряд</source>
+        <translation>Too many levels of symbolic links</translation>
+    </message>
+    <message>
+        <source>ошибка ввода-вывода</source>
+        <translation>Input/output error</translation>
+    </message>
+    <message>
+        <source>устройство или ресурс заняты</source>
+        <translation>Device or resource busy</translation>
+    </message>
+    <message>
+        <source>файл занят</source>
+        <translation>Text file busy</translation>
+    </message>
+    <message>
+        <source>недостаточно памяти</source>
+        <translation>Cannot allocate memory</translation>
+    </message>
+    <message>
+        <source>недопустимый аргумент</source>
+        <translation>Invalid argument</translation>
+    </message>
+</context>
+<context>
+    <name>TextEncoding</name>
+    <message>
+        <source>Авто</source>
+        <translation>Auto</translation>
+    </message>
+    <message>
+        <source>Текст не читается как %1: неверная последовательность байтов в позиции %2.</source>
+        <translation>The text cannot be read as %1: invalid byte sequence at position %2.</translation>
+    </message>
+    <message>
+        <source>Символов, которых нет в кодировке Windows-1251, заменено на «?»: %1 (первый — «%2», строка %3, позиция %4).</source>
+        <translation>Characters that Windows-1251 lacks replaced by &quot;?&quot;: %1 (the first &quot;%2&quot;, line %3, position %4).</translation>
+    </message>
+</context>
+<context>
+    <name>TextKind</name>
+    <message>
+        <source>документ PDF</source>
+        <translation>a PDF document</translation>
+    </message>
+    <message>
+        <source>книга MOBI</source>
+        <translation>a MOBI book</translation>
+    </message>
+    <message>
+        <source>книга Palm (PDB)</source>
+        <translation>a Palm book (PDB)</translation>
+    </message>
+    <message>
+        <source>документ DjVu</source>
+        <translation>a DjVu document</translation>
+    </message>
+    <message>
+        <source>справка CHM</source>
+        <translation>a CHM help file</translation>
+    </message>
+    <message>
+        <source>документ Microsoft Office</source>
+        <translation>a Microsoft Office document</translation>
+    </message>
+    <message>
+        <source>изображение PNG</source>
+        <translation>a PNG image</translation>
+    </message>
+    <message>
+        <source>изображение JPEG</source>
+        <translation>a JPEG image</translation>
+    </message>
+    <message>
+        <source>изображение GIF</source>
+        <translation>a GIF image</translation>
+    </message>
+    <message>
+        <source>изображение TIFF</source>
+        <translation>a TIFF image</translation>
+    </message>
+    <message>
+        <source>архив RAR</source>
+        <translation>a RAR archive</translation>
+    </message>
+    <message>
+        <source>архив 7-Zip</source>
+        <translation>a 7-Zip archive</translation>
+    </message>
+    <message>
+        <source>сжатый файл gzip</source>
+        <translation>a gzip-compressed file</translation>
+    </message>
+    <message>
+        <source>сжатый файл xz</source>
+        <translation>an xz-compressed file</translation>
+    </message>
+    <message>
+        <source>сжатый файл zstd</source>
+        <translation>a zstd-compressed file</translation>
+    </message>
+    <message>
+        <source>программа</source>
+        <translation>a program</translation>
+    </message>
+    <message>
+        <source>изображение WebP</source>
+        <translation>a WebP image</translation>
+    </message>
+    <message>
+        <source>сжатый файл bzip2</source>
+        <translation>a bzip2-compressed file</translation>
+    </message>
+    <message>
+        <source>одни нулевые байты</source>
+        <translation>nothing but zero bytes</translation>
+    </message>
+    <message>
+        <source>двоичные данные</source>
+        <translation>binary data</translation>
+    </message>
+    <message>
+        <source>Файл %1 — не текст (%2): книгу из него не сделать.</source>
+        <translation>The file %1 is not a text (%2): no book can be made of it.</translation>
+    </message>
+</context>
+<context>
+    <name>TextSource</name>
+    <message>
+        <source>Кодировка определена автоматически: %1.</source>
+        <translation>Encoding detected automatically: %1.</translation>
+    </message>
+</context>
+<context>
+    <name>UpdateCheck</name>
+    <message>
+        <source>&lt;FONT size=&quot;12&quot; face=&quot;Tahoma&quot;&gt;Обновлений не обнаружено&lt;/a&gt;&lt;/font&gt;</source>
+        <translation>&lt;FONT size=&quot;12&quot; face=&quot;Tahoma&quot;&gt;No updates found&lt;/a&gt;&lt;/font&gt;</translation>
+    </message>
+    <message>
+        <source>&quot;&gt;Новая версия: </source>
+        <translation>&quot;&gt;New version: </translation>
+    </message>
+</context>
+<context>
+    <name>ZipArchive</name>
+    <message>
+        <source>Слишком много файлов для архива %1: не более %2.</source>
+        <translation>Too many files for the archive %1: at most %2.</translation>
+    </message>
+    <message>
+        <source>Архив %1 получился бы больше 4 ГБ.</source>
+        <translation>The archive %1 would be larger than 4 GB.</translation>
+    </message>
+    <message>
+        <source>Архив %1 содержит недопустимое имя: %2</source>
+        <translation>The archive %1 holds a name that is not allowed: %2</translation>
+    </message>
+    <message>
+        <source>Архив %1: запись %2 ведёт через символическую ссылку.</source>
+        <translation>The archive %1: the entry %2 leads through a symbolic link.</translation>
+    </message>
+    <message>
+        <source>Не найден файл %1</source>
+        <translation>File not found: %1</translation>
+    </message>
+    <message>
+        <source>Архив %1 распаковывается больше чем в %2 байт: он повреждён.</source>
+        <translation>The archive %1 unpacks to more than %2 bytes: it is damaged.</translation>
+    </message>
+</context>
+<context>
+    <name>lumira-cli</name>
+    <message>
+        <source>Ключ --max-jar-size относится к созданию книги, а не к проверке страниц.</source>
+        <translation>--max-jar-size is for making books, not for checking pages.</translation>
+    </message>
+    <message>
+        <source>том %1 из %2: %3, %4 байт, «%5»</source>
+        <translation>volume %1 of %2: %3, %4 bytes, “%5”</translation>
+    </message>
+    <message>
+        <source>Папка для пакета не найдена: %1</source>
+        <translation>The folder for the package was not found: %1</translation>
+    </message>
+    <message>
+        <source>Ключ --out называет папку, а не файл пакета: %1</source>
+        <translation>The option --out names a folder, not a package file: %1</translation>
+    </message>
+    <message>
+        <source>Папка для пакетов не найдена: %1</source>
+        <translation>The folder for the packages was not found: %1</translation>
+    </message>
+    <message>
+        <source>Название книги пусто (имя файла не даёт его): задайте название ключом --title.</source>
+        <translation>The book&apos;s title is empty (the file name gives none): give a title with --title.</translation>
+    </message>
+    <message>
+        <source>Пакет %1 уже создан в этом запуске из другого текста с тем же именем.</source>
+        <translation>The package %1 was already made in this run from another text of the same name.</translation>
+    </message>
+    <message>
+        <source>Папка программы не найдена: %1</source>
+        <translation>The program folder was not found: %1</translation>
+    </message>
+    <message>
+        <source> (подрезка сверху %1, снизу %2)</source>
+        <translation> (cut at top %1, at bottom %2)</translation>
+    </message>
+    <message>
+        <source>Профиль «%1» не найден в profiles.ini.</source>
+        <translation>The profile &quot;%1&quot; is not in profiles.ini.</translation>
+    </message>
+    <message>
+        <source> Профилей нет.</source>
+        <translation> There are no profiles.</translation>
+    </message>
+    <message>
+        <source> Есть профили:</source>
+        <translation> The profiles are:</translation>
+    </message>
+    <message>
+        <source>Профиль: %1; экран %2x%3; шрифт: %4, %5</source>
+        <translation>Profile: %1; screen %2x%3; font: %4, %5</translation>
+    </message>
+    <message>
+        <source>нет</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>, жирный</source>
+        <translation>, bold</translation>
+    </message>
+    <message>
+        <source>, курсив</source>
+        <translation>, italic</translation>
+    </message>
+    <message>
+        <source>, подчёркнутый</source>
+        <translation>, underlined</translation>
+    </message>
+    <message>
+        <source>; подрезка %1/%2; системная полоса %3; кодировка </source>
+        <translation>; cuts %1/%2; system line %3; encoding </translation>
+    </message>
+    <message>
+        <source>вверху</source>
+        <translation>at the top</translation>
+    </message>
+    <message>
+        <source>внизу</source>
+        <translation>at the bottom</translation>
+    </message>
+    <message>
+        <source>не выбрана</source>
+        <translation>not chosen</translation>
+    </message>
+    <message>
+        <source>Страницы %1 нет: текст занимает %2 стр.</source>
+        <translation>There is no page %1: the text takes %2 pages.</translation>
+    </message>
+    <message>
+        <source>Прервано.</source>
+        <translation>Interrupted.</translation>
+    </message>
+    <message>
+        <source>Переносы по словарям %1 (язык каждого слова — по его буквам).</source>
+        <translation>Hyphenation by the dictionaries %1 (each word&apos;s language by its letters).</translation>
+    </message>
+    <message>
+        <source>Переносы по словарям %1 (язык книги: %2).</source>
+        <translation>Hyphenation by the dictionaries %1 (the book&apos;s language: %2).</translation>
+    </message>
+    <message>
+        <source>Справка: lumira-cli --help</source>
+        <translation>Help: lumira-cli --help</translation>
+    </message>
+    <message>
+        <source>Неверное значение %1 «%2»: нужно целое число от %3 до %4.</source>
+        <translation>Wrong value of %1 &quot;%2&quot;: a whole number from %3 to %4 is needed.</translation>
+    </message>
+    <message>
+        <source>Неверный цвет %1 «%2»: нужен вид #RRGGBB.</source>
+        <translation>Wrong colour %1 &quot;%2&quot;: the form #RRGGBB is needed.</translation>
+    </message>
+    <message>
+        <source>Неверное значение %1 «%2»: нужно top или bottom.</source>
+        <translation>Wrong value of %1 &quot;%2&quot;: top or bottom is needed.</translation>
+    </message>
+    <message>
+        <source>Неверное значение %1 «%2»: нужно dictionary или simple.</source>
+        <translation>Wrong value of %1 &quot;%2&quot;: dictionary or simple is needed.</translation>
+    </message>
+    <message>
+        <source>Неизвестная кодировка %1 «%2»: нужна одна из %3.</source>
+        <translation>Unknown encoding %1 &quot;%2&quot;: one of %3 is needed.</translation>
+    </message>
+    <message>
+        <source>Неизвестный язык %1 «%2»: нужен ru или en.</source>
+        <translation>Unknown language %1 &quot;%2&quot;: ru or en is needed.</translation>
+    </message>
+    <message>
+        <source>Пустое значение %1.</source>
+        <translation>Empty value of %1.</translation>
+    </message>
+    <message>
+        <source>Ключ %1 не принимает значения.</source>
+        <translation>The option %1 takes no value.</translation>
+    </message>
+    <message>
+        <source>Неизвестный ключ %1.</source>
+        <translation>Unknown option %1.</translation>
+    </message>
+    <message>
+        <source>Ключу %1 нужно значение.</source>
+        <translation>The option %1 needs a value.</translation>
+    </message>
+    <message>
+        <source>Ключу --preview нужен ключ --png ФАЙЛ.</source>
+        <translation>The option --preview needs the option --png FILE.</translation>
+    </message>
+    <message>
+        <source>Не указан ни один текст.</source>
+        <translation>No text is given.</translation>
+    </message>
+    <message>
+        <source>Ключи --out и --out-dir не совместимы.</source>
+        <translation>The options --out and --out-dir cannot be used together.</translation>
+    </message>
+    <message>
+        <source>Страницы показываются для одного текста за раз.</source>
+        <translation>Pages are shown for one text at a time.</translation>
+    </message>
+    <message>
+        <source>Ключи --dump-pages, --pages, --toc и --preview не создают книгу: --out и --out-dir с ними не совместимы.</source>
+        <translation>The options --dump-pages, --pages, --toc and --preview make no book: --out and --out-dir cannot be used with them.</translation>
+    </message>
+    <message>
+        <source>В тексте нет содержания: ни заголовков книги, ни строк, похожих на заголовки глав.</source>
+        <translation>The text has no contents: neither a book&apos;s titles nor lines that look like chapter headings.</translation>
+    </message>
+    <message>
+        <source>%1%2 … стр. %3</source>
+        <translation>%1%2 … p. %3</translation>
+    </message>
+    <message>
+        <source>Ключ --out задаёт пакет одного текста; для нескольких текстов служит --out-dir.</source>
+        <translation>The option --out names the package of one text; for several texts use --out-dir.</translation>
+    </message>
+    <message>
+        <source>Ключ --title задаёт название одной книги; у нескольких текстов названия берутся из имён файлов.</source>
+        <translation>The option --title names one book; several texts take their titles from their file names.</translation>
+    </message>
+    <message>
+        <source>Неверное значение %1 «%2»: нужен номер страницы (с 1) или доля текста от 0% до 100%.</source>
+        <translation>Invalid value %1 “%2”: a page number (from 1) or a share of the text from 0% to 100% is needed.</translation>
+    </message>
+    <message>
+        <source>Страница %1 из %2 · %3 %</source>
+        <translation>Page %1 of %2 · %3 %</translation>
+    </message>
+    <message>
+        <source> — готово</source>
+        <translation> - done</translation>
+    </message>
+    <message>
+        <source>Использование: lumira-cli [ключи] ТЕКСТ...
+Создаёт из текстов книги для телефонов с Java ME (MIDP 2.0): для каждого текста пакет .jar и
+описатель .jad рядом с ним. Настройки по умолчанию — те же, что у окна программы: config.ini и
+profiles.ini в папке программы, а у установленной программы — в ~/.config/lumira.
+
+Текст:
+  --encoding КОДИРОВКА    кодировка текстов: auto (определить по началу текста), cp1251,
+                          utf-8, utf-16, koi8-r или cp866; по умолчанию — выбранная в окне,
+                          иначе auto. Книга всегда в cp1251: символ, которого в ней нет,
+                          становится «?», и их число сообщается для каждого текста.
+                          Книги FB2 (и FB2 в ZIP), EPUB и HTML узнаются по содержимому и
+                          читаются в объявленной ими кодировке
+
+Книга:
+  --title НАЗВАНИЕ        название книги (по умолчанию — название из самой книги FB2, EPUB,
+                          HTML, иначе имя файла без расширения; только для одного текста)
+  --profile ИМЯ           профиль телефона из profiles.ini, без учёта регистра
+  --font ИМЯ              шрифт
+  --size ПУНКТЫ           размер шрифта в пунктах (1..200)
+  --bold, --italic, --underline          начертание; --no-bold, --no-italic, --no-underline
+                          его снимают
+  --color #RRGGBB         цвет шрифта
+  --background #RRGGBB    цвет фона
+  --upper-cut N           подрезка сверху, строк пикселей
+  --bottom-cut N          подрезка снизу, строк пикселей
+  --sysline top|bottom    системная полоса вверху или внизу
+  --hyphenation dictionary|simple        переносы: по словарю языка (русский, английский) или
+                          простые, по гласным и согласным; по умолчанию — выбранные в окне
+  --max-jar-size КБ       наибольший пакет, который ставит телефон (0 — без предела); по
+                          умолчанию — MaxJarSize профиля. Книга больше предела делится на тома
+                          ИМЯ_1.jar, ИМЯ_2.jar ... по концам абзацев; о каждом томе выводится
+                          строка
+
+Куда:
+  --out ПУТЬ.jar          пакет единственного текста
+  --out-dir ПАПКА         папка пакетов (по умолчанию — текущая); имя пакета — имя текста
+                          латиницей с расширением .jar
+  --jobs N                сколько книг создавать одновременно (1..256; по умолчанию — по
+                          числу ядер); сообщения о текстах идут в порядке их перечисления
+  Папка должна существовать. Пакет и описатель заменяются без вопросов.
+
+Проверка страниц (книга не создаётся, один текст):
+  --dump-pages            вывести страницы предпросмотра всего текста в UTF-8: каждая строка
+                          в точности как разложена, страницы разделены строкой из одного
+                          символа перевода страницы (\f)
+  --pages                 вывести число страниц текста
+  --toc                   вывести содержание книги (заголовки, вложенные с отступом) с номерами
+                          страниц предпросмотра, на которых они начинаются
+  --preview N --png ФАЙЛ  нарисовать страницу N (с 1) так, как её показывает окно, в PNG;
+                          --preview P% — первую страницу, к концу которой прочитано P %
+                          текста (0..100)
+
+Прочее:
+  --app-dir ПАПКА         папка с config.ini, profiles.ini, iface.dat и velmar.dat вместо
+                          папки программы
+  --lang ru|en            язык сообщений; по умолчанию — Language в config.ini, иначе язык
+                          системы
+  --list-profiles         перечислить профили телефонов
+  --verbose               сообщать о каждой книге и тогда, когда вывод не на терминал
+  --help                  эта справка
+  --version               версия
+
+Коды завершения: 0 — всё создано; 1 — хотя бы один текст не удался (остальные создаются);
+2 — ошибка в ключах или настройках, ничего не создано.
+</source>
+        <translation>Usage: lumira-cli [options] TEXT...
+Makes books for phones with Java ME (MIDP 2.0) from texts: for each text a .jar package and
+its .jad descriptor beside it. The settings default to those of the program&apos;s window: config.ini
+and profiles.ini in the program folder, or in ~/.config/lumira for an installed program.
+
+Text:
+  --encoding ENCODING     how the texts are read: auto (told from the text&apos;s beginning), cp1251,
+                          utf-8, utf-16, koi8-r or cp866; default: the one chosen in the window,
+                          else auto. The book is always cp1251: a character it lacks becomes
+                          &quot;?&quot;, and their number is reported for each text.
+                          FB2 (also FB2 in ZIP), EPUB and HTML books are told by their content
+                          and read in the encoding they declare
+
+Book:
+  --title TITLE           the book&apos;s title (default: the title of the FB2, EPUB or HTML book
+                          itself, else the file name without its extension; one text only)
+  --profile NAME          the phone profile from profiles.ini, matched without regard to case
+  --font NAME             the font
+  --size POINTS           the font size in points (1..200)
+  --bold, --italic, --underline          font style; --no-bold, --no-italic, --no-underline
+                          take it away
+  --color #RRGGBB         the font colour
+  --background #RRGGBB    the background colour
+  --upper-cut N           rows of pixels cut from the top of each glyph
+  --bottom-cut N          rows of pixels cut from the bottom of each glyph
+  --sysline top|bottom    the system line at the top or at the bottom
+  --hyphenation dictionary|simple        hyphenation: by the language&apos;s dictionary (Russian,
+                          English) or simple, by vowels and consonants; by default the one
+                          chosen in the window
+  --max-jar-size KB       the largest package the phone installs (0: no limit); by default
+                          the profile&apos;s MaxJarSize. A larger book is split into volumes
+                          NAME_1.jar, NAME_2.jar ... at paragraph ends; a line is written
+                          for each volume
+
+Where:
+  --out PATH.jar          the package of the one text
+  --out-dir FOLDER        the folder of the packages (default: the current one); each package is
+                          named after its text in Latin letters, with the extension .jar
+  --jobs N                how many books are made at once (1..256; default: one per core);
+                          the messages about the texts come in the order they are listed
+  The folder must exist. A package and its descriptor are replaced without asking.
+
+Checking pages (no book is made; one text):
+  --dump-pages            write every preview page of the whole text in UTF-8: each line
+                          exactly as laid out, pages separated by a line holding a single
+                          form feed character (\f)
+  --pages                 write the number of pages of the text
+  --toc                   write the book&apos;s contents (titles, nested ones indented) with the
+                          numbers of the preview pages they begin on
+  --preview N --png FILE  draw page N (from 1) as the window shows it, into a PNG file;
+                          --preview P% draws the first page by whose end P % of the text
+                          has been read (0..100)
+
+Other:
+  --app-dir FOLDER        the folder with config.ini, profiles.ini, iface.dat and velmar.dat
+                          instead of the program&apos;s
+  --lang ru|en            the language of the messages; default: Language in config.ini, else
+                          the system&apos;s language
+  --list-profiles         list the phone profiles
+  --verbose               report on each book also when the output is not a terminal
+  --help                  this help
+  --version               the version
+
+Exit status: 0 - everything was made; 1 - at least one text failed (the others are still made);
+2 - a mistake in the options or the settings, nothing was made.
+</translation>
+    </message>
+    <message>
+        <source>Не удаётся записать в стандартный вывод</source>
+        <translation>Unable to write to standard output</translation>
+    </message>
+</context>
+<context>
+    <name>lumira::CreatePanel</name>
+    <message>
+        <source>Книга сохранена, томов: %1 (%2) &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%3&lt;/a&gt;</source>
+        <translation>Book saved in %1 volumes (%2) &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%3&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Остановить создание книги</source>
+        <translation>Stop making the book</translation>
+    </message>
+    <message>
+        <source>Книга сохранена: %1 &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%2&lt;/a&gt;</source>
+        <translation>Book saved: %1 &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%2&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>Открыть папку</source>
+        <translation>Open folder</translation>
+    </message>
+    <message>
+        <source>Не удаётся открыть папку «%1»: не запускается ни один файловый менеджер.</source>
+        <translation>Cannot open the folder “%1”: no file manager can be started.</translation>
+    </message>
+</context>
+<context>
+    <name>lumira::HelpWindow</name>
+    <message>
+        <source>Справка</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>Не удалось выполнить проверку</source>
+        <translation>The check failed</translation>
+    </message>
+    <message>
+        <source>Как пользоваться</source>
+        <translation>How to</translation>
+    </message>
+    <message>
+        <source>О программе</source>
+        <translation>About</translation>
     </message>
 </context>
 <context>
@@ -608,11 +1275,11 @@
     </message>
     <message>
         <source>Показать или скрыть содержание книги</source>
-        <translation>Show or hide the book's contents</translation>
+        <translation>Show or hide the book&apos;s contents</translation>
     </message>
     <message>
         <source>Содержание книги: щелчок показывает страницу заголовка</source>
-        <translation>The book's contents: a click shows the title's page</translation>
+        <translation>The book&apos;s contents: a click shows the title&apos;s page</translation>
     </message>
     <message>
         <source>Номер страницы или процент: 120, 45 %</source>
@@ -816,134 +1483,6 @@
     </message>
 </context>
 <context>
-    <name>TextEncoding</name>
-    <message>
-        <source>Авто</source>
-        <translation>Auto</translation>
-    </message>
-    <message>
-        <source>Текст не читается как %1: неверная последовательность байтов в позиции %2.</source>
-        <translation>The text cannot be read as %1: invalid byte sequence at position %2.</translation>
-    </message>
-    <message>
-        <source>Символов, которых нет в кодировке Windows-1251, заменено на «?»: %1 (первый — «%2», строка %3, позиция %4).</source>
-        <translation>Characters that Windows-1251 lacks replaced by &quot;?&quot;: %1 (the first &quot;%2&quot;, line %3, position %4).</translation>
-    </message>
-</context>
-<context>
-    <name>TextKind</name>
-    <message>
-        <source>документ PDF</source>
-        <translation>a PDF document</translation>
-    </message>
-    <message>
-        <source>книга MOBI</source>
-        <translation>a MOBI book</translation>
-    </message>
-    <message>
-        <source>книга Palm (PDB)</source>
-        <translation>a Palm book (PDB)</translation>
-    </message>
-    <message>
-        <source>документ DjVu</source>
-        <translation>a DjVu document</translation>
-    </message>
-    <message>
-        <source>справка CHM</source>
-        <translation>a CHM help file</translation>
-    </message>
-    <message>
-        <source>документ Microsoft Office</source>
-        <translation>a Microsoft Office document</translation>
-    </message>
-    <message>
-        <source>изображение PNG</source>
-        <translation>a PNG image</translation>
-    </message>
-    <message>
-        <source>изображение JPEG</source>
-        <translation>a JPEG image</translation>
-    </message>
-    <message>
-        <source>изображение GIF</source>
-        <translation>a GIF image</translation>
-    </message>
-    <message>
-        <source>изображение TIFF</source>
-        <translation>a TIFF image</translation>
-    </message>
-    <message>
-        <source>архив RAR</source>
-        <translation>a RAR archive</translation>
-    </message>
-    <message>
-        <source>архив 7-Zip</source>
-        <translation>a 7-Zip archive</translation>
-    </message>
-    <message>
-        <source>сжатый файл gzip</source>
-        <translation>a gzip-compressed file</translation>
-    </message>
-    <message>
-        <source>сжатый файл xz</source>
-        <translation>an xz-compressed file</translation>
-    </message>
-    <message>
-        <source>сжатый файл zstd</source>
-        <translation>a zstd-compressed file</translation>
-    </message>
-    <message>
-        <source>программа</source>
-        <translation>a program</translation>
-    </message>
-    <message>
-        <source>изображение WebP</source>
-        <translation>a WebP image</translation>
-    </message>
-    <message>
-        <source>сжатый файл bzip2</source>
-        <translation>a bzip2-compressed file</translation>
-    </message>
-    <message>
-        <source>одни нулевые байты</source>
-        <translation>nothing but zero bytes</translation>
-    </message>
-    <message>
-        <source>двоичные данные</source>
-        <translation>binary data</translation>
-    </message>
-    <message>
-        <source>Файл %1 — не текст (%2): книгу из него не сделать.</source>
-        <translation>The file %1 is not a text (%2): no book can be made of it.</translation>
-    </message>
-</context>
-<context>
-    <name>TextSource</name>
-    <message>
-        <source>Кодировка определена автоматически: %1.</source>
-        <translation>Encoding detected automatically: %1.</translation>
-    </message>
-</context>
-<context>
-    <name>lumira::HelpWindow</name>
-    <message>
-        <source>Справка</source>
-        <translation>Help</translation>
-    </message>
-    <message>
-        <source>Не удалось выполнить проверку</source>
-        <translation>The check failed</translation>
-    </message>
-    <message>
-        <source>Как пользоваться</source>
-        <translation>How to</translation>
-    </message>
-    <message>
-        <source>О программе</source>
-        <translation>About</translation>
-    </message>
-</context>
-<context>
     <name>lumira::ProfileEditor</name>
     <message>
         <source>Предел пакета, КБ (0 — нет)</source>
@@ -1040,545 +1579,6 @@
     <message>
         <source>Закрыть</source>
         <translation>Close</translation>
-    </message>
-</context>
-<context>
-    <name>UpdateCheck</name>
-    <message>
-        <source>&lt;FONT size=&quot;12&quot; face=&quot;Tahoma&quot;&gt;Обновлений не обнаружено&lt;/a&gt;&lt;/font&gt;</source>
-        <translation>&lt;FONT size=&quot;12&quot; face=&quot;Tahoma&quot;&gt;No updates found&lt;/a&gt;&lt;/font&gt;</translation>
-    </message>
-    <message>
-        <source>&quot;&gt;Новая версия: </source>
-        <translation>&quot;&gt;New version: </translation>
-    </message>
-</context>
-<context>
-    <name>ZipArchive</name>
-    <message>
-        <source>Слишком много файлов для архива %1: не более %2.</source>
-        <translation>Too many files for the archive %1: at most %2.</translation>
-    </message>
-    <message>
-        <source>Архив %1 получился бы больше 4 ГБ.</source>
-        <translation>The archive %1 would be larger than 4 GB.</translation>
-    </message>
-    <message>
-        <source>Архив %1 содержит недопустимое имя: %2</source>
-        <translation>The archive %1 holds a name that is not allowed: %2</translation>
-    </message>
-    <message>
-        <source>Архив %1: запись %2 ведёт через символическую ссылку.</source>
-        <translation>The archive %1: the entry %2 leads through a symbolic link.</translation>
-    </message>
-    <message>
-        <source>Не найден файл %1</source>
-        <translation>File not found: %1</translation>
-    </message>
-    <message>
-        <source>Архив %1 распаковывается больше чем в %2 байт: он повреждён.</source>
-        <translation>The archive %1 unpacks to more than %2 bytes: it is damaged.</translation>
-    </message>
-</context>
-<context>
-    <name>PageIndex</name>
-    <message>
-        <source>Текст слишком велик для просмотра страниц.</source>
-        <translation>The text is too large to show its pages.</translation>
-    </message>
-    <message>
-        <source>Непредвиденная ошибка при подсчёте страниц.</source>
-        <translation>Unexpected error while counting pages.</translation>
-    </message>
-</context>
-<context>
-    <name>lumira-cli</name>
-    <message>
-        <source>Ключ --max-jar-size относится к созданию книги, а не к проверке страниц.</source>
-        <translation>--max-jar-size is for making books, not for checking pages.</translation>
-    </message>
-    <message>
-        <source>том %1 из %2: %3, %4 байт, «%5»</source>
-        <translation>volume %1 of %2: %3, %4 bytes, “%5”</translation>
-    </message>
-    <message>
-        <source>Папка для пакета не найдена: %1</source>
-        <translation>The folder for the package was not found: %1</translation>
-    </message>
-    <message>
-        <source>Ключ --out называет папку, а не файл пакета: %1</source>
-        <translation>The option --out names a folder, not a package file: %1</translation>
-    </message>
-    <message>
-        <source>Папка для пакетов не найдена: %1</source>
-        <translation>The folder for the packages was not found: %1</translation>
-    </message>
-    <message>
-        <source>Название книги пусто (имя файла не даёт его): задайте название ключом --title.</source>
-        <translation>The book&apos;s title is empty (the file name gives none): give a title with --title.</translation>
-    </message>
-    <message>
-        <source>Пакет %1 уже создан в этом запуске из другого текста с тем же именем.</source>
-        <translation>The package %1 was already made in this run from another text of the same name.</translation>
-    </message>
-    <message>
-        <source>Папка программы не найдена: %1</source>
-        <translation>The program folder was not found: %1</translation>
-    </message>
-    <message>
-        <source> (подрезка сверху %1, снизу %2)</source>
-        <translation> (cut at top %1, at bottom %2)</translation>
-    </message>
-    <message>
-        <source>Профиль «%1» не найден в profiles.ini.</source>
-        <translation>The profile &quot;%1&quot; is not in profiles.ini.</translation>
-    </message>
-    <message>
-        <source> Профилей нет.</source>
-        <translation> There are no profiles.</translation>
-    </message>
-    <message>
-        <source> Есть профили:</source>
-        <translation> The profiles are:</translation>
-    </message>
-    <message>
-        <source>Профиль: %1; экран %2x%3; шрифт: %4, %5</source>
-        <translation>Profile: %1; screen %2x%3; font: %4, %5</translation>
-    </message>
-    <message>
-        <source>нет</source>
-        <translation>none</translation>
-    </message>
-    <message>
-        <source>, жирный</source>
-        <translation>, bold</translation>
-    </message>
-    <message>
-        <source>, курсив</source>
-        <translation>, italic</translation>
-    </message>
-    <message>
-        <source>, подчёркнутый</source>
-        <translation>, underlined</translation>
-    </message>
-    <message>
-        <source>; подрезка %1/%2; системная полоса %3; кодировка </source>
-        <translation>; cuts %1/%2; system line %3; encoding </translation>
-    </message>
-    <message>
-        <source>вверху</source>
-        <translation>at the top</translation>
-    </message>
-    <message>
-        <source>внизу</source>
-        <translation>at the bottom</translation>
-    </message>
-    <message>
-        <source>не выбрана</source>
-        <translation>not chosen</translation>
-    </message>
-    <message>
-        <source>Страницы %1 нет: текст занимает %2 стр.</source>
-        <translation>There is no page %1: the text takes %2 pages.</translation>
-    </message>
-    <message>
-        <source>Прервано.</source>
-        <translation>Interrupted.</translation>
-    </message>
-    <message>
-        <source>Переносы по словарям %1 (язык каждого слова — по его буквам).</source>
-        <translation>Hyphenation by the dictionaries %1 (each word's language by its letters).</translation>
-    </message>
-    <message>
-        <source>Переносы по словарям %1 (язык книги: %2).</source>
-        <translation>Hyphenation by the dictionaries %1 (the book's language: %2).</translation>
-    </message>
-    <message>
-        <source>Справка: lumira-cli --help</source>
-        <translation>Help: lumira-cli --help</translation>
-    </message>
-    <message>
-        <source>Неверное значение %1 «%2»: нужно целое число от %3 до %4.</source>
-        <translation>Wrong value of %1 &quot;%2&quot;: a whole number from %3 to %4 is needed.</translation>
-    </message>
-    <message>
-        <source>Неверный цвет %1 «%2»: нужен вид #RRGGBB.</source>
-        <translation>Wrong colour %1 &quot;%2&quot;: the form #RRGGBB is needed.</translation>
-    </message>
-    <message>
-        <source>Неверное значение %1 «%2»: нужно top или bottom.</source>
-        <translation>Wrong value of %1 &quot;%2&quot;: top or bottom is needed.</translation>
-    </message>
-    <message>
-        <source>Неверное значение %1 «%2»: нужно dictionary или simple.</source>
-        <translation>Wrong value of %1 &quot;%2&quot;: dictionary or simple is needed.</translation>
-    </message>
-    <message>
-        <source>Неизвестная кодировка %1 «%2»: нужна одна из %3.</source>
-        <translation>Unknown encoding %1 &quot;%2&quot;: one of %3 is needed.</translation>
-    </message>
-    <message>
-        <source>Неизвестный язык %1 «%2»: нужен ru или en.</source>
-        <translation>Unknown language %1 &quot;%2&quot;: ru or en is needed.</translation>
-    </message>
-    <message>
-        <source>Пустое значение %1.</source>
-        <translation>Empty value of %1.</translation>
-    </message>
-    <message>
-        <source>Ключ %1 не принимает значения.</source>
-        <translation>The option %1 takes no value.</translation>
-    </message>
-    <message>
-        <source>Неизвестный ключ %1.</source>
-        <translation>Unknown option %1.</translation>
-    </message>
-    <message>
-        <source>Ключу %1 нужно значение.</source>
-        <translation>The option %1 needs a value.</translation>
-    </message>
-    <message>
-        <source>Ключу --preview нужен ключ --png ФАЙЛ.</source>
-        <translation>The option --preview needs the option --png FILE.</translation>
-    </message>
-    <message>
-        <source>Не указан ни один текст.</source>
-        <translation>No text is given.</translation>
-    </message>
-    <message>
-        <source>Ключи --out и --out-dir не совместимы.</source>
-        <translation>The options --out and --out-dir cannot be used together.</translation>
-    </message>
-    <message>
-        <source>Страницы показываются для одного текста за раз.</source>
-        <translation>Pages are shown for one text at a time.</translation>
-    </message>
-    <message>
-        <source>Ключи --dump-pages, --pages, --toc и --preview не создают книгу: --out и --out-dir с ними не совместимы.</source>
-        <translation>The options --dump-pages, --pages, --toc and --preview make no book: --out and --out-dir cannot be used with them.</translation>
-    </message>
-    <message>
-        <source>В тексте нет содержания: ни заголовков книги, ни строк, похожих на заголовки глав.</source>
-        <translation>The text has no contents: neither a book&apos;s titles nor lines that look like chapter headings.</translation>
-    </message>
-    <message>
-        <source>%1%2 … стр. %3</source>
-        <translation>%1%2 … p. %3</translation>
-    </message>
-    <message>
-        <source>Ключ --out задаёт пакет одного текста; для нескольких текстов служит --out-dir.</source>
-        <translation>The option --out names the package of one text; for several texts use --out-dir.</translation>
-    </message>
-    <message>
-        <source>Ключ --title задаёт название одной книги; у нескольких текстов названия берутся из имён файлов.</source>
-        <translation>The option --title names one book; several texts take their titles from their file names.</translation>
-    </message>
-    <message>
-        <source>Неверное значение %1 «%2»: нужен номер страницы (с 1) или доля текста от 0% до 100%.</source>
-        <translation>Invalid value %1 “%2”: a page number (from 1) or a share of the text from 0% to 100% is needed.</translation>
-    </message>
-    <message>
-        <source>Страница %1 из %2 · %3 %</source>
-        <translation>Page %1 of %2 · %3 %</translation>
-    </message>
-    <message>
-        <source> — готово</source>
-        <translation> - done</translation>
-    </message>
-    <message>
-        <source>Использование: lumira-cli [ключи] ТЕКСТ...
-Создаёт из текстов книги для телефонов с Java ME (MIDP 2.0): для каждого текста пакет .jar и
-описатель .jad рядом с ним. Настройки по умолчанию — те же, что у окна программы: config.ini и
-profiles.ini в папке программы, а у установленной программы — в ~/.config/lumira.
-
-Текст:
-  --encoding КОДИРОВКА    кодировка текстов: auto (определить по началу текста), cp1251,
-                          utf-8, utf-16, koi8-r или cp866; по умолчанию — выбранная в окне,
-                          иначе auto. Книга всегда в cp1251: символ, которого в ней нет,
-                          становится «?», и их число сообщается для каждого текста.
-                          Книги FB2 (и FB2 в ZIP), EPUB и HTML узнаются по содержимому и
-                          читаются в объявленной ими кодировке
-
-Книга:
-  --title НАЗВАНИЕ        название книги (по умолчанию — название из самой книги FB2, EPUB,
-                          HTML, иначе имя файла без расширения; только для одного текста)
-  --profile ИМЯ           профиль телефона из profiles.ini, без учёта регистра
-  --font ИМЯ              шрифт
-  --size ПУНКТЫ           размер шрифта в пунктах (1..200)
-  --bold, --italic, --underline          начертание; --no-bold, --no-italic, --no-underline
-                          его снимают
-  --color #RRGGBB         цвет шрифта
-  --background #RRGGBB    цвет фона
-  --upper-cut N           подрезка сверху, строк пикселей
-  --bottom-cut N          подрезка снизу, строк пикселей
-  --sysline top|bottom    системная полоса вверху или внизу
-  --hyphenation dictionary|simple        переносы: по словарю языка (русский, английский) или
-                          простые, по гласным и согласным; по умолчанию — выбранные в окне
-  --max-jar-size КБ       наибольший пакет, который ставит телефон (0 — без предела); по
-                          умолчанию — MaxJarSize профиля. Книга больше предела делится на тома
-                          ИМЯ_1.jar, ИМЯ_2.jar ... по концам абзацев; о каждом томе выводится
-                          строка
-
-Куда:
-  --out ПУТЬ.jar          пакет единственного текста
-  --out-dir ПАПКА         папка пакетов (по умолчанию — текущая); имя пакета — имя текста
-                          латиницей с расширением .jar
-  --jobs N                сколько книг создавать одновременно (1..256; по умолчанию — по
-                          числу ядер); сообщения о текстах идут в порядке их перечисления
-  Папка должна существовать. Пакет и описатель заменяются без вопросов.
-
-Проверка страниц (книга не создаётся, один текст):
-  --dump-pages            вывести страницы предпросмотра всего текста в UTF-8: каждая строка
-                          в точности как разложена, страницы разделены строкой из одного
-                          символа перевода страницы (\f)
-  --pages                 вывести число страниц текста
-  --toc                   вывести содержание книги (заголовки, вложенные с отступом) с номерами
-                          страниц предпросмотра, на которых они начинаются
-  --preview N --png ФАЙЛ  нарисовать страницу N (с 1) так, как её показывает окно, в PNG;
-                          --preview P% — первую страницу, к концу которой прочитано P %
-                          текста (0..100)
-
-Прочее:
-  --app-dir ПАПКА         папка с config.ini, profiles.ini, iface.dat и velmar.dat вместо
-                          папки программы
-  --lang ru|en            язык сообщений; по умолчанию — Language в config.ini, иначе язык
-                          системы
-  --list-profiles         перечислить профили телефонов
-  --verbose               сообщать о каждой книге и тогда, когда вывод не на терминал
-  --help                  эта справка
-  --version               версия
-
-Коды завершения: 0 — всё создано; 1 — хотя бы один текст не удался (остальные создаются);
-2 — ошибка в ключах или настройках, ничего не создано.
-</source>
-        <translation>Usage: lumira-cli [options] TEXT...
-Makes books for phones with Java ME (MIDP 2.0) from texts: for each text a .jar package and
-its .jad descriptor beside it. The settings default to those of the program&apos;s window: config.ini
-and profiles.ini in the program folder, or in ~/.config/lumira for an installed program.
-
-Text:
-  --encoding ENCODING     how the texts are read: auto (told from the text&apos;s beginning), cp1251,
-                          utf-8, utf-16, koi8-r or cp866; default: the one chosen in the window,
-                          else auto. The book is always cp1251: a character it lacks becomes
-                          &quot;?&quot;, and their number is reported for each text.
-                          FB2 (also FB2 in ZIP), EPUB and HTML books are told by their content
-                          and read in the encoding they declare
-
-Book:
-  --title TITLE           the book&apos;s title (default: the title of the FB2, EPUB or HTML book
-                          itself, else the file name without its extension; one text only)
-  --profile NAME          the phone profile from profiles.ini, matched without regard to case
-  --font NAME             the font
-  --size POINTS           the font size in points (1..200)
-  --bold, --italic, --underline          font style; --no-bold, --no-italic, --no-underline
-                          take it away
-  --color #RRGGBB         the font colour
-  --background #RRGGBB    the background colour
-  --upper-cut N           rows of pixels cut from the top of each glyph
-  --bottom-cut N          rows of pixels cut from the bottom of each glyph
-  --sysline top|bottom    the system line at the top or at the bottom
-  --hyphenation dictionary|simple        hyphenation: by the language's dictionary (Russian,
-                          English) or simple, by vowels and consonants; by default the one
-                          chosen in the window
-  --max-jar-size KB       the largest package the phone installs (0: no limit); by default
-                          the profile's MaxJarSize. A larger book is split into volumes
-                          NAME_1.jar, NAME_2.jar ... at paragraph ends; a line is written
-                          for each volume
-
-Where:
-  --out PATH.jar          the package of the one text
-  --out-dir FOLDER        the folder of the packages (default: the current one); each package is
-                          named after its text in Latin letters, with the extension .jar
-  --jobs N                how many books are made at once (1..256; default: one per core);
-                          the messages about the texts come in the order they are listed
-  The folder must exist. A package and its descriptor are replaced without asking.
-
-Checking pages (no book is made; one text):
-  --dump-pages            write every preview page of the whole text in UTF-8: each line
-                          exactly as laid out, pages separated by a line holding a single
-                          form feed character (\f)
-  --pages                 write the number of pages of the text
-  --toc                   write the book&apos;s contents (titles, nested ones indented) with the
-                          numbers of the preview pages they begin on
-  --preview N --png FILE  draw page N (from 1) as the window shows it, into a PNG file;
-                          --preview P% draws the first page by whose end P % of the text
-                          has been read (0..100)
-
-Other:
-  --app-dir FOLDER        the folder with config.ini, profiles.ini, iface.dat and velmar.dat
-                          instead of the program&apos;s
-  --lang ru|en            the language of the messages; default: Language in config.ini, else
-                          the system&apos;s language
-  --list-profiles         list the phone profiles
-  --verbose               report on each book also when the output is not a terminal
-  --help                  this help
-  --version               the version
-
-Exit status: 0 - everything was made; 1 - at least one text failed (the others are still made);
-2 - a mistake in the options or the settings, nothing was made.
-</translation>
-    </message>
-    <message>
-        <source>Не удаётся записать в стандартный вывод</source>
-        <translation>Unable to write to standard output</translation>
-    </message>
-</context>
-<context>
-    <name>BookVolumes</name>
-    <message>
-        <source>Удалены тома прежнего деления книги с тем же именем: %1.</source>
-        <translation>Volumes of an earlier split of the book with the same name removed: %1.</translation>
-    </message>
-    <message>
-        <source>Название «%1» занимает %2 байт в UTF-8: некоторые телефоны не принимают названия длиннее %3 байт.</source>
-        <translation>The name “%1” takes %2 bytes of UTF-8: some phones refuse names longer than %3 bytes.</translation>
-    </message>
-    <message>
-        <source>Шаблон и шрифт книги занимают %1 КБ (%2 байт), а пакет для этого телефона не больше %3 КБ (%4 байт): книга не поместится. Уменьшите шрифт или снимите предел.</source>
-        <translation>The template and font of the book take %1 KB (%2 bytes), but a package for this phone is at most %3 KB (%4 bytes): the book will not fit. Make the font smaller or lift the limit.</translation>
-    </message>
-    <message>
-        <source>Пакет для этого телефона не больше %1 КБ, а шаблон и шрифт книги занимают %2 КБ: для текста места не остаётся. Уменьшите шрифт или снимите предел.</source>
-        <translation>A package for this phone is at most %1 KB, and the template and font of the book take %2 KB: no room is left for the text. Make the font smaller or lift the limit.</translation>
-    </message>
-    <message>
-        <source>Пакет занимает %1 МБ: большинство телефонов не примут пакет больше 1 МБ. Задайте в профиле телефона предел размера пакета, и книга будет разделена на тома.</source>
-        <translation>The package takes %1 MB: most phones refuse a package larger than 1 MB. Set a package limit in the phone’s profile, and the book will be split into volumes.</translation>
-    </message>
-    <message>
-        <source>,</source>
-        <translation>.</translation>
-    </message>
-</context>
-<context>
-    <name>FileErrors</name>
-    <message>
-        <source>Не удаётся открыть файл «%1»</source>
-        <translation>Cannot open file “%1”</translation>
-    </message>
-    <message>
-        <source>Не удаётся создать файл «%1»</source>
-        <translation>Cannot create file “%1”</translation>
-    </message>
-    <message>
-        <source>Не удаётся записать файл «%1»</source>
-        <translation>Unable to write to “%1”</translation>
-    </message>
-    <message>
-        <source>«%1» — не обычный файл, а канал, устройство или сокет</source>
-        <translation>“%1” is not a regular file but a pipe, device or socket</translation>
-    </message>
-    <message>
-        <source>Ошибка чтения файла</source>
-        <translation>Stream read error</translation>
-    </message>
-</context>
-<context>
-    <name>PngWriter</name>
-    <message>
-        <source>Не хватает памяти, чтобы сжать картинку в PNG.</source>
-        <translation>Not enough memory to compress the picture as PNG.</translation>
-    </message>
-    <message>
-        <source>Сжатие картинки в PNG не удалось (ошибка zlib).</source>
-        <translation>Compressing the picture as PNG failed (a zlib error).</translation>
-    </message>
-    <message>
-        <source>Картинка пуста: из неё не сделать PNG.</source>
-        <translation>The picture is empty: no PNG can be made of it.</translation>
-    </message>
-</context>
-<context>
-    <name>SettingsFile</name>
-    <message>
-        <source>config.ini: %1=%2 вне пределов %3..%4, взято %5.</source>
-        <translation>config.ini: %1=%2 is outside %3..%4; %5 is used.</translation>
-    </message>
-</context>
-<context>
-    <name>SystemError</name>
-    <message>
-        <source>нет такого файла или папки</source>
-        <translation>No such file or directory</translation>
-    </message>
-    <message>
-        <source>отказано в доступе</source>
-        <translation>Permission denied</translation>
-    </message>
-    <message>
-        <source>операция не разрешена</source>
-        <translation>Operation not permitted</translation>
-    </message>
-    <message>
-        <source>файловая система только для чтения</source>
-        <translation>Read-only file system</translation>
-    </message>
-    <message>
-        <source>на устройстве не осталось места</source>
-        <translation>No space left on device</translation>
-    </message>
-    <message>
-        <source>превышена дисковая квота</source>
-        <translation>Disk quota exceeded</translation>
-    </message>
-    <message>
-        <source>файл слишком велик</source>
-        <translation>File too large</translation>
-    </message>
-    <message>
-        <source>это папка</source>
-        <translation>Is a directory</translation>
-    </message>
-    <message>
-        <source>часть пути не является папкой</source>
-        <translation>Not a directory</translation>
-    </message>
-    <message>
-        <source>файл уже существует</source>
-        <translation>File exists</translation>
-    </message>
-    <message>
-        <source>слишком много открытых файлов</source>
-        <translation>Too many open files</translation>
-    </message>
-    <message>
-        <source>слишком много открытых файлов в системе</source>
-        <translation>Too many open files in system</translation>
-    </message>
-    <message>
-        <source>слишком длинное имя файла</source>
-        <translation>File name too long</translation>
-    </message>
-    <message>
-        <source>слишком много символических ссылок подряд</source>
-        <translation>Too many levels of symbolic links</translation>
-    </message>
-    <message>
-        <source>ошибка ввода-вывода</source>
-        <translation>Input/output error</translation>
-    </message>
-    <message>
-        <source>устройство или ресурс заняты</source>
-        <translation>Device or resource busy</translation>
-    </message>
-    <message>
-        <source>файл занят</source>
-        <translation>Text file busy</translation>
-    </message>
-    <message>
-        <source>недостаточно памяти</source>
-        <translation>Cannot allocate memory</translation>
-    </message>
-    <message>
-        <source>недопустимый аргумент</source>
-        <translation>Invalid argument</translation>
-    </message>
-</context>
-<context>
-    <name>PagePainter</name>
-    <message>
-        <source>Картинка «%1» повреждена: это не точечный рисунок BMP.</source>
-        <translation>Bitmap image is not valid: “%1”</translation>
     </message>
 </context>
 </TS>
