@@ -219,6 +219,10 @@ public:
     int PreviewZoomStep() const;
     // Shows i_scrBitmap in i_scr at the zoom, pixel for pixel enlarged.
     void ShowPreviewImage();
+    // Gives the window the rule's size around the page at the zoom's fixed step (at 1× for
+    // "по размеру окна", which fits the page to whatever room the window has), as far as the
+    // screen allows; a maximised window keeps its size.
+    void SizeForPreview();
     // The titles of the book's contents (cp1251) with their text positions, as listed beside the
     // preview; empty while they are being found or the book has none.
     const std::vector<ContentsEntry>& PreviewContents() const { return contents_; }

@@ -117,9 +117,8 @@ void MainWindow::e_modelPropertiesChange()
     i_scrBitmap = QImage(std::max(1, w), std::max(1, h), QImage::Format_RGB32);
     i_scr->resize(previewSize_ * PreviewZoomStep());
 
-    // The window takes the rule's size around the preview at 1× (unless the user maximised it).
-    const QSize outer = OuterSizeFor(previewSize_);
-    SetOuterSize(outer.width(), outer.height());
+    // The window takes the rule's size around the preview (unless the user maximised it).
+    SizeForPreview();
     RenderPreview();
 }
 

@@ -212,6 +212,15 @@ void MainWindow::SetPreviewZoom(int zoom)
     Book.previewZoom = zoom >= kFitPreviewZoom && zoom <= kMaxPreviewZoom ? zoom : 1;
     if (zoomChoice) zoomChoice->SetItemIndex(Book.previewZoom == kFitPreviewZoom ? kMaxPreviewZoom : Book.previewZoom - 1);
     ShowPreviewImage();
+    // A larger step asks for room to show the page whole; "по размеру окна" keeps the window.
+    if (Book.previewZoom != kFitPreviewZoom) SizeForPreview();
+}
+
+void MainWindow::SizeForPreview()
+{
+    const int step = Book.previewZoom == kFitPreviewZoom ? 1 : PreviewZoomStep();
+    const QSize outer = OuterSizeFor(previewSize_ * step);
+    SetOuterSize(outer.width(), outer.height());
 }
 
 void MainWindow::ShowPreviewImage()

@@ -249,6 +249,8 @@ TEST_F(WholeBookWindow, TheZoomEnlargesTheCommandLinesPagePixelForPixelAndIsReme
         const QImage shown = Shown();
         ASSERT_EQ(shown.size(), page.size() * zoom);
         EXPECT_EQ(form->i_scr->size(), page.size() * zoom);
+        // A larger step asks for the room to show the page whole.
+        EXPECT_EQ(form->OuterSize(), MainWindow::OuterSizeFor(page.size() * zoom));
         // Every pixel a square of zoom × zoom of the page's own pixel: nothing smoothed.
         bool same = true;
         for (int y = 0; y < shown.height() && same; ++y)
