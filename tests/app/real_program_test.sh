@@ -183,6 +183,15 @@ drop() {
     kill "$source_pid" 2>/dev/null
 }
 
+# main_window [WHAT]: sets main to the program's window once it has settled; when none opened,
+# counts a failure ("WHAT: the main window did not open") and returns 1.
+main_window() {
+    main=$(window "Lumira generator")
+    [ -n "$main" ] && settled "$main" && return 0
+    fail "${1:+$1: }the main window did not open: $(cat "$dir.out")"
+    return 1
+}
+
 # hover ID X Y: rests the pointer on a point of the window's client area until a tooltip shows.
 hover() {
     client "$1"
@@ -212,11 +221,7 @@ fi
 # ---- Esc on an open list closes the list only; Esc on the window closes the program ----
 dir=$(new_folder esc)
 start "$dir"
-main=$(window "Lumira generator")
-[ -n "$main" ] && settled "$main"
-if [ -z "$main" ]; then
-    fail "the main window did not open: $(cat "$dir.out")"
-else
+if main_window; then
     settled "$main"
     idle "$app" || fail "the window did not finish its start"
     click "$main" 180 134   # the phone list
@@ -241,11 +246,7 @@ fi
 dir=$(new_folder font)
 printf '[Font]\r\nName=Tahoma\r\nSize=9\r\nBold=1\r\n' >"$dir/config.ini"
 start "$dir"
-main=$(window "Lumira generator")
-[ -n "$main" ] && settled "$main"
-if [ -z "$main" ]; then
-    fail "the main window did not open: $(cat "$dir.out")"
-else
+if main_window; then
     click "$main" 45 188   # "Шрифт"
     chooser=$(window "Шрифт")
     if [ -z "$chooser" ]; then
@@ -274,11 +275,7 @@ dir=$(new_folder drop)
 mkdir -p "$work/books"
 printf 'Text dropped onto the window.\r\n' >"$work/books/dropped.txt"
 start "$dir"
-main=$(window "Lumira generator")
-[ -n "$main" ] && settled "$main"
-if [ -z "$main" ]; then
-    fail "the main window did not open"
-else
+if main_window; then
     drop "$work/books/dropped.txt" "$main"
     key "$main" Escape
     ended "$app" || fail "the program did not close after the drop"
@@ -294,11 +291,7 @@ printf 'The second text.\r\n' >"$work/books/second.txt"
 (cd "$dir" && exec ./lumira "$work/books/first.txt" >"$dir.out" 2>&1) &
 app=$!
 pids+=("$app")
-main=$(window "Lumira generator")
-[ -n "$main" ] && settled "$main"
-if [ -z "$main" ]; then
-    fail "lumira FILE: the main window did not open: $(cat "$dir.out")"
-else
+if main_window "lumira FILE"; then
     sleep 0.5
     shot handover-first
     # Another window in front, then a second start from another folder with a relative name.
@@ -376,11 +369,7 @@ dir=$(new_folder resizing)
 printf '[Phone]\r\nWidth=176\r\nHeight=220\r\n' >"$dir/profiles.ini"
 printf '[Global]\r\nModel=0\r\n' >"$dir/config.ini"
 start "$dir"
-main=$(window "Lumira generator")
-[ -n "$main" ] && settled "$main"
-if [ -z "$main" ]; then
-    fail "resizing: the main window did not open: $(cat "$dir.out")"
-else
+if main_window "resizing"; then
     idle "$app"
     client "$main"
     opened_w=$cw
@@ -419,11 +408,7 @@ dir=$(new_folder readonly)
 printf '[Global]\r\nModel=0\r\n' >"$dir/config.ini"
 chmod 444 "$dir/config.ini"
 start "$dir"
-main=$(window "Lumira generator")
-[ -n "$main" ] && settled "$main"
-if [ -z "$main" ]; then
-    fail "readonly: the main window did not open: $(cat "$dir.out")"
-else
+if main_window "readonly"; then
     key "$main" Escape
     if ! popup "$app"; then
         fail "a close with a read-only config.ini told nothing"
@@ -450,11 +435,7 @@ printf '[Global]\r\nModel=0\r\nSaveDir=%s/\r\n' "$out" >"$dir/config.ini"
 text="$out/Очень длинное название книги.txt"
 head -c 1200000 /dev/urandom | base64 -w 76 >"$text"  # letters that hardly compress: a package over 1 MB
 start "$dir"
-main=$(window "Lumira generator")
-[ -n "$main" ] && settled "$main"
-if [ -z "$main" ]; then
-    fail "building: the main window did not open: $(cat "$dir.out")"
-else
+if main_window "building"; then
     hover "$main" 253 320  # "Создать", disabled
     shot create-disabled-tooltip
     drop "$text" "$main"
