@@ -6,6 +6,7 @@
 #                   exits 77 (skipped) when a tool is missing; makes the scratch folder $work, the
 #                   array pids of what to stop at the end (stopped, and $work removed, on exit),
 #                   the count $failures and fail MESSAGE, which counts one and prints it.
+#   window NAME     the id of the visible window of that name, waiting up to 10 s for it.
 #   start_desktop   needs $work (the test's scratch folder) and the array pids (what the test
 #                   stops at its end: the servers started here are added); exports DISPLAY and
 #                   DBUS_SESSION_BUS_ADDRESS; returns 1 when no display could be started.
@@ -31,6 +32,16 @@ end_real_test() {
 fail() {
     echo "FAIL: $*"
     failures=$((failures + 1))
+}
+
+window() {
+    local id=""
+    for _ in $(seq 100); do
+        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -1)
+        [ -n "$id" ] && break
+        sleep 0.1
+    done
+    echo "$id"
 }
 
 start_desktop() {

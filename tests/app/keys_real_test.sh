@@ -24,12 +24,7 @@ for i in $(seq 3000); do printf 'line %d\r\n' "$i"; done >"$work/long.txt"
 "$app/lumira" "$work/long.txt" >"$work/out.log" 2>&1 &
 program=$!
 pids+=("$program")
-main=""
-for _ in $(seq 100); do
-    main=$(xdotool search --onlyvisible --name "^Lumira generator$" 2>/dev/null | head -1)
-    [ -n "$main" ] && break
-    sleep 0.1
-done
+main=$(window "Lumira generator")
 [ -n "$main" ] || { echo "FAIL: the window did not open"; cat "$work/out.log"; exit 1; }
 sleep 1.5
 
@@ -76,12 +71,7 @@ xdotool key Home
 sleep 0.4
 
 xdotool key F1
-help=""
-for _ in $(seq 50); do
-    help=$(xdotool search --onlyvisible --name "^Справка$" 2>/dev/null | head -1)
-    [ -n "$help" ] && break
-    sleep 0.1
-done
+help=$(window "Справка")
 [ -n "$help" ] || fail "F1 did not open the help window"
 shot keys-f1-help
 xdotool key Escape

@@ -38,17 +38,6 @@ start() {
     pids+=("$app")
 }
 
-# window NAME: the id of the visible window of that name, waiting up to 10 s for it.
-window() {
-    local id=""
-    for _ in $(seq 100); do
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -1)
-        [ -n "$id" ] && break
-        sleep 0.1
-    done
-    echo "$id"
-}
-
 # gone NAME: true once no visible window has that name (waits up to 5 s).
 gone() {
     for _ in $(seq 50); do
