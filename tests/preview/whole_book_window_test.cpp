@@ -323,7 +323,11 @@ TEST_F(WholeBookWindow, AContentsTitleShowsThePageTheCommandLineGivesItAndPaging
     form->contentsToggle->click();
     form->ChooseTextFile(QString::fromStdString((app / "long.txt").string()));
     WaitForPages();
-    for (int i = 0; i < 50; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    // The new text's contents are looked for on a thread of their own: the list goes once they
+    // are known to be none.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (form->contentsToggle->isVisible() && std::chrono::steady_clock::now() < deadline)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_TRUE(form->PreviewContents().empty());
     EXPECT_FALSE(form->contentsList->isVisible());
     EXPECT_FALSE(form->contentsToggle->isVisible());
