@@ -110,10 +110,10 @@ for ((i = 0; i < runs; i++)); do
     for rule in simple dictionary; do
       out="$scratch/$p-$rule"
       read -r w c _ < <(measure "$scratch/time" "${programs[$p]}" --app-dir "$build/bin" --encoding cp1251 \
-        --hyphenation "$rule" --out "$out.jar" "$create_text")
+        --hyphenation "$rule" --out "$out.jar" "$create_text" 2> "$scratch/err")
       keep_best "create $p $rule" "$w" "$c"
       read -r w c _ < <(measure "$scratch/time" "${programs[$p]}" --app-dir "$build/bin" --encoding cp1251 \
-        --hyphenation "$rule" --dump-pages "$pages_text")
+        --hyphenation "$rule" --dump-pages "$pages_text" 2> "$scratch/err")
       mv "$scratch/time.out" "$out.pages"
       keep_best "pages $p $rule" "$w" "$c"
     done
