@@ -331,6 +331,20 @@ std::string_view Hyphenator::LongWordWithPoints(std::string_view word)
 
 void Hyphenator::Hyphenate(std::string_view text, std::string& out)
 {
+    // A long text goes a stretch of whole words at a time, so that the room each stretch is
+    // written in stays within the cache and the output grows by little more than the text.
+    constexpr size_t kStretch = 64 * 1024;
+    if (text.size() > kStretch) out.reserve(out.size() + text.size() + text.size() / 4 + 2 * kStretch);
+    while (!text.empty()) {
+        size_t end = std::min(text.size(), kStretch);
+        while (end < text.size() && IsWordByte(static_cast<unsigned char>(text[end]))) ++end;
+        HyphenateStretch(text.substr(0, end), out);
+        text.remove_prefix(end);
+    }
+}
+
+void Hyphenator::HyphenateStretch(std::string_view text, std::string& out)
+{
     // The text goes out as it came but for the soft hyphens put in, so it is copied a stretch at
     // a time, up to each point. Written in place: a word's points at most double it (one after
     // each of its letters but the first and the last two); a short stretch is copied as 16 bytes.

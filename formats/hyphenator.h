@@ -61,6 +61,8 @@ private:
     void PointsOf(std::string_view word, std::string& out);
     // The points of a word, remembered for its repeats: of a short one as bits (see
     // ShortWordPoints), of a longer one as the word with its soft hyphens in.
+    // Hyphenate for a text of whole words at most a little over 64 KiB long.
+    void HyphenateStretch(std::string_view text, std::string& out);
     std::uint16_t ShortWordPointsOf(std::string_view word, const ShortWordPoints::Key& key);
     std::string_view LongWordWithPoints(std::string_view word);
     // The points of a word of at most ShortWordPoints::kLongestWord bytes, as ShortWordPoints keeps them.

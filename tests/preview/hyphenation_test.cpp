@@ -401,6 +401,8 @@ TEST(Hyphenator, RepeatedWordsGetTheirOwnPoints)
         at += block.size();
     }
     EXPECT_EQ(out, expected);
+    // And all at once, as the preview hands a whole text over.
+    EXPECT_EQ(Hyphenated(text), expected);
 }
 
 } // namespace lumira
