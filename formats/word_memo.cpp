@@ -91,8 +91,9 @@ void ShortWordPoints::Add(const Key& key, std::uint16_t points, size_t maxWords)
         count_ = 0;
     }
     if (slots_.empty()) front_.assign(kFrontSlots, Slot{});
-    // At most half full, so that a probe ends soon.
-    if (2 * (count_ + 1) > slots_.size()) {
+    // At most three quarters full: most words are found in the front table, and the 32-byte
+    // slots had better take little room beside the text being worked on.
+    if (4 * (count_ + 1) > 3 * slots_.size()) {
         std::vector<Slot> old = std::move(slots_);
         slots_.assign(old.empty() ? 1024 : old.size() * 2, Slot{});
         for (const Slot& slot : old) {
