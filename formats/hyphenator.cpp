@@ -415,6 +415,11 @@ size_t Hyphenator::OpenTail(std::string_view text)
     return text.size() - k;
 }
 
+std::future<void> LoadDictionariesMeanwhile(std::vector<fs::path> folders)
+{
+    return std::async(std::launch::async, [folders = std::move(folders)] { Hyphenator(folders).LoadDictionaries(); });
+}
+
 void RemoveSoftHyphens(std::string& text)
 {
     std::erase(text, static_cast<char>(kSoftHyphen));

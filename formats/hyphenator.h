@@ -19,6 +19,7 @@
 #include "formats/word_memo.h"
 
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -81,6 +82,10 @@ private:
     std::string encoded_;
     std::vector<char> hyphens_;
 };
+
+// Loads both scripts' dictionaries into the process's store on a thread of its own while the
+// caller goes on (drawing glyphs, reading a text); the future waits for the thread when it goes.
+std::future<void> LoadDictionariesMeanwhile(std::vector<std::filesystem::path> folders);
 
 // Soft hyphens a book's converter kept from the book: taken out again for the vowel rule, so a
 // book made with it is the book it always was.
