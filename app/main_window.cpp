@@ -170,9 +170,7 @@ MainWindow::MainWindow(const AppFolders& folders, QWidget* parent) : QWidget(par
         ReadStoredSettings(IniFile(Folders.ConfigFile("config.ini")), FolderText(Folders.documentDir));
     std::vector<PhoneProfile> profiles = ReadProfileFile();
     if (stored.dictionaryHyphens)
-        dictionaryLoading_ = std::async(std::launch::async, [folders = HyphenationFolders(Folders)] {
-            Hyphenator(folders).LoadDictionaries();
-        });
+        dictionaryLoading_ = LoadDictionariesMeanwhile(HyphenationFolders(Folders));
 
     // The window and its controls, wired to their handlers: from here on a value set in a
     // control runs its change handler when it differs from the one the control holds.

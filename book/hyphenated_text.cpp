@@ -28,14 +28,14 @@ void HyphenationThread::Submit(std::string words)
     changed_.notify_all();
 }
 
-void HyphenationThread::TakeInto(std::string& out)
+std::string HyphenationThread::Take()
 {
     const std::shared_ptr<Block> block = std::move(order_.front());
     order_.pop_front();
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return block->done; });
     if (block->error) std::rethrow_exception(block->error);
-    out += block->result;
+    return std::move(block->result);
 }
 
 void HyphenationThread::Run()

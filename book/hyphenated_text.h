@@ -33,9 +33,9 @@ public:
     void Submit(std::string words);
     // Blocks handed in and not yet taken back.
     size_t Pending() const { return order_.size(); }
-    // Appends the oldest pending block's result to `out`, waiting for it; an error hyphenating it
-    // (a dictionary that cannot be read) is thrown here.
-    void TakeInto(std::string& out);
+    // The oldest pending block's result, waiting for it; an error hyphenating it (a dictionary
+    // that cannot be read) is thrown here.
+    std::string Take();
 
 private:
     struct Block {
@@ -66,10 +66,21 @@ public:
 
     size_t Read(void* buffer, size_t count)
     {
-        while (ready_.size() - taken_ < count && (!ended_ || worker_.Pending() > 0)) Refill();
-        const size_t n = std::min(count, ready_.size() - taken_);
-        std::memcpy(buffer, ready_.data() + taken_, n);
-        taken_ += n;
+        size_t n = 0;
+        while (n < count) {
+            if (taken_ == ready_.size()) {
+                // The next block's result is handed over whole, not copied.
+                while (!ended_ && worker_.Pending() < kAhead) Submit();
+                if (worker_.Pending() == 0) break;
+                ready_ = worker_.Take();
+                taken_ = 0;
+                continue;
+            }
+            const size_t part = std::min(count - n, ready_.size() - taken_);
+            std::memcpy(static_cast<char*>(buffer) + n, ready_.data() + taken_, part);
+            taken_ += part;
+            n += part;
+        }
         return n;
     }
 
@@ -79,14 +90,6 @@ private:
     static constexpr size_t kLongestHeld = 1 << 20;
     // Blocks read ahead of the one handed out.
     static constexpr size_t kAhead = 4;
-
-    void Refill()
-    {
-        while (!ended_ && worker_.Pending() < kAhead) Submit();
-        ready_.erase(0, taken_);
-        taken_ = 0;
-        if (worker_.Pending() > 0) worker_.TakeInto(ready_);
-    }
 
     // Reads a block and hands its whole words over; the start of a word that may go on stays.
     void Submit()
@@ -98,13 +101,15 @@ private:
         if (got == 0) ended_ = true;
         size_t keep = ended_ ? 0 : Hyphenator::OpenTail(input_);
         if (keep > kLongestHeld) keep = 0;
-        worker_.Submit(input_.substr(0, input_.size() - keep));
-        input_.erase(0, input_.size() - keep);
+        std::string words = std::move(input_);
+        input_.assign(words, words.size() - keep, keep);
+        words.resize(words.size() - keep);
+        worker_.Submit(std::move(words));
     }
 
     Source& source_;
     std::string input_;  // read, not yet handed over: the start of a word that may go on
-    std::string ready_;  // hyphenated, from taken_ on not yet handed out
+    std::string ready_;  // a block hyphenated, from taken_ on not yet handed out
     size_t taken_ = 0;
     bool ended_ = false;
     HyphenationThread worker_;  // last: its thread ends before the rest goes

@@ -245,6 +245,9 @@ BatchReport BuildBooks(const std::vector<TextSource>& texts, const BookSettings&
     }
     const ScratchRemovedOnStop removedOnStop(scratchDir->Path().string());
 
+    // The dictionaries load while the glyphs are drawn and the first texts are read.
+    std::future<void> dictionaries;
+    if (settings.dictionaryHyphens) dictionaries = LoadDictionariesMeanwhile(HyphenationFolders(program.folders));
     // The glyphs are the same for every book: drawn once, written into each working folder.
     FontStripImage glyphs;
     try {

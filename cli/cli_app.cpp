@@ -75,6 +75,9 @@ std::string DescribeSettings(const BookSettings& s)
 int RunPages(const CliOptions& options, const BookSettings& settings, const ProgramFolder& program)
 {
     const TextSource text(options.texts.front());
+    // The dictionaries load while the glyphs are drawn and the text is read.
+    std::future<void> dictionaries;
+    if (settings.dictionaryHyphens) dictionaries = LoadDictionariesMeanwhile(HyphenationFolders(program.folders));
     try {
         const FontStripImage glyphs = RenderFontStrip(settings.font, settings.background, settings.upperCut, settings.bottCut);
         const int lineHeight = glyphs.strip.height();

@@ -8,6 +8,7 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -251,17 +252,14 @@ void Hyphenator::Prepare(Dictionary& loaded)
     }
 }
 
-void Hyphenator::PointsOf(std::string_view word, int language, std::string& out)
+bool Hyphenator::FindPoints(std::string_view word, int language)
 {
-    const size_t from = out.size();
-    out.append(word);
-    const int length = static_cast<int>(word.size());
-    if (language == kNone || length < 2 * kMinLetters) return;
+    if (language == kNone || word.size() < 2 * kMinLetters) return false;
     const Dictionary& dictionary = Load(language);
     encoded_.clear();
     for (const char b : word) {
         const std::string& bytes = dictionary.encoded[Cp1251Lower(static_cast<unsigned char>(b))];
-        if (bytes.empty() || (!dictionary.utf8 && bytes.size() != 1)) return;
+        if (bytes.empty() || (!dictionary.utf8 && bytes.size() != 1)) return false;
         encoded_ += bytes;
     }
     hyphens_.assign(encoded_.size() + 5, '0');
@@ -277,56 +275,136 @@ void Hyphenator::PointsOf(std::string_view word, int language, std::string& out)
     }
     std::free(pos);
     std::free(cut);
-    if (failed) return;
-    // hyphens[i] odd: a point after the word's character i (for a UTF-8 dictionary the vector
+    return failed == 0;
+}
+
+bool Hyphenator::PointAfter(size_t i, size_t length) const
+{
+    // hyphens_[i] odd: a point after the word's character i (for a UTF-8 dictionary the vector
     // counts characters, as libhyphen gives it for one).
-    out.resize(from);
-    for (int i = 0; i < length; ++i) {
-        out += word[static_cast<size_t>(i)];
-        if (i + 1 >= kMinLetters && length - i - 1 >= kMinLetters && (hyphens_[static_cast<size_t>(i)] & 1))
-            out += static_cast<char>(kSoftHyphen);
+    return i + 1 >= kMinLetters && length - i - 1 >= kMinLetters && (hyphens_[i] & 1);
+}
+
+void Hyphenator::PointsOf(std::string_view word, std::string& out)
+{
+    if (!FindPoints(word, LanguageOf(word))) {
+        out.append(word);
+        return;
     }
+    for (size_t i = 0; i < word.size(); ++i) {
+        out += word[i];
+        if (PointAfter(i, word.size())) out += static_cast<char>(kSoftHyphen);
+    }
+}
+
+std::uint16_t Hyphenator::ShortPointsOf(std::string_view word)
+{
+    std::uint16_t points = 0;
+    if (FindPoints(word, LanguageOf(word)))
+        for (size_t i = 0; i < word.size(); ++i)
+            if (PointAfter(i, word.size())) points = static_cast<std::uint16_t>(points | 1u << i);
+    return points;
+}
+
+std::uint16_t Hyphenator::ShortWordPointsOf(std::string_view word, const ShortWordPoints::Key& key)
+{
+    // Each distinct word is worked out once; its repeats are looked up.
+    std::uint16_t points = 0;
+    if (!shortWords_.Find(key, points)) {
+        points = ShortPointsOf(word);
+        shortWords_.Add(key, points, kMaxKnownWords);
+    }
+    return points;
+}
+
+std::string_view Hyphenator::LongWordWithPoints(std::string_view word)
+{
+    const bool remembered = word.size() <= WordMemo::kLongestWord;
+    const std::uint64_t hash = remembered ? WordMemo::Hash(word) : 0;
+    if (remembered)
+        if (const std::string_view known = known_.Find(word, hash); known.data()) return known;
+    points_.clear();
+    PointsOf(word, points_);
+    if (remembered) known_.Add(word, hash, points_, kMaxKnownWords);
+    return points_;
 }
 
 void Hyphenator::Hyphenate(std::string_view text, std::string& out)
 {
-    // Written in place: a word's points at most double it (one after each of its letters but
-    // the first and the last two).
+    // A long text goes a stretch of whole words at a time, so that the room each stretch is
+    // written in stays within the cache and the output grows by little more than the text.
+    constexpr size_t kStretch = 64 * 1024;
+    if (text.size() > kStretch) out.reserve(out.size() + text.size() + text.size() / 4 + 2 * kStretch);
+    while (!text.empty()) {
+        size_t end = std::min(text.size(), kStretch);
+        while (end < text.size() && IsWordByte(static_cast<unsigned char>(text[end]))) ++end;
+        HyphenateStretch(text.substr(0, end), out);
+        text.remove_prefix(end);
+    }
+}
+
+void Hyphenator::HyphenateStretch(std::string_view text, std::string& out)
+{
+    // The text goes out as it came but for the soft hyphens put in, so it is copied a stretch at
+    // a time, up to each point. Written in place: a word's points at most double it (one after
+    // each of its letters but the first and the last two); a short stretch is copied as 16 bytes.
     const size_t begin = out.size();
-    out.resize(begin + 2 * text.size());
+    out.resize(begin + 2 * text.size() + ShortWordPoints::kLongestWord);
     char* dst = out.data() + begin;
-    const auto put = [&dst](std::string_view bytes) {
-        std::memcpy(dst, bytes.data(), bytes.size());
-        dst += bytes.size();
-    };
-    size_t i = 0;
+    const char* const src = text.data();
     const size_t n = text.size();
-    while (i < n) {
-        size_t j = i;
-        while (j < n && !IsWordByte(static_cast<unsigned char>(text[j]))) *dst++ = text[j++];
-        i = j;
-        while (j < n && IsWordByte(static_cast<unsigned char>(text[j]))) ++j;
-        if (j == i) continue;
-        const std::string_view word = text.substr(i, j - i);
-        i = j;
-        if (word.size() < 2 * kMinLetters) {
-            put(word);
-            continue;
+    size_t copied = 0;  // the text up to here is out
+    const auto copyUpTo = [&](size_t end) {
+        const size_t length = end - copied;
+        if (length <= ShortWordPoints::kLongestWord && copied + ShortWordPoints::kLongestWord <= n)
+            std::memcpy(dst, src + copied, ShortWordPoints::kLongestWord);
+        else
+            std::memcpy(dst, src + copied, length);
+        dst += length;
+        copied = end;
+    };
+    // Words are found a batch at a time and the memo's slots of the batch's short words fetched
+    // meanwhile, so that the memory is read for many words at once rather than word by word.
+    constexpr size_t kBatch = 32;
+    size_t starts[kBatch];
+    size_t ends[kBatch];
+    ShortWordPoints::Key keys[kBatch];
+    size_t j = 0;
+    while (j < n) {
+        size_t count = 0;
+        while (count < kBatch && j < n) {
+            while (j < n && !IsWordByte(static_cast<unsigned char>(src[j]))) ++j;
+            const size_t start = j;
+            while (j < n && IsWordByte(static_cast<unsigned char>(src[j]))) ++j;
+            const size_t length = j - start;
+            // Words too short to split need nothing more.
+            if (length < 2 * kMinLetters) continue;
+            starts[count] = start;
+            ends[count] = j;
+            if (length <= ShortWordPoints::kLongestWord) {
+                keys[count] = ShortWordPoints::KeyOf(text.substr(start, length));
+                shortWords_.Prefetch(keys[count]);
+            }
+            ++count;
         }
-        // Each distinct word is worked out once; its repeats are copied.
-        const bool remembered = word.size() <= WordMemo::kLongestWord;
-        const std::uint64_t hash = remembered ? WordMemo::Hash(word) : 0;
-        if (remembered) {
-            if (const std::string_view known = known_.Find(word, hash); known.data()) {
-                put(known);
+        for (size_t w = 0; w < count; ++w) {
+            const std::string_view word = text.substr(starts[w], ends[w] - starts[w]);
+            if (word.size() <= ShortWordPoints::kLongestWord) {
+                for (unsigned points = ShortWordPointsOf(word, keys[w]); points != 0; points &= points - 1) {
+                    copyUpTo(starts[w] + static_cast<size_t>(std::countr_zero(points)) + 1);
+                    *dst++ = static_cast<char>(kSoftHyphen);
+                }
                 continue;
             }
+            const std::string_view result = LongWordWithPoints(word);
+            if (result.size() == word.size()) continue;
+            copyUpTo(starts[w]);
+            std::memcpy(dst, result.data(), result.size());
+            dst += result.size();
+            copied = ends[w];
         }
-        points_.clear();
-        PointsOf(word, LanguageOf(word), points_);
-        if (remembered) known_.Add(word, hash, points_, kMaxKnownWords);
-        put(points_);
     }
+    copyUpTo(n);
     out.resize(static_cast<size_t>(dst - out.data()));
 }
 
@@ -335,6 +413,11 @@ size_t Hyphenator::OpenTail(std::string_view text)
     size_t k = text.size();
     while (k > 0 && IsWordByte(static_cast<unsigned char>(text[k - 1]))) --k;
     return text.size() - k;
+}
+
+std::future<void> LoadDictionariesMeanwhile(std::vector<fs::path> folders)
+{
+    return std::async(std::launch::async, [folders = std::move(folders)] { Hyphenator(folders).LoadDictionaries(); });
 }
 
 void RemoveSoftHyphens(std::string& text)

@@ -19,6 +19,7 @@
 #include "formats/word_memo.h"
 
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -52,8 +53,21 @@ public:
 
 private:
     struct Dictionary;
-    // Appends `word` to `out` with soft hyphens at its points in `language`'s dictionary.
-    void PointsOf(std::string_view word, int language, std::string& out);
+    // Works the dictionary's points of `word` out into hyphens_; false when it gets none (a word
+    // of no one script, too short, or with a letter its dictionary cannot spell).
+    bool FindPoints(std::string_view word, int language);
+    // Whether FindPoints put a point after byte `i` of a word `length` bytes long.
+    bool PointAfter(size_t i, size_t length) const;
+    // Appends `word` to `out` with soft hyphens at its points.
+    void PointsOf(std::string_view word, std::string& out);
+    // The points of a word, remembered for its repeats: of a short one as bits (see
+    // ShortWordPoints), of a longer one as the word with its soft hyphens in.
+    // Hyphenate for a text of whole words at most a little over 64 KiB long.
+    void HyphenateStretch(std::string_view text, std::string& out);
+    std::uint16_t ShortWordPointsOf(std::string_view word, const ShortWordPoints::Key& key);
+    std::string_view LongWordWithPoints(std::string_view word);
+    // The points of a word of at most ShortWordPoints::kLongestWord bytes, as ShortWordPoints keeps them.
+    std::uint16_t ShortPointsOf(std::string_view word);
     const Dictionary& Load(int language);
     // Fills in how each cp1251 byte is spelt in a freshly loaded dictionary.
     static void Prepare(Dictionary& loaded);
@@ -62,11 +76,16 @@ private:
     std::string language_;
     std::string files_[2];  // the dictionary file of each script, by the book's language
     std::shared_ptr<const Dictionary> dictionaries_[2];  // shared by every Hyphenator of the process
-    WordMemo known_;  // word as written -> hyphenated
+    ShortWordPoints shortWords_;  // short word as written -> its points
+    WordMemo known_;  // longer word as written -> hyphenated
     std::string points_;  // the word being worked out, with its points
     std::string encoded_;
     std::vector<char> hyphens_;
 };
+
+// Loads both scripts' dictionaries into the process's store on a thread of its own while the
+// caller goes on (drawing glyphs, reading a text); the future waits for the thread when it goes.
+std::future<void> LoadDictionariesMeanwhile(std::vector<std::filesystem::path> folders);
 
 // Soft hyphens a book's converter kept from the book: taken out again for the vowel rule, so a
 // book made with it is the book it always was.

@@ -64,4 +64,56 @@ void WordMemo::Grow()
     }
 }
 
+bool ShortWordPoints::Find(const Key& key, std::uint16_t& points)
+{
+    if (slots_.empty()) return false;
+    Slot& front = front_[FrontIndex(key)];
+    if (front.Holds(key)) {
+        points = front.points;
+        return true;
+    }
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = static_cast<size_t>(key.hash) & mask;; i = (i + 1) & mask) {
+        const Slot& slot = slots_[i];
+        if (slot.length == 0) return false;
+        if (!slot.Holds(key)) continue;
+        front = slot;
+        points = slot.points;
+        return true;
+    }
+}
+
+void ShortWordPoints::Add(const Key& key, std::uint16_t points, size_t maxWords)
+{
+    if (key.length == 0 || key.length > kLongestWord) return;
+    if (count_ >= maxWords) {
+        slots_.clear();
+        count_ = 0;
+    }
+    if (slots_.empty()) front_.assign(kFrontSlots, Slot{});
+    // At most three quarters full: most words are found in the front table, and the 32-byte
+    // slots had better take little room beside the text being worked on.
+    if (4 * (count_ + 1) > 3 * slots_.size()) {
+        std::vector<Slot> old = std::move(slots_);
+        slots_.assign(old.empty() ? 1024 : old.size() * 2, Slot{});
+        for (const Slot& slot : old) {
+            if (slot.length == 0) continue;
+            char word[2 * sizeof(std::uint64_t)];
+            std::memcpy(word, &slot.low, sizeof slot.low);
+            std::memcpy(word + sizeof slot.low, &slot.high, sizeof slot.high);
+            Place(slot, KeyOf(std::string_view(word, slot.length)).hash);
+        }
+    }
+    Place(Slot{key.low, key.high, points, static_cast<std::uint8_t>(key.length)}, key.hash);
+    ++count_;
+}
+
+void ShortWordPoints::Place(const Slot& slot, std::uint64_t hash)
+{
+    const size_t mask = slots_.size() - 1;
+    size_t i = static_cast<size_t>(hash) & mask;
+    while (slots_[i].length != 0) i = (i + 1) & mask;
+    slots_[i] = slot;
+}
+
 } // namespace lumira

@@ -3,7 +3,9 @@
 // one flat table of eight-byte slots probed in place (part of the hash, and where the entry's
 // lengths, word and result lie in one buffer), so that a lookup touches two cache lines rather
 // than a chain of nodes.
+#include <bit>
 #include <cstddef>
+#include <cstring>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -42,6 +44,94 @@ private:
 
     std::vector<Slot> slots_;
     std::string bytes_;
+    size_t count_ = 0;
+};
+
+// Short words (most of a text's) with the points found in them: each slot holds the word itself,
+// padded with zero bytes to two 64-bit halves, and its points as one bit per byte, so that a
+// lookup reads one 32-byte slot and compares two numbers, and a hit copies nothing.
+// A small table in front, one slot per hash, keeps the words met lately within the cache; the
+// frequent words of a text are found there.
+class ShortWordPoints {
+public:
+    static constexpr size_t kLongestWord = 16;
+
+    // A word of 1..kLongestWord bytes, none of them zero, as the tables know it.
+    struct Key {
+        std::uint64_t low = 0;
+        std::uint64_t high = 0;
+        std::uint64_t hash = 0;
+        size_t length = 0;
+    };
+    static Key KeyOf(std::string_view word)
+    {
+        Key key;
+        const char* p = word.data();
+        const size_t n = word.size();
+        if constexpr (std::endian::native == std::endian::little) {
+            // Two loads that overlap, the bytes of the second already in the first shifted out.
+            if (n > 8) {
+                key.low = Load<std::uint64_t>(p);
+                key.high = Load<std::uint64_t>(p + n - 8) >> (8 * (16 - n));
+            } else if (n >= 4) {
+                key.low = Load<std::uint32_t>(p) | (static_cast<std::uint64_t>(Load<std::uint32_t>(p + n - 4)) >> (8 * (8 - n))) << 32;
+            } else {
+                for (size_t i = 0; i < n; ++i) key.low |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
+            }
+        } else {
+            char bytes[2 * sizeof(std::uint64_t)] = {};
+            std::memcpy(bytes, p, n);
+            std::memcpy(&key.low, bytes, sizeof key.low);
+            std::memcpy(&key.high, bytes + sizeof key.low, sizeof key.high);
+        }
+        key.length = n;
+        std::uint64_t h = (key.low ^ (key.high * 0x9e3779b97f4a7c15ull) ^ n) * 0xff51afd7ed558ccdull;
+        h ^= h >> 32;
+        h *= 0xc4ceb9fe1a85ec53ull;
+        key.hash = h ^ (h >> 29);
+        return key;
+    }
+
+    // Bit i of `points` set: a point after the word's byte i. False when the word is not remembered.
+    bool Find(const Key& key, std::uint16_t& points);
+    // Has the memory holding the word's slots brought into the cache, for a Find soon after.
+    void Prefetch(const Key& key) const
+    {
+#if defined(__GNUC__)
+        if (slots_.empty()) return;
+        __builtin_prefetch(&front_[FrontIndex(key)]);
+        // Without a barrier between them, gcc 12 drops both prefetches.
+        asm("" ::: "memory");
+        __builtin_prefetch(&slots_[static_cast<size_t>(key.hash) & (slots_.size() - 1)]);
+#else
+        (void)key;
+#endif
+    }
+    // Remembers the word's points; past `maxWords` words everything is forgotten first.
+    void Add(const Key& key, std::uint16_t points, size_t maxWords);
+
+private:
+    struct alignas(32) Slot {
+        std::uint64_t low = 0;
+        std::uint64_t high = 0;
+        std::uint16_t points = 0;
+        std::uint8_t length = 0;  // 0: an empty slot
+        bool Holds(const Key& key) const { return low == key.low && high == key.high && length == key.length; }
+    };
+    static constexpr size_t kFrontSlots = 4096;
+
+    template <typename T>
+    static T Load(const char* p)
+    {
+        T value;
+        std::memcpy(&value, p, sizeof value);
+        return value;
+    }
+    static size_t FrontIndex(const Key& key) { return static_cast<size_t>(key.hash >> 40) & (kFrontSlots - 1); }
+    void Place(const Slot& slot, std::uint64_t hash);
+
+    std::vector<Slot> slots_;
+    std::vector<Slot> front_;
     size_t count_ = 0;
 };
 

@@ -319,6 +319,92 @@ TEST(WordMemo, FindsExactlyWhatWasAdded)
     EXPECT_EQ(memo.Find(reference.begin()->first, WordMemo::Hash(reference.begin()->first)).data(), nullptr);
 }
 
+// The table of short words against a plain map: words of every length it keeps, many differing
+// only in their last bytes or in their length, found with exactly the points added through every
+// growth and while the front table's slots are taken over by others; at the limit all is
+// forgotten, the front table too.
+TEST(ShortWordPoints, FindsExactlyThePointsAdded)
+{
+    std::mt19937 random(29);
+    ShortWordPoints table;
+    std::map<std::string, std::uint16_t> reference;
+    const size_t limit = 30000;
+    for (int i = 0; i < 40000; ++i) {
+        std::string word(1 + random() % ShortWordPoints::kLongestWord, 'a');
+        for (char& c : word) c = static_cast<char>(i % 2 ? 'a' + random() % 2 : 0xC0 + random() % 64);
+        const ShortWordPoints::Key key = ShortWordPoints::KeyOf(word);
+        std::uint16_t points = 0;
+        const bool found = table.Find(key, points);
+        ASSERT_EQ(found, reference.count(word) == 1) << i;
+        if (found) {
+            ASSERT_EQ(points, reference[word]) << i;
+            continue;
+        }
+        points = static_cast<std::uint16_t>(random());
+        table.Add(key, points, limit);
+        reference[word] = points;
+    }
+    for (const auto& [word, points] : reference) {
+        std::uint16_t found = 0;
+        ASSERT_TRUE(table.Find(ShortWordPoints::KeyOf(word), found));
+        ASSERT_EQ(found, points);
+    }
+    table.Add(ShortWordPoints::KeyOf("last"), 2, reference.size());
+    std::uint16_t found = 0;
+    EXPECT_TRUE(table.Find(ShortWordPoints::KeyOf("last"), found));
+    EXPECT_EQ(found, 2);
+    EXPECT_FALSE(table.Find(ShortWordPoints::KeyOf(reference.begin()->first), found));
+}
+
+// A long text of a few thousand distinct words, each repeated many times, in both cases, among
+// short words, long ones and words with digits, comes out as if each word had been hyphenated on
+// its own by a hyphenator that had seen nothing before: what the memos give back is each word's own.
+TEST(Hyphenator, RepeatedWordsGetTheirOwnPoints)
+{
+    std::mt19937 random(7);
+    const std::string russianVowels = Cp("аеиоуыэюяё");
+    std::vector<std::string> words;
+    std::map<std::string, std::string> alone;
+    while (words.size() < 3000) {
+        const bool latin = words.size() % 3 == 0;
+        std::string word;
+        const size_t length = 1 + random() % (words.size() % 10 == 0 ? 30 : 14);
+        for (size_t k = 0; k < length; ++k) {
+            const bool vowel = random() % 3 == 0;
+            if (latin) word += vowel ? "aeiou"[random() % 5] : static_cast<char>('b' + random() % 24);
+            else word += vowel ? russianVowels[random() % russianVowels.size()] : static_cast<char>(0xE0 + random() % 32);
+        }
+        const auto first = static_cast<unsigned char>(word[0]);
+        if (words.size() % 4 == 1 && (first >= 0xE0 || (first >= 'a' && first <= 'z'))) word[0] = static_cast<char>(first - 32);
+        if (words.size() % 50 == 7) word += "2";
+        if (alone.emplace(word, Hyphenated(word)).second) words.push_back(word);
+    }
+    const std::string separators[] = {" ", ", ", "\r\n", " - ", "\xAB", "\xBB "};
+    std::string text;
+    std::string expected;
+    std::uniform_real_distribution<double> uniform(0, 1);
+    for (int i = 0; i < 150000; ++i) {
+        // The first words far more often than the last, as in a book.
+        const double u = uniform(random);
+        const std::string& word = words[static_cast<size_t>(u * u * u * static_cast<double>(words.size()))];
+        const std::string& separator = separators[random() % 6];
+        text += word + separator;
+        expected += alone[word] + separator;
+    }
+    Hyphenator hyphenator(kDictionaries);
+    std::string out;
+    for (size_t at = 0; at < text.size();) {
+        std::string_view block = std::string_view(text).substr(at, 65536);
+        // Whole words to each call, as the stream hands them over.
+        if (at + block.size() < text.size()) block.remove_suffix(Hyphenator::OpenTail(block));
+        hyphenator.Hyphenate(block, out);
+        at += block.size();
+    }
+    EXPECT_EQ(out, expected);
+    // And all at once, as the preview hands a whole text over.
+    EXPECT_EQ(Hyphenated(text), expected);
+}
+
 } // namespace lumira
 
 namespace lumira {

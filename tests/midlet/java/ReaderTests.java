@@ -10,6 +10,7 @@ import java.util.Map;
  *   java ReaderTests reader     --template T --tool B --sample F --work W
  *   java ReaderTests phones     --template T --tool B --sample F --work W
  *   java ReaderTests contents   --template T --tool B --sample F --work W
+ *   java ReaderTests timing     --template T --tool B --sample F --work W [--before T2]
  * Each may add --mapping M, the build's renames of the reader's classes and members.
  * Prints each failure and a summary; exits with 1 when anything failed.
  */
@@ -30,14 +31,18 @@ public final class ReaderTests {
             case "parity":
             case "reader":
             case "phones":
-            case "contents": {
+            case "contents":
+            case "timing": {
                 Path work = Path.of(options.get("--work"));
                 Books books = new Books(Path.of(options.get("--tool")), template, work);
                 byte[] sample = Files.readAllBytes(Path.of(options.get("--sample")));
                 if (group.equals("parity")) ParityTest.run(books, sample);
                 else if (group.equals("reader")) ReaderTest.run(books, sample, work.resolve("screens"));
                 else if (group.equals("phones")) PhoneTest.run(books, sample, work.resolve("screens"));
-                else ContentsTest.run(books, sample, work.resolve("screens"));
+                else if (group.equals("contents")) ContentsTest.run(books, sample, work.resolve("screens"));
+                else PageTiming.run(books, options.containsKey("--before")
+                        ? new Books(Path.of(options.get("--tool")), Path.of(options.get("--before")), work.resolve("before"))
+                        : null, sample);
                 break;
             }
             default:
