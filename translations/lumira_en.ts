@@ -12,12 +12,8 @@
         <translation>No user folder for the program&apos;s settings: neither %1 nor HOME is set.</translation>
     </message>
     <message>
-        <source>Не удаётся создать папку %1</source>
-        <translation>Cannot create the folder %1</translation>
-    </message>
-    <message>
-        <source>Не удаётся скопировать %1 в %2</source>
-        <translation>Cannot copy %1 to %2</translation>
+        <source>Не удаётся скопировать «%1» в «%2»</source>
+        <translation>Cannot copy “%1” to “%2”</translation>
     </message>
 </context>
 <context>
@@ -347,6 +343,22 @@
     <message>
         <source>Ошибка чтения файла</source>
         <translation>Stream read error</translation>
+    </message>
+    <message>
+        <source>Не удаётся создать папку «%1»</source>
+        <translation>Cannot create folder “%1”</translation>
+    </message>
+    <message>
+        <source>Ошибка файловой системы</source>
+        <translation>File system error</translation>
+    </message>
+    <message>
+        <source>Ошибка файловой системы: «%1»</source>
+        <translation>File system error: “%1”</translation>
+    </message>
+    <message>
+        <source>Недостаточно памяти</source>
+        <translation>Out of memory</translation>
     </message>
 </context>
 <context>
