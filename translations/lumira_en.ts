@@ -1486,10 +1486,6 @@ Exit status: 0 - everything was made; 1 - at least one text failed (the others a
         <translation>The file “%1” is no longer there; it has been taken off the recent texts.</translation>
     </message>
     <message>
-        <source>Не удаётся открыть «%1»: такого файла нет.</source>
-        <translation>Cannot open “%1”: there is no such file.</translation>
-    </message>
-    <message>
         <source>Название занимает %1 байт в UTF-8: некоторые телефоны не принимают названия длиннее %2 байт.</source>
         <translation>The title takes %1 bytes of UTF-8: some phones refuse names longer than %2 bytes.</translation>
     </message>
