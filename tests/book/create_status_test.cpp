@@ -196,6 +196,21 @@ TEST_F(CreateStatusTest, APackageOverAMegabyteWithoutALimitIsNoted)
     EXPECT_FALSE(Status().toolTip().contains(QStringLiteral("1 МБ")));
 }
 
+// Volumes of an earlier split that a new Create takes away are the user's files: the window says so.
+TEST_F(CreateStatusTest, VolumesTakenAwayByANewSplitAreTold)
+{
+    Start(Scrambled(300 * 1024));
+    form->Profiles[static_cast<std::size_t>(form->Book.profile)].MaxJarSize = 100;
+    Create();
+    EXPECT_TRUE(Status().text().contains(QStringLiteral("томов"))) << Status().text().toStdString();
+    EXPECT_TRUE(desktop.messages.isEmpty());
+    form->Profiles[static_cast<std::size_t>(form->Book.profile)].MaxJarSize = 0;
+    Create();
+    ASSERT_EQ(desktop.messages.size(), 1);
+    EXPECT_TRUE(desktop.messages.back().contains(QStringLiteral("Удалены тома прежнего деления книги с тем же именем")))
+        << desktop.messages.back().toStdString();
+}
+
 TEST_F(CreateStatusTest, ClosingDuringABuildAsksAndOnlyYesStopsItKeepingTheEarlierBook)
 {
     Start();
