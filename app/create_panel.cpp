@@ -7,14 +7,16 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTextLayout>
 #include <QUrl>
 
 namespace lumira {
 
 namespace {
 
-// Left of the Create button, on its row, and the free row above the buttons (in the settings
-// column, which begins under the window's 41-pixel banner).
+// The Create button's row of the settings column (which begins under the window's banner),
+// between the help button and Create: the build's progress bar and Cancel while it runs, the
+// status line of two lines once it has ended.
 constexpr int kRowLeft = 48;
 constexpr int kBarTop = 270;
 constexpr int kBarWidth = 100;
@@ -23,16 +25,18 @@ constexpr int kCancelLeft = 152;
 constexpr int kCancelWidth = 60;
 constexpr int kButtonTop = 267;
 constexpr int kButtonHeight = 25;
-constexpr int kStatusTop = 246;
-constexpr int kStatusWidth = 327;
+constexpr int kStatusLeft = 44;
+constexpr int kStatusTop = 263;
+constexpr int kStatusWidth = 170;
+constexpr int kStatusHeight = 32;
+// Room kept for the warning sign before the saved line (it is drawn in a fallback face, wider
+// than the label's font measures it).
+constexpr int kNoteSignRoom = 18;
 
-// A note after the status line's link, on a line of its own.
-QString NoteHtml(const QString& note)
+QString FolderLink(const QString& caption)
 {
-    return note.isEmpty() ? QString() : QStringLiteral("<br>") + note.toHtmlEscaped();
+    return QStringLiteral("<a href=\"folder\">%1</a>").arg(caption.toHtmlEscaped());
 }
-constexpr int kStatusHeight = 18;
-constexpr int kNoteSignRoom = 36;
 
 } // namespace
 
@@ -58,14 +62,17 @@ CreatePanel::CreatePanel(QWidget* window) : QObject(window)
 
     status = new QLabel(window);
     status->setObjectName(QStringLiteral("createStatus"));
-    status->setGeometry(kRowLeft, kStatusTop, kStatusWidth, kStatusHeight);
+    status->setGeometry(kStatusLeft, kStatusTop, kStatusWidth, kStatusHeight);
+    status->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     status->setTextFormat(Qt::RichText);
     status->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     status->hide();
     connect(status, &QLabel::linkActivated, this, [this] {
         if (folder_.isEmpty() || TheDesktop().OpenUrl(QUrl::fromLocalFile(folder_).toString())) return;
-        ShowStatus(tr("Не удаётся открыть папку «%1»: не запускается ни один файловый менеджер.")
-                       .arg(QDir::toNativeSeparators(folder_)));
+        // The line is short: the folder is named in its tooltip.
+        const QString folder = QDir::toNativeSeparators(folder_);
+        ShowStatus(tr("Не удаётся открыть папку: нет файлового менеджера."));
+        status->setToolTip(status->toolTip() + QStringLiteral("\n") + folder);
     });
 }
 
@@ -90,37 +97,29 @@ void CreatePanel::Finish()
     cancel->hide();
 }
 
-void CreatePanel::ShowSaved(const QString& jarPath, const QString& note, const QString& removed)
+void CreatePanel::ShowSaved(const QString& jarPath, const QString& note)
 {
     const QFileInfo jar(jarPath);
     folder_ = jar.absolutePath();
-    const QString name = jar.fileName();
-    // A note puts a warning sign before the line; the name gives up the room it takes (the sign
-    // comes from whichever face has it, wider than the label's font measures it).
-    const QString sign = note.isEmpty() ? QString() : QStringLiteral("\u26A0 ");
-    const int room = note.isEmpty() ? kStatusWidth / 2 : kStatusWidth / 2 - kNoteSignRoom;
-    const QString shown = status->fontMetrics().elidedText(name, Qt::ElideMiddle, room);
-    const QString line = tr("Книга сохранена: %1 &nbsp;<a href=\"folder\">%2</a>")
-                             .arg(shown.toHtmlEscaped(), tr("Открыть папку").toHtmlEscaped());
-    status->setText((note.isEmpty() ? line : QStringLiteral("<span style=\"color:#b35c00\">%1</span>%2").arg(sign, line)) +
-                    NoteHtml(removed));
+    // The name gives up what the first line lacks; the tooltip holds the whole path. A note marks
+    // the line with a warning sign and is told in full in the tooltip.
+    const QString lead = tr("Книга сохранена: %1");
+    const int room = kStatusWidth - status->fontMetrics().horizontalAdvance(lead.arg(QString())) - (note.isEmpty() ? 0 : kNoteSignRoom);
+    const QString first = lead.arg(status->fontMetrics().elidedText(jar.fileName(), Qt::ElideMiddle, room)).toHtmlEscaped();
+    const QString sign = note.isEmpty() ? QString() : QStringLiteral("<span style=\"color:#b35c00\">\u26A0</span> ");
+    status->setText(sign + first + QStringLiteral("<br>") + FolderLink(tr("Открыть папку")));
     const QString path = QDir::toNativeSeparators(jar.absoluteFilePath());
     status->setToolTip(note.isEmpty() ? path : path + QStringLiteral("\n\n") + note);
     status->show();
 }
 
-void CreatePanel::ShowSavedVolumes(const QStringList& jarPaths, const QString& note)
+void CreatePanel::ShowSavedVolumes(const QStringList& jarPaths)
 {
-    if (jarPaths.size() == 1) return ShowSaved(jarPaths.front(), {}, note);
-    // The line names the volumes written, the first and the last when they are more than two;
-    // the tooltip lists them all in full.
+    if (jarPaths.size() == 1) return ShowSaved(jarPaths.front());
+    // The line gives the number of volumes; the tooltip lists them all in full.
     folder_ = QFileInfo(jarPaths.front()).absolutePath();
-    const QString first = QFileInfo(jarPaths.front()).fileName(), last = QFileInfo(jarPaths.back()).fileName();
-    const QString names = jarPaths.size() == 2 ? QStringLiteral("%1, %2").arg(first, last) : QStringLiteral("%1 … %2").arg(first, last);
-    const QString shown = status->fontMetrics().elidedText(names, Qt::ElideMiddle, kStatusWidth / 2);
-    status->setText(tr("Книга сохранена, томов: %1 (%2) &nbsp;<a href=\"folder\">%3</a>")
-                        .arg(QString::number(jarPaths.size()), shown.toHtmlEscaped(), tr("Открыть папку").toHtmlEscaped()) +
-                    NoteHtml(note));
+    status->setText(tr("Книга сохранена, томов: %1").arg(jarPaths.size()).toHtmlEscaped() + QStringLiteral("<br>") +
+                    FolderLink(tr("Открыть папку")));
     QStringList full;
     for (const QString& path : jarPaths) full << QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     status->setToolTip(full.join(QLatin1Char('\n')));
@@ -130,8 +129,18 @@ void CreatePanel::ShowSavedVolumes(const QStringList& jarPaths, const QString& n
 void CreatePanel::ShowStatus(const QString& text)
 {
     folder_.clear();
-    status->setText(text.toHtmlEscaped());
-    // The line may be too narrow for a long file name: the tooltip holds it whole.
+    // Two lines at most, the second cut short when the text is longer: the tooltip holds it whole.
+    QTextLayout layout(text, status->font());
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLineWidth(kStatusWidth);
+    layout.endLayout();
+    const int firstLength = line.textLength();
+    QString shown = text.left(firstLength).trimmed().toHtmlEscaped();
+    if (firstLength < text.size())
+        shown += QStringLiteral("<br>") +
+                 status->fontMetrics().elidedText(text.mid(firstLength).trimmed(), Qt::ElideRight, kStatusWidth).toHtmlEscaped();
+    status->setText(shown);
     status->setToolTip(text);
     status->show();
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The main window's Create row: while a book is built, a progress bar with the share done and a
-// Cancel button beside the Create button; afterwards a status line saying how it ended, with a
-// link that opens the package's folder.
+// Cancel button beside the Create button; afterwards, in their place, a status line saying how it
+// ended, with a link that opens the package's folder.
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -27,14 +27,13 @@ public:
     void SetShare(int perMille);
     // The build ended: the bar and Cancel go away.
     void Finish();
-    // "Книга сохранена: <name>" with a link to the package's folder; a `note` (a package too
-    // large for phones) marks the line with a warning sign and goes into its tooltip; `removed`
-    // (volumes of an earlier split taken away) follows the line.
-    void ShowSaved(const QString& jarPath, const QString& note = QString(), const QString& removed = QString());
-    // "Книга сохранена, томов: N" with the same link and every package in its tooltip, for a book
+    // "Книга сохранена: <name>" over a link to the package's folder; a `note` (a package too
+    // large for phones) marks the line with a warning sign and goes into its tooltip.
+    void ShowSaved(const QString& jarPath, const QString& note = QString());
+    // "Книга сохранена, томов: N" over the same link, every package in its tooltip, for a book
     // split into volumes.
-    void ShowSavedVolumes(const QStringList& jarPaths, const QString& note = {});
-    // A plain status line.
+    void ShowSavedVolumes(const QStringList& jarPaths);
+    // A plain status line: two lines at most, the whole text in its tooltip.
     void ShowStatus(const QString& text);
     // No status line.
     void ClearStatus();

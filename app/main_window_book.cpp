@@ -217,10 +217,11 @@ void MainWindow::BuildBookPackage(const TextFile& source)
         }
     }
     BookSettingsRecord = job.record;
-    const QString removed =
-        job.removedVolumes > 0 ? QString::fromStdString(RemovedVolumesNotice(job.removedVolumes)) : QString();
-    if (job.jars.size() > 1) panel.ShowSavedVolumes(job.jars, removed);
-    else panel.ShowSaved(*chosen, job.sizeNote, removed);
+    if (job.jars.size() > 1) panel.ShowSavedVolumes(job.jars);
+    else panel.ShowSaved(*chosen, job.sizeNote);
+    // Volumes of an earlier split are files of the user's that went: told with the warnings.
+    if (job.removedVolumes > 0) job.notice += (job.notice.isEmpty() ? QString() : QStringLiteral("\n")) +
+                                              QString::fromStdString(RemovedVolumesNotice(job.removedVolumes));
     if (!job.notice.isEmpty()) TheDesktop().ShowMessage(this, job.notice);
 }
 

@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 
 #include "platform/application.h"
+#include "platform/errors.h"
 #include "platform/paths.h"
 
 #include <QApplication>
@@ -110,8 +111,11 @@ void MainWindow::OpenRecentText(const RecentText& listed)
 
 void MainWindow::OpenGivenFile(const QString& path)
 {
-    if (!QFileInfo(path).isFile()) {
-        TheDesktop().ShowMessage(this, tr("Не удаётся открыть «%1»: такого файла нет.").arg(path));
+    // What is not there or is a folder is told with the file layer's words; a pipe or device is
+    // refused by the choice itself.
+    const QFileInfo given(path);
+    if (!given.exists() || given.isDir()) {
+        TheDesktop().ShowMessage(this, QString::fromStdString(CannotOpenText(ToFsPath(path), given.isDir() ? EISDIR : ENOENT)));
         return;
     }
     ChooseTextFile(path);

@@ -212,7 +212,7 @@ struct Batch {
             outcome.result = BookOutcome::Interrupted;
         } catch (const std::exception& e) {
             outcome.result = BookOutcome::Failed;
-            outcome.failure = e.what();
+            outcome.failure = FailureText(e);
         }
         RemoveFolder(work);
         return outcome;

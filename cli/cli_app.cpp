@@ -116,7 +116,7 @@ int RunPages(const CliOptions& options, const BookSettings& settings, const Prog
         SayError(Translate("lumira-cli", "Прервано."));
         return kExitInterrupted;
     } catch (const std::exception& e) {
-        SayError(text.Given().toStdString() + ": " + e.what());
+        SayError(text.Given().toStdString() + ": " + FailureText(e));
         return kExitFailed;
     }
     return kExitOk;
@@ -184,7 +184,7 @@ int RunCli(const QStringList& arguments)
     } catch (const Interrupted&) {
         return kExitInterrupted;
     } catch (const std::exception& e) {
-        SayError(e.what());
+        SayError(FailureText(e));
         return kExitFailed;
     }
 }

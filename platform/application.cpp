@@ -1,4 +1,5 @@
 #include "platform/application.h"
+#include "platform/errors.h"
 
 #include "platform/desktop.h"
 #include "platform/language.h"
@@ -23,7 +24,7 @@ QString CurrentExceptionMessage()
     try {
         throw;
     } catch (const std::exception& e) {
-        return QString::fromUtf8(e.what());
+        return QString::fromStdString(FailureText(e));
     } catch (...) {
         return QString();
     }

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QString>
 #include <cstring>
+#include <new>
+#include <system_error>
 
 namespace lumira {
 
@@ -80,6 +82,27 @@ std::string CannotCreateText(const std::filesystem::path& path, int error)
 std::string UnableToWriteText(const std::filesystem::path& path, int error)
 {
     return Described(QT_TRANSLATE_NOOP("FileErrors", "Не удаётся записать файл «%1»"), path, error);
+}
+
+std::string CannotCreateFolderText(const std::filesystem::path& path, int error)
+{
+    return Described(QT_TRANSLATE_NOOP("FileErrors", "Не удаётся создать папку «%1»"), path, error);
+}
+
+std::string FailureText(const std::exception& failure)
+{
+    if (dynamic_cast<const AppError*>(&failure)) return failure.what();
+    if (const auto* fileSystem = dynamic_cast<const std::filesystem::filesystem_error*>(&failure)) {
+        const std::error_code& code = fileSystem->code();
+        const bool errnoValue = code.category() == std::generic_category() || code.category() == std::system_category();
+        std::string text = fileSystem->path1().empty()
+                               ? Tr(QT_TRANSLATE_NOOP("FileErrors", "Ошибка файловой системы"))
+                               : Described(QT_TRANSLATE_NOOP("FileErrors", "Ошибка файловой системы: «%1»"), fileSystem->path1(), 0);
+        const std::string reason = errnoValue ? SystemReason(code.value()) : code.message();
+        return reason.empty() ? text : text + ": " + reason;
+    }
+    if (dynamic_cast<const std::bad_alloc*>(&failure)) return Tr(QT_TRANSLATE_NOOP("FileErrors", "Недостаточно памяти"));
+    return failure.what();
 }
 
 void ThrowNotRegularFile(const std::filesystem::path& path)

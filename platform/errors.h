@@ -45,6 +45,14 @@ std::string UnableToWriteText(const std::filesystem::path& path, int error);
 [[noreturn]] void ThrowCannotCreate(const std::filesystem::path& path, int error = errno);
 [[noreturn]] void ThrowUnableToWrite(const std::filesystem::path& path, int error = errno);
 [[noreturn]] void ThrowStreamReadError(int error = errno);
+// "Не удаётся создать папку «…»: <reason>".
+std::string CannotCreateFolderText(const std::filesystem::path& path, int error);
+
+// What a caught failure tells the user: an AppError's own message; a failure of the system that
+// came from the standard library (a file system call, memory) in the same words as the file
+// layer's, in the interface language; any other exception's own text.
+std::string FailureText(const std::exception& failure);
+
 // A pipe, device or socket where a file was expected.
 [[noreturn]] void ThrowNotRegularFile(const std::filesystem::path& path);
 

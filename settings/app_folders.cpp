@@ -62,9 +62,11 @@ void MakeFolder(const fs::path& dir)
 {
     std::error_code ec;
     fs::create_directories(dir, ec);
-    if (!fs::is_directory(dir))
-        throw AppError(FormatText(Translate("AppFolders", "Не удаётся создать папку %1"), {PathText(dir)}) +
-                       (ec ? ": " + ec.message() : std::string()));
+    std::error_code look;
+    if (!fs::is_directory(dir, look)) {
+        const int error = ec ? ec.value() : look ? look.value() : EEXIST;
+        throw AppError(CannotCreateFolderText(dir, error), error);
+    }
 }
 
 } // namespace
@@ -123,8 +125,11 @@ void PrepareAppFolders(const AppFolders& folders)
     // the user's own to change, whatever the shipped file's permissions.
     try {
         WriteFileAtomically(mine, ReadFileBytes(shipped));
-    } catch (const AppError&) {
-        throw AppError(FormatText(Translate("AppFolders", "Не удаётся скопировать %1 в %2"), {PathText(shipped), PathText(mine)}));
+    } catch (const AppError& e) {
+        const std::string reason = SystemReason(e.SystemError());
+        throw AppError(FormatText(Translate("AppFolders", "Не удаётся скопировать «%1» в «%2»"), {PathText(shipped), PathText(mine)}) +
+                           (reason.empty() ? std::string() : ": " + reason),
+                       e.SystemError());
     }
 }
 

@@ -12,12 +12,8 @@
         <translation>No user folder for the program&apos;s settings: neither %1 nor HOME is set.</translation>
     </message>
     <message>
-        <source>Не удаётся создать папку %1</source>
-        <translation>Cannot create the folder %1</translation>
-    </message>
-    <message>
-        <source>Не удаётся скопировать %1 в %2</source>
-        <translation>Cannot copy %1 to %2</translation>
+        <source>Не удаётся скопировать «%1» в «%2»</source>
+        <translation>Cannot copy “%1” to “%2”</translation>
     </message>
 </context>
 <context>
@@ -347,6 +343,22 @@
     <message>
         <source>Ошибка чтения файла</source>
         <translation>Stream read error</translation>
+    </message>
+    <message>
+        <source>Не удаётся создать папку «%1»</source>
+        <translation>Cannot create folder “%1”</translation>
+    </message>
+    <message>
+        <source>Ошибка файловой системы</source>
+        <translation>File system error</translation>
+    </message>
+    <message>
+        <source>Ошибка файловой системы: «%1»</source>
+        <translation>File system error: “%1”</translation>
+    </message>
+    <message>
+        <source>Недостаточно памяти</source>
+        <translation>Out of memory</translation>
     </message>
 </context>
 <context>
@@ -1216,8 +1228,8 @@ Exit status: 0 - everything was made; 1 - at least one text failed (the others a
 <context>
     <name>lumira::CreatePanel</name>
     <message>
-        <source>Книга сохранена, томов: %1 (%2) &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%3&lt;/a&gt;</source>
-        <translation>Book saved in %1 volumes (%2) &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%3&lt;/a&gt;</translation>
+        <source>Книга сохранена, томов: %1</source>
+        <translation>Book saved in %1 volumes</translation>
     </message>
     <message>
         <source>Отмена</source>
@@ -1228,16 +1240,16 @@ Exit status: 0 - everything was made; 1 - at least one text failed (the others a
         <translation>Stop making the book</translation>
     </message>
     <message>
-        <source>Книга сохранена: %1 &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%2&lt;/a&gt;</source>
-        <translation>Book saved: %1 &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%2&lt;/a&gt;</translation>
+        <source>Книга сохранена: %1</source>
+        <translation>Book saved: %1</translation>
     </message>
     <message>
         <source>Открыть папку</source>
         <translation>Open folder</translation>
     </message>
     <message>
-        <source>Не удаётся открыть папку «%1»: не запускается ни один файловый менеджер.</source>
-        <translation>Cannot open the folder “%1”: no file manager can be started.</translation>
+        <source>Не удаётся открыть папку: нет файлового менеджера.</source>
+        <translation>Cannot open the folder: no file manager.</translation>
     </message>
 </context>
 <context>
@@ -1472,10 +1484,6 @@ Exit status: 0 - everything was made; 1 - at least one text failed (the others a
     <message>
         <source>Файла «%1» больше нет; он убран из списка недавних текстов.</source>
         <translation>The file “%1” is no longer there; it has been taken off the recent texts.</translation>
-    </message>
-    <message>
-        <source>Не удаётся открыть «%1»: такого файла нет.</source>
-        <translation>Cannot open “%1”: there is no such file.</translation>
     </message>
     <message>
         <source>Название занимает %1 байт в UTF-8: некоторые телефоны не принимают названия длиннее %2 байт.</source>

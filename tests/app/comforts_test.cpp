@@ -89,7 +89,12 @@ TEST_F(ComfortsTest, RecentTextsAreKeptAcrossStartsAndTheLastOpensAgain)
     EXPECT_TRUE(form->e_text->text().isEmpty());
     EXPECT_EQ(desktop.messages.size(), 1);
     form->OpenAtStart(first);
-    EXPECT_EQ(desktop.messages.size(), 2);
+    ASSERT_EQ(desktop.messages.size(), 2);
+    EXPECT_EQ(desktop.messages.back(), QStringLiteral("Не удаётся открыть файл «%1»: нет такого файла или папки").arg(first));
+    // A folder named at start is told as a folder, not as missing.
+    form->OpenAtStart(FromFsPath(texts.Path()));
+    ASSERT_EQ(desktop.messages.size(), 3);
+    EXPECT_EQ(desktop.messages.back(), QStringLiteral("Не удаётся открыть файл «%1»: это папка").arg(FromFsPath(texts.Path())));
     EXPECT_TRUE(form->e_text->text().isEmpty());
     EXPECT_TRUE(desktop.errors.isEmpty());
 }

@@ -444,7 +444,7 @@ if main_window "building"; then
         done
         [ -n "$jar" ] || fail "no package was made"
         sleep 0.5
-        hover "$main" 120 296  # the status line
+        hover "$main" 120 318  # the status line, left of "Создать"
         shot status-large-note
     fi
     if [ -n "${jar:-}" ]; then

@@ -3,9 +3,11 @@
 // opened is told, and closing during a build asks first.
 #include "app/main_window.h"
 #include "app/create_panel.h"
+#include "book/book_builder.h"
 #include "book/book_volumes.h"
 #include "book/zip_test_util.h"
 #include "platform/files.h"
+#include "platform/language.h"
 #include "platform/paths.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_dir.h"
@@ -14,7 +16,9 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <random>
@@ -116,11 +120,64 @@ TEST_F(CreateStatusTest, AFolderThatCannotBeOpenedIsToldOnTheStatusLine)
     desktop.urlsOpen = false;
     emit form->createPanel->status->linkActivated(QStringLiteral("folder"));
     EXPECT_EQ(desktop.openedUrls.size(), 1);
-    const QString told = QStringLiteral("Не удаётся открыть папку «") + FromFsPath(app / "books") +
-                         QStringLiteral("»: не запускается ни один файловый менеджер.");
+    const QString told = QStringLiteral("Не удаётся открыть папку: нет файлового менеджера.");
     EXPECT_FALSE(Status().isHidden());
-    EXPECT_EQ(Status().toolTip(), told);  // whole, however narrow the line
-    EXPECT_TRUE(Status().text().startsWith(QStringLiteral("Не удаётся открыть папку"))) << Status().text().toStdString();
+    EXPECT_EQ(Status().toolTip(), told + QStringLiteral("\n") + FromFsPath(app / "books"));  // the folder whole
+    QTextDocument shown;
+    shown.setHtml(Status().text());
+    EXPECT_EQ(shown.toPlainText().replace(QChar::LineSeparator, QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' ')).toStdString(), told.toStdString());  // no word of it cut off
+}
+
+// Every line the status row may hold shows whole in its two lines, and the row's widgets cover no
+// other control of the settings column, in either language.
+TEST_F(CreateStatusTest, TheStatusRowHoldsEveryLineAndCoversNoOtherControl)
+{
+    MakeZip(app / "velmar.dat", StandardTemplate());
+    const QString folder = FromFsPath(app / "books");
+    for (const Language language : {Language::Russian, Language::English}) {
+        ApplyLanguage(language);
+        MainWindow window(app.DirText());
+        window.show();
+        auto* panel = new CreatePanel(window.b_ok->parentWidget());
+        QWidget* column = window.b_ok->parentWidget();
+        const auto covers = [&](const QWidget* own) {
+            QStringList covered;
+            for (const QWidget* w : column->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                if (w != own && w->isVisible() && w->geometry().intersects(own->geometry()))
+                    covered << w->objectName() + QLatin1Char(':') + w->metaObject()->className();
+            return covered.join(QLatin1Char(' ')).toStdString();
+        };
+        panel->Start();
+        EXPECT_EQ(covers(panel->bar), "");
+        EXPECT_EQ(covers(panel->cancel), "");
+        panel->Finish();
+        const QString longName = folder + QStringLiteral("/Очень длинное название книги, которое не влезает.jar");
+        const std::vector<std::pair<const char*, std::function<void()>>> lines = {
+            {"saved", [&] { panel->ShowSaved(folder + QStringLiteral("/kniga.jar")); }},
+            {"saved with a long name and a note", [&] { panel->ShowSaved(longName, QStringLiteral("note")); }},
+            {"volumes", [&] { panel->ShowSavedVolumes(QStringList(120, longName)); }},
+            {"cancelled", [&] { panel->ShowStatus(QString::fromUtf8(BookCancelled().what())); }},
+            {"no file manager", [&] {
+                 panel->ShowSaved(longName);
+                 desktop.urlsOpen = false;
+                 emit panel->status->linkActivated(QStringLiteral("folder"));
+             }},
+        };
+        for (const auto& [what, show] : lines) {
+            SCOPED_TRACE(std::string(what) + (language == Language::English ? " (English)" : ""));
+            show();
+            const QLabel& status = *panel->status;
+            EXPECT_TRUE(status.isVisible());
+            EXPECT_EQ(covers(&status), "");
+            EXPECT_LE(status.sizeHint().width(), status.width()) << status.text().toStdString();
+            EXPECT_LE(status.sizeHint().height(), status.height()) << status.text().toStdString();
+            // Only a file name may be shortened, never a message.
+            if (std::string(what) == "cancelled" || std::string(what) == "no file manager") {
+                EXPECT_FALSE(status.text().contains(QChar(0x2026))) << status.text().toStdString();
+            }
+        }
+    }
+    ApplyLanguage(Language::Russian);
 }
 
 TEST_F(CreateStatusTest, APackageOverAMegabyteWithoutALimitIsNoted)
@@ -137,6 +194,21 @@ TEST_F(CreateStatusTest, APackageOverAMegabyteWithoutALimitIsNoted)
     Create("small.jar");
     EXPECT_FALSE(Status().text().contains(QStringLiteral("\u26A0")));
     EXPECT_FALSE(Status().toolTip().contains(QStringLiteral("1 МБ")));
+}
+
+// Volumes of an earlier split that a new Create takes away are the user's files: the window says so.
+TEST_F(CreateStatusTest, VolumesTakenAwayByANewSplitAreTold)
+{
+    Start(Scrambled(300 * 1024));
+    form->Profiles[static_cast<std::size_t>(form->Book.profile)].MaxJarSize = 100;
+    Create();
+    EXPECT_TRUE(Status().text().contains(QStringLiteral("томов"))) << Status().text().toStdString();
+    EXPECT_TRUE(desktop.messages.isEmpty());
+    form->Profiles[static_cast<std::size_t>(form->Book.profile)].MaxJarSize = 0;
+    Create();
+    ASSERT_EQ(desktop.messages.size(), 1);
+    EXPECT_TRUE(desktop.messages.back().contains(QStringLiteral("Удалены тома прежнего деления книги с тем же именем")))
+        << desktop.messages.back().toStdString();
 }
 
 TEST_F(CreateStatusTest, ClosingDuringABuildAsksAndOnlyYesStopsItKeepingTheEarlierBook)

@@ -101,6 +101,27 @@ TEST(FileLayer, FailuresCarryTheExactTexts)
     EXPECT_EQ(FileSizeOfPath(dir / "short.bin"), 3u);
 }
 
+// A failure of the system reported by the standard library rather than by our file layer reads
+// the same way: what, where, and the reason in the interface language.
+TEST(FileLayer, StandardLibraryFailuresAreToldLikeOurOwn)
+{
+    const fs::path where = "/нет/такой/папки";
+    const std::filesystem::filesystem_error missing("status", where, std::make_error_code(std::errc::permission_denied));
+    const std::filesystem::filesystem_error pathless("space", std::make_error_code(std::errc::no_space_on_device));
+    const std::bad_alloc memory;
+    const AppError own("Своё сообщение");
+    ApplyLanguage(Language::Russian);
+    EXPECT_EQ(FailureText(missing), "Ошибка файловой системы: «/нет/такой/папки»: отказано в доступе");
+    EXPECT_EQ(FailureText(pathless), "Ошибка файловой системы: на устройстве не осталось места");
+    EXPECT_EQ(FailureText(memory), "Недостаточно памяти");
+    EXPECT_EQ(FailureText(own), "Своё сообщение");
+    ApplyLanguage(Language::English);
+    EXPECT_EQ(FailureText(missing), "File system error: “/нет/такой/папки”: Permission denied");
+    EXPECT_EQ(FailureText(pathless), "File system error: No space left on device");
+    EXPECT_EQ(FailureText(memory), "Out of memory");
+    ApplyLanguage(Language::Russian);
+}
+
 TEST(FileLayer, AtomicWriteReplacesWholeOrNothing)
 {
     TempDir dir;
