@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <hyphen.h>
-#include <zlib.h>
+#include <libdeflate.h>
 
 namespace lumira {
 
@@ -70,8 +70,7 @@ private:
 
 std::uint32_t Checksum(std::string_view bytes)
 {
-    return static_cast<std::uint32_t>(
-        crc32_z(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(bytes.data()), bytes.size()));
+    return libdeflate_crc32(0, bytes.data(), bytes.size());
 }
 
 // The length of libhyphen's "no hyphen" list: `count` + 1 strings, each ended by a zero byte.
