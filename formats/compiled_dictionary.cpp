@@ -7,9 +7,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <hyphen.h>
 #include <libdeflate.h>
+#ifndef _WIN32
+#include <sys/mman.h>
+#endif
 
 namespace lumira {
 
@@ -211,6 +216,43 @@ bool NoHyphenListFits(const char* list, const char* poolEnd, int count)
 
 } // namespace
 
+// A level's memory, its pages mapped in one go where the system allows: touched page by page,
+// the half megabyte of fresh memory a large dictionary takes costs more than reading the file.
+class CompiledDictionary::LevelMemory {
+public:
+    explicit LevelMemory(size_t size) : size_(std::max<size_t>(size, 1))
+    {
+#ifdef MAP_POPULATE
+        void* mapped = mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+        if (mapped != MAP_FAILED) {
+            data_ = static_cast<char*>(mapped);
+            mapped_ = true;
+            return;
+        }
+#endif
+        data_ = static_cast<char*>(std::malloc(size_));
+    }
+    ~LevelMemory()
+    {
+#ifdef MAP_POPULATE
+        if (mapped_) {
+            munmap(data_, size_);
+            return;
+        }
+#endif
+        std::free(data_);
+    }
+    LevelMemory(const LevelMemory&) = delete;
+    LevelMemory& operator=(const LevelMemory&) = delete;
+    // Aligned for the states; nullptr when no memory could be had.
+    char* Data() { return data_; }
+
+private:
+    size_t size_;
+    char* data_ = nullptr;
+    bool mapped_ = false;
+};
+
 CompiledDictionary::~CompiledDictionary() = default;
 
 std::string CompileDictionary(const HyphenDict& dict, const DictionarySource& source)
@@ -268,9 +310,6 @@ std::unique_ptr<CompiledDictionary> CompiledDictionary::Read(const fs::path& fil
         return nullptr;
     const auto levelCount = r.Get<std::uint32_t>();
     if (r.Failed() || levelCount == 0 || levelCount > kMostLevels) return nullptr;
-    compiled->states_.reserve(levelCount);
-    compiled->transitions_.reserve(levelCount);
-    compiled->pools_.reserve(levelCount);  // the strings point into them
     for (std::uint32_t l = 0; l < levelCount; ++l) {
         const auto head = r.Get<LevelRecord>();
         // Each count no larger than the bytes left could hold.
@@ -283,7 +322,16 @@ std::unique_ptr<CompiledDictionary> CompiledDictionary::Read(const fs::path& fil
         const char* transitionBytes = r.Bytes(static_cast<size_t>(head.transitions) * sizeof(HyphenTrans));
         const char* poolBytes = r.Bytes(static_cast<size_t>(head.poolSize));
         if (r.Failed() || (head.poolSize > 0 && poolBytes[head.poolSize - 1] != '\0')) return nullptr;
-        const char* pool = compiled->pools_.emplace_back(poolBytes, static_cast<size_t>(head.poolSize)).data();
+        // The level's states, transitions and strings, in that order, in one block.
+        const size_t stateSize = static_cast<size_t>(head.states) * sizeof(HyphenState);
+        const size_t transitionSize = static_cast<size_t>(head.transitions) * sizeof(HyphenTrans);
+        char* memory = compiled->memory_.emplace_back(std::make_unique<LevelMemory>(stateSize + transitionSize + static_cast<size_t>(head.poolSize)))->Data();
+        if (!memory) return nullptr;
+        auto* states = reinterpret_cast<HyphenState*>(memory);
+        auto* transitions = reinterpret_cast<HyphenTrans*>(memory + stateSize);
+        char* pool = memory + stateSize + transitionSize;
+        std::memcpy(pool, poolBytes, static_cast<size_t>(head.poolSize));
+        std::memcpy(static_cast<void*>(transitions), transitionBytes, transitionSize);
         // A string of the pool: its offset within it (the pool ends in a zero byte, so every string does).
         bool fits = true;
         const auto pooled = [&](std::int32_t at) -> char* {
@@ -292,7 +340,7 @@ std::unique_ptr<CompiledDictionary> CompiledDictionary::Read(const fs::path& fil
                 fits = false;
                 return nullptr;
             }
-            return const_cast<char*>(pool + at);  // libhyphen's matcher only reads it
+            return pool + at;
         };
 
         auto level = std::make_unique<HyphenDict>();
@@ -306,26 +354,23 @@ std::unique_ptr<CompiledDictionary> CompiledDictionary::Read(const fs::path& fil
         level->nohyphen = pooled(head.nohyphen);
         if (level->nohyphen && !NoHyphenListFits(level->nohyphen, pool + head.poolSize, head.nohyphenl))
             return nullptr;
-        std::vector<HyphenTrans>& transitions = compiled->transitions_.emplace_back(static_cast<size_t>(head.transitions));
-        if (head.transitions > 0) std::memcpy(transitions.data(), transitionBytes, transitions.size() * sizeof(HyphenTrans));
-        std::vector<HyphenState>& states = compiled->states_.emplace_back(static_cast<size_t>(head.states));
-        for (size_t s = 0; s < states.size(); ++s) {
+        for (size_t s = 0; s < static_cast<size_t>(head.states); ++s) {
             StateRecord record;
             std::memcpy(&record, stateBytes + s * sizeof record, sizeof record);
             if (record.transitions < 0 || record.firstTransition < 0 || record.firstTransition > head.transitions ||
                 record.transitions > head.transitions - record.firstTransition)
                 return nullptr;
-            HyphenState& state = states[s];
+            HyphenState& state = *new (states + s) HyphenState{};
             state.fallback_state = record.fallback;
             state.num_trans = record.transitions;
-            state.trans = transitions.data() + record.firstTransition;
+            state.trans = transitions + record.firstTransition;
             state.match = pooled(record.match);
             state.repl = pooled(record.repl);
             state.replindex = record.replindex;
             state.replcut = record.replcut;
         }
         level->num_states = head.states;
-        level->states = states.data();
+        level->states = states;
         if (!fits || !Walkable(*level)) return nullptr;
         if (!compiled->levels_.empty()) compiled->levels_.back()->nextlevel = level.get();
         compiled->levels_.push_back(std::move(level));

@@ -17,8 +17,6 @@
 #include <vector>
 
 struct _HyphenDict;
-struct _HyphenState;
-struct _HyphenTrans;
 
 namespace lumira {
 
@@ -43,10 +41,9 @@ public:
 
 private:
     CompiledDictionary() = default;
+    class LevelMemory;
     std::vector<std::unique_ptr<_HyphenDict>> levels_;
-    std::vector<std::vector<_HyphenState>> states_;
-    std::vector<std::vector<_HyphenTrans>> transitions_;
-    std::vector<std::string> pools_;  // each level's strings
+    std::vector<std::unique_ptr<LevelMemory>> memory_;  // each level's states, transitions and strings
 };
 
 // The bytes of `dict` (as libhyphen loaded it from `source`) in the form Read takes back.
