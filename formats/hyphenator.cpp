@@ -212,7 +212,11 @@ void LoadDictionaryFile(const LoadedFile& file, bool known, HyphenDict*& dict, s
     if (!dict || keptFile.empty()) return;
     try {
         const std::string bytes = CompileDictionary(*dict, source);
-        if (!bytes.empty() && CreateFolderChain(folder)) WriteFileAtomically(keptFile, bytes);
+        // Only the folder itself is made: its parent gone (a program folder removed meanwhile)
+        // is no place to make again.
+        std::error_code ec;
+        fs::create_directory(folder, ec);
+        if (!bytes.empty() && fs::is_directory(folder, ec)) WriteFileAtomically(keptFile, bytes);
     } catch (...) {
         // Not kept: the next process parses the patterns again.
     }
