@@ -1,7 +1,7 @@
 #pragma once
 // A hyphenation dictionary's state machine kept on disk as libhyphen built it, so that a later
-// start reads it back in about a millisecond instead of parsing the pattern file again (tens of
-// milliseconds for the English patterns).
+// start reads it back in a few milliseconds of CPU instead of parsing the pattern file again
+// (about 20 ms for the English patterns, 9 ms for the Russian ones).
 //
 // The file names the pattern file it was made from (path, size, modification time) and carries
 // a checksum of its contents; one made from another file, one of another layout, a truncated or
