@@ -166,9 +166,9 @@ void WriteSource(Writer& w, const DictionarySource& source)
     w.Bytes(source.path.data(), source.path.size());
 }
 
-// Whether a level's machine is one libhyphen's matcher walks safely: every transition to a later
-// state, the transitions a tree from the first state holding every state, each fallback to a
-// shallower state (so the fallback walk ends), no match longer than its state's depth allows.
+// Whether a level's machine is one libhyphen's matcher walks safely: the transitions a tree from
+// the first state that holds every state, each fallback to a shallower state (so the fallback
+// walk ends), no match longer than its state's depth allows, a replacement's index inside its match.
 bool Walkable(const HyphenDict& level)
 {
     const auto n = static_cast<size_t>(level.num_states);
