@@ -169,6 +169,7 @@ MainWindow::MainWindow(const AppFolders& folders, QWidget* parent) : QWidget(par
     const StoredSettings stored =
         ReadStoredSettings(IniFile(Folders.ConfigFile("config.ini")), FolderText(Folders.documentDir));
     std::vector<PhoneProfile> profiles = ReadProfileFile();
+    Hyphenator::KeepCompiledDictionariesIn(Folders.DictionaryCacheDir());
     if (stored.dictionaryHyphens)
         dictionaryLoading_ = LoadDictionariesMeanwhile(HyphenationFolders(Folders));
 

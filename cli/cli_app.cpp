@@ -155,6 +155,7 @@ int RunCli(const QStringList& arguments)
         }
 
         const ProgramFolder program = ChooseProgramFolder(options);
+        Hyphenator::KeepCompiledDictionariesIn(program.folders.DictionaryCacheDir());
         const std::vector<PhoneProfile> profiles = ReadProfiles(IniFile(program.Setting("profiles.ini")));
         if (options.listProfiles) {
             ListProfiles(profiles);

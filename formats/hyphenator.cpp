@@ -1,6 +1,9 @@
 // Soft hyphens at the dictionary's points of a cp1251 text's words.
 #include "formats/hyphenator.h"
 
+#include "formats/compiled_dictionary.h"
+#include "platform/files.h"
+
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "platform/language.h"
@@ -144,12 +147,13 @@ std::optional<std::pair<int, std::string>> DictionaryOfLanguage(const std::vecto
 
 struct Hyphenator::Dictionary {
     HyphenDict* dict = nullptr;
+    std::unique_ptr<CompiledDictionary> compiled;  // holds `dict` when it was read in compiled form
     bool utf8 = false;
     // Each cp1251 byte in the dictionary's own encoding (empty where it has none).
     std::array<std::string, 256> encoded;
     ~Dictionary()
     {
-        if (dict) hnj_hyphen_free(dict);
+        if (dict && !compiled) hnj_hyphen_free(dict);
     }
 };
 
@@ -179,7 +183,53 @@ struct LoadedFile {
     bool operator<(const LoadedFile& o) const { return std::tie(path, time, size) < std::tie(o.path, o.time, o.size); }
 };
 
+std::mutex& CompiledFolderMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+fs::path& CompiledFolder()
+{
+    static fs::path folder;
+    return folder;
+}
+
+// The dictionary of `file` as kept in the compiled folder, else parsed (and then kept there).
+void LoadDictionaryFile(const LoadedFile& file, bool known, HyphenDict*& dict, std::unique_ptr<CompiledDictionary>& compiled)
+{
+    fs::path folder;
+    {
+        std::lock_guard lock(CompiledFolderMutex());
+        folder = CompiledFolder();
+    }
+    const DictionarySource source{file.path, file.size, static_cast<std::int64_t>(file.time.time_since_epoch().count())};
+    const fs::path keptFile = known && !folder.empty() ? CompiledDictionaryFile(folder, source) : fs::path();
+    if (!keptFile.empty() && (compiled = CompiledDictionary::Read(keptFile, source))) {
+        dict = compiled->Dict();
+        return;
+    }
+    dict = hnj_hyphen_load(file.path.c_str());
+    if (!dict || keptFile.empty()) return;
+    try {
+        const std::string bytes = CompileDictionary(*dict, source);
+        // Only the folder itself is made: its parent gone (a program folder removed meanwhile)
+        // is no place to make again.
+        std::error_code ec;
+        fs::create_directory(folder, ec);
+        if (!bytes.empty() && fs::is_directory(folder, ec)) WriteFileAtomically(keptFile, bytes);
+    } catch (...) {
+        // Not kept: the next process parses the patterns again.
+    }
+}
+
 } // namespace
+
+void Hyphenator::KeepCompiledDictionariesIn(const fs::path& folder)
+{
+    std::lock_guard lock(CompiledFolderMutex());
+    CompiledFolder() = folder;
+}
 
 const Hyphenator::Dictionary& Hyphenator::Load(int language)
 {
@@ -203,7 +253,7 @@ const Hyphenator::Dictionary& Hyphenator::Load(int language)
             slot = found->second;
             return *slot;
         }
-        loaded->dict = hnj_hyphen_load(path.string().c_str());
+        LoadDictionaryFile(key, known, loaded->dict, loaded->compiled);
         if (loaded->dict) {
             Prepare(*loaded);
             if (known) cache[key] = loaded;

@@ -10,7 +10,8 @@
 // are). At least two letters stay on each side of a point. Dictionaries are libhyphen pattern
 // files, hyph_ru_RU.dic and hyph_en_US.dic, looked up in the given folders in order and loaded
 // when a word first needs one; a file once loaded is kept for the process's later texts (while
-// it stays as it was on disk), so that each new text does not pay for reading it again.
+// it stays as it was on disk), so that each new text does not pay for reading it again; and
+// with KeepCompiledDictionariesIn, each later process reads the parsed form instead.
 //
 // A book that names its language ("de", "uk-UA", "en-GB") has the words of that language's
 // script split by that language's dictionary when one is found (hyph_de_DE.dic, hyph_uk_UA.dic,
@@ -50,6 +51,11 @@ public:
     // (the window does it on another thread while its controls are made). One that cannot be
     // loaded is left for its first use to report.
     void LoadDictionaries();
+    // Keeps each dictionary's state machine in `folder` once it is parsed, and reads it from
+    // there in later processes while the pattern file stays as it was (compiled_dictionary.h);
+    // an empty path, the default, parses the patterns every time. Set before any dictionary is
+    // loaded; a folder that cannot be written only costs the parse.
+    static void KeepCompiledDictionariesIn(const std::filesystem::path& folder);
 
 private:
     struct Dictionary;

@@ -7,6 +7,8 @@
 #include "platform/files.h"
 #include "platform/language.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <QPainter>
 
 namespace lumira {
@@ -47,8 +49,17 @@ void PaintLines(QImage& surface, const PageLayout& page, const QImage& strip, co
 QImage LoadSyslinePicture(const std::filesystem::path& path)
 {
     const std::string bytes = ReadFileBytes(path);
-    QImage picture;
-    if (!picture.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size()), "BMP"))
+    QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    // Read as a BMP alone first: letting Qt guess loads every image format plugin to ask it,
+    // which costs the start-up several milliseconds. A picture that is no BMP still gets the
+    // guess it always had.
+    QImageReader reader(&buffer, "BMP");
+    reader.setAutoDetectImageFormat(false);
+    QImage picture = reader.read();
+    if (picture.isNull() &&
+        !picture.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size()), "BMP"))
         throw AppError(FormatText(Translate("PagePainter", "Картинка «%1» повреждена: это не точечный рисунок BMP."), {PathText(path)}));
     return picture;
 }

@@ -29,6 +29,8 @@ struct AppFolders {
     std::filesystem::path ConfigFile(const std::string& name) const { return configDir / name; }
     std::filesystem::path TempDir() const { return workDir / "temp"; }
     std::filesystem::path LockFile() const { return workDir / "lumira.lock"; }
+    // Hyphenation dictionaries in parsed form, kept across starts.
+    std::filesystem::path DictionaryCacheDir() const { return workDir / "hyphen-cache"; }
 };
 
 // Looks up an environment variable; nullopt when it is not set.
