@@ -13,17 +13,7 @@ namespace lumira {
 
 namespace {
 
-// Left of the Create button, on its row, and the free row above the buttons (in the settings
-// column, which begins under the window's 41-pixel banner).
-constexpr int kRowLeft = 48;
-constexpr int kBarTop = 270;
-constexpr int kBarWidth = 100;
-constexpr int kBarHeight = 19;
-constexpr int kCancelLeft = 152;
-constexpr int kCancelWidth = 60;
-constexpr int kButtonTop = 267;
-constexpr int kButtonHeight = 25;
-constexpr int kStatusTop = 246;
+// The status line's least width: the saved book's name takes up to half of it.
 constexpr int kStatusWidth = 327;
 
 // A note after the status line's link, on a line of its own.
@@ -31,7 +21,6 @@ QString NoteHtml(const QString& note)
 {
     return note.isEmpty() ? QString() : QStringLiteral("<br>") + note.toHtmlEscaped();
 }
-constexpr int kStatusHeight = 18;
 constexpr int kNoteSignRoom = 36;
 
 } // namespace
@@ -43,12 +32,10 @@ CreatePanel::CreatePanel(QWidget* window) : QObject(window)
     bar->setRange(0, 1000);
     bar->setTextVisible(true);
     bar->setFormat(QStringLiteral("%p%"));
-    bar->setGeometry(kRowLeft, kBarTop, kBarWidth, kBarHeight);
     bar->hide();
 
     cancel = new QPushButton(tr("Отмена"), window);
     cancel->setObjectName(QStringLiteral("createCancel"));
-    cancel->setGeometry(kCancelLeft, kButtonTop, kCancelWidth, kButtonHeight);
     cancel->setToolTip(tr("Остановить создание книги"));
     cancel->hide();
     connect(cancel, &QPushButton::clicked, this, [this] {
@@ -58,7 +45,7 @@ CreatePanel::CreatePanel(QWidget* window) : QObject(window)
 
     status = new QLabel(window);
     status->setObjectName(QStringLiteral("createStatus"));
-    status->setGeometry(kRowLeft, kStatusTop, kStatusWidth, kStatusHeight);
+    status->setMinimumWidth(kStatusWidth);
     status->setTextFormat(Qt::RichText);
     status->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     status->hide();
@@ -100,6 +87,7 @@ void CreatePanel::ShowSaved(const QString& jarPath, const QString& note, const Q
     const QString sign = note.isEmpty() ? QString() : QStringLiteral("\u26A0 ");
     const int room = note.isEmpty() ? kStatusWidth / 2 : kStatusWidth / 2 - kNoteSignRoom;
     const QString shown = status->fontMetrics().elidedText(name, Qt::ElideMiddle, room);
+    status->setWordWrap(false);
     const QString line = tr("Книга сохранена: %1 &nbsp;<a href=\"folder\">%2</a>")
                              .arg(shown.toHtmlEscaped(), tr("Открыть папку").toHtmlEscaped());
     status->setText((note.isEmpty() ? line : QStringLiteral("<span style=\"color:#b35c00\">%1</span>%2").arg(sign, line)) +
@@ -118,6 +106,7 @@ void CreatePanel::ShowSavedVolumes(const QStringList& jarPaths, const QString& n
     const QString first = QFileInfo(jarPaths.front()).fileName(), last = QFileInfo(jarPaths.back()).fileName();
     const QString names = jarPaths.size() == 2 ? QStringLiteral("%1, %2").arg(first, last) : QStringLiteral("%1 … %2").arg(first, last);
     const QString shown = status->fontMetrics().elidedText(names, Qt::ElideMiddle, kStatusWidth / 2);
+    status->setWordWrap(false);
     status->setText(tr("Книга сохранена, томов: %1 (%2) &nbsp;<a href=\"folder\">%3</a>")
                         .arg(QString::number(jarPaths.size()), shown.toHtmlEscaped(), tr("Открыть папку").toHtmlEscaped()) +
                     NoteHtml(note));
@@ -130,6 +119,8 @@ void CreatePanel::ShowSavedVolumes(const QStringList& jarPaths, const QString& n
 void CreatePanel::ShowStatus(const QString& text)
 {
     folder_.clear();
+    // A message wraps onto as many lines as it needs.
+    status->setWordWrap(true);
     status->setText(text.toHtmlEscaped());
     // The line may be too narrow for a long file name: the tooltip holds it whole.
     status->setToolTip(text);

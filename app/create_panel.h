@@ -18,7 +18,7 @@ namespace lumira {
 class CreatePanel : public QObject {
     Q_OBJECT
 public:
-    // The widgets are made hidden, as children of `window`.
+    // The widgets are made hidden, as children of `window`, which lays them out.
     explicit CreatePanel(QWidget* window);
 
     // A build begins: the bar at nothing, Cancel offered, the last status line gone.
