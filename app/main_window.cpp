@@ -312,6 +312,20 @@ void MainWindow::FitToScreen()
     FitOnScreen();
 }
 
+void MainWindow::GrowForControls()
+{
+    // Only a need that grew: a window the user made smaller than its controls stays so.
+    const QSize need = client_->minimumSizeHint();
+    const QSize growth = (need - controlsNeed_).expandedTo(QSize(0, 0));
+    controlsNeed_ = need;
+    if (growth.isNull() || !isVisible() || isMaximized() || isFullScreen() || !screen()) return;
+    const QSize lacking = (need - clientScroll_->viewport()->size()).expandedTo(QSize(0, 0)).boundedTo(growth);
+    if (lacking.isNull()) return;
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    resize((size() + lacking).boundedTo(screen()->availableGeometry().size().shrunkBy(frame)));
+    FitOnScreen();
+}
+
 void MainWindow::FitOnScreen()
 {
     if (!isVisible() || !screen()) return;
@@ -477,9 +491,11 @@ void MainWindow::CreateControls()
         if (event->type() == QEvent::Resize && Book.previewZoom == kFitPreviewZoom) ShowPreviewImage();
     });
     // A window wider than the sizing rule's widens the settings column's fields too.
+    // Controls that come to need more room (Create's status line under the buttons) grow the window.
     new EventHook(client_, [this](QEvent* event) {
         if (event->type() == QEvent::Resize && outerSize_.isValid())
             settingsColumn_->ShareExtraWidth(client_->width() - WantedClientSize().width());
+        if (event->type() == QEvent::LayoutRequest) GrowForControls();
     });
 
     ShowWindowPictures(*pages);

@@ -322,6 +322,10 @@ private:
     std::future<void> contentsFinding_;
     // Brings the window back onto the screen where it reaches past an edge of its available area.
     void FitOnScreen();
+    // When the controls come to need more room than the window gives them, a window that is not
+    // maximised grows by what they lack, as far as the screen allows.
+    void GrowForControls();
+    QSize controlsNeed_;  // what they needed when last asked
     // During construction the strip and the preview are only marked as due, and made once at its end.
     bool startingUp_ = true;
     bool stripDue_ = false;

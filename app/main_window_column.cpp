@@ -176,7 +176,8 @@ SettingsColumn* MainWindow::CreateSettingsColumn(QWidget* parent)
     fontGrid->addWidget(b_font, 0, 0);
     fontGrid->addWidget(b_back, 1, 0);
     fontGrid->addWidget(font_label, 0, 1, 2, 1, Qt::AlignCenter);
-    fontGrid->setColumnStretch(2, 1);
+    // Room the row has beyond its controls' goes between the sample and the cuts.
+    fontGrid->addItem(new QSpacerItem(0, 0, QSizePolicy::Expanding, QSizePolicy::Minimum), 0, 2);
     fontGrid->addWidget(upperLabel, 0, 3);
     fontGrid->addWidget(e_upper_cut, 0, 4);
     fontGrid->addWidget(bottLabel, 1, 3);

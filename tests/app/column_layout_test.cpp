@@ -1,7 +1,8 @@
 // The settings column as its layouts place it: in Russian and in English (whose captions are
 // longer), for a small, a middle and a tall phone, at the window's opening size, widened and at
 // its least size, with Create's progress and its status lines shown, no control of the column
-// overlaps another, reaches out of the column or is smaller than it needs to show itself.
+// overlaps another, reaches out of the column or is smaller than it needs to show itself; the
+// window grows for a status line that needs the room.
 #include "app/create_panel.h"
 #include "app/main_window.h"
 #include "platform/language.h"
@@ -15,6 +16,8 @@
 #include <QStyle>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -147,6 +150,8 @@ TEST_F(ColumnLayoutTest, NoControlOverlapsAnotherOrIsCutOffInAnyLanguageOrWindow
                              QStringLiteral("a folder of a long name/another one/and the book's own name.jar"));
             Settle();
             EXPECT_EQ(LayoutFaults(form), "") << where << "with a long message";
+            // The window grew for the lines: nothing of the column scrolls out of sight.
+            EXPECT_EQ(form.findChild<QScrollArea*>(QStringLiteral("clientScroll"))->verticalScrollBar()->maximum(), 0) << where;
         }
     }
 }
