@@ -7,36 +7,19 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTextLayout>
+#include <QTextDocument>
 #include <QUrl>
 
 namespace lumira {
 
 namespace {
 
-// The Create button's row of the settings column (which begins under the window's banner),
-// between the help button and Create: the build's progress bar and Cancel while it runs, the
-// status line of two lines once it has ended.
-constexpr int kRowLeft = 48;
-constexpr int kBarTop = 270;
-constexpr int kBarWidth = 100;
-constexpr int kBarHeight = 19;
-constexpr int kCancelLeft = 152;
-constexpr int kCancelWidth = 60;
-constexpr int kButtonTop = 267;
-constexpr int kButtonHeight = 25;
-constexpr int kStatusLeft = 44;
-constexpr int kStatusTop = 263;
-constexpr int kStatusWidth = 170;
-constexpr int kStatusHeight = 32;
-// Room kept for the warning sign before the saved line (it is drawn in a fallback face, wider
-// than the label's font measures it).
-constexpr int kNoteSignRoom = 18;
+// The status line's least width: the saved book's name takes up to half of it.
+constexpr int kStatusWidth = 327;
 
-QString FolderLink(const QString& caption)
-{
-    return QStringLiteral("<a href=\"folder\">%1</a>").arg(caption.toHtmlEscaped());
-}
+// Room the warning sign takes from the name (it comes from whichever face has it, wider than the
+// label's font measures it).
+constexpr int kNoteSignRoom = 36;
 
 } // namespace
 
@@ -47,12 +30,10 @@ CreatePanel::CreatePanel(QWidget* window) : QObject(window)
     bar->setRange(0, 1000);
     bar->setTextVisible(true);
     bar->setFormat(QStringLiteral("%p%"));
-    bar->setGeometry(kRowLeft, kBarTop, kBarWidth, kBarHeight);
     bar->hide();
 
     cancel = new QPushButton(tr("Отмена"), window);
     cancel->setObjectName(QStringLiteral("createCancel"));
-    cancel->setGeometry(kCancelLeft, kButtonTop, kCancelWidth, kButtonHeight);
     cancel->setToolTip(tr("Остановить создание книги"));
     cancel->hide();
     connect(cancel, &QPushButton::clicked, this, [this] {
@@ -62,8 +43,7 @@ CreatePanel::CreatePanel(QWidget* window) : QObject(window)
 
     status = new QLabel(window);
     status->setObjectName(QStringLiteral("createStatus"));
-    status->setGeometry(kStatusLeft, kStatusTop, kStatusWidth, kStatusHeight);
-    status->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    status->setMinimumWidth(kStatusWidth);
     status->setTextFormat(Qt::RichText);
     status->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     status->hide();
@@ -101,13 +81,16 @@ void CreatePanel::ShowSaved(const QString& jarPath, const QString& note)
 {
     const QFileInfo jar(jarPath);
     folder_ = jar.absolutePath();
-    // The name gives up what the first line lacks; the tooltip holds the whole path. A note marks
-    // the line with a warning sign and is told in full in the tooltip.
-    const QString lead = tr("Книга сохранена: %1");
-    const int room = kStatusWidth - status->fontMetrics().horizontalAdvance(lead.arg(QString())) - (note.isEmpty() ? 0 : kNoteSignRoom);
-    const QString first = lead.arg(status->fontMetrics().elidedText(jar.fileName(), Qt::ElideMiddle, room)).toHtmlEscaped();
-    const QString sign = note.isEmpty() ? QString() : QStringLiteral("<span style=\"color:#b35c00\">\u26A0</span> ");
-    status->setText(sign + first + QStringLiteral("<br>") + FolderLink(tr("Открыть папку")));
+    const QString name = jar.fileName();
+    // A note puts a warning sign before the line; the name gives up the room it takes (the sign
+    // comes from whichever face has it, wider than the label's font measures it).
+    const QString sign = note.isEmpty() ? QString() : QStringLiteral("\u26A0 ");
+    const int room = note.isEmpty() ? kStatusWidth / 2 : kStatusWidth / 2 - kNoteSignRoom;
+    const QString shown = status->fontMetrics().elidedText(name, Qt::ElideMiddle, room);
+    status->setWordWrap(false);
+    const QString line = tr("Книга сохранена: %1 &nbsp;<a href=\"folder\">%2</a>")
+                             .arg(shown.toHtmlEscaped(), tr("Открыть папку").toHtmlEscaped());
+    status->setText(note.isEmpty() ? line : QStringLiteral("<span style=\"color:#b35c00\">%1</span>%2").arg(sign, line));
     const QString path = QDir::toNativeSeparators(jar.absoluteFilePath());
     status->setToolTip(note.isEmpty() ? path : path + QStringLiteral("\n\n") + note);
     status->show();
@@ -116,10 +99,20 @@ void CreatePanel::ShowSaved(const QString& jarPath, const QString& note)
 void CreatePanel::ShowSavedVolumes(const QStringList& jarPaths)
 {
     if (jarPaths.size() == 1) return ShowSaved(jarPaths.front());
-    // The line gives the number of volumes; the tooltip lists them all in full.
+    // The line names the volumes written, the first and the last when they are more than two;
+    // the tooltip lists them all in full.
     folder_ = QFileInfo(jarPaths.front()).absolutePath();
-    status->setText(tr("Книга сохранена, томов: %1").arg(jarPaths.size()).toHtmlEscaped() + QStringLiteral("<br>") +
-                    FolderLink(tr("Открыть папку")));
+    const QString first = QFileInfo(jarPaths.front()).fileName(), last = QFileInfo(jarPaths.back()).fileName();
+    const QString names = jarPaths.size() == 2 ? QStringLiteral("%1, %2").arg(first, last) : QStringLiteral("%1 … %2").arg(first, last);
+    // The names give up what the rest of the line leaves them.
+    const QString line = tr("Книга сохранена, томов: %1 (%2) &nbsp;<a href=\"folder\">%3</a>");
+    const QString count = QString::number(jarPaths.size()), link = tr("Открыть папку").toHtmlEscaped();
+    QTextDocument rest;
+    rest.setHtml(line.arg(count, QString(), link));
+    const int room = kStatusWidth - status->fontMetrics().horizontalAdvance(rest.toPlainText()) - kNoteSignRoom / 2;
+    const QString shown = status->fontMetrics().elidedText(names, Qt::ElideMiddle, room);
+    status->setWordWrap(false);
+    status->setText(line.arg(count, shown.toHtmlEscaped(), link));
     QStringList full;
     for (const QString& path : jarPaths) full << QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     status->setToolTip(full.join(QLatin1Char('\n')));
@@ -129,18 +122,10 @@ void CreatePanel::ShowSavedVolumes(const QStringList& jarPaths)
 void CreatePanel::ShowStatus(const QString& text)
 {
     folder_.clear();
-    // Two lines at most, the second cut short when the text is longer: the tooltip holds it whole.
-    QTextLayout layout(text, status->font());
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    line.setLineWidth(kStatusWidth);
-    layout.endLayout();
-    const int firstLength = line.textLength();
-    QString shown = text.left(firstLength).trimmed().toHtmlEscaped();
-    if (firstLength < text.size())
-        shown += QStringLiteral("<br>") +
-                 status->fontMetrics().elidedText(text.mid(firstLength).trimmed(), Qt::ElideRight, kStatusWidth).toHtmlEscaped();
-    status->setText(shown);
+    // A message wraps onto as many lines as it needs.
+    status->setWordWrap(true);
+    status->setText(text.toHtmlEscaped());
+    // The line may be too narrow for a long file name: the tooltip holds it whole.
     status->setToolTip(text);
     status->show();
 }

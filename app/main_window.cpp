@@ -17,9 +17,8 @@
 #include "platform/version.h"
 #include "settings/settings_file.h"
 
-#include "app/access_letters.h"
 #include "app/pictures.h"
-#include "app/title_field.h"
+#include "app/settings_column.h"
 #include "formats/hyphenator.h"
 
 #include <QAction>
@@ -55,11 +54,6 @@ constexpr int kBannerHeight = 41;
 // The banner's text box: 314 pixels wide, ending 21 pixels before the window's right edge.
 constexpr int kBannerTextWidth = 314;
 constexpr int kBannerTextRightGap = 21;
-constexpr int kTitleTypedLimit = 20;
-// The settings column: the three groups and the window's buttons at their designed places, from
-// the banner down to the row under the buttons, with the blue rule at its right edge.
-constexpr int kSettingsWidth = 386;
-constexpr int kSettingsHeight = 296;
 // The preview column starts here, its heading above the preview; b_p_down ends this far before
 // the window's right edge, and the paging buttons stand this far apart.
 constexpr int kPreviewLeft = 396;
@@ -317,6 +311,20 @@ void MainWindow::FitToScreen()
     FitOnScreen();
 }
 
+void MainWindow::GrowForControls()
+{
+    // Only a need that grew: a window the user made smaller than its controls stays so.
+    const QSize need = client_->minimumSizeHint();
+    const QSize growth = (need - controlsNeed_).expandedTo(QSize(0, 0));
+    controlsNeed_ = need;
+    if (growth.isNull() || !isVisible() || isMaximized() || isFullScreen() || !screen()) return;
+    const QSize lacking = (need - clientScroll_->viewport()->size()).expandedTo(QSize(0, 0)).boundedTo(growth);
+    if (lacking.isNull()) return;
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    resize((size() + lacking).boundedTo(screen()->availableGeometry().size().shrunkBy(frame)));
+    FitOnScreen();
+}
+
 void MainWindow::FitOnScreen()
 {
     if (!isVisible() || !screen()) return;
@@ -365,37 +373,6 @@ void MainWindow::CreateControls()
     clientLayout->setContentsMargins(0, 0, 0, 0);
     clientLayout->setSpacing(0);
 
-    // The settings column keeps the designed look: its controls stand at their places of the
-    // window as designed, given below in the window's coordinates and moved under the banner once made.
-    auto* settingsColumn = new QWidget(client_);
-    settingsColumn->setObjectName(QStringLiteral("settingsColumn"));
-    settingsColumn->setFixedSize(kSettingsWidth, kSettingsHeight);
-
-    auto label = [settingsColumn](const QString& text, int x, int y, int w, int h, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
-        auto* l = new QLabel(text, settingsColumn);
-        l->setGeometry(x, y, w, h);
-        l->setAlignment(align);
-        return l;
-    };
-    const QColor blue = PictureBlue();
-    auto rule = [settingsColumn, blue](int x, int y, int w, int h) {
-        auto* r = new QWidget(settingsColumn);
-        r->setGeometry(x, y, w, h);
-        r->setAutoFillBackground(true);
-        QPalette palette = r->palette();
-        palette.setColor(QPalette::Window, blue);
-        r->setPalette(palette);
-        return r;
-    };
-    // A bold heading with a thin rule from its end to the column's right edge.
-    auto heading = [&](const QString& text, int x, int y, int right) {
-        QLabel* l = label(text, x, y, right - x, 16);
-        l->setFont(Bold(font()));
-        const int textEnd = x + l->fontMetrics().horizontalAdvance(text) + 6;
-        if (textEnd < right) rule(textEnd, y + 8, right - textEnd, 2);
-        return l;
-    };
-
     // ---- The banner: the picture and the version at the left, the text kept to the right edge ----
     auto* banner = new QWidget(client_);
     banner->setObjectName(QStringLiteral("banner"));
@@ -440,85 +417,8 @@ void MainWindow::CreateControls()
         row->addWidget(bannerText);
     }
 
-    // ---- Left column: the three groups of settings ----
-    heading(tr("Основные настройки"), 8, 48, 375);
-    QLabel* titleLabel = label(tr("Название"), 8, 68, 54, 21);
-    e_caption = new TitleField(kTitleTypedLimit, settingsColumn);
-    e_caption->setObjectName(QStringLiteral("e_caption"));
-    e_caption->setGeometry(64, 68, 309, 21);
-    titleWarning = e_caption->addAction(style()->standardIcon(QStyle::SP_MessageBoxWarning), QLineEdit::TrailingPosition);
-    titleWarning->setObjectName(QStringLiteral("titleWarning"));
-    titleWarning->setVisible(false);
-
-    QLabel* textLabel = label(tr("Текст"), 8, 96, 54, 21);
-    e_text = new QLineEdit(settingsColumn);
-    e_text->setObjectName(QStringLiteral("e_text"));
-    e_text->setGeometry(64, 96, 309, 21);
-    e_text->setReadOnly(true);
-    e_text_button = new QToolButton(e_text);
-    e_text_button->setText(QStringLiteral("…"));
-    e_text_button->setToolTip(QStringLiteral("Ctrl+O"));
-    e_text_button->setCursor(Qt::ArrowCursor);
-    e_text_button->setFocusPolicy(Qt::TabFocus);
-    CreateRecentMenu();
-    CreateEncodingButton();
-
-    QLabel* profileLabel = label(tr("Профиль"), 8, 124, 54, 21);
-    e_model = new ListField(settingsColumn);
-    e_model->setObjectName(QStringLiteral("e_model"));
-    e_model->setGeometry(64, 124, 233, 21);
-    b_profiles = new QPushButton(tr("Профили"), settingsColumn);
-    b_profiles->setGeometry(300, 123, 75, 25);
-
-    heading(tr("Настройки шрифта"), 8, 156, 375);
-    b_font = new QPushButton(tr("Шрифт"), settingsColumn);
-    b_font->setGeometry(8, 176, 75, 25);
-    b_back = new QPushButton(tr("Фон"), settingsColumn);
-    b_back->setGeometry(8, 204, 75, 25);
-    font_label = label(QString(), 88, 180, 125, 45, Qt::AlignCenter);
-    font_label->setObjectName(QStringLiteral("font_label"));
-    font_label->setWordWrap(true);
-    font_label->setAutoFillBackground(true);
-
-    QLabel* upperLabel = label(tr("Подрезка сверху"), 214, 176, 98, 21, Qt::AlignRight | Qt::AlignVCenter);
-    e_upper_cut = new SpinField(0, 10, settingsColumn);
-    e_upper_cut->setObjectName(QStringLiteral("e_upper_cut"));
-    e_upper_cut->setGeometry(316, 176, 57, 21);
-    QLabel* bottLabel = label(tr("Подрезка снизу"), 214, 204, 98, 21, Qt::AlignRight | Qt::AlignVCenter);
-    e_bott_cut = new SpinField(0, 10, settingsColumn);
-    e_bott_cut->setObjectName(QStringLiteral("e_bott_cut"));
-    e_bott_cut->setGeometry(316, 204, 57, 21);
-
-    heading(tr("Дополнительные настройки"), 8, 240, 375);
-    QLabel* syslineLabel = label(tr("Отображать системную полосу"), 8, 260, 216, 21);
-    e_sysline = new ListField(settingsColumn);
-    e_sysline->setObjectName(QStringLiteral("e_sysline"));
-    e_sysline->setGeometry(228, 260, 141, 21);
-    e_sysline->ReplaceItems({tr("Вверху"), tr("Внизу")});
-    QLabel* hyphenationLabel = label(tr("Переносы"), 8, 283, 216, 21);
-    e_hyphenation = new ListField(settingsColumn);
-    e_hyphenation->setObjectName(QStringLiteral("e_hyphenation"));
-    e_hyphenation->setGeometry(228, 283, 141, 21);
-    e_hyphenation->ReplaceItems({tr("по словарю"), tr("простые")});
-    e_hyphenation->SetItemIndex(0);
-
-    b_info = new QPushButton(settingsColumn);
-    b_info->setGeometry(8, 304, 32, 32);
-    b_info->setIconSize(QSize(24, 24));
-    b_ok = new QPushButton(tr("Создать"), settingsColumn);
-    b_ok->setGeometry(216, 308, 75, 25);
-    b_ok->setFont(Bold(font()));
-    b_ok->setEnabled(false);
-    b_close = new QPushButton(tr("Закрыть"), settingsColumn);
-    b_close->setGeometry(296, 308, 75, 25);
-    b_close->setFont(Bold(font()));
-
-    // ---- The rule between the columns ----
-    rule(384, 48, 2, 289);
-    // The column's controls were placed in the window's coordinates: under the banner they stand
-    // that much higher in the column.
-    for (QWidget* w : settingsColumn->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        w->move(w->pos() - QPoint(0, kBannerHeight));
+    // ---- Left column: the three groups of settings and the window's buttons ----
+    settingsColumn_ = CreateSettingsColumn(client_);
 
     // ---- The preview column: its heading, the preview in a frame that takes the room left, the
     // paging buttons under it ----
@@ -565,9 +465,9 @@ void MainWindow::CreateControls()
     // ---- The body: settings, preview, contents; under them the row of the page's place ----
     auto* body = new QGridLayout;
     body->setContentsMargins(0, 0, kColumnRightMargin, 2);
-    body->setHorizontalSpacing(kPreviewLeft - kSettingsWidth);
+    body->setHorizontalSpacing(kPreviewLeft - SettingsColumn::kRestingWidth);
     body->setVerticalSpacing(1);
-    body->addWidget(settingsColumn, 0, 0, Qt::AlignLeft | Qt::AlignTop);
+    body->addWidget(settingsColumn_, 0, 0, Qt::AlignLeft | Qt::AlignTop);
     // The contents list stands beside the preview's column when shown.
     auto* previewAndContents = new QHBoxLayout;
     previewAndContents->setSpacing(kPagingGap);
@@ -589,6 +489,13 @@ void MainWindow::CreateControls()
     new EventHook(previewFrame_, [this](QEvent* event) {
         if (event->type() == QEvent::Resize && Book.previewZoom == kFitPreviewZoom) ShowPreviewImage();
     });
+    // A window wider than the sizing rule's widens the settings column's fields too.
+    // Controls that come to need more room (Create's status line under the buttons) grow the window.
+    new EventHook(client_, [this](QEvent* event) {
+        if (event->type() == QEvent::Resize && outerSize_.isValid())
+            settingsColumn_->ShareExtraWidth(client_->width() - WantedClientSize().width());
+        if (event->type() == QEvent::LayoutRequest) GrowForControls();
+    });
 
     ShowWindowPictures(*pages);
 
@@ -597,14 +504,6 @@ void MainWindow::CreateControls()
     QWidget* order[] = {e_caption, e_text, e_text_encoding, e_text_button, e_model, b_font, b_back, e_upper_cut, e_bott_cut, e_sysline, e_hyphenation,
                         b_info, b_ok, b_close, b_p_up, b_p_fire, b_p_down, zoomChoice, pageInput, contentsToggle, contentsList, b_profiles};
     for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
-    // Alt with a label's letter goes to its field; with a button's, presses it.
-    const std::pair<QLabel*, QWidget*> buddies[] = {{titleLabel, e_caption},   {textLabel, e_text},
-                                                    {profileLabel, e_model},   {upperLabel, e_upper_cut},
-                                                    {bottLabel, e_bott_cut},   {syslineLabel, e_sysline},
-                                                    {hyphenationLabel, e_hyphenation}};
-    for (const auto& [l, field] : buddies) l->setBuddy(field);
-    AssignAccessLetters({b_ok, b_close, titleLabel, textLabel, profileLabel, b_profiles, b_font, b_back, upperLabel,
-                         bottLabel, syslineLabel, hyphenationLabel});
 
     // ---- The dialogs' fixed properties ----
     OpenDialog1.filter = tr("Книги и тексты|*.txt;*.fb2;*.zip;*.epub;*.html;*.htm;*.xhtml|"

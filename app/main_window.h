@@ -1,10 +1,11 @@
 #pragma once
 // The main window: it holds the whole state of the program while it runs. Its handlers are
 // spread over files by subject: main_window.cpp (construction, close, destruction, sizing),
-// main_window_handlers.cpp (small control handlers), main_window_text.cpp (choosing the text and its
-// encoding), main_window_font.cpp (font strip), main_window_preview.cpp (preview and paging),
-// main_window_book.cpp (Create), main_window_profiles.cpp (phone list), main_window_input.cpp (tooltips, paging
-// keys, a dropped file).
+// main_window_column.cpp (the settings column's controls and layout), main_window_handlers.cpp
+// (small control handlers), main_window_text.cpp (choosing the text and its encoding),
+// main_window_font.cpp (font strip), main_window_preview.cpp (preview and paging),
+// main_window_book.cpp (Create), main_window_profiles.cpp (phone list), main_window_input.cpp
+// (tooltips, paging keys, a dropped file).
 #include "app/pictures.h"
 #include "book/settings_record.h"
 #include "settings/app_folders.h"
@@ -49,6 +50,7 @@ namespace lumira {
 class Hyphenator;
 
 class CreatePanel;
+class SettingsColumn;
 
 class MainWindow : public QWidget {
     Q_OBJECT
@@ -113,7 +115,7 @@ public:
     QToolButton* contentsToggle = nullptr;
     QListWidget* contentsList = nullptr;
     QLabel* font_label = nullptr;
-    CreatePanel* createPanel = nullptr;  // progress, Cancel and status line of Create; made by the first
+    CreatePanel* createPanel = nullptr;  // progress, Cancel and status line of Create; made by TheCreatePanel
 
     // ---- Dialog state ----
     FileDialogOptions OpenDialog1;
@@ -152,6 +154,9 @@ public:
     void BuildBookPackage(const TextFile& source);
     // True while a book is being built.
     bool Creating() const { return creating_; }
+    // Create's progress, Cancel and status line, made and laid out in the Create row when first
+    // needed.
+    CreatePanel& TheCreatePanel();
     // The chosen profile, or nullptr when none is selected.
     const PhoneProfile* SelectedProfile() const;
 
@@ -244,6 +249,11 @@ protected:
 
 private:
     void CreateControls();
+    // The settings column with its controls, labels, access letters (main_window_column.cpp).
+    SettingsColumn* CreateSettingsColumn(QWidget* parent);
+    SettingsColumn* settingsColumn_ = nullptr;
+    QHBoxLayout* createRow_ = nullptr;  // help, (progress, Cancel,) Create, Close
+    QHBoxLayout* statusRow_ = nullptr;  // Create's status line, under that row
     void CreateEncodingButton();
     // The browse button's menu of recent texts (main_window_recent.cpp).
     void CreateRecentMenu();
@@ -312,6 +322,10 @@ private:
     std::future<void> contentsFinding_;
     // Brings the window back onto the screen where it reaches past an edge of its available area.
     void FitOnScreen();
+    // When the controls come to need more room than the window gives them, a window that is not
+    // maximised grows by what they lack, as far as the screen allows.
+    void GrowForControls();
+    QSize controlsNeed_;  // what they needed when last asked
     // During construction the strip and the preview are only marked as due, and made once at its end.
     bool startingUp_ = true;
     bool stripDue_ = false;

@@ -155,8 +155,7 @@ void MainWindow::BuildBookPackage(const TextFile& source)
     request.maxJarBytes = profile->MaxJarBytes();
     if (ChosenBook) request.bookLanguage = ChosenBook->language;
 
-    if (!createPanel) createPanel = new CreatePanel(b_ok->parentWidget());
-    CreatePanel& panel = *createPanel;
+    CreatePanel& panel = TheCreatePanel();
     CreateJob job;
     job.record = BookSettingsRecord;
     request.cancel = &panel.CancelFlag();

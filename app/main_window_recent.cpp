@@ -45,7 +45,7 @@ bool DialogOpen()
 
 void MainWindow::CreateRecentMenu()
 {
-    e_text_button->setGeometry(e_text->width() - kBrowseButtonWidth - 1, 1, kBrowseButtonWidth, e_text->height() - 2);
+    e_text_button->setFixedWidth(kBrowseButtonWidth);
     e_text_button->setPopupMode(QToolButton::MenuButtonPopup);
     auto* menu = new QMenu(e_text_button);
     menu->setObjectName(QStringLiteral("recentMenu"));

@@ -11,6 +11,7 @@
 #include "platform/text_kind.h"
 
 #include <QActionGroup>
+#include <QBoxLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -27,6 +28,8 @@ constexpr std::uint64_t kPreviewReadLimit = 2048;
 
 // The gap between the encoding button and the browse button.
 constexpr int kEncodingButtonGap = 1;
+// The buttons' distance from the field's edges.
+constexpr int kTextButtonInset = 1;
 // Room between the longest text and the menu arrow, which the style draws over the text's end.
 constexpr int kEncodingArrowRoom = 6;
 
@@ -158,11 +161,18 @@ void MainWindow::CreateEncodingButton()
         width = std::max(width, e_text_encoding->sizeHint().width());
     }
     width += kEncodingArrowRoom;
-    const int height = e_text->height() - 2;
-    // The browse button's share of the field's right end.
-    const int browseSpace = e_text->width() - e_text_button->x();
-    e_text_encoding->setGeometry(e_text->width() - browseSpace - kEncodingButtonGap - width, 1, width, height);
-    e_text->setTextMargins(0, 0, browseSpace + kEncodingButtonGap + width, 0);
+    e_text_encoding->setFixedWidth(width);
+    // Both buttons inside the field's right end, as high as the field within its frame; the path
+    // keeps the rest of the field, however wide it is.
+    auto* buttons = new QHBoxLayout(e_text);
+    buttons->setContentsMargins(0, kTextButtonInset, kTextButtonInset, kTextButtonInset);
+    buttons->setSpacing(kEncodingButtonGap);
+    buttons->addStretch(1);
+    for (QToolButton* button : {e_text_encoding, e_text_button}) {
+        button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Ignored);
+        buttons->addWidget(button);
+    }
+    e_text->setTextMargins(0, 0, width + kEncodingButtonGap + e_text_button->width() + kTextButtonInset, 0);
 
     // The menu from the keyboard, as a drop-down list opens.
     auto* open = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Down), e_text, nullptr, nullptr, Qt::WidgetShortcut);

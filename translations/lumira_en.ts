@@ -1228,10 +1228,6 @@ Exit status: 0 - everything was made; 1 - at least one text failed (the others a
 <context>
     <name>lumira::CreatePanel</name>
     <message>
-        <source>Книга сохранена, томов: %1</source>
-        <translation>Book saved in %1 volumes</translation>
-    </message>
-    <message>
         <source>Отмена</source>
         <translation>Cancel</translation>
     </message>
@@ -1240,16 +1236,20 @@ Exit status: 0 - everything was made; 1 - at least one text failed (the others a
         <translation>Stop making the book</translation>
     </message>
     <message>
-        <source>Книга сохранена: %1</source>
-        <translation>Book saved: %1</translation>
-    </message>
-    <message>
         <source>Открыть папку</source>
         <translation>Open folder</translation>
     </message>
     <message>
         <source>Не удаётся открыть папку: нет файлового менеджера.</source>
         <translation>Cannot open the folder: no file manager.</translation>
+    </message>
+    <message>
+        <source>Книга сохранена: %1 &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%2&lt;/a&gt;</source>
+        <translation>Book saved: %1 &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%2&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>Книга сохранена, томов: %1 (%2) &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%3&lt;/a&gt;</source>
+        <translation>Book saved in %1 volumes (%2) &amp;nbsp;&lt;a href=&quot;folder&quot;&gt;%3&lt;/a&gt;</translation>
     </message>
 </context>
 <context>

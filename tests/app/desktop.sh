@@ -7,6 +7,11 @@
 #                   array pids of what to stop at the end (stopped, and $work removed, on exit),
 #                   the count $failures and fail MESSAGE, which counts one and prints it.
 #   window NAME     the id of the visible window of that name, waiting up to 10 s for it.
+#   places DIR NAME...
+#                   measures where the controls NAME stand in the window that the program folder DIR
+#                   opens, as its layouts place them (offscreen, on a copy of DIR, with the tool
+#                   $LUMIRA_PLACES); counts a failure when it cannot.
+#   centre NAME     "X Y": the centre of a measured control in the window's client area.
 #   start_desktop   needs $work (the test's scratch folder) and the array pids (what the test
 #                   stops at its end: the servers started here are added); exports DISPLAY and
 #                   DBUS_SESSION_BUS_ADDRESS; returns 1 when no display could be started.
@@ -32,6 +37,28 @@ end_real_test() {
 fail() {
     echo "FAIL: $*"
     failures=$((failures + 1))
+}
+
+places() {
+    local dir=$1
+    shift
+    local copy="$work/places-copy" name left top width height
+    rm -rf "$copy"
+    cp -r "$dir" "$copy"
+    while read -r name left top width height; do
+        eval "place_$name=\"$left $top $width $height\""
+    done < <("${LUMIRA_PLACES:-}" "$copy/" "$@" 2>"$work/places.err")
+    rm -rf "$copy"
+    for name in "$@"; do
+        eval "[ -n \"\${place_$name:-}\" ]" || fail "no place measured for $name: $(cat "$work/places.err")"
+    done
+}
+
+centre() {
+    local rect
+    eval "rect=\${place_$1:-0 0 0 0}"
+    set -- $rect
+    echo "$(($1 + $3 / 2)) $(($2 + $4 / 2))"
 }
 
 window() {

@@ -20,6 +20,7 @@ cp "$data/sample" "$data/iface.dat" "$data/velmar.dat" "$app/" 2>/dev/null
 printf '[Small]\r\nWidth=128\r\nHeight=96\r\n' >"$app/profiles.ini"
 printf '[Global]\r\nModel=0\r\n' >"$app/config.ini"
 for i in $(seq 3000); do printf 'line %d\r\n' "$i"; done >"$work/long.txt"
+places "$app" e_caption
 
 "$app/lumira" "$work/long.txt" >"$work/out.log" 2>&1 &
 program=$!
@@ -34,7 +35,7 @@ shot() { [ -n "$shots" ] && import -window root "$shots/$1.png" 2>/dev/null; }
 
 xdotool windowactivate --sync "$main" 2>/dev/null
 # The title field: click into it, then the keys.
-xdotool mousemove --window "$main" 150 78 click 1
+xdotool mousemove --window "$main" $(centre e_caption) click 1
 sleep 0.3
 first=$(preview first)
 xdotool key --window "$main" Next

@@ -129,7 +129,7 @@ struct LanguageTest : ::testing::Test {
         auto form = std::make_unique<MainWindow>(app.DirText());
         WriteFb2Zip(app / "book.fb2.zip");
         form->ChooseTextFile(QString::fromStdString((app / "book.fb2.zip").string()));
-        auto* panel = new CreatePanel(form.get());
+        CreatePanel* panel = &form->TheCreatePanel();
         panel->Start();
         panel->ShowSaved(QString::fromStdString((app / "book.jar").string()));
         auto editor = std::make_unique<ProfileEditor>(app.DirText());

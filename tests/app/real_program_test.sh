@@ -188,6 +188,9 @@ hover() {
     sleep 1.5
 }
 
+# Where the controls that the checks below click or point at stand (the same in every folder).
+places "$(new_folder places)" e_model b_font b_ok e_caption createStatus
+
 # ---- A start-up failure shows its box; closing the box ends the program with 0 ----
 dir=$(new_folder nosample)
 rm "$dir/sample"
@@ -213,7 +216,7 @@ start "$dir"
 if main_window; then
     settled "$main"
     idle "$app" || fail "the window did not finish its start"
-    click "$main" 180 134   # the phone list
+    click "$main" $(centre e_model)   # the phone list
     popup "$app" || fail "the phone list did not open"
     shot esc-list-open
     key "$main" Escape
@@ -236,14 +239,14 @@ dir=$(new_folder font)
 printf '[Font]\r\nName=Tahoma\r\nSize=9\r\nBold=1\r\n' >"$dir/config.ini"
 start "$dir"
 if main_window; then
-    click "$main" 45 188   # "Шрифт"
+    click "$main" $(centre b_font)   # "Шрифт"
     chooser=$(window "Шрифт")
     if [ -z "$chooser" ]; then
         fail "the font chooser did not open"
     else
         key "$chooser" Escape
         gone "Шрифт" || fail "Esc in the font chooser did not close it"
-        click "$main" 45 188
+        click "$main" $(centre b_font)
         chooser=$(window "Шрифт")
         # Tab into the style list, whose Enter is the font part's own; it answers OK for the whole
         # chooser.
@@ -425,12 +428,13 @@ text="$out/Очень длинное название книги.txt"
 head -c 1200000 /dev/urandom | base64 -w 76 >"$text"  # letters that hardly compress: a package over 1 MB
 start "$dir"
 if main_window "building"; then
-    hover "$main" 253 320  # "Создать", disabled
+    hover "$main" $(centre b_ok)  # "Создать", disabled
     shot create-disabled-tooltip
     drop "$text" "$main"
-    hover "$main" 362 78  # the warning sign in the title field
+    read -r left top width height <<<"$place_e_caption"
+    hover "$main" $((left + width - 12)) $((top + height / 2))  # the warning sign in the title field
     shot title-warning
-    click "$main" 253 320
+    click "$main" $(centre b_ok)
     save=$(window "Сохранить как")
     if [ -z "$save" ]; then
         fail "Create did not ask where to save the book"
@@ -444,19 +448,19 @@ if main_window "building"; then
         done
         [ -n "$jar" ] || fail "no package was made"
         sleep 0.5
-        hover "$main" 120 318  # the status line, left of "Создать"
+        hover "$main" $(centre createStatus)  # the status line
         shot status-large-note
     fi
     if [ -n "${jar:-}" ]; then
         earlier=$(md5sum <"$jar")
         # The same text, now so large that its build lasts: the same package is being replaced.
         head -c 300000000 /dev/urandom | base64 -w 76 >"$text"
-        xdotool mousemove $((cx + 253)) $((cy + 200))  # away from the status line: its tooltip goes
+        xdotool mousemove $((cx + 200)) $((cy + 20))  # onto the banner, away from the status line: its tooltip goes
         sleep 0.5
-        click "$main" 253 320
+        click "$main" $(centre b_ok)
         save=$(window "Сохранить как")
         # A click while the window is still busy with the last tooltip can go unanswered: one more try.
-        [ -n "$save" ] || { click "$main" 253 320; save=$(window "Сохранить как"); }
+        [ -n "$save" ] || { click "$main" $(centre b_ok); save=$(window "Сохранить как"); }
         [ -n "$save" ] || fail "the second Create did not ask where to save the book"
         key "$save" Return
         sleep 1

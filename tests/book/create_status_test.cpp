@@ -128,7 +128,7 @@ TEST_F(CreateStatusTest, AFolderThatCannotBeOpenedIsToldOnTheStatusLine)
     EXPECT_EQ(shown.toPlainText().replace(QChar::LineSeparator, QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' ')).toStdString(), told.toStdString());  // no word of it cut off
 }
 
-// Every line the status row may hold shows whole in its two lines, and the row's widgets cover no
+// Every line the status row may hold shows whole, and the row's widgets cover no
 // other control of the settings column, in either language.
 TEST_F(CreateStatusTest, TheStatusRowHoldsEveryLineAndCoversNoOtherControl)
 {
@@ -138,7 +138,7 @@ TEST_F(CreateStatusTest, TheStatusRowHoldsEveryLineAndCoversNoOtherControl)
         ApplyLanguage(language);
         MainWindow window(app.DirText());
         window.show();
-        auto* panel = new CreatePanel(window.b_ok->parentWidget());
+        CreatePanel* panel = &window.TheCreatePanel();
         QWidget* column = window.b_ok->parentWidget();
         const auto covers = [&](const QWidget* own) {
             QStringList covered;
