@@ -14,8 +14,9 @@ namespace lumira {
 
 namespace {
 
-// The status line's least width: the saved book's name takes up to half of it.
-constexpr int kStatusWidth = 327;
+// The status line's least width, what the column leaves it under the Create row: the saved
+// book's name takes up to half of it.
+constexpr int kStatusWidth = 325;
 
 // Room the warning sign takes from the name (it comes from whichever face has it, wider than the
 // label's font measures it).

@@ -122,6 +122,7 @@ TEST_F(ColumnLayoutTest, NoControlOverlapsAnotherOrIsCutOffInAnyLanguageOrWindow
 
             // Wider: the fields widen with the window.
             const QSize opened = form.size();
+            const int previewLeft = form.i_scr->mapTo(&form, QPoint(0, 0)).x();
             const int openedField = form.e_caption->width();
             form.resize(opened + QSize(400, 0));
             Settle();
@@ -146,6 +147,8 @@ TEST_F(ColumnLayoutTest, NoControlOverlapsAnotherOrIsCutOffInAnyLanguageOrWindow
                             QStringLiteral("Too large for some phones"));
             Settle();
             EXPECT_EQ(LayoutFaults(form), "") << where << "with the saved book's line";
+            // The line takes no room from the preview: it keeps its place beside the column.
+            EXPECT_EQ(form.i_scr->mapTo(&form, QPoint(0, 0)).x(), previewLeft) << where << "with the saved book's line";
             panel.ShowStatus(QStringLiteral("Cannot create file ") + app.DirText() +
                              QStringLiteral("a folder of a long name/another one/and the book's own name.jar"));
             Settle();
