@@ -16,10 +16,19 @@ HyphenationThread::~HyphenationThread()
     thread_.join();
 }
 
-void HyphenationThread::Submit(std::string words)
+void HyphenationThread::Submit(std::string& words)
 {
-    auto block = std::make_shared<Block>();
-    block->words = std::move(words);
+    std::shared_ptr<Block> block;
+    if (spares_.empty()) {
+        block = std::make_shared<Block>();
+    } else {
+        block = std::move(spares_.back());
+        spares_.pop_back();
+        block->done = false;
+        block->error = nullptr;
+    }
+    block->words.swap(words);
+    words.clear();
     {
         std::lock_guard lock(mutex_);
         queue_.push_back(block);
@@ -28,14 +37,18 @@ void HyphenationThread::Submit(std::string words)
     changed_.notify_all();
 }
 
-std::string HyphenationThread::Take()
+void HyphenationThread::Take(std::string& result)
 {
-    const std::shared_ptr<Block> block = std::move(order_.front());
+    std::shared_ptr<Block> block = std::move(order_.front());
     order_.pop_front();
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return block->done; });
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return block->done; });
+    }
     if (block->error) std::rethrow_exception(block->error);
-    return std::move(block->result);
+    result.swap(block->result);
+    block->result.clear();
+    spares_.push_back(std::move(block));
 }
 
 void HyphenationThread::Run()
@@ -52,7 +65,6 @@ void HyphenationThread::Run()
         } catch (...) {
             block->error = std::current_exception();
         }
-        block->words = std::string();
         lock.lock();
         block->done = true;
         changed_.notify_all();

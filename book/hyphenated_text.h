@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace lumira {
 
@@ -30,12 +31,15 @@ public:
     HyphenationThread(const HyphenationThread&) = delete;
     HyphenationThread& operator=(const HyphenationThread&) = delete;
 
-    void Submit(std::string words);
+    // Hands the whole words in `words` over; `words` is left empty, holding the room of a block
+    // handed back earlier, so that the same few buffers serve the whole text (fresh memory for
+    // every block costs a page fault per page).
+    void Submit(std::string& words);
     // Blocks handed in and not yet taken back.
     size_t Pending() const { return order_.size(); }
-    // The oldest pending block's result, waiting for it; an error hyphenating it (a dictionary
-    // that cannot be read) is thrown here.
-    std::string Take();
+    // The oldest pending block's result, waiting for it, swapped into `result` (whose room serves a
+    // later block); an error hyphenating it (a dictionary that cannot be read) is thrown here.
+    void Take(std::string& result);
 
 private:
     struct Block {
@@ -51,6 +55,7 @@ private:
     std::condition_variable changed_;
     std::deque<std::shared_ptr<Block>> queue_;  // waiting for the thread
     std::deque<std::shared_ptr<Block>> order_;  // handed in, not yet taken back
+    std::vector<std::shared_ptr<Block>> spares_;  // taken back, their buffers' room kept
     bool stop_ = false;
     std::thread thread_;
 };
@@ -72,7 +77,7 @@ public:
                 // The next block's result is handed over whole, not copied.
                 while (!ended_ && worker_.Pending() < kAhead) Submit();
                 if (worker_.Pending() == 0) break;
-                ready_ = worker_.Take();
+                worker_.Take(ready_);
                 taken_ = 0;
                 continue;
             }
@@ -101,14 +106,15 @@ private:
         if (got == 0) ended_ = true;
         size_t keep = ended_ ? 0 : Hyphenator::OpenTail(input_);
         if (keep > kLongestHeld) keep = 0;
-        std::string words = std::move(input_);
-        input_.assign(words, words.size() - keep, keep);
-        words.resize(words.size() - keep);
-        worker_.Submit(std::move(words));
+        open_.assign(input_, input_.size() - keep, keep);
+        input_.resize(input_.size() - keep);
+        worker_.Submit(input_);
+        input_ += open_;
     }
 
     Source& source_;
     std::string input_;  // read, not yet handed over: the start of a word that may go on
+    std::string open_;   // that start, while the block before it is handed over
     std::string ready_;  // a block hyphenated, from taken_ on not yet handed out
     size_t taken_ = 0;
     bool ended_ = false;
