@@ -2,6 +2,7 @@
 #include "formats/hyphenator.h"
 
 #include "formats/compiled_dictionary.h"
+#include "formats/word_bytes.h"
 #include "platform/files.h"
 
 #include "platform/cp1251.h"
@@ -40,30 +41,13 @@ constexpr std::string_view kCyrillicLanguages[] = {"ru", "uk", "be", "bg", "mk",
 constexpr int kMinLetters = 2;
 // Words remembered with their points; past this the memory is emptied and filled anew.
 constexpr size_t kMaxKnownWords = 1 << 20;
+// The text copied between points goes in steps of this many bytes, up to this many.
+constexpr size_t kCopyStep = 16;
+constexpr size_t kWildCopyLongest = 256;
 
 bool IsCyrillic(unsigned char c)
 {
     return c >= 192 || c == 168 || c == 184;
-}
-
-bool IsDigit(unsigned char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-// Letters, digits and the soft hyphen: the bytes of a word, as a table for the scan of long texts.
-const std::array<bool, 256> kWordByte = [] {
-    std::array<bool, 256> table{};
-    for (int c = 0; c < 256; ++c) {
-        const auto b = static_cast<unsigned char>(c);
-        table[b] = IsLetter(b) || IsDigit(b) || b == kSoftHyphen;
-    }
-    return table;
-}();
-
-inline bool IsWordByte(unsigned char c)
-{
-    return kWordByte[c];
 }
 
 // The language that splits the word, or kNone for a word left as it is.
@@ -397,22 +381,26 @@ void Hyphenator::HyphenateStretch(std::string_view text, std::string& out)
 {
     // The text goes out as it came but for the soft hyphens put in, so it is copied a stretch at
     // a time, up to each point. Written in place: a word's points at most double it (one after
-    // each of its letters but the first and the last two); a short stretch is copied as 16 bytes.
+    // each of its letters but the first and the last two), so the room holds twice the text.
     const size_t begin = out.size();
-    out.resize(begin + 2 * text.size() + ShortWordPoints::kLongestWord);
+    out.resize(begin + 2 * text.size() + kCopyStep);
     char* dst = out.data() + begin;
     const char* const src = text.data();
     const size_t n = text.size();
     size_t copied = 0;  // the text up to here is out
     const auto copyUpTo = [&](size_t end) {
+        // Most stretches are a few bytes: copied in whole steps, the bytes past the end written
+        // over by the next stretch (the room's last step is spare for that).
         const size_t length = end - copied;
-        if (length <= ShortWordPoints::kLongestWord && copied + ShortWordPoints::kLongestWord <= n)
-            std::memcpy(dst, src + copied, ShortWordPoints::kLongestWord);
-        else
+        if (length <= kWildCopyLongest && copied + length + kCopyStep <= n) {
+            for (size_t k = 0; k < length; k += kCopyStep) std::memcpy(dst + k, src + copied + k, kCopyStep);
+        } else {
             std::memcpy(dst, src + copied, length);
+        }
         dst += length;
         copied = end;
     };
+    wordBytes_.Mark(text);
     // Words are found a batch at a time and the memo's slots of the batch's short words fetched
     // meanwhile, so that the memory is read for many words at once rather than word by word.
     constexpr size_t kBatch = 32;
@@ -423,9 +411,8 @@ void Hyphenator::HyphenateStretch(std::string_view text, std::string& out)
     while (j < n) {
         size_t count = 0;
         while (count < kBatch && j < n) {
-            while (j < n && !IsWordByte(static_cast<unsigned char>(src[j]))) ++j;
-            const size_t start = j;
-            while (j < n && IsWordByte(static_cast<unsigned char>(src[j]))) ++j;
+            const size_t start = wordBytes_.NextWordByte(j);
+            j = wordBytes_.NextGapByte(start);
             const size_t length = j - start;
             // Words too short to split need nothing more.
             if (length < 2 * kMinLetters) continue;

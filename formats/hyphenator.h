@@ -17,6 +17,7 @@
 // script split by that language's dictionary when one is found (hyph_de_DE.dic, hyph_uk_UA.dic,
 // hyph_en_GB.dic, or any hyph_<language>*.dic); a language without one found, or none named,
 // keeps the choice above.
+#include "formats/word_bytes.h"
 #include "formats/word_memo.h"
 
 #include <filesystem>
@@ -84,6 +85,7 @@ private:
     std::shared_ptr<const Dictionary> dictionaries_[2];  // shared by every Hyphenator of the process
     ShortWordPoints shortWords_;  // short word as written -> its points
     WordMemo known_;  // longer word as written -> hyphenated
+    WordBytes wordBytes_;  // where the words of the stretch being worked on lie
     std::string points_;  // the word being worked out, with its points
     std::string encoded_;
     std::vector<char> hyphens_;

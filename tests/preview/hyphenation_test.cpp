@@ -5,6 +5,7 @@
 #include "platform/errors.h"
 #include "platform/line_list.h"
 #include "formats/hyphenator.h"
+#include "formats/word_bytes.h"
 #include "formats/word_memo.h"
 #include "preview/page_layout.h"
 #include "support/temp_dir.h"
@@ -354,6 +355,34 @@ TEST(ShortWordPoints, FindsExactlyThePointsAdded)
     EXPECT_TRUE(table.Find(ShortWordPoints::KeyOf("last"), found));
     EXPECT_EQ(found, 2);
     EXPECT_FALSE(table.Find(ShortWordPoints::KeyOf(reference.begin()->first), found));
+}
+
+// Where words lie, against the byte rule: random bytes (every value, runs of word bytes and of
+// others) at every length and starting place, each word start and end found as the bytes say.
+TEST(WordBytes, FindsEveryWordAsItsBytesSay)
+{
+    std::mt19937 random(5);
+    WordBytes words;
+    for (int round = 0; round < 300; ++round) {
+        std::string text(random() % 300, ' ');
+        for (char& c : text) c = static_cast<char>(random() % 4 ? random() % 256 : 'a');
+        const size_t from = text.empty() ? 0 : random() % text.size();
+        const std::string_view part = std::string_view(text).substr(from);
+        words.Mark(part);
+        ASSERT_EQ(words.Size(), part.size());
+        for (size_t i = 0; i <= part.size(); i += 1 + random() % 3) {
+            size_t word = i;
+            while (word < part.size() && !IsWordByte(static_cast<unsigned char>(part[word]))) ++word;
+            size_t gap = i;
+            while (gap < part.size() && IsWordByte(static_cast<unsigned char>(part[gap]))) ++gap;
+            ASSERT_EQ(words.NextWordByte(i), word) << round << " " << i;
+            ASSERT_EQ(words.NextGapByte(i), gap) << round << " " << i;
+        }
+    }
+    for (int c = 0; c < 256; ++c) {
+        const auto b = static_cast<unsigned char>(c);
+        EXPECT_EQ(IsWordByte(b), IsLetter(b) || (b >= '0' && b <= '9') || b == kSoftHyphen) << c;
+    }
 }
 
 // A long text of a few thousand distinct words, each repeated many times, in both cases, among
