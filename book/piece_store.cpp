@@ -13,7 +13,8 @@ namespace lumira {
 namespace fs = std::filesystem;
 
 PieceStore::PieceStore(fs::path spill, std::size_t memoryBound)
-    : spillPath_(std::move(spill)), memoryBound_(memoryBound), spillBatch_(std::min<std::size_t>(memoryBound, 1 << 20))
+    : spillPath_(std::move(spill)), memoryBound_(memoryBound), memory_(memoryBound),
+      spillBatch_(std::min<std::size_t>(memoryBound, 1 << 20))
 {
     spill_ = OpenFileStream(spillPath_, "w+b");
     if (!spill_) ThrowCannotCreate(spillPath_);
@@ -28,9 +29,10 @@ PieceStore::~PieceStore()
 
 void PieceStore::Add(const std::vector<char>& packed)
 {
-    if (memory_.size() + packed.size() <= memoryBound_) {
-        places_.push_back({memory_.size(), packed.size(), false});
-        memory_.insert(memory_.end(), packed.begin(), packed.end());
+    if (memorySize_ + packed.size() <= memoryBound_) {
+        places_.push_back({memorySize_, packed.size(), false});
+        if (!packed.empty()) std::memcpy(memory_.Data() + memorySize_, packed.data(), packed.size());
+        memorySize_ += packed.size();
         return;
     }
     places_.push_back({spillSize_, packed.size(), true});
@@ -53,7 +55,7 @@ void PieceStore::Fetch(std::size_t i, std::vector<char>& packed) const
     const Place& at = places_.at(i);
     packed.resize(at.size);
     if (!at.spilt) {
-        if (at.size > 0) std::memcpy(packed.data(), memory_.data() + at.offset, at.size);
+        if (at.size > 0) std::memcpy(packed.data(), memory_.Data() + at.offset, at.size);
         return;
     }
     const std::lock_guard lock(reading_);

@@ -3,6 +3,8 @@
 // order (chunk.0, chunk.1, chunk.10, ...) rather than the text's. The first pieces stay in
 // memory up to a bound; the rest go to one spill file, so memory stays flat whatever the text's
 // size. The spill file is created with the store and removed with it on every path.
+#include "platform/large_room.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -37,7 +39,8 @@ private:
     std::filesystem::path spillPath_;
     std::size_t memoryBound_;
     std::vector<Place> places_;
-    std::vector<char> memory_;
+    LargeRoom memory_;  // memoryBound_ bytes, written as pieces come
+    std::size_t memorySize_ = 0;
     std::uint64_t spillSize_ = 0;
     std::FILE* spill_ = nullptr;
     // Spilt pieces are written in batches of `spillBatch_` bytes (at most the memory bound); the

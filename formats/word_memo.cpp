@@ -87,15 +87,16 @@ void ShortWordPoints::Add(const Key& key, std::uint16_t points, size_t maxWords)
 {
     if (key.length == 0 || key.length > kLongestWord) return;
     if (count_ >= maxWords) {
-        slots_.clear();
+        slots_ = ZeroedTable<Slot>();
         count_ = 0;
     }
-    if (slots_.empty()) front_.assign(kFrontSlots, Slot{});
+    if (slots_.empty()) front_ = ZeroedTable<Slot>(kFrontSlots);
     // At most three quarters full: most words are found in the front table, and the 32-byte
-    // slots had better take little room beside the text being worked on.
+    // slots had better take little room beside the text being worked on. The table grows four
+    // times over at once: each new table is fresh memory, paid for page by page.
     if (4 * (count_ + 1) > 3 * slots_.size()) {
-        std::vector<Slot> old = std::move(slots_);
-        slots_.assign(old.empty() ? 1024 : old.size() * 2, Slot{});
+        ZeroedTable<Slot> old = std::move(slots_);
+        slots_ = ZeroedTable<Slot>(old.empty() ? 1024 : old.size() * 4);
         for (const Slot& slot : old) {
             if (slot.length == 0) continue;
             char word[2 * sizeof(std::uint64_t)];

@@ -3,6 +3,8 @@
 // one flat table of eight-byte slots probed in place (part of the hash, and where the entry's
 // lengths, word and result lie in one buffer), so that a lookup touches two cache lines rather
 // than a chain of nodes.
+#include "platform/large_room.h"
+
 #include <bit>
 #include <cstddef>
 #include <cstring>
@@ -111,6 +113,7 @@ public:
     void Add(const Key& key, std::uint16_t points, size_t maxWords);
 
 private:
+    // All zero: an empty slot.
     struct alignas(32) Slot {
         std::uint64_t low = 0;
         std::uint64_t high = 0;
@@ -130,8 +133,8 @@ private:
     static size_t FrontIndex(const Key& key) { return static_cast<size_t>(key.hash >> 40) & (kFrontSlots - 1); }
     void Place(const Slot& slot, std::uint64_t hash);
 
-    std::vector<Slot> slots_;
-    std::vector<Slot> front_;
+    ZeroedTable<Slot> slots_;
+    ZeroedTable<Slot> front_;
     size_t count_ = 0;
 };
 
