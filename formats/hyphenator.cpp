@@ -41,6 +41,8 @@ constexpr std::string_view kCyrillicLanguages[] = {"ru", "uk", "be", "bg", "mk",
 constexpr int kMinLetters = 2;
 // Words remembered with their points; past this the memory is emptied and filled anew.
 constexpr size_t kMaxKnownWords = 1 << 20;
+// A long text is hyphenated this many bytes at a time (and to the end of the word there).
+constexpr size_t kStretch = 64 * 1024;
 // The text copied between points goes in steps of this many bytes, up to this many.
 constexpr size_t kCopyStep = 16;
 constexpr size_t kWildCopyLongest = 256;
@@ -363,18 +365,60 @@ std::string_view Hyphenator::LongWordWithPoints(std::string_view word)
     return points_;
 }
 
+size_t Hyphenator::StretchEnd(std::string_view text)
+{
+    size_t end = std::min(text.size(), kStretch);
+    while (end < text.size() && IsWordByte(static_cast<unsigned char>(text[end]))) ++end;
+    return end;
+}
+
 void Hyphenator::Hyphenate(std::string_view text, std::string& out)
 {
     // A long text goes a stretch of whole words at a time, so that the room each stretch is
     // written in stays within the cache and the output grows by little more than the text.
-    constexpr size_t kStretch = 64 * 1024;
     if (text.size() > kStretch) out.reserve(out.size() + text.size() + text.size() / 4 + 2 * kStretch);
     while (!text.empty()) {
-        size_t end = std::min(text.size(), kStretch);
-        while (end < text.size() && IsWordByte(static_cast<unsigned char>(text[end]))) ++end;
+        const size_t end = StretchEnd(text);
         HyphenateStretch(text.substr(0, end), out);
         text.remove_prefix(end);
     }
+}
+
+void Hyphenator::HyphenateInPlace(std::string& text)
+{
+    const size_t size = text.size();
+    const size_t spare = text.capacity() - size;
+    if (spare < kInPlaceRoom) {
+        std::string out;
+        Hyphenate(text, out);
+        text = std::move(out);
+        return;
+    }
+    // The text is moved to the end of its room and hyphenated from there to the room's start, a
+    // stretch at a time by way of a small buffer, while what is written stays behind what is
+    // still to be read.
+    text.resize(text.capacity());
+    char* const room = text.data();
+    std::memmove(room + spare, room, size);
+    std::string_view rest(room + spare, size);
+    size_t written = 0;
+    while (!rest.empty()) {
+        const size_t end = StretchEnd(rest);
+        stretch_.clear();
+        HyphenateStretch(rest.substr(0, end), stretch_);
+        rest.remove_prefix(end);
+        if (written + stretch_.size() > static_cast<size_t>(rest.data() - room)) {
+            // More points than the room holds: the rest is taken out and goes the usual way.
+            std::string unread(rest);
+            text.resize(written);
+            text += stretch_;
+            Hyphenate(unread, text);
+            return;
+        }
+        std::memcpy(room + written, stretch_.data(), stretch_.size());
+        written += stretch_.size();
+    }
+    text.resize(written);
 }
 
 void Hyphenator::HyphenateStretch(std::string_view text, std::string& out)
@@ -400,45 +444,39 @@ void Hyphenator::HyphenateStretch(std::string_view text, std::string& out)
         dst += length;
         copied = end;
     };
-    wordBytes_.Mark(text);
-    // Words are found a batch at a time and the memo's slots of the batch's short words fetched
-    // meanwhile, so that the memory is read for many words at once rather than word by word.
+    // Words too short to split need nothing; the rest are taken a batch at a time, the memo's
+    // slots of the batch's short words fetched meanwhile, so that the memory is read for many
+    // words at once rather than word by word.
+    wordBytes_.Find(text, 2 * kMinLetters, words_);
     constexpr size_t kBatch = 32;
-    size_t starts[kBatch];
-    size_t ends[kBatch];
     ShortWordPoints::Key keys[kBatch];
-    size_t j = 0;
-    while (j < n) {
-        size_t count = 0;
-        while (count < kBatch && j < n) {
-            const size_t start = wordBytes_.NextWordByte(j);
-            j = wordBytes_.NextGapByte(start);
-            const size_t length = j - start;
-            // Words too short to split need nothing more.
-            if (length < 2 * kMinLetters) continue;
-            starts[count] = start;
-            ends[count] = j;
-            if (length <= ShortWordPoints::kLongestWord) {
-                keys[count] = ShortWordPoints::KeyOf(text.substr(start, length));
-                shortWords_.Prefetch(keys[count]);
-            }
-            ++count;
+    for (size_t first = 0; first < words_.size(); first += kBatch) {
+        const size_t count = std::min(kBatch, words_.size() - first);
+        const WordSpan* const batch = words_.data() + first;
+        for (size_t w = 0; w < count; ++w) {
+            const size_t length = batch[w].end - batch[w].start;
+            if (length > ShortWordPoints::kLongestWord) continue;
+            // Sixteen bytes can be read from the word's start but at the text's very end.
+            keys[w] = batch[w].start + ShortWordPoints::kLongestWord <= n
+                          ? ShortWordPoints::KeyAt(src + batch[w].start, length)
+                          : ShortWordPoints::KeyOf(text.substr(batch[w].start, length));
+            shortWords_.Prefetch(keys[w]);
         }
         for (size_t w = 0; w < count; ++w) {
-            const std::string_view word = text.substr(starts[w], ends[w] - starts[w]);
+            const std::string_view word = text.substr(batch[w].start, batch[w].end - batch[w].start);
             if (word.size() <= ShortWordPoints::kLongestWord) {
                 for (unsigned points = ShortWordPointsOf(word, keys[w]); points != 0; points &= points - 1) {
-                    copyUpTo(starts[w] + static_cast<size_t>(std::countr_zero(points)) + 1);
+                    copyUpTo(batch[w].start + static_cast<size_t>(std::countr_zero(points)) + 1);
                     *dst++ = static_cast<char>(kSoftHyphen);
                 }
                 continue;
             }
             const std::string_view result = LongWordWithPoints(word);
             if (result.size() == word.size()) continue;
-            copyUpTo(starts[w]);
+            copyUpTo(batch[w].start);
             std::memcpy(dst, result.data(), result.size());
             dst += result.size();
-            copied = ends[w];
+            copied = batch[w].end;
         }
     }
     copyUpTo(n);

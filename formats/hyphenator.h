@@ -43,6 +43,11 @@ public:
     // end of `text` is hyphenated as it stands: see OpenTail. Throws AppError naming the
     // dictionary when a word needs one that cannot be found or read.
     void Hyphenate(std::string_view text, std::string& out);
+    // Hyphenate for a whole text, written over it: the text's spare capacity (at least
+    // kInPlaceRoom bytes) takes the soft hyphens, so no second copy of a long text is made.
+    // Points beyond the spare room make it grow as any string does.
+    void HyphenateInPlace(std::string& text);
+    static constexpr size_t kInPlaceRoom = 256 * 1024;
     // How many bytes at the end of `text` may belong to a word that goes on after it.
     static size_t OpenTail(std::string_view text);
     // The dictionary files words are split by: Cyrillic words' first, then Latin words'.
@@ -71,6 +76,8 @@ private:
     // ShortWordPoints), of a longer one as the word with its soft hyphens in.
     // Hyphenate for a text of whole words at most a little over 64 KiB long.
     void HyphenateStretch(std::string_view text, std::string& out);
+    // Where the stretch at the start of `text` ends: after 64 KiB, at the end of a word.
+    static size_t StretchEnd(std::string_view text);
     std::uint16_t ShortWordPointsOf(std::string_view word, const ShortWordPoints::Key& key);
     std::string_view LongWordWithPoints(std::string_view word);
     // The points of a word of at most ShortWordPoints::kLongestWord bytes, as ShortWordPoints keeps them.
@@ -85,7 +92,9 @@ private:
     std::shared_ptr<const Dictionary> dictionaries_[2];  // shared by every Hyphenator of the process
     ShortWordPoints shortWords_;  // short word as written -> its points
     WordMemo known_;  // longer word as written -> hyphenated
-    WordBytes wordBytes_;  // where the words of the stretch being worked on lie
+    WordBytes wordBytes_;
+    std::vector<WordSpan> words_;  // the words of the stretch being worked on
+    std::string stretch_;  // a stretch hyphenated, on its way back into the text
     std::string points_;  // the word being worked out, with its points
     std::string encoded_;
     std::vector<char> hyphens_;

@@ -3,6 +3,7 @@
 #include "platform/cp1251.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -54,17 +55,41 @@ bool IsWordByte(unsigned char c)
     return kWordByte[c];
 }
 
-void WordBytes::Mark(std::string_view text)
+void WordBytes::Find(std::string_view text, size_t shortest, std::vector<WordSpan>& words)
 {
-    size_ = text.size();
-    bits_.assign((size_ + 63) / 64, 0);
+    words.clear();
+    const size_t size = text.size();
+    bits_.assign((size + 63) / 64, 0);
     const char* p = text.data();
     size_t i = 0;
-    for (; i + 64 <= size_; i += 64)
+    for (; i + 64 <= size; i += 64)
         bits_[i / 64] = SixteenBits(p + i) | SixteenBits(p + i + 16) << 16 | SixteenBits(p + i + 32) << 32 |
                         SixteenBits(p + i + 48) << 48;
-    for (; i < size_; ++i)
+    for (; i < size; ++i)
         if (kWordByte[static_cast<unsigned char>(p[i])]) bits_[i / 64] |= std::uint64_t{1} << (i % 64);
+
+    // A word starts at a word byte after a gap and ends at a gap byte after a word; the two
+    // alternate, so the set bits of both together are read off in order.
+    std::uint64_t carry = 0;  // the last bit of the block before
+    std::uint32_t start = 0;
+    bool inWord = false;
+    for (size_t block = 0; block < bits_.size(); ++block) {
+        const std::uint64_t word = bits_[block];
+        const std::uint64_t before = word << 1 | carry;
+        carry = word >> 63;
+        for (std::uint64_t edges = word ^ before; edges != 0; edges &= edges - 1) {
+            const auto at = static_cast<std::uint32_t>(block * 64 + static_cast<size_t>(std::countr_zero(edges)));
+            if (!inWord) {
+                start = at;
+            } else if (at - start >= shortest) {
+                words.push_back({start, at});
+            }
+            inWord = !inWord;
+        }
+    }
+    // A word running to the end; bits past the end are clear, so one that stops short of a
+    // whole block was ended above.
+    if (inWord && size - start >= shortest) words.push_back({start, static_cast<std::uint32_t>(size)});
 }
 
 } // namespace lumira

@@ -87,11 +87,26 @@ public:
             std::memcpy(&key.high, bytes + sizeof key.low, sizeof key.high);
         }
         key.length = n;
-        std::uint64_t h = (key.low ^ (key.high * 0x9e3779b97f4a7c15ull) ^ n) * 0xff51afd7ed558ccdull;
-        h ^= h >> 32;
-        h *= 0xc4ceb9fe1a85ec53ull;
-        key.hash = h ^ (h >> 29);
+        key.hash = HashOf(key);
         return key;
+    }
+
+    // KeyOf a word of `n` bytes (1..kLongestWord) at `p`, from which kLongestWord bytes can be read.
+    static Key KeyAt(const char* p, size_t n)
+    {
+        Key key;
+        if constexpr (std::endian::native == std::endian::little) {
+            // The word's bytes and those after it, the latter masked out.
+            const std::uint64_t lowMask = n >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * n)) - 1;
+            const std::uint64_t highMask = n <= 8 ? 0 : n == 16 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * (n - 8))) - 1;
+            key.low = Load<std::uint64_t>(p) & lowMask;
+            key.high = Load<std::uint64_t>(p + 8) & highMask;
+            key.length = n;
+            key.hash = HashOf(key);
+            return key;
+        } else {
+            return KeyOf(std::string_view(p, n));
+        }
     }
 
     // Bit i of `points` set: a point after the word's byte i. False when the word is not remembered.
@@ -123,6 +138,13 @@ private:
     };
     static constexpr size_t kFrontSlots = 4096;
 
+    static std::uint64_t HashOf(const Key& key)
+    {
+        std::uint64_t h = (key.low ^ (key.high * 0x9e3779b97f4a7c15ull) ^ key.length) * 0xff51afd7ed558ccdull;
+        h ^= h >> 32;
+        h *= 0xc4ceb9fe1a85ec53ull;
+        return h ^ (h >> 29);
+    }
     template <typename T>
     static T Load(const char* p)
     {

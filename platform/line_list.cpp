@@ -38,12 +38,12 @@ LineList SplitTextLines(std::string_view bytes, std::uint64_t* zeroBytes)
     return SplitLines(kept);
 }
 
-std::string JoinLines(const LineList& lines)
+std::string JoinLines(const LineList& lines, size_t spare)
 {
     size_t total = 0;
     for (const auto& line : lines) total += line.size() + 2;
     std::string out;
-    out.reserve(total);
+    out.reserve(total + spare);
     for (const auto& line : lines) {
         out += line;
         out += "\r\n";

@@ -17,8 +17,9 @@ LineList SplitLines(std::string_view bytes);
 // does not end it but is left out (a stray one is damage, not the text's end); `zeroBytes`
 // receives how many were left out.
 LineList SplitTextLines(std::string_view bytes, std::uint64_t* zeroBytes = nullptr);
-// Every line, the last included, followed by CR LF; no byte-order mark.
-std::string JoinLines(const LineList& lines);
+// Every line, the last included, followed by CR LF; no byte-order mark. The string has room for
+// `spare` bytes more, for a text that grows where it stands.
+std::string JoinLines(const LineList& lines, size_t spare = 0);
 
 LineList ReadLineList(const std::filesystem::path& path);  // "Cannot open file %s"
 void WriteLineList(const std::filesystem::path& path, const LineList& lines);

@@ -40,7 +40,9 @@ std::string ReadLayoutText(const TextFile& opened, TextEncoding encoding, std::s
         // "Авто" goes on as such, so that a text broken past its beginning falls back as a book's does.
         bytes = ConvertBytesToCp1251(bytes, encoding, false, report);
     }
-    return JoinLines(SplitTextLines(bytes));
+    // Room for the soft hyphens of dictionary hyphenation, put in where the text stands; room
+    // that is not written costs nothing but address space.
+    return JoinLines(SplitTextLines(bytes), bytes.size() / 8 + Hyphenator::kInPlaceRoom);
 }
 
 PageSetup MakePageSetup(std::string text, const PageChoices& choices, const std::string& bookLanguage,
@@ -50,11 +52,10 @@ PageSetup MakePageSetup(std::string text, const PageChoices& choices, const std:
     setup.outline = std::move(outline);
     if (choices.dictionaryHyphens) {
         Hyphenator hyphenator(choices.hyphenationFolders, bookLanguage);
-        hyphenator.Hyphenate(text, setup.text);
+        hyphenator.HyphenateInPlace(text);
         setup.geometry.hyphenation = Hyphenation::SoftHyphens;
-    } else {
-        setup.text = std::move(text);
     }
+    setup.text = std::move(text);
     const std::array<int, 256> advances = GlyphAdvances(MakeQFont(choices.font));
     setup.widths = CharWidthTable::ForLayout([&](unsigned char c) { return advances[c]; });
     setup.geometry.width = choices.screen.width();

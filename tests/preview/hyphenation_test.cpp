@@ -358,25 +358,39 @@ TEST(ShortWordPoints, FindsExactlyThePointsAdded)
 }
 
 // Where words lie, against the byte rule: random bytes (every value, runs of word bytes and of
-// others) at every length and starting place, each word start and end found as the bytes say.
+// others) at every length and starting place, every word of at least the length asked for found
+// as the bytes say, one running to the text's end included; and short words keyed in place as
+// on their own.
 TEST(WordBytes, FindsEveryWordAsItsBytesSay)
 {
     std::mt19937 random(5);
-    WordBytes words;
-    for (int round = 0; round < 300; ++round) {
+    WordBytes finder;
+    std::vector<WordSpan> found;
+    for (int round = 0; round < 400; ++round) {
         std::string text(random() % 300, ' ');
         for (char& c : text) c = static_cast<char>(random() % 4 ? random() % 256 : 'a');
-        const size_t from = text.empty() ? 0 : random() % text.size();
-        const std::string_view part = std::string_view(text).substr(from);
-        words.Mark(part);
-        ASSERT_EQ(words.Size(), part.size());
-        for (size_t i = 0; i <= part.size(); i += 1 + random() % 3) {
-            size_t word = i;
-            while (word < part.size() && !IsWordByte(static_cast<unsigned char>(part[word]))) ++word;
-            size_t gap = i;
-            while (gap < part.size() && IsWordByte(static_cast<unsigned char>(part[gap]))) ++gap;
-            ASSERT_EQ(words.NextWordByte(i), word) << round << " " << i;
-            ASSERT_EQ(words.NextGapByte(i), gap) << round << " " << i;
+        const std::string_view part = std::string_view(text).substr(text.empty() ? 0 : random() % text.size());
+        const size_t shortest = 1 + random() % 5;
+        finder.Find(part, shortest, found);
+        std::vector<std::pair<size_t, size_t>> expected;
+        for (size_t i = 0; i < part.size();) {
+            if (!IsWordByte(static_cast<unsigned char>(part[i]))) {
+                ++i;
+                continue;
+            }
+            const size_t start = i;
+            while (i < part.size() && IsWordByte(static_cast<unsigned char>(part[i]))) ++i;
+            if (i - start >= shortest) expected.emplace_back(start, i);
+        }
+        ASSERT_EQ(found.size(), expected.size()) << round;
+        for (size_t w = 0; w < found.size(); ++w) {
+            ASSERT_EQ(found[w].start, expected[w].first) << round;
+            ASSERT_EQ(found[w].end, expected[w].second) << round;
+            const size_t length = found[w].end - found[w].start;
+            if (length > ShortWordPoints::kLongestWord || found[w].start + ShortWordPoints::kLongestWord > part.size()) continue;
+            const auto inPlace = ShortWordPoints::KeyAt(part.data() + found[w].start, length);
+            const auto alone = ShortWordPoints::KeyOf(part.substr(found[w].start, length));
+            ASSERT_TRUE(inPlace.low == alone.low && inPlace.high == alone.high && inPlace.hash == alone.hash) << round;
         }
     }
     for (int c = 0; c < 256; ++c) {
