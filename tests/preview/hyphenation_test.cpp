@@ -426,7 +426,7 @@ TEST(Hyphenator, RepeatedWordsGetTheirOwnPoints)
     std::string text;
     std::string expected;
     std::uniform_real_distribution<double> uniform(0, 1);
-    for (int i = 0; i < 150000; ++i) {
+    for (int i = 0; i < 200000; ++i) {
         // The first words far more often than the last, as in a book.
         const double u = uniform(random);
         const std::string& word = words[static_cast<size_t>(u * u * u * static_cast<double>(words.size()))];
@@ -446,6 +446,16 @@ TEST(Hyphenator, RepeatedWordsGetTheirOwnPoints)
     EXPECT_EQ(out, expected);
     // And all at once, as the preview hands a whole text over.
     EXPECT_EQ(Hyphenated(text), expected);
+    // And where the text stands: with room enough for its points, with room for some of them
+    // (the rest goes the usual way), and with too little room to try.
+    for (const size_t room : {text.size() / 2, Hyphenator::kInPlaceRoom, Hyphenator::kInPlaceRoom - 1}) {
+        std::string inPlace;
+        inPlace.reserve(text.size() + room);
+        inPlace = text;
+        Hyphenator(kDictionaries).HyphenateInPlace(inPlace);
+        EXPECT_EQ(inPlace, expected) << room;
+    }
+    ASSERT_GT(expected.size() - text.size(), Hyphenator::kInPlaceRoom);  // the room does run out
 }
 
 } // namespace lumira
