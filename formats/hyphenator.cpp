@@ -346,10 +346,26 @@ std::uint16_t Hyphenator::ShortWordPointsOf(std::string_view word, const ShortWo
 {
     // Each distinct word is worked out once; its repeats are looked up.
     std::uint16_t points = 0;
-    if (!shortWords_.Find(key, points)) {
-        points = ShortPointsOf(word);
-        shortWords_.Add(key, points, kMaxKnownWords);
+    if (shortWords_.Find(key, points)) return points;
+    // The dictionary sees words in small letters, so a capitalised word (or one in capitals) has
+    // the points of its small-letter form, which the text most likely holds too.
+    char lower[ShortWordPoints::kLongestWord];
+    bool capitals = false;
+    for (size_t i = 0; i < word.size(); ++i) {
+        lower[i] = static_cast<char>(Cp1251Lower(static_cast<unsigned char>(word[i])));
+        capitals = capitals || lower[i] != word[i];
     }
+    if (capitals) {
+        const std::string_view small(lower, word.size());
+        const ShortWordPoints::Key smallKey = ShortWordPoints::KeyOf(small);
+        if (!shortWords_.Find(smallKey, points)) {
+            points = ShortPointsOf(small);
+            shortWords_.Add(smallKey, points, kMaxKnownWords);
+        }
+    } else {
+        points = ShortPointsOf(word);
+    }
+    shortWords_.Add(key, points, kMaxKnownWords);
     return points;
 }
 

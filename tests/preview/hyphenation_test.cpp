@@ -418,7 +418,11 @@ TEST(Hyphenator, RepeatedWordsGetTheirOwnPoints)
             else word += vowel ? russianVowels[random() % russianVowels.size()] : static_cast<char>(0xE0 + random() % 32);
         }
         const auto first = static_cast<unsigned char>(word[0]);
-        if (words.size() % 4 == 1 && (first >= 0xE0 || (first >= 'a' && first <= 'z'))) word[0] = static_cast<char>(first - 32);
+        if (words.size() % 4 == 1 && (first >= 0xE0 || (first >= 'a' && first <= 'z'))) {
+            // Capitalised, and now and then in small letters too: the one form's points serve the other.
+            if (words.size() % 8 == 1 && alone.emplace(word, Hyphenated(word)).second) words.push_back(word);
+            word[0] = static_cast<char>(first - 32);
+        }
         if (words.size() % 50 == 7) word += "2";
         if (alone.emplace(word, Hyphenated(word)).second) words.push_back(word);
     }
