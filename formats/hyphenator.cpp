@@ -2,6 +2,7 @@
 #include "formats/hyphenator.h"
 
 #include "formats/compiled_dictionary.h"
+#include "formats/pattern_machine.h"
 #include "formats/word_bytes.h"
 #include "platform/files.h"
 
@@ -134,6 +135,7 @@ std::optional<std::pair<int, std::string>> DictionaryOfLanguage(const std::vecto
 struct Hyphenator::Dictionary {
     HyphenDict* dict = nullptr;
     std::unique_ptr<CompiledDictionary> compiled;  // holds `dict` when it was read in compiled form
+    std::unique_ptr<PatternMachine> machine;  // `dict` walked without libhyphen where it can be
     bool utf8 = false;
     // Each cp1251 byte in the dictionary's own encoding (empty where it has none).
     std::array<std::string, 256> encoded;
@@ -271,6 +273,7 @@ void Hyphenator::LoadDictionaries()
 void Hyphenator::Prepare(Dictionary& loaded)
 {
     loaded.utf8 = loaded.dict->utf8 != 0;
+    loaded.machine = std::make_unique<PatternMachine>(*loaded.dict);
     if (loaded.utf8) {
         for (int c = 1; c < 256; ++c)
             loaded.encoded[static_cast<size_t>(c)] = Cp1251ToUtf8(std::string(1, static_cast<char>(c)));
@@ -298,6 +301,7 @@ bool Hyphenator::FindPoints(std::string_view word, int language)
         if (bytes.empty() || (!dictionary.utf8 && bytes.size() != 1)) return false;
         encoded_ += bytes;
     }
+    if (dictionary.machine->Hyphens(encoded_, kMinLetters, hyphens_, walk_)) return true;
     hyphens_.assign(encoded_.size() + 5, '0');
     char** rep = nullptr;
     int* pos = nullptr;

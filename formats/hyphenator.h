@@ -97,6 +97,7 @@ private:
     std::string stretch_;  // a stretch hyphenated, on its way back into the text
     std::string points_;  // the word being worked out, with its points
     std::string encoded_;
+    std::string walk_;  // the pattern machine's room
     std::vector<char> hyphens_;
 };
 

@@ -3,6 +3,7 @@
 // pattern file is refused, and replaced by the hyphenator.
 #include "formats/compiled_dictionary.h"
 #include "formats/hyphenator.h"
+#include "formats/pattern_machine.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -112,6 +113,47 @@ TEST(CompiledDictionary, SplitsEveryWordAsThePatternFileDoes)
     }
     ExpectSameSplits(dir / "hyph_xx.dic", random);
     for (const char* name : {"hyph_ru_RU.dic", "hyph_en_US.dic"}) ExpectSameSplits(fs::path("/usr/share/hyphen") / name, random);
+}
+
+// The pattern machine against libhyphen, on random words of each dictionary's own letters: where
+// it answers, its points are libhyphen's (the made-up dictionary's compound level, replacement
+// rule and sequences never split included); on the system dictionaries it answers nearly always.
+TEST(PatternMachine, SplitsEveryWordItAnswersForAsLibhyphenDoes)
+{
+    std::mt19937 random(11);
+    TempDir dir;
+    dir.Write("hyph_xx.dic", kFeatures);
+    for (const fs::path& dic : {dir / "hyph_xx.dic", fs::path("/usr/share/hyphen/hyph_ru_RU.dic"), fs::path("/usr/share/hyphen/hyph_en_US.dic")}) {
+        SCOPED_TRACE(dic.string());
+        Parsed parsed(dic);
+        ASSERT_NE(parsed.dict, nullptr);
+        const PatternMachine machine(*parsed.dict);
+        // The letters of the patterns proper, and now and then one of the compound level's.
+        const std::vector<char> joiners = Alphabet(*parsed.dict);
+        std::vector<char> letters;
+        for (const char c : Alphabet(parsed.dict->nextlevel ? *parsed.dict->nextlevel : *parsed.dict))
+            if (std::find(joiners.begin(), joiners.end(), c) == joiners.end()) letters.push_back(c);
+        if (letters.empty()) letters = joiners;  // the made-up dictionary's levels share their letters
+        std::vector<char> hyphens;
+        std::string scratch;
+        int answered = 0;
+        const int words = 20000;
+        for (int n = 0; n < words; ++n) {
+            std::string word(std::uniform_int_distribution<size_t>(1, 20)(random), ' ');
+            for (char& c : word) c = letters[std::uniform_int_distribution<size_t>(0, letters.size() - 1)(random)];
+            if (n % 50 == 0 && !joiners.empty()) word[random() % word.size()] = joiners[random() % joiners.size()];
+            if (!machine.Hyphens(word, 2, hyphens, scratch)) continue;
+            ++answered;
+            // A point is an odd value; libhyphen leaves other values as they fall.
+            std::string expected = Points(parsed.dict, word).substr(0, 2 + word.size());
+            std::string points = "0:" + std::string(hyphens.data(), word.size());
+            for (std::string* s : {&expected, &points})
+                for (size_t i = 2; i < s->size(); ++i) (*s)[i] = ((*s)[i] & 1) ? '1' : '0';
+            ASSERT_EQ(points, expected) << word;
+        }
+        if (dic.filename() != "hyph_xx.dic") EXPECT_GT(answered, words * 97 / 100);
+        else EXPECT_GT(answered, 0);
+    }
 }
 
 TEST(CompiledDictionary, AnythingButTheFileMadeForThePatternsIsRefused)
