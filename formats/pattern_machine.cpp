@@ -31,6 +31,15 @@ PatternMachine::Level::Level(const HyphenDict& level)
         state.replaces = from.repl != nullptr;
         states_.push_back(state);
     }
+    dotLeaves_ = fromStart_['.'] != -1;  // digits are read as dots too
+}
+
+bool PatternMachine::Level::MayMatch(std::string_view word) const
+{
+    if (dotLeaves_) return true;
+    for (const char c : word)
+        if (fromStart_[static_cast<unsigned char>(c)] != -1) return true;
+    return false;
 }
 
 bool PatternMachine::Level::Walk(std::string_view word, std::vector<char>& hyphens, std::string& prepared) const
@@ -110,9 +119,11 @@ bool PatternMachine::Hyphens(std::string_view word, int minimum, std::vector<cha
     // Ligatures and text that is not UTF-8 have rules of their own in libhyphen.
     if (utf8_ && (word.find('\xEF') != std::string_view::npos || (static_cast<unsigned char>(word[0]) >> 6) == 2)) return false;
     // A point from the compound level splits the word into parts each hyphenated on its own.
-    if (!levels_[0].Walk(word, hyphens, scratch)) return false;
-    for (size_t i = 0; i < size; ++i)
-        if (hyphens[i] & 1) return false;
+    if (levels_[0].MayMatch(word)) {
+        if (!levels_[0].Walk(word, hyphens, scratch)) return false;
+        for (size_t i = 0; i < size; ++i)
+            if (hyphens[i] & 1) return false;
+    }
     if (!levels_[1].Walk(word, hyphens, scratch)) return false;
     const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
 

@@ -34,6 +34,8 @@ private:
         // into hyphens[0..size); false when a state with a replacement rule is reached.
         bool Walk(std::string_view word, std::vector<char>& hyphens, std::string& prepared) const;
         bool StartsWell() const { return !states_.empty() && states_[0].fallback == -1; }
+        // Whether the level can reach any state but the first on `word`: else it finds nothing.
+        bool MayMatch(std::string_view word) const;
 
     private:
         struct State {
@@ -49,6 +51,7 @@ private:
         std::vector<std::int32_t> transitionTargets_;
         std::vector<char> digits_;
         std::array<std::int32_t, 256> fromStart_;  // state 0's transitions by byte; -1: none
+        bool dotLeaves_ = false;  // the dots around the word lead out of state 0
     };
 
     bool usable_ = false;
