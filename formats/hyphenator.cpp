@@ -42,6 +42,9 @@ constexpr std::string_view kCyrillicLanguages[] = {"ru", "uk", "be", "bg", "mk",
 constexpr int kMinLetters = 2;
 // Words remembered with their points; past this the memory is emptied and filled anew.
 constexpr size_t kMaxKnownWords = 1 << 20;
+// Distinct words a text has had split by libhyphen before the dictionaries' own walk is made
+// (a few milliseconds) and takes over.
+constexpr size_t kWordsBeforeMachine = 500;
 // A long text is hyphenated this many bytes at a time (and to the end of the word there).
 constexpr size_t kStretch = 64 * 1024;
 // The text copied between points goes in steps of this many bytes, up to this many.
@@ -135,7 +138,15 @@ std::optional<std::pair<int, std::string>> DictionaryOfLanguage(const std::vecto
 struct Hyphenator::Dictionary {
     HyphenDict* dict = nullptr;
     std::unique_ptr<CompiledDictionary> compiled;  // holds `dict` when it was read in compiled form
-    std::unique_ptr<PatternMachine> machine;  // `dict` walked without libhyphen where it can be
+    // `dict` walked without libhyphen where it can be: made for the first text long enough to
+    // pay for making it, not for the few words of a first page.
+    mutable std::once_flag machineMade;
+    mutable std::unique_ptr<PatternMachine> machine;
+    const PatternMachine& Machine() const
+    {
+        std::call_once(machineMade, [this] { machine = std::make_unique<PatternMachine>(*dict); });
+        return *machine;
+    }
     bool utf8 = false;
     // Each cp1251 byte in the dictionary's own encoding (empty where it has none).
     std::array<std::string, 256> encoded;
@@ -273,7 +284,6 @@ void Hyphenator::LoadDictionaries()
 void Hyphenator::Prepare(Dictionary& loaded)
 {
     loaded.utf8 = loaded.dict->utf8 != 0;
-    loaded.machine = std::make_unique<PatternMachine>(*loaded.dict);
     if (loaded.utf8) {
         for (int c = 1; c < 256; ++c)
             loaded.encoded[static_cast<size_t>(c)] = Cp1251ToUtf8(std::string(1, static_cast<char>(c)));
@@ -301,7 +311,8 @@ bool Hyphenator::FindPoints(std::string_view word, int language)
         if (bytes.empty() || (!dictionary.utf8 && bytes.size() != 1)) return false;
         encoded_ += bytes;
     }
-    if (dictionary.machine->Hyphens(encoded_, kMinLetters, hyphens_, walk_)) return true;
+    if (++wordsWorkedOut_ > kWordsBeforeMachine && dictionary.Machine().Hyphens(encoded_, kMinLetters, hyphens_, walk_))
+        return true;
     hyphens_.assign(encoded_.size() + 5, '0');
     char** rep = nullptr;
     int* pos = nullptr;

@@ -9,28 +9,39 @@ namespace lumira {
 PatternMachine::Level::Level(const HyphenDict& level)
 {
     fromStart_.fill(-1);
-    states_.reserve(static_cast<size_t>(level.num_states));
+    if (level.num_states <= 0) return;
+    // Where each state's node lies; a state with more than 255 transitions is more than the
+    // nodes hold (no dictionary has one: the states are spelt by letters).
+    std::vector<std::uint32_t> nodeOf(static_cast<size_t>(level.num_states));
+    std::uint32_t size = 0;
+    for (int s = 0; s < level.num_states; ++s) {
+        const int transitions = level.states[s].num_trans;
+        if (transitions < 0 || transitions > 255) return;
+        nodeOf[static_cast<size_t>(s)] = size;
+        size += kHeader + static_cast<std::uint32_t>((transitions + 3) / 4 + transitions);
+    }
+    const auto node = [&](int state) { return state < 0 || state >= level.num_states ? -1 : static_cast<std::int32_t>(nodeOf[static_cast<size_t>(state)]); };
+    nodes_.assign(size, 0);
     for (int s = 0; s < level.num_states; ++s) {
         const HyphenState& from = level.states[s];
-        State state{};
-        state.fallback = from.fallback_state;
-        state.firstTransition = static_cast<std::uint32_t>(transitionBytes_.size());
-        state.transitions = static_cast<std::uint32_t>(std::max(from.num_trans, 0));
+        std::uint32_t* at = nodes_.data() + nodeOf[static_cast<size_t>(s)];
+        at[0] = static_cast<std::uint32_t>(node(from.fallback_state));
+        const std::uint32_t matchLength = from.match ? static_cast<std::uint32_t>(std::strlen(from.match)) : 0;
+        if (matchLength > 0xFFFF) return;
+        at[1] = static_cast<std::uint32_t>(from.num_trans) | (from.repl ? 1u : 0u) << 8 | matchLength << 16;
+        at[2] = static_cast<std::uint32_t>(digits_.size());
+        digits_.insert(digits_.end(), from.match, from.match + matchLength);
+        auto* bytes = reinterpret_cast<unsigned char*>(at + kHeader);
+        std::uint32_t* targets = at + kHeader + (from.num_trans + 3) / 4;
         for (int t = 0; t < from.num_trans; ++t) {
-            // The first transition for a byte is the one the walk takes.
             const auto byte = static_cast<unsigned char>(from.trans[t].ch);
-            transitionBytes_.push_back(byte);
-            transitionTargets_.push_back(from.trans[t].new_state);
-            if (s == 0 && fromStart_[byte] == -1) fromStart_[byte] = from.trans[t].new_state;
+            bytes[t] = byte;
+            targets[t] = static_cast<std::uint32_t>(node(from.trans[t].new_state));
+            // The first transition for a byte is the one the walk takes.
+            if (s == 0 && fromStart_[byte] == -1) fromStart_[byte] = node(from.trans[t].new_state);
         }
-        state.match = static_cast<std::uint32_t>(digits_.size());
-        if (from.match) {
-            state.matchLength = static_cast<std::uint32_t>(std::strlen(from.match));
-            digits_.insert(digits_.end(), from.match, from.match + state.matchLength);
-        }
-        state.replaces = from.repl != nullptr;
-        states_.push_back(state);
     }
+    startsWell_ = level.states[0].fallback_state == -1;
     dotLeaves_ = fromStart_['.'] != -1;  // digits are read as dots too
 }
 
@@ -50,39 +61,36 @@ bool PatternMachine::Level::Walk(std::string_view word, std::vector<char>& hyphe
     prepared += '.';
     const size_t length = prepared.size();
     hyphens.assign(length + 3, '0');
+    // Node 0 is the first state's; -1 is nowhere, where the walk starts again at the next byte.
     std::int32_t state = 0;
     for (size_t i = 0; i < length; ++i) {
         const auto byte = static_cast<unsigned char>(prepared[i]);
-        for (;;) {
-            if (state == -1) break;
-            if (state == 0) {
-                state = fromStart_[byte];
-                if (state != -1) break;
-                // State 0 falls back to -1: start again with the next byte, no match here.
-                state = -1;
+        while (state > 0) {
+            const auto node = static_cast<std::uint32_t>(state);
+            const std::uint32_t transitions = Transitions(node);
+            const auto* bytes = reinterpret_cast<const unsigned char*>(nodes_.data() + node + kHeader);
+            const unsigned char* found = std::find(bytes, bytes + transitions, byte);
+            if (found != bytes + transitions) {
+                state = static_cast<std::int32_t>(nodes_[node + kHeader + (transitions + 3) / 4 + static_cast<std::uint32_t>(found - bytes)]);
                 break;
             }
-            const State& at = states_[static_cast<size_t>(state)];
-            const unsigned char* bytes = transitionBytes_.data() + at.firstTransition;
-            const unsigned char* found = std::find(bytes, bytes + at.transitions, byte);
-            if (found != bytes + at.transitions) {
-                state = transitionTargets_[at.firstTransition + static_cast<size_t>(found - bytes)];
-                break;
-            }
-            state = at.fallback;
+            state = static_cast<std::int32_t>(nodes_[node]);
         }
+        // From the first state: its own transition, else nowhere (its fallback).
+        if (state == 0) state = fromStart_[byte];
         if (state == -1) {
             state = 0;
             continue;
         }
-        const State& reached = states_[static_cast<size_t>(state)];
-        if (reached.replaces) return false;
-        if (reached.matchLength == 0) continue;
-        const auto offset = static_cast<std::ptrdiff_t>(i + 1) - static_cast<std::ptrdiff_t>(reached.matchLength);
-        for (std::ptrdiff_t k = offset < 0 ? -offset : 0; k < static_cast<std::ptrdiff_t>(reached.matchLength); ++k) {
-            const char digit = digits_[reached.match + static_cast<size_t>(k)];
+        const auto reached = static_cast<std::uint32_t>(state);
+        if (Replaces(reached)) return false;
+        const std::uint32_t matchLength = MatchLength(reached);
+        if (matchLength == 0) continue;
+        const char* digits = digits_.data() + nodes_[reached + 2];
+        const auto offset = static_cast<std::ptrdiff_t>(i + 1) - static_cast<std::ptrdiff_t>(matchLength);
+        for (std::ptrdiff_t k = offset < 0 ? -offset : 0; k < static_cast<std::ptrdiff_t>(matchLength); ++k) {
             char& slot = hyphens[static_cast<size_t>(offset + k)];
-            if (slot < digit) slot = digit;
+            if (slot < digits[k]) slot = digits[k];
         }
     }
     // From "before byte i of the dotted word" to "after character i of the word".

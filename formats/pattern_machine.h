@@ -33,25 +33,25 @@ private:
         // hnj_hyphen_hyph_'s walk: the levels' digits for `word` shifted to "after character i",
         // into hyphens[0..size); false when a state with a replacement rule is reached.
         bool Walk(std::string_view word, std::vector<char>& hyphens, std::string& prepared) const;
-        bool StartsWell() const { return !states_.empty() && states_[0].fallback == -1; }
+        bool StartsWell() const { return startsWell_; }
         // Whether the level can reach any state but the first on `word`: else it finds nothing.
         bool MayMatch(std::string_view word) const;
 
     private:
-        struct State {
-            std::int32_t fallback;
-            std::uint32_t firstTransition;
-            std::uint32_t transitions;
-            std::uint32_t match;  // in digits_
-            std::uint32_t matchLength;
-            bool replaces;
-        };
-        std::vector<State> states_;
-        std::vector<unsigned char> transitionBytes_;
-        std::vector<std::int32_t> transitionTargets_;
+        // Each state is one node in nodes_, so that a step of the walk reads one cache line or
+        // two: its fallback (a node, or -1), a word of counts (transitions in the low byte, a
+        // replacement rule in the next, the match's length above), the match's place in
+        // digits_, the transitions' bytes four to a word, and their target nodes.
+        static constexpr std::uint32_t kHeader = 3;
+        std::uint32_t Transitions(std::uint32_t node) const { return nodes_[node + 1] & 0xFF; }
+        bool Replaces(std::uint32_t node) const { return (nodes_[node + 1] >> 8 & 0xFF) != 0; }
+        std::uint32_t MatchLength(std::uint32_t node) const { return nodes_[node + 1] >> 16; }
+
+        std::vector<std::uint32_t> nodes_;
         std::vector<char> digits_;
-        std::array<std::int32_t, 256> fromStart_;  // state 0's transitions by byte; -1: none
-        bool dotLeaves_ = false;  // the dots around the word lead out of state 0
+        std::array<std::int32_t, 256> fromStart_;  // the first state's transitions by byte; -1: none
+        bool startsWell_ = false;
+        bool dotLeaves_ = false;  // the dots around the word lead out of the first state
     };
 
     bool usable_ = false;
