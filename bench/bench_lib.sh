@@ -5,7 +5,7 @@
 #                             stand-in made in DIR
 #   bench_work FOLDER         a work folder holding stand-in glyph files, as a Create needs
 #   measure REPORT COMMAND... runs COMMAND (its output into REPORT.out) and prints
-#                             "wall-seconds cpu-seconds peak-KiB"
+#                             "wall-seconds cpu-seconds peak-KiB", seconds to the millisecond
 
 bench_needs() {
   [ -x "$1" ] || { echo "build $(basename "$1") first: $2" >&2; exit 1; }
@@ -32,7 +32,17 @@ bench_work() {
 }
 
 measure() {
-  local report="$1"; shift
-  /usr/bin/time -f '@@ %e %U %S %M' -o "$report" "$@" > "$report.out"
-  awk '/^@@/ {printf "%s %.2f %s\n", $2, $3 + $4, $5}' "$report"
+  # To the millisecond (/usr/bin/time gives hundredths, too coarse for runs of a few tenths).
+  python3 - "$@" <<'PY'
+import os, subprocess, sys, time
+report, command = sys.argv[1], sys.argv[2:]
+with open(report + '.out', 'wb') as out:
+    start = time.perf_counter()
+    child = subprocess.Popen(command, stdout=out)
+    _, _, usage = os.wait4(child.pid, 0)  # the command's own use, not this interpreter's
+    wall = time.perf_counter() - start
+with open(report, 'w') as f:
+    f.write('@@ %.3f %.3f %.3f %d\n' % (wall, usage.ru_utime, usage.ru_stime, usage.ru_maxrss))
+print('%.3f %.3f %d' % (wall, usage.ru_utime + usage.ru_stime, usage.ru_maxrss))
+PY
 }
