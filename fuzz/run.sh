@@ -17,7 +17,8 @@ fuzz_one() {
   fi
   rm -rf "$work" && mkdir -p "$work" "$findings"
   cp "$here/corpus/$name"/* "$work"/
-  if QT_QPA_PLATFORM=offscreen "$harness" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 \
+  # Leaks in third-party libraries are told apart as in the sanitized suite.
+  if LSAN_OPTIONS="suppressions=$here/../tests/lsan.supp" QT_QPA_PLATFORM=offscreen "$harness" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 \
         -artifact_prefix="$findings/" -print_final_stats=0 "$work" >"$build/fuzz/$name.log" 2>&1; then
     echo 0 >"$build/fuzz/$name.status"
   else
