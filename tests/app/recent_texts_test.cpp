@@ -8,9 +8,15 @@
 #include <QDir>
 #include <QFile>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QTimer>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <string>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <thread>
+#include <unistd.h>
 
 namespace lumira {
 
@@ -21,6 +27,32 @@ RecentTexts ListOf(const std::vector<RecentText>& newestFirst)
     RecentTexts list;
     for (auto it = newestFirst.rbegin(); it != newestFirst.rend(); ++it) list.Add(*it);
     return list;
+}
+
+// The socket file a channel for `folder` listens at.
+QString ChannelPath(const QString& folder)
+{
+    const QString name = InstanceChannel::ServerName(folder);
+    return QDir::isAbsolutePath(name) ? name : QDir::temp().filePath(name);
+}
+
+// Connects to the channel at `path` as any program could, sends `bytes` and returns what comes
+// back before the other side closes (nothing when it cannot connect).
+std::string Exchange(const QString& path, const std::string& bytes, bool waitForAnswer)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray file = QFile::encodeName(path);
+    std::memcpy(address.sun_path, file.constData(), static_cast<size_t>(file.size()));
+    std::string answer;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+        ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        char c = 0;
+        while (waitForAnswer && ::recv(fd, &c, 1, 0) == 1) answer.push_back(c);
+    }
+    ::close(fd);
+    return answer;
 }
 
 } // namespace
@@ -117,6 +149,43 @@ TEST(InstanceChannel, TheFileOfTheCommandLine)
     EXPECT_EQ(file({QStringLiteral("-x"), QStringLiteral("../b.txt"), QStringLiteral("c.txt")}), QStringLiteral("/home/u/b.txt"));
     EXPECT_EQ(file({QStringLiteral("--"), QStringLiteral("-dash.txt")}), QStringLiteral("/home/u/docs/-dash.txt"));
     EXPECT_EQ(file({QStringLiteral("file:///tmp/%D0%B0.txt")}), QStringLiteral("/tmp/а.txt"));
+}
+
+TEST(InstanceChannel, OnlyAWholeRequestIsTakenFromTheUserAloneAndTheSocketEndsWithTheChannel)
+{
+    TempDir folder;
+    const QString path = ChannelPath(folder.DirText());
+    QStringList received;
+    QEventLoop loop;
+    {
+        const InstanceChannel channel(folder.DirText(), [&](const QString& file) {
+            received << file;
+            loop.quit();
+        });
+        ASSERT_TRUE(channel.Listening());
+        EXPECT_EQ(QFileInfo(path).permissions() & ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser |
+                                                    QFile::WriteUser | QFile::ExeUser),
+                  QFile::Permissions());
+        // Another program's line, a request that never ends and one that stops halfway are closed
+        // without an answer and hand nothing over; the copy still answers the next start.
+        std::string stranger, endless;
+        bool taken = false;
+        std::thread others([&] {
+            stranger = Exchange(path, "hello\n", true);
+            endless = Exchange(path, "lumira-open:/" + std::string(70 * 1024, 'x'), true);
+            Exchange(path, "lumira-open:/half", false);
+            taken = InstanceChannel::HandOver(folder.DirText(), QStringLiteral("/a.txt"), 3000);
+        });
+        QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+        loop.exec();
+        others.join();
+        EXPECT_EQ(stranger, "");
+        EXPECT_EQ(endless, "");
+        EXPECT_TRUE(taken);
+        EXPECT_EQ(received, QStringList{QStringLiteral("/a.txt")});
+    }
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_FALSE(InstanceChannel::HandOver(folder.DirText(), QString(), 500));
 }
 
 } // namespace lumira
