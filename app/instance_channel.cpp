@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QSocketNotifier>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QUrl>
 
 #include <cerrno>
@@ -29,6 +30,7 @@ constexpr std::string_view kTaken("taken\n");
 // A request is one line: the marker and a path; nothing longer is read.
 constexpr qsizetype kLongestRequest = 64 * 1024;
 constexpr int kRequestWaitMs = 2000;
+constexpr int kRetryAcceptMs = 200;
 
 // A descriptor closed when it goes out of scope, unless released.
 class Descriptor {
@@ -200,7 +202,13 @@ void InstanceChannel::Accept()
     for (;;) {
         const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (fd < 0 && (errno == EINTR || errno == ECONNABORTED)) continue;
-        if (fd < 0) return;  // none left waiting
+        if (fd < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+            // Out of descriptors, say: the waiting start stays queued and is taken a moment later,
+            // rather than the notifier firing again at once, round after round.
+            incoming_->setEnabled(false);
+            QTimer::singleShot(kRetryAcceptMs, incoming_, [notifier = incoming_] { notifier->setEnabled(true); });
+        }
+        if (fd < 0) return;
         new IncomingRequest(fd, [this](const QString& file) {
             if (onRequest_) onRequest_(file);
         }, this);

@@ -13,9 +13,11 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <thread>
+#include <ctime>
 #include <unistd.h>
 
 namespace lumira {
@@ -186,6 +188,53 @@ TEST(InstanceChannel, OnlyAWholeRequestIsTakenFromTheUserAloneAndTheSocketEndsWi
     }
     EXPECT_FALSE(QFileInfo::exists(path));
     EXPECT_FALSE(InstanceChannel::HandOver(folder.DirText(), QString(), 500));
+}
+
+TEST(InstanceChannel, ACopyOutOfDescriptorsTakesTheRequestOnceItHasOneWithoutSpinning)
+{
+    TempDir folder;
+    QStringList received;
+    QEventLoop loop;
+    const InstanceChannel channel(folder.DirText(), [&](const QString& file) {
+        received << file;
+        loop.quit();
+    });
+    ASSERT_TRUE(channel.Listening());
+    const int client = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(client, 0);
+    const QByteArray path = QFile::encodeName(ChannelPath(folder.DirText()));
+    // From here no descriptor can be made: the copy cannot accept the connection for a while.
+    rlimit limit{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+    const rlimit usual = limit;
+    const int lowestFree = ::dup(0);
+    ::close(lowestFree);
+    limit.rlim_cur = static_cast<rlim_t>(lowestFree);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+    std::string answer;
+    std::thread second([&] {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
+        if (::connect(client, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) return;
+        const std::string request = "lumira-open:/b.txt\n";
+        ::send(client, request.data(), request.size(), MSG_NOSIGNAL);
+        char c = 0;
+        while (::recv(client, &c, 1, 0) == 1) answer.push_back(c);
+    });
+    timespec before{}, after{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &before);
+    QTimer::singleShot(400, &loop, [&] { ::setrlimit(RLIMIT_NOFILE, &usual); });
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    loop.exec();
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &after);
+    ::setrlimit(RLIMIT_NOFILE, &usual);
+    second.join();
+    ::close(client);
+    EXPECT_EQ(received, QStringList{QStringLiteral("/b.txt")});
+    EXPECT_EQ(answer, "taken\n");
+    const double cpuMs = (after.tv_sec - before.tv_sec) * 1e3 + (after.tv_nsec - before.tv_nsec) / 1e6;
+    EXPECT_LT(cpuMs, 150.0);  // waiting, not trying again and again
 }
 
 } // namespace lumira
