@@ -38,24 +38,44 @@ QString ChannelPath(const QString& folder)
     return QDir::isAbsolutePath(name) ? name : QDir::temp().filePath(name);
 }
 
-// Connects to the channel at `path` as any program could, sends `bytes` and returns what comes
-// back before the other side closes (nothing when it cannot connect).
-std::string Exchange(const QString& path, const std::string& bytes, bool waitForAnswer)
+// Connects `fd` to the channel at `path` as any program could, sends `bytes` and returns what
+// comes back before the other side closes (nothing when it cannot connect).
+std::string Exchange(int fd, const QByteArray& path, const std::string& bytes, bool waitForAnswer)
 {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    const QByteArray file = QFile::encodeName(path);
-    std::memcpy(address.sun_path, file.constData(), static_cast<size_t>(file.size()));
+    std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
     std::string answer;
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
         ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
         char c = 0;
         while (waitForAnswer && ::recv(fd, &c, 1, 0) == 1) answer.push_back(c);
     }
+    return answer;
+}
+
+std::string Exchange(const QString& path, const std::string& bytes, bool waitForAnswer)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    std::string answer = Exchange(fd, QFile::encodeName(path), bytes, waitForAnswer);
     ::close(fd);
     return answer;
 }
+
+// The running copy's side: the files handed to it, noted as they come, each ending the loop it
+// waits in.
+struct ListeningCopy {
+    explicit ListeningCopy(const QString& folder)
+        : channel(folder, [this](const QString& file) {
+              received << file;
+              loop.quit();
+          })
+    {
+    }
+    QStringList received;
+    QEventLoop loop;
+    InstanceChannel channel;
+};
 
 } // namespace
 
@@ -157,14 +177,9 @@ TEST(InstanceChannel, OnlyAWholeRequestIsTakenFromTheUserAloneAndTheSocketEndsWi
 {
     TempDir folder;
     const QString path = ChannelPath(folder.DirText());
-    QStringList received;
-    QEventLoop loop;
     {
-        const InstanceChannel channel(folder.DirText(), [&](const QString& file) {
-            received << file;
-            loop.quit();
-        });
-        ASSERT_TRUE(channel.Listening());
+        ListeningCopy copy(folder.DirText());
+        ASSERT_TRUE(copy.channel.Listening());
         EXPECT_EQ(QFileInfo(path).permissions() & ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser |
                                                     QFile::WriteUser | QFile::ExeUser),
                   QFile::Permissions());
@@ -178,13 +193,13 @@ TEST(InstanceChannel, OnlyAWholeRequestIsTakenFromTheUserAloneAndTheSocketEndsWi
             Exchange(path, "lumira-open:/half", false);
             taken = InstanceChannel::HandOver(folder.DirText(), QStringLiteral("/a.txt"), 3000);
         });
-        QTimer::singleShot(5000, &loop, &QEventLoop::quit);
-        loop.exec();
+        QTimer::singleShot(5000, &copy.loop, &QEventLoop::quit);
+        copy.loop.exec();
         others.join();
         EXPECT_EQ(stranger, "");
         EXPECT_EQ(endless, "");
         EXPECT_TRUE(taken);
-        EXPECT_EQ(received, QStringList{QStringLiteral("/a.txt")});
+        EXPECT_EQ(copy.received, QStringList{QStringLiteral("/a.txt")});
     }
     EXPECT_FALSE(QFileInfo::exists(path));
     EXPECT_FALSE(InstanceChannel::HandOver(folder.DirText(), QString(), 500));
@@ -193,13 +208,8 @@ TEST(InstanceChannel, OnlyAWholeRequestIsTakenFromTheUserAloneAndTheSocketEndsWi
 TEST(InstanceChannel, ACopyOutOfDescriptorsTakesTheRequestOnceItHasOneWithoutSpinning)
 {
     TempDir folder;
-    QStringList received;
-    QEventLoop loop;
-    const InstanceChannel channel(folder.DirText(), [&](const QString& file) {
-        received << file;
-        loop.quit();
-    });
-    ASSERT_TRUE(channel.Listening());
+    ListeningCopy copy(folder.DirText());
+    ASSERT_TRUE(copy.channel.Listening());
     const int client = ::socket(AF_UNIX, SOCK_STREAM, 0);
     ASSERT_GE(client, 0);
     const QByteArray path = QFile::encodeName(ChannelPath(folder.DirText()));
@@ -212,26 +222,17 @@ TEST(InstanceChannel, ACopyOutOfDescriptorsTakesTheRequestOnceItHasOneWithoutSpi
     limit.rlim_cur = static_cast<rlim_t>(lowestFree);
     ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
     std::string answer;
-    std::thread second([&] {
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
-        if (::connect(client, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) return;
-        const std::string request = "lumira-open:/b.txt\n";
-        ::send(client, request.data(), request.size(), MSG_NOSIGNAL);
-        char c = 0;
-        while (::recv(client, &c, 1, 0) == 1) answer.push_back(c);
-    });
+    std::thread second([&] { answer = Exchange(client, path, "lumira-open:/b.txt\n", true); });
     timespec before{}, after{};
     ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &before);
-    QTimer::singleShot(400, &loop, [&] { ::setrlimit(RLIMIT_NOFILE, &usual); });
-    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
-    loop.exec();
+    QTimer::singleShot(400, &copy.loop, [&] { ::setrlimit(RLIMIT_NOFILE, &usual); });
+    QTimer::singleShot(5000, &copy.loop, &QEventLoop::quit);
+    copy.loop.exec();
     ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &after);
     ::setrlimit(RLIMIT_NOFILE, &usual);
     second.join();
     ::close(client);
-    EXPECT_EQ(received, QStringList{QStringLiteral("/b.txt")});
+    EXPECT_EQ(copy.received, QStringList{QStringLiteral("/b.txt")});
     EXPECT_EQ(answer, "taken\n");
     const double cpuMs = (after.tv_sec - before.tv_sec) * 1e3 + (after.tv_nsec - before.tv_nsec) / 1e6;
     EXPECT_LT(cpuMs, 150.0);  // waiting, not trying again and again
