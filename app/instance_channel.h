@@ -1,14 +1,14 @@
 #pragma once
 // How a second start reaches the copy that already runs from the same folder: it hands over the
 // file it was asked to open (or nothing), and the running copy brings its window forward. A local
-// socket named after the locked folder, open to this user only.
+// (Unix domain) socket named after the locked folder, open to this user only.
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <optional>
 
-class QLocalServer;
+class QSocketNotifier;
 
 namespace lumira {
 
@@ -34,7 +34,9 @@ public:
 
 private:
     void Accept();
-    QLocalServer* server_ = nullptr;
+    int listener_ = -1;
+    QString path_;
+    QSocketNotifier* incoming_ = nullptr;
     Request onRequest_;
 };
 

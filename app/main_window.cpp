@@ -369,6 +369,9 @@ void MainWindow::CreateControls()
     windowLayout->addWidget(clientScroll_);
     client_ = new QWidget;
     client_->setObjectName(QStringLiteral("client"));
+    // The window's face from the start: each control takes it as it is made and measures itself
+    // in it, instead of all of them changing face when the surface is moved into the window.
+    client_->setFont(font());
     auto* clientLayout = new QVBoxLayout(client_);
     clientLayout->setContentsMargins(0, 0, 0, 0);
     clientLayout->setSpacing(0);

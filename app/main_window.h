@@ -350,14 +350,13 @@ private:
     std::future<std::optional<EarlyStrip>> earlyStripDrawing_;
     std::future<void> earlyStripWriting_;
     std::optional<EarlyStrip> earlyStrip_;
-    // On a second thread while the controls are built: the window's pictures, then a first read of
-    // the band's picture, so that the first preview finds the image readers loaded
-    // (main_window_preview.cpp).
+    // On a thread of Qt's pool while the controls are built: the window's pictures, then a first
+    // read of the band's picture, so that the first preview finds the image readers loaded
+    // (main_window_preview.cpp); the reading may go on after the window is gone.
     void StartPictureDrawing();
     // The pictures on their controls; drawn here when there was no thread to draw them.
     void ShowWindowPictures(QLabel& stackOfPages);
     std::future<WindowPictures> windowPictures_;
-    std::future<void> syslineWarmUp_;
     // On a third thread while the controls are built: the hyphenation dictionaries, loaded into
     // the process's store for the first preview.
     std::future<void> dictionaryLoading_;

@@ -19,11 +19,11 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QThreadPool>
 #include <algorithm>
 #include <future>
 #include <memory>
 #include <optional>
-#include <system_error>
 
 namespace lumira {
 
@@ -134,26 +134,24 @@ void MainWindow::StartPictureDrawing()
 {
     // Reading the band's picture the first time loads the image readers, which takes longer than
     // the picture itself: done once after the window's pictures, the first preview finds them
-    // loaded. Its result is dropped; the preview reads the file itself.
+    // loaded. Its result is dropped; the preview reads the file itself. On a thread of Qt's own
+    // pool: painting there, Qt starts no further threads to share its shading with.
     auto pictures = std::make_shared<std::promise<WindowPictures>>();
-    try {
-        syslineWarmUp_ = std::async(std::launch::async, [pictures, path = Folders.DataFile(kSyslinePicture)] {
-            try {
-                pictures->set_value(DrawWindowPictures());
-            } catch (...) {
-                pictures->set_exception(std::current_exception());
-            }
-            try {
-                LoadSyslinePicture(path);
-            } catch (...) {
-                // The preview reports it.
-            }
-        });
-        windowPictures_ = pictures->get_future();
-    } catch (const std::system_error&) {
-        // No thread to spare: the pictures are drawn as the controls are made, the image readers
-        // loaded by the first preview.
-    }
+    const bool started = QThreadPool::globalInstance()->tryStart([pictures, path = Folders.DataFile(kSyslinePicture)] {
+        try {
+            pictures->set_value(DrawWindowPictures());
+        } catch (...) {
+            pictures->set_exception(std::current_exception());
+        }
+        try {
+            LoadSyslinePicture(path);
+        } catch (...) {
+            // The preview reports it.
+        }
+    });
+    // Without a thread to spare the pictures are drawn as the controls are made, the image readers
+    // loaded by the first preview.
+    if (started) windowPictures_ = pictures->get_future();
 }
 
 void MainWindow::RenderPreview()

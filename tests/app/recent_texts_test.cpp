@@ -8,9 +8,17 @@
 #include <QDir>
 #include <QFile>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QTimer>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <thread>
+#include <ctime>
+#include <unistd.h>
 
 namespace lumira {
 
@@ -22,6 +30,52 @@ RecentTexts ListOf(const std::vector<RecentText>& newestFirst)
     for (auto it = newestFirst.rbegin(); it != newestFirst.rend(); ++it) list.Add(*it);
     return list;
 }
+
+// The socket file a channel for `folder` listens at.
+QString ChannelPath(const QString& folder)
+{
+    const QString name = InstanceChannel::ServerName(folder);
+    return QDir::isAbsolutePath(name) ? name : QDir::temp().filePath(name);
+}
+
+// Connects `fd` to the channel at `path` as any program could, sends `bytes` and returns what
+// comes back before the other side closes (nothing when it cannot connect).
+std::string Exchange(int fd, const QByteArray& path, const std::string& bytes, bool waitForAnswer)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
+    std::string answer;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+        ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        char c = 0;
+        while (waitForAnswer && ::recv(fd, &c, 1, 0) == 1) answer.push_back(c);
+    }
+    return answer;
+}
+
+std::string Exchange(const QString& path, const std::string& bytes, bool waitForAnswer)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    std::string answer = Exchange(fd, QFile::encodeName(path), bytes, waitForAnswer);
+    ::close(fd);
+    return answer;
+}
+
+// The running copy's side: the files handed to it, noted as they come, each ending the loop it
+// waits in.
+struct ListeningCopy {
+    explicit ListeningCopy(const QString& folder)
+        : channel(folder, [this](const QString& file) {
+              received << file;
+              loop.quit();
+          })
+    {
+    }
+    QStringList received;
+    QEventLoop loop;
+    InstanceChannel channel;
+};
 
 } // namespace
 
@@ -117,6 +171,71 @@ TEST(InstanceChannel, TheFileOfTheCommandLine)
     EXPECT_EQ(file({QStringLiteral("-x"), QStringLiteral("../b.txt"), QStringLiteral("c.txt")}), QStringLiteral("/home/u/b.txt"));
     EXPECT_EQ(file({QStringLiteral("--"), QStringLiteral("-dash.txt")}), QStringLiteral("/home/u/docs/-dash.txt"));
     EXPECT_EQ(file({QStringLiteral("file:///tmp/%D0%B0.txt")}), QStringLiteral("/tmp/а.txt"));
+}
+
+TEST(InstanceChannel, OnlyAWholeRequestIsTakenFromTheUserAloneAndTheSocketEndsWithTheChannel)
+{
+    TempDir folder;
+    const QString path = ChannelPath(folder.DirText());
+    {
+        ListeningCopy copy(folder.DirText());
+        ASSERT_TRUE(copy.channel.Listening());
+        EXPECT_EQ(QFileInfo(path).permissions() & ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser |
+                                                    QFile::WriteUser | QFile::ExeUser),
+                  QFile::Permissions());
+        // Another program's line, a request that never ends and one that stops halfway are closed
+        // without an answer and hand nothing over; the copy still answers the next start.
+        std::string stranger, endless;
+        bool taken = false;
+        std::thread others([&] {
+            stranger = Exchange(path, "hello\n", true);
+            endless = Exchange(path, "lumira-open:/" + std::string(70 * 1024, 'x'), true);
+            Exchange(path, "lumira-open:/half", false);
+            taken = InstanceChannel::HandOver(folder.DirText(), QStringLiteral("/a.txt"), 3000);
+        });
+        QTimer::singleShot(5000, &copy.loop, &QEventLoop::quit);
+        copy.loop.exec();
+        others.join();
+        EXPECT_EQ(stranger, "");
+        EXPECT_EQ(endless, "");
+        EXPECT_TRUE(taken);
+        EXPECT_EQ(copy.received, QStringList{QStringLiteral("/a.txt")});
+    }
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_FALSE(InstanceChannel::HandOver(folder.DirText(), QString(), 500));
+}
+
+TEST(InstanceChannel, ACopyOutOfDescriptorsTakesTheRequestOnceItHasOneWithoutSpinning)
+{
+    TempDir folder;
+    ListeningCopy copy(folder.DirText());
+    ASSERT_TRUE(copy.channel.Listening());
+    const int client = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(client, 0);
+    const QByteArray path = QFile::encodeName(ChannelPath(folder.DirText()));
+    // From here no descriptor can be made: the copy cannot accept the connection for a while.
+    rlimit limit{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+    const rlimit usual = limit;
+    const int lowestFree = ::dup(0);
+    ::close(lowestFree);
+    limit.rlim_cur = static_cast<rlim_t>(lowestFree);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+    std::string answer;
+    std::thread second([&] { answer = Exchange(client, path, "lumira-open:/b.txt\n", true); });
+    timespec before{}, after{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &before);
+    QTimer::singleShot(400, &copy.loop, [&] { ::setrlimit(RLIMIT_NOFILE, &usual); });
+    QTimer::singleShot(5000, &copy.loop, &QEventLoop::quit);
+    copy.loop.exec();
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &after);
+    ::setrlimit(RLIMIT_NOFILE, &usual);
+    second.join();
+    ::close(client);
+    EXPECT_EQ(copy.received, QStringList{QStringLiteral("/b.txt")});
+    EXPECT_EQ(answer, "taken\n");
+    const double cpuMs = (after.tv_sec - before.tv_sec) * 1e3 + (after.tv_nsec - before.tv_nsec) / 1e6;
+    EXPECT_LT(cpuMs, 150.0);  // waiting, not trying again and again
 }
 
 } // namespace lumira
