@@ -117,7 +117,9 @@ void ContentsScanner::Feed(const char* bytes, std::size_t count)
         if (c == '\n') {
             EndLine();
             lineStart_ = position_ + i + 1;
-        } else if (c != '\r') {
+        } else if (c != '\r' && c != '\xAD') {
+            // A soft hyphen shows nowhere but at a line's end: dictionary hyphenation leaves a
+            // line as long, and a heading a heading, as it was without.
             if (line_.size() < kLineKept) line_ += c;
             ++lineLength_;
         }

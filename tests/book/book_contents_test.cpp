@@ -2,6 +2,7 @@
 // plain texts, at the positions of their lines in the final text, and the package entry for them.
 #include "book/book_contents.h"
 #include "formats/book_format.h"
+#include "formats/hyphenator.h"
 #include "formats/text_layout.h"
 #include "platform/cp1251.h"
 #include "sample_books.h"
@@ -83,6 +84,19 @@ TEST(BookContents, HeadingsOfPlainTexts)
     EXPECT_EQ((Expected{{"I", 0}, {"II.", 0}, {"ПРОЛОГ В НЕБЕСАХ", 0}}), Titles(ToCp1251(roman)));
     EXPECT_EQ((Expected{{"Chapter 1", 0}, {"Chapter XII", 0}}),
               Titles("Chapter 1\r\n" + paragraph + paragraph + paragraph + "Chapter XII\r\n" + paragraph + paragraph));
+
+    // The soft hyphens of dictionary hyphenation are no part of a line's length: a heading near
+    // the longest there are is found in the hyphenated text as in the plain one.
+    const std::string heading = ToCp1251("Глава 4. Возвращение через непроходимые болотистые леса");
+    const std::string text = ToCp1251(parts) + heading + "\r\n" + ToCp1251(paragraph + paragraph);
+    std::string hyphenated;
+    Hyphenator({"/usr/share/hyphen"}).Hyphenate(text, hyphenated);
+    std::string hyphenatedHeading;
+    Hyphenator({"/usr/share/hyphen"}).Hyphenate(heading, hyphenatedHeading);
+    ASSERT_GT(hyphenatedHeading.size(), 60u);
+    const Expected plain = Titles(text);
+    EXPECT_EQ(Titles(hyphenated), plain);
+    EXPECT_EQ(plain.back(), (std::pair<std::string, int>{"Глава 4. Возвращение через непроходимые болотистые леса", 1}));
 }
 
 TEST(BookContents, NoFalseContents)
