@@ -26,11 +26,19 @@ PatternMachine::Level::Level(const HyphenDict& level)
         const HyphenState& from = level.states[s];
         std::uint32_t* at = nodes_.data() + nodeOf[static_cast<size_t>(s)];
         at[0] = static_cast<std::uint32_t>(node(from.fallback_state));
-        const std::uint32_t matchLength = from.match ? static_cast<std::uint32_t>(std::strlen(from.match)) : 0;
-        if (matchLength > 0xFFFF) return;
-        at[1] = static_cast<std::uint32_t>(from.num_trans) | (from.repl ? 1u : 0u) << 8 | matchLength << 16;
-        at[2] = static_cast<std::uint32_t>(digits_.size());
-        digits_.insert(digits_.end(), from.match, from.match + matchLength);
+        // The match's digits but its zeros (the points start at zero and a digit only raises
+        // them), each with how far before the state's last byte it stands.
+        const size_t matchLength = from.match ? std::strlen(from.match) : 0;
+        if (matchLength > 256) return;
+        const auto first = static_cast<std::uint32_t>(digits_.size());
+        for (size_t k = 0; k < matchLength; ++k) {
+            if (from.match[k] == '0') continue;
+            digits_.push_back(static_cast<char>(matchLength - 1 - k));
+            digits_.push_back(from.match[k]);
+        }
+        const std::uint32_t raised = (static_cast<std::uint32_t>(digits_.size()) - first) / 2;
+        at[1] = static_cast<std::uint32_t>(from.num_trans) | (from.repl ? 1u : 0u) << 8 | raised << 16;
+        at[2] = first;
         auto* bytes = reinterpret_cast<unsigned char*>(at + kHeader);
         std::uint32_t* targets = at + kHeader + (from.num_trans + 3) / 4;
         for (int t = 0; t < from.num_trans; ++t) {
@@ -84,13 +92,13 @@ bool PatternMachine::Level::Walk(std::string_view word, std::vector<char>& hyphe
         }
         const auto reached = static_cast<std::uint32_t>(state);
         if (Replaces(reached)) return false;
-        const std::uint32_t matchLength = MatchLength(reached);
-        if (matchLength == 0) continue;
+        const std::uint32_t raised = Raised(reached);
         const char* digits = digits_.data() + nodes_[reached + 2];
-        const auto offset = static_cast<std::ptrdiff_t>(i + 1) - static_cast<std::ptrdiff_t>(matchLength);
-        for (std::ptrdiff_t k = offset < 0 ? -offset : 0; k < static_cast<std::ptrdiff_t>(matchLength); ++k) {
-            char& slot = hyphens[static_cast<size_t>(offset + k)];
-            if (slot < digits[k]) slot = digits[k];
+        for (std::uint32_t k = 0; k < raised; ++k) {
+            const auto back = static_cast<unsigned char>(digits[2 * k]);
+            if (back > i) continue;
+            char& slot = hyphens[i - back];
+            if (slot < digits[2 * k + 1]) slot = digits[2 * k + 1];
         }
     }
     // From "before byte i of the dotted word" to "after character i of the word".

@@ -40,15 +40,15 @@ private:
     private:
         // Each state is one node in nodes_, so that a step of the walk reads one cache line or
         // two: its fallback (a node, or -1), a word of counts (transitions in the low byte, a
-        // replacement rule in the next, the match's length above), the match's place in
-        // digits_, the transitions' bytes four to a word, and their target nodes.
+        // replacement rule in the next, the match's digits that raise a point above), their
+        // place in digits_, the transitions' bytes four to a word, and their target nodes.
         static constexpr std::uint32_t kHeader = 3;
         std::uint32_t Transitions(std::uint32_t node) const { return nodes_[node + 1] & 0xFF; }
         bool Replaces(std::uint32_t node) const { return (nodes_[node + 1] >> 8 & 0xFF) != 0; }
-        std::uint32_t MatchLength(std::uint32_t node) const { return nodes_[node + 1] >> 16; }
+        std::uint32_t Raised(std::uint32_t node) const { return nodes_[node + 1] >> 16; }
 
         std::vector<std::uint32_t> nodes_;
-        std::vector<char> digits_;
+        std::vector<char> digits_;  // pairs: how many bytes back from the last one, the digit
         std::array<std::int32_t, 256> fromStart_;  // the first state's transitions by byte; -1: none
         bool startsWell_ = false;
         bool dotLeaves_ = false;  // the dots around the word lead out of the first state
