@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <system_error>
 
 namespace lumira {
@@ -112,17 +113,23 @@ Heading KeywordHeading(std::string_view t)
 
 void ContentsScanner::Feed(const char* bytes, std::size_t count)
 {
-    for (std::size_t i = 0; i < count; ++i) {
-        const char c = bytes[i];
-        if (c == '\n') {
-            EndLine();
-            lineStart_ = position_ + i + 1;
-        } else if (c != '\r' && c != '\xAD') {
-            // A soft hyphen shows nowhere but at a line's end: dictionary hyphenation leaves a
-            // line as long, and a heading a heading, as it was without.
-            if (line_.size() < kLineKept) line_ += c;
+    const char* p = bytes;
+    const char* const end = bytes + count;
+    while (p < end) {
+        const auto* newline = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+        const char* const stop = newline ? newline : end;
+        // Only a line's first bytes are looked at: one that shows kLineKept bytes is no heading,
+        // however long it goes on. A soft hyphen shows nowhere but at a line's end, so dictionary
+        // hyphenation leaves a line as long, and a heading a heading, as it was without.
+        for (; p < stop && line_.size() < kLineKept; ++p) {
+            if (*p == '\r' || *p == '\xAD') continue;
+            line_ += *p;
             ++lineLength_;
         }
+        if (!newline) break;
+        EndLine();
+        lineStart_ = position_ + static_cast<std::size_t>(newline - bytes) + 1;
+        p = newline + 1;
     }
     position_ += count;
 }
@@ -141,9 +148,13 @@ void ContentsScanner::PlainCandidate(bool nextEmpty)
 void ContentsScanner::EndLine()
 {
     const std::size_t length = lineLength_;
-    const std::string line = std::move(line_);
-    line_.clear();
     lineLength_ = 0;
+    LineEnded(line_, length);
+    line_.clear();  // its room kept for the next line
+}
+
+void ContentsScanner::LineEnded(std::string_view line, std::size_t length)
+{
     if (keepLines_) lineStarts_.push_back(static_cast<std::uint32_t>(lineStart_));
     const bool title = length > 0 && line[0] == kTitleMark;
     if (title) {
@@ -160,6 +171,14 @@ void ContentsScanner::EndLine()
         return;
     }
     previousTitle_ = false;
+    if (length > kMaxHeadingLength) {
+        // Too long for a heading: all that matters is whether it shows anything.
+        const bool empty = std::none_of(line.begin(), line.end(), [](char c) { return Byte(c) > ' ' && Byte(c) != 0xAD && Byte(c) != 0xA0; });
+        PlainCandidate(empty);
+        previousEmpty_ = empty;
+        if (!empty) ++ordinaryLines_;
+        return;
+    }
     const std::string text = Cleaned(line);
     const bool empty = text.empty() || (length == 1 && line[0] == kSpacerMark);
     PlainCandidate(empty);

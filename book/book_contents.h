@@ -48,13 +48,14 @@ public:
 
 private:
     void EndLine();
+    void LineEnded(std::string_view line, std::size_t length);
     void PlainCandidate(bool nextEmpty);
     std::vector<ContentsEntry> FromOutline(const BookOutline& outline);
 
     std::uint64_t position_ = 0;
     std::uint64_t lineStart_ = 0;
     std::string line_;              // the current line's first bytes
-    std::size_t lineLength_ = 0;    // all its bytes but the line break
+    std::size_t lineLength_ = 0;    // the bytes it shows, counted up to the first kept ones
     bool previousTitle_ = false;    // the line before was a marked title line
     bool previousEmpty_ = true;     // the line before was empty (or the text starts)
     std::vector<ContentsEntry> marked_;
