@@ -52,9 +52,10 @@ build() {
 # The gates: one clang tree with AddressSanitizer and UBSan (the fuzz option implies them) that
 # builds the suite and the fuzz harnesses together. -O1 and line tables only keep it quick to
 # build; no benchmarks, their timings mean nothing there. Memory errors, leaks and undefined
-# behaviour fail the test or the harness that meets them. Three tests are left to the plain suite:
+# behaviour fail the test or the harness that meets them. Four tests are left to the plain suite:
 # the reader's class-file check runs only Java, the package check looks at the installed layout,
-# which the sanitizers do not change, and the kill test runs the program under strace.
+# which the sanitizers do not change, the kill test runs the program under strace, and the
+# descriptor test leaves the sanitizers no descriptor of their own.
 gates() {
   if [ ! -f build-check/build.ninja ]; then
     CXX=clang++ CC=clang cmake -S . -B build-check -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -68,9 +69,12 @@ gates() {
   # The kill test runs lumira-cli under strace, and LeakSanitizer, which traces the process it
   # checks, cannot run under a tracer: that test is the plain suite's.
   local kill_test='CliCommit\.KilledAtAnyRenameTheNextRunLeavesTheOldBookOrTheNewOneWholeAndNothingElse'
+  # The descriptor test takes every descriptor from the process for a moment, and the sanitizers
+  # need a pipe to check memory they report on, so they see faults that are not there.
+  local starved_test='InstanceChannel\.ACopyOutOfDescriptorsTakesTheRequestOnceItHasOneWithoutSpinning'
   (cd build-check && export UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS="suppressions=$PWD/../tests/lsan.supp" &&
      ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 ctest --output-on-failure -j "$(nproc)" --timeout 600 \
-       -E "^(midlet_template_class_files|install_layout_and_package|$kill_test)\$|$last_resort" &&
+       -E "^(midlet_template_class_files|install_layout_and_package|$kill_test|$starved_test)\$|$last_resort" &&
      ASAN_OPTIONS=detect_leaks=0:abort_on_error=0 ctest --output-on-failure --timeout 600 -R "$last_resort")
   fuzz/run.sh build-check "${FUZZ_SECONDS:-20}"
 }
