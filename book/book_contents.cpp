@@ -15,8 +15,6 @@ namespace {
 
 constexpr char kTitleMark = '\x01';
 constexpr char kSpacerMark = '\x02';
-// Bytes of a line looked at: a heading is short, a longer line is an ordinary one.
-constexpr std::size_t kLineKept = 256;
 constexpr std::size_t kMaxHeadingLength = 60;
 
 unsigned char Byte(char c) { return static_cast<unsigned char>(c); }
@@ -120,12 +118,19 @@ void ContentsScanner::Feed(const char* bytes, std::size_t count)
         const char* const stop = newline ? newline : end;
         // Only a line's first bytes are looked at: one that shows kLineKept bytes is no heading,
         // however long it goes on. A soft hyphen shows nowhere but at a line's end, so dictionary
-        // hyphenation leaves a line as long, and a heading a heading, as it was without.
-        for (; p < stop && line_.size() < kLineKept; ++p) {
-            if (*p == '\r' || *p == '\xAD') continue;
-            line_ += *p;
-            ++lineLength_;
+        // hyphenation leaves a line as long, and a heading a heading, as it was without. The bytes
+        // are copied without a branch on each: every one is written, and the kept ones counted.
+        while (p < stop && lineLength_ < kLineKept) {
+            const std::size_t take = std::min(static_cast<std::size_t>(stop - p), kLineKept - lineLength_);
+            char* out = line_.data() + lineLength_;
+            for (const char* const last = p + take; p < last; ++p) {
+                const char c = *p;
+                *out = c;
+                out += static_cast<std::size_t>(c != '\r') & static_cast<std::size_t>(c != '\xAD');
+            }
+            lineLength_ = static_cast<std::size_t>(out - line_.data());
         }
+        p = stop;
         if (!newline) break;
         EndLine();
         lineStart_ = position_ + static_cast<std::size_t>(newline - bytes) + 1;
@@ -149,8 +154,7 @@ void ContentsScanner::EndLine()
 {
     const std::size_t length = lineLength_;
     lineLength_ = 0;
-    LineEnded(line_, length);
-    line_.clear();  // its room kept for the next line
+    LineEnded(std::string_view(line_.data(), length), length);
 }
 
 void ContentsScanner::LineEnded(std::string_view line, std::size_t length)

@@ -8,6 +8,7 @@
 // ordinary lines.
 #include "formats/book_outline.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -54,8 +55,10 @@ private:
 
     std::uint64_t position_ = 0;
     std::uint64_t lineStart_ = 0;
-    std::string line_;              // the current line's first bytes
-    std::size_t lineLength_ = 0;    // the bytes it shows, counted up to the first kept ones
+    // Bytes of a line looked at: a heading is short, a longer line is an ordinary one.
+    static constexpr std::size_t kLineKept = 256;
+    std::array<char, kLineKept> line_;  // the current line's first bytes shown
+    std::size_t lineLength_ = 0;        // how many of them there are
     bool previousTitle_ = false;    // the line before was a marked title line
     bool previousEmpty_ = true;     // the line before was empty (or the text starts)
     std::vector<ContentsEntry> marked_;

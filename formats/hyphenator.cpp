@@ -478,12 +478,12 @@ void Hyphenator::HyphenateStretch(std::string_view text, std::string& out)
     // Words too short to split need nothing; the rest are taken a batch at a time, the memo's
     // slots of the batch's short words fetched meanwhile, so that the memory is read for many
     // words at once rather than word by word.
-    wordBytes_.Find(text, 2 * kMinLetters, words_);
+    const std::span<const WordSpan> words = wordBytes_.Find(text, 2 * kMinLetters);
     constexpr size_t kBatch = 32;
     ShortWordPoints::Key keys[kBatch];
-    for (size_t first = 0; first < words_.size(); first += kBatch) {
-        const size_t count = std::min(kBatch, words_.size() - first);
-        const WordSpan* const batch = words_.data() + first;
+    for (size_t first = 0; first < words.size(); first += kBatch) {
+        const size_t count = std::min(kBatch, words.size() - first);
+        const WordSpan* const batch = words.data() + first;
         for (size_t w = 0; w < count; ++w) {
             const size_t length = batch[w].end - batch[w].start;
             if (length > ShortWordPoints::kLongestWord) continue;

@@ -93,7 +93,6 @@ private:
     ShortWordPoints shortWords_;  // short word as written -> its points
     WordMemo known_;  // longer word as written -> hyphenated
     WordBytes wordBytes_;
-    std::vector<WordSpan> words_;  // the words of the stretch being worked on
     std::string stretch_;  // a stretch hyphenated, on its way back into the text
     std::string points_;  // the word being worked out, with its points
     std::string encoded_;

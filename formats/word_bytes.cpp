@@ -5,6 +5,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <memory>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -55,41 +56,45 @@ bool IsWordByte(unsigned char c)
     return kWordByte[c];
 }
 
-void WordBytes::Find(std::string_view text, size_t shortest, std::vector<WordSpan>& words)
+std::span<const WordSpan> WordBytes::Find(std::string_view text, size_t shortest)
 {
-    words.clear();
     const size_t size = text.size();
-    bits_.assign((size + 63) / 64, 0);
-    const char* p = text.data();
-    size_t i = 0;
-    for (; i + 64 <= size; i += 64)
-        bits_[i / 64] = SixteenBits(p + i) | SixteenBits(p + i + 16) << 16 | SixteenBits(p + i + 32) << 32 |
-                        SixteenBits(p + i + 48) << 48;
-    for (; i < size; ++i)
-        if (kWordByte[static_cast<unsigned char>(p[i])]) bits_[i / 64] |= std::uint64_t{1} << (i % 64);
-
-    // A word starts at a word byte after a gap and ends at a gap byte after a word; the two
-    // alternate, so the set bits of both together are read off in order.
+    // Words and gaps alternate, so there are at most half as many words as bytes, and one more
+    // slot is written past the last word.
+    if (size / 2 + 2 > capacity_) {
+        capacity_ = size / 2 + 2;
+        words_ = std::make_unique<WordSpan[]>(capacity_);
+    }
+    WordSpan* const out = words_.get();
+    size_t count = 0;
+    // A word starts at a word byte after a gap and ends at a gap byte after a word: the set bits
+    // of a block's bits against the same shifted by one. Each edge is written as the end of a
+    // word begun at the last start; only an end that closes a word long enough is kept.
+    const char* const p = text.data();
     std::uint64_t carry = 0;  // the last bit of the block before
     std::uint32_t start = 0;
-    bool inWord = false;
-    for (size_t block = 0; block < bits_.size(); ++block) {
-        const std::uint64_t word = bits_[block];
-        const std::uint64_t before = word << 1 | carry;
-        carry = word >> 63;
-        for (std::uint64_t edges = word ^ before; edges != 0; edges &= edges - 1) {
-            const auto at = static_cast<std::uint32_t>(block * 64 + static_cast<size_t>(std::countr_zero(edges)));
-            if (!inWord) {
-                start = at;
-            } else if (at - start >= shortest) {
-                words.push_back({start, at});
-            }
-            inWord = !inWord;
+    std::uint32_t inWord = 0;
+    for (size_t i = 0; i < size; i += 64) {
+        std::uint64_t bits = 0;
+        if (i + 64 <= size) {
+            bits = SixteenBits(p + i) | SixteenBits(p + i + 16) << 16 | SixteenBits(p + i + 32) << 32 | SixteenBits(p + i + 48) << 48;
+        } else {
+            for (size_t k = i; k < size; ++k) bits |= std::uint64_t{kWordByte[static_cast<unsigned char>(p[k])]} << (k - i);
+        }
+        const std::uint64_t before = bits << 1 | carry;
+        carry = bits >> 63;
+        for (std::uint64_t edges = bits ^ before; edges != 0; edges &= edges - 1) {
+            const auto at = static_cast<std::uint32_t>(i + static_cast<size_t>(std::countr_zero(edges)));
+            start = inWord ? start : at;
+            out[count] = {start, at};
+            count += inWord & static_cast<std::uint32_t>(at - start >= shortest);
+            inWord ^= 1;
         }
     }
     // A word running to the end; bits past the end are clear, so one that stops short of a
     // whole block was ended above.
-    if (inWord && size - start >= shortest) words.push_back({start, static_cast<std::uint32_t>(size)});
+    if (inWord && size - start >= shortest) out[count++] = {start, static_cast<std::uint32_t>(size)};
+    return {out, count};
 }
 
 } // namespace lumira

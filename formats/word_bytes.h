@@ -1,12 +1,13 @@
 #pragma once
 // Where the words of a cp1251 text lie, as one bit per byte: a word is a run of letters, digits
 // and soft hyphens. The bits are worked out sixteen bytes at a time, and the words' starts and
-// ends then read off a machine word of bits at a time, so that a long text is not walked byte
-// by byte with a branch at every one.
+// ends then read off a machine word of bits at a time, without a branch on each word, so that a
+// long text is not walked byte by byte with a branch at every one.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string_view>
-#include <vector>
 
 namespace lumira {
 
@@ -21,12 +22,13 @@ struct WordSpan {
 
 class WordBytes {
 public:
-    // The words of `text` at least `shortest` bytes long, in order, into `words` (emptied first).
+    // The words of `text` at least `shortest` bytes long, in order; valid until the next Find.
     // `text` may be at most 4 GiB long.
-    void Find(std::string_view text, size_t shortest, std::vector<WordSpan>& words);
+    std::span<const WordSpan> Find(std::string_view text, size_t shortest);
 
 private:
-    std::vector<std::uint64_t> bits_;  // bit i % 64 of bits_[i / 64]: byte i belongs to a word
+    std::unique_ptr<WordSpan[]> words_;
+    size_t capacity_ = 0;
 };
 
 } // namespace lumira

@@ -365,13 +365,12 @@ TEST(WordBytes, FindsEveryWordAsItsBytesSay)
 {
     std::mt19937 random(5);
     WordBytes finder;
-    std::vector<WordSpan> found;
     for (int round = 0; round < 400; ++round) {
         std::string text(random() % 300, ' ');
         for (char& c : text) c = static_cast<char>(random() % 4 ? random() % 256 : 'a');
         const std::string_view part = std::string_view(text).substr(text.empty() ? 0 : random() % text.size());
         const size_t shortest = 1 + random() % 5;
-        finder.Find(part, shortest, found);
+        const auto found = finder.Find(part, shortest);
         std::vector<std::pair<size_t, size_t>> expected;
         for (size_t i = 0; i < part.size();) {
             if (!IsWordByte(static_cast<unsigned char>(part[i]))) {
