@@ -357,11 +357,9 @@ std::uint16_t Hyphenator::ShortPointsOf(std::string_view word)
     return points;
 }
 
-std::uint16_t Hyphenator::ShortWordPointsOf(std::string_view word, const ShortWordPoints::Key& key)
+std::uint16_t Hyphenator::NewShortWordPoints(std::string_view word, const ShortWordPoints::Key& key)
 {
-    // Each distinct word is worked out once; its repeats are looked up.
     std::uint16_t points = 0;
-    if (shortWords_.Find(key, points)) return points;
     // The dictionary sees words in small letters, so a capitalised word (or one in capitals) has
     // the points of its small-letter form, which the text most likely holds too.
     char lower[ShortWordPoints::kLongestWord];
@@ -496,7 +494,10 @@ void Hyphenator::HyphenateStretch(std::string_view text, std::string& out)
         for (size_t w = 0; w < count; ++w) {
             const std::string_view word = text.substr(batch[w].start, batch[w].end - batch[w].start);
             if (word.size() <= ShortWordPoints::kLongestWord) {
-                for (unsigned points = ShortWordPointsOf(word, keys[w]); points != 0; points &= points - 1) {
+                // Each distinct word is worked out once; its repeats are looked up.
+                std::uint16_t found = 0;
+                if (!shortWords_.Find(keys[w], found)) found = NewShortWordPoints(word, keys[w]);
+                for (unsigned points = found; points != 0; points &= points - 1) {
                     copyUpTo(batch[w].start + static_cast<size_t>(std::countr_zero(points)) + 1);
                     *dst++ = static_cast<char>(kSoftHyphen);
                 }

@@ -78,7 +78,8 @@ private:
     void HyphenateStretch(std::string_view text, std::string& out);
     // Where the stretch at the start of `text` ends: after 64 KiB, at the end of a word.
     static size_t StretchEnd(std::string_view text);
-    std::uint16_t ShortWordPointsOf(std::string_view word, const ShortWordPoints::Key& key);
+    // The points of a short word not met before, remembered for its repeats.
+    std::uint16_t NewShortWordPoints(std::string_view word, const ShortWordPoints::Key& key);
     std::string_view LongWordWithPoints(std::string_view word);
     // The points of a word of at most ShortWordPoints::kLongestWord bytes, as ShortWordPoints keeps them.
     std::uint16_t ShortPointsOf(std::string_view word);

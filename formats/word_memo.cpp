@@ -64,14 +64,8 @@ void WordMemo::Grow()
     }
 }
 
-bool ShortWordPoints::Find(const Key& key, std::uint16_t& points)
+bool ShortWordPoints::FindBehind(const Key& key, Slot& front, std::uint16_t& points)
 {
-    if (slots_.empty()) return false;
-    Slot& front = front_[FrontIndex(key)];
-    if (front.Holds(key)) {
-        points = front.points;
-        return true;
-    }
     const size_t mask = slots_.size() - 1;
     for (size_t i = static_cast<size_t>(key.hash) & mask;; i = (i + 1) & mask) {
         const Slot& slot = slots_[i];

@@ -110,7 +110,16 @@ public:
     }
 
     // Bit i of `points` set: a point after the word's byte i. False when the word is not remembered.
-    bool Find(const Key& key, std::uint16_t& points);
+    bool Find(const Key& key, std::uint16_t& points)
+    {
+        if (slots_.empty()) return false;
+        Slot& front = front_[FrontIndex(key)];
+        if (front.Holds(key)) {
+            points = front.points;
+            return true;
+        }
+        return FindBehind(key, front, points);
+    }
     // Has the memory holding the word's slots brought into the cache, for a Find soon after.
     void Prefetch(const Key& key) const
     {
@@ -154,6 +163,8 @@ private:
     }
     static size_t FrontIndex(const Key& key) { return static_cast<size_t>(key.hash >> 40) & (kFrontSlots - 1); }
     void Place(const Slot& slot, std::uint64_t hash);
+    // Find in the large table, for a word the front table's `front` slot does not hold.
+    bool FindBehind(const Key& key, Slot& front, std::uint16_t& points);
 
     ZeroedTable<Slot> slots_;
     ZeroedTable<Slot> front_;
