@@ -408,7 +408,7 @@ void Hyphenator::Hyphenate(std::string_view text, std::string& out)
     if (text.size() > kStretch) out.reserve(out.size() + text.size() + text.size() / 4 + 2 * kStretch);
     while (!text.empty()) {
         const size_t end = StretchEnd(text);
-        HyphenateStretch(text.substr(0, end), out);
+        out += HyphenateStretch(text.substr(0, end));
         text.remove_prefix(end);
     }
 }
@@ -433,31 +433,33 @@ void Hyphenator::HyphenateInPlace(std::string& text)
     size_t written = 0;
     while (!rest.empty()) {
         const size_t end = StretchEnd(rest);
-        stretch_.clear();
-        HyphenateStretch(rest.substr(0, end), stretch_);
+        const std::string_view stretch = HyphenateStretch(rest.substr(0, end));
         rest.remove_prefix(end);
-        if (written + stretch_.size() > static_cast<size_t>(rest.data() - room)) {
+        if (written + stretch.size() > static_cast<size_t>(rest.data() - room)) {
             // More points than the room holds: the rest is taken out and goes the usual way.
             std::string unread(rest);
             text.resize(written);
-            text += stretch_;
+            text += stretch;
             Hyphenate(unread, text);
             return;
         }
-        std::memcpy(room + written, stretch_.data(), stretch_.size());
-        written += stretch_.size();
+        std::memcpy(room + written, stretch.data(), stretch.size());
+        written += stretch.size();
     }
     text.resize(written);
 }
 
-void Hyphenator::HyphenateStretch(std::string_view text, std::string& out)
+std::string_view Hyphenator::HyphenateStretch(std::string_view text)
 {
     // The text goes out as it came but for the soft hyphens put in, so it is copied a stretch at
-    // a time, up to each point. Written in place: a word's points at most double it (one after
-    // each of its letters but the first and the last two), so the room holds twice the text.
-    const size_t begin = out.size();
-    out.resize(begin + 2 * text.size() + kCopyStep);
-    char* dst = out.data() + begin;
+    // a time, up to each point. A word's points at most double it (one after each of its letters
+    // but the first and the last two), so the room holds twice the text.
+    const size_t needed = 2 * text.size() + kCopyStep;
+    if (needed > roomSize_) {
+        roomSize_ = std::max(needed, 2 * kStretch + kCopyStep);
+        room_ = std::make_unique_for_overwrite<char[]>(roomSize_);
+    }
+    char* dst = room_.get();
     const char* const src = text.data();
     const size_t n = text.size();
     size_t copied = 0;  // the text up to here is out
@@ -512,7 +514,7 @@ void Hyphenator::HyphenateStretch(std::string_view text, std::string& out)
         }
     }
     copyUpTo(n);
-    out.resize(static_cast<size_t>(dst - out.data()));
+    return {room_.get(), static_cast<size_t>(dst - room_.get())};
 }
 
 size_t Hyphenator::OpenTail(std::string_view text)

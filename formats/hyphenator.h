@@ -72,13 +72,13 @@ private:
     bool PointAfter(size_t i, size_t length) const;
     // Appends `word` to `out` with soft hyphens at its points.
     void PointsOf(std::string_view word, std::string& out);
-    // The points of a word, remembered for its repeats: of a short one as bits (see
-    // ShortWordPoints), of a longer one as the word with its soft hyphens in.
-    // Hyphenate for a text of whole words at most a little over 64 KiB long.
-    void HyphenateStretch(std::string_view text, std::string& out);
+    // Hyphenate for a text of whole words at most a little over 64 KiB long: the text with its
+    // points, valid until the next stretch.
+    std::string_view HyphenateStretch(std::string_view text);
     // Where the stretch at the start of `text` ends: after 64 KiB, at the end of a word.
     static size_t StretchEnd(std::string_view text);
-    // The points of a short word not met before, remembered for its repeats.
+    // The points of a word, remembered for its repeats: of a short one not met before as bits
+    // (see ShortWordPoints), of a longer one as the word with its soft hyphens in.
     std::uint16_t NewShortWordPoints(std::string_view word, const ShortWordPoints::Key& key);
     std::string_view LongWordWithPoints(std::string_view word);
     // The points of a word of at most ShortWordPoints::kLongestWord bytes, as ShortWordPoints keeps them.
@@ -94,7 +94,8 @@ private:
     ShortWordPoints shortWords_;  // short word as written -> its points
     WordMemo known_;  // longer word as written -> hyphenated
     WordBytes wordBytes_;
-    std::string stretch_;  // a stretch hyphenated, on its way back into the text
+    std::unique_ptr<char[]> room_;  // a stretch hyphenated, on its way out
+    size_t roomSize_ = 0;
     std::string points_;  // the word being worked out, with its points
     std::string encoded_;
     std::string walk_;  // the pattern machine's room

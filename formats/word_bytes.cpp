@@ -25,7 +25,7 @@ const std::array<bool, 256> kWordByte = [] {
 }();
 
 // The word bits of 16 bytes from `p`.
-std::uint64_t SixteenBits(const char* p)
+[[gnu::always_inline]] inline std::uint64_t SixteenBits(const char* p)
 {
 #if defined(__SSE2__)
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
