@@ -150,6 +150,9 @@ struct Hyphenator::Dictionary {
     bool utf8 = false;
     // Each cp1251 byte in the dictionary's own encoding (empty where it has none).
     std::array<std::string, 256> encoded;
+    // Each cp1251 byte in small letters as the one byte the dictionary spells it with; 0 where
+    // it takes more bytes or has none.
+    std::array<char, 256> lowerByte{};
     ~Dictionary()
     {
         if (dict && !compiled) hnj_hyphen_free(dict);
@@ -299,19 +302,32 @@ void Hyphenator::Prepare(Dictionary& loaded)
                 loaded.encoded[static_cast<size_t>(code)] = std::string(1, byte);
         }
     }
+    for (int b = 1; b < 256; ++b) {
+        const std::string& bytes = loaded.encoded[Cp1251Lower(static_cast<unsigned char>(b))];
+        if (bytes.size() == 1) loaded.lowerByte[static_cast<size_t>(b)] = bytes[0];
+    }
 }
 
 bool Hyphenator::FindPoints(std::string_view word, int language)
 {
     if (language == kNone || word.size() < 2 * kMinLetters) return false;
     const Dictionary& dictionary = Load(language);
-    encoded_.clear();
-    for (const char b : word) {
-        const std::string& bytes = dictionary.encoded[Cp1251Lower(static_cast<unsigned char>(b))];
-        if (bytes.empty() || (!dictionary.utf8 && bytes.size() != 1)) return false;
-        encoded_ += bytes;
+    // Most words are spelt a byte for a byte; the rest by each byte's spelling.
+    encoded_.resize(word.size());
+    bool byteForByte = true;
+    for (size_t i = 0; i < word.size(); ++i) {
+        encoded_[i] = dictionary.lowerByte[static_cast<unsigned char>(word[i])];
+        byteForByte = byteForByte && encoded_[i] != 0;
     }
-    if (++wordsWorkedOut_ > kWordsBeforeMachine && dictionary.Machine().Hyphens(encoded_, kMinLetters, hyphens_, walk_))
+    if (!byteForByte) {
+        encoded_.clear();
+        for (const char b : word) {
+            const std::string& bytes = dictionary.encoded[Cp1251Lower(static_cast<unsigned char>(b))];
+            if (bytes.empty() || (!dictionary.utf8 && bytes.size() != 1)) return false;
+            encoded_ += bytes;
+        }
+    }
+    if (++wordsWorkedOut_ > kWordsBeforeMachine && dictionary.Machine().Hyphens(encoded_, kMinLetters, hyphens_))
         return true;
     hyphens_.assign(encoded_.size() + 5, '0');
     char** rep = nullptr;

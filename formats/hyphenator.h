@@ -98,7 +98,6 @@ private:
     size_t roomSize_ = 0;
     std::string points_;  // the word being worked out, with its points
     std::string encoded_;
-    std::string walk_;  // the pattern machine's room
     size_t wordsWorkedOut_ = 0;
     std::vector<char> hyphens_;
 };

@@ -8,93 +8,106 @@ namespace lumira {
 
 PatternMachine::Level::Level(const HyphenDict& level)
 {
-    fromStart_.fill(-1);
-    if (level.num_states <= 0) return;
-    // Where each state's node lies; a state with more than 255 transitions is more than the
-    // nodes hold (no dictionary has one: the states are spelt by letters).
-    std::vector<std::uint32_t> nodeOf(static_cast<size_t>(level.num_states));
-    std::uint32_t size = 0;
-    for (int s = 0; s < level.num_states; ++s) {
-        const int transitions = level.states[s].num_trans;
-        if (transitions < 0 || transitions > 255) return;
-        nodeOf[static_cast<size_t>(s)] = size;
-        size += kHeader + static_cast<std::uint32_t>((transitions + 3) / 4 + transitions);
-    }
-    const auto node = [&](int state) { return state < 0 || state >= level.num_states ? -1 : static_cast<std::int32_t>(nodeOf[static_cast<size_t>(state)]); };
-    nodes_.assign(size, 0);
-    for (int s = 0; s < level.num_states; ++s) {
+    const int count = level.num_states;
+    if (count <= 0) return;
+    const auto valid = [count](int state) { return state >= 0 && state < count; };
+    // A class for each byte some transition takes; digits are read as dots.
+    for (int s = 0; s < count; ++s)
+        for (int t = 0; t < level.states[s].num_trans; ++t) {
+            const auto byte = static_cast<unsigned char>(level.states[s].trans[t].ch);
+            if (classOf_[byte] == 0 && byte >= 1) classOf_[byte] = static_cast<std::uint8_t>(classes_++);
+        }
+    for (unsigned char digit = '0'; digit <= '9'; ++digit) classOf_[digit] = classOf_['.'];
+
+    states_.resize(static_cast<size_t>(count));
+    next_.assign(static_cast<size_t>(count) * classes_, 0);
+    for (int s = 0; s < count; ++s) {
         const HyphenState& from = level.states[s];
-        std::uint32_t* at = nodes_.data() + nodeOf[static_cast<size_t>(s)];
-        at[0] = static_cast<std::uint32_t>(node(from.fallback_state));
         // The match's digits but its zeros (the points start at zero and a digit only raises
         // them), each with how far before the state's last byte it stands.
         const size_t matchLength = from.match ? std::strlen(from.match) : 0;
         if (matchLength > 256) return;
-        const auto first = static_cast<std::uint32_t>(digits_.size());
+        State& state = states_[static_cast<size_t>(s)];
+        state.digits = static_cast<std::uint32_t>(digits_.size());
         for (size_t k = 0; k < matchLength; ++k) {
             if (from.match[k] == '0') continue;
             digits_.push_back(static_cast<char>(matchLength - 1 - k));
             digits_.push_back(from.match[k]);
         }
-        const std::uint32_t raised = (static_cast<std::uint32_t>(digits_.size()) - first) / 2;
-        at[1] = static_cast<std::uint32_t>(from.num_trans) | (from.repl ? 1u : 0u) << 8 | raised << 16;
-        at[2] = first;
-        auto* bytes = reinterpret_cast<unsigned char*>(at + kHeader);
-        std::uint32_t* targets = at + kHeader + (from.num_trans + 3) / 4;
+        state.raised = static_cast<std::uint16_t>((digits_.size() - state.digits) / 2);
+        state.replaces = from.repl != nullptr;
+    }
+
+    // The rows in order of the states' depth, so that a state's fallback (a shorter string)
+    // has its row before it: a state's row is its fallback's with its own transitions over it.
+    std::vector<int> order{0};
+    std::vector<bool> seen(static_cast<size_t>(count));
+    seen[0] = true;
+    for (size_t k = 0; k < order.size(); ++k) {
+        const HyphenState& from = level.states[order[k]];
         for (int t = 0; t < from.num_trans; ++t) {
-            const auto byte = static_cast<unsigned char>(from.trans[t].ch);
-            bytes[t] = byte;
-            targets[t] = static_cast<std::uint32_t>(node(from.trans[t].new_state));
-            // The first transition for a byte is the one the walk takes.
-            if (s == 0 && fromStart_[byte] == -1) fromStart_[byte] = node(from.trans[t].new_state);
+            const int to = from.trans[t].new_state;
+            if (!valid(to)) continue;
+            if (to == 0) return;  // the first state reached again: no machine libhyphen makes
+            if (!seen[static_cast<size_t>(to)]) {
+                seen[static_cast<size_t>(to)] = true;
+                order.push_back(to);
+            }
         }
     }
+    if (static_cast<std::uint32_t>(count) >= kActs) return;
+    std::vector<bool> done(static_cast<size_t>(count));
+    for (const int s : order) {
+        const HyphenState& from = level.states[s];
+        std::uint32_t* row = next_.data() + static_cast<size_t>(s) * classes_;
+        // Falling off the machine (no fallback) leaves the row at 0. The first state falls back
+        // nowhere: its row is its own transitions alone.
+        if (s != 0 && valid(from.fallback_state)) {
+            if (!done[static_cast<size_t>(from.fallback_state)]) return;  // a fallback no shorter: not libhyphen's
+            std::memcpy(row, next_.data() + static_cast<size_t>(from.fallback_state) * classes_, classes_ * sizeof *row);
+        }
+        std::vector<bool> own(classes_);
+        for (int t = 0; t < from.num_trans; ++t) {
+            const std::uint8_t c = classOf_[static_cast<unsigned char>(from.trans[t].ch)];
+            // The first transition for a byte is the one the walk takes.
+            if (c == 0 || own[c]) continue;
+            own[c] = true;
+            const int to = from.trans[t].new_state;
+            if (!valid(to)) {
+                row[c] = 0;
+                continue;
+            }
+            const State& target = states_[static_cast<size_t>(to)];
+            row[c] = static_cast<std::uint32_t>(to) | (target.raised != 0 || target.replaces ? kActs : 0);
+        }
+        done[static_cast<size_t>(s)] = true;
+    }
     startsWell_ = level.states[0].fallback_state == -1;
-    dotLeaves_ = fromStart_['.'] != -1;  // digits are read as dots too
 }
 
 bool PatternMachine::Level::MayMatch(std::string_view word) const
 {
-    if (dotLeaves_) return true;
+    if (Next(0, '.') != 0) return true;  // the dots around the word lead on
     for (const char c : word)
-        if (fromStart_[static_cast<unsigned char>(c)] != -1) return true;
+        if (Next(0, static_cast<unsigned char>(c)) != 0) return true;
     return false;
 }
 
-bool PatternMachine::Level::Walk(std::string_view word, std::vector<char>& hyphens, std::string& prepared) const
+bool PatternMachine::Level::Walk(std::string_view word, std::vector<char>& hyphens) const
 {
-    // The word between dots, digits read as dots.
-    prepared.assign(1, '.');
-    for (const char c : word) prepared += c >= '0' && c <= '9' ? '.' : c;
-    prepared += '.';
-    const size_t length = prepared.size();
+    // The word between dots; hyphens[i] is first the value before byte i of the dotted word.
+    const size_t length = word.size() + 2;
     hyphens.assign(length + 3, '0');
-    // Node 0 is the first state's; -1 is nowhere, where the walk starts again at the next byte.
-    std::int32_t state = 0;
+    std::uint32_t state = 0;
     for (size_t i = 0; i < length; ++i) {
-        const auto byte = static_cast<unsigned char>(prepared[i]);
-        while (state > 0) {
-            const auto node = static_cast<std::uint32_t>(state);
-            const std::uint32_t transitions = Transitions(node);
-            const auto* bytes = reinterpret_cast<const unsigned char*>(nodes_.data() + node + kHeader);
-            const unsigned char* found = std::find(bytes, bytes + transitions, byte);
-            if (found != bytes + transitions) {
-                state = static_cast<std::int32_t>(nodes_[node + kHeader + (transitions + 3) / 4 + static_cast<std::uint32_t>(found - bytes)]);
-                break;
-            }
-            state = static_cast<std::int32_t>(nodes_[node]);
-        }
-        // From the first state: its own transition, else nowhere (its fallback).
-        if (state == 0) state = fromStart_[byte];
-        if (state == -1) {
-            state = 0;
-            continue;
-        }
-        const auto reached = static_cast<std::uint32_t>(state);
-        if (Replaces(reached)) return false;
-        const std::uint32_t raised = Raised(reached);
-        const char* digits = digits_.data() + nodes_[reached + 2];
-        for (std::uint32_t k = 0; k < raised; ++k) {
+        const auto byte = static_cast<unsigned char>(i == 0 || i + 1 == length ? '.' : word[i - 1]);
+        const std::uint32_t next = Next(state, byte);
+        state = next & ~kActs;
+        if (!(next & kActs)) continue;
+        const State& reached = states_[state];
+        if (reached.replaces) return false;
+        const char* digits = digits_.data() + reached.digits;
+        for (std::uint32_t k = 0; k < reached.raised; ++k) {
             const auto back = static_cast<unsigned char>(digits[2 * k]);
             if (back > i) continue;
             char& slot = hyphens[i - back];
@@ -128,7 +141,7 @@ PatternMachine::PatternMachine(const HyphenDict& dict)
     usable_ = levels_[0].StartsWell() && levels_[1].StartsWell();
 }
 
-bool PatternMachine::Hyphens(std::string_view word, int minimum, std::vector<char>& hyphens, std::string& scratch) const
+bool PatternMachine::Hyphens(std::string_view word, int minimum, std::vector<char>& hyphens) const
 {
     const size_t size = word.size();
     if (!usable_ || size == 0) return false;
@@ -136,11 +149,11 @@ bool PatternMachine::Hyphens(std::string_view word, int minimum, std::vector<cha
     if (utf8_ && (word.find('\xEF') != std::string_view::npos || (static_cast<unsigned char>(word[0]) >> 6) == 2)) return false;
     // A point from the compound level splits the word into parts each hyphenated on its own.
     if (levels_[0].MayMatch(word)) {
-        if (!levels_[0].Walk(word, hyphens, scratch)) return false;
+        if (!levels_[0].Walk(word, hyphens)) return false;
         for (size_t i = 0; i < size; ++i)
             if (hyphens[i] & 1) return false;
     }
-    if (!levels_[1].Walk(word, hyphens, scratch)) return false;
+    if (!levels_[1].Walk(word, hyphens)) return false;
     const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
 
     // The fewest characters kept on the left: the first ones lose their points.

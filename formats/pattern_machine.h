@@ -21,9 +21,9 @@ public:
 
     // What hnj_hyphen_hyphenate3 gives for `word` (in the dictionary's encoding) with all four
     // minima `minimum`: hyphens[i] odd for a point after character i. False where libhyphen
-    // must be asked instead (the machine then leaves `hyphens` undefined). `scratch` is the
-    // caller's room for the walk: one machine serves every thread.
-    bool Hyphens(std::string_view word, int minimum, std::vector<char>& hyphens, std::string& scratch) const;
+    // must be asked instead (the machine then leaves `hyphens` undefined). One machine serves
+    // every thread.
+    bool Hyphens(std::string_view word, int minimum, std::vector<char>& hyphens) const;
 
 private:
     // One level of patterns.
@@ -32,26 +32,32 @@ private:
         explicit Level(const _HyphenDict& level);
         // hnj_hyphen_hyph_'s walk: the levels' digits for `word` shifted to "after character i",
         // into hyphens[0..size); false when a state with a replacement rule is reached.
-        bool Walk(std::string_view word, std::vector<char>& hyphens, std::string& prepared) const;
+        bool Walk(std::string_view word, std::vector<char>& hyphens) const;
         bool StartsWell() const { return startsWell_; }
         // Whether the level can reach any state but the first on `word`: else it finds nothing.
         bool MayMatch(std::string_view word) const;
 
     private:
-        // Each state is one node in nodes_, so that a step of the walk reads one cache line or
-        // two: its fallback (a node, or -1), a word of counts (transitions in the low byte, a
-        // replacement rule in the next, the match's digits that raise a point above), their
-        // place in digits_, the transitions' bytes four to a word, and their target nodes.
-        static constexpr std::uint32_t kHeader = 3;
-        std::uint32_t Transitions(std::uint32_t node) const { return nodes_[node + 1] & 0xFF; }
-        bool Replaces(std::uint32_t node) const { return (nodes_[node + 1] >> 8 & 0xFF) != 0; }
-        std::uint32_t Raised(std::uint32_t node) const { return nodes_[node + 1] >> 16; }
+        // The walk goes by a table of every state's next state for every byte class: the first
+        // matching transition of the state or, failing that, of its fallbacks in turn, worked out
+        // once, so that a step is one lookup. Bytes no transition takes are class 0, and next
+        // state 0 is the first state reached by falling off the machine, where nothing matches.
+        // A next state with a match or a replacement rule has kActs set beside its number, so
+        // that the states the walk only passes through are not looked up.
+        static constexpr std::uint32_t kActs = 1u << 31;
+        struct State {
+            std::uint32_t digits = 0;  // its match's first in digits_
+            std::uint16_t raised = 0;  // how many of its match's digits raise a point
+            bool replaces = false;     // it has a replacement rule
+        };
+        std::uint32_t Next(std::uint32_t state, unsigned char byte) const { return next_[state * classes_ + classOf_[byte]]; }
 
-        std::vector<std::uint32_t> nodes_;
+        std::array<std::uint8_t, 256> classOf_{};
+        std::uint32_t classes_ = 1;
+        std::vector<std::uint32_t> next_;
+        std::vector<State> states_;
         std::vector<char> digits_;  // pairs: how many bytes back from the last one, the digit
-        std::array<std::int32_t, 256> fromStart_;  // the first state's transitions by byte; -1: none
         bool startsWell_ = false;
-        bool dotLeaves_ = false;  // the dots around the word lead out of the first state
     };
 
     bool usable_ = false;

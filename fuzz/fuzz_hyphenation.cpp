@@ -60,8 +60,7 @@ void CheckWalk(System& system, const std::uint8_t* data, std::size_t size)
     for (std::size_t i = 0; i < size && word.size() < 40; ++i) word += system.letters[data[i] % system.letters.size()];
     if (word.empty()) return;
     std::vector<char> walked;
-    std::string scratch;
-    if (!system.machine.Hyphens(word, 2, walked, scratch)) return;
+    if (!system.machine.Hyphens(word, 2, walked)) return;
     std::vector<char> hyphens(word.size() + 5, '0');
     char** rep = nullptr;
     int* pos = nullptr;

@@ -67,14 +67,6 @@ int UnicodeToCp1251(char32_t u)
     return u < kCp1251ReverseSize ? UnicodeToCp1251Table()[u] : -1;
 }
 
-unsigned char Cp1251Lower(unsigned char c)
-{
-    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
-    if (c >= 0xC0 && c <= 0xDF) return static_cast<unsigned char>(c + 32);
-    if (c == 0xA8) return 0xB8;
-    return c;
-}
-
 bool Cp1251EqualsNoCase(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size()) return false;
@@ -117,11 +109,6 @@ bool FitsCp1251(const QString& text)
     for (char32_t u : text.toUcs4())
         if (UnicodeToCp1251(u) < 0) return false;
     return true;
-}
-
-bool IsLetter(unsigned char c)
-{
-    return (c >= 65 && c <= 90) || (c >= 97 && c <= 122) || c == 168 || c == 184 || c >= 192;
 }
 
 } // namespace lumira

@@ -20,7 +20,11 @@ using Cp1251ReverseTable = std::array<std::int16_t, kCp1251ReverseSize>;
 const Cp1251ReverseTable& UnicodeToCp1251Table();
 
 // Lower case by the cp1251 rules: A..Z, А..Я and Ё; every other byte unchanged.
-unsigned char Cp1251Lower(unsigned char c);
+inline unsigned char Cp1251Lower(unsigned char c)
+{
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDF)) return static_cast<unsigned char>(c + 32);
+    return c == 0xA8 ? 0xB8 : c;
+}
 // Case-insensitive equality of two cp1251 texts.
 bool Cp1251EqualsNoCase(std::string_view a, std::string_view b);
 
@@ -33,7 +37,10 @@ std::string QStringToCp1251(const QString& text, char replacement = '?');
 bool FitsCp1251(const QString& text);
 
 // True for exactly A..Z, a..z, Ё, ё and А..я (cp1251 codes 65..90, 97..122, 168, 184, 192..255).
-bool IsLetter(unsigned char c);
+inline bool IsLetter(unsigned char c)
+{
+    return (c >= 65 && c <= 90) || (c >= 97 && c <= 122) || c == 168 || c == 184 || c >= 192;
+}
 
 // The soft hyphen: 0 wide and never drawn inside a line; where the dictionary rule splits a word
 // at it, the line ends in a "-".
