@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace lumira {
 
@@ -18,7 +20,8 @@ inline constexpr const char* kLayoutRulesFile = "layout";
 // not depend on where the source's reads end. The text is read and hyphenated a small block at a
 // time on the reading thread itself: the packer's threads read their pieces in turn and
 // compress them side by side, so the hyphenation of one piece overlaps the compression of
-// another, and each block is still in the cache from reading to compressing.
+// another, and each block is still in the cache from reading to compressing. The hyphenator
+// serves this text alone while it is read: the bytes still to be handed out lie in its room.
 template <typename Source>
 class HyphenatedText {
 public:
@@ -46,27 +49,29 @@ private:
     // word that may go on is kept for the next block.
     bool Refill()
     {
-        ready_.clear();
+        ready_ = {};
         taken_ = 0;
         while (ready_.empty()) {
             if (ended_) return false;
-            const size_t held = input_.size();
-            input_.resize(held + kBlock);
-            const size_t got = source_.Read(input_.data() + held, kBlock);
-            input_.resize(held + got);
+            if (input_.size() < held_ + kBlock) input_.resize(held_ + kBlock);
+            const size_t got = source_.Read(input_.data() + held_, kBlock);
+            held_ += got;
             if (got == 0) ended_ = true;
-            size_t keep = ended_ ? 0 : Hyphenator::OpenTail(input_);
+            const std::string_view input(input_.data(), held_);
+            size_t keep = ended_ ? 0 : Hyphenator::OpenTail(input);
             if (keep > kLongestHeld) keep = 0;
-            hyphenator_.Hyphenate(std::string_view(input_).substr(0, input_.size() - keep), ready_);
-            input_.erase(0, input_.size() - keep);
+            ready_ = hyphenator_.Hyphenate(input.substr(0, held_ - keep));
+            std::memmove(input_.data(), input_.data() + held_ - keep, keep);
+            held_ = keep;
         }
         return true;
     }
 
     Source& source_;
     Hyphenator& hyphenator_;
-    std::string input_;  // read, not yet hyphenated: the start of a word that may go on
-    std::string ready_;  // hyphenated, from taken_ on not yet handed out
+    std::vector<char> input_;  // its first held_ bytes read, not yet hyphenated: the start of a word that may go on
+    size_t held_ = 0;
+    std::string_view ready_;  // hyphenated (in the hyphenator's room), from taken_ on not yet handed out
     size_t taken_ = 0;
     bool ended_ = false;
 };

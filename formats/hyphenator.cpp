@@ -429,6 +429,14 @@ void Hyphenator::Hyphenate(std::string_view text, std::string& out)
     }
 }
 
+std::string_view Hyphenator::Hyphenate(std::string_view text)
+{
+    if (StretchEnd(text) == text.size()) return HyphenateStretch(text);
+    whole_.clear();
+    Hyphenate(text, whole_);
+    return whole_;
+}
+
 void Hyphenator::HyphenateInPlace(std::string& text)
 {
     const size_t size = text.size();

@@ -43,6 +43,9 @@ public:
     // end of `text` is hyphenated as it stands: see OpenTail. Throws AppError naming the
     // dictionary when a word needs one that cannot be found or read.
     void Hyphenate(std::string_view text, std::string& out);
+    // The same, without a copy for a text of up to 64 KiB: what it returns stays valid until the
+    // hyphenator's next call.
+    std::string_view Hyphenate(std::string_view text);
     // Hyphenate for a whole text, written over it: the text's spare capacity (at least
     // kInPlaceRoom bytes) takes the soft hyphens, so no second copy of a long text is made.
     // Points beyond the spare room make it grow as any string does.
@@ -96,6 +99,7 @@ private:
     WordBytes wordBytes_;
     std::unique_ptr<char[]> room_;  // a stretch hyphenated, on its way out
     size_t roomSize_ = 0;
+    std::string whole_;  // a longer text hyphenated, on its way out
     std::string points_;  // the word being worked out, with its points
     std::string encoded_;
     size_t wordsWorkedOut_ = 0;

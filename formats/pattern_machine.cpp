@@ -57,6 +57,7 @@ PatternMachine::Level::Level(const HyphenDict& level)
     }
     if (static_cast<std::uint32_t>(count) >= kActs) return;
     std::vector<bool> done(static_cast<size_t>(count));
+    std::vector<int> own(classes_, -1);  // the state whose transition set a class's next state
     for (const int s : order) {
         const HyphenState& from = level.states[s];
         std::uint32_t* row = next_.data() + static_cast<size_t>(s) * classes_;
@@ -66,12 +67,11 @@ PatternMachine::Level::Level(const HyphenDict& level)
             if (!done[static_cast<size_t>(from.fallback_state)]) return;  // a fallback no shorter: not libhyphen's
             std::memcpy(row, next_.data() + static_cast<size_t>(from.fallback_state) * classes_, classes_ * sizeof *row);
         }
-        std::vector<bool> own(classes_);
         for (int t = 0; t < from.num_trans; ++t) {
             const std::uint8_t c = classOf_[static_cast<unsigned char>(from.trans[t].ch)];
             // The first transition for a byte is the one the walk takes.
-            if (c == 0 || own[c]) continue;
-            own[c] = true;
+            if (c == 0 || own[c] == s) continue;
+            own[c] = s;
             const int to = from.trans[t].new_state;
             if (!valid(to)) {
                 row[c] = 0;
