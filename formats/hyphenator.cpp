@@ -47,9 +47,8 @@ constexpr size_t kMaxKnownWords = 1 << 20;
 constexpr size_t kWordsBeforeMachine = 500;
 // A long text is hyphenated this many bytes at a time (and to the end of the word there).
 constexpr size_t kStretch = 64 * 1024;
-// The text copied between points goes in steps of this many bytes, up to this many.
-constexpr size_t kCopyStep = 16;
-constexpr size_t kWildCopyLongest = 256;
+// The text between points is copied this many bytes at least, past its end where it is shorter.
+constexpr size_t kCopyOverrun = 32;
 
 bool IsCyrillic(unsigned char c)
 {
@@ -475,33 +474,20 @@ void Hyphenator::HyphenateInPlace(std::string& text)
 
 std::string_view Hyphenator::HyphenateStretch(std::string_view text)
 {
-    // The text goes out as it came but for the soft hyphens put in, so it is copied a stretch at
-    // a time, up to each point. A word's points at most double it (one after each of its letters
-    // but the first and the last two), so the room holds twice the text.
-    const size_t needed = 2 * text.size() + kCopyStep;
-    if (needed > roomSize_) {
-        roomSize_ = std::max(needed, 2 * kStretch + kCopyStep);
-        room_ = std::make_unique_for_overwrite<char[]>(roomSize_);
-    }
-    char* dst = room_.get();
     const char* const src = text.data();
     const size_t n = text.size();
-    size_t copied = 0;  // the text up to here is out
-    const auto copyUpTo = [&](size_t end) {
-        // Most stretches are a few bytes: copied in whole steps, the bytes past the end written
-        // over by the next stretch (the room's last step is spare for that).
-        const size_t length = end - copied;
-        if (length <= kWildCopyLongest && copied + length + kCopyStep <= n) {
-            for (size_t k = 0; k < length; k += kCopyStep) std::memcpy(dst + k, src + copied + k, kCopyStep);
-        } else {
-            std::memcpy(dst, src + copied, length);
-        }
-        dst += length;
-        copied = end;
+    // First every word's points, as bits over the text: bit i % 64 of points_[i / 64] puts a
+    // soft hyphen after byte i. Words too short to split need nothing; the rest are taken a
+    // batch at a time, the memo's slots of the batch's short words fetched meanwhile, so that
+    // the memory is read for many words at once rather than word by word.
+    const size_t blocks = (n + 63) / 64;
+    pointBits_.assign(blocks + 1, 0);  // one more for a word's points running past the last
+    std::uint64_t* const bits = pointBits_.data();
+    const auto mark = [bits](size_t start, std::uint64_t points) {
+        const size_t shift = start % 64;
+        bits[start / 64] |= points << shift;
+        bits[start / 64 + 1] |= (points >> 1) >> (63 - shift);
     };
-    // Words too short to split need nothing; the rest are taken a batch at a time, the memo's
-    // slots of the batch's short words fetched meanwhile, so that the memory is read for many
-    // words at once rather than word by word.
     const std::span<const WordSpan> words = wordBytes_.Find(text, 2 * kMinLetters);
     constexpr size_t kBatch = 32;
     ShortWordPoints::Key keys[kBatch];
@@ -521,23 +507,57 @@ std::string_view Hyphenator::HyphenateStretch(std::string_view text)
             const std::string_view word = text.substr(batch[w].start, batch[w].end - batch[w].start);
             if (word.size() <= ShortWordPoints::kLongestWord) {
                 // Each distinct word is worked out once; its repeats are looked up.
-                std::uint16_t found = 0;
-                if (!shortWords_.Find(keys[w], found)) found = NewShortWordPoints(word, keys[w]);
-                for (unsigned points = found; points != 0; points &= points - 1) {
-                    copyUpTo(batch[w].start + static_cast<size_t>(std::countr_zero(points)) + 1);
-                    *dst++ = static_cast<char>(kSoftHyphen);
-                }
+                std::uint16_t points = 0;
+                if (!shortWords_.Find(keys[w], points)) points = NewShortWordPoints(word, keys[w]);
+                mark(batch[w].start, points);
                 continue;
             }
+            // A word given points holds no soft hyphen of its own: each in the result is a point.
             const std::string_view result = LongWordWithPoints(word);
             if (result.size() == word.size()) continue;
-            copyUpTo(batch[w].start);
-            std::memcpy(dst, result.data(), result.size());
-            dst += result.size();
-            copied = batch[w].end;
+            for (size_t r = 0, i = batch[w].start; r < result.size(); ++r) {
+                if (static_cast<unsigned char>(result[r]) == kSoftHyphen) mark(i - 1, 1);
+                else ++i;
+            }
         }
     }
-    copyUpTo(n);
+
+    // Then the text goes out as it came with a soft hyphen after each marked byte: a block of
+    // 64 bytes at a time, in steps from point to point. A step copies 32 bytes whatever its
+    // length (the bytes past its end are written over by the next one), so most steps take no
+    // branch. A word's points at most double it (one after each of its letters but the first and
+    // the last two), so the room holds twice the text and the copies' overrun.
+    const size_t needed = 2 * n + 2 * kCopyOverrun;
+    if (needed > roomSize_) {
+        roomSize_ = std::max(needed, 2 * kStretch + 2 * kCopyOverrun);
+        room_ = std::make_unique_for_overwrite<char[]>(roomSize_);
+    }
+    char* dst = room_.get();
+    const auto copy = [](char* to, const char* from, size_t length) {
+        std::memcpy(to, from, kCopyOverrun);
+        if (length > kCopyOverrun) std::memcpy(to + kCopyOverrun, from + kCopyOverrun, length - kCopyOverrun);
+    };
+    for (size_t block = 0; block < blocks; ++block) {
+        const char* const from = src + block * 64;
+        const size_t length = std::min<size_t>(64, n - block * 64);
+        // The copies read past the block: near the text's end, only as far as it goes.
+        const bool wild = block * 64 + 128 <= n;
+        size_t done = 0;
+        for (std::uint64_t points = bits[block]; points != 0; points &= points - 1) {
+            const size_t after = static_cast<size_t>(std::countr_zero(points)) + 1;
+            if (wild) copy(dst, from + done, after - done);
+            else std::memcpy(dst, from + done, after - done);
+            dst += after - done;
+            *dst++ = static_cast<char>(kSoftHyphen);
+            done = after;
+        }
+        if (wild) {
+            std::memcpy(dst, from + done, 64);
+        } else {
+            std::memcpy(dst, from + done, length - done);
+        }
+        dst += length - done;
+    }
     return {room_.get(), static_cast<size_t>(dst - room_.get())};
 }
 

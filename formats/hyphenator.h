@@ -97,6 +97,7 @@ private:
     ShortWordPoints shortWords_;  // short word as written -> its points
     WordMemo known_;  // longer word as written -> hyphenated
     WordBytes wordBytes_;
+    std::vector<std::uint64_t> pointBits_;  // a stretch's points, a bit for each byte
     std::unique_ptr<char[]> room_;  // a stretch hyphenated, on its way out
     size_t roomSize_ = 0;
     std::string whole_;  // a longer text hyphenated, on its way out

@@ -459,6 +459,21 @@ TEST(Hyphenator, RepeatedWordsGetTheirOwnPoints)
         EXPECT_EQ(inPlace, expected) << room;
     }
     ASSERT_GT(expected.size() - text.size(), Hyphenator::kInPlaceRoom);  // the room does run out
+    // Short texts of every length around the blocks the text is copied in, ending in a word or not.
+    for (size_t length = 0; length < 400; ++length) {
+        std::string small;
+        std::string smallExpected;
+        while (small.size() < length) {
+            const std::string& word = words[random() % words.size()];
+            const std::string& separator = separators[random() % 6];
+            small += word;
+            smallExpected += alone[word];
+            if (small.size() >= length && length % 2) break;
+            small += separator;
+            smallExpected += separator;
+        }
+        EXPECT_EQ(Hyphenated(small), smallExpected) << length;
+    }
 }
 
 } // namespace lumira
