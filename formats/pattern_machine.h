@@ -4,6 +4,8 @@
 // split searched in every word): the same states, transitions and matches, laid out for lookups,
 // and the same rules applied after. It answers for the words it can answer exactly — those no
 // compound-level point, replacement rule or ligature touches — and leaves the rest to libhyphen.
+#include "platform/large_room.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -54,7 +56,7 @@ private:
 
         std::array<std::uint8_t, 256> classOf_{};
         std::uint32_t classes_ = 1;
-        std::vector<std::uint32_t> next_;
+        ZeroedTable<std::uint32_t> next_;  // megabytes: on huge pages where the system has them
         std::vector<State> states_;
         std::vector<char> digits_;  // pairs: how many bytes back from the last one, the digit
         bool startsWell_ = false;
