@@ -360,7 +360,8 @@ std::unique_ptr<CompiledDictionary> CompiledDictionary::Read(const fs::path& fil
             if (record.transitions < 0 || record.firstTransition < 0 || record.firstTransition > head.transitions ||
                 record.transitions > head.transitions - record.firstTransition)
                 return nullptr;
-            HyphenState& state = *new (states + s) HyphenState{};
+            // Every field is set below: no clearing first (a string instruction per state).
+            HyphenState& state = *new (states + s) HyphenState;
             state.fallback_state = record.fallback;
             state.num_trans = record.transitions;
             state.trans = transitions + record.firstTransition;

@@ -42,6 +42,14 @@ public:
     {
         std::memset(room_.Data(), 0, count * sizeof(T));
     }
+    // A table moved from is left empty.
+    ZeroedTable(ZeroedTable&& other) noexcept : room_(std::move(other.room_)), size_(std::exchange(other.size_, 0)) {}
+    ZeroedTable& operator=(ZeroedTable&& other) noexcept
+    {
+        room_ = std::move(other.room_);
+        std::swap(size_, other.size_);
+        return *this;
+    }
 
     size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
