@@ -1,5 +1,5 @@
 #pragma once
-// Room for a large table or buffer. Room of a huge page or more is asked to be backed by huge
+// Room for a large table or buffer. Room of half a huge page or more is asked to be backed by huge
 // pages where the system has them (Linux's transparent huge pages): megabytes written then cost
 // a page fault per 2 MiB rather than one per 4 KiB, and on a virtual machine those faults are
 // most of what filling fresh memory costs. Untouched room costs nothing but address space.
