@@ -20,7 +20,8 @@ PatternMachine::Level::Level(const HyphenDict& level)
     for (unsigned char digit = '0'; digit <= '9'; ++digit) classOf_[digit] = classOf_['.'];
 
     states_.resize(static_cast<size_t>(count));
-    next_ = ZeroedTable<std::uint32_t>(static_cast<size_t>(count) * classes_);
+    // Each row is written below, as a copy or cleared, so the room need not be cleared first.
+    next_ = LargeRoom(static_cast<size_t>(count) * classes_ * sizeof(std::uint32_t));
     for (int s = 0; s < count; ++s) {
         const HyphenState& from = level.states[s];
         // The match's digits but its zeros (the points start at zero and a digit only raises
@@ -60,12 +61,14 @@ PatternMachine::Level::Level(const HyphenDict& level)
     std::vector<int> own(classes_, -1);  // the state whose transition set a class's next state
     for (const int s : order) {
         const HyphenState& from = level.states[s];
-        std::uint32_t* row = &next_[static_cast<size_t>(s) * classes_];
+        std::uint32_t* row = Row(static_cast<std::uint32_t>(s));
         // Falling off the machine (no fallback) leaves the row at 0. The first state falls back
         // nowhere: its row is its own transitions alone.
         if (s != 0 && valid(from.fallback_state)) {
             if (!done[static_cast<size_t>(from.fallback_state)]) return;  // a fallback no shorter: not libhyphen's
-            std::memcpy(row, &next_[static_cast<size_t>(from.fallback_state) * classes_], classes_ * sizeof *row);
+            std::memcpy(row, Row(static_cast<std::uint32_t>(from.fallback_state)), classes_ * sizeof *row);
+        } else {
+            std::memset(row, 0, classes_ * sizeof *row);
         }
         for (int t = 0; t < from.num_trans; ++t) {
             const std::uint8_t c = classOf_[static_cast<unsigned char>(from.trans[t].ch)];
@@ -82,6 +85,9 @@ PatternMachine::Level::Level(const HyphenDict& level)
         }
         done[static_cast<size_t>(s)] = true;
     }
+    // States no transition leads to are never walked from; their rows are cleared all the same.
+    for (int s = 0; s < count; ++s)
+        if (!done[static_cast<size_t>(s)]) std::memset(Row(static_cast<std::uint32_t>(s)), 0, classes_ * sizeof(std::uint32_t));
     startsWell_ = level.states[0].fallback_state == -1;
 }
 

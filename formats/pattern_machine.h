@@ -52,11 +52,15 @@ private:
             std::uint16_t raised = 0;  // how many of its match's digits raise a point
             bool replaces = false;     // it has a replacement rule
         };
-        std::uint32_t Next(std::uint32_t state, unsigned char byte) const { return next_[state * classes_ + classOf_[byte]]; }
+        std::uint32_t Next(std::uint32_t state, unsigned char byte) const { return Row(state)[classOf_[byte]]; }
+        std::uint32_t* Row(std::uint32_t state) const
+        {
+            return reinterpret_cast<std::uint32_t*>(next_.Data()) + static_cast<size_t>(state) * classes_;
+        }
 
         std::array<std::uint8_t, 256> classOf_{};
         std::uint32_t classes_ = 1;
-        ZeroedTable<std::uint32_t> next_;  // megabytes: on huge pages where the system has them
+        LargeRoom next_;  // the rows, megabytes: on huge pages where the system has them
         std::vector<State> states_;
         std::vector<char> digits_;  // pairs: how many bytes back from the last one, the digit
         bool startsWell_ = false;
