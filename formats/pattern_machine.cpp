@@ -9,7 +9,7 @@ namespace lumira {
 PatternMachine::Level::Level(const HyphenDict& level)
 {
     const int count = level.num_states;
-    if (count <= 0) return;
+    if (count <= 0 || static_cast<std::uint32_t>(count) >= kActs) return;
     const auto valid = [count](int state) { return state >= 0 && state < count; };
     // A class for each byte some transition takes; digits are read as dots.
     for (int s = 0; s < count; ++s)
@@ -19,16 +19,32 @@ PatternMachine::Level::Level(const HyphenDict& level)
         }
     for (unsigned char digit = '0'; digit <= '9'; ++digit) classOf_[digit] = classOf_['.'];
 
-    states_.resize(static_cast<size_t>(count));
-    // Each row is written below, as a copy or cleared, so the room need not be cleared first.
-    next_ = LargeRoom(static_cast<size_t>(count) * classes_ * sizeof(std::uint32_t));
-    for (int s = 0; s < count; ++s) {
-        const HyphenState& from = level.states[s];
+    // The states the walk can reach, numbered in order of their depth: the few shallow ones
+    // every word passes through lie together, and a state's fallback (a shorter string) comes
+    // before it, so that its row is there to start the state's own from.
+    std::vector<int> order{0};
+    std::vector<std::uint32_t> number(static_cast<size_t>(count), 0);  // 0: not reached (but for the first)
+    for (size_t k = 0; k < order.size(); ++k) {
+        const HyphenState& from = level.states[order[k]];
+        for (int t = 0; t < from.num_trans; ++t) {
+            const int to = from.trans[t].new_state;
+            if (!valid(to)) continue;
+            if (to == 0) return;  // the first state reached again: no machine libhyphen makes
+            if (number[static_cast<size_t>(to)] == 0) {
+                number[static_cast<size_t>(to)] = static_cast<std::uint32_t>(order.size());
+                order.push_back(to);
+            }
+        }
+    }
+    const size_t reached = order.size();
+    states_.resize(reached);
+    for (size_t n = 0; n < reached; ++n) {
+        const HyphenState& from = level.states[order[n]];
         // The match's digits but its zeros (the points start at zero and a digit only raises
         // them), each with how far before the state's last byte it stands.
         const size_t matchLength = from.match ? std::strlen(from.match) : 0;
         if (matchLength > 256) return;
-        State& state = states_[static_cast<size_t>(s)];
+        State& state = states_[n];
         state.digits = static_cast<std::uint32_t>(digits_.size());
         for (size_t k = 0; k < matchLength; ++k) {
             if (from.match[k] == '0') continue;
@@ -39,55 +55,36 @@ PatternMachine::Level::Level(const HyphenDict& level)
         state.replaces = from.repl != nullptr;
     }
 
-    // The rows in order of the states' depth, so that a state's fallback (a shorter string)
-    // has its row before it: a state's row is its fallback's with its own transitions over it.
-    std::vector<int> order{0};
-    std::vector<bool> seen(static_cast<size_t>(count));
-    seen[0] = true;
-    for (size_t k = 0; k < order.size(); ++k) {
-        const HyphenState& from = level.states[order[k]];
-        for (int t = 0; t < from.num_trans; ++t) {
-            const int to = from.trans[t].new_state;
-            if (!valid(to)) continue;
-            if (to == 0) return;  // the first state reached again: no machine libhyphen makes
-            if (!seen[static_cast<size_t>(to)]) {
-                seen[static_cast<size_t>(to)] = true;
-                order.push_back(to);
-            }
-        }
-    }
-    if (static_cast<std::uint32_t>(count) >= kActs) return;
-    std::vector<bool> done(static_cast<size_t>(count));
+    // A state's row is its fallback's with its own transitions over it; falling off the machine
+    // (no fallback) leaves it at 0. The first state falls back nowhere: its row is its own
+    // transitions alone. Each row is written whole, so the room need not be cleared first.
+    next_ = LargeRoom(reached * classes_ * sizeof(std::uint32_t));
     std::vector<int> own(classes_, -1);  // the state whose transition set a class's next state
-    for (const int s : order) {
-        const HyphenState& from = level.states[s];
-        std::uint32_t* row = Row(static_cast<std::uint32_t>(s));
-        // Falling off the machine (no fallback) leaves the row at 0. The first state falls back
-        // nowhere: its row is its own transitions alone.
-        if (s != 0 && valid(from.fallback_state)) {
-            if (!done[static_cast<size_t>(from.fallback_state)]) return;  // a fallback no shorter: not libhyphen's
-            std::memcpy(row, Row(static_cast<std::uint32_t>(from.fallback_state)), classes_ * sizeof *row);
+    for (size_t n = 0; n < reached; ++n) {
+        const HyphenState& from = level.states[order[n]];
+        std::uint32_t* row = Row(static_cast<std::uint32_t>(n));
+        const int fallback = from.fallback_state;
+        if (n != 0 && valid(fallback)) {
+            const std::uint32_t before = number[static_cast<size_t>(fallback)];
+            if ((before == 0 && fallback != 0) || before >= n) return;  // no shorter string: not libhyphen's
+            std::memcpy(row, Row(before), classes_ * sizeof *row);
         } else {
             std::memset(row, 0, classes_ * sizeof *row);
         }
         for (int t = 0; t < from.num_trans; ++t) {
             const std::uint8_t c = classOf_[static_cast<unsigned char>(from.trans[t].ch)];
             // The first transition for a byte is the one the walk takes.
-            if (c == 0 || own[c] == s) continue;
-            own[c] = s;
+            if (c == 0 || own[c] == static_cast<int>(n)) continue;
+            own[c] = static_cast<int>(n);
             const int to = from.trans[t].new_state;
             if (!valid(to)) {
                 row[c] = 0;
                 continue;
             }
-            const State& target = states_[static_cast<size_t>(to)];
-            row[c] = static_cast<std::uint32_t>(to) | (target.raised != 0 || target.replaces ? kActs : 0);
+            const std::uint32_t target = number[static_cast<size_t>(to)];
+            row[c] = target | (states_[target].raised != 0 || states_[target].replaces ? kActs : 0);
         }
-        done[static_cast<size_t>(s)] = true;
     }
-    // States no transition leads to are never walked from; their rows are cleared all the same.
-    for (int s = 0; s < count; ++s)
-        if (!done[static_cast<size_t>(s)]) std::memset(Row(static_cast<std::uint32_t>(s)), 0, classes_ * sizeof(std::uint32_t));
     startsWell_ = level.states[0].fallback_state == -1;
 }
 
