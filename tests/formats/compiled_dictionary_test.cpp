@@ -155,6 +155,48 @@ TEST(PatternMachine, SplitsEveryWordItAnswersForAsLibhyphenDoes)
     }
 }
 
+// A machine put together by hand, the one pattern "a1b": the walk finds its point wherever the
+// pattern stands; a machine libhyphen never makes (a fallback to a longer string, a transition
+// back to the first state) is refused, so that libhyphen answers instead of a walk that would
+// read a row not yet worked out.
+TEST(PatternMachine, WalksAHandMadeMachineAndRefusesOneLibhyphenNeverMakes)
+{
+    char match[] = "010";
+    HyphenTrans fromFirst[] = {{'a', 1}};
+    HyphenTrans fromA[] = {{'b', 2}};
+    HyphenState states[] = {{nullptr, nullptr, 0, 0, -1, 1, fromFirst},
+                            {nullptr, nullptr, 0, 0, 0, 1, fromA},
+                            {match, nullptr, 0, 0, 0, 0, nullptr}};
+    HyphenState compoundFirst{nullptr, nullptr, 0, 0, -1, 0, nullptr};
+    HyphenDict patterns{};
+    patterns.num_states = 3;
+    patterns.states = states;
+    HyphenDict compound{};
+    compound.num_states = 1;
+    compound.states = &compoundFirst;
+    compound.nextlevel = &patterns;
+    std::vector<char> hyphens;
+    const auto points = [&](std::string_view word) {
+        std::string marks;
+        for (size_t i = 0; i < word.size(); ++i) marks += (hyphens[i] & 1) ? '1' : '0';
+        return marks;
+    };
+    {
+        const PatternMachine machine(compound);
+        ASSERT_TRUE(machine.Hyphens("xxabxx", 2, hyphens));
+        EXPECT_EQ(points("xxabxx"), "001000");
+        ASSERT_TRUE(machine.Hyphens("aabab", 2, hyphens));  // a failed "aa" falls back and matches again
+        EXPECT_EQ(points("aabab"), "01000");  // the second point leaves one letter on the right
+        ASSERT_TRUE(machine.Hyphens("bbbb", 2, hyphens));
+        EXPECT_EQ(points("bbbb"), "0000");
+    }
+    states[1].fallback_state = 2;  // "a" falling back to "ab"
+    EXPECT_FALSE(PatternMachine(compound).Hyphens("xxabxx", 2, hyphens));
+    states[1].fallback_state = 0;
+    fromA[0].new_state = 0;  // "ab" leading back to the start
+    EXPECT_FALSE(PatternMachine(compound).Hyphens("xxabxx", 2, hyphens));
+}
+
 TEST(CompiledDictionary, AnythingButTheFileMadeForThePatternsIsRefused)
 {
     const fs::path dic = "/usr/share/hyphen/hyph_en_US.dic";
